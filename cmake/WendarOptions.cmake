@@ -1,0 +1,32 @@
+# One place for the language standard, warnings and sanitizer flags; every target links it.
+add_library(wendar_options INTERFACE)
+target_compile_features(wendar_options INTERFACE cxx_std_20)
+target_compile_options(wendar_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                                                -Wno-missing-field-initializers)
+target_compile_definitions(wendar_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_KEYWORDS
+                                                    _FILE_OFFSET_BITS=64)
+if(WENDAR_SANITIZE)
+    target_compile_options(wendar_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                    -fno-sanitize-recover=undefined)
+    target_link_options(wendar_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# wendar_add_test_dir(NAME DIR LABEL): one test executable from every .cpp under DIR.
+function(wendar_add_test_dir name dir label)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+    if(NOT sources)
+        message(STATUS "no tests in ${dir}")
+        return()
+    endif()
+    add_executable(${name} ${sources})
+    target_link_libraries(${name} PRIVATE wendar_core wendar_test_support GTest::gtest GTest::gmock GTest::gtest_main
+                                          wendar_options)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS ${label} TIMEOUT 300
+                   ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;WENDAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};WENDAR_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()
+
+if(WENDAR_FUZZERS)
+    target_compile_options(wendar_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(wendar_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,36 @@
+#pragma once
+// The process-wide values of a check run: the status text, the check-run-active flag and the
+// stop-requested flag. The worker writes the text, the UI reads it; both under one lock.
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+
+inline constexpr const char* kIdleStatusText = "当前状态：空闲";
+
+class CRunState final
+{
+public:
+    using StatusListener = std::function<void(const std::string&)>;
+
+    void SetStatusText(std::string text);
+    std::string GetStatusText() const;
+    // Called on the writing thread after every change of the status text (the CLI prints them).
+    void SetStatusListener(StatusListener listener);
+
+    bool IsStopRequested() const { return m_bStopRequested.load() != 0; }
+    void RequestStop() { m_bStopRequested.store(1); }
+    bool IsRunActive() const { return m_bCheckRunActive.load() != 0; }
+
+    // Test-and-set of the check-run-active flag: true when this caller now owns the run.
+    bool TryBeginRun();
+    // End of a run: both flags back to 0.
+    void EndRun();
+
+private:
+    mutable std::mutex m_lock;
+    std::string m_strStatus = kIdleStatusText;
+    StatusListener m_listener;
+    std::atomic<int> m_bCheckRunActive{0};
+    std::atomic<int> m_bStopRequested{0};
+};

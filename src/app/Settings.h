@@ -1,0 +1,32 @@
+#pragma once
+// The user settings: whole numbers in the INI profile
+// ($XDG_CONFIG_HOME/Local AppWizard-Generated Applications/Tarvo.conf, group "morvatenX").
+#include <array>
+#include <string>
+#include <string_view>
+
+struct Settings
+{
+    int pagesize = 100;
+    int enableAutoCheck = 1;
+    int AutoCheckInterval = 15;
+    int EnableSoundNotify = 1;
+    int SplitterWindowType = 0;
+    int AutoMarkRead = 2;
+    int enableAutoRun = 1;
+    int UserType = 0;  // read only; never written
+
+    void LoadSettings();
+    void SaveSettings() const;
+
+    // Keys in profile order; the first seven are written back.
+    static constexpr std::array<std::string_view, 8> kKeys = {"pagesize",           "enableAutoCheck", "AutoCheckInterval",
+                                                              "EnableSoundNotify",  "SplitterWindowType",
+                                                              "AutoMarkRead",       "enableAutoRun",   "UserType"};
+    int* Field(std::string_view key);
+    const int* Field(std::string_view key) const;
+};
+
+inline constexpr const char* kProfileOrganization = "Local AppWizard-Generated Applications";
+inline constexpr const char* kProfileApplication = "Tarvo";
+inline constexpr const char* kProfileSection = "morvatenX";

@@ -1,0 +1,6 @@
+#include "monitors/DatabaseMonitor.h"
+
+int CheckDatabase(CheckContext&, MessageTypeInfo&)
+{
+    return 0;
+}

@@ -1,0 +1,6 @@
+#include "monitors/FtpMonitor.h"
+
+int CheckFtpItem(CheckContext&, MessageTypeInfo&)
+{
+    return 0;
+}

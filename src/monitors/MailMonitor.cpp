@@ -1,0 +1,6 @@
+#include "monitors/MailMonitor.h"
+
+int CheckMailItem(CheckContext&, MessageTypeInfo&)
+{
+    return 0;
+}

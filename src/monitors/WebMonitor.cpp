@@ -1,0 +1,6 @@
+#include "monitors/WebMonitor.h"
+
+int CheckWebPage(CheckContext&, MessageTypeInfo&, bool)
+{
+    return 0;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// A query result read into memory at Open. Field reads go by column name (case-insensitive, the
+// first column of that name wins) and convert values the way the stored records expect.
+#include "store/DbValue.h"
+
+#include <memory>
+#include <string>
+
+class CAdoConnection;
+class IMessageReporter;
+
+inline constexpr const char* kDefaultDateFormat = "%Y/%m/%d-%H:%M";
+
+class CAdoRecordset final
+{
+public:
+    CAdoRecordset();
+    explicit CAdoRecordset(CAdoConnection& connection);
+    ~CAdoRecordset();
+    CAdoRecordset(const CAdoRecordset&) = delete;
+    CAdoRecordset& operator=(const CAdoRecordset&) = delete;
+
+    bool SetConnection(CAdoConnection& connection);
+    void SetShowErrors(bool show) { m_bShowErrors = show; }
+    void SetDateFormat(const std::string& format = kDefaultDateFormat);
+
+    // cursorType, lockType and options are accepted for the callers' sake; every recordset here
+    // is a static, read-only snapshot.
+    bool Open(const std::string& sql, int cursorType = -1, int lockType = -1, int options = 1);
+    void Close();
+    bool IsOpen() const { return m_bOpen; }
+
+    bool IsEOF() const;
+    bool IsBOF() const;
+    long GetRecordCount() const;
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+
+    // Paging over the snapshot, 1-based as the list uses it.
+    void SetPageSize(long size);
+    long GetPageSize() const { return m_nPageSize; }
+    long GetPageCount() const;
+    void SetAbsolutePage(long page);
+
+    bool GetFieldValue(const std::string& column, int& value);
+    bool GetFieldValue(const std::string& column, std::string& value);
+    bool HasColumn(const std::string& column) const;
+
+private:
+    const DbValue* Field(const std::string& column);
+    void ReportFieldError();
+
+    CAdoConnection* m_pConnection = nullptr;
+    bool m_bShowErrors = true;
+    std::string m_strDateFormat = kDefaultDateFormat;
+    DbResult m_result;
+    long m_nPos = 0;  // -1 = before the first row (BOF), size = after the last (EOF)
+    long m_nPageSize = 10;
+    bool m_bOpen = false;
+};

@@ -1,0 +1,22 @@
+#pragma once
+// What CAdoConnection needs of a database engine. Errors are returned as the engine's own
+// descriptions, one entry each; the access layer decides whether to show them.
+#include "store/DbValue.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class IDbBackend
+{
+public:
+    virtual ~IDbBackend() = default;
+    virtual bool Execute(const std::string& sql, std::vector<std::string>& errors) = 0;
+    virtual bool Query(const std::string& sql, DbResult& result, std::vector<std::string>& errors) = 0;
+    virtual bool IsOpen() const = 0;
+};
+
+// SQLite for "DBQ=<file>;DRIVER={SQLite3}" strings, ODBC (the string passed unchanged) for all
+// others. Null with the reasons in errors when the connection cannot be made.
+std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vector<std::string>& errors);
+std::unique_ptr<IDbBackend> OpenOdbcBackend(const std::string& connectionString, std::vector<std::string>& errors);

@@ -1,0 +1,20 @@
+#pragma once
+// The exclusion ranges of web items (userHttpExclude).
+#include <optional>
+#include <string>
+#include <vector>
+
+class CAdoConnection;
+
+struct ExcludeRange
+{
+    int ID = 0;
+    std::string excludeFrom;
+    std::string excludeTo;
+};
+
+// The ranges of one item in the order the database returns them; nullopt when the query fails.
+std::optional<std::vector<ExcludeRange>> LoadExcludeRanges(CAdoConnection& connection, int messagetypeid);
+// Replaces the item's ranges: delete, then one insert per range in the given order. False when the
+// delete failed (nothing inserted then).
+bool SaveExcludeRanges(CAdoConnection& connection, int messagetypeid, const std::vector<ExcludeRange>& ranges);

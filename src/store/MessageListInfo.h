@@ -1,0 +1,27 @@
+#pragma once
+// The short message record of the list.
+#include <string>
+
+class CAdoConnection;
+class CAdoRecordset;
+
+class MessageListInfo
+{
+public:
+    virtual ~MessageListInfo() = default;
+
+    bool LoadFromRecordset(CAdoRecordset& rs);
+    int DeleteMessage(CAdoConnection& connection);
+
+    int ID = 0;
+    int status = 0;
+    int MessageTypeID = 0;
+    int MessageCategory = 0;
+    std::string MessageTypeName;
+    std::string RecieveDate;
+    std::string SourceFromName;
+    std::string SourceInfo;
+    std::string SourceToName;
+    std::string SourceLink;
+    int bCanChangeState = 1;
+};

@@ -1,0 +1,65 @@
+#pragma once
+// A check item: one usermessagetype row plus what a running program keeps about it.
+#include "store/SharedInt.h"
+#include "store/UserIdentity.h"
+
+#include <string>
+
+class CAdoConnection;
+class CAdoRecordset;
+
+// Check categories (MessageCategory).
+enum MessageCategoryValue : int
+{
+    kCategoryDatabase = 1,
+    kCategoryWebPage = 2,
+    kCategoryFtp = 3,
+    kCategoryMail = 4,
+    kCategoryOther = 5,
+    kCategoryOtherStored = 9,
+    kCategoryBroadcast = 66,
+};
+
+class MessageTypeInfo
+{
+public:
+    virtual ~MessageTypeInfo() = default;
+
+    bool LoadFromRecordset(CAdoRecordset& rs);
+    int Save(CAdoConnection& connection, int forceInsert = 0);
+    int Delete(CAdoConnection& connection);
+    int CountUnread(CAdoConnection& connection);
+
+    // Run-time fields. The counters are written by the check worker and read by the UI thread.
+    SharedInt m_nUnreadCount = 0;
+    int m_nAnimFrame = -1;
+    void* m_hTreeNode = nullptr;
+    SharedInt m_bBusy = 0;
+    int MustHaveID = 0;
+    SharedInt m_nNewCount = 0;  // new-finding counter
+    int m_nLoadedId = 0;
+
+    // Columns of usermessagetype.
+    int messagetypeid = 0;
+    int MessageCategory = kCategoryDatabase;
+    int state = 1;
+    int CheckInterval = 1200;
+    int CheckNumber = 20;
+    std::string MessageTypeName;
+    std::string MessageTypeUser;
+    std::string connAddress;
+    std::string UserName;
+    std::string Password;
+    std::string ViewName;
+    int OwnerUserID = kUserId;
+    std::string About;
+    int bCanChangeState = 1;
+    int bNotify = 0;
+    int DisplayType = 0;
+    std::string IncludeFrom;
+    std::string IncludeTo;
+    std::string notifysound = "sound/Cuckoo01.wav";
+};
+
+// The query that loads every check item, in the order the tree and the document keep them.
+inline constexpr const char* kSelectAllItemsSql = "select * from usermessagetype order by MessageTypeid";

@@ -1,0 +1,33 @@
+#pragma once
+// What a monitor fills for one finding before the message table stores it. The field names are
+// the columns of a remote source view; every monitor fills them in the same sense.
+#include <string>
+
+class CAdoConnection;
+class CAdoRecordset;
+class MessageTypeInfo;
+
+class SourceRowInfo
+{
+public:
+    virtual ~SourceRowInfo() = default;
+
+    // Reads the ten view columns of the current remote row; false when any of them is missing.
+    bool LoadFromRecordset(CAdoRecordset& rs);
+    // 1 when the newest stored row of the item with this identity (FTP: this file name) has the
+    // same date text; any failure counts as new (0).
+    int IsKnown(CAdoConnection& connection, const MessageTypeInfo& item) const;
+    // 1 when the insert was executed.
+    int Insert(CAdoConnection& connection, const MessageTypeInfo& item) const;
+
+    std::string SourceType;
+    std::string ID;
+    std::string FromDate;
+    std::string FromID;
+    std::string FromName;
+    std::string Info;
+    std::string ToID;
+    std::string ToName;
+    std::string Content;
+    std::string Link;
+};
