@@ -14,6 +14,8 @@ public:
     virtual bool Execute(const std::string& sql, std::vector<std::string>& errors) = 0;
     virtual bool Query(const std::string& sql, DbResult& result, std::vector<std::string>& errors) = 0;
     virtual bool IsOpen() const = 0;
+    // The engine's name as the dialect is chosen by: "SQLite", "PostgreSQL", "Microsoft SQL Server" ...
+    virtual std::string DbmsName() const = 0;
 };
 
 // SQLite for "DBQ=<file>;DRIVER={SQLite3}" strings, ODBC (the string passed unchanged) for all
