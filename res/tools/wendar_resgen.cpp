@@ -91,9 +91,11 @@ bool WriteDatabase(const std::string& out, const std::string& presetsPath)
     // Always a new file: the presets are inserted once, never added to an older copy.
     const std::string temporary = out + ".part";
     std::error_code ec;
-    std::filesystem::remove(out, ec);
-    std::filesystem::remove(temporary, ec);
-    std::filesystem::remove(temporary + "-journal", ec);
+    // A log left by a reader of the old file must not be replayed into the new one.
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        std::filesystem::remove(out + suffix, ec);
+        std::filesystem::remove(temporary + suffix, ec);
+    }
     {
         sqlite3* raw = nullptr;
         const int rc = sqlite3_open_v2(temporary.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -129,9 +131,9 @@ bool WriteDatabase(const std::string& out, const std::string& presetsPath)
 
 struct Envelope
 {
-    double attack = 0.012;  // seconds of fade-in
-    double release = 0.02;  // seconds of fade-out
-    double decay = 0.0;     // exponential decay rate per second
+    double attack = 0.012; // seconds of fade-in
+    double release = 0.02; // seconds of fade-out
+    double decay = 0.0;    // exponential decay rate per second
 };
 
 // A tone burst: the sum of the partials (frequency, amplitude) under the envelope, added onto what

@@ -1,5 +1,6 @@
 // The auto-start entry as a desktop session reads it.
 #include "platform/AutostartEntry.h"
+
 #include "support/TestStore.h"
 
 #include <cstdlib>
@@ -90,7 +91,8 @@ TEST(AutostartEntryTest, ExecQuotesEveryReservedCharacterOfThePath)
 {
     // Desktop Entry Specification: '"', '`', '$' and '\' take a backslash inside the quotes, the
     // backslash itself is doubled once more by the string escape, '%' is doubled.
-    EXPECT_EQ(ExecLine(AutostartEntry::EntryText("/home/张三/my apps/wendar")), "Exec=\"/home/张三/my apps/wendar\" /R");
+    EXPECT_EQ(ExecLine(AutostartEntry::EntryText("/home/张三/my apps/wendar")),
+              "Exec=\"/home/张三/my apps/wendar\" /R");
     EXPECT_EQ(ExecLine(AutostartEntry::EntryText("/a\"b`c$d/e")), "Exec=\"/a\\\\\"b\\\\`c\\\\$d/e\" /R");
     EXPECT_EQ(ExecLine(AutostartEntry::EntryText("/x\\y/100%/w")), "Exec=\"/x\\\\\\\\y/100%%/w\" /R");
     EXPECT_EQ(ExecLine(AutostartEntry::EntryText("/it's/wendar")), "Exec=\"/it's/wendar\" /R");

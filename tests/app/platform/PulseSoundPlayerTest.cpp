@@ -1,6 +1,7 @@
 // The sound output without a sound server (as in CI and on headless machines), and the sound file
 // reader underneath it.
 #include "platform/PulseSoundPlayer.h"
+
 #include "platform/SoundFile.h"
 #include "support/TestStore.h"
 
