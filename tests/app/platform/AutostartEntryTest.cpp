@@ -1,6 +1,7 @@
 // The auto-start entry as a desktop session reads it.
 #include "platform/AutostartEntry.h"
 
+#include "ScopedEnv.h"
 #include "support/TestStore.h"
 
 #include <cstdlib>
@@ -28,36 +29,6 @@ std::string ExecLine(const std::string& entryText)
     const auto end = entryText.find('\n', start + 1);
     return entryText.substr(start + 1, end - start - 1);
 }
-
-class ScopedEnv final
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv()
-    {
-        if (m_old) {
-            setenv(m_name, m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 TEST(AutostartEntryTest, WriteCreatesTheFolderAndRemoveTakesTheEntryAway)
 {

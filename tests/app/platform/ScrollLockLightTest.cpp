@@ -2,6 +2,8 @@
 // without a display and in a Wayland session.
 #include "platform/ScrollLockLight.h"
 
+#include "ScopedEnv.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -15,37 +17,6 @@
 namespace {
 
 constexpr const char* kXvfb = "/usr/bin/Xvfb";
-
-// Sets or unsets an environment variable for one test and puts the old value back.
-class ScopedEnv final
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv()
-    {
-        if (m_old) {
-            setenv(m_name, m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // Xvfb on a display number it picks itself (-displayfd), stopped at destruction.
 class XvfbServer final

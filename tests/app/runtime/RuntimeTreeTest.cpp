@@ -261,15 +261,4 @@ TEST(RuntimeTreeTest, HelpPageIsChineseUtf8AndTheDataFolderExists)
     EXPECT_TRUE(std::filesystem::is_directory(kRuntimeDir + "data"));
 }
 
-TEST(RuntimeTreeTest, UtfCheckRejectsBrokenText)
-{
-    int ideographs = 0;
-    EXPECT_TRUE(IsUtf8("帮助 help", ideographs));
-    EXPECT_EQ(ideographs, 2);
-    EXPECT_FALSE(IsUtf8("\xb0\xef\xd6\xfa", ideographs)); // GBK bytes of the same word
-    EXPECT_FALSE(IsUtf8("\xc0\xaf", ideographs));         // overlong '/'
-    EXPECT_FALSE(IsUtf8("\xed\xa0\x80", ideographs));     // a surrogate
-    EXPECT_FALSE(IsUtf8("\xe5\xb8", ideographs));         // cut short
-}
-
 } // namespace
