@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kEntryFileName = "wendar.desktop";
 constexpr const char* kHiddenStartArgument = "/R";
 
-// Desktop Entry Specification, "The Exec key": an argument with reserved characters stands in
+// freedesktop.org desktop entries, the Exec key: an argument with reserved characters stands in
 // double quotes, with '"', '`', '$' and '\' escaped by a backslash; '%' is doubled (field codes).
 // The string-value escape ("\\" for a backslash) applies on top of that, so a backslash takes four.
 std::string QuoteExecArgument(const std::string& argument)

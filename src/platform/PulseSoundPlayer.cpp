@@ -35,13 +35,13 @@ bool PulseSoundPlayer::Play(const std::string& path)
         return false;
     }
 
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16NE;
-    spec.rate = static_cast<std::uint32_t>(file.SampleRate());
-    spec.channels = static_cast<std::uint8_t>(file.Channels());
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16NE;
+    sampleFormat.rate = static_cast<std::uint32_t>(file.SampleRate());
+    sampleFormat.channels = static_cast<std::uint8_t>(file.Channels());
     int error = 0;
     SimpleStream stream(pa_simple_new(m_server.empty() ? nullptr : m_server.c_str(), kClientName, PA_STREAM_PLAYBACK,
-                                      nullptr, kStreamName, &spec, nullptr, nullptr, &error));
+                                      nullptr, kStreamName, &sampleFormat, nullptr, nullptr, &error));
     if (!stream) {
         return false;
     }

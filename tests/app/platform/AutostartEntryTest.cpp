@@ -60,7 +60,7 @@ TEST(AutostartEntryTest, WriteCreatesTheFolderAndRemoveTakesTheEntryAway)
 
 TEST(AutostartEntryTest, ExecQuotesEveryReservedCharacterOfThePath)
 {
-    // Desktop Entry Specification: '"', '`', '$' and '\' take a backslash inside the quotes, the
+    // freedesktop.org Exec rules: '"', '`', '$' and '\' take a backslash inside the quotes, the
     // backslash itself is doubled once more by the string escape, '%' is doubled.
     EXPECT_EQ(ExecLine(AutostartEntry::EntryText("/home/张三/my apps/wendar")),
               "Exec=\"/home/张三/my apps/wendar\" /R");
