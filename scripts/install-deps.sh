@@ -7,7 +7,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libsqlite3-dev sqlite3 libcurl4-openssl-dev libssl-dev openssl
     unixodbc-dev libsqliteodbc odbc-postgresql
-    libpulse-dev libsndfile1-dev libx11-dev
+    libpulse-dev libsndfile1-dev libx11-dev xvfb xauth
     libcpp-httplib-dev python3-pyftpdlib postgresql dovecot-core dovecot-pop3d
 )
 
