@@ -22,7 +22,8 @@ namespace {
 
 struct Page
 {
-    std::string body;
+    std::vector<std::string> bodies;
+    std::size_t served = 0;
     int status = 200;
     std::string contentType;
 };
@@ -69,8 +70,10 @@ HttpTestServer::HttpTestServer() : m_impl(std::make_unique<Impl>())
             response.set_content("not found", "text/plain");
             return;
         }
-        response.status = it->second.status;
-        response.set_content(it->second.body, it->second.contentType.c_str());
+        Page& page = it->second;
+        response.status = page.status;
+        const std::size_t index = std::min(page.served++, page.bodies.size() - 1);
+        response.set_content(page.bodies[index], page.contentType.c_str());
     });
     impl.port = impl.server.bind_to_any_port("127.0.0.1");
     if (impl.port <= 0) {
@@ -110,7 +113,16 @@ void HttpTestServer::SetPage(const std::string& path, const std::string& body, i
                              const std::string& contentType)
 {
     std::lock_guard<std::mutex> guard(m_impl->lock);
-    m_impl->pages[path] = Page{body, status, contentType};
+    m_impl->pages[path] = Page{{body}, 0, status, contentType};
+}
+
+void HttpTestServer::SetPageSequence(const std::string& path, const std::vector<std::string>& bodies)
+{
+    if (bodies.empty()) {
+        throw std::invalid_argument("HttpTestServer::SetPageSequence: no bodies");
+    }
+    std::lock_guard<std::mutex> guard(m_impl->lock);
+    m_impl->pages[path] = Page{bodies, 0, 200, "text/html"};
 }
 
 std::vector<HttpTestServer::Request> HttpTestServer::Requests() const

@@ -32,6 +32,9 @@ public:
     void SetPage(const std::string& path, const std::string& body, int status = 200,
                  const std::string& contentType = "text/html");
 
+    // Each request gets the next body of the list; the last one is repeated.
+    void SetPageSequence(const std::string& path, const std::vector<std::string>& bodies);
+
     std::vector<Request> Requests() const;
     int RequestCount(const std::string& path) const;
     void ClearRequests();
