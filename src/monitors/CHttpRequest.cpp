@@ -72,12 +72,13 @@ std::size_t CHttpRequest::OnBody(char* data, std::size_t size, std::size_t count
     const std::size_t bytes = size * count;
     const char* const begin = data;
     const char* const end = data + bytes;
-    std::size_t lineFeeds = static_cast<std::size_t>(std::count(begin, end, '\n'));
-    if (transfer->body->size() + (bytes - lineFeeds) > transfer->self->m_limits.maxBodyBytes) {
+    const auto dropped = [](char c) { return c == '\n' || c == '\0'; };
+    const auto kept = bytes - static_cast<std::size_t>(std::count_if(begin, end, dropped));
+    if (transfer->body->size() + kept > transfer->self->m_limits.maxBodyBytes) {
         transfer->tooLarge = true;
         return 0; // ends the transfer with a write error
     }
-    std::remove_copy(begin, end, std::back_inserter(*transfer->body), '\n');
+    std::remove_copy_if(begin, end, std::back_inserter(*transfer->body), dropped);
     return bytes;
 }
 

@@ -38,7 +38,8 @@ public:
 
     // Sends the GET with the page header block and no-cache headers. onResponse runs once, when
     // the first byte of the response arrives. The body is returned with every line feed removed
-    // (lines joined with nothing between them; carriage returns stay).
+    // (lines joined with nothing between them; carriage returns stay) and without NUL bytes,
+    // which no stored text can hold.
     Outcome Get(const UrlParts& url, std::string& body, const Notify& onResponse = {});
 
     const std::string& ErrorText() const { return m_strError; }

@@ -23,7 +23,7 @@ UrlParts Split(const std::string& url)
 TEST(HttpRequestTest, SendsHeaderBlockAndNoCacheAndJoinsLines)
 {
     HttpTestServer server;
-    server.SetPage("/p.htm", "line1\r\nline2\nline3\n");
+    server.SetPage("/p.htm", std::string("line1\r\nline2\nli\0ne3\n", 20));
     CHttpRequest request(HttpLimits{}, {});
     std::string body;
     int responses = 0;
