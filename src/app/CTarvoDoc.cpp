@@ -193,15 +193,14 @@ void CTarvoDoc::WaitForChecks()
     }
 }
 
-bool CTarvoDoc::HasRunningChecks()
+size_t CTarvoDoc::RunningCheckCount()
 {
     std::lock_guard guard(m_workersLock);
+    size_t running = 0;
     for (const auto& worker : m_workers) {
-        if (!worker.done->load()) {
-            return true;
-        }
+        running += worker.done->load() ? 0 : 1;
     }
-    return false;
+    return running;
 }
 
 void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)

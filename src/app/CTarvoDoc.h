@@ -79,7 +79,8 @@ public:
     void RequestStop() { m_run.RequestStop(); }
     // Waits until every worker thread started so far has ended.
     void WaitForChecks();
-    bool HasRunningChecks();
+    bool HasRunningChecks() { return RunningCheckCount() > 0; }
+    size_t RunningCheckCount();
     int DoCheck(MessageTypeInfo* item);
     void RecountUnread();
     void ResetNewCounts();

@@ -1,10 +1,10 @@
 // wendar-cli: the check items, messages, settings and check runs of Wendar, from a shell.
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
-#include "app/ISoundPlayer.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "monitors/StandardMonitors.h"
+#include "platform/PulseSoundPlayer.h"
 
 #include <csignal>
 #include <curl/curl.h>
@@ -33,19 +33,13 @@ OPTIONS: --name --category --address --user --password --view --identity --state
          --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
 )";
 
-class SilentSoundPlayer final : public ISoundPlayer
-{
-public:
-    bool Play(const std::string&) override { return true; }
-};
-
 } // namespace
 
 CTarvoDoc& CliContext::Doc()
 {
     if (!doc) {
         doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir,
-                                          std::make_shared<SilentSoundPlayer>());
+                                          std::make_shared<PulseSoundPlayer>());
         doc->ApplySettings(app.m_settings);
         InstallStandardMonitors(*doc);
         if (!doc->LoadItems()) {
