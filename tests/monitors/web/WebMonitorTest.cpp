@@ -325,6 +325,17 @@ TEST_F(WebMonitorTest, EntryTestsAndBadUrlsChangeNothing)
     EXPECT_TRUE(Messages(item).empty());
 }
 
+TEST_F(WebMonitorTest, HttpsAddressSpeaksTls)
+{
+    // A plain HTTP listener cannot complete a TLS handshake: the check fails with the client's reason.
+    MessageTypeInfo item = AddWebItem("https://127.0.0.1:" + std::to_string(m_server.port()) + "/p.htm");
+    EXPECT_EQ(Check(item), 0);
+    const std::string status = m_run.GetStatusText();
+    EXPECT_EQ(status.rfind(Join("检查", kName) + " 时发生意外错误：", 0), 0u) << status;
+    EXPECT_NE(status.find("SSL"), std::string::npos) << status;
+    EXPECT_EQ(m_server.RequestCount("/p.htm"), 0);
+}
+
 TEST_F(WebMonitorTest, LocalDatabaseFailureEndsTheCheckWithAnErrorText)
 {
     m_server.SetPage("/p.htm", "page");
