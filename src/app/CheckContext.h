@@ -10,5 +10,5 @@ struct CheckContext
 {
     CAdoConnection& mainConnection;
     CRunState& run;
-    std::string appDir;  // ends with '/'
+    std::string appDir; // ends with '/'
 };

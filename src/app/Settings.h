@@ -1,6 +1,6 @@
 #pragma once
 // The user settings: whole numbers in the INI profile
-// ($XDG_CONFIG_HOME/Local AppWizard-Generated Applications/Tarvo.conf, group "morvatenX").
+// ($XDG_CONFIG_HOME/Local AppWizard-Generated Applications/Tarvo.ini, group "morvatenX").
 #include <array>
 #include <string>
 #include <string_view>
@@ -14,15 +14,15 @@ struct Settings
     int SplitterWindowType = 0;
     int AutoMarkRead = 2;
     int enableAutoRun = 1;
-    int UserType = 0;  // read only; never written
+    int UserType = 0; // read only; never written
 
     void LoadSettings();
     void SaveSettings() const;
 
     // Keys in profile order; the first seven are written back.
-    static constexpr std::array<std::string_view, 8> kKeys = {"pagesize",           "enableAutoCheck", "AutoCheckInterval",
-                                                              "EnableSoundNotify",  "SplitterWindowType",
-                                                              "AutoMarkRead",       "enableAutoRun",   "UserType"};
+    static constexpr std::array<std::string_view, 8> kKeys = {
+        "pagesize",           "enableAutoCheck", "AutoCheckInterval", "EnableSoundNotify",
+        "SplitterWindowType", "AutoMarkRead",    "enableAutoRun",     "UserType"};
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
 };

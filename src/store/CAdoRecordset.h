@@ -56,7 +56,7 @@ private:
     bool m_bShowErrors = true;
     std::string m_strDateFormat = kDefaultDateFormat;
     DbResult m_result;
-    long m_nPos = 0;  // -1 = before the first row (BOF), size = after the last (EOF)
+    long m_nPos = 0; // -1 = before the first row (BOF), size = after the last (EOF)
     long m_nPageSize = 10;
     bool m_bOpen = false;
 };

@@ -36,7 +36,7 @@ public:
     void* m_hTreeNode = nullptr;
     SharedInt m_bBusy = 0;
     int MustHaveID = 0;
-    SharedInt m_nNewCount = 0;  // new-finding counter
+    SharedInt m_nNewCount = 0; // new-finding counter
     int m_nLoadedId = 0;
 
     // Columns of usermessagetype.

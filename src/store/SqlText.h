@@ -9,8 +9,8 @@ std::string SqlEscape(std::string_view text);
 
 enum class SqlDialect
 {
-    Top,    // the engine knows "select top N" (Access, SQL Server)
-    Limit,  // SQLite, PostgreSQL, MySQL: "... limit N"
+    Top,   // the engine knows "select top N" (Access, SQL Server)
+    Limit, // SQLite, PostgreSQL, MySQL: "... limit N"
 };
 
 // "select top N rest" becomes "select rest limit N" for Limit dialects. With rewriteNegatedKeys,

@@ -1,0 +1,62 @@
+#include "app/Settings.h"
+
+#include <QSettings>
+#include <QString>
+
+namespace {
+
+QSettings Profile()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromUtf8(kProfileOrganization),
+                     QString::fromUtf8(kProfileApplication));
+}
+
+QString KeyPath(std::string_view key)
+{
+    return QString::fromUtf8(kProfileSection) + QLatin1Char('/') +
+           QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+}
+
+} // namespace
+
+int* Settings::Field(std::string_view key)
+{
+    return const_cast<int*>(static_cast<const Settings*>(this)->Field(key));
+}
+
+const int* Settings::Field(std::string_view key) const
+{
+    const int* fields[] = {&pagesize,           &enableAutoCheck, &AutoCheckInterval, &EnableSoundNotify,
+                           &SplitterWindowType, &AutoMarkRead,    &enableAutoRun,     &UserType};
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+        if (kKeys[i] == key) {
+            return fields[i];
+        }
+    }
+    return nullptr;
+}
+
+void Settings::LoadSettings()
+{
+    QSettings profile = Profile();
+    for (auto key : kKeys) {
+        int* field = Field(key);
+        bool ok = false;
+        const int value = profile.value(KeyPath(key), *field).toInt(&ok);
+        if (ok) {
+            *field = value;
+        }
+    }
+}
+
+void Settings::SaveSettings() const
+{
+    QSettings profile = Profile();
+    for (auto key : kKeys) {
+        if (key == "UserType") {
+            continue;
+        }
+        profile.setValue(KeyPath(key), *Field(key));
+    }
+    profile.sync();
+}

@@ -1,0 +1,250 @@
+#include "store/CAdoRecordset.h"
+
+#include "store/CAdoConnection.h"
+#include "store/DateText.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+constexpr const char* kNotOpenText = "数据库还未打开，不能打开数据表。";
+constexpr const char* kFieldErrorText = "字段访问发生错误，请确认数据库结构没有改动。";
+constexpr const char* kFieldErrorCaption = "字段访问";
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const char* space = " \t\r\n\v\f";
+    size_t a = text.find_first_not_of(space);
+    if (a == std::string::npos) {
+        return {};
+    }
+    size_t b = text.find_last_not_of(space);
+    return text.substr(a, b - a + 1);
+}
+
+} // namespace
+
+CAdoRecordset::CAdoRecordset() = default;
+
+CAdoRecordset::CAdoRecordset(CAdoConnection& connection)
+    : m_pConnection(&connection), m_bShowErrors(connection.GetShowErrors())
+{}
+
+CAdoRecordset::~CAdoRecordset() = default;
+
+bool CAdoRecordset::SetConnection(CAdoConnection& connection)
+{
+    if (!connection.IsOpen()) {
+        if (m_bShowErrors) {
+            connection.GetReporter()->ShowMessage(kNotOpenText, "", MessageIcon::Information);
+        }
+        return false;
+    }
+    m_pConnection = &connection;
+    return true;
+}
+
+void CAdoRecordset::SetDateFormat(const std::string& format)
+{
+    m_strDateFormat = format.empty() ? std::string(kDefaultDateFormat) : format;
+}
+
+bool CAdoRecordset::Open(const std::string& sql, int, int, int)
+{
+    Close();
+    if (!m_pConnection || !m_pConnection->IsOpen()) {
+        if (m_bShowErrors) {
+            auto reporter = m_pConnection ? m_pConnection->GetReporter() : DefaultMessageReporter();
+            reporter->ShowMessage(kNotOpenText, "", MessageIcon::Information);
+        }
+        return false;
+    }
+    std::vector<std::string> errors;
+    if (!m_pConnection->RunQuery(sql, m_result, errors)) {
+        m_result = {};
+        if (m_bShowErrors) {
+            m_pConnection->GetReporter()->ShowMessage(kFieldErrorText, kFieldErrorCaption, MessageIcon::Information);
+        }
+        return false;
+    }
+    m_bOpen = true;
+    m_nPos = 0;
+    return true;
+}
+
+void CAdoRecordset::Close()
+{
+    m_bOpen = false;
+    m_result = {};
+    m_nPos = 0;
+}
+
+bool CAdoRecordset::IsEOF() const
+{
+    return !m_bOpen || m_nPos >= static_cast<long>(m_result.rows.size());
+}
+
+bool CAdoRecordset::IsBOF() const
+{
+    return !m_bOpen || m_nPos < 0 || m_result.rows.empty();
+}
+
+long CAdoRecordset::GetRecordCount() const
+{
+    return m_bOpen ? static_cast<long>(m_result.rows.size()) : -1;
+}
+
+void CAdoRecordset::MoveFirst()
+{
+    m_nPos = 0;
+}
+
+void CAdoRecordset::MoveLast()
+{
+    m_nPos = static_cast<long>(m_result.rows.size()) - 1;
+}
+
+void CAdoRecordset::MoveNext()
+{
+    if (m_nPos < static_cast<long>(m_result.rows.size())) {
+        ++m_nPos;
+    }
+}
+
+void CAdoRecordset::MovePrevious()
+{
+    if (m_nPos >= 0) {
+        --m_nPos;
+    }
+}
+
+void CAdoRecordset::SetPageSize(long size)
+{
+    m_nPageSize = size > 0 ? size : 1;
+}
+
+long CAdoRecordset::GetPageCount() const
+{
+    const long count = static_cast<long>(m_result.rows.size());
+    return (count + m_nPageSize - 1) / m_nPageSize;
+}
+
+void CAdoRecordset::SetAbsolutePage(long page)
+{
+    if (page < 1) {
+        page = 1;
+    }
+    m_nPos = (page - 1) * m_nPageSize;
+    if (m_nPos > static_cast<long>(m_result.rows.size())) {
+        m_nPos = static_cast<long>(m_result.rows.size());
+    }
+}
+
+bool CAdoRecordset::HasColumn(const std::string& column) const
+{
+    for (const auto& c : m_result.columns) {
+        if (SameName(c.name, column)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const DbValue* CAdoRecordset::Field(const std::string& column)
+{
+    if (!m_bOpen || m_nPos < 0 || m_nPos >= static_cast<long>(m_result.rows.size())) {
+        return nullptr;
+    }
+    for (size_t i = 0; i < m_result.columns.size(); ++i) {
+        if (SameName(m_result.columns[i].name, column)) {
+            return &m_result.rows[static_cast<size_t>(m_nPos)][i];
+        }
+    }
+    return nullptr;
+}
+
+void CAdoRecordset::ReportFieldError()
+{
+    if (m_bShowErrors) {
+        auto reporter = m_pConnection ? m_pConnection->GetReporter() : DefaultMessageReporter();
+        reporter->ShowMessage(kFieldErrorText, kFieldErrorCaption, MessageIcon::Information);
+    }
+}
+
+bool CAdoRecordset::GetFieldValue(const std::string& column, int& value)
+{
+    const DbValue* v = Field(column);
+    if (!v) {
+        ReportFieldError();
+        return false;
+    }
+    switch (v->kind) {
+    case DbValue::Kind::Int32:
+        value = static_cast<int>(v->integer);
+        break;
+    case DbValue::Kind::Int64:
+        if (v->integer >= std::numeric_limits<int>::min() && v->integer <= std::numeric_limits<int>::max()) {
+            value = static_cast<int>(v->integer);
+        }
+        break;
+    case DbValue::Kind::Text: {
+        // Some drivers hand numbers over as text; a text that is wholly a number is taken.
+        const std::string t = Trimmed(v->text);
+        int n = 0;
+        auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
+        if (ec == std::errc() && end == t.data() + t.size() && !t.empty()) {
+            value = n;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return true;
+}
+
+bool CAdoRecordset::GetFieldValue(const std::string& column, std::string& value)
+{
+    const DbValue* v = Field(column);
+    if (!v) {
+        ReportFieldError();
+        return false;
+    }
+    switch (v->kind) {
+    case DbValue::Kind::Int32:
+    case DbValue::Kind::Int64:
+        value = std::to_string(v->integer);
+        break;
+    case DbValue::Kind::Double: {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.15g", v->real);
+        value = buffer;
+        break;
+    }
+    case DbValue::Kind::Date:
+        value = FormatDate(v->date, m_strDateFormat);
+        break;
+    case DbValue::Kind::Text:
+        value = Trimmed(v->text);
+        break;
+    default:
+        break;
+    }
+    return true;
+}

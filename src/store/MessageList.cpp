@@ -1,0 +1,121 @@
+#include "store/MessageList.h"
+
+#include "store/CAdoConnection.h"
+#include "store/CAdoRecordset.h"
+#include "store/MessageTypeInfo.h"
+#include "store/UserIdentity.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string WhereText(int readFilter)
+{
+    switch (readFilter) {
+    case kFilterUnread:
+        return "select * from userdata where status=0 ";
+    case kFilterRead:
+        return "select * from userdata where status=1 ";
+    default:
+        return "select * from userdata where 1=1 ";
+    }
+}
+
+std::string ItemCondition(const MessageTypeInfo* item)
+{
+    return item ? " and  messagetypeid=" + std::to_string(item->messagetypeid) : std::string();
+}
+
+long ClampPage(long page, long pageCount)
+{
+    if (page > pageCount) {
+        page = pageCount;
+    }
+    return page < 1 ? 1 : page;
+}
+
+void ReadRows(CAdoRecordset& rs, long limit, std::vector<MessageListInfo>& rows)
+{
+    for (long n = 0; n < limit && !rs.IsEOF(); ++n, rs.MoveNext()) {
+        MessageListInfo row;
+        row.LoadFromRecordset(rs);
+        rows.push_back(std::move(row));
+    }
+}
+
+} // namespace
+
+std::string ListQueryText(int readFilter, const MessageTypeInfo* item)
+{
+    if (!item) {
+        return WhereText(readFilter) + " order by status,-id";
+    }
+    return WhereText(readFilter) + ItemCondition(item) + " order by status,-id ";
+}
+
+bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item,
+                                  long requestedPage, long pageSize, MessagePage& page)
+{
+    CAdoRecordset rs(connection);
+    rs.SetDateFormat(kFindingDateFormat);
+    if (!rs.Open(ListQueryText(readFilter, item), 2, -1, 1)) {
+        return false;
+    }
+    MessagePage result;
+    result.pageSize = pageSize < 1 ? 1 : pageSize;
+    rs.SetPageSize(result.pageSize);
+    result.pageCount = rs.GetPageCount();
+    result.page = ClampPage(requestedPage, result.pageCount);
+    result.totalCount = rs.GetRecordCount();
+    rs.SetAbsolutePage(result.page);
+    ReadRows(rs, result.pageSize, result.rows);
+    page = std::move(result);
+    return true;
+}
+
+bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item, long requestedPage,
+                     long pageSize, MessagePage& page)
+{
+    if (connection.GetDbmsName() != "SQLite") {
+        return LoadMessagePageFromRecordset(connection, readFilter, item, requestedPage, pageSize, page);
+    }
+    MessagePage result;
+    result.pageSize = pageSize < 1 ? 1 : pageSize;
+    {
+        CAdoRecordset count(connection);
+        std::string where = WhereText(readFilter);
+        where.replace(0, std::string("select *").size(), "select count(*) as total");
+        if (!count.Open(where + ItemCondition(item), -1, -1, 1) || count.IsEOF()) {
+            return false;
+        }
+        std::string total;
+        count.GetFieldValue("total", total);
+        result.totalCount = std::stol(total.empty() ? "0" : total);
+    }
+    result.pageCount = (result.totalCount + result.pageSize - 1) / result.pageSize;
+    result.page = ClampPage(requestedPage, result.pageCount);
+    const long offset = (result.page - 1) * result.pageSize;
+    const long rowsOnPage = std::max(0L, std::min(result.pageSize, result.totalCount - offset));
+
+    CAdoRecordset rs(connection);
+    rs.SetDateFormat(kFindingDateFormat);
+    // Pages in the back half are read from the other end, so the last page costs what the first does.
+    const bool fromEnd = offset > result.totalCount / 2;
+    std::string sql = WhereText(readFilter) + ItemCondition(item);
+    if (fromEnd) {
+        sql += " order by status desc, id limit " + std::to_string(rowsOnPage) + " offset " +
+               std::to_string(result.totalCount - offset - rowsOnPage);
+    } else {
+        sql +=
+            " order by status, id desc limit " + std::to_string(result.pageSize) + " offset " + std::to_string(offset);
+    }
+    if (!rs.Open(sql, -1, -1, 1)) {
+        return false;
+    }
+    ReadRows(rs, result.pageSize, result.rows);
+    if (fromEnd) {
+        std::reverse(result.rows.begin(), result.rows.end());
+    }
+    page = std::move(result);
+    return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The message list's query and paging: unread first, newest first, by read filter and item.
+#include "store/MessageListInfo.h"
+
+#include <string>
+#include <vector>
+
+class CAdoConnection;
+class MessageTypeInfo;
+
+enum ReadFilter : int
+{
+    kFilterAll = 0,
+    kFilterUnread = 1,
+    kFilterRead = 2,
+};
+
+struct MessagePage
+{
+    std::vector<MessageListInfo> rows;
+    long page = 1; // the page shown, clamped to 1..pageCount
+    long pageCount = 0;
+    long totalCount = 0;
+    long pageSize = 0;
+};
+
+// The list's query text, e.g. "select * from userdata where status=0  and  messagetypeid=7 order by status,-id ".
+std::string ListQueryText(int readFilter, const MessageTypeInfo* item);
+
+// One page of the list; a requested page beyond the last shows the last, below 1 the first.
+// RecieveDate is read in the finding date format. False when the query fails (page untouched).
+bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item, long requestedPage,
+                     long pageSize, MessagePage& page);
+
+// The same page through a recordset over every matching row (any engine); the SQLite path above
+// gives the same rows without reading them all.
+bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item,
+                                  long requestedPage, long pageSize, MessagePage& page);

@@ -1,0 +1,105 @@
+#include "store/MessageTypeInfo.h"
+
+#include "store/CAdoConnection.h"
+#include "store/CAdoRecordset.h"
+#include "store/SqlText.h"
+
+#include <string>
+
+namespace {
+
+std::string Quoted(const std::string& text)
+{
+    return "'" + SqlEscape(text) + "'";
+}
+
+} // namespace
+
+bool MessageTypeInfo::LoadFromRecordset(CAdoRecordset& rs)
+{
+    bool ok = true;
+    ok &= rs.GetFieldValue("messagetypeid", messagetypeid);
+    ok &= rs.GetFieldValue("MessageCategory", MessageCategory);
+    ok &= rs.GetFieldValue("OwnerUserID", OwnerUserID);
+    ok &= rs.GetFieldValue("CheckInterval", CheckInterval);
+    ok &= rs.GetFieldValue("state", state);
+    ok &= rs.GetFieldValue("bCanChangeState", bCanChangeState);
+    ok &= rs.GetFieldValue("bNotify", bNotify);
+    ok &= rs.GetFieldValue("DisplayType", DisplayType);
+    ok &= rs.GetFieldValue("CheckNumber", CheckNumber);
+    ok &= rs.GetFieldValue("MustHaveID", MustHaveID);
+    ok &= rs.GetFieldValue("connAddress", connAddress);
+    ok &= rs.GetFieldValue("MessageTypeName", MessageTypeName);
+    ok &= rs.GetFieldValue("UserName", UserName);
+    ok &= rs.GetFieldValue("Password", Password);
+    ok &= rs.GetFieldValue("ViewName", ViewName);
+    ok &= rs.GetFieldValue("MessageTypeUser", MessageTypeUser);
+    ok &= rs.GetFieldValue("About", About);
+    ok &= rs.GetFieldValue("IncludeFrom", IncludeFrom);
+    ok &= rs.GetFieldValue("IncludeTo", IncludeTo);
+    ok &= rs.GetFieldValue("notifysound", notifysound);
+    m_nLoadedId = messagetypeid;
+    return ok;
+}
+
+int MessageTypeInfo::Save(CAdoConnection& connection, int forceInsert)
+{
+    const bool update = forceInsert == 0 && messagetypeid != 0;
+    std::string sql;
+    if (update) {
+        sql = "update usermessagetype set MessageCategory=" + std::to_string(MessageCategory) +
+              ",MessageTypeName=" + Quoted(MessageTypeName) + ",MessageTypeUser=" + Quoted(MessageTypeUser) +
+              ",connAddress=" + Quoted(connAddress) + ",UserName=" + Quoted(UserName) +
+              ",Password=" + Quoted(Password) + ",viewname=" + Quoted(ViewName) + ",state=" + std::to_string(state) +
+              ",CheckInterval=" + std::to_string(CheckInterval) + ",displaytype=" + std::to_string(DisplayType) +
+              ",CheckNumber=" + std::to_string(CheckNumber) + ",about=" + Quoted(About) +
+              ",includefrom=" + Quoted(IncludeFrom) + ",includeto=" + Quoted(IncludeTo) +
+              ",bnotify=" + std::to_string(bNotify) + ",notifysound=" + Quoted(notifysound) +
+              " where messagetypeid=" + std::to_string(messagetypeid);
+    } else {
+        sql = "insert into usermessagetype (MessageCategory,MessageTypeName,MessageTypeUser,connAddress,UserName,"
+              "Password,viewname,state,CheckInterval,displaytype,about,owneruserid,checknumber,bNotify,notifysound,"
+              "includefrom,includeto,musthaveid) values(" +
+              std::to_string(MessageCategory) + "," + Quoted(MessageTypeName) + "," + Quoted(MessageTypeUser) + "," +
+              Quoted(connAddress) + "," + Quoted(UserName) + "," + Quoted(Password) + "," + Quoted(ViewName) + "," +
+              std::to_string(state) + "," + std::to_string(CheckInterval) + "," + std::to_string(DisplayType) + "," +
+              Quoted(About) + "," + std::to_string(OwnerUserID) + "," + std::to_string(CheckNumber) + "," +
+              std::to_string(bNotify) + "," + Quoted(notifysound) + "," + Quoted(IncludeFrom) + "," +
+              Quoted(IncludeTo) + "," + std::to_string(MustHaveID) + ")";
+    }
+    connection.Execute(sql);
+    if (!update) {
+        CAdoRecordset rs(connection);
+        if (rs.Open("select top 1 * from usermessagetype where messagetypename=" + Quoted(MessageTypeName) +
+                        " order by -messagetypeid",
+                    -1, -1, 1)) {
+            rs.GetFieldValue("messagetypeid", messagetypeid);
+        }
+    }
+    return 1;
+}
+
+int MessageTypeInfo::Delete(CAdoConnection& connection)
+{
+    if (!connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(messagetypeid))) {
+        return 0;
+    }
+    connection.Execute("delete  from userdata where messagetypeid=" + std::to_string(messagetypeid));
+    return 1;
+}
+
+int MessageTypeInfo::CountUnread(CAdoConnection& connection)
+{
+    m_nUnreadCount = 0;
+    CAdoRecordset rs(connection);
+    // Counting in the engine gives the number the row query would, without carrying the rows.
+    if (rs.Open("select count(*) as unread from userdata where messagetypeid=" + std::to_string(messagetypeid) +
+                    " and status=0",
+                3, -1, 1) &&
+        !rs.IsEOF()) {
+        int count = 0;
+        rs.GetFieldValue("unread", count);
+        m_nUnreadCount = count;
+    }
+    return m_nUnreadCount;
+}

@@ -1,0 +1,64 @@
+#include "store/SourceRowInfo.h"
+
+#include "store/CAdoConnection.h"
+#include "store/CAdoRecordset.h"
+#include "store/MessageInfo.h"
+#include "store/MessageTypeInfo.h"
+#include "store/SqlText.h"
+#include "store/UserIdentity.h"
+
+namespace {
+
+std::string Quoted(const std::string& text)
+{
+    return "'" + SqlEscape(text) + "'";
+}
+
+} // namespace
+
+bool SourceRowInfo::LoadFromRecordset(CAdoRecordset& rs)
+{
+    bool ok = true;
+    ok &= rs.GetFieldValue("ID", ID);
+    ok &= rs.GetFieldValue("SourceType", SourceType);
+    ok &= rs.GetFieldValue("FromDate", FromDate);
+    ok &= rs.GetFieldValue("FromID", FromID);
+    ok &= rs.GetFieldValue("FromName", FromName);
+    ok &= rs.GetFieldValue("Info", Info);
+    ok &= rs.GetFieldValue("ToID", ToID);
+    ok &= rs.GetFieldValue("ToName", ToName);
+    ok &= rs.GetFieldValue("Content", Content);
+    ok &= rs.GetFieldValue("Link", Link);
+    return ok;
+}
+
+int SourceRowInfo::IsKnown(CAdoConnection& connection, const MessageTypeInfo& item) const
+{
+    const std::string id = std::to_string(item.messagetypeid);
+    const std::string sql = item.MessageCategory == kCategoryFtp
+                                ? "select top 1 * from userdata where messagetypeid=" + id +
+                                      " and sourceinfo=" + Quoted(Info) + " order by -id"
+                                : "select top 1 * from userdata where messagetypeid=" + id +
+                                      " and sourceid=" + Quoted(ID) + " order by -id";
+    CAdoRecordset rs(connection);
+    rs.SetShowErrors(false);
+    if (!rs.Open(sql, -1, -1, 1) || rs.IsEOF()) {
+        return 0;
+    }
+    MessageInfo stored;
+    stored.LoadFromRecordset(rs);
+    return stored.SourceDate == FromDate ? 1 : 0;
+}
+
+int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& item) const
+{
+    const std::string sql =
+        "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,"
+        "sourcedate,sourcefromid,sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,"
+        "sourcelink,sourcecontent,sourceinfo) values(" +
+        std::to_string(kUserId) + "," + Quoted(kUserName) + "," + std::to_string(item.MessageCategory) + "," +
+        Quoted(item.MessageTypeName) + "," + std::to_string(item.messagetypeid) + "," + Quoted(FromDate) + "," +
+        Quoted(FromID) + "," + Quoted(FromName) + "," + Quoted(ID) + "," + Quoted(ToID) + "," + Quoted(ToName) + "," +
+        Quoted(SourceType) + "," + Quoted(Link) + ",' " + SqlEscape(Content) + " '," + Quoted(Info) + ")";
+    return connection.Execute(sql) ? 1 : 0;
+}

@@ -1,0 +1,168 @@
+#include "store/DbBackend.h"
+
+#include <cctype>
+#include <cstdio>
+#include <limits>
+#include <sqlite3.h>
+
+namespace {
+
+struct SqliteCloser
+{
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct StatementFinalizer
+{
+    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+bool IsDateType(const char* declType)
+{
+    if (!declType) {
+        return false;
+    }
+    std::string upper;
+    for (const char* p = declType; *p; ++p) {
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+    }
+    return upper.find("DATE") != std::string::npos || upper.find("TIME") != std::string::npos;
+}
+
+bool ParseSqliteDate(const std::string& text, DbDateTime& out)
+{
+    DbDateTime d;
+    int consumed = 0;
+    int n = std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &d.year, &d.month, &d.day, &consumed);
+    if (n != 3) {
+        return false;
+    }
+    if (static_cast<size_t>(consumed) < text.size()) {
+        int rest = 0;
+        const char* tail = text.c_str() + consumed;
+        if (std::sscanf(tail, "%*[ T]%2d:%2d%n", &d.hour, &d.minute, &rest) != 2) {
+            return false;
+        }
+        tail += rest;
+        if (*tail == ':') {
+            std::sscanf(tail, ":%2d", &d.second);
+        }
+    }
+    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour > 23 || d.minute > 59) {
+        return false;
+    }
+    out = d;
+    return true;
+}
+
+class SqliteBackend final : public IDbBackend
+{
+public:
+    explicit SqliteBackend(sqlite3* db) : m_db(db) {}
+
+    bool Execute(const std::string& sql, std::vector<std::string>& errors) override
+    {
+        char* message = nullptr;
+        if (sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+            errors.push_back(message ? message : sqlite3_errmsg(m_db.get()));
+            sqlite3_free(message);
+            return false;
+        }
+        return true;
+    }
+
+    bool Query(const std::string& sql, DbResult& result, std::vector<std::string>& errors) override
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+            return false;
+        }
+        StatementPtr stmt(raw);
+        if (!stmt) {
+            errors.push_back("not a query");
+            return false;
+        }
+        const int columns = sqlite3_column_count(stmt.get());
+        std::vector<bool> dateColumns(columns);
+        result.columns.clear();
+        result.rows.clear();
+        for (int i = 0; i < columns; ++i) {
+            const char* decl = sqlite3_column_decltype(stmt.get(), i);
+            dateColumns[i] = IsDateType(decl);
+            result.columns.push_back({sqlite3_column_name(stmt.get(), i), false});
+        }
+        for (;;) {
+            int rc = sqlite3_step(stmt.get());
+            if (rc == SQLITE_DONE) {
+                return true;
+            }
+            if (rc != SQLITE_ROW) {
+                errors.push_back(sqlite3_errmsg(m_db.get()));
+                return false;
+            }
+            std::vector<DbValue> row(columns);
+            for (int i = 0; i < columns; ++i) {
+                DbValue& v = row[i];
+                switch (sqlite3_column_type(stmt.get(), i)) {
+                case SQLITE_INTEGER: {
+                    sqlite3_int64 n = sqlite3_column_int64(stmt.get(), i);
+                    v.integer = n;
+                    v.kind = (n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
+                                 ? DbValue::Kind::Int32
+                                 : DbValue::Kind::Int64;
+                    break;
+                }
+                case SQLITE_FLOAT:
+                    v.kind = DbValue::Kind::Double;
+                    v.real = sqlite3_column_double(stmt.get(), i);
+                    break;
+                case SQLITE_TEXT:
+                case SQLITE_BLOB: {
+                    const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt.get(), i));
+                    v.text.assign(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt.get(), i)));
+                    v.kind = DbValue::Kind::Text;
+                    if (dateColumns[i] && ParseSqliteDate(v.text, v.date)) {
+                        v.kind = DbValue::Kind::Date;
+                    }
+                    break;
+                }
+                default:
+                    v.kind = DbValue::Kind::Null;
+                    break;
+                }
+            }
+            result.rows.push_back(std::move(row));
+        }
+    }
+
+    bool IsOpen() const override { return m_db != nullptr; }
+    std::string DbmsName() const override { return "SQLite"; }
+
+private:
+    std::unique_ptr<sqlite3, SqliteCloser> m_db;
+};
+
+} // namespace
+
+std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vector<std::string>& errors)
+{
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    std::unique_ptr<sqlite3, SqliteCloser> db(raw);
+    if (rc != SQLITE_OK) {
+        errors.push_back(std::string("不能打开数据库文件 ") + path + ": " +
+                         (db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc)));
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db.get(), 5000);
+    // Reading the schema proves the file is a database before anybody relies on it.
+    char* message = nullptr;
+    if (sqlite3_exec(db.get(), "select count(*) from sqlite_master", nullptr, nullptr, &message) != SQLITE_OK) {
+        errors.push_back(std::string("不能打开数据库文件 ") + path + ": " + (message ? message : "?"));
+        sqlite3_free(message);
+        return nullptr;
+    }
+    sqlite3_exec(db.get(), "pragma journal_mode=wal; pragma synchronous=normal", nullptr, nullptr, nullptr);
+    return std::make_unique<SqliteBackend>(db.release());
+}
