@@ -2,6 +2,7 @@
 // accepts and never answers (the hanging-driver case).
 #include "store/OdbcBackend.h"
 
+#include "RemoteDatabase.h"
 #include "StallServer.h"
 #include "support/PostgresServer.h"
 
@@ -192,26 +193,23 @@ class PostgresOdbcTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_server = std::make_unique<PostgresServer>();
         std::string error;
-        ASSERT_TRUE(s_server->Start(error)) << error;
-        ASSERT_TRUE(s_server->RunSql("create table kinds(id integer primary key, sm smallint, big bigint, "
-                                     "ts timestamp, d date, tm time, flag boolean, num numeric(10,2), "
-                                     "f8 float8, f4 real, txt text, vc varchar(40));"
-                                     "insert into kinds values(1, -3, 12345678901, '2002-05-01 08:30:59.75', "
-                                     "'2002-05-01', '23:59:58', true, 3.14, 1.5, 2.5, '中文 ''q''', 'vc');"
-                                     "insert into kinds(id) values(2);",
-                                     error))
+        s_server = SharedPostgresServer(error);
+        ASSERT_TRUE(s_server) << error;
+        ASSERT_TRUE(s_server->RunSql(
+            "drop table if exists kinds; create table kinds(id integer primary key, sm smallint, big bigint, "
+            "ts timestamp, d date, tm time, flag boolean, num numeric(10,2), "
+            "f8 float8, f4 real, txt text, vc varchar(40));"
+            "insert into kinds values(1, -3, 12345678901, '2002-05-01 08:30:59.75', "
+            "'2002-05-01', '23:59:58', true, 3.14, 1.5, 2.5, '中文 ''q''', 'vc');"
+            "insert into kinds(id) values(2);",
+            error))
             << error;
     }
-    static void TearDownTestSuite() { s_server.reset(); }
-
     void SetUp() override { ASSERT_TRUE(s_server && s_server->port() > 0) << "PostgreSQL did not start"; }
 
-    static std::unique_ptr<PostgresServer> s_server;
+    static inline PostgresServer* s_server = nullptr;
 };
-
-std::unique_ptr<PostgresServer> PostgresOdbcTest::s_server;
 
 TEST_F(PostgresOdbcTest, BothDriversReadTheSameValues)
 {
