@@ -31,8 +31,9 @@ public:
     BenchDir()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "wendar-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
+        if (!mkdtemp(pattern.data())) {
             throw std::runtime_error("mkdtemp failed");
+        }
         m_path = pattern + "/";
     }
     ~BenchDir()
@@ -70,8 +71,9 @@ public:
                              ") insert into notices select i, 'notice', '2002-05-01 08:30:00', 'u' || i, '张三', "
                              "'通知 ' || i, 'u2', '李四', '<p>content of notice ' || i || '</p>', "
                              "'http://127.0.0.1/n/' || i from n",
-                         errors))
+                         errors)) {
             throw std::runtime_error("cannot build the remote view: " + (errors.empty() ? "" : errors[0]));
+        }
     }
     const std::string& connection() const { return m_connection; }
 
@@ -94,8 +96,9 @@ public:
     {
         const std::string path = m_dir.path() + "message.dat";
         std::string error;
-        if (!EnsureLocalDatabase(path, error) || !m_connection.Open("DBQ=" + path + ";DRIVER={SQLite3}", true))
+        if (!EnsureLocalDatabase(path, error) || !m_connection.Open("DBQ=" + path + ";DRIVER={SQLite3}", true)) {
             throw std::runtime_error("cannot open the local store: " + error);
+        }
         m_item.MessageTypeName = "通知";
         m_item.connAddress = Remote().connection();
         m_item.ViewName = "v_notice";

@@ -31,8 +31,9 @@ struct Fixture
     Fixture()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "wendar-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
+        if (!mkdtemp(pattern.data())) {
             std::abort();
+        }
         dir = pattern + "/";
         remoteConnection = "Driver=SQLite3;Database=" + dir + "remote.db";
         std::vector<std::string> errors;
@@ -45,14 +46,16 @@ struct Fixture
             !remote->Execute("create view v_notice as select id as ID, sourcetype as SourceType, fromdate as "
                              "FromDate, fromid as FromID, fromname as FromName, info as Info, toid as ToID, "
                              "toname as ToName, content as Content, link as Link from notices",
-                             errors))
+                             errors)) {
             std::abort();
+        }
         SetDefaultMessageReporter(std::make_shared<QuietReporter>());
         std::string error;
         const std::string path = dir + "message.dat";
         local.SetReporter(std::make_shared<QuietReporter>());
-        if (!EnsureLocalDatabase(path, error) || !local.Open("DBQ=" + path + ";DRIVER={SQLite3}", true))
+        if (!EnsureLocalDatabase(path, error) || !local.Open("DBQ=" + path + ";DRIVER={SQLite3}", true)) {
             std::abort();
+        }
         item.MessageTypeName = "fuzz";
         item.connAddress = remoteConnection;
         item.ViewName = "v_notice";
@@ -80,20 +83,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Fixture fixture;
     std::vector<std::string> fields(1);
     for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0x1F && fields.size() < 10)
+        if (data[i] == 0x1F && fields.size() < 10) {
             fields.emplace_back();
-        else
+        } else {
             fields.back() += static_cast<char>(data[i]);
+        }
     }
     fields.resize(10);
 
     std::vector<std::string> errors;
     std::string sql = "insert into notices values(";
-    for (std::size_t i = 0; i < fields.size(); ++i)
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         sql += (i ? ",'" : "'") + SqlEscape(fields[i]) + "'";
+    }
     sql += ")";
-    if (!fixture.remote->Execute("delete from notices", errors) || !fixture.remote->Execute(sql, errors))
+    if (!fixture.remote->Execute("delete from notices", errors) || !fixture.remote->Execute(sql, errors)) {
         return 0;
+    }
 
     CheckContext context{fixture.local, fixture.run, fixture.dir};
     const int before = fixture.item.m_nNewCount;
@@ -102,8 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // text, may keep it out of the store.
     const int stored = fixture.item.m_nNewCount - before;
     const bool hasNul = std::memchr(data, 0, size) != nullptr;
-    if (result < 0 || result > 1 || stored != result || (result == 0 && !hasNul))
+    if (result < 0 || result > 1 || stored != result || (result == 0 && !hasNul)) {
         std::abort();
+    }
     fixture.local.Execute("delete from userdata");
     return 0;
 }

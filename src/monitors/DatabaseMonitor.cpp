@@ -40,8 +40,9 @@ std::string BuildDatabaseQuery(const MessageTypeInfo& item)
     std::string sql = item.CheckNumber > 0 ? "select top " + std::to_string(item.CheckNumber) + " * from "
                                            : std::string("select * from ");
     sql += item.ViewName;
-    if (!item.MessageTypeUser.empty())
+    if (!item.MessageTypeUser.empty()) {
         sql += " where sourcetype='" + SqlEscape(item.MessageTypeUser) + "'";
+    }
     sql += " order by id desc";
     return sql;
 }
@@ -51,8 +52,9 @@ std::string BuildDatabaseQuery(const MessageTypeInfo& item)
 int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
 {
     CRunState& run = context.run;
-    if (run.IsStopRequested() || item.state == 0)
+    if (run.IsStopRequested() || item.state == 0) {
         return 0;
+    }
 
     const std::string prefix = kStatusPrefix + item.MessageTypeName + kStatusPrefixEnd;
     const std::string savedStatus = run.GetStatusText();
@@ -70,31 +72,35 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     rs.SetShowErrors(false);
     rs.SetDateFormat(kFindingDateFormat); // dates of the view become finding dates
 
-    if (run.IsStopRequested())
+    if (run.IsStopRequested()) {
         return stopped();
+    }
     if (item.ViewName.empty()) {
         status(kEmptyViewName);
         return 0;
     }
 
-    if (run.IsStopRequested())
+    if (run.IsStopRequested()) {
         return stopped();
+    }
     status(kConnecting);
     if (item.connAddress.size() >= kMaxConnectionString || !remote.Open(item.connAddress)) {
         status(kConnectFailed);
         return 0;
     }
 
-    if (run.IsStopRequested())
+    if (run.IsStopRequested()) {
         return stopped();
+    }
     status(kOpeningView + item.ViewName);
     if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item), kCursorStatic, kLockReadOnly, kCommandText)) {
         status(kQueryFailed + item.ViewName);
         return 0;
     }
 
-    if (run.IsStopRequested())
+    if (run.IsStopRequested()) {
         return stopped();
+    }
     status(kReading);
     if (rs.IsEOF()) {
         run.SetStatusText(savedStatus);
@@ -107,13 +113,15 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
 
     status(kSaving);
-    if (run.IsStopRequested())
+    if (run.IsStopRequested()) {
         return stopped();
+    }
     // Oldest of the rows read first, so local ids follow the remote order.
     rs.MoveLast();
     while (!rs.IsBOF()) {
-        if (run.IsStopRequested())
+        if (run.IsStopRequested()) {
             return stopped();
+        }
         // A fresh record per row: a NULL column leaves a field as it was, and must not inherit
         // the previous row's value.
         SourceRowInfo row;

@@ -30,16 +30,18 @@ public:
     bool Allocate(SQLHANDLE parent)
     {
         Reset();
-        if (SQL_SUCCEEDED(SQLAllocHandle(HandleType, parent, &m_handle)))
+        if (SQL_SUCCEEDED(SQLAllocHandle(HandleType, parent, &m_handle))) {
             return true;
+        }
         m_handle = SQL_NULL_HANDLE;
         return false;
     }
     SQLHANDLE get() const { return m_handle; }
     void Reset()
     {
-        if (m_handle != SQL_NULL_HANDLE)
+        if (m_handle != SQL_NULL_HANDLE) {
             SQLFreeHandle(HandleType, m_handle);
+        }
         m_handle = SQL_NULL_HANDLE;
     }
 
@@ -49,8 +51,9 @@ private:
 
 std::string TrimRight(std::string text)
 {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
         text.pop_back();
+    }
     return text;
 }
 
@@ -72,14 +75,16 @@ void CollectErrors(SQLSMALLINT type, SQLHANDLE handle, const char* call, std::ve
                 rc = SQLGetDiagRec(type, handle, record, state, &native, message.data(),
                                    static_cast<SQLSMALLINT>(message.size()), &length);
             }
-            if (!SQL_SUCCEEDED(rc))
+            if (!SQL_SUCCEEDED(rc)) {
                 break;
+            }
             const size_t size = std::min(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), message.size() - 1);
             errors.push_back(TrimRight(std::string(reinterpret_cast<const char*>(message.data()), size)));
         }
     }
-    if (errors.size() == before)
+    if (errors.size() == before) {
         errors.push_back(std::string("ODBC call ") + call + " failed without a diagnostic");
+    }
 }
 
 enum class ColumnKind
@@ -127,13 +132,15 @@ bool IsLongTextType(SQLSMALLINT sqlType)
 // Reads exactly count digits at text[pos...] into value.
 bool ReadDigits(std::string_view text, size_t& pos, size_t count, int& value)
 {
-    if (pos + count > text.size())
+    if (pos + count > text.size()) {
         return false;
+    }
     value = 0;
     for (size_t i = 0; i < count; ++i) {
         const char c = text[pos + i];
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9') {
             return false;
+        }
         value = value * 10 + (c - '0');
     }
     pos += count;
@@ -143,17 +150,20 @@ bool ReadDigits(std::string_view text, size_t& pos, size_t count, int& value)
 bool ReadTime(std::string_view text, size_t& pos, DbDateTime& date)
 {
     if (!ReadDigits(text, pos, 2, date.hour) || pos >= text.size() || text[pos++] != ':' ||
-        !ReadDigits(text, pos, 2, date.minute))
+        !ReadDigits(text, pos, 2, date.minute)) {
         return false;
+    }
     if (pos < text.size() && text[pos] == ':') {
         ++pos;
-        if (!ReadDigits(text, pos, 2, date.second))
+        if (!ReadDigits(text, pos, 2, date.second)) {
             return false;
+        }
     }
     if (pos < text.size() && text[pos] == '.') {
         ++pos;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
             ++pos;
+        }
     }
     return date.hour <= 23 && date.minute <= 59 && date.second <= 59;
 }
@@ -174,25 +184,33 @@ bool ParseDateText(std::string_view text, DbDateTime& date)
     }
     if (!ReadDigits(text, pos, 4, date.year) || pos >= text.size() || text[pos++] != '-' ||
         !ReadDigits(text, pos, 2, date.month) || pos >= text.size() || text[pos++] != '-' ||
-        !ReadDigits(text, pos, 2, date.day))
+        !ReadDigits(text, pos, 2, date.day)) {
         return false;
-    if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31)
+    }
+    if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31) {
         return false;
-    if (pos == text.size())
+    }
+    if (pos == text.size()) {
         return true;
-    if (text[pos] != ' ' && text[pos] != 'T')
+    }
+    if (text[pos] != ' ' && text[pos] != 'T') {
         return false;
+    }
     ++pos;
-    if (!ReadTime(text, pos, date))
+    if (!ReadTime(text, pos, date)) {
         return false;
-    if (pos == text.size())
+    }
+    if (pos == text.size()) {
         return true;
+    }
     // Zone offset: +08, -05:30, +0530.
-    if (text[pos] != '+' && text[pos] != '-')
+    if (text[pos] != '+' && text[pos] != '-') {
         return false;
+    }
     ++pos;
-    while (pos < text.size() && ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == ':'))
+    while (pos < text.size() && ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == ':')) {
         ++pos;
+    }
     return pos == text.size();
 }
 
@@ -253,8 +271,9 @@ public:
     OdbcBackend() = default;
     ~OdbcBackend() override
     {
-        if (m_bConnected)
+        if (m_bConnected) {
             SQLDisconnect(m_dbc.get());
+        }
     }
     OdbcBackend(const OdbcBackend&) = delete;
     OdbcBackend& operator=(const OdbcBackend&) = delete;
@@ -323,8 +342,9 @@ bool OdbcBackend::Connect(const std::string& connectionString, const OdbcTimeout
 
     SQLCHAR name[256] = {};
     SQLSMALLINT nameLength = 0;
-    if (SQL_SUCCEEDED(SQLGetInfo(m_dbc.get(), SQL_DBMS_NAME, name, sizeof name, &nameLength)))
+    if (SQL_SUCCEEDED(SQLGetInfo(m_dbc.get(), SQL_DBMS_NAME, name, sizeof name, &nameLength))) {
         m_strDbmsName = reinterpret_cast<const char*>(name);
+    }
     return true;
 }
 
@@ -351,8 +371,9 @@ bool OdbcBackend::ExecDirect(OdbcHandle<SQL_HANDLE_STMT>& stmt, const std::strin
     text.push_back(0);
     const SQLRETURN rc = SQLExecDirect(stmt.get(), text.data(), static_cast<SQLINTEGER>(sql.size()));
     // SQL_NO_DATA: a searched update or delete that touched no row.
-    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
         return true;
+    }
     CollectErrors(SQL_HANDLE_STMT, stmt.get(), "SQLExecDirect", errors);
     return false;
 }
@@ -373,8 +394,9 @@ bool OdbcBackend::ReadText(SQLHSTMT stmt, SQLUSMALLINT column, std::string& text
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, m_chunk.data(), kChunkSize, &indicator);
-        if (rc == SQL_NO_DATA)
+        if (rc == SQL_NO_DATA) {
             return true;
+        }
         if (!SQL_SUCCEEDED(rc)) {
             CollectErrors(SQL_HANDLE_STMT, stmt, "SQLGetData", errors);
             return false;
@@ -387,8 +409,9 @@ bool OdbcBackend::ReadText(SQLHSTMT stmt, SQLUSMALLINT column, std::string& text
         const bool truncated = rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > room);
         const SQLLEN size = truncated ? room : std::clamp<SQLLEN>(indicator, 0, room);
         text.append(reinterpret_cast<const char*>(m_chunk.data()), static_cast<size_t>(size));
-        if (!truncated)
+        if (!truncated) {
             return true;
+        }
     }
 }
 
@@ -396,16 +419,18 @@ bool OdbcBackend::Query(const std::string& sql, DbResult& result, std::vector<st
 {
     result = DbResult{};
     OdbcHandle<SQL_HANDLE_STMT> stmt;
-    if (!ExecDirect(stmt, sql, errors))
+    if (!ExecDirect(stmt, sql, errors)) {
         return false;
+    }
 
     SQLSMALLINT columnCount = 0;
     if (!SQL_SUCCEEDED(SQLNumResultCols(stmt.get(), &columnCount))) {
         CollectErrors(SQL_HANDLE_STMT, stmt.get(), "SQLNumResultCols", errors);
         return false;
     }
-    if (columnCount <= 0)
+    if (columnCount <= 0) {
         return true; // a statement without a result set
+    }
 
     std::vector<ColumnKind> kinds;
     std::vector<SQLCHAR> name(256);
@@ -432,8 +457,9 @@ bool OdbcBackend::Query(const std::string& sql, DbResult& result, std::vector<st
     std::string text;
     for (;;) {
         const SQLRETURN rc = SQLFetch(stmt.get());
-        if (rc == SQL_NO_DATA)
+        if (rc == SQL_NO_DATA) {
             break;
+        }
         if (!SQL_SUCCEEDED(rc)) {
             CollectErrors(SQL_HANDLE_STMT, stmt.get(), "SQLFetch", errors);
             result.rows.clear();
@@ -472,8 +498,9 @@ std::unique_ptr<IDbBackend> OpenOdbcBackend(const std::string& connectionString,
                                             std::vector<std::string>& errors)
 {
     auto backend = std::make_unique<OdbcBackend>();
-    if (!backend->Connect(connectionString, timeouts, errors))
+    if (!backend->Connect(connectionString, timeouts, errors)) {
         return nullptr;
+    }
     return backend;
 }
 

@@ -27,11 +27,13 @@ int RunCaptured(const std::vector<std::string>& argv, std::string& output)
 {
     output.clear();
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
+    if (pipe2(fds, O_CLOEXEC) != 0) {
         return -1;
+    }
     std::vector<char*> args;
-    for (const auto& arg : argv)
+    for (const auto& arg : argv) {
         args.push_back(const_cast<char*>(arg.c_str()));
+    }
     args.push_back(nullptr);
     const pid_t pid = fork();
     if (pid < 0) {
@@ -43,8 +45,9 @@ int RunCaptured(const std::vector<std::string>& argv, std::string& output)
         dup2(fds[1], 1);
         dup2(fds[1], 2);
         const int null = open("/dev/null", O_RDONLY);
-        if (null >= 0)
+        if (null >= 0) {
             dup2(null, 0);
+        }
         execvp(args[0], args.data());
         _exit(127);
     }
@@ -52,10 +55,11 @@ int RunCaptured(const std::vector<std::string>& argv, std::string& output)
     char buffer[4096];
     for (;;) {
         const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n > 0)
+        if (n > 0) {
             output.append(buffer, static_cast<size_t>(n));
-        else if (n == 0 || errno != EINTR)
+        } else if (n == 0 || errno != EINTR) {
             break;
+        }
     }
     close(fds[0]);
     int status = 0;
@@ -67,16 +71,18 @@ int RunCaptured(const std::vector<std::string>& argv, std::string& output)
 int FreeLoopbackPort()
 {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    if (fd < 0) {
         return 0;
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     int port = 0;
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
         port = ntohs(address.sin_port);
+    }
     close(fd);
     return port;
 }
@@ -101,11 +107,13 @@ std::string PostgresServer::FindBinDir()
     std::vector<std::filesystem::path> candidates;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
-        if (std::filesystem::exists(entry.path() / "bin" / "postgres"))
+        if (std::filesystem::exists(entry.path() / "bin" / "postgres")) {
             candidates.push_back(entry.path() / "bin");
+        }
     }
-    if (candidates.empty())
+    if (candidates.empty()) {
         return {};
+    }
     // Versions are whole numbers (15, 16, ...): the largest one wins.
     return std::max_element(candidates.begin(), candidates.end(),
                             [](const auto& a, const auto& b) {
@@ -118,8 +126,9 @@ std::string PostgresServer::FindBinDir()
 int PostgresServer::RunTool(const std::string& tool, const std::vector<std::string>& args, std::string& output) const
 {
     std::vector<std::string> argv;
-    if (IsRoot())
+    if (IsRoot()) {
         argv = {"runuser", "-u", "postgres", "--"};
+    }
     argv.push_back(m_binDir + "/" + tool);
     argv.insert(argv.end(), args.begin(), args.end());
     return RunCaptured(argv, output);

@@ -14,8 +14,9 @@ const std::string kCli = std::string(WENDAR_RUNTIME_DIR) + "wendar-cli";
 std::string Quoted(const std::string& text)
 {
     std::string out = "'";
-    for (char c : text)
+    for (char c : text) {
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
     return out + "'";
 }
 
@@ -31,8 +32,9 @@ std::string Cli(const std::string& dir, const std::string& arguments, int& statu
         return output;
     }
     char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
         output.append(buffer, n);
+    }
     status = pclose(pipe);
     return output;
 }

@@ -17,16 +17,18 @@ std::string MixedText(size_t bytes)
 {
     // 1 + 3 + 2 bytes per round, so chunk borders fall inside multibyte characters.
     std::string text;
-    while (text.size() < bytes)
+    while (text.size() < bytes) {
         text += "a中é";
+    }
     return text;
 }
 
 const DbValue& Cell(const DbResult& result, size_t row, const std::string& column)
 {
     for (size_t i = 0; i < result.columns.size(); ++i) {
-        if (result.columns[i].name == column)
+        if (result.columns[i].name == column) {
             return result.rows.at(row).at(i);
+        }
     }
     throw std::runtime_error("no column " + column);
 }
@@ -34,8 +36,9 @@ const DbValue& Cell(const DbResult& result, size_t row, const std::string& colum
 std::string Joined(const std::vector<std::string>& errors)
 {
     std::string text;
-    for (const auto& error : errors)
+    for (const auto& error : errors) {
         text += error + "\n";
+    }
     return text;
 }
 
@@ -121,8 +124,9 @@ TEST_F(SqliteOdbcTest, ReadsEveryColumnTypeAsTheLayerExpects)
     EXPECT_EQ(Cell(result, 0, "txt").text, "  abc "); // trimming is the recordset's business
     EXPECT_EQ(Cell(result, 0, "v").text, "x'y");
 
-    for (const auto& value : result.rows[1])
+    for (const auto& value : result.rows[1]) {
         EXPECT_EQ(value.kind, DbValue::Kind::Null);
+    }
 
     // SQLite keeps whatever was stored: values that do not fit the declared type stay text.
     EXPECT_EQ(Cell(result, 2, "i").kind, DbValue::Kind::Text);
@@ -240,8 +244,9 @@ TEST_F(PostgresOdbcTest, BothDriversReadTheSameValues)
         EXPECT_DOUBLE_EQ(Cell(result, 0, "f8").real, 1.5);
         EXPECT_DOUBLE_EQ(Cell(result, 0, "f4").real, 2.5);
         EXPECT_EQ(Cell(result, 0, "txt").text, "中文 'q'");
-        for (size_t i = 1; i < result.columns.size(); ++i)
+        for (size_t i = 1; i < result.columns.size(); ++i) {
             EXPECT_EQ(result.rows[1][i].kind, DbValue::Kind::Null) << result.columns[i].name;
+        }
     }
 }
 

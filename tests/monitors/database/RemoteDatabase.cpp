@@ -29,8 +29,9 @@ public:
         }
         char* message = nullptr;
         const bool ok = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK;
-        if (!ok)
+        if (!ok) {
             error = message ? message : "sqlite3_exec failed";
+        }
         sqlite3_free(message);
         sqlite3_close(db);
         return ok;
@@ -48,8 +49,9 @@ public:
     {
         if (!s_server) {
             s_server = std::make_unique<PostgresServer>();
-            if (!s_server->Start(s_error))
+            if (!s_server->Start(s_error)) {
                 s_server->Stop();
+            }
         }
         error = s_error;
         return s_server->IsRunning() ? s_server.get() : nullptr;
@@ -91,8 +93,9 @@ bool RemoteDatabase::CreateNotices(std::string& error)
 
 bool RemoteDatabase::Insert(const std::vector<NoticeRow>& rows, std::string& error)
 {
-    if (rows.empty())
+    if (rows.empty()) {
         return true;
+    }
     std::string sql = "insert into notices values ";
     for (size_t i = 0; i < rows.size(); ++i) {
         const NoticeRow& r = rows[i];
@@ -124,8 +127,9 @@ std::unique_ptr<RemoteDatabase> MakeSqliteRemote(const std::string& dir)
 std::unique_ptr<RemoteDatabase> MakePostgresRemote(std::string& error)
 {
     PostgresServer* server = SharedPostgres::Get(error);
-    if (!server)
+    if (!server) {
         return nullptr;
+    }
     return std::make_unique<PostgresRemote>(*server);
 }
 

@@ -36,10 +36,12 @@ void StallServer::Run()
 {
     for (;;) {
         pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
             return;
-        if (fds[1].revents != 0)
+        }
+        if (fds[1].revents != 0) {
             return;
+        }
         if (fds[0].revents & POLLIN) {
             const int client = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
             if (client >= 0) {
@@ -57,12 +59,14 @@ void StallServer::Stop()
         (void)!write(m_wakeFds[1], &wake, 1);
         m_thread.join();
     }
-    for (int fd : m_clients)
+    for (int fd : m_clients) {
         close(fd);
+    }
     m_clients.clear();
     for (int* fd : {&m_listenFd, &m_wakeFds[0], &m_wakeFds[1]}) {
-        if (*fd >= 0)
+        if (*fd >= 0) {
             close(*fd);
+        }
         *fd = -1;
     }
 }
