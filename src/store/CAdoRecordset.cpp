@@ -14,13 +14,9 @@ constexpr const char* kNotOpenText = "数据库还未打开，不能打开数据
 constexpr const char* kFieldErrorText = "字段访问发生错误，请确认数据库结构没有改动。";
 constexpr const char* kFieldErrorCaption = "字段访问";
 
-std::string Lower(const std::string& text)
+char LowerAscii(char c)
 {
-    std::string out = text;
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string Trimmed(const std::string& text)
@@ -35,6 +31,28 @@ std::string Trimmed(const std::string& text)
 }
 
 } // namespace
+
+size_t CAdoRecordset::NoCaseHash::operator()(std::string_view name) const
+{
+    size_t hash = 1469598103934665603ull;
+    for (char c : name) {
+        hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool CAdoRecordset::NoCaseEqual::operator()(std::string_view a, std::string_view b) const
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 
 CAdoRecordset::CAdoRecordset() = default;
 
@@ -82,7 +100,7 @@ bool CAdoRecordset::Open(const std::string& sql, int, int, int)
     m_bOpen = true;
     m_nPos = 0;
     for (size_t i = 0; i < m_result.columns.size(); ++i) {
-        m_columnIndex.emplace(Lower(m_result.columns[i].name), i);
+        m_columnIndex.emplace(m_result.columns[i].name, i);
     }
     return true;
 }
@@ -158,7 +176,7 @@ void CAdoRecordset::SetAbsolutePage(long page)
 
 bool CAdoRecordset::HasColumn(const std::string& column) const
 {
-    return m_columnIndex.count(Lower(column)) != 0;
+    return m_columnIndex.find(std::string_view(column)) != m_columnIndex.end();
 }
 
 const DbValue* CAdoRecordset::Field(const std::string& column)
@@ -166,7 +184,7 @@ const DbValue* CAdoRecordset::Field(const std::string& column)
     if (!m_bOpen || m_nPos < 0 || m_nPos >= static_cast<long>(m_result.rows.size())) {
         return nullptr;
     }
-    auto it = m_columnIndex.find(Lower(column));
+    auto it = m_columnIndex.find(std::string_view(column));
     return it == m_columnIndex.end() ? nullptr : &m_result.rows[static_cast<size_t>(m_nPos)][it->second];
 }
 

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 class CAdoConnection;
@@ -57,7 +58,18 @@ private:
     bool m_bShowErrors = true;
     std::string m_strDateFormat = kDefaultDateFormat;
     DbResult m_result;
-    std::unordered_map<std::string, size_t> m_columnIndex;  // lower-cased name -> first column of that name
+    struct NoCaseHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
+    };
+    struct NoCaseEqual
+    {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    // Column name (any letter case) -> the first column of that name.
+    std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual> m_columnIndex;
     long m_nPos = 0; // -1 = before the first row (BOF), size = after the last (EOF)
     long m_nPageSize = 10;
     bool m_bOpen = false;

@@ -1,7 +1,6 @@
 #include "store/DbBackend.h"
 
 #include <cctype>
-#include <cstdio>
 #include <limits>
 #include <sqlite3.h>
 
@@ -29,26 +28,40 @@ bool IsDateType(const char* declType)
     return upper.find("DATE") != std::string::npos || upper.find("TIME") != std::string::npos;
 }
 
+// Reads n digits at text[pos]; false when any of them is not a digit.
+bool Digits(const std::string& text, size_t pos, size_t n, int& value)
+{
+    if (pos + n > text.size()) {
+        return false;
+    }
+    value = 0;
+    for (size_t i = pos; i < pos + n; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+// "YYYY-MM-DD", "YYYY-MM-DD HH:MM" or "YYYY-MM-DD HH:MM:SS[.fff]", as SQLite's date functions write them.
 bool ParseSqliteDate(const std::string& text, DbDateTime& out)
 {
     DbDateTime d;
-    int consumed = 0;
-    int n = std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &d.year, &d.month, &d.day, &consumed);
-    if (n != 3) {
+    if (!Digits(text, 0, 4, d.year) || text.size() < 10 || text[4] != '-' || !Digits(text, 5, 2, d.month) ||
+        text[7] != '-' || !Digits(text, 8, 2, d.day)) {
         return false;
     }
-    if (static_cast<size_t>(consumed) < text.size()) {
-        int rest = 0;
-        const char* tail = text.c_str() + consumed;
-        if (std::sscanf(tail, "%*[ T]%2d:%2d%n", &d.hour, &d.minute, &rest) != 2) {
+    if (text.size() > 10) {
+        if ((text[10] != ' ' && text[10] != 'T') || !Digits(text, 11, 2, d.hour) || text.size() < 16 ||
+            text[13] != ':' || !Digits(text, 14, 2, d.minute)) {
             return false;
         }
-        tail += rest;
-        if (*tail == ':') {
-            std::sscanf(tail, ":%2d", &d.second);
+        if (text.size() > 16 && (text[16] != ':' || !Digits(text, 17, 2, d.second))) {
+            return false;
         }
     }
-    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour > 23 || d.minute > 59) {
+    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour > 23 || d.minute > 59 || d.second > 60) {
         return false;
     }
     out = d;
@@ -148,13 +161,13 @@ private:
 std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vector<std::string>& errors)
 {
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> db(raw);
     if (rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN || rc == SQLITE_PERM) {
         // A file we may only read (an installed preset file) is still readable.
         db.reset();
         raw = nullptr;
-        rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+        rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         db.reset(raw);
     }
     if (rc != SQLITE_OK) {
