@@ -348,6 +348,9 @@ std::optional<std::time_t> CMailMessage::ParseMailDate(std::string_view text)
     const std::time_t result = std::mktime(&tm);
     if (result == static_cast<std::time_t>(-1) && tm.tm_wday == -1)
         return std::nullopt;
+    // Four-digit years only: the date text is "%Y年...", and nothing older or later is real mail.
+    if (tm.tm_year < 1 - 1900 || tm.tm_year > 9999 - 1900)
+        return std::nullopt;
     return result;
 }
 

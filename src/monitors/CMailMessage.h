@@ -32,7 +32,7 @@ public:
     static std::string DecodeHeaderText(std::string_view raw);
     // A Date value ("[Tue, ]15 Nov 1994 08:12:31 -0500") as local time, the zone not applied;
     // out-of-range fields carry over. Empty text: 2000-01-01 01:01:01. nullopt when the result
-    // cannot be represented.
+    // falls outside the years 1 to 9999.
     static std::optional<std::time_t> ParseMailDate(std::string_view text);
     // "Name <addr>": the name, trimmed and without enclosing quotes; a bare address: itself.
     static std::string NamePart(std::string_view field);
