@@ -354,9 +354,25 @@ std::optional<std::time_t> CMailMessage::ParseMailDate(std::string_view text)
     return result;
 }
 
+// The '<' that opens the address: one inside a quoted display name does not count, unless the
+// quote never closes.
+static std::size_t AddressStart(std::string_view field)
+{
+    bool quoted = false;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (quoted && field[i] == '\\')
+            ++i;
+        else if (field[i] == '"')
+            quoted = !quoted;
+        else if (!quoted && field[i] == '<')
+            return i;
+    }
+    return field.find('<');
+}
+
 std::string CMailMessage::NamePart(std::string_view field)
 {
-    std::string_view name = Trim(field.substr(0, field.find('<')));
+    std::string_view name = Trim(field.substr(0, AddressStart(field)));
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
         name = Trim(name.substr(1, name.size() - 2));
     return std::string(name);
@@ -364,7 +380,7 @@ std::string CMailMessage::NamePart(std::string_view field)
 
 std::string CMailMessage::AddressPart(std::string_view field)
 {
-    const std::size_t open = field.find('<');
+    const std::size_t open = AddressStart(field);
     if (open == std::string_view::npos)
         return std::string(field);
     std::string_view rest = field.substr(open + 1);

@@ -213,7 +213,7 @@ bool CTlsStream::Write(const char* data, std::size_t length, std::chrono::steady
 
 bool CTlsStream::HasPending() const
 {
-    return m_ssl && SSL_pending(m_ssl.get()) > 0;
+    return m_ssl && SSL_has_pending(m_ssl.get()) == 1;
 }
 
 void CTlsStream::Shutdown()

@@ -191,6 +191,8 @@ bool DovecotServer::Launch(std::string& error)
          << "disable_plaintext_auth = no\n"
          << "auth_mechanisms = plain login\n"
          << "auth_failure_delay = 0\n"
+         // No growing delay for the same address after a failed login: tests log in wrongly on purpose.
+         << "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n"
          << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " << m_dir << "users\n}\n"
          << "userdb {\n  driver = passwd-file\n  args = username_format=%u " << m_dir << "users\n}\n"
          << "mail_location = maildir:~/Maildir\n"
@@ -284,4 +286,13 @@ bool DovecotServer::RemoveMessage(const std::string& fileName)
         }
     }
     return removed;
+}
+
+void DovecotServer::ClearMailbox()
+{
+    for (const char* sub : {"new", "cur"}) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(m_maildir + sub, ec))
+            fs::remove(entry.path(), ec);
+    }
 }

@@ -32,6 +32,8 @@ public:
     bool AddMessage(const std::string& fileName, const std::string& text);
     // Deletes a delivered message from the mailbox.
     bool RemoveMessage(const std::string& fileName);
+    // Deletes every message.
+    void ClearMailbox();
 
 private:
     bool WriteFiles(std::string& error);

@@ -127,7 +127,8 @@ TEST(Pop3ClientScripted, ReadsTheStatCount)
     {
         // Without the size the count is not trusted, and no number is valid.
         Server server(LoginScript("+OK 5\r\n") +
-                      std::vector<Server::Step>{Server::ReadLine(), Server::Send("+OK 5\r\n")});
+                      std::vector<Server::Step>{Server::ReadLine(), Server::Send("+OK 5\r\n"), Server::ReadLine(),
+                                                Server::Send("+OK 5\r\n")});
         CPop3Client client;
         ASSERT_TRUE(client.Connect("127.0.0.1", server.port()));
         ASSERT_TRUE(client.Login("bob", "pw"));
