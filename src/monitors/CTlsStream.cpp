@@ -160,6 +160,8 @@ bool CTlsStream::Handshake(int fd, const std::string& host, std::chrono::steady_
             error = OpenSslReason();
             if (error.empty())
                 error = "the server closed the connection";
+            else if (error == "wrong version number" || error == "packet length too long")
+                error = "the server does not speak TLS on this port (" + error + ")";
         }
         return false;
     }

@@ -266,6 +266,31 @@ TEST(Pop3ClientScripted, AServerThatNeverAnswersTimesOutAndStillGetsQuit)
     EXPECT_EQ(refused.GetLastErrorText(), "the POP3 server refused the connection:-ERR go away\r\n");
 }
 
+TEST(Pop3ClientScripted, TlsHandshakesAreBoundedAndSendNothingInClear)
+{
+    Server silent({Server::Hold()});
+    {
+        CPop3Client client;
+        client.SetConnectTimeout(milliseconds(300));
+        const auto start = Clock::now();
+        EXPECT_FALSE(client.Connect("127.0.0.1", silent.port(), true));
+        EXPECT_LT(MillisecondsSince(start), 1000);
+        EXPECT_EQ(client.GetLastErrorText(), "TLS handshake with the POP3 server failed: no answer from the server");
+    }
+    Server plain({Server::Send("+OK plain\r\n")});
+    {
+        CPop3Client client;
+        EXPECT_FALSE(client.Connect("127.0.0.1", plain.port(), true));
+        EXPECT_EQ(client.GetLastErrorText(), "TLS handshake with the POP3 server failed: the server does not speak "
+                                             "TLS on this port (wrong version number)");
+    }
+    for (Server* server : {&silent, &plain}) {
+        ASSERT_TRUE(server->WaitForConnectionsEnded(1, milliseconds(3000)));
+        for (const std::string& line : server->Lines())
+            EXPECT_EQ(line.find("QUIT"), std::string::npos);
+    }
+}
+
 TEST(Pop3ClientScripted, DestroyingALoggedInClientSendsQuit)
 {
     Server server(LoginScript());
