@@ -100,3 +100,36 @@ TEST_F(MessageListPaging, NoMatchingRecordGivesPageOneAndNoRows)
     EXPECT_EQ(page.pageCount, 0);
     EXPECT_TRUE(page.rows.empty());
 }
+
+TEST_F(MessageListPaging, KeptCountsFollowInsertsUpdatesAndDeletes)
+{
+    auto total = [&](int filter, const MessageTypeInfo* item) {
+        MessagePage page;
+        EXPECT_TRUE(LoadMessagePage(store.connection(), filter, item, 1, 10, page));
+        MessagePage slow;
+        EXPECT_TRUE(LoadMessagePageFromRecordset(store.connection(), filter, item, 1, 10, slow));
+        EXPECT_EQ(page.totalCount, slow.totalCount);
+        return page.totalCount;
+    };
+    store.connection().Execute("update userdata set status=1 where id between 1 and 20");
+    store.connection().Execute("update userdata set messagetypeid=" + std::to_string(itemB.messagetypeid) +
+                               " where id between 30 and 40");
+    store.connection().Execute("delete from userdata where id % 7 = 0");
+    store.connection().Execute("update userdata set status=status where id < 100");
+    for (int filter : {kFilterAll, kFilterUnread, kFilterRead}) {
+        total(filter, nullptr);
+        total(filter, &itemA);
+        total(filter, &itemB);
+    }
+    EXPECT_EQ(itemA.CountUnread(store.connection()),
+              store.QueryNumber("select count(*) from userdata where status=0 and messagetypeid=" +
+                                std::to_string(itemA.messagetypeid)));
+    // A store made before the counts were kept is counted row by row.
+    store.connection().Execute("drop table userdata_counts");
+    EXPECT_EQ(total(kFilterUnread, &itemB), store.QueryNumber("select count(*) from userdata where status=0 and "
+                                                             "messagetypeid=" +
+                                                             std::to_string(itemB.messagetypeid)));
+    EXPECT_EQ(itemA.CountUnread(store.connection()),
+              store.QueryNumber("select count(*) from userdata where status=0 and messagetypeid=" +
+                                std::to_string(itemA.messagetypeid)));
+}
