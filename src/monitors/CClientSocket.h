@@ -1,0 +1,43 @@
+#pragma once
+// One TCP client connection over POSIX sockets, optionally carrying TLS. After Connect the socket
+// is non-blocking: reads never wait, and every wait (connect, handshake, send, poll) is bounded.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CTlsStream;
+
+class CClientSocket final
+{
+public:
+    CClientSocket();
+    ~CClientSocket();
+    CClientSocket(const CClientSocket&) = delete;
+    CClientSocket& operator=(const CClientSocket&) = delete;
+
+    // Opens an IPv4 stream socket.
+    bool Create();
+    // Resolves host (dotted address or name, getaddrinfo) and connects to the first address that
+    // answers within timeout. A name that does not resolve sets the error EINVAL.
+    bool Connect(const std::string& host, std::uint16_t port,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // TLS handshake on the connected socket, verifying the server for host; error says why not.
+    bool StartTls(const std::string& host, std::chrono::milliseconds timeout, std::string& error);
+    // Sends all bytes; false on failure or when the peer does not take them within timeout.
+    bool Send(const char* data, std::size_t length, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Like recv: bytes read, 0 at the end of the stream, -1 with errno EAGAIN when nothing waits.
+    long Receive(char* buffer, std::size_t capacity);
+    // Waits up to wait for data or the end of the stream; false when the poll itself failed.
+    bool PollReadable(bool& readable, std::chrono::milliseconds wait = std::chrono::milliseconds(0));
+    void Close();
+
+    bool IsOpen() const { return m_hSocket != -1; }
+    // errno of the last failed operation.
+    int GetLastError() const { return m_nLastError; }
+
+private:
+    int m_hSocket = -1;
+    int m_nLastError = 0;
+    std::unique_ptr<CTlsStream> m_tls;
+};

@@ -1,0 +1,44 @@
+#pragma once
+// TLS on a connected non-blocking socket (OpenSSL), for POP3 over TLS. The server's certificate is
+// verified against the system's trust store (OpenSSL's default paths, which honour SSL_CERT_FILE
+// and SSL_CERT_DIR) and against the host name or IP address that was dialled.
+#include <chrono>
+#include <memory>
+#include <string>
+
+struct ssl_ctx_st;
+struct ssl_st;
+
+class CTlsStream final
+{
+public:
+    CTlsStream();
+    ~CTlsStream();
+    CTlsStream(const CTlsStream&) = delete;
+    CTlsStream& operator=(const CTlsStream&) = delete;
+
+    // Runs the handshake until the deadline; on failure error says why.
+    bool Handshake(int fd, const std::string& host, std::chrono::steady_clock::time_point deadline, std::string& error);
+    // Like recv: bytes read, 0 at the end of the stream, -1 with errno EAGAIN when nothing is
+    // there yet, -1 with another errno on failure.
+    long Read(char* buffer, std::size_t capacity);
+    // Writes everything or fails; false on failure or when the deadline passes.
+    bool Write(const char* data, std::size_t length, std::chrono::steady_clock::time_point deadline);
+    // Decrypted bytes waiting inside the stream.
+    bool HasPending() const;
+    // Sends close_notify without waiting for the server's.
+    void Shutdown();
+
+private:
+    struct CtxDeleter
+    {
+        void operator()(ssl_ctx_st* ctx) const;
+    };
+    struct SslDeleter
+    {
+        void operator()(ssl_st* ssl) const;
+    };
+    std::unique_ptr<ssl_ctx_st, CtxDeleter> m_ctx;
+    std::unique_ptr<ssl_st, SslDeleter> m_ssl;
+    int m_fd = -1;
+};
