@@ -63,7 +63,7 @@ bool ParseFtpAddress(const std::string& url, const std::string& portOverride, Ft
         error = "out of memory";
         return false;
     }
-    CURLUcode code = curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0);
+    CURLUcode code = curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), CURLU_ALLOW_SPACE);
     std::string scheme;
     if (code != CURLUE_OK) {
         error = std::string("bad FTP address: ") + curl_url_strerror(code);

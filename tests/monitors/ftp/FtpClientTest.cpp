@@ -1,0 +1,206 @@
+#include "FtpTestEnvironment.h"
+#include "monitors/CFtpClient.h"
+#include "support/FtpScriptedServer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+FtpClientOptions FastOptions()
+{
+    FtpClientOptions options;
+    options.connectTimeoutSeconds = 2;
+    options.stallTimeoutSeconds = 2;
+    options.totalTimeoutSeconds = 20;
+    return options;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Logs in to a scripted server and changes to "/pub/"; the step results are returned.
+struct Session
+{
+    explicit Session(const FtpScriptedServer& server, FtpClientOptions options = FastOptions(),
+                     const std::string& password = "secret")
+        : client(options)
+    {
+        connected = client.Connect("127.0.0.1", server.port(), "tester", password);
+        entered = connected && client.ChangeDirectory("/pub/");
+    }
+    CFtpClient client;
+    bool connected = false;
+    bool entered = false;
+};
+
+FtpScriptedServer::Script PubScript()
+{
+    FtpScriptedServer::Script script;
+    script.directories = {"/pub"};
+    return script;
+}
+
+TEST(FtpClientScripted, ListsWithMlsdInTheAbsoluteDirectory)
+{
+    auto script = PubScript();
+    script.mlsdListing = "type=file;modify=20240305140733;size=3; a.txt\r\n";
+    FtpScriptedServer server(script);
+    Session session(server);
+    ASSERT_TRUE(session.entered) << session.client.GetLastError();
+    std::vector<FtpEntry> entries;
+    ASSERT_TRUE(session.client.List(entries)) << session.client.GetLastError();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "a.txt");
+
+    const auto commands = server.Commands();
+    EXPECT_EQ(commands[0], "USER tester");
+    EXPECT_EQ(commands[1], "PASS secret");
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "CWD /pub"), commands.end());
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "USER tester"), 1) << "one login for all steps";
+}
+
+TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
+{
+    auto script = PubScript();
+    script.mlsd = false;
+    script.listListing = "03-05-24  02:07PM       <DIR>          Old Stuff\r\n"
+                         "03-05-24  02:09PM                 1234 report 1.doc\r\n";
+    FtpScriptedServer server(script);
+    Session session(server);
+    ASSERT_TRUE(session.entered) << session.client.GetLastError();
+    std::vector<FtpEntry> entries;
+    ASSERT_TRUE(session.client.List(entries)) << session.client.GetLastError();
+    EXPECT_THAT(entries, ElementsAre(FtpEntry{"Old Stuff", true, 0, FtpTimestamp{2024, 3, 5, 14, 7, 0}},
+                                     FtpEntry{"report 1.doc", false, 1234, FtpTimestamp{2024, 3, 5, 14, 9, 0}}));
+    std::vector<std::string> listings;
+    for (const std::string& word : server.CommandWords()) {
+        if (word == "MLSD" || word == "LIST") {
+            listings.push_back(word);
+        }
+    }
+    EXPECT_THAT(listings, ElementsAre("MLSD", "LIST"));
+}
+
+TEST(FtpClientScripted, RefusalsCarryTheServersReply)
+{
+    FtpScriptedServer server(PubScript());
+    Session wrongPassword(server, FastOptions(), "wrong");
+    EXPECT_FALSE(wrongPassword.connected);
+    EXPECT_THAT(wrongPassword.client.GetLastError(), HasSubstr("530 Login incorrect"));
+    EXPECT_FALSE(wrongPassword.client.WasAborted());
+
+    CFtpClient client(FastOptions());
+    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "tester", "secret")) << client.GetLastError();
+    EXPECT_FALSE(client.ChangeDirectory("/missing/"));
+    EXPECT_THAT(client.GetLastError(), HasSubstr("550 Failed to change directory"));
+}
+
+TEST(FtpClientScripted, ARefusedConnectionFails)
+{
+    int port = 0;
+    {
+        FtpScriptedServer gone(PubScript());
+        port = gone.port();
+    }
+    CFtpClient client(FastOptions());
+    EXPECT_FALSE(client.Connect("127.0.0.1", port, "tester", "secret"));
+    EXPECT_FALSE(client.GetLastError().empty());
+}
+
+TEST(FtpClientScripted, ASilentServerEndsTheStepAfterTheStallTimeout)
+{
+    auto script = PubScript();
+    script.silentAfter = "PASS";
+    FtpScriptedServer server(script);
+    const auto start = std::chrono::steady_clock::now();
+    Session session(server);
+    EXPECT_FALSE(session.connected);
+    EXPECT_FALSE(session.client.GetLastError().empty());
+    EXPECT_LT(SecondsSince(start), 6.0);
+}
+
+TEST(FtpClientScripted, AListingThatStallsMidwayFails)
+{
+    auto script = PubScript();
+    script.mlsdListing = "type=file;modify=20240305140733;size=3; a.txt\r\ntype=file;modify=20240305140733;size=3; b\r\n";
+    script.dataBytesBeforeStall = 5;
+    FtpScriptedServer server(script);
+    Session session(server);
+    ASSERT_TRUE(session.entered) << session.client.GetLastError();
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<FtpEntry> entries;
+    EXPECT_FALSE(session.client.List(entries));
+    EXPECT_TRUE(entries.empty());
+    // curl averages the speed over a few seconds, so a stall after a burst takes a little longer.
+    EXPECT_LT(SecondsSince(start), 10.0);
+}
+
+TEST(FtpClientScripted, AnOversizedListingIsRefused)
+{
+    auto script = PubScript();
+    for (int i = 0; i < 100; ++i) {
+        script.mlsdListing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
+    }
+    FtpScriptedServer server(script);
+    FtpClientOptions options = FastOptions();
+    options.maxListingBytes = 1000;
+    Session session(server, options);
+    ASSERT_TRUE(session.entered) << session.client.GetLastError();
+    std::vector<FtpEntry> entries;
+    EXPECT_FALSE(session.client.List(entries));
+    EXPECT_THAT(session.client.GetLastError(), HasSubstr("larger than 1000 bytes"));
+    // A too large MLSD listing is no reason to try LIST.
+    const auto words = server.CommandWords();
+    EXPECT_EQ(std::count(words.begin(), words.end(), "LIST"), 0);
+}
+
+TEST(FtpClientScripted, TheAbortCheckEndsAHangingLogin)
+{
+    auto script = PubScript();
+    script.silentAfter = "PASS";
+    FtpScriptedServer server(script);
+    FtpClientOptions options = FastOptions();
+    options.stallTimeoutSeconds = 30;
+    CFtpClient client(options);
+    const auto start = std::chrono::steady_clock::now();
+    client.SetAbortCheck([&] { return SecondsSince(start) > 0.5; });
+    EXPECT_FALSE(client.Connect("127.0.0.1", server.port(), "tester", "secret"));
+    EXPECT_TRUE(client.WasAborted());
+    EXPECT_LT(SecondsSince(start), 3.0);
+}
+
+TEST(FtpClientReal, ListsNamesKindsSizesAndLocalTimes)
+{
+    FtpServerProcess& server = FtpTestEnvironment::Server();
+    std::string local;
+    const std::string dir = FtpTestEnvironment::FreshDirectory(local);
+    std::ofstream(local + "a b.txt") << "hello";
+    SetModificationTimeUtc(local + "a b.txt", "2024-03-05 14:07:33");
+    std::filesystem::create_directory(local + "sub");
+    SetModificationTimeUtc(local + "sub", "2023-12-31 20:00:00");
+
+    CFtpClient client;
+    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "anonymous", "wendar@localhost")) << client.GetLastError();
+    ASSERT_TRUE(client.ChangeDirectory(dir)) << client.GetLastError();
+    std::vector<FtpEntry> entries;
+    ASSERT_TRUE(client.List(entries)) << client.GetLastError();
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 2u);
+    // TZ is Asia/Shanghai (UTC+8).
+    EXPECT_EQ(entries[0], (FtpEntry{"a b.txt", false, 5, FtpTimestamp{2024, 3, 5, 22, 7, 33}}));
+    EXPECT_EQ(entries[1].name, "sub");
+    EXPECT_TRUE(entries[1].isDirectory);
+    EXPECT_EQ(entries[1].lastWrite, (FtpTimestamp{2024, 1, 1, 4, 0, 0}));
+}
+
+} // namespace
