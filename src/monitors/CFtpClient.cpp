@@ -73,7 +73,6 @@ bool CFtpClient::Connect(const std::string& host, int port, const std::string& u
     m_nPort = port;
     m_strUrlPath = "/"; // the login directory: no CWD yet
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    if (getenv("WENDAR_CURL_VERBOSE")) curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer.data());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());

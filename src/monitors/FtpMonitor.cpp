@@ -104,10 +104,13 @@ int CheckFtpItem(CheckContext& context, MessageTypeInfo& item, const FtpClientOp
         if (entry.name == "." || entry.name == "..") {
             continue;
         }
-        record.Info = entry.name;
+        // The link keeps the server's bytes; what is shown and compared is the UTF-8 name.
+        FtpEntry shown = entry;
+        shown.name = FtpDisplayName(entry.name);
+        record.Info = shown.name;
         record.FromDate = FtpFindingDate(entry.lastWrite);
         record.Link = FtpEntryLink(directoryLink, entry.name);
-        record.Content = FtpNoticeHtml(name, directoryLink, record.Link, entry, record.FromDate);
+        record.Content = FtpNoticeHtml(name, directoryLink, record.Link, shown, record.FromDate);
         if (record.IsKnown(context.mainConnection, item) == 0 && record.Insert(context.mainConnection, item) != 0) {
             // Counted only when stored: a failed insert is no finding the user can see.
             ++item.m_nNewCount;

@@ -33,6 +33,7 @@ def main():
     handler = FTPHandler
     handler.authorizer = authorizer
     handler.banner = "wendar test server"
+    handler.auth_failed_timeout = 0.1
     server = FTPServer(("127.0.0.1", 0), handler)
     print(server.socket.getsockname()[1], flush=True)
     threading.Thread(target=watch_stdin, daemon=True).start()

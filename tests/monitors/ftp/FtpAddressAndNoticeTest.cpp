@@ -22,7 +22,7 @@ TEST(FtpAddress, SplitsServerPortAndDirectory)
 
     const FtpAddress withPort = Parse("ftp://127.0.0.1:2100/pub%20lic/%E4%B8%AD");
     EXPECT_EQ(withPort.port, 2100);
-    EXPECT_EQ(withPort.path, "/pub lic/中/");  // decoded, and always a directory
+    EXPECT_EQ(withPort.path, "/pub lic/中/"); // decoded, and always a directory
 
     EXPECT_EQ(Parse("ftp://host").path, "/");
     EXPECT_EQ(Parse("ftp://[::1]:21/x/").host, "[::1]");
@@ -34,7 +34,7 @@ TEST(FtpAddress, PortOverrideFollowsTheItemsViewName)
 {
     EXPECT_EQ(Parse("ftp://host:2100/", "2121").port, 2121);
     EXPECT_EQ(Parse("ftp://host:2100/", "0").port, 21);
-    EXPECT_EQ(Parse("ftp://host:2100/", "65536").port, 21);  // low 16 bits are 0
+    EXPECT_EQ(Parse("ftp://host:2100/", "65536").port, 21); // low 16 bits are 0
     EXPECT_EQ(Parse("ftp://host/", "65557").port, 21);
     EXPECT_EQ(Parse("ftp://host/", " 2121 port").port, 2121);
     EXPECT_EQ(Parse("ftp://host:2100/", "none").port, 2100);
@@ -83,6 +83,17 @@ TEST(FtpNotice, HasTheFixedLayoutWithEscapedNames)
     entry.isDirectory = true;
     EXPECT_NE(FtpNoticeHtml("i", "d", "e", entry, date).find("文件属性：目录"), std::string::npos);
     EXPECT_EQ(FtpFindingDate(std::nullopt), "");
+}
+
+TEST(FtpNames, GbkNamesAreShownInUtf8AndBrokenBytesReplaced)
+{
+    EXPECT_EQ(FtpDisplayName("plain.txt"), "plain.txt");
+    EXPECT_EQ(FtpDisplayName("中文.txt"), "中文.txt");
+    EXPECT_EQ(FtpDisplayName("\xD6\xD0\xCE\xC4.txt"), "中文.txt"); // GBK
+    EXPECT_EQ(FtpDisplayName("a\xFF"), "a\xEF\xBF\xBD");           // neither UTF-8 nor GB18030
+    EXPECT_TRUE(IsValidUtf8(FtpDisplayName("\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80")));
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));     // overlong '/'
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // surrogate
 }
 
 } // namespace

@@ -132,7 +132,8 @@ TEST(FtpClientScripted, ASilentServerEndsTheStepAfterTheStallTimeout)
 TEST(FtpClientScripted, AListingThatStallsMidwayFails)
 {
     auto script = PubScript();
-    script.mlsdListing = "type=file;modify=20240305140733;size=3; a.txt\r\ntype=file;modify=20240305140733;size=3; b\r\n";
+    script.mlsdListing =
+        "type=file;modify=20240305140733;size=3; a.txt\r\ntype=file;modify=20240305140733;size=3; b\r\n";
     script.dataBytesBeforeStall = 5;
     FtpScriptedServer server(script);
     Session session(server);

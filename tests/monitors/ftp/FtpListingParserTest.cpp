@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Blanks inside and at the end of a name belong to it.
         ListCase{"-rw-r--r--   1 owner    group           7 Jan  1  2024 two  blanks ",
                  Entry("two  blanks ", false, 7, {2024, 1, 1, 0, 0, 0})},
-        ListCase{"-rw-r--r--   1 owner    group           7 Jan  1  2024  leading", Entry(" leading", false, 7,
-                                                                                           {2024, 1, 1, 0, 0, 0})},
+        ListCase{"-rw-r--r--   1 owner    group           7 Jan  1  2024  leading",
+                 Entry(" leading", false, 7, {2024, 1, 1, 0, 0, 0})},
         ListCase{"lrwxrwxrwx   1 owner    group          11 Feb  2 10:30 current -> releases/v2",
                  Entry("current", false, 11, {2026, 2, 2, 10, 30, 0})},
         // No group column; numeric owner; lower-case month.
@@ -71,33 +71,31 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"-rw-r--r-- 1 o g 3 Mar 5 14:07 it's \"quoted\" <b>",
                  Entry("it's \"quoted\" <b>", false, 3, {2026, 3, 5, 14, 7, 0})},
         ListCase{"-rw-r--r-- 1 o g 3 Mar 5 14:07 中文名.txt", Entry("中文名.txt", false, 3, {2026, 3, 5, 14, 7, 0})},
-        ListCase{"-rw-r--r-- 1 o g 99999999999999 Mar 5 14:07 huge", Entry("huge", false, 99999999999999,
-                                                                              {2026, 3, 5, 14, 7, 0})}));
+        ListCase{"-rw-r--r-- 1 o g 99999999999999 Mar 5 14:07 huge",
+                 Entry("huge", false, 99999999999999, {2026, 3, 5, 14, 7, 0})}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Dos, ListLineTest,
-    ::testing::Values(ListCase{"03-05-24  02:07PM       <DIR>          My Documents",
-                               Entry("My Documents", true, 0, {2024, 3, 5, 14, 7, 0})},
-                      ListCase{"03-05-24  12:30AM                 1234 early.txt",
-                               Entry("early.txt", false, 1234, {2024, 3, 5, 0, 30, 0})},
-                      ListCase{"11-20-98  12:05PM                   17 noon.txt",
-                               Entry("noon.txt", false, 17, {1998, 11, 20, 12, 5, 0})},
-                      ListCase{"03-05-2024  14:07                 512 iis 24h.log",
-                               Entry("iis 24h.log", false, 512, {2024, 3, 5, 14, 7, 0})}));
+INSTANTIATE_TEST_SUITE_P(Dos, ListLineTest,
+                         ::testing::Values(ListCase{"03-05-24  02:07PM       <DIR>          My Documents",
+                                                    Entry("My Documents", true, 0, {2024, 3, 5, 14, 7, 0})},
+                                           ListCase{"03-05-24  12:30AM                 1234 early.txt",
+                                                    Entry("early.txt", false, 1234, {2024, 3, 5, 0, 30, 0})},
+                                           ListCase{"11-20-98  12:05PM                   17 noon.txt",
+                                                    Entry("noon.txt", false, 17, {1998, 11, 20, 12, 5, 0})},
+                                           ListCase{"03-05-2024  14:07                 512 iis 24h.log",
+                                                    Entry("iis 24h.log", false, 512, {2024, 3, 5, 14, 7, 0})}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Skipped, ListLineTest,
-    ::testing::Values(ListCase{"total 12", std::nullopt}, ListCase{"", std::nullopt},
-                      ListCase{"226 Transfer complete", std::nullopt},
-                      ListCase{"-rw-r--r-- 1 o g 3 Mar 5 14:07", std::nullopt},   // no name
-                      ListCase{"-rw-r--r-- 1 o g 3 Feb 30 2024 bad", std::nullopt},  // no such day
-                      ListCase{"-rw-r--r-- 1 o g 3 Mar 5 25:07 bad", std::nullopt},
-                      ListCase{"-rw-r--r-- 1 o g 3 Foo 5 14:07 bad", std::nullopt},
-                      ListCase{"-rw-r--r-- 1 o g 3 Mar 5 14:07 a/b", std::nullopt},
-                      ListCase{"13-05-24  02:07PM  12 bad-month", std::nullopt},
-                      ListCase{"03-05-24  13:07PM  12 bad-hour", std::nullopt},
-                      ListCase{"03-05-24  02:07PM  -12 bad-size", std::nullopt},
-                      ListCase{"03/05/24  02:07PM  12 slashes", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Skipped, ListLineTest,
+                         ::testing::Values(ListCase{"total 12", std::nullopt}, ListCase{"", std::nullopt},
+                                           ListCase{"226 Transfer complete", std::nullopt},
+                                           ListCase{"-rw-r--r-- 1 o g 3 Mar 5 14:07", std::nullopt},     // no name
+                                           ListCase{"-rw-r--r-- 1 o g 3 Feb 30 2024 bad", std::nullopt}, // no such day
+                                           ListCase{"-rw-r--r-- 1 o g 3 Mar 5 25:07 bad", std::nullopt},
+                                           ListCase{"-rw-r--r-- 1 o g 3 Foo 5 14:07 bad", std::nullopt},
+                                           ListCase{"-rw-r--r-- 1 o g 3 Mar 5 14:07 a/b", std::nullopt},
+                                           ListCase{"13-05-24  02:07PM  12 bad-month", std::nullopt},
+                                           ListCase{"03-05-24  13:07PM  12 bad-hour", std::nullopt},
+                                           ListCase{"03-05-24  02:07PM  -12 bad-size", std::nullopt},
+                                           ListCase{"03/05/24  02:07PM  12 slashes", std::nullopt}));
 
 TEST(ListParser, InfersFebruary29ToTheLastLeapYear)
 {
@@ -115,7 +113,7 @@ TEST(ListParser, ReadsAWholeListingWithMixedLineEnds)
                                                  "-rw-r--r-- 1 o g    3 Mar  5 14:07 a\n"
                                                  "garbage\n"
                                                  "-rw-r--r-- 1 o g    4 Mar  5 14:08 b");
-    ASSERT_EQ(entries.size(), 4u);  // "." and ".." are entries here; the monitor skips them
+    ASSERT_EQ(entries.size(), 4u); // "." and ".." are entries here; the monitor skips them
     EXPECT_EQ(entries[2].name, "a");
     EXPECT_EQ(entries[3].name, "b");
     EXPECT_EQ(entries[3].size, 4);
@@ -159,7 +157,7 @@ TEST_F(MlsdTest, LeavesOutTheDirectoryItselfItsParentAndUnreadableLines)
     EXPECT_FALSE(CMlsdParser::ParseLine("type=cdir;modify=20240305140733; /pub"));
     EXPECT_FALSE(CMlsdParser::ParseLine("type=pdir;modify=20240305140733; .."));
     EXPECT_FALSE(CMlsdParser::ParseLine("no facts here"));
-    EXPECT_FALSE(CMlsdParser::ParseLine("type=file;size=1;"));  // no name
+    EXPECT_FALSE(CMlsdParser::ParseLine("type=file;size=1;")); // no name
     EXPECT_FALSE(CMlsdParser::ParseLine("type=file; a/b"));
     EXPECT_FALSE(CMlsdParser::ParseLine("-rw-r--r-- 1 o g 3 Mar 5 14:07 a"));
 }

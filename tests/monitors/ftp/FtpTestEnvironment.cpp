@@ -24,7 +24,6 @@ public:
         ::setenv("TZ", "Asia/Shanghai", 0);
         ::tzset();
         curl_global_init(CURL_GLOBAL_DEFAULT);
-        g_server = std::make_unique<FtpServerProcess>();
     }
     void TearDown() override
     {
@@ -39,8 +38,12 @@ public:
 
 FtpServerProcess& FtpTestEnvironment::Server()
 {
-    if (!g_server || !g_server->running()) {
-        throw std::runtime_error("the FTP test server is not running: " + (g_server ? g_server->error() : ""));
+    // Started on first use, so tests that need no server (parsers, texts) start none.
+    if (!g_server) {
+        g_server = std::make_unique<FtpServerProcess>();
+    }
+    if (!g_server->running()) {
+        throw std::runtime_error("the FTP test server is not running: " + g_server->error());
     }
     return *g_server;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What every FTP test shares: libcurl initialised once, a fixed time zone, and one pyftpdlib
-// server for the whole run, stopped at the end even when tests fail.
+// server for the whole run (started on first use), stopped at the end even when tests fail.
 #include "support/FtpServerProcess.h"
 
 #include <string>
