@@ -71,18 +71,16 @@ TEST(FtpLinks, EntryNamesAreEncodedSoUnquotedHrefsStayWhole)
     EXPECT_EQ(FtpEntryLink(dir, "中"), "ftp://host/my%20dir/%E4%B8%AD");
 }
 
-TEST(FtpNotice, HasTheFixedLayoutWithEscapedNames)
+TEST(FtpNotice, EscapesNamesAndWritesDatesToTheMinute)
 {
-    FtpEntry entry{"a<b>&'c\".txt", false, -1, FtpTimestamp{2024, 3, 5, 22, 7, 33}};
+    FtpEntry entry{"a<b>&'c\".txt", true, -1, FtpTimestamp{2024, 3, 5, 22, 7, 33}};
     const std::string date = FtpFindingDate(entry.lastWrite);
     EXPECT_EQ(date, "2024年03月05日-22:07");
-    EXPECT_EQ(FtpNoticeHtml("<Item>", "ftp://h/d/", "ftp://h/d/a", entry, date),
-              "FTP<a href=ftp://h/d/  target='_blank'>(&lt;Item&gt;)</a>中下面的文件或者文件夹发生了变化<br>"
-              "文件名称：<a href=ftp://h/d/a  target='_blank'>a&lt;b&gt;&amp;&#39;c&quot;.txt</a><br>"
-              "修改日期：2024年03月05日-22:07<br>文件大小：-1<br>文件属性：文件");
-    entry.isDirectory = true;
-    EXPECT_NE(FtpNoticeHtml("i", "d", "e", entry, date).find("文件属性：目录"), std::string::npos);
     EXPECT_EQ(FtpFindingDate(std::nullopt), "");
+    const std::string html = FtpNoticeHtml("<Item>", "ftp://h/d/", "ftp://h/d/a", entry, date);
+    EXPECT_NE(html.find("(&lt;Item&gt;)</a>"), std::string::npos);
+    EXPECT_NE(html.find(">a&lt;b&gt;&amp;&#39;c&quot;.txt</a>"), std::string::npos);
+    EXPECT_NE(html.find("文件大小：-1<br>文件属性：目录"), std::string::npos);
 }
 
 TEST(FtpNames, GbkNamesAreShownInUtf8AndBrokenBytesReplaced)
