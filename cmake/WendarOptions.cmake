@@ -21,9 +21,14 @@ function(wendar_add_test_dir name dir label)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE wendar_core wendar_test_support GTest::gtest GTest::gmock GTest::gtest_main
                                           wendar_options)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS ${label} TIMEOUT 300
-                   ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;WENDAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};WENDAR_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    set(test_env "LANG=C.UTF-8;TZ=Asia/Shanghai;WENDAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};WENDAR_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    if(label STREQUAL "unit")
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS ${label} TIMEOUT 300 ENVIRONMENT "${test_env}")
+    else()
+        # One process for the whole executable: its real servers start once, not once per test.
+        add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+        set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT 900 ENVIRONMENT "${test_env}")
+    endif()
 endfunction()
 
 if(WENDAR_FUZZERS)

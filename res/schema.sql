@@ -61,3 +61,28 @@ CREATE INDEX userdata_item_status ON userdata (MessageTypeID, status, ID);
 CREATE INDEX userdata_item ON userdata (MessageTypeID, ID);
 CREATE INDEX userdata_item_source ON userdata (MessageTypeID, SourceID, ID);
 CREATE INDEX userdata_item_info ON userdata (MessageTypeID, SourceInfo, ID);
+
+-- How many records each item has in each read state, kept by the triggers below, so that the list
+-- can tell its page count without counting a million rows.
+CREATE TABLE userdata_counts (
+    MessageTypeID INTEGER NOT NULL,
+    status INTEGER NOT NULL,
+    n INTEGER NOT NULL,
+    PRIMARY KEY (MessageTypeID, status)
+) WITHOUT ROWID;
+CREATE TRIGGER userdata_counts_insert AFTER INSERT ON userdata BEGIN
+    INSERT INTO userdata_counts VALUES (ifnull(new.MessageTypeID, 0), ifnull(new.status, 0), 1)
+        ON CONFLICT (MessageTypeID, status) DO UPDATE SET n = n + 1;
+END;
+CREATE TRIGGER userdata_counts_delete AFTER DELETE ON userdata BEGIN
+    UPDATE userdata_counts SET n = n - 1
+        WHERE MessageTypeID = ifnull(old.MessageTypeID, 0) AND status = ifnull(old.status, 0);
+END;
+CREATE TRIGGER userdata_counts_update AFTER UPDATE OF MessageTypeID, status ON userdata
+    WHEN ifnull(old.MessageTypeID, 0) <> ifnull(new.MessageTypeID, 0) OR ifnull(old.status, 0) <> ifnull(new.status, 0)
+BEGIN
+    UPDATE userdata_counts SET n = n - 1
+        WHERE MessageTypeID = ifnull(old.MessageTypeID, 0) AND status = ifnull(old.status, 0);
+    INSERT INTO userdata_counts VALUES (ifnull(new.MessageTypeID, 0), ifnull(new.status, 0), 1)
+        ON CONFLICT (MessageTypeID, status) DO UPDATE SET n = n + 1;
+END;

@@ -1,4 +1,101 @@
-int main()
+// wendar-cli: the check items, messages, settings and check runs of Wendar, from a shell.
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "monitors/StandardMonitors.h"
+#include "platform/PulseSoundPlayer.h"
+
+#include <csignal>
+#include <curl/curl.h>
+#include <iostream>
+#include <map>
+
+namespace {
+
+constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] COMMAND
+  items                         列出检查项目 (编号, 类型, 状态, 名称, 地址, 未读)
+  items show ID
+  items add OPTIONS             增加检查项目, 输出新的编号
+  items set ID OPTIONS          修改检查项目的给定字段
+  items delete ID               删除检查项目和它的消息
+  presets                       messagetype.dat 中的预制项目
+  messages [--item ID] [--filter all|unread|read] [--page N]
+  message ID                    一条消息的全部内容
+  mark read|unread ID...
+  mark-all read|unread [--item ID]
+  delete ID...                  删除消息
+  settings [KEY VALUE]          显示设置, 或设置其中一项
+  check [ID | --all]            检查一个或全部项目
+  watch [--interval-seconds N]  定时检查全部项目, 直到 Ctrl-C
+OPTIONS: --name --category --address --user --password --view --identity --state
+         --interval-minutes --check-number --display --notify --sound --include-from
+         --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
+)";
+
+} // namespace
+
+CTarvoDoc& CliContext::Doc()
 {
-    return 0;
+    if (!doc) {
+        doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir,
+                                          std::make_shared<PulseSoundPlayer>());
+        doc->ApplySettings(app.m_settings);
+        InstallStandardMonitors(*doc);
+        if (!doc->LoadItems()) {
+            throw UsageError("不能读取检查项目");
+        }
+    }
+    return *doc;
+}
+
+int main(int argc, char** argv)
+{
+    // Signals are taken by the check commands with sigtimedwait; no thread may get them first.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    curl_global_init(CURL_GLOBAL_ALL);
+
+    CliArgs args(std::vector<std::string>(argv + 1, argv + argc));
+    int status = 0;
+    try {
+        const std::string home = args.TakeOption("--home").value_or("");
+        const bool json = args.TakeFlag("--json");
+        if (args.TakeFlag("--help") || args.TakeFlag("-h")) {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (args.Empty()) {
+            std::cerr << kUsage;
+            return 2;
+        }
+        const std::string command = args.Next("COMMAND");
+        using Handler = int (*)(CliContext&, CliArgs&);
+        static const std::map<std::string, Handler> handlers = {
+            {"items", &RunItemsCommand},     {"presets", &RunPresetsCommand},   {"messages", &RunMessagesCommand},
+            {"message", &RunMessageCommand}, {"mark", &RunMarkCommand},         {"mark-all", &RunMarkAllCommand},
+            {"delete", &RunDeleteCommand},   {"settings", &RunSettingsCommand}, {"check", &RunCheckCommand},
+            {"watch", &RunWatchCommand},
+        };
+        auto handler = handlers.find(command);
+        if (handler == handlers.end()) {
+            throw UsageError("未知的命令: " + command);
+        }
+        CTarvoApp app;
+        std::string error;
+        if (!app.InitInstance(home, ExecutablePath(argv[0]), error)) {
+            std::cerr << "wendar-cli: " << error << '\n';
+            return 2;
+        }
+        CliContext context{app, json, std::cout, std::cerr, nullptr};
+        status = handler->second(context, args);
+    } catch (const UsageError& e) {
+        std::cerr << "wendar-cli: " << e.what() << '\n';
+        status = 2;
+    }
+    curl_global_cleanup();
+    return status;
 }

@@ -24,7 +24,7 @@ bool RunSchema(const std::string& path, std::string& error)
         error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
         return false;
     }
-    const std::string script = "begin;" + LocalSchemaSql() + ";commit;";
+    const std::string script = "pragma journal_mode=wal;begin;" + LocalSchemaSql() + ";commit;";
     char* message = nullptr;
     if (sqlite3_exec(db.get(), script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
         error = message ? message : "schema failed";

@@ -26,6 +26,14 @@ std::string ItemCondition(const MessageTypeInfo* item)
     return item ? " and  messagetypeid=" + std::to_string(item->messagetypeid) : std::string();
 }
 
+bool ReadTotal(CAdoRecordset& rs, long& total)
+{
+    std::string text;
+    rs.GetFieldValue("total", text);
+    total = text.empty() ? 0 : std::stol(text);
+    return true;
+}
+
 long ClampPage(long page, long pageCount)
 {
     if (page > pageCount) {
@@ -41,6 +49,31 @@ void ReadRows(CAdoRecordset& rs, long limit, std::vector<MessageListInfo>& rows)
         row.LoadFromRecordset(rs);
         rows.push_back(std::move(row));
     }
+}
+
+// The number of records the list query matches: from the counts the triggers keep, or by counting
+// in a file made before those existed.
+bool CountMatching(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item, long& total)
+{
+    std::string sql = "select ifnull(sum(n), 0) as total from userdata_counts where 1=1";
+    if (readFilter == kFilterUnread || readFilter == kFilterRead) {
+        sql += readFilter == kFilterUnread ? " and status=0" : " and status=1";
+    }
+    if (item) {
+        sql += " and messagetypeid=" + std::to_string(item->messagetypeid);
+    }
+    CAdoRecordset counts(connection);
+    counts.SetShowErrors(false);
+    if (!counts.Open(sql, -1, -1, 1) || counts.IsEOF()) {
+        std::string where = WhereText(readFilter);
+        where.replace(0, std::string("select *").size(), "select count(*) as total");
+        CAdoRecordset count(connection);
+        if (!count.Open(where + ItemCondition(item), -1, -1, 1) || count.IsEOF()) {
+            return false;
+        }
+        return ReadTotal(count, total);
+    }
+    return ReadTotal(counts, total);
 }
 
 } // namespace
@@ -81,16 +114,8 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTy
     }
     MessagePage result;
     result.pageSize = pageSize < 1 ? 1 : pageSize;
-    {
-        CAdoRecordset count(connection);
-        std::string where = WhereText(readFilter);
-        where.replace(0, std::string("select *").size(), "select count(*) as total");
-        if (!count.Open(where + ItemCondition(item), -1, -1, 1) || count.IsEOF()) {
-            return false;
-        }
-        std::string total;
-        count.GetFieldValue("total", total);
-        result.totalCount = std::stol(total.empty() ? "0" : total);
+    if (!CountMatching(connection, readFilter, item, result.totalCount)) {
+        return false;
     }
     result.pageCount = (result.totalCount + result.pageSize - 1) / result.pageSize;
     result.page = ClampPage(requestedPage, result.pageCount);

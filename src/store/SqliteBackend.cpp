@@ -150,6 +150,13 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> db(raw);
+    if (rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN || rc == SQLITE_PERM) {
+        // A file we may only read (an installed preset file) is still readable.
+        db.reset();
+        raw = nullptr;
+        rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+        db.reset(raw);
+    }
     if (rc != SQLITE_OK) {
         errors.push_back(std::string("不能打开数据库文件 ") + path + ": " +
                          (db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc)));
@@ -163,6 +170,7 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
         sqlite3_free(message);
         return nullptr;
     }
-    sqlite3_exec(db.get(), "pragma journal_mode=wal; pragma synchronous=normal", nullptr, nullptr, nullptr);
+    // The local store is in WAL mode from its creation; a file that is only read stays as it is.
+    sqlite3_exec(db.get(), "pragma synchronous=normal", nullptr, nullptr, nullptr);
     return std::make_unique<SqliteBackend>(db.release());
 }

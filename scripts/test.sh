@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: once as built, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Also builds the benchmarks and the fuzzers and runs each fuzzer briefly.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+export LSAN_OPTIONS="suppressions=$PWD/.ci/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDAR_SANITIZE=ON -DWENDAR_BENCHMARKS=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ctest --output-on-failure -j"$jobs")
+
+if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDAR_FUZZERS=ON \
+        -DWENDAR_TESTS=OFF -DWENDAR_BENCHMARKS=OFF >/dev/null
+    cmake --build build-fuzz -j"$jobs"
+    for fuzzer in build-fuzz/bin/*_fuzz; do
+        corpus="fuzz/corpus/$(basename "$fuzzer")"
+        mkdir -p "$corpus"
+        "$fuzzer" -max_total_time=20 -timeout=5 -rss_limit_mb=2048 "$corpus" -print_final_stats=0 >/dev/null 2>&1 ||
+            { echo "fuzzer $fuzzer failed"; "$fuzzer" -max_total_time=5 "$corpus"; exit 1; }
+        echo "fuzzer $(basename "$fuzzer"): no crash in 20 s"
+    done
+fi

@@ -1,0 +1,53 @@
+#include "app/CTarvoApp.h"
+
+#include "app/AppPaths.h"
+#include "store/LocalDatabase.h"
+
+#include <filesystem>
+
+bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error)
+{
+    m_strAppDir = ResolveApplicationDirectory(homeOption, executablePath);
+    m_strMainConnection = MainConnectionString(m_strAppDir);
+    m_strPresetConnection = PresetConnectionString(m_strAppDir);
+
+    std::error_code ec;
+    if (!std::filesystem::is_directory(m_strAppDir, ec)) {
+        error = "应用目录不存在: " + m_strAppDir;
+        return false;
+    }
+    if (!EnsureLocalDatabase(m_strAppDir + "message.dat", error)) {
+        return false;
+    }
+    // The connection reports its own failure in words; keep them for the caller instead of a box.
+    m_mainConnection.SetShowErrors(false);
+    if (!m_mainConnection.Open(m_strMainConnection, true)) {
+        error = "不能打开数据库 " + m_strAppDir + "message.dat";
+        std::vector<std::string> probe;
+        if (!OpenSqliteBackend(m_strAppDir + "message.dat", probe) && !probe.empty()) {
+            error = probe.front();
+        }
+        return false;
+    }
+    DbResult probe;
+    std::vector<std::string> errors;
+    for (const char* table : {"usermessagetype", "userdata", "userHttpExclude"}) {
+        if (!m_mainConnection.RunQuery(std::string("select count(*) from ") + table, probe, errors)) {
+            error = m_strAppDir + "message.dat 不是本程序的数据库: " + (errors.empty() ? table : errors.front());
+            return false;
+        }
+    }
+    m_mainConnection.SetShowErrors(true);
+    m_settings.LoadSettings();
+    return true;
+}
+
+std::string ExecutablePath(const char* argv0)
+{
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        return self.string();
+    }
+    return argv0 ? argv0 : "";
+}

@@ -1,0 +1,31 @@
+#pragma once
+// What start-up brings up, without the windows: the application directory, the two local
+// connection strings, the main connection (message.dat created when missing), the settings and the
+// run's shared values. The GUI and the CLI both start through it.
+#include "app/CRunState.h"
+#include "app/Settings.h"
+#include "store/CAdoConnection.h"
+#include "store/UserIdentity.h"
+
+#include <string>
+
+class CTarvoApp final
+{
+public:
+    // homeOption: the --home value (empty when not given). False with a reason in error when the
+    // main database cannot be created or opened.
+    bool InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error);
+
+    std::string m_strAppDir;
+    std::string m_strMainConnection;
+    std::string m_strPresetConnection;
+    CAdoConnection m_mainConnection;
+    CAdoConnection m_presetConnection;
+    Settings m_settings;
+    CRunState m_run;
+    std::string m_strUserName = kUserName;
+    int m_nUserId = kUserId;
+};
+
+// The executable's own path (/proc/self/exe), falling back to argv[0].
+std::string ExecutablePath(const char* argv0);

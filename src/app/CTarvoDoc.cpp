@@ -1,0 +1,430 @@
+#include "app/CTarvoDoc.h"
+
+#include "app/AppPaths.h"
+#include "app/CheckContext.h"
+#include "app/IDocView.h"
+#include "app/IMainWindow.h"
+#include "app/ITrayIcon.h"
+#include "app/Settings.h"
+#include "store/CAdoConnection.h"
+#include "store/CAdoRecordset.h"
+#include "store/MessageTable.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kDefaultSoundFile = "ring01.wav";
+constexpr int kReannounceTickLimit = 9999999;
+
+} // namespace
+
+std::string CutUtf8(const std::string& text, size_t maxBytes)
+{
+    if (text.size() <= maxBytes) {
+        return text;
+    }
+    size_t end = maxBytes;
+    // Step back over continuation bytes to the start of the character that does not fit.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir,
+                     std::shared_ptr<ISoundPlayer> player)
+    : m_connection(connection), m_run(run), m_strAppDir(std::move(appDir)),
+      m_sounds(std::move(player), m_strAppDir + kDefaultSoundFile)
+{}
+
+CTarvoDoc::~CTarvoDoc()
+{
+    if (m_run.IsRunActive()) {
+        m_run.RequestStop();
+    }
+    WaitForChecks();
+}
+
+void CTarvoDoc::SetMonitor(int category, Monitor monitor)
+{
+    std::lock_guard guard(m_itemsLock);
+    m_monitors[category] = std::move(monitor);
+}
+
+void CTarvoDoc::SetItemCheckedListener(ItemCheckedListener listener)
+{
+    std::lock_guard guard(m_itemsLock);
+    m_itemChecked = std::move(listener);
+}
+
+void CTarvoDoc::ApplySettings(const Settings& settings)
+{
+    m_bSoundEnabled = settings.EnableSoundNotify;
+    m_nPageSize = settings.pagesize;
+}
+
+bool CTarvoDoc::LoadItems()
+{
+    CAdoRecordset rs(m_connection);
+    if (!rs.Open(kSelectAllItemsSql, -1, -1, 1)) {
+        return false;
+    }
+    std::vector<ItemPtr> items;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        auto item = std::make_shared<MessageTypeInfo>();
+        item->LoadFromRecordset(rs);
+        items.push_back(std::move(item));
+    }
+    std::lock_guard guard(m_itemsLock);
+    m_items = std::move(items);
+    return true;
+}
+
+std::vector<ItemPtr> CTarvoDoc::Items() const
+{
+    std::lock_guard guard(m_itemsLock);
+    return m_items;
+}
+
+ItemPtr CTarvoDoc::FindItem(int messagetypeid) const
+{
+    std::lock_guard guard(m_itemsLock);
+    for (const auto& item : m_items) {
+        if (item->messagetypeid == messagetypeid) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+ItemPtr CTarvoDoc::ItemAt(size_t index) const
+{
+    std::lock_guard guard(m_itemsLock);
+    return index < m_items.size() ? m_items[index] : nullptr;
+}
+
+void CTarvoDoc::AddItem(ItemPtr item)
+{
+    std::lock_guard guard(m_itemsLock);
+    m_items.push_back(std::move(item));
+}
+
+void CTarvoDoc::ReplaceItem(int messagetypeid, const MessageTypeInfo& edited)
+{
+    std::lock_guard guard(m_itemsLock);
+    for (auto& item : m_items) {
+        if (item->messagetypeid == messagetypeid) {
+            auto copy = std::make_shared<MessageTypeInfo>(edited);
+            // What the run counted for the item survives the edit.
+            copy->m_nUnreadCount = item->m_nUnreadCount.load();
+            copy->m_nNewCount = item->m_nNewCount.load();
+            if (m_pCurItem == item) {
+                m_pCurItem = copy;
+            }
+            item = std::move(copy);
+            return;
+        }
+    }
+}
+
+void CTarvoDoc::RemoveItem(int messagetypeid)
+{
+    std::lock_guard guard(m_itemsLock);
+    std::erase_if(m_items, [&](const ItemPtr& item) { return item->messagetypeid == messagetypeid; });
+    if (m_pCurItem && m_pCurItem->messagetypeid == messagetypeid) {
+        m_pCurItem.reset();
+    }
+}
+
+void CTarvoDoc::CheckOne(ItemPtr item)
+{
+    if (!item) {
+        CheckAll();
+        return;
+    }
+    // A thread is started even while a run is active: it ends at once without checking.
+    StartWorker(std::move(item));
+}
+
+void CTarvoDoc::CheckAll()
+{
+    if (m_run.IsRunActive()) {
+        return;
+    }
+    StartWorker(nullptr);
+}
+
+void CTarvoDoc::StartWorker(ItemPtr item)
+{
+    auto job = std::make_unique<CCheckThreadParam>();
+    job->m_pItem = std::move(item);
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::lock_guard guard(m_workersLock);
+    ReapFinishedWorkers();
+    std::thread thread([this, job = std::move(job), done]() mutable {
+        CheckThreadProc(std::move(job));
+        done->store(true);
+    });
+    m_workers.push_back({std::move(thread), std::move(done)});
+}
+
+void CTarvoDoc::ReapFinishedWorkers()
+{
+    for (auto it = m_workers.begin(); it != m_workers.end();) {
+        if (it->done->load()) {
+            it->thread.join();
+            it = m_workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CTarvoDoc::WaitForChecks()
+{
+    std::list<Worker> workers;
+    {
+        std::lock_guard guard(m_workersLock);
+        workers.swap(m_workers);
+    }
+    for (auto& worker : workers) {
+        worker.thread.join();
+    }
+}
+
+size_t CTarvoDoc::RunningCheckCount()
+{
+    std::lock_guard guard(m_workersLock);
+    size_t running = 0;
+    for (const auto& worker : m_workers) {
+        running += worker.done->load() ? 0 : 1;
+    }
+    return running;
+}
+
+void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
+{
+    if (!m_run.TryBeginRun()) {
+        return; // another run is going on
+    }
+    if (m_pMainWindow) {
+        m_pMainWindow->SetBusyAnimation(true);
+    }
+    m_sounds.Pause(true);
+
+    int result = 0;
+    if (job->m_pItem) {
+        result = DoCheck(job->m_pItem.get());
+    } else {
+        for (size_t i = 0;; ++i) {
+            ItemPtr item = ItemAt(i); // the count is read again for every position
+            if (!item) {
+                break;
+            }
+            result |= DoCheck(item.get());
+        }
+        m_run.SetStatusText(kAllCheckedStatusText);
+    }
+
+    if (m_pMainWindow) {
+        m_pMainWindow->SetBusyAnimation(false);
+    }
+    m_sounds.Pause(false);
+    if (result != 0) {
+        RecountUnread();
+        m_bReload = 1;
+    }
+    job.reset();
+    m_run.EndRun();
+}
+
+int CTarvoDoc::DoCheck(MessageTypeInfo* item)
+{
+    if (!item || item->m_bBusy != 0 || m_run.IsStopRequested()) {
+        return 0;
+    }
+    item->m_bBusy = 1;
+    Monitor monitor;
+    ItemCheckedListener listener;
+    {
+        std::lock_guard guard(m_itemsLock);
+        if (auto it = m_monitors.find(item->MessageCategory); it != m_monitors.end()) {
+            monitor = it->second;
+        }
+        listener = m_itemChecked;
+    }
+    int result = 0;
+    if (monitor) {
+        CheckContext context{m_connection, m_run, m_strAppDir};
+        result = monitor(context, *item);
+        if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) &&
+            result != 0) {
+            result = 1;
+            ++item->m_nNewCount;
+        }
+    }
+    item->m_bBusy = 0;
+    if (result != 0) {
+        QueueSoundFor(*item);
+    }
+    if (listener) {
+        listener(*item, result);
+    }
+    return result;
+}
+
+void CTarvoDoc::RecountUnread()
+{
+    int total = 0;
+    for (const auto& item : Items()) {
+        total += item->CountUnread(m_connection);
+    }
+    m_nUnreadCount = total;
+}
+
+void CTarvoDoc::ResetNewCounts()
+{
+    for (const auto& item : Items()) {
+        item->m_nNewCount = 0;
+    }
+}
+
+void CTarvoDoc::QueueSound(const std::string& path)
+{
+    m_sounds.QueueSound(path.empty() ? path : ResolveProgramFile(m_strAppDir, path));
+}
+
+void CTarvoDoc::QueueSoundFor(const MessageTypeInfo& item)
+{
+    if (item.bNotify >= 0 && m_bSoundEnabled.load() != 0) {
+        QueueSound(item.notifysound);
+    }
+}
+
+void CTarvoDoc::ReannounceTick()
+{
+    for (const auto& item : Items()) {
+        if (m_bSoundEnabled.load() != 0 && item->bNotify > 0 && item->m_nNewCount > 0 &&
+            m_nReannounceTick % item->bNotify == 0) {
+            QueueSound(item->notifysound);
+        }
+    }
+    m_nReannounceTick = m_nReannounceTick > kReannounceTickLimit ? 0 : m_nReannounceTick + 1;
+}
+
+std::string CTarvoDoc::TrayTipText() const
+{
+    const int unread = m_nUnreadCount;
+    if (unread > 0) {
+        return "您还有:" + std::to_string(unread) + "条消息未读";
+    }
+    return "没有未读的消息";
+}
+
+void CTarvoDoc::RefreshTrayTip(const std::optional<std::string>& text)
+{
+    if (!m_pTray) {
+        return;
+    }
+    constexpr size_t kTipBytes = 63;
+    if (text) {
+        m_pTray->SetToolTip(CutUtf8(*text, kTipBytes));
+    }
+    m_pTray->SetToolTip(CutUtf8(TrayTipText(), kTipBytes));
+}
+
+void CTarvoDoc::UpdateStatusSummary()
+{
+    if (m_run.IsRunActive()) {
+        return;
+    }
+    const int unread = m_nUnreadCount;
+    const std::string total = " 未读消息合计:" + std::to_string(unread);
+    std::string text;
+    if (m_pCurItem) {
+        text = "当前类别:" + m_pCurItem->MessageTypeName;
+        if (m_pCurItem->state == 0) {
+            text += "(禁止)";
+        }
+        text += " -(";
+        if (m_pCurItem->m_nUnreadCount > 0) {
+            text += "未读:" + std::to_string(m_pCurItem->m_nUnreadCount.load());
+        }
+        if (unread > 0) {
+            text += "," + total;
+        }
+        text += ")";
+    } else {
+        text = "当前类别: 所有 (";
+        if (unread > 0) {
+            text += total;
+        }
+        text += ")";
+    }
+    m_run.SetStatusText(text);
+}
+
+bool CTarvoDoc::FillPage(long page)
+{
+    MessagePage result;
+    if (!LoadMessagePage(m_connection, m_nReadFilter, m_pCurItem.get(), page, m_nPageSize, result)) {
+        return false;
+    }
+    m_nPageCount = result.pageCount;
+    m_nCurPage = result.page;
+    m_bReload = 0;
+    m_nTotalCount = result.totalCount;
+    RecountUnread();
+    m_pageItems = std::move(result.rows);
+    return true;
+}
+
+bool CTarvoDoc::SetReadState(MessageListInfo& record, int mode)
+{
+    if (record.bCanChangeState == 0) {
+        return false;
+    }
+    ItemPtr item = FindItem(record.MessageTypeID);
+    int newStatus = -1;
+    if (record.status == 0 && (mode == 1 || mode == -1)) {
+        newStatus = 1;
+        if (item) {
+            --item->m_nUnreadCount;
+            --item->m_nNewCount;
+        }
+        --m_nUnreadCount;
+    } else if (record.status == 1 && (mode == 0 || mode == -1)) {
+        newStatus = 0;
+        ++m_nUnreadCount;
+        if (item) {
+            ++item->m_nUnreadCount;
+        }
+    }
+    if (newStatus >= 0) {
+        record.status = newStatus;
+        UpdateStatusSummary();
+        RefreshTrayTip();
+        SetMessageStatus(m_connection, record.ID, newStatus);
+    }
+    return true;
+}
+
+void CTarvoDoc::AddView(IDocView* view)
+{
+    m_views.push_back(view);
+}
+
+void CTarvoDoc::RemoveView(IDocView* view)
+{
+    std::erase(m_views, view);
+}
+
+void CTarvoDoc::UpdateAllViews(IDocView* sender, int hint)
+{
+    for (IDocView* view : std::vector<IDocView*>(m_views)) {
+        if (view != sender) {
+            view->OnUpdate(*this, sender, hint);
+        }
+    }
+}

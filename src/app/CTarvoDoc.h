@@ -1,0 +1,155 @@
+#pragma once
+// The document: the check items, the list's page, and the check run that walks the items on one
+// worker thread. The UI thread never waits for the worker; the two share the values below, each
+// atomic or guarded.
+//
+// Item records are held by shared_ptr: a command that removes or replaces an item while a run is
+// active drops the document's reference, and the worker's copy of the pointer keeps the record
+// alive until it is done with it.
+#include "app/CRunState.h"
+#include "app/CSoundQueue.h"
+#include "store/MessageList.h"
+#include "store/MessageTypeInfo.h"
+#include "store/SharedInt.h"
+
+#include <atomic>
+#include <functional>
+#include <list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CAdoConnection;
+class IDocView;
+class IMainWindow;
+class ISoundPlayer;
+class ITrayIcon;
+struct CheckContext;
+struct Settings;
+
+using ItemPtr = std::shared_ptr<MessageTypeInfo>;
+
+inline constexpr const char* kAllCheckedStatusText = "全部检查完毕！";
+inline constexpr const char* kCannotChangeStateText =
+    "对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,"
+    "这条消息会自动改为“已读”!";
+
+// The check job handed to the worker thread: one item, or none for all items.
+class CCheckThreadParam
+{
+public:
+    virtual ~CCheckThreadParam() = default;
+    ItemPtr m_pItem;
+};
+
+class CTarvoDoc final
+{
+public:
+    using Monitor = std::function<int(CheckContext&, MessageTypeInfo&)>;
+    // Called on the worker thread after each item's monitor returned.
+    using ItemCheckedListener = std::function<void(MessageTypeInfo&, int result)>;
+
+    CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir, std::shared_ptr<ISoundPlayer> player);
+    // Asks a running check to stop and waits for it, then ends the sound thread.
+    ~CTarvoDoc();
+    CTarvoDoc(const CTarvoDoc&) = delete;
+    CTarvoDoc& operator=(const CTarvoDoc&) = delete;
+
+    void SetMonitor(int category, Monitor monitor);
+    void SetMainWindow(IMainWindow* window) { m_pMainWindow = window; }
+    void SetTrayIcon(ITrayIcon* tray) { m_pTray = tray; }
+    void SetItemCheckedListener(ItemCheckedListener listener);
+    void ApplySettings(const Settings& settings);
+
+    // Check items.
+    bool LoadItems();
+    std::vector<ItemPtr> Items() const;
+    ItemPtr FindItem(int messagetypeid) const;
+    void AddItem(ItemPtr item);
+    void ReplaceItem(int messagetypeid, const MessageTypeInfo& edited);
+    void RemoveItem(int messagetypeid);
+
+    // Check runs.
+    void CheckOne(ItemPtr item);
+    void CheckAll();
+    void RequestStop() { m_run.RequestStop(); }
+    // Waits until every worker thread started so far has ended.
+    void WaitForChecks();
+    bool HasRunningChecks() { return RunningCheckCount() > 0; }
+    size_t RunningCheckCount();
+    int DoCheck(MessageTypeInfo* item);
+    void RecountUnread();
+    void ResetNewCounts();
+
+    // Announcements.
+    void QueueSound(const std::string& path);
+    void QueueSoundFor(const MessageTypeInfo& item);
+    void ReannounceTick();
+    void RefreshTrayTip(const std::optional<std::string>& text = std::nullopt);
+    void UpdateStatusSummary();
+    std::string TrayTipText() const;
+    CSoundQueue& Sounds() { return m_sounds; }
+
+    // The list's page (ShowPage without the widgets): false when the query failed.
+    bool FillPage(long page);
+    // Marks one record of the page: mode 1 read, 0 unread, -1 toggle. False when the record may not
+    // be changed here (kCannotChangeStateText), and nothing changes then.
+    bool SetReadState(MessageListInfo& record, int mode);
+
+    // Views.
+    void AddView(IDocView* view);
+    void RemoveView(IDocView* view);
+    void UpdateAllViews(IDocView* sender, int hint = 0);
+
+    CAdoConnection& Connection() { return m_connection; }
+    CRunState& Run() { return m_run; }
+    const std::string& AppDir() const { return m_strAppDir; }
+
+    // Shared with the UI thread.
+    std::vector<MessageListInfo> m_pageItems; // UI thread only
+    ItemPtr m_pCurItem;                       // UI thread only; null = all items
+    int m_nCurMessageId = 0;
+    long m_nCurPage = -1;
+    long m_nPageCount = 0;
+    long m_nTotalCount = 0;
+    SharedInt m_bReload = 1;
+    SharedInt m_nUnreadCount = 0;
+    int m_nReadFilter = 0;
+    int m_nPageSize = 100;
+
+private:
+    void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);
+    void StartWorker(ItemPtr item);
+    ItemPtr ItemAt(size_t index) const;
+    void ReapFinishedWorkers();
+
+    CAdoConnection& m_connection;
+    CRunState& m_run;
+    std::string m_strAppDir;
+    IMainWindow* m_pMainWindow = nullptr;
+    ITrayIcon* m_pTray = nullptr;
+    std::atomic<int> m_bSoundEnabled{1};
+    int m_nReannounceTick = 0;
+
+    mutable std::mutex m_itemsLock;
+    std::vector<ItemPtr> m_items;
+    std::map<int, Monitor> m_monitors;
+    ItemCheckedListener m_itemChecked;
+
+    struct Worker
+    {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::mutex m_workersLock;
+    std::list<Worker> m_workers;
+    std::vector<IDocView*> m_views;
+    CSoundQueue m_sounds; // last: its thread ends first
+};
+
+// Cuts a text to at most maxBytes bytes without splitting a UTF-8 character.
+std::string CutUtf8(const std::string& text, size_t maxBytes);

@@ -1,0 +1,192 @@
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "cli/JsonWriter.h"
+#include "cli/RecordJson.h"
+#include "store/CAdoRecordset.h"
+
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <mutex>
+#include <ostream>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// SIGINT and SIGTERM are blocked in every thread (main does it first); they are taken here.
+bool WaitForSignal(std::chrono::milliseconds timeout)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+    ts.tv_nsec = static_cast<long>(timeout.count() % 1000) * 1000000L;
+    return sigtimedwait(&set, nullptr, &ts) > 0;
+}
+
+long long MaxMessageId(CAdoConnection& connection)
+{
+    CAdoRecordset rs(connection);
+    int id = 0;
+    if (rs.Open("select max(id) as maxid from userdata", -1, -1, 1) && !rs.IsEOF()) {
+        rs.GetFieldValue("maxid", id);
+    }
+    return id;
+}
+
+// Prints status texts as the run writes them; output from the worker and main thread is serialised.
+class RunPrinter final
+{
+public:
+    explicit RunPrinter(CliContext& context) : m_context(context) {}
+
+    void Status(const std::string& text)
+    {
+        std::lock_guard guard(m_lock);
+        (m_context.json ? m_context.err : m_context.out) << text << std::endl;
+    }
+
+    // The records stored since the last call, as "item<TAB>title<TAB>link" lines.
+    void NewFindings(CAdoConnection& connection)
+    {
+        CAdoRecordset rs(connection);
+        if (!rs.Open("select * from userdata where id>" + std::to_string(m_lastId) + " order by id", -1, -1, 1)) {
+            return;
+        }
+        std::lock_guard guard(m_lock);
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            int id = 0;
+            std::string name, info, link;
+            rs.GetFieldValue("ID", id);
+            rs.GetFieldValue("MessageTypeName", name);
+            rs.GetFieldValue("SourceInfo", info);
+            rs.GetFieldValue("SourceLink", link);
+            if (m_context.json) {
+                JsonWriter json;
+                json.BeginObject().Key("finding").BeginObject();
+                json.Key("ID").Value(id).Key("MessageTypeName").Value(name);
+                json.Key("SourceInfo").Value(info).Key("SourceLink").Value(link);
+                json.EndObject().EndObject();
+                m_context.out << json.Text() << std::endl;
+            } else {
+                m_context.out << "新消息\t" << PlainField(name) << '\t' << PlainField(info) << '\t' << PlainField(link)
+                              << std::endl;
+            }
+            m_lastId = std::max<long long>(m_lastId, id);
+        }
+    }
+
+    void SetLastId(long long id) { m_lastId = id; }
+    std::mutex& Lock() { return m_lock; }
+
+private:
+    CliContext& m_context;
+    std::mutex m_lock;
+    long long m_lastId = 0;
+};
+
+// Runs one check run to its end; a signal asks it to stop. True when a signal arrived.
+bool RunChecks(CTarvoDoc& doc, const ItemPtr& item)
+{
+    bool signalled = false;
+    if (item) {
+        doc.CheckOne(item);
+    } else {
+        doc.CheckAll();
+    }
+    while (doc.HasRunningChecks()) {
+        if (WaitForSignal(std::chrono::milliseconds(100))) {
+            doc.RequestStop();
+            signalled = true;
+        }
+    }
+    doc.WaitForChecks();
+    return signalled;
+}
+
+} // namespace
+
+int RunCheckCommand(CliContext& context, CliArgs& args)
+{
+    ItemPtr item;
+    if (args.TakeFlag("--all")) {
+        args.ExpectEnd();
+    } else {
+        const std::string word = args.Next("ID 或 --all");
+        args.ExpectEnd();
+        const int id = ParseInt(word, "ID");
+        item = context.Doc().FindItem(id);
+        if (!item) {
+            throw UsageError("没有这个检查项目: " + word);
+        }
+    }
+    CTarvoDoc& doc = context.Doc();
+    CAdoConnection& connection = context.app.m_mainConnection;
+    const long long before = MaxMessageId(connection);
+    RunPrinter printer(context);
+    context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
+    std::atomic<int> result{0};
+    doc.SetItemCheckedListener([&result](MessageTypeInfo&, int r) { result |= r; });
+
+    RunChecks(doc, item);
+    context.app.m_run.SetStatusListener(nullptr);
+    doc.SetItemCheckedListener(nullptr);
+
+    CAdoRecordset rs(connection);
+    long long stored = 0;
+    if (rs.Open("select count(*) as stored from userdata where id>" + std::to_string(before), -1, -1, 1) &&
+        !rs.IsEOF()) {
+        int n = 0;
+        rs.GetFieldValue("stored", n);
+        stored = n;
+    }
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject().Key("result").Value(result.load()).Key("stored").Value(stored);
+        json.Key("status").Value(context.app.m_run.GetStatusText()).EndObject();
+        context.out << json.Text() << '\n';
+    } else {
+        context.out << "检查结果:" << result.load() << "\n新消息:" << stored << "条\n";
+    }
+    // Sounds queued by the run play once it has ended; give them a moment before leaving.
+    doc.Sounds().WaitUntilIdle(std::chrono::seconds(15));
+    return 0;
+}
+
+int RunWatchCommand(CliContext& context, CliArgs& args)
+{
+    std::chrono::seconds period(std::max(1, context.app.m_settings.AutoCheckInterval) * 60L);
+    if (auto text = args.TakeOption("--interval-seconds")) {
+        const int seconds = ParseInt(*text, "--interval-seconds");
+        if (seconds < 1) {
+            throw UsageError("--interval-seconds 必须大于 0");
+        }
+        period = std::chrono::seconds(seconds);
+    }
+    args.ExpectEnd();
+    CTarvoDoc& doc = context.Doc();
+    CAdoConnection& connection = context.app.m_mainConnection;
+    RunPrinter printer(context);
+    printer.SetLastId(MaxMessageId(connection));
+    context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
+    doc.SetItemCheckedListener([&printer, &connection](MessageTypeInfo&, int) { printer.NewFindings(connection); });
+
+    bool stop = false;
+    while (!stop) {
+        const auto started = Clock::now();
+        stop = RunChecks(doc, nullptr);
+        doc.RecountUnread();
+        printer.Status(doc.TrayTipText());
+        while (!stop && Clock::now() - started < period) {
+            stop = WaitForSignal(std::chrono::milliseconds(200));
+        }
+    }
+    context.app.m_run.SetStatusListener(nullptr);
+    doc.SetItemCheckedListener(nullptr);
+    return 0;
+}

@@ -1,0 +1,300 @@
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "cli/JsonWriter.h"
+#include "cli/RecordJson.h"
+#include "store/CAdoRecordset.h"
+#include "store/ExcludeTable.h"
+#include "store/PresetReader.h"
+
+#include <ostream>
+
+namespace {
+
+struct ItemEdit
+{
+    std::optional<std::vector<ExcludeRange>> excludes;
+    bool mustHaveIdGiven = false;
+    bool any = false;
+};
+
+int ParseChoice(const std::string& text, const char* what, std::initializer_list<int> allowed)
+{
+    const int value = ParseInt(text, what);
+    for (int a : allowed) {
+        if (a == value) {
+            return value;
+        }
+    }
+    throw UsageError(std::string(what) + " 的值不允许: " + text);
+}
+
+// Applies --name, --category ... to the item; every value is checked before anything is written.
+ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo& item)
+{
+    ItemEdit edit;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& option = words[i];
+        auto value = [&](size_t n = 1) -> const std::string& {
+            if (i + n >= words.size()) {
+                throw UsageError("选项 " + option + " 需要一个值");
+            }
+            return words[i + n];
+        };
+        const std::string& v = option == "--exclude" ? value(2) : value();
+        if (option == "--name") {
+            item.MessageTypeName = v;
+        } else if (option == "--category") {
+            item.MessageCategory = ParseChoice(v, "--category", {1, 2, 3, 4, 5, 66});
+        } else if (option == "--address") {
+            item.connAddress = v;
+        } else if (option == "--user") {
+            item.UserName = v;
+        } else if (option == "--password") {
+            item.Password = v;
+        } else if (option == "--view") {
+            item.ViewName = v;
+        } else if (option == "--identity") {
+            item.MessageTypeUser = v;
+        } else if (option == "--state") {
+            item.state = ParseChoice(v, "--state", {0, 1});
+        } else if (option == "--interval-minutes") {
+            const int minutes = ParseInt(v, "--interval-minutes");
+            if (minutes < 0 || minutes > 35791394) {
+                throw UsageError("--interval-minutes 超出范围: " + v);
+            }
+            item.CheckInterval = minutes * 60;
+        } else if (option == "--check-number") {
+            item.CheckNumber = ParseInt(v, "--check-number");
+        } else if (option == "--display") {
+            item.DisplayType = ParseChoice(v, "--display", {0, 1});
+        } else if (option == "--notify") {
+            item.bNotify = ParseInt(v, "--notify");
+            if (item.bNotify < -1) {
+                throw UsageError("--notify 取 -1、0 或秒数: " + v);
+            }
+        } else if (option == "--sound") {
+            item.notifysound = v;
+        } else if (option == "--include-from") {
+            item.IncludeFrom = v;
+        } else if (option == "--include-to") {
+            item.IncludeTo = v;
+        } else if (option == "--about") {
+            item.About = v;
+        } else if (option == "--must-have-id") {
+            item.MustHaveID = ParseChoice(v, "--must-have-id", {0, 1});
+            edit.mustHaveIdGiven = true;
+        } else if (option == "--exclude") {
+            if (!edit.excludes) {
+                edit.excludes.emplace();
+            }
+            edit.excludes->push_back({0, words[i + 1], words[i + 2]});
+            ++i;
+        } else {
+            throw UsageError("未知的选项: " + option);
+        }
+        ++i;
+        edit.any = true;
+    }
+    return edit;
+}
+
+int ParseId(CliArgs& args, const char* what)
+{
+    const int id = ParseInt(args.Next(what), what);
+    if (id <= 0) {
+        throw UsageError(std::string(what) + " 必须大于 0");
+    }
+    return id;
+}
+
+ItemPtr RequireItem(CliContext& context, int id)
+{
+    ItemPtr item = context.Doc().FindItem(id);
+    if (!item) {
+        throw UsageError("没有这个检查项目: " + std::to_string(id));
+    }
+    return item;
+}
+
+void PrintItemLine(std::ostream& out, const MessageTypeInfo& item)
+{
+    out << item.messagetypeid << '\t' << item.MessageCategory << '\t' << (item.state ? "允许" : "禁止") << '\t'
+        << PlainField(item.MessageTypeName) << '\t' << PlainField(item.connAddress) << '\t'
+        << item.m_nUnreadCount.load() << '\n';
+}
+
+int ListItems(CliContext& context)
+{
+    CTarvoDoc& doc = context.Doc();
+    doc.RecountUnread();
+    const auto items = doc.Items();
+    if (context.json) {
+        JsonWriter json;
+        json.BeginArray();
+        for (const auto& item : items) {
+            WriteItemJson(json, *item);
+        }
+        json.EndArray();
+        context.out << json.Text() << '\n';
+        return 0;
+    }
+    context.out << "编号\t类型\t状态\t名称\t链接地址\t未读\n";
+    for (const auto& item : items) {
+        PrintItemLine(context.out, *item);
+    }
+    return 0;
+}
+
+int ShowItem(CliContext& context, CliArgs& args)
+{
+    const int id = ParseId(args, "ID");
+    args.ExpectEnd();
+    ItemPtr item = RequireItem(context, id);
+    item->CountUnread(context.app.m_mainConnection);
+    const auto ranges = LoadExcludeRanges(context.app.m_mainConnection, id).value_or(std::vector<ExcludeRange>{});
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject().Key("item");
+        WriteItemJson(json, *item);
+        json.Key("excludes").BeginArray();
+        for (const auto& range : ranges) {
+            WriteExcludeJson(json, range);
+        }
+        json.EndArray().EndObject();
+        context.out << json.Text() << '\n';
+        return 0;
+    }
+    const MessageTypeInfo& i = *item;
+    auto& out = context.out;
+    out << "messagetypeid\t" << i.messagetypeid << "\nMessageCategory\t" << i.MessageCategory << "\nstate\t" << i.state
+        << "\nMessageTypeName\t" << PlainField(i.MessageTypeName) << "\nconnAddress\t" << PlainField(i.connAddress)
+        << "\nUserName\t" << PlainField(i.UserName) << "\nViewName\t" << PlainField(i.ViewName) << "\nMessageTypeUser\t"
+        << PlainField(i.MessageTypeUser) << "\nCheckInterval\t" << i.CheckInterval << "\nCheckNumber\t" << i.CheckNumber
+        << "\nDisplayType\t" << i.DisplayType << "\nbNotify\t" << i.bNotify << "\nnotifysound\t"
+        << PlainField(i.notifysound) << "\nIncludeFrom\t" << PlainField(i.IncludeFrom) << "\nIncludeTo\t"
+        << PlainField(i.IncludeTo) << "\nAbout\t" << PlainField(i.About) << "\nMustHaveID\t" << i.MustHaveID
+        << "\nbCanChangeState\t" << i.bCanChangeState << "\nunread\t" << i.m_nUnreadCount.load() << '\n';
+    for (const auto& range : ranges) {
+        out << "exclude\t" << PlainField(range.excludeFrom) << '\t' << PlainField(range.excludeTo) << '\n';
+    }
+    return 0;
+}
+
+int AddItem(CliContext& context, CliArgs& args)
+{
+    auto item = std::make_shared<MessageTypeInfo>();
+    const ItemEdit edit = ApplyItemOptions(args.Rest(), *item);
+    if (item->MessageTypeName.empty()) {
+        throw UsageError("新的检查项目需要 --name");
+    }
+    CAdoConnection& connection = context.app.m_mainConnection;
+    item->Save(connection);
+    if (item->messagetypeid == 0) {
+        context.err << "检查项目没有保存\n";
+        return 1;
+    }
+    if (edit.excludes) {
+        SaveExcludeRanges(connection, item->messagetypeid, *edit.excludes);
+    }
+    context.Doc().AddItem(item);
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject().Key("messagetypeid").Value(item->messagetypeid).EndObject();
+        context.out << json.Text() << '\n';
+    } else {
+        context.out << item->messagetypeid << '\n';
+    }
+    return 0;
+}
+
+int SetItem(CliContext& context, CliArgs& args)
+{
+    const int id = ParseId(args, "ID");
+    MessageTypeInfo edited = *RequireItem(context, id);
+    const ItemEdit edit = ApplyItemOptions(args.Rest(), edited);
+    if (!edit.any) {
+        throw UsageError("没有要修改的字段");
+    }
+    CAdoConnection& connection = context.app.m_mainConnection;
+    edited.Save(connection);
+    if (edit.mustHaveIdGiven) {
+        // The item update leaves MustHaveID alone; the CLI sets it on request.
+        connection.Execute("update usermessagetype set musthaveid=" + std::to_string(edited.MustHaveID) +
+                           " where messagetypeid=" + std::to_string(id));
+    }
+    if (edit.excludes) {
+        SaveExcludeRanges(connection, id, *edit.excludes);
+    }
+    context.Doc().ReplaceItem(id, edited);
+    return 0;
+}
+
+int DeleteItem(CliContext& context, CliArgs& args)
+{
+    const int id = ParseId(args, "ID");
+    args.ExpectEnd();
+    ItemPtr item = RequireItem(context, id);
+    if (item->Delete(context.app.m_mainConnection) == 0) {
+        return 1;
+    }
+    context.Doc().RemoveItem(id);
+    return 0;
+}
+
+} // namespace
+
+int RunItemsCommand(CliContext& context, CliArgs& args)
+{
+    if (args.Empty()) {
+        return ListItems(context);
+    }
+    const std::string sub = args.Next("子命令");
+    if (sub == "show") {
+        return ShowItem(context, args);
+    }
+    if (sub == "add") {
+        return AddItem(context, args);
+    }
+    if (sub == "set") {
+        return SetItem(context, args);
+    }
+    if (sub == "delete") {
+        return DeleteItem(context, args);
+    }
+    throw UsageError("未知的子命令: items " + sub);
+}
+
+int RunPresetsCommand(CliContext& context, CliArgs& args)
+{
+    args.ExpectEnd();
+    const auto presets = ReadPresets(context.app.m_strPresetConnection);
+    if (!presets) {
+        context.err << "不能读取预制项目: " << context.app.m_strAppDir << "messagetype.dat\n";
+        return 1;
+    }
+    if (context.json) {
+        JsonWriter json;
+        json.BeginArray();
+        for (const auto& preset : *presets) {
+            json.BeginObject().Key("presetid").Value(preset.item.m_nLoadedId).Key("item");
+            WriteItemJson(json, preset.item);
+            json.Key("excludes").BeginArray();
+            for (const auto& range : preset.excludes) {
+                WriteExcludeJson(json, range);
+            }
+            json.EndArray().EndObject();
+        }
+        json.EndArray();
+        context.out << json.Text() << '\n';
+        return 0;
+    }
+    context.out << "编号\t类型\t名称\t链接地址\t排除范围\n";
+    for (const auto& preset : *presets) {
+        context.out << preset.item.m_nLoadedId << '\t' << preset.item.MessageCategory << '\t'
+                    << PlainField(preset.item.MessageTypeName) << '\t' << PlainField(preset.item.connAddress) << '\t'
+                    << preset.excludes.size() << '\n';
+    }
+    return 0;
+}

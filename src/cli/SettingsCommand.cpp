@@ -1,0 +1,46 @@
+#include "app/CTarvoApp.h"
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "cli/JsonWriter.h"
+
+#include <ostream>
+
+int RunSettingsCommand(CliContext& context, CliArgs& args)
+{
+    Settings& settings = context.app.m_settings;
+    if (!args.Empty()) {
+        const std::string key = args.Next("KEY");
+        const std::string text = args.Next("VALUE");
+        args.ExpectEnd();
+        int* field = settings.Field(key);
+        if (!field) {
+            throw UsageError("没有这个设置: " + key);
+        }
+        if (key == "UserType") {
+            throw UsageError("UserType 只能读取，不能设置");
+        }
+        const int value = ParseInt(text, key.c_str());
+        const bool isSwitch = key == "enableAutoCheck" || key == "EnableSoundNotify" || key == "enableAutoRun";
+        if ((isSwitch && value != 0 && value != 1) || (!isSwitch && value < 0) ||
+            ((key == "pagesize" || key == "AutoCheckInterval") && value < 1)) {
+            throw UsageError(key + " 的值不允许: " + text);
+        }
+        *field = value;
+        settings.SaveSettings();
+        return 0;
+    }
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject();
+        for (auto key : Settings::kKeys) {
+            json.Key(key).Value(*settings.Field(key));
+        }
+        json.EndObject();
+        context.out << json.Text() << '\n';
+        return 0;
+    }
+    for (auto key : Settings::kKeys) {
+        context.out << key << '\t' << *settings.Field(key) << '\n';
+    }
+    return 0;
+}

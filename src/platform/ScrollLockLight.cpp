@@ -1,0 +1,77 @@
+#include "platform/ScrollLockLight.h"
+
+#include <X11/Xlib.h>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+// Scroll Lock is the third keyboard light.
+constexpr int kScrollLockLed = 3;
+
+bool IsWaylandSession()
+{
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    if (sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0) {
+        return true;
+    }
+    const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+    return waylandDisplay != nullptr && *waylandDisplay != '\0';
+}
+
+// Set while one of our requests is in flight, so that a refused request (a server without the
+// light, an access control) is noted instead of ending the program with Xlib's default handler.
+std::atomic<bool> g_requestFailed{false};
+
+int NoteXError(Display*, XErrorEvent*)
+{
+    g_requestFailed = true;
+    return 0;
+}
+} // namespace
+
+ScrollLockLight::ScrollLockLight()
+{
+    // Through XWayland the light of the real keyboard cannot be reached.
+    if (IsWaylandSession()) {
+        return;
+    }
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        return;
+    }
+    m_display = XOpenDisplay(display);
+}
+
+ScrollLockLight::~ScrollLockLight()
+{
+    if (m_display != nullptr) {
+        XCloseDisplay(m_display);
+    }
+}
+
+bool ScrollLockLight::Set(bool on)
+{
+    if (m_display == nullptr) {
+        return false;
+    }
+    XKeyboardControl control{};
+    control.led = kScrollLockLed;
+    control.led_mode = on ? LedModeOn : LedModeOff;
+    g_requestFailed = false;
+    XErrorHandler previous = XSetErrorHandler(NoteXError);
+    XChangeKeyboardControl(m_display, KBLed | KBLedMode, &control);
+    XSync(m_display, False);
+    XSetErrorHandler(previous);
+    return !g_requestFailed;
+}
+
+bool ScrollLockLight::IsOn() const
+{
+    if (m_display == nullptr) {
+        return false;
+    }
+    XKeyboardState state{};
+    XGetKeyboardControl(m_display, &state);
+    return (state.led_mask & (1UL << (kScrollLockLed - 1))) != 0;
+}
