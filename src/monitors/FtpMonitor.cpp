@@ -44,10 +44,10 @@ int ErrorExit(CRunState& run, const std::string& name, const std::string& error)
 
 int CheckFtpItem(CheckContext& context, MessageTypeInfo& item)
 {
-    return CheckFtpItem(context, item, FtpClientOptions{});
+    return CheckFtpItemWithOptions(context, item, FtpClientOptions{});
 }
 
-int CheckFtpItem(CheckContext& context, MessageTypeInfo& item, const FtpClientOptions& options)
+int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const FtpClientOptions& options)
 {
     CRunState& run = context.run;
     if (run.IsStopRequested() || item.state == 0) {

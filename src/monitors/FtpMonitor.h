@@ -8,4 +8,4 @@ struct FtpClientOptions;
 // 1 when at least one new message record was stored, 0 otherwise (also after any failure).
 int CheckFtpItem(CheckContext& context, MessageTypeInfo& item);
 // The same with the client's time-outs and limits given (tests shorten them).
-int CheckFtpItem(CheckContext& context, MessageTypeInfo& item, const FtpClientOptions& options);
+int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const FtpClientOptions& options);

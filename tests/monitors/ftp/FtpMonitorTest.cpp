@@ -57,7 +57,7 @@ protected:
     {
         m_statuses.clear();
         CheckContext context{m_store.connection(), m_run, m_store.appDir()};
-        return CheckFtpItem(context, item, options);
+        return CheckFtpItemWithOptions(context, item, options);
     }
 
     std::string BaseUrl() const
@@ -263,7 +263,7 @@ protected:
         options.connectTimeoutSeconds = 2;
         options.stallTimeoutSeconds = 2;
         CheckContext context{m_store.connection(), m_run, m_store.appDir()};
-        return CheckFtpItem(context, item, options);
+        return CheckFtpItemWithOptions(context, item, options);
     }
 
     TestStore m_store;
