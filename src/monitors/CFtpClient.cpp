@@ -32,6 +32,21 @@ int ReplyCode(std::string_view line)
 
 } // namespace
 
+bool CFtpClient::ShouldAbort(long long downloaded)
+{
+    // curl's own low-speed check averages over several seconds; a stall after a burst of data
+    // would hold the check longer than the time-out says.
+    const auto now = std::chrono::steady_clock::now();
+    if (downloaded != m_nDownloaded) {
+        m_nDownloaded = downloaded;
+        m_lastActivity = now;
+    } else if (now - m_lastActivity > std::chrono::seconds(m_options.stallTimeoutSeconds)) {
+        m_bStalled = true;
+        return true;
+    }
+    return m_abortCheck && m_abortCheck();
+}
+
 // The C callbacks libcurl calls, with the client as their user pointer.
 struct CFtpClientCallbacks
 {
@@ -45,9 +60,9 @@ struct CFtpClientCallbacks
         static_cast<CFtpClient*>(self)->RecordReply(std::string_view(data, size * count));
         return size * count;
     }
-    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    static int OnProgress(void* self, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t)
     {
-        return static_cast<CFtpClient*>(self)->ShouldAbort() ? 1 : 0;
+        return static_cast<CFtpClient*>(self)->ShouldAbort(static_cast<long long>(downloaded)) ? 1 : 0;
     }
 };
 
@@ -164,6 +179,9 @@ bool CFtpClient::Perform(const char* command, bool withBody)
     m_bListingTooLarge = false;
     m_strLastReply.clear();
     m_bAborted = false;
+    m_bStalled = false;
+    m_lastActivity = std::chrono::steady_clock::now();
+    m_nDownloaded = 0;
     const CURLcode code = curl_easy_perform(curl);
     if (code == CURLE_OK) {
         m_strError.clear();
@@ -176,7 +194,11 @@ bool CFtpClient::Perform(const char* command, bool withBody)
 void CFtpClient::ComposeError(int code)
 {
     const auto curlCode = static_cast<CURLcode>(code);
-    m_bAborted = curlCode == CURLE_ABORTED_BY_CALLBACK;
+    m_bAborted = curlCode == CURLE_ABORTED_BY_CALLBACK && !m_bStalled;
+    if (m_bStalled) {
+        m_strError = "the server sent nothing for " + std::to_string(m_options.stallTimeoutSeconds) + " seconds";
+        return;
+    }
     if (m_bListingTooLarge) {
         m_strError = "the directory listing is larger than " + std::to_string(m_options.maxListingBytes) + " bytes";
         return;

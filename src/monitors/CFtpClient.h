@@ -5,6 +5,7 @@
 // reply) in GetLastError(). One client is one connection; it lives on one thread.
 #include "monitors/FtpEntry.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,7 +54,8 @@ private:
     void RecordReply(std::string_view line);
 
     bool TakeListingData(const char* data, std::size_t bytes);
-    bool ShouldAbort() const { return m_abortCheck && m_abortCheck(); }
+    // Asked by curl's progress callback: a stall or the abort check ends the step.
+    bool ShouldAbort(long long downloaded);
 
     friend struct CFtpClientCallbacks;
 
@@ -69,4 +71,8 @@ private:
     std::string m_strLastReply;
     std::string m_strError;
     bool m_bAborted = false;
+    bool m_bStalled = false;
+    // The last sign of life of the server: a reply line or listing bytes.
+    std::chrono::steady_clock::time_point m_lastActivity;
+    long long m_nDownloaded = 0;
 };
