@@ -54,9 +54,10 @@ CREATE TABLE userdata (
     SourceID TEXT,
     RecieveDate DATETIME DEFAULT (datetime('now', 'localtime'))
 );
--- The list: unread first, newest first, for all items or one item.
-CREATE INDEX userdata_status ON userdata (status, ID);
-CREATE INDEX userdata_item_status ON userdata (MessageTypeID, status, ID);
+-- The list: unread first, newest first, for all items or one item. The key runs downwards in the
+-- index so that one scan serves the mixed order "status, id desc" (and, backwards, the last page).
+CREATE INDEX userdata_status ON userdata (status, ID DESC);
+CREATE INDEX userdata_item_status ON userdata (MessageTypeID, status, ID DESC);
 -- The newest record of an item (web copies) and the duplicate tests.
 CREATE INDEX userdata_item ON userdata (MessageTypeID, ID);
 CREATE INDEX userdata_item_source ON userdata (MessageTypeID, SourceID, ID);

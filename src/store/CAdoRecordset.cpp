@@ -14,17 +14,13 @@ constexpr const char* kNotOpenText = "数据库还未打开，不能打开数据
 constexpr const char* kFieldErrorText = "字段访问发生错误，请确认数据库结构没有改动。";
 constexpr const char* kFieldErrorCaption = "字段访问";
 
-bool SameName(const std::string& a, const std::string& b)
+std::string Lower(const std::string& text)
 {
-    if (a.size() != b.size()) {
-        return false;
+    std::string out = text;
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return out;
 }
 
 std::string Trimmed(const std::string& text)
@@ -85,6 +81,9 @@ bool CAdoRecordset::Open(const std::string& sql, int, int, int)
     }
     m_bOpen = true;
     m_nPos = 0;
+    for (size_t i = 0; i < m_result.columns.size(); ++i) {
+        m_columnIndex.emplace(Lower(m_result.columns[i].name), i);
+    }
     return true;
 }
 
@@ -92,6 +91,7 @@ void CAdoRecordset::Close()
 {
     m_bOpen = false;
     m_result = {};
+    m_columnIndex.clear();
     m_nPos = 0;
 }
 
@@ -158,12 +158,7 @@ void CAdoRecordset::SetAbsolutePage(long page)
 
 bool CAdoRecordset::HasColumn(const std::string& column) const
 {
-    for (const auto& c : m_result.columns) {
-        if (SameName(c.name, column)) {
-            return true;
-        }
-    }
-    return false;
+    return m_columnIndex.count(Lower(column)) != 0;
 }
 
 const DbValue* CAdoRecordset::Field(const std::string& column)
@@ -171,12 +166,8 @@ const DbValue* CAdoRecordset::Field(const std::string& column)
     if (!m_bOpen || m_nPos < 0 || m_nPos >= static_cast<long>(m_result.rows.size())) {
         return nullptr;
     }
-    for (size_t i = 0; i < m_result.columns.size(); ++i) {
-        if (SameName(m_result.columns[i].name, column)) {
-            return &m_result.rows[static_cast<size_t>(m_nPos)][i];
-        }
-    }
-    return nullptr;
+    auto it = m_columnIndex.find(Lower(column));
+    return it == m_columnIndex.end() ? nullptr : &m_result.rows[static_cast<size_t>(m_nPos)][it->second];
 }
 
 void CAdoRecordset::ReportFieldError()

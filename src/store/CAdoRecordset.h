@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 class CAdoConnection;
 class IMessageReporter;
@@ -56,6 +57,7 @@ private:
     bool m_bShowErrors = true;
     std::string m_strDateFormat = kDefaultDateFormat;
     DbResult m_result;
+    std::unordered_map<std::string, size_t> m_columnIndex;  // lower-cased name -> first column of that name
     long m_nPos = 0; // -1 = before the first row (BOF), size = after the last (EOF)
     long m_nPageSize = 10;
     bool m_bOpen = false;

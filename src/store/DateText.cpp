@@ -33,13 +33,15 @@ std::string FormatDate(const DbDateTime& date, const std::string& format)
     tm.tm_hour = date.hour;
     tm.tm_min = date.minute;
     tm.tm_sec = date.second;
-    // Weekday and day of year for %a, %j and friends, without any time zone shift.
-    std::tm copy = tm;
-    std::time_t t = timegm(&copy);
-    std::tm normal{};
-    gmtime_r(&t, &normal);
-    tm.tm_wday = normal.tm_wday;
-    tm.tm_yday = normal.tm_yday;
+    // Weekday and day of year for %a, %j and friends, worked out without any time zone.
+    static constexpr int kMonthStart[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const int y = date.year;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    const int m = date.month >= 1 && date.month <= 12 ? date.month : 1;
+    tm.tm_yday = kMonthStart[m - 1] + date.day - 1 + (leap && m > 2 ? 1 : 0);
+    static constexpr int kSakamoto[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    const int yy = m < 3 ? y - 1 : y;
+    tm.tm_wday = ((yy + yy / 4 - yy / 100 + yy / 400 + kSakamoto[m - 1] + date.day) % 7 + 7) % 7;
     return FormatTm(tm, format);
 }
 

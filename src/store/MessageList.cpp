@@ -9,6 +9,9 @@
 
 namespace {
 
+constexpr const char* kListColumns = "ID,status,MessageTypeID,MessageCategory,bCanChangeState,MessageTypeName,"
+                                     "RecieveDate,SourceFromName,SourceInfo,SourceToName,SourceLink";
+
 std::string WhereText(int readFilter)
 {
     switch (readFilter) {
@@ -126,7 +129,9 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTy
     rs.SetDateFormat(kFindingDateFormat);
     // Pages in the back half are read from the other end, so the last page costs what the first does.
     const bool fromEnd = offset > result.totalCount / 2;
+    // Only the columns a list row shows: the content of a web record alone may be megabytes.
     std::string sql = WhereText(readFilter) + ItemCondition(item);
+    sql.replace(0, std::string("select *").size(), std::string("select ") + kListColumns);
     if (fromEnd) {
         sql += " order by status desc, id limit " + std::to_string(rowsOnPage) + " offset " +
                std::to_string(result.totalCount - offset - rowsOnPage);

@@ -1,0 +1,174 @@
+// Wall time of database checks on a remote view of 100,000 rows (SQLite3 ODBC driver), CheckNumber 0:
+// a first check that stores every row, a second that stores none, and beside them a plain ODBC read
+// of the same rows. Set WENDAR_BENCH_ROWS to change the row count.
+#include "app/CRunState.h"
+#include "app/CheckContext.h"
+#include "monitors/DatabaseMonitor.h"
+#include "store/CAdoConnection.h"
+#include "store/LocalDatabase.h"
+#include "store/MessageTypeInfo.h"
+#include "store/OdbcBackend.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+int RowCount()
+{
+    const char* rows = std::getenv("WENDAR_BENCH_ROWS");
+    return rows && std::atoi(rows) > 0 ? std::atoi(rows) : 100000;
+}
+
+class BenchDir final
+{
+public:
+    BenchDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "wendar-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        m_path = pattern + "/";
+    }
+    ~BenchDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    BenchDir(const BenchDir&) = delete;
+    BenchDir& operator=(const BenchDir&) = delete;
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// The remote view, built once through the ODBC driver itself.
+class RemoteView final
+{
+public:
+    RemoteView() : m_connection("Driver=SQLite3;Database=" + m_dir.path() + "remote.db")
+    {
+        std::vector<std::string> errors;
+        auto db = OpenOdbcBackend(m_connection, errors);
+        const std::string rows = std::to_string(RowCount());
+        if (!db ||
+            !db->Execute("create table notices(id integer primary key, sourcetype varchar(50), fromdate timestamp, "
+                         "fromid varchar(50), fromname varchar(100), info varchar(200), toid varchar(50), "
+                         "toname varchar(100), content text, link varchar(200))",
+                         errors) ||
+            !db->Execute("create view v_notice as select id as ID, sourcetype as SourceType, fromdate as FromDate, "
+                         "fromid as FromID, fromname as FromName, info as Info, toid as ToID, toname as ToName, "
+                         "content as Content, link as Link from notices",
+                         errors) ||
+            !db->Execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < " + rows +
+                             ") insert into notices select i, 'notice', '2002-05-01 08:30:00', 'u' || i, '张三', "
+                             "'通知 ' || i, 'u2', '李四', '<p>content of notice ' || i || '</p>', "
+                             "'http://127.0.0.1/n/' || i from n",
+                         errors)) {
+            throw std::runtime_error("cannot build the remote view: " + (errors.empty() ? "" : errors[0]));
+        }
+    }
+    const std::string& connection() const { return m_connection; }
+
+private:
+    BenchDir m_dir;
+    std::string m_connection;
+};
+
+RemoteView& Remote()
+{
+    static RemoteView view;
+    return view;
+}
+
+// A fresh message.dat with one database item on the remote view.
+class LocalStore final
+{
+public:
+    LocalStore()
+    {
+        const std::string path = m_dir.path() + "message.dat";
+        std::string error;
+        if (!EnsureLocalDatabase(path, error) || !m_connection.Open("DBQ=" + path + ";DRIVER={SQLite3}", true)) {
+            throw std::runtime_error("cannot open the local store: " + error);
+        }
+        m_item.MessageTypeName = "通知";
+        m_item.connAddress = Remote().connection();
+        m_item.ViewName = "v_notice";
+        m_item.CheckNumber = 0;
+        m_item.Save(m_connection, 1);
+    }
+    int Check()
+    {
+        CheckContext context{m_connection, m_run, m_dir.path()};
+        return CheckDatabase(context, m_item);
+    }
+    int NewCount() const { return m_item.m_nNewCount; }
+
+private:
+    BenchDir m_dir;
+    CAdoConnection m_connection;
+    CRunState m_run;
+    MessageTypeInfo m_item;
+};
+
+void BM_PlainOdbcRead(benchmark::State& state)
+{
+    const std::string connection = Remote().connection();
+    for (auto _ : state) {
+        std::vector<std::string> errors;
+        auto db = OpenOdbcBackend(connection, errors);
+        DbResult result;
+        if (!db || !db->Query("select * from v_notice order by id desc", result, errors)) {
+            state.SkipWithError("plain read failed");
+            return;
+        }
+        state.counters["rows"] = static_cast<double>(result.rows.size());
+    }
+}
+
+void BM_FirstCheckStoresAll(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto store = std::make_unique<LocalStore>();
+        state.ResumeTiming();
+        if (store->Check() != 1) {
+            state.SkipWithError("first check stored nothing");
+            return;
+        }
+        state.counters["stored"] = store->NewCount();
+        state.PauseTiming();
+        store.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_SecondCheckStoresNone(benchmark::State& state)
+{
+    LocalStore store;
+    store.Check();
+    const int stored = store.NewCount();
+    for (auto _ : state) {
+        if (store.Check() != 0) {
+            state.SkipWithError("second check stored rows again");
+            return;
+        }
+    }
+    state.counters["stored"] = store.NewCount() - stored;
+}
+
+BENCHMARK(BM_PlainOdbcRead)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_FirstCheckStoresAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_SecondCheckStoresNone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
