@@ -4,6 +4,7 @@
 #include "monitors/CMlsdParser.h"
 #include "monitors/FtpListingText.h"
 #include "monitors/FtpNotice.h"
+#include "monitors/TextEncoding.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -29,9 +30,9 @@ void CheckEntries(const std::vector<FtpEntry>& entries)
         }
         const std::string link = FtpEntryLink("ftp://host/dir/", entry.name);
         Check(link.find_first_of(" \t\r\n\"'<>`=") == std::string::npos);
-        const std::string shown = FtpDisplayName(entry.name);
+        const std::string shown = DisplayText(entry.name);
         Check(IsValidUtf8(shown));
-        const std::string html = FtpHtmlEscape(shown);
+        const std::string html = HtmlEscape(shown);
         Check(html.find_first_of("<>\"'") == std::string::npos);
         const std::string date = FtpFindingDate(entry.lastWrite);
         Check(date.empty() || date.size() >= 17);

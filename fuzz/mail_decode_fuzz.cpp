@@ -1,6 +1,6 @@
 // RFC 2047 decoding and charset conversion of any header value.
 #include "monitors/CMailMessage.h"
-#include "monitors/MailCharset.h"
+#include "monitors/TextEncoding.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "monitors/CMailMessage.h"
 
-#include "monitors/MailCharset.h"
+#include "monitors/TextEncoding.h"
 
 #include <algorithm>
 #include <array>
@@ -167,8 +167,7 @@ std::optional<EncodedWord> ReadEncodedWord(std::string_view text, std::size_t po
 // Header text outside encoded words should be ASCII; old mailers send raw GBK instead.
 void AppendPlainText(std::string_view text, std::string& out)
 {
-    if (IsValidUtf8(text) || !AppendAsUtf8(text, "GB18030", out))
-        out += text;
+    out += DisplayText(text);
 }
 
 // A decimal number in the manner of "%d", saturated instead of overflowing.

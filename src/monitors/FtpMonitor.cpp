@@ -5,6 +5,7 @@
 #include "monitors/CFtpClient.h"
 #include "monitors/FtpAddress.h"
 #include "monitors/FtpNotice.h"
+#include "monitors/TextEncoding.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 
@@ -106,7 +107,7 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
         }
         // The link keeps the server's bytes; what is shown and compared is the UTF-8 name.
         FtpEntry shown = entry;
-        shown.name = FtpDisplayName(entry.name);
+        shown.name = DisplayText(entry.name);
         record.Info = shown.name;
         record.FromDate = FtpFindingDate(entry.lastWrite);
         record.Link = FtpEntryLink(directoryLink, entry.name);

@@ -9,16 +9,8 @@
 #include <string>
 #include <string_view>
 
-// A name as the program keeps it (UTF-8). Servers on Chinese systems send names in GBK; a name
-// that is no valid UTF-8 is read as GB18030, and bytes that fit neither become U+FFFD. Links keep
-// the server's own bytes, or they would not find the entry.
-std::string FtpDisplayName(std::string_view raw);
-bool IsValidUtf8(std::string_view text);
-
 // Every byte but the unreserved ones (RFC 3986) as %XX; '/' too unless keepSlash.
 std::string FtpPercentEncode(std::string_view text, bool keepSlash);
-// & < > " ' as character references.
-std::string FtpHtmlEscape(std::string_view text);
 
 // "ftp://[user:password@]host[:port]/path/": credentials only for a named user, the port only
 // when it is not 21.

@@ -4,6 +4,7 @@
 #include "app/CheckContext.h"
 #include "monitors/CPop3Client.h"
 #include "monitors/MailServerAddress.h"
+#include "monitors/TextEncoding.h"
 #include "store/DateText.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
@@ -31,35 +32,6 @@ constexpr const char* kNoticeTo = "</b><br>接受人邮件地址:";
 constexpr const char* kNoticeFrom = "<br>发送人邮件地址:";
 constexpr const char* kNoticeEnd = "<br>请打开电子邮件程序接受处理!";
 
-// The notice is shown as HTML; header text from a stranger must stay text.
-std::string EscapeHtml(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 SourceRowInfo MakeFinding(const CMailMessage& message, std::string id)
 {
     SourceRowInfo row;
@@ -71,8 +43,8 @@ SourceRowInfo MakeFinding(const CMailMessage& message, std::string id)
     row.FromName = message.GetFromName();
     row.ToName = message.GetToName();
     row.Info = message.GetSubject();
-    row.Content = kNoticeSubject + EscapeHtml(row.Info) + kNoticeTo + EscapeHtml(message.GetToAddress()) + kNoticeFrom +
-                  EscapeHtml(message.GetFromAddress()) + kNoticeEnd;
+    row.Content = kNoticeSubject + HtmlEscape(row.Info) + kNoticeTo + HtmlEscape(message.GetToAddress()) + kNoticeFrom +
+                  HtmlEscape(message.GetFromAddress()) + kNoticeEnd;
     return row;
 }
 

@@ -1,5 +1,6 @@
 #include "monitors/FtpAddress.h"
 #include "monitors/FtpNotice.h"
+#include "monitors/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -85,11 +86,11 @@ TEST(FtpNotice, EscapesNamesAndWritesDatesToTheMinute)
 
 TEST(FtpNames, GbkNamesAreShownInUtf8AndBrokenBytesReplaced)
 {
-    EXPECT_EQ(FtpDisplayName("plain.txt"), "plain.txt");
-    EXPECT_EQ(FtpDisplayName("中文.txt"), "中文.txt");
-    EXPECT_EQ(FtpDisplayName("\xD6\xD0\xCE\xC4.txt"), "中文.txt"); // GBK
-    EXPECT_EQ(FtpDisplayName("a\xFF"), "a\xEF\xBF\xBD");           // neither UTF-8 nor GB18030
-    EXPECT_TRUE(IsValidUtf8(FtpDisplayName("\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80")));
+    EXPECT_EQ(DisplayText("plain.txt"), "plain.txt");
+    EXPECT_EQ(DisplayText("中文.txt"), "中文.txt");
+    EXPECT_EQ(DisplayText("\xD6\xD0\xCE\xC4.txt"), "中文.txt"); // GBK
+    EXPECT_EQ(DisplayText("a\xFF"), "a\xEF\xBF\xBD");           // neither UTF-8 nor GB18030
+    EXPECT_TRUE(IsValidUtf8(DisplayText("\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80")));
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));     // overlong '/'
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // surrogate
 }
