@@ -5,6 +5,10 @@ target_compile_options(wendar_options INTERFACE -Wall -Wextra -Wpedantic -Wshado
                                                 -Wno-missing-field-initializers)
 target_compile_definitions(wendar_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_KEYWORDS
                                                     _FILE_OFFSET_BITS=64)
+if(WENDAR_TSAN)
+    target_compile_options(wendar_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(wendar_options INTERFACE -fsanitize=thread)
+endif()
 if(WENDAR_SANITIZE)
     target_compile_options(wendar_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                     -fno-sanitize-recover=undefined)

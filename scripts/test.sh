@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once as built, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Also builds the benchmarks and the fuzzers and runs each fuzzer briefly.
+# UndefinedBehaviorSanitizer, the threaded parts once more under ThreadSanitizer. Also builds the
+# benchmarks and the fuzzers and runs each fuzzer briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -16,6 +17,12 @@ cmake --build build -j"$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWENDAR_SANITIZE=ON -DWENDAR_BENCHMARKS=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ctest --output-on-failure -j"$jobs")
+
+# The check worker, the sound thread and the CLI's signal handling under ThreadSanitizer.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DWENDAR_TSAN=ON -DWENDAR_BENCHMARKS=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target app_tests cli_tests wendar-cli
+TSAN_OPTIONS="halt_on_error=1" build-tsan/bin/app_tests --gtest_brief=1
+TSAN_OPTIONS="halt_on_error=1" build-tsan/bin/cli_tests --gtest_brief=1
 
 if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDAR_FUZZERS=ON \

@@ -32,28 +32,6 @@ std::string Trimmed(const std::string& text)
 
 } // namespace
 
-size_t CAdoRecordset::NoCaseHash::operator()(std::string_view name) const
-{
-    size_t hash = 1469598103934665603ull;
-    for (char c : name) {
-        hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
-    }
-    return hash;
-}
-
-bool CAdoRecordset::NoCaseEqual::operator()(std::string_view a, std::string_view b) const
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 CAdoRecordset::CAdoRecordset() = default;
 
 CAdoRecordset::CAdoRecordset(CAdoConnection& connection)
@@ -99,8 +77,17 @@ bool CAdoRecordset::Open(const std::string& sql, int, int, int)
     }
     m_bOpen = true;
     m_nPos = 0;
-    for (size_t i = 0; i < m_result.columns.size(); ++i) {
-        m_columnIndex.emplace(m_result.columns[i].name, i);
+    // A name that stands twice (a join) reads the first column of that name.
+    const auto& columns = m_result.columns;
+    m_firstOfName.resize(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i) {
+        m_firstOfName[i] = i;
+        for (size_t j = 0; j < i; ++j) {
+            if (SameName(columns[j].name, columns[i].name)) {
+                m_firstOfName[i] = j;
+                break;
+            }
+        }
     }
     return true;
 }
@@ -109,7 +96,7 @@ void CAdoRecordset::Close()
 {
     m_bOpen = false;
     m_result = {};
-    m_columnIndex.clear();
+    m_nLastColumn = 0;
     m_nPos = 0;
 }
 
@@ -174,18 +161,46 @@ void CAdoRecordset::SetAbsolutePage(long page)
     }
 }
 
-bool CAdoRecordset::HasColumn(const std::string& column) const
+bool CAdoRecordset::HasColumn(std::string_view column) const
 {
-    return m_columnIndex.find(std::string_view(column)) != m_columnIndex.end();
+    return ColumnIndex(column) >= 0;
 }
 
-const DbValue* CAdoRecordset::Field(const std::string& column)
+bool CAdoRecordset::SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+long CAdoRecordset::ColumnIndex(std::string_view column) const
+{
+    // Loaders read a row's fields in about the order the query returns them, so the search starts
+    // after the last match.
+    const size_t count = m_result.columns.size();
+    for (size_t k = 0; k < count; ++k) {
+        const size_t i = (m_nLastColumn + k) % count;
+        if (SameName(m_result.columns[i].name, column)) {
+            m_nLastColumn = (i + 1) % count;
+            return static_cast<long>(m_firstOfName[i]);
+        }
+    }
+    return -1;
+}
+
+const DbValue* CAdoRecordset::Field(std::string_view column)
 {
     if (!m_bOpen || m_nPos < 0 || m_nPos >= static_cast<long>(m_result.rows.size())) {
         return nullptr;
     }
-    auto it = m_columnIndex.find(std::string_view(column));
-    return it == m_columnIndex.end() ? nullptr : &m_result.rows[static_cast<size_t>(m_nPos)][it->second];
+    const long index = ColumnIndex(column);
+    return index < 0 ? nullptr : &m_result.rows[static_cast<size_t>(m_nPos)][static_cast<size_t>(index)];
 }
 
 void CAdoRecordset::ReportFieldError()
@@ -196,7 +211,7 @@ void CAdoRecordset::ReportFieldError()
     }
 }
 
-bool CAdoRecordset::GetFieldValue(const std::string& column, int& value)
+bool CAdoRecordset::GetFieldValue(std::string_view column, int& value)
 {
     const DbValue* v = Field(column);
     if (!v) {
@@ -228,7 +243,7 @@ bool CAdoRecordset::GetFieldValue(const std::string& column, int& value)
     return true;
 }
 
-bool CAdoRecordset::GetFieldValue(const std::string& column, std::string& value)
+bool CAdoRecordset::GetFieldValue(std::string_view column, std::string& value)
 {
     const DbValue* v = Field(column);
     if (!v) {

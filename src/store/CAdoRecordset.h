@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 class CAdoConnection;
 class IMessageReporter;
@@ -46,30 +46,22 @@ public:
     long GetPageCount() const;
     void SetAbsolutePage(long page);
 
-    bool GetFieldValue(const std::string& column, int& value);
-    bool GetFieldValue(const std::string& column, std::string& value);
-    bool HasColumn(const std::string& column) const;
+    bool GetFieldValue(std::string_view column, int& value);
+    bool GetFieldValue(std::string_view column, std::string& value);
+    bool HasColumn(std::string_view column) const;
 
 private:
-    const DbValue* Field(const std::string& column);
+    static bool SameName(std::string_view a, std::string_view b);
+    long ColumnIndex(std::string_view column) const;
+    const DbValue* Field(std::string_view column);
     void ReportFieldError();
 
     CAdoConnection* m_pConnection = nullptr;
     bool m_bShowErrors = true;
     std::string m_strDateFormat = kDefaultDateFormat;
     DbResult m_result;
-    struct NoCaseHash
-    {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const;
-    };
-    struct NoCaseEqual
-    {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-    // Column name (any letter case) -> the first column of that name.
-    std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual> m_columnIndex;
+    std::vector<size_t> m_firstOfName;  // per column: the first column of the same name
+    mutable size_t m_nLastColumn = 0;   // one past the last column found
     long m_nPos = 0; // -1 = before the first row (BOF), size = after the last (EOF)
     long m_nPageSize = 10;
     bool m_bOpen = false;

@@ -4,10 +4,71 @@
 
 namespace {
 
+void AppendNumber(std::string& out, int value, int width)
+{
+    char digits[16];
+    int n = 0;
+    unsigned v = value < 0 ? 0u : static_cast<unsigned>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0 && n < 15);
+    for (int i = n; i < width; ++i) {
+        out += '0';
+    }
+    while (n > 0) {
+        out += digits[--n];
+    }
+}
+
+// The codes every stored date uses, without strftime; false for any other code.
+bool FormatCommon(const std::tm& tm, const std::string& format, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') {
+            out += format[i];
+            continue;
+        }
+        if (++i >= format.size()) {
+            return false;
+        }
+        switch (format[i]) {
+        case 'Y':
+            AppendNumber(out, tm.tm_year + 1900, 4);
+            break;
+        case 'm':
+            AppendNumber(out, tm.tm_mon + 1, 2);
+            break;
+        case 'd':
+            AppendNumber(out, tm.tm_mday, 2);
+            break;
+        case 'H':
+            AppendNumber(out, tm.tm_hour, 2);
+            break;
+        case 'M':
+            AppendNumber(out, tm.tm_min, 2);
+            break;
+        case 'S':
+            AppendNumber(out, tm.tm_sec, 2);
+            break;
+        case '%':
+            out += '%';
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string FormatTm(const std::tm& tm, const std::string& format)
 {
     if (format.empty()) {
         return {};
+    }
+    if (std::string common; tm.tm_year + 1900 >= 0 && FormatCommon(tm, format, common)) {
+        return common;
     }
     // A trailing marker tells an empty expansion from a buffer that was too small.
     const std::string marked = format + "\x01";

@@ -1,6 +1,7 @@
 #pragma once
-// Fault injection for HTTP clients: a listener on 127.0.0.1 that accepts connections, reads what
-// the client sends and never answers. Connections are closed when the server is destroyed.
+// Fault injection for network clients: a listener on 127.0.0.1 that accepts connections and never
+// answers; what clients send stays unread in the socket buffers. Connections are closed when the
+// server is destroyed.
 #include <atomic>
 #include <string>
 #include <thread>
@@ -19,12 +20,9 @@ public:
     int AcceptedCount() const { return m_nAccepted.load(); }
 
 private:
-    void Serve();
-
     int m_listenFd = -1;
-    int m_wakeFds[2] = {-1, -1}; // a pipe that ends Serve()
     int m_nPort = 0;
     std::atomic<int> m_nAccepted{0};
-    std::vector<int> m_clients;
+    std::vector<int> m_clients; // owned by the accepting thread until it ends
     std::thread m_thread;
 };

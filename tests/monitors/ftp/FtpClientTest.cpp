@@ -1,124 +1,90 @@
+#include "FtpTestEnvironment.h"
 #include "monitors/CFtpClient.h"
-#include "support/FtpScriptedServer.h"
 
-#include <algorithm>
 #include <chrono>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
+using Server = ScriptedLineServer;
 
 namespace {
-
-FtpClientOptions FastOptions()
-{
-    FtpClientOptions options;
-    options.connectTimeoutSeconds = 2;
-    options.stallTimeoutSeconds = 2;
-    options.totalTimeoutSeconds = 20;
-    return options;
-}
 
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Logs in to a scripted server and changes to "/pub/"; the step results are returned.
-struct Session
-{
-    explicit Session(const FtpScriptedServer& server, FtpClientOptions options = FastOptions()) : client(options)
-    {
-        connected = client.Connect("127.0.0.1", server.port(), "tester", "secret");
-        entered = connected && client.ChangeDirectory("/pub/");
-    }
-    CFtpClient client;
-    bool connected = false;
-    bool entered = false;
-};
+constexpr FtpClientOptions kFast{.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2};
 
-FtpScriptedServer::Script PubScript()
+// Logs in to a scripted server and changes to "/pub/".
+bool Enter(CFtpClient& client, const Server& server)
 {
-    FtpScriptedServer::Script script;
-    script.directories = {"/pub"};
-    return script;
+    return client.Connect("127.0.0.1", server.port(), "tester", "secret") && client.ChangeDirectory("/pub/");
 }
 
 TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
 {
-    auto script = PubScript();
-    script.mlsd = false;
-    script.listListing = "03-05-24  02:07PM       <DIR>          Old Stuff\r\n"
-                         "03-05-24  02:09PM                 1234 report 1.doc\r\n";
-    FtpScriptedServer server(script);
-    Session session(server);
-    ASSERT_TRUE(session.entered) << session.client.GetLastError();
-    std::vector<FtpEntry> entries;
-    ASSERT_TRUE(session.client.List(entries)) << session.client.GetLastError();
-    EXPECT_THAT(entries, ElementsAre(FtpEntry{"Old Stuff", true, 0, FtpTimestamp{2024, 3, 5, 14, 7, 0}},
-                                     FtpEntry{"report 1.doc", false, 1234, FtpTimestamp{2024, 3, 5, 14, 9, 0}}));
-    std::vector<std::string> listings;
-    for (const std::string& word : server.CommandWords()) {
-        if (word == "MLSD" || word == "LIST") {
-            listings.push_back(word);
-        }
+    Server data({Server::Send("03-05-24  02:07PM       <DIR>          Old Stuff\r\n"
+                              "03-05-24  02:09PM                 1234 report 1.doc\r\n"),
+                 Server::Close()});
+    const std::string epsv = "229 Extended Passive Mode (|||" + std::to_string(data.port()) + "|)";
+    Server control(FtpControlScript(data.port(), {"500 Unknown command", epsv, "150 Here\r\n226 Done", "221 Bye"}));
+    {
+        CFtpClient client(kFast);
+        std::vector<FtpEntry> entries;
+        ASSERT_TRUE(Enter(client, control) && client.List(entries)) << client.GetLastError();
+        EXPECT_THAT(entries, ElementsAre(FtpEntry{"Old Stuff", true, 0, FtpTimestamp{2024, 3, 5, 14, 7, 0}},
+                                         FtpEntry{"report 1.doc", false, 1234, FtpTimestamp{2024, 3, 5, 14, 9, 0}}));
     }
-    EXPECT_THAT(listings, ElementsAre("MLSD", "LIST"));
-    // One login for all steps, and the directory taken from the root, not the login directory.
-    const auto commands = server.Commands();
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), "USER tester"), 1);
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), "CWD /pub"), 1);
+    // One login for all steps, the directory taken from the root, and LIST only after MLSD.
+    ASSERT_TRUE(control.WaitForConnectionsEnded(1, std::chrono::seconds(5)));
+    EXPECT_EQ(control.ConnectionsAccepted(), 1);
+    EXPECT_THAT(control.Lines(), ElementsAre("USER tester\r\n", "PASS secret\r\n", "PWD\r\n", "CWD /pub\r\n",
+                                             "EPSV\r\n", "TYPE A\r\n", "MLSD\r\n", "EPSV\r\n", "LIST\r\n", "QUIT\r\n"));
 }
 
 TEST(FtpClientScripted, AListingThatStallsMidwayFails)
 {
-    auto script = PubScript();
-    script.mlsdListing =
-        "type=file;modify=20240305140733;size=3; a.txt\r\ntype=file;modify=20240305140733;size=3; b\r\n";
-    script.dataBytesBeforeStall = 5;
-    FtpScriptedServer server(script);
-    Session session(server);
-    ASSERT_TRUE(session.entered) << session.client.GetLastError();
-    const auto start = std::chrono::steady_clock::now();
+    Server data({Server::Send("type=file;mod"), Server::Hold()}); // the rest of the line never comes
+    Server control(FtpControlScript(data.port(), {"150 Here"}));
+    CFtpClient client(kFast);
     std::vector<FtpEntry> entries;
-    EXPECT_FALSE(session.client.List(entries));
+    ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client.List(entries));
     EXPECT_TRUE(entries.empty());
-    EXPECT_THAT(session.client.GetLastError(), HasSubstr("sent nothing for 2 seconds"));
-    EXPECT_FALSE(session.client.WasAborted());
+    EXPECT_THAT(client.GetLastError(), HasSubstr("sent nothing for 2 seconds"));
+    EXPECT_FALSE(client.WasAborted());
     EXPECT_LT(SecondsSince(start), 4.0);
 }
 
-TEST(FtpClientScripted, AnOversizedListingIsRefused)
+TEST(FtpClientScripted, AnOversizedListingIsRefusedWithoutTryingList)
 {
-    auto script = PubScript();
+    std::string listing;
     for (int i = 0; i < 100; ++i) {
-        script.mlsdListing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
+        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
     }
-    FtpScriptedServer server(script);
-    FtpClientOptions options = FastOptions();
-    options.maxListingBytes = 1000;
-    Session session(server, options);
-    ASSERT_TRUE(session.entered) << session.client.GetLastError();
+    Server data({Server::Send(listing), Server::Close()});
+    Server control(FtpControlScript(data.port(), {"150 Here\r\n226 Done"}));
+    CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2, .maxListingBytes = 1000});
     std::vector<FtpEntry> entries;
-    EXPECT_FALSE(session.client.List(entries));
-    EXPECT_THAT(session.client.GetLastError(), HasSubstr("larger than 1000 bytes"));
-    // A too large MLSD listing is no reason to try LIST.
-    const auto words = server.CommandWords();
-    EXPECT_EQ(std::count(words.begin(), words.end(), "LIST"), 0);
+    ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
+    EXPECT_FALSE(client.List(entries));
+    EXPECT_THAT(client.GetLastError(), HasSubstr("larger than 1000 bytes"));
+    EXPECT_THAT(control.Lines(), Not(Contains("LIST\r\n")));
 }
 
 TEST(FtpClientScripted, TheAbortCheckEndsAHangingLogin)
 {
-    auto script = PubScript();
-    script.silentAfter = "PASS";
-    FtpScriptedServer server(script);
-    FtpClientOptions options = FastOptions();
-    options.stallTimeoutSeconds = 30;
-    CFtpClient client(options);
+    Server control(FtpControlScript(0, {""}, 1)); // silent after PASS
+    CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 30});
     const auto start = std::chrono::steady_clock::now();
     client.SetAbortCheck([&] { return SecondsSince(start) > 0.5; });
-    EXPECT_FALSE(client.Connect("127.0.0.1", server.port(), "tester", "secret"));
+    EXPECT_FALSE(client.Connect("127.0.0.1", control.port(), "tester", "secret"));
     EXPECT_TRUE(client.WasAborted());
     EXPECT_LT(SecondsSince(start), 3.0);
 }

@@ -1,33 +1,40 @@
 #include "FtpTestEnvironment.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <ctime>
+#include "support/TestStore.h"
+
+#include <csignal>
+#include <cstdio>
 #include <curl/curl.h>
-#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
-#include <memory>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
-#include <sys/stat.h>
 
 namespace {
 
-std::unique_ptr<FtpServerProcess> g_server;
+std::optional<TempDir> g_dir;
+FILE* g_output = nullptr; // the server's stdout; its first line is "PORT PID"
+int g_port = 0;
+pid_t g_pid = -1;
 
 class Environment final : public ::testing::Environment
 {
-public:
     void SetUp() override
     {
-        // ctest sets these; a direct run of the binary gets the same.
-        ::setenv("TZ", "Asia/Shanghai", 0);
+        ::setenv("TZ", "Asia/Shanghai", 1);
         ::tzset();
         curl_global_init(CURL_GLOBAL_DEFAULT);
     }
     void TearDown() override
     {
-        g_server.reset();
+        if (g_pid > 0) {
+            ::kill(g_pid, SIGTERM);
+        }
+        if (g_output) {
+            ::pclose(g_output);
+        }
         curl_global_cleanup();
     }
 };
@@ -36,41 +43,52 @@ public:
 
 } // namespace
 
-FtpServerProcess& FtpTestEnvironment::Server()
+int FtpTestServer::Port()
 {
-    // Started on first use, so tests that need no server (parsers, texts) start none.
-    if (!g_server) {
-        g_server = std::make_unique<FtpServerProcess>();
-    }
-    if (!g_server->running()) {
-        throw std::runtime_error("the FTP test server is not running: " + g_server->error());
-    }
-    return *g_server;
-}
-
-std::string FtpTestEnvironment::FreshDirectory(std::string& localPath)
-{
-    static std::atomic<int> counter{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info ? info->name() : "dir") + "_" + std::to_string(++counter);
-    for (char& c : name) {
-        if (c == '/') {
-            c = '_';
+    if (!g_dir) {
+        g_dir.emplace();
+        std::filesystem::create_directories(Root());
+        const std::string command = "exec /usr/bin/python3 '" WENDAR_TEST_SOURCE_DIR "/support/FtpServer.py' '" +
+                                    Root() + "' '" + kUser + "' '" + kPassword + "' '" + g_dir->path() + "ftpd.log'";
+        g_output = ::popen(command.c_str(), "re");
+        char line[64] = {};
+        if (g_output && std::fgets(line, sizeof line, g_output)) {
+            std::sscanf(line, "%d %d", &g_port, &g_pid);
         }
     }
-    localPath = Server().root() + name + "/";
-    std::filesystem::create_directories(localPath);
-    return "/" + name + "/";
+    if (g_port == 0) {
+        throw std::runtime_error("pyftpdlib did not start (is python3-pyftpdlib installed?): " + Log());
+    }
+    return g_port;
 }
 
-void SetModificationTimeUtc(const std::string& path, const std::string& utc)
+std::string FtpTestServer::Root()
 {
-    std::tm tm{};
-    if (!strptime(utc.c_str(), "%Y-%m-%d %H:%M:%S", &tm)) {
-        throw std::invalid_argument("bad time " + utc);
+    return g_dir->path() + "root/";
+}
+
+std::string FtpTestServer::Log()
+{
+    std::ostringstream text;
+    text << std::ifstream(g_dir->path() + "ftpd.log").rdbuf();
+    return text.str();
+}
+
+std::vector<ScriptedLineServer::Step> FtpControlScript(int dataPort, const std::vector<std::string>& then,
+                                                       std::size_t login)
+{
+    std::vector<std::string> replies = {"331 Password",
+                                        "230 Logged in",
+                                        "257 \"/\" is current",
+                                        "250 Changed",
+                                        "229 Extended Passive Mode (|||" + std::to_string(dataPort) + "|)",
+                                        "200 Ok"};
+    replies.resize(login);
+    replies.insert(replies.end(), then.begin(), then.end());
+    std::vector<ScriptedLineServer::Step> steps = {ScriptedLineServer::Send("220 scripted server\r\n")};
+    for (const std::string& reply : replies) {
+        steps.push_back(ScriptedLineServer::ReadLine());
+        steps.push_back(reply.empty() ? ScriptedLineServer::Hold() : ScriptedLineServer::Send(reply + "\r\n"));
     }
-    const timespec times[2] = {{timegm(&tm), 0}, {timegm(&tm), 0}};
-    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        throw std::runtime_error("utimensat failed on " + path);
-    }
+    return steps;
 }

@@ -1,19 +1,22 @@
 #pragma once
-// What every FTP test shares: libcurl initialised once, a fixed time zone, and one pyftpdlib
-// server for the whole run (started on first use), stopped at the end even when tests fail.
-#include "support/FtpServerProcess.h"
+// What every FTP test shares: libcurl initialised once, the time zone fixed to Asia/Shanghai, one
+// pyftpdlib server (support/FtpServer.py) on 127.0.0.1 for the whole run, started on first use, and
+// the control script of scripted FTP servers.
+#include "support/ScriptedLineServer.h"
 
 #include <string>
+#include <vector>
 
-class FtpTestEnvironment
-{
-public:
-    // The running server; the calling test fails when it could not be started.
-    static FtpServerProcess& Server();
-    // A fresh, empty directory under the served root, unique per test; returns its FTP path
-    // ("/name/") and sets localPath to where it lives on disk.
-    static std::string FreshDirectory(std::string& localPath);
-};
+namespace FtpTestServer {
+inline const std::string kUser = "tester";
+inline const std::string kPassword = "p@ss word";
+int Port();         // throws when the server does not start
+std::string Root(); // the served directory on disk, ends with '/'
+std::string Log();
+} // namespace FtpTestServer
 
-// Sets a file's modification time, given as UTC "YYYY-MM-DD HH:MM:SS".
-void SetModificationTimeUtc(const std::string& path, const std::string& utc);
+// A scripted FTP control connection as curl drives it: the greeting, then one reply per command
+// read. The first `login` of USER, PASS, PWD, "CWD /pub", EPSV (to dataPort) and TYPE are answered,
+// then `then`; an empty reply holds the connection silent from there on.
+std::vector<ScriptedLineServer::Step> FtpControlScript(int dataPort, const std::vector<std::string>& then,
+                                                       std::size_t login = 6);
