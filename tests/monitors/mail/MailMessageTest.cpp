@@ -96,13 +96,7 @@ TEST(MailDate, ReadsLocalTimeIgnoresTheZoneAndCarriesOutOfRangeFieldsOver)
 
 TEST(MailAddress, SplitsNameAndAddress)
 {
-    const auto message = MessageWith("From: =?UTF-8?B?5byg5LiJ?= <zhang@example.com>\r\n"
-                                     "To: li@example.com\r\n");
-    EXPECT_EQ(message.GetFromName(), "张三");
-    EXPECT_EQ(message.GetFromAddress(), "zhang@example.com");
-    EXPECT_EQ(message.GetToName(), "li@example.com");
-    EXPECT_EQ(message.GetToAddress(), "li@example.com");
-
+    // Whole messages are read in the Dovecot test.
     EXPECT_EQ(CMailMessage::NamePart("\"Wang Wu\" <wang@example.com>"), "Wang Wu");
     EXPECT_EQ(CMailMessage::NamePart("  <wang@example.com>"), "");
     EXPECT_EQ(CMailMessage::AddressPart("Wang < wang@example.com > (work)"), "wang@example.com");
