@@ -18,7 +18,6 @@ public:
 
     // Starts the server; false with error saying why (missing binary, no root, no port ...).
     bool Start(std::string& error);
-    void Stop();
 
     std::uint16_t plainPort() const { return m_plainPort; }
     std::uint16_t tlsPort() const { return m_tlsPort; }
@@ -30,14 +29,12 @@ public:
     // Delivers a message (the text as it lies on disk) under a unique file name, which Dovecot
     // also gives as its UIDL.
     bool AddMessage(const std::string& fileName, const std::string& text);
-    // Deletes a delivered message from the mailbox.
+    // Deletes a delivered message from the mailbox; an empty name deletes every message.
     bool RemoveMessage(const std::string& fileName);
-    // Deletes every message.
-    void ClearMailbox();
 
 private:
-    bool WriteFiles(std::string& error);
     bool Launch(std::string& error);
+    void Stop();
 
     std::string m_dir; // ends with '/'
     std::string m_maildir;

@@ -3,6 +3,7 @@
 // same script to every client connection, one connection at a time, and records every line the
 // clients send (terminators included). After the last step it keeps reading and recording until
 // the client closes. Every wait is bounded, and the server ends by itself after its lifetime.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -34,15 +35,20 @@ public:
     };
 
     // Sends bytes; with pieceSize > 0 in pieces of that size with gap between them.
-    static Step Send(std::string bytes, std::size_t pieceSize = 0, Milliseconds gap = Milliseconds(0));
+    static Step Send(std::string bytes, std::size_t pieceSize = 0, Milliseconds gap = Milliseconds(0))
+    {
+        return {Step::Kind::Send, std::move(bytes), pieceSize, gap};
+    }
     // Waits for one line from the client (recorded); ends the script when none comes within bound.
-    static Step ReadLine(Milliseconds bound = Milliseconds(5000));
+    static Step ReadLine(Milliseconds bound = Milliseconds(5000)) { return {Step::Kind::ReadLine, {}, 0, bound}; }
     // Stays silent (stall); lines sent meanwhile are recorded.
-    static Step Pause(Milliseconds length);
+    static Step Pause(Milliseconds length) { return {Step::Kind::Pause, {}, 0, length}; }
     // Closes the connection at once.
-    static Step Close();
+    static Step Close() { return {Step::Kind::Close}; }
     // Never answers again: keeps the connection open and silent until the client closes.
-    static Step Hold();
+    static Step Hold() { return {Step::Kind::Hold}; }
+    // A dialogue: sends the first reply at once and each further one after a line from the client.
+    static std::vector<Step> Dialogue(const std::vector<std::string>& replies);
 
     explicit ScriptedLineServer(std::vector<Step> script, Milliseconds lifetime = Milliseconds(60000));
     ~ScriptedLineServer();
@@ -55,27 +61,26 @@ public:
     std::vector<std::string> Lines() const;
     // Waits until the given number of connections have ended; false on timeout.
     bool WaitForConnectionsEnded(int count, Milliseconds timeout) const;
-    int ConnectionsAccepted() const;
+    int ConnectionsAccepted() const { return m_accepted; }
 
 private:
+    using Clock = std::chrono::steady_clock;
     void Run();
     void Serve(int fd);
-    // Reads what arrives within wait and records complete lines; false when the connection ended
-    // or the server is stopping.
-    bool ReadInto(int fd, std::string& partial, Milliseconds wait);
-    bool Stopping() const;
+    // Records what the client sends until end (or, with untilLine, until a whole line came); false
+    // when the connection ended, the server is stopping, or no line came in time.
+    bool Listen(int fd, std::string& partial, Clock::time_point end, bool untilLine);
+    bool Stopping() const { return m_stop || Clock::now() >= m_end; }
 
     std::vector<Step> m_script;
-    std::chrono::steady_clock::time_point m_end;
+    Clock::time_point m_end;
     int m_listen = -1;
-    int m_wakeRead = -1;
-    int m_wakeWrite = -1;
     std::uint16_t m_port = 0;
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
     std::vector<std::string> m_lines;
-    int m_accepted = 0;
+    std::atomic<int> m_accepted = 0;
     int m_ended = 0;
-    bool m_stop = false;
+    std::atomic<bool> m_stop = false;
     std::thread m_thread;
 };
