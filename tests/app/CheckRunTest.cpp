@@ -6,6 +6,7 @@
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Records what it plays; a path with "missing" in it cannot be played.
 class RecordingPlayer final : public ISoundPlayer
 {
 public:
@@ -36,80 +38,58 @@ private:
     std::vector<std::string> m_played;
 };
 
-// A monitor whose calls are counted, which can be held on one item until released or stopped.
-class FakeMonitor
-{
-public:
-    int operator()(CheckContext& context, MessageTypeInfo& item)
-    {
-        std::unique_lock lock(m_lock);
-        m_calls.push_back(item.messagetypeid);
-        while (m_holdItem == item.messagetypeid && !context.run.IsStopRequested()) {
-            m_changed.wait_for(lock, 5ms);
-        }
-        if (!m_findings) {
-            return 0;
-        }
-        SourceRowInfo row;
-        row.ID = std::to_string(m_calls.size());
-        row.Insert(context.mainConnection, item);
-        ++item.m_nNewCount;
-        return 1;
-    }
-    void Hold(int itemId)
-    {
-        std::lock_guard guard(m_lock);
-        m_holdItem = itemId;
-    }
-    void Release() { Hold(-1); }
-    void WaitForCall(int itemId)
-    {
-        for (int i = 0; i < 2000; ++i, std::this_thread::sleep_for(5ms)) {
-            const auto calls = Calls();
-            if (std::find(calls.begin(), calls.end(), itemId) != calls.end()) {
-                return;
-            }
-        }
-        FAIL() << "the monitor was never called for item " << itemId;
-    }
-    std::vector<int> Calls()
-    {
-        std::lock_guard guard(m_lock);
-        return m_calls;
-    }
-    bool m_findings = false;
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    std::vector<int> m_calls;
-    int m_holdItem = -1;
-};
-
+// Every category with a monitor gets the fixture's fake one, which records its calls, stores a finding when
+// `findings` is set (changed only while no run is active), and holds the item `hold` until released or stopped.
 class CheckRun : public testing::Test
 {
 protected:
     CheckRun() : doc(store.connection(), run, store.appDir(), player)
     {
         for (int category : {1, 2, 3, 4, 66}) {
-            doc.SetMonitor(category, [this](CheckContext& c, MessageTypeInfo& i) { return monitor(c, i); });
+            doc.SetMonitor(category, [this](CheckContext& context, MessageTypeInfo& item) {
+                std::unique_lock lock(m_lock);
+                m_calls.push_back(item.messagetypeid);
+                m_changed.notify_all();
+                while (m_hold == item.messagetypeid && !context.run.IsStopRequested()) {
+                    m_changed.wait_for(lock, 5ms); // a stop request does not notify
+                }
+                SourceRowInfo row;
+                row.ID = std::to_string(m_calls.size());
+                if (!findings || !row.Insert(context.mainConnection, item)) {
+                    return 0;
+                }
+                ++item.m_nNewCount;
+                return 1;
+            });
         }
     }
-
     std::vector<ItemPtr> AddItems(int count, int category = 2)
     {
         std::vector<ItemPtr> items;
         for (int i = 0; i < count; ++i) {
             MessageTypeInfo item;
-            item.MessageTypeName = "item" + std::to_string(i);
             item.MessageCategory = category;
-            auto stored = std::make_shared<MessageTypeInfo>(store.AddItem(item));
-            doc.AddItem(stored);
-            items.push_back(stored);
+            items.push_back(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
+            doc.AddItem(items.back());
         }
         return items;
     }
-
+    void Hold(int itemId)
+    {
+        std::lock_guard guard(m_lock);
+        m_hold = itemId;
+        m_changed.notify_all();
+    }
+    void WaitForCall(int itemId)
+    {
+        std::unique_lock lock(m_lock);
+        ASSERT_TRUE(m_changed.wait_for(lock, 10s, [&] { return std::count(m_calls.begin(), m_calls.end(), itemId); }));
+    }
+    std::vector<int> Calls()
+    {
+        std::lock_guard guard(m_lock);
+        return m_calls;
+    }
     void RunAllAndWait()
     {
         doc.CheckAll();
@@ -119,115 +99,114 @@ protected:
     TestStore store;
     CRunState run;
     std::shared_ptr<RecordingPlayer> player = std::make_shared<RecordingPlayer>();
-    FakeMonitor monitor;
-    CTarvoDoc doc;
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<int> m_calls;
+    int m_hold = -1;
+    bool findings = false;
+    CTarvoDoc doc; // last: its workers end before the monitor's state goes
 };
 
 } // namespace
 
-TEST_F(CheckRun, TwoQuickStartsMakeOneRun)
+TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
 {
     auto items = AddItems(3);
-    monitor.Hold(items[0]->messagetypeid);
+    Hold(items[1]->messagetypeid);
     doc.CheckAll();
-    monitor.WaitForCall(items[0]->messagetypeid);
+    WaitForCall(items[1]->messagetypeid);
     doc.CheckAll();         // refused: a run is active
-    doc.CheckOne(items[1]); // starts a thread that ends at once
-    for (int i = 0; i < 1000 && doc.RunningCheckCount() > 1; ++i) {
+    doc.CheckOne(items[2]); // starts a thread that ends at once
+    for (int i = 0; i < 2000 && doc.RunningCheckCount() > 1; ++i) {
         std::this_thread::sleep_for(5ms);
     }
     EXPECT_EQ(doc.RunningCheckCount(), 1u);
-    monitor.Release();
+    doc.RemoveItem(items[1]->messagetypeid);
+    items[1].reset();
+    Hold(-1);
     doc.WaitForChecks();
-    EXPECT_EQ(monitor.Calls().size(), 3u);
+    // The list shrank under the run: position three is past its end now.
+    EXPECT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(doc.Items().size(), 2u);
     EXPECT_EQ(run.GetStatusText(), kAllCheckedStatusText);
     EXPECT_FALSE(run.IsRunActive());
 }
 
-TEST_F(CheckRun, StopDuringSecondItemPassesOverTheRestOnlyForThatRun)
+TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNext)
 {
     auto items = AddItems(5);
-    monitor.Hold(items[1]->messagetypeid);
+    Hold(items[1]->messagetypeid);
     doc.CheckAll();
-    monitor.WaitForCall(items[1]->messagetypeid);
+    WaitForCall(items[1]->messagetypeid);
     doc.RequestStop();
     doc.WaitForChecks();
-    EXPECT_EQ(monitor.Calls(), (std::vector<int>{items[0]->messagetypeid, items[1]->messagetypeid}));
+    EXPECT_EQ(Calls(), (std::vector<int>{items[0]->messagetypeid, items[1]->messagetypeid}));
     EXPECT_EQ(run.GetStatusText(), kAllCheckedStatusText);
     EXPECT_FALSE(run.IsStopRequested());
-
-    monitor.Release();
+    Hold(-1);
     RunAllAndWait();
-    EXPECT_EQ(monitor.Calls().size(), 2u + 5u);
-}
+    EXPECT_EQ(Calls().size(), 2u + 5u);
 
-TEST_F(CheckRun, StopPressedWhileIdleEmptiesTheNextRunOnly)
-{
-    AddItems(2);
     doc.RequestStop();
     RunAllAndWait();
-    EXPECT_TRUE(monitor.Calls().empty());
+    EXPECT_EQ(Calls().size(), 2u + 5u);
     RunAllAndWait();
-    EXPECT_EQ(monitor.Calls().size(), 2u);
+    EXPECT_EQ(Calls().size(), 2u + 5u + 5u);
 }
 
-TEST_F(CheckRun, RecountAndReloadFollowFindingsOnly)
+TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
 {
-    auto items = AddItems(2);
+    auto db = AddItems(1, 1)[0];
+    auto broadcast = AddItems(1, 66)[0];
+    auto web = AddItems(1, 2)[0];
+    AddItems(1, 5); // categories without a monitor yield nothing
+    AddItems(1, 9);
     doc.m_bReload = 0;
     RunAllAndWait();
+    EXPECT_EQ(Calls().size(), 3u);
     EXPECT_EQ(doc.m_bReload, 0);
     EXPECT_EQ(doc.m_nUnreadCount, 0);
 
-    // Categories without a monitor (5, and 9 of stored records) yield nothing even when others find.
-    monitor.m_findings = true;
-    AddItems(1, 5);
-    AddItems(1, 9);
-    auto before = monitor.Calls().size();
+    findings = true;
     RunAllAndWait();
-    EXPECT_EQ(monitor.Calls().size(), before + 2);
-    monitor.m_findings = false;
+    EXPECT_EQ(doc.m_bReload, 1);
+    EXPECT_EQ(doc.m_nUnreadCount, 3);
+    EXPECT_EQ(db->m_nNewCount, 2); // the dispatcher counts database and broadcast findings once more
+    EXPECT_EQ(broadcast->m_nNewCount, 2);
+    EXPECT_EQ(web->m_nNewCount, 1);
+    doc.ResetNewCounts();
+    EXPECT_EQ(db->m_nNewCount, 0);
+
+    // A run without findings recounts nothing.
+    findings = false;
     doc.m_bReload = 0;
     store.connection().Execute("delete from userdata");
-    doc.RecountUnread();
-
-    monitor.m_findings = true;
-    doc.CheckOne(items[1]);
-    doc.WaitForChecks();
-    EXPECT_EQ(doc.m_bReload, 1);
-    EXPECT_EQ(doc.m_nUnreadCount, 1);
-    EXPECT_EQ(items[1]->m_nUnreadCount, 1);
-    EXPECT_EQ(items[0]->m_nUnreadCount, 0);
-}
-
-TEST_F(CheckRun, DatabaseFindingsCountOneMoreOnTheItem)
-{
-    auto db = AddItems(1, 1);
-    auto web = AddItems(1, 2);
-    monitor.m_findings = true;
     RunAllAndWait();
-    EXPECT_EQ(db[0]->m_nNewCount, 2);
-    EXPECT_EQ(web[0]->m_nNewCount, 1);
-    doc.ResetNewCounts();
-    EXPECT_EQ(db[0]->m_nNewCount, 0);
-}
-
-TEST_F(CheckRun, AnItemRemovedDuringARunStaysValidForTheWorker)
-{
-    auto items = AddItems(3);
-    monitor.Hold(items[1]->messagetypeid);
-    doc.CheckAll();
-    monitor.WaitForCall(items[1]->messagetypeid);
-    doc.RemoveItem(items[1]->messagetypeid);
-    items[1].reset();
-    monitor.Release();
+    EXPECT_EQ(doc.m_bReload, 0);
+    EXPECT_EQ(doc.m_nUnreadCount, 3);
+    findings = true;
+    doc.CheckOne(web);
     doc.WaitForChecks();
-    // The list shrank under the run: position three is past its end now.
-    EXPECT_EQ(monitor.Calls().size(), 2u);
-    EXPECT_EQ(doc.Items().size(), 2u);
+    EXPECT_EQ(doc.m_nUnreadCount, 1);
+    EXPECT_EQ(web->m_nUnreadCount, 1);
+    EXPECT_EQ(db->m_nUnreadCount, 0);
+
+    ASSERT_TRUE(doc.FillPage(1));
+    ASSERT_EQ(doc.m_pageItems.size(), 1u);
+    MessageListInfo& record = doc.m_pageItems[0];
+    EXPECT_TRUE(doc.SetReadState(record, -1));
+    EXPECT_EQ(record.status, 1);
+    EXPECT_EQ(doc.m_nUnreadCount, 0);
+    EXPECT_EQ(web->m_nNewCount, 0);
+    EXPECT_TRUE(doc.SetReadState(record, 1)); // already read: nothing changes
+    EXPECT_EQ(doc.m_nUnreadCount, 0);
+    record.bCanChangeState = 0; // a protected record keeps its state
+    EXPECT_FALSE(doc.SetReadState(record, 0));
+    EXPECT_EQ(record.status, 1);
+    EXPECT_EQ(store.QueryNumber("select status from userdata"), 1);
 }
 
-TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyMode)
+TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyModeAndRepeatItWhileNew)
 {
     auto items = AddItems(3);
     items[0]->bNotify = -1;
@@ -235,21 +214,18 @@ TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyMode)
     items[1]->notifysound = "sound\\one.wav";
     items[2]->bNotify = 5;
     items[2]->notifysound = "";
-    monitor.m_findings = true;
+    findings = true;
     RunAllAndWait();
     ASSERT_TRUE(doc.Sounds().WaitUntilIdle(5s));
     // Newest first: the third item's sound was queued last.
     EXPECT_EQ(player->Played(),
               (std::vector<std::string>{store.appDir() + "ring01.wav", store.appDir() + "sound/one.wav"}));
-}
 
-TEST_F(CheckRun, ReannounceRepeatsEveryNotifySecondsWhileFindingsAreNew)
-{
-    auto items = AddItems(2);
-    items[0]->bNotify = 3;
-    items[0]->m_nNewCount = 1;
-    items[0]->notifysound = "/abs/a.wav";
+    doc.ResetNewCounts();
     items[1]->bNotify = 2; // nothing new: never repeated
+    items[2]->bNotify = 3;
+    items[2]->m_nNewCount = 1;
+    items[2]->notifysound = "/abs/a.wav";
     doc.Sounds().Pause(true);
     for (int tick = 0; tick < 7; ++tick) {
         doc.ReannounceTick();
@@ -260,44 +236,36 @@ TEST_F(CheckRun, ReannounceRepeatsEveryNotifySecondsWhileFindingsAreNew)
     Settings settings;
     settings.EnableSoundNotify = 0;
     doc.ApplySettings(settings);
-    doc.ReannounceTick();
-    doc.ReannounceTick();
-    doc.ReannounceTick();
-    doc.QueueSoundFor(*items[0]);
+    for (int tick = 0; tick < 3; ++tick) {
+        doc.ReannounceTick();
+    }
+    doc.QueueSoundFor(*items[2]);
     EXPECT_EQ(doc.Sounds().Pending().size(), 3u);
 }
 
-TEST(SoundQueue, HoldsAtMostOneHundredNewestFirstAndFallsBackToTheDefault)
-{
-    auto player = std::make_shared<RecordingPlayer>();
-    CSoundQueue queue(player, "/app/ring01.wav");
-    queue.Pause(true);
-    for (int i = 0; i < 120; ++i) {
-        queue.QueueSound("/s/" + std::to_string(i) + ".wav");
-    }
-    auto pending = queue.Pending();
-    ASSERT_EQ(pending.size(), kMaxQueuedSounds);
-    EXPECT_EQ(pending.front(), "/s/99.wav");
-    EXPECT_EQ(pending.back(), "/s/0.wav");
-
-    CSoundQueue second(player, "/app/ring01.wav");
-    second.Pause(true);
-    second.QueueSound("/s/missing.wav");
-    second.QueueSound("");
-    second.Pause(false);
-    ASSERT_TRUE(second.WaitUntilIdle(5s));
-    EXPECT_EQ(player->Played(), (std::vector<std::string>{"/app/ring01.wav", "/s/missing.wav", "/app/ring01.wav"}));
-}
-
-TEST(SoundQueue, EndsWithoutPlayingWhatIsStillQueued)
+TEST(SoundQueue, KeepsAHundredNewestFirstFallsBackToTheDefaultAndEndsWithoutPlayingTheRest)
 {
     auto player = std::make_shared<RecordingPlayer>();
     {
-        CSoundQueue queue(player, "/d.wav");
+        CSoundQueue queue(player, "/app/ring01.wav");
         queue.Pause(true);
-        queue.QueueSound("/a.wav");
+        for (int i = 0; i < 120; ++i) {
+            queue.QueueSound("/s/" + std::to_string(i) + ".wav");
+        }
+        auto pending = queue.Pending();
+        ASSERT_EQ(pending.size(), kMaxQueuedSounds);
+        EXPECT_EQ(pending.front(), "/s/99.wav");
+        EXPECT_EQ(pending.back(), "/s/0.wav");
     }
     EXPECT_TRUE(player->Played().empty());
+
+    CSoundQueue queue(player, "/app/ring01.wav");
+    queue.Pause(true);
+    queue.QueueSound("/s/missing.wav");
+    queue.QueueSound("");
+    queue.Pause(false);
+    ASSERT_TRUE(queue.WaitUntilIdle(5s));
+    EXPECT_EQ(player->Played(), (std::vector<std::string>{"/app/ring01.wav", "/s/missing.wav", "/app/ring01.wav"}));
 }
 
 TEST_F(CheckRun, TrayTipAndStatusSummaryReadAsTheUserSeesThem)
@@ -311,50 +279,24 @@ TEST_F(CheckRun, TrayTipAndStatusSummaryReadAsTheUserSeesThem)
     doc.RefreshTrayTip();
     doc.m_nUnreadCount = 3;
     doc.RefreshTrayTip(std::string(30, 'x') + "检查完毕了检查完毕了检查完毕了");
-    ASSERT_EQ(tray.tips.size(), 3u);
-    EXPECT_EQ(tray.tips[0], "没有未读的消息");
-    EXPECT_EQ(tray.tips[1], std::string(30, 'x') + "检查完毕了检查完毕了检"); // 63 bytes, whole characters
-    EXPECT_EQ(tray.tips[2], "您还有:3条消息未读");
+    EXPECT_EQ(tray.tips,
+              (std::vector<std::string>{"没有未读的消息", std::string(30, 'x') + "检查完毕了检查完毕了检", // 63 bytes
+                                        "您还有:3条消息未读"}));
 
     doc.m_nUnreadCount = 0;
     doc.UpdateStatusSummary();
     EXPECT_EQ(run.GetStatusText(), "当前类别: 所有 ()");
-
-    auto items = AddItems(1);
-    items[0]->MessageTypeName = "A";
-    items[0]->state = 0;
-    items[0]->m_nUnreadCount = 2;
+    auto item = AddItems(1)[0];
+    item->MessageTypeName = "A";
+    item->state = 0;
+    item->m_nUnreadCount = 2;
     doc.m_nUnreadCount = 5;
-    doc.m_pCurItem = items[0];
+    doc.m_pCurItem = item;
     doc.UpdateStatusSummary();
     EXPECT_EQ(run.GetStatusText(), "当前类别:A(禁止) -(未读:2, 未读消息合计:5)");
-
     ASSERT_TRUE(run.TryBeginRun());
     run.SetStatusText("busy");
-    doc.UpdateStatusSummary();
+    doc.UpdateStatusSummary(); // a run's own status text stays
     EXPECT_EQ(run.GetStatusText(), "busy");
     run.EndRun();
-}
-
-TEST_F(CheckRun, ReadStateChangesCountsUnlessTheRecordIsProtected)
-{
-    auto items = AddItems(1);
-    monitor.m_findings = true;
-    RunAllAndWait();
-    ASSERT_TRUE(doc.FillPage(1));
-    ASSERT_EQ(doc.m_pageItems.size(), 1u);
-    MessageListInfo& record = doc.m_pageItems[0];
-    EXPECT_EQ(doc.m_nUnreadCount, 1);
-    EXPECT_TRUE(doc.SetReadState(record, -1));
-    EXPECT_EQ(record.status, 1);
-    EXPECT_EQ(doc.m_nUnreadCount, 0);
-    EXPECT_EQ(items[0]->m_nNewCount, 0);
-    EXPECT_EQ(store.QueryNumber("select status from userdata"), 1);
-    EXPECT_TRUE(doc.SetReadState(record, 1)); // already read: nothing changes
-    EXPECT_EQ(doc.m_nUnreadCount, 0);
-
-    record.bCanChangeState = 0;
-    EXPECT_FALSE(doc.SetReadState(record, 0));
-    EXPECT_EQ(record.status, 1);
-    EXPECT_EQ(store.QueryNumber("select status from userdata"), 1);
 }

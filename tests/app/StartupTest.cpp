@@ -3,34 +3,16 @@
 #include "app/Settings.h"
 #include "support/TestStore.h"
 
-#include <QSettings>
-#include <QStandardPaths>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Every test of this file writes its profile under one private XDG_CONFIG_HOME.
-class ProfileEnvironment final : public testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        m_dir = std::make_unique<TempDir>();
-        ::setenv("XDG_CONFIG_HOME", m_dir->path().c_str(), 1);
-    }
-    void TearDown() override { m_dir.reset(); }
-    static std::string ProfilePath()
-    {
-        return std::string(::getenv("XDG_CONFIG_HOME")) + "Local AppWizard-Generated Applications/Tarvo.ini";
-    }
-
-private:
-    std::unique_ptr<TempDir> m_dir;
-};
-
-const auto* const g_profile = testing::AddGlobalTestEnvironment(new ProfileEnvironment);
+// Every test of this binary keeps its profile under one private XDG_CONFIG_HOME, set before Qt first reads it.
+const TempDir g_config;
+const bool g_configSet = ::setenv("XDG_CONFIG_HOME", g_config.path().c_str(), 1) == 0;
+const std::string g_profile = g_config.path() + "Local AppWizard-Generated Applications/Tarvo.ini";
 
 std::string ReadFile(const std::string& path)
 {
@@ -40,29 +22,25 @@ std::string ReadFile(const std::string& path)
 
 } // namespace
 
-TEST(Settings, FreshProfileGivesTheDefaultsAndSavingNeverWritesUserType)
+TEST(Settings, FreshProfileGivesTheDefaultsSavingNeverWritesUserTypeAndReadingToleratesJunk)
 {
-    std::filesystem::remove(ProfileEnvironment::ProfilePath());
+    ASSERT_TRUE(g_configSet);
+    std::filesystem::remove(g_profile);
     Settings settings;
     settings.pagesize = 7;
     settings.LoadSettings();
     EXPECT_EQ(settings.pagesize, 7); // a missing key leaves the value it had
     Settings fresh;
     fresh.LoadSettings();
-    EXPECT_EQ(fresh.pagesize, 100);
-    EXPECT_EQ(fresh.enableAutoCheck, 1);
-    EXPECT_EQ(fresh.AutoCheckInterval, 15);
-    EXPECT_EQ(fresh.EnableSoundNotify, 1);
-    EXPECT_EQ(fresh.SplitterWindowType, 0);
-    EXPECT_EQ(fresh.AutoMarkRead, 2);
-    EXPECT_EQ(fresh.enableAutoRun, 1);
-    EXPECT_EQ(fresh.UserType, 0);
-    EXPECT_FALSE(std::filesystem::exists(ProfileEnvironment::ProfilePath()));
+    EXPECT_EQ(std::vector<int>({fresh.pagesize, fresh.enableAutoCheck, fresh.AutoCheckInterval, fresh.EnableSoundNotify,
+                                fresh.SplitterWindowType, fresh.AutoMarkRead, fresh.enableAutoRun, fresh.UserType}),
+              std::vector<int>({100, 1, 15, 1, 0, 2, 1, 0}));
+    EXPECT_FALSE(std::filesystem::exists(g_profile));
 
     fresh.AutoCheckInterval = 30;
     fresh.UserType = 4;
     fresh.SaveSettings();
-    const std::string text = ReadFile(ProfileEnvironment::ProfilePath());
+    const std::string text = ReadFile(g_profile);
     EXPECT_NE(text.find("[morvatenX]"), std::string::npos) << text;
     EXPECT_NE(text.find("AutoCheckInterval=30"), std::string::npos) << text;
     EXPECT_EQ(text.find("UserType"), std::string::npos) << text;
@@ -70,20 +48,14 @@ TEST(Settings, FreshProfileGivesTheDefaultsAndSavingNeverWritesUserType)
     again.LoadSettings();
     EXPECT_EQ(again.AutoCheckInterval, 30);
     EXPECT_EQ(again.UserType, 0);
+
+    std::ofstream(g_profile) << "[morvatenX]\nUserType=3\npagesize=abc\n";
+    again.LoadSettings();
+    EXPECT_EQ(again.UserType, 3);
+    EXPECT_EQ(again.pagesize, 100);
 }
 
-TEST(Settings, UserTypeIsReadFromTheProfile)
-{
-    std::filesystem::create_directories(std::filesystem::path(ProfileEnvironment::ProfilePath()).parent_path());
-    std::ofstream(ProfileEnvironment::ProfilePath()) << "[morvatenX]\nUserType=3\npagesize=abc\n";
-    Settings settings;
-    settings.LoadSettings();
-    EXPECT_EQ(settings.UserType, 3);
-    EXPECT_EQ(settings.pagesize, 100);
-    std::filesystem::remove(ProfileEnvironment::ProfilePath());
-}
-
-TEST(AppPaths, DirectoryAndConnectionStrings)
+TEST(AppPaths, DirectoryConnectionStringsAutoStartAndProgramFiles)
 {
     ::unsetenv("WENDAR_HOME");
     EXPECT_EQ(ResolveApplicationDirectory("", "/opt/监视 程序/bin/wendar"), "/opt/监视 程序/bin/");
@@ -96,11 +68,7 @@ TEST(AppPaths, DirectoryAndConnectionStrings)
     EXPECT_EQ(PresetConnectionString("/a/"), "DBQ=/a/messagetype.dat;DRIVER={SQLite3}");
     EXPECT_EQ(LocalDatabasePath(MainConnectionString("/opt/监视;x/")), "/opt/监视;x/message.dat");
     EXPECT_EQ(LocalDatabasePath("Driver=SQLite3;Database=/tmp/x.db"), "");
-}
 
-TEST(AppPaths, AutoStartAndProgramFiles)
-{
-    EXPECT_TRUE(IsAutoStartCommandLine("/R"));
     EXPECT_TRUE(IsAutoStartCommandLine("/Rest of it"));
     EXPECT_FALSE(IsAutoStartCommandLine("/r"));
     EXPECT_FALSE(IsAutoStartCommandLine(" /R"));
@@ -111,9 +79,9 @@ TEST(AppPaths, AutoStartAndProgramFiles)
 TEST(Startup, CreatesTheStoreOnceAndRefusesAFileThatIsNoDatabase)
 {
     TempDir dir;
+    std::string error;
     {
         CTarvoApp app;
-        std::string error;
         ASSERT_TRUE(app.InitInstance(dir.path(), "/nowhere/wendar", error)) << error;
         EXPECT_EQ(app.m_strAppDir, dir.path());
         EXPECT_EQ(app.m_strMainConnection, "DBQ=" + dir.path() + "message.dat;DRIVER={SQLite3}");
@@ -122,11 +90,9 @@ TEST(Startup, CreatesTheStoreOnceAndRefusesAFileThatIsNoDatabase)
         EXPECT_EQ(app.m_strUserName, "morvaten");
         EXPECT_EQ(app.m_nUserId, 88);
     }
-    TempDir bad;
-    std::ofstream(bad.path() + "message.dat") << "this is not a database, it is a letter";
+    std::ofstream(dir.path() + "message.dat", std::ios::trunc) << "this is not a database, it is a letter";
     CTarvoApp app;
-    std::string error;
-    EXPECT_FALSE(app.InitInstance(bad.path(), "/nowhere/wendar", error));
+    EXPECT_FALSE(app.InitInstance(dir.path(), "/nowhere/wendar", error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadFile(bad.path() + "message.dat"), "this is not a database, it is a letter");
+    EXPECT_EQ(ReadFile(dir.path() + "message.dat"), "this is not a database, it is a letter");
 }

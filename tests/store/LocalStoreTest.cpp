@@ -11,33 +11,41 @@
 
 namespace {
 
+const std::vector<std::string MessageTypeInfo::*> kTextFields = {
+    &MessageTypeInfo::MessageTypeName, &MessageTypeInfo::MessageTypeUser, &MessageTypeInfo::connAddress,
+    &MessageTypeInfo::UserName,        &MessageTypeInfo::Password,        &MessageTypeInfo::ViewName,
+    &MessageTypeInfo::About,           &MessageTypeInfo::IncludeFrom,     &MessageTypeInfo::IncludeTo,
+    &MessageTypeInfo::notifysound};
+
+// A web item with a quote in every text field.
 MessageTypeInfo QuotedItem()
 {
     MessageTypeInfo item;
-    item.MessageTypeName = "O'Brien's 测试";
-    item.MessageTypeUser = "u'1";
-    item.connAddress = "HTTP://h/'a'.htm";
-    item.UserName = "it's";
-    item.Password = "p'w''";
-    item.ViewName = "v'";
-    item.About = "about 'x'";
-    item.IncludeFrom = "<div class='a'>";
-    item.IncludeTo = "</div>'";
-    item.notifysound = "sound/it's.wav";
+    for (size_t i = 0; i < kTextFields.size(); ++i) {
+        item.*kTextFields[i] = "it's '" + std::to_string(i) + "' 测试";
+    }
     item.MessageCategory = kCategoryWebPage;
     return item;
 }
 
-SourceRowInfo Finding(const std::string& id, const std::string& date)
+SourceRowInfo Finding(const std::string& id, const std::string& date = "2024年01月02日-03:04")
 {
     SourceRowInfo row;
     row.ID = id;
     row.FromDate = date;
     row.Info = "title '" + id + "'";
-    row.Content = "three little words";
     row.FromName = "O'Hara";
     row.Link = "http://x/'y'";
     return row;
+}
+
+MessageTypeInfo Load(TestStore& store, int id)
+{
+    CAdoRecordset rs(store.connection());
+    EXPECT_TRUE(rs.Open("select * from usermessagetype where messagetypeid=" + std::to_string(id)));
+    MessageTypeInfo loaded;
+    EXPECT_TRUE(loaded.LoadFromRecordset(rs));
+    return loaded;
 }
 
 } // namespace
@@ -45,73 +53,37 @@ SourceRowInfo Finding(const std::string& id, const std::string& date)
 TEST(CheckItemTable, EveryTextFieldRoundTripsWithQuotesByInsertAndUpdate)
 {
     TestStore store;
-    MessageTypeInfo item = store.AddItem(QuotedItem());
-    ASSERT_GT(item.messagetypeid, 0);
-    EXPECT_TRUE(store.reporter().Texts().empty());
-
-    auto load = [&](int id) {
-        CAdoRecordset rs(store.connection());
-        EXPECT_TRUE(rs.Open("select * from usermessagetype where messagetypeid=" + std::to_string(id)));
-        MessageTypeInfo loaded;
-        EXPECT_TRUE(loaded.LoadFromRecordset(rs));
-        return loaded;
-    };
-    MessageTypeInfo loaded = load(item.messagetypeid);
-    const MessageTypeInfo expected = QuotedItem();
-    for (auto field :
-         {&MessageTypeInfo::MessageTypeName, &MessageTypeInfo::MessageTypeUser, &MessageTypeInfo::connAddress,
-          &MessageTypeInfo::UserName, &MessageTypeInfo::Password, &MessageTypeInfo::ViewName, &MessageTypeInfo::About,
-          &MessageTypeInfo::IncludeFrom, &MessageTypeInfo::IncludeTo, &MessageTypeInfo::notifysound}) {
-        EXPECT_EQ(loaded.*field, expected.*field);
+    const MessageTypeInfo item = store.AddItem(QuotedItem());
+    MessageTypeInfo loaded = Load(store, item.messagetypeid);
+    for (auto field : kTextFields) {
+        EXPECT_EQ(loaded.*field, item.*field);
     }
     EXPECT_EQ(loaded.m_nLoadedId, item.messagetypeid);
     EXPECT_EQ(loaded.OwnerUserID, 88);
     EXPECT_EQ(loaded.bCanChangeState, 1);
+    // The key of a new item is found by its name: a second item of the same name gets the larger one.
+    EXPECT_GT(store.AddItem(QuotedItem()).messagetypeid, item.messagetypeid);
 
     loaded.Password = "new 'one'";
     loaded.state = 0;
     EXPECT_EQ(loaded.Save(store.connection()), 1);
-    MessageTypeInfo again = load(item.messagetypeid);
+    MessageTypeInfo again = Load(store, item.messagetypeid);
     EXPECT_EQ(again.Password, "new 'one'");
     EXPECT_EQ(again.state, 0);
-    EXPECT_EQ(store.QueryNumber("select count(*) from usermessagetype"), 1);
+    EXPECT_EQ(store.QueryNumber("select count(*) from usermessagetype"), 2);
+    EXPECT_TRUE(store.reporter().Texts().empty());
 }
 
-TEST(CheckItemTable, SecondItemOfTheSameNameGetsTheLargerKey)
-{
-    TestStore store;
-    MessageTypeInfo a;
-    a.MessageTypeName = "测试";
-    MessageTypeInfo first = store.AddItem(a);
-    MessageTypeInfo second = store.AddItem(a);
-    EXPECT_GT(second.messagetypeid, first.messagetypeid);
-}
-
-TEST(CheckItemTable, DeleteRemovesMessagesButKeepsExclusionRows)
-{
-    TestStore store;
-    MessageTypeInfo item = store.AddItem(QuotedItem());
-    ASSERT_TRUE(Finding("1", "d").Insert(store.connection(), item));
-    ASSERT_TRUE(SaveExcludeRanges(store.connection(), item.messagetypeid, {{0, "a'", "b"}}));
-    EXPECT_EQ(item.Delete(store.connection()), 1);
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 0);
-    EXPECT_EQ(store.QueryNumber("select count(*) from userHttpExclude"), 1);
-    // The row is gone already: the message records are still deleted.
-    ASSERT_TRUE(Finding("2", "d").Insert(store.connection(), item));
-    EXPECT_EQ(item.Delete(store.connection()), 1);
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 0);
-}
-
-TEST(CheckItemTable, CountUnreadCountsOnlyUnreadRowsOfTheItem)
+TEST(CheckItemTable, UnreadIsCountedPerItemAndDeleteRemovesMessagesButKeepsExclusionRows)
 {
     TestStore store;
     MessageTypeInfo item = store.AddItem(QuotedItem());
     MessageTypeInfo other = store.AddItem(QuotedItem());
     EXPECT_EQ(item.CountUnread(store.connection()), 0);
-    for (int i = 0; i < 3; ++i) {
-        Finding(std::to_string(i), "d").Insert(store.connection(), item);
+    for (const char* id : {"1", "2", "3"}) {
+        ASSERT_TRUE(Finding(id).Insert(store.connection(), item));
     }
-    Finding("x", "d").Insert(store.connection(), other);
+    ASSERT_TRUE(Finding("x").Insert(store.connection(), other));
     ASSERT_TRUE(SetMessageStatus(store.connection(), 1, 1));
     EXPECT_EQ(item.CountUnread(store.connection()), 2);
     EXPECT_EQ(item.m_nUnreadCount, 2);
@@ -120,36 +92,43 @@ TEST(CheckItemTable, CountUnreadCountsOnlyUnreadRowsOfTheItem)
     EXPECT_EQ(other.CountUnread(store.connection()), 1);
     ASSERT_TRUE(SetAllRead(store.connection(), nullptr, false));
     EXPECT_EQ(item.CountUnread(store.connection()), 3);
+
+    // Exclusion rows with quotes are replaced as a whole, and outlive their item.
+    ASSERT_TRUE(SaveExcludeRanges(store.connection(), item.messagetypeid, {{0, "<a href='x'>", "</a>"}, {0, "", "'"}}));
+    ASSERT_TRUE(SaveExcludeRanges(store.connection(), item.messagetypeid, {{0, "a'", "b'"}}));
+    const auto ranges = LoadExcludeRanges(store.connection(), item.messagetypeid);
+    ASSERT_TRUE(ranges && ranges->size() == 1);
+    EXPECT_EQ((*ranges)[0].excludeFrom + (*ranges)[0].excludeTo, "a'b'");
+    EXPECT_EQ(item.Delete(store.connection()), 1);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 1);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userHttpExclude"), 1);
+    // The row is gone already: the message records are still deleted.
+    ASSERT_TRUE(Finding("4").Insert(store.connection(), item));
+    EXPECT_EQ(item.Delete(store.connection()), 1);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 1);
 }
 
-TEST(MessageTable, DuplicateTestFollowsIdentityAndDate)
+TEST(MessageTable, DuplicateTestFollowsItemIdentityAndDateAndFtpFileNames)
 {
     TestStore store;
     MessageTypeInfo item = store.AddItem(QuotedItem());
-    SourceRowInfo row = Finding("it's", "2024年01月02日-03:04");
+    MessageTypeInfo other = store.AddItem(QuotedItem());
+    SourceRowInfo row = Finding("it's");
     EXPECT_EQ(row.IsKnown(store.connection(), item), 0);
     ASSERT_EQ(row.Insert(store.connection(), item), 1);
     EXPECT_EQ(row.IsKnown(store.connection(), item), 1);
+    EXPECT_EQ(row.IsKnown(store.connection(), other), 0);
     row.FromDate = "2024年01月02日-03:05";
     EXPECT_EQ(row.IsKnown(store.connection(), item), 0);
-    // Another item never knows this finding.
-    MessageTypeInfo other = store.AddItem(QuotedItem());
-    row.FromDate = "2024年01月02日-03:04";
-    EXPECT_EQ(row.IsKnown(store.connection(), other), 0);
-    EXPECT_TRUE(store.reporter().Texts().empty());
-}
 
-TEST(MessageTable, FtpFindingsAreKnownByFileNameEvenWithQuotes)
-{
-    TestStore store;
     MessageTypeInfo ftp;
     ftp.MessageCategory = kCategoryFtp;
     ftp = store.AddItem(ftp);
-    SourceRowInfo row;
-    row.Info = "don't.txt";
-    row.FromDate = "2024年01月02日-03:04";
-    ASSERT_EQ(row.Insert(store.connection(), ftp), 1);
-    EXPECT_EQ(row.IsKnown(store.connection(), ftp), 1);
+    SourceRowInfo file = Finding("");
+    file.Info = "don't.txt";
+    ASSERT_EQ(file.Insert(store.connection(), ftp), 1);
+    EXPECT_EQ(file.IsKnown(store.connection(), ftp), 1);
+    EXPECT_TRUE(store.reporter().Texts().empty());
 }
 
 TEST(MessageTable, StoredRecordLoadsBackExactly)
@@ -162,38 +141,18 @@ TEST(MessageTable, StoredRecordLoadsBackExactly)
     ASSERT_EQ(row.Insert(store.connection(), item), 1);
     MessageInfo message;
     ASSERT_TRUE(message.LoadById(store.connection(), 1));
-    EXPECT_EQ(message.SourceContent, "<b>it's</b>");
-    EXPECT_EQ(message.SourceInfo, row.Info);
-    EXPECT_EQ(message.SourceFromName, "O'Hara");
-    EXPECT_EQ(message.SourceToName, "To 'n'");
-    EXPECT_EQ(message.SourceLink, row.Link);
-    EXPECT_EQ(message.UserName, "morvaten");
-    EXPECT_EQ(message.UserID, 88);
-    EXPECT_EQ(message.status, 0);
-    EXPECT_EQ(message.MessageCategory, kCategoryWebPage);
-    EXPECT_EQ(message.m_strCategoryName, "网页监视");
-    EXPECT_EQ(message.connAddress, item.connAddress);
+    EXPECT_EQ(std::vector<std::string>({message.SourceContent, message.SourceInfo, message.SourceFromName,
+                                        message.SourceToName, message.SourceLink, message.UserName,
+                                        message.m_strCategoryName, message.connAddress}),
+              std::vector<std::string>(
+                  {"<b>it's</b>", row.Info, "O'Hara", "To 'n'", row.Link, "morvaten", "网页监视", item.connAddress}));
+    EXPECT_EQ(std::pair(message.UserID, message.status), std::pair(88, 0));
     // RecieveDate comes from the database, in the finding date format.
     EXPECT_EQ(message.RecieveDate.size(), std::string("2024年01月02日-03:04").size());
     EXPECT_NE(message.RecieveDate.find("年"), std::string::npos);
     EXPECT_TRUE(store.reporter().Texts().empty());
-
-    MessageInfo missing;
-    EXPECT_FALSE(missing.LoadById(store.connection(), 99));
+    EXPECT_FALSE(MessageInfo().LoadById(store.connection(), 99));
     EXPECT_FALSE(store.reporter().Texts().empty());
-}
-
-TEST(ExclusionTable, RangesWithQuotesAreReplacedAsAWhole)
-{
-    TestStore store;
-    ASSERT_TRUE(SaveExcludeRanges(store.connection(), 5, {{0, "<a href='x'>", "</a>"}, {0, "", "end'"}}));
-    auto ranges = LoadExcludeRanges(store.connection(), 5);
-    ASSERT_TRUE(ranges);
-    ASSERT_EQ(ranges->size(), 2u);
-    EXPECT_EQ((*ranges)[0].excludeFrom, "<a href='x'>");
-    EXPECT_EQ((*ranges)[1].excludeTo, "end'");
-    ASSERT_TRUE(SaveExcludeRanges(store.connection(), 5, {}));
-    EXPECT_TRUE(LoadExcludeRanges(store.connection(), 5)->empty());
 }
 
 TEST(LocalDatabase, IsCreatedPrivateAndNeverRebuilt)
@@ -202,9 +161,7 @@ TEST(LocalDatabase, IsCreatedPrivateAndNeverRebuilt)
     const std::string path = dir.path() + "message.dat";
     std::string error;
     ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     {

@@ -2,57 +2,38 @@
 
 #include <gtest/gtest.h>
 
-TEST(SqlEscape, DoublesEverySingleQuote)
+TEST(SqlText, EscapeDoublesEverySingleQuoteAndOnlyEnginesThatKnowTopKeepIt)
 {
     EXPECT_EQ(SqlEscape("it's 'x'"), "it''s ''x''");
-    EXPECT_EQ(SqlEscape(""), "");
     EXPECT_EQ(SqlEscape("''"), "''''");
+    for (const char* dbms : {"SQLite", "PostgreSQL", "MySQL"}) {
+        EXPECT_EQ(DialectForDbms(dbms), SqlDialect::Limit) << dbms;
+    }
+    for (const char* dbms : {"Microsoft SQL Server", "ACCESS"}) {
+        EXPECT_EQ(DialectForDbms(dbms), SqlDialect::Top) << dbms;
+    }
 }
 
-struct RewriteCase
+TEST(SqlText, RewritesTopAndNegatedKeysOnlyWhereTheyAreSql)
 {
-    const char* in;
-    SqlDialect dialect;
-    bool negated;
-    const char* out;
-};
-
-class DialectRewrite : public testing::TestWithParam<RewriteCase>
-{
-};
-
-TEST_P(DialectRewrite, RewritesTopAndNegatedKeys)
-{
-    const auto& c = GetParam();
-    EXPECT_EQ(RewriteForDialect(c.in, c.dialect, c.negated), c.out);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DialectRewrite,
-    testing::Values(
-        RewriteCase{"select top 1 * from userdata where messagetypeid=3 and sourceid='a' order by -id",
-                    SqlDialect::Limit, true,
-                    "select * from userdata where messagetypeid=3 and sourceid='a' order by id desc limit 1"},
-        RewriteCase{"select top 20 * from v order by id desc", SqlDialect::Limit, false,
-                    "select * from v order by id desc limit 20"},
-        RewriteCase{"select top 20 * from v order by id desc", SqlDialect::Top, false,
-                    "select top 20 * from v order by id desc"},
-        RewriteCase{"select * from userdata where 1=1  order by status,-id", SqlDialect::Limit, true,
-                    "select * from userdata where 1=1  order by status,id desc"},
-        RewriteCase{"select * from userdata where status=0  and  messagetypeid=7 order by status,-id ",
-                    SqlDialect::Limit, true,
-                    "select * from userdata where status=0  and  messagetypeid=7 order by status,id desc "},
-        // Quoted text that looks like SQL is left alone.
-        RewriteCase{"select * from t where a='order by -x' order by -id", SqlDialect::Limit, true,
-                    "select * from t where a='order by -x' order by id desc"},
-        RewriteCase{"select * from t order by a-b", SqlDialect::Limit, true, "select * from t order by a-b"},
-        RewriteCase{"SELECT TOP 5 name FROM t;", SqlDialect::Limit, false, "SELECT name FROM t limit 5;"}));
-
-TEST(DialectForDbms, OnlyEnginesThatKnowTopKeepIt)
-{
-    EXPECT_EQ(DialectForDbms("SQLite"), SqlDialect::Limit);
-    EXPECT_EQ(DialectForDbms("PostgreSQL"), SqlDialect::Limit);
-    EXPECT_EQ(DialectForDbms("MySQL"), SqlDialect::Limit);
-    EXPECT_EQ(DialectForDbms("Microsoft SQL Server"), SqlDialect::Top);
-    EXPECT_EQ(DialectForDbms("ACCESS"), SqlDialect::Top);
+    const struct
+    {
+        const char* in;
+        SqlDialect dialect;
+        bool negated;
+        const char* out;
+    } cases[] = {
+        {"select top 1 * from userdata where messagetypeid=3 and sourceid='a' order by -id", SqlDialect::Limit, true,
+         "select * from userdata where messagetypeid=3 and sourceid='a' order by id desc limit 1"},
+        {"select top 20 * from v order by id desc", SqlDialect::Top, false, "select top 20 * from v order by id desc"},
+        {"select * from userdata where status=0  and  messagetypeid=7 order by status,-id ", SqlDialect::Limit, true,
+         "select * from userdata where status=0  and  messagetypeid=7 order by status,id desc "},
+        {"select * from t where a='order by -x' order by -id", SqlDialect::Limit, true,
+         "select * from t where a='order by -x' order by id desc"}, // quoted text is left alone
+        {"select * from t order by a-b", SqlDialect::Limit, true, "select * from t order by a-b"},
+        {"SELECT TOP 5 name FROM t;", SqlDialect::Limit, false, "SELECT name FROM t limit 5;"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RewriteForDialect(c.in, c.dialect, c.negated), c.out);
+    }
 }

@@ -3,50 +3,60 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// The child writes into unlinked temporary files, read once it has ended (no pipe a daemon could hold open).
+int TempFile()
+{
+    char name[] = "/tmp/wendar-child-XXXXXX";
+    const int fd = mkostemp(name, O_CLOEXEC);
+    unlink(name);
+    return fd;
+}
+
+std::string ReadAndClose(int fd)
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; fd >= 0 && (n = pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) {
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return text;
+}
 
 ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                 std::chrono::milliseconds terminateAfter, std::chrono::milliseconds timeout)
 {
-    ChildResult result;
-    int outPipe[2], errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
-        return result;
-    }
-    std::vector<std::string> envStrings;
+    std::vector<std::string> strings = argv; // the arguments, then the environment
     for (char** e = environ; *e; ++e) {
-        std::string entry = *e;
+        const std::string entry = *e;
         if (!env.count(entry.substr(0, entry.find('=')))) {
-            envStrings.push_back(entry);
+            strings.push_back(entry);
         }
     }
     for (const auto& [key, value] : env) {
-        envStrings.push_back(key + "=" + value);
+        strings.push_back(key + "=" + value);
     }
-    std::vector<char*> envp, args;
-    for (auto& s : envStrings) {
-        envp.push_back(s.data());
+    std::vector<char*> pointers;
+    for (auto& s : strings) {
+        pointers.push_back(s.data());
     }
-    envp.push_back(nullptr);
-    std::vector<std::string> argCopy = argv;
-    for (auto& s : argCopy) {
-        args.push_back(s.data());
-    }
-    args.push_back(nullptr);
+    pointers.insert(pointers.begin() + static_cast<long>(argv.size()), nullptr);
+    pointers.push_back(nullptr);
 
+    const int out = TempFile(), err = TempFile();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    posix_spawn_file_actions_adddup2(&actions, out, 1);
+    posix_spawn_file_actions_adddup2(&actions, err, 2);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none;
@@ -54,51 +64,32 @@ ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, args[0], &actions, &attr, args.data(), envp.data());
+    const bool started =
+        out >= 0 && err >= 0 &&
+        posix_spawn(&pid, pointers[0], &actions, &attr, pointers.data(), pointers.data() + argv.size() + 1) == 0;
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (rc != 0) {
-        close(outPipe[0]);
-        close(errPipe[0]);
-        result.err = "cannot start " + argv[0];
-        return result;
-    }
-    const auto start = Clock::now();
-    bool terminated = false, killed = false;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0) {
-        const auto elapsed = Clock::now() - start;
-        if (!terminated && terminateAfter.count() > 0 && elapsed >= terminateAfter) {
-            kill(pid, SIGTERM);
-            terminated = true;
-        }
-        if (!killed && elapsed >= timeout) {
-            kill(pid, SIGKILL);
-            killed = true;
-        }
-        if (poll(fds, 2, 50) < 0 && errno != EINTR) {
+
+    ChildResult result;
+    int status = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (bool terminated = false, killed = false; started;) {
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid || (ended < 0 && errno != EINTR)) {
+            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             break;
         }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP))) {
-                char buffer[4096];
-                ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-                if (n > 0) {
-                    (i == 0 ? result.out : result.err).append(buffer, static_cast<size_t>(n));
-                } else {
-                    close(fds[i].fd);
-                    fds[i].fd = -1;
-                    --open;
-                }
-            }
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        if (!terminated && terminateAfter.count() > 0 && elapsed >= terminateAfter) {
+            terminated = kill(pid, SIGTERM) == 0;
         }
+        if (!killed && elapsed >= timeout) {
+            killed = kill(pid, SIGKILL) == 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = ReadAndClose(out);
+    result.err = started ? ReadAndClose(err) : (close(err), "cannot start " + argv[0]);
     return result;
 }
 

@@ -36,12 +36,6 @@ std::vector<std::string> RecordingReporter::Texts() const
     return m_texts;
 }
 
-void RecordingReporter::Clear()
-{
-    std::lock_guard guard(m_lock);
-    m_texts.clear();
-}
-
 TestStore::TestStore() : m_reporter(std::make_shared<RecordingReporter>())
 {
     std::filesystem::create_directories(m_dir.path() + "data");
@@ -85,7 +79,6 @@ std::vector<MessageInfo> TestStore::Messages(int messagetypeid)
 
 long long TestStore::QueryNumber(const std::string& sql)
 {
-    CAdoRecordset rs(m_connection);
     std::vector<std::string> errors;
     DbResult result;
     if (!m_connection.RunQuery(sql, result, errors) || result.rows.empty() || result.rows[0].empty()) {

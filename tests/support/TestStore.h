@@ -30,7 +30,6 @@ class RecordingReporter final : public IMessageReporter
 public:
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
     std::vector<std::string> Texts() const;
-    void Clear();
 
 private:
     mutable std::mutex m_lock;
