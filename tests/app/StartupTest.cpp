@@ -1,11 +1,13 @@
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "app/Settings.h"
+#include "store/CAdoRecordset.h"
 #include "support/TestStore.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -76,7 +78,7 @@ TEST(AppPaths, DirectoryConnectionStringsAutoStartAndProgramFiles)
     EXPECT_EQ(ResolveProgramFile("/app/", "/usr/share/a.wav"), "/usr/share/a.wav");
 }
 
-TEST(Startup, CreatesTheStoreOnceAndRefusesAFileThatIsNoDatabase)
+TEST(Startup, CreatesAPrivateStoreOnceAndRefusesAFileThatIsNoDatabase)
 {
     TempDir dir;
     std::string error;
@@ -89,6 +91,17 @@ TEST(Startup, CreatesTheStoreOnceAndRefusesAFileThatIsNoDatabase)
         EXPECT_EQ(app.m_run.GetStatusText(), "当前状态：空闲");
         EXPECT_EQ(app.m_strUserName, "morvaten");
         EXPECT_EQ(app.m_nUserId, 88);
+        ASSERT_TRUE(app.m_mainConnection.Execute("insert into userdata (status) values (0)"));
+    }
+    struct stat st = {};
+    ASSERT_EQ(::stat((dir.path() + "message.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    {
+        CTarvoApp app; // an existing store is opened as it is
+        ASSERT_TRUE(app.InitInstance(dir.path(), "/nowhere/wendar", error)) << error;
+        CAdoRecordset rs(app.m_mainConnection);
+        ASSERT_TRUE(rs.Open("select * from userdata"));
+        EXPECT_EQ(rs.GetRecordCount(), 1);
     }
     std::ofstream(dir.path() + "message.dat", std::ios::trunc) << "this is not a database, it is a letter";
     CTarvoApp app;

@@ -1,13 +1,11 @@
 #include "store/CAdoRecordset.h"
 #include "store/ExcludeTable.h"
-#include "store/LocalDatabase.h"
 #include "store/MessageInfo.h"
 #include "store/MessageTable.h"
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -108,12 +106,14 @@ TEST(CheckItemTable, UnreadIsCountedPerItemAndDeleteRemovesMessagesButKeepsExclu
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 1);
 }
 
-TEST(MessageTable, DuplicateTestFollowsItemIdentityAndDateAndFtpFileNames)
+TEST(MessageTable, StoredRecordLoadsBackAndIsKnownByItemIdentityAndDateOrFtpFileName)
 {
     TestStore store;
     MessageTypeInfo item = store.AddItem(QuotedItem());
     MessageTypeInfo other = store.AddItem(QuotedItem());
     SourceRowInfo row = Finding("it's");
+    row.Content = "  <b>it's</b>\n";
+    row.ToName = "To 'n'";
     EXPECT_EQ(row.IsKnown(store.connection(), item), 0);
     ASSERT_EQ(row.Insert(store.connection(), item), 1);
     EXPECT_EQ(row.IsKnown(store.connection(), item), 1);
@@ -121,24 +121,6 @@ TEST(MessageTable, DuplicateTestFollowsItemIdentityAndDateAndFtpFileNames)
     row.FromDate = "2024年01月02日-03:05";
     EXPECT_EQ(row.IsKnown(store.connection(), item), 0);
 
-    MessageTypeInfo ftp;
-    ftp.MessageCategory = kCategoryFtp;
-    ftp = store.AddItem(ftp);
-    SourceRowInfo file = Finding("");
-    file.Info = "don't.txt";
-    ASSERT_EQ(file.Insert(store.connection(), ftp), 1);
-    EXPECT_EQ(file.IsKnown(store.connection(), ftp), 1);
-    EXPECT_TRUE(store.reporter().Texts().empty());
-}
-
-TEST(MessageTable, StoredRecordLoadsBackExactly)
-{
-    TestStore store;
-    MessageTypeInfo item = store.AddItem(QuotedItem());
-    SourceRowInfo row = Finding("7", "未知");
-    row.Content = "  <b>it's</b>\n";
-    row.ToName = "To 'n'";
-    ASSERT_EQ(row.Insert(store.connection(), item), 1);
     MessageInfo message;
     ASSERT_TRUE(message.LoadById(store.connection(), 1));
     EXPECT_EQ(std::vector<std::string>({message.SourceContent, message.SourceInfo, message.SourceFromName,
@@ -150,29 +132,15 @@ TEST(MessageTable, StoredRecordLoadsBackExactly)
     // RecieveDate comes from the database, in the finding date format.
     EXPECT_EQ(message.RecieveDate.size(), std::string("2024年01月02日-03:04").size());
     EXPECT_NE(message.RecieveDate.find("年"), std::string::npos);
+
+    MessageTypeInfo ftp;
+    ftp.MessageCategory = kCategoryFtp;
+    ftp = store.AddItem(ftp);
+    SourceRowInfo file = Finding("");
+    file.Info = "don't.txt";
+    ASSERT_EQ(file.Insert(store.connection(), ftp), 1);
+    EXPECT_EQ(file.IsKnown(store.connection(), ftp), 1);
     EXPECT_TRUE(store.reporter().Texts().empty());
     EXPECT_FALSE(MessageInfo().LoadById(store.connection(), 99));
     EXPECT_FALSE(store.reporter().Texts().empty());
-}
-
-TEST(LocalDatabase, IsCreatedPrivateAndNeverRebuilt)
-{
-    TempDir dir;
-    const std::string path = dir.path() + "message.dat";
-    std::string error;
-    ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error;
-    struct stat st = {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    {
-        CAdoConnection connection;
-        ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
-        ASSERT_TRUE(connection.Execute("insert into userdata (status) values (0)"));
-    }
-    ASSERT_TRUE(EnsureLocalDatabase(path, error));
-    CAdoConnection connection;
-    ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
-    CAdoRecordset rs(connection);
-    ASSERT_TRUE(rs.Open("select * from userdata"));
-    EXPECT_EQ(rs.GetRecordCount(), 1);
 }
