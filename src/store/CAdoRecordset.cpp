@@ -19,11 +19,11 @@ char LowerAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string Trimmed(const std::string& text)
+std::string_view Trimmed(std::string_view text)
 {
     const char* space = " \t\r\n\v\f";
     size_t a = text.find_first_not_of(space);
-    if (a == std::string::npos) {
+    if (a == std::string_view::npos) {
         return {};
     }
     size_t b = text.find_last_not_of(space);
@@ -171,6 +171,9 @@ bool CAdoRecordset::SameName(std::string_view a, std::string_view b)
     if (a.size() != b.size()) {
         return false;
     }
+    if (a == b) {
+        return true;
+    }
     for (size_t i = 0; i < a.size(); ++i) {
         if (LowerAscii(a[i]) != LowerAscii(b[i])) {
             return false;
@@ -229,7 +232,7 @@ bool CAdoRecordset::GetFieldValue(std::string_view column, int& value)
         break;
     case DbValue::Kind::Text: {
         // Some drivers hand numbers over as text; a text that is wholly a number is taken.
-        const std::string t = Trimmed(v->text);
+        const std::string_view t = Trimmed(v->text);
         int n = 0;
         auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
         if (ec == std::errc() && end == t.data() + t.size() && !t.empty()) {
@@ -265,7 +268,7 @@ bool CAdoRecordset::GetFieldValue(std::string_view column, std::string& value)
         value = FormatDate(v->date, m_strDateFormat);
         break;
     case DbValue::Kind::Text:
-        value = Trimmed(v->text);
+        value.assign(Trimmed(v->text));
         break;
     default:
         break;

@@ -2,7 +2,6 @@
 
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
-#include "store/MessageInfo.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SqlText.h"
 #include "store/UserIdentity.h"
@@ -35,19 +34,20 @@ bool SourceRowInfo::LoadFromRecordset(CAdoRecordset& rs)
 int SourceRowInfo::IsKnown(CAdoConnection& connection, const MessageTypeInfo& item) const
 {
     const std::string id = std::to_string(item.messagetypeid);
+    // Only the stored date decides; reading the other columns (a web copy may be megabytes) buys nothing.
     const std::string sql = item.MessageCategory == kCategoryFtp
-                                ? "select top 1 * from userdata where messagetypeid=" + id +
+                                ? "select top 1 SourceDate from userdata where messagetypeid=" + id +
                                       " and sourceinfo=" + Quoted(Info) + " order by -id"
-                                : "select top 1 * from userdata where messagetypeid=" + id +
+                                : "select top 1 SourceDate from userdata where messagetypeid=" + id +
                                       " and sourceid=" + Quoted(ID) + " order by -id";
     CAdoRecordset rs(connection);
     rs.SetShowErrors(false);
     if (!rs.Open(sql, -1, -1, 1) || rs.IsEOF()) {
         return 0;
     }
-    MessageInfo stored;
-    stored.LoadFromRecordset(rs);
-    return stored.SourceDate == FromDate ? 1 : 0;
+    std::string storedDate;
+    rs.GetFieldValue("SourceDate", storedDate);
+    return storedDate == FromDate ? 1 : 0;
 }
 
 int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& item) const

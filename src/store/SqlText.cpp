@@ -113,6 +113,10 @@ std::string RewriteNegatedOrderTerms(std::string sql)
 std::string RewriteForDialect(std::string_view sqlIn, SqlDialect dialect, bool rewriteNegatedKeys)
 {
     std::string sql(sqlIn);
+    // Only queries are written in the other dialect; an insert may carry a megabyte of page text.
+    if (!StartsWithWordAt(sql, SkipSpace(sql, 0), "select")) {
+        return sql;
+    }
     if (rewriteNegatedKeys) {
         sql = RewriteNegatedOrderTerms(std::move(sql));
     }
