@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDAR_TESTS=OFF -DWENDAR_BENCHMARKS=OFF >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target wendar-cli wendar_runtime
 if [ $# -gt 0 ]; then
     exec build/bin/wendar-cli "$@"
