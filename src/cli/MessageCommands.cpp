@@ -50,6 +50,20 @@ MessageListInfo LoadListRecord(CliContext& context, int id)
     return record;
 }
 
+// Every record the remaining words name; all are checked before any is changed.
+std::vector<MessageListInfo> LoadListRecords(CliContext& context, CliArgs& args)
+{
+    const auto words = args.Rest();
+    if (words.empty()) {
+        throw UsageError("缺少消息编号");
+    }
+    std::vector<MessageListInfo> records;
+    for (const auto& word : words) {
+        records.push_back(LoadListRecord(context, ParseMessageId(word)));
+    }
+    return records;
+}
+
 int ParseReadWord(const std::string& word)
 {
     if (word == "read") {
@@ -143,14 +157,7 @@ int RunMessageCommand(CliContext& context, CliArgs& args)
 int RunMarkCommand(CliContext& context, CliArgs& args)
 {
     const int mode = ParseReadWord(args.Next("read|unread"));
-    const auto words = args.Rest();
-    if (words.empty()) {
-        throw UsageError("缺少消息编号");
-    }
-    std::vector<MessageListInfo> records;
-    for (const auto& word : words) {
-        records.push_back(LoadListRecord(context, ParseMessageId(word)));
-    }
+    std::vector<MessageListInfo> records = LoadListRecords(context, args);
     CTarvoDoc& doc = context.Doc();
     doc.RecountUnread();
     int status = 0;
@@ -173,14 +180,7 @@ int RunMarkAllCommand(CliContext& context, CliArgs& args)
 
 int RunDeleteCommand(CliContext& context, CliArgs& args)
 {
-    const auto words = args.Rest();
-    if (words.empty()) {
-        throw UsageError("缺少消息编号");
-    }
-    std::vector<MessageListInfo> records;
-    for (const auto& word : words) {
-        records.push_back(LoadListRecord(context, ParseMessageId(word)));
-    }
+    std::vector<MessageListInfo> records = LoadListRecords(context, args);
     int status = 0;
     for (auto& record : records) {
         if (!record.DeleteMessage(context.app.m_mainConnection)) {

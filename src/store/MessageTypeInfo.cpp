@@ -6,15 +6,6 @@
 
 #include <string>
 
-namespace {
-
-std::string Quoted(const std::string& text)
-{
-    return "'" + SqlEscape(text) + "'";
-}
-
-} // namespace
-
 bool MessageTypeInfo::LoadFromRecordset(CAdoRecordset& rs)
 {
     bool ok = true;
@@ -48,29 +39,29 @@ int MessageTypeInfo::Save(CAdoConnection& connection, int forceInsert)
     std::string sql;
     if (update) {
         sql = "update usermessagetype set MessageCategory=" + std::to_string(MessageCategory) +
-              ",MessageTypeName=" + Quoted(MessageTypeName) + ",MessageTypeUser=" + Quoted(MessageTypeUser) +
-              ",connAddress=" + Quoted(connAddress) + ",UserName=" + Quoted(UserName) +
-              ",Password=" + Quoted(Password) + ",viewname=" + Quoted(ViewName) + ",state=" + std::to_string(state) +
-              ",CheckInterval=" + std::to_string(CheckInterval) + ",displaytype=" + std::to_string(DisplayType) +
-              ",CheckNumber=" + std::to_string(CheckNumber) + ",about=" + Quoted(About) +
-              ",includefrom=" + Quoted(IncludeFrom) + ",includeto=" + Quoted(IncludeTo) +
-              ",bnotify=" + std::to_string(bNotify) + ",notifysound=" + Quoted(notifysound) +
-              " where messagetypeid=" + std::to_string(messagetypeid);
+              ",MessageTypeName=" + SqlQuoted(MessageTypeName) + ",MessageTypeUser=" + SqlQuoted(MessageTypeUser) +
+              ",connAddress=" + SqlQuoted(connAddress) + ",UserName=" + SqlQuoted(UserName) +
+              ",Password=" + SqlQuoted(Password) + ",viewname=" + SqlQuoted(ViewName) +
+              ",state=" + std::to_string(state) + ",CheckInterval=" + std::to_string(CheckInterval) +
+              ",displaytype=" + std::to_string(DisplayType) + ",CheckNumber=" + std::to_string(CheckNumber) +
+              ",about=" + SqlQuoted(About) + ",includefrom=" + SqlQuoted(IncludeFrom) +
+              ",includeto=" + SqlQuoted(IncludeTo) + ",bnotify=" + std::to_string(bNotify) +
+              ",notifysound=" + SqlQuoted(notifysound) + " where messagetypeid=" + std::to_string(messagetypeid);
     } else {
         sql = "insert into usermessagetype (MessageCategory,MessageTypeName,MessageTypeUser,connAddress,UserName,"
               "Password,viewname,state,CheckInterval,displaytype,about,owneruserid,checknumber,bNotify,notifysound,"
               "includefrom,includeto,musthaveid) values(" +
-              std::to_string(MessageCategory) + "," + Quoted(MessageTypeName) + "," + Quoted(MessageTypeUser) + "," +
-              Quoted(connAddress) + "," + Quoted(UserName) + "," + Quoted(Password) + "," + Quoted(ViewName) + "," +
-              std::to_string(state) + "," + std::to_string(CheckInterval) + "," + std::to_string(DisplayType) + "," +
-              Quoted(About) + "," + std::to_string(OwnerUserID) + "," + std::to_string(CheckNumber) + "," +
-              std::to_string(bNotify) + "," + Quoted(notifysound) + "," + Quoted(IncludeFrom) + "," +
-              Quoted(IncludeTo) + "," + std::to_string(MustHaveID) + ")";
+              std::to_string(MessageCategory) + "," + SqlQuoted(MessageTypeName) + "," + SqlQuoted(MessageTypeUser) +
+              "," + SqlQuoted(connAddress) + "," + SqlQuoted(UserName) + "," + SqlQuoted(Password) + "," +
+              SqlQuoted(ViewName) + "," + std::to_string(state) + "," + std::to_string(CheckInterval) + "," +
+              std::to_string(DisplayType) + "," + SqlQuoted(About) + "," + std::to_string(OwnerUserID) + "," +
+              std::to_string(CheckNumber) + "," + std::to_string(bNotify) + "," + SqlQuoted(notifysound) + "," +
+              SqlQuoted(IncludeFrom) + "," + SqlQuoted(IncludeTo) + "," + std::to_string(MustHaveID) + ")";
     }
     connection.Execute(sql);
     if (!update) {
         CAdoRecordset rs(connection);
-        if (rs.Open("select top 1 * from usermessagetype where messagetypename=" + Quoted(MessageTypeName) +
+        if (rs.Open("select top 1 * from usermessagetype where messagetypename=" + SqlQuoted(MessageTypeName) +
                         " order by -messagetypeid",
                     -1, -1, 1)) {
             rs.GetFieldValue("messagetypeid", messagetypeid);

@@ -6,15 +6,6 @@
 #include "store/SqlText.h"
 #include "store/UserIdentity.h"
 
-namespace {
-
-std::string Quoted(const std::string& text)
-{
-    return "'" + SqlEscape(text) + "'";
-}
-
-} // namespace
-
 bool SourceRowInfo::LoadFromRecordset(CAdoRecordset& rs)
 {
     bool ok = true;
@@ -37,9 +28,9 @@ int SourceRowInfo::IsKnown(CAdoConnection& connection, const MessageTypeInfo& it
     // Only the stored date decides; reading the other columns (a web copy may be megabytes) buys nothing.
     const std::string sql = item.MessageCategory == kCategoryFtp
                                 ? "select top 1 SourceDate from userdata where messagetypeid=" + id +
-                                      " and sourceinfo=" + Quoted(Info) + " order by -id"
+                                      " and sourceinfo=" + SqlQuoted(Info) + " order by -id"
                                 : "select top 1 SourceDate from userdata where messagetypeid=" + id +
-                                      " and sourceid=" + Quoted(ID) + " order by -id";
+                                      " and sourceid=" + SqlQuoted(ID) + " order by -id";
     CAdoRecordset rs(connection);
     rs.SetShowErrors(false);
     if (!rs.Open(sql, -1, -1, 1) || rs.IsEOF()) {
@@ -52,13 +43,14 @@ int SourceRowInfo::IsKnown(CAdoConnection& connection, const MessageTypeInfo& it
 
 int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& item) const
 {
-    const std::string sql =
-        "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,"
-        "sourcedate,sourcefromid,sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,"
-        "sourcelink,sourcecontent,sourceinfo) values(" +
-        std::to_string(kUserId) + "," + Quoted(kUserName) + "," + std::to_string(item.MessageCategory) + "," +
-        Quoted(item.MessageTypeName) + "," + std::to_string(item.messagetypeid) + "," + Quoted(FromDate) + "," +
-        Quoted(FromID) + "," + Quoted(FromName) + "," + Quoted(ID) + "," + Quoted(ToID) + "," + Quoted(ToName) + "," +
-        Quoted(SourceType) + "," + Quoted(Link) + ",' " + SqlEscape(Content) + " '," + Quoted(Info) + ")";
+    const std::string sql = "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,"
+                            "sourcedate,sourcefromid,sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,"
+                            "sourcelink,sourcecontent,sourceinfo) values(" +
+                            std::to_string(kUserId) + "," + SqlQuoted(kUserName) + "," +
+                            std::to_string(item.MessageCategory) + "," + SqlQuoted(item.MessageTypeName) + "," +
+                            std::to_string(item.messagetypeid) + "," + SqlQuoted(FromDate) + "," + SqlQuoted(FromID) +
+                            "," + SqlQuoted(FromName) + "," + SqlQuoted(ID) + "," + SqlQuoted(ToID) + "," +
+                            SqlQuoted(ToName) + "," + SqlQuoted(SourceType) + "," + SqlQuoted(Link) + ",' " +
+                            SqlEscape(Content) + " '," + SqlQuoted(Info) + ")";
     return connection.Execute(sql) ? 1 : 0;
 }

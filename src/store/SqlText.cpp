@@ -16,6 +16,11 @@ std::string SqlEscape(std::string_view text)
     return out;
 }
 
+std::string SqlQuoted(std::string_view text)
+{
+    return "'" + SqlEscape(text) + "'";
+}
+
 namespace {
 
 bool IsIdentChar(char c)

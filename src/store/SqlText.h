@@ -6,6 +6,8 @@
 
 // Doubles every single quote, so the value can stand between single quotes in a statement.
 std::string SqlEscape(std::string_view text);
+// The value between single quotes, escaped: 'it''s'.
+std::string SqlQuoted(std::string_view text);
 
 enum class SqlDialect
 {
