@@ -9,12 +9,11 @@
 #include "store/SourceRowInfo.h"
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 
@@ -102,8 +101,9 @@ long RawPage(sqlite3* db, const std::string& countSql, const std::string& where,
     sqlite3_step(stmt);
     const long total = sqlite3_column_int64(stmt, 0);
     sqlite3_finalize(stmt);
-    const std::string order = fromEnd ? " order by status desc, id limit 100 offset " + std::to_string(total - offset - 100)
-                                      : " order by status, id desc limit 100 offset " + std::to_string(offset);
+    const std::string order = fromEnd
+                                  ? " order by status desc, id limit 100 offset " + std::to_string(total - offset - 100)
+                                  : " order by status, id desc limit 100 offset " + std::to_string(offset);
     const std::string sql = "select ID,status,MessageTypeID,MessageCategory,bCanChangeState,MessageTypeName,"
                             "RecieveDate,SourceFromName,SourceInfo,SourceToName,SourceLink from userdata where " +
                             where + order;
@@ -122,7 +122,7 @@ struct PageCase
 {
     const char* name;
     int filter;
-    int item;  // 0 = all items
+    int item; // 0 = all items
 };
 constexpr PageCase kCases[] = {{"all", kFilterAll, 0}, {"item", kFilterAll, 3}, {"unread", kFilterUnread, 0}};
 
@@ -194,11 +194,11 @@ void BM_RawDuplicateTestAndInsert(benchmark::State& state)
         for (int i = 0; i < 1000; ++i) {
             const std::string id = "raw-" + std::to_string(++serial);
             sqlite3_stmt* stmt = nullptr;
-            sqlite3_prepare_v2(store.raw(),
-                               ("select * from userdata where messagetypeid=5 and sourceid='" + id +
-                                "' order by id desc limit 1")
-                                   .c_str(),
-                               -1, &stmt, nullptr);
+            sqlite3_prepare_v2(
+                store.raw(),
+                ("select * from userdata where messagetypeid=5 and sourceid='" + id + "' order by id desc limit 1")
+                    .c_str(),
+                -1, &stmt, nullptr);
             const bool known = sqlite3_step(stmt) == SQLITE_ROW;
             sqlite3_finalize(stmt);
             if (!known) {

@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
+
+# Formatting first: it takes a second and says exactly what is off.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 export LSAN_OPTIONS="suppressions=$PWD/.ci/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

@@ -60,9 +60,9 @@ private:
     bool m_bShowErrors = true;
     std::string m_strDateFormat = kDefaultDateFormat;
     DbResult m_result;
-    std::vector<size_t> m_firstOfName;  // per column: the first column of the same name
-    mutable size_t m_nLastColumn = 0;   // one past the last column found
-    long m_nPos = 0; // -1 = before the first row (BOF), size = after the last (EOF)
+    std::vector<size_t> m_firstOfName; // per column: the first column of the same name
+    mutable size_t m_nLastColumn = 0;  // one past the last column found
+    long m_nPos = 0;                   // -1 = before the first row (BOF), size = after the last (EOF)
     long m_nPageSize = 10;
     bool m_bOpen = false;
 };
