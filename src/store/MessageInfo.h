@@ -8,7 +8,13 @@ class CAdoRecordset;
 class MessageInfo
 {
 public:
+    MessageInfo() = default;
     virtual ~MessageInfo() = default;
+    // Records move into and out of arrays (a page of the list) without copying their texts.
+    MessageInfo(const MessageInfo&) = default;
+    MessageInfo(MessageInfo&&) noexcept = default;
+    MessageInfo& operator=(const MessageInfo&) = default;
+    MessageInfo& operator=(MessageInfo&&) noexcept = default;
 
     bool LoadFromRecordset(CAdoRecordset& rs);
     bool LoadById(CAdoConnection& connection, int id);

@@ -47,6 +47,7 @@ long ClampPage(long page, long pageCount)
 
 void ReadRows(CAdoRecordset& rs, long limit, std::vector<MessageListInfo>& rows)
 {
+    rows.reserve(static_cast<size_t>(std::max(0L, std::min(limit, rs.GetRecordCount()))));
     for (long n = 0; n < limit && !rs.IsEOF(); ++n, rs.MoveNext()) {
         MessageListInfo row;
         row.LoadFromRecordset(rs);

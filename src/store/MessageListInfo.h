@@ -8,7 +8,13 @@ class CAdoRecordset;
 class MessageListInfo
 {
 public:
+    MessageListInfo() = default;
     virtual ~MessageListInfo() = default;
+    // Records move into and out of arrays (a page of the list) without copying their texts.
+    MessageListInfo(const MessageListInfo&) = default;
+    MessageListInfo(MessageListInfo&&) noexcept = default;
+    MessageListInfo& operator=(const MessageListInfo&) = default;
+    MessageListInfo& operator=(MessageListInfo&&) noexcept = default;
 
     bool LoadFromRecordset(CAdoRecordset& rs);
     int DeleteMessage(CAdoConnection& connection);

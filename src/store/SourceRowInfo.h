@@ -10,7 +10,13 @@ class MessageTypeInfo;
 class SourceRowInfo
 {
 public:
+    SourceRowInfo() = default;
     virtual ~SourceRowInfo() = default;
+    // Records move into and out of arrays (a page of the list) without copying their texts.
+    SourceRowInfo(const SourceRowInfo&) = default;
+    SourceRowInfo(SourceRowInfo&&) noexcept = default;
+    SourceRowInfo& operator=(const SourceRowInfo&) = default;
+    SourceRowInfo& operator=(SourceRowInfo&&) noexcept = default;
 
     // Reads the ten view columns of the current remote row; false when any of them is missing.
     bool LoadFromRecordset(CAdoRecordset& rs);
