@@ -119,6 +119,8 @@ void CTarvoDoc::ReplaceItem(int messagetypeid, const MessageTypeInfo& edited)
             // What the run counted for the item survives the edit.
             copy->m_nUnreadCount = item->m_nUnreadCount.load();
             copy->m_nNewCount = item->m_nNewCount.load();
+            // A copy taken while the run checked the item carries its busy flag; the run holds the old record.
+            copy->m_bBusy = 0;
             if (m_pCurItem == item) {
                 m_pCurItem = copy;
             }

@@ -58,8 +58,8 @@ int MessageTypeInfo::Save(CAdoConnection& connection, int forceInsert)
               std::to_string(CheckNumber) + "," + std::to_string(bNotify) + "," + SqlQuoted(notifysound) + "," +
               SqlQuoted(IncludeFrom) + "," + SqlQuoted(IncludeTo) + "," + std::to_string(MustHaveID) + ")";
     }
-    connection.Execute(sql);
-    if (!update) {
+    // After a failed insert the key query would find an older item of the same name.
+    if (connection.Execute(sql) && !update) {
         CAdoRecordset rs(connection);
         if (rs.Open("select top 1 * from usermessagetype where messagetypename=" + SqlQuoted(MessageTypeName) +
                         " order by -messagetypeid",

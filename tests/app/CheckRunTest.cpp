@@ -154,6 +154,21 @@ TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNex
     EXPECT_EQ(Calls().size(), 2u + 5u + 5u);
 }
 
+TEST_F(CheckRun, AnItemEditedWhileItIsCheckedIsCheckedAgainByTheNextRun)
+{
+    auto items = AddItems(1);
+    Hold(items[0]->messagetypeid);
+    doc.CheckAll();
+    WaitForCall(items[0]->messagetypeid);
+    MessageTypeInfo edited = *items[0]; // the property dialog's copy, taken while the item is busy
+    edited.MessageTypeName = "edited";
+    doc.ReplaceItem(edited.messagetypeid, edited);
+    Hold(-1);
+    doc.WaitForChecks();
+    RunAllAndWait();
+    EXPECT_EQ(Calls().size(), 2u);
+}
+
 TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
 {
     auto db = AddItems(1, 1)[0];

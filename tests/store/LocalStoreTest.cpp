@@ -72,6 +72,18 @@ TEST(CheckItemTable, EveryTextFieldRoundTripsWithQuotesByInsertAndUpdate)
     EXPECT_TRUE(store.reporter().Texts().empty());
 }
 
+TEST(CheckItemTable, AFailedInsertLeavesTheKeyAtZeroThoughAnItemOfThatNameExists)
+{
+    TestStore store;
+    MessageTypeInfo item;
+    item.MessageTypeName = "same";
+    ASSERT_GT(store.AddItem(item).messagetypeid, 0);
+    ASSERT_TRUE(store.connection().Execute(
+        "create trigger refuse before insert on usermessagetype begin select raise(abort, 'refused'); end"));
+    item.Save(store.connection());
+    EXPECT_EQ(item.messagetypeid, 0);
+}
+
 TEST(CheckItemTable, UnreadIsCountedPerItemAndDeleteRemovesMessagesButKeepsExclusionRows)
 {
     TestStore store;
