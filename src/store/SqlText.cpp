@@ -8,6 +8,10 @@ std::string SqlEscape(std::string_view text)
     std::string out;
     out.reserve(text.size() + 2);
     for (char c : text) {
+        // A NUL byte ends the statement text for the engines; it is left out so the rest still stands.
+        if (c == '\0') {
+            continue;
+        }
         out += c;
         if (c == '\'') {
             out += '\'';

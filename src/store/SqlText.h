@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Doubles every single quote, so the value can stand between single quotes in a statement.
+// Doubles every single quote and drops NUL bytes, so the value can stand between single quotes in a statement.
 std::string SqlEscape(std::string_view text);
 // The value between single quotes, escaped: 'it''s'.
 std::string SqlQuoted(std::string_view text);

@@ -145,6 +145,12 @@ TEST(MessageTable, StoredRecordLoadsBackAndIsKnownByItemIdentityAndDateOrFtpFile
     EXPECT_EQ(message.RecieveDate.size(), std::string("2024年01月02日-03:04").size());
     EXPECT_NE(message.RecieveDate.find("年"), std::string::npos);
 
+    // A NUL byte (a remote row, a mail body) cannot stand in SQL text; the finding is still stored and known.
+    SourceRowInfo binary = Finding(std::string("n\0ul", 4));
+    binary.Content = std::string("a\0b", 3);
+    ASSERT_EQ(binary.Insert(store.connection(), item), 1);
+    EXPECT_EQ(binary.IsKnown(store.connection(), item), 1);
+
     MessageTypeInfo ftp;
     ftp.MessageCategory = kCategoryFtp;
     ftp = store.AddItem(ftp);
