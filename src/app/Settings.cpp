@@ -49,7 +49,7 @@ void Settings::LoadSettings()
     }
 }
 
-void Settings::SaveSettings() const
+bool Settings::SaveSettings() const
 {
     QSettings profile = Profile();
     for (auto key : kKeys) {
@@ -59,4 +59,5 @@ void Settings::SaveSettings() const
         profile.setValue(KeyPath(key), *Field(key));
     }
     profile.sync();
+    return profile.status() == QSettings::NoError;
 }

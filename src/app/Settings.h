@@ -17,7 +17,8 @@ struct Settings
     int UserType = 0; // read only; never written
 
     void LoadSettings();
-    void SaveSettings() const;
+    // False when the profile could not be written.
+    bool SaveSettings() const;
 
     // Keys in profile order; the first seven are written back.
     static constexpr std::array<std::string_view, 8> kKeys = {

@@ -26,7 +26,10 @@ int RunSettingsCommand(CliContext& context, CliArgs& args)
             throw UsageError(key + " 的值不允许: " + text);
         }
         *field = value;
-        settings.SaveSettings();
+        if (!settings.SaveSettings()) {
+            context.err << "不能写入设置文件\n";
+            return 1;
+        }
         return 0;
     }
     if (context.json) {

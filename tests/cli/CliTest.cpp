@@ -154,6 +154,13 @@ TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
     EXPECT_TRUE(Has(profile, "AutoCheckInterval=5"));
     EXPECT_FALSE(Has(profile, "UserType"));
 
+    // A profile that cannot be written is a failure, not a success.
+    std::filesystem::remove_all(config.path() + "Local AppWizard-Generated Applications");
+    std::ofstream(config.path() + "Local AppWizard-Generated Applications") << "a file";
+    auto unwritable = Run({"settings", "pagesize", "50"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_FALSE(unwritable.err.empty());
+
     std::filesystem::copy_file(std::string(WENDAR_RUNTIME_DIR) + "messagetype.dat", home.path() + "messagetype.dat");
     auto presets = Run({"--json", "presets"});
     ASSERT_EQ(presets.status, 0) << presets.err;
