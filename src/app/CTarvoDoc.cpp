@@ -387,28 +387,35 @@ bool CTarvoDoc::SetReadState(MessageListInfo& record, int mode)
     if (record.bCanChangeState == 0) {
         return false;
     }
-    ItemPtr item = FindItem(record.MessageTypeID);
     int newStatus = -1;
     if (record.status == 0 && (mode == 1 || mode == -1)) {
         newStatus = 1;
+    } else if (record.status == 1 && (mode == 0 || mode == -1)) {
+        newStatus = 0;
+    }
+    if (newStatus < 0) {
+        return true;
+    }
+    // The record first: the counts follow only a change the database took.
+    if (!SetMessageStatus(m_connection, record.ID, newStatus)) {
+        return false;
+    }
+    ItemPtr item = FindItem(record.MessageTypeID);
+    if (newStatus == 1) {
         if (item) {
             --item->m_nUnreadCount;
             --item->m_nNewCount;
         }
         --m_nUnreadCount;
-    } else if (record.status == 1 && (mode == 0 || mode == -1)) {
-        newStatus = 0;
+    } else {
         ++m_nUnreadCount;
         if (item) {
             ++item->m_nUnreadCount;
         }
     }
-    if (newStatus >= 0) {
-        record.status = newStatus;
-        UpdateStatusSummary();
-        RefreshTrayTip();
-        SetMessageStatus(m_connection, record.ID, newStatus);
-    }
+    record.status = newStatus;
+    UpdateStatusSummary();
+    RefreshTrayTip();
     return true;
 }
 

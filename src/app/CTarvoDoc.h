@@ -97,7 +97,7 @@ public:
     // The list's page (ShowPage without the widgets): false when the query failed.
     bool FillPage(long page);
     // Marks one record of the page: mode 1 read, 0 unread, -1 toggle. False when the record may not
-    // be changed here (kCannotChangeStateText), and nothing changes then.
+    // be changed here (kCannotChangeStateText) or the database refused the change; nothing changes then.
     bool SetReadState(MessageListInfo& record, int mode);
 
     // Views.

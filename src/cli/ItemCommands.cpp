@@ -218,16 +218,20 @@ int SetItem(CliContext& context, CliArgs& args)
         throw UsageError("没有要修改的字段");
     }
     CAdoConnection& connection = context.app.m_mainConnection;
-    edited.Save(connection);
-    if (edit.mustHaveIdGiven) {
+    bool saved = edited.Save(connection) != 0;
+    if (saved && edit.mustHaveIdGiven) {
         // The item update leaves MustHaveID alone; the CLI sets it on request.
-        connection.Execute("update usermessagetype set musthaveid=" + std::to_string(edited.MustHaveID) +
-                           " where messagetypeid=" + std::to_string(id));
+        saved = connection.Execute("update usermessagetype set musthaveid=" + std::to_string(edited.MustHaveID) +
+                                   " where messagetypeid=" + std::to_string(id));
     }
-    if (edit.excludes) {
-        SaveExcludeRanges(connection, id, *edit.excludes);
+    if (saved && edit.excludes) {
+        saved = SaveExcludeRanges(connection, id, *edit.excludes);
     }
     context.Doc().ReplaceItem(id, edited);
+    if (!saved) {
+        context.err << "检查项目没有保存\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -163,7 +163,9 @@ int RunMarkCommand(CliContext& context, CliArgs& args)
     int status = 0;
     for (auto& record : records) {
         if (!doc.SetReadState(record, mode)) {
-            context.err << "注意: " << record.ID << ": " << kCannotChangeStateText << '\n';
+            if (record.bCanChangeState == 0) {
+                context.err << "注意: " << record.ID << ": " << kCannotChangeStateText << '\n';
+            }
             status = 1;
         }
     }

@@ -58,8 +58,9 @@ int MessageTypeInfo::Save(CAdoConnection& connection, int forceInsert)
               std::to_string(CheckNumber) + "," + std::to_string(bNotify) + "," + SqlQuoted(notifysound) + "," +
               SqlQuoted(IncludeFrom) + "," + SqlQuoted(IncludeTo) + "," + std::to_string(MustHaveID) + ")";
     }
+    const bool executed = connection.Execute(sql);
     // After a failed insert the key query would find an older item of the same name.
-    if (connection.Execute(sql) && !update) {
+    if (executed && !update) {
         CAdoRecordset rs(connection);
         if (rs.Open("select top 1 * from usermessagetype where messagetypename=" + SqlQuoted(MessageTypeName) +
                         " order by -messagetypeid",
@@ -67,7 +68,7 @@ int MessageTypeInfo::Save(CAdoConnection& connection, int forceInsert)
             rs.GetFieldValue("messagetypeid", messagetypeid);
         }
     }
-    return 1;
+    return executed ? 1 : 0;
 }
 
 int MessageTypeInfo::Delete(CAdoConnection& connection)

@@ -26,6 +26,7 @@ public:
     virtual ~MessageTypeInfo() = default;
 
     bool LoadFromRecordset(CAdoRecordset& rs);
+    // 0 when the statement failed (already reported by the connection).
     int Save(CAdoConnection& connection, int forceInsert = 0);
     int Delete(CAdoConnection& connection);
     int CountUnread(CAdoConnection& connection);

@@ -110,6 +110,20 @@ TEST_F(Cli, MessagesArePagedMarkedAndDeletedAsTheListDoesItExceptProtectedOnes)
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(Has(refused.err, "对不起,此类消息必须通过相应的业务软件进行处理")) << refused.err;
     EXPECT_TRUE(Has(Run({"messages", "--filter", "unread"}).out, "共:0条"));
+    {
+        CAdoConnection connection;
+        ASSERT_TRUE(connection.Open("DBQ=" + home.path() + "message.dat;DRIVER={SQLite3}"));
+        ASSERT_TRUE(connection.Execute("create trigger refuse before update on userdata begin select raise(abort, "
+                                       "'refused'); end; create trigger refuse_item before update on usermessagetype "
+                                       "begin select raise(abort, 'refused'); end"));
+    }
+    EXPECT_EQ(Run({"mark", "unread", "4"}).status, 1); // a change the database refused is no success
+    EXPECT_EQ(Run({"items", "set", "1", "--name", "b"}).status, 1);
+    {
+        CAdoConnection connection;
+        ASSERT_TRUE(connection.Open("DBQ=" + home.path() + "message.dat;DRIVER={SQLite3}"));
+        ASSERT_TRUE(connection.Execute("drop trigger refuse; drop trigger refuse_item"));
+    }
     ASSERT_EQ(Run({"delete", "1", "2"}).status, 0);
     EXPECT_TRUE(Has(Run({"messages"}).out, "共:248条"));
     auto one = Run({"--json", "message", "3"});
