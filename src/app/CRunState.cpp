@@ -36,6 +36,7 @@ bool CRunState::TryBeginRun()
 
 void CRunState::EndRun()
 {
-    m_bCheckRunActive.store(0);
+    // The stop flag first: a stop meant for the next run, asked for once this one is over, stays.
     m_bStopRequested.store(0);
+    m_bCheckRunActive.store(0);
 }

@@ -40,7 +40,8 @@ CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string app
 
 CTarvoDoc::~CTarvoDoc()
 {
-    if (m_run.IsRunActive()) {
+    // A worker that has not begun its run yet must not start one now either.
+    if (m_run.IsRunActive() || HasRunningChecks()) {
         m_run.RequestStop();
     }
     WaitForChecks();

@@ -82,7 +82,7 @@ std::size_t CHttpRequest::OnBody(char* data, std::size_t size, std::size_t count
     return bytes;
 }
 
-int CHttpRequest::OnProgress(void* user, long long, long long, long long, long long)
+int CHttpRequest::OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     const auto* transfer = static_cast<Transfer*>(user);
     const StopTest& stop = transfer->self->m_stopRequested;

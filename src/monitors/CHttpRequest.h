@@ -5,6 +5,7 @@
 #include "monitors/UrlParts.h"
 
 #include <cstddef>
+#include <curl/system.h>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,7 +50,7 @@ private:
     struct Transfer;
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user);
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user);
-    static int OnProgress(void* user, long long, long long, long long, long long);
+    static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     HttpLimits m_limits;
     StopTest m_stopRequested;

@@ -142,6 +142,7 @@ private:
     MessageTypeInfo& m_item;
     const WebCheckOptions& m_options;
     std::string m_name;
+    int m_nFramesChecked = 0;
 };
 
 WebPageCheck::Fetch WebPageCheck::Download(const UrlParts& parts, std::string& page)
@@ -192,7 +193,7 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
     MakeLinkPrefixes(url, prefixes);
     const std::string_view keyword = kFrameSourceKeyword;
     int frameResult = 0;
-    while (pos < upper.size() && frameResult == 0) {
+    while (pos < upper.size() && frameResult == 0 && m_nFramesChecked < m_options.maxFrames) {
         const std::size_t found = upper.find(keyword, pos);
         if (found == std::string::npos) {
             break;
@@ -211,6 +212,7 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
         // A value without its closing character becomes an empty URL, which fails on its own.
         const std::string frameUrl =
             end == std::string::npos ? std::string() : ResolveLinkValue(prefixes, page.substr(value, end - value));
+        ++m_nFramesChecked;
         frameResult = Run(frameUrl, false, depth + 1);
         pos = value;
     }

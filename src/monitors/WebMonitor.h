@@ -12,6 +12,9 @@ struct WebCheckOptions
     HttpLimits http;
     // Frames of frames are followed this deep; a frameset that leads back to itself ends here.
     int maxFrameDepth = 4;
+    // And at most this many frames in all per check: a frameset that lists itself many times
+    // would otherwise cost (frames per page) to the power of the depth downloads.
+    int maxFrames = 32;
 };
 
 // 1 when a message record was stored; for a top-level check that followed frames, the result of

@@ -254,6 +254,17 @@ TEST_F(WebMonitorTest, FramesetLeadingBackToItselfEndsAtTheDepthBound)
     EXPECT_EQ(Check(item), 0);
     EXPECT_EQ(Requests().size(), 2u * (1 + m_options.maxFrameDepth));
     EXPECT_TRUE(Messages(item).empty());
+
+    // A frameset listing itself many times is bounded in all, not only in depth.
+    std::string many = "<frameset>";
+    for (int i = 0; i < 10; ++i) {
+        many += "<frame src=many.htm>";
+    }
+    SetPage("/many.htm", {many + "</frameset>"});
+    MessageTypeInfo wide = AddWebItem(Url("/many.htm"), "<!--s-->", "<!--e-->");
+    const size_t before = Requests().size();
+    EXPECT_EQ(Check(wide), 0);
+    EXPECT_EQ(Requests().size() - before, 2u * (1 + m_options.maxFrames));
 }
 
 TEST_F(WebMonitorTest, FrameValueWithoutClosingQuoteFailsAndTheNextIsTried)
