@@ -215,6 +215,7 @@ void CFtpClient::ComposeError(int code)
 
 void CFtpClient::RecordReply(std::string_view line)
 {
+    m_lastActivity = std::chrono::steady_clock::now(); // any reply line is a sign of life
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.remove_suffix(1);
     }

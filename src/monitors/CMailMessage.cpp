@@ -133,8 +133,31 @@ struct EncodedWord
     std::string bytes;
 };
 
-// Reads "=?charset[*lang]?B|Q?text?=" starting at pos; nullopt when it is not one.
-std::optional<EncodedWord> ReadEncodedWord(std::string_view text, std::size_t pos)
+// The next place of a pattern at or after a position that only grows: each search starts where
+// the last one ended, so a value full of words that never close is read in linear time.
+class NextMatch final
+{
+public:
+    NextMatch(std::string_view text, std::string_view pattern) : m_text(text), m_pattern(pattern) {}
+    std::size_t From(std::size_t pos)
+    {
+        if (!m_searched || (m_found != std::string_view::npos && m_found < pos)) {
+            m_found = m_text.find(m_pattern, pos);
+            m_searched = true;
+        }
+        return m_found;
+    }
+
+private:
+    std::string_view m_text;
+    std::string_view m_pattern;
+    std::size_t m_found = std::string_view::npos;
+    bool m_searched = false;
+};
+
+// Reads "=?charset[*lang]?B|Q?text?=" starting at pos; nullopt when it is not one. The calls
+// sharing close and lineEnd come with growing pos.
+std::optional<EncodedWord> ReadEncodedWord(std::string_view text, std::size_t pos, NextMatch& close, NextMatch& lineEnd)
 {
     const std::size_t charsetStart = pos + 2;
     const std::size_t charsetEnd = text.find('?', charsetStart);
@@ -151,12 +174,12 @@ std::optional<EncodedWord> ReadEncodedWord(std::string_view text, std::size_t po
     if (letter != 'B' && letter != 'Q')
         return std::nullopt;
     const std::size_t dataStart = charsetEnd + 3;
-    const std::size_t dataEnd = text.find("?=", dataStart);
+    const std::size_t dataEnd = close.From(dataStart);
     if (dataEnd == std::string_view::npos)
         return std::nullopt;
-    const std::string_view data = text.substr(dataStart, dataEnd - dataStart);
-    if (data.find(kCrLf) != std::string_view::npos)
+    if (lineEnd.From(dataStart) < dataEnd)
         return std::nullopt; // an encoded word never spans lines
+    const std::string_view data = text.substr(dataStart, dataEnd - dataStart);
     EncodedWord word;
     word.end = dataEnd + 2;
     word.charset = std::string(charset);
@@ -262,11 +285,13 @@ std::string CMailMessage::DecodeHeaderText(std::string_view raw)
 
     std::size_t textStart = 0; // start of the literal text not yet copied
     std::size_t search = 0;
+    NextMatch close(raw, "?=");
+    NextMatch lineEnd(raw, kCrLf);
     while (search < raw.size()) {
         const std::size_t candidate = raw.find("=?", search);
         if (candidate == std::string_view::npos)
             break;
-        auto word = ReadEncodedWord(raw, candidate);
+        auto word = ReadEncodedWord(raw, candidate, close, lineEnd);
         if (!word) {
             search = candidate + 1;
             continue;

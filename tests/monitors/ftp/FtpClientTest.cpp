@@ -78,6 +78,20 @@ TEST(FtpClientScripted, AnOversizedListingIsRefusedWithoutTryingList)
     EXPECT_THAT(control.Lines(), Not(Contains("LIST\r\n")));
 }
 
+TEST(FtpClientScripted, ASlowButAnsweringServerIsNoStall)
+{
+    // Every reply comes within the stall time-out, the whole login takes longer than it.
+    std::vector<Server::Step> script = {Server::Send("220 scripted server\r\n")};
+    for (const char* reply : {"331 Password\r\n", "230 Logged in\r\n", "257 \"/\" is current\r\n"}) {
+        script.insert(script.end(),
+                      {Server::ReadLine(), Server::Pause(std::chrono::milliseconds(900)), Server::Send(reply)});
+    }
+    script.insert(script.end(), {Server::ReadLine(), Server::Send("221 Bye\r\n")});
+    Server control(script);
+    CFtpClient client({.connectTimeoutSeconds = 5, .stallTimeoutSeconds = 2}); // the login is part of the connect
+    EXPECT_TRUE(client.Connect("127.0.0.1", control.port(), "tester", "secret")) << client.GetLastError();
+}
+
 TEST(FtpClientScripted, TheAbortCheckEndsAHangingLogin)
 {
     Server control(FtpControlScript(0, {""}, 1)); // silent after PASS

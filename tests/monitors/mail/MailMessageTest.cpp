@@ -3,6 +3,7 @@
 #include "store/DateText.h"
 #include "store/UserIdentity.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,6 +68,21 @@ TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
     // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(CMailMessage::DecodeHeaderText(c.raw), c.decoded) << c.raw;
+}
+
+TEST(MailHeaderText, AHostileValueOfManyUnclosedWordsIsReadInLinearTime)
+{
+    std::string unclosed;
+    std::string brokenByLines;
+    for (int i = 0; i < 40000; ++i) {
+        unclosed += "=?a?B?x";
+        brokenByLines += "=?a?B?x\r\n";
+    }
+    brokenByLines += "?=";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CMailMessage::DecodeHeaderText(unclosed), unclosed);
+    EXPECT_EQ(CMailMessage::DecodeHeaderText(brokenByLines), brokenByLines);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)); // was minutes at 8 MB
 }
 
 TEST(MailDate, ReadsLocalTimeIgnoresTheZoneAndCarriesOutOfRangeFieldsOver)
