@@ -6,6 +6,7 @@
 #include "app/IMainWindow.h"
 #include "app/ITrayIcon.h"
 #include "app/Settings.h"
+#include "monitors/TextEncoding.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTable.h"
@@ -18,19 +19,6 @@ constexpr const char* kDefaultSoundFile = "ring01.wav";
 constexpr int kReannounceTickLimit = 9999999;
 
 } // namespace
-
-std::string CutUtf8(const std::string& text, size_t maxBytes)
-{
-    if (text.size() <= maxBytes) {
-        return text;
-    }
-    size_t end = maxBytes;
-    // Step back over continuation bytes to the start of the character that does not fit.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-        --end;
-    }
-    return text.substr(0, end);
-}
 
 CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir,
                      std::shared_ptr<ISoundPlayer> player)

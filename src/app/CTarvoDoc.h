@@ -150,6 +150,3 @@ private:
     std::vector<IDocView*> m_views;
     CSoundQueue m_sounds; // last: its thread ends first
 };
-
-// Cuts a text to at most maxBytes bytes without splitting a UTF-8 character.
-std::string CutUtf8(const std::string& text, size_t maxBytes);

@@ -31,6 +31,13 @@ constexpr const char* kNoticeSubject = "您有新的电子邮件:<br>主题:<b>"
 constexpr const char* kNoticeTo = "</b><br>接受人邮件地址:";
 constexpr const char* kNoticeFrom = "<br>发送人邮件地址:";
 constexpr const char* kNoticeEnd = "<br>请打开电子邮件程序接受处理!";
+// A server's error reply goes into the status text; a hostile one may be megabytes long.
+constexpr std::size_t kMaxReasonBytes = 512;
+
+std::string ShortReason(const CPop3Client& client)
+{
+    return CutUtf8(client.GetLastErrorText(), kMaxReasonBytes);
+}
 
 SourceRowInfo MakeFinding(const CMailMessage& message, std::string id)
 {
@@ -68,7 +75,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     run.SetStatusText(kChecking + name + kStepConnectMail);
     CPop3Client client; // its destructor sends QUIT on every early return
     if (!client.Connect(server.host, server.port, server.tls)) {
-        run.SetStatusText(errorText + client.GetLastErrorText());
+        run.SetStatusText(errorText + ShortReason(client));
         return 0;
     }
     if (run.IsStopRequested()) {
@@ -77,7 +84,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepLogin);
     if (!client.Login(item.UserName, item.Password)) {
-        run.SetStatusText(errorText + kBadLogin + client.GetLastErrorText());
+        run.SetStatusText(errorText + kBadLogin + ShortReason(client));
         return 0;
     }
 
@@ -88,7 +95,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
-            run.SetStatusText(errorText + client.GetLastErrorText());
+            run.SetStatusText(errorText + ShortReason(client));
             return found;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));

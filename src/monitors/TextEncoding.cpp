@@ -179,3 +179,16 @@ std::string HtmlEscape(std::string_view text)
     }
     return out;
 }
+
+std::string CutUtf8(const std::string& text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes) {
+        return text;
+    }
+    std::size_t end = maxBytes;
+    // Step back over continuation bytes to the start of the character that does not fit.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end);
+}

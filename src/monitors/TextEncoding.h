@@ -18,5 +18,8 @@ std::size_t Utf8SequenceLength(std::string_view text);
 // what fits neither becomes U+FFFD. The result is always valid UTF-8.
 std::string DisplayText(std::string_view raw);
 
+// At most maxBytes bytes of the text, cut before a UTF-8 character that would not fit whole.
+std::string CutUtf8(const std::string& text, std::size_t maxBytes);
+
 // Escapes & < > " ' so that text stays text inside HTML, also inside attribute values.
 std::string HtmlEscape(std::string_view text);
