@@ -80,8 +80,11 @@ protected:
         m_hold = itemId;
         m_changed.notify_all();
     }
-    void WaitForCall(int itemId)
+    // Holds the item and starts a run, returning once the run has reached the item.
+    void HoldAndRunUpTo(int itemId)
     {
+        Hold(itemId);
+        doc.CheckAll();
         std::unique_lock lock(m_lock);
         ASSERT_TRUE(m_changed.wait_for(lock, 10s, [&] { return std::count(m_calls.begin(), m_calls.end(), itemId); }));
     }
@@ -112,9 +115,7 @@ protected:
 TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
 {
     auto items = AddItems(3);
-    Hold(items[1]->messagetypeid);
-    doc.CheckAll();
-    WaitForCall(items[1]->messagetypeid);
+    HoldAndRunUpTo(items[1]->messagetypeid);
     doc.CheckAll();         // refused: a run is active
     doc.CheckOne(items[2]); // starts a thread that ends at once
     for (int i = 0; i < 2000 && doc.RunningCheckCount() > 1; ++i) {
@@ -135,9 +136,7 @@ TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
 TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNext)
 {
     auto items = AddItems(5);
-    Hold(items[1]->messagetypeid);
-    doc.CheckAll();
-    WaitForCall(items[1]->messagetypeid);
+    HoldAndRunUpTo(items[1]->messagetypeid);
     doc.RequestStop();
     doc.WaitForChecks();
     EXPECT_EQ(Calls(), (std::vector<int>{items[0]->messagetypeid, items[1]->messagetypeid}));
@@ -157,9 +156,7 @@ TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNex
 TEST_F(CheckRun, AnItemEditedWhileItIsCheckedIsCheckedAgainByTheNextRun)
 {
     auto items = AddItems(1);
-    Hold(items[0]->messagetypeid);
-    doc.CheckAll();
-    WaitForCall(items[0]->messagetypeid);
+    HoldAndRunUpTo(items[0]->messagetypeid);
     MessageTypeInfo edited = *items[0]; // the property dialog's copy, taken while the item is busy
     edited.MessageTypeName = "edited";
     doc.ReplaceItem(edited.messagetypeid, edited);
@@ -179,16 +176,14 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
     doc.m_bReload = 0;
     RunAllAndWait();
     EXPECT_EQ(Calls().size(), 3u);
-    EXPECT_EQ(doc.m_bReload, 0);
-    EXPECT_EQ(doc.m_nUnreadCount, 0);
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(0, 0));
 
     findings = true;
     RunAllAndWait();
-    EXPECT_EQ(doc.m_bReload, 1);
-    EXPECT_EQ(doc.m_nUnreadCount, 3);
-    EXPECT_EQ(db->m_nNewCount, 2); // the dispatcher counts database and broadcast findings once more
-    EXPECT_EQ(broadcast->m_nNewCount, 2);
-    EXPECT_EQ(web->m_nNewCount, 1);
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(1, 3));
+    // The dispatcher counts database and broadcast findings once more.
+    EXPECT_EQ(std::tuple(db->m_nNewCount.load(), broadcast->m_nNewCount.load(), web->m_nNewCount.load()),
+              std::tuple(2, 2, 1));
     doc.ResetNewCounts();
     EXPECT_EQ(db->m_nNewCount, 0);
 
@@ -202,19 +197,15 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
     findings = true;
     doc.CheckOne(web);
     doc.WaitForChecks();
-    EXPECT_EQ(doc.m_nUnreadCount, 1);
-    EXPECT_EQ(web->m_nUnreadCount, 1);
-    EXPECT_EQ(db->m_nUnreadCount, 0);
+    EXPECT_EQ(std::tuple(doc.m_nUnreadCount.load(), web->m_nUnreadCount.load(), db->m_nUnreadCount.load()),
+              std::tuple(1, 1, 0));
 
     ASSERT_TRUE(doc.FillPage(1));
     ASSERT_EQ(doc.m_pageItems.size(), 1u);
     MessageListInfo& record = doc.m_pageItems[0];
     EXPECT_TRUE(doc.SetReadState(record, -1));
-    EXPECT_EQ(record.status, 1);
-    EXPECT_EQ(doc.m_nUnreadCount, 0);
-    EXPECT_EQ(web->m_nNewCount, 0);
     EXPECT_TRUE(doc.SetReadState(record, 1)); // already read: nothing changes
-    EXPECT_EQ(doc.m_nUnreadCount, 0);
+    EXPECT_EQ(std::tuple(record.status, doc.m_nUnreadCount.load(), web->m_nNewCount.load()), std::tuple(1, 0, 0));
     record.bCanChangeState = 0; // a protected record keeps its state
     EXPECT_FALSE(doc.SetReadState(record, 0));
     EXPECT_EQ(record.status, 1);

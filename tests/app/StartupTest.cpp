@@ -31,14 +31,8 @@ TEST(Settings, FreshProfileGivesTheDefaultsSavingNeverWritesUserTypeAndReadingTo
     Settings settings;
     settings.pagesize = 7;
     settings.LoadSettings();
-    EXPECT_EQ(settings.pagesize, 7); // a missing key leaves the value it had
+    EXPECT_EQ(settings.pagesize, 7); // a missing key leaves the value it had (the defaults: the CLI's settings test)
     Settings fresh;
-    fresh.LoadSettings();
-    EXPECT_EQ(std::vector<int>({fresh.pagesize, fresh.enableAutoCheck, fresh.AutoCheckInterval, fresh.EnableSoundNotify,
-                                fresh.SplitterWindowType, fresh.AutoMarkRead, fresh.enableAutoRun, fresh.UserType}),
-              std::vector<int>({100, 1, 15, 1, 0, 2, 1, 0}));
-    EXPECT_FALSE(std::filesystem::exists(g_profile));
-
     fresh.AutoCheckInterval = 30;
     fresh.UserType = 4;
     fresh.SaveSettings();
@@ -48,20 +42,17 @@ TEST(Settings, FreshProfileGivesTheDefaultsSavingNeverWritesUserTypeAndReadingTo
     EXPECT_EQ(text.find("UserType"), std::string::npos) << text;
     Settings again;
     again.LoadSettings();
-    EXPECT_EQ(again.AutoCheckInterval, 30);
-    EXPECT_EQ(again.UserType, 0);
+    EXPECT_EQ(std::pair(again.AutoCheckInterval, again.UserType), std::pair(30, 0));
 
     std::ofstream(g_profile) << "[morvatenX]\nUserType=3\npagesize=abc\n";
     again.LoadSettings();
-    EXPECT_EQ(again.UserType, 3);
-    EXPECT_EQ(again.pagesize, 100);
+    EXPECT_EQ(std::pair(again.UserType, again.pagesize), std::pair(3, 100));
 }
 
-TEST(AppPaths, DirectoryConnectionStringsAutoStartAndProgramFiles)
+TEST(AppPaths, DirectoryConnectionStringsAndAutoStart)
 {
     ::unsetenv("WENDAR_HOME");
     EXPECT_EQ(ResolveApplicationDirectory("", "/opt/监视 程序/bin/wendar"), "/opt/监视 程序/bin/");
-    EXPECT_EQ(ResolveApplicationDirectory("/srv/w", "/x/wendar"), "/srv/w/");
     ::setenv("WENDAR_HOME", "/env/home/", 1);
     EXPECT_EQ(ResolveApplicationDirectory("", "/x/wendar"), "/env/home/");
     EXPECT_EQ(ResolveApplicationDirectory("/opt/h", "/x/wendar"), "/opt/h/"); // --home wins
@@ -74,8 +65,6 @@ TEST(AppPaths, DirectoryConnectionStringsAutoStartAndProgramFiles)
     EXPECT_TRUE(IsAutoStartCommandLine("/Rest of it"));
     EXPECT_FALSE(IsAutoStartCommandLine("/r"));
     EXPECT_FALSE(IsAutoStartCommandLine(" /R"));
-    EXPECT_EQ(ResolveProgramFile("/app/", "sound\\Cuckoo01.wav"), "/app/sound/Cuckoo01.wav");
-    EXPECT_EQ(ResolveProgramFile("/app/", "/usr/share/a.wav"), "/usr/share/a.wav");
 }
 
 TEST(Startup, CreatesAPrivateStoreOnceAndRefusesAFileThatIsNoDatabase)
@@ -85,12 +74,9 @@ TEST(Startup, CreatesAPrivateStoreOnceAndRefusesAFileThatIsNoDatabase)
     {
         CTarvoApp app;
         ASSERT_TRUE(app.InitInstance(dir.path(), "/nowhere/wendar", error)) << error;
-        EXPECT_EQ(app.m_strAppDir, dir.path());
-        EXPECT_EQ(app.m_strMainConnection, "DBQ=" + dir.path() + "message.dat;DRIVER={SQLite3}");
-        EXPECT_TRUE(app.m_mainConnection.IsOpen());
+        EXPECT_EQ(app.m_strMainConnection, MainConnectionString(dir.path()));
         EXPECT_EQ(app.m_run.GetStatusText(), "当前状态：空闲");
-        EXPECT_EQ(app.m_strUserName, "morvaten");
-        EXPECT_EQ(app.m_nUserId, 88);
+        EXPECT_EQ(std::pair(app.m_strUserName, app.m_nUserId), std::pair(std::string("morvaten"), 88));
         ASSERT_TRUE(app.m_mainConnection.Execute("insert into userdata (status) values (0)"));
     }
     struct stat st = {};

@@ -56,18 +56,16 @@ TEST(CheckItemTable, EveryTextFieldRoundTripsWithQuotesByInsertAndUpdate)
     for (auto field : kTextFields) {
         EXPECT_EQ(loaded.*field, item.*field);
     }
-    EXPECT_EQ(loaded.m_nLoadedId, item.messagetypeid);
-    EXPECT_EQ(loaded.OwnerUserID, 88);
-    EXPECT_EQ(loaded.bCanChangeState, 1);
+    EXPECT_EQ(std::tuple(loaded.m_nLoadedId, loaded.OwnerUserID, loaded.bCanChangeState),
+              std::tuple(item.messagetypeid, 88, 1));
     // The key of a new item is found by its name: a second item of the same name gets the larger one.
     EXPECT_GT(store.AddItem(QuotedItem()).messagetypeid, item.messagetypeid);
 
     loaded.Password = "new 'one'";
     loaded.state = 0;
     EXPECT_EQ(loaded.Save(store.connection()), 1);
-    MessageTypeInfo again = Load(store, item.messagetypeid);
-    EXPECT_EQ(again.Password, "new 'one'");
-    EXPECT_EQ(again.state, 0);
+    const MessageTypeInfo again = Load(store, item.messagetypeid);
+    EXPECT_EQ(std::pair(again.Password, again.state), std::pair(std::string("new 'one'"), 0));
     EXPECT_EQ(store.QueryNumber("select count(*) from usermessagetype"), 2);
     EXPECT_TRUE(store.reporter().Texts().empty());
 }
@@ -89,7 +87,6 @@ TEST(CheckItemTable, UnreadIsCountedPerItemAndDeleteRemovesMessagesButKeepsExclu
     TestStore store;
     MessageTypeInfo item = store.AddItem(QuotedItem());
     MessageTypeInfo other = store.AddItem(QuotedItem());
-    EXPECT_EQ(item.CountUnread(store.connection()), 0);
     for (const char* id : {"1", "2", "3"}) {
         ASSERT_TRUE(Finding(id).Insert(store.connection(), item));
     }
@@ -128,10 +125,11 @@ TEST(MessageTable, StoredRecordLoadsBackAndIsKnownByItemIdentityAndDateOrFtpFile
     row.ToName = "To 'n'";
     EXPECT_EQ(row.IsKnown(store.connection(), item), 0);
     ASSERT_EQ(row.Insert(store.connection(), item), 1);
-    EXPECT_EQ(row.IsKnown(store.connection(), item), 1);
-    EXPECT_EQ(row.IsKnown(store.connection(), other), 0);
-    row.FromDate = "2024年01月02日-03:05";
-    EXPECT_EQ(row.IsKnown(store.connection(), item), 0);
+    SourceRowInfo later = row;
+    later.FromDate = "2024年01月02日-03:05";
+    EXPECT_EQ(std::tuple(row.IsKnown(store.connection(), item), row.IsKnown(store.connection(), other),
+                         later.IsKnown(store.connection(), item)),
+              std::tuple(1, 0, 0));
 
     MessageInfo message;
     ASSERT_TRUE(message.LoadById(store.connection(), 1));

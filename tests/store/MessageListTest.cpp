@@ -70,13 +70,11 @@ TEST_F(MessageList, UnreadFirstNewestFirstInPagesOfTheGivenSize)
     ASSERT_TRUE(LoadMessagePage(store.connection(), kFilterAll, nullptr, 1, 100, page));
     EXPECT_EQ(std::tuple(page.pageCount, page.totalCount), std::tuple(3, 250));
     ASSERT_EQ(page.rows.size(), 100u);
-    EXPECT_EQ(page.rows.front().ID, 250);
-    EXPECT_EQ(page.rows.front().status, 0);
+    EXPECT_EQ(std::pair(page.rows.front().ID, page.rows.front().status), std::pair(250, 0));
     ASSERT_TRUE(LoadMessagePage(store.connection(), kFilterAll, nullptr, 3, 100, page));
     ASSERT_EQ(page.rows.size(), 50u);
-    EXPECT_EQ(page.rows.back().ID, 4);
-    EXPECT_EQ(page.rows.back().status, 1);
-    EXPECT_EQ(page.rows.back().SourceInfo, "it's 3");
+    EXPECT_EQ(std::tuple(page.rows.back().ID, page.rows.back().status, page.rows.back().SourceInfo),
+              std::tuple(4, 1, std::string("it's 3")));
 
     SetAllRead(store.connection(), nullptr, true);
     ASSERT_TRUE(LoadMessagePage(store.connection(), kFilterUnread, nullptr, 5, 100, page));

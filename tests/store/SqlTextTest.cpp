@@ -4,8 +4,7 @@
 
 TEST(SqlText, EscapeDoublesEverySingleQuoteAndOnlyEnginesThatKnowTopKeepIt)
 {
-    EXPECT_EQ(SqlEscape("it's 'x'"), "it''s ''x''");
-    EXPECT_EQ(SqlEscape("''"), "''''");
+    EXPECT_EQ(SqlEscape("it's ''x'"), "it''s ''''x''");
     for (const char* dbms : {"SQLite", "PostgreSQL", "MySQL"}) {
         EXPECT_EQ(DialectForDbms(dbms), SqlDialect::Limit) << dbms;
     }

