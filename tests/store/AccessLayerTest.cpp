@@ -41,7 +41,7 @@ TEST(AccessLayer, FieldsConvertAsTheRecordsExpectAndRowsWalkBothWays)
     EXPECT_EQ(store.reporter().Texts(), std::vector<std::string>{"字段访问发生错误，请确认数据库结构没有改动。"});
 }
 
-TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAsked)
+TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnectionRefusesWork)
 {
     TestStore store;
     CAdoRecordset quiet(store.connection());
@@ -57,11 +57,8 @@ TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAsked)
     store.connection().SetShowErrors(false);
     EXPECT_FALSE(store.connection().Execute("insert into nosuchtable values (1)"));
     EXPECT_EQ(store.reporter().Texts().size(), 2u);
-}
 
-TEST(AccessLayer, OpenWithoutForceKeepsTheConnection)
-{
-    TestStore store;
+    // Opening again without force keeps the connection.
     const std::string before = store.connection().GetConnectionString();
     EXPECT_TRUE(store.connection().Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", false));
     EXPECT_EQ(store.connection().GetConnectionString(), before);

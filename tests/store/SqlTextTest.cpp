@@ -5,12 +5,9 @@
 TEST(SqlText, EscapeDoublesEverySingleQuoteAndOnlyEnginesThatKnowTopKeepIt)
 {
     EXPECT_EQ(SqlEscape("it's ''x'"), "it''s ''''x''");
-    for (const char* dbms : {"SQLite", "PostgreSQL", "MySQL"}) {
-        EXPECT_EQ(DialectForDbms(dbms), SqlDialect::Limit) << dbms;
-    }
-    for (const char* dbms : {"Microsoft SQL Server", "ACCESS"}) {
-        EXPECT_EQ(DialectForDbms(dbms), SqlDialect::Top) << dbms;
-    }
+    EXPECT_EQ((std::vector{DialectForDbms("SQLite"), DialectForDbms("PostgreSQL"), DialectForDbms("MySQL"),
+                           DialectForDbms("Microsoft SQL Server"), DialectForDbms("ACCESS")}),
+              (std::vector{SqlDialect::Limit, SqlDialect::Limit, SqlDialect::Limit, SqlDialect::Top, SqlDialect::Top}));
 }
 
 TEST(SqlText, RewritesTopAndNegatedKeysOnlyWhereTheyAreSql)
