@@ -38,11 +38,7 @@ TEST(MailHeaderField, FindsFieldsInAnyCaseJoinsEveryMatchAndKeepsFoldedLines)
 TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
 {
     // clang-format off
-    const struct
-    {
-        const char* raw;
-        const char* decoded;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         // GB2312 C4 E3 BA C3 (你好), base64 and Q, in any case of the letter.
         {"=?GB2312?B?xOO6ww==?=", "你好"}, {"=?gb2312?q?=C4=E3=BA=C3?=", "你好"}, {"=?gb2312?b?xOO6ww==?=", "你好"},
         // A GBK-only character under the GB2312 label, as mailers send them; other charsets.
@@ -66,8 +62,8 @@ TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
         // Raw GBK outside any word, as old mailers send it.
         {"\xC4\xE3\xBA\xC3", "你好"}};
     // clang-format on
-    for (const auto& c : cases)
-        EXPECT_EQ(CMailMessage::DecodeHeaderText(c.raw), c.decoded) << c.raw;
+    for (const auto& [raw, decoded] : cases)
+        EXPECT_EQ(CMailMessage::DecodeHeaderText(raw), decoded) << raw;
 }
 
 TEST(MailHeaderText, AHostileValueOfManyUnclosedWordsIsReadInLinearTime)

@@ -47,23 +47,32 @@ const std::string kHeader = "Subject: Hello\r\nFrom: Ann <ann@example.com>\r\nTo
 
 TEST(Pop3ClientScripted, WalksTheMailboxWithTheExactCommandsAndQuitsOnDestruction)
 {
-    Server server(LoginScript("+OK 2 320\r\n", {"+OK 1 whqtswO00WBw418f9t5JxYwZ\r\n", "+OK 68 octets\r\n" + kHeader}));
+    // Credentials of any length and message numbers beyond 9999 are carried whole.
+    const std::string user(500, 'u'), password(300, 'p');
+    Server server(LoginScript("+OK 10001 5000000\r\n", {"+OK 10001 abc:def\r\n", "+OK 3 whqtswO00WBw418f9t5JxYwZ\r\n",
+                                                        "-ERR no such\r\n", "+OK 68 octets\r\n" + kHeader}));
     {
         CPop3Client client;
         ASSERT_TRUE(client.Connect("127.0.0.1", server.port())) << client.GetLastErrorText();
         EXPECT_EQ(client.GetResponse(), "ready\r\n");
-        ASSERT_TRUE(client.Login("bob", "pw")) << client.GetLastErrorText();
-        EXPECT_FALSE(client.Login("bob", "pw"));
+        ASSERT_TRUE(client.Login(user, password)) << client.GetLastErrorText();
+        EXPECT_FALSE(client.Login(user, password));
         EXPECT_EQ(client.GetLastErrorText(), "have logged,cannot login again");
-        EXPECT_EQ(client.GetMessageCount(), 2);
+        EXPECT_EQ(client.GetMessageCount(), 10001);
         std::string id;
-        ASSERT_TRUE(client.GetUniqueId(1, id));
+        ASSERT_TRUE(client.GetUniqueId(10001, id));
+        EXPECT_EQ(id, "abc"); // cut at a colon
+        ASSERT_TRUE(client.GetUniqueId(3, id));
         EXPECT_EQ(id, "whqtswO00WBw418f9t5JxYwZ\r\n"); // kept with its line end, as stored
-        ASSERT_TRUE(client.RetrieveHeader(1)) << client.GetLastErrorText();
+        EXPECT_FALSE(client.GetUniqueId(2, id));
+        EXPECT_EQ(id, "");
+        EXPECT_EQ(client.GetLastErrorText(), "can't get uidl command:-ERR no such\r\n");
+        ASSERT_TRUE(client.RetrieveHeader(10001)) << client.GetLastErrorText();
         EXPECT_EQ(client.Message().GetText(), "68 octets\r\n" + kHeader);
     }
     EXPECT_EQ(LinesAfterClose(server),
-              (Strings{"user bob\r\n", "pass pw\r\n", "stat\r\n", "uidl 1\r\n", "top 1 0\r\n", "QUIT\r\n"}));
+              (Strings{"user " + user + "\r\n", "pass " + password + "\r\n", "stat\r\n", "uidl 10001\r\n", "uidl 3\r\n",
+                       "uidl 2\r\n", "top 10001 0\r\n", "QUIT\r\n"}));
 }
 
 TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
@@ -71,8 +80,7 @@ TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
     const struct
     {
         Strings replies;
-        const char* password;
-        const char* error;
+        const char *password, *error;
     } cases[] = {
         {{"+OK\r\n", "+OK\r\n", "-ERR bad password\r\n"}, "pw", "user or password is error:-ERR bad password\r\n"},
         {{"+OK\r\n", "-ERR no such user\r\n"}, "pw", "Not has the user:-ERR no such user\r\n"},
@@ -114,28 +122,6 @@ TEST(Pop3ClientScripted, ReadsTheStatCount)
         EXPECT_FALSE(client.RetrieveHeader(1));
         EXPECT_EQ(client.GetLastErrorText(), "item greated than Count or item<=0");
     }
-}
-
-TEST(Pop3ClientScripted, ReadsUniqueIdsWithLongNamesAndLargeNumbers)
-{
-    const std::string user(500, 'u');
-    const std::string password(300, 'p');
-    Server server(LoginScript("+OK 10001 5000000\r\n", {"+OK 10001 abc:def\r\n", "+OK 3 abc\r\n", "-ERR no such\r\n"}));
-    {
-        CPop3Client client;
-        ASSERT_TRUE(client.Connect("127.0.0.1", server.port()));
-        ASSERT_TRUE(client.Login(user, password));
-        std::string id;
-        ASSERT_TRUE(client.GetUniqueId(10001, id));
-        EXPECT_EQ(id, "abc"); // cut at a colon
-        ASSERT_TRUE(client.GetUniqueId(3, id));
-        EXPECT_EQ(id, "abc\r\n");
-        EXPECT_FALSE(client.GetUniqueId(2, id));
-        EXPECT_EQ(id, "");
-        EXPECT_EQ(client.GetLastErrorText(), "can't get uidl command:-ERR no such\r\n");
-    }
-    EXPECT_EQ(LinesAfterClose(server), (Strings{"user " + user + "\r\n", "pass " + password + "\r\n", "stat\r\n",
-                                                "uidl 10001\r\n", "uidl 3\r\n", "uidl 2\r\n", "QUIT\r\n"}));
 }
 
 TEST(Pop3ClientScripted, ReadsATopReplyWithinTwoSecondsInAll)
