@@ -37,8 +37,7 @@ DovecotServer::~DovecotServer()
 {
     Stop();
     std::error_code ec;
-    if (!m_dir.empty())
-        fs::remove_all(m_dir, ec);
+    fs::remove_all(m_dir, ec); // nothing when Start made no directory
 }
 
 bool DovecotServer::Start(std::string& error)
