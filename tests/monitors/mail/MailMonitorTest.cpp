@@ -104,8 +104,9 @@ TEST_F(MailMonitorScripted, EndsWithQuitAndAnnouncesWhatWasStoredAfterAStopOrAFa
     } cases[] = {{"+OK 3 900\r\n", 3, "", "正在检查公司邮箱->正在读取 2/3信件", "公司邮箱->检查完毕", 2},
                  {"+OK 3 900\r\n", 1, "-ERR mailbox locked\r\n", "",
                   "检查 公司邮箱 时发生错误:->can't get uidl command:-ERR mailbox locked\r\n", 1},
-                 // An empty or unreadable mailbox ends quietly.
+                 // An empty or unreadable mailbox ends quietly; without the size STAT is asked again.
                  {"+OK 0 0\r\n", 0, "+OK 0 0\r\n", "", "公司邮箱->检查完毕", 0},
+                 {"+OK 5\r\n", 0, "+OK 5\r\n", "", "公司邮箱->检查完毕", 0},
                  {"+OK many\r\n", 0, "+OK many\r\n", "", "公司邮箱->检查完毕", 0}};
     for (const auto& c : cases) {
         Server server = MailboxServer(c.stat, c.answered, c.last);

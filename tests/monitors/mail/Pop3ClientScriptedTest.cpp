@@ -61,6 +61,8 @@ TEST(Pop3ClientScripted, WalksTheMailboxWithTheExactCommandsAndQuitsOnDestructio
         EXPECT_FALSE(client.GetUniqueId(2, id));
         EXPECT_EQ(id, "");
         EXPECT_EQ(client.GetLastErrorText(), "can't get uidl command:-ERR no such\r\n");
+        EXPECT_FALSE(client.RetrieveHeader(10002));
+        EXPECT_EQ(client.GetLastErrorText(), "item greated than Count or item<=0");
         ASSERT_TRUE(client.RetrieveHeader(10001)) << client.GetLastErrorText();
         EXPECT_EQ(client.Message().GetText(), "68 octets\r\n" + kHeader);
     }
@@ -103,19 +105,6 @@ TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
     EXPECT_EQ(idle.GetLastErrorText(), "not connected or authorized,can't get the mailid");
     EXPECT_FALSE(idle.RetrieveHeader(1));
     EXPECT_FALSE(idle.Quit()); // nothing to say to nobody
-}
-
-TEST(Pop3ClientScripted, ReadsTheStatCount)
-{
-    for (const std::string stat : {"+OK 0 0\r\n", "+OK 5\r\n"}) {
-        // Without the size the count is not trusted (STAT is asked again), and no number is valid.
-        Server server(LoginScript(stat, {stat, stat}));
-        CPop3Client client;
-        ASSERT_TRUE(client.Connect("127.0.0.1", server.port()) && client.Login("bob", "pw"));
-        EXPECT_EQ(client.GetMessageCount(), stat == "+OK 5\r\n" ? -1 : 0) << stat;
-        EXPECT_FALSE(client.RetrieveHeader(1));
-        EXPECT_EQ(client.GetLastErrorText(), "item greated than Count or item<=0");
-    }
 }
 
 TEST(Pop3ClientScripted, ReadsATopReplyWithinTwoSecondsInAll)
@@ -200,15 +189,14 @@ TEST(ClientSocket, AConnectWithoutAnswerEndsAtItsBound)
     Server server({Server::Hold()});
     std::vector<std::unique_ptr<CClientSocket>> fillers;
     bool stalled = false;
+    auto start = Clock::now();
     for (int i = 0; i < 40 && !stalled; ++i) {
+        start = Clock::now();
         auto& socket = fillers.emplace_back(std::make_unique<CClientSocket>());
-        const auto start = Clock::now();
         stalled = !socket->Connect("127.0.0.1", server.port(), milliseconds(300));
-        if (stalled) {
-            EXPECT_EQ(socket->GetLastError(), ETIMEDOUT);
-            EXPECT_GE(MillisecondsSince(start), 290);
-            EXPECT_LT(MillisecondsSince(start), 1000);
-        }
     }
-    EXPECT_TRUE(stalled) << "the backlog never filled";
+    ASSERT_TRUE(stalled) << "the backlog never filled";
+    EXPECT_EQ(fillers.back()->GetLastError(), ETIMEDOUT);
+    EXPECT_GE(MillisecondsSince(start), 290);
+    EXPECT_LT(MillisecondsSince(start), 1000);
 }
