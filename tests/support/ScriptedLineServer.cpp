@@ -28,14 +28,11 @@ ScriptedLineServer::ScriptedLineServer(std::vector<Step> script, Milliseconds li
     : m_script(std::move(script)), m_end(Clock::now() + lifetime)
 {
     m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
     socklen_t length = sizeof address;
     if (m_listen == -1 || bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(m_listen, 16) != 0 || getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (m_listen != -1)
-            close(m_listen);
+        close(m_listen);
         throw std::runtime_error("ScriptedLineServer: cannot listen on 127.0.0.1");
     }
     m_port = ntohs(address.sin_port);

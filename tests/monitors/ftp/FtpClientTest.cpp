@@ -18,8 +18,6 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-constexpr FtpClientOptions kFast{.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2};
-
 // Logs in to a scripted server and changes to "/pub/".
 bool Enter(CFtpClient& client, const Server& server)
 {
@@ -34,7 +32,7 @@ TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
     const std::string epsv = "229 Extended Passive Mode (|||" + std::to_string(data.port()) + "|)";
     Server control(FtpControlScript(data.port(), {"500 Unknown command", epsv, "150 Here\r\n226 Done", "221 Bye"}));
     {
-        CFtpClient client(kFast);
+        CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2});
         std::vector<FtpEntry> entries;
         ASSERT_TRUE(Enter(client, control) && client.List(entries)) << client.GetLastError();
         EXPECT_THAT(entries, ElementsAre(FtpEntry{"Old Stuff", true, 0, FtpTimestamp{2024, 3, 5, 14, 7, 0}},
@@ -47,35 +45,32 @@ TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
                                              "EPSV\r\n", "TYPE A\r\n", "MLSD\r\n", "EPSV\r\n", "LIST\r\n", "QUIT\r\n"));
 }
 
-TEST(FtpClientScripted, AListingThatStallsMidwayFails)
-{
-    Server data({Server::Send("type=file;mod"), Server::Hold()}); // the rest of the line never comes
-    Server control(FtpControlScript(data.port(), {"150 Here"}));
-    CFtpClient client(kFast);
-    std::vector<FtpEntry> entries;
-    ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(client.List(entries));
-    EXPECT_TRUE(entries.empty());
-    EXPECT_THAT(client.GetLastError(), HasSubstr("sent nothing for 2 seconds"));
-    EXPECT_FALSE(client.WasAborted());
-    EXPECT_LT(SecondsSince(start), 4.0);
-}
-
-TEST(FtpClientScripted, AnOversizedListingIsRefusedWithoutTryingList)
+TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryingList)
 {
     std::string listing;
     for (int i = 0; i < 100; ++i) {
         listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
     }
-    Server data({Server::Send(listing), Server::Close()});
-    Server control(FtpControlScript(data.port(), {"150 Here\r\n226 Done"}));
-    CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2, .maxListingBytes = 1000});
-    std::vector<FtpEntry> entries;
-    ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
-    EXPECT_FALSE(client.List(entries));
-    EXPECT_THAT(client.GetLastError(), HasSubstr("larger than 1000 bytes"));
-    EXPECT_THAT(control.Lines(), Not(Contains("LIST\r\n")));
+    const struct
+    {
+        std::vector<Server::Step> data; // a stall: the rest of the line never comes
+        const char *reply, *error;
+    } cases[] = {{{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "sent nothing for 2 seconds"},
+                 {{Server::Send(listing), Server::Close()}, "150 Here\r\n226 Done", "larger than 1000 bytes"}};
+    for (const auto& c : cases) {
+        Server data(c.data);
+        Server control(FtpControlScript(data.port(), {c.reply}));
+        CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2, .maxListingBytes = 1000});
+        std::vector<FtpEntry> entries;
+        ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(client.List(entries));
+        EXPECT_TRUE(entries.empty());
+        EXPECT_THAT(client.GetLastError(), HasSubstr(c.error));
+        EXPECT_FALSE(client.WasAborted());
+        EXPECT_LT(SecondsSince(start), 4.0);
+        EXPECT_THAT(control.Lines(), Not(Contains("LIST\r\n")));
+    }
 }
 
 TEST(FtpClientScripted, ASlowButAnsweringServerIsNoStall)

@@ -77,18 +77,14 @@ std::string FtpTestServer::Log()
 std::vector<ScriptedLineServer::Step> FtpControlScript(int dataPort, const std::vector<std::string>& then,
                                                        std::size_t login)
 {
-    std::vector<std::string> replies = {"331 Password",
-                                        "230 Logged in",
-                                        "257 \"/\" is current",
-                                        "250 Changed",
-                                        "229 Extended Passive Mode (|||" + std::to_string(dataPort) + "|)",
-                                        "200 Ok"};
-    replies.resize(login);
+    const std::string epsv = "229 Extended Passive Mode (|||" + std::to_string(dataPort) + "|)";
+    std::vector<std::string> replies = {"220 Hi", "331 Password", "230 In", "257 \"/\"", "250 Ok", epsv, "200 Ok"};
+    replies.resize(login + 1);
     replies.insert(replies.end(), then.begin(), then.end());
-    std::vector<ScriptedLineServer::Step> steps = {ScriptedLineServer::Send("220 scripted server\r\n")};
-    for (const std::string& reply : replies) {
-        steps.push_back(ScriptedLineServer::ReadLine());
-        steps.push_back(reply.empty() ? ScriptedLineServer::Hold() : ScriptedLineServer::Send(reply + "\r\n"));
+    for (std::string& reply : replies) {
+        if (!reply.empty()) {
+            reply += "\r\n";
+        }
     }
-    return steps;
+    return ScriptedLineServer::Dialogue(replies); // an empty last reply: silent until the client gives up
 }

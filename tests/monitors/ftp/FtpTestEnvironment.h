@@ -17,6 +17,6 @@ std::string Log();
 
 // A scripted FTP control connection as curl drives it: the greeting, then one reply per command
 // read. The first `login` of USER, PASS, PWD, "CWD /pub", EPSV (to dataPort) and TYPE are answered,
-// then `then`; an empty reply holds the connection silent from there on.
+// then `then`; an empty last reply holds the connection silent.
 std::vector<ScriptedLineServer::Step> FtpControlScript(int dataPort, const std::vector<std::string>& then,
                                                        std::size_t login = 6);

@@ -28,8 +28,6 @@ TEST(MailHeaderField, FindsFieldsInAnyCaseJoinsEveryMatchAndKeepsFoldedLines)
     EXPECT_EQ(MessageWith("From: a@b\r\nTo: c@d\r\n").GetHeaderField("from"), " a@b");
     // A name that is only the front of another field name does not match it.
     EXPECT_EQ(MessageWith("Subject-Extra: x\r\n").GetHeaderField("Subject"), "");
-    const auto folded = MessageWith("Subject: first part\r\n\tsecond part\r\n  third\r\nFrom: x\r\n");
-    EXPECT_EQ(folded.GetSubject(), "first part\r\n\tsecond part\r\n  third");
     // A value at the very end of the text, without a line break.
     EXPECT_EQ(MessageWith("To: x@y").GetHeaderField("to"), " x@y");
     EXPECT_EQ(MessageWith("").GetDecodedField(""), "");
@@ -38,20 +36,14 @@ TEST(MailHeaderField, FindsFieldsInAnyCaseJoinsEveryMatchAndKeepsFoldedLines)
 TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
 {
     // clang-format off
-    const struct
-    {
-        const char* raw;
-        const char* decoded;
-    } cases[] = {
-        // GB2312 C4 E3 BA C3 (你好), base64 and Q, in any case of the letter.
-        {"=?GB2312?B?xOO6ww==?=", "你好"}, {"=?gb2312?q?=C4=E3=BA=C3?=", "你好"}, {"=?gb2312?b?xOO6ww==?=", "你好"},
+    const std::pair<const char*, const char*> cases[] = {
+        // Any case of the letter (the Dovecot test reads GB2312 and UTF-8 words in whole messages).
+        {"=?gb2312?q?=C4=E3=BA=C3?=", "你好"}, {"=?gb2312?b?xOO6ww==?=", "你好"},
         // A GBK-only character under the GB2312 label, as mailers send them; other charsets.
         {"=?GB2312?B?hrQ=?=", "喆"}, {"=?Big5?B?p0Gmbg==?=", "你好"}, {"=?ISO-8859-1?Q?Caf=E9?=", "Café"},
         {"=?windows-1252?Q?=80_5?=", "€ 5"},
         // Text before, between and after the words stays; blanks between two words go.
-        {"Re: =?UTF-8?B?5L2g5aW9?=", "Re: 你好"}, {"=?UTF-8?B?5L2g?=\r\n =?UTF-8?B?5aW9?= world", "你好 world"},
-        {"=?UTF-8?Q?a?= b =?UTF-8?Q?c?=", "a b c"},
-        {"=?GB2312?B?1cXI/Q==?= <zhang@example.com>", "张三 <zhang@example.com>"},
+        {"=?UTF-8?B?5L2g?=\r\n =?UTF-8?B?5aW9?= world", "你好 world"}, {"=?UTF-8?Q?a?= b =?UTF-8?Q?c?=", "a b c"},
         // A character split over two words of one charset is put back together.
         {"=?UTF-8?Q?=E4=BD?= =?UTF-8?Q?=A0?=", "你"},
         // Underscore is a blank in Q; a lone '=' stays; the RFC 2231 language is ignored.
@@ -66,8 +58,8 @@ TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
         // Raw GBK outside any word, as old mailers send it.
         {"\xC4\xE3\xBA\xC3", "你好"}};
     // clang-format on
-    for (const auto& c : cases)
-        EXPECT_EQ(CMailMessage::DecodeHeaderText(c.raw), c.decoded) << c.raw;
+    for (const auto& [raw, decoded] : cases)
+        EXPECT_EQ(CMailMessage::DecodeHeaderText(raw), decoded) << raw;
 }
 
 TEST(MailHeaderText, AHostileValueOfManyUnclosedWordsIsReadInLinearTime)
@@ -89,7 +81,6 @@ TEST(MailDate, ReadsLocalTimeIgnoresTheZoneAndCarriesOutOfRangeFieldsOver)
 {
     // clang-format off
     const std::pair<const char*, const char*> cases[] = {
-        {"Tue, 15 Nov 1994 08:12:31 -0500", "1994年11月15日-08:12"},
         {"sun, 1 jUN 2003 10:00:00 +0800", "2003年06月01日-10:00"},
         // The weekday is optional, with or without a blank after its comma; two-digit years.
         {"15 Nov 1994 08:12:31 -0500", "1994年11月15日-08:12"}, {"Tue,15 Nov 1994 08:12:31", "1994年11月15日-08:12"},
@@ -112,8 +103,7 @@ TEST(MailDate, ReadsLocalTimeIgnoresTheZoneAndCarriesOutOfRangeFieldsOver)
 
 TEST(MailAddress, SplitsNameAndAddress)
 {
-    // Whole messages are read in the Dovecot test.
-    EXPECT_EQ(CMailMessage::NamePart("\"Wang Wu\" <wang@example.com>"), "Wang Wu");
+    // Whole messages, quoted names among them, are read in the Dovecot test.
     EXPECT_EQ(CMailMessage::NamePart("  <wang@example.com>"), "");
     EXPECT_EQ(CMailMessage::AddressPart("Wang < wang@example.com > (work)"), "wang@example.com");
     EXPECT_EQ(CMailMessage::AddressPart("Wang <wang@example.com"), "wang@example.com");
