@@ -214,11 +214,19 @@ void CAdoRecordset::ReportFieldError()
     }
 }
 
-bool CAdoRecordset::GetFieldValue(std::string_view column, int& value)
+const DbValue* CAdoRecordset::FieldOrReport(std::string_view column)
 {
     const DbValue* v = Field(column);
     if (!v) {
         ReportFieldError();
+    }
+    return v;
+}
+
+bool CAdoRecordset::GetFieldValue(std::string_view column, int& value)
+{
+    const DbValue* v = FieldOrReport(column);
+    if (!v) {
         return false;
     }
     switch (v->kind) {
@@ -248,9 +256,8 @@ bool CAdoRecordset::GetFieldValue(std::string_view column, int& value)
 
 bool CAdoRecordset::GetFieldValue(std::string_view column, std::string& value)
 {
-    const DbValue* v = Field(column);
+    const DbValue* v = FieldOrReport(column);
     if (!v) {
-        ReportFieldError();
         return false;
     }
     switch (v->kind) {

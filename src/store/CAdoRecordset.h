@@ -54,6 +54,8 @@ private:
     static bool SameName(std::string_view a, std::string_view b);
     long ColumnIndex(std::string_view column) const;
     const DbValue* Field(std::string_view column);
+    // The field of the current row, or null after reporting a missing column or row.
+    const DbValue* FieldOrReport(std::string_view column);
     void ReportFieldError();
 
     CAdoConnection* m_pConnection = nullptr;
