@@ -1,9 +1,9 @@
 // Wall time of database checks on a remote view of 100,000 rows (SQLite3 ODBC driver), CheckNumber 0:
 // a first check that stores every row, a second that stores none, and beside them a plain ODBC read
 // of the same rows. Set WENDAR_BENCH_ROWS to change the row count.
-#include "app/CRunState.h"
-#include "app/CheckContext.h"
-#include "monitors/DatabaseMonitor.h"
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
+#include "monitors/database/DatabaseMonitor.h"
 #include "store/CAdoConnection.h"
 #include "store/LocalDatabase.h"
 #include "store/MessageTypeInfo.h"

@@ -1,9 +1,9 @@
 // Hostile remote rows: the input is cut at 0x1F bytes into the ten columns of one row of a real
 // SQLite view (typed columns, so the integer and date conversions see the text too), read through
 // the SQLite3 ODBC driver by a database check and stored into a real local store.
-#include "app/CRunState.h"
-#include "app/CheckContext.h"
-#include "monitors/DatabaseMonitor.h"
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
+#include "monitors/database/DatabaseMonitor.h"
 #include "store/CAdoConnection.h"
 #include "store/LocalDatabase.h"
 #include "store/MessageReporter.h"

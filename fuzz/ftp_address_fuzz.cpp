@@ -1,6 +1,6 @@
 // An item's address and port text are typed by hand or copied from anywhere.
-#include "monitors/FtpAddress.h"
-#include "monitors/FtpNotice.h"
+#include "monitors/ftp/FtpAddress.h"
+#include "monitors/ftp/FtpNotice.h"
 
 #include <cstdint>
 #include <cstdlib>

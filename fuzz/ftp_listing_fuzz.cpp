@@ -1,10 +1,10 @@
 // Listings come from any server the user points an item at: the parsers must take every byte
 // sequence, and what they hand out must be safe to put into a notice and a link.
-#include "monitors/CListParser.h"
-#include "monitors/CMlsdParser.h"
-#include "monitors/FtpListingText.h"
-#include "monitors/FtpNotice.h"
-#include "monitors/TextEncoding.h"
+#include "monitors/ftp/CListParser.h"
+#include "monitors/ftp/CMlsdParser.h"
+#include "monitors/ftp/FtpListingText.h"
+#include "monitors/ftp/FtpNotice.h"
+#include "util/TextEncoding.h"
 
 #include <cstdint>
 #include <cstdlib>

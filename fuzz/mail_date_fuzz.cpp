@@ -1,5 +1,5 @@
 // Date header values of any shape.
-#include "monitors/CMailMessage.h"
+#include "monitors/mail/CMailMessage.h"
 #include "store/DateText.h"
 #include "store/UserIdentity.h"
 

@@ -1,6 +1,6 @@
 // RFC 2047 decoding and charset conversion of any header value.
-#include "monitors/CMailMessage.h"
-#include "monitors/TextEncoding.h"
+#include "monitors/mail/CMailMessage.h"
+#include "util/TextEncoding.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Header fields, names and addresses of a hostile TOP reply: the first line is the field name.
-#include "monitors/CMailMessage.h"
+#include "monitors/mail/CMailMessage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // POP3 reply reading: a reply that arrives in pieces, its end, its status and the values of the
 // STAT and UIDL replies. The first byte chooses the piece size.
-#include "monitors/Pop3Reply.h"
+#include "monitors/mail/Pop3Reply.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,12 +1,12 @@
 #include "app/CTarvoDoc.h"
 
 #include "app/AppPaths.h"
-#include "app/CheckContext.h"
+#include "monitors/CheckContext.h"
 #include "app/IDocView.h"
 #include "app/IMainWindow.h"
 #include "app/ITrayIcon.h"
 #include "app/Settings.h"
-#include "monitors/TextEncoding.h"
+#include "util/TextEncoding.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTable.h"
@@ -39,6 +39,13 @@ void CTarvoDoc::SetMonitor(int category, Monitor monitor)
 {
     std::lock_guard guard(m_itemsLock);
     m_monitors[category] = std::move(monitor);
+}
+
+void CTarvoDoc::SetMonitors(const std::map<int, Monitor>& monitors)
+{
+    for (const auto& [category, monitor] : monitors) {
+        SetMonitor(category, monitor);
+    }
 }
 
 void CTarvoDoc::SetItemCheckedListener(ItemCheckedListener listener)

@@ -6,7 +6,8 @@
 // Item records are held by shared_ptr: a command that removes or replaces an item while a run is
 // active drops the document's reference, and the worker's copy of the pointer keeps the record
 // alive until it is done with it.
-#include "app/CRunState.h"
+#include "monitors/CRunState.h"
+#include "monitors/StandardMonitors.h"
 #include "app/CSoundQueue.h"
 #include "store/MessageList.h"
 #include "store/MessageTypeInfo.h"
@@ -49,7 +50,7 @@ public:
 class CTarvoDoc final
 {
 public:
-    using Monitor = std::function<int(CheckContext&, MessageTypeInfo&)>;
+    using Monitor = MonitorFunction;
     // Called on the worker thread after each item's monitor returned.
     using ItemCheckedListener = std::function<void(MessageTypeInfo&, int result)>;
 
@@ -60,6 +61,7 @@ public:
     CTarvoDoc& operator=(const CTarvoDoc&) = delete;
 
     void SetMonitor(int category, Monitor monitor);
+    void SetMonitors(const std::map<int, Monitor>& monitors);
     void SetMainWindow(IMainWindow* window) { m_pMainWindow = window; }
     void SetTrayIcon(ITrayIcon* tray) { m_pTray = tray; }
     void SetItemCheckedListener(ItemCheckedListener listener);

@@ -1,6 +1,6 @@
 #include "cli/JsonWriter.h"
 
-#include "monitors/TextEncoding.h"
+#include "util/TextEncoding.h"
 
 #include <cstdio>
 

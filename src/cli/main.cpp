@@ -41,7 +41,7 @@ CTarvoDoc& CliContext::Doc()
         doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir,
                                           std::make_shared<PulseSoundPlayer>());
         doc->ApplySettings(app.m_settings);
-        InstallStandardMonitors(*doc);
+        doc->SetMonitors(StandardMonitors());
         if (!doc->LoadItems()) {
             throw UsageError("不能读取检查项目");
         }

@@ -1,17 +1,18 @@
 #include "monitors/StandardMonitors.h"
 
-#include "app/CTarvoDoc.h"
-#include "monitors/DatabaseMonitor.h"
-#include "monitors/FtpMonitor.h"
-#include "monitors/MailMonitor.h"
-#include "monitors/WebMonitor.h"
+#include "monitors/database/DatabaseMonitor.h"
+#include "monitors/ftp/FtpMonitor.h"
+#include "monitors/mail/MailMonitor.h"
+#include "monitors/web/WebMonitor.h"
+#include "store/MessageTypeInfo.h"
 
-void InstallStandardMonitors(CTarvoDoc& doc)
+std::map<int, MonitorFunction> StandardMonitors()
 {
-    doc.SetMonitor(kCategoryDatabase, &CheckDatabase);
-    doc.SetMonitor(kCategoryBroadcast, &CheckDatabase);
-    doc.SetMonitor(kCategoryWebPage,
-                   [](CheckContext& context, MessageTypeInfo& item) { return CheckWebPage(context, item, true); });
-    doc.SetMonitor(kCategoryFtp, &CheckFtpItem);
-    doc.SetMonitor(kCategoryMail, &CheckMailItem);
+    return {
+        {kCategoryDatabase, &CheckDatabase},
+        {kCategoryBroadcast, &CheckDatabase},
+        {kCategoryWebPage, [](CheckContext& context, MessageTypeInfo& item) { return CheckWebPage(context, item, true); }},
+        {kCategoryFtp, &CheckFtpItem},
+        {kCategoryMail, &CheckMailItem},
+    };
 }

@@ -1,5 +1,12 @@
 #pragma once
-// Plugs the four monitors into a document by category.
-class CTarvoDoc;
+// The monitor of each check category. The application registers this table with its document.
+#include <functional>
+#include <map>
 
-void InstallStandardMonitors(CTarvoDoc& doc);
+class MessageTypeInfo;
+struct CheckContext;
+
+// A monitor returns non-zero when it stored at least one new message record.
+using MonitorFunction = std::function<int(CheckContext&, MessageTypeInfo&)>;
+
+std::map<int, MonitorFunction> StandardMonitors();

@@ -1,5 +1,5 @@
 #include "app/CTarvoDoc.h"
-#include "app/CheckContext.h"
+#include "monitors/CheckContext.h"
 #include "app/ISoundPlayer.h"
 #include "app/ITrayIcon.h"
 #include "app/Settings.h"

@@ -1,6 +1,6 @@
 #include "support/DovecotServer.h"
 
-#include "monitors/CClientSocket.h"
+#include "monitors/net/CClientSocket.h"
 #include "support/ChildProcess.h"
 #include "support/ScriptedLineServer.h"
 

@@ -1,10 +1,10 @@
 // CheckDatabase against real remote views: SQLite through the SQLite3 ODBC driver and PostgreSQL
 // through its ODBC driver, storing into a real local message.dat.
-#include "monitors/DatabaseMonitor.h"
+#include "monitors/database/DatabaseMonitor.h"
 
 #include "RemoteDatabase.h"
-#include "app/CRunState.h"
-#include "app/CheckContext.h"
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
 #include "store/OdbcBackend.h"
 #include "store/SqlText.h"
 #include "support/HttpStallServer.h"

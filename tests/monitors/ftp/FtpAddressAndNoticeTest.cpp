@@ -1,6 +1,6 @@
-#include "monitors/FtpAddress.h"
-#include "monitors/FtpNotice.h"
-#include "monitors/TextEncoding.h"
+#include "monitors/ftp/FtpAddress.h"
+#include "monitors/ftp/FtpNotice.h"
+#include "util/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

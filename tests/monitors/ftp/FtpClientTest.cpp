@@ -1,5 +1,5 @@
 #include "FtpTestEnvironment.h"
-#include "monitors/CFtpClient.h"
+#include "monitors/ftp/CFtpClient.h"
 
 #include <chrono>
 #include <gmock/gmock.h>

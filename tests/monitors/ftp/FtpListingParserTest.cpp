@@ -1,5 +1,5 @@
-#include "monitors/CListParser.h"
-#include "monitors/CMlsdParser.h"
+#include "monitors/ftp/CListParser.h"
+#include "monitors/ftp/CMlsdParser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "monitors/FtpMonitor.h"
+#include "monitors/ftp/FtpMonitor.h"
 
 #include "FtpTestEnvironment.h"
-#include "app/CRunState.h"
-#include "app/CheckContext.h"
-#include "monitors/CFtpClient.h"
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
+#include "monitors/ftp/CFtpClient.h"
 #include "support/TestStore.h"
 
 #include <ctime>

@@ -1,5 +1,5 @@
 // Reading mail headers: fields, encoded words, dates, names and addresses.
-#include "monitors/CMailMessage.h"
+#include "monitors/mail/CMailMessage.h"
 #include "store/DateText.h"
 #include "store/UserIdentity.h"
 

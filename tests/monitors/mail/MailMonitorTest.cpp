@@ -1,11 +1,11 @@
 // The mail monitor: its own logic against scripted servers (stop requests, failures mid-run, the
 // server address), and the everyday paths against a real POP3 server (Dovecot on 127.0.0.1),
 // plain and over TLS.
-#include "monitors/MailMonitor.h"
+#include "monitors/mail/MailMonitor.h"
 
-#include "app/CRunState.h"
-#include "app/CheckContext.h"
-#include "monitors/MailServerAddress.h"
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
+#include "monitors/mail/MailServerAddress.h"
 #include "store/MessageTypeInfo.h"
 #include "support/DovecotServer.h"
 #include "support/ScriptedLineServer.h"

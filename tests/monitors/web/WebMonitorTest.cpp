@@ -1,8 +1,8 @@
 // The web page monitor end to end: a real HTTP server on 127.0.0.1, a real local store.
-#include "monitors/WebMonitor.h"
+#include "monitors/web/WebMonitor.h"
 
-#include "app/CRunState.h"
-#include "app/CheckContext.h"
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
 #include "store/ExcludeTable.h"
 #include "support/HttpStallServer.h"
 #include "support/TestStore.h"

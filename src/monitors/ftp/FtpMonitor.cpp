@@ -1,0 +1,123 @@
+#include "monitors/ftp/FtpMonitor.h"
+
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
+#include "monitors/ftp/CFtpClient.h"
+#include "monitors/ftp/FtpAddress.h"
+#include "monitors/ftp/FtpNotice.h"
+#include "util/TextEncoding.h"
+#include "store/MessageTypeInfo.h"
+#include "store/SourceRowInfo.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* kAnonymousUser = "anonymous";
+// The customary e-mail-shaped password of anonymous FTP.
+constexpr const char* kAnonymousPassword = "wendar@localhost";
+constexpr const char* kFinderName = "检查软件";
+
+constexpr const char* kStatusChecking = "正在检查";
+constexpr const char* kStatusSession = "->连接服务器";
+constexpr const char* kStatusConnected = "->正在连接ＦＴＰ服务器";
+constexpr const char* kStatusDirectory = "->正在读取目录";
+constexpr const char* kStatusListing = "->正在检索文件";
+constexpr const char* kStatusDone = "->检查完毕";
+constexpr const char* kStatusStoppedPrefix = "检查";
+constexpr const char* kStatusStoppedSuffix = " 时意外停止";
+constexpr const char* kStatusErrorPrefix = "检查";
+constexpr const char* kStatusErrorSuffix = " 时发生意外错误:";
+
+int StopExit(CRunState& run, const std::string& name)
+{
+    run.SetStatusText(kStatusStoppedPrefix + name + kStatusStoppedSuffix);
+    return 0;
+}
+
+int ErrorExit(CRunState& run, const std::string& name, const std::string& error)
+{
+    run.SetStatusText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
+    return 0;
+}
+
+} // namespace
+
+int CheckFtpItem(CheckContext& context, MessageTypeInfo& item)
+{
+    return CheckFtpItemWithOptions(context, item, FtpClientOptions{});
+}
+
+int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const FtpClientOptions& options)
+{
+    CRunState& run = context.run;
+    if (run.IsStopRequested() || item.state == 0) {
+        return 0;
+    }
+    const std::string& name = item.MessageTypeName;
+    const bool anonymous = item.UserName.empty();
+    const std::string user = anonymous ? std::string(kAnonymousUser) : item.UserName;
+    const std::string password = anonymous ? std::string(kAnonymousPassword) : item.Password;
+
+    run.SetStatusText(kStatusChecking + name + kStatusSession);
+    FtpAddress address;
+    std::string error;
+    if (!ParseFtpAddress(item.connAddress, item.ViewName, address, error)) {
+        return ErrorExit(run, name, error);
+    }
+    CFtpClient client(options);
+    if (run.IsStopRequested()) {
+        return StopExit(run, name);
+    }
+
+    // Up to the listing a stop request ends the check, even in the middle of a slow step.
+    client.SetAbortCheck([&run] { return run.IsStopRequested(); });
+    if (!client.Connect(address.host, address.port, user, password)) {
+        return client.WasAborted() ? StopExit(run, name) : ErrorExit(run, name, client.GetLastError());
+    }
+    run.SetStatusText(kStatusChecking + name + kStatusConnected);
+    if (run.IsStopRequested()) {
+        return StopExit(run, name);
+    }
+    // A directory that cannot be entered is an error: listing the login directory instead would
+    // report another directory's entries as this item's findings.
+    if (!client.ChangeDirectory(address.path)) {
+        return client.WasAborted() ? StopExit(run, name) : ErrorExit(run, name, client.GetLastError());
+    }
+    run.SetStatusText(kStatusChecking + name + kStatusDirectory);
+    if (run.IsStopRequested()) {
+        return StopExit(run, name);
+    }
+
+    // Once started, the listing runs to its end.
+    client.SetAbortCheck(nullptr);
+    run.SetStatusText(kStatusChecking + name + kStatusListing);
+    std::vector<FtpEntry> entries;
+    if (!client.List(entries)) {
+        return ErrorExit(run, name, client.GetLastError());
+    }
+
+    const std::string directoryLink = FtpDirectoryLink(address, anonymous ? std::string() : user, password);
+    int found = 0;
+    SourceRowInfo record;
+    record.FromName = kFinderName;
+    for (const FtpEntry& entry : entries) {
+        if (entry.name == "." || entry.name == "..") {
+            continue;
+        }
+        // The link keeps the server's bytes; what is shown and compared is the UTF-8 name.
+        FtpEntry shown = entry;
+        shown.name = DisplayText(entry.name);
+        record.Info = shown.name;
+        record.FromDate = FtpFindingDate(entry.lastWrite);
+        record.Link = FtpEntryLink(directoryLink, entry.name);
+        record.Content = FtpNoticeHtml(name, directoryLink, record.Link, shown, record.FromDate);
+        if (record.IsKnown(context.mainConnection, item) == 0 && record.Insert(context.mainConnection, item) != 0) {
+            // Counted only when stored: a failed insert is no finding the user can see.
+            ++item.m_nNewCount;
+            found = 1;
+        }
+    }
+    run.SetStatusText(name + kStatusDone);
+    return found;
+}

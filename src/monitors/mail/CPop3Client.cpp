@@ -1,0 +1,253 @@
+#include "monitors/mail/CPop3Client.h"
+
+#include "monitors/mail/Pop3Reply.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kMultiLineEnd = "\r\n.\r\n";
+constexpr std::chrono::milliseconds kPollInterval{250};
+// A header block is a few kilobytes; a server that sends without end is cut off.
+constexpr std::size_t kMaxReplyBytes = 8u << 20;
+
+constexpr const char* kErrCreate = "Failed to create client socket, GetLastError:";
+constexpr const char* kErrConnect = "Could not connect to the POP3 mailbox, GetLastError:";
+constexpr const char* kErrTls = "TLS handshake with the POP3 server failed: ";
+constexpr const char* kErrGreeting = "the POP3 server refused the connection:";
+constexpr const char* kErrTimeout = "time out error";
+constexpr const char* kErrClosed = "the POP3 server closed the connection";
+constexpr const char* kErrTooLong = "the POP3 server's reply is too long";
+constexpr const char* kErrSend = "could not send to the POP3 server, GetLastError:";
+constexpr const char* kErrLoggedIn = "have logged,cannot login again";
+constexpr const char* kErrNotConnected = "not connected ,can't login";
+constexpr const char* kErrLineBreak = "the user name or password contains a line break";
+constexpr const char* kErrUser = "Not has the user:";
+constexpr const char* kErrPass = "user or password is error:";
+constexpr const char* kErrStatSession = "not connected or authorized,can't get the mailCount";
+constexpr const char* kErrStat = "can't get stat command:";
+constexpr const char* kErrIdSession = "not connected or authorized,can't get the mailid";
+constexpr const char* kErrRange = "item greated than Count or item<=0";
+constexpr const char* kErrUidl = "can't get uidl command:";
+constexpr const char* kErrTop = "can't get top command:";
+
+std::string WithCode(const char* text, int code)
+{
+    return text + std::to_string(code) + "\n";
+}
+
+} // namespace
+
+CPop3Client::~CPop3Client()
+{
+    Quit();
+}
+
+bool CPop3Client::Connect(const std::string& host, std::uint16_t port, bool useTls)
+{
+    if (!m_socket.Create()) {
+        m_strError = WithCode(kErrCreate, m_socket.GetLastError());
+        return false;
+    }
+    if (!m_socket.Connect(host, port, m_connectTimeout)) {
+        m_strError = WithCode(kErrConnect, m_socket.GetLastError());
+        m_socket.Close();
+        return false;
+    }
+    // Nothing, not even QUIT, goes out before the server has proved who it is.
+    std::string tlsError;
+    if (useTls && !m_socket.StartTls(host, m_connectTimeout, tlsError)) {
+        m_strError = kErrTls + tlsError;
+        m_socket.Close();
+        return false;
+    }
+    m_bConnected = 1;
+    m_strResponse.clear();
+    if (!ReadResponse(kLineEnd)) {
+        if (m_strError.empty())
+            m_strError = kErrGreeting + m_strResponse;
+        return false;
+    }
+    m_strError.clear();
+    return true;
+}
+
+bool CPop3Client::Login(const std::string& user, const std::string& password)
+{
+    if (m_bLoggedIn) {
+        m_strError = kErrLoggedIn;
+        return false;
+    }
+    if (!m_bConnected) {
+        m_strError = kErrNotConnected;
+        return false;
+    }
+    // A line break would end the command early and smuggle the rest in as a second command.
+    if (user.find_first_of("\r\n") != std::string::npos || password.find_first_of("\r\n") != std::string::npos) {
+        m_strError = kErrLineBreak;
+        return false;
+    }
+    m_nMessageCount = -1;
+    m_strResponse.clear();
+    if (!SendCommand("user " + user + "\r\n") || !ReadResponse(kLineEnd)) {
+        m_strError = kErrUser + m_strResponse;
+        return false;
+    }
+    if (!SendCommand("pass " + password + "\r\n") || !ReadResponse(kLineEnd)) {
+        m_strError = kErrPass + m_strResponse;
+        return false;
+    }
+    m_bLoggedIn = 1;
+    m_strError.clear();
+    Stat();
+    return true;
+}
+
+bool CPop3Client::Stat()
+{
+    m_nMessageCount = -1;
+    if (!m_bConnected || !m_bLoggedIn) {
+        m_strError = kErrStatSession;
+        return false;
+    }
+    m_strError.clear();
+    if (!SendCommand("stat\r\n"))
+        return false;
+    if (!ReadResponse(kLineEnd)) {
+        if (m_strError.empty())
+            m_strError = kErrStat + m_strResponse;
+        return false;
+    }
+    m_nMessageCount = ParseStatCount(m_strResponse);
+    return true;
+}
+
+int CPop3Client::GetMessageCount()
+{
+    if (m_nMessageCount == -1)
+        Stat();
+    return m_nMessageCount;
+}
+
+bool CPop3Client::CheckSession(const char* errorText)
+{
+    if (m_bConnected && m_bLoggedIn)
+        return true;
+    m_strError = errorText;
+    return false;
+}
+
+bool CPop3Client::CheckNumber(int number)
+{
+    if (number > GetMessageCount() || number <= 0) {
+        m_strError = kErrRange;
+        return false;
+    }
+    return true;
+}
+
+bool CPop3Client::GetUniqueId(int number, std::string& id)
+{
+    if (!CheckSession(kErrIdSession) || !CheckNumber(number))
+        return false;
+    m_strError.clear();
+    if (!SendCommand("uidl " + std::to_string(number) + "\r\n")) {
+        id.clear();
+        return false;
+    }
+    if (!ReadResponse(kLineEnd)) {
+        if (m_strError.empty())
+            m_strError = kErrUidl + m_strResponse;
+        id.clear();
+        return false;
+    }
+    id = ParseUniqueId(m_strResponse);
+    return true;
+}
+
+bool CPop3Client::RetrieveHeader(int number)
+{
+    if (!CheckSession(kErrIdSession) || !CheckNumber(number))
+        return false;
+    // RFC 1939 requires the line count; 0 lines asks for the header block alone.
+    if (!SendCommand("top " + std::to_string(number) + " 0\r\n") || !ReadResponse(kMultiLineEnd)) {
+        m_strError = kErrTop + m_strResponse;
+        return false;
+    }
+    m_strError.clear();
+    m_message.SetText(m_strResponse);
+    return true;
+}
+
+bool CPop3Client::Quit()
+{
+    bool sent = false;
+    if (m_bConnected) {
+        static constexpr std::string_view kQuit = "QUIT\r\n";
+        sent = m_socket.Send(kQuit.data(), kQuit.size(), m_nTimeout);
+        m_bConnected = 0;
+    }
+    m_socket.Close();
+    return sent;
+}
+
+bool CPop3Client::SendCommand(const std::string& line)
+{
+    if (m_socket.Send(line.data(), line.size(), m_nTimeout))
+        return true;
+    m_strError = WithCode(kErrSend, m_socket.GetLastError());
+    return false;
+}
+
+// The whole reply must arrive within m_nTimeout. Between polls the wait is on the socket, so a
+// reply is taken as soon as it arrives.
+bool CPop3Client::ReadResponse(std::string_view terminator)
+{
+    if (!m_bConnected)
+        return false;
+    const Clock::time_point start = Clock::now();
+    m_strResponse.clear();
+    bool closed = false;
+    std::array<char, 1023> buffer{};
+    for (;;) {
+        if (Clock::now() - start > m_nTimeout) {
+            m_strError = kErrTimeout;
+            return false;
+        }
+        bool readable = false;
+        if (m_socket.PollReadable(readable) && readable) {
+            do {
+                const long got = m_socket.Receive(buffer.data(), buffer.size());
+                if (got <= 0) {
+                    closed = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+                    break;
+                }
+                m_strResponse.append(buffer.data(), static_cast<std::size_t>(got));
+                if (m_strResponse.size() > kMaxReplyBytes) {
+                    m_strError = kErrTooLong;
+                    return false;
+                }
+                if (Clock::now() - start > m_nTimeout)
+                    break;
+            } while (m_socket.PollReadable(readable) && readable);
+        }
+        if (IsReplyComplete(m_strResponse, terminator))
+            break;
+        if (closed) {
+            m_strError = kErrClosed;
+            return false;
+        }
+        const auto left = m_nTimeout - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        m_socket.PollReadable(
+            readable, std::clamp(left + std::chrono::milliseconds(1), std::chrono::milliseconds(1), kPollInterval));
+    }
+    if (!IsPositiveReply(m_strResponse))
+        return false;
+    m_strResponse = ReplyText(m_strResponse);
+    return true;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// A small blocking POP3 client (RFC 1939: USER, PASS, STAT, UIDL n, TOP n 0, QUIT), plain or over
+// TLS from the first byte (RFC 8314). It never deletes and never downloads whole messages.
+// Errors: every operation returns false on failure and leaves a readable text in
+// GetLastErrorText(); nothing throws. One client serves one connection; the destructor ends the
+// dialogue with QUIT while connected.
+#include "monitors/net/CClientSocket.h"
+#include "monitors/mail/CMailMessage.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class CPop3Client final
+{
+public:
+    CPop3Client() = default;
+    ~CPop3Client();
+    CPop3Client(const CPop3Client&) = delete;
+    CPop3Client& operator=(const CPop3Client&) = delete;
+
+    // Bounds the TCP connect and the TLS handshake (the system's own bound is minutes).
+    void SetConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
+
+    // Connects, runs the TLS handshake when useTls, and reads the greeting.
+    bool Connect(const std::string& host, std::uint16_t port, bool useTls = false);
+    // USER and PASS, then STAT.
+    bool Login(const std::string& user, const std::string& password);
+    bool Stat();
+    // The count from STAT, running STAT first while it is unknown; -1 when it stays unknown.
+    int GetMessageCount();
+    // UIDL for message number (1-based); id is the reply's id, its CR LF included.
+    bool GetUniqueId(int number, std::string& id);
+    // TOP number 0: the header block goes into Message().
+    bool RetrieveHeader(int number);
+    // Sends QUIT (without reading the reply) while connected, then closes; true when sent.
+    bool Quit();
+
+    std::string GetLastErrorText() const { return m_strError; }
+    std::string GetResponse() const { return m_strResponse; }
+    const CMailMessage& Message() const { return m_message; }
+
+private:
+    bool SendCommand(const std::string& line);
+    bool ReadResponse(std::string_view terminator);
+    bool CheckSession(const char* errorText);
+    bool CheckNumber(int number);
+
+    CMailMessage m_message;
+    CClientSocket m_socket;
+    int m_bConnected = 0;
+    int m_bLoggedIn = 0;
+    std::string m_strResponse;
+    int m_nMessageCount = -1;
+    std::string m_strError;
+    std::chrono::milliseconds m_nTimeout{2000}; // for one whole reply
+    std::chrono::milliseconds m_connectTimeout{10000};
+};

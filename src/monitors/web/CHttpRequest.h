@@ -1,0 +1,63 @@
+#pragma once
+// One HTTP(S) GET of a page with libcurl, on the check worker thread.
+// Errors: Perform returns an outcome; a failure leaves a readable reason in ErrorText().
+// The body is returned whatever the status code. Redirects are followed (http and https only).
+#include "monitors/web/UrlParts.h"
+
+#include <cstddef>
+#include <curl/system.h>
+#include <functional>
+#include <memory>
+#include <string>
+
+struct HttpLimits
+{
+    long connectTimeoutSeconds = 20;
+    // A transfer that moves no byte for this long is given up (a server that never answers).
+    long stallTimeoutSeconds = 30;
+    long totalTimeoutSeconds = 600;
+    // Larger bodies are refused rather than held in memory.
+    std::size_t maxBodyBytes = 64u * 1024u * 1024u;
+};
+
+class CHttpRequest final
+{
+public:
+    enum class Outcome
+    {
+        Done,    // a response was read (any status code)
+        Stopped, // the stop test said so
+        Failed,  // see ErrorText()
+    };
+    using StopTest = std::function<bool()>;
+    using Notify = std::function<void()>;
+
+    CHttpRequest(HttpLimits limits, StopTest stopRequested);
+    ~CHttpRequest();
+    CHttpRequest(const CHttpRequest&) = delete;
+    CHttpRequest& operator=(const CHttpRequest&) = delete;
+
+    // Sends the GET with the page header block and no-cache headers. onResponse runs once, when
+    // the first byte of the response arrives. The body is returned with every line feed removed
+    // (lines joined with nothing between them; carriage returns stay) and without NUL bytes,
+    // which no stored text can hold.
+    Outcome Get(const UrlParts& url, std::string& body, const Notify& onResponse = {});
+
+    const std::string& ErrorText() const { return m_strError; }
+    long ResponseCode() const { return m_nResponseCode; }
+
+private:
+    struct Transfer;
+    static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user);
+    static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user);
+    static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+    HttpLimits m_limits;
+    StopTest m_stopRequested;
+    std::string m_strError;
+    long m_nResponseCode = 0;
+};
+
+// The request headers every page GET carries.
+inline constexpr const char* kPageAcceptHeader = "Accept: text/*";
+inline constexpr const char* kPageUserAgentHeader = "User-Agent: morvaten-Application";

@@ -1,0 +1,23 @@
+#pragma once
+// The web page monitor (category 2): downloads the item's page, cuts its exclusion ranges, and
+// compares the region between IncludeFrom and IncludeTo with the newest stored copy.
+// Errors: the result is 0 after any failure, whose reason is left in the status text.
+#include "monitors/web/CHttpRequest.h"
+
+struct CheckContext;
+class MessageTypeInfo;
+
+struct WebCheckOptions
+{
+    HttpLimits http;
+    // Frames of frames are followed this deep; a frameset that leads back to itself ends here.
+    int maxFrameDepth = 4;
+    // And at most this many frames in all per check: a frameset that lists itself many times
+    // would otherwise cost (frames per page) to the power of the depth downloads.
+    int maxFrames = 32;
+};
+
+// 1 when a message record was stored; for a top-level check that followed frames, the result of
+// the last frame check.
+int CheckWebPage(CheckContext& context, MessageTypeInfo& item, bool topLevel);
+int CheckWebPage(CheckContext& context, MessageTypeInfo& item, bool topLevel, const WebCheckOptions& options);
