@@ -2,8 +2,8 @@
 // What start-up brings up, without the windows: the application directory, the two local
 // connection strings, the main connection (message.dat created when missing), the settings and the
 // run's shared values. The GUI and the CLI both start through it.
-#include "monitors/CRunState.h"
 #include "app/Settings.h"
+#include "monitors/CRunState.h"
 #include "store/CAdoConnection.h"
 #include "store/UserIdentity.h"
 

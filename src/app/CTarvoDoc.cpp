@@ -1,15 +1,15 @@
 #include "app/CTarvoDoc.h"
 
 #include "app/AppPaths.h"
-#include "monitors/CheckContext.h"
 #include "app/IDocView.h"
 #include "app/IMainWindow.h"
 #include "app/ITrayIcon.h"
 #include "app/Settings.h"
-#include "util/TextEncoding.h"
+#include "monitors/CheckContext.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTable.h"
+#include "util/TextEncoding.h"
 
 #include <algorithm>
 

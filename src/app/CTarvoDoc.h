@@ -6,9 +6,9 @@
 // Item records are held by shared_ptr: a command that removes or replaces an item while a run is
 // active drops the document's reference, and the worker's copy of the pointer keeps the record
 // alive until it is done with it.
+#include "app/CSoundQueue.h"
 #include "monitors/CRunState.h"
 #include "monitors/StandardMonitors.h"
-#include "app/CSoundQueue.h"
 #include "store/MessageList.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SharedInt.h"

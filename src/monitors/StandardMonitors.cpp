@@ -11,7 +11,8 @@ std::map<int, MonitorFunction> StandardMonitors()
     return {
         {kCategoryDatabase, &CheckDatabase},
         {kCategoryBroadcast, &CheckDatabase},
-        {kCategoryWebPage, [](CheckContext& context, MessageTypeInfo& item) { return CheckWebPage(context, item, true); }},
+        {kCategoryWebPage,
+         [](CheckContext& context, MessageTypeInfo& item) { return CheckWebPage(context, item, true); }},
         {kCategoryFtp, &CheckFtpItem},
         {kCategoryMail, &CheckMailItem},
     };

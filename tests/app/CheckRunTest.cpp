@@ -1,8 +1,8 @@
 #include "app/CTarvoDoc.h"
-#include "monitors/CheckContext.h"
 #include "app/ISoundPlayer.h"
 #include "app/ITrayIcon.h"
 #include "app/Settings.h"
+#include "monitors/CheckContext.h"
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 

@@ -5,9 +5,9 @@
 #include "monitors/ftp/CFtpClient.h"
 #include "monitors/ftp/FtpAddress.h"
 #include "monitors/ftp/FtpNotice.h"
-#include "util/TextEncoding.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
+#include "util/TextEncoding.h"
 
 #include <string>
 

@@ -4,8 +4,8 @@
 // Errors: every operation returns false on failure and leaves a readable text in
 // GetLastErrorText(); nothing throws. One client serves one connection; the destructor ends the
 // dialogue with QUIT while connected.
-#include "monitors/net/CClientSocket.h"
 #include "monitors/mail/CMailMessage.h"
+#include "monitors/net/CClientSocket.h"
 
 #include <chrono>
 #include <cstdint>

@@ -4,11 +4,11 @@
 #include "monitors/CheckContext.h"
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
-#include "util/TextEncoding.h"
 #include "store/DateText.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/UserIdentity.h"
+#include "util/TextEncoding.h"
 
 #include <string_view>
 

@@ -1,9 +1,9 @@
 // The runtime tree the build lays beside the executables: what a freshly built program finds in its
 // application directory.
 #include "app/AppPaths.h"
-#include "util/TextEncoding.h"
 #include "platform/SoundFile.h"
 #include "store/PresetReader.h"
+#include "util/TextEncoding.h"
 
 #include <algorithm>
 #include <cstdint>

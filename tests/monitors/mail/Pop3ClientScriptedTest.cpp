@@ -1,6 +1,6 @@
 // The POP3 client against scripted servers: exact commands, reply corners and injected faults.
-#include "monitors/net/CClientSocket.h"
 #include "monitors/mail/CPop3Client.h"
+#include "monitors/net/CClientSocket.h"
 #include "support/ScriptedLineServer.h"
 
 #include <gtest/gtest.h>
