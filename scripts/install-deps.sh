@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang clang-format
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libsqlite3-dev sqlite3 libcurl4-openssl-dev libssl-dev openssl
+    qt6-base-dev qt6-webengine-dev qt6-svg-dev fonts-wqy-microhei libsqlite3-dev sqlite3 libcurl4-openssl-dev libssl-dev openssl
     unixodbc-dev libsqliteodbc odbc-postgresql
-    libpulse-dev libsndfile1-dev libx11-dev xvfb xauth
+    libpulse-dev libsndfile1-dev libx11-dev libxtst-dev xvfb xauth
+    dbus-x11 at-spi2-core python3-pyatspi xdotool imagemagick git
     libcpp-httplib-dev python3-pyftpdlib postgresql dovecot-core dovecot-pop3d
 )
 
