@@ -12,8 +12,7 @@ constexpr int kMillisecondsPerMinute = 60000;
 
 CMainTick::CMainTick(CTarvoDoc& doc, Settings& settings, ITickActions& actions)
     : m_doc(doc), m_settings(settings), m_actions(actions), m_nAutoMarkCountdown(settings.AutoMarkRead)
-{
-}
+{}
 
 void CMainTick::OnSecond()
 {
@@ -40,9 +39,15 @@ void CMainTick::OnSecond()
     }
 }
 
-void CMainTick::OnAutoCheckTimer() { m_actions.CheckAllItems(); }
+void CMainTick::OnAutoCheckTimer()
+{
+    m_actions.CheckAllItems();
+}
 
-void CMainTick::ResetAutoMarkCountdown() { m_nAutoMarkCountdown = m_settings.AutoMarkRead; }
+void CMainTick::ResetAutoMarkCountdown()
+{
+    m_nAutoMarkCountdown = m_settings.AutoMarkRead;
+}
 
 void CMainTick::EnableAutoCheck()
 {
@@ -77,7 +82,10 @@ void CMainTick::ToggleAutoCheck()
     }
 }
 
-bool CMainTick::IsAutoCheckOn() const { return m_settings.enableAutoCheck != 0; }
+bool CMainTick::IsAutoCheckOn() const
+{
+    return m_settings.enableAutoCheck != 0;
+}
 
 int CMainTick::AutoCheckPeriodMs() const
 {

@@ -9,7 +9,10 @@ CTarvoView::CTarvoView(GuiContext& context, QWidget* parent) : QWidget(parent), 
     m_context.doc.AddView(this);
 }
 
-CTarvoView::~CTarvoView() { m_context.doc.RemoveView(this); }
+CTarvoView::~CTarvoView()
+{
+    m_context.doc.RemoveView(this);
+}
 
 void CTarvoView::OnUpdate(CTarvoDoc&, IDocView*, int) {}
 

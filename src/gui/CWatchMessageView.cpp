@@ -9,6 +9,9 @@ CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWi
     m_context.doc.AddView(this);
 }
 
-CWatchMessageView::~CWatchMessageView() { m_context.doc.RemoveView(this); }
+CWatchMessageView::~CWatchMessageView()
+{
+    m_context.doc.RemoveView(this);
+}
 
 void CWatchMessageView::OnUpdate(CTarvoDoc&, IDocView*, int) {}

@@ -6,6 +6,7 @@
 #include "gui/CWatchMessageView.h"
 #include "support/TestStore.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 TEST(GuiPanes, EachPaneRegistersOnTheDocumentAndLeavesItWhenDestroyed)
@@ -27,4 +28,9 @@ TEST(GuiPanes, EachPaneRegistersOnTheDocumentAndLeavesItWhenDestroyed)
         doc.UpdateAllViews(nullptr);
     }
     doc.UpdateAllViews(nullptr); // no pane left to call
+}
+
+TEST(GuiImages, AreLinkedIntoTheProgram)
+{
+    EXPECT_TRUE(QFile::exists(QStringLiteral(":/frame/placeholder.svg")));
 }
