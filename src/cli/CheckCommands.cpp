@@ -33,7 +33,7 @@ long long MaxMessageId(CAdoConnection& connection)
 {
     CAdoRecordset rs(connection);
     int id = 0;
-    if (rs.Open("select max(id) as maxid from userdata", -1, -1, 1) && !rs.IsEOF()) {
+    if (rs.Open("select max(id) as maxid from userdata") && !rs.IsEOF()) {
         rs.GetFieldValue("maxid", id);
     }
     return id;
@@ -55,7 +55,7 @@ public:
     void NewFindings(CAdoConnection& connection)
     {
         CAdoRecordset rs(connection);
-        if (!rs.Open("select * from userdata where id>" + std::to_string(m_lastId) + " order by id", -1, -1, 1)) {
+        if (!rs.Open("select * from userdata where id>" + std::to_string(m_lastId) + " order by id")) {
             return;
         }
         std::lock_guard guard(m_lock);
@@ -139,8 +139,7 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
 
     CAdoRecordset rs(connection);
     long long stored = 0;
-    if (rs.Open("select count(*) as stored from userdata where id>" + std::to_string(before), -1, -1, 1) &&
-        !rs.IsEOF()) {
+    if (rs.Open("select count(*) as stored from userdata where id>" + std::to_string(before)) && !rs.IsEOF()) {
         int n = 0;
         rs.GetFieldValue("stored", n);
         stored = n;

@@ -173,14 +173,14 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
     auto web = AddItems(1, 2)[0];
     AddItems(1, 5); // categories without a monitor yield nothing
     AddItems(1, 9);
-    doc.m_bReload = 0;
+    doc.m_bReload = false;
     RunAllAndWait();
     EXPECT_EQ(Calls().size(), 3u);
-    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(false, 0));
 
     findings = true;
     RunAllAndWait();
-    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(1, 3));
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(true, 3));
     // The dispatcher counts database and broadcast findings once more.
     EXPECT_EQ(std::tuple(db->m_nNewCount.load(), broadcast->m_nNewCount.load(), web->m_nNewCount.load()),
               std::tuple(2, 2, 1));
@@ -189,10 +189,10 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
 
     // A run without findings recounts nothing.
     findings = false;
-    doc.m_bReload = 0;
+    doc.m_bReload = false;
     store.connection().Execute("delete from userdata");
     RunAllAndWait();
-    EXPECT_EQ(doc.m_bReload, 0);
+    EXPECT_FALSE(doc.m_bReload.load());
     EXPECT_EQ(doc.m_nUnreadCount, 3);
     findings = true;
     doc.CheckOne(web);
