@@ -42,6 +42,12 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     return true;
 }
 
+void CTarvoApp::SetReporter(const std::shared_ptr<IMessageReporter>& reporter)
+{
+    m_mainConnection.SetReporter(reporter);
+    m_presetConnection.SetReporter(reporter);
+}
+
 std::string ExecutablePath(const char* argv0)
 {
     std::error_code ec;

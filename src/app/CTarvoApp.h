@@ -7,6 +7,7 @@
 #include "store/CAdoConnection.h"
 #include "store/UserIdentity.h"
 
+#include <memory>
 #include <string>
 
 class CTarvoApp final
@@ -15,6 +16,9 @@ public:
     // homeOption: the --home value (empty when not given). False with a reason in error when the
     // main database cannot be created or opened.
     bool InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error);
+    // The store's messages of both connections go to reporter (stderr until then). Called before
+    // the connections are shared with a check thread.
+    void SetReporter(const std::shared_ptr<IMessageReporter>& reporter);
 
     std::string m_strAppDir;
     std::string m_strMainConnection;

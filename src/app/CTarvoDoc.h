@@ -11,6 +11,7 @@
 #include "monitors/StandardMonitors.h"
 #include "store/MessageList.h"
 #include "store/MessageTypeInfo.h"
+#include "store/SharedFlag.h"
 #include "store/SharedInt.h"
 
 #include <atomic>
@@ -65,6 +66,8 @@ public:
     void SetMainWindow(IMainWindow* window) { m_pMainWindow = window; }
     void SetTrayIcon(ITrayIcon* tray) { m_pTray = tray; }
     void SetItemCheckedListener(ItemCheckedListener listener);
+    // Takes the sound switch now and reads the page size from settings at every page fill, so the
+    // settings must outlive the document (the application's own do). Until called: the defaults.
     void ApplySettings(const Settings& settings);
 
     // Check items.
@@ -118,10 +121,9 @@ public:
     long m_nCurPage = -1;
     long m_nPageCount = 0;
     long m_nTotalCount = 0;
-    SharedInt m_bReload = 1;
+    SharedFlag m_bReload = true;
     SharedInt m_nUnreadCount = 0;
     int m_nReadFilter = 0;
-    int m_nPageSize = 100;
 
 private:
     void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);
@@ -134,6 +136,7 @@ private:
     std::string m_strAppDir;
     IMainWindow* m_pMainWindow = nullptr;
     ITrayIcon* m_pTray = nullptr;
+    const Settings* m_pSettings = nullptr; // null = the defaults
     std::atomic<int> m_bSoundEnabled{1};
     int m_nReannounceTick = 0;
 

@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTypeInfo.h"
@@ -25,14 +26,7 @@ constexpr const char* kFirstRowFailed = "错误：不能打开数据表中的内
 constexpr const char* kSaving = "正在保存这些检查到的远程数据";
 constexpr const char* kDone = "->检查完毕!";
 constexpr const char* kStopped = "意外停止！";
-
-// The remote connection keeps its string in a buffer of this size, terminator included.
-constexpr std::size_t kMaxConnectionString = 512;
-
-// Static cursor, read-only lock, command text.
-constexpr int kCursorStatic = 3;
-constexpr int kLockReadOnly = 1;
-constexpr int kCommandText = 1;
+constexpr const char* kStoreFailed = "错误：";
 
 // Written in the Access dialect; the connection rewrites "top N" for engines that lack it.
 std::string BuildDatabaseQuery(const MessageTypeInfo& item)
@@ -66,7 +60,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     };
 
     // Declared in this order so the recordset closes before its connection on every way out.
-    CAdoConnection remote;
+    CAdoConnection remote(context.mainConnection.GetReporter());
     remote.SetShowErrors(false); // no message box may open on the check thread
     CAdoRecordset rs;
     rs.SetShowErrors(false);
@@ -93,7 +87,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     status(kOpeningView + item.ViewName);
-    if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item), kCursorStatic, kLockReadOnly, kCommandText)) {
+    if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item))) {
         status(kQueryFailed + item.ViewName);
         return 0;
     }
@@ -126,8 +120,13 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         // the previous row's value.
         SourceRowInfo row;
         row.LoadFromRecordset(rs);
-        if (!row.IsKnown(context.mainConnection, item) && row.Insert(context.mainConnection, item)) {
-            ++item.m_nNewCount;
+        if (!row.IsKnown(context.mainConnection, item)) {
+            std::string reason;
+            if (!StoreFinding(context, item, row, reason)) {
+                // What was stored stays stored and must still be announced.
+                status(kStoreFailed + reason);
+                return result;
+            }
             result = 1;
         }
         rs.MovePrevious();

@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "store/DateText.h"
@@ -99,10 +100,15 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
             return found;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
-        if (row.IsKnown(context.mainConnection, item) == 0 && row.Insert(context.mainConnection, item) != 0) {
-            ++item.m_nNewCount;
-            found = 1;
+        if (row.IsKnown(context.mainConnection, item) != 0) {
+            continue;
         }
+        std::string reason;
+        if (!StoreFinding(context, item, row, reason)) {
+            run.SetStatusText(errorText + reason);
+            return found;
+        }
+        found = 1;
     }
     client.Quit();
     run.SetStatusText(name + kDone);
