@@ -159,6 +159,9 @@ void CMainFrame::MovePage(int id)
     CTarvoDoc& doc = m_context.doc;
     const long page = doc.m_nCurPage;
     long target = page;
+    if (page < 1) {
+        return; // before the first listing there is no page to move from
+    }
     if ((id == cmd::kFirstPage || id == cmd::kPreviousPage) && page > 1) {
         target = id == cmd::kFirstPage ? 1 : page - 1;
     } else if ((id == cmd::kNextPage || id == cmd::kLastPage) && page < doc.m_nPageCount) {
