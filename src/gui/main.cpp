@@ -91,7 +91,6 @@ int main(int argc, char** argv)
 
     QtMessageBoxes boxes;
     auto reporter = std::make_shared<CBoxReporter>(boxes, &application);
-    SetDefaultMessageReporter(reporter);
 
     const std::string executable = ExecutablePath(argv[0]);
     CSingleInstance instance(ResolveApplicationDirectory(commandLine.home, executable));
@@ -107,14 +106,13 @@ int main(int argc, char** argv)
     }
 
     CTarvoApp tarvo;
+    tarvo.SetReporter(reporter);
     std::string error;
     if (!tarvo.InitInstance(commandLine.home, executable, error)) {
         splash.reset();
         boxes.Show(nullptr, QString::fromStdString(error), QString(), QMessageBox::Critical, QMessageBox::Ok);
         return 1;
     }
-    tarvo.m_mainConnection.SetReporter(reporter);
-    tarvo.m_presetConnection.SetReporter(reporter);
 
     CQueuedMainWindow relay; // outlives the document and its worker
     auto player = std::make_shared<PulseSoundPlayer>();
@@ -154,7 +152,7 @@ int main(int argc, char** argv)
     }
     frame.reset();
     doc.reset();
-    SetDefaultMessageReporter(std::make_shared<StderrMessageReporter>());
+    tarvo.SetReporter(std::make_shared<StderrMessageReporter>()); // no box once the windows are gone
     curl_global_cleanup();
     return 0;
 }
