@@ -5,10 +5,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME wendar)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "watches database views, web pages, FTP directories and mailboxes for news")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Wendar checks the sources of its check items on demand or on a timer, stores every new finding as a\n"
-    "message in a local database and announces it. wendar is the desktop program, wendar-cli the same\n"
-    "core from a shell or a systemd user service.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Wendar checks the sources of its check items on demand or on a timer, stores every new finding\n"
+       "as a message in a local database and announces it. wendar is the desktop program, wendar-cli\n"
+       "the same core from a shell or a systemd user service.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
