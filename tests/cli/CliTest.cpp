@@ -232,3 +232,28 @@ TEST_F(Cli, VersionHelpAndTheExitStatusOfARunWithAFailedItem)
     EXPECT_TRUE(Has(json.out, R"("errors":1)")) << json.out;
     EXPECT_EQ(Run({"check", "1"}).status, 0);
 }
+
+TEST(CliDataDirectory, AnEarlierBuildsStoreBesideTheProgramIsMovedOnceWithANotice)
+{
+    TempDir root;
+    const std::string bin = root.path() + "build/bin/";
+    std::filesystem::create_directories(bin);
+    std::filesystem::copy_file(WENDAR_CLI_PATH, bin + "wendar-cli");
+    const std::map<std::string, std::string> env = {{"XDG_DATA_HOME", root.path() + "xdg"},
+                                                    {"XDG_CONFIG_HOME", root.path() + "config"},
+                                                    {"WENDAR_HOME", ""},
+                                                    {"PULSE_SERVER", "unix:/nonexistent"}};
+    // What an earlier build did: the store in the executable's folder.
+    ASSERT_EQ(RunChild({bin + "wendar-cli", "--home", bin, "items", "add", "--name", "旧项目", "--category", "5"}, env)
+                  .status,
+              0);
+    const ChildResult first = RunChild({bin + "wendar-cli", "items"}, env);
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_TRUE(Has(first.out, "\t旧项目\t")) << first.out;
+    EXPECT_TRUE(Has(first.err, "已把旧的数据库 " + bin + "message.dat 移到 " + root.path() + "xdg/wendar/message.dat"))
+        << first.err;
+    EXPECT_FALSE(std::filesystem::exists(bin + "message.dat"));
+    const ChildResult second = RunChild({bin + "wendar-cli", "items"}, env);
+    EXPECT_TRUE(Has(second.out, "\t旧项目\t"));
+    EXPECT_EQ(second.err, "");
+}

@@ -2,10 +2,11 @@
 # The install tree: the desktop entry and the AppStream file pass their validators; an install into
 # a DESTDIR staging prefix has every file of the layout, and the installed wendar-cli runs from there
 # on a fresh data directory with the installed resources.
-# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR HAS_DESKTOP_PROGRAM(0|1)
 set -euo pipefail
 build=$1
 source=$2
+desktop=$3
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 fail() {
@@ -23,7 +24,7 @@ root="$stage/root$prefix"
 files=(bin/wendar-cli share/wendar/messagetype.dat share/wendar/ring01.wav share/wendar/sound/ring01.wav
     share/wendar/sound/Cuckoo01.wav share/wendar/help/help.htm share/man/man1/wendar-cli.1
     share/bash-completion/completions/wendar-cli lib/systemd/user/wendar-watch.service)
-if [ -e "$build/bin/wendar" ]; then
+if [ "$desktop" = 1 ]; then
     files+=(bin/wendar share/applications/org.wendar.Wendar.desktop share/metainfo/org.wendar.Wendar.metainfo.xml
         share/man/man1/wendar.1 share/icons/hicolor/scalable/apps/wendar.svg)
     for size in 16 24 32 48 64 128 256; do
