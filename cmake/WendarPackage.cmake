@@ -16,8 +16,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Wendar developers <wendar@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${WENDAR_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The page view runs QtWebEngineProcess, which its library does not pull in; remote databases need
-# their ODBC drivers; the Chinese texts need a CJK font.
+# The page view runs QtWebEngineProcess (named here: libqt6webenginecore6 alone does not pull it in);
+# remote databases need their ODBC drivers; the Chinese texts need a CJK font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
 if(TARGET wendar)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin")
