@@ -36,6 +36,12 @@ for exe in /usr/bin/wendar-cli /usr/bin/wendar; do
         fail "$exe misses libraries the package does not depend on: $(ldd "$exe" | grep "not found")"
     fi
 done
+# The user unit names an executable that is there, and its manual page.
+if command -v systemd-analyze >/dev/null && command -v man >/dev/null; then
+    mkdir -m 700 "$work/runtime"
+    XDG_RUNTIME_DIR="$work/runtime" quietly systemd-analyze verify --user /usr/lib/systemd/user/wendar-watch.service ||
+        fail "systemd-analyze verify: wendar-watch.service"
+fi
 home="$work/home"
 mkdir "$home"
 chown nobody: "$home"
