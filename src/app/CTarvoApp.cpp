@@ -28,9 +28,9 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     }
     m_strMainConnection = MainConnectionString(m_strAppDir);
     // The presets of the application directory when it has its own, else the program's.
-    const std::string presetDir =
-        ProgramFile("messagetype.dat") == m_strAppDir + "messagetype.dat" ? m_strAppDir : m_strResourceDir;
-    m_strPresetConnection = PresetConnectionString(presetDir);
+    std::error_code ec;
+    const bool ownPresets = std::filesystem::exists(m_strAppDir + "messagetype.dat", ec);
+    m_strPresetConnection = PresetConnectionString(ownPresets ? m_strAppDir : m_strResourceDir);
     if (!EnsureLocalDatabase(m_strAppDir + "message.dat", error)) {
         return false;
     }
