@@ -21,9 +21,9 @@ constexpr int kReannounceTickLimit = 9999999;
 } // namespace
 
 CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir,
-                     std::shared_ptr<ISoundPlayer> player)
-    : m_connection(connection), m_run(run), m_strAppDir(std::move(appDir)),
-      m_sounds(std::move(player), m_strAppDir + kDefaultSoundFile)
+                     std::shared_ptr<ISoundPlayer> player, std::string resourceDir)
+    : m_connection(connection), m_run(run), m_strAppDir(std::move(appDir)), m_strResourceDir(std::move(resourceDir)),
+      m_sounds(std::move(player), ResolveProgramFile(m_strAppDir, m_strResourceDir, kDefaultSoundFile))
 {}
 
 CTarvoDoc::~CTarvoDoc()
@@ -293,7 +293,7 @@ void CTarvoDoc::ResetNewCounts()
 
 void CTarvoDoc::QueueSound(const std::string& path)
 {
-    m_sounds.QueueSound(path.empty() ? path : ResolveProgramFile(m_strAppDir, path));
+    m_sounds.QueueSound(path.empty() ? path : ResolveProgramFile(m_strAppDir, m_strResourceDir, path));
 }
 
 void CTarvoDoc::QueueSoundFor(const MessageTypeInfo& item)

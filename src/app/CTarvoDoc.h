@@ -55,7 +55,9 @@ public:
     // Called on the worker thread after each item's monitor returned.
     using ItemCheckedListener = std::function<void(MessageTypeInfo&, int result)>;
 
-    CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir, std::shared_ptr<ISoundPlayer> player);
+    // resourceDir: where a sound missing from appDir is looked for (CTarvoApp::m_strResourceDir).
+    CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir, std::shared_ptr<ISoundPlayer> player,
+              std::string resourceDir = {});
     // Asks a running check to stop and waits for it, then ends the sound thread.
     ~CTarvoDoc();
     CTarvoDoc(const CTarvoDoc&) = delete;
@@ -134,6 +136,7 @@ private:
     CAdoConnection& m_connection;
     CRunState& m_run;
     std::string m_strAppDir;
+    std::string m_strResourceDir;
     IMainWindow* m_pMainWindow = nullptr;
     ITrayIcon* m_pTray = nullptr;
     const Settings* m_pSettings = nullptr; // null = the defaults

@@ -131,6 +131,7 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
     CTarvoDoc& doc = context.Doc();
     CAdoConnection& connection = context.app.m_mainConnection;
     const long long before = MaxMessageId(connection);
+    const int errorsBefore = context.app.m_run.ErrorCount();
     RunPrinter printer(context);
     context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
     std::atomic<int> result{0};
@@ -147,17 +148,22 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
         rs.GetFieldValue("stored", n);
         stored = n;
     }
+    const int errors = context.app.m_run.ErrorCount() - errorsBefore;
     if (context.json) {
         JsonWriter json;
-        json.BeginObject().Key("result").Value(result.load()).Key("stored").Value(stored);
+        json.BeginObject().Key("result").Value(result.load()).Key("stored").Value(stored).Key("errors").Value(errors);
         json.Key("status").Value(context.app.m_run.GetStatusText()).EndObject();
         context.out << json.Text() << '\n';
     } else {
         context.out << "检查结果:" << result.load() << "\n新消息:" << stored << "条\n";
+        if (errors > 0) {
+            context.out << "检查出错:" << errors << "项\n";
+        }
     }
     // Sounds queued by the run play once it has ended; give them a moment before leaving.
     doc.Sounds().WaitUntilIdle(std::chrono::seconds(15));
-    return 0;
+    // A run in which an item could not be checked is no success, even when others found something.
+    return errors > 0 ? 1 : 0;
 }
 
 int RunWatchCommand(CliContext& context, CliArgs& args)

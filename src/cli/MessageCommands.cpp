@@ -139,7 +139,7 @@ int RunMessageCommand(CliContext& context, CliArgs& args)
     }
     if (context.json) {
         JsonWriter json;
-        WriteMessageJson(json, message);
+        WriteMessageJson(json, message, context.showPassword);
         context.out << json.Text() << '\n';
         return 0;
     }

@@ -53,6 +53,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     const std::string prefix = kStatusPrefix + item.MessageTypeName + kStatusPrefixEnd;
     const std::string savedStatus = run.GetStatusText();
     auto status = [&](const std::string& text) { run.SetStatusText(prefix + text); };
+    auto failed = [&](const std::string& text) { run.SetErrorText(prefix + text); };
     int result = 0;
     auto stopped = [&] {
         status(kStopped);
@@ -70,7 +71,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     if (item.ViewName.empty()) {
-        status(kEmptyViewName);
+        failed(kEmptyViewName);
         return 0;
     }
 
@@ -79,7 +80,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     status(kConnecting);
     if (item.connAddress.size() >= kMaxConnectionString || !remote.Open(item.connAddress)) {
-        status(kConnectFailed);
+        failed(kConnectFailed);
         return 0;
     }
 
@@ -88,7 +89,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     status(kOpeningView + item.ViewName);
     if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item))) {
-        status(kQueryFailed + item.ViewName);
+        failed(kQueryFailed + item.ViewName);
         return 0;
     }
 
@@ -102,7 +103,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     // The only test of the view's shape: all ten columns on the first row.
     if (SourceRowInfo first; !first.LoadFromRecordset(rs)) {
-        status(kFirstRowFailed + item.ViewName);
+        failed(kFirstRowFailed + item.ViewName);
         return 0;
     }
 

@@ -38,7 +38,7 @@ int StopExit(CRunState& run, const std::string& name)
 
 int ErrorExit(CRunState& run, const std::string& name, const std::string& error)
 {
-    run.SetStatusText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
+    run.SetErrorText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
     return 0;
 }
 

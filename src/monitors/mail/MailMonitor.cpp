@@ -76,7 +76,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     run.SetStatusText(kChecking + name + kStepConnectMail);
     CPop3Client client; // its destructor sends QUIT on every early return
     if (!client.Connect(server.host, server.port, server.tls)) {
-        run.SetStatusText(errorText + ShortReason(client));
+        run.SetErrorText(errorText + ShortReason(client));
         return 0;
     }
     if (run.IsStopRequested()) {
@@ -85,7 +85,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepLogin);
     if (!client.Login(item.UserName, item.Password)) {
-        run.SetStatusText(errorText + kBadLogin + ShortReason(client));
+        run.SetErrorText(errorText + kBadLogin + ShortReason(client));
         return 0;
     }
 
@@ -96,7 +96,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
-            run.SetStatusText(errorText + ShortReason(client));
+            run.SetErrorText(errorText + ShortReason(client));
             return found;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));

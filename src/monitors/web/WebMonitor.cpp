@@ -123,7 +123,7 @@ private:
     void Status(const std::string& text) { m_ctx.run.SetStatusText(text); }
     int Fail(const std::string& reason)
     {
-        Status(kFailedPrefix + m_name + kFailed + reason);
+        m_ctx.run.SetErrorText(kFailedPrefix + m_name + kFailed + reason);
         return 0;
     }
     int Stop()
