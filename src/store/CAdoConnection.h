@@ -21,8 +21,8 @@
 
 class CAdoRecordset;
 
-// Remote connection strings are refused from this length on (terminator included, as the drivers'
-// callers keep them).
+// A remote connection string of this length or more is refused: the drivers' callers keep them in
+// buffers of this size, terminator included.
 inline constexpr std::size_t kMaxConnectionString = 512;
 
 class CAdoConnection final
