@@ -21,7 +21,8 @@ public:
     void Start();
     // Timer 501.
     void OnSecond();
-    // Timer 502: the tip reads kCheckingTipText (then the unread summary), and all items are checked.
+    // Timer 502, and the check-all command (32782) alike: the tip reads kCheckingTipText (then the
+    // unread summary), and all items are checked.
     void OnAutoCheckTimer();
     // The list's selection changed: the countdown starts again from AutoMarkRead.
     void ResetAutoMarkCountdown();

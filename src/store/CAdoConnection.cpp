@@ -26,6 +26,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string JoinErrors(const std::vector<std::string>& errors)
+{
+    std::string joined;
+    for (const auto& text : errors) {
+        joined += (joined.empty() ? "" : "; ") + text;
+    }
+    return joined.empty() ? std::string(kUnknownErrorText) : joined;
+}
+
 } // namespace
 
 std::string LocalDatabasePath(const std::string& connectionString)
@@ -53,20 +62,51 @@ void CAdoConnection::SetReporter(std::shared_ptr<IMessageReporter> reporter)
 CAdoConnection::QuietOnThisThread::QuietOnThisThread(CAdoConnection& connection) : m_connection(connection)
 {
     std::lock_guard guard(m_connection.m_quietLock);
-    m_connection.m_quietThreads.push_back(std::this_thread::get_id());
+    m_connection.m_quietScopes.push_back({std::this_thread::get_id(), {}});
 }
 
 CAdoConnection::QuietOnThisThread::~QuietOnThisThread()
 {
     std::lock_guard guard(m_connection.m_quietLock);
-    auto& threads = m_connection.m_quietThreads;
-    threads.erase(std::find(threads.begin(), threads.end(), std::this_thread::get_id()));
+    auto& scopes = m_connection.m_quietScopes;
+    auto it = std::find_if(scopes.rbegin(), scopes.rend(),
+                           [](const QuietScope& scope) { return scope.thread == std::this_thread::get_id(); });
+    if (it != scopes.rend()) {
+        scopes.erase(std::next(it).base());
+    }
+}
+
+CAdoConnection::QuietScope* CAdoConnection::InnermostScope()
+{
+    auto it = std::find_if(m_quietScopes.rbegin(), m_quietScopes.rend(),
+                           [](const QuietScope& scope) { return scope.thread == std::this_thread::get_id(); });
+    return it == m_quietScopes.rend() ? nullptr : &*it;
+}
+
+const CAdoConnection::QuietScope* CAdoConnection::InnermostScope() const
+{
+    return const_cast<CAdoConnection*>(this)->InnermostScope();
 }
 
 bool CAdoConnection::IsQuietOnThisThread() const
 {
     std::lock_guard guard(m_quietLock);
-    return std::find(m_quietThreads.begin(), m_quietThreads.end(), std::this_thread::get_id()) != m_quietThreads.end();
+    return InnermostScope() != nullptr;
+}
+
+std::string CAdoConnection::QuietError() const
+{
+    std::lock_guard guard(m_quietLock);
+    const QuietScope* scope = InnermostScope();
+    return scope ? scope->lastError : std::string();
+}
+
+void CAdoConnection::NoteFailure(const std::vector<std::string>& errors)
+{
+    std::lock_guard guard(m_quietLock);
+    if (QuietScope* scope = InnermostScope()) {
+        scope->lastError = JoinErrors(errors);
+    }
 }
 
 bool CAdoConnection::GetShowErrors() const
@@ -164,6 +204,7 @@ bool CAdoConnection::Execute(const std::string& sql)
     if (ExecuteUnderLock(sql, errors)) {
         return true;
     }
+    NoteFailure(errors);
     if (GetShowErrors()) {
         ShowErrors(errors, 3);
     }
@@ -176,24 +217,26 @@ bool CAdoConnection::Execute(const std::string& sql, std::string& error)
     if (ExecuteUnderLock(sql, errors)) {
         return true;
     }
-    error.clear();
-    for (const auto& text : errors) {
-        error += (error.empty() ? "" : "; ") + text;
-    }
-    if (error.empty()) {
-        error = kUnknownErrorText;
-    }
+    error = JoinErrors(errors);
+    NoteFailure(errors);
     return false;
 }
 
 bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors)
 {
-    std::lock_guard guard(m_lock);
-    if (!m_backend) {
-        errors.push_back(kNotOpenError);
-        return false;
+    bool done = false;
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_backend) {
+            errors.push_back(kNotOpenError);
+        } else {
+            done = m_backend->Query(RewriteFor(*m_backend, sql), result, errors);
+        }
     }
-    return m_backend->Query(RewriteFor(*m_backend, sql), result, errors);
+    if (!done) {
+        NoteFailure(errors);
+    }
+    return done;
 }
 
 void CAdoConnection::ShowErrors(const std::vector<std::string>& errors, int mode) const

@@ -21,8 +21,8 @@
 
 class CAdoRecordset;
 
-// Remote connection strings are refused from this length on (terminator included, as the drivers'
-// callers keep them).
+// A remote connection string of this length or more is refused: the drivers' callers keep them in
+// buffers of this size, terminator included.
 inline constexpr std::size_t kMaxConnectionString = 512;
 
 class CAdoConnection final
@@ -55,7 +55,7 @@ public:
     void Report(const std::string& text, const std::string& caption, MessageIcon icon) const;
 
     // While one lives, the connection shows no message on the thread that made it; failures still
-    // come back as false. Scopes nest.
+    // come back as false, and QuietError names the last one. Scopes nest.
     class QuietOnThisThread final
     {
     public:
@@ -68,6 +68,9 @@ public:
         CAdoConnection& m_connection;
     };
     bool IsQuietOnThisThread() const;
+    // The database's own words for the last failure this thread's quiet scope kept from being
+    // shown; empty when there was none.
+    std::string QuietError() const;
 
     // Used by CAdoRecordset: runs a query under the lock; the dialect rewrite happens here.
     bool RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors);
@@ -75,7 +78,16 @@ public:
     void ShowErrors(const std::vector<std::string>& errors, int mode) const;
 
 private:
+    struct QuietScope
+    {
+        std::thread::id thread;
+        std::string lastError;
+    };
     bool ExecuteUnderLock(const std::string& sql, std::vector<std::string>& errors);
+    // Keeps the engine's words in this thread's innermost quiet scope, if it has one.
+    void NoteFailure(const std::vector<std::string>& errors);
+    QuietScope* InnermostScope();
+    const QuietScope* InnermostScope() const;
 
     mutable std::mutex m_lock;
     std::unique_ptr<IDbBackend> m_backend;
@@ -83,7 +95,7 @@ private:
     std::atomic<bool> m_bShowErrors{true};
     std::shared_ptr<IMessageReporter> m_reporter;
     mutable std::mutex m_quietLock;
-    std::vector<std::thread::id> m_quietThreads; // one entry per live scope
+    std::vector<QuietScope> m_quietScopes; // one entry per live scope, innermost last
 };
 
 // The parts of a connection string the local files use: "DBQ=<path>;DRIVER={SQLite3}".

@@ -292,7 +292,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         return 0;
     }
     if (!ApplyExclusions(m_ctx.mainConnection, page, m_item)) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(LocalDatabaseFailure(m_ctx));
     }
     Trim(page);
 
@@ -336,7 +336,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     bool haveNewest = false;
     MessageInfo newest;
     if (!LoadNewest(url, topLevel, haveNewest, newest)) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(LocalDatabaseFailure(m_ctx));
     }
 
     if (marker != Marker::AllFound) {
@@ -356,7 +356,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         std::string copy = newest.SourceContent;
         Trim(copy);
         if (!ApplyExclusions(m_ctx.mainConnection, copy, m_item)) {
-            return Fail(kLocalDatabaseFailed);
+            return Fail(LocalDatabaseFailure(m_ctx));
         }
         oldRegion = OldRegion(std::move(copy));
         if (oldRegion == region) {
