@@ -241,7 +241,7 @@ void CMainFrame::ShowAbout()
 
 void CMainFrame::OpenHelp()
 {
-    m_context.opener.Open(QUrl::fromLocalFile(QString::fromStdString(m_context.app.m_strAppDir + kHelpPage)));
+    m_context.opener.Open(QUrl::fromLocalFile(QString::fromStdString(m_context.app.ProgramFile(kHelpPage))));
 }
 
 bool CMainFrame::Shutdown()

@@ -116,7 +116,8 @@ int main(int argc, char** argv)
 
     CQueuedMainWindow relay; // outlives the document and its worker
     auto player = std::make_shared<PulseSoundPlayer>();
-    auto doc = std::make_unique<CTarvoDoc>(tarvo.m_mainConnection, tarvo.m_run, tarvo.m_strAppDir, player);
+    auto doc = std::make_unique<CTarvoDoc>(tarvo.m_mainConnection, tarvo.m_run, tarvo.m_strAppDir, player,
+                                           tarvo.m_strResourceDir);
     doc->ApplySettings(tarvo.m_settings);
     doc->SetMonitors(StandardMonitors());
     doc->SetMainWindow(&relay);
@@ -137,6 +138,10 @@ int main(int argc, char** argv)
     QObject::connect(frame.get(), &CMainFrame::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
 
     frame->ShowAtStart(commandLine.autoStarted);
+    // What start-up has to say (an old message.dat moved or left behind) comes once the window exists.
+    for (const std::string& notice : tarvo.m_notices) {
+        boxes.Show(frame.get(), QString::fromStdString(notice), QString(), QMessageBox::Information, QMessageBox::Ok);
+    }
     if (splash) {
         QTimer::singleShot(kSplashMs, splash.get(), [&splash, &frame] { splash->finish(frame.get()); });
     }
