@@ -101,6 +101,7 @@ CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWi
     m_separator->setForegroundRole(QPalette::Mid);
 
     m_browser = new CWebBrowser2(m_context.opener, this);
+    m_browser->SetPageFile(QUrl::fromLocalFile(Utf8(m_context.app.m_strAppDir + kContentFileName)));
     m_headerButton = ImageButton(this, ":/list/detail-header.svg", kHeaderButtonTip);
     m_headerButton->raise(); // stays visible above the browser when the strip is hidden
 

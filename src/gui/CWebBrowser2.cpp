@@ -100,7 +100,7 @@ void CWebBrowser2::ShowOwnPage(const QString& html)
 void CWebBrowser2::Navigate2(const QUrl& url)
 {
     BrowserMode mode = BrowserMode::Own;
-    if (url.isLocalFile()) {
+    if (url.isLocalFile() && url == m_pageFile) {
         mode = BrowserMode::Stored;
     } else if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
         mode = BrowserMode::Remote;

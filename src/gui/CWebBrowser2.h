@@ -23,7 +23,10 @@ public:
 
     // The start page of our own.
     void GoHome();
-    // A local file (a stored page) or an http/https address; anything else shows a notice instead.
+    // The one local file that may be shown: the stored page file.
+    void SetPageFile(const QUrl& file) { m_pageFile = file; }
+    // The page file or an http/https address; anything else (another local file too) shows a
+    // notice instead.
     void Navigate2(const QUrl& url);
     // A short page of our own that says why nothing else is shown.
     void ShowNotice(const QString& text);
@@ -47,4 +50,5 @@ private:
     QWebEngineView* m_view = nullptr;
     CBrowserPage* m_page = nullptr;
     QUrl m_address;
+    QUrl m_pageFile;
 };
