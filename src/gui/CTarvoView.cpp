@@ -26,6 +26,8 @@ constexpr const char* kSelectToMarkText = "请首先选择您所要处理的消�
 constexpr const char* kConfirmCaption = "请确认";
 
 constexpr std::array<int, CMessageListModel::kColumnCount> kColumnWidths = {24, 88, 110, 126, 25, 170, 0, 50, 0};
+constexpr size_t kDateColumn = 2;
+constexpr const char* kWidestDate = "2000年00月00日-00:00";
 
 enum ListCommandId : int
 {
@@ -80,6 +82,9 @@ CTarvoView::CTarvoView(GuiContext& context, QWidget* parent) : QWidget(parent), 
     for (int column = 0; column < CMessageListModel::kColumnCount; ++column) {
         header->resizeSection(column, kColumnWidths[static_cast<size_t>(column)]);
     }
+    // The date column is at least as wide as a date in the font in use, so it shows whole.
+    const int dateWidth = m_list->fontMetrics().horizontalAdvance(Utf8(kWidestDate)) + 12;
+    header->resizeSection(kDateColumn, std::max(kColumnWidths[kDateColumn], dateWidth));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -130,7 +130,11 @@ TEST(MessageList, ColumnsHaveTheirHeadersWidthsAndImages)
     QHeaderView* header = view.List()->horizontalHeader();
     for (int column = 0; column < 9; ++column) {
         EXPECT_EQ(view.Model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(), headers[column]);
-        EXPECT_EQ(header->sectionSize(column), widths[static_cast<size_t>(column)]) << column;
+        if (column == 2) {
+            EXPECT_GE(header->sectionSize(column), 110); // wide enough for a whole date
+        } else {
+            EXPECT_EQ(header->sectionSize(column), widths[static_cast<size_t>(column)]) << column;
+        }
         // Every header can be told apart by a screen reader, the image-only ones too.
         EXPECT_FALSE(view.Model()->headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString().isEmpty());
     }
