@@ -5,7 +5,9 @@
 #include "PaneWorld.h"
 #include "gui/CWatchMessageView.h"
 #include "support/HttpStallServer.h"
+#include "support/ScriptedLineServer.h"
 
+#include <QApplication>
 #include <QWebEngineView>
 #include <filesystem>
 #include <set>
@@ -90,4 +92,45 @@ TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothi
     after.erase(world.app.m_strAppDir + "data");
     EXPECT_EQ(after, before);
     EXPECT_EQ(server.AcceptedCount(), 0);
+}
+
+TEST(BrowserSecurity, ARemotePageRunsItsScriptsSilentlyAndItsLinksOpenOutside)
+{
+    const std::string page =
+        "<html><head><title>start</title></head><body>"
+        "<a href=\"https://example.test/remote-link\" style=\"display:block;height:600px\">link</a>"
+        "<script>alert('a'); confirm('c'); prompt('p'); console.log('noise');"
+        "document.title = 'ran';</script></body></html>";
+    ScriptedLineServer server(
+        {ScriptedLineServer::ReadLine(),
+         ScriptedLineServer::Send("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                                  "Content-Length: " +
+                                  std::to_string(page.size()) + "\r\nConnection: close\r\n\r\n" + page),
+         ScriptedLineServer::Pause(std::chrono::milliseconds(500)), ScriptedLineServer::Close()});
+    PaneWorld world;
+    const int item = world.AddItem("网页", kCategoryWebPage, 1);
+    StoredMessage m;
+    m.category = kCategoryWebPage;
+    m.link = "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm";
+    const int id = world.AddMessage(item, m);
+    CWatchMessageView pane(world.context());
+    pane.resize(700, 500);
+    pane.show();
+    EXPECT_TRUE(pane.Browser()->IsSilent());
+
+    world.doc->m_nCurMessageId = id;
+    world.doc->UpdateAllViews(nullptr);
+    QWebEngineView* view = pane.Browser()->View();
+    // The script went past its dialogs without one being shown.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->title() == QStringLiteral("ran"); }, kLoadTimeoutMs));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_FALSE(server.Lines().empty());
+    EXPECT_EQ(server.Lines()[0].rfind("GET /page.htm HTTP/1.1", 0), 0u);
+
+    QWidget* surface = view->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(100, 100));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !world.opener.opened.empty(); }, 10000));
+    EXPECT_EQ(world.opener.opened[0], QUrl(QStringLiteral("https://example.test/remote-link")));
+    EXPECT_EQ(view->url(), QUrl(QString::fromStdString(m.link)));
 }
