@@ -60,7 +60,7 @@ MessageHeaderTexts BuildHeaderTexts(const MessageInfo* record, int userType)
     texts.sourceDate = kSourceDateLabel + DisplayText(record->SourceDate);
     texts.sender = kSenderLabel + DisplayText(record->SourceFromName);
     if (userType == kUserTypeShowsSenderId) {
-        texts.sender += "(" + DisplayText(record->SourceFromID) + ")";
+        texts.sender.append("(").append(DisplayText(record->SourceFromID)).append(")");
     }
     texts.subject = DisplayText(record->SourceInfo);
     // Cut on a character boundary: half a character would show as a replacement mark.
