@@ -28,8 +28,9 @@ constexpr const char* kCannotWriteText = "无法写入消息内容的文件：";
 // declares, so its Chinese text shows right.
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 
-constexpr int kHeaderHeight = 34; // two rows of labels; the separator lies right under them
-constexpr int kBrowserTop = 35;   // with the header shown
+constexpr int kHeaderHeight = 33;  // two rows of labels; the separator lies right under them
+constexpr int kBrowserTop = 35;    // with the header shown
+constexpr int kBelowSeparator = 2; // the browser's top, counted from the separator's
 constexpr int kButtonSize = 18;
 
 QString Utf8(const std::string& text)
@@ -220,7 +221,8 @@ void CWatchMessageView::PlaceChildren()
     m_header->setGeometry(left, 0, std::max(0, width() - left), kHeaderHeight);
     m_separator->setGeometry(0, kHeaderHeight, width(), 1);
     if (m_bHeaderShown) {
-        m_browser->setGeometry(0, kBrowserTop, width(), std::max(0, height() - kBrowserTop));
+        const int top = std::max(kBrowserTop, m_separator->y() + kBelowSeparator);
+        m_browser->setGeometry(0, top, width(), std::max(0, height() - top));
     } else {
         m_browser->setGeometry(0, 0, width(), height());
     }

@@ -8,6 +8,7 @@
 #include "support/ScriptedLineServer.h"
 
 #include <QApplication>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <filesystem>
 #include <set>
@@ -60,6 +61,7 @@ TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothi
     pane.resize(700, 500);
     pane.show();
     const std::set<std::string> before = FilesUnder(world.app.m_strAppDir);
+    EXPECT_TRUE(pane.Browser()->View()->page()->profile()->isOffTheRecord());
 
     QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
     world.doc->m_nCurMessageId = id;
