@@ -180,7 +180,7 @@ void BM_ListNextPage(benchmark::State& state)
     for (auto _ : state) {
         doc.m_nCurPage = doc.m_nCurPage % kPagesWalked + 1;
         doc.m_nCurMessageId = 0;
-        doc.m_bReload = 0;
+        doc.m_bReload = false;
         world.Refill(state.range(0) != 0);
     }
 }
@@ -203,7 +203,7 @@ void BM_ListFilterChange(benchmark::State& state)
     for (auto _ : state) {
         doc.m_nReadFilter = (doc.m_nReadFilter + 1) % 3;
         doc.m_nCurMessageId = 0;
-        doc.m_bReload = 1;
+        doc.m_bReload = true;
         world.Refill(state.range(0) != 0);
     }
 }

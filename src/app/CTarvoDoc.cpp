@@ -279,8 +279,8 @@ void CTarvoDoc::RecountUnread()
     std::map<int, int> unread;
     CAdoRecordset counts(m_connection);
     counts.SetShowErrors(false);
-    if (counts.Open("select messagetypeid, sum(n) as unread from userdata_counts where status=0 group by messagetypeid",
-                    -1, -1, 1)) {
+    if (counts.Open(
+            "select messagetypeid, sum(n) as unread from userdata_counts where status=0 group by messagetypeid")) {
         for (; !counts.IsEOF(); counts.MoveNext()) {
             int id = 0;
             int count = 0;

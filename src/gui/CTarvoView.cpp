@@ -224,7 +224,7 @@ void CTarvoView::OnDeleteSelected()
         m_model->RecordAt(row).DeleteMessage(doc.Connection());
     }
     doc.m_nCurMessageId = 0;
-    doc.m_bReload = 1;
+    doc.m_bReload = true;
     ShowPage(doc.m_nCurPage);
 }
 

@@ -96,7 +96,7 @@ TEST(MessageList, PagesOf250RecordsHold100100And50AndAPageBeyondShowsTheLast)
         EXPECT_EQ(doc.m_nPageCount, 3);
         EXPECT_EQ(doc.m_nTotalCount, 250);
         EXPECT_EQ(doc.m_nCurPage, std::min(page, 3L));
-        EXPECT_EQ(doc.m_bReload, 0);
+        EXPECT_FALSE(doc.m_bReload);
     }
     EXPECT_EQ(doc.m_nUnreadCount, 200); // recounted at the fill
     // The frame's count label is made of these values.
@@ -380,7 +380,7 @@ TEST(MessageList, AFailedQueryShowsItsMessageAndKeepsTheRowsAndPageValues)
     CTarvoView view(world.context());
     ASSERT_TRUE(view.ShowPage(1));
     CTarvoDoc& doc = *world.doc;
-    doc.m_bReload = 1;
+    doc.m_bReload = true;
     world.app.m_mainConnection.SetShowErrors(false);
     ASSERT_TRUE(world.app.m_mainConnection.Execute("alter table userdata rename to userdata_away"));
 
@@ -391,7 +391,7 @@ TEST(MessageList, AFailedQueryShowsItsMessageAndKeepsTheRowsAndPageValues)
     EXPECT_EQ(view.Model()->rowCount(), 3);
     EXPECT_EQ(doc.m_nTotalCount, 3);
     EXPECT_EQ(doc.m_nCurPage, 1);
-    EXPECT_EQ(doc.m_bReload, 1);
+    EXPECT_TRUE(doc.m_bReload);
 }
 
 TEST(MessageList, TheContextMenuHasItsItemsAndTheLastTwoAreDisabled)

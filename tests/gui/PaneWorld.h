@@ -93,7 +93,7 @@ public:
     long long Number(const std::string& sql)
     {
         CAdoRecordset rs(app.m_mainConnection);
-        if (!rs.Open(sql, -1, -1, 1) || rs.IsEOF()) {
+        if (!rs.Open(sql) || rs.IsEOF()) {
             ADD_FAILURE() << sql;
             return -1;
         }
