@@ -23,13 +23,17 @@ bool WriteContentFile(const std::string& appDir, const std::string& bytes, std::
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return Fail(error, folder);
     }
+    // A folder planted as a symlink, or someone else's, is refused rather than written through.
     struct stat info = {};
-    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        errno = ENOTDIR;
+    if (::lstat(folder.c_str(), &info) != 0) {
         return Fail(error, folder);
     }
-    if ((info.st_mode & 0777) != 0700 && info.st_uid == ::geteuid()) {
-        ::chmod(folder.c_str(), 0700);
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
+        errno = S_ISDIR(info.st_mode) ? EPERM : ENOTDIR;
+        return Fail(error, folder);
+    }
+    if ((info.st_mode & 0777) != 0700 && ::chmod(folder.c_str(), 0700) != 0) {
+        return Fail(error, folder);
     }
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC); // created 0600

@@ -6,9 +6,11 @@
 
 #include <QLabel>
 #include <QToolButton>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -187,4 +189,31 @@ TEST(MessageDetailPane, ADownloadShowsItsStatusUnlessACheckRunShowsItsOwn)
     EXPECT_TRUE(busy.isEmpty());
     EXPECT_EQ(run.GetStatusText(), "正在检查邮件");
     run.EndRun();
+}
+
+TEST(MessageDetailPane, APageFileThatCannotBeWrittenShowsWhyAndNoPlantedLinkIsFollowed)
+{
+    PaneWorld world;
+    const int item = world.AddItem("邮件", kCategoryMail);
+    const int id = world.AddMessage(item, StoredMessage{});
+    const std::string outside = world.home.path() + "outside";
+    ASSERT_EQ(::mkdir(outside.c_str(), 0755), 0);
+    ASSERT_EQ(::symlink(outside.c_str(), (world.app.m_strAppDir + "data").c_str()), 0);
+    CWatchMessageView pane(world.context());
+
+    QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
+    Select(world, id);
+    EXPECT_TRUE(pane.Browser()->Address().isEmpty()); // a notice of ours, not the file
+    EXPECT_TRUE(std::filesystem::is_empty(outside));
+    ASSERT_TRUE(WaitForLoad(loaded));
+    EXPECT_TRUE(PageText(*pane.Browser()).contains(QStringLiteral("data")));
+
+    // A link planted under the file's name is replaced, not written through.
+    ASSERT_EQ(::unlink((world.app.m_strAppDir + "data").c_str()), 0);
+    ASSERT_EQ(::mkdir((world.app.m_strAppDir + "data").c_str(), 0700), 0);
+    const std::string target = outside + "/victim";
+    ASSERT_EQ(::symlink(target.c_str(), (world.app.m_strAppDir + "data/content1.htm").c_str()), 0);
+    Select(world, id);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_FALSE(std::filesystem::is_symlink(world.app.m_strAppDir + "data/content1.htm"));
 }
