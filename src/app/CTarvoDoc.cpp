@@ -277,8 +277,31 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
 
 void CTarvoDoc::RecountUnread()
 {
+    const std::vector<ItemPtr> items = Items();
+    // Every fill of the list recounts: one statement over the kept counts answers for all items.
+    std::map<int, int> unread;
+    CAdoRecordset counts(m_connection);
+    counts.SetShowErrors(false);
+    if (counts.Open(
+            "select messagetypeid, sum(n) as unread from userdata_counts where status=0 group by messagetypeid")) {
+        for (; !counts.IsEOF(); counts.MoveNext()) {
+            int id = 0;
+            int count = 0;
+            if (counts.GetFieldValue("messagetypeid", id) && counts.GetFieldValue("unread", count)) {
+                unread[id] = count;
+            }
+        }
+        int total = 0;
+        for (const auto& item : items) {
+            const auto it = unread.find(item->messagetypeid);
+            item->m_nUnreadCount = it == unread.end() ? 0 : it->second;
+            total += item->m_nUnreadCount;
+        }
+        m_nUnreadCount = total;
+        return;
+    }
     int total = 0;
-    for (const auto& item : Items()) {
+    for (const auto& item : items) {
         total += item->CountUnread(m_connection);
     }
     m_nUnreadCount = total;

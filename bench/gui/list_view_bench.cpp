@@ -1,0 +1,276 @@
+// The message list widget over 1,000,000 stored messages: the next page and a change of the read
+// filter, each a full refill of the real list (query, unread recount, rows into the widget; and
+// once more with the list painted), beside the raw SQLite statements for the same page in the same
+// run. Prints the ratio list/raw at the end (goal <= 1.5 for the refill).
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "gui/CMessageListCtrl.h"
+#include "gui/CTarvoView.h"
+#include "gui/GuiContext.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr long kRows = 1000000;
+constexpr long kPageSize = 100;
+constexpr long kPagesWalked = 50;
+
+class NoBoxes final : public IMessageBoxes
+{
+public:
+    QMessageBox::StandardButton Show(QWidget*, const QString&, const QString&, QMessageBox::Icon,
+                                     QMessageBox::StandardButtons) override
+    {
+        return QMessageBox::Ok;
+    }
+};
+
+class NoOpener final : public IDesktopOpener
+{
+public:
+    bool Open(const QUrl&) override { return false; }
+};
+
+// The program's core on a store of kRows messages in ten items, every fourth read.
+class BenchWorld final
+{
+public:
+    BenchWorld()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "wendar-list-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            throw std::runtime_error("mkdtemp");
+        }
+        m_dir = pattern + "/";
+        setenv("XDG_CONFIG_HOME", (m_dir + "config").c_str(), 1);
+        std::string error;
+        if (!m_app.InitInstance(m_dir, m_dir + "wendar", error)) {
+            throw std::runtime_error(error);
+        }
+        if (sqlite3_open((m_dir + "message.dat").c_str(), &m_raw) != SQLITE_OK) {
+            throw std::runtime_error("open");
+        }
+        Exec("pragma synchronous=normal");
+        Exec("begin");
+        for (int i = 1; i <= 10; ++i) {
+            Exec("insert into usermessagetype (MessageCategory, MessageTypeName) values (1, 'item" + std::to_string(i) +
+                 "')");
+        }
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(m_raw,
+                           "insert into userdata (status,userid,username,MessageCategory,MessageTypeName,MessageTypeID,"
+                           "sourcedate,sourcefromname,sourceid,sourcelink,sourcecontent,sourceinfo,sourcetoname) "
+                           "values (?,88,'morvaten',1,'库存通知',?,'2024年01月02日-03:04','发送人',?,"
+                           "'http://127.0.0.1/x','some content of a notice, long enough to be like one',?,'接收人')",
+                           -1, &insert, nullptr);
+        for (long i = 0; i < kRows; ++i) {
+            sqlite3_bind_int(insert, 1, i % 4 == 0 ? 1 : 0);
+            sqlite3_bind_int(insert, 2, static_cast<int>(i % 10) + 1);
+            const std::string id = std::to_string(i);
+            sqlite3_bind_text(insert, 3, id.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 4, ("新的订单 " + id).c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        Exec("commit");
+        Exec("analyze");
+        m_app.m_settings.pagesize = kPageSize;
+        m_doc = std::make_unique<CTarvoDoc>(m_app.m_mainConnection, m_app.m_run, m_app.m_strAppDir, nullptr);
+        m_doc->ApplySettings(m_app.m_settings);
+        m_doc->LoadItems();
+        m_context = std::make_unique<GuiContext>(GuiContext{m_app, *m_doc, m_boxes, m_opener, nullptr});
+        m_view = std::make_unique<CTarvoView>(*m_context);
+        m_view->resize(800, 500);
+        m_view->show();
+        QCoreApplication::processEvents();
+    }
+    ~BenchWorld()
+    {
+        m_view.reset();
+        m_context.reset();
+        m_doc.reset();
+        sqlite3_close(m_raw);
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+    }
+
+    CTarvoDoc& doc() { return *m_doc; }
+    CTarvoView& view() { return *m_view; }
+    sqlite3* raw() { return m_raw; }
+    void Exec(const std::string& sql) { sqlite3_exec(m_raw, sql.c_str(), nullptr, nullptr, nullptr); }
+
+    // What the frame does for a page or filter change: the list's update (query, recount, rows into
+    // the widget); painted: then the list drawn as the user sees it.
+    void Refill(bool painted)
+    {
+        m_view->OnUpdate(*m_doc, nullptr, 0);
+        if (painted) {
+            m_view->List()->viewport()->repaint();
+        }
+    }
+
+private:
+    std::string m_dir;
+    CTarvoApp m_app;
+    sqlite3* m_raw = nullptr;
+    std::unique_ptr<CTarvoDoc> m_doc;
+    NoBoxes m_boxes;
+    NoOpener m_opener;
+    std::unique_ptr<GuiContext> m_context;
+    std::unique_ptr<CTarvoView> m_view;
+};
+
+// Built on first use; ended in main while the QApplication still exists.
+std::unique_ptr<BenchWorld> g_world;
+
+BenchWorld& World()
+{
+    if (!g_world) {
+        g_world = std::make_unique<BenchWorld>();
+    }
+    return *g_world;
+}
+
+// The raw statements for one page: the count, then the page's rows, every value read.
+long RawPage(sqlite3* db, int filter, long page)
+{
+    const std::string where = filter == 1 ? "status=0" : filter == 2 ? "status=1" : "1=1";
+    const std::string countSql =
+        std::string("select ifnull(sum(n), 0) from userdata_counts where 1=1") + (filter == 1   ? " and status=0"
+                                                                                  : filter == 2 ? " and status=1"
+                                                                                                : "");
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, countSql.c_str(), -1, &stmt, nullptr);
+    sqlite3_step(stmt);
+    const long total = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    const std::string sql = "select ID,status,MessageTypeID,MessageCategory,bCanChangeState,MessageTypeName,"
+                            "strftime('%Y年%m月%d日-%H:%M',RecieveDate),SourceFromName,SourceInfo,SourceToName,"
+                            "SourceLink from userdata where " +
+                            where + " order by status, id desc limit " + std::to_string(kPageSize) + " offset " +
+                            std::to_string((page - 1) * kPageSize);
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    long bytes = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            bytes += sqlite3_column_bytes(stmt, i);
+        }
+    }
+    sqlite3_finalize(stmt);
+    return bytes + total;
+}
+
+void BM_ListNextPage(benchmark::State& state)
+{
+    BenchWorld& world = World();
+    CTarvoDoc& doc = world.doc();
+    doc.m_nReadFilter = 0;
+    doc.m_nCurPage = 1;
+    for (auto _ : state) {
+        doc.m_nCurPage = doc.m_nCurPage % kPagesWalked + 1;
+        doc.m_nCurMessageId = 0;
+        doc.m_bReload = false;
+        world.Refill(state.range(0) != 0);
+    }
+}
+
+void BM_RawNextPage(benchmark::State& state)
+{
+    BenchWorld& world = World();
+    long page = 1;
+    for (auto _ : state) {
+        page = page % kPagesWalked + 1;
+        benchmark::DoNotOptimize(RawPage(world.raw(), 0, page));
+    }
+}
+
+void BM_ListFilterChange(benchmark::State& state)
+{
+    BenchWorld& world = World();
+    CTarvoDoc& doc = world.doc();
+    doc.m_nCurPage = 1;
+    for (auto _ : state) {
+        doc.m_nReadFilter = (doc.m_nReadFilter + 1) % 3;
+        doc.m_nCurMessageId = 0;
+        doc.m_bReload = true;
+        world.Refill(state.range(0) != 0);
+    }
+}
+
+void BM_RawFilterChange(benchmark::State& state)
+{
+    BenchWorld& world = World();
+    int filter = 0;
+    for (auto _ : state) {
+        filter = (filter + 1) % 3;
+        benchmark::DoNotOptimize(RawPage(world.raw(), filter, 1));
+    }
+}
+
+BENCHMARK(BM_ListNextPage)->ArgName("painted")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawNextPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListFilterChange)->ArgName("painted")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawFilterChange)->Unit(benchmark::kMillisecond);
+
+class RatioReporter final : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const auto& run : runs) {
+            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            m_cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatios() const
+    {
+        // CPU time as well: on a shared machine the wall time also counts the waits for a core.
+        std::printf("\n%-24s %12s %12s %8s %14s %14s %8s\n", "case", "list (ms)", "raw (ms)", "ratio", "list cpu (ms)",
+                    "raw cpu (ms)", "ratio");
+        for (const char* name : {"NextPage", "FilterChange"}) {
+            const auto raw = m_times.find(std::string("BM_Raw") + name);
+            for (const char* painted : {"/painted:0", "/painted:1"}) {
+                const auto list = m_times.find(std::string("BM_List") + name + painted);
+                if (list != m_times.end() && raw != m_times.end() && raw->second > 0) {
+                    const double listCpu = m_cpu.at(list->first);
+                    const double rawCpu = m_cpu.at(raw->first);
+                    std::printf("%-24s %12.3f %12.3f %8.2f %14.3f %14.3f %8.2f\n",
+                                (std::string(name) + painted).c_str(), list->second, raw->second,
+                                list->second / raw->second, listCpu, rawCpu, listCpu / rawCpu);
+                }
+            }
+        }
+    }
+
+private:
+    std::map<std::string, double> m_times;
+    std::map<std::string, double> m_cpu;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    std::fflush(stdout);
+    g_world.reset();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The embedded browser of the detail pane. Stored pages are untrusted: for them scripts are off,
+// the one page file is the only thing that may load (no other local file, no remote URL), and a
+// clicked link opens in the desktop's browser. Remote addresses (http and https) load as in any
+// browser, with scripts on, except that clicked links also go to the desktop's browser. The
+// profile is off the record and refuses downloads, so nothing a page does is written to disk.
+#include <QUrl>
+#include <QWidget>
+#include <memory>
+
+class CBrowserPage;
+class CBrowserRequestGuard;
+class IDesktopOpener;
+class QWebEngineProfile;
+class QWebEngineView;
+
+class CWebBrowser2 final : public QWidget
+{
+    Q_OBJECT
+public:
+    CWebBrowser2(IDesktopOpener& opener, QWidget* parent = nullptr);
+    ~CWebBrowser2() override;
+
+    // The start page of our own.
+    void GoHome();
+    // The one local file that may be shown: the stored page file.
+    void SetPageFile(const QUrl& file) { m_pageFile = file; }
+    // The page file or an http/https address; anything else (another local file too) shows a
+    // notice instead.
+    void Navigate2(const QUrl& url);
+    // A short page of our own that says why nothing else is shown.
+    void ShowNotice(const QString& text);
+    // Silent: no script dialogs and no console messages.
+    void SetSilent(bool silent);
+    bool IsSilent() const;
+
+    QWebEngineView* View() const { return m_view; }
+    // The address last asked for (the file for a stored page); empty for our own pages.
+    QUrl Address() const { return m_address; }
+
+Q_SIGNALS:
+    void DownloadBegin();
+    void DownloadComplete();
+
+private:
+    void ShowOwnPage(const QString& html);
+
+    std::unique_ptr<CBrowserRequestGuard> m_guard; // outlives the profile that calls it
+    std::unique_ptr<QWebEngineProfile> m_profile;  // outlives the page
+    QWebEngineView* m_view = nullptr;
+    CBrowserPage* m_page = nullptr;
+    QUrl m_address;
+    QUrl m_pageFile;
+};

@@ -1,0 +1,138 @@
+// Stored pages are untrusted: a hostile page shown in the detail pane must get nothing of the
+// user's files, reach no server (a loopback server here sees no connection), write nothing into
+// the application directory, and its links open in the desktop's browser, not in the pane.
+#include "BrowserWait.h"
+#include "PaneWorld.h"
+#include "gui/CWatchMessageView.h"
+#include "support/HttpStallServer.h"
+#include "support/ScriptedLineServer.h"
+
+#include <QApplication>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+std::set<std::string> FilesUnder(const std::string& dir)
+{
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        files.insert(entry.path().string());
+    }
+    return files;
+}
+
+std::string HostilePage(const HttpStallServer& server)
+{
+    const std::string base = server.Url("/");
+    return "<html><head><link rel=\"stylesheet\" href=\"" + base +
+           "style.css\"><meta http-equiv=\"refresh\" content=\"1;url=file:///etc/passwd\"></head><body>"
+           "<p id=\"t\">hostile page</p>"
+           "<img src=\"" +
+           base + "img.gif\"><iframe src=\"file:///etc/passwd\"></iframe><iframe src=\"" + base +
+           "frame\"></iframe><object data=\"file:///etc/hosts\"></object>"
+           "<script>document.getElementById('t').textContent = 'script ran';"
+           "var x = new XMLHttpRequest(); try { x.open('GET', 'file:///etc/passwd', false); x.send();"
+           " document.body.appendChild(document.createTextNode(x.responseText)); } catch (e) {}"
+           "fetch('" +
+           base +
+           "fetch').then(function (r) { return r.text(); });"
+           "window.open('" +
+           base +
+           "popup'); alert('boo'); location.href = 'file:///etc/passwd';</script>"
+           "<a id=\"out\" href=\"https://example.test/more\" style=\"display:block;width:100%;height:600px\">"
+           "more</a></body></html>";
+}
+
+} // namespace
+
+TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothing)
+{
+    HttpStallServer server;
+    PaneWorld world;
+    const int item = world.AddItem("邮件", kCategoryMail);
+    StoredMessage m;
+    m.category = kCategoryMail;
+    m.content = HostilePage(server);
+    const int id = world.AddMessage(item, m);
+    CWatchMessageView pane(world.context());
+    pane.resize(700, 500);
+    pane.show();
+    const std::set<std::string> before = FilesUnder(world.app.m_strAppDir);
+    EXPECT_TRUE(pane.Browser()->View()->page()->profile()->isOffTheRecord());
+
+    QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
+    world.doc->m_nCurMessageId = id;
+    world.doc->UpdateAllViews(nullptr);
+    ASSERT_TRUE(WaitForLoad(loaded));
+    const QUrl file = pane.Browser()->Address();
+    ASSERT_TRUE(file.isLocalFile());
+    // Long enough for the refresh, the frames and any request to have been tried.
+    QTest::qWait(2500);
+
+    const QString text = PageText(*pane.Browser());
+    EXPECT_TRUE(text.contains(QStringLiteral("hostile page"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("script ran")));
+    EXPECT_FALSE(text.contains(QStringLiteral("root:")));
+    EXPECT_EQ(pane.Browser()->View()->url(), file);
+    EXPECT_EQ(server.AcceptedCount(), 0);
+    EXPECT_TRUE(world.boxes.shown.empty());
+
+    // A click on the page's link goes to the desktop's browser; the pane stays on the page.
+    QWidget* surface = pane.Browser()->View()->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(100, surface->height() - 40));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !world.opener.opened.empty(); }, 10000));
+    EXPECT_EQ(world.opener.opened[0], QUrl(QStringLiteral("https://example.test/more")));
+    QTest::qWait(300);
+    EXPECT_EQ(pane.Browser()->View()->url(), file);
+
+    std::set<std::string> after = FilesUnder(world.app.m_strAppDir);
+    after.erase(world.app.m_strAppDir + "data/content1.htm");
+    after.erase(world.app.m_strAppDir + "data");
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(server.AcceptedCount(), 0);
+}
+
+TEST(BrowserSecurity, ARemotePageRunsItsScriptsSilentlyAndItsLinksOpenOutside)
+{
+    const std::string page =
+        "<html><head><title>start</title></head><body>"
+        "<a href=\"https://example.test/remote-link\" style=\"display:block;height:600px\">link</a>"
+        "<script>alert('a'); confirm('c'); prompt('p'); console.log('noise');"
+        "document.title = 'ran';</script></body></html>";
+    ScriptedLineServer server(
+        {ScriptedLineServer::ReadLine(),
+         ScriptedLineServer::Send("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                                  "Content-Length: " +
+                                  std::to_string(page.size()) + "\r\nConnection: close\r\n\r\n" + page),
+         ScriptedLineServer::Pause(std::chrono::milliseconds(500)), ScriptedLineServer::Close()});
+    PaneWorld world;
+    const int item = world.AddItem("网页", kCategoryWebPage, 1);
+    StoredMessage m;
+    m.category = kCategoryWebPage;
+    m.link = "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm";
+    const int id = world.AddMessage(item, m);
+    CWatchMessageView pane(world.context());
+    pane.resize(700, 500);
+    pane.show();
+    EXPECT_TRUE(pane.Browser()->IsSilent());
+
+    world.doc->m_nCurMessageId = id;
+    world.doc->UpdateAllViews(nullptr);
+    QWebEngineView* view = pane.Browser()->View();
+    // The script went past its dialogs without one being shown.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->title() == QStringLiteral("ran"); }, kLoadTimeoutMs));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_FALSE(server.Lines().empty());
+    EXPECT_EQ(server.Lines()[0].rfind("GET /page.htm HTTP/1.1", 0), 0u);
+
+    QWidget* surface = view->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(100, 100));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !world.opener.opened.empty(); }, 10000));
+    EXPECT_EQ(world.opener.opened[0], QUrl(QStringLiteral("https://example.test/remote-link")));
+    EXPECT_EQ(view->url(), QUrl(QString::fromStdString(m.link)));
+}

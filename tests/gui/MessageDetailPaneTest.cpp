@@ -1,0 +1,219 @@
+// The detail pane over a real message.dat with the real embedded browser: the header strip, the
+// two display modes, the content file, the header toggle and the download status.
+#include "BrowserWait.h"
+#include "PaneWorld.h"
+#include "gui/CWatchMessageView.h"
+
+#include <QLabel>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int Mode(const std::string& path)
+{
+    struct stat info = {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 0777) : -1;
+}
+
+void Select(PaneWorld& world, int id)
+{
+    world.doc->m_nCurMessageId = id;
+    world.doc->UpdateAllViews(nullptr);
+}
+
+} // namespace
+
+TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFile)
+{
+    PaneWorld world;
+    world.app.m_settings.UserType = 1102;
+    const int item = world.AddItem("邮件", kCategoryMail);
+    StoredMessage m;
+    m.category = kCategoryMail;
+    m.typeName = "邮件";
+    m.fromName = "王五";
+    m.fromId = "wang@example.test";
+    m.info = "月度报告 & <总结>";
+    m.toName = "ab张三李四王";
+    m.link = "http://example.test/report";
+    m.content = "第一行\r\n第二行";
+    const int id = world.AddMessage(item, m);
+    CWatchMessageView pane(world.context());
+    pane.resize(700, 400);
+    pane.show();
+    EXPECT_EQ(pane.ItemNameLabel()->text(), QStringLiteral("还未选择"));
+    EXPECT_EQ(pane.SenderLabel()->text(), QStringLiteral("发送人:"));
+
+    QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
+    Select(world, id);
+    EXPECT_EQ(pane.ItemNameLabel()->text(), QStringLiteral("邮件"));
+    EXPECT_EQ(pane.SenderLabel()->text(), QStringLiteral("发送人:王五(wang@example.test)"));
+    EXPECT_EQ(pane.ReceiverLabel()->text(), QStringLiteral("接收人:ab张三李四"));
+    EXPECT_EQ(pane.CategoryLabel()->text(), QStringLiteral("类型:"));
+    EXPECT_FALSE(pane.CategoryLabel()->isVisible());
+    EXPECT_EQ(pane.SubjectLabel()->accessibleName(), QStringLiteral("月度报告 & <总结>"));
+
+    const std::string file = world.app.m_strAppDir + "data/content1.htm";
+    EXPECT_EQ(pane.Browser()->Address(), QUrl::fromLocalFile(QString::fromStdString(file)));
+    // The framing is the text builder's; the byte order mark in front is the pane's.
+    EXPECT_EQ(FileText(file).rfind("\xEF\xBB\xBF<hr width='80%' SIZE='1'>", 0), 0u);
+    EXPECT_EQ(Mode(file), 0600);
+    EXPECT_EQ(Mode(world.app.m_strAppDir + "data"), 0700);
+    ASSERT_TRUE(WaitForLoad(loaded));
+    EXPECT_TRUE(PageText(*pane.Browser()).contains(QStringLiteral("第二行")));
+
+    // The subject opens its web address in the desktop's browser; a local file it never opens.
+    pane.OpenSubjectLink();
+    ASSERT_EQ(world.opener.opened.size(), 1u);
+    EXPECT_EQ(world.opener.opened[0], QUrl(QStringLiteral("http://example.test/report")));
+    ASSERT_TRUE(world.app.m_mainConnection.Execute("update userdata set SourceLink='file:///etc/passwd'"));
+    Select(world, id);
+    pane.OpenSubjectLink();
+    EXPECT_EQ(world.opener.opened.size(), 1u);
+
+    // No record: the header says so and the browser goes home.
+    Select(world, 0);
+    EXPECT_EQ(pane.ItemNameLabel()->text(), QStringLiteral("还未选择"));
+    EXPECT_EQ(pane.ReceiverLabel()->text(), QStringLiteral("接收人:"));
+    EXPECT_TRUE(pane.Browser()->Address().isEmpty());
+}
+
+TEST(MessageDetailPane, AWebRecordShowsChineseRightWhateverCharsetItDeclaresAndTheButtonsSwitchModes)
+{
+    PaneWorld world;
+    const int web = world.AddItem("网页", kCategoryWebPage, 1, "http://127.0.0.1:9/item.htm");
+    StoredMessage m;
+    m.category = kCategoryWebPage;
+    m.link = "http://127.0.0.1:9/page.htm";
+    m.content = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+                "<meta charset=\"big5\"></head><body><p>网页内容更新了</p><img src=\"pic.gif\"></body></html>";
+    const int id = world.AddMessage(web, m);
+    CWatchMessageView pane(world.context());
+    pane.resize(700, 400);
+    pane.show();
+
+    // Display type 1: the remote address at every selection.
+    Select(world, id);
+    EXPECT_EQ(pane.Browser()->Address(), QUrl(QStringLiteral("http://127.0.0.1:9/page.htm")));
+
+    QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
+    pane.StoredButton()->click();
+    const std::string file = world.app.m_strAppDir + "data/content1.htm";
+    EXPECT_EQ(pane.Browser()->Address(), QUrl::fromLocalFile(QString::fromStdString(file)));
+    EXPECT_NE(FileText(file).find("<img src=\"HTTP://127.0.0.1:9/pic.gif\">"), std::string::npos);
+    ASSERT_TRUE(WaitForLoad(loaded));
+    EXPECT_TRUE(PageText(*pane.Browser()).contains(QStringLiteral("网页内容更新了")));
+
+    // Without a link of its own the remote address is the item's.
+    ASSERT_TRUE(world.app.m_mainConnection.Execute("update userdata set SourceLink=''"));
+    Select(world, id);
+    EXPECT_EQ(pane.Browser()->Address(), QUrl(QStringLiteral("http://127.0.0.1:9/item.htm")));
+    pane.StoredButton()->click();
+    pane.RemoteButton()->click();
+    EXPECT_EQ(pane.Browser()->Address(), QUrl(QStringLiteral("http://127.0.0.1:9/item.htm")));
+
+    // An address that is no web address is not loaded.
+    ASSERT_TRUE(world.app.m_mainConnection.Execute("update usermessagetype set connAddress='file:///etc/passwd'"));
+    Select(world, id);
+    EXPECT_TRUE(pane.Browser()->Address().isEmpty());
+}
+
+TEST(MessageDetailPane, TheHeaderButtonHidesTheStripAndTheBrowserFillsThePane)
+{
+    PaneWorld world;
+    CWatchMessageView pane(world.context());
+    pane.resize(600, 300);
+    pane.show();
+    for (QToolButton* button : {pane.HeaderButton(), pane.StoredButton(), pane.RemoteButton()}) {
+        EXPECT_FALSE(button->toolTip().isEmpty());
+        EXPECT_EQ(button->accessibleName(), button->toolTip());
+    }
+    EXPECT_EQ(pane.HeaderButton()->toolTip(), QStringLiteral("切换是否显示消息的详细信息"));
+    EXPECT_EQ(pane.StoredButton()->toolTip(), QStringLiteral("显示这条消息存储的本地信息"));
+    EXPECT_EQ(pane.RemoteButton()->toolTip(), QStringLiteral("显示这条消息的链接的远程"));
+    EXPECT_EQ(pane.Browser()->geometry(), QRect(0, 35, 600, 265));
+
+    pane.HeaderButton()->click();
+    EXPECT_FALSE(pane.IsHeaderShown());
+    EXPECT_FALSE(pane.ItemNameLabel()->isVisible());
+    EXPECT_FALSE(pane.StoredButton()->isVisible());
+    EXPECT_TRUE(pane.HeaderButton()->isVisible());
+    EXPECT_EQ(pane.Browser()->geometry(), QRect(0, 0, 600, 300));
+    pane.resize(500, 200);
+    EXPECT_EQ(pane.Browser()->geometry(), QRect(0, 0, 500, 200));
+
+    pane.HeaderButton()->click();
+    EXPECT_TRUE(pane.IsHeaderShown());
+    EXPECT_TRUE(pane.ItemNameLabel()->isVisible());
+    EXPECT_EQ(pane.Browser()->geometry(), QRect(0, 35, 500, 165));
+}
+
+TEST(MessageDetailPane, ADownloadShowsItsStatusUnlessACheckRunShowsItsOwn)
+{
+    PaneWorld world;
+    const int item = world.AddItem("邮件", kCategoryMail);
+    const int id = world.AddMessage(item, StoredMessage{});
+    CWatchMessageView pane(world.context());
+    QSignalSpy busy(&pane, &CWatchMessageView::BusyAnimation);
+    CRunState& run = world.app.m_run;
+    run.SetStatusText("空闲");
+
+    QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
+    Select(world, id);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !busy.isEmpty(); }, kLoadTimeoutMs));
+    EXPECT_TRUE(busy.at(0).at(0).toBool());
+    EXPECT_TRUE(run.GetStatusText() == "空闲---正在下载您所要浏览的项目......" || !loaded.isEmpty());
+    ASSERT_TRUE(WaitForLoad(loaded));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return busy.count() >= 2; }, kLoadTimeoutMs));
+    EXPECT_FALSE(busy.last().at(0).toBool());
+    EXPECT_EQ(run.GetStatusText(), "空闲");
+
+    // During a check run the status text and the animation are the run's.
+    ASSERT_TRUE(run.TryBeginRun());
+    run.SetStatusText("正在检查邮件");
+    busy.clear();
+    loaded.clear();
+    pane.StoredButton()->click();
+    ASSERT_TRUE(WaitForLoad(loaded));
+    EXPECT_TRUE(busy.isEmpty());
+    EXPECT_EQ(run.GetStatusText(), "正在检查邮件");
+    run.EndRun();
+}
+
+TEST(MessageDetailPane, APageFileThatCannotBeWrittenShowsWhyAndNoPlantedLinkIsFollowed)
+{
+    PaneWorld world;
+    const int item = world.AddItem("邮件", kCategoryMail);
+    const int id = world.AddMessage(item, StoredMessage{});
+    const std::string outside = world.home.path() + "outside";
+    ASSERT_EQ(::mkdir(outside.c_str(), 0755), 0);
+    ASSERT_EQ(::symlink(outside.c_str(), (world.app.m_strAppDir + "data").c_str()), 0);
+    CWatchMessageView pane(world.context());
+
+    QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
+    Select(world, id);
+    EXPECT_TRUE(pane.Browser()->Address().isEmpty()); // a notice of ours, not the file
+    EXPECT_TRUE(std::filesystem::is_empty(outside));
+    ASSERT_TRUE(WaitForLoad(loaded));
+    EXPECT_TRUE(PageText(*pane.Browser()).contains(QStringLiteral("data")));
+
+    // A link planted under the file's name is replaced, not written through.
+    ASSERT_EQ(::unlink((world.app.m_strAppDir + "data").c_str()), 0);
+    ASSERT_EQ(::mkdir((world.app.m_strAppDir + "data").c_str(), 0700), 0);
+    const std::string target = outside + "/victim";
+    ASSERT_EQ(::symlink(target.c_str(), (world.app.m_strAppDir + "data/content1.htm").c_str()), 0);
+    Select(world, id);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_FALSE(std::filesystem::is_symlink(world.app.m_strAppDir + "data/content1.htm"));
+}

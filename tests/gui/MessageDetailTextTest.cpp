@@ -1,0 +1,91 @@
+// The detail pane's texts without a view: the header strip, the page made of stored content, the
+// remote address.
+#include "gui/MessageDetailText.h"
+
+#include "store/MessageInfo.h"
+#include "store/MessageTypeInfo.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+MessageInfo Record()
+{
+    MessageInfo record;
+    record.ID = 7;
+    record.MessageTypeName = "库存通知";
+    record.RecieveDate = "2002年05月01日-08:30";
+    record.SourceDate = "2002/04/30-17:00";
+    record.SourceFromID = "u42";
+    record.SourceFromName = "王五";
+    record.SourceInfo = "新的订单";
+    record.SourceToName = "ab张三李四王"; // 17 bytes: the 15-byte cut falls inside 王
+    record.SourceLink = "http://example.test/order/1";
+    record.m_strCategoryName = CategoryName(kCategoryDatabase);
+    return record;
+}
+
+} // namespace
+
+TEST(MessageDetailText, HeaderOfARecordAndOfNone)
+{
+    const MessageInfo record = Record();
+    const MessageHeaderTexts texts = BuildHeaderTexts(&record, 0);
+    EXPECT_EQ(texts.link, "http://example.test/order/1");
+    EXPECT_EQ(texts.itemName, "库存通知");
+    EXPECT_EQ(texts.receiveDate, "检测日期:2002年05月01日-08:30");
+    EXPECT_EQ(texts.category, "类型:数据库监视");
+    EXPECT_EQ(texts.sourceDate, "消息日期:2002/04/30-17:00");
+    EXPECT_EQ(texts.sender, "发送人:王五");
+    EXPECT_EQ(texts.subject, "新的订单");
+    EXPECT_EQ(texts.receiver, "接收人:ab张三李四"); // cut before the character that does not fit
+    EXPECT_EQ(BuildHeaderTexts(&record, kUserTypeShowsSenderId).sender, "发送人:王五(u42)");
+
+    const MessageHeaderTexts none = BuildHeaderTexts(nullptr, kUserTypeShowsSenderId);
+    EXPECT_EQ(none.itemName, "还未选择");
+    EXPECT_EQ(none.receiveDate, "检测日期:");
+    EXPECT_EQ(none.category, "类型:");
+    EXPECT_EQ(none.sourceDate, "消息日期:");
+    EXPECT_EQ(none.sender, "发送人:");
+    EXPECT_EQ(none.receiver, "接收人:");
+    EXPECT_TRUE(none.subject.empty());
+    EXPECT_TRUE(none.link.empty());
+}
+
+TEST(MessageDetailText, AWebRecordKeepsItsMarkupAndGetsAbsoluteLinks)
+{
+    MessageInfo record = Record();
+    record.MessageCategory = kCategoryWebPage;
+    record.SourceLink = "  http://example.test/a/b/c.htm \t";
+    record.SourceContent = "<p>x</p><img src=\"x.gif\"><a href='/top.htm'>t</a><A HREF=../up.htm>u</A>"
+                           "<td background=\"bg.png\"><IMG SRC=\"https://cdn.test/k.png\">";
+    EXPECT_EQ(BuildStoredContentHtml(record),
+              "<p>x</p><img src=\"HTTP://example.test:80/a/b/x.gif\"><a href='http://example.test:80/top.htm'>t</a>"
+              "<A HREF=HTTP://example.test:80/a/up.htm>u</A><td background=\"HTTP://example.test:80/a/b/bg.png\">"
+              "<IMG SRC=\"https://cdn.test/k.png\">");
+
+    // Without a link of its own the item's address is the base.
+    record.SourceLink.clear();
+    record.connAddress = "http://other.test/d/page.htm";
+    record.SourceContent = "<img src=\"y.gif\">";
+    EXPECT_EQ(BuildStoredContentHtml(record), "<img src=\"HTTP://other.test:80/d/y.gif\">");
+}
+
+TEST(MessageDetailText, OtherRecordsGetLineBreaksAndTheFramingTable)
+{
+    MessageInfo record = Record();
+    record.MessageCategory = kCategoryMail;
+    record.SourceContent = "第一行\r\n第二行\r<b>粗</b>";
+    EXPECT_EQ(BuildStoredContentHtml(record),
+              "<hr width='80%' SIZE='1'> <br> <table  width='100%' style='line-height: 150% ;color:#008080'><tr><td>"
+              "第一行<br>\n第二行<br><b>粗</b></td></tr></table><br><hr width='80%' SIZE='1'>");
+}
+
+TEST(MessageDetailText, TheRemoteAddressIsTheLinkOrElseTheItemsAddress)
+{
+    MessageInfo record = Record();
+    record.connAddress = "http://item.test/";
+    EXPECT_EQ(RemoteAddress(record), "http://example.test/order/1");
+    record.SourceLink.clear();
+    EXPECT_EQ(RemoteAddress(record), "http://item.test/");
+}

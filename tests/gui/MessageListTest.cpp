@@ -1,0 +1,427 @@
+// The message list over a real message.dat: paging and counts, the read filter, read-state
+// changes and their refusal, the column-4 marker, sorting, delete and the context menu.
+#include "PaneWorld.h"
+#include "app/CMainTick.h"
+#include "gui/CMessageListCtrl.h"
+#include "gui/CMessageListModel.h"
+#include "gui/CTarvoView.h"
+#include "store/MessageListInfo.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QStringList Texts(std::initializer_list<const char*> items)
+{
+    QStringList out;
+    for (const char* item : items) {
+        out << QString::fromUtf8(item);
+    }
+    return out;
+}
+
+QString Cell(CTarvoView& view, int row, int column)
+{
+    return view.Model()->index(row, column).data().toString();
+}
+
+int Image(CTarvoView& view, int row, int column)
+{
+    return view.Model()->index(row, column).data(CMessageListModel::kImageRole).toInt();
+}
+
+int HeaderImage(CTarvoView& view, int column)
+{
+    return view.Model()->headerData(column, Qt::Horizontal, CMessageListModel::kImageRole).toInt();
+}
+
+void SelectRow(CTarvoView& view, int row)
+{
+    view.List()->selectionModel()->select(view.Model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+// Counts the updates the list sends to the other panes.
+class RecordingView final : public IDocView
+{
+public:
+    void OnUpdate(CTarvoDoc& doc, IDocView*, int) override { ids.push_back(doc.m_nCurMessageId); }
+    std::vector<int> ids;
+};
+
+class TickActions final : public ITickActions
+{
+public:
+    explicit TickActions(CTarvoView& list) : m_list(list) {}
+    bool IsFrameForeground() override { return true; }
+    void MarkSelectedRead() override { m_list.AutoMarkSelected(1); }
+    void SetTrayIcon(int) override {}
+    void ToggleScrollLock() override {}
+    void RefreshViews() override {}
+    void ArmAutoCheckTimer(int) override {}
+    void StopAutoCheckTimer() override {}
+    void CheckAllItems() override {}
+
+private:
+    CTarvoView& m_list;
+};
+
+} // namespace
+
+TEST(MessageList, PagesOf250RecordsHold100100And50AndAPageBeyondShowsTheLast)
+{
+    PaneWorld world;
+    const int item = world.AddItem("item");
+    world.app.m_mainConnection.Execute("begin");
+    for (int i = 0; i < 250; ++i) {
+        StoredMessage m;
+        m.status = i % 5 == 0 ? 1 : 0;
+        m.info = "title " + std::to_string(i);
+        world.AddMessage(item, m);
+    }
+    world.app.m_mainConnection.Execute("commit");
+    CTarvoView view(world.context());
+    QAbstractItemModelTester tester(view.Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    CTarvoDoc& doc = *world.doc;
+
+    const std::vector<std::pair<long, int>> pages = {{1, 100}, {2, 100}, {3, 50}, {9, 50}};
+    for (const auto& [page, rows] : pages) {
+        ASSERT_TRUE(view.ShowPage(page));
+        EXPECT_EQ(view.Model()->rowCount(), rows) << page;
+        EXPECT_EQ(doc.m_nPageCount, 3);
+        EXPECT_EQ(doc.m_nTotalCount, 250);
+        EXPECT_EQ(doc.m_nCurPage, std::min(page, 3L));
+        EXPECT_FALSE(doc.m_bReload);
+    }
+    EXPECT_EQ(doc.m_nUnreadCount, 200); // recounted at the fill
+    // The frame's count label is made of these values.
+    EXPECT_EQ("每页:" + std::to_string(world.app.m_settings.pagesize) + "/共:" + std::to_string(doc.m_nTotalCount) +
+                  "条",
+              "每页:100/共:250条");
+
+    // Unread first, newest first: page 1 starts with the newest unread record.
+    ASSERT_TRUE(view.ShowPage(1));
+    EXPECT_EQ(Cell(view, 0, 5), QStringLiteral("title 249"));
+    EXPECT_EQ(Image(view, 0, 0), CMessageListModel::kRowUnread);
+    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkUnread);
+    ASSERT_TRUE(view.ShowPage(3));
+    EXPECT_EQ(Cell(view, 49, 5), QStringLiteral("title 0"));
+    EXPECT_EQ(Image(view, 49, 0), CMessageListModel::kRowRead);
+    EXPECT_EQ(Image(view, 49, 4), CMessageListModel::kMarkRead);
+
+    // An item with no record: page 1, no rows.
+    doc.m_pCurItem = doc.FindItem(world.AddItem("empty"));
+    ASSERT_TRUE(view.ShowPage(5));
+    EXPECT_EQ(doc.m_nCurPage, 1);
+    EXPECT_EQ(view.Model()->rowCount(), 0);
+}
+
+TEST(MessageList, ColumnsHaveTheirHeadersWidthsAndImages)
+{
+    PaneWorld world;
+    CTarvoView view(world.context());
+    const QStringList headers = Texts({"", "类型", "日期时间", "发送人", "", "主题", "内容", "接受人", "摘要..."});
+    const std::vector<int> widths = {24, 88, 110, 126, 25, 170, 0, 50, 0};
+    QHeaderView* header = view.List()->horizontalHeader();
+    for (int column = 0; column < 9; ++column) {
+        EXPECT_EQ(view.Model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(), headers[column]);
+        if (column == 2) {
+            EXPECT_GE(header->sectionSize(column), 110); // wide enough for a whole date
+        } else {
+            EXPECT_EQ(header->sectionSize(column), widths[static_cast<size_t>(column)]) << column;
+        }
+        // Every header can be told apart by a screen reader, the image-only ones too.
+        EXPECT_FALSE(view.Model()->headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString().isEmpty());
+    }
+    EXPECT_EQ(HeaderImage(view, 0), CMessageListModel::kStatusUnsorted);
+    EXPECT_EQ(HeaderImage(view, 4), CMessageListModel::kMarkUnsorted);
+    EXPECT_EQ(HeaderImage(view, 1), CMessageListModel::kNoImage);
+    EXPECT_EQ(view.List()->accessibleName(), QStringLiteral("消息列表"));
+}
+
+TEST(MessageList, UnreadFilterKeepsARecordMarkedReadUntilTheNextFill)
+{
+    PaneWorld world;
+    const int item = world.AddItem("item");
+    for (int i = 0; i < 3; ++i) {
+        world.AddMessage(item, StoredMessage{});
+    }
+    CTarvoDoc& doc = *world.doc;
+    doc.m_nReadFilter = kFilterUnread;
+    CTarvoView view(world.context());
+    ASSERT_TRUE(view.ShowPage(1));
+    ASSERT_EQ(view.Model()->rowCount(), 3);
+    EXPECT_EQ(doc.m_nUnreadCount, 3);
+    const int id = view.Model()->index(0, 0).data(CMessageListModel::kIdRole).toInt();
+
+    view.SetReadState(0, 1);
+    EXPECT_EQ(view.Model()->rowCount(), 3);
+    EXPECT_EQ(Image(view, 0, 0), CMessageListModel::kRowRead);
+    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkRead);
+    EXPECT_EQ(doc.m_nUnreadCount, 2);
+    EXPECT_EQ(doc.FindItem(item)->m_nUnreadCount, 2);
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(id)), 1);
+    EXPECT_TRUE(world.boxes.shown.empty());
+
+    view.OnUpdate(doc, nullptr, 0);
+    EXPECT_EQ(view.Model()->rowCount(), 2);
+}
+
+TEST(MessageList, RecordsThatMayNotChangeHereAreRefusedAndTheAutoMarkTimerRepeatsTheRefusal)
+{
+    PaneWorld world;
+    const int item = world.AddItem("broadcast");
+    StoredMessage fixed;
+    fixed.bCanChangeState = 0;
+    const int id = world.AddMessage(item, fixed);
+    CTarvoView view(world.context());
+    ASSERT_TRUE(view.ShowPage(1));
+
+    for (int mode : {1, 0, -1}) {
+        view.SetReadState(0, mode);
+    }
+    ASSERT_EQ(world.boxes.shown.size(), 3u);
+    EXPECT_EQ(world.boxes.shown[0].text.toStdString(), kCannotChangeStateText);
+    EXPECT_EQ(world.boxes.shown[0].caption, QStringLiteral("注意"));
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(id)), 0);
+    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkUnread);
+
+    // Selected in the foreground window: refused again at the end of every countdown.
+    world.app.m_settings.AutoMarkRead = 2;
+    TickActions actions(view);
+    CMainTick tick(*world.doc, world.app.m_settings, actions);
+    world.context().tick = &tick;
+    SelectRow(view, 0);
+    world.boxes.shown.clear();
+    for (int second = 0; second < 6; ++second) {
+        tick.OnSecond();
+    }
+    EXPECT_EQ(world.boxes.shown.size(), 2u); // on the 3rd and the 6th tick
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(id)), 0);
+    world.context().tick = nullptr;
+}
+
+TEST(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTellsTheOtherPanes)
+{
+    PaneWorld world;
+    const int item = world.AddItem("item");
+    const int older = world.AddMessage(item, StoredMessage{});
+    const int newer = world.AddMessage(item, StoredMessage{});
+    world.app.m_settings.AutoMarkRead = 3;
+    CTarvoView view(world.context());
+    TickActions actions(view);
+    CMainTick tick(*world.doc, world.app.m_settings, actions);
+    world.context().tick = &tick;
+    RecordingView other;
+    world.doc->AddView(&other);
+    ASSERT_TRUE(view.ShowPage(1));
+
+    tick.OnSecond();
+    ASSERT_EQ(tick.AutoMarkCountdown(), 2);
+    SelectRow(view, 0);
+    EXPECT_EQ(world.doc->m_nCurMessageId, newer);
+    EXPECT_EQ(tick.AutoMarkCountdown(), 3);
+    view.List()->selectionModel()->clearSelection();
+    SelectRow(view, 1);
+    EXPECT_EQ(world.doc->m_nCurMessageId, older);
+    EXPECT_EQ(other.ids, (std::vector<int>{newer, older}));
+
+    // After AutoMarkRead seconds and one more tick the selection is read.
+    for (int second = 0; second < 4; ++second) {
+        tick.OnSecond();
+    }
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(older)), 1);
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(newer)), 0);
+    world.doc->RemoveView(&other);
+    world.context().tick = nullptr;
+}
+
+TEST(MessageList, AClickOnTheColumn4MarkerTogglesTheRowWithoutSelectingIt)
+{
+    PaneWorld world;
+    const int item = world.AddItem("item");
+    const int id = world.AddMessage(item, StoredMessage{});
+    world.doc->FindItem(item)->m_nNewCount = 4;
+    CTarvoView view(world.context());
+    view.resize(800, 300);
+    view.show();
+    ASSERT_TRUE(view.ShowPage(1));
+    const QRect mark = view.List()->MarkImageRect(0);
+    ASSERT_FALSE(mark.isEmpty());
+
+    QTest::mouseClick(view.List()->viewport(), Qt::LeftButton, {}, mark.center());
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(id)), 1);
+    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkRead);
+    EXPECT_TRUE(view.SelectedRows().empty());
+    EXPECT_EQ(world.doc->m_nCurMessageId, 0);
+    EXPECT_EQ(world.doc->FindItem(item)->m_nNewCount, 0); // any click ends the reminders
+
+    QTest::mouseClick(view.List()->viewport(), Qt::LeftButton, {}, mark.center());
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(id)), 0);
+    EXPECT_EQ(Image(view, 0, 0), CMessageListModel::kRowUnread);
+    EXPECT_TRUE(view.SelectedRows().empty());
+
+    // A click elsewhere in the row selects it.
+    const QRect subject = view.List()->visualRect(view.Model()->index(0, 5));
+    QTest::mouseClick(view.List()->viewport(), Qt::LeftButton, {}, subject.center());
+    EXPECT_EQ(view.SelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(world.doc->m_nCurMessageId, id);
+    EXPECT_EQ(world.Number("select status as n from userdata where ID=" + std::to_string(id)), 0);
+}
+
+TEST(MessageList, SortingTwiceReversesAndHeader2SortsTheLatestDateFirst)
+{
+    PaneWorld world;
+    const int item = world.AddItem("item");
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"2024-03-01 10:00:00", "banana"}, {"2024-05-01 10:00:00", "Apple"}, {"2024-01-01 10:00:00", "cherry"}};
+    for (const auto& [date, info] : rows) {
+        StoredMessage m;
+        m.receiveDate = date;
+        m.info = info;
+        world.AddMessage(item, m);
+    }
+    CTarvoView view(world.context());
+    view.show();
+    ASSERT_TRUE(view.ShowPage(1));
+    const auto column = [&](int c) {
+        QStringList out;
+        for (int row = 0; row < view.Model()->rowCount(); ++row) {
+            out << Cell(view, row, c);
+        }
+        return out;
+    };
+
+    // A real click on header 2.
+    QHeaderView* header = view.List()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+    EXPECT_EQ(column(5), Texts({"Apple", "banana", "cherry"}));
+    EXPECT_EQ(HeaderImage(view, 2), CMessageListModel::kAscending);
+    view.SortByHeader(2);
+    EXPECT_EQ(column(5), Texts({"cherry", "banana", "Apple"}));
+    EXPECT_EQ(HeaderImage(view, 2), CMessageListModel::kDescending);
+
+    view.SortByHeader(5); // letter case does not count
+    EXPECT_EQ(column(5), Texts({"Apple", "banana", "cherry"}));
+    EXPECT_EQ(HeaderImage(view, 2), CMessageListModel::kNoImage);
+    view.SortByHeader(5);
+    EXPECT_EQ(column(5), Texts({"cherry", "banana", "Apple"}));
+
+    view.SortByHeader(4);
+    EXPECT_EQ(HeaderImage(view, 4), CMessageListModel::kMarkAscending);
+    EXPECT_EQ(HeaderImage(view, 5), CMessageListModel::kNoImage);
+    // Equal keys keep their order however often they are sorted.
+    EXPECT_EQ(column(5), Texts({"cherry", "banana", "Apple"}));
+    view.SortByHeader(0);
+    EXPECT_EQ(HeaderImage(view, 4), CMessageListModel::kMarkUnsorted);
+    EXPECT_EQ(HeaderImage(view, 0), CMessageListModel::kStatusAscending);
+    EXPECT_EQ(column(5), Texts({"cherry", "Apple", "banana"})); // newest first
+
+    // A refill shows query order and takes the image off the header.
+    view.OnUpdate(*world.doc, nullptr, 0);
+    EXPECT_EQ(HeaderImage(view, 0), CMessageListModel::kStatusUnsorted);
+    EXPECT_EQ(column(5), Texts({"cherry", "Apple", "banana"}));
+}
+
+TEST(MessageList, DeleteAndMarkNeedASelectionAndDeleteAsksNothing)
+{
+    PaneWorld world;
+    const int item = world.AddItem("item");
+    for (int i = 0; i < 4; ++i) {
+        world.AddMessage(item, StoredMessage{});
+    }
+    CTarvoView view(world.context());
+    view.show();
+    ASSERT_TRUE(view.ShowPage(1));
+    view.OnDeleteSelected();
+    view.OnMarkSelectedRead();
+    view.OnMarkSelectedUnread();
+    ASSERT_EQ(world.boxes.shown.size(), 3u);
+    EXPECT_EQ(world.boxes.shown[0].text, QStringLiteral("请首先选择您所要删除的消息"));
+    EXPECT_EQ(world.boxes.shown[1].text, QStringLiteral("请首先选择您所要处理的消息"));
+    EXPECT_EQ(world.boxes.shown[2].text, QStringLiteral("请首先选择您所要处理的消息"));
+    for (const auto& box : world.boxes.shown) {
+        EXPECT_EQ(box.caption, QStringLiteral("请确认"));
+    }
+    world.boxes.shown.clear();
+
+    SelectRow(view, 1);
+    SelectRow(view, 3);
+    view.OnMarkSelectedRead();
+    EXPECT_EQ(world.Number("select count(*) as n from userdata where status=1"), 2);
+    view.OnMarkSelectedUnread();
+    EXPECT_EQ(world.Number("select count(*) as n from userdata where status=1"), 0);
+    view.OnDeleteSelected();
+    EXPECT_TRUE(world.boxes.shown.empty());
+    EXPECT_EQ(world.Number("select count(*) as n from userdata"), 2);
+    EXPECT_EQ(view.Model()->rowCount(), 2);
+    EXPECT_EQ(world.doc->m_nCurMessageId, 0);
+    EXPECT_EQ(world.doc->m_nTotalCount, 2);
+
+    SelectRow(view, 0);
+    view.List()->setFocus();
+    QTest::keyClick(view.List(), Qt::Key_Delete);
+    EXPECT_EQ(world.Number("select count(*) as n from userdata"), 1);
+    EXPECT_TRUE(world.boxes.shown.empty());
+}
+
+TEST(MessageList, AFailedQueryShowsItsMessageAndKeepsTheRowsAndPageValues)
+{
+    PaneWorld world;
+    const int item = world.AddItem("item");
+    for (int i = 0; i < 3; ++i) {
+        world.AddMessage(item, StoredMessage{});
+    }
+    CTarvoView view(world.context());
+    ASSERT_TRUE(view.ShowPage(1));
+    CTarvoDoc& doc = *world.doc;
+    doc.m_bReload = true;
+    world.app.m_mainConnection.SetShowErrors(false);
+    ASSERT_TRUE(world.app.m_mainConnection.Execute("alter table userdata rename to userdata_away"));
+
+    EXPECT_FALSE(view.ShowPage(1));
+    ASSERT_EQ(world.boxes.shown.size(), 1u);
+    EXPECT_EQ(world.boxes.shown[0].text, QStringLiteral("error!cuowu"));
+    EXPECT_EQ(world.boxes.shown[0].caption, QStringLiteral("dd"));
+    EXPECT_EQ(view.Model()->rowCount(), 3);
+    EXPECT_EQ(doc.m_nTotalCount, 3);
+    EXPECT_EQ(doc.m_nCurPage, 1);
+    EXPECT_TRUE(doc.m_bReload);
+}
+
+TEST(MessageList, TheContextMenuHasItsItemsAndTheLastTwoAreDisabled)
+{
+    PaneWorld world;
+    CTarvoView view(world.context());
+    const QList<QAction*> actions = view.ContextMenu()->actions();
+    QStringList texts;
+    for (QAction* action : actions) {
+        if (!action->isSeparator()) {
+            texts << action->text();
+        }
+    }
+    EXPECT_EQ(texts, Texts({"移动到首页", "移动到前一页", "移动到后一页", "移动到尾页", "删除已选消息      ",
+                            "标记选中的为已读", "标记选中的为未读", "标记所有的为已读", "标记所有的为未读",
+                            "显示本机存储的内容", "显示链接的远程信息"}));
+    int disabled = 0;
+    for (QAction* action : actions) {
+        disabled += !action->isSeparator() && !action->isEnabled();
+    }
+    EXPECT_EQ(disabled, 2);
+    EXPECT_FALSE(actions.back()->isEnabled());
+
+    // Paging goes to the frame, which owns the page links.
+    QSignalSpy frame(&view, &CTarvoView::FrameCommand);
+    for (QAction* action : actions) {
+        if (action->data().toInt() == CTarvoView::kNextPage) {
+            action->trigger();
+        }
+    }
+    ASSERT_EQ(frame.count(), 1);
+    EXPECT_EQ(frame.at(0).at(0).toInt(), CTarvoView::kNextPage);
+}

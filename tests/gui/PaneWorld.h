@@ -1,0 +1,113 @@
+#pragma once
+// The program's core on a temporary home (settings under XDG_CONFIG_HOME inside it), a document on
+// it, recording message boxes and opener, and helpers that store check items and message records.
+#include "GuiFakes.h"
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "store/CAdoRecordset.h"
+#include "store/MessageTypeInfo.h"
+#include "support/TestStore.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+struct StoredMessage
+{
+    int status = 0;
+    int bCanChangeState = 1;
+    std::string typeName = "item";
+    std::string receiveDate = "2024-01-02 03:04:00";
+    std::string fromName = "sender";
+    std::string fromId;
+    std::string info = "subject";
+    std::string toName = "receiver";
+    std::string link;
+    std::string content = "content";
+    std::string sourceDate = "2024/01/02-03:04";
+    int category = kCategoryDatabase;
+};
+
+class PaneWorld final
+{
+public:
+    PaneWorld()
+    {
+        setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
+        std::string error;
+        EXPECT_TRUE(app.InitInstance(home.path(), home.path() + "wendar", error)) << error;
+        doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir, nullptr);
+        doc->ApplySettings(app.m_settings);
+        m_context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, nullptr});
+    }
+    ~PaneWorld()
+    {
+        m_context.reset();
+        doc.reset();
+    }
+
+    GuiContext& context() { return *m_context; }
+
+    // Stores a check item and reloads the document's items.
+    int AddItem(const std::string& name, int category = kCategoryDatabase, int displayType = 0,
+                const std::string& address = "")
+    {
+        MessageTypeInfo item;
+        item.MessageTypeName = name;
+        item.MessageCategory = category;
+        item.DisplayType = displayType;
+        item.connAddress = address;
+        item.Save(app.m_mainConnection);
+        EXPECT_NE(item.messagetypeid, 0);
+        doc->LoadItems();
+        return item.messagetypeid;
+    }
+
+    // Stores one message record of an item; returns its ID.
+    int AddMessage(int itemId, const StoredMessage& m)
+    {
+        const auto q = [](const std::string& text) {
+            std::string out = "'";
+            for (char c : text) {
+                out += c;
+                if (c == '\'') {
+                    out += '\'';
+                }
+            }
+            return out + "'";
+        };
+        const std::string sql =
+            "insert into userdata (status,UserID,UserName,MessageTypeID,MessageCategory,bCanChangeState,"
+            "MessageTypeName,SourceDate,SourceFromID,SourceFromName,SourceInfo,SourceToName,SourceContent,SourceLink,"
+            "RecieveDate) values (" +
+            std::to_string(m.status) + ",88,'morvaten'," + std::to_string(itemId) + "," + std::to_string(m.category) +
+            "," + std::to_string(m.bCanChangeState) + "," + q(m.typeName) + "," + q(m.sourceDate) + "," + q(m.fromId) +
+            "," + q(m.fromName) + "," + q(m.info) + "," + q(m.toName) + "," + q(m.content) + "," + q(m.link) + "," +
+            q(m.receiveDate) + ")";
+        EXPECT_TRUE(app.m_mainConnection.Execute(sql)) << sql;
+        return static_cast<int>(Number("select max(ID) as n from userdata"));
+    }
+
+    // A single whole number from a query that names it n.
+    long long Number(const std::string& sql)
+    {
+        CAdoRecordset rs(app.m_mainConnection);
+        if (!rs.Open(sql) || rs.IsEOF()) {
+            ADD_FAILURE() << sql;
+            return -1;
+        }
+        std::string text;
+        rs.GetFieldValue("n", text);
+        return text.empty() ? 0 : std::stoll(text);
+    }
+
+    TempDir home;
+    CTarvoApp app;
+    std::unique_ptr<CTarvoDoc> doc;
+    RecordingMessageBoxes boxes;
+    RecordingOpener opener;
+
+private:
+    std::unique_ptr<GuiContext> m_context;
+};
