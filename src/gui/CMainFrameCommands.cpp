@@ -211,6 +211,8 @@ void CMainFrame::UpdateCommandUi()
     const QString status = QString::fromStdString(m_context.app.m_run.GetStatusText());
     if (m_statusText->text() != status) {
         m_statusText->setText(status);
+        // Screen readers read the text as the pane's description; its name stays "当前状态".
+        m_statusText->setAccessibleDescription(status);
     }
     UpdateKeyIndicators();
 }
