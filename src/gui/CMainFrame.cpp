@@ -138,8 +138,11 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
     }
     Action(cmd::kToggleAutoCheck)->setCheckable(true);
-    Action(cmd::kViewToolbar)->setCheckable(true);
-    Action(cmd::kViewStatusBar)->setCheckable(true);
+    // The bar toggles hold the bars' state themselves: on at start, changed only by the user.
+    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
+        Action(id)->setCheckable(true);
+        Action(id)->setChecked(true);
+    }
 
     m_trayMenu = new QMenu(QString::fromUtf8(kTrayMenuTitle), this);
     m_trayMenu->setAccessibleName(m_trayMenu->title());

@@ -5,6 +5,7 @@
 // on to the tree (item commands) or the list (message commands).
 #include "app/ITickActions.h"
 #include "gui/RunFindings.h"
+#include "platform/KeyboardIndicators.h"
 #include "platform/ScrollLockLight.h"
 
 #include <QMainWindow>
@@ -132,6 +133,7 @@ private:
     CTrayObject* m_tray = nullptr;
     std::unique_ptr<CMainTick> m_tick;
     ScrollLockLight m_scrollLock;
+    KeyboardIndicators m_keyLights;
     QTimer m_secondTimer;
     QTimer m_autoCheckTimer;
     QTimer m_dateTimer;
