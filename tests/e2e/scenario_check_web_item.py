@@ -1,5 +1,6 @@
-"""The toolbar's "检查" on a web item: a finding is stored, the status changes, SIGTERM ends the
-program with status 0 and leaves the autostart entry."""
+"""The toolbar's "检查" on a web item: a finding is stored, the status changes, a desktop
+notification names the item (no tray under Xvfb, so it goes to the notification service), and
+SIGTERM ends the program with status 0 and leaves the autostart entry."""
 import os
 import signal
 import sys
@@ -12,6 +13,7 @@ def run(session):
     server = wendar_e2e.PageServer("<html><body><p>第一版</p></body></html>")
     try:
         session.cli("items", "add", "--name", "新闻", "--category", "2", "--address", server.url)
+        notifications = session.start_notification_service()
         session.launch()
         status = session.find("label", "当前状态")
         before = session.text(status)
@@ -26,6 +28,8 @@ def run(session):
         wendar_e2e.wait_for(lambda: session.query("select count(*) from userdata")[0][0] >= 1, 30,
                             what="a stored finding")
         wendar_e2e.wait_for(lambda: session.text(status) != before, 15, what="the status text to change")
+        wendar_e2e.wait_for(lambda: notifications.shown, 15, what="a desktop notification")
+        assert notifications.shown[0] == ("Wendar: 1 条新消息", "新闻: 1 条"), notifications.shown
         assert session.program.poll() is None, "wendar ended during the check"
         status_code = session.terminate(signal.SIGTERM)
         assert status_code == 0, "exit status %d" % status_code

@@ -70,12 +70,78 @@ class PageServer:
         self.server.server_close()
 
 
+NOTIFICATIONS_XML = """<node><interface name="org.freedesktop.Notifications">
+<method name="Notify"><arg type="s" direction="in"/><arg type="u" direction="in"/><arg type="s" direction="in"/>
+<arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="as" direction="in"/>
+<arg type="a{sv}" direction="in"/><arg type="i" direction="in"/><arg type="u" direction="out"/></method>
+<method name="GetCapabilities"><arg type="as" direction="out"/></method>
+<method name="GetServerInformation"><arg type="s" direction="out"/><arg type="s" direction="out"/>
+<arg type="s" direction="out"/><arg type="s" direction="out"/></method>
+<signal name="ActionInvoked"><arg type="u"/><arg type="s"/></signal>
+<signal name="NotificationClosed"><arg type="u"/><arg type="u"/></signal>
+</interface></node>"""
+
+
+class NotificationService:
+    """A stand-in for the desktop's notification daemon on the session bus: records every
+    Notify call as (summary, body) and can click a notification (ActionInvoked "default")."""
+
+    def __init__(self, bus_address):
+        from gi.repository import Gio, GLib
+        self.Gio, self.GLib = Gio, GLib
+        self.shown = []
+        self.ready = threading.Event()
+        self.context = GLib.MainContext.new()
+        self.loop = GLib.MainLoop.new(self.context, False)
+        self.thread = threading.Thread(target=self._serve, args=(bus_address,), daemon=True)
+        self.thread.start()
+        if not self.ready.wait(10):
+            raise AssertionError("the notification service did not start")
+
+    def _serve(self, address):
+        Gio, GLib = self.Gio, self.GLib
+        self.context.push_thread_default()
+        flags = Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION
+        self.connection = Gio.DBusConnection.new_for_address_sync(address, flags, None, None)
+        info = Gio.DBusNodeInfo.new_for_xml(NOTIFICATIONS_XML).interfaces[0]
+
+        def on_call(connection, sender, path, interface, method, parameters, invocation):
+            if method == "Notify":
+                values = parameters.unpack()
+                self.shown.append((values[3], values[4]))
+                invocation.return_value(GLib.Variant("(u)", (len(self.shown),)))
+            elif method == "GetCapabilities":
+                invocation.return_value(GLib.Variant("(as)", (["actions", "body"],)))
+            else:
+                invocation.return_value(GLib.Variant("(ssss)", ("fake", "wendar-e2e", "1", "1.2")))
+
+        self.connection.register_object("/org/freedesktop/Notifications", info, on_call, None, None)
+        result = self.connection.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                           "RequestName", GLib.Variant("(su)", ("org.freedesktop.Notifications", 4)),
+                                           None, Gio.DBusCallFlags.NONE, 5000, None)
+        if result.unpack()[0] != 1:
+            return
+        self.ready.set()
+        self.loop.run()
+        self.context.pop_thread_default()
+
+    def click(self, notification_id):
+        self.context.invoke_full(self.GLib.PRIORITY_DEFAULT, lambda: self.connection.emit_signal(
+            None, "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked",
+            self.GLib.Variant("(us)", (notification_id, "default"))) and False)
+
+    def close(self):
+        self.context.invoke_full(self.GLib.PRIORITY_DEFAULT, lambda: self.loop.quit() and False)
+        self.thread.join(5)
+
+
 class Session:
     def __init__(self, wendar, cli):
         self.wendar = os.path.abspath(wendar)
         self.cli_path = os.path.abspath(cli)
         self.processes = []
         self.program = None
+        self.notifications = None
         self.tmp = tempfile.mkdtemp(prefix="wendar-e2e-")
         self.home = os.path.join(self.tmp, "home") + "/"
         os.makedirs(self.home)
@@ -124,6 +190,11 @@ class Session:
         for key in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"):
             os.environ[key] = self.env[key]
         time.sleep(0.5)
+
+    def start_notification_service(self):
+        """The desktop notifications the program sends land in self.notifications.shown."""
+        self.notifications = NotificationService(self.env["DBUS_SESSION_BUS_ADDRESS"])
+        return self.notifications
 
     def _spawn(self, argv, **kwargs):
         process = subprocess.Popen(argv, env=self.env, stderr=subprocess.DEVNULL, **kwargs)
@@ -220,6 +291,8 @@ class Session:
         return os.path.join(self.env["XDG_CONFIG_HOME"], "autostart", "wendar.desktop")
 
     def close(self):
+        if self.notifications is not None:
+            self.notifications.close()
         if self.program is not None and self.program.poll() is None:
             self.program.kill()
             self.program.wait(5)
