@@ -283,7 +283,7 @@ void CMainFrame::ShowAtStart(bool autoStarted)
     }
     if (!autoStarted) {
         showNormal();
-    } else if (m_options.trayAvailable) {
+    } else if (m_options.isTrayAvailable()) {
         hide(); // in the tray only
     } else {
         // Without a tray a hidden window could never be reached again.
@@ -301,7 +301,7 @@ void CMainFrame::OpenMainWindow()
 void CMainFrame::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_options.trayAvailable) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_options.isTrayAvailable()) {
         QTimer::singleShot(0, this, [this] {
             if (isMinimized()) {
                 hide();

@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,8 +33,9 @@ struct GuiContext;
 
 struct FrameOptions
 {
-    // Where the desktop has no tray, the window is minimised instead of hidden.
-    bool trayAvailable = false;
+    // Asked at every hide: a tray host may come up after the program (an autostart at login).
+    // Where the desktop has none, the window is minimised instead of hidden.
+    std::function<bool()> isTrayAvailable = [] { return false; };
     // For the autostart entry; empty leaves the entry alone at close.
     std::string executablePath;
     // Empty: the user's autostart folder.

@@ -126,7 +126,7 @@ int main(int argc, char** argv)
     DesktopOpener opener;
     GuiContext context{tarvo, *doc, boxes, opener, player};
     FrameOptions options;
-    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    options.isTrayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
     options.executablePath = executable;
     options.relay = &relay;
     auto frame = std::make_unique<CMainFrame>(context, options);
