@@ -16,7 +16,6 @@
 #include "gui/GuiImages.h"
 #include "gui/IDesktopNotifier.h"
 
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
