@@ -133,8 +133,8 @@ int main(int argc, char** argv)
     CDesktopNotifier notifier(&frame->Tray());
     frame->SetNotifier(&notifier);
 
-    CSignalBridge signals;
-    QObject::connect(&signals, &CSignalBridge::TerminationRequested, frame.get(), &CMainFrame::close);
+    CSignalBridge terminationSignals;
+    QObject::connect(&terminationSignals, &CSignalBridge::TerminationRequested, frame.get(), &CMainFrame::close);
     QObject::connect(&instance, &CSingleInstance::ShowRequested, frame.get(), &CMainFrame::OpenMainWindow);
     QObject::connect(frame.get(), &CMainFrame::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
 

@@ -295,6 +295,10 @@ TEST(MainFrameRun, BusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     ASSERT_NE(item.Save(fixture.app.m_mainConnection, 1), 0);
     auto shared = std::make_shared<MessageTypeInfo>(item);
     fixture.doc->AddItem(shared);
+    // Stored before the run: not counted.
+    ASSERT_TRUE(
+        fixture.app.m_mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
+                                             std::to_string(item.messagetypeid) + ", 'old')"));
     std::atomic<bool> release{false};
     fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
         while (!release && !context.run.IsStopRequested()) {
