@@ -110,6 +110,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!tarvo.InitInstance(commandLine.home, executable, error)) {
         splash.reset();
+        std::fprintf(stderr, "wendar: %s\n", error.c_str());
         boxes.Show(nullptr, QString::fromStdString(error), QString(), QMessageBox::Critical, QMessageBox::Ok);
         return 1;
     }
