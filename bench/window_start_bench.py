@@ -119,6 +119,8 @@ def main():
     tmp = tempfile.mkdtemp(prefix="wendar-bench-")
     env = dict(os.environ)
     env.update({"XDG_CONFIG_HOME": os.path.join(tmp, "config"), "XDG_RUNTIME_DIR": tmp, "LANG": "C.UTF-8"})
+    if os.geteuid() == 0:
+        env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")  # the web engine refuses root otherwise
     for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "WENDAR_HOME", "QT_ACCESSIBILITY"):
         env.pop(key, None)
     xvfb = start_xvfb(env)

@@ -18,6 +18,8 @@ trap cleanup EXIT
 
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work LANG=C.UTF-8
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY WENDAR_HOME
+# The web engine's sandbox refuses to run as root (as on a build machine).
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 home=$work/home/
 mkdir -p "$home"
 cli() { build/bin/wendar-cli --home "$home" "$@" >/dev/null; }

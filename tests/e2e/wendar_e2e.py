@@ -156,6 +156,9 @@ class Session:
             "LANG": "C.UTF-8",
             "NO_AT_BRIDGE": "0",
         })
+        if os.geteuid() == 0:
+            # The web engine's sandbox refuses to run as root; tests and CI run as root.
+            self.env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env.pop("WENDAR_HOME", None)
