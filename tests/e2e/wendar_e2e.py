@@ -192,7 +192,13 @@ class Session:
         # pyatspi reads the buses from the environment when it is first imported.
         for key in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"):
             os.environ[key] = self.env[key]
-        time.sleep(0.5)
+        # The program looks for the accessibility bus once, at start: it must be up before.
+        wait_for(self._accessibility_bus_up, 20, interval=0.1, what="the accessibility bus")
+
+    def _accessibility_bus_up(self):
+        probe = subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply", "/org/a11y/bus",
+                                "org.a11y.Bus.GetAddress"], env=self.env, capture_output=True, text=True, timeout=10)
+        return probe.returncode == 0 and "unix:" in probe.stdout
 
     def start_notification_service(self):
         """The desktop notifications the program sends land in self.notifications.shown."""
