@@ -172,7 +172,7 @@ void CMainFrame::MovePage(int id)
     }
     doc.m_nCurPage = target;
     doc.m_nCurMessageId = 0;
-    doc.m_bReload = 0;
+    doc.m_bReload = false;
     doc.UpdateAllViews(m_tree);
 }
 
@@ -181,7 +181,7 @@ void CMainFrame::SetReadFilter(int filter)
     CTarvoDoc& doc = m_context.doc;
     doc.m_nReadFilter = filter;
     doc.m_nCurMessageId = 0;
-    doc.m_bReload = 1;
+    doc.m_bReload = true;
     doc.UpdateAllViews(m_tree);
 }
 
@@ -242,7 +242,7 @@ void CMainFrame::ShowAbout()
 
 void CMainFrame::OpenHelp()
 {
-    m_context.opener.Open(QUrl::fromLocalFile(QString::fromStdString(m_context.app.m_strAppDir + kHelpPage)));
+    m_context.opener.Open(QUrl::fromLocalFile(QString::fromStdString(m_context.app.ProgramFile(kHelpPage))));
 }
 
 bool CMainFrame::Shutdown()

@@ -11,7 +11,7 @@ long long NewestMessageId(CTarvoDoc& doc)
 {
     CAdoRecordset rs(doc.Connection());
     std::string id;
-    if (rs.Open("select max(ID) as newest from userdata", -1, -1, 1) && !rs.IsEOF()) {
+    if (rs.Open("select max(ID) as newest from userdata") && !rs.IsEOF()) {
         rs.GetFieldValue("newest", id);
     }
     return std::strtoll(id.c_str(), nullptr, 10); // empty (no records): 0
@@ -36,8 +36,7 @@ std::vector<RunFinding> CQueuedMainWindow::StoredSince(long long lastId)
     std::vector<RunFinding> findings;
     CAdoRecordset rs(m_doc->Connection());
     if (!rs.Open("select MessageTypeID as item, count(*) as stored from userdata where ID>" + std::to_string(lastId) +
-                     " group by MessageTypeID order by min(ID)",
-                 -1, -1, 1)) {
+                 " group by MessageTypeID order by min(ID)")) {
         return findings;
     }
     for (; !rs.IsEOF(); rs.MoveNext()) {

@@ -91,7 +91,6 @@ int main(int argc, char** argv)
 
     QtMessageBoxes boxes;
     auto reporter = std::make_shared<CBoxReporter>(boxes, &application);
-    SetDefaultMessageReporter(reporter);
 
     const std::string executable = ExecutablePath(argv[0]);
     CSingleInstance instance(ResolveApplicationDirectory(commandLine.home, executable));
@@ -107,6 +106,7 @@ int main(int argc, char** argv)
     }
 
     CTarvoApp tarvo;
+    tarvo.SetReporter(reporter);
     std::string error;
     if (!tarvo.InitInstance(commandLine.home, executable, error)) {
         splash.reset();
@@ -114,12 +114,11 @@ int main(int argc, char** argv)
         boxes.Show(nullptr, QString::fromStdString(error), QString(), QMessageBox::Critical, QMessageBox::Ok);
         return 1;
     }
-    tarvo.m_mainConnection.SetReporter(reporter);
-    tarvo.m_presetConnection.SetReporter(reporter);
 
     CQueuedMainWindow relay; // outlives the document and its worker
     auto player = std::make_shared<PulseSoundPlayer>();
-    auto doc = std::make_unique<CTarvoDoc>(tarvo.m_mainConnection, tarvo.m_run, tarvo.m_strAppDir, player);
+    auto doc = std::make_unique<CTarvoDoc>(tarvo.m_mainConnection, tarvo.m_run, tarvo.m_strAppDir, player,
+                                           tarvo.m_strResourceDir);
     doc->ApplySettings(tarvo.m_settings);
     doc->SetMonitors(StandardMonitors());
     doc->SetMainWindow(&relay);
@@ -140,6 +139,10 @@ int main(int argc, char** argv)
     QObject::connect(frame.get(), &CMainFrame::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
 
     frame->ShowAtStart(commandLine.autoStarted);
+    // What start-up has to say (an old message.dat moved or left behind) comes once the window exists.
+    for (const std::string& notice : tarvo.m_notices) {
+        boxes.Show(frame.get(), QString::fromStdString(notice), QString(), QMessageBox::Information, QMessageBox::Ok);
+    }
     if (splash) {
         QTimer::singleShot(kSplashMs, splash.get(), [&splash, &frame] { splash->finish(frame.get()); });
     }
@@ -155,7 +158,7 @@ int main(int argc, char** argv)
     }
     frame.reset();
     doc.reset();
-    SetDefaultMessageReporter(std::make_shared<StderrMessageReporter>());
+    tarvo.SetReporter(std::make_shared<StderrMessageReporter>()); // no box once the windows are gone
     curl_global_cleanup();
     return 0;
 }
