@@ -194,6 +194,11 @@ class Session:
             os.environ[key] = self.env[key]
         # The program looks for the accessibility bus once, at start: it must be up before.
         wait_for(self._accessibility_bus_up, 20, interval=0.1, what="the accessibility bus")
+        # The registry too (started on the first question): a program that comes up before it
+        # may never show on the desktop's list.
+        import pyatspi
+        wait_for(lambda: pyatspi.Registry.getDesktop(0).childCount >= 0, 20, interval=0.1,
+                 what="the accessibility registry")
 
     def _accessibility_bus_up(self):
         probe = subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply", "/org/a11y/bus",
