@@ -1,6 +1,7 @@
 #pragma once
 // A clickable label: underlined text with a hand cursor that highlights under the mouse and
-// reports a click. Keyboard users reach it with Tab and press it with Space or Enter.
+// reports a click. Keyboard users reach it with Tab and press it with Space or Enter; screen
+// readers see a link with a press action.
 #include <QLabel>
 
 class CHyperlinkLabel final : public QLabel
@@ -8,6 +9,8 @@ class CHyperlinkLabel final : public QLabel
     Q_OBJECT
 public:
     explicit CHyperlinkLabel(const QString& text, QWidget* parent = nullptr);
+    // What a click does (also the accessibility press action).
+    void Activate();
 
 Q_SIGNALS:
     void clicked();

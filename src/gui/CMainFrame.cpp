@@ -16,7 +16,6 @@
 #include "gui/GuiImages.h"
 #include "gui/IDesktopNotifier.h"
 
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -138,8 +137,11 @@ void CMainFrame::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
     }
     Action(cmd::kToggleAutoCheck)->setCheckable(true);
-    Action(cmd::kViewToolbar)->setCheckable(true);
-    Action(cmd::kViewStatusBar)->setCheckable(true);
+    // The bar toggles hold the bars' state themselves: on at start, changed only by the user.
+    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
+        Action(id)->setCheckable(true);
+        Action(id)->setChecked(true);
+    }
 
     m_trayMenu = new QMenu(QString::fromUtf8(kTrayMenuTitle), this);
     m_trayMenu->setAccessibleName(m_trayMenu->title());
@@ -280,7 +282,7 @@ void CMainFrame::ShowAtStart(bool autoStarted)
     }
     if (!autoStarted) {
         showNormal();
-    } else if (m_options.trayAvailable) {
+    } else if (m_options.isTrayAvailable()) {
         hide(); // in the tray only
     } else {
         // Without a tray a hidden window could never be reached again.
@@ -298,7 +300,7 @@ void CMainFrame::OpenMainWindow()
 void CMainFrame::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_options.trayAvailable) {
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_options.isTrayAvailable()) {
         QTimer::singleShot(0, this, [this] {
             if (isMinimized()) {
                 hide();

@@ -5,10 +5,12 @@
 // on to the tree (item commands) or the list (message commands).
 #include "app/ITickActions.h"
 #include "gui/RunFindings.h"
+#include "platform/KeyboardIndicators.h"
 #include "platform/ScrollLockLight.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,8 +33,9 @@ struct GuiContext;
 
 struct FrameOptions
 {
-    // Where the desktop has no tray, the window is minimised instead of hidden.
-    bool trayAvailable = false;
+    // Asked at every hide: a tray host may come up after the program (an autostart at login).
+    // Where the desktop has none, the window is minimised instead of hidden.
+    std::function<bool()> isTrayAvailable = [] { return false; };
     // For the autostart entry; empty leaves the entry alone at close.
     std::string executablePath;
     // Empty: the user's autostart folder.
@@ -132,6 +135,7 @@ private:
     CTrayObject* m_tray = nullptr;
     std::unique_ptr<CMainTick> m_tick;
     ScrollLockLight m_scrollLock;
+    KeyboardIndicators m_keyLights;
     QTimer m_secondTimer;
     QTimer m_autoCheckTimer;
     QTimer m_dateTimer;

@@ -202,8 +202,6 @@ void CMainFrame::UpdateCommandUi()
     Action(kShowAll)->setChecked(doc.m_nReadFilter == 0);
     Action(kShowUnread)->setChecked(doc.m_nReadFilter == 1);
     Action(kShowRead)->setChecked(doc.m_nReadFilter == 2);
-    Action(kViewToolbar)->setChecked(m_toolbar->isVisibleTo(this) || !isVisible());
-    Action(kViewStatusBar)->setChecked(statusBar()->isVisibleTo(this) || !isVisible());
 
     m_pagingBar->ShowFilter(doc.m_nReadFilter);
     m_pagingBar->ShowPage(doc.m_nCurPage, doc.m_nPageCount);
@@ -211,16 +209,19 @@ void CMainFrame::UpdateCommandUi()
     const QString status = QString::fromStdString(m_context.app.m_run.GetStatusText());
     if (m_statusText->text() != status) {
         m_statusText->setText(status);
+        // Screen readers read the text as the pane's description; its name stays "当前状态".
+        m_statusText->setAccessibleDescription(status);
     }
     UpdateKeyIndicators();
 }
 
 void CMainFrame::UpdateKeyIndicators()
 {
-    // Only the Scroll Lock light can be read without a keyboard grab; CAPS and NUM stay dim.
-    m_keyIndicators[0]->setEnabled(false);
-    m_keyIndicators[1]->setEnabled(false);
-    m_keyIndicators[2]->setEnabled(m_scrollLock.IsAvailable() && m_scrollLock.IsOn());
+    // Dim while the light is off, as the indicator panes of a status bar are.
+    const KeyboardIndicators::State lights = m_keyLights.Read();
+    m_keyIndicators[0]->setEnabled(lights.caps);
+    m_keyIndicators[1]->setEnabled(lights.num);
+    m_keyIndicators[2]->setEnabled(lights.scroll);
 }
 
 void CMainFrame::RunSettingsDialog()

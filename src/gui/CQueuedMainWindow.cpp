@@ -5,6 +5,7 @@
 #include "store/CAdoRecordset.h"
 
 #include <QMetaObject>
+#include <cstdlib>
 
 long long NewestMessageId(CTarvoDoc& doc)
 {
@@ -13,7 +14,7 @@ long long NewestMessageId(CTarvoDoc& doc)
     if (rs.Open("select max(ID) as newest from userdata") && !rs.IsEOF()) {
         rs.GetFieldValue("newest", id);
     }
-    return id.empty() ? 0 : std::stoll(id);
+    return std::strtoll(id.c_str(), nullptr, 10); // empty (no records): 0
 }
 
 void CQueuedMainWindow::Attach(CMainFrame* frame, CTarvoDoc* doc)

@@ -67,7 +67,6 @@ std::unique_ptr<QSplashScreen> ShowSplash()
     auto splash = std::make_unique<QSplashScreen>(pixmap);
     splash->setAccessibleName(QStringLiteral("Wendar"));
     splash->show();
-    qApp->processEvents();
     return splash;
 }
 
@@ -100,16 +99,11 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    std::unique_ptr<QSplashScreen> splash;
-    if (!commandLine.autoStarted) {
-        splash = ShowSplash();
-    }
-
     CTarvoApp tarvo;
     tarvo.SetReporter(reporter);
     std::string error;
     if (!tarvo.InitInstance(commandLine.home, executable, error)) {
-        splash.reset();
+        std::fprintf(stderr, "wendar: %s\n", error.c_str());
         boxes.Show(nullptr, QString::fromStdString(error), QString(), QMessageBox::Critical, QMessageBox::Ok);
         return 1;
     }
@@ -125,15 +119,15 @@ int main(int argc, char** argv)
     DesktopOpener opener;
     GuiContext context{tarvo, *doc, boxes, opener, player};
     FrameOptions options;
-    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    options.isTrayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
     options.executablePath = executable;
     options.relay = &relay;
     auto frame = std::make_unique<CMainFrame>(context, options);
     CDesktopNotifier notifier(&frame->Tray());
     frame->SetNotifier(&notifier);
 
-    CSignalBridge signals;
-    QObject::connect(&signals, &CSignalBridge::TerminationRequested, frame.get(), &CMainFrame::close);
+    CSignalBridge terminationSignals;
+    QObject::connect(&terminationSignals, &CSignalBridge::TerminationRequested, frame.get(), &CMainFrame::close);
     QObject::connect(&instance, &CSingleInstance::ShowRequested, frame.get(), &CMainFrame::OpenMainWindow);
     QObject::connect(frame.get(), &CMainFrame::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
 
@@ -142,8 +136,14 @@ int main(int argc, char** argv)
     for (const std::string& notice : tarvo.m_notices) {
         boxes.Show(frame.get(), QString::fromStdString(notice), QString(), QMessageBox::Information, QMessageBox::Ok);
     }
-    if (splash) {
-        QTimer::singleShot(kSplashMs, splash.get(), [&splash, &frame] { splash->finish(frame.get()); });
+    // Start-up takes a blink: the splash comes over the shown window once it is up, for a moment,
+    // instead of holding up the start.
+    std::unique_ptr<QSplashScreen> splash;
+    if (!commandLine.autoStarted) {
+        QTimer::singleShot(0, frame.get(), [&splash, &frame] {
+            splash = ShowSplash();
+            QTimer::singleShot(kSplashMs, splash.get(), [&splash, &frame] { splash->finish(frame.get()); });
+        });
     }
 
     application.exec();

@@ -83,7 +83,7 @@ struct FrameFixture
         doc->SetMainWindow(&relay);
         context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, nullptr});
         FrameOptions options;
-        options.trayAvailable = trayAvailable;
+        options.isTrayAvailable = [trayAvailable] { return trayAvailable; };
         options.executablePath = home.path() + "bin/wendar";
         options.autostartDirectory = AutostartDirectory();
         options.notifier = &notifier;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -150,4 +151,19 @@ TEST(SettingsDialog, DesktopNotifyKeyDefaultsOnAndIsKeptApartFromTheEightKeys)
     fixture.app.m_settings.EnableDesktopNotify = 0;
     ASSERT_TRUE(fixture.app.m_settings.SaveSettings());
     EXPECT_EQ(StoredProfile().EnableDesktopNotify, 0);
+}
+
+TEST(SettingsDialog, EveryControlHasAnAccessibleName)
+{
+    FrameFixture fixture;
+    CSystemSettingsDlg dialog(fixture.app.m_settings, fixture.boxes);
+    int named = 0;
+    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLineEdit*>(widget) ||
+            qobject_cast<QLabel*>(widget)) {
+            EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->metaObject()->className();
+            ++named;
+        }
+    }
+    EXPECT_GE(named, 15);
 }

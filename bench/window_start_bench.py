@@ -1,0 +1,172 @@
+#!/usr/bin/python3
+"""Start-up benchmark of the desktop program under Xvfb.
+
+Prepares an application directory with one web item and N stored messages (100,000 by default),
+then starts `wendar` on it and, in the same run and the same way, a bare Qt main window; each is
+timed from the start of the process until its window is mapped on the X server, R times (the
+median is printed). Prints wendar's peak resident memory (VmHWM) a few seconds after the window
+showed, and that of any QtWebEngineProcess helpers separately.
+
+usage: bench/window_start_bench.py BUILD_DIR [--messages N] [--runs R]
+"""
+import argparse
+import os
+import shutil
+import signal
+import sqlite3
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def start_xvfb(env):
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+                            pass_fds=[write_end], stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 20
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    env["DISPLAY"] = ":" + number.decode().strip()
+    return xvfb
+
+
+def window_shown(env, title):
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title], env=env,
+                            capture_output=True, text=True)
+    return result.returncode == 0 and result.stdout.strip() != ""
+
+
+def time_to_window(argv, env, title, timeout=60):
+    """Seconds from the start of the process to its mapped window; the process still runs."""
+    start = time.monotonic()
+    process = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    while not window_shown(env, title):
+        if time.monotonic() - start > timeout or process.poll() is not None:
+            process.kill()
+            raise SystemExit("%s did not show its window" % argv[0])
+        time.sleep(0.005)
+    return time.monotonic() - start, process
+
+
+def status_kib(pid, field):
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith(field + ":"):
+                return int(line.split()[1])
+    return 0
+
+
+def peak_rss_kib(pid):
+    return status_kib(pid, "VmHWM")
+
+
+def helper_pids(pid):
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+            with open("/proc/%s/comm" % entry) as comm:
+                name = comm.read().strip()
+        except OSError:
+            continue
+        if int(fields[1]) == pid and "QtWebEngine" in name:
+            found.append(int(entry))
+    return found
+
+
+def stop(process):
+    process.send_signal(signal.SIGTERM)
+    try:
+        return process.wait(15)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(5)
+        return None
+
+
+def prepare(build, home, env, messages):
+    subprocess.run([os.path.join(build, "bin", "wendar-cli"), "--home", home, "items", "add", "--name", "新闻",
+                    "--category", "2", "--address", "http://127.0.0.1:9/"], env=env, check=True,
+                   stdout=subprocess.DEVNULL)
+    with sqlite3.connect(os.path.join(home, "message.dat")) as db:
+        item = db.execute("select messagetypeid from usermessagetype").fetchone()[0]
+        rows = ((i % 3 == 0 and 1 or 0, item, "第 %d 条消息" % i, "<p>%d</p>" % i) for i in range(messages))
+        db.executemany("insert into userdata (status, MessageTypeID, MessageCategory, MessageTypeName, SourceInfo,"
+                       " SourceContent) values (?, ?, 2, '新闻', ?, ?)", rows)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--messages", type=int, default=100000)
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    for tool in ("Xvfb", "xdotool"):
+        if not shutil.which(tool):
+            raise SystemExit("%s is needed" % tool)
+    tmp = tempfile.mkdtemp(prefix="wendar-bench-")
+    env = dict(os.environ)
+    env.update({"XDG_CONFIG_HOME": os.path.join(tmp, "config"), "XDG_RUNTIME_DIR": tmp, "LANG": "C.UTF-8"})
+    if os.geteuid() == 0:
+        env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")  # the web engine refuses root otherwise
+    for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "WENDAR_HOME", "QT_ACCESSIBILITY"):
+        env.pop(key, None)
+    xvfb = start_xvfb(env)
+    try:
+        home = os.path.join(tmp, "home") + "/"
+        os.makedirs(home)
+        prepare(build, home, env, args.messages)
+        wendar_times, bare_times, engine_times, rss, bare_rss, helpers, anon, mapped = [], [], [], 0, 0, 0, 0, 0
+        for _ in range(args.runs):
+            seconds, process = time_to_window([os.path.join(build, "bin", "bare_qt_window")], env, "BareWindow")
+            bare_times.append(seconds)
+            time.sleep(0.5)
+            bare_rss = max(bare_rss, peak_rss_kib(process.pid))
+            stop(process)
+            seconds, process = time_to_window([os.path.join(build, "bin", "bare_qt_window_webengine")], env,
+                                              "BareWindow")
+            engine_times.append(seconds)
+            stop(process)
+            seconds, process = time_to_window([os.path.join(build, "bin", "wendar"), "--home", home], env, "Wendar")
+            wendar_times.append(seconds)
+            time.sleep(3)  # let the first listing and the timers run
+            rss = max(rss, peak_rss_kib(process.pid))
+            anon = status_kib(process.pid, "RssAnon")
+            mapped = status_kib(process.pid, "RssFile")
+            helpers = max(helpers, sum(peak_rss_kib(pid) for pid in helper_pids(process.pid)))
+            status = stop(process)
+            if status != 0:
+                raise SystemExit("wendar ended with status %s" % status)
+        wendar, bare = statistics.median(wendar_times), statistics.median(bare_times)
+        print("messages stored:             %d" % args.messages)
+        print("bare Qt window shown after:  %.0f ms (median of %d)" % (bare * 1000, args.runs))
+        print("wendar window shown after:   %.0f ms (median of %d)" % (wendar * 1000, args.runs))
+        print("ratio:                       %.2f (goal <= 1.5)" % (wendar / bare))
+        engine = statistics.median(engine_times)
+        print("bare window + web engine libraries shown after: %.0f ms; wendar / that: %.2f"
+              % (engine * 1000, wendar / engine))
+        print("wendar peak RSS:             %.1f MiB (goal <= 100); bare window: %.1f MiB"
+              % (rss / 1024, bare_rss / 1024))
+        print("wendar now: %.1f MiB own (anonymous), %.1f MiB mapped files (shared libraries, fonts)"
+              % (anon / 1024, mapped / 1024))
+        print("WebEngine helpers peak RSS:  %.1f MiB" % (helpers / 1024))
+    finally:
+        xvfb.terminate()
+        xvfb.wait(5)
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
