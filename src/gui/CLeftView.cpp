@@ -81,6 +81,9 @@ CLeftView::CLeftView(GuiContext& context, QWidget* parent) : QTreeWidget(parent)
 
 CLeftView::~CLeftView()
 {
+    // The base class still clears its items after this body: nothing of this class may run then.
+    m_animationTimer.stop();
+    disconnect(this, &QTreeWidget::currentItemChanged, this, nullptr);
     m_context.doc.RemoveView(this);
 }
 

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
@@ -154,7 +155,20 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
         if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
+            QPointer<Dialog> answered(dialog);
             answer(*dialog);
+            // An answer that did not close its dialog would leave the test waiting for ever.
+            QTimer::singleShot(3000, [answered]() {
+                if (answered && answered->isVisible()) {
+                    QWidget* modal = QApplication::activeModalWidget();
+                    ADD_FAILURE() << Dialog::staticMetaObject.className()
+                                  << " still open; on top: " << (modal ? modal->metaObject()->className() : "nothing");
+                    if (modal && modal != answered) {
+                        modal->close();
+                    }
+                    answered->close();
+                }
+            });
             return;
         }
         if (started->elapsed() > 5000) {

@@ -5,8 +5,11 @@
 #include "gui/CMessageTypeDlg.h"
 #include "gui/MessageTypeForm.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +19,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QToolButton>
+#include <filesystem>
 
 namespace {
 
@@ -23,6 +27,27 @@ const QString kWebRefusal = QStringLiteral("您所输入的链接地址错误:�
 const QString kDatabaseRefusal = QStringLiteral("您所输入的链接地址错误:数据库类型必须是:Driver=.....");
 const QString kFtpRefusal = QStringLiteral("您所输入的链接地址错误:FTP监视类型必须是:FTP://.....");
 const QString kIdentityRefusal = QStringLiteral("您必须输入您的“用户身份标示”");
+
+// Types the path into the file dialog's name field and presses its OK button. The dialog fills
+// its list on a thread and may take the first press for something else, so it is pressed again
+// until the dialog has closed.
+void Choose(QFileDialog& files, const QString& path)
+{
+    auto press = [&files, path]() {
+        for (QAbstractItemView* view : files.findChildren<QAbstractItemView*>()) {
+            view->clearSelection();
+        }
+        if (auto* name = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText(path);
+        }
+        static_cast<QDialog&>(files).accept();
+    };
+    auto* retry = new QTimer(&files);
+    retry->setInterval(50);
+    QObject::connect(retry, &QTimer::timeout, &files, press);
+    retry->start();
+    press();
+}
 
 TEST(PropertyForm, AddressChecksByCategoryWithTheIdentityFirst)
 {
@@ -418,6 +443,36 @@ TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)
     const auto played = home.player->Played();
     EXPECT_EQ(played[1], home.dir() + "missing.wav");
     EXPECT_EQ(played[2], home.dir() + "ring01.wav");
+}
+
+TEST_F(DialogTest, AChosenSoundBelowTheProgramFolderIsStoredRelative)
+{
+    TempDir elsewhere;
+    std::filesystem::create_directories(home.dir() + "sound");
+    for (const std::string& path : {home.dir() + "sound/a.wav", elsewhere.path() + "b.wav"}) {
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
+    auto dialog = Open(item);
+    WhenModal<QFileDialog>([&](QFileDialog& files) {
+        EXPECT_EQ(files.directory().absolutePath() + QLatin1Char('/'), QString::fromStdString(home.dir() + "sound/"));
+        Choose(files, QString::fromStdString(home.dir() + "sound/a.wav"));
+    });
+    Child<QPushButton>(*dialog, "chooseSound")->click();
+    EXPECT_EQ(Edit(*dialog, "notifysound")->text(), QStringLiteral("sound/a.wav"));
+
+    // The next choice opens where the last one was made.
+    WhenModal<QFileDialog>([&](QFileDialog& files) {
+        EXPECT_EQ(files.directory().absolutePath() + QLatin1Char('/'), QString::fromStdString(home.dir() + "sound/"));
+        Choose(files, QString::fromStdString(elsewhere.path() + "b.wav"));
+    });
+    Child<QPushButton>(*dialog, "chooseSound")->click();
+    EXPECT_EQ(Edit(*dialog, "notifysound")->text(), QString::fromStdString(elsewhere.path() + "b.wav"));
+    Ok(*dialog);
+    EXPECT_EQ(home.Text("select notifysound as t from usermessagetype where messagetypeid=" +
+                        std::to_string(item.messagetypeid)),
+              elsewhere.path() + "b.wav");
 }
 
 TEST_F(DialogTest, AnItemOfACategoryTheListDoesNotHoldKeepsItsCategory)
