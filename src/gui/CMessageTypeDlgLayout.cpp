@@ -21,6 +21,7 @@ namespace {
 
 constexpr int kExcludeFromWidth = 320;
 constexpr int kExcludeToWidth = 160;
+constexpr int kDialogMinimumWidth = 700;
 
 template <typename Widget> Widget* Named(Widget* widget, const char* objectName, const QString& accessibleName)
 {
@@ -106,12 +107,13 @@ void CMessageTypeDlg::BuildLayout()
     m_pTest = Button(link, "test", QStringLiteral("测试"));
     m_pTest->setEnabled(false);
     auto* linkGrid = new QGridLayout(link);
-    AddLabeled(linkGrid, 0, 0, QStringLiteral("链接地址："), m_pAddress, 3);
-    AddLabeled(linkGrid, 1, 0, QStringLiteral("用户名："), m_pUserName);
-    AddLabeled(linkGrid, 1, 2, QStringLiteral("口令："), m_pPassword);
-    linkGrid->addWidget(m_pViewLabel, 2, 0);
-    linkGrid->addWidget(m_pViewName, 2, 1);
-    linkGrid->addWidget(m_pTest, 2, 3, Qt::AlignRight);
+    AddLabeled(linkGrid, 0, 0, QStringLiteral("链接地址："), m_pAddress, 2);
+    AddLabeled(linkGrid, 1, 0, QStringLiteral("用户名："), m_pUserName, 2);
+    AddLabeled(linkGrid, 2, 0, QStringLiteral("口令："), m_pPassword, 2);
+    linkGrid->addWidget(m_pViewLabel, 3, 0);
+    linkGrid->addWidget(m_pViewName, 3, 1);
+    linkGrid->addWidget(m_pTest, 3, 2);
+    linkGrid->setColumnStretch(1, 1);
 
     // 检查选项
     auto* options = Group(this, QStringLiteral("检查选项"));
@@ -225,13 +227,15 @@ void CMessageTypeDlg::BuildLayout()
     auto* right = new QVBoxLayout;
     right->addWidget(notify);
     right->addWidget(include);
-    right->addWidget(exclude, 1);
+    right->addStretch();
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
+    setMinimumWidth(kDialogMinimumWidth);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(head);
     layout->addLayout(columns);
+    layout->addWidget(exclude, 1);
     layout->addWidget(about);
     layout->addLayout(buttons);
 }
