@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <set>
 
 namespace {
 
@@ -217,8 +218,62 @@ void CLeftView::SetDropHighlight(QTreeWidgetItem* node)
     }
 }
 
+void CLeftView::SyncWithDocument()
+{
+    CTarvoDoc& doc = m_context.doc;
+    if (!m_pRoot) {
+        return; // not filled yet
+    }
+    const auto items = doc.Items();
+    std::set<int> ids;
+    for (const auto& item : items) {
+        ids.insert(item->messagetypeid);
+    }
+    m_bFilling = true;
+    bool lostCurrent = false;
+    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
+        if (ids.count(it->first) != 0) {
+            ++it;
+            continue;
+        }
+        lostCurrent = lostCurrent || currentItem() == it->second;
+        m_frames.erase(it->first);
+        delete it->second;
+        it = m_nodes.erase(it);
+    }
+    for (const auto& item : items) {
+        QTreeWidgetItem* node = NodeOf(item->messagetypeid);
+        if (!node || node->text(0) != QString::fromStdString(item->MessageTypeName) ||
+            node->data(0, kStateImageRole).toInt() != StateImageFor(*item)) {
+            ShowItem(item->messagetypeid);
+        }
+    }
+    if (lostCurrent) {
+        setCurrentItem(m_pRoot);
+        SetDropHighlight(m_pRoot);
+    }
+    m_bFilling = false;
+    // The current item by key: a refreshed record replaces the old one, a deleted item means all items.
+    if (doc.m_pCurItem) {
+        auto fresh = doc.FindItem(doc.m_pCurItem->messagetypeid);
+        if (fresh != doc.m_pCurItem) {
+            doc.m_pCurItem = fresh;
+            if (fresh) {
+                doc.UpdateStatusSummary();
+            } else if (currentItem() != m_pRoot) {
+                setCurrentItem(m_pRoot); // the selection change shows all items
+            } else {
+                doc.UpdateStatusSummary();
+                doc.m_nCurMessageId = 0;
+                ReloadOtherViews();
+            }
+        }
+    }
+}
+
 void CLeftView::OnAnimationTimer()
 {
+    SyncWithDocument();
     for (const auto& item : m_context.doc.Items()) {
         QTreeWidgetItem* node = NodeOf(item->messagetypeid);
         if (!node) {

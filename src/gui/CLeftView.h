@@ -53,7 +53,11 @@ public:
     void OnMarkAllRead();
     void OnMarkAllUnread();
 
-    // One step of the unread animation (the 300 ms timer calls it).
+    // Brings the nodes in line with the document's items, which a check run may read afresh
+    // (another program changed them): new items get nodes, gone ones lose theirs, names and
+    // states follow. The current item is found again by key.
+    void SyncWithDocument();
+    // One step of the unread animation (the 300 ms timer calls it), after SyncWithDocument.
     void OnAnimationTimer();
 
     // Nodes, for the frame and for tests.

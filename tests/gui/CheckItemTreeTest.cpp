@@ -342,6 +342,41 @@ TEST_F(TreeTest, ItemsWithUnreadMessagesAnimateThroughEightFrames)
     EXPECT_FALSE(StateImage(kStateImageRoot).isNull());
 }
 
+TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
+{
+    tree->setCurrentItem(Node(a));
+    // Another program renamed A, switched B on and deleted the broadcast item; a run reads them again.
+    auto& connection = home.app.m_mainConnection;
+    ASSERT_TRUE(connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" +
+                                   std::to_string(a.messagetypeid)));
+    ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" +
+                                   std::to_string(b.messagetypeid)));
+    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" +
+                                   std::to_string(broadcast.messagetypeid)));
+    const MessageTypeInfo c = home.AddItem("C");
+    ASSERT_TRUE(home.doc->LoadItems());
+    tree->OnAnimationTimer();
+    ASSERT_EQ(tree->RootNode()->childCount(), 3);
+    EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
+    EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
+    EXPECT_EQ(tree->NodeOf(broadcast.messagetypeid), nullptr);
+    EXPECT_EQ(tree->RootNode()->child(2)->text(0), QStringLiteral("C"));
+    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(a.messagetypeid)) << "the current item is found again";
+    EXPECT_EQ(tree->currentItem(), Node(a));
+
+    // The current item deleted elsewhere: all items are shown.
+    const int before = spy.updates;
+    tree->setCurrentItem(Node(c));
+    ASSERT_TRUE(
+        connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(c.messagetypeid)));
+    ASSERT_TRUE(home.doc->LoadItems());
+    tree->OnAnimationTimer();
+    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(tree->currentItem(), tree->RootNode());
+    EXPECT_EQ(tree->RootNode()->childCount(), 2);
+    EXPECT_GT(spy.updates, before + 1) << "the list shows all items again";
+}
+
 TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
 {
     WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
