@@ -55,6 +55,7 @@ QString& SoundFolder()
 CMessageTypeDlg::CMessageTypeDlg(GuiContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     BuildLayout();
+    connect(m_pPreset, &QToolButton::clicked, m_pPreset, &QToolButton::showMenu);
     connect(m_pOk, &QPushButton::clicked, this, &CMessageTypeDlg::OnOK);
     connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_pCategory, &QComboBox::activated, this, [this](int) { OnCategoryChange(); });

@@ -66,13 +66,15 @@ void CMessageTypeDlg::BuildLayout()
 
     // Name, presets, category, identity.
     m_pName = LineEdit(this, "MessageTypeName", QString());
+    // The whole button opens the menu (see the constructor); as a split button its menu and the
+    // entries are the button's children for assistive tools.
     m_pPreset = Named(new QToolButton(this), "preset", QStringLiteral("预制"));
     m_pPreset->setText(QStringLiteral("预制"));
     m_pPreset->setToolTip(QStringLiteral("预制"));
     m_pPreset->setIcon(TreeIcon(QStringLiteral("preset")));
     m_pPreset->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_pPreset->setPopupMode(QToolButton::InstantPopup);
-    m_pPresetMenu = new QMenu(m_pPreset);
+    m_pPreset->setPopupMode(QToolButton::MenuButtonPopup);
+    m_pPresetMenu = new QMenu(QStringLiteral("预制"), m_pPreset);
     m_pPresetMenu->setAccessibleName(QStringLiteral("预制"));
     m_pPreset->setMenu(m_pPresetMenu);
     m_pCategory = Named(new QComboBox(this), "MessageCategory", QString());

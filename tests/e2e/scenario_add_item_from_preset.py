@@ -3,9 +3,9 @@
 loopback page and "确认" stores it. The tree shows the new item, and message.dat holds its row and
 the preset's two exclusion ranges.
 
-Menus run their own event loop inside the program, so they are opened and chosen with real clicks
+Menus and modal dialogs run their own event loop inside the program, so they are opened with real clicks
 (xdotool) at the places the accessibility bus reports, not with accessible actions that would
-wait for the menu to close."""
+wait for them to close."""
 import os
 import shutil
 import subprocess
@@ -51,7 +51,7 @@ def run(session):
     server = wendar_e2e.PageServer("<html><body><div id=\"news\">新闻</div></body></html>")
     try:
         session.launch()
-        session.press(session.find("push button", "增加"))
+        click(session, session.find("push button", "增加"))
         dialog = session.find("dialog", "自动检查消息项目属性")
 
         click(session, find_any(session, ("push button", "push button menu", "toggle button"), "预制", 15))
