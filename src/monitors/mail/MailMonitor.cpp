@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "store/DateText.h"
@@ -75,7 +76,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     run.SetStatusText(kChecking + name + kStepConnectMail);
     CPop3Client client; // its destructor sends QUIT on every early return
     if (!client.Connect(server.host, server.port, server.tls)) {
-        run.SetStatusText(errorText + ShortReason(client));
+        run.SetErrorText(errorText + ShortReason(client));
         return 0;
     }
     if (run.IsStopRequested()) {
@@ -84,7 +85,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepLogin);
     if (!client.Login(item.UserName, item.Password)) {
-        run.SetStatusText(errorText + kBadLogin + ShortReason(client));
+        run.SetErrorText(errorText + kBadLogin + ShortReason(client));
         return 0;
     }
 
@@ -95,14 +96,19 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
-            run.SetStatusText(errorText + ShortReason(client));
+            run.SetErrorText(errorText + ShortReason(client));
             return found;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
-        if (row.IsKnown(context.mainConnection, item) == 0 && row.Insert(context.mainConnection, item) != 0) {
-            ++item.m_nNewCount;
-            found = 1;
+        if (row.IsKnown(context.mainConnection, item) != 0) {
+            continue;
         }
+        std::string reason;
+        if (!StoreFinding(context, item, row, reason)) {
+            run.SetStatusText(errorText + reason);
+            return found;
+        }
+        found = 1;
     }
     client.Quit();
     run.SetStatusText(name + kDone);
