@@ -1,6 +1,5 @@
 #include "gui/CMessageTypeDlg.h"
 
-#include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "app/ISoundPlayer.h"
 #include "gui/CExcludeDlg.h"
@@ -288,10 +287,15 @@ void CMessageTypeDlg::OnSoundCheck()
 
 void CMessageTypeDlg::OnChooseSound()
 {
-    const QString appDir = FromStd(m_context.app.m_strAppDir);
+    const QString dataDir = FromStd(m_context.app.m_strAppDir);
+    const QString resourceDir = FromStd(m_context.app.m_strResourceDir);
     QString& folder = SoundFolder();
     if (folder.isEmpty()) {
-        folder = appDir + QStringLiteral("sound/");
+        // The user's own sounds when there are any, else the ones that come with the program.
+        folder = dataDir + QStringLiteral("sound/");
+        if (!QFileInfo(folder).isDir() && !resourceDir.isEmpty()) {
+            folder = resourceDir + QStringLiteral("sound/");
+        }
     }
     QFileDialog dialog(this, QString(), folder, QString::fromUtf8(kSoundFilter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -302,7 +306,7 @@ void CMessageTypeDlg::OnChooseSound()
     }
     UpdateData(true);
     const QString chosen = dialog.selectedFiles().front();
-    m_strSound = StoredSoundPath(appDir, chosen);
+    m_strSound = StoredSoundPath(dataDir, resourceDir, chosen);
     folder = QFileInfo(chosen).absolutePath() + QLatin1Char('/');
     UpdateData(false);
 }
@@ -316,10 +320,9 @@ void CMessageTypeDlg::OnTestSound()
     if (m_soundTest.joinable()) {
         m_soundTest.join();
     }
-    // The field as last exchanged with the controls; a stored relative path is below the program folder.
-    const std::string& appDir = m_context.app.m_strAppDir;
-    const std::string path = m_strSound.isEmpty() ? std::string() : ResolveProgramFile(appDir, ToStd(m_strSound));
-    const std::string fallback = appDir + kDefaultSoundFile;
+    // The field as last exchanged with the controls; a relative path is a program file.
+    const std::string path = m_strSound.isEmpty() ? std::string() : m_context.app.ProgramFile(ToStd(m_strSound));
+    const std::string fallback = m_context.app.ProgramFile(kDefaultSoundFile);
     m_soundPlaying->store(true);
     m_soundTest = std::thread([player, path, fallback, playing = m_soundPlaying]() {
         if (path.empty() || !player->Play(path)) {
@@ -341,7 +344,7 @@ void CMessageTypeDlg::BuildPresetMenu()
     }
     CAdoRecordset rs(app.m_presetConnection);
     rs.SetShowErrors(false);
-    if (!rs.Open(kSelectPresetsSql, -1, -1, 1)) {
+    if (!rs.Open(kSelectPresetsSql)) {
         return;
     }
     m_presets.clear();

@@ -106,10 +106,12 @@ QString ViewLabelForCategory(int categoryIndex)
     return QStringLiteral("链接视图:");
 }
 
-QString StoredSoundPath(const QString& appDir, const QString& chosenPath)
+QString StoredSoundPath(const QString& dataDir, const QString& resourceDir, const QString& chosenPath)
 {
-    if (!appDir.isEmpty() && chosenPath.startsWith(appDir)) {
-        return chosenPath.mid(appDir.size());
+    for (const QString& dir : {dataDir, resourceDir}) {
+        if (!dir.isEmpty() && chosenPath.startsWith(dir)) {
+            return chosenPath.mid(dir.size());
+        }
     }
     return chosenPath;
 }

@@ -43,5 +43,6 @@ CategoryControls ControlsForCategory(int categoryIndex);
 // The label of the view name field: a port for FTP and mail items.
 QString ViewLabelForCategory(int categoryIndex);
 
-// A sound file below the application directory is stored relative to it, any other by its full path.
-QString StoredSoundPath(const QString& appDir, const QString& chosenPath);
+// A sound file below the data directory or the resource directory is stored relative to it (the
+// program looks a stored path up in both), any other by its full path.
+QString StoredSoundPath(const QString& dataDir, const QString& resourceDir, const QString& chosenPath);

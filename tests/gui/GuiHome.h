@@ -116,7 +116,7 @@ public:
         }
         return texts;
     }
-    // A preset file messagetype.dat beside message.dat with these items and their ranges.
+    // A preset file messagetype.dat beside message.dat with these items and their ranges, in use.
     void WritePresets(const std::vector<std::pair<MessageTypeInfo, std::vector<ExcludeRange>>>& presets)
     {
         std::string error;
@@ -129,6 +129,8 @@ public:
             ASSERT_NE(item.messagetypeid, 0);
             ASSERT_TRUE(SaveExcludeRanges(connection, item.messagetypeid, ranges));
         }
+        // Start-up takes the data directory's own preset file when it is there; it came later here.
+        app.m_strPresetConnection = PresetConnectionString(app.m_strAppDir);
     }
 
     CTarvoApp app;

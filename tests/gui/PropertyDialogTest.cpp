@@ -96,10 +96,14 @@ TEST(PropertyForm, IntegersAndStoredSoundPaths)
     for (const char* bad : {"", "-", "1.5", "12abc", "99999999999", " "}) {
         EXPECT_FALSE(ParseFormInteger(QString::fromUtf8(bad))) << bad;
     }
-    const QString app = QStringLiteral("/opt/wendar/");
-    EXPECT_EQ(StoredSoundPath(app, QStringLiteral("/opt/wendar/sound/a.wav")), QStringLiteral("sound/a.wav"));
-    EXPECT_EQ(StoredSoundPath(app, QStringLiteral("/home/u/a.wav")), QStringLiteral("/home/u/a.wav"));
-    EXPECT_EQ(StoredSoundPath(app, QStringLiteral("/mnt/opt/wendar/a.wav")), QStringLiteral("/mnt/opt/wendar/a.wav"))
+    const QString data = QStringLiteral("/home/u/.local/share/wendar/");
+    const QString resources = QStringLiteral("/usr/share/wendar/");
+    EXPECT_EQ(StoredSoundPath(data, resources, data + QStringLiteral("sound/a.wav")), QStringLiteral("sound/a.wav"));
+    EXPECT_EQ(StoredSoundPath(data, resources, QStringLiteral("/usr/share/wendar/sound/b.wav")),
+              QStringLiteral("sound/b.wav"));
+    EXPECT_EQ(StoredSoundPath(data, resources, QStringLiteral("/home/u/a.wav")), QStringLiteral("/home/u/a.wav"));
+    EXPECT_EQ(StoredSoundPath(data, resources, QStringLiteral("/mnt/usr/share/wendar/a.wav")),
+              QStringLiteral("/mnt/usr/share/wendar/a.wav"))
         << "only a path below the folder is made relative";
 }
 
