@@ -1,0 +1,142 @@
+#pragma once
+// "自动检查消息项目属性": the modal dialog in which one check item is made or edited, with the
+// presets of messagetype.dat and the exclusion ranges of web items.
+//
+// Like a form with data exchange, the controls are copied into the data members (UpdateData(true))
+// and back (UpdateData(false)); a number field that holds no whole number shows the integer message
+// and it and the fields read after it keep their earlier values.
+#include <QDialog>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class CAdoConnection;
+class MessageTypeInfo;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class QToolButton;
+struct GuiContext;
+
+class CMessageTypeDlg final : public QDialog
+{
+    Q_OBJECT
+public:
+    // Command ids of the preset menu entries count up from here.
+    static constexpr int kFirstPresetId = 32969;
+
+    CMessageTypeDlg(GuiContext& context, QWidget* parent = nullptr);
+    ~CMessageTypeDlg() override;
+
+    // The item being edited; owned by the caller. Set before the dialog runs.
+    void SetMessageType(MessageTypeInfo* item) { m_pItem = item; }
+    void LoadFromItem(const MessageTypeInfo* item);
+    // Copies the form into the item and stores it with its exclusion ranges. False when the store
+    // refused (the connection has shown why).
+    bool SaveToItem(MessageTypeInfo& item);
+    // True once the item was stored, even if the dialog was then cancelled.
+    bool ItemWasSaved() const { return m_bSaved; }
+
+    bool UpdateData(bool saveAndValidate);
+    void OnCategoryChange();
+    void UpdateSoundControls();
+    void OnSoundCheck();
+    void OnPreset(int commandId);
+    void BuildPresetMenu();
+    void LoadExcludeList(int messagetypeid, CAdoConnection& connection);
+    bool SaveExcludeList(const MessageTypeInfo& item);
+    void EditExclude(int row);
+    void OnOK();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void OnInitDialog();
+    void SelectDisplayRadio();
+    bool ReadInteger(QLineEdit* edit, int& value);
+    int FirstSelectedExcludeRow() const;
+    void OnModifyExclude();
+    void OnDeleteExclude();
+    void OnChooseSound();
+    void OnTestSound();
+    void ClosePresets();
+    void ShowExcludeSelectionMessage();
+
+    GuiContext& m_context;
+    MessageTypeInfo* m_pItem = nullptr;
+    int m_bMustHaveID = 0;
+    int m_nOriginalMustHaveID = 0;
+    bool m_bInitialized = false;
+    bool m_bSaved = false;
+    std::vector<std::unique_ptr<MessageTypeInfo>> m_presets;
+
+    // Data members of the bound controls.
+    QString m_strName;
+    int m_nCategory = 0;
+    QString m_strUser;
+    QString m_strAddress;
+    QString m_strUserName;
+    QString m_strPassword;
+    QString m_strViewName;
+    bool m_bAutoCheck = true;
+    int m_nMinutes = 0;
+    int m_nCheckNumber = 0;
+    bool m_bCanChangeState = true;
+    int m_nDisplayType = 0;
+    int m_bNotify = 0;
+    QString m_strSound;
+    QString m_strIncludeFrom;
+    QString m_strIncludeTo;
+    QString m_strAbout;
+
+    // The sound test plays off the UI thread; joined before the dialog goes.
+    std::thread m_soundTest;
+    std::shared_ptr<std::atomic<bool>> m_soundPlaying = std::make_shared<std::atomic<bool>>(false);
+
+    // Controls (owned by the dialog).
+    QLineEdit* m_pName = nullptr;
+    QToolButton* m_pPreset = nullptr;
+    QMenu* m_pPresetMenu = nullptr;
+    QComboBox* m_pCategory = nullptr;
+    QLineEdit* m_pUser = nullptr;
+    QPushButton* m_pAdvanced = nullptr;
+    QPlainTextEdit* m_pAddress = nullptr;
+    QLineEdit* m_pUserName = nullptr;
+    QLineEdit* m_pPassword = nullptr;
+    QLabel* m_pViewLabel = nullptr;
+    QLineEdit* m_pViewName = nullptr;
+    QPushButton* m_pTest = nullptr;
+    QCheckBox* m_pAutoCheck = nullptr;
+    QLineEdit* m_pMinutes = nullptr;
+    QLineEdit* m_pCheckNumber = nullptr;
+    QCheckBox* m_pCanChangeState = nullptr;
+    QRadioButton* m_pShowLink = nullptr;
+    QRadioButton* m_pShowContent = nullptr;
+    QCheckBox* m_pSound = nullptr;
+    QLineEdit* m_pNotify = nullptr;
+    QCheckBox* m_pWarnOnce = nullptr;
+    QLineEdit* m_pSoundFile = nullptr;
+    QPushButton* m_pChooseSound = nullptr;
+    QToolButton* m_pPlaySound = nullptr;
+    QLineEdit* m_pIncludeFrom = nullptr;
+    QLineEdit* m_pIncludeTo = nullptr;
+    QLineEdit* m_pIncludeFrom2 = nullptr;
+    QTableWidget* m_pExcludeList = nullptr;
+    QPushButton* m_pAddExclude = nullptr;
+    QPushButton* m_pModifyExclude = nullptr;
+    QPushButton* m_pDeleteExclude = nullptr;
+    QPlainTextEdit* m_pAbout = nullptr;
+    QPushButton* m_pOk = nullptr;
+    QPushButton* m_pCancel = nullptr;
+};

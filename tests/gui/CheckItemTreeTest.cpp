@@ -1,0 +1,444 @@
+// The check item tree, offscreen, on a real message.dat: filling, switching by the state image,
+// the command target, the commands with their message boxes, and edits while a check runs.
+#include "GuiHome.h"
+#include "gui/CLeftView.h"
+#include "gui/CMessageTypeDlg.h"
+#include "gui/CTreeNodeDelegate.h"
+#include "gui/TreeImages.h"
+
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <condition_variable>
+
+namespace {
+
+void Click(CLeftView& tree, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton)
+{
+    const QPoint global = tree.viewport()->mapToGlobal(pos);
+    QMouseEvent press(QEvent::MouseButtonPress, pos, global, button, button, Qt::NoModifier);
+    QApplication::sendEvent(tree.viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, pos, global, button, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(tree.viewport(), &release);
+}
+
+QPoint PartCenter(CLeftView& tree, QTreeWidgetItem* node, CLeftView::HitPart part)
+{
+    return tree.PartRect(node, part).center();
+}
+
+// Right-clicks a node and, in its context menu, runs answer (which must close the menu).
+void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<void(QMenu&)>& answer)
+{
+    const QPoint pos = PartCenter(tree, node, CLeftView::HitPart::Other);
+    Click(tree, pos, Qt::RightButton);
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    int* tries = new int(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, answer]() {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu || ++*tries > 500) {
+            timer->stop();
+            timer->deleteLater();
+            delete tries;
+            if (menu) {
+                answer(*menu);
+            } else {
+                ADD_FAILURE() << "no context menu came up";
+            }
+        }
+    });
+    timer->start();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree.viewport()->mapToGlobal(pos));
+    QApplication::sendEvent(tree.viewport(), &event);
+}
+
+QAction* ActionWithId(QMenu& menu, int id)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->data().toInt() == id) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+class TreeTest : public ::testing::Test
+{
+protected:
+    TreeTest()
+    {
+        a = home.AddItem("A", kCategoryWebPage, 1);
+        b = home.AddItem("B", kCategoryWebPage, 0);
+        broadcast = home.AddItem("广播", kCategoryBroadcast, 1);
+        home.doc->AddView(&spy);
+        tree = std::make_unique<CLeftView>(*home.context, &frame);
+        frame.resize(320, 400);
+        tree->resize(320, 400);
+        frame.show();
+        QApplication::processEvents();
+    }
+    ~TreeTest() override { home.doc->RemoveView(&spy); }
+
+    QTreeWidgetItem* Node(const MessageTypeInfo& item) { return tree->NodeOf(item.messagetypeid); }
+    int StoredState(int id)
+    {
+        return home.Number("select state as n from usermessagetype where messagetypeid=" + std::to_string(id));
+    }
+    QStringList Shown()
+    {
+        QStringList texts;
+        for (const auto& box : home.boxes.shown) {
+            texts << box.text;
+        }
+        return texts;
+    }
+
+    GuiHome home;
+    MessageTypeInfo a, b, broadcast;
+    SpyView spy;
+    QWidget frame;
+    std::unique_ptr<CLeftView> tree;
+};
+
+TEST_F(TreeTest, FirstDisplayFillsTheTreeUnderTheRootAndSetsTheTitle)
+{
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Wendar V1.03"));
+    QTreeWidgetItem* root = tree->RootNode();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(root->text(0), QStringLiteral("所有"));
+    EXPECT_EQ(root->data(0, kStateImageRole).toInt(), kStateImageRoot);
+    EXPECT_TRUE(root->isExpanded());
+    ASSERT_EQ(root->childCount(), 3);
+    const QStringList names{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("广播")};
+    const int states[] = {kStateImageOn, kStateImageOff, kStateImageOn};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(root->child(i)->text(0), names[i]);
+        EXPECT_EQ(root->child(i)->data(0, kStateImageRole).toInt(), states[i]);
+    }
+    EXPECT_EQ(tree->currentItem(), root);
+    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+}
+
+TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
+{
+    tree->setCurrentItem(Node(b));
+    auto old = home.doc->m_pCurItem;
+    ASSERT_NE(old, nullptr);
+    home.AddItem("C");
+    ASSERT_TRUE(tree->Refill());
+    ASSERT_NE(home.doc->m_pCurItem, nullptr);
+    EXPECT_NE(home.doc->m_pCurItem, old);
+    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(b.messagetypeid));
+    EXPECT_EQ(tree->currentItem(), Node(b));
+    EXPECT_EQ(tree->RootNode()->childCount(), 4);
+
+    // The current item is gone after a refill: all items.
+    ASSERT_TRUE(home.app.m_mainConnection.Execute("delete from usermessagetype where messagetypeid=" +
+                                                  std::to_string(b.messagetypeid)));
+    ASSERT_TRUE(tree->Refill());
+    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(tree->currentItem(), tree->RootNode());
+}
+
+TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
+{
+    Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
+    EXPECT_EQ(StoredState(b.messagetypeid), 1);
+    EXPECT_EQ(home.doc->FindItem(b.messagetypeid)->state, 1);
+    EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
+    EXPECT_EQ(tree->currentItem(), tree->RootNode()) << "a state image click does not select";
+
+    Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
+    EXPECT_EQ(StoredState(b.messagetypeid), 0);
+    EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOff);
+
+    // The root ignores it; a system broadcast item refuses it.
+    Click(*tree, PartCenter(*tree, tree->RootNode(), CLeftView::HitPart::StateImage));
+    EXPECT_TRUE(home.boxes.shown.empty());
+    Click(*tree, PartCenter(*tree, Node(broadcast), CLeftView::HitPart::StateImage));
+    ASSERT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("系统广播状态不能修改！"));
+    EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("确认"));
+    EXPECT_EQ(StoredState(broadcast.messagetypeid), 1);
+    EXPECT_EQ(Node(broadcast)->data(0, kStateImageRole).toInt(), kStateImageOn);
+}
+
+TEST_F(TreeTest, RightClickTargetsANodeWhileTheSelectionStays)
+{
+    tree->setCurrentItem(Node(a));
+    ContextMenu(*tree, Node(b), [&](QMenu& menu) {
+        EXPECT_EQ(tree->currentItem(), Node(a));
+        EXPECT_EQ(tree->CommandTarget(false), Node(b));
+        EXPECT_TRUE(Node(b)->data(0, kDropHighlightRole).toBool());
+        QAction* enable = ActionWithId(menu, 32776);
+        ASSERT_NE(enable, nullptr);
+        EXPECT_EQ(enable->text(), QStringLiteral("允许这个项目 \t CTRL+E"));
+        menu.hide();
+        enable->trigger();
+    });
+    EXPECT_EQ(StoredState(b.messagetypeid), 1) << "the command went to the right-clicked node";
+    EXPECT_EQ(StoredState(a.messagetypeid), 1);
+    EXPECT_EQ(tree->currentItem(), Node(a));
+    EXPECT_TRUE(Node(a)->data(0, kDropHighlightRole).toBool()) << "the highlight goes back to the selection";
+    EXPECT_FALSE(Node(b)->data(0, kDropHighlightRole).toBool());
+
+    // A plain click ends the target; a click on the image of the selected node makes it the target.
+    Click(*tree, PartCenter(*tree, Node(a), CLeftView::HitPart::Other));
+    EXPECT_EQ(tree->CommandTarget(false), Node(a));
+    Click(*tree, PartCenter(*tree, Node(a), CLeftView::HitPart::Image));
+    EXPECT_EQ(tree->CommandTarget(false), Node(a));
+}
+
+TEST_F(TreeTest, TheRootDisablesItemCommandsAndIsPassedOverOnlyByModifyEnableDisable)
+{
+    tree->setCurrentItem(Node(b));
+    ContextMenu(*tree, tree->RootNode(), [&](QMenu& menu) {
+        for (int id : {32773, 32774, 32781, 32776, 32777}) {
+            EXPECT_FALSE(ActionWithId(menu, id)->isEnabled()) << id;
+        }
+        for (int id : {32772, 32782, 32816, 32819, 32820}) {
+            EXPECT_TRUE(ActionWithId(menu, id)->isEnabled()) << id;
+        }
+        menu.hide();
+    });
+    // The root stays the command target: enable passes it over in favour of the selection...
+    tree->OnEnableItem();
+    EXPECT_EQ(StoredState(b.messagetypeid), 1);
+    // ...delete does not, so it has no target.
+    tree->OnDeleteItem();
+    EXPECT_EQ(Shown(), QStringList{QStringLiteral("请首先选择选择相应的自动检查的项目，才能进行删除操作！")});
+}
+
+TEST_F(TreeTest, CommandsWithoutATargetOrOnABroadcastItemAreRefused)
+{
+    tree->setCurrentItem(tree->RootNode());
+    tree->OnModifyItem();
+    tree->OnDeleteItem();
+    tree->OnEnableItem();
+    tree->OnDisableItem();
+    tree->setCurrentItem(Node(broadcast));
+    tree->OnModifyItem();
+    tree->OnDeleteItem();
+    tree->OnDisableItem();
+    const QString modify = QStringLiteral("请首先选择选择相应的自动检查的项目，才能进行修改操作！");
+    EXPECT_EQ(Shown(), (QStringList{modify, QStringLiteral("请首先选择选择相应的自动检查的项目，才能进行删除操作！"),
+                                    modify, modify, QStringLiteral("系统广播属性不能修改！"),
+                                    QStringLiteral("系统广播不能删除！"), QStringLiteral("系统广播状态不能修改！")}));
+    for (const auto& box : home.boxes.shown) {
+        EXPECT_EQ(box.caption, QStringLiteral("确认"));
+        EXPECT_EQ(box.buttons, QMessageBox::Ok);
+    }
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 3);
+}
+
+TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
+{
+    home.AddMessage(a.messagetypeid, 0);
+    home.AddMessage(b.messagetypeid, 0);
+    tree->setCurrentItem(Node(a));
+    const int before = spy.updates;
+    home.doc->m_bReload = 0;
+    home.boxes.answers = {QMessageBox::No};
+    tree->OnDeleteItem();
+    ASSERT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("项目:(A)\n您确认要删除这个项目吗?"));
+    EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("请确认"));
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 3);
+    EXPECT_EQ(spy.updates, before + 1);
+    EXPECT_EQ(home.doc->m_bReload, 1);
+
+    home.doc->m_bReload = 0;
+    home.boxes.answers = {QMessageBox::Yes};
+    tree->OnDeleteItem();
+    EXPECT_EQ(
+        home.Number("select count(*) as n from usermessagetype where messagetypeid=" + std::to_string(a.messagetypeid)),
+        0);
+    EXPECT_EQ(home.Number("select count(*) as n from userdata"), 1) << "its messages went with it";
+    EXPECT_EQ(tree->NodeOf(a.messagetypeid), nullptr);
+    EXPECT_EQ(tree->RootNode()->childCount(), 2);
+    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(spy.updates, before + 2);
+    EXPECT_EQ(home.doc->m_bReload, 1);
+}
+
+TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
+{
+    std::mutex lock;
+    std::vector<std::string> checked;
+    for (int category : {kCategoryWebPage, kCategoryBroadcast}) {
+        home.doc->SetMonitor(category, [&](CheckContext&, MessageTypeInfo& item) {
+            std::lock_guard guard(lock);
+            checked.push_back(item.MessageTypeName);
+            return 0;
+        });
+    }
+    tree->setCurrentItem(tree->RootNode());
+    tree->OnCheckItem();
+    home.doc->WaitForChecks();
+    EXPECT_EQ(checked, (std::vector<std::string>{"A", "B", "广播"}));
+
+    checked.clear();
+    tree->setCurrentItem(Node(b));
+    tree->OnCheckItem();
+    home.doc->WaitForChecks();
+    EXPECT_EQ(checked, std::vector<std::string>{"B"});
+}
+
+TEST_F(TreeTest, MarkAllActsOnTheTargetItemOrOnAllMessages)
+{
+    home.AddMessage(a.messagetypeid, 0);
+    home.AddMessage(a.messagetypeid, 0);
+    home.AddMessage(b.messagetypeid, 0);
+    tree->setCurrentItem(Node(a));
+    const int before = spy.updates;
+    tree->OnMarkAllRead();
+    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=1"), 2);
+    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=0 and messagetypeid=" +
+                          std::to_string(b.messagetypeid)),
+              1);
+    EXPECT_EQ(spy.updates, before + 1);
+
+    tree->setCurrentItem(tree->RootNode());
+    tree->OnMarkAllRead();
+    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=0"), 0);
+    tree->OnMarkAllUnread();
+    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=0"), 3);
+}
+
+TEST_F(TreeTest, SelectionSetsTheCurrentItemAndReloadsTheListOnlyOnChange)
+{
+    tree->setCurrentItem(Node(b));
+    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(b.messagetypeid));
+    EXPECT_EQ(home.app.m_run.GetStatusText(), "当前类别:B(禁止) -()");
+    // Choosing the node of the item that is current already does not reload the list.
+    tree->setCurrentItem(Node(a));
+    home.doc->m_pCurItem = home.doc->FindItem(b.messagetypeid);
+    const int before = spy.updates;
+    tree->setCurrentItem(Node(b));
+    EXPECT_EQ(spy.updates, before);
+    tree->setCurrentItem(tree->RootNode());
+    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(home.app.m_run.GetStatusText(), "当前类别: 所有 ()");
+    EXPECT_EQ(home.doc->m_nCurMessageId, 0);
+}
+
+TEST_F(TreeTest, ItemsWithUnreadMessagesAnimateThroughEightFrames)
+{
+    home.doc->FindItem(a.messagetypeid)->m_nUnreadCount = 2;
+    for (int step = 0; step < 9; ++step) {
+        tree->OnAnimationTimer();
+        EXPECT_EQ(Node(a)->data(0, kAnimFrameRole).toInt(), step % kAnimationFrames);
+        EXPECT_EQ(Node(b)->data(0, kAnimFrameRole).toInt(), -1);
+    }
+    home.doc->FindItem(a.messagetypeid)->m_nUnreadCount = 0;
+    tree->OnAnimationTimer();
+    EXPECT_EQ(Node(a)->data(0, kAnimFrameRole).toInt(), -1);
+    EXPECT_FALSE(AnimationFrame(0).isNull());
+    EXPECT_FALSE(StateImage(kStateImageRoot).isNull());
+}
+
+TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
+{
+    tree->setCurrentItem(Node(a));
+    // Another program renamed A, switched B on and deleted the broadcast item; a run reads them again.
+    auto& connection = home.app.m_mainConnection;
+    ASSERT_TRUE(connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" +
+                                   std::to_string(a.messagetypeid)));
+    ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" +
+                                   std::to_string(b.messagetypeid)));
+    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" +
+                                   std::to_string(broadcast.messagetypeid)));
+    const MessageTypeInfo c = home.AddItem("C");
+    ASSERT_TRUE(home.doc->LoadItems());
+    tree->OnAnimationTimer();
+    ASSERT_EQ(tree->RootNode()->childCount(), 3);
+    EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
+    EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
+    EXPECT_EQ(tree->NodeOf(broadcast.messagetypeid), nullptr);
+    EXPECT_EQ(tree->RootNode()->child(2)->text(0), QStringLiteral("C"));
+    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(a.messagetypeid)) << "the current item is found again";
+    EXPECT_EQ(tree->currentItem(), Node(a));
+
+    // The current item deleted elsewhere: all items are shown.
+    const int before = spy.updates;
+    tree->setCurrentItem(Node(c));
+    ASSERT_TRUE(
+        connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(c.messagetypeid)));
+    ASSERT_TRUE(home.doc->LoadItems());
+    tree->OnAnimationTimer();
+    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(tree->currentItem(), tree->RootNode());
+    EXPECT_EQ(tree->RootNode()->childCount(), 2);
+    EXPECT_GT(spy.updates, before + 1) << "the list shows all items again";
+}
+
+TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
+{
+    WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("新项目"));
+        dialog.findChild<QPlainTextEdit*>(QStringLiteral("connAddress"))->setPlainText(QStringLiteral("Driver=x"));
+        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    });
+    tree->OnAddItem();
+    EXPECT_TRUE(home.boxes.shown.empty());
+    ASSERT_EQ(tree->RootNode()->childCount(), 4);
+    EXPECT_EQ(tree->RootNode()->child(3)->text(0), QStringLiteral("新项目"));
+    const auto items = home.doc->Items();
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items.back()->MessageTypeName, "新项目");
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype where MessageTypeName='新项目'"), 1);
+
+    WhenModal<CMessageTypeDlg>(
+        [](CMessageTypeDlg& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
+    tree->OnAddItem();
+    EXPECT_EQ(home.doc->Items().size(), 4u) << "a cancelled new item is dropped";
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 4);
+}
+
+TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    bool entered = false;
+    bool release = false;
+    std::string seen;
+    home.doc->SetMonitor(kCategoryWebPage, [&](CheckContext&, MessageTypeInfo& item) {
+        std::unique_lock guard(lock);
+        entered = true;
+        changed.notify_all();
+        changed.wait_for(guard, std::chrono::seconds(10), [&] { return release; });
+        seen = item.MessageTypeName;
+        return 0;
+    });
+    tree->setCurrentItem(Node(a));
+    tree->OnCheckItem();
+    {
+        std::unique_lock guard(lock);
+        ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(5), [&] { return entered; }));
+    }
+    WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("A2"));
+        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    });
+    tree->OnModifyItem();
+    EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
+    EXPECT_EQ(home.doc->FindItem(a.messagetypeid)->MessageTypeName, "A2");
+    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(a.messagetypeid));
+    EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" +
+                        std::to_string(a.messagetypeid)),
+              "A2");
+    {
+        std::lock_guard guard(lock);
+        release = true;
+    }
+    changed.notify_all();
+    home.doc->WaitForChecks();
+    EXPECT_EQ(seen, "A");
+}
+
+} // namespace

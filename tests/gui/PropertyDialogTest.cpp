@@ -1,0 +1,473 @@
+// The check item property dialog, offscreen, on a real message.dat and preset file: the form's
+// rules, OK's checks, the sound controls, presets and exclusion ranges.
+#include "GuiHome.h"
+#include "gui/CExcludeDlg.h"
+#include "gui/CMessageTypeDlg.h"
+#include "gui/MessageTypeForm.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QToolButton>
+#include <filesystem>
+
+namespace {
+
+const QString kWebRefusal = QStringLiteral("您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....");
+const QString kDatabaseRefusal = QStringLiteral("您所输入的链接地址错误:数据库类型必须是:Driver=.....");
+const QString kFtpRefusal = QStringLiteral("您所输入的链接地址错误:FTP监视类型必须是:FTP://.....");
+const QString kIdentityRefusal = QStringLiteral("您必须输入您的“用户身份标示”");
+
+// Types the path into the file dialog's name field and presses its OK button. The dialog fills
+// its list on a thread and may take the first press for something else, so it is pressed again
+// until the dialog has closed.
+void Choose(QFileDialog& files, const QString& path)
+{
+    auto press = [&files, path]() {
+        for (QAbstractItemView* view : files.findChildren<QAbstractItemView*>()) {
+            view->clearSelection();
+        }
+        if (auto* name = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText(path);
+        }
+        static_cast<QDialog&>(files).accept();
+    };
+    auto* retry = new QTimer(&files);
+    retry->setInterval(50);
+    QObject::connect(retry, &QTimer::timeout, &files, press);
+    retry->start();
+    press();
+}
+
+TEST(PropertyForm, AddressChecksByCategoryWithTheIdentityFirst)
+{
+    struct Case
+    {
+        int index;
+        const char* address;
+        QString refusal; // empty: accepted
+    };
+    const Case cases[] = {
+        {0, "driver=x", {}},
+        {0, "DSN=x", kDatabaseRefusal},
+        {1, "http://127.0.0.1/", {}},
+        {1, "https://127.0.0.1/", {}},
+        {1, "HtTpS://A/", {}},
+        {1, " http://x/", kWebRefusal},
+        {2, "ftp://127.0.0.1/", {}},
+        {2, "Ftp://a/", {}},
+        {2, "http://a/", kFtpRefusal},
+        {3, "", {}},
+        {4, "", {}},
+        {65, "anything", {}},
+    };
+    for (const Case& c : cases) {
+        const auto refusal = CheckMessageTypeForm(c.index, QString::fromUtf8(c.address), 0, QString());
+        if (c.refusal.isEmpty()) {
+            EXPECT_FALSE(refusal) << c.address;
+        } else {
+            ASSERT_TRUE(refusal) << c.address;
+            EXPECT_EQ(refusal->text, c.refusal);
+            EXPECT_EQ(refusal->caption, QStringLiteral("属性信息错误"));
+        }
+    }
+    const auto identity = CheckMessageTypeForm(0, QStringLiteral("DSN=x"), 1, QString());
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(identity->text, kIdentityRefusal);
+    EXPECT_TRUE(identity->caption.isEmpty()) << "the application's own caption";
+    EXPECT_FALSE(CheckMessageTypeForm(0, QStringLiteral("driver=x"), 1, QStringLiteral("me")));
+}
+
+TEST(PropertyForm, IntegersAndStoredSoundPaths)
+{
+    EXPECT_EQ(ParseFormInteger(QStringLiteral("42")), 42);
+    EXPECT_EQ(ParseFormInteger(QStringLiteral(" -1 ")), -1);
+    EXPECT_EQ(ParseFormInteger(QStringLiteral("+7")), 7);
+    for (const char* bad : {"", "-", "1.5", "12abc", "99999999999", " "}) {
+        EXPECT_FALSE(ParseFormInteger(QString::fromUtf8(bad))) << bad;
+    }
+    const QString data = QStringLiteral("/home/u/.local/share/wendar/");
+    const QString resources = QStringLiteral("/usr/share/wendar/");
+    EXPECT_EQ(StoredSoundPath(data, resources, data + QStringLiteral("sound/a.wav")), QStringLiteral("sound/a.wav"));
+    EXPECT_EQ(StoredSoundPath(data, resources, QStringLiteral("/usr/share/wendar/sound/b.wav")),
+              QStringLiteral("sound/b.wav"));
+    EXPECT_EQ(StoredSoundPath(data, resources, QStringLiteral("/home/u/a.wav")), QStringLiteral("/home/u/a.wav"));
+    EXPECT_EQ(StoredSoundPath(data, resources, QStringLiteral("/mnt/usr/share/wendar/a.wav")),
+              QStringLiteral("/mnt/usr/share/wendar/a.wav"))
+        << "only a path below the folder is made relative";
+}
+
+class DialogTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<CMessageTypeDlg> Open(MessageTypeInfo& item)
+    {
+        auto dialog = std::make_unique<CMessageTypeDlg>(*home.context);
+        dialog->SetMessageType(&item);
+        dialog->LoadFromItem(&item);
+        dialog->show();
+        QApplication::processEvents();
+        return dialog;
+    }
+    template <typename Widget> static Widget* Child(CMessageTypeDlg& dialog, const char* name)
+    {
+        auto* widget = dialog.findChild<Widget*>(QString::fromUtf8(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    static QLineEdit* Edit(CMessageTypeDlg& dialog, const char* name) { return Child<QLineEdit>(dialog, name); }
+    static void Ok(CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "ok")->click(); }
+    static QStringList ListRows(CMessageTypeDlg& dialog)
+    {
+        auto* list = Child<QTableWidget>(dialog, "excludeList");
+        QStringList rows;
+        for (int row = 0; row < list->rowCount(); ++row) {
+            rows << list->item(row, 0)->text() + QLatin1Char('|') + list->item(row, 1)->text();
+        }
+        return rows;
+    }
+    long long Column(const MessageTypeInfo& item, const std::string& column)
+    {
+        return home.Number("select " + column +
+                           " as n from usermessagetype where messagetypeid=" + std::to_string(item.messagetypeid));
+    }
+    MessageTypeInfo Stored(const char* name, int category, const char* address)
+    {
+        MessageTypeInfo item;
+        item.MessageTypeName = name;
+        item.MessageCategory = category;
+        item.connAddress = address;
+        item.Save(home.app.m_mainConnection);
+        return item;
+    }
+
+    GuiHome home;
+};
+
+TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
+{
+    MessageTypeInfo item = Stored("x", kCategoryDatabase, "driver=x");
+    auto dialog = Open(item);
+    EXPECT_TRUE(Child<QToolButton>(*dialog, "preset")->menu()->actions().isEmpty()) << "there is no preset file";
+    auto* category = Child<QComboBox>(*dialog, "MessageCategory");
+    ASSERT_EQ(category->count(), 5);
+    EXPECT_EQ(category->itemText(3), QStringLiteral("Email(POP3)监视"));
+    // viewName, checkNumber, identity, include markers, exclusion list
+    const bool expected[5][5] = {
+        {true, true, true, false, false},   {false, false, false, true, true},  {true, false, false, false, false},
+        {true, false, false, false, false}, {true, false, false, false, false},
+    };
+    const QString labels[5] = {QStringLiteral("链接视图:"), QStringLiteral("链接视图:"), QStringLiteral("端口号　:"),
+                               QStringLiteral("端口号　:"), QStringLiteral("链接视图:")};
+    for (int index = 0; index < 5; ++index) {
+        category->setCurrentIndex(index);
+        Q_EMIT category->activated(index);
+        const bool* on = expected[index];
+        EXPECT_EQ(Edit(*dialog, "ViewName")->isEnabled(), on[0]) << index;
+        EXPECT_EQ(Edit(*dialog, "CheckNumber")->isEnabled(), on[1]) << index;
+        EXPECT_EQ(Edit(*dialog, "MessageTypeUser")->isEnabled(), on[2]) << index;
+        EXPECT_EQ(Edit(*dialog, "IncludeFrom")->isEnabled(), on[3]) << index;
+        EXPECT_EQ(Edit(*dialog, "IncludeTo")->isEnabled(), on[3]) << index;
+        for (const char* name : {"addExclude", "modifyExclude", "deleteExclude"}) {
+            EXPECT_EQ(Child<QPushButton>(*dialog, name)->isEnabled(), on[4]) << index << name;
+        }
+        EXPECT_EQ(Child<QTableWidget>(*dialog, "excludeList")->isEnabled(), on[4]) << index;
+        EXPECT_EQ(Child<QLabel>(*dialog, "ViewNameLabel")->text(), labels[index]) << index;
+    }
+    for (const char* name : {"advanced", "test"}) {
+        EXPECT_FALSE(Child<QPushButton>(*dialog, name)->isEnabled()) << name;
+    }
+    EXPECT_FALSE(Child<QCheckBox>(*dialog, "bCanChangeState")->isEnabled());
+    EXPECT_FALSE(Edit(*dialog, "IncludeFrom2")->isEnabled());
+    EXPECT_FALSE(Edit(*dialog, "CheckInterval")->isVisible());
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        // The form's own controls (the list's corner button is the table's own).
+        if (widget->objectName().isEmpty()) {
+            continue;
+        }
+        if (widget->inherits("QAbstractButton") || widget->inherits("QLineEdit") ||
+            widget->inherits("QPlainTextEdit") || widget->inherits("QComboBox") || widget->inherits("QTableWidget")) {
+            EXPECT_FALSE(widget->accessibleName().isEmpty())
+                << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFields)
+{
+    MessageTypeInfo item = Stored("网页", kCategoryWebPage, "http://127.0.0.1/");
+    item.CheckInterval = 90;
+    item.DisplayType = 1;
+    item.bNotify = 10;
+    item.state = 0;
+    item.IncludeFrom = "<a href='x'>";
+    item.Save(home.app.m_mainConnection);
+    auto dialog = Open(item);
+    EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("1"));
+    EXPECT_FALSE(Edit(*dialog, "CheckInterval")->isEnabled()) << "auto check is off";
+    EXPECT_FALSE(Child<QCheckBox>(*dialog, "state")->isChecked());
+    EXPECT_TRUE(Child<QRadioButton>(*dialog, "showLink")->isChecked());
+    EXPECT_EQ(Edit(*dialog, "IncludeFrom")->text(), QStringLiteral("<a href='x'>"));
+    Child<QRadioButton>(*dialog, "showContent")->setChecked(true);
+    Edit(*dialog, "Password")->setText(QStringLiteral("it's"));
+    Ok(*dialog);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(home.boxes.shown.empty());
+    EXPECT_EQ(item.CheckInterval, 60);
+    EXPECT_EQ(Column(item, "CheckInterval"), 60);
+    EXPECT_EQ(Column(item, "DisplayType"), 0);
+    EXPECT_EQ(Column(item, "bNotify"), 10);
+    EXPECT_EQ(Column(item, "state"), 0);
+    EXPECT_EQ(home.Text("select Password as t from usermessagetype where messagetypeid=" +
+                        std::to_string(item.messagetypeid)),
+              "it's");
+}
+
+TEST_F(DialogTest, OkChecksTheIdentityFirstThenTheAddressAndStaysOpen)
+{
+    MessageTypeInfo item = Stored("db", kCategoryDatabase, "DSN=x");
+    item.MustHaveID = 1;
+    auto dialog = Open(item);
+    Ok(*dialog);
+    Edit(*dialog, "MessageTypeUser")->setText(QStringLiteral("me"));
+    Ok(*dialog);
+    ASSERT_EQ(home.boxes.shown.size(), 2u);
+    EXPECT_EQ(home.boxes.shown[0].text, kIdentityRefusal);
+    EXPECT_EQ(home.boxes.shown[1].text, kDatabaseRefusal);
+    EXPECT_EQ(home.boxes.shown[1].caption, QStringLiteral("属性信息错误"));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->ItemWasSaved());
+
+    Child<QPlainTextEdit>(*dialog, "connAddress")->setPlainText(QStringLiteral("driver=x"));
+    Ok(*dialog);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(home.Text("select MessageTypeUser as t from usermessagetype where messagetypeid=" +
+                        std::to_string(item.messagetypeid)),
+              "me");
+}
+
+TEST_F(DialogTest, SoundControlsFollowTheInterval)
+{
+    MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
+    item.bNotify = -1;
+    auto dialog = Open(item);
+    auto* sound = Child<QCheckBox>(*dialog, "sound");
+    auto* once = Child<QCheckBox>(*dialog, "warnOnce");
+    auto* interval = Edit(*dialog, "bNotify");
+    auto* file = Edit(*dialog, "notifysound");
+    EXPECT_FALSE(sound->isChecked());
+    EXPECT_FALSE(interval->isEnabled());
+    EXPECT_FALSE(file->isEnabled());
+    EXPECT_FALSE(once->isEnabled());
+
+    sound->click();
+    EXPECT_EQ(interval->text(), QStringLiteral("0"));
+    EXPECT_TRUE(once->isChecked());
+    EXPECT_TRUE(interval->isEnabled() && file->isEnabled() && once->isEnabled());
+    once->click();
+    EXPECT_TRUE(once->isChecked()) << "只警告一次 follows the interval only";
+
+    // Typing the interval: a lone minus sign is no number yet.
+    interval->selectAll();
+    QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier, QStringLiteral("-"));
+    QApplication::sendEvent(interval, &minus);
+    ASSERT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("请输入一个整数。"));
+    EXPECT_TRUE(once->isChecked()) << "the interval keeps its earlier value";
+    QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    interval->selectAll();
+    QApplication::sendEvent(interval, &five);
+    EXPECT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_FALSE(once->isChecked());
+    EXPECT_TRUE(sound->isChecked());
+}
+
+TEST_F(DialogTest, ANumberFieldWithoutANumberKeepsItAndTheLaterFieldsAsTheyWere)
+{
+    MessageTypeInfo item = Stored("n", kCategoryDatabase, "driver=x");
+    item.CheckNumber = 20;
+    item.IncludeTo = "old";
+    item.Save(home.app.m_mainConnection);
+    auto dialog = Open(item);
+    Edit(*dialog, "CheckNumber")->setText(QStringLiteral("abc"));
+    Edit(*dialog, "IncludeTo")->setText(QStringLiteral("new"));
+    Edit(*dialog, "UserName")->setText(QStringLiteral("read before"));
+    Ok(*dialog);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(home.boxes.shown.size(), 2u) << "OK reads the controls twice";
+    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("请输入一个整数。"));
+    EXPECT_EQ(Column(item, "CheckNumber"), 20);
+    EXPECT_EQ(item.IncludeTo, "old");
+    EXPECT_EQ(item.UserName, "read before");
+}
+
+TEST_F(DialogTest, ExclusionRangesLoadReversedAndSaveFromTheTop)
+{
+    MessageTypeInfo item = Stored("w", kCategoryWebPage, "http://x/");
+    ASSERT_TRUE(SaveExcludeRanges(home.app.m_mainConnection, item.messagetypeid, {{0, "A", "a"}, {0, "B", "b'"}}));
+    auto dialog = Open(item);
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("B|b'"), QStringLiteral("A|a")}));
+
+    // Modify and delete need a selected row.
+    Child<QPushButton>(*dialog, "modifyExclude")->click();
+    Child<QPushButton>(*dialog, "deleteExclude")->click();
+    ASSERT_EQ(home.boxes.shown.size(), 2u);
+    for (const auto& box : home.boxes.shown) {
+        EXPECT_EQ(box.text, QStringLiteral("请首先选择需要修改的条目"));
+        EXPECT_EQ(box.caption, QStringLiteral("确认"));
+    }
+
+    // A new range goes to the top.
+    WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
+        EXPECT_EQ(exclude.windowTitle(), QStringLiteral("排除内容设定"));
+        exclude.findChild<QLineEdit*>(QStringLiteral("excludeFrom"))->setText(QStringLiteral("C"));
+        exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    });
+    Child<QPushButton>(*dialog, "addExclude")->click();
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|"), QStringLiteral("B|b'"), QStringLiteral("A|a")}));
+
+    // Modify the selected row, prefilled with its texts; delete another without asking.
+    auto* list = Child<QTableWidget>(*dialog, "excludeList");
+    list->selectRow(1);
+    WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
+        auto* to = exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"));
+        EXPECT_EQ(to->text(), QStringLiteral("b'"));
+        to->setText(QStringLiteral("bb"));
+        exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    });
+    Child<QPushButton>(*dialog, "modifyExclude")->click();
+    list->selectRow(0);
+    Child<QPushButton>(*dialog, "deleteExclude")->click();
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("B|bb"), QStringLiteral("A|a")}));
+    Ok(*dialog);
+    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"B|bb", "A|a"}));
+
+    // Saved A then B, listed B then A: saving unchanged reverses the stored order.
+    auto again = Open(item);
+    EXPECT_EQ(ListRows(*again), (QStringList{QStringLiteral("A|a"), QStringLiteral("B|bb")}));
+    Ok(*again);
+    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"A|a", "B|bb"}));
+}
+
+TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsAndRanges)
+{
+    MessageTypeInfo database;
+    database.MessageTypeName = "预制库";
+    database.MessageCategory = kCategoryDatabase;
+    database.connAddress = "Driver=SQLite3;Database=/x";
+    database.MustHaveID = 1;
+    MessageTypeInfo web;
+    web.MessageTypeName = "预制网页";
+    web.MessageCategory = kCategoryWebPage;
+    web.connAddress = "https://127.0.0.1/news";
+    web.CheckInterval = 1800;
+    web.bNotify = 60;
+    home.WritePresets({{database, {}}, {web, {{0, "P1", "p1"}, {0, "P2", "p2"}}}});
+
+    MessageTypeInfo item = Stored("mine", kCategoryWebPage, "http://x/");
+    ASSERT_TRUE(SaveExcludeRanges(home.app.m_mainConnection, item.messagetypeid, {{0, "old", "old"}}));
+    const int id = item.messagetypeid;
+    auto dialog = Open(item);
+    QMenu* menu = Child<QToolButton>(*dialog, "preset")->menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("预制库"));
+    EXPECT_EQ(menu->actions()[1]->data().toInt(), CMessageTypeDlg::kFirstPresetId + 1);
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(Edit(*dialog, "MessageTypeName")->text(), QStringLiteral("预制网页"));
+    EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("30"));
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("P2|p2"), QStringLiteral("P1|p1")}));
+    Ok(*dialog);
+    EXPECT_EQ(item.messagetypeid, id);
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 1);
+    EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" + std::to_string(id)),
+              "预制网页");
+    EXPECT_EQ(Column(item, "bNotify"), 60);
+    EXPECT_EQ(home.Ranges(id), (std::vector<std::string>{"P2|p2", "P1|p1"}));
+
+    // The database preset asks for the identity, and its MustHaveID is stored with the item.
+    auto second = Open(item);
+    second->findChild<QToolButton*>(QStringLiteral("preset"))->menu()->actions()[0]->trigger();
+    Ok(*second);
+    ASSERT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_EQ(home.boxes.shown[0].text, kIdentityRefusal);
+    Edit(*second, "MessageTypeUser")->setText(QStringLiteral("me"));
+    Ok(*second);
+    EXPECT_EQ(Column(item, "MustHaveID"), 1);
+    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryDatabase);
+    EXPECT_TRUE(home.Ranges(id).empty());
+}
+
+TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)
+{
+    MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
+    auto dialog = Open(item);
+    auto* play = Child<QToolButton>(*dialog, "playSound");
+    EXPECT_FALSE(play->accessibleName().isEmpty());
+    play->click();
+    ASSERT_TRUE(WaitFor([&] { return home.player->Played().size() == 1; }));
+    EXPECT_EQ(home.player->Played()[0], home.dir() + "sound/Cuckoo01.wav");
+
+    // The value as last exchanged with the controls.
+    Edit(*dialog, "notifysound")->setText(QStringLiteral("missing.wav"));
+    dialog->UpdateSoundControls();
+    ASSERT_TRUE(WaitFor([&] {
+        play->click();
+        return home.player->Played().size() >= 3;
+    }));
+    const auto played = home.player->Played();
+    EXPECT_EQ(played[1], home.dir() + "missing.wav");
+    EXPECT_EQ(played[2], home.dir() + "ring01.wav");
+}
+
+TEST_F(DialogTest, AChosenSoundBelowTheProgramFolderIsStoredRelative)
+{
+    TempDir elsewhere;
+    std::filesystem::create_directories(home.dir() + "sound");
+    for (const std::string& path : {home.dir() + "sound/a.wav", elsewhere.path() + "b.wav"}) {
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
+    auto dialog = Open(item);
+    WhenModal<QFileDialog>([&](QFileDialog& files) {
+        EXPECT_EQ(files.directory().absolutePath() + QLatin1Char('/'), QString::fromStdString(home.dir() + "sound/"));
+        Choose(files, QString::fromStdString(home.dir() + "sound/a.wav"));
+    });
+    Child<QPushButton>(*dialog, "chooseSound")->click();
+    EXPECT_EQ(Edit(*dialog, "notifysound")->text(), QStringLiteral("sound/a.wav"));
+
+    // The next choice opens where the last one was made.
+    WhenModal<QFileDialog>([&](QFileDialog& files) {
+        EXPECT_EQ(files.directory().absolutePath() + QLatin1Char('/'), QString::fromStdString(home.dir() + "sound/"));
+        Choose(files, QString::fromStdString(elsewhere.path() + "b.wav"));
+    });
+    Child<QPushButton>(*dialog, "chooseSound")->click();
+    EXPECT_EQ(Edit(*dialog, "notifysound")->text(), QString::fromStdString(elsewhere.path() + "b.wav"));
+    Ok(*dialog);
+    EXPECT_EQ(home.Text("select notifysound as t from usermessagetype where messagetypeid=" +
+                        std::to_string(item.messagetypeid)),
+              elsewhere.path() + "b.wav");
+}
+
+TEST_F(DialogTest, AnItemOfACategoryTheListDoesNotHoldKeepsItsCategory)
+{
+    MessageTypeInfo item = Stored("广播", kCategoryBroadcast, "driver=x");
+    auto dialog = Open(item);
+    EXPECT_EQ(Child<QComboBox>(*dialog, "MessageCategory")->currentIndex(), -1);
+    Ok(*dialog);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryBroadcast);
+}
+
+} // namespace
