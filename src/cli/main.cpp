@@ -31,6 +31,7 @@ constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] COMMA
 OPTIONS: --name --category --address --user --password --view --identity --state
          --interval-minutes --check-number --display --notify --sound --include-from
          --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
+         --password - 从标准输入读取口令 (在终端上提示, 不回显)
 )";
 
 } // namespace

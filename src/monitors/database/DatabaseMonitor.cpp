@@ -4,6 +4,7 @@
 #include "monitors/CheckContext.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/SqlText.h"
@@ -25,6 +26,7 @@ constexpr const char* kFirstRowFailed = "错误：不能打开数据表中的内
 constexpr const char* kSaving = "正在保存这些检查到的远程数据";
 constexpr const char* kDone = "->检查完毕!";
 constexpr const char* kStopped = "意外停止！";
+constexpr const char* kLocalDatabaseFailed = "错误：本地数据库读写失败";
 
 // The remote connection keeps its string in a buffer of this size, terminator included.
 constexpr std::size_t kMaxConnectionString = 512;
@@ -117,21 +119,33 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     // Oldest of the rows read first, so local ids follow the remote order.
+    CFindingStore store(context.mainConnection, item);
+    store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
     rs.MoveLast();
     while (!rs.IsBOF()) {
         if (run.IsStopRequested()) {
+            // What the open batch holds is kept: those rows are as good as the ones before them.
+            store.Flush();
+            result = store.Committed() > 0 ? 1 : 0;
             return stopped();
         }
         // A fresh record per row: a NULL column leaves a field as it was, and must not inherit
         // the previous row's value.
         SourceRowInfo row;
         row.LoadFromRecordset(rs);
-        if (!row.IsKnown(context.mainConnection, item) && row.Insert(context.mainConnection, item)) {
-            ++item.m_nNewCount;
-            result = 1;
+        const auto outcome = store.StoreIfNew(row);
+        if (outcome == CFindingStore::Outcome::Failed) {
+            store.Flush();
+            status(kLocalDatabaseFailed);
+            return store.Committed() > 0 ? 1 : 0;
+        }
+        if (outcome == CFindingStore::Outcome::ItemGone) {
+            break; // deleted meanwhile: nothing more is stored for it
         }
         rs.MovePrevious();
     }
-    status(kDone);
+    const bool committed = store.Flush();
+    result = store.Committed() > 0 ? 1 : 0;
+    status(committed ? kDone : kLocalDatabaseFailed);
     return result;
 }

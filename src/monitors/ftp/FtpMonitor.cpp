@@ -5,6 +5,7 @@
 #include "monitors/ftp/CFtpClient.h"
 #include "monitors/ftp/FtpAddress.h"
 #include "monitors/ftp/FtpNotice.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "util/TextEncoding.h"
@@ -28,6 +29,7 @@ constexpr const char* kStatusStoppedPrefix = "检查";
 constexpr const char* kStatusStoppedSuffix = " 时意外停止";
 constexpr const char* kStatusErrorPrefix = "检查";
 constexpr const char* kStatusErrorSuffix = " 时发生意外错误:";
+constexpr const char* kLocalDatabaseFailed = "本地数据库读写失败";
 
 int StopExit(CRunState& run, const std::string& name)
 {
@@ -98,7 +100,8 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     }
 
     const std::string directoryLink = FtpDirectoryLink(address, anonymous ? std::string() : user, password);
-    int found = 0;
+    CFindingStore store(context.mainConnection, item);
+    store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
     SourceRowInfo record;
     record.FromName = kFinderName;
     for (const FtpEntry& entry : entries) {
@@ -112,12 +115,13 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
         record.FromDate = FtpFindingDate(entry.lastWrite);
         record.Link = FtpEntryLink(directoryLink, entry.name);
         record.Content = FtpNoticeHtml(name, directoryLink, record.Link, shown, record.FromDate);
-        if (record.IsKnown(context.mainConnection, item) == 0 && record.Insert(context.mainConnection, item) != 0) {
-            // Counted only when stored: a failed insert is no finding the user can see.
-            ++item.m_nNewCount;
-            found = 1;
+        // Counted only when stored: a failed insert is no finding the user can see.
+        if (store.StoreIfNew(record) == CFindingStore::Outcome::ItemGone) {
+            break;
         }
     }
-    run.SetStatusText(name + kStatusDone);
-    return found;
+    const bool stored = store.Flush();
+    run.SetStatusText(stored ? name + kStatusDone
+                             : kStatusErrorPrefix + name + kStatusErrorSuffix + kLocalDatabaseFailed);
+    return store.Committed() > 0 ? 1 : 0;
 }

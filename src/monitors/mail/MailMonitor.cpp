@@ -5,6 +5,7 @@
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "store/DateText.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/UserIdentity.h"
@@ -26,6 +27,7 @@ constexpr const char* kErrorFront = "检查 ";
 constexpr const char* kErrorBack = " 时发生错误:->";
 constexpr const char* kBadLogin = "用户名或者口令不正确-";
 constexpr const char* kDone = "->检查完毕";
+constexpr const char* kLocalDatabaseFailed = "本地数据库读写失败";
 
 constexpr const char* kNoticeSubject = "您有新的电子邮件:<br>主题:<b>";
 constexpr const char* kNoticeTo = "</b><br>接受人邮件地址:";
@@ -89,22 +91,25 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
 
     const int count = client.GetMessageCount();
-    int found = 0;
+    CFindingStore store(context.mainConnection, item);
+    store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
     for (int i = 1; i <= count && !run.IsStopRequested(); ++i) {
         run.SetStatusText(kChecking + name + kStepReading + std::to_string(i) + "/" + std::to_string(count) + kLetters);
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
             run.SetStatusText(errorText + ShortReason(client));
-            return found;
+            store.Flush();
+            return store.Committed() > 0 ? 1 : 0;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
-        if (row.IsKnown(context.mainConnection, item) == 0 && row.Insert(context.mainConnection, item) != 0) {
-            ++item.m_nNewCount;
-            found = 1;
+        const auto outcome = store.StoreIfNew(row);
+        // The next header comes over the network: the write lock is not held while waiting for it.
+        if (!store.Flush() || outcome == CFindingStore::Outcome::ItemGone) {
+            break;
         }
     }
     client.Quit();
-    run.SetStatusText(name + kDone);
-    return found;
+    run.SetStatusText(store.Flush() ? name + kDone : errorText + kLocalDatabaseFailed);
+    return store.Committed() > 0 ? 1 : 0;
 }
