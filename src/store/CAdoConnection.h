@@ -74,6 +74,7 @@ public:
     CAdoCommand& operator=(const CAdoCommand&) = delete;
 
     bool IsValid() const { return m_statement != nullptr; }
+    // A bound text must stay in place until Run.
     CAdoCommand& Bind(int index, std::string_view text);
     CAdoCommand& Bind(int index, long long number);
     // Runs it; the rows of a query go into result when given. Errors are kept, never shown.

@@ -14,6 +14,7 @@ class IDbStatement
 {
 public:
     virtual ~IDbStatement() = default;
+    // The text must stay in place until the statement has run (it is not copied).
     virtual void Bind(int index, std::string_view text) = 0;
     virtual void Bind(int index, long long number) = 0;
     // Runs it with the bound values; the rows of a query go into result when it is given.

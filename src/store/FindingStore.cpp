@@ -10,12 +10,12 @@ constexpr const char* kKnownByIdSql =
     "select SourceDate from userdata where MessageTypeID=?1 and SourceID=?2 order by ID desc limit 1";
 constexpr const char* kKnownByInfoSql =
     "select SourceDate from userdata where MessageTypeID=?1 and SourceInfo=?2 order by ID desc limit 1";
-// The select stores nothing once the item is gone.
 constexpr const char* kInsertSql =
     "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,sourcedate,sourcefromid,"
     "sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,sourcelink,sourcecontent,sourceinfo) "
-    "select ?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15 "
-    "where exists (select 1 from usermessagetype where messagetypeid=?5)";
+    "values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15)";
+// Asked once per batch: while the batch holds the write lock, no program can delete the item.
+constexpr const char* kItemExistsSql = "select 1 from usermessagetype where messagetypeid=?1";
 
 // Stored dates are compared as a recordset reads them: trimmed, NULL as empty.
 std::string_view StoredText(const DbValue& value)
@@ -52,6 +52,17 @@ bool CFindingStore::Prepare()
     return m_known->IsValid() && m_insert->IsValid();
 }
 
+bool CFindingStore::CheckItemExists()
+{
+    CAdoCommand exists(m_connection, kItemExistsSql);
+    DbResult result;
+    if (!exists.Bind(1, static_cast<long long>(m_item.messagetypeid)).Run(&result)) {
+        return false;
+    }
+    m_bItemGone = result.rows.empty();
+    return true;
+}
+
 bool CFindingStore::Begin()
 {
     if (m_transaction && m_transaction->IsActive()) {
@@ -63,7 +74,7 @@ bool CFindingStore::Begin()
         return false;
     }
     m_bBusy = false;
-    return Prepare();
+    return Prepare() && CheckItemExists();
 }
 
 bool CFindingStore::Flush()
@@ -85,6 +96,9 @@ CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
     if (!Begin()) {
         return Outcome::Failed;
     }
+    if (m_bItemGone) {
+        return Outcome::ItemGone;
+    }
     DbResult known;
     m_known->Bind(1, static_cast<long long>(m_item.messagetypeid))
         .Bind(2, m_item.MessageCategory == kCategoryFtp ? row.Info : row.ID);
@@ -102,7 +116,11 @@ CFindingStore::Outcome CFindingStore::Store(const SourceRowInfo& row)
     if (!Begin()) {
         return Outcome::Failed;
     }
+    if (m_bItemGone) {
+        return Outcome::ItemGone;
+    }
     // The content is stored between two blanks, as it always was.
+    const std::string content = " " + row.Content + " ";
     m_insert->Bind(1, static_cast<long long>(kUserId))
         .Bind(2, kUserName)
         .Bind(3, static_cast<long long>(m_item.MessageCategory))
@@ -116,13 +134,10 @@ CFindingStore::Outcome CFindingStore::Store(const SourceRowInfo& row)
         .Bind(11, row.ToName)
         .Bind(12, row.SourceType)
         .Bind(13, row.Link)
-        .Bind(14, " " + row.Content + " ")
+        .Bind(14, content)
         .Bind(15, row.Info);
     if (!m_insert->Run()) {
         return Outcome::Failed;
-    }
-    if (m_insert->Changes() == 0) {
-        return Outcome::ItemGone;
     }
     if (++m_nPending >= kBatchRows) {
         if (!Flush()) {

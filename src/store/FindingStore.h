@@ -50,6 +50,7 @@ public:
 
 private:
     bool Prepare();
+    bool CheckItemExists();
 
     CAdoConnection& m_connection;
     MessageTypeInfo& m_item;
@@ -60,4 +61,5 @@ private:
     int m_nPending = 0;
     int m_nCommitted = 0;
     bool m_bBusy = false;
+    bool m_bItemGone = false;
 };
