@@ -102,6 +102,7 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     const std::string directoryLink = FtpDirectoryLink(address, anonymous ? std::string() : user, password);
     CFindingStore store(context.mainConnection, item);
     store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
+    bool failed = false;
     SourceRowInfo record;
     record.FromName = kFinderName;
     for (const FtpEntry& entry : entries) {
@@ -116,11 +117,13 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
         record.Link = FtpEntryLink(directoryLink, entry.name);
         record.Content = FtpNoticeHtml(name, directoryLink, record.Link, shown, record.FromDate);
         // Counted only when stored: a failed insert is no finding the user can see.
-        if (store.StoreIfNew(record) == CFindingStore::Outcome::ItemGone) {
+        const auto outcome = store.StoreIfNew(record);
+        failed |= outcome == CFindingStore::Outcome::Failed;
+        if (outcome == CFindingStore::Outcome::ItemGone) {
             break;
         }
     }
-    const bool stored = store.Flush();
+    const bool stored = store.Flush() && !failed;
     run.SetStatusText(stored ? name + kStatusDone
                              : kStatusErrorPrefix + name + kStatusErrorSuffix + kLocalDatabaseFailed);
     return store.Committed() > 0 ? 1 : 0;

@@ -93,6 +93,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     const int count = client.GetMessageCount();
     CFindingStore store(context.mainConnection, item);
     store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
+    bool failed = false;
     for (int i = 1; i <= count && !run.IsStopRequested(); ++i) {
         run.SetStatusText(kChecking + name + kStepReading + std::to_string(i) + "/" + std::to_string(count) + kLetters);
         std::string id;
@@ -105,11 +106,12 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
         const auto outcome = store.StoreIfNew(row);
         // The next header comes over the network: the write lock is not held while waiting for it.
-        if (!store.Flush() || outcome == CFindingStore::Outcome::ItemGone) {
+        failed |= outcome == CFindingStore::Outcome::Failed || !store.Flush();
+        if (failed || outcome == CFindingStore::Outcome::ItemGone) {
             break;
         }
     }
     client.Quit();
-    run.SetStatusText(store.Flush() ? name + kDone : errorText + kLocalDatabaseFailed);
+    run.SetStatusText(failed ? errorText + kLocalDatabaseFailed : name + kDone);
     return store.Committed() > 0 ? 1 : 0;
 }
