@@ -24,9 +24,9 @@ constexpr const char* kCheckedElsewhereText = " 正在由另一个程序检查�
 } // namespace
 
 CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir,
-                     std::shared_ptr<ISoundPlayer> player)
-    : m_connection(connection), m_run(run), m_strAppDir(std::move(appDir)),
-      m_sounds(std::move(player), m_strAppDir + kDefaultSoundFile)
+                     std::shared_ptr<ISoundPlayer> player, std::string resourceDir)
+    : m_connection(connection), m_run(run), m_strAppDir(std::move(appDir)), m_strResourceDir(std::move(resourceDir)),
+      m_sounds(std::move(player), ResolveProgramFile(m_strAppDir, m_strResourceDir, kDefaultSoundFile))
 {}
 
 CTarvoDoc::~CTarvoDoc()
@@ -66,13 +66,13 @@ void CTarvoDoc::SetWorkerEndedListener(std::function<void()> listener)
 void CTarvoDoc::ApplySettings(const Settings& settings)
 {
     m_bSoundEnabled = settings.EnableSoundNotify;
-    m_nPageSize = settings.pagesize;
+    m_pSettings = &settings;
 }
 
 bool CTarvoDoc::LoadItems()
 {
     CAdoRecordset rs(m_connection);
-    if (!rs.Open(kSelectAllItemsSql, -1, -1, 1)) {
+    if (!rs.Open(kSelectAllItemsSql)) {
         return false;
     }
     std::vector<ItemPtr> items;
@@ -90,7 +90,7 @@ bool CTarvoDoc::RefreshItems()
 {
     CAdoRecordset rs(m_connection);
     rs.SetShowErrors(false); // the worker thread shows no message box
-    if (!rs.Open(kSelectAllItemsSql, -1, -1, 1)) {
+    if (!rs.Open(kSelectAllItemsSql)) {
         return false;
     }
     std::vector<MessageTypeInfo> rows;
@@ -116,7 +116,7 @@ bool CTarvoDoc::RefreshItems()
         }
         auto copy = std::make_shared<MessageTypeInfo>(**old);
         CopyColumns(*copy, row);
-        copy->m_bBusy = 0; // the old record's check, if any, holds the old record
+        copy->m_bBusy = false; // the old record's check, if any, holds the old record
         items.push_back(std::move(copy));
         changed = true;
     }
@@ -131,8 +131,7 @@ bool CTarvoDoc::StillWanted(const MessageTypeInfo& item)
 {
     CAdoRecordset rs(m_connection);
     rs.SetShowErrors(false);
-    if (!rs.Open("select state from usermessagetype where messagetypeid=" + std::to_string(item.messagetypeid), -1, -1,
-                 1)) {
+    if (!rs.Open("select state from usermessagetype where messagetypeid=" + std::to_string(item.messagetypeid))) {
         return true;
     }
     int state = 0;
@@ -178,7 +177,7 @@ void CTarvoDoc::ReplaceItem(int messagetypeid, const MessageTypeInfo& edited)
             copy->m_nUnreadCount = item->m_nUnreadCount.load();
             copy->m_nNewCount = item->m_nNewCount.load();
             // A copy taken while the run checked the item carries its busy flag; the run holds the old record.
-            copy->m_bBusy = 0;
+            copy->m_bBusy = false;
             if (m_pCurItem == item) {
                 m_pCurItem = copy;
             }
@@ -273,6 +272,9 @@ size_t CTarvoDoc::RunningCheckCount()
 
 void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 {
+    // Store failures of the run are told through the status text; a message box that waits for
+    // the user could hold this thread while the UI thread waits for it (closing).
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
     if (!m_run.TryBeginRun()) {
         return; // another run is going on
     }
@@ -304,7 +306,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     m_sounds.Pause(false);
     if (result != 0) {
         RecountUnread();
-        m_bReload = 1;
+        m_bReload = true;
     }
     job.reset();
     m_run.EndRun();
@@ -312,7 +314,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 
 int CTarvoDoc::DoCheck(MessageTypeInfo* item)
 {
-    if (!item || item->m_bBusy != 0 || m_run.IsStopRequested()) {
+    if (!item || item->m_bBusy || m_run.IsStopRequested()) {
         return 0;
     }
     // Checked by another program right now: its findings will be stored there.
@@ -325,7 +327,7 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
     if (!StillWanted(*item)) {
         return 0;
     }
-    item->m_bBusy = 1;
+    item->m_bBusy = true;
     Monitor monitor;
     ItemCheckedListener listener;
     {
@@ -345,7 +347,7 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
             ++item->m_nNewCount;
         }
     }
-    item->m_bBusy = 0;
+    item->m_bBusy = false;
     if (result != 0) {
         QueueSoundFor(*item);
     }
@@ -373,7 +375,7 @@ void CTarvoDoc::ResetNewCounts()
 
 void CTarvoDoc::QueueSound(const std::string& path)
 {
-    m_sounds.QueueSound(path.empty() ? path : ResolveProgramFile(m_strAppDir, path));
+    m_sounds.QueueSound(path.empty() ? path : ResolveProgramFile(m_strAppDir, m_strResourceDir, path));
 }
 
 void CTarvoDoc::QueueSoundFor(const MessageTypeInfo& item)
@@ -449,12 +451,13 @@ void CTarvoDoc::UpdateStatusSummary()
 bool CTarvoDoc::FillPage(long page)
 {
     MessagePage result;
-    if (!LoadMessagePage(m_connection, m_nReadFilter, m_pCurItem.get(), page, m_nPageSize, result)) {
+    const int pageSize = m_pSettings ? m_pSettings->pagesize : Settings().pagesize;
+    if (!LoadMessagePage(m_connection, m_nReadFilter, m_pCurItem.get(), page, pageSize, result)) {
         return false;
     }
     m_nPageCount = result.pageCount;
     m_nCurPage = result.page;
-    m_bReload = 0;
+    m_bReload = false;
     m_nTotalCount = result.totalCount;
     RecountUnread();
     m_pageItems = std::move(result.rows);

@@ -47,6 +47,11 @@ void Settings::LoadSettings()
             *field = value;
         }
     }
+    bool ok = false;
+    const int notify = profile.value(KeyPath(kDesktopNotifyKey), EnableDesktopNotify).toInt(&ok);
+    if (ok) {
+        EnableDesktopNotify = notify;
+    }
 }
 
 bool Settings::SaveSettings() const
@@ -58,6 +63,7 @@ bool Settings::SaveSettings() const
         }
         profile.setValue(KeyPath(key), *Field(key));
     }
+    profile.setValue(KeyPath(kDesktopNotifyKey), EnableDesktopNotify);
     profile.sync();
     return profile.status() == QSettings::NoError;
 }

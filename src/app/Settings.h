@@ -15,6 +15,9 @@ struct Settings
     int AutoMarkRead = 2;
     int enableAutoRun = 1;
     int UserType = 0; // read only; never written
+    // Desktop notifications of new findings (the desktop program only); read after the eight keys
+    // and written after the seven, so the original keys keep their order.
+    int EnableDesktopNotify = 1;
 
     void LoadSettings();
     // False when the profile could not be written.
@@ -24,6 +27,7 @@ struct Settings
     static constexpr std::array<std::string_view, 8> kKeys = {
         "pagesize",           "enableAutoCheck", "AutoCheckInterval", "EnableSoundNotify",
         "SplitterWindowType", "AutoMarkRead",    "enableAutoRun",     "UserType"};
+    static constexpr std::string_view kDesktopNotifyKey = "EnableDesktopNotify";
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
 };

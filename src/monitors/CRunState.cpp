@@ -16,6 +16,12 @@ void CRunState::SetStatusText(std::string text)
     }
 }
 
+void CRunState::SetErrorText(std::string text)
+{
+    ++m_nErrors;
+    SetStatusText(std::move(text));
+}
+
 std::string CRunState::GetStatusText() const
 {
     std::lock_guard guard(m_lock);

@@ -14,6 +14,10 @@ public:
     using StatusListener = std::function<void(const std::string&)>;
 
     void SetStatusText(std::string text);
+    // A status text that says the item's check failed; counted, so a caller can tell a failed run
+    // from one that found nothing.
+    void SetErrorText(std::string text);
+    int ErrorCount() const { return m_nErrors.load(); }
     std::string GetStatusText() const;
     // Called on the writing thread after every change of the status text (the CLI prints them).
     void SetStatusListener(StatusListener listener);
@@ -33,4 +37,5 @@ private:
     StatusListener m_listener;
     std::atomic<int> m_bCheckRunActive{0};
     std::atomic<int> m_bStopRequested{0};
+    std::atomic<int> m_nErrors{0};
 };

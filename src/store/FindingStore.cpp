@@ -42,6 +42,12 @@ CFindingStore::~CFindingStore()
     m_insert.reset();
 }
 
+bool CFindingStore::Failed(const std::vector<std::string>& errors)
+{
+    m_strLastError = errors.empty() ? std::string("?") : errors.front();
+    return false;
+}
+
 bool CFindingStore::Prepare()
 {
     if (!m_insert) {
@@ -49,7 +55,10 @@ bool CFindingStore::Prepare()
                                                                                                      : kKnownByIdSql);
         m_insert = std::make_unique<CAdoCommand>(m_connection, kInsertSql);
     }
-    return m_known->IsValid() && m_insert->IsValid();
+    if (!m_known->IsValid()) {
+        return Failed(m_known->Errors());
+    }
+    return m_insert->IsValid() || Failed(m_insert->Errors());
 }
 
 bool CFindingStore::CheckItemExists()
@@ -57,7 +66,7 @@ bool CFindingStore::CheckItemExists()
     CAdoCommand exists(m_connection, kItemExistsSql);
     DbResult result;
     if (!exists.Bind(1, static_cast<long long>(m_item.messagetypeid)).Run(&result)) {
-        return false;
+        return Failed(exists.Errors());
     }
     m_bItemGone = result.rows.empty();
     return true;
@@ -71,7 +80,7 @@ bool CFindingStore::Begin()
     m_transaction = std::make_unique<CAdoTransaction>(m_connection);
     if (!m_transaction->Begin(m_keepWaiting)) {
         m_bBusy = m_transaction->WasBusy();
-        return false;
+        return Failed(m_transaction->Errors());
     }
     m_bBusy = false;
     return Prepare() && CheckItemExists();
@@ -86,6 +95,8 @@ bool CFindingStore::Flush()
     if (committed) {
         m_nCommitted += m_nPending;
         m_item.m_nNewCount += m_nPending;
+    } else {
+        Failed(m_transaction->Errors());
     }
     m_nPending = 0;
     return committed;
@@ -103,6 +114,7 @@ CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
     m_known->Bind(1, static_cast<long long>(m_item.messagetypeid))
         .Bind(2, m_item.MessageCategory == kCategoryFtp ? row.Info : row.ID);
     if (!m_known->Run(&known)) {
+        Failed(m_known->Errors());
         return Outcome::Failed;
     }
     if (!known.rows.empty() && StoredText(known.rows.front().front()) == row.FromDate) {
@@ -137,6 +149,7 @@ CFindingStore::Outcome CFindingStore::Store(const SourceRowInfo& row)
         .Bind(14, content)
         .Bind(15, row.Info);
     if (!m_insert->Run()) {
+        Failed(m_insert->Errors());
         return Outcome::Failed;
     }
     if (++m_nPending >= kBatchRows) {

@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class MessageTypeInfo;
 class SourceRowInfo;
@@ -47,10 +49,13 @@ public:
 
     int Committed() const { return m_nCommitted; }
     bool Busy() const { return m_bBusy; }
+    // The database's own words for the last failure.
+    const std::string& LastError() const { return m_strLastError; }
 
 private:
     bool Prepare();
     bool CheckItemExists();
+    bool Failed(const std::vector<std::string>& errors);
 
     CAdoConnection& m_connection;
     MessageTypeInfo& m_item;
@@ -62,4 +67,5 @@ private:
     int m_nCommitted = 0;
     bool m_bBusy = false;
     bool m_bItemGone = false;
+    std::string m_strLastError;
 };

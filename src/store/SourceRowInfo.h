@@ -23,8 +23,9 @@ public:
     // 1 when the newest stored row of the item with this identity (FTP: this file name) has the
     // same date text; any failure counts as new (0).
     int IsKnown(CAdoConnection& connection, const MessageTypeInfo& item) const;
-    // 1 when the insert was executed.
-    int Insert(CAdoConnection& connection, const MessageTypeInfo& item) const;
+    // 1 when the insert was executed. Shows no message (it runs on the check thread): on failure
+    // error, when given, holds the database's own words.
+    int Insert(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error = nullptr) const;
 
     std::string SourceType;
     std::string ID;

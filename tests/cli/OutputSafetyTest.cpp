@@ -90,13 +90,14 @@ TEST_F(OutputSafety, OptionValuesAreNeverTakenForOptionsAndAPasswordCanComeFromS
     const ChildResult set = Run({"items", "set", "1", "--password", "-h", "--about", "--json"});
     EXPECT_EQ(set.status, 0) << set.err;
     EXPECT_TRUE(set.out.empty()) << set.out;
-    const std::string shown = Ok({"items", "show", "1", "--json"}); // an option after the command still counts
+    // An option after the command still counts.
+    const std::string shown = Ok({"items", "show", "1", "--json", "--show-password"});
     EXPECT_TRUE(Has(shown, R"("MessageTypeName":"-h")")) << shown;
     EXPECT_TRUE(Has(shown, R"("Password":"-h")") && Has(shown, R"("About":"--json")")) << shown;
 
     const ChildResult piped =
         RunChildWithInput(Command({"items", "set", "1", "--password", "-"}), Environment(), "s3cret word\r\nrest\n");
     EXPECT_EQ(piped.status, 0) << piped.err;
-    EXPECT_TRUE(Has(Ok({"--json", "items", "show", "1"}), R"("Password":"s3cret word")"));
+    EXPECT_TRUE(Has(Ok({"--json", "--show-password", "items", "show", "1"}), R"("Password":"s3cret word")"));
     EXPECT_TRUE(Has(Ok({"--help"}), "--password -"));
 }

@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/FindingStore.h"
@@ -26,15 +27,7 @@ constexpr const char* kFirstRowFailed = "错误：不能打开数据表中的内
 constexpr const char* kSaving = "正在保存这些检查到的远程数据";
 constexpr const char* kDone = "->检查完毕!";
 constexpr const char* kStopped = "意外停止！";
-constexpr const char* kLocalDatabaseFailed = "错误：本地数据库读写失败";
-
-// The remote connection keeps its string in a buffer of this size, terminator included.
-constexpr std::size_t kMaxConnectionString = 512;
-
-// Static cursor, read-only lock, command text.
-constexpr int kCursorStatic = 3;
-constexpr int kLockReadOnly = 1;
-constexpr int kCommandText = 1;
+constexpr const char* kStoreFailed = "错误：";
 
 // Written in the Access dialect; the connection rewrites "top N" for engines that lack it.
 std::string BuildDatabaseQuery(const MessageTypeInfo& item)
@@ -61,6 +54,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     const std::string prefix = kStatusPrefix + item.MessageTypeName + kStatusPrefixEnd;
     const std::string savedStatus = run.GetStatusText();
     auto status = [&](const std::string& text) { run.SetStatusText(prefix + text); };
+    auto failed = [&](const std::string& text) { run.SetErrorText(prefix + text); };
     int result = 0;
     auto stopped = [&] {
         status(kStopped);
@@ -68,7 +62,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     };
 
     // Declared in this order so the recordset closes before its connection on every way out.
-    CAdoConnection remote;
+    CAdoConnection remote(context.mainConnection.GetReporter());
     remote.SetShowErrors(false); // no message box may open on the check thread
     CAdoRecordset rs;
     rs.SetShowErrors(false);
@@ -78,7 +72,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     if (item.ViewName.empty()) {
-        status(kEmptyViewName);
+        failed(kEmptyViewName);
         return 0;
     }
 
@@ -87,7 +81,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     status(kConnecting);
     if (item.connAddress.size() >= kMaxConnectionString || !remote.Open(item.connAddress)) {
-        status(kConnectFailed);
+        failed(kConnectFailed);
         return 0;
     }
 
@@ -95,8 +89,8 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     status(kOpeningView + item.ViewName);
-    if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item), kCursorStatic, kLockReadOnly, kCommandText)) {
-        status(kQueryFailed + item.ViewName);
+    if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item))) {
+        failed(kQueryFailed + item.ViewName);
         return 0;
     }
 
@@ -110,7 +104,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     // The only test of the view's shape: all ten columns on the first row.
     if (SourceRowInfo first; !first.LoadFromRecordset(rs)) {
-        status(kFirstRowFailed + item.ViewName);
+        failed(kFirstRowFailed + item.ViewName);
         return 0;
     }
 
@@ -135,8 +129,9 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         row.LoadFromRecordset(rs);
         const auto outcome = store.StoreIfNew(row);
         if (outcome == CFindingStore::Outcome::Failed) {
+            // What was stored stays stored and must still be announced.
             store.Flush();
-            status(kLocalDatabaseFailed);
+            status(kStoreFailed + FindingStoreFailure(store));
             return store.Committed() > 0 ? 1 : 0;
         }
         if (outcome == CFindingStore::Outcome::ItemGone) {
@@ -146,6 +141,6 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     const bool committed = store.Flush();
     result = store.Committed() > 0 ? 1 : 0;
-    status(committed ? kDone : kLocalDatabaseFailed);
+    status(committed ? std::string(kDone) : kStoreFailed + FindingStoreFailure(store));
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/ftp/CFtpClient.h"
 #include "monitors/ftp/FtpAddress.h"
 #include "monitors/ftp/FtpNotice.h"
@@ -29,7 +30,6 @@ constexpr const char* kStatusStoppedPrefix = "检查";
 constexpr const char* kStatusStoppedSuffix = " 时意外停止";
 constexpr const char* kStatusErrorPrefix = "检查";
 constexpr const char* kStatusErrorSuffix = " 时发生意外错误:";
-constexpr const char* kLocalDatabaseFailed = "本地数据库读写失败";
 
 int StopExit(CRunState& run, const std::string& name)
 {
@@ -39,7 +39,7 @@ int StopExit(CRunState& run, const std::string& name)
 
 int ErrorExit(CRunState& run, const std::string& name, const std::string& error)
 {
-    run.SetStatusText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
+    run.SetErrorText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
     return 0;
 }
 
@@ -102,7 +102,6 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     const std::string directoryLink = FtpDirectoryLink(address, anonymous ? std::string() : user, password);
     CFindingStore store(context.mainConnection, item);
     store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
-    bool failed = false;
     SourceRowInfo record;
     record.FromName = kFinderName;
     for (const FtpEntry& entry : entries) {
@@ -116,15 +115,21 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
         record.FromDate = FtpFindingDate(entry.lastWrite);
         record.Link = FtpEntryLink(directoryLink, entry.name);
         record.Content = FtpNoticeHtml(name, directoryLink, record.Link, shown, record.FromDate);
-        // Counted only when stored: a failed insert is no finding the user can see.
         const auto outcome = store.StoreIfNew(record);
-        failed |= outcome == CFindingStore::Outcome::Failed;
+        if (outcome == CFindingStore::Outcome::Failed) {
+            // What was stored stays stored and must still be announced; the rest waits for the next check.
+            store.Flush();
+            ErrorExit(run, name, FindingStoreFailure(store));
+            return store.Committed() > 0 ? 1 : 0;
+        }
         if (outcome == CFindingStore::Outcome::ItemGone) {
             break;
         }
     }
-    const bool stored = store.Flush() && !failed;
-    run.SetStatusText(stored ? name + kStatusDone
-                             : kStatusErrorPrefix + name + kStatusErrorSuffix + kLocalDatabaseFailed);
+    if (!store.Flush()) {
+        ErrorExit(run, name, FindingStoreFailure(store));
+    } else {
+        run.SetStatusText(name + kStatusDone);
+    }
     return store.Committed() > 0 ? 1 : 0;
 }

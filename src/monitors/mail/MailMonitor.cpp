@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "store/DateText.h"
@@ -27,7 +28,6 @@ constexpr const char* kErrorFront = "检查 ";
 constexpr const char* kErrorBack = " 时发生错误:->";
 constexpr const char* kBadLogin = "用户名或者口令不正确-";
 constexpr const char* kDone = "->检查完毕";
-constexpr const char* kLocalDatabaseFailed = "本地数据库读写失败";
 
 constexpr const char* kNoticeSubject = "您有新的电子邮件:<br>主题:<b>";
 constexpr const char* kNoticeTo = "</b><br>接受人邮件地址:";
@@ -77,7 +77,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     run.SetStatusText(kChecking + name + kStepConnectMail);
     CPop3Client client; // its destructor sends QUIT on every early return
     if (!client.Connect(server.host, server.port, server.tls)) {
-        run.SetStatusText(errorText + ShortReason(client));
+        run.SetErrorText(errorText + ShortReason(client));
         return 0;
     }
     if (run.IsStopRequested()) {
@@ -86,32 +86,34 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepLogin);
     if (!client.Login(item.UserName, item.Password)) {
-        run.SetStatusText(errorText + kBadLogin + ShortReason(client));
+        run.SetErrorText(errorText + kBadLogin + ShortReason(client));
         return 0;
     }
 
     const int count = client.GetMessageCount();
     CFindingStore store(context.mainConnection, item);
     store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
-    bool failed = false;
     for (int i = 1; i <= count && !run.IsStopRequested(); ++i) {
         run.SetStatusText(kChecking + name + kStepReading + std::to_string(i) + "/" + std::to_string(count) + kLetters);
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
-            run.SetStatusText(errorText + ShortReason(client));
-            store.Flush();
+            run.SetErrorText(errorText + ShortReason(client));
             return store.Committed() > 0 ? 1 : 0;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
         const auto outcome = store.StoreIfNew(row);
         // The next header comes over the network: the write lock is not held while waiting for it.
-        failed |= outcome == CFindingStore::Outcome::Failed || !store.Flush();
-        if (failed || outcome == CFindingStore::Outcome::ItemGone) {
+        if (outcome == CFindingStore::Outcome::Failed || !store.Flush()) {
+            store.Flush();
+            run.SetStatusText(errorText + FindingStoreFailure(store));
+            return store.Committed() > 0 ? 1 : 0;
+        }
+        if (outcome == CFindingStore::Outcome::ItemGone) {
             break;
         }
     }
     client.Quit();
-    run.SetStatusText(failed ? errorText + kLocalDatabaseFailed : name + kDone);
+    run.SetStatusText(name + kDone);
     return store.Committed() > 0 ? 1 : 0;
 }

@@ -62,7 +62,7 @@ bool CClientSocket::Create()
 {
     Close();
     m_hSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         m_nLastError = errno;
         return false;
     }
@@ -71,7 +71,7 @@ bool CClientSocket::Create()
 
 bool CClientSocket::Connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds timeout)
 {
-    if (m_hSocket == -1 && !Create())
+    if (m_hSocket == kInvalidSocket && !Create())
         return false;
 
     addrinfo hints{};
@@ -122,7 +122,7 @@ bool CClientSocket::Connect(const std::string& host, std::uint16_t port, std::ch
 
 bool CClientSocket::StartTls(const std::string& host, std::chrono::milliseconds timeout, std::string& error)
 {
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         error = "not connected";
         return false;
     }
@@ -135,7 +135,7 @@ bool CClientSocket::StartTls(const std::string& host, std::chrono::milliseconds 
 
 bool CClientSocket::Send(const char* data, std::size_t length, std::chrono::milliseconds timeout)
 {
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         m_nLastError = ENOTCONN;
         return false;
     }
@@ -169,7 +169,7 @@ bool CClientSocket::Send(const char* data, std::size_t length, std::chrono::mill
 
 long CClientSocket::Receive(char* buffer, std::size_t capacity)
 {
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         errno = m_nLastError = ENOTCONN;
         return -1;
     }
@@ -183,7 +183,7 @@ long CClientSocket::Receive(char* buffer, std::size_t capacity)
 
 bool CClientSocket::PollReadable(bool& readable, std::chrono::milliseconds wait)
 {
-    if (m_hSocket == -1)
+    if (m_hSocket == kInvalidSocket)
         return false;
     if (m_tls && m_tls->HasPending()) {
         readable = true;
@@ -205,8 +205,8 @@ void CClientSocket::Close()
         m_tls->Shutdown();
         m_tls.reset();
     }
-    if (m_hSocket != -1) {
+    if (m_hSocket != kInvalidSocket) {
         close(m_hSocket);
-        m_hSocket = -1;
+        m_hSocket = kInvalidSocket;
     }
 }

@@ -8,6 +8,10 @@
 
 class CTlsStream;
 
+// A socket as the system hands it out: a file descriptor.
+using SocketHandle = int;
+inline constexpr SocketHandle kInvalidSocket = -1;
+
 class CClientSocket final
 {
 public:
@@ -32,12 +36,12 @@ public:
     bool PollReadable(bool& readable, std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     void Close();
 
-    bool IsOpen() const { return m_hSocket != -1; }
+    bool IsOpen() const { return m_hSocket != kInvalidSocket; }
     // errno of the last failed operation.
     int GetLastError() const { return m_nLastError; }
 
 private:
-    int m_hSocket = -1;
+    SocketHandle m_hSocket = kInvalidSocket;
     int m_nLastError = 0;
     std::unique_ptr<CTlsStream> m_tls;
 };

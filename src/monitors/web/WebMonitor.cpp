@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/web/ExclusionCut.h"
 #include "monitors/web/MakeLinksAbsolute.h"
 #include "monitors/web/UrlParts.h"
@@ -31,7 +32,6 @@ constexpr const char* kDone = "->检查完毕";
 constexpr const char* kFailedPrefix = "检查";
 constexpr const char* kStopped = " 时发生意外错误";
 constexpr const char* kFailed = " 时发生意外错误：";
-constexpr const char* kLocalDatabaseFailed = "本地数据库读写失败";
 
 // The stored record.
 constexpr const char* kUnknownDate = "未知";
@@ -122,7 +122,7 @@ private:
     void Status(const std::string& text) { m_ctx.run.SetStatusText(text); }
     int Fail(const std::string& reason)
     {
-        Status(kFailedPrefix + m_name + kFailed + reason);
+        m_ctx.run.SetErrorText(kFailedPrefix + m_name + kFailed + reason);
         return 0;
     }
     int Stop()
@@ -228,7 +228,7 @@ bool WebPageCheck::LoadNewest(const std::string& url, bool topLevel, bool& found
     sql += kNewestRecordOrder;
     CAdoRecordset rs(m_ctx.mainConnection);
     rs.SetShowErrors(false);
-    if (!rs.Open(sql, -1, -1, 1)) {
+    if (!rs.Open(sql)) {
         return false;
     }
     found = !rs.IsEOF();
@@ -273,7 +273,7 @@ int WebPageCheck::Store(CFindingStore& store, const std::string& url, const std:
         return 0;
     }
     if (outcome != CFindingStore::Outcome::Stored || !store.Flush()) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(FindingStoreFailure(store));
     }
     Status(m_name + kDone);
     return 1;
@@ -295,7 +295,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         return 0;
     }
     if (!ApplyExclusions(m_ctx.mainConnection, page, m_item)) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(LocalDatabaseFailure(m_ctx));
     }
     Trim(page);
 
@@ -341,12 +341,12 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     CFindingStore store(m_ctx.mainConnection, m_item);
     store.SetKeepWaiting([this] { return !m_ctx.run.IsStopRequested(); });
     if (!store.Begin()) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(FindingStoreFailure(store));
     }
     bool haveNewest = false;
     MessageInfo newest;
     if (!LoadNewest(url, topLevel, haveNewest, newest)) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(LocalDatabaseFailure(m_ctx));
     }
 
     if (marker != Marker::AllFound) {
@@ -366,7 +366,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         std::string copy = newest.SourceContent;
         Trim(copy);
         if (!ApplyExclusions(m_ctx.mainConnection, copy, m_item)) {
-            return Fail(kLocalDatabaseFailed);
+            return Fail(LocalDatabaseFailure(m_ctx));
         }
         oldRegion = OldRegion(std::move(copy));
         if (oldRegion == region) {
