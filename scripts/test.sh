@@ -40,8 +40,12 @@ if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
         -DWENDAR_TESTS=OFF -DWENDAR_BENCHMARKS=OFF >/dev/null
     cmake --build build-fuzz -j"$jobs"
     for fuzzer in build-fuzz/bin/*_fuzz; do
+        # Every fuzzer starts from its checked-in seeds; the working corpus grows beside them.
+        seeds="fuzz/seeds/$(basename "$fuzzer")"
+        [ -n "$(ls -A "$seeds" 2>/dev/null)" ] || { echo "fuzzer $fuzzer has no seeds in $seeds"; exit 1; }
         corpus="fuzz/corpus/$(basename "$fuzzer")"
         mkdir -p "$corpus"
+        cp -n "$seeds"/* "$corpus"/
         "$fuzzer" -max_total_time=20 -timeout=5 -rss_limit_mb=2048 "$corpus" -print_final_stats=0 >/dev/null 2>&1 ||
             { echo "fuzzer $fuzzer failed"; "$fuzzer" -max_total_time=5 "$corpus"; exit 1; }
         echo "fuzzer $(basename "$fuzzer"): no crash in 20 s"

@@ -46,8 +46,9 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     }
     DbResult probe;
     std::vector<std::string> errors;
+    // The tables are there; "limit 0" proves it without reading a row of a million.
     for (const char* table : {"usermessagetype", "userdata", "userHttpExclude"}) {
-        if (!m_mainConnection.RunQuery(std::string("select count(*) from ") + table, probe, errors)) {
+        if (!m_mainConnection.RunQuery(std::string("select * from ") + table + " limit 0", probe, errors)) {
             error = m_strAppDir + "message.dat 不是本程序的数据库: " + (errors.empty() ? table : errors.front());
             return false;
         }

@@ -1,6 +1,7 @@
 #include "app/CTarvoDoc.h"
 
 #include "app/AppPaths.h"
+#include "app/CItemCheckLock.h"
 #include "app/IDocView.h"
 #include "app/IMainWindow.h"
 #include "app/ITrayIcon.h"
@@ -8,6 +9,7 @@
 #include "monitors/CheckContext.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/LocalDatabase.h"
 #include "store/MessageTable.h"
 #include "util/TextEncoding.h"
 
@@ -17,6 +19,7 @@ namespace {
 
 constexpr const char* kDefaultSoundFile = "ring01.wav";
 constexpr int kReannounceTickLimit = 9999999;
+constexpr const char* kCheckedElsewhereText = " 正在由另一个程序检查，这次跳过";
 
 } // namespace
 
@@ -54,6 +57,12 @@ void CTarvoDoc::SetItemCheckedListener(ItemCheckedListener listener)
     m_itemChecked = std::move(listener);
 }
 
+void CTarvoDoc::SetWorkerEndedListener(std::function<void()> listener)
+{
+    std::lock_guard guard(m_itemsLock);
+    m_workerEnded = std::move(listener);
+}
+
 void CTarvoDoc::ApplySettings(const Settings& settings)
 {
     m_bSoundEnabled = settings.EnableSoundNotify;
@@ -75,6 +84,58 @@ bool CTarvoDoc::LoadItems()
     std::lock_guard guard(m_itemsLock);
     m_items = std::move(items);
     return true;
+}
+
+bool CTarvoDoc::RefreshItems()
+{
+    CAdoRecordset rs(m_connection);
+    rs.SetShowErrors(false); // the worker thread shows no message box
+    if (!rs.Open(kSelectAllItemsSql)) {
+        return false;
+    }
+    std::vector<MessageTypeInfo> rows;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        rows.emplace_back().LoadFromRecordset(rs);
+    }
+    std::lock_guard guard(m_itemsLock);
+    bool changed = rows.size() != m_items.size();
+    std::vector<ItemPtr> items;
+    items.reserve(rows.size());
+    for (const MessageTypeInfo& row : rows) {
+        auto old = std::find_if(m_items.begin(), m_items.end(),
+                                [&](const ItemPtr& item) { return item->messagetypeid == row.messagetypeid; });
+        if (old == m_items.end()) {
+            items.push_back(std::make_shared<MessageTypeInfo>(row));
+            changed = true;
+            continue;
+        }
+        changed |= old - m_items.begin() != static_cast<long>(items.size());
+        if (SameColumns(**old, row)) {
+            items.push_back(*old);
+            continue;
+        }
+        auto copy = std::make_shared<MessageTypeInfo>(**old);
+        CopyColumns(*copy, row);
+        copy->m_bBusy = false; // the old record's check, if any, holds the old record
+        items.push_back(std::move(copy));
+        changed = true;
+    }
+    if (changed) {
+        m_items = std::move(items);
+        ++m_nItemsVersion;
+    }
+    return true;
+}
+
+bool CTarvoDoc::StillWanted(const MessageTypeInfo& item)
+{
+    CAdoRecordset rs(m_connection);
+    rs.SetShowErrors(false);
+    if (!rs.Open("select state from usermessagetype where messagetypeid=" + std::to_string(item.messagetypeid))) {
+        return true;
+    }
+    int state = 0;
+    return !rs.IsEOF() && rs.GetFieldValue("state", state) && state != 0;
 }
 
 std::vector<ItemPtr> CTarvoDoc::Items() const
@@ -163,6 +224,14 @@ void CTarvoDoc::StartWorker(ItemPtr item)
     std::thread thread([this, job = std::move(job), done]() mutable {
         CheckThreadProc(std::move(job));
         done->store(true);
+        std::function<void()> ended;
+        {
+            std::lock_guard itemsGuard(m_itemsLock);
+            ended = m_workerEnded;
+        }
+        if (ended) {
+            ended();
+        }
     });
     m_workers.push_back({std::move(thread), std::move(done)});
 }
@@ -214,9 +283,12 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     }
     m_sounds.Pause(true);
 
+    // Another program may have changed the items since the last run.
+    const bool refreshed = RefreshItems();
     int result = 0;
     if (job->m_pItem) {
-        result = DoCheck(job->m_pItem.get());
+        ItemPtr item = refreshed ? FindItem(job->m_pItem->messagetypeid) : job->m_pItem;
+        result = DoCheck(item.get()); // null: deleted meanwhile
     } else {
         for (size_t i = 0;; ++i) {
             ItemPtr item = ItemAt(i); // the count is read again for every position
@@ -243,6 +315,16 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 int CTarvoDoc::DoCheck(MessageTypeInfo* item)
 {
     if (!item || item->m_bBusy || m_run.IsStopRequested()) {
+        return 0;
+    }
+    // Checked by another program right now: its findings will be stored there.
+    CItemCheckLock lock(LocalLockFilePath(LocalDatabasePath(m_connection.GetConnectionString())), item->messagetypeid);
+    if (lock.GetState() == CItemCheckLock::State::HeldElsewhere) {
+        m_run.SetStatusText(item->MessageTypeName + kCheckedElsewhereText);
+        return 0;
+    }
+    // Deleted or switched off by another program since the run read the items.
+    if (!StillWanted(*item)) {
         return 0;
     }
     item->m_bBusy = true;

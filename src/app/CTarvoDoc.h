@@ -68,12 +68,19 @@ public:
     void SetMainWindow(IMainWindow* window) { m_pMainWindow = window; }
     void SetTrayIcon(ITrayIcon* tray) { m_pTray = tray; }
     void SetItemCheckedListener(ItemCheckedListener listener);
+    // Called on a worker thread as its very last step (the CLI wakes on it instead of polling).
+    void SetWorkerEndedListener(std::function<void()> listener);
     // Takes the sound switch now and reads the page size from settings at every page fill, so the
     // settings must outlive the document (the application's own do). Until called: the defaults.
     void ApplySettings(const Settings& settings);
 
     // Check items.
     bool LoadItems();
+    // Reads the items afresh (another program may have added, changed or deleted some): an
+    // unchanged item keeps its record, a changed one gets a new record that carries the run-time
+    // values over. m_nItemsVersion rises when the list changed; m_pCurItem is left to the UI
+    // thread, which finds its item again by key. Every run begins with it.
+    bool RefreshItems();
     std::vector<ItemPtr> Items() const;
     ItemPtr FindItem(int messagetypeid) const;
     void AddItem(ItemPtr item);
@@ -124,6 +131,7 @@ public:
     long m_nPageCount = 0;
     long m_nTotalCount = 0;
     SharedFlag m_bReload = true;
+    SharedInt m_nItemsVersion = 0; // rises whenever a run's RefreshItems found the list changed
     SharedInt m_nUnreadCount = 0;
     int m_nReadFilter = 0;
 
@@ -131,6 +139,8 @@ private:
     void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);
     void StartWorker(ItemPtr item);
     ItemPtr ItemAt(size_t index) const;
+    // Whether the item is still stored and switched on; true when that cannot be read.
+    bool StillWanted(const MessageTypeInfo& item);
     void ReapFinishedWorkers();
 
     CAdoConnection& m_connection;
@@ -147,6 +157,7 @@ private:
     std::vector<ItemPtr> m_items;
     std::map<int, Monitor> m_monitors;
     ItemCheckedListener m_itemChecked;
+    std::function<void()> m_workerEnded;
 
     struct Worker
     {

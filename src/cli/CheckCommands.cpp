@@ -7,13 +7,19 @@
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
 #include "store/CAdoRecordset.h"
+#include "util/TerminalText.h"
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <ctime>
 #include <mutex>
 #include <ostream>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,7 +57,8 @@ public:
     void Status(const std::string& text)
     {
         std::lock_guard guard(m_lock);
-        (m_context.json ? m_context.err : m_context.out) << text << std::endl;
+        // Status texts carry server replies and names from sources: nothing raw reaches the terminal.
+        (m_context.json ? m_context.err : m_context.out) << TerminalSafe(text, false) << std::endl;
     }
 
     // The records stored since the last call, as "item<TAB>title<TAB>link" lines.
@@ -93,9 +100,21 @@ private:
     long long m_lastId = 0;
 };
 
-// Runs one check run to its end; a signal asks it to stop. True when a signal arrived.
+// Runs one check run to its end; a signal asks it to stop. True when a signal arrived. The wait
+// wakes on a signal or on the worker's end, whichever comes first (no polling).
 bool RunChecks(CTarvoDoc& doc, const ItemPtr& item)
 {
+    const int ended = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    doc.SetWorkerEndedListener([ended] {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = write(ended, &one, sizeof one);
+    });
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    const int signals = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+
     bool signalled = false;
     if (item) {
         doc.CheckOne(item);
@@ -103,12 +122,35 @@ bool RunChecks(CTarvoDoc& doc, const ItemPtr& item)
         doc.CheckAll();
     }
     while (doc.HasRunningChecks()) {
-        if (WaitForSignal(std::chrono::milliseconds(100))) {
-            doc.RequestStop();
-            signalled = true;
+        if (ended < 0 || signals < 0) {
+            // No descriptors to wait on: fall back to short waits.
+            if (WaitForSignal(std::chrono::milliseconds(100))) {
+                doc.RequestStop();
+                signalled = true;
+            }
+            continue;
         }
+        pollfd fds[] = {{ended, POLLIN, 0}, {signals, POLLIN, 0}};
+        // The time-out only guards against a lost wake-up; the worker's end writes the event.
+        poll(fds, 2, 1000);
+        if (fds[1].revents & POLLIN) {
+            signalfd_siginfo info{};
+            while (read(signals, &info, sizeof info) == sizeof info) {
+                doc.RequestStop();
+                signalled = true;
+            }
+        }
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t n = read(ended, &count, sizeof count);
     }
     doc.WaitForChecks();
+    doc.SetWorkerEndedListener(nullptr);
+    if (signals >= 0) {
+        close(signals);
+    }
+    if (ended >= 0) {
+        close(ended);
+    }
     return signalled;
 }
 

@@ -1,6 +1,49 @@
 #include "cli/CliArgs.h"
 
 #include <charconv>
+#include <map>
+
+int OptionValueCount(const std::string& word)
+{
+    static const std::map<std::string, int> counts = {
+        {"--home", 1},
+        {"--item", 1},
+        {"--filter", 1},
+        {"--page", 1},
+        {"--interval-seconds", 1},
+        {"--name", 1},
+        {"--category", 1},
+        {"--address", 1},
+        {"--user", 1},
+        {"--password", 1},
+        {"--view", 1},
+        {"--identity", 1},
+        {"--state", 1},
+        {"--interval-minutes", 1},
+        {"--check-number", 1},
+        {"--display", 1},
+        {"--notify", 1},
+        {"--sound", 1},
+        {"--include-from", 1},
+        {"--include-to", 1},
+        {"--about", 1},
+        {"--must-have-id", 1},
+        {"--exclude", 2},
+    };
+    const auto it = counts.find(word);
+    return it == counts.end() ? 0 : it->second;
+}
+
+size_t CliArgs::FindOption(const std::string& name) const
+{
+    for (size_t i = m_pos; i < m_words.size(); ++i) {
+        if (m_words[i] == name) {
+            return i;
+        }
+        i += static_cast<size_t>(OptionValueCount(m_words[i]));
+    }
+    return std::string::npos;
+}
 
 const std::string& CliArgs::Peek() const
 {
@@ -18,28 +61,26 @@ std::string CliArgs::Next(const char* what)
 
 std::optional<std::string> CliArgs::TakeOption(const std::string& name)
 {
-    for (size_t i = m_pos; i < m_words.size(); ++i) {
-        if (m_words[i] == name) {
-            if (i + 1 >= m_words.size()) {
-                throw UsageError("选项 " + name + " 需要一个值");
-            }
-            std::string value = m_words[i + 1];
-            m_words.erase(m_words.begin() + static_cast<long>(i), m_words.begin() + static_cast<long>(i) + 2);
-            return value;
-        }
+    const size_t i = FindOption(name);
+    if (i == std::string::npos) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    if (i + 1 >= m_words.size()) {
+        throw UsageError("选项 " + name + " 需要一个值");
+    }
+    std::string value = m_words[i + 1];
+    m_words.erase(m_words.begin() + static_cast<long>(i), m_words.begin() + static_cast<long>(i) + 2);
+    return value;
 }
 
 bool CliArgs::TakeFlag(const std::string& name)
 {
-    for (size_t i = m_pos; i < m_words.size(); ++i) {
-        if (m_words[i] == name) {
-            m_words.erase(m_words.begin() + static_cast<long>(i));
-            return true;
-        }
+    const size_t i = FindOption(name);
+    if (i == std::string::npos) {
+        return false;
     }
-    return false;
+    m_words.erase(m_words.begin() + static_cast<long>(i));
+    return true;
 }
 
 std::vector<std::string> CliArgs::Rest()

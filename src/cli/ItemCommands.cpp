@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "cli/Masking.h"
+#include "cli/PasswordInput.h"
 #include "cli/RecordJson.h"
 #include "store/CAdoRecordset.h"
 #include "store/ExcludeTable.h"
@@ -53,7 +54,8 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         } else if (option == "--user") {
             item.UserName = v;
         } else if (option == "--password") {
-            item.Password = v;
+            // "-" reads it from standard input (a prompt without echo on a terminal).
+            item.Password = v == "-" ? ReadPasswordFromInput() : v;
         } else if (option == "--view") {
             item.ViewName = v;
         } else if (option == "--identity") {
@@ -193,13 +195,16 @@ int AddItem(CliContext& context, CliArgs& args)
         throw UsageError("新的检查项目需要 --name");
     }
     CAdoConnection& connection = context.app.m_mainConnection;
-    item->Save(connection);
-    if (item->messagetypeid == 0) {
+    // The row and its ranges are one transaction: all or nothing.
+    CAdoTransaction transaction(connection);
+    bool saved = transaction.Begin() && item->Save(connection) != 0 && item->messagetypeid != 0;
+    if (saved && edit.excludes) {
+        saved = SaveExcludeRanges(connection, item->messagetypeid, *edit.excludes);
+    }
+    if (!saved || !transaction.Commit()) {
+        transaction.Rollback();
         context.err << "检查项目没有保存\n";
         return 1;
-    }
-    if (edit.excludes) {
-        SaveExcludeRanges(connection, item->messagetypeid, *edit.excludes);
     }
     context.Doc().AddItem(item);
     if (context.json) {
@@ -221,7 +226,9 @@ int SetItem(CliContext& context, CliArgs& args)
         throw UsageError("没有要修改的字段");
     }
     CAdoConnection& connection = context.app.m_mainConnection;
-    bool saved = edited.Save(connection) != 0;
+    // The row, MustHaveID and the ranges are one transaction: all or nothing.
+    CAdoTransaction transaction(connection);
+    bool saved = transaction.Begin() && edited.Save(connection) != 0;
     if (saved && edit.mustHaveIdGiven) {
         // The item update leaves MustHaveID alone; the CLI sets it on request.
         saved = connection.Execute("update usermessagetype set musthaveid=" + std::to_string(edited.MustHaveID) +
@@ -230,11 +237,12 @@ int SetItem(CliContext& context, CliArgs& args)
     if (saved && edit.excludes) {
         saved = SaveExcludeRanges(connection, id, *edit.excludes);
     }
-    context.Doc().ReplaceItem(id, edited);
-    if (!saved) {
+    if (!saved || !transaction.Commit()) {
+        transaction.Rollback();
         context.err << "检查项目没有保存\n";
         return 1;
     }
+    context.Doc().ReplaceItem(id, edited);
     return 0;
 }
 

@@ -13,11 +13,18 @@ std::string JsonQuote(std::string_view text)
             out += '\\';
             out += static_cast<char>(c);
             ++i;
-        } else if (c < 0x20) {
+        } else if (c < 0x20 || c == 0x7F) {
             char buffer[8];
             std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
             out += buffer;
             ++i;
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            // C1 controls (U+0080..U+009F) too: JSON printed to a terminal stays inert.
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+            out += buffer;
+            i += 2;
         } else if (size_t n = Utf8SequenceLength(text.substr(i))) {
             out.append(text.substr(i, n));
             i += n;

@@ -7,6 +7,7 @@
 #include "store/CAdoRecordset.h"
 #include "store/MessageInfo.h"
 #include "store/MessageTable.h"
+#include "util/TerminalText.h"
 
 #include <ostream>
 
@@ -150,7 +151,7 @@ int RunMessageCommand(CliContext& context, CliArgs& args)
         << PlainField(message.SourceFromName) << " <" << PlainField(message.SourceFromID) << ">\n接受人\t"
         << PlainField(message.SourceToName) << " <" << PlainField(message.SourceToID) << ">\n主题\t"
         << PlainField(message.SourceInfo) << "\n链接\t" << PlainField(message.SourceLink) << "\n\n"
-        << message.SourceContent << '\n';
+        << TerminalSafe(message.SourceContent, true) << '\n';
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "store/MessageInfo.h"
 #include "store/MessageListInfo.h"
 #include "store/MessageTypeInfo.h"
+#include "util/TerminalText.h"
 
 void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword)
 {
@@ -96,5 +97,5 @@ std::string PlainField(const std::string& text)
             c = ' ';
         }
     }
-    return out;
+    return TerminalSafe(out, false);
 }

@@ -13,5 +13,6 @@ void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassw
 void WriteMessageJson(JsonWriter& json, const MessageInfo& message, bool showPassword);
 void WriteListRowJson(JsonWriter& json, const MessageListInfo& row);
 void WriteExcludeJson(JsonWriter& json, const ExcludeRange& range);
-// Tabs and line breaks in a field would break the plain table; they are shown as blanks.
+// Tabs and line breaks in a field would break the plain table; they are shown as blanks, other
+// control characters in a visible form (TerminalSafe).
 std::string PlainField(const std::string& text);

@@ -36,6 +36,7 @@ constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--sh
 OPTIONS: --name --category --address --user --password --view --identity --state
          --interval-minutes --check-number --display --notify --sound --include-from
          --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
+         --password - 从标准输入读取口令 (在终端上提示, 不回显)
          只保存、检查计划不使用的字段: --interval-minutes (CheckInterval; 定时检查按设置
          AutoCheckInterval 检查全部项目), --about, --must-have-id, --display (只影响显示)
 --show-password  显示保存的密码 (Password 和地址里的密码); 否则显示为 ******

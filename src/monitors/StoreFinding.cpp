@@ -2,6 +2,7 @@
 
 #include "monitors/CheckContext.h"
 #include "store/CAdoConnection.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "util/TextEncoding.h"
@@ -27,4 +28,9 @@ bool StoreFinding(CheckContext& context, MessageTypeInfo& item, const SourceRowI
     }
     ++item.m_nNewCount;
     return true;
+}
+
+std::string FindingStoreFailure(const CFindingStore& store)
+{
+    return std::string(kLocalDatabaseFailed) + ": " + CutUtf8(store.LastError(), kMaxReasonBytes);
 }

@@ -2,6 +2,7 @@
 // The one way a monitor stores a finding, and the words for a failure of the local database.
 #include <string>
 
+class CFindingStore;
 class MessageTypeInfo;
 class SourceRowInfo;
 struct CheckContext;
@@ -16,3 +17,6 @@ bool StoreFinding(CheckContext& context, MessageTypeInfo& item, const SourceRowI
 // kLocalDatabaseFailed with the database's own words for the last failure the check thread's quiet
 // main connection kept from being shown (a read of the stored copy or the exclusion ranges).
 std::string LocalDatabaseFailure(CheckContext& context);
+
+// kLocalDatabaseFailed with the database's own words for the finding store's last failure.
+std::string FindingStoreFailure(const CFindingStore& store);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <thread>
 
 namespace {
 
@@ -135,6 +136,7 @@ bool CAdoConnection::Open(const std::string& connectionString, bool forceNew)
             return true;
         }
         m_backend.reset();
+        m_nTransactionDepth = 0;
         m_strConnection = connectionString;
         const std::string localPath = LocalDatabasePath(connectionString);
         if (!localPath.empty()) {
@@ -163,6 +165,7 @@ void CAdoConnection::Close()
 {
     std::lock_guard guard(m_lock);
     m_backend.reset();
+    m_nTransactionDepth = 0;
 }
 
 bool CAdoConnection::IsOpen() const
@@ -249,4 +252,129 @@ void CAdoConnection::ShowErrors(const std::vector<std::string>& errors, int mode
     for (const auto& description : errors) {
         Report(description, plainBox ? kConnectCaption : "", MessageIcon::Information);
     }
+}
+
+CAdoCommand::CAdoCommand(CAdoConnection& connection, const std::string& sql) : m_connection(connection)
+{
+    std::lock_guard guard(m_connection.m_lock);
+    if (!m_connection.m_backend) {
+        m_errors.push_back("数据库还未打开");
+        return;
+    }
+    m_statement = m_connection.m_backend->Prepare(sql, m_errors);
+}
+
+CAdoCommand::~CAdoCommand()
+{
+    std::lock_guard guard(m_connection.m_lock);
+    m_statement.reset();
+}
+
+CAdoCommand& CAdoCommand::Bind(int index, std::string_view text)
+{
+    if (m_statement) {
+        m_statement->Bind(index, text);
+    }
+    return *this;
+}
+
+CAdoCommand& CAdoCommand::Bind(int index, long long number)
+{
+    if (m_statement) {
+        m_statement->Bind(index, number);
+    }
+    return *this;
+}
+
+bool CAdoCommand::Run(DbResult* result)
+{
+    std::lock_guard guard(m_connection.m_lock);
+    m_errors.clear();
+    return m_statement && m_statement->Run(result, m_errors);
+}
+
+int CAdoCommand::Changes() const
+{
+    return m_statement ? m_statement->Changes() : 0;
+}
+
+CAdoTransaction::~CAdoTransaction()
+{
+    if (m_bActive) {
+        End(false);
+    }
+}
+
+bool CAdoTransaction::Begin(const std::function<bool()>& keepWaiting)
+{
+    if (m_bActive) {
+        return true;
+    }
+    m_errors.clear();
+    m_bBusy = false;
+    m_bCommitted = false;
+    m_hold = std::unique_lock(m_connection.m_lock);
+    if (!m_connection.m_backend) {
+        m_errors.push_back("数据库还未打开");
+        m_hold.unlock();
+        return false;
+    }
+    if (m_connection.m_nTransactionDepth > 0) {
+        ++m_connection.m_nTransactionDepth;
+        m_bActive = true;
+        return true;
+    }
+    for (int round = 0; round < kWaitRounds; ++round) {
+        if (round > 0 && keepWaiting && !keepWaiting()) {
+            break;
+        }
+        std::vector<std::string> errors;
+        bool busy = false;
+        if (m_connection.m_backend->BeginWrite(kWaitRound, errors, busy)) {
+            m_connection.m_nTransactionDepth = 1;
+            m_bActive = true;
+            m_bBusy = false;
+            return true;
+        }
+        m_errors = std::move(errors);
+        m_bBusy = busy;
+        if (!busy) {
+            break;
+        }
+        // Another program writes: let this process's other threads use the connection meanwhile.
+        m_hold.unlock();
+        std::this_thread::yield();
+        m_hold.lock();
+    }
+    m_hold.unlock();
+    return false;
+}
+
+bool CAdoTransaction::Commit()
+{
+    if (!m_bActive) {
+        return false;
+    }
+    End(true);
+    return m_bCommitted;
+}
+
+void CAdoTransaction::Rollback()
+{
+    if (m_bActive) {
+        End(false);
+    }
+}
+
+void CAdoTransaction::End(bool commit)
+{
+    m_bActive = false;
+    if (--m_connection.m_nTransactionDepth > 0) {
+        // An inner transaction: the outer one decides.
+        m_bCommitted = commit;
+    } else {
+        m_connection.m_nTransactionDepth = 0;
+        m_bCommitted = m_connection.m_backend && m_connection.m_backend->EndWrite(commit, m_errors) && commit;
+    }
+    m_hold.unlock();
 }

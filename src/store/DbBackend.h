@@ -3,9 +3,25 @@
 // descriptions, one entry each; the access layer decides whether to show them.
 #include "store/DbValue.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// A statement compiled once and run many times with new values (1-based parameters).
+class IDbStatement
+{
+public:
+    virtual ~IDbStatement() = default;
+    // The text must stay in place until the statement has run (it is not copied).
+    virtual void Bind(int index, std::string_view text) = 0;
+    virtual void Bind(int index, long long number) = 0;
+    // Runs it with the bound values; the rows of a query go into result when it is given.
+    virtual bool Run(DbResult* result, std::vector<std::string>& errors) = 0;
+    // Rows the last run inserted, changed or deleted.
+    virtual int Changes() const = 0;
+};
 
 class IDbBackend
 {
@@ -16,6 +32,29 @@ public:
     virtual bool IsOpen() const = 0;
     // The engine's name as the dialect is chosen by: "SQLite", "PostgreSQL", "Microsoft SQL Server" ...
     virtual std::string DbmsName() const = 0;
+
+    // The local store only; remote sources are read, never written in transactions.
+    virtual std::unique_ptr<IDbStatement> Prepare(const std::string& sql, std::vector<std::string>& errors)
+    {
+        (void)sql;
+        errors.push_back("这个数据库不支持预编译语句");
+        return nullptr;
+    }
+    // Takes the write lock at once ("begin immediate"), waiting at most `wait` for a writer of another
+    // program; busy is set when that writer still held it.
+    virtual bool BeginWrite(std::chrono::milliseconds wait, std::vector<std::string>& errors, bool& busy)
+    {
+        (void)wait;
+        (void)errors;
+        busy = false;
+        return true;
+    }
+    virtual bool EndWrite(bool commit, std::vector<std::string>& errors)
+    {
+        (void)commit;
+        (void)errors;
+        return true;
+    }
 };
 
 // SQLite for "DBQ=<file>;DRIVER={SQLite3}" strings, ODBC (the string passed unchanged) for all

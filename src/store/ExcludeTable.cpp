@@ -27,9 +27,10 @@ bool SaveExcludeRanges(CAdoConnection& connection, int messagetypeid, const std:
     if (!connection.Execute("delete from userhttpExclude where messagetypeid=" + id)) {
         return false;
     }
+    bool all = true;
     for (const auto& range : ranges) {
-        connection.Execute("insert into userhttpExclude(messagetypeid,excludeFrom,excludeTo) values(" + id + ",'" +
-                           SqlEscape(range.excludeFrom) + "','" + SqlEscape(range.excludeTo) + "')");
+        all &= connection.Execute("insert into userhttpExclude(messagetypeid,excludeFrom,excludeTo) values(" + id +
+                                  ",'" + SqlEscape(range.excludeFrom) + "','" + SqlEscape(range.excludeTo) + "')");
     }
-    return true;
+    return all;
 }

@@ -16,5 +16,5 @@ struct ExcludeRange
 // The ranges of one item in the order the database returns them; nullopt when the query fails.
 std::optional<std::vector<ExcludeRange>> LoadExcludeRanges(CAdoConnection& connection, int messagetypeid);
 // Replaces the item's ranges: delete, then one insert per range in the given order. False when the
-// delete failed (nothing inserted then).
+// delete or any insert failed; run it inside a CAdoTransaction to make the change all or nothing.
 bool SaveExcludeRanges(CAdoConnection& connection, int messagetypeid, const std::vector<ExcludeRange>& ranges);

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,31 +36,112 @@ bool RunSchema(const std::string& path, std::string& error)
     return true;
 }
 
+constexpr const char* kUnfinishedSuffix = ".new-";
+constexpr int kFirstStartWaitRounds = 200; // of 50 ms: 10 s
+
+// flock on the whole lock file; byte-range locks of the checks on the same file do not meet it.
+class FirstStartLock final
+{
+public:
+    explicit FirstStartLock(const std::string& lockFile)
+    {
+        m_fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        for (int round = 0; m_fd >= 0 && round < kFirstStartWaitRounds; ++round) {
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+                m_bHeld = true;
+                return;
+            }
+            ::usleep(50 * 1000);
+        }
+    }
+    ~FirstStartLock()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    FirstStartLock(const FirstStartLock&) = delete;
+    FirstStartLock& operator=(const FirstStartLock&) = delete;
+    bool IsHeld() const { return m_bHeld; }
+
+private:
+    int m_fd = -1;
+    bool m_bHeld = false;
+};
+
+// Files of first starts that were killed before they were done.
+void RemoveUnfinishedCopies(const std::string& path)
+{
+    const std::filesystem::path target(path);
+    const std::string prefix = target.filename().string() + kUnfinishedSuffix;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), ec)) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) {
+            std::filesystem::remove(entry.path(), ec);
+        }
+    }
+}
+
+void SyncFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 bool EnsureLocalDatabase(const std::string& path, std::string& error)
 {
+    // First starts of several programs at once take turns; a starter that is killed drops the lock.
+    FirstStartLock lock(LocalLockFilePath(path));
     struct stat st
     {
     };
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) {
-            error = path + " 不是一个文件";
-            return false;
-        }
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        error = path + " 不是一个文件";
+        return false;
+    }
+    // An empty file is what an interrupted first start of an older version left: it is made anew.
+    if (exists && st.st_size > 0) {
         return true;
     }
-    // Created by us, readable by the user alone: the file holds the sources' passwords.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (lock.IsHeld()) {
+        RemoveUnfinishedCopies(path);
+    }
+    // The schema goes into a file of its own that takes the final name only when complete, so a
+    // start killed half-way leaves no half-made message.dat behind. Readable by the user alone:
+    // the file holds the sources' passwords.
+    std::string temporary = path + kUnfinishedSuffix + "XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         error = "不能创建数据库文件 " + path + ": " + std::strerror(errno);
         return false;
     }
+    ::fchmod(fd, 0600);
     ::close(fd);
-    if (!RunSchema(path, error)) {
+    if (!RunSchema(temporary, error)) {
         error = "不能创建数据库文件 " + path + ": " + error;
-        ::unlink(path.c_str());
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFile(temporary);
+    // Without the lock another starter may have won meanwhile: its file is kept (link never replaces).
+    const bool placed = exists ? ::rename(temporary.c_str(), path.c_str()) == 0
+                               : (::link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST);
+    const int saved = errno;
+    ::unlink(temporary.c_str());
+    if (!placed) {
+        error = "不能创建数据库文件 " + path + ": " + std::strerror(saved);
         return false;
     }
     return true;
+}
+
+std::string LocalLockFilePath(const std::string& databasePath)
+{
+    return databasePath.empty() ? std::string() : databasePath + ".lock";
 }

@@ -5,6 +5,30 @@
 #include "store/SqlText.h"
 
 #include <string>
+#include <tuple>
+
+namespace {
+
+template <class Item> auto Columns(Item& i)
+{
+    return std::tie(i.messagetypeid, i.MessageCategory, i.state, i.CheckInterval, i.CheckNumber, i.MessageTypeName,
+                    i.MessageTypeUser, i.connAddress, i.UserName, i.Password, i.ViewName, i.OwnerUserID, i.About,
+                    i.bCanChangeState, i.bNotify, i.DisplayType, i.IncludeFrom, i.IncludeTo, i.notifysound,
+                    i.MustHaveID);
+}
+
+} // namespace
+
+bool SameColumns(const MessageTypeInfo& a, const MessageTypeInfo& b)
+{
+    return Columns(a) == Columns(b);
+}
+
+void CopyColumns(MessageTypeInfo& to, const MessageTypeInfo& from)
+{
+    Columns(to) = Columns(from);
+    to.m_nLoadedId = from.m_nLoadedId;
+}
 
 bool MessageTypeInfo::LoadFromRecordset(CAdoRecordset& rs)
 {
@@ -72,11 +96,14 @@ int MessageTypeInfo::Save(CAdoConnection& connection, int forceInsert)
 
 int MessageTypeInfo::Delete(CAdoConnection& connection)
 {
-    if (!connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(messagetypeid))) {
+    // The item and its records go together: a kill in between must not leave records of no item.
+    CAdoTransaction transaction(connection);
+    if (!transaction.Begin() ||
+        !connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(messagetypeid))) {
         return 0;
     }
     connection.Execute("delete  from userdata where messagetypeid=" + std::to_string(messagetypeid));
-    return 1;
+    return transaction.Commit() ? 1 : 0;
 }
 
 int MessageTypeInfo::CountUnread(CAdoConnection& connection)

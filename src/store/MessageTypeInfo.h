@@ -62,5 +62,10 @@ public:
     std::string notifysound = "sound/Cuckoo01.wav";
 };
 
+// The stored columns of two items are the same (the run-time fields are not compared).
+bool SameColumns(const MessageTypeInfo& a, const MessageTypeInfo& b);
+// Copies the stored columns, leaving the run-time fields of `to` as they are.
+void CopyColumns(MessageTypeInfo& to, const MessageTypeInfo& from);
+
 // The query that loads every check item, in the order the tree and the document keep them.
 inline constexpr const char* kSelectAllItemsSql = "select * from usermessagetype order by MessageTypeid";

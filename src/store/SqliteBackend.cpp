@@ -68,6 +68,104 @@ bool ParseSqliteDate(const std::string& text, DbDateTime& out)
     return true;
 }
 
+// Reads every row of a prepared statement into result; the statement is left done or failed.
+bool ReadRows(sqlite3* db, sqlite3_stmt* stmt, DbResult& result, std::vector<std::string>& errors)
+{
+    const int columns = sqlite3_column_count(stmt);
+    std::vector<bool> dateColumns(columns);
+    result.columns.clear();
+    result.rows.clear();
+    for (int i = 0; i < columns; ++i) {
+        dateColumns[i] = IsDateType(sqlite3_column_decltype(stmt, i));
+        result.columns.push_back({sqlite3_column_name(stmt, i), false});
+    }
+    for (;;) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) {
+            return true;
+        }
+        if (rc != SQLITE_ROW) {
+            errors.push_back(sqlite3_errmsg(db));
+            return false;
+        }
+        std::vector<DbValue> row(columns);
+        for (int i = 0; i < columns; ++i) {
+            DbValue& v = row[i];
+            switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_INTEGER: {
+                sqlite3_int64 n = sqlite3_column_int64(stmt, i);
+                v.integer = n;
+                v.kind = (n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
+                             ? DbValue::Kind::Int32
+                             : DbValue::Kind::Int64;
+                break;
+            }
+            case SQLITE_FLOAT:
+                v.kind = DbValue::Kind::Double;
+                v.real = sqlite3_column_double(stmt, i);
+                break;
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+                v.text.assign(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
+                v.kind = DbValue::Kind::Text;
+                if (dateColumns[i] && ParseSqliteDate(v.text, v.date)) {
+                    v.kind = DbValue::Kind::Date;
+                }
+                break;
+            }
+            default:
+                v.kind = DbValue::Kind::Null;
+                break;
+            }
+        }
+        result.rows.push_back(std::move(row));
+    }
+}
+
+constexpr int kBusyTimeoutMs = 5000;
+
+class SqliteStatement final : public IDbStatement
+{
+public:
+    SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {}
+
+    void Bind(int index, std::string_view text) override
+    {
+        // NUL bytes are left out, as the quoting helper leaves them out of statement texts: a
+        // value stored either way compares the same.
+        if (text.find('\0') == std::string_view::npos) {
+            sqlite3_bind_text64(m_stmt.get(), index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+            return;
+        }
+        std::string value;
+        value.reserve(text.size());
+        for (char c : text) {
+            if (c != '\0') {
+                value += c;
+            }
+        }
+        sqlite3_bind_text64(m_stmt.get(), index, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    void Bind(int index, long long number) override { sqlite3_bind_int64(m_stmt.get(), index, number); }
+
+    bool Run(DbResult* result, std::vector<std::string>& errors) override
+    {
+        DbResult ignored;
+        const bool ok = ReadRows(m_db, m_stmt.get(), result ? *result : ignored, errors);
+        m_nChanges = ok ? sqlite3_changes(m_db) : 0;
+        sqlite3_reset(m_stmt.get());
+        sqlite3_clear_bindings(m_stmt.get()); // the texts were bound in place; none may outlive the run
+        return ok;
+    }
+    int Changes() const override { return m_nChanges; }
+
+private:
+    sqlite3* m_db;
+    StatementPtr m_stmt;
+    int m_nChanges = 0;
+};
+
 class SqliteBackend final : public IDbBackend
 {
 public:
@@ -96,61 +194,52 @@ public:
             errors.push_back("not a query");
             return false;
         }
-        const int columns = sqlite3_column_count(stmt.get());
-        std::vector<bool> dateColumns(columns);
-        result.columns.clear();
-        result.rows.clear();
-        for (int i = 0; i < columns; ++i) {
-            const char* decl = sqlite3_column_decltype(stmt.get(), i);
-            dateColumns[i] = IsDateType(decl);
-            result.columns.push_back({sqlite3_column_name(stmt.get(), i), false});
-        }
-        for (;;) {
-            int rc = sqlite3_step(stmt.get());
-            if (rc == SQLITE_DONE) {
-                return true;
-            }
-            if (rc != SQLITE_ROW) {
-                errors.push_back(sqlite3_errmsg(m_db.get()));
-                return false;
-            }
-            std::vector<DbValue> row(columns);
-            for (int i = 0; i < columns; ++i) {
-                DbValue& v = row[i];
-                switch (sqlite3_column_type(stmt.get(), i)) {
-                case SQLITE_INTEGER: {
-                    sqlite3_int64 n = sqlite3_column_int64(stmt.get(), i);
-                    v.integer = n;
-                    v.kind = (n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
-                                 ? DbValue::Kind::Int32
-                                 : DbValue::Kind::Int64;
-                    break;
-                }
-                case SQLITE_FLOAT:
-                    v.kind = DbValue::Kind::Double;
-                    v.real = sqlite3_column_double(stmt.get(), i);
-                    break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB: {
-                    const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt.get(), i));
-                    v.text.assign(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt.get(), i)));
-                    v.kind = DbValue::Kind::Text;
-                    if (dateColumns[i] && ParseSqliteDate(v.text, v.date)) {
-                        v.kind = DbValue::Kind::Date;
-                    }
-                    break;
-                }
-                default:
-                    v.kind = DbValue::Kind::Null;
-                    break;
-                }
-            }
-            result.rows.push_back(std::move(row));
-        }
+        return ReadRows(m_db.get(), stmt.get(), result, errors);
     }
 
     bool IsOpen() const override { return m_db != nullptr; }
     std::string DbmsName() const override { return "SQLite"; }
+
+    std::unique_ptr<IDbStatement> Prepare(const std::string& sql, std::vector<std::string>& errors) override
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v3(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw,
+                               nullptr) != SQLITE_OK ||
+            !raw) {
+            errors.push_back(raw ? sqlite3_errmsg(m_db.get()) : "empty statement");
+            sqlite3_finalize(raw);
+            return nullptr;
+        }
+        return std::make_unique<SqliteStatement>(m_db.get(), raw);
+    }
+
+    bool BeginWrite(std::chrono::milliseconds wait, std::vector<std::string>& errors, bool& busy) override
+    {
+        sqlite3_busy_timeout(m_db.get(), static_cast<int>(wait.count()));
+        const int rc = sqlite3_exec(m_db.get(), "begin immediate", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db.get(), kBusyTimeoutMs);
+        busy = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+        if (rc != SQLITE_OK) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+            return false;
+        }
+        return true;
+    }
+
+    bool EndWrite(bool commit, std::vector<std::string>& errors) override
+    {
+        if (commit && sqlite3_exec(m_db.get(), "commit", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            return true;
+        }
+        if (commit) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+        }
+        // A failed commit leaves the transaction open; it is rolled back so the next one can begin.
+        if (!sqlite3_get_autocommit(m_db.get())) {
+            sqlite3_exec(m_db.get(), "rollback", nullptr, nullptr, nullptr);
+        }
+        return !commit;
+    }
 
 private:
     std::unique_ptr<sqlite3, SqliteCloser> m_db;
@@ -175,15 +264,18 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
                          (db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc)));
         return nullptr;
     }
-    sqlite3_busy_timeout(db.get(), 5000);
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     // Reading the schema proves the file is a database before anybody relies on it.
     char* message = nullptr;
-    if (sqlite3_exec(db.get(), "select count(*) from sqlite_master", nullptr, nullptr, &message) != SQLITE_OK) {
+    if (sqlite3_exec(db.get(), "select 1 from sqlite_master limit 1", nullptr, nullptr, &message) != SQLITE_OK) {
         errors.push_back(std::string("不能打开数据库文件 ") + path + ": " + (message ? message : "?"));
         sqlite3_free(message);
         return nullptr;
     }
     // The local store is in WAL mode from its creation; a file that is only read stays as it is.
-    sqlite3_exec(db.get(), "pragma synchronous=normal", nullptr, nullptr, nullptr);
+    // Sorts and temporary indexes of the duplicate tests stay in memory.
+    // A larger page cache keeps the indexes of a long check's inserts in memory.
+    sqlite3_exec(db.get(), "pragma synchronous=normal;pragma temp_store=memory;pragma cache_size=-32768", nullptr,
+                 nullptr, nullptr);
     return std::make_unique<SqliteBackend>(db.release());
 }

@@ -200,6 +200,9 @@ TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyModeAndRepeatItWhileNew)
     items[1]->notifysound = "sound\\one.wav";
     items[2]->bNotify = 5;
     items[2]->notifysound = "";
+    for (const auto& item : items) {
+        item->Save(store.connection()); // a run reads the items as stored
+    }
     findings = true;
     RunAllAndWait();
     ASSERT_TRUE(doc.Sounds().WaitUntilIdle(5s));

@@ -275,6 +275,7 @@ TEST(MainFrameClose, WaitsForARunningCheckToStop)
     MessageTypeInfo item;
     item.MessageCategory = kCategoryWebPage;
     item.MessageTypeName = "慢";
+    ASSERT_NE(item.Save(fixture.app.m_mainConnection, 1), 0); // a run checks the items as stored
     auto shared = std::make_shared<MessageTypeInfo>(item);
     fixture.doc->AddItem(shared);
     fixture.doc->CheckOne(shared);

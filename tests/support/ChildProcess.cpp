@@ -33,7 +33,8 @@ std::string ReadAndClose(int fd)
 }
 
 ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                std::chrono::milliseconds terminateAfter, std::chrono::milliseconds timeout)
+                std::chrono::milliseconds terminateAfter, std::chrono::milliseconds timeout,
+                const std::string* input = nullptr)
 {
     std::vector<std::string> strings = argv; // the arguments, then the environment
     for (char** e = environ; *e; ++e) {
@@ -53,8 +54,16 @@ ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string
     pointers.push_back(nullptr);
 
     const int out = TempFile(), err = TempFile();
+    const int in = input ? TempFile() : -1;
+    if (in >= 0 && pwrite(in, input->data(), input->size(), 0) != static_cast<ssize_t>(input->size())) {
+        close(in);
+        return {-1, "", "cannot write the input of " + argv[0]};
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (in >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, in, 0);
+    }
     posix_spawn_file_actions_adddup2(&actions, out, 1);
     posix_spawn_file_actions_adddup2(&actions, err, 2);
     posix_spawnattr_t attr;
@@ -88,6 +97,9 @@ ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    if (in >= 0) {
+        close(in);
+    }
     result.out = ReadAndClose(out);
     result.err = started ? ReadAndClose(err) : (close(err), "cannot start " + argv[0]);
     return result;
@@ -99,6 +111,12 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::map<std::s
                      std::chrono::milliseconds timeout)
 {
     return Run(argv, env, std::chrono::milliseconds(0), timeout);
+}
+
+ChildResult RunChildWithInput(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                              const std::string& input, std::chrono::milliseconds timeout)
+{
+    return Run(argv, env, std::chrono::milliseconds(0), timeout, &input);
 }
 
 ChildResult RunChildAndTerminate(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,

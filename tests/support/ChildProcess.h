@@ -16,6 +16,10 @@ struct ChildResult
 ChildResult RunChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
                      std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
+// Like RunChild, with `input` as the child's standard input.
+ChildResult RunChildWithInput(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                              const std::string& input, std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
 // Like RunChild, but sends SIGTERM after `after`, then waits for the end.
 ChildResult RunChildAndTerminate(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                                  std::chrono::milliseconds after, std::chrono::milliseconds timeout);

@@ -5,6 +5,7 @@
 #include "monitors/StoreFinding.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/SqlText.h"
@@ -112,26 +113,34 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     // Oldest of the rows read first, so local ids follow the remote order.
+    CFindingStore store(context.mainConnection, item);
+    store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
     rs.MoveLast();
     while (!rs.IsBOF()) {
         if (run.IsStopRequested()) {
+            // What the open batch holds is kept: those rows are as good as the ones before them.
+            store.Flush();
+            result = store.Committed() > 0 ? 1 : 0;
             return stopped();
         }
         // A fresh record per row: a NULL column leaves a field as it was, and must not inherit
         // the previous row's value.
         SourceRowInfo row;
         row.LoadFromRecordset(rs);
-        if (!row.IsKnown(context.mainConnection, item)) {
-            std::string reason;
-            if (!StoreFinding(context, item, row, reason)) {
-                // What was stored stays stored and must still be announced.
-                status(kStoreFailed + reason);
-                return result;
-            }
-            result = 1;
+        const auto outcome = store.StoreIfNew(row);
+        if (outcome == CFindingStore::Outcome::Failed) {
+            // What was stored stays stored and must still be announced.
+            store.Flush();
+            status(kStoreFailed + FindingStoreFailure(store));
+            return store.Committed() > 0 ? 1 : 0;
+        }
+        if (outcome == CFindingStore::Outcome::ItemGone) {
+            break; // deleted meanwhile: nothing more is stored for it
         }
         rs.MovePrevious();
     }
-    status(kDone);
+    const bool committed = store.Flush();
+    result = store.Committed() > 0 ? 1 : 0;
+    status(committed ? std::string(kDone) : kStoreFailed + FindingStoreFailure(store));
     return result;
 }

@@ -6,6 +6,7 @@
 #include "monitors/ftp/CFtpClient.h"
 #include "monitors/ftp/FtpAddress.h"
 #include "monitors/ftp/FtpNotice.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "util/TextEncoding.h"
@@ -99,7 +100,8 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     }
 
     const std::string directoryLink = FtpDirectoryLink(address, anonymous ? std::string() : user, password);
-    int found = 0;
+    CFindingStore store(context.mainConnection, item);
+    store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
     SourceRowInfo record;
     record.FromName = kFinderName;
     for (const FtpEntry& entry : entries) {
@@ -113,17 +115,21 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
         record.FromDate = FtpFindingDate(entry.lastWrite);
         record.Link = FtpEntryLink(directoryLink, entry.name);
         record.Content = FtpNoticeHtml(name, directoryLink, record.Link, shown, record.FromDate);
-        if (record.IsKnown(context.mainConnection, item) != 0) {
-            continue;
-        }
-        std::string reason;
-        if (!StoreFinding(context, item, record, reason)) {
+        const auto outcome = store.StoreIfNew(record);
+        if (outcome == CFindingStore::Outcome::Failed) {
             // What was stored stays stored and must still be announced; the rest waits for the next check.
-            ErrorExit(run, name, reason);
-            return found;
+            store.Flush();
+            ErrorExit(run, name, FindingStoreFailure(store));
+            return store.Committed() > 0 ? 1 : 0;
         }
-        found = 1;
+        if (outcome == CFindingStore::Outcome::ItemGone) {
+            break;
+        }
     }
-    run.SetStatusText(name + kStatusDone);
-    return found;
+    if (!store.Flush()) {
+        ErrorExit(run, name, FindingStoreFailure(store));
+    } else {
+        run.SetStatusText(name + kStatusDone);
+    }
+    return store.Committed() > 0 ? 1 : 0;
 }

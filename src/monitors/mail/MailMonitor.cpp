@@ -6,6 +6,7 @@
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "store/DateText.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/UserIdentity.h"
@@ -90,27 +91,29 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
 
     const int count = client.GetMessageCount();
-    int found = 0;
+    CFindingStore store(context.mainConnection, item);
+    store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
     for (int i = 1; i <= count && !run.IsStopRequested(); ++i) {
         run.SetStatusText(kChecking + name + kStepReading + std::to_string(i) + "/" + std::to_string(count) + kLetters);
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
             run.SetErrorText(errorText + ShortReason(client));
-            return found;
+            return store.Committed() > 0 ? 1 : 0;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
-        if (row.IsKnown(context.mainConnection, item) != 0) {
-            continue;
+        const auto outcome = store.StoreIfNew(row);
+        // The next header comes over the network: the write lock is not held while waiting for it.
+        if (outcome == CFindingStore::Outcome::Failed || !store.Flush()) {
+            store.Flush();
+            run.SetStatusText(errorText + FindingStoreFailure(store));
+            return store.Committed() > 0 ? 1 : 0;
         }
-        std::string reason;
-        if (!StoreFinding(context, item, row, reason)) {
-            run.SetStatusText(errorText + reason);
-            return found;
+        if (outcome == CFindingStore::Outcome::ItemGone) {
+            break;
         }
-        found = 1;
     }
     client.Quit();
     run.SetStatusText(name + kDone);
-    return found;
+    return store.Committed() > 0 ? 1 : 0;
 }

@@ -7,14 +7,14 @@
 #include "monitors/web/MakeLinksAbsolute.h"
 #include "monitors/web/UrlParts.h"
 #include "store/CAdoRecordset.h"
+#include "store/FindingStore.h"
 #include "store/MessageInfo.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/SqlText.h"
+#include "util/PrivateFile.h"
 
 #include <cstddef>
-#include <filesystem>
-#include <fstream>
 #include <string_view>
 
 namespace {
@@ -49,10 +49,10 @@ constexpr const char* kNewestRecordSql =
     "userdata.messagetypeid=";
 constexpr const char* kNewestRecordOrder = " order by id desc";
 
-// Page copies for the user's eyes; the program never reads them.
+// Page copies for the user's eyes in data/; the program never reads them.
 constexpr const char* kDataFolder = "data";
-constexpr const char* kNewRegionFile = "data/网页.htm";
-constexpr const char* kOldRegionFile = "data/数据.htm";
+constexpr const char* kNewRegionFile = "网页.htm";
+constexpr const char* kOldRegionFile = "数据.htm";
 
 constexpr const char* kFramesetTag = "<FRAMESET";
 constexpr const char* kFrameSourceKeyword = "SRC=";
@@ -93,14 +93,13 @@ std::string UpperAscii(std::string_view text)
     return upper;
 }
 
-// Best effort: a page copy that cannot be written does not stop the check.
+// Best effort: a page copy that cannot be written does not stop the check. A page fetched with
+// credentials in its URL is the user's alone.
 void WritePageCopies(const std::string& appDir, const std::string& newRegion, const std::string& oldRegion)
 {
-    std::error_code error;
-    std::filesystem::create_directories(appDir + kDataFolder, error);
+    std::string error;
     for (const auto& [name, text] : {std::pair{kNewRegionFile, &newRegion}, std::pair{kOldRegionFile, &oldRegion}}) {
-        std::ofstream file(appDir + name, std::ios::binary | std::ios::trunc);
-        file.write(text->data(), static_cast<std::streamsize>(text->size()));
+        WritePrivateFile(appDir + kDataFolder, name, *text, error);
     }
 }
 
@@ -135,7 +134,7 @@ private:
     Fetch Download(const UrlParts& parts, std::string& page);
     int FollowFrames(const std::string& url, const std::string& page, int depth, bool& followed);
     bool LoadNewest(const std::string& url, bool topLevel, bool& found, MessageInfo& newest);
-    int Store(const std::string& url, const std::string& page, const std::string& info);
+    int Store(CFindingStore& store, const std::string& url, const std::string& page, const std::string& info);
     std::string OldRegion(std::string copy) const;
 
     CheckContext& m_ctx;
@@ -260,7 +259,7 @@ std::string WebPageCheck::OldRegion(std::string copy) const
     return copy;
 }
 
-int WebPageCheck::Store(const std::string& url, const std::string& page, const std::string& info)
+int WebPageCheck::Store(CFindingStore& store, const std::string& url, const std::string& page, const std::string& info)
 {
     SourceRowInfo row;
     row.FromDate = kUnknownDate;
@@ -268,9 +267,13 @@ int WebPageCheck::Store(const std::string& url, const std::string& page, const s
     row.Info = info;
     row.Content = page;
     row.Link = url;
-    std::string reason;
-    if (!StoreFinding(m_ctx, m_item, row, reason)) {
-        return Fail(reason);
+    const auto outcome = store.Store(row);
+    if (outcome == CFindingStore::Outcome::ItemGone) {
+        Status(m_name + kDone);
+        return 0;
+    }
+    if (outcome != CFindingStore::Outcome::Stored || !store.Flush()) {
+        return Fail(FindingStoreFailure(store));
     }
     Status(m_name + kDone);
     return 1;
@@ -333,6 +336,13 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     }
 
     Status(kChecking + m_name + kComparing);
+    // The comparison with the stored copy and the store are one write transaction: another
+    // program checking the same page cannot store the same change in between.
+    CFindingStore store(m_ctx.mainConnection, m_item);
+    store.SetKeepWaiting([this] { return !m_ctx.run.IsStopRequested(); });
+    if (!store.Begin()) {
+        return Fail(FindingStoreFailure(store));
+    }
     bool haveNewest = false;
     MessageInfo newest;
     if (!LoadNewest(url, topLevel, haveNewest, newest)) {
@@ -348,7 +358,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
             return 0;
         }
         Status(m_name + kSaving);
-        return Store(url, page, report);
+        return Store(store, url, page, report);
     }
 
     std::string oldRegion;
@@ -367,7 +377,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     Status(m_name + kDone);
     Status(m_name + kSaving);
     WritePageCopies(m_ctx.appDir, region, oldRegion);
-    return Store(url, page, haveNewest ? kChangedInfo : kFirstCheckInfo);
+    return Store(store, url, page, haveNewest ? kChangedInfo : kFirstCheckInfo);
 }
 
 } // namespace

@@ -1,0 +1,71 @@
+#pragma once
+// Stores the findings of one check as userdata rows. The duplicate test and the insert are
+// compiled once and run in write transactions of at most kBatchRows rows: a long check never holds
+// the write lock for long, and a process killed in the middle loses only the rows of the open
+// batch, which the next check finds new and stores once. A row is stored only while its item
+// still exists, so a check that outlives the deletion of its item leaves nothing behind.
+#include "store/CAdoConnection.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MessageTypeInfo;
+class SourceRowInfo;
+
+class CFindingStore final
+{
+public:
+    static constexpr int kBatchRows = 1000;
+
+    enum class Outcome
+    {
+        Stored,   // in the open batch; counted once the batch is committed
+        Known,    // the duplicate test found it
+        ItemGone, // the item was deleted meanwhile; nothing stored
+        Failed,   // the local database refused; Busy() tells another program's write lock
+    };
+
+    // The item's new-finding counter rises by the rows of each committed batch.
+    CFindingStore(CAdoConnection& connection, MessageTypeInfo& item);
+    // Commits the open batch.
+    ~CFindingStore();
+    CFindingStore(const CFindingStore&) = delete;
+    CFindingStore& operator=(const CFindingStore&) = delete;
+
+    // Asked between the rounds of waiting for another program's write lock; false gives up.
+    void SetKeepWaiting(std::function<bool()> keepWaiting) { m_keepWaiting = std::move(keepWaiting); }
+
+    // Stored when the newest stored row with the row's identity (FTP: its name, else its ID) has
+    // another date, or there is none.
+    Outcome StoreIfNew(const SourceRowInfo& row);
+    // Stores the row without a duplicate test (the caller compared inside the batch).
+    Outcome Store(const SourceRowInfo& row);
+    // Opens a batch now, so that what the caller reads next and what it stores are one transaction.
+    bool Begin();
+    // Commits the open batch; false when that failed (its rows are not stored).
+    bool Flush();
+
+    int Committed() const { return m_nCommitted; }
+    bool Busy() const { return m_bBusy; }
+    // The database's own words for the last failure.
+    const std::string& LastError() const { return m_strLastError; }
+
+private:
+    bool Prepare();
+    bool CheckItemExists();
+    bool Failed(const std::vector<std::string>& errors);
+
+    CAdoConnection& m_connection;
+    MessageTypeInfo& m_item;
+    std::function<bool()> m_keepWaiting;
+    std::unique_ptr<CAdoTransaction> m_transaction;
+    std::unique_ptr<CAdoCommand> m_known;
+    std::unique_ptr<CAdoCommand> m_insert;
+    int m_nPending = 0;
+    int m_nCommitted = 0;
+    bool m_bBusy = false;
+    bool m_bItemGone = false;
+    std::string m_strLastError;
+};

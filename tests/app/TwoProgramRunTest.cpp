@@ -1,0 +1,107 @@
+// A run of the document next to another program on the same message.dat: an item that program is
+// checking is passed over with a status text, and every run reads the items as they are stored now.
+#include "app/CItemCheckLock.h"
+#include "app/CTarvoDoc.h"
+#include "app/ISoundPlayer.h"
+#include "monitors/CheckContext.h"
+#include "store/LocalDatabase.h"
+#include "support/TestStore.h"
+
+#include <gtest/gtest.h>
+#include <mutex>
+
+namespace {
+
+class SilentPlayer final : public ISoundPlayer
+{
+public:
+    bool Play(const std::string&) override { return true; }
+};
+
+class TwoProgramRun : public testing::Test
+{
+protected:
+    TwoProgramRun() : doc(store.connection(), run, store.appDir(), std::make_shared<SilentPlayer>())
+    {
+        doc.SetMonitor(kCategoryWebPage, [this](CheckContext&, MessageTypeInfo& item) {
+            std::lock_guard guard(m_lock);
+            m_calls.push_back(item.MessageTypeName);
+            return 0;
+        });
+    }
+    int Add(const std::string& name)
+    {
+        MessageTypeInfo item;
+        item.MessageCategory = kCategoryWebPage;
+        item.MessageTypeName = name;
+        return store.AddItem(item).messagetypeid;
+    }
+    std::vector<std::string> Calls()
+    {
+        std::lock_guard guard(m_lock);
+        return m_calls;
+    }
+    // Another program's connection to the same file.
+    void OtherProgram(const std::string& sql)
+    {
+        CAdoConnection other;
+        ASSERT_TRUE(other.Open(store.connection().GetConnectionString()));
+        ASSERT_TRUE(other.Execute(sql)) << sql;
+    }
+
+    TestStore store;
+    CRunState run;
+    std::mutex m_lock;
+    std::vector<std::string> m_calls;
+    CTarvoDoc doc;
+};
+
+} // namespace
+
+TEST_F(TwoProgramRun, AnItemAnotherProgramChecksIsPassedOverWithAStatusTextNotAFailure)
+{
+    const int id = Add("公告");
+    ASSERT_TRUE(doc.LoadItems());
+    {
+        CItemCheckLock elsewhere(LocalLockFilePath(store.appDir() + "message.dat"), id);
+        ASSERT_EQ(elsewhere.GetState(), CItemCheckLock::State::Held);
+        doc.CheckOne(doc.FindItem(id));
+        doc.WaitForChecks();
+        EXPECT_TRUE(Calls().empty());
+        EXPECT_EQ(run.GetStatusText(), "公告 正在由另一个程序检查，这次跳过");
+        // The lock is on this item alone.
+        EXPECT_EQ(CItemCheckLock(LocalLockFilePath(store.appDir() + "message.dat"), id + 1).GetState(),
+                  CItemCheckLock::State::Held);
+    }
+    doc.CheckOne(doc.FindItem(id)); // released with its holder
+    doc.WaitForChecks();
+    EXPECT_EQ(Calls(), std::vector<std::string>{"公告"});
+}
+
+TEST_F(TwoProgramRun, EveryRunReadsTheItemsAsAnotherProgramLeftThem)
+{
+    const int deleted = Add("deleted");
+    const int off = Add("off");
+    const int kept = Add("kept");
+    ASSERT_TRUE(doc.LoadItems());
+    const ItemPtr keptRecord = doc.FindItem(kept);
+    keptRecord->m_nNewCount = 4;
+    const int version = doc.m_nItemsVersion;
+
+    OtherProgram("delete from usermessagetype where messagetypeid=" + std::to_string(deleted));
+    OtherProgram("update usermessagetype set state=0 where messagetypeid=" + std::to_string(off));
+    Add("added");
+    doc.CheckAll();
+    doc.WaitForChecks();
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"kept", "added"}));
+    EXPECT_GT(doc.m_nItemsVersion, version);
+    EXPECT_EQ(doc.FindItem(deleted), nullptr);
+    EXPECT_EQ(doc.FindItem(off)->state, 0);
+    EXPECT_EQ(doc.FindItem(kept), keptRecord); // an unchanged item keeps its record and counters
+
+    // A check of a single item that was deleted meanwhile does nothing.
+    OtherProgram("delete from usermessagetype where messagetypeid=" + std::to_string(kept));
+    doc.CheckOne(keptRecord);
+    doc.WaitForChecks();
+    EXPECT_EQ(Calls().size(), 2u);
+}
