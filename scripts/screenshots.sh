@@ -58,7 +58,7 @@ shoot() {
     local pid=$!
     local window=
     for _ in $(seq 100); do
-        window=$(xdotool search --onlyvisible --name '^Wendar$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+        window=$(xdotool search --onlyvisible --name '^Wendar V' 2>/dev/null | head -1) && [ -n "$window" ] && break
         sleep 0.1
     done
     [ -n "$window" ] || { echo "no window" >&2; kill "$pid"; exit 1; }
