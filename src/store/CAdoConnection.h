@@ -12,6 +12,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class CAdoRecordset;
 
@@ -26,6 +28,12 @@ public:
     bool Open(const std::string& connectionString, bool forceNew = false);
     void Close();
     bool Execute(const std::string& sql);
+    // For page copies of many megabytes, which must not be copied into statement texts: the
+    // statement's "?" placeholders take the texts in order. Reported like Execute.
+    bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts);
+    // One long text value of one row, read in one piece; false (never reported) when the engine
+    // cannot, so the caller may fall back to a query.
+    bool ReadLongText(const std::string& table, const std::string& column, long long rowid, std::string& out);
     bool IsOpen() const;
 
     void SetShowErrors(bool show) { m_bShowErrors = show; }

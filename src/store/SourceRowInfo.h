@@ -25,6 +25,10 @@ public:
     int IsKnown(CAdoConnection& connection, const MessageTypeInfo& item) const;
     // 1 when the insert was executed.
     int Insert(CAdoConnection& connection, const MessageTypeInfo& item) const;
+    // The same row for a content of many megabytes (a page copy): the content is padded in place
+    // and handed to the engine as it is, never copied into the statement text. Content keeps
+    // the padding afterwards.
+    int InsertLarge(CAdoConnection& connection, const MessageTypeInfo& item);
 
     std::string SourceType;
     std::string ID;
