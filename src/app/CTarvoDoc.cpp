@@ -1,6 +1,7 @@
 #include "app/CTarvoDoc.h"
 
 #include "app/AppPaths.h"
+#include "app/CParallelChecks.h"
 #include "app/IDocView.h"
 #include "app/IMainWindow.h"
 #include "app/ITrayIcon.h"
@@ -57,6 +58,7 @@ void CTarvoDoc::SetItemCheckedListener(ItemCheckedListener listener)
 void CTarvoDoc::ApplySettings(const Settings& settings)
 {
     m_bSoundEnabled = settings.EnableSoundNotify;
+    SetParallelChecks(settings.ParallelChecks);
     m_nPageSize = settings.pagesize;
 }
 
@@ -215,13 +217,12 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     if (job->m_pItem) {
         result = DoCheck(job->m_pItem.get());
     } else {
-        for (size_t i = 0;; ++i) {
-            ItemPtr item = ItemAt(i); // the count is read again for every position
-            if (!item) {
-                break;
-            }
-            result |= DoCheck(item.get());
-        }
+        // The count is read again for every position.
+        CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()));
+        result = walk.Walk(
+            [this](size_t i) { return ItemAt(i); },
+            [this](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl) { return RunMonitor(&item, run, &curl); },
+            [this](MessageTypeInfo& item, int r) { AfterCheck(item, r); });
         m_run.SetStatusText(kAllCheckedStatusText);
     }
 
@@ -239,22 +240,29 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 
 int CTarvoDoc::DoCheck(MessageTypeInfo* item)
 {
-    if (!item || item->m_bBusy != 0 || m_run.IsStopRequested()) {
+    const int result = RunMonitor(item, m_run, nullptr);
+    if (item) {
+        AfterCheck(*item, result);
+    }
+    return result;
+}
+
+int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl)
+{
+    if (!item || item->m_bBusy != 0 || run.IsStopRequested()) {
         return 0;
     }
     item->m_bBusy = 1;
     Monitor monitor;
-    ItemCheckedListener listener;
     {
         std::lock_guard guard(m_itemsLock);
         if (auto it = m_monitors.find(item->MessageCategory); it != m_monitors.end()) {
             monitor = it->second;
         }
-        listener = m_itemChecked;
     }
     int result = 0;
     if (monitor) {
-        CheckContext context{m_connection, m_run, m_strAppDir};
+        CheckContext context{m_connection, run, m_strAppDir, curl};
         result = monitor(context, *item);
         if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) &&
             result != 0) {
@@ -263,13 +271,22 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
         }
     }
     item->m_bBusy = 0;
+    return result;
+}
+
+void CTarvoDoc::AfterCheck(MessageTypeInfo& item, int result)
+{
+    ItemCheckedListener listener;
+    {
+        std::lock_guard guard(m_itemsLock);
+        listener = m_itemChecked;
+    }
     if (result != 0) {
-        QueueSoundFor(*item);
+        QueueSoundFor(item);
     }
     if (listener) {
-        listener(*item, result);
+        listener(item, result);
     }
-    return result;
 }
 
 void CTarvoDoc::RecountUnread()

@@ -7,12 +7,14 @@
 // active drops the document's reference, and the worker's copy of the pointer keeps the record
 // alive until it is done with it.
 #include "app/CSoundQueue.h"
+#include "app/Settings.h"
 #include "monitors/CRunState.h"
 #include "monitors/StandardMonitors.h"
 #include "store/MessageList.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SharedInt.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <list>
@@ -25,6 +27,7 @@
 #include <vector>
 
 class CAdoConnection;
+class CCurlDriver;
 class IDocView;
 class IMainWindow;
 class ISoundPlayer;
@@ -34,6 +37,8 @@ struct Settings;
 
 using ItemPtr = std::shared_ptr<MessageTypeInfo>;
 
+// More threads than this would only wait for the local database's lock.
+inline constexpr int kMaxParallelChecks = 64;
 inline constexpr const char* kAllCheckedStatusText = "全部检查完毕！";
 inline constexpr const char* kCannotChangeStateText =
     "对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,"
@@ -84,6 +89,10 @@ public:
     bool HasRunningChecks() { return RunningCheckCount() > 0; }
     size_t RunningCheckCount();
     int DoCheck(MessageTypeInfo* item);
+    // How many items a check-all run reads from their sources at once (ParallelChecks); 1 checks
+    // them one after the other.
+    void SetParallelChecks(int count) { m_nParallelChecks = std::clamp(count, 1, kMaxParallelChecks); }
+    int ParallelChecks() const { return m_nParallelChecks.load(); }
     void RecountUnread();
     void ResetNewCounts();
 
@@ -128,6 +137,9 @@ private:
     void StartWorker(ItemPtr item);
     ItemPtr ItemAt(size_t index) const;
     void ReapFinishedWorkers();
+    // DoCheck in two halves: the monitor (on any thread of the run), then sound and listener.
+    int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl);
+    void AfterCheck(MessageTypeInfo& item, int result);
 
     CAdoConnection& m_connection;
     CRunState& m_run;
@@ -135,6 +147,7 @@ private:
     IMainWindow* m_pMainWindow = nullptr;
     ITrayIcon* m_pTray = nullptr;
     std::atomic<int> m_bSoundEnabled{1};
+    std::atomic<int> m_nParallelChecks{kDefaultParallelChecks};
     int m_nReannounceTick = 0;
 
     mutable std::mutex m_itemsLock;

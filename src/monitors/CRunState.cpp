@@ -14,6 +14,9 @@ void CRunState::SetStatusText(std::string text)
     if (listener) {
         listener(text);
     }
+    if (m_pRun != nullptr) {
+        m_pRun->SetStatusText(std::move(text));
+    }
 }
 
 std::string CRunState::GetStatusText() const
