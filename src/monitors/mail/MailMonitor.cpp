@@ -10,6 +10,7 @@
 #include "store/UserIdentity.h"
 #include "util/TextEncoding.h"
 
+#include <chrono>
 #include <string_view>
 
 namespace {
@@ -59,6 +60,11 @@ SourceRowInfo MakeFinding(const CMailMessage& message, std::string id)
 
 int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
 {
+    return CheckMailItemWithOptions(context, item, MailCheckOptions{});
+}
+
+int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const MailCheckOptions& options)
+{
     CRunState& run = context.run;
     if (run.IsStopRequested() || item.state == 0)
         return 0;
@@ -74,8 +80,12 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepConnectMail);
     CPop3Client client; // its destructor sends QUIT on every early return
+    client.SetReplyTimeout(options.replyTimeout);
+    client.SetDeadline(std::chrono::steady_clock::now() + options.checkTimeLimit);
+    // Every wait of the dialogue (connect, handshake, each reply) sees a stop request.
+    client.SetAbortCheck([&run] { return run.IsStopRequested(); });
     if (!client.Connect(server.host, server.port, server.tls)) {
-        run.SetStatusText(errorText + ShortReason(client));
+        run.SetStatusText(client.WasAborted() ? stoppedText : errorText + ShortReason(client));
         return 0;
     }
     if (run.IsStopRequested()) {
@@ -84,7 +94,12 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepLogin);
     if (!client.Login(item.UserName, item.Password)) {
-        run.SetStatusText(errorText + kBadLogin + ShortReason(client));
+        // Only a refusal means a wrong user name or password: a slow server is not one.
+        if (client.WasAborted()) {
+            run.SetStatusText(stoppedText);
+        } else {
+            run.SetStatusText(errorText + (client.WasRefused() ? kBadLogin : "") + ShortReason(client));
+        }
         return 0;
     }
 
@@ -95,7 +110,7 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
-            run.SetStatusText(errorText + ShortReason(client));
+            run.SetStatusText(client.WasAborted() ? stoppedText : errorText + ShortReason(client));
             return found;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
