@@ -3,8 +3,11 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/net/CClientSocket.h"
 #include "store/ExcludeTable.h"
+#include "store/SourceRowInfo.h"
 #include "support/HttpStallServer.h"
+#include "support/ScriptedLineServer.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -347,6 +351,127 @@ TEST_F(WebMonitorTest, PageCopiesAreBestEffortButTheDatabaseIsNot)
     EXPECT_EQ(Check(item), 0);
     EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败");
     EXPECT_EQ(item.m_nNewCount, 1);
+}
+
+// A GBK site with Chinese markers and a Chinese exclusion range: everything works on the decoded
+// page, and the stored copy declares what it now is.
+TEST_F(WebMonitorTest, AGbkPageIsComparedAndStoredAsUtf8)
+{
+    // <html><head><meta charset=gbk></head><body><p>最新公告</p>X<!--广告-->Y<!--广告完-->Z<p>结束</p>
+    const auto page = [](const std::string& x, const std::string& y) {
+        return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\"></head><body>"
+               "<p>\xD7\xEE\xD0\xC2\xB9\xAB\xB8\xE6</p>" +
+               x + "<!--\xB9\xE3\xB8\xE6-->" + y +
+               "<!--\xB9\xE3\xB8\xE6\xCD\xEA--><p>\xBD\xE1\xCA\xF8</p></body></html>";
+    };
+    SetContentType("/gbk.htm", "text/html"); // the page alone says what it is
+    MessageTypeInfo item = AddWebItem(Url("/gbk.htm"), "<p>最新公告</p>", "<p>结束</p>");
+    ASSERT_TRUE(SaveExcludeRanges(m_store.connection(), item.messagetypeid, {{0, "<!--广告-->", "<!--广告完-->"}}));
+
+    SetPage("/gbk.htm", {page("\xD0\xC2\xCE\xC5", "ad 1")}); // 新闻
+    EXPECT_EQ(Check(item), 1);
+    ASSERT_EQ(Messages(item).size(), 1u);
+    EXPECT_EQ(Messages(item)[0].SourceInfo, kFirstInfo);
+    EXPECT_EQ(Messages(item)[0].SourceContent,
+              "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head><body>"
+              "<p>最新公告</p>新闻<!--广告--><!--广告完--><p>结束</p></body></html>");
+    EXPECT_EQ(ReadDataFile("网页.htm"), "新闻<!--广告--><!--广告完-->");
+
+    SetPage("/gbk.htm", {page("\xD0\xC2\xCE\xC5", "ad 2")}); // only inside the exclusion
+    EXPECT_EQ(Check(item), 0);
+    SetPage("/gbk.htm", {page("\xBE\xC9\xCE\xC5", "ad 2")}); // 旧闻: inside the markers
+    EXPECT_EQ(Check(item), 1);
+    ASSERT_EQ(Messages(item).size(), 2u);
+    EXPECT_EQ(Messages(item)[1].SourceInfo, kChangedInfo);
+    EXPECT_EQ(ReadDataFile("数据.htm"), "新闻<!--广告--><!--广告完-->");
+}
+
+TEST_F(WebMonitorTest, ACopyStoredInTheOldBytesGetsNoChangeReportFromTheConversion)
+{
+    const std::string gbkPage = "<meta charset=gb2312><p>\xD7\xEE\xD0\xC2\xB9\xAB\xB8\xE6</p>";
+    MessageTypeInfo item = AddWebItem(Url("/old.htm"));
+    SourceRowInfo old; // what an older version stored: the page's own bytes
+    old.FromDate = "未知";
+    old.Info = kFirstInfo;
+    old.Content = gbkPage;
+    old.Link = Url("/old.htm");
+    ASSERT_EQ(old.Insert(m_store.connection(), item), 1);
+    SetPage("/old.htm", {gbkPage});
+    EXPECT_EQ(Check(item), 0) << m_statuses;
+    SetPage("/old.htm", {gbkPage + "<p>new</p>"});
+    EXPECT_EQ(Check(item), 1);
+}
+
+TEST_F(WebMonitorTest, ANestedFramesetWhoseLeafChangesIsTheChecksFinding)
+{
+    SetPage("/top.htm", {"<frameset><frame src=\"inner.htm\"><frame src=\"other.htm\"></frameset>"});
+    SetPage("/inner.htm", {"<frameset><frame src=\"leaf.htm\"></frameset>"});
+    SetPage("/leaf.htm", {"[s]leaf 1[e]"});
+    SetPage("/other.htm", {"[s]other[e]"});
+    MessageTypeInfo item = AddWebItem(Url("/top.htm"), "[s]", "[e]");
+    EXPECT_EQ(Check(item), 1);
+    // The loop stopped at the first frame whose depths stored a record.
+    ASSERT_EQ(Messages(item).size(), 1u);
+    EXPECT_EQ(Messages(item)[0].SourceLink, "HTTP" + Url("/leaf.htm").substr(4));
+    EXPECT_EQ(std::ranges::count(Requests(), "/other.htm"s, &httplib::Request::path), 0);
+    SetPage("/leaf.htm", {"[s]leaf 2[e]"});
+    EXPECT_EQ(Check(item), 1);
+    EXPECT_EQ(Messages(item).size(), 2u);
+}
+
+// Stop latency per phase, all time-outs far away: a connect the address drops, a TLS handshake
+// and a response that never come, a body that trickles; and the overall limit of a trickle.
+TEST_F(WebMonitorTest, AStopEndsACheckWithinASecondInEveryPhaseAndATrickleEndsAtTheCheckLimit)
+{
+    m_options.http.connectTimeoutSeconds = 30;
+    m_options.http.stallTimeoutSeconds = 60;
+    HttpStallServer silent;
+    ScriptedLineServer full({ScriptedLineServer::Hold()});
+    std::vector<std::unique_ptr<CClientSocket>> fillers; // a full backlog: further connects get no answer
+    bool stalled = false;
+    for (int i = 0; i < 40 && !stalled; ++i) {
+        auto& socket = fillers.emplace_back(std::make_unique<CClientSocket>());
+        stalled = !socket->Connect("127.0.0.1", full.port(), std::chrono::milliseconds(200));
+    }
+    ASSERT_TRUE(stalled) << "the backlog never filled";
+    const std::string body(20000, 'x');
+    const auto trickling = [&] {
+        return std::make_unique<ScriptedLineServer>(std::vector<ScriptedLineServer::Step>{
+            ScriptedLineServer::ReadLine(),
+            ScriptedLineServer::Send("HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n" + body, 1,
+                                     std::chrono::milliseconds(50))});
+    };
+    auto trickle = trickling();
+    const std::pair<const char*, std::string> phases[] = {
+        {"connect", "http://127.0.0.1:" + std::to_string(full.port()) + "/"},
+        {"TLS handshake", "https" + silent.Url("/p.htm").substr(4)},
+        {"response", silent.Url("/p.htm")},
+        {"trickling body", "http://127.0.0.1:" + std::to_string(trickle->port()) + "/p.htm"}};
+    MessageTypeInfo item = AddWebItem("");
+    for (const auto& [phase, url] : phases) {
+        item.connAddress = url;
+        Clock::time_point stopAt;
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            stopAt = Clock::now();
+            m_run.RequestStop();
+        });
+        EXPECT_EQ(Check(item), 0) << phase;
+        const auto ended = Clock::now();
+        stopper.join();
+        EXPECT_LT(ended - stopAt, std::chrono::seconds(1)) << phase;
+        EXPECT_EQ(m_run.GetStatusText(), kFailed) << phase;
+        m_run.EndRun();
+    }
+
+    trickle = trickling();
+    item.connAddress = "http://127.0.0.1:" + std::to_string(trickle->port()) + "/p.htm";
+    m_options.checkTimeLimit = std::chrono::milliseconds(1500);
+    const auto begin = Clock::now();
+    EXPECT_EQ(Check(item), 0);
+    EXPECT_LT(Clock::now() - begin, std::chrono::seconds(3));
+    EXPECT_EQ(m_run.GetStatusText().rfind(kFailed + "：", 0), 0u) << m_run.GetStatusText();
+    EXPECT_TRUE(Messages(item).empty());
 }
 
 } // namespace
