@@ -26,8 +26,9 @@ int* Settings::Field(std::string_view key)
 
 const int* Settings::Field(std::string_view key) const
 {
-    const int* fields[] = {&pagesize,           &enableAutoCheck, &AutoCheckInterval, &EnableSoundNotify,
-                           &SplitterWindowType, &AutoMarkRead,    &enableAutoRun,     &UserType};
+    const int* fields[] = {&pagesize,     &enableAutoCheck, &AutoCheckInterval, &EnableSoundNotify, &SplitterWindowType,
+                           &AutoMarkRead, &enableAutoRun,   &UserType,          &ParallelChecks};
+    static_assert(std::size(fields) == kKeys.size());
     for (size_t i = 0; i < kKeys.size(); ++i) {
         if (kKeys[i] == key) {
             return fields[i];

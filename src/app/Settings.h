@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+inline constexpr int kDefaultParallelChecks = 8;
+
 struct Settings
 {
     int pagesize = 100;
@@ -15,18 +17,22 @@ struct Settings
     int AutoMarkRead = 2;
     int enableAutoRun = 1;
     int UserType = 0; // read only; never written
-    // Desktop notifications of new findings (the desktop program only); read after the eight keys
-    // and written after the seven, so the original keys keep their order.
+    // Desktop notifications of new findings (the desktop program only); read and written after the
+    // keys below, so the original keys keep their order.
     int EnableDesktopNotify = 1;
+    // Items a check-all run reads from their sources at once; 1 checks them one after the other.
+    int ParallelChecks = kDefaultParallelChecks;
 
     void LoadSettings();
     // False when the profile could not be written.
     bool SaveSettings() const;
 
-    // Keys in profile order; the first seven are written back.
-    static constexpr std::array<std::string_view, 8> kKeys = {
-        "pagesize",           "enableAutoCheck", "AutoCheckInterval", "EnableSoundNotify",
-        "SplitterWindowType", "AutoMarkRead",    "enableAutoRun",     "UserType"};
+    // Keys in profile order; all but UserType are written back. The first eight are the original
+    // profile's, in its order; later keys follow them.
+    static constexpr std::array<std::string_view, 9> kKeys = {
+        "pagesize",     "enableAutoCheck", "AutoCheckInterval", "EnableSoundNotify", "SplitterWindowType",
+        "AutoMarkRead", "enableAutoRun",   "UserType",          "ParallelChecks"};
+    // Read and written after the keys above.
     static constexpr std::string_view kDesktopNotifyKey = "EnableDesktopNotify";
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
