@@ -49,7 +49,6 @@ struct Fixture
                              errors)) {
             std::abort();
         }
-        SetDefaultMessageReporter(std::make_shared<QuietReporter>());
         std::string error;
         const std::string path = dir + "message.dat";
         local.SetReporter(std::make_shared<QuietReporter>());

@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Wendar. Until the window exists this is wendar-cli on the default
-# application directory (build/bin/): the check items and the presets, then any command you pass.
+# Sets up, builds and starts Wendar: installs what building and running need (no test frameworks, no
+# test servers), builds both programs without the tests and benchmarks, and starts the desktop
+# program. wendar-cli is built beside it (build/bin/wendar-cli). User data lives in
+# ~/.local/share/wendar, apart from the build tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target wendar-cli wendar_runtime
-if [ $# -gt 0 ]; then
-    exec build/bin/wendar-cli "$@"
-fi
-build/bin/wendar-cli items
-build/bin/wendar-cli presets
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDAR_TESTS=OFF -DWENDAR_BENCHMARKS=OFF >/dev/null
+cmake --build build -j"$(nproc)" --target wendar wendar-cli wendar_runtime
+exec build/bin/wendar "$@"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 
 namespace {
 constexpr int kMillisecondsPerMinute = 60000;
@@ -13,6 +14,11 @@ constexpr int kMillisecondsPerMinute = 60000;
 CMainTick::CMainTick(CTarvoDoc& doc, Settings& settings, ITickActions& actions)
     : m_doc(doc), m_settings(settings), m_actions(actions), m_nAutoMarkCountdown(settings.AutoMarkRead)
 {}
+
+void CMainTick::Start()
+{
+    EnableAutoCheck();
+}
 
 void CMainTick::OnSecond()
 {
@@ -26,8 +32,9 @@ void CMainTick::OnSecond()
     }
     if (m_doc.m_nUnreadCount > 0) {
         m_doc.ReannounceTick();
-        if (m_doc.m_bReload != 0) {
+        if (m_doc.m_bReload) {
             m_actions.RefreshViews();
+            m_doc.RefreshTrayTip();
         }
         m_nBlinkPhase = m_nBlinkPhase == 0 ? 1 : 0;
         m_actions.ToggleScrollLock();
@@ -41,6 +48,7 @@ void CMainTick::OnSecond()
 
 void CMainTick::OnAutoCheckTimer()
 {
+    m_doc.RefreshTrayTip(std::string(kCheckingTipText));
     m_actions.CheckAllItems();
 }
 

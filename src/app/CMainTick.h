@@ -16,14 +16,19 @@ public:
     CMainTick(const CMainTick&) = delete;
     CMainTick& operator=(const CMainTick&) = delete;
 
+    // The frame was created: auto-check is switched on at every start, whatever enableAutoCheck
+    // the profile holds.
+    void Start();
     // Timer 501.
     void OnSecond();
-    // Timer 502.
+    // Timer 502, and the check-all command (32782) alike: the tip reads kCheckingTipText (then the
+    // unread summary), and all items are checked.
     void OnAutoCheckTimer();
     // The list's selection changed: the countdown starts again from AutoMarkRead.
     void ResetAutoMarkCountdown();
 
-    // enableAutoCheck on, the timer re-armed with AutoCheckInterval x 60000 ms, icon 198.
+    // enableAutoCheck on, the timer re-armed with AutoCheckInterval x 60000 ms, icon 198. An
+    // interval below one minute is taken as one: a zero period would check without a pause.
     void EnableAutoCheck();
     // enableAutoCheck off, the timer stopped, icon 183.
     void DisableAutoCheck();

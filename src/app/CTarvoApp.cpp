@@ -7,15 +7,30 @@
 
 bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error)
 {
-    m_strAppDir = ResolveApplicationDirectory(homeOption, executablePath);
-    m_strMainConnection = MainConnectionString(m_strAppDir);
-    m_strPresetConnection = PresetConnectionString(m_strAppDir);
-
-    std::error_code ec;
-    if (!std::filesystem::is_directory(m_strAppDir, ec)) {
-        error = "应用目录不存在: " + m_strAppDir;
-        return false;
+    const AppDirectories dirs = ResolveAppDirectories(homeOption, executablePath);
+    m_strAppDir = dirs.dataDir;
+    m_strResourceDir = dirs.resourceDir;
+    m_notices.clear();
+    if (dirs.fromHomeOption) {
+        // A directory the user named is used as it is, never created.
+        std::error_code ec;
+        if (!std::filesystem::is_directory(m_strAppDir, ec)) {
+            error = "应用目录不存在: " + m_strAppDir;
+            return false;
+        }
+    } else {
+        if (!EnsureDataDirectory(m_strAppDir, error)) {
+            return false;
+        }
+        LegacyStoreOutcome legacy = AdoptLegacyStore(executablePath, m_strAppDir);
+        m_strAppDir = legacy.usedDir;
+        m_notices = std::move(legacy.notices);
     }
+    m_strMainConnection = MainConnectionString(m_strAppDir);
+    // The presets of the application directory when it has its own, else the program's.
+    std::error_code ec;
+    const bool ownPresets = std::filesystem::exists(m_strAppDir + "messagetype.dat", ec);
+    m_strPresetConnection = PresetConnectionString(ownPresets ? m_strAppDir : m_strResourceDir);
     if (!EnsureLocalDatabase(m_strAppDir + "message.dat", error)) {
         return false;
     }
@@ -40,6 +55,17 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     m_mainConnection.SetShowErrors(true);
     m_settings.LoadSettings();
     return true;
+}
+
+void CTarvoApp::SetReporter(const std::shared_ptr<IMessageReporter>& reporter)
+{
+    m_mainConnection.SetReporter(reporter);
+    m_presetConnection.SetReporter(reporter);
+}
+
+std::string CTarvoApp::ProgramFile(const std::string& storedPath) const
+{
+    return ResolveProgramFile(m_strAppDir, m_strResourceDir, storedPath);
 }
 
 std::string ExecutablePath(const char* argv0)

@@ -1,13 +1,16 @@
 #pragma once
-// What start-up brings up, without the windows: the application directory, the two local
-// connection strings, the main connection (message.dat created when missing), the settings and the
-// run's shared values. The GUI and the CLI both start through it.
+// What start-up brings up, without the windows: the data and resource directories (app/AppPaths.h),
+// an earlier build's message.dat moved into the data directory, the two local connection strings, the main connection
+// (message.dat created when missing), the settings and the run's shared values. The GUI and the CLI both start through
+// it.
 #include "app/Settings.h"
 #include "monitors/CRunState.h"
 #include "store/CAdoConnection.h"
 #include "store/UserIdentity.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class CTarvoApp final
 {
@@ -15,8 +18,17 @@ public:
     // homeOption: the --home value (empty when not given). False with a reason in error when the
     // main database cannot be created or opened.
     bool InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error);
+    // The store's messages of both connections go to reporter (stderr until then). Called before
+    // the connections are shared with a check thread.
+    void SetReporter(const std::shared_ptr<IMessageReporter>& reporter);
+    // A stored program file path (sound, help page): the data directory's file, else the resource
+    // directory's.
+    std::string ProgramFile(const std::string& storedPath) const;
 
-    std::string m_strAppDir;
+    std::string m_strAppDir;      // the data directory: message.dat, data/, the user's sounds
+    std::string m_strResourceDir; // messagetype.dat, sound/, ring01.wav, help/
+    // What start-up has to tell the user (an old message.dat moved or left where it was).
+    std::vector<std::string> m_notices;
     std::string m_strMainConnection;
     std::string m_strPresetConnection;
     CAdoConnection m_mainConnection;

@@ -22,9 +22,9 @@ constexpr int kReannounceTickLimit = 9999999;
 } // namespace
 
 CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir,
-                     std::shared_ptr<ISoundPlayer> player)
-    : m_connection(connection), m_run(run), m_strAppDir(std::move(appDir)),
-      m_sounds(std::move(player), m_strAppDir + kDefaultSoundFile)
+                     std::shared_ptr<ISoundPlayer> player, std::string resourceDir)
+    : m_connection(connection), m_run(run), m_strAppDir(std::move(appDir)), m_strResourceDir(std::move(resourceDir)),
+      m_sounds(std::move(player), ResolveProgramFile(m_strAppDir, m_strResourceDir, kDefaultSoundFile))
 {}
 
 CTarvoDoc::~CTarvoDoc()
@@ -58,14 +58,14 @@ void CTarvoDoc::SetItemCheckedListener(ItemCheckedListener listener)
 void CTarvoDoc::ApplySettings(const Settings& settings)
 {
     m_bSoundEnabled = settings.EnableSoundNotify;
+    m_pSettings = &settings;
     SetParallelChecks(settings.ParallelChecks);
-    m_nPageSize = settings.pagesize;
 }
 
 bool CTarvoDoc::LoadItems()
 {
     CAdoRecordset rs(m_connection);
-    if (!rs.Open(kSelectAllItemsSql, -1, -1, 1)) {
+    if (!rs.Open(kSelectAllItemsSql)) {
         return false;
     }
     std::vector<ItemPtr> items;
@@ -118,7 +118,7 @@ void CTarvoDoc::ReplaceItem(int messagetypeid, const MessageTypeInfo& edited)
             copy->m_nUnreadCount = item->m_nUnreadCount.load();
             copy->m_nNewCount = item->m_nNewCount.load();
             // A copy taken while the run checked the item carries its busy flag; the run holds the old record.
-            copy->m_bBusy = 0;
+            copy->m_bBusy = false;
             if (m_pCurItem == item) {
                 m_pCurItem = copy;
             }
@@ -205,6 +205,9 @@ size_t CTarvoDoc::RunningCheckCount()
 
 void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 {
+    // Store failures of the run are told through the status text; a message box that waits for
+    // the user could hold this thread while the UI thread waits for it (closing).
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
     if (!m_run.TryBeginRun()) {
         return; // another run is going on
     }
@@ -219,10 +222,13 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     } else {
         // The count is read again for every position.
         CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()));
-        result = walk.Walk(
-            [this](size_t i) { return ItemAt(i); },
-            [this](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl) { return RunMonitor(&item, run, &curl); },
-            [this](MessageTypeInfo& item, int r) { AfterCheck(item, r); });
+        result = walk.Walk([this](size_t i) { return ItemAt(i); },
+                           [this](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl) {
+                               // Each thread of the walk keeps the connection quiet, as the run's own does.
+                               CAdoConnection::QuietOnThisThread threadQuiet(m_connection);
+                               return RunMonitor(&item, run, &curl);
+                           },
+                           [this](MessageTypeInfo& item, int r) { AfterCheck(item, r); });
         m_run.SetStatusText(kAllCheckedStatusText);
     }
 
@@ -232,7 +238,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     m_sounds.Pause(false);
     if (result != 0) {
         RecountUnread();
-        m_bReload = 1;
+        m_bReload = true;
     }
     job.reset();
     m_run.EndRun();
@@ -249,10 +255,10 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
 
 int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl)
 {
-    if (!item || item->m_bBusy != 0 || run.IsStopRequested()) {
+    if (!item || item->m_bBusy || run.IsStopRequested()) {
         return 0;
     }
-    item->m_bBusy = 1;
+    item->m_bBusy = true;
     Monitor monitor;
     {
         std::lock_guard guard(m_itemsLock);
@@ -270,7 +276,7 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
             ++item->m_nNewCount;
         }
     }
-    item->m_bBusy = 0;
+    item->m_bBusy = false;
     return result;
 }
 
@@ -307,7 +313,7 @@ void CTarvoDoc::ResetNewCounts()
 
 void CTarvoDoc::QueueSound(const std::string& path)
 {
-    m_sounds.QueueSound(path.empty() ? path : ResolveProgramFile(m_strAppDir, path));
+    m_sounds.QueueSound(path.empty() ? path : ResolveProgramFile(m_strAppDir, m_strResourceDir, path));
 }
 
 void CTarvoDoc::QueueSoundFor(const MessageTypeInfo& item)
@@ -383,12 +389,13 @@ void CTarvoDoc::UpdateStatusSummary()
 bool CTarvoDoc::FillPage(long page)
 {
     MessagePage result;
-    if (!LoadMessagePage(m_connection, m_nReadFilter, m_pCurItem.get(), page, m_nPageSize, result)) {
+    const int pageSize = m_pSettings ? m_pSettings->pagesize : Settings().pagesize;
+    if (!LoadMessagePage(m_connection, m_nReadFilter, m_pCurItem.get(), page, pageSize, result)) {
         return false;
     }
     m_nPageCount = result.pageCount;
     m_nCurPage = result.page;
-    m_bReload = 0;
+    m_bReload = false;
     m_nTotalCount = result.totalCount;
     RecountUnread();
     m_pageItems = std::move(result.rows);

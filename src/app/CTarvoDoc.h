@@ -12,6 +12,7 @@
 #include "monitors/StandardMonitors.h"
 #include "store/MessageList.h"
 #include "store/MessageTypeInfo.h"
+#include "store/SharedFlag.h"
 #include "store/SharedInt.h"
 
 #include <algorithm>
@@ -59,7 +60,9 @@ public:
     // Called on the worker thread after each item's monitor returned.
     using ItemCheckedListener = std::function<void(MessageTypeInfo&, int result)>;
 
-    CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir, std::shared_ptr<ISoundPlayer> player);
+    // resourceDir: where a sound missing from appDir is looked for (CTarvoApp::m_strResourceDir).
+    CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir, std::shared_ptr<ISoundPlayer> player,
+              std::string resourceDir = {});
     // Asks a running check to stop and waits for it, then ends the sound thread.
     ~CTarvoDoc();
     CTarvoDoc(const CTarvoDoc&) = delete;
@@ -70,6 +73,8 @@ public:
     void SetMainWindow(IMainWindow* window) { m_pMainWindow = window; }
     void SetTrayIcon(ITrayIcon* tray) { m_pTray = tray; }
     void SetItemCheckedListener(ItemCheckedListener listener);
+    // Takes the sound switch now and reads the page size from settings at every page fill, so the
+    // settings must outlive the document (the application's own do). Until called: the defaults.
     void ApplySettings(const Settings& settings);
 
     // Check items.
@@ -127,10 +132,9 @@ public:
     long m_nCurPage = -1;
     long m_nPageCount = 0;
     long m_nTotalCount = 0;
-    SharedInt m_bReload = 1;
+    SharedFlag m_bReload = true;
     SharedInt m_nUnreadCount = 0;
     int m_nReadFilter = 0;
-    int m_nPageSize = 100;
 
 private:
     void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);
@@ -144,8 +148,10 @@ private:
     CAdoConnection& m_connection;
     CRunState& m_run;
     std::string m_strAppDir;
+    std::string m_strResourceDir;
     IMainWindow* m_pMainWindow = nullptr;
     ITrayIcon* m_pTray = nullptr;
+    const Settings* m_pSettings = nullptr; // null = the defaults
     std::atomic<int> m_bSoundEnabled{1};
     std::atomic<int> m_nParallelChecks{kDefaultParallelChecks};
     int m_nReannounceTick = 0;

@@ -14,12 +14,13 @@ public:
     virtual void SetTrayIcon(int iconId) = 0;
     // Scroll Lock pressed and released once: the light changes state.
     virtual void ToggleScrollLock() = 0;
-    // Every view except the tree is updated (the list reloads); the tip is refreshed afterwards.
+    // Every view except the tree is updated (the list reloads and clears m_bReload). The tick
+    // refreshes the tray tip itself afterwards.
     virtual void RefreshViews() = 0;
     // The auto-check timer: (re)armed with a period in milliseconds, or stopped.
     virtual void ArmAutoCheckTimer(int periodMs) = 0;
     virtual void StopAutoCheckTimer() = 0;
-    // The auto-check timer fired: the tip shows "现在正在检查", then all items are checked.
+    // All items are checked (the tree's check-all); the tick has set the tip to kCheckingTipText.
     virtual void CheckAllItems() = 0;
 };
 
@@ -27,3 +28,6 @@ public:
 inline constexpr int kIconBlink = 181;
 inline constexpr int kIconAutoCheckOff = 183;
 inline constexpr int kIconNormal = 198;
+
+// The tip shown when a check of all items starts (the auto-check timer and the check-all command).
+inline constexpr const char* kCheckingTipText = "现在正在检查";

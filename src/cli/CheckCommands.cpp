@@ -1,3 +1,5 @@
+#include "app/CHeadlessTickActions.h"
+#include "app/CMainTick.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "cli/CliArgs.h"
@@ -6,6 +8,7 @@
 #include "cli/RecordJson.h"
 #include "store/CAdoRecordset.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <ctime>
@@ -33,7 +36,7 @@ long long MaxMessageId(CAdoConnection& connection)
 {
     CAdoRecordset rs(connection);
     int id = 0;
-    if (rs.Open("select max(id) as maxid from userdata", -1, -1, 1) && !rs.IsEOF()) {
+    if (rs.Open("select max(id) as maxid from userdata") && !rs.IsEOF()) {
         rs.GetFieldValue("maxid", id);
     }
     return id;
@@ -55,7 +58,7 @@ public:
     void NewFindings(CAdoConnection& connection)
     {
         CAdoRecordset rs(connection);
-        if (!rs.Open("select * from userdata where id>" + std::to_string(m_lastId) + " order by id", -1, -1, 1)) {
+        if (!rs.Open("select * from userdata where id>" + std::to_string(m_lastId) + " order by id")) {
             return;
         }
         std::lock_guard guard(m_lock);
@@ -128,6 +131,7 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
     CTarvoDoc& doc = context.Doc();
     CAdoConnection& connection = context.app.m_mainConnection;
     const long long before = MaxMessageId(connection);
+    const int errorsBefore = context.app.m_run.ErrorCount();
     RunPrinter printer(context);
     context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
     std::atomic<int> result{0};
@@ -139,52 +143,81 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
 
     CAdoRecordset rs(connection);
     long long stored = 0;
-    if (rs.Open("select count(*) as stored from userdata where id>" + std::to_string(before), -1, -1, 1) &&
-        !rs.IsEOF()) {
+    if (rs.Open("select count(*) as stored from userdata where id>" + std::to_string(before)) && !rs.IsEOF()) {
         int n = 0;
         rs.GetFieldValue("stored", n);
         stored = n;
     }
+    const int errors = context.app.m_run.ErrorCount() - errorsBefore;
     if (context.json) {
         JsonWriter json;
-        json.BeginObject().Key("result").Value(result.load()).Key("stored").Value(stored);
+        json.BeginObject().Key("result").Value(result.load()).Key("stored").Value(stored).Key("errors").Value(errors);
         json.Key("status").Value(context.app.m_run.GetStatusText()).EndObject();
         context.out << json.Text() << '\n';
     } else {
         context.out << "检查结果:" << result.load() << "\n新消息:" << stored << "条\n";
+        if (errors > 0) {
+            context.out << "检查出错:" << errors << "项\n";
+        }
     }
     // Sounds queued by the run play once it has ended; give them a moment before leaving.
     doc.Sounds().WaitUntilIdle(std::chrono::seconds(15));
-    return 0;
+    // A run in which an item could not be checked is no success, even when others found something.
+    return errors > 0 ? 1 : 0;
 }
 
 int RunWatchCommand(CliContext& context, CliArgs& args)
 {
-    std::chrono::seconds period(std::max(1, context.app.m_settings.AutoCheckInterval) * 60L);
+    CTarvoDoc& doc = context.Doc();
+    CHeadlessTickActions actions(doc);
     if (auto text = args.TakeOption("--interval-seconds")) {
         const int seconds = ParseInt(*text, "--interval-seconds");
         if (seconds < 1) {
             throw UsageError("--interval-seconds 必须大于 0");
         }
-        period = std::chrono::seconds(seconds);
+        actions.SetPeriodOverride(std::chrono::seconds(seconds));
     }
     args.ExpectEnd();
-    CTarvoDoc& doc = context.Doc();
     CAdoConnection& connection = context.app.m_mainConnection;
     RunPrinter printer(context);
     printer.SetLastId(MaxMessageId(connection));
     context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
     doc.SetItemCheckedListener([&printer, &connection](MessageTypeInfo&, int) { printer.NewFindings(connection); });
 
-    bool stop = false;
-    while (!stop) {
-        const auto started = Clock::now();
-        stop = RunChecks(doc, nullptr);
+    // The frame's schedule without the frame: the once-a-second pass repeats the sounds of unread
+    // findings; the auto-check timer starts the runs, the first one at once.
+    CMainTick tick(doc, context.app.m_settings, actions);
+    doc.RecountUnread();
+    tick.Start();
+    tick.OnAutoCheckTimer();
+    bool running = true;
+    auto nextSecond = Clock::now() + std::chrono::seconds(1);
+    for (bool stop = false; !stop;) {
+        const auto untilSecond = std::chrono::duration_cast<std::chrono::milliseconds>(nextSecond - Clock::now());
+        stop = WaitForSignal(std::clamp(untilSecond, std::chrono::milliseconds(1), std::chrono::milliseconds(200)));
+        if (running && !doc.HasRunningChecks()) {
+            running = false;
+            doc.RecountUnread();
+            printer.Status(doc.TrayTipText());
+        }
+        if (stop) {
+            break;
+        }
+        if (Clock::now() >= nextSecond) {
+            // A pass held up (a suspended machine) is not made up for in a burst of repeats.
+            nextSecond = std::max(nextSecond + std::chrono::seconds(1), Clock::now());
+            tick.OnSecond();
+        }
+        if (actions.TakeDueTimer()) {
+            tick.OnAutoCheckTimer();
+            running = true;
+        }
+    }
+    if (running) {
+        doc.RequestStop();
+        doc.WaitForChecks();
         doc.RecountUnread();
         printer.Status(doc.TrayTipText());
-        while (!stop && Clock::now() - started < period) {
-            stop = WaitForSignal(std::chrono::milliseconds(200));
-        }
     }
     context.app.m_run.SetStatusListener(nullptr);
     doc.SetItemCheckedListener(nullptr);

@@ -18,6 +18,7 @@ struct CliContext
     CTarvoDoc& Doc();
 
     std::unique_ptr<CTarvoDoc> doc;
+    bool showPassword = false; // --show-password: passwords as stored instead of masked
 };
 
 int RunItemsCommand(CliContext& context, CliArgs& args);

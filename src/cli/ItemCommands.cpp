@@ -3,6 +3,7 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
+#include "cli/Masking.h"
 #include "cli/RecordJson.h"
 #include "store/CAdoRecordset.h"
 #include "store/ExcludeTable.h"
@@ -118,10 +119,10 @@ ItemPtr RequireItem(CliContext& context, int id)
     return item;
 }
 
-void PrintItemLine(std::ostream& out, const MessageTypeInfo& item)
+void PrintItemLine(std::ostream& out, const MessageTypeInfo& item, bool showPassword)
 {
     out << item.messagetypeid << '\t' << item.MessageCategory << '\t' << (item.state ? "允许" : "禁止") << '\t'
-        << PlainField(item.MessageTypeName) << '\t' << PlainField(item.connAddress) << '\t'
+        << PlainField(item.MessageTypeName) << '\t' << PlainField(MaskedAddress(item.connAddress, showPassword)) << '\t'
         << item.m_nUnreadCount.load() << '\n';
 }
 
@@ -134,7 +135,7 @@ int ListItems(CliContext& context)
         JsonWriter json;
         json.BeginArray();
         for (const auto& item : items) {
-            WriteItemJson(json, *item);
+            WriteItemJson(json, *item, context.showPassword);
         }
         json.EndArray();
         context.out << json.Text() << '\n';
@@ -142,7 +143,7 @@ int ListItems(CliContext& context)
     }
     context.out << "编号\t类型\t状态\t名称\t链接地址\t未读\n";
     for (const auto& item : items) {
-        PrintItemLine(context.out, *item);
+        PrintItemLine(context.out, *item, context.showPassword);
     }
     return 0;
 }
@@ -157,7 +158,7 @@ int ShowItem(CliContext& context, CliArgs& args)
     if (context.json) {
         JsonWriter json;
         json.BeginObject().Key("item");
-        WriteItemJson(json, *item);
+        WriteItemJson(json, *item, context.showPassword);
         json.Key("excludes").BeginArray();
         for (const auto& range : ranges) {
             WriteExcludeJson(json, range);
@@ -169,13 +170,15 @@ int ShowItem(CliContext& context, CliArgs& args)
     const MessageTypeInfo& i = *item;
     auto& out = context.out;
     out << "messagetypeid\t" << i.messagetypeid << "\nMessageCategory\t" << i.MessageCategory << "\nstate\t" << i.state
-        << "\nMessageTypeName\t" << PlainField(i.MessageTypeName) << "\nconnAddress\t" << PlainField(i.connAddress)
-        << "\nUserName\t" << PlainField(i.UserName) << "\nViewName\t" << PlainField(i.ViewName) << "\nMessageTypeUser\t"
-        << PlainField(i.MessageTypeUser) << "\nCheckInterval\t" << i.CheckInterval << "\nCheckNumber\t" << i.CheckNumber
-        << "\nDisplayType\t" << i.DisplayType << "\nbNotify\t" << i.bNotify << "\nnotifysound\t"
-        << PlainField(i.notifysound) << "\nIncludeFrom\t" << PlainField(i.IncludeFrom) << "\nIncludeTo\t"
-        << PlainField(i.IncludeTo) << "\nAbout\t" << PlainField(i.About) << "\nMustHaveID\t" << i.MustHaveID
-        << "\nbCanChangeState\t" << i.bCanChangeState << "\nunread\t" << i.m_nUnreadCount.load() << '\n';
+        << "\nMessageTypeName\t" << PlainField(i.MessageTypeName) << "\nconnAddress\t"
+        << PlainField(MaskedAddress(i.connAddress, context.showPassword)) << "\nUserName\t" << PlainField(i.UserName)
+        << "\nPassword\t" << PlainField(MaskedPassword(i.Password, context.showPassword)) << "\nViewName\t"
+        << PlainField(i.ViewName) << "\nMessageTypeUser\t" << PlainField(i.MessageTypeUser) << "\nCheckInterval\t"
+        << i.CheckInterval << "\nCheckNumber\t" << i.CheckNumber << "\nDisplayType\t" << i.DisplayType << "\nbNotify\t"
+        << i.bNotify << "\nnotifysound\t" << PlainField(i.notifysound) << "\nIncludeFrom\t" << PlainField(i.IncludeFrom)
+        << "\nIncludeTo\t" << PlainField(i.IncludeTo) << "\nAbout\t" << PlainField(i.About) << "\nMustHaveID\t"
+        << i.MustHaveID << "\nbCanChangeState\t" << i.bCanChangeState << "\nunread\t" << i.m_nUnreadCount.load()
+        << '\n';
     for (const auto& range : ranges) {
         out << "exclude\t" << PlainField(range.excludeFrom) << '\t' << PlainField(range.excludeTo) << '\n';
     }
@@ -275,7 +278,7 @@ int RunPresetsCommand(CliContext& context, CliArgs& args)
     args.ExpectEnd();
     const auto presets = ReadPresets(context.app.m_strPresetConnection);
     if (!presets) {
-        context.err << "不能读取预制项目: " << context.app.m_strAppDir << "messagetype.dat\n";
+        context.err << "不能读取预制项目: " << LocalDatabasePath(context.app.m_strPresetConnection) << '\n';
         return 1;
     }
     if (context.json) {
@@ -283,7 +286,7 @@ int RunPresetsCommand(CliContext& context, CliArgs& args)
         json.BeginArray();
         for (const auto& preset : *presets) {
             json.BeginObject().Key("presetid").Value(preset.item.m_nLoadedId).Key("item");
-            WriteItemJson(json, preset.item);
+            WriteItemJson(json, preset.item, context.showPassword);
             json.Key("excludes").BeginArray();
             for (const auto& range : preset.excludes) {
                 WriteExcludeJson(json, range);
@@ -297,7 +300,8 @@ int RunPresetsCommand(CliContext& context, CliArgs& args)
     context.out << "编号\t类型\t名称\t链接地址\t排除范围\n";
     for (const auto& preset : *presets) {
         context.out << preset.item.m_nLoadedId << '\t' << preset.item.MessageCategory << '\t'
-                    << PlainField(preset.item.MessageTypeName) << '\t' << PlainField(preset.item.connAddress) << '\t'
+                    << PlainField(preset.item.MessageTypeName) << '\t'
+                    << PlainField(MaskedAddress(preset.item.connAddress, context.showPassword)) << '\t'
                     << preset.excludes.size() << '\n';
     }
     return 0;

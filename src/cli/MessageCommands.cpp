@@ -39,7 +39,7 @@ ItemPtr ItemOption(CliContext& context, CliArgs& args)
 MessageListInfo LoadListRecord(CliContext& context, int id)
 {
     CAdoRecordset rs(context.app.m_mainConnection);
-    if (!rs.Open("select * from userdata where id=" + std::to_string(id), -1, -1, 1)) {
+    if (!rs.Open("select * from userdata where id=" + std::to_string(id))) {
         throw UsageError("不能读取消息 " + std::to_string(id));
     }
     if (rs.IsEOF()) {
@@ -139,7 +139,7 @@ int RunMessageCommand(CliContext& context, CliArgs& args)
     }
     if (context.json) {
         JsonWriter json;
-        WriteMessageJson(json, message);
+        WriteMessageJson(json, message, context.showPassword);
         context.out << json.Text() << '\n';
         return 0;
     }

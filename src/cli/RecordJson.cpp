@@ -1,12 +1,13 @@
 #include "cli/RecordJson.h"
 
 #include "cli/JsonWriter.h"
+#include "cli/Masking.h"
 #include "store/ExcludeTable.h"
 #include "store/MessageInfo.h"
 #include "store/MessageListInfo.h"
 #include "store/MessageTypeInfo.h"
 
-void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item)
+void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword)
 {
     json.BeginObject();
     json.Key("messagetypeid").Value(item.messagetypeid);
@@ -19,10 +20,10 @@ void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item)
     json.Key("DisplayType").Value(item.DisplayType);
     json.Key("CheckNumber").Value(item.CheckNumber);
     json.Key("MustHaveID").Value(item.MustHaveID);
-    json.Key("connAddress").Value(item.connAddress);
+    json.Key("connAddress").Value(MaskedAddress(item.connAddress, showPassword));
     json.Key("MessageTypeName").Value(item.MessageTypeName);
     json.Key("UserName").Value(item.UserName);
-    json.Key("Password").Value(item.Password);
+    json.Key("Password").Value(MaskedPassword(item.Password, showPassword));
     json.Key("ViewName").Value(item.ViewName);
     json.Key("MessageTypeUser").Value(item.MessageTypeUser);
     json.Key("About").Value(item.About);
@@ -33,7 +34,7 @@ void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item)
     json.EndObject();
 }
 
-void WriteMessageJson(JsonWriter& json, const MessageInfo& m)
+void WriteMessageJson(JsonWriter& json, const MessageInfo& m, bool showPassword)
 {
     json.BeginObject();
     json.Key("ID").Value(m.ID);
@@ -55,7 +56,7 @@ void WriteMessageJson(JsonWriter& json, const MessageInfo& m)
     json.Key("SourceToName").Value(m.SourceToName);
     json.Key("SourceContent").Value(m.SourceContent);
     json.Key("SourceLink").Value(m.SourceLink);
-    json.Key("connAddress").Value(m.connAddress);
+    json.Key("connAddress").Value(MaskedAddress(m.connAddress, showPassword));
     json.Key("bCanChangeState").Value(m.bCanChangeState);
     json.Key("DisplayType").Value(m.DisplayType);
     json.EndObject();

@@ -8,8 +8,9 @@ class MessageListInfo;
 class MessageTypeInfo;
 struct ExcludeRange;
 
-void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item);
-void WriteMessageJson(JsonWriter& json, const MessageInfo& message);
+// showPassword: the password and an address's password part as stored, else masked (cli/Masking.h).
+void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword);
+void WriteMessageJson(JsonWriter& json, const MessageInfo& message, bool showPassword);
 void WriteListRowJson(JsonWriter& json, const MessageListInfo& row);
 void WriteExcludeJson(JsonWriter& json, const ExcludeRange& range);
 // Tabs and line breaks in a field would break the plain table; they are shown as blanks.

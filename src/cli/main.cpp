@@ -13,7 +13,12 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] COMMAND
+#ifndef WENDAR_VERSION
+#define WENDAR_VERSION "0"
+#endif
+
+constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
+       wendar-cli --version | --help
   items                         列出检查项目 (编号, 类型, 状态, 名称, 地址, 未读)
   items show ID
   items add OPTIONS             增加检查项目, 输出新的编号
@@ -26,11 +31,17 @@ constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] COMMA
   mark-all read|unread [--item ID]
   delete ID...                  删除消息
   settings [KEY VALUE]          显示设置, 或设置其中一项
-  check [ID | --all]            检查一个或全部项目
+  check [ID | --all]            检查一个或全部项目; 有项目检查出错时退出状态为 1
   watch [--interval-seconds N]  定时检查全部项目, 直到 Ctrl-C
 OPTIONS: --name --category --address --user --password --view --identity --state
          --interval-minutes --check-number --display --notify --sound --include-from
          --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
+         只保存、检查计划不使用的字段: --interval-minutes (CheckInterval; 定时检查按设置
+         AutoCheckInterval 检查全部项目), --about, --must-have-id, --display (只影响显示)
+--show-password  显示保存的密码 (Password 和地址里的密码); 否则显示为 ******
+数据目录: --home DIR, 或 $WENDAR_HOME, 或 $XDG_DATA_HOME/wendar (~/.local/share/wendar);
+         其中没有的 messagetype.dat、声音和帮助取自程序的资源目录
+退出状态: 0 成功, 1 操作或检查失败, 2 输入错误
 )";
 
 } // namespace
@@ -39,7 +50,7 @@ CTarvoDoc& CliContext::Doc()
 {
     if (!doc) {
         doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir,
-                                          std::make_shared<PulseSoundPlayer>());
+                                          std::make_shared<PulseSoundPlayer>(), app.m_strResourceDir);
         doc->ApplySettings(app.m_settings);
         doc->SetMonitors(StandardMonitors());
         if (!doc->LoadItems()) {
@@ -64,8 +75,13 @@ int main(int argc, char** argv)
     try {
         const std::string home = args.TakeOption("--home").value_or("");
         const bool json = args.TakeFlag("--json");
+        const bool showPassword = args.TakeFlag("--show-password");
         if (args.TakeFlag("--help") || args.TakeFlag("-h")) {
             std::cout << kUsage;
+            return 0;
+        }
+        if (args.TakeFlag("--version")) {
+            std::cout << "wendar-cli " WENDAR_VERSION "\n";
             return 0;
         }
         if (args.Empty()) {
@@ -90,7 +106,11 @@ int main(int argc, char** argv)
             std::cerr << "wendar-cli: " << error << '\n';
             return 2;
         }
+        for (const std::string& notice : app.m_notices) {
+            std::cerr << "wendar-cli: " << notice << '\n';
+        }
         CliContext context{app, json, std::cout, std::cerr, nullptr};
+        context.showPassword = showPassword;
         status = handler->second(context, args);
     } catch (const UsageError& e) {
         std::cerr << "wendar-cli: " << e.what() << '\n';

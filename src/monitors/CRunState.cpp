@@ -19,6 +19,15 @@ void CRunState::SetStatusText(std::string text)
     }
 }
 
+void CRunState::SetErrorText(std::string text)
+{
+    ++m_nErrors;
+    if (m_pRun != nullptr) {
+        ++m_pRun->m_nErrors; // the run counts the failures of all its checks
+    }
+    SetStatusText(std::move(text));
+}
+
 std::string CRunState::GetStatusText() const
 {
     std::lock_guard guard(m_lock);

@@ -15,12 +15,16 @@ public:
 
     CRunState() = default;
     // The run state of one check among several at once: it sees the run's stop request and passes
-    // its status texts on to the run, remembering the last one.
+    // its status texts (and its failures) on to the run, remembering the last text.
     explicit CRunState(CRunState& run) : m_pRun(&run) {}
     CRunState(const CRunState&) = delete;
     CRunState& operator=(const CRunState&) = delete;
 
     void SetStatusText(std::string text);
+    // A status text that says the item's check failed; counted, so a caller can tell a failed run
+    // from one that found nothing.
+    void SetErrorText(std::string text);
+    int ErrorCount() const { return m_nErrors.load(); }
     std::string GetStatusText() const;
     // Called on the writing thread after every change of the status text (the CLI prints them).
     void SetStatusListener(StatusListener listener);
@@ -44,4 +48,5 @@ private:
     StatusListener m_listener;
     std::atomic<int> m_bCheckRunActive{0};
     std::atomic<int> m_bStopRequested{0};
+    std::atomic<int> m_nErrors{0};
 };

@@ -2,6 +2,7 @@
 
 #include "store/SqlText.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -10,8 +11,7 @@ constexpr const char* kConnectFailedText = "连接数据失败，请检查网络
 constexpr const char* kConnectCaption = "连接失败";
 constexpr const char* kUnknownErrorText = "数据库连接未知错误，无法捕捉具体错误信息!";
 constexpr const char* kUnknownErrorCaption = "错误";
-// Connection strings of remote sources are kept in a buffer of this size by their drivers' callers.
-constexpr size_t kMaxConnectionString = 512;
+constexpr const char* kNotOpenError = "数据库还未打开";
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
@@ -24,6 +24,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
         }
     }
     return true;
+}
+
+std::string JoinErrors(const std::vector<std::string>& errors)
+{
+    std::string joined;
+    for (const auto& text : errors) {
+        joined += (joined.empty() ? "" : "; ") + text;
+    }
+    return joined.empty() ? std::string(kUnknownErrorText) : joined;
 }
 
 } // namespace
@@ -40,7 +49,77 @@ std::string LocalDatabasePath(const std::string& connectionString)
     return {};
 }
 
-CAdoConnection::CAdoConnection() : m_reporter(DefaultMessageReporter()) {}
+CAdoConnection::CAdoConnection(std::shared_ptr<IMessageReporter> reporter)
+{
+    SetReporter(std::move(reporter));
+}
+
+void CAdoConnection::SetReporter(std::shared_ptr<IMessageReporter> reporter)
+{
+    m_reporter = reporter ? std::move(reporter) : std::make_shared<StderrMessageReporter>();
+}
+
+CAdoConnection::QuietOnThisThread::QuietOnThisThread(CAdoConnection& connection) : m_connection(connection)
+{
+    std::lock_guard guard(m_connection.m_quietLock);
+    m_connection.m_quietScopes.push_back({std::this_thread::get_id(), {}});
+}
+
+CAdoConnection::QuietOnThisThread::~QuietOnThisThread()
+{
+    std::lock_guard guard(m_connection.m_quietLock);
+    auto& scopes = m_connection.m_quietScopes;
+    auto it = std::find_if(scopes.rbegin(), scopes.rend(),
+                           [](const QuietScope& scope) { return scope.thread == std::this_thread::get_id(); });
+    if (it != scopes.rend()) {
+        scopes.erase(std::next(it).base());
+    }
+}
+
+CAdoConnection::QuietScope* CAdoConnection::InnermostScope()
+{
+    auto it = std::find_if(m_quietScopes.rbegin(), m_quietScopes.rend(),
+                           [](const QuietScope& scope) { return scope.thread == std::this_thread::get_id(); });
+    return it == m_quietScopes.rend() ? nullptr : &*it;
+}
+
+const CAdoConnection::QuietScope* CAdoConnection::InnermostScope() const
+{
+    return const_cast<CAdoConnection*>(this)->InnermostScope();
+}
+
+bool CAdoConnection::IsQuietOnThisThread() const
+{
+    std::lock_guard guard(m_quietLock);
+    return InnermostScope() != nullptr;
+}
+
+std::string CAdoConnection::QuietError() const
+{
+    std::lock_guard guard(m_quietLock);
+    const QuietScope* scope = InnermostScope();
+    return scope ? scope->lastError : std::string();
+}
+
+void CAdoConnection::NoteFailure(const std::vector<std::string>& errors)
+{
+    std::lock_guard guard(m_quietLock);
+    if (QuietScope* scope = InnermostScope()) {
+        scope->lastError = JoinErrors(errors);
+    }
+}
+
+bool CAdoConnection::GetShowErrors() const
+{
+    return m_bShowErrors.load() && !IsQuietOnThisThread();
+}
+
+void CAdoConnection::Report(const std::string& text, const std::string& caption, MessageIcon icon) const
+{
+    if (!IsQuietOnThisThread()) {
+        m_reporter->ShowMessage(text, caption, icon);
+    }
+}
 
 CAdoConnection::~CAdoConnection()
 {
@@ -70,9 +149,9 @@ bool CAdoConnection::Open(const std::string& connectionString, bool forceNew)
             return true;
         }
     }
-    if (m_bShowErrors) {
+    if (GetShowErrors()) {
         if (errors.empty()) {
-            m_reporter->ShowMessage(kConnectFailedText, kConnectCaption, MessageIcon::Information);
+            Report(kConnectFailedText, kConnectCaption, MessageIcon::Information);
         } else {
             ShowErrors(errors, 0);
         }
@@ -109,37 +188,54 @@ std::string RewriteFor(const IDbBackend& backend, const std::string& sql)
 
 } // namespace
 
+bool CAdoConnection::ExecuteUnderLock(const std::string& sql, std::vector<std::string>& errors)
+{
+    std::lock_guard guard(m_lock);
+    if (!m_backend) {
+        errors.push_back(kNotOpenError);
+        return false;
+    }
+    return m_backend->Execute(RewriteFor(*m_backend, sql), errors);
+}
+
 bool CAdoConnection::Execute(const std::string& sql)
 {
     std::vector<std::string> errors;
-    {
-        std::lock_guard guard(m_lock);
-        if (!m_backend) {
-            errors.push_back("数据库还未打开");
-        } else if (m_backend->Execute(RewriteFor(*m_backend, sql), errors)) {
-            return true;
-        }
+    if (ExecuteUnderLock(sql, errors)) {
+        return true;
     }
-    if (m_bShowErrors) {
+    NoteFailure(errors);
+    if (GetShowErrors()) {
         ShowErrors(errors, 3);
     }
     return false;
 }
 
-bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts)
+bool CAdoConnection::Execute(const std::string& sql, std::string& error)
+{
+    std::vector<std::string> errors;
+    if (ExecuteUnderLock(sql, errors)) {
+        return true;
+    }
+    error = JoinErrors(errors);
+    NoteFailure(errors);
+    return false;
+}
+
+bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
+                                      std::string& error)
 {
     std::vector<std::string> errors;
     {
         std::lock_guard guard(m_lock);
         if (!m_backend) {
-            errors.push_back("数据库还未打开");
+            errors.push_back(kNotOpenError);
         } else if (m_backend->ExecuteWithTexts(sql, texts, errors)) {
             return true;
         }
     }
-    if (m_bShowErrors) {
-        ShowErrors(errors, 3);
-    }
+    error = JoinErrors(errors);
+    NoteFailure(errors);
     return false;
 }
 
@@ -153,22 +249,29 @@ bool CAdoConnection::ReadLongText(const std::string& table, const std::string& c
 
 bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors)
 {
-    std::lock_guard guard(m_lock);
-    if (!m_backend) {
-        errors.push_back("数据库还未打开");
-        return false;
+    bool done = false;
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_backend) {
+            errors.push_back(kNotOpenError);
+        } else {
+            done = m_backend->Query(RewriteFor(*m_backend, sql), result, errors);
+        }
     }
-    return m_backend->Query(RewriteFor(*m_backend, sql), result, errors);
+    if (!done) {
+        NoteFailure(errors);
+    }
+    return done;
 }
 
 void CAdoConnection::ShowErrors(const std::vector<std::string>& errors, int mode) const
 {
     if (errors.empty()) {
-        m_reporter->ShowMessage(kUnknownErrorText, kUnknownErrorCaption, MessageIcon::Information);
+        Report(kUnknownErrorText, kUnknownErrorCaption, MessageIcon::Information);
         return;
     }
     const bool plainBox = mode == 0 || mode == 2;
     for (const auto& description : errors) {
-        m_reporter->ShowMessage(description, plainBox ? kConnectCaption : "", MessageIcon::Information);
+        Report(description, plainBox ? kConnectCaption : "", MessageIcon::Information);
     }
 }

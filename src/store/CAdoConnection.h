@@ -1,26 +1,36 @@
 #pragma once
 // The program's way into every database: the local SQLite files and remote ODBC sources.
 // Errors: every operation returns false on failure and, while show-errors is on, reports the
-// failure through the connection's message reporter. Nothing throws out of this layer.
+// failure through the reporter the connection was handed. Nothing throws out of this layer.
 //
 // The main connection is shared by the UI thread and the check worker. Every statement and every
 // recordset open runs under the connection's lock; a recordset reads all its rows at Open, so the
-// lock is never held while a message is shown or while the caller walks the rows.
+// lock is never held while a message is shown or while the caller walks the rows. A check run
+// keeps the connection quiet on its own thread (QuietOnThisThread): a reporter that waits for the
+// user must never hold up the worker that the UI thread may be waiting for.
 #include "store/DbBackend.h"
 #include "store/MessageReporter.h"
 
+#include <atomic>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 class CAdoRecordset;
 
+// A remote connection string of this length or more is refused: the drivers' callers keep them in
+// buffers of this size, terminator included.
+inline constexpr std::size_t kMaxConnectionString = 512;
+
 class CAdoConnection final
 {
 public:
-    CAdoConnection();
+    // Without a reporter the messages go to stderr.
+    explicit CAdoConnection(std::shared_ptr<IMessageReporter> reporter = nullptr);
     ~CAdoConnection();
     CAdoConnection(const CAdoConnection&) = delete;
     CAdoConnection& operator=(const CAdoConnection&) = delete;
@@ -29,21 +39,46 @@ public:
     void Close();
     bool Execute(const std::string& sql);
     // For page copies of many megabytes, which must not be copied into statement texts: the
-    // statement's "?" placeholders take the texts in order. Reported like Execute.
-    bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts);
+    // statement's "?" placeholders take the texts in order. Reports nothing: on failure error
+    // holds the database's own words.
+    bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts, std::string& error);
     // One long text value of one row, read in one piece; false (never reported) when the engine
     // cannot, so the caller may fall back to a query.
     bool ReadLongText(const std::string& table, const std::string& column, long long rowid, std::string& out);
+    // Reports nothing: on failure error holds the database's own words.
+    bool Execute(const std::string& sql, std::string& error);
     bool IsOpen() const;
 
     void SetShowErrors(bool show) { m_bShowErrors = show; }
-    bool GetShowErrors() const { return m_bShowErrors; }
+    // False also on a thread that keeps the connection quiet.
+    bool GetShowErrors() const;
     const std::string& GetConnectionString() const { return m_strConnection; }
     // The engine name the SQL dialect is chosen by ("SQLite", "PostgreSQL", ...).
     std::string GetDbmsName() const;
 
-    void SetReporter(std::shared_ptr<IMessageReporter> reporter) { m_reporter = std::move(reporter); }
+    // Set before the connection is shared with another thread.
+    void SetReporter(std::shared_ptr<IMessageReporter> reporter);
     const std::shared_ptr<IMessageReporter>& GetReporter() const { return m_reporter; }
+    // One message through the reporter, unless this thread keeps the connection quiet.
+    void Report(const std::string& text, const std::string& caption, MessageIcon icon) const;
+
+    // While one lives, the connection shows no message on the thread that made it; failures still
+    // come back as false, and QuietError names the last one. Scopes nest.
+    class QuietOnThisThread final
+    {
+    public:
+        explicit QuietOnThisThread(CAdoConnection& connection);
+        ~QuietOnThisThread();
+        QuietOnThisThread(const QuietOnThisThread&) = delete;
+        QuietOnThisThread& operator=(const QuietOnThisThread&) = delete;
+
+    private:
+        CAdoConnection& m_connection;
+    };
+    bool IsQuietOnThisThread() const;
+    // The database's own words for the last failure this thread's quiet scope kept from being
+    // shown; empty when there was none.
+    std::string QuietError() const;
 
     // Used by CAdoRecordset: runs a query under the lock; the dialect rewrite happens here.
     bool RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors);
@@ -51,11 +86,24 @@ public:
     void ShowErrors(const std::vector<std::string>& errors, int mode) const;
 
 private:
+    struct QuietScope
+    {
+        std::thread::id thread;
+        std::string lastError;
+    };
+    bool ExecuteUnderLock(const std::string& sql, std::vector<std::string>& errors);
+    // Keeps the engine's words in this thread's innermost quiet scope, if it has one.
+    void NoteFailure(const std::vector<std::string>& errors);
+    QuietScope* InnermostScope();
+    const QuietScope* InnermostScope() const;
+
     mutable std::mutex m_lock;
     std::unique_ptr<IDbBackend> m_backend;
     std::string m_strConnection;
-    bool m_bShowErrors = true;
+    std::atomic<bool> m_bShowErrors{true};
     std::shared_ptr<IMessageReporter> m_reporter;
+    mutable std::mutex m_quietLock;
+    std::vector<QuietScope> m_quietScopes; // one entry per live scope, innermost last
 };
 
 // The parts of a connection string the local files use: "DBQ=<path>;DRIVER={SQLite3}".

@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/DateText.h"
+#include "store/MessageReporter.h"
 
 #include <cctype>
 #include <charconv>
@@ -44,7 +45,7 @@ bool CAdoRecordset::SetConnection(CAdoConnection& connection)
 {
     if (!connection.IsOpen()) {
         if (m_bShowErrors) {
-            connection.GetReporter()->ShowMessage(kNotOpenText, "", MessageIcon::Information);
+            connection.Report(kNotOpenText, "", MessageIcon::Information);
         }
         return false;
     }
@@ -57,22 +58,17 @@ void CAdoRecordset::SetDateFormat(const std::string& format)
     m_strDateFormat = format.empty() ? std::string(kDefaultDateFormat) : format;
 }
 
-bool CAdoRecordset::Open(const std::string& sql, int, int, int)
+bool CAdoRecordset::Open(const std::string& sql)
 {
     Close();
     if (!m_pConnection || !m_pConnection->IsOpen()) {
-        if (m_bShowErrors) {
-            auto reporter = m_pConnection ? m_pConnection->GetReporter() : DefaultMessageReporter();
-            reporter->ShowMessage(kNotOpenText, "", MessageIcon::Information);
-        }
+        Report(kNotOpenText, "");
         return false;
     }
     std::vector<std::string> errors;
     if (!m_pConnection->RunQuery(sql, m_result, errors)) {
         m_result = {};
-        if (m_bShowErrors) {
-            m_pConnection->GetReporter()->ShowMessage(kFieldErrorText, kFieldErrorCaption, MessageIcon::Information);
-        }
+        Report(kFieldErrorText, kFieldErrorCaption);
         return false;
     }
     m_bOpen = true;
@@ -206,11 +202,15 @@ const DbValue* CAdoRecordset::Field(std::string_view column)
     return index < 0 ? nullptr : &m_result.rows[static_cast<size_t>(m_nPos)][static_cast<size_t>(index)];
 }
 
-void CAdoRecordset::ReportFieldError()
+void CAdoRecordset::Report(const std::string& text, const std::string& caption) const
 {
-    if (m_bShowErrors) {
-        auto reporter = m_pConnection ? m_pConnection->GetReporter() : DefaultMessageReporter();
-        reporter->ShowMessage(kFieldErrorText, kFieldErrorCaption, MessageIcon::Information);
+    if (!m_bShowErrors) {
+        return;
+    }
+    if (m_pConnection) {
+        m_pConnection->Report(text, caption, MessageIcon::Information);
+    } else {
+        StderrMessageReporter().ShowMessage(text, caption, MessageIcon::Information);
     }
 }
 
@@ -218,7 +218,7 @@ const DbValue* CAdoRecordset::FieldOrReport(std::string_view column)
 {
     const DbValue* v = Field(column);
     if (!v) {
-        ReportFieldError();
+        Report(kFieldErrorText, kFieldErrorCaption);
     }
     return v;
 }

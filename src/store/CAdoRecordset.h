@@ -9,7 +9,6 @@
 #include <vector>
 
 class CAdoConnection;
-class IMessageReporter;
 
 inline constexpr const char* kDefaultDateFormat = "%Y/%m/%d-%H:%M";
 
@@ -26,9 +25,9 @@ public:
     void SetShowErrors(bool show) { m_bShowErrors = show; }
     void SetDateFormat(const std::string& format = kDefaultDateFormat);
 
-    // cursorType, lockType and options are accepted for the callers' sake; every recordset here
-    // is a static, read-only snapshot.
-    bool Open(const std::string& sql, int cursorType = -1, int lockType = -1, int options = 1);
+    // Every recordset is a static, read-only snapshot of the whole result, so there is no cursor
+    // or lock type to choose.
+    bool Open(const std::string& sql);
     void Close();
     bool IsOpen() const { return m_bOpen; }
 
@@ -56,7 +55,8 @@ private:
     const DbValue* Field(std::string_view column);
     // The field of the current row, or null after reporting a missing column or row.
     const DbValue* FieldOrReport(std::string_view column);
-    void ReportFieldError();
+    // Through the connection's reporter while show-errors is on.
+    void Report(const std::string& text, const std::string& caption) const;
 
     CAdoConnection* m_pConnection = nullptr;
     bool m_bShowErrors = true;

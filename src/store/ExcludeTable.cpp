@@ -7,7 +7,7 @@
 std::optional<std::vector<ExcludeRange>> LoadExcludeRanges(CAdoConnection& connection, int messagetypeid)
 {
     CAdoRecordset rs(connection);
-    if (!rs.Open("select * from userHttpExclude where messagetypeid=" + std::to_string(messagetypeid), -1, -1, 1)) {
+    if (!rs.Open("select * from userHttpExclude where messagetypeid=" + std::to_string(messagetypeid))) {
         return std::nullopt;
     }
     std::vector<ExcludeRange> ranges;

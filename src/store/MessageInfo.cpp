@@ -62,7 +62,7 @@ bool MessageInfo::LoadById(CAdoConnection& connection, int id)
                             "usermessagetype.displaytype ,userdata.* from userdata,usermessagetype where "
                             "userdata.messagetypeid=usermessagetype.messagetypeid and id=" +
                             std::to_string(id);
-    if (!rs.Open(sql, 3, -1, 1)) {
+    if (!rs.Open(sql)) {
         return false;
     }
     return LoadFromRecordset(rs);

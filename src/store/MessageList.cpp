@@ -68,11 +68,11 @@ bool CountMatching(CAdoConnection& connection, int readFilter, const MessageType
     }
     CAdoRecordset counts(connection);
     counts.SetShowErrors(false);
-    if (!counts.Open(sql, -1, -1, 1) || counts.IsEOF()) {
+    if (!counts.Open(sql) || counts.IsEOF()) {
         std::string where = WhereText(readFilter);
         where.replace(0, std::string("select *").size(), "select count(*) as total");
         CAdoRecordset count(connection);
-        if (!count.Open(where + ItemCondition(item), -1, -1, 1) || count.IsEOF()) {
+        if (!count.Open(where + ItemCondition(item)) || count.IsEOF()) {
             return false;
         }
         return ReadTotal(count, total);
@@ -95,7 +95,7 @@ bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, co
 {
     CAdoRecordset rs(connection);
     rs.SetDateFormat(kFindingDateFormat);
-    if (!rs.Open(ListQueryText(readFilter, item), 2, -1, 1)) {
+    if (!rs.Open(ListQueryText(readFilter, item))) {
         return false;
     }
     MessagePage result;
@@ -140,7 +140,7 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTy
         sql +=
             " order by status, id desc limit " + std::to_string(result.pageSize) + " offset " + std::to_string(offset);
     }
-    if (!rs.Open(sql, -1, -1, 1)) {
+    if (!rs.Open(sql)) {
         return false;
     }
     ReadRows(rs, result.pageSize, result.rows);

@@ -1,7 +1,6 @@
 #pragma once
-// How the store shows its fixed-wording failure messages. The CLI prints them on stderr, the GUI
-// installs a modal box that may be called from any thread, tests record them.
-#include <memory>
+// How the store shows its fixed-wording failure messages. Each connection is handed its reporter:
+// the CLI prints them on stderr, the GUI shows a box, tests record them.
 #include <string>
 
 enum class MessageIcon
@@ -19,10 +18,7 @@ public:
     virtual void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
 };
 
-// The reporter every new connection starts with; stderr until start-up installs another.
-std::shared_ptr<IMessageReporter> DefaultMessageReporter();
-void SetDefaultMessageReporter(std::shared_ptr<IMessageReporter> reporter);
-
+// What a connection uses when it was handed no reporter.
 class StderrMessageReporter final : public IMessageReporter
 {
 public:

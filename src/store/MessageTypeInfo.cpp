@@ -63,8 +63,7 @@ int MessageTypeInfo::Save(CAdoConnection& connection, int forceInsert)
     if (executed && !update) {
         CAdoRecordset rs(connection);
         if (rs.Open("select top 1 * from usermessagetype where messagetypename=" + SqlQuoted(MessageTypeName) +
-                        " order by -messagetypeid",
-                    -1, -1, 1)) {
+                    " order by -messagetypeid")) {
             rs.GetFieldValue("messagetypeid", messagetypeid);
         }
     }
@@ -89,16 +88,14 @@ int MessageTypeInfo::CountUnread(CAdoConnection& connection)
     counts.SetShowErrors(false);
     int count = 0;
     if (counts.Open("select ifnull(sum(n), 0) as unread from userdata_counts where messagetypeid=" + id +
-                        " and status=0",
-                    -1, -1, 1) &&
+                    " and status=0") &&
         !counts.IsEOF()) {
         counts.GetFieldValue("unread", count);
         m_nUnreadCount = count;
         return m_nUnreadCount;
     }
     CAdoRecordset rs(connection);
-    if (rs.Open("select count(*) as unread from userdata where messagetypeid=" + id + " and status=0", 3, -1, 1) &&
-        !rs.IsEOF()) {
+    if (rs.Open("select count(*) as unread from userdata where messagetypeid=" + id + " and status=0") && !rs.IsEOF()) {
         rs.GetFieldValue("unread", count);
         m_nUnreadCount = count;
     }

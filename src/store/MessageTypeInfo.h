@@ -1,5 +1,7 @@
 #pragma once
-// A check item: one usermessagetype row plus what a running program keeps about it.
+// A check item: one usermessagetype row plus what a running program keeps about it. Records hold
+// data only: a view keys its nodes on messagetypeid and fetches the current record after an edit.
+#include "store/SharedFlag.h"
 #include "store/SharedInt.h"
 #include "store/UserIdentity.h"
 
@@ -33,9 +35,7 @@ public:
 
     // Run-time fields. The counters are written by the check worker and read by the UI thread.
     SharedInt m_nUnreadCount = 0;
-    int m_nAnimFrame = -1;
-    void* m_hTreeNode = nullptr;
-    SharedInt m_bBusy = 0;
+    SharedFlag m_bBusy; // a check of this item is running
     int MustHaveID = 0;
     SharedInt m_nNewCount = 0; // new-finding counter
     int m_nLoadedId = 0;

@@ -11,7 +11,7 @@ std::optional<std::vector<Preset>> ReadPresets(const std::string& presetConnecti
         return std::nullopt;
     }
     CAdoRecordset rs(connection);
-    if (!rs.Open("select * from usermessagetype", -1, -1, 1)) {
+    if (!rs.Open("select * from usermessagetype")) {
         return std::nullopt;
     }
     std::vector<Preset> presets;

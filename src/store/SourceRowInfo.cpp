@@ -33,7 +33,7 @@ int SourceRowInfo::IsKnown(CAdoConnection& connection, const MessageTypeInfo& it
                                       " and sourceid=" + SqlQuoted(ID) + " order by -id";
     CAdoRecordset rs(connection);
     rs.SetShowErrors(false);
-    if (!rs.Open(sql, -1, -1, 1) || rs.IsEOF()) {
+    if (!rs.Open(sql) || rs.IsEOF()) {
         return 0;
     }
     std::string storedDate;
@@ -41,7 +41,7 @@ int SourceRowInfo::IsKnown(CAdoConnection& connection, const MessageTypeInfo& it
     return storedDate == FromDate ? 1 : 0;
 }
 
-int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& item) const
+int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error) const
 {
     const std::string sql = "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,"
                             "sourcedate,sourcefromid,sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,"
@@ -52,10 +52,17 @@ int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& ite
                             "," + SqlQuoted(FromName) + "," + SqlQuoted(ID) + "," + SqlQuoted(ToID) + "," +
                             SqlQuoted(ToName) + "," + SqlQuoted(SourceType) + "," + SqlQuoted(Link) + ",' " +
                             SqlEscape(Content) + " '," + SqlQuoted(Info) + ")";
-    return connection.Execute(sql) ? 1 : 0;
+    std::string failure;
+    if (connection.Execute(sql, failure)) {
+        return 1;
+    }
+    if (error) {
+        *error = std::move(failure);
+    }
+    return 0;
 }
 
-int SourceRowInfo::InsertLarge(CAdoConnection& connection, const MessageTypeInfo& item)
+int SourceRowInfo::InsertLarge(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error)
 {
     // The same statement as Insert, with the content as the one bound value.
     const std::string sql =
@@ -73,5 +80,12 @@ int SourceRowInfo::InsertLarge(CAdoConnection& connection, const MessageTypeInfo
     }
     Content.insert(Content.begin(), ' ');
     Content.push_back(' ');
-    return connection.ExecuteWithTexts(sql, {Content}) ? 1 : 0;
+    std::string failure;
+    if (connection.ExecuteWithTexts(sql, {Content}, failure)) {
+        return 1;
+    }
+    if (error) {
+        *error = std::move(failure);
+    }
+    return 0;
 }

@@ -1,9 +1,9 @@
 #include "app/CTarvoDoc.h"
-#include "app/ISoundPlayer.h"
 #include "app/ITrayIcon.h"
 #include "app/Settings.h"
 #include "monitors/CheckContext.h"
 #include "store/SourceRowInfo.h"
+#include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
@@ -16,27 +16,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Records what it plays; a path with "missing" in it cannot be played.
-class RecordingPlayer final : public ISoundPlayer
-{
-public:
-    bool Play(const std::string& path) override
-    {
-        std::lock_guard guard(m_lock);
-        m_played.push_back(path);
-        return path.find("missing") == std::string::npos;
-    }
-    std::vector<std::string> Played()
-    {
-        std::lock_guard guard(m_lock);
-        return m_played;
-    }
-
-private:
-    std::mutex m_lock;
-    std::vector<std::string> m_played;
-};
 
 // Every category with a monitor gets the fixture's fake one, which records its calls, stores a finding when
 // `findings` is set (changed only while no run is active), and holds the item `hold` until released or stopped.
@@ -108,7 +87,8 @@ protected:
     std::vector<int> m_calls;
     int m_hold = -1;
     bool findings = false;
-    CTarvoDoc doc; // last: its workers end before the monitor's state goes
+    Settings settings; // what the document is handed, it keeps reading
+    CTarvoDoc doc;     // last: its workers end before the monitor's state goes
 };
 
 } // namespace
@@ -174,14 +154,14 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
     auto web = AddItems(1, 2)[0];
     AddItems(1, 5); // categories without a monitor yield nothing
     AddItems(1, 9);
-    doc.m_bReload = 0;
+    doc.m_bReload = false;
     RunAllAndWait();
     EXPECT_EQ(Calls().size(), 3u);
-    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(false, 0));
 
     findings = true;
     RunAllAndWait();
-    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(1, 3));
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(true, 3));
     // The dispatcher counts database and broadcast findings once more.
     EXPECT_EQ(std::tuple(db->m_nNewCount.load(), broadcast->m_nNewCount.load(), web->m_nNewCount.load()),
               std::tuple(2, 2, 1));
@@ -190,10 +170,10 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
 
     // A run without findings recounts nothing.
     findings = false;
-    doc.m_bReload = 0;
+    doc.m_bReload = false;
     store.connection().Execute("delete from userdata");
     RunAllAndWait();
-    EXPECT_EQ(doc.m_bReload, 0);
+    EXPECT_FALSE(doc.m_bReload.load());
     EXPECT_EQ(doc.m_nUnreadCount, 3);
     findings = true;
     doc.CheckOne(web);
@@ -240,7 +220,6 @@ TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyModeAndRepeatItWhileNew)
     EXPECT_EQ(doc.Sounds().Pending(), (std::vector<std::string>(3, "/abs/a.wav")));
 
     // With sound switched off nothing is queued, neither repeats nor after a finding.
-    Settings settings;
     settings.EnableSoundNotify = 0;
     doc.ApplySettings(settings);
     for (int tick = 0; tick < 3; ++tick) {

@@ -32,5 +32,5 @@ TEST(GuiPanes, EachPaneRegistersOnTheDocumentAndLeavesItWhenDestroyed)
 
 TEST(GuiImages, AreLinkedIntoTheProgram)
 {
-    EXPECT_TRUE(QFile::exists(QStringLiteral(":/frame/placeholder.svg")));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(":/frame/tray-normal.svg")));
 }

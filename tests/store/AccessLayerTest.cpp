@@ -3,6 +3,7 @@
 #include "support/TestStore.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 TEST(AccessLayer, FieldsConvertAsTheRecordsExpectAndRowsWalkBothWays)
 {
@@ -62,11 +63,45 @@ TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnecti
     const std::string before = store.connection().GetConnectionString();
     EXPECT_TRUE(store.connection().Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", false));
     EXPECT_EQ(store.connection().GetConnectionString(), before);
-    CAdoConnection other;
-    other.SetReporter(std::make_shared<RecordingReporter>());
+    CAdoConnection other(std::make_shared<RecordingReporter>());
     EXPECT_FALSE(other.Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", true));
     CAdoRecordset rs;
     rs.SetShowErrors(false);
     EXPECT_FALSE(rs.SetConnection(other));
     EXPECT_FALSE(other.Execute("select 1"));
+}
+
+TEST(AccessLayer, AQuietThreadShowsNothingAndKeepsTheEnginesWordsWhileOtherThreadsShowTheirs)
+{
+    TestStore store;
+    CAdoConnection& connection = store.connection();
+    {
+        CAdoConnection::QuietOnThisThread quiet(connection);
+        EXPECT_FALSE(connection.GetShowErrors());
+        CAdoRecordset rs(connection);
+        EXPECT_FALSE(rs.Open("select * from nosuchtable"));
+        EXPECT_NE(connection.QuietError().find("nosuchtable"), std::string::npos) << connection.QuietError();
+        {
+            CAdoConnection::QuietOnThisThread inner(connection);
+            EXPECT_EQ(connection.QuietError(), "");
+            std::string error;
+            EXPECT_FALSE(connection.Execute("insert into nowhere values (1)", error));
+            EXPECT_NE(error.find("nowhere"), std::string::npos) << error;
+            EXPECT_EQ(connection.QuietError(), error);
+        }
+        EXPECT_NE(connection.QuietError().find("nosuchtable"), std::string::npos);
+        std::thread([&connection] { EXPECT_FALSE(connection.Execute("insert into elsewhere values (1)")); }).join();
+        ASSERT_EQ(store.reporter().Texts().size(), 1u);
+        EXPECT_NE(store.reporter().Texts()[0].find("elsewhere"), std::string::npos);
+    }
+    EXPECT_TRUE(connection.GetShowErrors());
+    EXPECT_EQ(connection.QuietError(), "");
+    EXPECT_FALSE(connection.Execute("insert into here values (1)"));
+    EXPECT_EQ(store.reporter().Texts().size(), 2u);
+
+    // A connection reports to the reporter it was handed.
+    auto handed = std::make_shared<RecordingReporter>();
+    CAdoConnection other(handed);
+    EXPECT_FALSE(other.Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", true));
+    EXPECT_EQ(handed->Texts().size(), 1u);
 }

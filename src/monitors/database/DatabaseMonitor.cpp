@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTypeInfo.h"
@@ -25,14 +26,7 @@ constexpr const char* kFirstRowFailed = "错误：不能打开数据表中的内
 constexpr const char* kSaving = "正在保存这些检查到的远程数据";
 constexpr const char* kDone = "->检查完毕!";
 constexpr const char* kStopped = "意外停止！";
-
-// The remote connection keeps its string in a buffer of this size, terminator included.
-constexpr std::size_t kMaxConnectionString = 512;
-
-// Static cursor, read-only lock, command text.
-constexpr int kCursorStatic = 3;
-constexpr int kLockReadOnly = 1;
-constexpr int kCommandText = 1;
+constexpr const char* kStoreFailed = "错误：";
 
 // Written in the Access dialect; the connection rewrites "top N" for engines that lack it.
 std::string BuildDatabaseQuery(const MessageTypeInfo& item)
@@ -59,6 +53,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     const std::string prefix = kStatusPrefix + item.MessageTypeName + kStatusPrefixEnd;
     const std::string savedStatus = run.GetStatusText();
     auto status = [&](const std::string& text) { run.SetStatusText(prefix + text); };
+    auto failed = [&](const std::string& text) { run.SetErrorText(prefix + text); };
     int result = 0;
     auto stopped = [&] {
         status(kStopped);
@@ -66,7 +61,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     };
 
     // Declared in this order so the recordset closes before its connection on every way out.
-    CAdoConnection remote;
+    CAdoConnection remote(context.mainConnection.GetReporter());
     remote.SetShowErrors(false); // no message box may open on the check thread
     CAdoRecordset rs;
     rs.SetShowErrors(false);
@@ -76,7 +71,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     if (item.ViewName.empty()) {
-        status(kEmptyViewName);
+        failed(kEmptyViewName);
         return 0;
     }
 
@@ -85,7 +80,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     status(kConnecting);
     if (item.connAddress.size() >= kMaxConnectionString || !remote.Open(item.connAddress)) {
-        status(kConnectFailed);
+        failed(kConnectFailed);
         return 0;
     }
 
@@ -93,8 +88,8 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     status(kOpeningView + item.ViewName);
-    if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item), kCursorStatic, kLockReadOnly, kCommandText)) {
-        status(kQueryFailed + item.ViewName);
+    if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item))) {
+        failed(kQueryFailed + item.ViewName);
         return 0;
     }
 
@@ -108,7 +103,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     // The only test of the view's shape: all ten columns on the first row.
     if (SourceRowInfo first; !first.LoadFromRecordset(rs)) {
-        status(kFirstRowFailed + item.ViewName);
+        failed(kFirstRowFailed + item.ViewName);
         return 0;
     }
 
@@ -126,8 +121,13 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         // the previous row's value.
         SourceRowInfo row;
         row.LoadFromRecordset(rs);
-        if (!row.IsKnown(context.mainConnection, item) && row.Insert(context.mainConnection, item)) {
-            ++item.m_nNewCount;
+        if (!row.IsKnown(context.mainConnection, item)) {
+            std::string reason;
+            if (!StoreFinding(context, item, row, reason)) {
+                // What was stored stays stored and must still be announced.
+                status(kStoreFailed + reason);
+                return result;
+            }
             result = 1;
         }
         rs.MovePrevious();

@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/ftp/CFtpClient.h"
 #include "monitors/ftp/FtpAddress.h"
 #include "monitors/ftp/FtpNotice.h"
@@ -37,7 +38,7 @@ int StopExit(CRunState& run, const std::string& name)
 
 int ErrorExit(CRunState& run, const std::string& name, const std::string& error)
 {
-    run.SetStatusText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
+    run.SetErrorText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
     return 0;
 }
 
@@ -117,11 +118,16 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
         record.FromDate = FtpFindingDate(entry.lastWrite);
         record.Link = FtpEntryLink(directoryLink, entry.name);
         record.Content = FtpNoticeHtml(name, directoryLink, record.Link, shown, record.FromDate);
-        if (record.IsKnown(context.mainConnection, item) == 0 && record.Insert(context.mainConnection, item) != 0) {
-            // Counted only when stored: a failed insert is no finding the user can see.
-            ++item.m_nNewCount;
-            found = 1;
+        if (record.IsKnown(context.mainConnection, item) != 0) {
+            continue;
         }
+        std::string reason;
+        if (!StoreFinding(context, item, record, reason)) {
+            // What was stored stays stored and must still be announced; the rest waits for the next check.
+            ErrorExit(run, name, reason);
+            return found;
+        }
+        found = 1;
     }
     run.SetStatusText(name + kStatusDone);
     return found;

@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "store/DateText.h"
@@ -85,7 +86,10 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
     // Every wait of the dialogue (connect, handshake, each reply) sees a stop request.
     client.SetAbortCheck([&run] { return run.IsStopRequested(); });
     if (!client.Connect(server.host, server.port, server.tls)) {
-        run.SetStatusText(client.WasAborted() ? stoppedText : errorText + ShortReason(client));
+        if (client.WasAborted())
+            run.SetStatusText(stoppedText);
+        else
+            run.SetErrorText(errorText + ShortReason(client));
         return 0;
     }
     if (run.IsStopRequested()) {
@@ -98,7 +102,7 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         if (client.WasAborted()) {
             run.SetStatusText(stoppedText);
         } else {
-            run.SetStatusText(errorText + (client.WasRefused() ? kBadLogin : "") + ShortReason(client));
+            run.SetErrorText(errorText + (client.WasRefused() ? kBadLogin : "") + ShortReason(client));
         }
         return 0;
     }
@@ -110,14 +114,22 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
-            run.SetStatusText(client.WasAborted() ? stoppedText : errorText + ShortReason(client));
+            if (client.WasAborted())
+                run.SetStatusText(stoppedText);
+            else
+                run.SetErrorText(errorText + ShortReason(client));
             return found;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));
-        if (row.IsKnown(context.mainConnection, item) == 0 && row.Insert(context.mainConnection, item) != 0) {
-            ++item.m_nNewCount;
-            found = 1;
+        if (row.IsKnown(context.mainConnection, item) != 0) {
+            continue;
         }
+        std::string reason;
+        if (!StoreFinding(context, item, row, reason)) {
+            run.SetStatusText(errorText + reason);
+            return found;
+        }
+        found = 1;
     }
     client.Quit();
     run.SetStatusText(name + kDone);

@@ -58,7 +58,7 @@ bool CClientSocket::CreateFor(int family)
 {
     Close();
     m_hSocket = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         m_nLastError = errno;
         return false;
     }
@@ -139,7 +139,7 @@ bool CClientSocket::Connect(const std::string& host, std::uint16_t port, std::ch
 
 bool CClientSocket::StartTls(const std::string& host, std::chrono::milliseconds timeout, std::string& error)
 {
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         error = "not connected";
         return false;
     }
@@ -155,7 +155,7 @@ bool CClientSocket::StartTls(const std::string& host, std::chrono::milliseconds 
 
 bool CClientSocket::Send(const char* data, std::size_t length, std::chrono::milliseconds timeout)
 {
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         m_nLastError = ENOTCONN;
         return false;
     }
@@ -191,7 +191,7 @@ bool CClientSocket::Send(const char* data, std::size_t length, std::chrono::mill
 
 long CClientSocket::Receive(char* buffer, std::size_t capacity)
 {
-    if (m_hSocket == -1) {
+    if (m_hSocket == kInvalidSocket) {
         errno = m_nLastError = ENOTCONN;
         return -1;
     }
@@ -205,7 +205,7 @@ long CClientSocket::Receive(char* buffer, std::size_t capacity)
 
 bool CClientSocket::PollReadable(bool& readable, std::chrono::milliseconds wait)
 {
-    if (m_hSocket == -1)
+    if (m_hSocket == kInvalidSocket)
         return false;
     if (m_tls && m_tls->HasPending()) {
         readable = true;
@@ -227,8 +227,8 @@ void CClientSocket::Close()
         m_tls->Shutdown();
         m_tls.reset();
     }
-    if (m_hSocket != -1) {
+    if (m_hSocket != kInvalidSocket) {
         close(m_hSocket);
-        m_hSocket = -1;
+        m_hSocket = kInvalidSocket;
     }
 }

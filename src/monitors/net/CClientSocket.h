@@ -11,6 +11,10 @@
 
 class CTlsStream;
 
+// A socket as the system hands it out: a file descriptor.
+using SocketHandle = int;
+inline constexpr SocketHandle kInvalidSocket = -1;
+
 class CClientSocket final
 {
 public:
@@ -38,7 +42,7 @@ public:
     bool PollReadable(bool& readable, std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     void Close();
 
-    bool IsOpen() const { return m_hSocket != -1; }
+    bool IsOpen() const { return m_hSocket != kInvalidSocket; }
     // errno of the last failed operation.
     int GetLastError() const { return m_nLastError; }
     bool WasAborted() const { return m_nLastError == ECANCELED; }
@@ -49,7 +53,7 @@ private:
     // 1 ready, 0 timed out, -1 failed or aborted (m_nLastError says which).
     int WaitFor(short events, std::chrono::steady_clock::time_point deadline);
 
-    int m_hSocket = -1;
+    SocketHandle m_hSocket = kInvalidSocket;
     int m_nLastError = 0;
     std::unique_ptr<CTlsStream> m_tls;
     std::function<bool()> m_abortCheck;

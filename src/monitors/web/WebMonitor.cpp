@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "monitors/net/CCurlDriver.h"
 #include "monitors/web/ExclusionCut.h"
 #include "monitors/web/MakeLinksAbsolute.h"
@@ -12,6 +13,7 @@
 #include "store/SourceRowInfo.h"
 #include "store/SqlText.h"
 #include "util/PageCharset.h"
+#include "util/TextEncoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -34,7 +36,9 @@ constexpr const char* kDone = "->检查完毕";
 constexpr const char* kFailedPrefix = "检查";
 constexpr const char* kStopped = " 时发生意外错误";
 constexpr const char* kFailed = " 时发生意外错误：";
-constexpr const char* kLocalDatabaseFailed = "本地数据库读写失败";
+
+// The words of a database error go into the status text; a statement echoed there is cut.
+constexpr std::size_t kMaxReasonBytes = 512;
 
 // The stored record.
 constexpr const char* kUnknownDate = "未知";
@@ -156,7 +160,7 @@ private:
     void Status(const std::string& text) { m_ctx.run.SetStatusText(text); }
     int Fail(const std::string& reason)
     {
-        Status(kFailedPrefix + m_name + kFailed + reason);
+        m_ctx.run.SetErrorText(kFailedPrefix + m_name + kFailed + reason);
         return 0;
     }
     int Stop()
@@ -253,7 +257,7 @@ bool WebPageCheck::NewestId(const std::string& filter, long long& id, std::strin
 {
     CAdoRecordset rs(m_ctx.mainConnection);
     rs.SetShowErrors(false);
-    if (!rs.Open(kNewestRecordSql + filter + kNewestRecordOrder, -1, -1, 1)) {
+    if (!rs.Open(kNewestRecordSql + filter + kNewestRecordOrder)) {
         return false;
     }
     id = 0;
@@ -296,8 +300,7 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
     if (!m_ctx.mainConnection.ReadLongText("userdata", "SourceContent", id, stored.copy)) {
         CAdoRecordset rs(m_ctx.mainConnection);
         rs.SetShowErrors(false);
-        if (!rs.Open(kCopySql + std::to_string(id), -1, -1, 1) || rs.IsEOF() ||
-            !rs.GetFieldValue("sourcecontent", stored.copy)) {
+        if (!rs.Open(kCopySql + std::to_string(id)) || rs.IsEOF() || !rs.GetFieldValue("sourcecontent", stored.copy)) {
             return false;
         }
     }
@@ -328,8 +331,9 @@ int WebPageCheck::Store(const std::string& url, std::string page, const std::str
     row.Info = info;
     row.Content = std::move(page);
     row.Link = url;
-    if (row.InsertLarge(m_ctx.mainConnection, m_item) == 0) {
-        return Fail(kLocalDatabaseFailed);
+    std::string error;
+    if (row.InsertLarge(m_ctx.mainConnection, m_item, &error) == 0) {
+        return Fail(std::string(kLocalDatabaseFailed) + ": " + CutUtf8(error, kMaxReasonBytes));
     }
     ++m_item.m_nNewCount;
     Status(m_name + kDone);
@@ -356,7 +360,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         return Stop();
     }
     if (!ApplyExclusions(m_ctx.mainConnection, page, m_item)) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(LocalDatabaseFailure(m_ctx));
     }
     Trim(page);
 
@@ -403,7 +407,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     Status(kChecking + m_name + kComparing);
     StoredState stored;
     if (!LoadStored(url, topLevel, stored)) {
-        return Fail(kLocalDatabaseFailed);
+        return Fail(LocalDatabaseFailure(m_ctx));
     }
 
     if (marker != Marker::AllFound) {
@@ -424,7 +428,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         // A copy stored in the page's own bytes by an older version reads as the page does now.
         NormalizeStoredPage(oldRegion);
         if (!ApplyExclusions(m_ctx.mainConnection, oldRegion, m_item)) {
-            return Fail(kLocalDatabaseFailed);
+            return Fail(LocalDatabaseFailure(m_ctx));
         }
         CutOldRegion(oldRegion);
         if (oldRegion == region) {

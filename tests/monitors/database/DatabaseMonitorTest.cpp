@@ -30,22 +30,19 @@ std::vector<std::string> Ids(int first, int last)
     return ids;
 }
 
-// The remote connection is made inside the check: any message box it opened would land in m_boxes.
+// The remote connection is made inside the check with the main connection's reporter: any message box
+// either opened would land in the store's reporter.
 class DatabaseCheckTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        m_savedReporter = DefaultMessageReporter();
-        SetDefaultMessageReporter(m_boxes);
         m_savedTimeouts = GetOdbcTimeouts();
         SetOdbcTimeouts(OdbcTimeouts{3, 20});
     }
     void TearDown() override
     {
-        SetDefaultMessageReporter(m_savedReporter);
         SetOdbcTimeouts(m_savedTimeouts);
-        EXPECT_TRUE(m_boxes->Texts().empty()) << "a message box opened on the check thread: " << m_boxes->Texts()[0];
         EXPECT_TRUE(m_store.reporter().Texts().empty()) << m_store.reporter().Texts()[0];
     }
 
@@ -76,8 +73,6 @@ protected:
 
     TestStore m_store;
     CRunState m_run;
-    std::shared_ptr<RecordingReporter> m_boxes = std::make_shared<RecordingReporter>();
-    std::shared_ptr<IMessageReporter> m_savedReporter;
     OdbcTimeouts m_savedTimeouts;
 };
 

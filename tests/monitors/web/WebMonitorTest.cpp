@@ -4,6 +4,7 @@
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "monitors/net/CClientSocket.h"
+#include "store/CAdoConnection.h"
 #include "store/ExcludeTable.h"
 #include "store/SourceRowInfo.h"
 #include "support/HttpStallServer.h"
@@ -346,11 +347,21 @@ TEST_F(WebMonitorTest, PageCopiesAreBestEffortButTheDatabaseIsNot)
     EXPECT_EQ(Check(item), 1);
     EXPECT_EQ(Messages(item).size(), 1u);
 
-    m_store.connection().SetShowErrors(false);
+    // As on the check thread: no message, the database's own words in the status text.
+    CAdoConnection::QuietOnThisThread quiet(m_store.connection());
     ASSERT_TRUE(m_store.connection().Execute("drop table userHttpExclude"));
     EXPECT_EQ(Check(item), 0);
-    EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败");
+    EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: no such table: userHttpExclude");
     EXPECT_EQ(item.m_nNewCount, 1);
+    ASSERT_TRUE(m_store.connection().Execute("create table userHttpExclude (ID integer primary key, messagetypeid "
+                                             "integer, excludeFrom text, excludeTo text)"));
+    ASSERT_TRUE(m_store.connection().Execute("create trigger refuse before insert on userdata begin "
+                                             "select raise(abort, 'disk full'); end"));
+    MessageTypeInfo fresh = AddWebItem(Url("/p.htm"));
+    EXPECT_EQ(Check(fresh), 0);
+    EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: disk full");
+    EXPECT_EQ(fresh.m_nNewCount, 0);
+    EXPECT_TRUE(m_store.reporter().Texts().empty());
 }
 
 // A GBK site with Chinese markers and a Chinese exclusion range: everything works on the decoded

@@ -1,0 +1,163 @@
+// wendar: the desktop program. Start-up: the application directory, one running program per
+// user and directory, the main connection, the settings, the document, the main window (hidden in
+// the tray when started with "/R"), then the event loop until the window closes or the session
+// sends SIGTERM.
+#include "app/AppPaths.h"
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "gui/CBoxReporter.h"
+#include "gui/CDesktopNotifier.h"
+#include "gui/CMainFrame.h"
+#include "gui/CQueuedMainWindow.h"
+#include "gui/CSignalBridge.h"
+#include "gui/CSingleInstance.h"
+#include "gui/DesktopServices.h"
+#include "gui/GuiContext.h"
+#include "gui/GuiImages.h"
+#include "monitors/StandardMonitors.h"
+#include "platform/PulseSoundPlayer.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QSplashScreen>
+#include <QSvgRenderer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <curl/curl.h>
+#include <memory>
+
+namespace {
+
+constexpr int kSplashMs = 1200;
+
+struct CommandLine
+{
+    bool autoStarted = false;
+    std::string home;
+};
+
+// "/R" counts only at the very start of the command line, as the autostart entry writes it.
+CommandLine ParseCommandLine(int argc, char** argv)
+{
+    CommandLine line;
+    std::string raw;
+    for (int i = 1; i < argc; ++i) {
+        raw += (i > 1 ? " " : "") + std::string(argv[i]);
+        if (std::string(argv[i]) == "--home" && i + 1 < argc) {
+            line.home = argv[i + 1];
+        }
+    }
+    line.autoStarted = IsAutoStartCommandLine(raw);
+    return line;
+}
+
+std::unique_ptr<QSplashScreen> ShowSplash()
+{
+    QSvgRenderer renderer(QStringLiteral(":/frame/splash.svg"));
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap((renderer.defaultSize() * ratio));
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+    }
+    pixmap.setDevicePixelRatio(ratio);
+    auto splash = std::make_unique<QSplashScreen>(pixmap);
+    splash->setAccessibleName(QStringLiteral("Wendar"));
+    splash->show();
+    qApp->processEvents();
+    return splash;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    curl_global_init(CURL_GLOBAL_ALL);
+    const CommandLine commandLine = ParseCommandLine(argc, argv);
+
+    // The detail pane's web view shares its GL context with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("wendar"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Wendar"));
+    QApplication::setApplicationVersion(QStringLiteral(WENDAR_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("wendar"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    // The tray keeps the program alive while its window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtMessageBoxes boxes;
+    auto reporter = std::make_shared<CBoxReporter>(boxes, &application);
+
+    const std::string executable = ExecutablePath(argv[0]);
+    CSingleInstance instance(ResolveApplicationDirectory(commandLine.home, executable));
+    if (!instance.TryBecomePrimary()) {
+        const bool raised = instance.AskPrimaryToShow();
+        std::fprintf(stderr, "wendar: %s\n", raised ? "已经在运行: 窗口已显示" : "已经在运行");
+        return 0;
+    }
+
+    std::unique_ptr<QSplashScreen> splash;
+    if (!commandLine.autoStarted) {
+        splash = ShowSplash();
+    }
+
+    CTarvoApp tarvo;
+    tarvo.SetReporter(reporter);
+    std::string error;
+    if (!tarvo.InitInstance(commandLine.home, executable, error)) {
+        splash.reset();
+        boxes.Show(nullptr, QString::fromStdString(error), QString(), QMessageBox::Critical, QMessageBox::Ok);
+        return 1;
+    }
+
+    CQueuedMainWindow relay; // outlives the document and its worker
+    auto player = std::make_shared<PulseSoundPlayer>();
+    auto doc = std::make_unique<CTarvoDoc>(tarvo.m_mainConnection, tarvo.m_run, tarvo.m_strAppDir, player,
+                                           tarvo.m_strResourceDir);
+    doc->ApplySettings(tarvo.m_settings);
+    doc->SetMonitors(StandardMonitors());
+    doc->SetMainWindow(&relay);
+
+    DesktopOpener opener;
+    GuiContext context{tarvo, *doc, boxes, opener, player};
+    FrameOptions options;
+    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    options.executablePath = executable;
+    options.relay = &relay;
+    auto frame = std::make_unique<CMainFrame>(context, options);
+    CDesktopNotifier notifier(&frame->Tray());
+    frame->SetNotifier(&notifier);
+
+    CSignalBridge signals;
+    QObject::connect(&signals, &CSignalBridge::TerminationRequested, frame.get(), &CMainFrame::close);
+    QObject::connect(&instance, &CSingleInstance::ShowRequested, frame.get(), &CMainFrame::OpenMainWindow);
+    QObject::connect(frame.get(), &CMainFrame::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
+
+    frame->ShowAtStart(commandLine.autoStarted);
+    // What start-up has to say (an old message.dat moved or left behind) comes once the window exists.
+    for (const std::string& notice : tarvo.m_notices) {
+        boxes.Show(frame.get(), QString::fromStdString(notice), QString(), QMessageBox::Information, QMessageBox::Ok);
+    }
+    if (splash) {
+        QTimer::singleShot(kSplashMs, splash.get(), [&splash, &frame] { splash->finish(frame.get()); });
+    }
+
+    application.exec();
+    splash.reset();
+    const bool stoppedInTime = frame->Shutdown();
+    if (!stoppedInTime) {
+        // A check that does not stop within the wait is left behind; the session wants us gone.
+        std::fputs("wendar: 检查没有及时停止，程序直接退出\n", stderr);
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    frame.reset();
+    doc.reset();
+    tarvo.SetReporter(std::make_shared<StderrMessageReporter>()); // no box once the windows are gone
+    curl_global_cleanup();
+    return 0;
+}

@@ -1,0 +1,30 @@
+#include "monitors/StoreFinding.h"
+
+#include "monitors/CheckContext.h"
+#include "store/CAdoConnection.h"
+#include "store/MessageTypeInfo.h"
+#include "store/SourceRowInfo.h"
+#include "util/TextEncoding.h"
+
+namespace {
+// The words of a database error go into the status text; a statement echoed there is cut.
+constexpr std::size_t kMaxReasonBytes = 512;
+} // namespace
+
+std::string LocalDatabaseFailure(CheckContext& context)
+{
+    const std::string error = context.mainConnection.QuietError();
+    return error.empty() ? std::string(kLocalDatabaseFailed)
+                         : std::string(kLocalDatabaseFailed) + ": " + CutUtf8(error, kMaxReasonBytes);
+}
+
+bool StoreFinding(CheckContext& context, MessageTypeInfo& item, const SourceRowInfo& row, std::string& reason)
+{
+    std::string error;
+    if (row.Insert(context.mainConnection, item, &error) == 0) {
+        reason = std::string(kLocalDatabaseFailed) + ": " + CutUtf8(error, kMaxReasonBytes);
+        return false;
+    }
+    ++item.m_nNewCount;
+    return true;
+}

@@ -1,0 +1,199 @@
+// The user's data directory apart from the program's resources, and the move of an earlier build's
+// message.dat out of the executable's folder.
+#include "app/AppPaths.h"
+#include "app/CTarvoApp.h"
+#include "platform/ScopedEnv.h"
+#include "store/CAdoRecordset.h"
+#include "store/LocalDatabase.h"
+#include "support/TestStore.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+void Touch(const std::string& path, const std::string& text = "x")
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A store with one check item called name, as an earlier build left it.
+void MakeStore(const std::string& dir, const std::string& name)
+{
+    fs::create_directories(dir);
+    std::string error;
+    ASSERT_TRUE(EnsureLocalDatabase(dir + "message.dat", error)) << error;
+    CAdoConnection connection;
+    ASSERT_TRUE(connection.Open(MainConnectionString(dir)));
+    ASSERT_TRUE(connection.Execute("insert into usermessagetype (MessageTypeName) values ('" + name + "')"));
+}
+
+std::string ItemName(CTarvoApp& app)
+{
+    CAdoRecordset rs(app.m_mainConnection);
+    std::string name;
+    if (rs.Open("select MessageTypeName from usermessagetype") && !rs.IsEOF()) {
+        rs.GetFieldValue("MessageTypeName", name);
+    }
+    return name;
+}
+
+// An installed layout under a temporary prefix: bin/wendar and share/wendar with the presets.
+class Installed : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Touch(prefix + "bin/wendar");
+        Touch(prefix + "share/wendar/sound/Cuckoo01.wav");
+        fs::copy_file(std::string(WENDAR_RUNTIME_DIR) + "messagetype.dat", prefix + "share/wendar/messagetype.dat");
+    }
+    bool Start(CTarvoApp& app, const std::string& home = "")
+    {
+        std::string error;
+        const bool ok = app.InitInstance(home, exe, error);
+        EXPECT_TRUE(ok) << error;
+        return ok;
+    }
+
+    TempDir root;
+    const std::string prefix = root.path() + "usr/";
+    const std::string exe = prefix + "bin/wendar";
+    const std::string data = root.path() + "xdg/wendar/";
+    ScopedEnv xdg{"XDG_DATA_HOME", (root.path() + "xdg").c_str()};
+    ScopedEnv noHome{"WENDAR_HOME", nullptr};
+};
+
+} // namespace
+
+TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
+{
+    ScopedEnv noHome("WENDAR_HOME", nullptr);
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "/srv/监视 数据/");
+        EXPECT_EQ(DefaultDataDirectory(), "/srv/监视 数据/wendar/");
+        EXPECT_EQ(ResolveApplicationDirectory("", "/opt/x/bin/wendar"), "/srv/监视 数据/wendar/");
+        ScopedEnv env("WENDAR_HOME", "/env/home");
+        EXPECT_EQ(ResolveApplicationDirectory("", "/x/wendar"), "/env/home/");
+        EXPECT_EQ(ResolveApplicationDirectory("/opt/h", "/x/wendar"), "/opt/h/"); // --home wins
+    }
+    {
+        // A relative XDG_DATA_HOME is invalid and ignored.
+        ScopedEnv xdg("XDG_DATA_HOME", "relative/dir");
+        ScopedEnv home("HOME", "/home/u");
+        EXPECT_EQ(DefaultDataDirectory(), "/home/u/.local/share/wendar/");
+    }
+
+    TempDir root;
+    Touch(root.path() + "build/bin/messagetype.dat");
+    Touch(root.path() + "usr/share/wendar/help/help.htm");
+    EXPECT_EQ(ResourceDirectoryFor(root.path() + "build/bin/wendar-cli"), root.path() + "build/bin/");
+    EXPECT_EQ(ResourceDirectoryFor(root.path() + "usr/bin/wendar-cli"), root.path() + "usr/share/wendar/");
+    EXPECT_FALSE(ResourceDirectoryFor(root.path() + "elsewhere/wendar-cli").starts_with(root.path()));
+
+    // A relative program file: the data directory's own first, then the resource directory's.
+    const std::string data = root.path() + "data/";
+    const std::string res = root.path() + "usr/share/wendar/";
+    Touch(res + "sound/a.wav");
+    Touch(res + "sound/b.wav");
+    Touch(data + "sound/b.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "sound\\a.wav"), res + "sound/a.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "sound/b.wav"), data + "sound/b.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "sound/none.wav"), data + "sound/none.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "/abs/c.wav"), "/abs/c.wav");
+}
+
+TEST_F(Installed, FirstStartMakesAPrivateDataDirectoryAndReadsTheInstalledResources)
+{
+    CTarvoApp app;
+    ASSERT_TRUE(Start(app));
+    EXPECT_EQ(app.m_strAppDir, data);
+    EXPECT_EQ(app.m_strResourceDir, prefix + "share/wendar/");
+    EXPECT_TRUE(app.m_notices.empty());
+    struct stat st = {};
+    ASSERT_EQ(::stat(data.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_TRUE(fs::is_regular_file(data + "message.dat"));
+    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat"));
+    EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(prefix + "share/wendar/"));
+    EXPECT_EQ(app.ProgramFile("sound\\Cuckoo01.wav"), prefix + "share/wendar/sound/Cuckoo01.wav");
+    Touch(data + "sound/Cuckoo01.wav"); // the user's own file of the same name wins
+    EXPECT_EQ(app.ProgramFile("sound\\Cuckoo01.wav"), data + "sound/Cuckoo01.wav");
+}
+
+TEST_F(Installed, AHomeDirectoryKeepsItsOwnFilesAndTakesTheMissingOnesFromTheResources)
+{
+    TempDir home;
+    {
+        CTarvoApp app;
+        ASSERT_TRUE(Start(app, home.path()));
+        EXPECT_EQ(app.m_strAppDir, home.path());
+        EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(prefix + "share/wendar/"));
+        EXPECT_EQ(app.ProgramFile("help/help.htm"), home.path() + "help/help.htm"); // missing everywhere
+        EXPECT_FALSE(fs::exists(data)); // the default data directory is not touched
+    }
+    Touch(home.path() + "messagetype.dat");
+    CTarvoApp app;
+    ASSERT_TRUE(Start(app, home.path()));
+    EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(home.path()));
+
+    std::string error;
+    CTarvoApp missing;
+    EXPECT_FALSE(missing.InitInstance(home.path() + "nowhere", exe, error)); // a named directory is never created
+    EXPECT_TRUE(Has(error, "应用目录不存在")) << error;
+}
+
+TEST_F(Installed, AnOldStoreBesideTheExecutableIsMovedOnceAndNeverLeftBehindSilently)
+{
+    MakeStore(prefix + "bin/", "旧项目");
+    Touch(prefix + "bin/message.dat-wal", ""); // travels with its database
+    {
+        CTarvoApp app;
+        ASSERT_TRUE(Start(app));
+        ASSERT_EQ(app.m_notices.size(), 1u);
+        EXPECT_TRUE(Has(app.m_notices[0], "已把旧的数据库 " + prefix + "bin/message.dat 移到 " + data))
+            << app.m_notices[0];
+        EXPECT_EQ(ItemName(app), "旧项目");
+    }
+    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat"));
+    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat-wal"));
+    {
+        CTarvoApp app; // moved once: the next start is quiet
+        ASSERT_TRUE(Start(app));
+        EXPECT_TRUE(app.m_notices.empty());
+    }
+    // Another old store while the data directory has one: kept, and said so at every start.
+    MakeStore(prefix + "bin/", "另一个");
+    for (int start = 0; start < 2; ++start) {
+        CTarvoApp app;
+        ASSERT_TRUE(Start(app));
+        ASSERT_EQ(app.m_notices.size(), 1u);
+        EXPECT_TRUE(Has(app.m_notices[0], "没有使用")) << app.m_notices[0];
+        EXPECT_EQ(ItemName(app), "旧项目");
+    }
+    EXPECT_TRUE(fs::exists(prefix + "bin/message.dat"));
+}
+
+TEST_F(Installed, AnOldStoreThatCannotBeMovedWholeIsUsedWhereItIs)
+{
+    MakeStore(prefix + "bin/", "旧项目");
+    Touch(prefix + "bin/message.dat-wal", "");
+    fs::create_directories(data + "message.dat-wal"); // the log's move fails after the file's
+    CTarvoApp app;
+    ASSERT_TRUE(Start(app));
+    ASSERT_EQ(app.m_notices.size(), 1u);
+    EXPECT_TRUE(Has(app.m_notices[0], "继续使用原处的数据库")) << app.m_notices[0];
+    EXPECT_EQ(app.m_strAppDir, prefix + "bin/");
+    EXPECT_EQ(ItemName(app), "旧项目");
+    EXPECT_FALSE(fs::exists(data + "message.dat")); // the half move was undone
+}

@@ -1,0 +1,146 @@
+// A check whose store refuses its findings must end its run by itself and leave the program free
+// to close, whatever the message reporter does: the reporter here blocks every call that does not
+// come from the test's own thread, the way a box waiting for its user would.
+#include "app/CTarvoDoc.h"
+#include "app/ISoundPlayer.h"
+#include "monitors/StandardMonitors.h"
+#include "store/CAdoConnection.h"
+#include "store/LocalDatabase.h"
+#include "store/MessageReporter.h"
+#include "support/TestStore.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class WaitingBoxes final : public IMessageReporter
+{
+public:
+    void ShowMessage(const std::string& text, const std::string&, MessageIcon) override
+    {
+        std::unique_lock lock(m_lock);
+        m_texts.push_back(text);
+        if (std::this_thread::get_id() != m_owner) {
+            ++m_nWaiting;
+            // Bounded, so that a fault fails the test instead of hanging it.
+            m_released.wait_for(lock, 60s, [this] { return m_bReleased; });
+        }
+    }
+    void Release()
+    {
+        std::lock_guard guard(m_lock);
+        m_bReleased = true;
+        m_released.notify_all();
+    }
+    std::vector<std::string> Texts()
+    {
+        std::lock_guard guard(m_lock);
+        return m_texts;
+    }
+    int WaitingCalls()
+    {
+        std::lock_guard guard(m_lock);
+        return m_nWaiting;
+    }
+
+private:
+    const std::thread::id m_owner = std::this_thread::get_id();
+    std::mutex m_lock;
+    std::condition_variable m_released;
+    std::vector<std::string> m_texts;
+    int m_nWaiting = 0;
+    bool m_bReleased = false;
+};
+
+class SilentPlayer final : public ISoundPlayer
+{
+public:
+    bool Play(const std::string&) override { return true; }
+};
+
+template <typename Condition> bool WaitUntil(std::chrono::milliseconds limit, Condition condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhileABoxWouldWait)
+{
+    TestStore store;
+    auto boxes = std::make_shared<WaitingBoxes>();
+    store.connection().SetReporter(boxes);
+
+    // A remote view of three notices, read through the SQLite ODBC driver by a real database check.
+    TempDir remoteDir;
+    const std::string remotePath = remoteDir.path() + "remote.db";
+    {
+        std::string error;
+        ASSERT_TRUE(EnsureLocalDatabase(remotePath, error)) << error; // any SQLite file will do
+        CAdoConnection remote;
+        ASSERT_TRUE(remote.Open("DBQ=" + remotePath + ";DRIVER={SQLite3}"));
+        ASSERT_TRUE(remote.Execute("create table v_notice(ID integer, SourceType text, FromDate text, FromID text, "
+                                   "FromName text, Info text, ToID text, ToName text, Content text, Link text)"));
+        for (const char* id : {"1", "2", "3"}) {
+            ASSERT_TRUE(remote.Execute(std::string("insert into v_notice values(") + id +
+                                       ",'t','2026-12-01','f','from','notice','to','to','body','http://127.0.0.1/')"));
+        }
+    }
+    MessageTypeInfo item;
+    item.MessageCategory = kCategoryDatabase;
+    item.MessageTypeName = "通知";
+    item.connAddress = "Driver=SQLite3;Database=" + remotePath;
+    item.ViewName = "v_notice";
+    item.CheckNumber = 0;
+    item.bNotify = -1;
+    const int id = store.AddItem(item).messagetypeid;
+    // The local database takes the first finding and refuses every further one, in its own words.
+    ASSERT_TRUE(store.connection().Execute("create trigger refuse before insert on userdata "
+                                           "when (select count(*) from userdata) > 0 "
+                                           "begin select raise(abort, 'disk quota exceeded'); end"));
+
+    CRunState run;
+    auto doc = std::make_unique<CTarvoDoc>(store.connection(), run, store.appDir(), std::make_shared<SilentPlayer>());
+    doc->SetMonitors(StandardMonitors());
+    ASSERT_TRUE(doc->LoadItems());
+    std::atomic<int> result{-1};
+    doc->SetItemCheckedListener([&result](MessageTypeInfo&, int r) { result = r; });
+    doc->CheckOne(doc->FindItem(id));
+
+    const bool runEnded = WaitUntil(20s, [&] { return !doc->HasRunningChecks(); });
+    EXPECT_TRUE(runEnded) << "the run is waiting for a message box";
+    if (runEnded) {
+        EXPECT_THAT(run.GetStatusText(), testing::HasSubstr("本地数据库读写失败: disk quota exceeded"));
+        EXPECT_FALSE(run.IsRunActive());
+        // The finding that was stored is the run's result and is counted as unread.
+        EXPECT_EQ(result.load(), 1);
+        EXPECT_EQ(doc->m_nUnreadCount, 1);
+        EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 1);
+    }
+
+    auto closing = std::async(std::launch::async, [&doc] { doc.reset(); });
+    const bool closed = closing.wait_for(20s) == std::future_status::ready;
+    boxes->Release(); // a worker that did wait may go on now, so the test ends either way
+    closing.wait();
+    EXPECT_TRUE(closed) << "closing waited for the check thread";
+    EXPECT_EQ(boxes->WaitingCalls(), 0);
+
+    // The user's own commands still get their messages.
+    EXPECT_FALSE(store.connection().Execute("insert into userdata (nosuchcolumn) values (1)"));
+    EXPECT_EQ(boxes->Texts().size(), 1u);
+}

@@ -1,0 +1,155 @@
+// The menus, the toolbar and the tray menu: texts in order, separators, enabled states, check
+// marks and keys; every control can be found by its accessible name.
+#include "FrameFixture.h"
+#include "gui/CPagingBar.h"
+#include "gui/CTrayObject.h"
+#include "gui/FrameCommands.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <set>
+
+namespace {
+
+QStringList Texts(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (QAction* action : actions) {
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return texts;
+}
+
+QStringList Split(const char* joined)
+{
+    return QString::fromUtf8(joined).split(QLatin1Char('|'));
+}
+
+} // namespace
+
+TEST(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
+{
+    FrameFixture fixture;
+    const QList<QAction*> popups = fixture.frame->menuBar()->actions();
+    EXPECT_EQ(Texts(popups), Split("系统(&F)|检查项目|消息|查看(&V)|帮助(&H)"));
+    const char* items[] = {
+        "导入新的检查项目\tCtrl+O|导出选定的检查项目\tCtrl+S|-|打印(&P)...\tCtrl+P|打印预览(&V)|打印设置(&R)...|-|"
+        "允许自动检查|-|系统设置|-|退出(&X)",
+        "增加一个项目|修改这个项目|删除这个项目|-|允许这个项目 \t "
+        "CTRL+E|禁止这个项目|-|开始检查此项目|启动所有的检查项目|-|"
+        "停止当前检查",
+        "移动到首页|移动到前一页|移动到后一页|移动到尾页|-|删除已选消息      "
+        "|-|标记选中为已读|标记选中为未读|标记所有为已读|"
+        "标记所有为未读",
+        "工具栏(&T)|状态栏(&S)|消息细节(&D)",
+        "关于 Wendar(&A)...|帮助信息(&H)...",
+    };
+    ASSERT_EQ(popups.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Texts(popups[i]->menu()->actions()), Split(items[i])) << i;
+    }
+}
+
+TEST(MainFrameMenus, ItemsWithoutHandlerAreDisabledAndTheRestEnabled)
+{
+    FrameFixture fixture;
+    const std::set<int> disabled = {cmd::kImportItems,    cmd::kExportItems,      cmd::kMessageDetail,
+                                    cmd::kFilePrint,      cmd::kFilePrintPreview, cmd::kFilePrintSetup,
+                                    cmd::kEvery15Minutes, cmd::kEvery30Minutes};
+    std::vector<QAction*> all;
+    for (QAction* popup : fixture.frame->menuBar()->actions()) {
+        for (QAction* action : popup->menu()->actions()) {
+            all.push_back(action);
+        }
+    }
+    for (QAction* action : fixture.frame->TrayMenu()->actions()) {
+        all.push_back(action);
+    }
+    for (QAction* action : all) {
+        if (action->isSeparator()) {
+            continue;
+        }
+        const int id = action->data().toInt();
+        EXPECT_EQ(action->isEnabled(), !disabled.contains(id)) << action->text().toStdString();
+    }
+    // The 15/30-minute tray items change nothing.
+    const int interval = fixture.app.m_settings.AutoCheckInterval;
+    fixture.frame->Command(cmd::kEvery30Minutes);
+    EXPECT_EQ(fixture.app.m_settings.AutoCheckInterval, interval);
+    EXPECT_EQ(fixture.frame->Action(cmd::kEnableItem)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+}
+
+TEST(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
+{
+    FrameFixture fixture;
+    QMenu* tray = fixture.frame->TrayMenu();
+    EXPECT_EQ(tray->title(), QStringLiteral("任务栏图标区菜单"));
+    EXPECT_EQ(Texts(tray->actions()),
+              Split("打开主窗口|-|允许自动检查|禁止自动检查|-|新消息声音提示|-|现在开始检查...|-|"
+                    "每隔15分钟自动检查|每隔30分钟自动检查|-|退出"));
+    auto* enable = fixture.frame->TrayAction(cmd::kTrayEnableAutoCheck);
+    auto* disable = fixture.frame->TrayAction(cmd::kTrayDisableAutoCheck);
+    auto* sound = fixture.frame->TrayAction(cmd::kToggleSound);
+    EXPECT_TRUE(enable->isChecked());
+    EXPECT_FALSE(disable->isChecked());
+    EXPECT_TRUE(sound->isChecked());
+
+    disable->trigger();
+    EXPECT_EQ(fixture.app.m_settings.enableAutoCheck, 0);
+    EXPECT_FALSE(enable->isChecked());
+    EXPECT_TRUE(disable->isChecked());
+    sound->trigger();
+    EXPECT_EQ(fixture.app.m_settings.EnableSoundNotify, 0);
+    EXPECT_FALSE(sound->isChecked());
+    sound->trigger();
+    EXPECT_EQ(fixture.app.m_settings.EnableSoundNotify, 1);
+}
+
+TEST(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
+{
+    FrameFixture fixture;
+    EXPECT_EQ(Texts(fixture.frame->ToolBar()->actions()), Split("增加|属性|检查|自动|退出"));
+    QAction* autoButton = fixture.frame->ToolbarAction(cmd::kToggleAutoCheck);
+    QAction* autoItem = fixture.frame->Action(cmd::kToggleAutoCheck);
+    EXPECT_TRUE(autoButton->isChecked());
+    EXPECT_TRUE(autoItem->isChecked());
+
+    autoButton->trigger();
+    EXPECT_EQ(autoButton->text(), QStringLiteral("手动"));
+    EXPECT_FALSE(autoItem->isChecked());
+    EXPECT_FALSE(fixture.frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(fixture.frame->Tray().IconResource(), 183);
+
+    autoItem->trigger();
+    EXPECT_EQ(autoButton->text(), QStringLiteral("自动"));
+    EXPECT_TRUE(autoButton->isChecked());
+    EXPECT_TRUE(fixture.frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(fixture.frame->Tray().IconResource(), 198);
+}
+
+TEST(MainFrameMenus, EveryControlHasAnAccessibleName)
+{
+    FrameFixture fixture;
+    fixture.frame->ShowAtStart(false);
+    int checked = 0;
+    for (QWidget* widget : fixture.frame->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget) ||
+                             qobject_cast<QLineEdit*>(widget) || qobject_cast<QMenu*>(widget);
+        if (!control || !widget->isVisibleTo(fixture.frame.get())) {
+            continue;
+        }
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).trimmed().isEmpty())
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 15);
+    // The image-only delete button is found by its tooltip text.
+    EXPECT_EQ(fixture.frame->PagingBar()->DeleteButton()->accessibleName(), QStringLiteral("删除选定的消息"));
+}

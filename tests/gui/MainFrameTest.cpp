@@ -1,0 +1,342 @@
+// The main window's behaviour: paging, read filters, the auto-check timer, the tray icon through
+// a blink, the tip texts, the layouts, start-up with "/R" and closing.
+#include "FrameFixture.h"
+#include "app/CMainTick.h"
+#include "gui/CBusyAnimation.h"
+#include "gui/CHyperlinkLabel.h"
+#include "gui/CLeftView.h"
+#include "gui/CPagingBar.h"
+#include "gui/CTarvoView.h"
+#include "gui/CTrayObject.h"
+#include "gui/CWatchMessageView.h"
+#include "gui/FrameCommands.h"
+#include "monitors/CheckContext.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QSplitter>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+TEST(MainFramePaging, MovesOnlyWhereThereIsAPageAndRefreshesAllButTheTree)
+{
+    FrameFixture fixture;
+    CTarvoDoc& doc = *fixture.doc;
+    UpdateCounter views(doc);
+    doc.m_nCurPage = 1;
+    doc.m_nPageCount = 3;
+    doc.m_nCurMessageId = 42;
+    doc.m_bReload = 1;
+
+    fixture.frame->Command(cmd::kPreviousPage);
+    fixture.frame->Command(cmd::kFirstPage);
+    EXPECT_EQ(views.updates, 0) << "上页 on page 1 does nothing";
+    EXPECT_EQ(doc.m_nCurMessageId, 42);
+
+    fixture.frame->Command(cmd::kNextPage);
+    EXPECT_EQ(doc.m_nCurPage, 2);
+    EXPECT_EQ(views.updates, 1);
+    EXPECT_EQ(views.sender, fixture.frame->GetTreeView());
+    EXPECT_EQ(doc.m_nCurMessageId, 0);
+    EXPECT_EQ(doc.m_bReload, 0);
+
+    fixture.frame->Command(cmd::kLastPage);
+    EXPECT_EQ(doc.m_nCurPage, 3);
+    fixture.frame->Command(cmd::kNextPage);
+    fixture.frame->Command(cmd::kLastPage);
+    EXPECT_EQ(views.updates, 2) << "下页 on the last page does nothing";
+    fixture.frame->Command(cmd::kPreviousPage);
+    EXPECT_EQ(doc.m_nCurPage, 2);
+    fixture.frame->Command(cmd::kFirstPage);
+    EXPECT_EQ(doc.m_nCurPage, 1);
+    EXPECT_EQ(views.updates, 4);
+    // The page links of the bar are the same commands.
+    fixture.frame->PagingBar()->Link(cmd::kNextPage)->clicked();
+    EXPECT_EQ(doc.m_nCurPage, 2);
+    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("2/3页"));
+
+    doc.m_nCurPage = -1; // before the first listing
+    doc.m_nPageCount = 0;
+    fixture.frame->Command(cmd::kNextPage);
+    fixture.frame->Command(cmd::kPreviousPage);
+    EXPECT_EQ(doc.m_nCurPage, -1);
+}
+
+TEST(MainFramePaging, CountLabelShowsPageSizeAndTotal)
+{
+    FrameFixture fixture(false, [](Settings& s) { s.pagesize = 25; });
+    fixture.doc->m_nTotalCount = 1234;
+    fixture.frame->UpdateCommandUi();
+    EXPECT_EQ(fixture.frame->PagingBar()->CountLabel()->text(), QStringLiteral("每页:25/共:1234条"));
+}
+
+TEST(MainFrameFilter, ButtonCyclesAllUnreadReadAndTheMenuMarksFollow)
+{
+    FrameFixture fixture;
+    CTarvoDoc& doc = *fixture.doc;
+    UpdateCounter views(doc);
+    QToolButton* button = fixture.frame->PagingBar()->FilterButton();
+    EXPECT_EQ(button->text(), QStringLiteral("所有"));
+    const char* labels[] = {"未读", "已读", "所有"};
+    for (int step = 0; step < 3; ++step) {
+        doc.m_bReload = 0;
+        button->click();
+        EXPECT_EQ(doc.m_nReadFilter, (step + 1) % 3);
+        EXPECT_EQ(button->text(), QString::fromUtf8(labels[step]));
+        EXPECT_EQ(doc.m_bReload, 1) << "the list follows the button";
+        EXPECT_EQ(fixture.frame->Action(cmd::kShowAll + (step + 1) % 3)->isChecked(), true);
+    }
+    EXPECT_EQ(views.updates, 3);
+
+    doc.m_nCurMessageId = 7;
+    fixture.frame->Action(cmd::kShowRead)->trigger();
+    EXPECT_EQ(doc.m_nReadFilter, 2);
+    EXPECT_EQ(doc.m_nCurMessageId, 0);
+    EXPECT_EQ(views.sender, fixture.frame->GetTreeView());
+    EXPECT_TRUE(fixture.frame->Action(cmd::kShowRead)->isChecked());
+    EXPECT_FALSE(fixture.frame->Action(cmd::kShowAll)->isChecked());
+    EXPECT_EQ(button->text(), QStringLiteral("已读"));
+}
+
+TEST(MainFrameAutoCheck, IntervalInMinutesGivesTheTimerPeriod)
+{
+    FrameFixture fixture;
+    EXPECT_TRUE(fixture.frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 900000);
+    fixture.app.m_settings.AutoCheckInterval = 1;
+    fixture.frame->Tick().EnableAutoCheck();
+    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 60000);
+}
+
+TEST(MainFrameAutoCheck, StoredOffStaysOffAtStart)
+{
+    FrameFixture fixture(false, [](Settings& s) { s.enableAutoCheck = 0; });
+    EXPECT_FALSE(fixture.frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(fixture.frame->Tray().IconResource(), 183);
+    EXPECT_EQ(fixture.frame->ToolbarAction(cmd::kToggleAutoCheck)->text(), QStringLiteral("手动"));
+}
+
+TEST(MainFrameTray, IconBlinksWhileUnreadAndRestsOnceWhenNothingIsLeft)
+{
+    FrameFixture fixture;
+    CTarvoDoc& doc = *fixture.doc;
+    CTrayObject& tray = fixture.frame->Tray();
+    EXPECT_EQ(tray.IconResource(), 198);
+    doc.m_bReload = 0;
+    doc.m_nUnreadCount = 2;
+    std::vector<int> icons;
+    for (int i = 0; i < 4; ++i) {
+        fixture.frame->Tick().OnSecond();
+        icons.push_back(tray.IconResource());
+    }
+    EXPECT_EQ(icons, (std::vector<int>{181, 198, 181, 198}));
+    fixture.frame->Tick().OnSecond(); // 181
+    fixture.frame->Command(cmd::kTrayDisableAutoCheck);
+    doc.m_nUnreadCount = 0;
+    fixture.frame->Tick().OnSecond();
+    EXPECT_EQ(tray.IconResource(), 183);
+    fixture.frame->Command(cmd::kTrayEnableAutoCheck);
+    fixture.frame->Tick().OnSecond();
+    EXPECT_EQ(tray.IconResource(), 198);
+}
+
+TEST(MainFrameTray, TipTextsFollowTheUnreadSummaryAndAreCutOnACharacter)
+{
+    FrameFixture fixture;
+    CTarvoDoc& doc = *fixture.doc;
+    CTrayObject& tray = fixture.frame->Tray();
+    EXPECT_EQ(tray.Tip(), QStringLiteral("自动检查软件"));
+    fixture.frame->Command(cmd::kCheckAll); // no items: the run ends at once
+    EXPECT_EQ(tray.Tip(), QStringLiteral("没有未读的消息"));
+    doc.WaitForChecks();
+
+    doc.m_nUnreadCount = 3;
+    doc.m_bReload = 1;
+    fixture.frame->Tick().OnSecond();
+    EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
+
+    std::string longTip = "a";
+    for (int i = 0; i < 30; ++i) {
+        longTip += "检";
+    }
+    tray.SetToolTip(longTip);
+    EXPECT_EQ(tray.Tip().toUtf8().size(), 61); // 1 + 20 x 3: the 21st character would pass 63 bytes
+    EXPECT_TRUE(QString::fromUtf8(tray.Tip().toUtf8()).endsWith(QStringLiteral("检")));
+
+    // From another thread the tip arrives through the UI thread's queue.
+    std::thread([&tray] { tray.SetToolTip("没有未读的消息"); }).join();
+    EXPECT_TRUE(WaitUntil([&] { return tray.Tip() == QStringLiteral("没有未读的消息"); }));
+}
+
+TEST(MainFrameLayout, LeftOneRightTwoAndEveryOtherValueTopTwoBottomOne)
+{
+    {
+        FrameFixture fixture(false, [](Settings& s) { s.SplitterWindowType = 1; });
+        QSplitter* outer = fixture.frame->OuterSplitter();
+        EXPECT_EQ(outer->orientation(), Qt::Horizontal);
+        EXPECT_EQ(outer->widget(0), fixture.frame->GetTreeView());
+        auto* inner = qobject_cast<QSplitter*>(outer->widget(1));
+        ASSERT_NE(inner, nullptr);
+        EXPECT_EQ(inner->orientation(), Qt::Vertical);
+        EXPECT_EQ(inner->widget(0), fixture.frame->GetListView());
+        EXPECT_EQ(inner->widget(1), fixture.frame->GetDetailView());
+    }
+    for (int type : {0, 2, -1}) {
+        FrameFixture fixture(false, [type](Settings& s) { s.SplitterWindowType = type; });
+        QSplitter* outer = fixture.frame->OuterSplitter();
+        EXPECT_EQ(outer->orientation(), Qt::Vertical) << type;
+        EXPECT_EQ(outer->widget(1), fixture.frame->GetDetailView());
+        auto* inner = qobject_cast<QSplitter*>(outer->widget(0));
+        ASSERT_NE(inner, nullptr);
+        EXPECT_EQ(inner->widget(0), fixture.frame->GetTreeView());
+        EXPECT_EQ(inner->widget(1), fixture.frame->GetListView());
+    }
+}
+
+TEST(MainFrameStart, AutoStartHidesInTheTrayOrMinimisesWithoutOne)
+{
+    {
+        FrameFixture fixture(true);
+        fixture.frame->ShowAtStart(true);
+        EXPECT_FALSE(fixture.frame->isVisible());
+        fixture.frame->Tray().LeftClicked(); // a left click is "打开主窗口"
+        EXPECT_TRUE(fixture.frame->isVisible());
+        EXPECT_FALSE(fixture.frame->isMinimized());
+        fixture.frame->showMinimized();
+        EXPECT_TRUE(WaitUntil([&] { return !fixture.frame->isVisible(); })) << "minimised into the tray";
+    }
+    {
+        FrameFixture fixture(false);
+        fixture.frame->ShowAtStart(true);
+        EXPECT_TRUE(fixture.frame->isVisible()) << "without a tray it must stay reachable";
+        EXPECT_TRUE(fixture.frame->isMinimized());
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(fixture.frame->isVisible());
+    }
+    {
+        FrameFixture fixture(false);
+        fixture.frame->ShowAtStart(false);
+        EXPECT_TRUE(fixture.frame->isVisible());
+        EXPECT_FALSE(fixture.frame->isMinimized());
+        EXPECT_EQ(fixture.frame->size(), QSize(800, 500));
+        EXPECT_EQ(fixture.frame->windowTitle(), QStringLiteral("Wendar"));
+    }
+}
+
+TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
+{
+    {
+        FrameFixture fixture;
+        bool closed = false;
+        QObject::connect(fixture.frame.get(), &CMainFrame::Closed, [&closed] { closed = true; });
+        fixture.frame->show();
+        fixture.frame->Command(cmd::kExit);
+        EXPECT_TRUE(closed);
+        EXPECT_FALSE(fixture.frame->Tray().IsCreated());
+        EXPECT_FALSE(fixture.app.m_mainConnection.IsOpen());
+        std::ifstream entry(fixture.AutostartFile());
+        std::stringstream text;
+        text << entry.rdbuf();
+        EXPECT_NE(text.str().find("Exec=\"" + fixture.home.path() + "bin/wendar\" /R"), std::string::npos)
+            << text.str();
+    }
+    {
+        FrameFixture fixture(false, [](Settings& s) { s.enableAutoRun = 0; });
+        std::filesystem::create_directories(fixture.AutostartDirectory());
+        std::ofstream(fixture.AutostartFile()) << "[Desktop Entry]\n";
+        fixture.frame->close(); // the close box
+        EXPECT_FALSE(std::filesystem::exists(fixture.AutostartFile()));
+        EXPECT_TRUE(fixture.frame->Shutdown()) << "a second close does nothing more";
+    }
+}
+
+TEST(MainFrameClose, WaitsForARunningCheckToStop)
+{
+    FrameFixture fixture;
+    std::atomic<bool> stopSeen{false};
+    fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
+        for (int i = 0; i < 500 && !context.run.IsStopRequested(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        stopSeen = context.run.IsStopRequested();
+        return 0;
+    });
+    MessageTypeInfo item;
+    item.MessageCategory = kCategoryWebPage;
+    item.MessageTypeName = "慢";
+    auto shared = std::make_shared<MessageTypeInfo>(item);
+    fixture.doc->AddItem(shared);
+    fixture.doc->CheckOne(shared);
+    ASSERT_TRUE(WaitUntil([&] { return fixture.app.m_run.IsRunActive(); }));
+    EXPECT_TRUE(fixture.frame->Shutdown());
+    EXPECT_TRUE(stopSeen);
+    EXPECT_FALSE(fixture.doc->HasRunningChecks());
+}
+
+TEST(MainFrameCommands, HelpOpensThePageOfTheApplicationDirectory)
+{
+    FrameFixture fixture;
+    fixture.frame->Command(cmd::kHelp);
+    ASSERT_EQ(fixture.opener.opened.size(), 1U);
+    EXPECT_EQ(fixture.opener.opened[0],
+              QUrl::fromLocalFile(QString::fromStdString(fixture.home.path() + "help/help.htm")));
+}
+
+TEST(MainFrameRun, BusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
+{
+    FrameFixture fixture;
+    MessageTypeInfo item;
+    item.MessageCategory = kCategoryWebPage;
+    item.MessageTypeName = "新闻";
+    item.connAddress = "http://127.0.0.1:1/";
+    ASSERT_NE(item.Save(fixture.app.m_mainConnection, 1), 0);
+    auto shared = std::make_shared<MessageTypeInfo>(item);
+    fixture.doc->AddItem(shared);
+    std::atomic<bool> release{false};
+    fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
+        while (!release && !context.run.IsStopRequested()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        const std::string id = std::to_string(checked.messagetypeid);
+        context.mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " + id +
+                                       ", 'a')");
+        context.mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " + id +
+                                       ", 'b')");
+        return 1;
+    });
+    fixture.frame->Command(cmd::kCheckItem);
+    fixture.doc->m_pCurItem = shared;
+    fixture.frame->Command(cmd::kCheckItem);
+    EXPECT_TRUE(WaitUntil([&] { return fixture.frame->BusyAnimation()->IsPlaying(); }));
+    release = true;
+    EXPECT_TRUE(WaitUntil([&] { return !fixture.frame->BusyAnimation()->IsPlaying(); }));
+    EXPECT_EQ(fixture.frame->BusyAnimation()->Frame(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !fixture.notifier.shown.empty(); }));
+    EXPECT_EQ(fixture.notifier.shown[0].first, QStringLiteral("Wendar: 2 条新消息"));
+    EXPECT_EQ(fixture.notifier.shown[0].second, QStringLiteral("新闻: 2 条"));
+
+    fixture.frame->hide();
+    fixture.notifier.Click();
+    EXPECT_TRUE(fixture.frame->isVisible()) << "a click on the notification opens the window";
+
+    // Switched off in the settings: nothing is shown.
+    fixture.app.m_settings.EnableDesktopNotify = 0;
+    release = true;
+    fixture.frame->Command(cmd::kCheckItem);
+    fixture.doc->WaitForChecks();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fixture.notifier.shown.size(), 1U);
+}
+
+TEST(MainFrameRun, CallsFromTheWorkerAreDroppedOnceTheFrameIsGone)
+{
+    FrameFixture fixture;
+    fixture.relay.SetBusyAnimation(true); // queued, not yet run
+    fixture.frame.reset();                // the frame goes first
+    std::thread([&] { fixture.relay.SetBusyAnimation(false); }).join();
+    QCoreApplication::processEvents(); // nothing left to call
+    SUCCEED();
+}

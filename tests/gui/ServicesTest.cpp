@@ -1,0 +1,89 @@
+// The message-box reporter from the UI thread and from a worker, one instance per directory,
+// and the text of the findings notification.
+#include "FrameFixture.h"
+#include "gui/CBoxReporter.h"
+#include "gui/CSingleInstance.h"
+#include "gui/RunFindings.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <future>
+
+TEST(BoxReporter, OnTheUiThreadShowsAModalBoxWithItsCaption)
+{
+    RecordingMessageBoxes boxes;
+    CBoxReporter reporter(boxes, qApp);
+    reporter.ShowMessage("连接数据失败，请检查网络和数据库设置是否正确", "注意", MessageIcon::Warning);
+    reporter.ShowMessage("x", "", MessageIcon::Error);
+    ASSERT_EQ(boxes.shown.size(), 2U);
+    EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("注意"));
+    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes.shown[1].caption, QStringLiteral("Wendar"));
+    EXPECT_EQ(boxes.shown[1].icon, QMessageBox::Critical);
+}
+
+TEST(BoxReporter, FromAWorkerPostsTheBoxAndNeverWaitsForTheUiThread)
+{
+    RecordingMessageBoxes boxes;
+    CBoxReporter reporter(boxes, qApp);
+    // The UI thread is blocked in this wait and handles no events while the worker reports.
+    auto worker = std::async(std::launch::async, [&reporter] {
+        reporter.ShowMessage("数据库错误", "确认", MessageIcon::Information);
+        return true;
+    });
+    ASSERT_EQ(worker.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_TRUE(worker.get());
+    EXPECT_TRUE(boxes.shown.empty());
+
+    QMessageBox* posted = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box && box->isVisible() && box->text() == QStringLiteral("数据库错误")) {
+                posted = box;
+            }
+        }
+        return posted != nullptr;
+    }));
+    ASSERT_NE(posted, nullptr);
+    EXPECT_EQ(posted->windowTitle(), QStringLiteral("确认"));
+    EXPECT_FALSE(posted->isModal());
+    posted->close(); // deletes itself
+}
+
+TEST(SingleInstance, ASecondStartOnTheSameDirectoryAsksTheFirstToShowItself)
+{
+    TempDir runtime;
+    const QString runtimeDir = QString::fromStdString(runtime.path());
+    CSingleInstance first("/srv/wendar/", runtimeDir);
+    ASSERT_TRUE(first.TryBecomePrimary());
+    int showRequests = 0;
+    QObject::connect(&first, &CSingleInstance::ShowRequested, [&showRequests] { ++showRequests; });
+
+    CSingleInstance second("/srv/wendar/", runtimeDir);
+    EXPECT_FALSE(second.TryBecomePrimary());
+    EXPECT_TRUE(second.AskPrimaryToShow());
+    EXPECT_TRUE(WaitUntil([&] { return showRequests == 1; }));
+
+    CSingleInstance elsewhere("/srv/other/", runtimeDir);
+    EXPECT_TRUE(elsewhere.TryBecomePrimary()) << "another directory is another program";
+    EXPECT_NE(elsewhere.LockPath(), first.LockPath());
+}
+
+TEST(SingleInstance, NobodyAnswersWhenNoProgramRuns)
+{
+    TempDir runtime;
+    CSingleInstance lone("/srv/wendar/", QString::fromStdString(runtime.path()));
+    EXPECT_FALSE(lone.AskPrimaryToShow(200));
+    EXPECT_TRUE(lone.TryBecomePrimary());
+}
+
+TEST(RunFindingsText, NamesTheItemsWithTheirCounts)
+{
+    EXPECT_TRUE(FindingsTitle({}).isEmpty());
+    const std::vector<RunFinding> findings = {{"新闻", 2}, {"邮件", 1}};
+    EXPECT_EQ(FindingsTitle(findings), QStringLiteral("Wendar: 3 条新消息"));
+    EXPECT_EQ(FindingsBody(findings), QStringLiteral("新闻: 2 条\n邮件: 1 条"));
+    std::vector<RunFinding> many(12, RunFinding{"x", 1});
+    EXPECT_EQ(FindingsBody(many).split(QLatin1Char('\n')).size(), 9);
+}
