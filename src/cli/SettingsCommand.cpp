@@ -38,11 +38,17 @@ int RunSettingsCommand(CliContext& context, CliArgs& args)
         for (auto key : Settings::kKeys) {
             json.Key(key).Value(*settings.Field(key));
         }
+        for (auto key : Settings::kAddedKeys) {
+            json.Key(key).Value(*settings.Field(key));
+        }
         json.EndObject();
         context.out << json.Text() << '\n';
         return 0;
     }
     for (auto key : Settings::kKeys) {
+        context.out << key << '\t' << *settings.Field(key) << '\n';
+    }
+    for (auto key : Settings::kAddedKeys) {
         context.out << key << '\t' << *settings.Field(key) << '\n';
     }
     return 0;

@@ -15,7 +15,7 @@ public:
 
     CRunState() = default;
     // The run state of one check among several at once: it sees the run's stop request and passes
-    // its status texts on to the run, remembering the last one.
+    // its status texts (and its failures) on to the run, remembering the last text.
     explicit CRunState(CRunState& run) : m_pRun(&run) {}
     CRunState(const CRunState&) = delete;
     CRunState& operator=(const CRunState&) = delete;

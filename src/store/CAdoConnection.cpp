@@ -225,7 +225,8 @@ bool CAdoConnection::Execute(const std::string& sql, std::string& error)
     return false;
 }
 
-bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts)
+bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
+                                      std::string& error)
 {
     std::vector<std::string> errors;
     {
@@ -236,10 +237,8 @@ bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<
             return true;
         }
     }
+    error = JoinErrors(errors);
     NoteFailure(errors);
-    if (GetShowErrors()) {
-        ShowErrors(errors, 3);
-    }
     return false;
 }
 

@@ -62,7 +62,7 @@ int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& ite
     return 0;
 }
 
-int SourceRowInfo::InsertLarge(CAdoConnection& connection, const MessageTypeInfo& item)
+int SourceRowInfo::InsertLarge(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error)
 {
     // The same statement as Insert, with the content as the one bound value.
     const std::string sql =
@@ -80,5 +80,12 @@ int SourceRowInfo::InsertLarge(CAdoConnection& connection, const MessageTypeInfo
     }
     Content.insert(Content.begin(), ' ');
     Content.push_back(' ');
-    return connection.ExecuteWithTexts(sql, {Content}) ? 1 : 0;
+    std::string failure;
+    if (connection.ExecuteWithTexts(sql, {Content}, failure)) {
+        return 1;
+    }
+    if (error) {
+        *error = std::move(failure);
+    }
+    return 0;
 }
