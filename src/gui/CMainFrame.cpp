@@ -248,6 +248,10 @@ void CMainFrame::BuildPanes()
     m_tree = new CLeftView(m_context);
     m_list = new CTarvoView(m_context);
     m_detail = new CWatchMessageView(m_context);
+    // The list's context menu pages and marks through the frame's commands; the detail pane's
+    // download shows on the frame's busy animation.
+    connect(m_list, &CTarvoView::FrameCommand, this, &CMainFrame::Command);
+    connect(m_detail, &CWatchMessageView::BusyAnimation, this, &CMainFrame::SetBusyAnimation);
     for (QWidget* pane : {static_cast<QWidget*>(m_tree), static_cast<QWidget*>(m_list)}) {
         pane->setMinimumSize(50, 50);
     }

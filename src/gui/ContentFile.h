@@ -1,8 +1,7 @@
 #pragma once
-// The page file of the detail pane, data/content1.htm under the application directory: written
-// beside and renamed over (never half a page), mode 0600 in a 0700 folder, since it holds mail and
-// notices. The folder is refused when it is a symlink or belongs to someone else; a symlink under
-// the file's name is replaced, never followed.
+// The page file of the detail pane, data/content1.htm under the application directory. It holds
+// mail and notices, so it is a private file (util/PrivateFile.h): 0600 in a 0700 folder, renamed
+// over, never written through a symlink.
 #include <string>
 
 inline constexpr const char* kContentFileName = "data/content1.htm";

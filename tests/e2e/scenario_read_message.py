@@ -35,7 +35,11 @@ def run(session):
 
     session.launch()
     cell = session.find("table cell", "月度报告")
-    # No window manager runs under Xvfb: the window is given the input focus, so it is in front.
+    # No window manager runs under Xvfb: the window is given the input focus, so it is in front
+    # (once the splash, which comes over it for a moment, is gone).
+    wendar_e2e.wait_for(lambda: len(subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--pid", str(session.program.pid)], env=session.env,
+        capture_output=True, text=True, timeout=10).stdout.split()) == 1, 10, what="the splash to go")
     focus_window(session)
     session.select(cell)
     selected = time.monotonic()

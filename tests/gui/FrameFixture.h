@@ -8,6 +8,7 @@
 #include "gui/CMainFrame.h"
 #include "gui/CQueuedMainWindow.h"
 #include "gui/IDesktopNotifier.h"
+#include "store/MessageTypeInfo.h"
 #include "support/TestStore.h"
 
 #include <QCoreApplication>
@@ -96,6 +97,22 @@ struct FrameFixture
         doc.reset();
     }
     std::string AutostartDirectory() const { return home.path() + "autostart"; }
+    // Stores count unread messages of a new item, and lets the panes show them.
+    void StoreMessages(int count)
+    {
+        MessageTypeInfo item;
+        item.MessageTypeName = "paging";
+        ASSERT_NE(item.Save(app.m_mainConnection), 0);
+        ASSERT_TRUE(app.m_mainConnection.Execute(
+            "with recursive n(i) as (select 1 union all select i+1 from n where i<" + std::to_string(count) +
+            ") insert into userdata (status,UserID,UserName,MessageTypeID,MessageCategory,bCanChangeState,"
+            "MessageTypeName,SourceInfo) select 0,88,'morvaten'," +
+            std::to_string(item.messagetypeid) + ",1,1,'paging','m'||i from n"));
+        doc->LoadItems();
+        doc->RecountUnread();
+        doc->m_bReload = true;
+        doc->UpdateAllViews(nullptr);
+    }
     std::string AutostartFile() const { return AutostartDirectory() + "/wendar.desktop"; }
 
     TempDir home;

@@ -141,7 +141,9 @@ TEST(MainFrameMenus, EveryControlHasAnAccessibleName)
     for (QWidget* widget : fixture.frame->findChildren<QWidget*>()) {
         const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget) ||
                              qobject_cast<QLineEdit*>(widget) || qobject_cast<QMenu*>(widget);
-        if (!control || !widget->isVisibleTo(fixture.frame.get())) {
+        const auto* label = qobject_cast<QLabel*>(widget);
+        // An empty label (a header field with no message shown) shows nothing to find.
+        if (!control || !widget->isVisibleTo(fixture.frame.get()) || (label && label->text().isEmpty())) {
             continue;
         }
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);

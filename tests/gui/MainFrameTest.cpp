@@ -26,9 +26,10 @@ TEST(MainFramePaging, MovesOnlyWhereThereIsAPageAndRefreshesAllButTheTree)
 {
     FrameFixture fixture;
     CTarvoDoc& doc = *fixture.doc;
+    fixture.StoreMessages(250); // three pages of 100
+    ASSERT_EQ(doc.m_nCurPage, 1);
+    ASSERT_EQ(doc.m_nPageCount, 3);
     UpdateCounter views(doc);
-    doc.m_nCurPage = 1;
-    doc.m_nPageCount = 3;
     doc.m_nCurMessageId = 42;
     doc.m_bReload = 1;
 
@@ -93,7 +94,7 @@ TEST(MainFrameFilter, ButtonCyclesAllUnreadReadAndTheMenuMarksFollow)
         button->click();
         EXPECT_EQ(doc.m_nReadFilter, (step + 1) % 3);
         EXPECT_EQ(button->text(), QString::fromUtf8(labels[step]));
-        EXPECT_EQ(doc.m_bReload, 1) << "the list follows the button";
+        EXPECT_EQ(views.updates, step + 1) << "the list follows the button";
         EXPECT_EQ(fixture.frame->Action(cmd::kShowAll + (step + 1) % 3)->isChecked(), true);
     }
     EXPECT_EQ(views.updates, 3);
@@ -160,8 +161,8 @@ TEST(MainFrameTray, TipTextsFollowTheUnreadSummaryAndAreCutOnACharacter)
     EXPECT_EQ(tray.Tip(), QStringLiteral("没有未读的消息"));
     doc.WaitForChecks();
 
-    doc.m_nUnreadCount = 3;
-    doc.m_bReload = 1;
+    fixture.StoreMessages(3);
+    doc.m_bReload = true;
     fixture.frame->Tick().OnSecond();
     EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
 
