@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/CItemCheckLock.h"
+#include "app/CParallelChecks.h"
 #include "app/IDocView.h"
 #include "app/IMainWindow.h"
 #include "app/ITrayIcon.h"
@@ -67,6 +68,7 @@ void CTarvoDoc::ApplySettings(const Settings& settings)
 {
     m_bSoundEnabled = settings.EnableSoundNotify;
     m_pSettings = &settings;
+    SetParallelChecks(settings.ParallelChecks);
 }
 
 bool CTarvoDoc::LoadItems()
@@ -290,13 +292,18 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
         ItemPtr item = refreshed ? FindItem(job->m_pItem->messagetypeid) : job->m_pItem;
         result = DoCheck(item.get()); // null: deleted meanwhile
     } else {
-        for (size_t i = 0;; ++i) {
-            ItemPtr item = ItemAt(i); // the count is read again for every position
-            if (!item) {
-                break;
-            }
-            result |= DoCheck(item.get());
-        }
+        // The count is read again for every position.
+        CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()));
+        // Every thread of the walk keeps the connection quiet for its own work, as this one does.
+        result = walk.Walk([this](size_t i) { return ItemAt(i); },
+                           [this](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl) {
+                               CAdoConnection::QuietOnThisThread quietHere(m_connection);
+                               return RunMonitor(&item, run, &curl);
+                           },
+                           [this](MessageTypeInfo& item, int r) {
+                               CAdoConnection::QuietOnThisThread quietHere(m_connection);
+                               AfterCheck(item, r);
+                           });
         m_run.SetStatusText(kAllCheckedStatusText);
     }
 
@@ -314,13 +321,22 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 
 int CTarvoDoc::DoCheck(MessageTypeInfo* item)
 {
-    if (!item || item->m_bBusy || m_run.IsStopRequested()) {
+    const int result = RunMonitor(item, m_run, nullptr);
+    if (item) {
+        AfterCheck(*item, result);
+    }
+    return result;
+}
+
+int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl)
+{
+    if (!item || item->m_bBusy || run.IsStopRequested()) {
         return 0;
     }
     // Checked by another program right now: its findings will be stored there.
     CItemCheckLock lock(LocalLockFilePath(LocalDatabasePath(m_connection.GetConnectionString())), item->messagetypeid);
     if (lock.GetState() == CItemCheckLock::State::HeldElsewhere) {
-        m_run.SetStatusText(item->MessageTypeName + kCheckedElsewhereText);
+        run.SetStatusText(item->MessageTypeName + kCheckedElsewhereText);
         return 0;
     }
     // Deleted or switched off by another program since the run read the items.
@@ -329,17 +345,15 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
     }
     item->m_bBusy = true;
     Monitor monitor;
-    ItemCheckedListener listener;
     {
         std::lock_guard guard(m_itemsLock);
         if (auto it = m_monitors.find(item->MessageCategory); it != m_monitors.end()) {
             monitor = it->second;
         }
-        listener = m_itemChecked;
     }
     int result = 0;
     if (monitor) {
-        CheckContext context{m_connection, m_run, m_strAppDir};
+        CheckContext context{m_connection, run, m_strAppDir, curl};
         result = monitor(context, *item);
         if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) &&
             result != 0) {
@@ -348,13 +362,22 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
         }
     }
     item->m_bBusy = false;
+    return result;
+}
+
+void CTarvoDoc::AfterCheck(MessageTypeInfo& item, int result)
+{
+    ItemCheckedListener listener;
+    {
+        std::lock_guard guard(m_itemsLock);
+        listener = m_itemChecked;
+    }
     if (result != 0) {
-        QueueSoundFor(*item);
+        QueueSoundFor(item);
     }
     if (listener) {
-        listener(*item, result);
+        listener(item, result);
     }
-    return result;
 }
 
 void CTarvoDoc::RecountUnread()

@@ -7,6 +7,7 @@
 // active drops the document's reference, and the worker's copy of the pointer keeps the record
 // alive until it is done with it.
 #include "app/CSoundQueue.h"
+#include "app/Settings.h"
 #include "monitors/CRunState.h"
 #include "monitors/StandardMonitors.h"
 #include "store/MessageList.h"
@@ -14,6 +15,7 @@
 #include "store/SharedFlag.h"
 #include "store/SharedInt.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <list>
@@ -26,6 +28,7 @@
 #include <vector>
 
 class CAdoConnection;
+class CCurlDriver;
 class IDocView;
 class IMainWindow;
 class ISoundPlayer;
@@ -35,6 +38,8 @@ struct Settings;
 
 using ItemPtr = std::shared_ptr<MessageTypeInfo>;
 
+// More threads than this would only wait for the local database's lock.
+inline constexpr int kMaxParallelChecks = 64;
 inline constexpr const char* kAllCheckedStatusText = "全部检查完毕！";
 inline constexpr const char* kCannotChangeStateText =
     "对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,"
@@ -96,6 +101,10 @@ public:
     bool HasRunningChecks() { return RunningCheckCount() > 0; }
     size_t RunningCheckCount();
     int DoCheck(MessageTypeInfo* item);
+    // How many items a check-all run reads from their sources at once (ParallelChecks); 1 checks
+    // them one after the other.
+    void SetParallelChecks(int count) { m_nParallelChecks = std::clamp(count, 1, kMaxParallelChecks); }
+    int ParallelChecks() const { return m_nParallelChecks.load(); }
     void RecountUnread();
     void ResetNewCounts();
 
@@ -142,6 +151,9 @@ private:
     // Whether the item is still stored and switched on; true when that cannot be read.
     bool StillWanted(const MessageTypeInfo& item);
     void ReapFinishedWorkers();
+    // DoCheck in two halves: the monitor (on any thread of the run), then sound and listener.
+    int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl);
+    void AfterCheck(MessageTypeInfo& item, int result);
 
     CAdoConnection& m_connection;
     CRunState& m_run;
@@ -151,6 +163,7 @@ private:
     ITrayIcon* m_pTray = nullptr;
     const Settings* m_pSettings = nullptr; // null = the defaults
     std::atomic<int> m_bSoundEnabled{1};
+    std::atomic<int> m_nParallelChecks{kDefaultParallelChecks};
     int m_nReannounceTick = 0;
 
     mutable std::mutex m_itemsLock;

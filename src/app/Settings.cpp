@@ -28,9 +28,17 @@ const int* Settings::Field(std::string_view key) const
 {
     const int* fields[] = {&pagesize,           &enableAutoCheck, &AutoCheckInterval, &EnableSoundNotify,
                            &SplitterWindowType, &AutoMarkRead,    &enableAutoRun,     &UserType};
+    static_assert(std::size(fields) == kKeys.size());
     for (size_t i = 0; i < kKeys.size(); ++i) {
         if (kKeys[i] == key) {
             return fields[i];
+        }
+    }
+    const int* added[] = {&ParallelChecks};
+    static_assert(std::size(added) == kAddedKeys.size());
+    for (size_t i = 0; i < kAddedKeys.size(); ++i) {
+        if (kAddedKeys[i] == key) {
+            return added[i];
         }
     }
     return nullptr;
@@ -52,6 +60,13 @@ void Settings::LoadSettings()
     if (ok) {
         EnableDesktopNotify = notify;
     }
+    for (auto key : kAddedKeys) {
+        int* field = Field(key);
+        const int value = profile.value(KeyPath(key), *field).toInt(&ok);
+        if (ok) {
+            *field = value;
+        }
+    }
 }
 
 bool Settings::SaveSettings() const
@@ -64,6 +79,9 @@ bool Settings::SaveSettings() const
         profile.setValue(KeyPath(key), *Field(key));
     }
     profile.setValue(KeyPath(kDesktopNotifyKey), EnableDesktopNotify);
+    for (auto key : kAddedKeys) {
+        profile.setValue(KeyPath(key), *Field(key));
+    }
     profile.sync();
     return profile.status() == QSettings::NoError;
 }

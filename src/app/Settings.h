@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+inline constexpr int kDefaultParallelChecks = 8;
+
 struct Settings
 {
     int pagesize = 100;
@@ -15,6 +17,8 @@ struct Settings
     int AutoMarkRead = 2;
     int enableAutoRun = 1;
     int UserType = 0; // read only; never written
+    // Items a check-all run reads from their sources at once; 1 checks them one after the other.
+    int ParallelChecks = kDefaultParallelChecks;
     // Desktop notifications of new findings (the desktop program only); read after the eight keys
     // and written after the seven, so the original keys keep their order.
     int EnableDesktopNotify = 1;
@@ -23,11 +27,15 @@ struct Settings
     // False when the profile could not be written.
     bool SaveSettings() const;
 
-    // Keys in profile order; the first seven are written back.
+    // Keys in profile order; the first seven are written back. The original profile's eight keys
+    // keep their order; the keys added since are read and written after them.
     static constexpr std::array<std::string_view, 8> kKeys = {
         "pagesize",           "enableAutoCheck", "AutoCheckInterval", "EnableSoundNotify",
         "SplitterWindowType", "AutoMarkRead",    "enableAutoRun",     "UserType"};
     static constexpr std::string_view kDesktopNotifyKey = "EnableDesktopNotify";
+    // Keys added since, read and written after the original ones (and after the desktop key) and
+    // shown with them by wendar-cli.
+    static constexpr std::array<std::string_view, 1> kAddedKeys = {"ParallelChecks"};
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
 };

@@ -22,7 +22,7 @@ int RunSettingsCommand(CliContext& context, CliArgs& args)
         const int value = ParseInt(text, key.c_str());
         const bool isSwitch = key == "enableAutoCheck" || key == "EnableSoundNotify" || key == "enableAutoRun";
         if ((isSwitch && value != 0 && value != 1) || (!isSwitch && value < 0) ||
-            ((key == "pagesize" || key == "AutoCheckInterval") && value < 1)) {
+            ((key == "pagesize" || key == "AutoCheckInterval" || key == "ParallelChecks") && value < 1)) {
             throw UsageError(key + " 的值不允许: " + text);
         }
         *field = value;
@@ -38,11 +38,17 @@ int RunSettingsCommand(CliContext& context, CliArgs& args)
         for (auto key : Settings::kKeys) {
             json.Key(key).Value(*settings.Field(key));
         }
+        for (auto key : Settings::kAddedKeys) {
+            json.Key(key).Value(*settings.Field(key));
+        }
         json.EndObject();
         context.out << json.Text() << '\n';
         return 0;
     }
     for (auto key : Settings::kKeys) {
+        context.out << key << '\t' << *settings.Field(key) << '\n';
+    }
+    for (auto key : Settings::kAddedKeys) {
         context.out << key << '\t' << *settings.Field(key) << '\n';
     }
     return 0;

@@ -14,11 +14,17 @@ void CRunState::SetStatusText(std::string text)
     if (listener) {
         listener(text);
     }
+    if (m_pRun != nullptr) {
+        m_pRun->SetStatusText(std::move(text));
+    }
 }
 
 void CRunState::SetErrorText(std::string text)
 {
-    ++m_nErrors;
+    // The run of a check among several at once counts it too.
+    for (CRunState* state = this; state != nullptr; state = state->m_pRun) {
+        ++state->m_nErrors;
+    }
     SetStatusText(std::move(text));
 }
 

@@ -13,6 +13,13 @@ class CRunState final
 public:
     using StatusListener = std::function<void(const std::string&)>;
 
+    CRunState() = default;
+    // The run state of one check among several at once: it sees the run's stop request and passes
+    // its status texts (and its failures) on to the run, remembering the last text.
+    explicit CRunState(CRunState& run) : m_pRun(&run) {}
+    CRunState(const CRunState&) = delete;
+    CRunState& operator=(const CRunState&) = delete;
+
     void SetStatusText(std::string text);
     // A status text that says the item's check failed; counted, so a caller can tell a failed run
     // from one that found nothing.
@@ -22,7 +29,10 @@ public:
     // Called on the writing thread after every change of the status text (the CLI prints them).
     void SetStatusListener(StatusListener listener);
 
-    bool IsStopRequested() const { return m_bStopRequested.load() != 0; }
+    bool IsStopRequested() const
+    {
+        return m_bStopRequested.load() != 0 || (m_pRun != nullptr && m_pRun->IsStopRequested());
+    }
     void RequestStop() { m_bStopRequested.store(1); }
     bool IsRunActive() const { return m_bCheckRunActive.load() != 0; }
 
@@ -32,6 +42,7 @@ public:
     void EndRun();
 
 private:
+    CRunState* m_pRun = nullptr;
     mutable std::mutex m_lock;
     std::string m_strStatus = kIdleStatusText;
     StatusListener m_listener;

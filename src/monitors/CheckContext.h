@@ -1,9 +1,12 @@
 #pragma once
 // What a monitor is handed besides its check item: the main local connection (duplicate test,
 // store), the run's shared values (status text, stop flag) and the application directory.
+// curl, when set, is the transfer driver of the thread the check runs on: checks one after the
+// other on that thread reuse the connections it keeps.
 #include <string>
 
 class CAdoConnection;
+class CCurlDriver;
 class CRunState;
 
 struct CheckContext
@@ -11,4 +14,5 @@ struct CheckContext
     CAdoConnection& mainConnection;
     CRunState& run;
     std::string appDir; // ends with '/'
+    CCurlDriver* curl = nullptr;
 };

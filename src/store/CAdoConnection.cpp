@@ -225,6 +225,31 @@ bool CAdoConnection::Execute(const std::string& sql, std::string& error)
     return false;
 }
 
+bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
+                                      std::string& error)
+{
+    std::vector<std::string> errors;
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_backend) {
+            errors.push_back(kNotOpenError);
+        } else if (m_backend->ExecuteWithTexts(sql, texts, errors)) {
+            return true;
+        }
+    }
+    error = JoinErrors(errors);
+    NoteFailure(errors);
+    return false;
+}
+
+bool CAdoConnection::ReadLongText(const std::string& table, const std::string& column, long long rowid,
+                                  std::string& out)
+{
+    std::vector<std::string> errors;
+    std::lock_guard guard(m_lock);
+    return m_backend && m_backend->ReadLongText(table, column, rowid, out, errors);
+}
+
 bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors)
 {
     bool done = false;

@@ -19,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -44,6 +45,13 @@ public:
     bool Execute(const std::string& sql);
     // Reports nothing: on failure error holds the database's own words.
     bool Execute(const std::string& sql, std::string& error);
+    // For page copies of many megabytes, which must not be copied into statement texts: the
+    // statement's "?" placeholders take the texts in order. Reports nothing: on failure error
+    // holds the database's own words.
+    bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts, std::string& error);
+    // One long text value of one row, read in one piece; false (never reported) when the engine
+    // cannot, so the caller may fall back to a query.
+    bool ReadLongText(const std::string& table, const std::string& column, long long rowid, std::string& out);
     bool IsOpen() const;
 
     void SetShowErrors(bool show) { m_bShowErrors = show; }

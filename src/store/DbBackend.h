@@ -30,6 +30,27 @@ public:
     virtual bool Execute(const std::string& sql, std::vector<std::string>& errors) = 0;
     virtual bool Query(const std::string& sql, DbResult& result, std::vector<std::string>& errors) = 0;
     virtual bool IsOpen() const = 0;
+    // A statement whose "?" placeholders take texts that may be megabytes: the engine reads them
+    // where they are, no statement text holds them. Engines that cannot say so in errors.
+    virtual bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
+                                  std::vector<std::string>& errors)
+    {
+        (void)sql;
+        (void)texts;
+        errors.push_back("not supported by this database");
+        return false;
+    }
+    // One text or blob value of one row (by its rowid), read into out in one piece.
+    virtual bool ReadLongText(const std::string& table, const std::string& column, long long rowid, std::string& out,
+                              std::vector<std::string>& errors)
+    {
+        (void)table;
+        (void)column;
+        (void)rowid;
+        (void)out;
+        errors.push_back("not supported by this database");
+        return false;
+    }
     // The engine's name as the dialect is chosen by: "SQLite", "PostgreSQL", "Microsoft SQL Server" ...
     virtual std::string DbmsName() const = 0;
 

@@ -125,14 +125,28 @@ CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
 
 CFindingStore::Outcome CFindingStore::Store(const SourceRowInfo& row)
 {
+    // The content is stored between two blanks, as it always was.
+    return Insert(row, " " + row.Content + " ");
+}
+
+CFindingStore::Outcome CFindingStore::StoreLarge(SourceRowInfo& row)
+{
+    // NUL bytes would cut the text short, as they do in every other stored text.
+    std::erase(row.Content, '\0');
+    row.Content.reserve(row.Content.size() + 2);
+    row.Content.insert(row.Content.begin(), ' ');
+    row.Content.push_back(' ');
+    return Insert(row, row.Content);
+}
+
+CFindingStore::Outcome CFindingStore::Insert(const SourceRowInfo& row, std::string_view content)
+{
     if (!Begin()) {
         return Outcome::Failed;
     }
     if (m_bItemGone) {
         return Outcome::ItemGone;
     }
-    // The content is stored between two blanks, as it always was.
-    const std::string content = " " + row.Content + " ";
     m_insert->Bind(1, static_cast<long long>(kUserId))
         .Bind(2, kUserName)
         .Bind(3, static_cast<long long>(m_item.MessageCategory))

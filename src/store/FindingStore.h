@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class MessageTypeInfo;
@@ -42,6 +43,9 @@ public:
     Outcome StoreIfNew(const SourceRowInfo& row);
     // Stores the row without a duplicate test (the caller compared inside the batch).
     Outcome Store(const SourceRowInfo& row);
+    // The same for a content of many megabytes (a page copy): the blanks are added in place and
+    // the content is bound as it is, never copied. Content keeps them afterwards.
+    Outcome StoreLarge(SourceRowInfo& row);
     // Opens a batch now, so that what the caller reads next and what it stores are one transaction.
     bool Begin();
     // Commits the open batch; false when that failed (its rows are not stored).
@@ -53,6 +57,7 @@ public:
     const std::string& LastError() const { return m_strLastError; }
 
 private:
+    Outcome Insert(const SourceRowInfo& row, std::string_view content);
     bool Prepare();
     bool CheckItemExists();
     bool Failed(const std::vector<std::string>& errors);

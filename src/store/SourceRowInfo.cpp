@@ -61,3 +61,31 @@ int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& ite
     }
     return 0;
 }
+
+int SourceRowInfo::InsertLarge(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error)
+{
+    // The same statement as Insert, with the content as the one bound value.
+    const std::string sql =
+        "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,"
+        "sourcedate,sourcefromid,sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,"
+        "sourcelink,sourcecontent,sourceinfo) values(" +
+        std::to_string(kUserId) + "," + SqlQuoted(kUserName) + "," + std::to_string(item.MessageCategory) + "," +
+        SqlQuoted(item.MessageTypeName) + "," + std::to_string(item.messagetypeid) + "," + SqlQuoted(FromDate) + "," +
+        SqlQuoted(FromID) + "," + SqlQuoted(FromName) + "," + SqlQuoted(ID) + "," + SqlQuoted(ToID) + "," +
+        SqlQuoted(ToName) + "," + SqlQuoted(SourceType) + "," + SqlQuoted(Link) + ",?," + SqlQuoted(Info) + ")";
+    // NUL bytes would cut the text short, as the quoting helper drops them for Insert.
+    std::erase(Content, '\0');
+    if (Content.capacity() < Content.size() + 2) {
+        Content.reserve(Content.size() + 2);
+    }
+    Content.insert(Content.begin(), ' ');
+    Content.push_back(' ');
+    std::string failure;
+    if (connection.ExecuteWithTexts(sql, {Content}, failure)) {
+        return 1;
+    }
+    if (error) {
+        *error = std::move(failure);
+    }
+    return 0;
+}

@@ -26,6 +26,10 @@ public:
     // 1 when the insert was executed. Shows no message (it runs on the check thread): on failure
     // error, when given, holds the database's own words.
     int Insert(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error = nullptr) const;
+    // The same row for a content of many megabytes (a page copy): the content is padded in place
+    // and handed to the engine as it is, never copied into the statement text. Content keeps
+    // the padding afterwards. Shows no message, as Insert.
+    int InsertLarge(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error = nullptr);
 
     std::string SourceType;
     std::string ID;

@@ -197,6 +197,56 @@ public:
         return ReadRows(m_db.get(), stmt.get(), result, errors);
     }
 
+    bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
+                          std::vector<std::string>& errors) override
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+            return false;
+        }
+        StatementPtr stmt(raw);
+        if (!stmt || sqlite3_bind_parameter_count(stmt.get()) != static_cast<int>(texts.size())) {
+            errors.push_back("the statement does not take " + std::to_string(texts.size()) + " values");
+            return false;
+        }
+        for (size_t i = 0; i < texts.size(); ++i) {
+            // SQLITE_STATIC: the text stays where it is until the statement is done.
+            if (sqlite3_bind_text64(stmt.get(), static_cast<int>(i + 1), texts[i].data(), texts[i].size(),
+                                    SQLITE_STATIC, SQLITE_UTF8) != SQLITE_OK) {
+                errors.push_back(sqlite3_errmsg(m_db.get()));
+                return false;
+            }
+        }
+        const int rc = sqlite3_step(stmt.get());
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+            return false;
+        }
+        return true;
+    }
+
+    bool ReadLongText(const std::string& table, const std::string& column, long long rowid, std::string& out,
+                      std::vector<std::string>& errors) override
+    {
+        sqlite3_blob* raw = nullptr;
+        if (sqlite3_blob_open(m_db.get(), "main", table.c_str(), column.c_str(), rowid, 0, &raw) != SQLITE_OK) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+            sqlite3_blob_close(raw);
+            return false;
+        }
+        const int bytes = sqlite3_blob_bytes(raw);
+        out.assign(static_cast<size_t>(bytes), '\0');
+        const int rc = bytes > 0 ? sqlite3_blob_read(raw, out.data(), bytes, 0) : SQLITE_OK;
+        sqlite3_blob_close(raw);
+        if (rc != SQLITE_OK) {
+            errors.push_back(sqlite3_errstr(rc));
+            out.clear();
+            return false;
+        }
+        return true;
+    }
+
     bool IsOpen() const override { return m_db != nullptr; }
     std::string DbmsName() const override { return "SQLite"; }
 

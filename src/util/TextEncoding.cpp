@@ -66,7 +66,8 @@ bool AppendAsUtf8(std::string_view bytes, std::string_view charset, std::string&
     if (!cd.valid())
         return false;
 
-    std::string result;
+    // Converted straight into out: a page may be tens of megabytes.
+    out.reserve(out.size() + bytes.size() + bytes.size() / 2);
     std::array<char, 4096> buffer{};
     char* in = const_cast<char*>(bytes.data()); // iconv's signature; the input is not written
     std::size_t inLeft = bytes.size();
@@ -74,12 +75,12 @@ bool AppendAsUtf8(std::string_view bytes, std::string_view charset, std::string&
         char* outPtr = buffer.data();
         std::size_t outLeft = buffer.size();
         const std::size_t rc = iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft);
-        result.append(buffer.data(), buffer.size() - outLeft);
+        out.append(buffer.data(), buffer.size() - outLeft);
         if (rc != static_cast<std::size_t>(-1))
             break;
         if (errno == E2BIG)
             continue;
-        result += kReplacement;
+        out += kReplacement;
         if (errno == EILSEQ) {
             ++in;
             --inLeft;
@@ -91,8 +92,7 @@ bool AppendAsUtf8(std::string_view bytes, std::string_view charset, std::string&
     char* outPtr = buffer.data();
     std::size_t outLeft = buffer.size();
     if (iconv(cd.get(), nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1))
-        result.append(buffer.data(), buffer.size() - outLeft);
-    out += result;
+        out.append(buffer.data(), buffer.size() - outLeft);
     return true;
 }
 

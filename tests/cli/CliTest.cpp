@@ -151,12 +151,16 @@ TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)
 
 TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
 {
-    EXPECT_EQ(Run({"settings"}).out, "pagesize\t100\nenableAutoCheck\t1\nAutoCheckInterval\t15\nEnableSoundNotify\t1\n"
-                                     "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\n");
+    EXPECT_EQ(Run({"settings"}).out,
+              "pagesize\t100\nenableAutoCheck\t1\nAutoCheckInterval\t15\nEnableSoundNotify\t1\n"
+              "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t8\n");
     Ok({"settings", "AutoCheckInterval", "5"});
+    Ok({"settings", "ParallelChecks", "1"});
+    EXPECT_EQ(Run({"settings", "ParallelChecks", "0"}).status, 2);
     EXPECT_TRUE(Has(Run({"--json", "settings"}).out, R"("AutoCheckInterval":5)"));
     const std::string profile = ReadFile(config.path() + "Local AppWizard-Generated Applications/Tarvo.ini");
     EXPECT_TRUE(Has(profile, "AutoCheckInterval=5"));
+    EXPECT_TRUE(Has(profile, "ParallelChecks=1"));
     EXPECT_FALSE(Has(profile, "UserType"));
 
     // A profile that cannot be written is a failure, not a success.

@@ -24,18 +24,24 @@ std::vector<Step> ScriptedLineServer::Dialogue(const std::vector<std::string>& r
     return script;
 }
 
-ScriptedLineServer::ScriptedLineServer(std::vector<Step> script, Milliseconds lifetime)
+ScriptedLineServer::ScriptedLineServer(std::vector<Step> script, Milliseconds lifetime, Loopback loopback)
     : m_script(std::move(script)), m_end(Clock::now() + lifetime)
 {
-    m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool v6 = loopback == Loopback::Ipv6;
+    m_listen = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
-    socklen_t length = sizeof address;
-    if (m_listen == -1 || bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(m_listen, 16) != 0 || getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    sockaddr_in6 address6{};
+    address6.sin6_family = AF_INET6;
+    address6.sin6_addr = in6addr_loopback;
+    auto* bound = v6 ? reinterpret_cast<sockaddr*>(&address6) : reinterpret_cast<sockaddr*>(&address);
+    socklen_t length = v6 ? sizeof address6 : sizeof address;
+    if (m_listen == -1 || bind(m_listen, bound, length) != 0 || listen(m_listen, 16) != 0 ||
+        getsockname(m_listen, bound, &length) != 0) {
         close(m_listen);
-        throw std::runtime_error("ScriptedLineServer: cannot listen on 127.0.0.1");
+        throw std::runtime_error(v6 ? "ScriptedLineServer: cannot listen on ::1"
+                                    : "ScriptedLineServer: cannot listen on 127.0.0.1");
     }
-    m_port = ntohs(address.sin_port);
+    m_port = ntohs(v6 ? address6.sin6_port : address.sin_port);
     m_thread = std::thread([this] { Run(); });
 }
 

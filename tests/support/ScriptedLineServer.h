@@ -1,5 +1,5 @@
 #pragma once
-// A scripted line-protocol server on 127.0.0.1 (ephemeral port) for fault injection: it plays the
+// A scripted line-protocol server on 127.0.0.1 or ::1 (ephemeral port) for fault injection: it plays the
 // same script to every client connection, one connection at a time, and records every line the
 // clients send (terminators included). After the last step it keeps reading and recording until
 // the client closes. Every wait is bounded, and the server ends by itself after its lifetime.
@@ -50,7 +50,13 @@ public:
     // A dialogue: sends the first reply at once and each further one after a line from the client.
     static std::vector<Step> Dialogue(const std::vector<std::string>& replies);
 
-    explicit ScriptedLineServer(std::vector<Step> script, Milliseconds lifetime = Milliseconds(60000));
+    enum class Loopback
+    {
+        Ipv4, // 127.0.0.1
+        Ipv6, // ::1
+    };
+    explicit ScriptedLineServer(std::vector<Step> script, Milliseconds lifetime = Milliseconds(60000),
+                                Loopback loopback = Loopback::Ipv4);
     ~ScriptedLineServer();
     ScriptedLineServer(const ScriptedLineServer&) = delete;
     ScriptedLineServer& operator=(const ScriptedLineServer&) = delete;

@@ -87,6 +87,7 @@ bool CFtpClient::Connect(const std::string& host, int port, const std::string& u
     m_strHost = host;
     m_nPort = port;
     m_strUrlPath = "/"; // the login directory: no CWD yet
+    m_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_options.totalTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer.data());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
@@ -96,7 +97,6 @@ bool CFtpClient::Connect(const std::string& host, int port, const std::string& u
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, m_options.stallTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, m_options.stallTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, m_options.totalTimeoutSeconds);
     // One "CWD /the/path" instead of one per part: the path is absolute, and the server's reply
     // names the whole directory.
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
@@ -182,7 +182,7 @@ bool CFtpClient::Perform(const char* command, bool withBody)
     m_bStalled = false;
     m_lastActivity = std::chrono::steady_clock::now();
     m_nDownloaded = 0;
-    const CURLcode code = curl_easy_perform(curl);
+    const auto code = static_cast<CURLcode>(m_driver.Perform(curl, m_abortCheck, m_deadline));
     if (code == CURLE_OK) {
         m_strError.clear();
         return true;
@@ -195,6 +195,12 @@ void CFtpClient::ComposeError(int code)
 {
     const auto curlCode = static_cast<CURLcode>(code);
     m_bAborted = curlCode == CURLE_ABORTED_BY_CALLBACK && !m_bStalled;
+    // curl's own timer, set to the time left, may fire a moment before the deadline.
+    if (curlCode == CURLE_OPERATION_TIMEDOUT &&
+        std::chrono::steady_clock::now() + std::chrono::seconds(1) >= m_deadline) {
+        m_strError = "the server did not finish within " + std::to_string(m_options.totalTimeoutSeconds) + " seconds";
+        return;
+    }
     if (m_bStalled) {
         m_strError = "the server sent nothing for " + std::to_string(m_options.stallTimeoutSeconds) + " seconds";
         return;

@@ -4,6 +4,7 @@
 // Errors: every step returns false and leaves a readable reason (curl's text and the server's
 // reply) in GetLastError(). One client is one connection; it lives on one thread.
 #include "monitors/ftp/FtpEntry.h"
+#include "monitors/net/CCurlDriver.h"
 
 #include <chrono>
 #include <functional>
@@ -16,8 +17,9 @@ struct FtpClientOptions
     long connectTimeoutSeconds = 30;
     // A server that sends nothing for this long (no reply, no listing data) ends the step.
     long stallTimeoutSeconds = 60;
-    // The longest one step may take, however slowly the server trickles.
-    long totalTimeoutSeconds = 600;
+    // The longest the whole dialogue (login, directory, listing) may take, however slowly the
+    // server trickles; counted from Connect.
+    long totalTimeoutSeconds = 180;
     std::size_t maxListingBytes = 32u << 20;
 };
 
@@ -29,7 +31,9 @@ public:
     CFtpClient(const CFtpClient&) = delete;
     CFtpClient& operator=(const CFtpClient&) = delete;
 
-    // While set, asked during every step; true aborts the step (WasAborted() then says so).
+    // While set, asked during every step at least every tenth of a second (also while connecting
+    // or waiting for a reply or for the data connection); true aborts the step (WasAborted()
+    // then says so).
     void SetAbortCheck(std::function<bool()> check) { m_abortCheck = std::move(check); }
 
     // Connects and logs in. host as a URL names it (IPv6 in brackets).
@@ -60,7 +64,9 @@ private:
     friend struct CFtpClientCallbacks;
 
     FtpClientOptions m_options;
+    CCurlDriver m_driver; // declared before the handle: it outlives it
     std::unique_ptr<void, CurlDeleter> m_curl;
+    std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
     std::string m_errorBuffer; // CURL_ERROR_SIZE bytes, handed to curl
     std::function<bool()> m_abortCheck;
     std::string m_strHost;

@@ -12,7 +12,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kMultiLineEnd = "\r\n.\r\n";
-constexpr std::chrono::milliseconds kPollInterval{250};
+// A stop request is seen between two polls.
+constexpr std::chrono::milliseconds kPollInterval{100};
+constexpr std::chrono::milliseconds kStopGrace{200};
 // A header block is a few kilobytes; a server that sends without end is cut off.
 constexpr std::size_t kMaxReplyBytes = 8u << 20;
 
@@ -21,6 +23,7 @@ constexpr const char* kErrConnect = "Could not connect to the POP3 mailbox, GetL
 constexpr const char* kErrTls = "TLS handshake with the POP3 server failed: ";
 constexpr const char* kErrGreeting = "the POP3 server refused the connection:";
 constexpr const char* kErrTimeout = "time out error";
+constexpr const char* kErrStopped = "stopped";
 constexpr const char* kErrClosed = "the POP3 server closed the connection";
 constexpr const char* kErrTooLong = "the POP3 server's reply is too long";
 constexpr const char* kErrSend = "could not send to the POP3 server, GetLastError:";
@@ -48,28 +51,38 @@ CPop3Client::~CPop3Client()
     Quit();
 }
 
+void CPop3Client::SetAbortCheck(std::function<bool()> check)
+{
+    m_abortCheck = check;
+    m_socket.SetAbortCheck(std::move(check));
+}
+
 bool CPop3Client::Connect(const std::string& host, std::uint16_t port, bool useTls)
 {
     if (!m_socket.Create()) {
         m_strError = WithCode(kErrCreate, m_socket.GetLastError());
         return false;
     }
-    if (!m_socket.Connect(host, port, m_connectTimeout)) {
-        m_strError = WithCode(kErrConnect, m_socket.GetLastError());
+    m_bRefused = m_bAborted = false;
+    const auto connectTimeout = std::min(m_connectTimeout, TimeLeft());
+    if (!m_socket.Connect(host, port, connectTimeout)) {
+        m_bAborted = m_socket.WasAborted();
+        m_strError = m_bAborted ? kErrStopped : WithCode(kErrConnect, m_socket.GetLastError());
         m_socket.Close();
         return false;
     }
     // Nothing, not even QUIT, goes out before the server has proved who it is.
     std::string tlsError;
-    if (useTls && !m_socket.StartTls(host, m_connectTimeout, tlsError)) {
-        m_strError = kErrTls + tlsError;
+    if (useTls && !m_socket.StartTls(host, connectTimeout, tlsError)) {
+        m_bAborted = m_socket.WasAborted();
+        m_strError = m_bAborted ? std::string(kErrStopped) : kErrTls + tlsError;
         m_socket.Close();
         return false;
     }
     m_bConnected = 1;
     m_strResponse.clear();
     if (!ReadResponse(kLineEnd)) {
-        if (m_strError.empty())
+        if (m_bRefused)
             m_strError = kErrGreeting + m_strResponse;
         return false;
     }
@@ -94,12 +107,15 @@ bool CPop3Client::Login(const std::string& user, const std::string& password)
     }
     m_nMessageCount = -1;
     m_strResponse.clear();
+    // Only the server's refusal is a wrong user or password; a slow server keeps "time out error".
     if (!SendCommand("user " + user + "\r\n") || !ReadResponse(kLineEnd)) {
-        m_strError = kErrUser + m_strResponse;
+        if (m_bRefused)
+            m_strError = kErrUser + m_strResponse;
         return false;
     }
     if (!SendCommand("pass " + password + "\r\n") || !ReadResponse(kLineEnd)) {
-        m_strError = kErrPass + m_strResponse;
+        if (m_bRefused)
+            m_strError = kErrPass + m_strResponse;
         return false;
     }
     m_bLoggedIn = 1;
@@ -119,7 +135,7 @@ bool CPop3Client::Stat()
     if (!SendCommand("stat\r\n"))
         return false;
     if (!ReadResponse(kLineEnd)) {
-        if (m_strError.empty())
+        if (m_bRefused)
             m_strError = kErrStat + m_strResponse;
         return false;
     }
@@ -161,7 +177,7 @@ bool CPop3Client::GetUniqueId(int number, std::string& id)
         return false;
     }
     if (!ReadResponse(kLineEnd)) {
-        if (m_strError.empty())
+        if (m_bRefused)
             m_strError = kErrUidl + m_strResponse;
         id.clear();
         return false;
@@ -176,7 +192,8 @@ bool CPop3Client::RetrieveHeader(int number)
         return false;
     // RFC 1939 requires the line count; 0 lines asks for the header block alone.
     if (!SendCommand("top " + std::to_string(number) + " 0\r\n") || !ReadResponse(kMultiLineEnd)) {
-        m_strError = kErrTop + m_strResponse;
+        if (m_bRefused)
+            m_strError = kErrTop + m_strResponse;
         return false;
     }
     m_strError.clear();
@@ -189,7 +206,9 @@ bool CPop3Client::Quit()
     bool sent = false;
     if (m_bConnected) {
         static constexpr std::string_view kQuit = "QUIT\r\n";
-        sent = m_socket.Send(kQuit.data(), kQuit.size(), m_nTimeout);
+        // QUIT only says goodbye: a second is plenty, also on the way out of a stopped check.
+        m_socket.SetAbortCheck(nullptr);
+        sent = m_socket.Send(kQuit.data(), kQuit.size(), std::min(m_nTimeout, std::chrono::milliseconds(1000)));
         m_bConnected = 0;
     }
     m_socket.Close();
@@ -198,24 +217,36 @@ bool CPop3Client::Quit()
 
 bool CPop3Client::SendCommand(const std::string& line)
 {
-    if (m_socket.Send(line.data(), line.size(), m_nTimeout))
+    m_bRefused = false;
+    if (m_socket.Send(line.data(), line.size(), std::min(m_nTimeout, TimeLeft())))
         return true;
-    m_strError = WithCode(kErrSend, m_socket.GetLastError());
+    m_bAborted = m_socket.WasAborted();
+    m_strError = m_bAborted ? kErrStopped : WithCode(kErrSend, m_socket.GetLastError());
     return false;
 }
 
-// The whole reply must arrive within m_nTimeout. Between polls the wait is on the socket, so a
-// reply is taken as soon as it arrives.
+std::chrono::milliseconds CPop3Client::TimeLeft() const
+{
+    if (m_deadline == Clock::time_point::max())
+        return std::chrono::milliseconds::max();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
+    return std::max(left, std::chrono::milliseconds(0));
+}
+
+// The whole reply must arrive within m_nTimeout (and before the deadline). Between polls the wait
+// is on the socket, so a reply is taken as soon as it arrives; a stop is seen within a poll.
 bool CPop3Client::ReadResponse(std::string_view terminator)
 {
+    m_bRefused = false;
     if (!m_bConnected)
         return false;
     const Clock::time_point start = Clock::now();
+    const auto timeout = std::min(m_nTimeout, TimeLeft());
     m_strResponse.clear();
     bool closed = false;
     std::array<char, 1023> buffer{};
     for (;;) {
-        if (Clock::now() - start > m_nTimeout) {
+        if (Clock::now() - start > timeout) {
             m_strError = kErrTimeout;
             return false;
         }
@@ -232,7 +263,7 @@ bool CPop3Client::ReadResponse(std::string_view terminator)
                     m_strError = kErrTooLong;
                     return false;
                 }
-                if (Clock::now() - start > m_nTimeout)
+                if (Clock::now() - start > timeout)
                     break;
             } while (m_socket.PollReadable(readable) && readable);
         }
@@ -242,12 +273,21 @@ bool CPop3Client::ReadResponse(std::string_view terminator)
             m_strError = kErrClosed;
             return false;
         }
-        const auto left = m_nTimeout - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        // A reply the server gives at once is still taken, so that a stop lands between two
+        // messages as a rule; only a wait for a slow reply ends at a stop.
+        if (Clock::now() - start >= kStopGrace && m_abortCheck && m_abortCheck()) {
+            m_bAborted = true;
+            m_strError = kErrStopped;
+            return false;
+        }
+        const auto left = timeout - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
         m_socket.PollReadable(
             readable, std::clamp(left + std::chrono::milliseconds(1), std::chrono::milliseconds(1), kPollInterval));
     }
-    if (!IsPositiveReply(m_strResponse))
+    if (!IsPositiveReply(m_strResponse)) {
+        m_bRefused = true;
         return false;
+    }
     m_strResponse = ReplyText(m_strResponse);
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,13 @@ public:
 
     // Bounds the TCP connect and the TLS handshake (the system's own bound is minutes).
     void SetConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
+    // The time one whole reply may take; servers delay a login after a failed one by seconds.
+    void SetReplyTimeout(std::chrono::milliseconds timeout) { m_nTimeout = timeout; }
+    // No wait goes past this point in time (the check's overall limit).
+    void SetDeadline(std::chrono::steady_clock::time_point deadline) { m_deadline = deadline; }
+    // Asked during every wait (connect, handshake, replies); true ends the operation at once
+    // with WasAborted().
+    void SetAbortCheck(std::function<bool()> check);
 
     // Connects, runs the TLS handshake when useTls, and reads the greeting.
     bool Connect(const std::string& host, std::uint16_t port, bool useTls = false);
@@ -38,11 +46,17 @@ public:
     bool Quit();
 
     std::string GetLastErrorText() const { return m_strError; }
+    // The last failure was the server's refusal (a reply that was not +OK), not a time-out, a
+    // closed connection or a stop.
+    bool WasRefused() const { return m_bRefused; }
+    bool WasAborted() const { return m_bAborted; }
     std::string GetResponse() const { return m_strResponse; }
     const CMailMessage& Message() const { return m_message; }
 
 private:
     bool SendCommand(const std::string& line);
+    // Until the deadline; the longest duration when there is none.
+    std::chrono::milliseconds TimeLeft() const;
     bool ReadResponse(std::string_view terminator);
     bool CheckSession(const char* errorText);
     bool CheckNumber(int number);
@@ -54,6 +68,10 @@ private:
     std::string m_strResponse;
     int m_nMessageCount = -1;
     std::string m_strError;
-    std::chrono::milliseconds m_nTimeout{2000}; // for one whole reply
+    std::chrono::milliseconds m_nTimeout{30000}; // for one whole reply
     std::chrono::milliseconds m_connectTimeout{10000};
+    std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
+    std::function<bool()> m_abortCheck;
+    bool m_bRefused = false;
+    bool m_bAborted = false;
 };

@@ -12,6 +12,7 @@
 #include "store/UserIdentity.h"
 #include "util/TextEncoding.h"
 
+#include <chrono>
 #include <string_view>
 
 namespace {
@@ -61,6 +62,11 @@ SourceRowInfo MakeFinding(const CMailMessage& message, std::string id)
 
 int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
 {
+    return CheckMailItemWithOptions(context, item, MailCheckOptions{});
+}
+
+int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const MailCheckOptions& options)
+{
     CRunState& run = context.run;
     if (run.IsStopRequested() || item.state == 0)
         return 0;
@@ -76,8 +82,16 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepConnectMail);
     CPop3Client client; // its destructor sends QUIT on every early return
+    client.SetReplyTimeout(options.replyTimeout);
+    client.SetDeadline(std::chrono::steady_clock::now() + options.checkTimeLimit);
+    // Every wait of the dialogue (connect, handshake, each reply) sees a stop request.
+    client.SetAbortCheck([&run] { return run.IsStopRequested(); });
     if (!client.Connect(server.host, server.port, server.tls)) {
-        run.SetErrorText(errorText + ShortReason(client));
+        if (client.WasAborted()) {
+            run.SetStatusText(stoppedText);
+        } else {
+            run.SetErrorText(errorText + ShortReason(client));
+        }
         return 0;
     }
     if (run.IsStopRequested()) {
@@ -86,7 +100,12 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
     }
     run.SetStatusText(kChecking + name + kStepLogin);
     if (!client.Login(item.UserName, item.Password)) {
-        run.SetErrorText(errorText + kBadLogin + ShortReason(client));
+        // Only a refusal means a wrong user name or password: a slow server is not one.
+        if (client.WasAborted()) {
+            run.SetStatusText(stoppedText);
+        } else {
+            run.SetErrorText(errorText + (client.WasRefused() ? kBadLogin : "") + ShortReason(client));
+        }
         return 0;
     }
 
@@ -98,7 +117,11 @@ int CheckMailItem(CheckContext& context, MessageTypeInfo& item)
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
             // What was stored stays stored and must still be announced.
-            run.SetErrorText(errorText + ShortReason(client));
+            if (client.WasAborted()) {
+                run.SetStatusText(stoppedText);
+            } else {
+                run.SetErrorText(errorText + ShortReason(client));
+            }
             return store.Committed() > 0 ? 1 : 0;
         }
         const SourceRowInfo row = MakeFinding(client.Message(), std::move(id));

@@ -52,10 +52,18 @@ MailServerAddress MailServerAddress::Parse(std::string_view connAddress, std::st
     }
     rest = rest.substr(0, rest.find('/'));
     std::uint16_t port = 0;
-    if (const auto colon = rest.rfind(':'); colon != std::string_view::npos) {
+    if (!rest.empty() && rest.front() == '[') {
+        // An IPv6 address with a port: "[::1]:110".
+        const auto close = rest.find(']');
+        const std::string_view after = close == std::string_view::npos ? std::string_view{} : rest.substr(close + 1);
+        if (!after.empty() && after.front() == ':')
+            port = ReadPort(after.substr(1));
+        rest = rest.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    } else if (std::count(rest.begin(), rest.end(), ':') == 1) {
+        const auto colon = rest.find(':');
         port = ReadPort(rest.substr(colon + 1));
         rest = rest.substr(0, colon);
-    }
+    } // more colons: a bare IPv6 address, without a port
     address.host = std::string(rest);
     if (const std::uint16_t viewPort = ReadPort(Trim(viewName)); viewPort != 0)
         port = viewPort;

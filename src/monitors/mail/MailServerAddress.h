@@ -1,7 +1,8 @@
 #pragma once
-// Where a mail check item's POP3 server is: connAddress is a host name or dotted address (plain
-// POP3), "pop3://host[:port]" (plain) or "pop3s://host[:port]" (POP3 over TLS); ViewName, when it
-// holds a port, overrides the address's port.
+// Where a mail check item's POP3 server is: connAddress is a host name, a dotted IPv4 address or
+// an IPv6 address (plain POP3), "pop3://host[:port]" (plain) or "pop3s://host[:port]" (POP3 over
+// TLS), an IPv6 address with a port in brackets ("[::1]:110"); ViewName, when it holds a port,
+// overrides the address's port.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -2,8 +2,10 @@
 
 #include "monitors/net/CTlsStream.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -21,18 +23,7 @@ int MillisecondsLeft(Clock::time_point deadline)
     return left <= 0 ? 0 : static_cast<int>(left);
 }
 
-// poll() for one event until the deadline; 1 ready, 0 timed out, -1 failed.
-int WaitFor(int fd, short events, Clock::time_point deadline)
-{
-    pollfd p{fd, events, 0};
-    for (;;) {
-        const int rc = poll(&p, 1, MillisecondsLeft(deadline));
-        if (rc >= 0)
-            return rc;
-        if (errno != EINTR)
-            return -1;
-    }
-}
+constexpr int kSliceMilliseconds = 100;
 
 class AddrInfoList final
 {
@@ -60,8 +51,13 @@ CClientSocket::~CClientSocket()
 
 bool CClientSocket::Create()
 {
+    return CreateFor(AF_INET);
+}
+
+bool CClientSocket::CreateFor(int family)
+{
     Close();
-    m_hSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_hSocket = socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_hSocket == kInvalidSocket) {
         m_nLastError = errno;
         return false;
@@ -69,13 +65,31 @@ bool CClientSocket::Create()
     return true;
 }
 
+int CClientSocket::WaitFor(short events, Clock::time_point deadline)
+{
+    pollfd p{m_hSocket, events, 0};
+    for (;;) {
+        if (m_abortCheck && m_abortCheck()) {
+            m_nLastError = ECANCELED;
+            return -1;
+        }
+        const int left = MillisecondsLeft(deadline);
+        const int rc = poll(&p, 1, std::min(left, kSliceMilliseconds));
+        if (rc > 0)
+            return rc;
+        if (rc < 0 && errno != EINTR) {
+            m_nLastError = errno;
+            return -1;
+        }
+        if (rc == 0 && left <= kSliceMilliseconds)
+            return 0;
+    }
+}
+
 bool CClientSocket::Connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds timeout)
 {
-    if (m_hSocket == kInvalidSocket && !Create())
-        return false;
-
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     AddrInfoList addresses;
     if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, addresses.out()) != 0 || !addresses.get()) {
@@ -84,31 +98,33 @@ bool CClientSocket::Connect(const std::string& host, std::uint16_t port, std::ch
     }
 
     const Clock::time_point deadline = Clock::now() + timeout;
-    bool first = true;
     for (const addrinfo* entry = addresses.get(); entry; entry = entry->ai_next) {
-        if (entry->ai_family != AF_INET)
+        if (entry->ai_family != AF_INET && entry->ai_family != AF_INET6)
             continue;
-        // A socket whose connect failed cannot be used again.
-        if (!first && !Create())
+        // A socket whose connect failed cannot be used again; each address gets one of its family.
+        if (!CreateFor(entry->ai_family))
             return false;
-        first = false;
-        sockaddr_in target{};
-        target.sin_family = AF_INET;
-        target.sin_addr = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
-        target.sin_port = htons(port);
+        sockaddr_storage target{};
+        std::memcpy(&target, entry->ai_addr, std::min<std::size_t>(entry->ai_addrlen, sizeof target));
+        if (entry->ai_family == AF_INET)
+            reinterpret_cast<sockaddr_in*>(&target)->sin_port = htons(port);
+        else
+            reinterpret_cast<sockaddr_in6*>(&target)->sin6_port = htons(port);
 
         const int flags = fcntl(m_hSocket, F_GETFL, 0);
         fcntl(m_hSocket, F_SETFL, flags | O_NONBLOCK);
-        if (connect(m_hSocket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0)
+        if (connect(m_hSocket, reinterpret_cast<const sockaddr*>(&target), entry->ai_addrlen) == 0)
             return true;
         if (errno != EINPROGRESS) {
             m_nLastError = errno;
             continue;
         }
-        const int ready = WaitFor(m_hSocket, POLLOUT, deadline);
+        const int ready = WaitFor(POLLOUT, deadline);
         if (ready <= 0) {
-            m_nLastError = ready == 0 ? ETIMEDOUT : errno;
-            return false; // the time is spent
+            if (ready == 0)
+                m_nLastError = ETIMEDOUT;
+            Close();
+            return false; // the time is spent, or the check was stopped
         }
         int soError = 0;
         socklen_t length = sizeof soError;
@@ -117,6 +133,7 @@ bool CClientSocket::Connect(const std::string& host, std::uint16_t port, std::ch
             return true;
         m_nLastError = soError;
     }
+    Close();
     return false;
 }
 
@@ -127,8 +144,11 @@ bool CClientSocket::StartTls(const std::string& host, std::chrono::milliseconds 
         return false;
     }
     auto tls = std::make_unique<CTlsStream>();
-    if (!tls->Handshake(m_hSocket, host, Clock::now() + timeout, error))
+    if (!tls->Handshake(m_hSocket, host, Clock::now() + timeout, m_abortCheck, error)) {
+        if (m_abortCheck && m_abortCheck())
+            m_nLastError = ECANCELED;
         return false;
+    }
     m_tls = std::move(tls);
     return true;
 }
@@ -141,7 +161,7 @@ bool CClientSocket::Send(const char* data, std::size_t length, std::chrono::mill
     }
     const Clock::time_point deadline = Clock::now() + timeout;
     if (m_tls) {
-        if (m_tls->Write(data, length, deadline))
+        if (m_tls->Write(data, length, deadline, m_abortCheck))
             return true;
         m_nLastError = errno != 0 ? errno : EPROTO;
         return false;
@@ -159,8 +179,10 @@ bool CClientSocket::Send(const char* data, std::size_t length, std::chrono::mill
             m_nLastError = errno;
             return false;
         }
-        if (WaitFor(m_hSocket, POLLOUT, deadline) <= 0) {
-            m_nLastError = ETIMEDOUT;
+        const int ready = WaitFor(POLLOUT, deadline);
+        if (ready <= 0) {
+            if (ready == 0)
+                m_nLastError = ETIMEDOUT;
             return false;
         }
     }

@@ -56,15 +56,17 @@ int MillisecondsLeft(std::chrono::steady_clock::time_point deadline)
     return left <= 0 ? 0 : static_cast<int>(left);
 }
 
-// Waits for what OpenSSL asked for; false when the deadline passed first.
-bool WaitFor(int fd, int sslError, std::chrono::steady_clock::time_point deadline)
+// Waits for what OpenSSL asked for; false when the deadline passed or abort said so first.
+bool WaitFor(int fd, int sslError, std::chrono::steady_clock::time_point deadline, const CTlsStream::AbortCheck& abort)
 {
     pollfd p{fd, static_cast<short>(sslError == SSL_ERROR_WANT_WRITE ? POLLOUT : POLLIN), 0};
     for (;;) {
+        if (abort && abort())
+            return false;
         const int left = MillisecondsLeft(deadline);
         if (left == 0)
             return false;
-        const int rc = poll(&p, 1, left);
+        const int rc = poll(&p, 1, left < 100 ? left : 100);
         if (rc > 0)
             return true;
         if (rc < 0 && errno != EINTR)
@@ -108,7 +110,7 @@ CTlsStream::CTlsStream() = default;
 CTlsStream::~CTlsStream() = default;
 
 bool CTlsStream::Handshake(int fd, const std::string& host, std::chrono::steady_clock::time_point deadline,
-                           std::string& error)
+                           const AbortCheck& abort, std::string& error)
 {
     ERR_clear_error();
     m_fd = fd;
@@ -146,8 +148,8 @@ bool CTlsStream::Handshake(int fd, const std::string& host, std::chrono::steady_
             return true;
         const int sslError = SSL_get_error(m_ssl.get(), rc);
         if (sslError == SSL_ERROR_WANT_READ || sslError == SSL_ERROR_WANT_WRITE) {
-            if (!WaitFor(fd, sslError, deadline)) {
-                error = "no answer from the server";
+            if (!WaitFor(fd, sslError, deadline, abort)) {
+                error = abort && abort() ? "stopped" : "no answer from the server";
                 return false;
             }
             continue;
@@ -192,7 +194,8 @@ long CTlsStream::Read(char* buffer, std::size_t capacity)
     return -1;
 }
 
-bool CTlsStream::Write(const char* data, std::size_t length, std::chrono::steady_clock::time_point deadline)
+bool CTlsStream::Write(const char* data, std::size_t length, std::chrono::steady_clock::time_point deadline,
+                       const AbortCheck& abort)
 {
     if (!m_ssl)
         return false;
@@ -207,7 +210,8 @@ bool CTlsStream::Write(const char* data, std::size_t length, std::chrono::steady
         }
         const int sslError = SSL_get_error(m_ssl.get(), rc);
         ERR_clear_error();
-        if ((sslError != SSL_ERROR_WANT_READ && sslError != SSL_ERROR_WANT_WRITE) || !WaitFor(m_fd, sslError, deadline))
+        if ((sslError != SSL_ERROR_WANT_READ && sslError != SSL_ERROR_WANT_WRITE) ||
+            !WaitFor(m_fd, sslError, deadline, abort))
             return false;
     }
     return true;

@@ -3,6 +3,7 @@
 // verified against the system's trust store (OpenSSL's default paths, which honour SSL_CERT_FILE
 // and SSL_CERT_DIR) and against the host name or IP address that was dialled.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,13 +18,17 @@ public:
     CTlsStream(const CTlsStream&) = delete;
     CTlsStream& operator=(const CTlsStream&) = delete;
 
-    // Runs the handshake until the deadline; on failure error says why.
-    bool Handshake(int fd, const std::string& host, std::chrono::steady_clock::time_point deadline, std::string& error);
+    using AbortCheck = std::function<bool()>;
+    // Runs the handshake until the deadline, or until abort (asked every tenth of a second) says
+    // so; on failure error says why.
+    bool Handshake(int fd, const std::string& host, std::chrono::steady_clock::time_point deadline,
+                   const AbortCheck& abort, std::string& error);
     // Like recv: bytes read, 0 at the end of the stream, -1 with errno EAGAIN when nothing is
     // there yet, -1 with another errno on failure.
     long Read(char* buffer, std::size_t capacity);
     // Writes everything or fails; false on failure or when the deadline passes.
-    bool Write(const char* data, std::size_t length, std::chrono::steady_clock::time_point deadline);
+    bool Write(const char* data, std::size_t length, std::chrono::steady_clock::time_point deadline,
+               const AbortCheck& abort);
     // Decrypted bytes waiting inside the stream.
     bool HasPending() const;
     // Sends close_notify without waiting for the server's.

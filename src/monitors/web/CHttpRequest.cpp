@@ -1,8 +1,9 @@
 #include "monitors/web/CHttpRequest.h"
 
+#include "monitors/net/CCurlDriver.h"
+
 #include <algorithm>
 #include <curl/curl.h>
-#include <iterator>
 
 namespace {
 
@@ -39,7 +40,9 @@ struct CHttpRequest::Transfer
     CHttpRequest* self = nullptr;
     std::string* body = nullptr;
     const Notify* onResponse = nullptr;
+    CURL* handle = nullptr;
     bool responseSeen = false;
+    bool bodySeen = false;
     bool tooLarge = false;
 
     void SeeResponse()
@@ -53,8 +56,8 @@ struct CHttpRequest::Transfer
     }
 };
 
-CHttpRequest::CHttpRequest(HttpLimits limits, StopTest stopRequested)
-    : m_limits(limits), m_stopRequested(std::move(stopRequested))
+CHttpRequest::CHttpRequest(HttpLimits limits, StopTest stopRequested, CCurlDriver* driver)
+    : m_limits(limits), m_stopRequested(std::move(stopRequested)), m_pDriver(driver)
 {}
 
 CHttpRequest::~CHttpRequest() = default;
@@ -70,15 +73,22 @@ std::size_t CHttpRequest::OnBody(char* data, std::size_t size, std::size_t count
     auto* transfer = static_cast<Transfer*>(user);
     transfer->SeeResponse();
     const std::size_t bytes = size * count;
-    const char* const begin = data;
-    const char* const end = data + bytes;
-    const auto dropped = [](char c) { return c == '\n' || c == '\0'; };
-    const auto kept = bytes - static_cast<std::size_t>(std::count_if(begin, end, dropped));
-    if (transfer->body->size() + kept > transfer->self->m_limits.maxBodyBytes) {
+    const std::size_t limit = transfer->self->m_limits.maxBodyBytes;
+    if (!transfer->bodySeen) {
+        transfer->bodySeen = true;
+        // The whole body in one allocation when its length is known: a large page grown step by
+        // step would need twice its size while the last step copies it.
+        curl_off_t length = -1;
+        if (curl_easy_getinfo(transfer->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+            length > 0 && static_cast<std::size_t>(length) <= limit) {
+            transfer->body->reserve(static_cast<std::size_t>(length));
+        }
+    }
+    if (transfer->body->size() + bytes > limit) {
         transfer->tooLarge = true;
         return 0; // ends the transfer with a write error
     }
-    std::remove_copy_if(begin, end, std::back_inserter(*transfer->body), dropped);
+    transfer->body->append(data, bytes);
     return bytes;
 }
 
@@ -89,9 +99,11 @@ int CHttpRequest::OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, cur
     return (stop && stop()) ? 1 : 0;
 }
 
-CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, const Notify& onResponse)
+CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, const Notify& onResponse,
+                                        Clock::time_point deadline)
 {
     m_strError.clear();
+    m_strContentType.clear();
     m_nResponseCode = 0;
     body.clear();
     if (m_stopRequested && m_stopRequested()) {
@@ -104,7 +116,7 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
         return Outcome::Failed;
     }
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    Transfer transfer{this, &body, &onResponse};
+    Transfer transfer{this, &body, &onResponse, handle.get()};
     const std::string address = url.RequestUrl();
 
     CURL* h = handle.get();
@@ -120,7 +132,6 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, m_limits.connectTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, m_limits.stallTimeoutSeconds);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, m_limits.totalTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHttpRequest::OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpRequest::OnBody);
@@ -129,17 +140,31 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
 
-    const CURLcode rc = curl_easy_perform(h);
+    const Clock::time_point requestEnd = Clock::now() + std::chrono::seconds(m_limits.totalTimeoutSeconds);
+    std::unique_ptr<CCurlDriver> ownDriver;
+    CCurlDriver* driver = m_pDriver;
+    if (driver == nullptr) {
+        ownDriver = std::make_unique<CCurlDriver>();
+        driver = ownDriver.get();
+    }
+    const auto rc = static_cast<CURLcode>(driver->Perform(h, m_stopRequested, std::min(deadline, requestEnd)));
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &m_nResponseCode);
     if (rc == CURLE_OK) {
+        const char* type = nullptr;
+        if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type != nullptr) {
+            m_strContentType = type;
+        }
         return Outcome::Done;
     }
     body.clear();
+    body.shrink_to_fit();
     if (rc == CURLE_ABORTED_BY_CALLBACK) {
         return Outcome::Stopped;
     }
     if (transfer.tooLarge) {
         m_strError = "the page is larger than " + std::to_string(m_limits.maxBodyBytes) + " bytes";
+    } else if (rc == CURLE_OPERATION_TIMEDOUT && errorBuffer[0] == '\0') {
+        m_strError = "the server did not send the page in time";
     } else {
         m_strError = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(rc);
     }

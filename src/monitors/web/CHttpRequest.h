@@ -2,20 +2,25 @@
 // One HTTP(S) GET of a page with libcurl, on the check worker thread.
 // Errors: Perform returns an outcome; a failure leaves a readable reason in ErrorText().
 // The body is returned whatever the status code. Redirects are followed (http and https only).
+// A stop request ends the request in any phase within a tenth of a second (CCurlDriver).
 #include "monitors/web/UrlParts.h"
 
+#include <chrono>
 #include <cstddef>
 #include <curl/system.h>
 #include <functional>
 #include <memory>
 #include <string>
 
+class CCurlDriver;
+
 struct HttpLimits
 {
     long connectTimeoutSeconds = 20;
     // A transfer that moves no byte for this long is given up (a server that never answers).
     long stallTimeoutSeconds = 30;
-    long totalTimeoutSeconds = 600;
+    // The longest one request may take, however slowly the server trickles.
+    long totalTimeoutSeconds = 180;
     // Larger bodies are refused rather than held in memory.
     std::size_t maxBodyBytes = 64u * 1024u * 1024u;
 };
@@ -32,19 +37,25 @@ public:
     using StopTest = std::function<bool()>;
     using Notify = std::function<void()>;
 
-    CHttpRequest(HttpLimits limits, StopTest stopRequested);
+    using Clock = std::chrono::steady_clock;
+
+    // With a driver, the request runs on it and reuses the connections it keeps; without one, it
+    // runs on a driver of its own.
+    CHttpRequest(HttpLimits limits, StopTest stopRequested, CCurlDriver* driver = nullptr);
     ~CHttpRequest();
     CHttpRequest(const CHttpRequest&) = delete;
     CHttpRequest& operator=(const CHttpRequest&) = delete;
 
     // Sends the GET with the page header block and no-cache headers. onResponse runs once, when
-    // the first byte of the response arrives. The body is returned with every line feed removed
-    // (lines joined with nothing between them; carriage returns stay) and without NUL bytes,
-    // which no stored text can hold.
-    Outcome Get(const UrlParts& url, std::string& body, const Notify& onResponse = {});
+    // the first byte of the response arrives. The body is returned as the server sent it. A
+    // request still running at deadline fails (the check's overall time limit).
+    Outcome Get(const UrlParts& url, std::string& body, const Notify& onResponse = {},
+                Clock::time_point deadline = Clock::time_point::max());
 
     const std::string& ErrorText() const { return m_strError; }
     long ResponseCode() const { return m_nResponseCode; }
+    // The Content-Type of the response, empty when it had none.
+    const std::string& ContentType() const { return m_strContentType; }
 
 private:
     struct Transfer;
@@ -54,7 +65,9 @@ private:
 
     HttpLimits m_limits;
     StopTest m_stopRequested;
+    CCurlDriver* m_pDriver = nullptr;
     std::string m_strError;
+    std::string m_strContentType;
     long m_nResponseCode = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "store/ExcludeTable.h"
 #include "store/MessageTypeInfo.h"
 
+#include <algorithm>
 #include <cstddef>
 
 void CutExcludedRange(std::string& text, const std::string& startMarker, const std::string& endMarker)
@@ -18,24 +19,30 @@ void CutExcludedRange(std::string& text, const std::string& startMarker, const s
         text.resize(start + startMarker.size());
         return;
     }
-    // One pass that copies the kept parts: every search runs on text no earlier cut has touched.
-    std::string kept;
-    std::size_t copied = 0;
+    // One pass that moves the kept parts forward in place: every search runs on text no earlier
+    // cut has touched, and a page of many megabytes is not copied.
+    std::size_t written = 0; // the kept text so far is text[0, written)
+    std::size_t copied = 0;  // text before this is kept or removed already
     while (start != std::string::npos) {
         const std::size_t cutFrom = start + startMarker.size();
         const std::size_t end = text.find(endMarker, cutFrom);
         if (end == std::string::npos) {
             break; // no later start marker can have an end marker either
         }
-        kept.append(text, copied, cutFrom - copied);
+        if (written != copied) {
+            // Forward copy to a lower position: safe within one buffer.
+            std::copy(text.begin() + static_cast<std::ptrdiff_t>(copied),
+                      text.begin() + static_cast<std::ptrdiff_t>(cutFrom),
+                      text.begin() + static_cast<std::ptrdiff_t>(written));
+        }
+        written += cutFrom - copied;
         copied = end;
         start = text.find(startMarker, end + endMarker.size());
     }
     if (copied == 0) {
         return;
     }
-    kept.append(text, copied, std::string::npos);
-    text = std::move(kept);
+    text.erase(written, copied - written);
 }
 
 bool ApplyExclusions(CAdoConnection& connection, std::string& text, const MessageTypeInfo& item)

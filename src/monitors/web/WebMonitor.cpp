@@ -3,18 +3,23 @@
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "monitors/StoreFinding.h"
+#include "monitors/net/CCurlDriver.h"
 #include "monitors/web/ExclusionCut.h"
 #include "monitors/web/MakeLinksAbsolute.h"
 #include "monitors/web/UrlParts.h"
+#include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/FindingStore.h"
-#include "store/MessageInfo.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/SqlText.h"
+#include "util/PageCharset.h"
 #include "util/PrivateFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 namespace {
@@ -24,8 +29,6 @@ constexpr const char* kChecking = "正在检查";
 constexpr const char* kConnecting = "->连接服务器";
 constexpr const char* kDownloading = "->正在从服务器下载";
 constexpr const char* kReading = "->正在读取服务器内容";
-constexpr const char* kDownloadingAgain = "->第二次正在从服务器下载";
-constexpr const char* kReadingAgain = "->第二次正在读取服务器内容";
 constexpr const char* kComparing = "->正在比较新旧内容";
 constexpr const char* kSaving = "->保存新数据";
 constexpr const char* kDone = "->检查完毕";
@@ -43,11 +46,11 @@ constexpr const char* kStartMarkerGoneInfo = "网页有重大变化,您先前所
 constexpr const char* kEndMarkerGoneInfo = "网页有重大变化,您先前所设置的自动检查的结束点在新网页中已经不存在,"
                                            "请重新设置自动检查的起始和结束范围";
 
-constexpr const char* kNewestRecordSql =
-    "select top 1 usermessagetype.messagetypename ,usermessagetype.connaddress,userdata.*,usermessagetype.displaytype "
-    "from userdata,usermessagetype where userdata.messagetypeid=usermessagetype.messagetypeid and "
-    "userdata.messagetypeid=";
+// The newest record and the newest comparison copy are found by id alone; the copy, which may be
+// megabytes, is then read from its row in one piece.
+constexpr const char* kNewestRecordSql = "select top 1 id,sourceinfo from userdata where messagetypeid=";
 constexpr const char* kNewestRecordOrder = " order by id desc";
+constexpr const char* kCopySql = "select sourcecontent from userdata where id=";
 
 // Page copies for the user's eyes in data/; the program never reads them.
 constexpr const char* kDataFolder = "data";
@@ -69,46 +72,76 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
 
+// In place: a page may be tens of megabytes.
 void Trim(std::string& text)
 {
     std::size_t end = text.size();
     while (end > 0 && IsSpace(text[end - 1])) {
         --end;
     }
+    text.resize(end);
     std::size_t begin = 0;
     while (begin < end && IsSpace(text[begin])) {
         ++begin;
     }
-    text = text.substr(begin, end - begin);
+    text.erase(0, begin);
 }
 
-std::string UpperAscii(std::string_view text)
+// Lines are joined with nothing between them (carriage returns stay); NUL bytes, which no stored
+// text can hold, are dropped.
+void JoinLines(std::string& page)
 {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
+    std::erase_if(page, [](char c) { return c == '\n' || c == '\0'; });
+}
+
+// Tags and attribute names in any letter case, without an upper-cased copy of the page.
+std::size_t FindNoCase(std::string_view text, std::string_view word, std::size_t from)
+{
+    const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    if (from >= text.size()) {
+        return std::string_view::npos;
     }
-    return upper;
+    const auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), word.begin(), word.end(),
+                                [&](char a, char b) { return lower(a) == lower(b); });
+    return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
+}
+
+bool IsMarkerReport(const std::string& info)
+{
+    return info == kStartMarkerGoneInfo || info == kEndMarkerGoneInfo;
 }
 
 // Best effort: a page copy that cannot be written does not stop the check. A page fetched with
 // credentials in its URL is the user's alone.
-void WritePageCopies(const std::string& appDir, const std::string& newRegion, const std::string& oldRegion)
+void WritePageCopies(const std::string& appDir, std::string_view newRegion, std::string_view oldRegion)
 {
     std::string error;
-    for (const auto& [name, text] : {std::pair{kNewRegionFile, &newRegion}, std::pair{kOldRegionFile, &oldRegion}}) {
-        WritePrivateFile(appDir + kDataFolder, name, *text, error);
+    for (const auto& [name, text] : {std::pair{kNewRegionFile, newRegion}, std::pair{kOldRegionFile, oldRegion}}) {
+        WritePrivateFile(appDir + kDataFolder, name, text, error);
     }
 }
+
+// What the store holds for the item (or, in a frame check, for the frame).
+struct StoredState
+{
+    bool any = false;       // the item has a record
+    std::string newestInfo; // SourceInfo of the newest record
+    bool haveCopy = false;  // a comparison copy exists: reports of vanished markers are none
+    std::string copy;       // its SourceContent
+};
 
 class WebPageCheck final
 {
 public:
     WebPageCheck(CheckContext& context, MessageTypeInfo& item, const WebCheckOptions& options)
-        : m_ctx(context), m_item(item), m_options(options), m_name(item.MessageTypeName)
-    {}
+        : m_ctx(context), m_item(item), m_options(options), m_name(item.MessageTypeName),
+          m_deadline(CHttpRequest::Clock::now() + options.checkTimeLimit)
+    {
+        if (m_ctx.curl == nullptr) {
+            // The frames of one check share the connections at least.
+            m_ownDriver = std::make_unique<CCurlDriver>();
+        }
+    }
 
     int Run(const std::string& url, bool topLevel, int depth);
 
@@ -130,60 +163,56 @@ private:
         Status(kFailedPrefix + m_name + kStopped);
         return 0;
     }
+    bool Stopped() const { return m_ctx.run.IsStopRequested(); }
+    CCurlDriver* Driver() { return m_ctx.curl != nullptr ? m_ctx.curl : m_ownDriver.get(); }
 
     Fetch Download(const UrlParts& parts, std::string& page);
     int FollowFrames(const std::string& url, const std::string& page, int depth, bool& followed);
-    bool LoadNewest(const std::string& url, bool topLevel, bool& found, MessageInfo& newest);
-    int Store(CFindingStore& store, const std::string& url, const std::string& page, const std::string& info);
-    std::string OldRegion(std::string copy) const;
+    bool LoadStored(const std::string& url, bool topLevel, StoredState& stored);
+    bool NewestId(const std::string& filter, long long& id, std::string& info);
+    int Store(CFindingStore& store, const std::string& url, std::string page, const std::string& info);
+    void CutOldRegion(std::string& copy) const;
 
     CheckContext& m_ctx;
     MessageTypeInfo& m_item;
     const WebCheckOptions& m_options;
     std::string m_name;
+    CHttpRequest::Clock::time_point m_deadline;
+    std::unique_ptr<CCurlDriver> m_ownDriver;
     int m_nFramesChecked = 0;
 };
 
 WebPageCheck::Fetch WebPageCheck::Download(const UrlParts& parts, std::string& page)
 {
-    auto stopRequested = [this] { return m_ctx.run.IsStopRequested(); };
-    // Two GETs, as the monitor always did; only the second body is used. The first request is
-    // kept until the second is done.
-    CHttpRequest first(m_options.http, stopRequested);
-    CHttpRequest second(m_options.http, stopRequested);
-    const struct
-    {
-        CHttpRequest* request;
-        const char* sending;
-        const char* reading;
-    } rounds[] = {{&first, kDownloading, kReading}, {&second, kDownloadingAgain, kReadingAgain}};
-    for (const auto& round : rounds) {
-        if (m_ctx.run.IsStopRequested()) {
-            Stop();
-            return Fetch::Ended;
-        }
-        Status(kChecking + m_name + round.sending);
-        const std::string reading = kChecking + m_name + round.reading;
-        switch (round.request->Get(parts, page, [this, &reading] { Status(reading); })) {
-        case CHttpRequest::Outcome::Done:
-            break;
-        case CHttpRequest::Outcome::Stopped:
-            Stop();
-            return Fetch::Ended;
-        case CHttpRequest::Outcome::Failed:
-            Fail(round.request->ErrorText());
-            return Fetch::Ended;
-        }
+    // One GET: libcurl keeps no cache, and the request asks every cache on the way for a fresh copy.
+    if (Stopped()) {
+        Stop();
+        return Fetch::Ended;
     }
+    CHttpRequest request(
+        m_options.http, [this] { return Stopped(); }, Driver());
+    Status(kChecking + m_name + kDownloading);
+    const std::string reading = kChecking + m_name + kReading;
+    switch (request.Get(
+        parts, page, [this, &reading] { Status(reading); }, m_deadline)) {
+    case CHttpRequest::Outcome::Done:
+        break;
+    case CHttpRequest::Outcome::Stopped:
+        Stop();
+        return Fetch::Ended;
+    case CHttpRequest::Outcome::Failed:
+        Fail(request.ErrorText());
+        return Fetch::Ended;
+    }
+    // Markers, exclusions, the comparison and the stored copy all work on UTF-8.
+    DecodePageToUtf8(page, request.ContentType());
+    JoinLines(page);
     return Fetch::Done;
 }
 
 int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, int depth, bool& followed)
 {
-    // Tags and attribute names in any letter case; the values keep theirs (paths are
-    // case-sensitive on most servers).
-    const std::string upper = UpperAscii(page);
-    std::size_t pos = upper.find(kFramesetTag);
+    std::size_t pos = FindNoCase(page, kFramesetTag, 0);
     if (pos == std::string::npos) {
         return 0;
     }
@@ -192,8 +221,8 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
     MakeLinkPrefixes(url, prefixes);
     const std::string_view keyword = kFrameSourceKeyword;
     int frameResult = 0;
-    while (pos < upper.size() && frameResult == 0 && m_nFramesChecked < m_options.maxFrames) {
-        const std::size_t found = upper.find(keyword, pos);
+    while (pos < page.size() && frameResult == 0 && m_nFramesChecked < m_options.maxFrames && !Stopped()) {
+        const std::size_t found = FindNoCase(page, keyword, pos);
         if (found == std::string::npos) {
             break;
         }
@@ -209,6 +238,7 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
             end = page.find_first_of(" \t\r\n\f\v>", value);
         }
         // A value without its closing character becomes an empty URL, which fails on its own.
+        // The values keep their letter case: paths are case-sensitive on most servers.
         const std::string frameUrl =
             end == std::string::npos ? std::string() : ResolveLinkValue(prefixes, page.substr(value, end - value));
         ++m_nFramesChecked;
@@ -218,33 +248,63 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
     return frameResult;
 }
 
-bool WebPageCheck::LoadNewest(const std::string& url, bool topLevel, bool& found, MessageInfo& newest)
+bool WebPageCheck::NewestId(const std::string& filter, long long& id, std::string& info)
 {
-    std::string sql = kNewestRecordSql + std::to_string(m_item.messagetypeid);
-    if (!topLevel) {
-        // Each frame is compared with its own last copy, or frames would take turns as "changed".
-        sql += " and userdata.sourcelink='" + SqlEscape(url) + "'";
-    }
-    sql += kNewestRecordOrder;
     CAdoRecordset rs(m_ctx.mainConnection);
     rs.SetShowErrors(false);
-    if (!rs.Open(sql)) {
+    if (!rs.Open(kNewestRecordSql + filter + kNewestRecordOrder)) {
         return false;
     }
-    found = !rs.IsEOF();
-    if (found) {
-        // The query has no bCanChangeState, so the loader's overall result is always false;
-        // what matters here is that the copy itself was read.
-        newest.LoadFromRecordset(rs);
-        std::string content;
-        if (!rs.GetFieldValue("SourceContent", content)) {
+    id = 0;
+    if (!rs.IsEOF()) {
+        int value = 0;
+        if (!rs.GetFieldValue("id", value) || !rs.GetFieldValue("sourceinfo", info)) {
+            return false;
+        }
+        id = value;
+    }
+    return true;
+}
+
+bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState& stored)
+{
+    std::string filter = std::to_string(m_item.messagetypeid);
+    if (!topLevel) {
+        // Each frame is compared with its own last copy, or frames would take turns as "changed".
+        filter += " and sourcelink=" + SqlQuoted(url);
+    }
+    long long id = 0;
+    if (!NewestId(filter, id, stored.newestInfo)) {
+        return false;
+    }
+    stored.any = id != 0;
+    if (stored.any && IsMarkerReport(stored.newestInfo)) {
+        // A report of vanished markers holds a page without the region: the comparison is with
+        // the last page that had it.
+        std::string info;
+        if (!NewestId(filter + " and sourceinfo<>" + SqlQuoted(kStartMarkerGoneInfo) + " and sourceinfo<>" +
+                          SqlQuoted(kEndMarkerGoneInfo),
+                      id, info)) {
+            return false;
+        }
+    }
+    stored.haveCopy = id != 0;
+    if (!stored.haveCopy) {
+        return true;
+    }
+    if (!m_ctx.mainConnection.ReadLongText("userdata", "SourceContent", id, stored.copy)) {
+        CAdoRecordset rs(m_ctx.mainConnection);
+        rs.SetShowErrors(false);
+        if (!rs.Open(kCopySql + std::to_string(id)) || rs.IsEOF() || !rs.GetFieldValue("sourcecontent", stored.copy)) {
             return false;
         }
     }
     return true;
 }
 
-std::string WebPageCheck::OldRegion(std::string copy) const
+// The region of a stored copy, in place: after the start marker when it is found (else from the
+// start), before the first end marker (none: the region is empty).
+void WebPageCheck::CutOldRegion(std::string& copy) const
 {
     if (!m_item.IncludeFrom.empty()) {
         const std::size_t from = copy.find(m_item.IncludeFrom);
@@ -256,18 +316,17 @@ std::string WebPageCheck::OldRegion(std::string copy) const
         const std::size_t to = copy.find(m_item.IncludeTo);
         copy.resize(to == std::string::npos ? 0 : to);
     }
-    return copy;
 }
 
-int WebPageCheck::Store(CFindingStore& store, const std::string& url, const std::string& page, const std::string& info)
+int WebPageCheck::Store(CFindingStore& store, const std::string& url, std::string page, const std::string& info)
 {
     SourceRowInfo row;
     row.FromDate = kUnknownDate;
     row.FromName = kFromName;
     row.Info = info;
-    row.Content = page;
+    row.Content = std::move(page);
     row.Link = url;
-    const auto outcome = store.Store(row);
+    const auto outcome = store.StoreLarge(row);
     if (outcome == CFindingStore::Outcome::ItemGone) {
         Status(m_name + kDone);
         return 0;
@@ -281,7 +340,7 @@ int WebPageCheck::Store(CFindingStore& store, const std::string& url, const std:
 
 int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
 {
-    if (m_ctx.run.IsStopRequested() || m_item.state == 0) {
+    if (Stopped() || m_item.state == 0) {
         return 0;
     }
     Status(kChecking + m_name + kConnecting);
@@ -293,6 +352,10 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     std::string page;
     if (Download(parts, page) != Fetch::Done) {
         return 0;
+    }
+    // A large page takes a while to cut and compare: a stop is seen between the steps.
+    if (Stopped()) {
+        return Stop();
     }
     if (!ApplyExclusions(m_ctx.mainConnection, page, m_item)) {
         return Fail(LocalDatabaseFailure(m_ctx));
@@ -319,8 +382,8 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
             marker = Marker::EndMissing;
         }
     }
-    const std::string region = page.substr(from, to - from);
-    WritePageCopies(m_ctx.appDir, region, std::string());
+    const std::string_view region = std::string_view(page).substr(from, to - from);
+    WritePageCopies(m_ctx.appDir, region, {});
 
     bool followedFrames = false;
     int frameResult = 0;
@@ -328,11 +391,15 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         frameResult = FollowFrames(url, page, depth, followedFrames);
     }
     Status(m_name + kDone);
-    if (topLevel && followedFrames) {
+    if (followedFrames) {
+        // A frame at any depth that stored a record is this page's finding.
         return frameResult;
     }
-    if (marker != Marker::AllFound && (!topLevel || followedFrames)) {
+    if (marker != Marker::AllFound && !topLevel) {
         return 0;
+    }
+    if (Stopped()) {
+        return Stop();
     }
 
     Status(kChecking + m_name + kComparing);
@@ -343,41 +410,46 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     if (!store.Begin()) {
         return Fail(FindingStoreFailure(store));
     }
-    bool haveNewest = false;
-    MessageInfo newest;
-    if (!LoadNewest(url, topLevel, haveNewest, newest)) {
+    StoredState stored;
+    if (!LoadStored(url, topLevel, stored)) {
         return Fail(LocalDatabaseFailure(m_ctx));
     }
 
     if (marker != Marker::AllFound) {
-        // A vanished marker is reported once; the report stays the newest record until the
-        // markers come back and the normal comparison stores the page again.
+        // A vanished marker is reported once; the report is not a comparison copy, so markers
+        // that come back with the old region are no change.
         const char* report = marker == Marker::StartMissing ? kStartMarkerGoneInfo : kEndMarkerGoneInfo;
-        if (haveNewest && newest.SourceInfo == report) {
+        if (stored.any && stored.newestInfo == report) {
             Status(m_name + kDone);
             return 0;
         }
         Status(m_name + kSaving);
-        return Store(store, url, page, report);
+        return Store(store, url, std::move(page), report);
     }
 
-    std::string oldRegion;
-    if (haveNewest) {
-        std::string copy = newest.SourceContent;
-        Trim(copy);
-        if (!ApplyExclusions(m_ctx.mainConnection, copy, m_item)) {
+    std::string& oldRegion = stored.copy;
+    if (stored.haveCopy) {
+        Trim(oldRegion);
+        // A copy stored in the page's own bytes by an older version reads as the page does now.
+        NormalizeStoredPage(oldRegion);
+        if (!ApplyExclusions(m_ctx.mainConnection, oldRegion, m_item)) {
             return Fail(LocalDatabaseFailure(m_ctx));
         }
-        oldRegion = OldRegion(std::move(copy));
+        CutOldRegion(oldRegion);
         if (oldRegion == region) {
             Status(m_name + kDone);
             return 0;
         }
     }
+    if (Stopped()) {
+        return Stop();
+    }
     Status(m_name + kDone);
     Status(m_name + kSaving);
     WritePageCopies(m_ctx.appDir, region, oldRegion);
-    return Store(store, url, page, haveNewest ? kChangedInfo : kFirstCheckInfo);
+    // The old copy is not needed any more; the new one goes to the store without a copy.
+    std::string().swap(oldRegion);
+    return Store(store, url, std::move(page), stored.any ? kChangedInfo : kFirstCheckInfo);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 // Errors: the result is 0 after any failure, whose reason is left in the status text.
 #include "monitors/web/CHttpRequest.h"
 
+#include <chrono>
+
 struct CheckContext;
 class MessageTypeInfo;
 
@@ -15,9 +17,11 @@ struct WebCheckOptions
     // And at most this many frames in all per check: a frameset that lists itself many times
     // would otherwise cost (frames per page) to the power of the depth downloads.
     int maxFrames = 32;
+    // A whole check, frames included, ends after this long, however slowly the server trickles.
+    std::chrono::milliseconds checkTimeLimit = std::chrono::minutes(3);
 };
 
-// 1 when a message record was stored; for a top-level check that followed frames, the result of
-// the last frame check.
+// 1 when a message record was stored; for a check that followed frames, 1 when a frame at any
+// depth stored one.
 int CheckWebPage(CheckContext& context, MessageTypeInfo& item, bool topLevel);
 int CheckWebPage(CheckContext& context, MessageTypeInfo& item, bool topLevel, const WebCheckOptions& options);

@@ -98,4 +98,48 @@ TEST(FtpClientScripted, TheAbortCheckEndsAHangingLogin)
     EXPECT_LT(SecondsSince(start), 3.0);
 }
 
+// Stop latency per step, with the stall time-out far away: a PASV that is never answered, a data
+// connection that never sends, a listing that trickles; and the overall limit of a trickle.
+TEST(FtpClientScripted, AStopEndsEveryStepWithinASecondAndATricklingListingEndsAtTheOverallLimit)
+{
+    std::string listing;
+    for (int i = 0; i < 50; ++i) {
+        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
+    }
+    const auto trickle = [&] {
+        return std::vector<Server::Step>{Server::Send(listing, 1, std::chrono::milliseconds(100))};
+    };
+    const struct
+    {
+        const char* what;
+        std::vector<Server::Step> data;
+        std::size_t login; // replies of the control script before it falls silent
+    } cases[] = {
+        {"stalled PASV", {}, 4}, {"silent data connection", {Server::Hold()}, 7}, {"trickling listing", trickle(), 7}};
+    for (const auto& c : cases) {
+        Server data(c.data);
+        Server control(FtpControlScript(data.port(), {"150 Here"}, c.login));
+        CFtpClient client({.connectTimeoutSeconds = 30, .stallTimeoutSeconds = 30});
+        ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
+        std::chrono::steady_clock::time_point stopAt =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+        client.SetAbortCheck([&] { return std::chrono::steady_clock::now() >= stopAt; });
+        std::vector<FtpEntry> entries;
+        EXPECT_FALSE(client.List(entries)) << c.what;
+        EXPECT_TRUE(client.WasAborted()) << c.what << ": " << client.GetLastError();
+        EXPECT_LT(SecondsSince(stopAt), 1.0) << c.what;
+    }
+
+    Server data(trickle());
+    Server control(FtpControlScript(data.port(), {"150 Here"}, 7));
+    CFtpClient client({.connectTimeoutSeconds = 30, .stallTimeoutSeconds = 30, .totalTimeoutSeconds = 2});
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
+    std::vector<FtpEntry> entries;
+    EXPECT_FALSE(client.List(entries));
+    EXPECT_THAT(client.GetLastError(), HasSubstr("within 2 seconds"));
+    EXPECT_FALSE(client.WasAborted());
+    EXPECT_LT(SecondsSince(start), 3.0);
+}
+
 } // namespace

@@ -138,7 +138,11 @@ TEST(MailServerAddress, GivesHostPortAndTls)
                  {"pop3://mail.example.com:1110", "", "mail.example.com", 1110, false},
                  {"pop3s://mail.example.com", "", "mail.example.com", 995, true},
                  {"POP3S://mail.example.com:1995/", "", "mail.example.com", 1995, true},
-                 {"pop3s://mail.example.com:1995", "2995", "mail.example.com", 2995, true}};
+                 {"pop3s://mail.example.com:1995", "2995", "mail.example.com", 2995, true},
+                 // IPv6: bare (no port), or in brackets with a port.
+                 {"::1", "", "::1", 110, false},
+                 {"fd00::2", "1110", "fd00::2", 1110, false},
+                 {"pop3s://[::1]:1995", "", "::1", 1995, true}};
     for (const auto& c : cases) {
         const MailServerAddress address = MailServerAddress::Parse(c.connAddress, c.viewName);
         EXPECT_EQ(address.host, c.host) << c.connAddress;

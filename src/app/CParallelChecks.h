@@ -1,0 +1,40 @@
+#pragma once
+// The walk of a check-all run over the item list, with up to `width` items read from their sources
+// at once. Each item is checked whole on one thread (its monitor stores its findings in its own
+// order, through the main connection's lock); what follows a check (sound, listener) runs in list
+// order, one item after the other, as in a run of one item at a time. A width of 1 is exactly that
+// run, on the calling thread.
+//
+// An item is checked at most once per walk, also when the list is reloaded meanwhile and an item
+// turns up at a later position: two checks of one item never overlap. Once the stop is requested
+// no further item starts; the walk ends when the checks under way have ended.
+#include "store/MessageTypeInfo.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+
+class CCurlDriver;
+class CRunState;
+
+class CParallelChecks final
+{
+public:
+    using Item = std::shared_ptr<MessageTypeInfo>;
+    // The entry at a position of the list, read afresh each time; null past the end.
+    using ItemAt = std::function<Item(std::size_t)>;
+    // Checks one item with a run state of its own (stop request and status texts of the run) and
+    // the transfer driver of its thread; returns the monitor's result.
+    using Check = std::function<int(MessageTypeInfo&, CRunState&, CCurlDriver&)>;
+    // After a check, in list order.
+    using Announce = std::function<void(MessageTypeInfo&, int result)>;
+
+    CParallelChecks(CRunState& run, std::size_t width);
+
+    // Returns the OR of all results.
+    int Walk(const ItemAt& itemAt, const Check& check, const Announce& announce);
+
+private:
+    CRunState& m_run;
+    std::size_t m_nWidth;
+};
