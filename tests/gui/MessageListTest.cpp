@@ -54,23 +54,6 @@ public:
     std::vector<int> ids;
 };
 
-class TickActions final : public ITickActions
-{
-public:
-    explicit TickActions(CTarvoView& list) : m_list(list) {}
-    bool IsFrameForeground() override { return true; }
-    void MarkSelectedRead() override { m_list.AutoMarkSelected(1); }
-    void SetTrayIcon(int) override {}
-    void ToggleScrollLock() override {}
-    void RefreshViews() override {}
-    void ArmAutoCheckTimer(int) override {}
-    void StopAutoCheckTimer() override {}
-    void CheckAllItems() override {}
-
-private:
-    CTarvoView& m_list;
-};
-
 } // namespace
 
 TEST(MessageList, PagesOf250RecordsHold100100And50AndAPageBeyondShowsTheLast)
@@ -193,7 +176,7 @@ TEST(MessageList, RecordsThatMayNotChangeHereAreRefusedAndTheAutoMarkTimerRepeat
 
     // Selected in the foreground window: refused again at the end of every countdown.
     world.app.m_settings.AutoMarkRead = 2;
-    TickActions actions(view);
+    ListTickActions actions(view);
     CMainTick tick(*world.doc, world.app.m_settings, actions);
     world.context().tick = &tick;
     SelectRow(view, 0);
@@ -214,7 +197,7 @@ TEST(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTells
     const int newer = world.AddMessage(item, StoredMessage{});
     world.app.m_settings.AutoMarkRead = 3;
     CTarvoView view(world.context());
-    TickActions actions(view);
+    ListTickActions actions(view);
     CMainTick tick(*world.doc, world.app.m_settings, actions);
     world.context().tick = &tick;
     RecordingView other;

@@ -4,6 +4,8 @@
 #include "GuiFakes.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "app/ITickActions.h"
+#include "gui/CTarvoView.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTypeInfo.h"
 #include "support/TestStore.h"
@@ -110,4 +112,22 @@ public:
 
 private:
     std::unique_ptr<GuiContext> m_context;
+};
+
+// A frame stand-in for the tick: always in front, its auto-mark goes to the list.
+class ListTickActions final : public ITickActions
+{
+public:
+    explicit ListTickActions(CTarvoView& list) : m_list(list) {}
+    bool IsFrameForeground() override { return true; }
+    void MarkSelectedRead() override { m_list.AutoMarkSelected(1); }
+    void SetTrayIcon(int) override {}
+    void ToggleScrollLock() override {}
+    void RefreshViews() override {}
+    void ArmAutoCheckTimer(int) override {}
+    void StopAutoCheckTimer() override {}
+    void CheckAllItems() override {}
+
+private:
+    CTarvoView& m_list;
 };

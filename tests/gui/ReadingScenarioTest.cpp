@@ -14,27 +14,6 @@
 #include <QTimer>
 #include <chrono>
 
-namespace {
-
-class FrameActions final : public ITickActions
-{
-public:
-    explicit FrameActions(CTarvoView& list) : m_list(list) {}
-    bool IsFrameForeground() override { return true; }
-    void MarkSelectedRead() override { m_list.AutoMarkSelected(1); }
-    void SetTrayIcon(int) override {}
-    void ToggleScrollLock() override {}
-    void RefreshViews() override {}
-    void ArmAutoCheckTimer(int) override {}
-    void StopAutoCheckTimer() override {}
-    void CheckAllItems() override {}
-
-private:
-    CTarvoView& m_list;
-};
-
-} // namespace
-
 TEST(ReadingScenario, ASelectedMessageIsShownAndMarkedReadAfterAutoMarkReadSeconds)
 {
     PaneWorld world;
@@ -54,7 +33,7 @@ TEST(ReadingScenario, ASelectedMessageIsShownAndMarkedReadAfterAutoMarkReadSecon
     auto* detail = new CWatchMessageView(world.context(), &window);
     window.resize(800, 500);
     window.show();
-    FrameActions actions(*list);
+    ListTickActions actions(*list);
     CMainTick tick(*world.doc, world.app.m_settings, actions);
     world.context().tick = &tick;
     QTimer second;
