@@ -4,9 +4,9 @@
 // run. Prints the ratio list/raw at the end (goal <= 1.5 for the refill).
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
-#include "gui/CMessageListCtrl.h"
-#include "gui/CTarvoView.h"
-#include "gui/GuiContext.h"
+#include "gui/frame/GuiContext.h"
+#include "gui/list/CMessageListCtrl.h"
+#include "gui/list/CTarvoView.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 // the application directory, and its links open in the desktop's browser, not in the pane.
 #include "BrowserWait.h"
 #include "PaneWorld.h"
-#include "gui/CWatchMessageView.h"
+#include "gui/detail/CWatchMessageView.h"
 #include "support/HttpStallServer.h"
 #include "support/ScriptedLineServer.h"
 

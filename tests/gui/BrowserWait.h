@@ -1,6 +1,6 @@
 #pragma once
 // Bounded waits on the embedded browser: the end of a load and the text of the page shown.
-#include "gui/CWebBrowser2.h"
+#include "gui/detail/CWebBrowser2.h"
 
 #include <QSignalSpy>
 #include <QTest>

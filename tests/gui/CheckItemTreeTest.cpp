@@ -1,10 +1,10 @@
 // The check item tree, offscreen, on a real message.dat: filling, switching by the state image,
 // the command target, the commands with their message boxes, and edits while a check runs.
 #include "GuiHome.h"
-#include "gui/CLeftView.h"
-#include "gui/CMessageTypeDlg.h"
-#include "gui/CTreeNodeDelegate.h"
-#include "gui/TreeImages.h"
+#include "gui/dialogs/CMessageTypeDlg.h"
+#include "gui/tree/CLeftView.h"
+#include "gui/tree/CTreeNodeDelegate.h"
+#include "gui/tree/TreeImages.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>

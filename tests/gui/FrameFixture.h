@@ -5,9 +5,9 @@
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "app/IDocView.h"
-#include "gui/CMainFrame.h"
-#include "gui/CQueuedMainWindow.h"
-#include "gui/IDesktopNotifier.h"
+#include "gui/frame/CMainFrame.h"
+#include "gui/frame/CQueuedMainWindow.h"
+#include "gui/frame/IDesktopNotifier.h"
 #include "store/MessageTypeInfo.h"
 #include "support/TestStore.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Stand-ins for the services a window is handed: message boxes that record and answer as
 // scripted, and an opener that opens nothing.
-#include "gui/GuiContext.h"
+#include "gui/frame/GuiContext.h"
 
 #include <QStringList>
 #include <deque>

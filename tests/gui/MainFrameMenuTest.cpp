@@ -1,9 +1,9 @@
 // The menus, the toolbar and the tray menu: texts in order, separators, enabled states, check
 // marks and keys; every control can be found by its accessible name.
 #include "FrameFixture.h"
-#include "gui/CPagingBar.h"
-#include "gui/CTrayObject.h"
-#include "gui/FrameCommands.h"
+#include "gui/frame/CTrayObject.h"
+#include "gui/frame/FrameCommands.h"
+#include "gui/list/CPagingBar.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -2,14 +2,14 @@
 // a blink, the tip texts, the layouts, start-up with "/R" and closing.
 #include "FrameFixture.h"
 #include "app/CMainTick.h"
-#include "gui/CBusyAnimation.h"
-#include "gui/CHyperlinkLabel.h"
-#include "gui/CLeftView.h"
-#include "gui/CPagingBar.h"
-#include "gui/CTarvoView.h"
-#include "gui/CTrayObject.h"
-#include "gui/CWatchMessageView.h"
-#include "gui/FrameCommands.h"
+#include "gui/detail/CWatchMessageView.h"
+#include "gui/frame/CTrayObject.h"
+#include "gui/frame/FrameCommands.h"
+#include "gui/list/CPagingBar.h"
+#include "gui/list/CTarvoView.h"
+#include "gui/tree/CLeftView.h"
+#include "gui/widgets/CBusyAnimation.h"
+#include "gui/widgets/CHyperlinkLabel.h"
 #include "monitors/CheckContext.h"
 
 #include <QAccessible>

@@ -2,7 +2,7 @@
 // two display modes, the content file, the header toggle and the download status.
 #include "BrowserWait.h"
 #include "PaneWorld.h"
-#include "gui/CWatchMessageView.h"
+#include "gui/detail/CWatchMessageView.h"
 
 #include <QLabel>
 #include <QToolButton>

@@ -1,6 +1,6 @@
 // The detail pane's texts without a view: the header strip, the page made of stored content, the
 // remote address.
-#include "gui/MessageDetailText.h"
+#include "gui/detail/MessageDetailText.h"
 
 #include "store/MessageInfo.h"
 #include "store/MessageTypeInfo.h"

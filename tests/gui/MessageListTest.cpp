@@ -2,9 +2,9 @@
 // changes and their refusal, the column-4 marker, sorting, delete and the context menu.
 #include "PaneWorld.h"
 #include "app/CMainTick.h"
-#include "gui/CMessageListCtrl.h"
-#include "gui/CMessageListModel.h"
-#include "gui/CTarvoView.h"
+#include "gui/list/CMessageListCtrl.h"
+#include "gui/list/CMessageListModel.h"
+#include "gui/list/CTarvoView.h"
 #include "store/MessageListInfo.h"
 
 #include <QAbstractItemModelTester>

@@ -5,7 +5,7 @@
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "app/ITickActions.h"
-#include "gui/CTarvoView.h"
+#include "gui/list/CTarvoView.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTypeInfo.h"
 #include "support/TestStore.h"

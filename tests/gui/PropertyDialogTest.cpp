@@ -1,9 +1,9 @@
 // The check item property dialog, offscreen, on a real message.dat and preset file: the form's
 // rules, OK's checks, the sound controls, presets and exclusion ranges.
 #include "GuiHome.h"
-#include "gui/CExcludeDlg.h"
-#include "gui/CMessageTypeDlg.h"
-#include "gui/MessageTypeForm.h"
+#include "gui/dialogs/CExcludeDlg.h"
+#include "gui/dialogs/CMessageTypeDlg.h"
+#include "gui/dialogs/MessageTypeForm.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

@@ -4,10 +4,10 @@
 #include "BrowserWait.h"
 #include "PaneWorld.h"
 #include "app/CMainTick.h"
-#include "gui/CMessageListCtrl.h"
-#include "gui/CMessageListModel.h"
-#include "gui/CTarvoView.h"
-#include "gui/CWatchMessageView.h"
+#include "gui/detail/CWatchMessageView.h"
+#include "gui/list/CMessageListCtrl.h"
+#include "gui/list/CMessageListModel.h"
+#include "gui/list/CTarvoView.h"
 
 #include <QLabel>
 #include <QSplitter>

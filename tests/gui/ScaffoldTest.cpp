@@ -1,9 +1,9 @@
 #include "GuiFakes.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
-#include "gui/CLeftView.h"
-#include "gui/CTarvoView.h"
-#include "gui/CWatchMessageView.h"
+#include "gui/detail/CWatchMessageView.h"
+#include "gui/list/CTarvoView.h"
+#include "gui/tree/CLeftView.h"
 #include "support/TestStore.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // The message-box reporter from the UI thread and from a worker, one instance per directory,
 // and the text of the findings notification.
 #include "FrameFixture.h"
-#include "gui/CBoxReporter.h"
-#include "gui/CSingleInstance.h"
-#include "gui/RunFindings.h"
+#include "gui/frame/CBoxReporter.h"
+#include "gui/frame/CSingleInstance.h"
+#include "gui/frame/RunFindings.h"
 
 #include <QApplication>
 #include <QMessageBox>

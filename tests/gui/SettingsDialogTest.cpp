@@ -1,7 +1,7 @@
 // The settings dialog: what it shows, what OK stores and writes, and the timer it re-arms.
 #include "FrameFixture.h"
-#include "gui/CSystemSettingsDlg.h"
-#include "gui/FrameCommands.h"
+#include "gui/dialogs/CSystemSettingsDlg.h"
+#include "gui/frame/FrameCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>

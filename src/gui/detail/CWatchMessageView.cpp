@@ -1,0 +1,253 @@
+#include "gui/detail/CWatchMessageView.h"
+
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "gui/detail/CBrowserPage.h"
+#include "gui/detail/CWebBrowser2.h"
+#include "gui/detail/ContentFile.h"
+#include "gui/detail/MessageDetailText.h"
+#include "gui/frame/GuiContext.h"
+#include "gui/list/ListImages.h"
+#include "util/TextEncoding.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+
+constexpr const char* kHeaderButtonTip = "切换是否显示消息的详细信息";
+constexpr const char* kStoredButtonTip = "显示这条消息存储的本地信息";
+constexpr const char* kRemoteButtonTip = "显示这条消息的链接的远程";
+constexpr const char* kSubjectCaption = "主题：";
+constexpr const char* kDownloadingText = "---正在下载您所要浏览的项目......";
+constexpr const char* kCannotWriteText = "无法写入消息内容的文件：";
+// The page file starts with a byte order mark: it outranks whatever charset the stored page
+// declares, so its Chinese text shows right.
+constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+
+constexpr int kHeaderHeight = 33;  // two rows of labels; the separator lies right under them
+constexpr int kBrowserTop = 35;    // with the header shown
+constexpr int kBelowSeparator = 2; // the browser's top, counted from the separator's
+constexpr int kButtonSize = 18;
+
+QString Utf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QToolButton* ImageButton(QWidget* parent, const char* image, const char* tip)
+{
+    auto* button = new QToolButton(parent);
+    button->setIcon(QIcon(RenderImage(QString::fromLatin1(image), 16, 16)));
+    button->setIconSize(QSize(16, 16));
+    button->setAutoRaise(true);
+    button->setToolTip(QString::fromUtf8(tip));
+    button->setAccessibleName(QString::fromUtf8(tip));
+    button->setFixedSize(kButtonSize, kButtonSize);
+    return button;
+}
+
+QLabel* HeaderLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
+} // namespace
+
+CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWidget(parent), m_context(context)
+{
+    setAccessibleName(QStringLiteral("消息内容"));
+    m_header = new QWidget(this);
+    m_itemName = HeaderLabel(m_header);
+    m_receiveDate = HeaderLabel(m_header);
+    m_sourceDate = HeaderLabel(m_header);
+    m_receiver = HeaderLabel(m_header);
+    m_subjectCaption = new QLabel(QString::fromUtf8(kSubjectCaption), m_header);
+    m_subject = HeaderLabel(m_header);
+    m_subject->setTextFormat(Qt::RichText);
+    m_subject->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    m_subject->setCursor(Qt::PointingHandCursor);
+    m_sender = HeaderLabel(m_header);
+    m_category = HeaderLabel(this);
+    m_category->hide();
+    m_storedButton = ImageButton(m_header, ":/list/detail-local.svg", kStoredButtonTip);
+    m_remoteButton = ImageButton(m_header, ":/list/detail-remote.svg", kRemoteButtonTip);
+
+    auto* grid = new QGridLayout(m_header);
+    grid->setContentsMargins(0, 1, 2, 1);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(0);
+    grid->addWidget(m_itemName, 0, 0, 1, 2);
+    grid->addWidget(m_receiveDate, 0, 2);
+    grid->addWidget(m_sourceDate, 0, 3);
+    grid->addWidget(m_receiver, 0, 4, 1, 3);
+    grid->addWidget(m_subjectCaption, 1, 0);
+    grid->addWidget(m_subject, 1, 1, 1, 2);
+    grid->addWidget(m_sender, 1, 3, 1, 2);
+    grid->addWidget(m_storedButton, 1, 5);
+    grid->addWidget(m_remoteButton, 1, 6);
+    for (int column : {1, 2, 3, 4}) {
+        grid->setColumnStretch(column, 1);
+    }
+
+    m_separator = new QFrame(this);
+    m_separator->setFrameShape(QFrame::HLine);
+    m_separator->setFrameShadow(QFrame::Plain);
+    m_separator->setForegroundRole(QPalette::Mid);
+
+    m_browser = new CWebBrowser2(m_context.opener, this);
+    m_browser->SetPageFile(QUrl::fromLocalFile(Utf8(m_context.app.m_strAppDir + kContentFileName)));
+    m_headerButton = ImageButton(this, ":/list/detail-header.svg", kHeaderButtonTip);
+    m_headerButton->raise(); // stays visible above the browser when the strip is hidden
+
+    connect(m_headerButton, &QToolButton::clicked, this, [this] { ShowHeaderStrip(!m_bHeaderShown); });
+    connect(m_storedButton, &QToolButton::clicked, this,
+            [this] { ShowContent(m_context.doc.m_nCurMessageId, kStoredContent); });
+    connect(m_remoteButton, &QToolButton::clicked, this,
+            [this] { ShowContent(m_context.doc.m_nCurMessageId, kRemoteAddress); });
+    connect(m_subject, &QLabel::linkActivated, this, [this] { OpenSubjectLink(); });
+    connect(m_browser, &CWebBrowser2::DownloadBegin, this, &CWatchMessageView::OnDownloadBegin);
+    connect(m_browser, &CWebBrowser2::DownloadComplete, this, &CWatchMessageView::OnDownloadComplete);
+
+    // Scripts of a page must never stop the program with a dialog.
+    m_browser->SetSilent(true);
+    ShowHeader(0);
+    ShowContent(0, kAsItemPrefers);
+    PlaceChildren();
+    m_context.doc.AddView(this);
+}
+
+CWatchMessageView::~CWatchMessageView()
+{
+    m_context.doc.RemoveView(this);
+}
+
+void CWatchMessageView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
+{
+    int id = doc.m_nCurMessageId;
+    if (id >= 1) {
+        MessageInfo record;
+        // A record that can no longer be read shows as none rather than as the last one.
+        if (record.LoadById(doc.Connection(), id)) {
+            m_record = std::move(record);
+        } else {
+            id = 0;
+        }
+    } else {
+        id = 0;
+    }
+    ShowHeader(id);
+    ShowContent(id, kAsItemPrefers);
+}
+
+void CWatchMessageView::ShowHeader(int id)
+{
+    const MessageHeaderTexts texts = BuildHeaderTexts(id > 0 ? &m_record : nullptr, m_context.app.m_settings.UserType);
+    m_strLink = texts.link;
+    m_itemName->setText(Utf8(texts.itemName));
+    m_receiveDate->setText(Utf8(texts.receiveDate));
+    m_category->setText(Utf8(texts.category));
+    m_sourceDate->setText(Utf8(texts.sourceDate));
+    m_sender->setText(Utf8(texts.sender));
+    m_receiver->setText(Utf8(texts.receiver));
+    const QString subject = Utf8(texts.subject);
+    m_subject->setText(texts.link.empty() || subject.isEmpty()
+                           ? subject.toHtmlEscaped()
+                           : QStringLiteral("<a href=\"#subject\">%1</a>").arg(subject.toHtmlEscaped()));
+    m_subject->setToolTip(Utf8(texts.link));
+    m_subject->setAccessibleName(subject);
+    for (QLabel* label : {m_itemName, m_receiveDate, m_sourceDate, m_sender, m_receiver, m_category}) {
+        label->setAccessibleName(label->text());
+    }
+    update();
+}
+
+void CWatchMessageView::OpenSubjectLink()
+{
+    const QUrl url(Utf8(m_strLink).trimmed());
+    // A subject from a mail or a remote table may name anything; only web and mail addresses go
+    // to the desktop's opener, never a local file or program.
+    if (IsOpenableLink(url)) {
+        m_context.opener.Open(url);
+    }
+}
+
+void CWatchMessageView::ShowContent(int id, int mode)
+{
+    if (id < 1) {
+        m_browser->GoHome();
+        return;
+    }
+    if (mode == kRemoteAddress || (mode == kAsItemPrefers && m_record.DisplayType == 1)) {
+        m_browser->Navigate2(QUrl(Utf8(RemoteAddress(m_record)).trimmed()));
+        return;
+    }
+    std::string path;
+    std::string error;
+    if (!WriteContentFile(m_context.app.m_strAppDir, kUtf8Bom + BuildStoredContentHtml(m_record), path, error)) {
+        m_browser->ShowNotice(QString::fromUtf8(kCannotWriteText) + Utf8(error));
+        return;
+    }
+    m_browser->Navigate2(QUrl::fromLocalFile(Utf8(path)));
+}
+
+void CWatchMessageView::ShowHeaderStrip(bool shown)
+{
+    m_bHeaderShown = shown;
+    m_header->setVisible(shown);
+    m_separator->setVisible(shown);
+    m_headerButton->show();
+    m_browser->show();
+    PlaceChildren();
+    m_headerButton->raise();
+}
+
+void CWatchMessageView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlaceChildren();
+}
+
+void CWatchMessageView::PlaceChildren()
+{
+    const int left = kButtonSize + 3;
+    m_headerButton->move(1, 1);
+    m_header->setGeometry(left, 0, std::max(0, width() - left), kHeaderHeight);
+    m_separator->setGeometry(0, kHeaderHeight, width(), 1);
+    if (m_bHeaderShown) {
+        const int top = std::max(kBrowserTop, m_separator->y() + kBelowSeparator);
+        m_browser->setGeometry(0, top, width(), std::max(0, height() - top));
+    } else {
+        m_browser->setGeometry(0, 0, width(), height());
+    }
+}
+
+void CWatchMessageView::OnDownloadBegin()
+{
+    CRunState& run = m_context.app.m_run;
+    // One saved text per download: a second begin before the end must not save our own text.
+    if (!m_bDownloading) {
+        m_strSavedStatus = run.GetStatusText();
+    }
+    m_bDownloading = true;
+    if (!run.IsRunActive()) {
+        Q_EMIT BusyAnimation(true);
+        run.SetStatusText(m_strSavedStatus + kDownloadingText);
+    }
+}
+
+void CWatchMessageView::OnDownloadComplete()
+{
+    CRunState& run = m_context.app.m_run;
+    m_bDownloading = false;
+    if (!run.IsRunActive()) {
+        Q_EMIT BusyAnimation(false);
+        run.SetStatusText(m_strSavedStatus);
+    }
+}

@@ -1,0 +1,125 @@
+#include "gui/detail/CWebBrowser2.h"
+
+#include "gui/detail/CBrowserPage.h"
+#include "gui/detail/CBrowserRequestGuard.h"
+#include "gui/detail/MessageDetailText.h"
+
+#include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+
+constexpr const char* kCannotShowAddress = "这个地址不能在这里显示：";
+
+void LockDown(QWebEngineSettings* settings)
+{
+    using S = QWebEngineSettings;
+    for (S::WebAttribute off : {S::LocalContentCanAccessFileUrls,
+                                S::LocalContentCanAccessRemoteUrls,
+                                S::JavascriptEnabled,
+                                S::JavascriptCanOpenWindows,
+                                S::JavascriptCanAccessClipboard,
+                                S::JavascriptCanPaste,
+                                S::LocalStorageEnabled,
+                                S::PluginsEnabled,
+                                S::PdfViewerEnabled,
+                                S::FullScreenSupportEnabled,
+                                S::ScreenCaptureEnabled,
+                                S::WebGLEnabled,
+                                S::AutoLoadIconsForPage,
+                                S::TouchIconsEnabled,
+                                S::HyperlinkAuditingEnabled,
+                                S::AllowRunningInsecureContent,
+                                S::AllowGeolocationOnInsecureOrigins,
+                                S::AllowWindowActivationFromJavaScript,
+                                S::DnsPrefetchEnabled,
+                                S::NavigateOnDropEnabled,
+                                S::FocusOnNavigationEnabled}) {
+        settings->setAttribute(off, false);
+    }
+    settings->setAttribute(S::PlaybackRequiresUserGesture, true);
+    settings->setAttribute(S::WebRTCPublicInterfacesOnly, true);
+    settings->setUnknownUrlSchemePolicy(S::DisallowUnknownUrlSchemes);
+}
+
+} // namespace
+
+CWebBrowser2::CWebBrowser2(IDesktopOpener& opener, QWidget* parent)
+    : QWidget(parent), m_guard(std::make_unique<CBrowserRequestGuard>()),
+      m_profile(std::make_unique<QWebEngineProfile>()) // no storage name: off the record
+{
+    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    m_profile->setSpellCheckEnabled(false);
+    m_profile->setUrlRequestInterceptor(m_guard.get());
+    connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
+            [](QWebEngineDownloadRequest* download) { download->cancel(); });
+    LockDown(m_profile->settings());
+
+    m_view = new QWebEngineView(this);
+    m_page = new CBrowserPage(m_profile.get(), opener, m_view);
+    LockDown(m_page->settings());
+    m_view->setPage(m_page);
+    m_view->setAccessibleName(QStringLiteral("消息内容"));
+    m_view->setContextMenuPolicy(Qt::NoContextMenu); // its items save pages and open windows
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    connect(m_view, &QWebEngineView::loadStarted, this, &CWebBrowser2::DownloadBegin);
+    connect(m_view, &QWebEngineView::loadFinished, this, &CWebBrowser2::DownloadComplete);
+}
+
+CWebBrowser2::~CWebBrowser2()
+{
+    // The page (a child of the view) must go before its profile, the profile before the guard.
+    delete m_view;
+    m_view = nullptr;
+}
+
+void CWebBrowser2::GoHome()
+{
+    ShowOwnPage(QString::fromStdString(HomePageHtml()));
+}
+
+void CWebBrowser2::ShowNotice(const QString& text)
+{
+    ShowOwnPage(QString::fromStdString(NoticeHtml(text.toStdString())));
+}
+
+void CWebBrowser2::ShowOwnPage(const QString& html)
+{
+    m_address = QUrl();
+    m_guard->Expect(BrowserMode::Own, {});
+    m_page->Expect(BrowserMode::Own, {});
+    m_page->setHtml(html);
+}
+
+void CWebBrowser2::Navigate2(const QUrl& url)
+{
+    BrowserMode mode = BrowserMode::Own;
+    if (url.isLocalFile() && url == m_pageFile) {
+        mode = BrowserMode::Stored;
+    } else if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+        mode = BrowserMode::Remote;
+    } else {
+        ShowNotice(QString::fromUtf8(kCannotShowAddress) + url.toString());
+        return;
+    }
+    m_address = url;
+    m_guard->Expect(mode, url);
+    m_page->Expect(mode, url);
+    m_page->load(url);
+}
+
+void CWebBrowser2::SetSilent(bool silent)
+{
+    m_page->SetSilent(silent);
+}
+
+bool CWebBrowser2::IsSilent() const
+{
+    return m_page->IsSilent();
+}

@@ -1,0 +1,109 @@
+#include "gui/detail/MessageDetailText.h"
+
+#include "monitors/web/MakeLinksAbsolute.h"
+#include "store/MessageInfo.h"
+#include "store/MessageTypeInfo.h"
+#include "util/TextEncoding.h"
+
+#include <array>
+
+namespace {
+
+constexpr const char* kNotSelected = "还未选择";
+constexpr const char* kReceiveDateLabel = "检测日期:";
+constexpr const char* kCategoryLabel = "类型:";
+constexpr const char* kSourceDateLabel = "消息日期:";
+constexpr const char* kSenderLabel = "发送人:";
+constexpr const char* kReceiverLabel = "接收人:";
+constexpr std::size_t kReceiverBytes = 15;
+
+constexpr std::array<const char*, 5> kLinkKeywords = {"href=", "HREF=", "src=", "SRC=", "background="};
+constexpr const char* kFrameHead = "<hr width='80%' SIZE='1'> <br> <table  width='100%' style='line-height: 150% "
+                                   ";color:#008080'><tr><td>";
+constexpr const char* kFrameTail = "</td></tr></table><br><hr width='80%' SIZE='1'>";
+
+std::string Trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n\f\v");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r\n\f\v");
+    return text.substr(first, last - first + 1);
+}
+
+std::string PageShell(const std::string& body)
+{
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body style=\"font-family: sans-serif; "
+           "color: #406080; margin: 2em\">" +
+           body + "</body></html>";
+}
+
+} // namespace
+
+MessageHeaderTexts BuildHeaderTexts(const MessageInfo* record, int userType)
+{
+    MessageHeaderTexts texts;
+    if (!record) {
+        texts.itemName = kNotSelected;
+        texts.receiveDate = kReceiveDateLabel;
+        texts.category = kCategoryLabel;
+        texts.sourceDate = kSourceDateLabel;
+        texts.sender = kSenderLabel;
+        texts.receiver = kReceiverLabel;
+        return texts;
+    }
+    texts.link = record->SourceLink;
+    texts.itemName = DisplayText(record->MessageTypeName);
+    texts.receiveDate = kReceiveDateLabel + DisplayText(record->RecieveDate);
+    texts.category = kCategoryLabel + record->m_strCategoryName;
+    texts.sourceDate = kSourceDateLabel + DisplayText(record->SourceDate);
+    texts.sender = kSenderLabel + DisplayText(record->SourceFromName);
+    if (userType == kUserTypeShowsSenderId) {
+        texts.sender.append("(").append(DisplayText(record->SourceFromID)).append(")");
+    }
+    texts.subject = DisplayText(record->SourceInfo);
+    // Cut on a character boundary: half a character would show as a replacement mark.
+    texts.receiver = kReceiverLabel + CutUtf8(DisplayText(record->SourceToName), kReceiverBytes);
+    return texts;
+}
+
+std::string BuildStoredContentHtml(const MessageInfo& record)
+{
+    std::string text = DisplayText(record.SourceContent);
+    if (record.MessageCategory == kCategoryWebPage) {
+        std::string base = Trimmed(record.SourceLink);
+        if (base.empty()) {
+            base = record.connAddress;
+        }
+        for (const char* keyword : kLinkKeywords) {
+            MakeLinksAbsolute(base, keyword, text);
+        }
+        return text;
+    }
+    std::string broken;
+    broken.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\r') {
+            broken += "<br>";
+        } else {
+            broken += c;
+        }
+    }
+    return kFrameHead + broken + kFrameTail;
+}
+
+std::string RemoteAddress(const MessageInfo& record)
+{
+    return record.SourceLink.empty() ? record.connAddress : record.SourceLink;
+}
+
+std::string HomePageHtml()
+{
+    return PageShell("<h2>Wendar</h2><p>选择一条消息，它的内容会显示在这里。</p>");
+}
+
+std::string NoticeHtml(const std::string& text)
+{
+    return PageShell("<p>" + HtmlEscape(text) + "</p>");
+}

@@ -1,0 +1,488 @@
+#include "gui/dialogs/CMessageTypeDlg.h"
+
+#include "app/CTarvoApp.h"
+#include "app/ISoundPlayer.h"
+#include "gui/dialogs/CExcludeDlg.h"
+#include "gui/dialogs/MessageTypeForm.h"
+#include "gui/frame/GuiContext.h"
+#include "store/CAdoConnection.h"
+#include "store/CAdoRecordset.h"
+#include "store/ExcludeTable.h"
+#include "store/MessageTypeInfo.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QToolButton>
+
+namespace {
+
+constexpr const char* kSelectPresetsSql = "select * from usermessagetype";
+constexpr const char* kNoRangeSelectedText = "请首先选择需要修改的条目";
+constexpr const char* kConfirmCaption = "确认";
+constexpr const char* kSoundFilter = "声音文件 (*.wav);;所有文件 (*.*)";
+constexpr const char* kDefaultSoundFile = "ring01.wav";
+
+QString FromStd(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string ToStd(const QString& text)
+{
+    return text.toStdString();
+}
+
+// The folder the sound file choice opens in; kept for the rest of the program's run.
+QString& SoundFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
+
+CMessageTypeDlg::CMessageTypeDlg(GuiContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    BuildLayout();
+    connect(m_pPreset, &QToolButton::clicked, m_pPreset, &QToolButton::showMenu);
+    connect(m_pOk, &QPushButton::clicked, this, &CMessageTypeDlg::OnOK);
+    connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_pCategory, &QComboBox::activated, this, [this](int) { OnCategoryChange(); });
+    connect(m_pAutoCheck, &QCheckBox::clicked, this, [this](bool checked) { m_pMinutes->setEnabled(checked); });
+    connect(m_pSound, &QCheckBox::clicked, this, [this](bool) { OnSoundCheck(); });
+    // "只警告一次" only shows what the interval says.
+    connect(m_pWarnOnce, &QCheckBox::clicked, this, [this](bool) { m_pWarnOnce->setChecked(m_bNotify == 0); });
+    connect(m_pNotify, &QLineEdit::textEdited, this, [this](const QString&) { UpdateSoundControls(); });
+    connect(m_pChooseSound, &QPushButton::clicked, this, &CMessageTypeDlg::OnChooseSound);
+    connect(m_pPlaySound, &QToolButton::clicked, this, &CMessageTypeDlg::OnTestSound);
+    connect(m_pAddExclude, &QPushButton::clicked, this, [this]() { EditExclude(-1); });
+    connect(m_pModifyExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnModifyExclude);
+    connect(m_pDeleteExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnDeleteExclude);
+}
+
+CMessageTypeDlg::~CMessageTypeDlg()
+{
+    if (m_soundTest.joinable()) {
+        m_soundTest.join();
+    }
+    ClosePresets();
+}
+
+void CMessageTypeDlg::showEvent(QShowEvent* event)
+{
+    if (!m_bInitialized) {
+        m_bInitialized = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CMessageTypeDlg::OnInitDialog()
+{
+    m_pMinutes->hide();
+    m_pCheckNumber->raise();
+    LoadFromItem(m_pItem);
+    m_nOriginalMustHaveID = m_pItem ? m_pItem->MustHaveID : 0;
+    SelectDisplayRadio();
+    m_pMinutes->setEnabled(m_bAutoCheck);
+    BuildPresetMenu();
+    UpdateData(false);
+    UpdateSoundControls();
+    if (m_pItem) {
+        LoadExcludeList(m_pItem->messagetypeid, m_context.app.m_mainConnection);
+    }
+    OnCategoryChange();
+}
+
+void CMessageTypeDlg::closeEvent(QCloseEvent* event)
+{
+    ClosePresets();
+    QDialog::closeEvent(event);
+}
+
+void CMessageTypeDlg::ClosePresets()
+{
+    m_presets.clear();
+    m_context.app.m_presetConnection.Close();
+}
+
+// ---- data exchange ----
+
+void CMessageTypeDlg::LoadFromItem(const MessageTypeInfo* item)
+{
+    if (!item) {
+        return;
+    }
+    m_strName = FromStd(item->MessageTypeName);
+    m_nCategory = item->MessageCategory - 1;
+    m_strUser = FromStd(item->MessageTypeUser);
+    m_strAddress = FromStd(item->connAddress);
+    m_strUserName = FromStd(item->UserName);
+    m_strPassword = FromStd(item->Password);
+    m_strViewName = FromStd(item->ViewName);
+    m_bAutoCheck = item->state >= 1;
+    m_nMinutes = item->CheckInterval / 60;
+    m_nCheckNumber = item->CheckNumber;
+    m_bCanChangeState = item->bCanChangeState != 0;
+    m_nDisplayType = item->DisplayType;
+    m_bNotify = item->bNotify;
+    m_strSound = FromStd(item->notifysound);
+    m_strIncludeFrom = FromStd(item->IncludeFrom);
+    m_strIncludeTo = FromStd(item->IncludeTo);
+    m_strAbout = FromStd(item->About);
+    m_bMustHaveID = item->MustHaveID;
+}
+
+void CMessageTypeDlg::SelectDisplayRadio()
+{
+    m_pShowLink->setChecked(m_nDisplayType != 0);
+    m_pShowContent->setChecked(m_nDisplayType == 0);
+}
+
+bool CMessageTypeDlg::ReadInteger(QLineEdit* edit, int& value)
+{
+    if (auto parsed = ParseFormInteger(edit->text())) {
+        value = *parsed;
+        return true;
+    }
+    m_context.boxes.Show(this, FormIntegerMessage(), QString(), QMessageBox::Warning, QMessageBox::Ok);
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+}
+
+bool CMessageTypeDlg::UpdateData(bool saveAndValidate)
+{
+    if (!saveAndValidate) {
+        m_pCanChangeState->setChecked(m_bCanChangeState);
+        m_pCategory->setCurrentIndex(m_nCategory >= 0 && m_nCategory < m_pCategory->count() ? m_nCategory : -1);
+        m_pAutoCheck->setChecked(m_bAutoCheck);
+        m_pMinutes->setText(QString::number(m_nMinutes));
+        m_pAddress->setPlainText(m_strAddress);
+        m_pUserName->setText(m_strUserName);
+        m_pPassword->setText(m_strPassword);
+        m_pViewName->setText(m_strViewName);
+        m_pUser->setText(m_strUser);
+        m_pName->setText(m_strName);
+        m_pAbout->setPlainText(m_strAbout);
+        m_pCheckNumber->setText(QString::number(m_nCheckNumber));
+        m_pIncludeFrom->setText(m_strIncludeFrom);
+        m_pIncludeTo->setText(m_strIncludeTo);
+        m_pSoundFile->setText(m_strSound);
+        m_pNotify->setText(QString::number(m_bNotify));
+        return true;
+    }
+    // Read in this order; a field without a whole number stops the reading there.
+    m_bCanChangeState = m_pCanChangeState->isChecked();
+    // A category the list does not hold (shown without a selection) stays as it was.
+    if (m_pCategory->currentIndex() >= 0) {
+        m_nCategory = m_pCategory->currentIndex();
+    }
+    m_bAutoCheck = m_pAutoCheck->isChecked();
+    if (!ReadInteger(m_pMinutes, m_nMinutes)) {
+        return false;
+    }
+    m_strAddress = m_pAddress->toPlainText();
+    m_strUserName = m_pUserName->text();
+    m_strPassword = m_pPassword->text();
+    m_strViewName = m_pViewName->text();
+    m_strUser = m_pUser->text();
+    m_strName = m_pName->text();
+    m_strAbout = m_pAbout->toPlainText();
+    if (!ReadInteger(m_pCheckNumber, m_nCheckNumber)) {
+        return false;
+    }
+    m_strIncludeFrom = m_pIncludeFrom->text();
+    m_strIncludeTo = m_pIncludeTo->text();
+    m_strSound = m_pSoundFile->text();
+    return ReadInteger(m_pNotify, m_bNotify);
+}
+
+bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
+{
+    UpdateData(true);
+    item.MessageTypeName = ToStd(m_strName);
+    item.MessageCategory = m_nCategory + 1;
+    item.MessageTypeUser = ToStd(m_strUser);
+    item.connAddress = ToStd(m_strAddress);
+    item.UserName = ToStd(m_strUserName);
+    item.Password = ToStd(m_strPassword);
+    item.ViewName = ToStd(m_strViewName);
+    item.state = m_bAutoCheck ? 1 : 0;
+    item.CheckInterval = m_nMinutes * 60;
+    item.CheckNumber = m_nCheckNumber;
+    item.bCanChangeState = m_bCanChangeState ? 1 : 0;
+    item.bNotify = m_bNotify;
+    item.notifysound = ToStd(m_strSound);
+    item.IncludeFrom = ToStd(m_strIncludeFrom);
+    item.IncludeTo = ToStd(m_strIncludeTo);
+    item.About = ToStd(m_strAbout);
+    item.MustHaveID = m_bMustHaveID;
+    item.DisplayType = m_pShowLink->isChecked() ? 1 : 0;
+
+    CAdoConnection& connection = m_context.app.m_mainConnection;
+    const bool inserting = item.messagetypeid == 0;
+    if (item.Save(connection) == 0 || item.messagetypeid == 0) {
+        return false;
+    }
+    m_bSaved = true;
+    // The row update leaves MustHaveID alone; a preset chosen for a stored item may change it.
+    if (!inserting && item.MustHaveID != m_nOriginalMustHaveID) {
+        if (!connection.Execute("update usermessagetype set musthaveid=" + std::to_string(item.MustHaveID) +
+                                " where messagetypeid=" + std::to_string(item.messagetypeid))) {
+            return false;
+        }
+        m_nOriginalMustHaveID = item.MustHaveID;
+    }
+    return SaveExcludeList(item);
+}
+
+// ---- category and sound ----
+
+void CMessageTypeDlg::OnCategoryChange()
+{
+    UpdateData(true);
+    m_pViewLabel->setText(ViewLabelForCategory(m_nCategory));
+    m_pViewName->setAccessibleName(m_pViewLabel->text());
+    const CategoryControls controls = ControlsForCategory(m_nCategory);
+    m_pViewName->setEnabled(controls.viewName);
+    m_pCheckNumber->setEnabled(controls.checkNumber);
+    m_pUser->setEnabled(controls.identity);
+    m_pIncludeFrom->setEnabled(controls.include);
+    m_pIncludeTo->setEnabled(controls.include);
+    for (QWidget* widget : {static_cast<QWidget*>(m_pExcludeList), static_cast<QWidget*>(m_pAddExclude),
+                            static_cast<QWidget*>(m_pModifyExclude), static_cast<QWidget*>(m_pDeleteExclude)}) {
+        widget->setEnabled(controls.exclude);
+    }
+}
+
+void CMessageTypeDlg::UpdateSoundControls()
+{
+    UpdateData(true);
+    m_pWarnOnce->setChecked(m_bNotify == 0);
+    const bool sound = m_bNotify != -1;
+    m_pSoundFile->setEnabled(sound);
+    m_pNotify->setEnabled(sound);
+    m_pWarnOnce->setEnabled(sound);
+    m_pSound->setChecked(sound);
+}
+
+void CMessageTypeDlg::OnSoundCheck()
+{
+    UpdateData(true);
+    m_bNotify = m_pSound->isChecked() ? 0 : -1;
+    UpdateData(false);
+    UpdateSoundControls();
+}
+
+void CMessageTypeDlg::OnChooseSound()
+{
+    const QString dataDir = FromStd(m_context.app.m_strAppDir);
+    const QString resourceDir = FromStd(m_context.app.m_strResourceDir);
+    QString& folder = SoundFolder();
+    if (folder.isEmpty()) {
+        // The user's own sounds when there are any, else the ones that come with the program.
+        folder = dataDir + QStringLiteral("sound/");
+        if (!QFileInfo(folder).isDir() && !resourceDir.isEmpty()) {
+            folder = resourceDir + QStringLiteral("sound/");
+        }
+    }
+    QFileDialog dialog(this, QString(), folder, QString::fromUtf8(kSoundFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("WAV"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    UpdateData(true);
+    const QString chosen = dialog.selectedFiles().front();
+    m_strSound = StoredSoundPath(dataDir, resourceDir, chosen);
+    folder = QFileInfo(chosen).absolutePath() + QLatin1Char('/');
+    UpdateData(false);
+}
+
+void CMessageTypeDlg::OnTestSound()
+{
+    std::shared_ptr<ISoundPlayer> player = m_context.soundPlayer;
+    if (!player || m_soundPlaying->load()) {
+        return; // one test at a time
+    }
+    if (m_soundTest.joinable()) {
+        m_soundTest.join();
+    }
+    // The field as last exchanged with the controls; a relative path is a program file.
+    const std::string path = m_strSound.isEmpty() ? std::string() : m_context.app.ProgramFile(ToStd(m_strSound));
+    const std::string fallback = m_context.app.ProgramFile(kDefaultSoundFile);
+    m_soundPlaying->store(true);
+    m_soundTest = std::thread([player, path, fallback, playing = m_soundPlaying]() {
+        if (path.empty() || !player->Play(path)) {
+            player->Play(fallback);
+        }
+        playing->store(false);
+    });
+}
+
+// ---- presets ----
+
+void CMessageTypeDlg::BuildPresetMenu()
+{
+    CTarvoApp& app = m_context.app;
+    // Without the preset file the button simply has no entries; nothing is shown.
+    app.m_presetConnection.SetShowErrors(false);
+    if (!app.m_presetConnection.Open(app.m_strPresetConnection, true)) {
+        return;
+    }
+    CAdoRecordset rs(app.m_presetConnection);
+    rs.SetShowErrors(false);
+    if (!rs.Open(kSelectPresetsSql)) {
+        return;
+    }
+    m_presets.clear();
+    m_pPresetMenu->clear();
+    int commandId = kFirstPresetId;
+    for (; !rs.IsEOF(); rs.MoveNext(), ++commandId) {
+        auto preset = std::make_unique<MessageTypeInfo>();
+        preset->LoadFromRecordset(rs);
+        // Saving a preset makes a new item; its own row id stays in m_nLoadedId for its ranges.
+        preset->messagetypeid = 0;
+        QAction* action = m_pPresetMenu->addAction(FromStd(preset->MessageTypeName));
+        action->setData(commandId);
+        connect(action, &QAction::triggered, this, [this, commandId]() { OnPreset(commandId); });
+        m_presets.push_back(std::move(preset));
+    }
+}
+
+void CMessageTypeDlg::OnPreset(int commandId)
+{
+    const int index = commandId - kFirstPresetId;
+    if (index < 0 || index >= static_cast<int>(m_presets.size())) {
+        return;
+    }
+    const MessageTypeInfo& preset = *m_presets[static_cast<size_t>(index)];
+    m_bMustHaveID = preset.MustHaveID;
+    LoadFromItem(&preset);
+    LoadExcludeList(preset.m_nLoadedId, m_context.app.m_presetConnection);
+    SelectDisplayRadio();
+    m_pMinutes->setEnabled(m_bAutoCheck);
+    UpdateData(false);
+    UpdateSoundControls();
+    OnCategoryChange();
+}
+
+// ---- exclusion ranges ----
+
+void CMessageTypeDlg::LoadExcludeList(int messagetypeid, CAdoConnection& connection)
+{
+    const auto ranges = LoadExcludeRanges(connection, messagetypeid);
+    if (!ranges) {
+        return;
+    }
+    m_pExcludeList->setRowCount(0);
+    for (const ExcludeRange& range : *ranges) {
+        m_pExcludeList->insertRow(0);
+        auto* from = new QTableWidgetItem(FromStd(range.excludeFrom));
+        from->setData(Qt::UserRole, range.ID);
+        m_pExcludeList->setItem(0, 0, from);
+        m_pExcludeList->setItem(0, 1, new QTableWidgetItem(FromStd(range.excludeTo)));
+    }
+}
+
+bool CMessageTypeDlg::SaveExcludeList(const MessageTypeInfo& item)
+{
+    std::vector<ExcludeRange> ranges;
+    for (int row = 0; row < m_pExcludeList->rowCount(); ++row) {
+        ExcludeRange range;
+        if (const QTableWidgetItem* from = m_pExcludeList->item(row, 0)) {
+            range.excludeFrom = ToStd(from->text());
+        }
+        if (const QTableWidgetItem* to = m_pExcludeList->item(row, 1)) {
+            range.excludeTo = ToStd(to->text());
+        }
+        ranges.push_back(std::move(range));
+    }
+    return SaveExcludeRanges(m_context.app.m_mainConnection, item.messagetypeid, ranges);
+}
+
+void CMessageTypeDlg::EditExclude(int row)
+{
+    CExcludeDlg dialog(this);
+    if (row != -1) {
+        dialog.m_strFrom = m_pExcludeList->item(row, 0) ? m_pExcludeList->item(row, 0)->text() : QString();
+        dialog.m_strTo = m_pExcludeList->item(row, 1) ? m_pExcludeList->item(row, 1)->text() : QString();
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (row == -1) {
+        m_pExcludeList->insertRow(0);
+        row = 0;
+    }
+    auto* from = new QTableWidgetItem(dialog.m_strFrom);
+    if (const QTableWidgetItem* old = m_pExcludeList->item(row, 0)) {
+        from->setData(Qt::UserRole, old->data(Qt::UserRole));
+    }
+    m_pExcludeList->setItem(row, 0, from);
+    m_pExcludeList->setItem(row, 1, new QTableWidgetItem(dialog.m_strTo));
+}
+
+int CMessageTypeDlg::FirstSelectedExcludeRow() const
+{
+    int first = -1;
+    for (const QModelIndex& index : m_pExcludeList->selectionModel()->selectedRows()) {
+        if (first == -1 || index.row() < first) {
+            first = index.row();
+        }
+    }
+    return first;
+}
+
+void CMessageTypeDlg::ShowExcludeSelectionMessage()
+{
+    m_context.boxes.Show(this, QString::fromUtf8(kNoRangeSelectedText), QString::fromUtf8(kConfirmCaption),
+                         QMessageBox::NoIcon, QMessageBox::Ok);
+}
+
+void CMessageTypeDlg::OnModifyExclude()
+{
+    const int row = FirstSelectedExcludeRow();
+    if (row < 0) {
+        ShowExcludeSelectionMessage();
+        return;
+    }
+    EditExclude(row);
+}
+
+void CMessageTypeDlg::OnDeleteExclude()
+{
+    const int row = FirstSelectedExcludeRow();
+    if (row < 0) {
+        ShowExcludeSelectionMessage();
+        return;
+    }
+    m_pExcludeList->removeRow(row);
+}
+
+// ---- OK ----
+
+void CMessageTypeDlg::OnOK()
+{
+    UpdateData(true); // a field without a number has shown its message and keeps its value
+    if (auto refusal = CheckMessageTypeForm(m_nCategory, m_strAddress, m_bMustHaveID, m_strUser)) {
+        m_context.boxes.Show(this, refusal->text, refusal->caption, refusal->icon, QMessageBox::Ok);
+        return;
+    }
+    if (m_pItem && !SaveToItem(*m_pItem)) {
+        return; // kept open so that nothing typed is lost; the store has said why
+    }
+    accept();
+}

@@ -1,0 +1,167 @@
+#include "gui/dialogs/CSystemSettingsDlg.h"
+
+#include "app/Settings.h"
+#include "gui/frame/GuiContext.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* NamedLabel(const char* text, QWidget* parent)
+{
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setAccessibleName(label->text());
+    return label;
+}
+
+QLineEdit* NumberEdit(const QString& name, int value, QWidget* parent)
+{
+    auto* edit = new QLineEdit(QString::number(value), parent);
+    edit->setAccessibleName(name);
+    edit->setMaximumWidth(70);
+    return edit;
+}
+
+template <typename Button> Button* NamedButton(const char* text, QWidget* parent)
+{
+    auto* button = new Button(QString::fromUtf8(text), parent);
+    button->setAccessibleName(button->text());
+    return button;
+}
+
+} // namespace
+
+CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_boxes(boxes)
+{
+    setWindowTitle(QStringLiteral("系统设置"));
+    setAccessibleName(windowTitle());
+    m_nAutoCheck = settings.enableAutoCheck;
+    m_nInterval = settings.AutoCheckInterval;
+    m_nSound = settings.EnableSoundNotify;
+    m_nDesktopNotify = settings.EnableDesktopNotify;
+    m_nLayout = settings.SplitterWindowType == 1 ? 1 : 0;
+    m_nPageSize = settings.pagesize;
+    m_nAutoRun = settings.enableAutoRun;
+    m_nMarkRead = settings.AutoMarkRead;
+
+    auto* layout = new QVBoxLayout(this);
+
+    auto* checking = new QGroupBox(QStringLiteral("检查选项"), this);
+    checking->setAccessibleName(checking->title());
+    auto* checkingLayout = new QGridLayout(checking);
+    m_autoCheck = NamedButton<QCheckBox>("每隔", checking);
+    m_autoCheck->setChecked(m_nAutoCheck != 0);
+    m_interval = NumberEdit(QStringLiteral("分钟自动检查一次"), m_nInterval, checking);
+    auto* intervalRow = new QHBoxLayout;
+    intervalRow->addWidget(m_autoCheck);
+    intervalRow->addWidget(m_interval);
+    intervalRow->addWidget(NamedLabel("分钟自动检查一次", checking));
+    intervalRow->addStretch(1);
+    checkingLayout->addLayout(intervalRow, 0, 0);
+    m_sound = NamedButton<QCheckBox>("允许声音提示", checking);
+    m_sound->setChecked(m_nSound != 0);
+    checkingLayout->addWidget(m_sound, 1, 0);
+    m_desktopNotify = NamedButton<QCheckBox>("新消息桌面通知", checking);
+    m_desktopNotify->setChecked(m_nDesktopNotify != 0);
+    checkingLayout->addWidget(m_desktopNotify, 2, 0);
+    layout->addWidget(checking);
+
+    auto* window = new QGroupBox(QStringLiteral("窗口样式"), this);
+    window->setAccessibleName(window->title());
+    auto* windowLayout = new QGridLayout(window);
+    m_topTwo = NamedButton<QRadioButton>("上二下一", window);
+    m_leftOne = NamedButton<QRadioButton>("左一右二", window);
+    (m_nLayout == 1 ? m_leftOne : m_topTwo)->setChecked(true);
+    windowLayout->addWidget(m_topTwo, 0, 0);
+    windowLayout->addWidget(m_leftOne, 0, 1);
+    windowLayout->addWidget(NamedLabel("(须重启程序)", window), 0, 2);
+    windowLayout->addWidget(NamedLabel("消息列表窗口每页消息数：", window), 1, 0, 1, 2);
+    m_pageSize = NumberEdit(QStringLiteral("消息列表窗口每页消息数："), m_nPageSize, window);
+    windowLayout->addWidget(m_pageSize, 1, 2);
+    layout->addWidget(window);
+
+    auto* start = new QGroupBox(QStringLiteral("启动"), this);
+    start->setAccessibleName(start->title());
+    auto* startLayout = new QVBoxLayout(start);
+    m_autoRun = NamedButton<QCheckBox>("Window启动时自动运行", start);
+    m_autoRun->setChecked(m_nAutoRun != 0);
+    startLayout->addWidget(m_autoRun);
+    layout->addWidget(start);
+
+    auto* other = new QGroupBox(QStringLiteral("其他"), this);
+    other->setAccessibleName(other->title());
+    auto* otherLayout = new QHBoxLayout(other);
+    otherLayout->addWidget(NamedLabel("每隔秒自动标记为已读：", other));
+    m_markRead = NumberEdit(QStringLiteral("每隔秒自动标记为已读："), m_nMarkRead, other);
+    otherLayout->addWidget(m_markRead);
+    otherLayout->addStretch(1);
+    layout->addWidget(other);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("确认"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("放弃"), QDialogButtonBox::RejectRole);
+    ok->setAccessibleName(ok->text());
+    cancel->setAccessibleName(cancel->text());
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CSystemSettingsDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CSystemSettingsDlg::reject);
+    layout->addWidget(buttons);
+}
+
+bool CSystemSettingsDlg::ReadInteger(QLineEdit* edit, int& value)
+{
+    static const QRegularExpression integer(QStringLiteral("^\\s*[-+]?\\d+\\s*$"));
+    bool ok = integer.match(edit->text()).hasMatch();
+    const int parsed = ok ? edit->text().trimmed().toInt(&ok) : 0;
+    if (!ok) {
+        m_boxes.Show(this, QString::fromUtf8(kEnterIntegerText), QString(), QMessageBox::Warning, QMessageBox::Ok);
+        edit->setFocus();
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+void CSystemSettingsDlg::accept()
+{
+    // Read in this order; after a field that is no integer, it and the ones after it keep the
+    // values shown when the dialog opened.
+    m_nAutoRun = m_autoRun->isChecked() ? 1 : 0;
+    if (ReadInteger(m_interval, m_nInterval)) {
+        m_nAutoCheck = m_autoCheck->isChecked() ? 1 : 0;
+        m_nSound = m_sound->isChecked() ? 1 : 0;
+        m_nDesktopNotify = m_desktopNotify->isChecked() ? 1 : 0;
+        if (ReadInteger(m_pageSize, m_nPageSize)) {
+            m_nLayout = m_leftOne->isChecked() ? 1 : 0;
+            ReadInteger(m_markRead, m_nMarkRead);
+        }
+    }
+
+    m_settings.enableAutoRun = m_nAutoRun;
+    m_settings.AutoCheckInterval = m_nInterval;
+    m_settings.enableAutoCheck = m_nAutoCheck;
+    m_settings.EnableSoundNotify = m_nSound;
+    m_settings.EnableDesktopNotify = m_nDesktopNotify;
+    m_settings.pagesize = m_nPageSize;
+    m_settings.SplitterWindowType = m_nLayout;
+    m_settings.AutoMarkRead = m_nMarkRead;
+    if (!m_settings.SaveSettings()) {
+        m_boxes.Show(this, QString::fromUtf8(kSettingsNotWrittenText), QStringLiteral("注意"), QMessageBox::Warning,
+                     QMessageBox::Ok);
+    }
+    if (m_apply) {
+        m_apply();
+    }
+    QDialog::accept();
+}

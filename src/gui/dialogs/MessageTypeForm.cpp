@@ -1,0 +1,117 @@
+#include "gui/dialogs/MessageTypeForm.h"
+
+namespace {
+
+constexpr const char* kIdentityRequiredText = "您必须输入您的“用户身份标示”";
+constexpr const char* kAddressCaption = "属性信息错误";
+constexpr const char* kDatabaseAddressText = "您所输入的链接地址错误:数据库类型必须是:Driver=.....";
+// The web monitor speaks HTTPS as well, so both schemes pass and the text names both.
+constexpr const char* kWebAddressText = "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....";
+constexpr const char* kFtpAddressText = "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....";
+constexpr const char* kIntegerText = "请输入一个整数。";
+
+FormRefusal AddressRefusal(const char* text)
+{
+    return {QString::fromUtf8(text), QString::fromUtf8(kAddressCaption), QMessageBox::NoIcon};
+}
+
+} // namespace
+
+std::optional<FormRefusal> CheckMessageTypeForm(int categoryIndex, const QString& address, int mustHaveId,
+                                                const QString& identity)
+{
+    if (mustHaveId != 0 && identity.isEmpty()) {
+        return FormRefusal{QString::fromUtf8(kIdentityRequiredText), QString(), QMessageBox::Warning};
+    }
+    const QString upper = address.toUpper();
+    switch (categoryIndex) {
+    case kIndexDatabase:
+        if (!upper.startsWith(QLatin1String("DRIVER="))) {
+            return AddressRefusal(kDatabaseAddressText);
+        }
+        break;
+    case kIndexWebPage:
+        if (!upper.startsWith(QLatin1String("HTTP://")) && !upper.startsWith(QLatin1String("HTTPS://"))) {
+            return AddressRefusal(kWebAddressText);
+        }
+        break;
+    case kIndexFtp:
+        if (!upper.startsWith(QLatin1String("FTP://"))) {
+            return AddressRefusal(kFtpAddressText);
+        }
+        break;
+    default:
+        break; // mail and other items take any address
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ParseFormInteger(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        return std::nullopt;
+    }
+    int start = 0;
+    if (trimmed.front() == QLatin1Char('-') || trimmed.front() == QLatin1Char('+')) {
+        start = 1;
+    }
+    if (start == trimmed.size()) {
+        return std::nullopt;
+    }
+    for (int i = start; i < trimmed.size(); ++i) {
+        if (trimmed[i] < QLatin1Char('0') || trimmed[i] > QLatin1Char('9')) {
+            return std::nullopt;
+        }
+    }
+    bool ok = false;
+    const int value = trimmed.toInt(&ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QString FormIntegerMessage()
+{
+    return QString::fromUtf8(kIntegerText);
+}
+
+CategoryControls ControlsForCategory(int categoryIndex)
+{
+    CategoryControls controls;
+    switch (categoryIndex) {
+    case kIndexDatabase:
+        controls.viewName = true;
+        controls.checkNumber = true;
+        controls.identity = true;
+        break;
+    case kIndexWebPage:
+        controls.include = true;
+        controls.exclude = true;
+        break;
+    default:
+        controls.viewName = true;
+        break;
+    }
+    return controls;
+}
+
+QString ViewLabelForCategory(int categoryIndex)
+{
+    // An ideographic space before the colon lines the port label up with the view label.
+    if (categoryIndex == kIndexFtp || categoryIndex == kIndexMail) {
+        return QStringLiteral("端口号　:");
+    }
+    return QStringLiteral("链接视图:");
+}
+
+QString StoredSoundPath(const QString& dataDir, const QString& resourceDir, const QString& chosenPath)
+{
+    for (const QString& dir : {dataDir, resourceDir}) {
+        if (!dir.isEmpty() && chosenPath.startsWith(dir)) {
+            return chosenPath.mid(dir.size());
+        }
+    }
+    return chosenPath;
+}

@@ -1,0 +1,418 @@
+#include "gui/frame/CMainFrame.h"
+
+#include "app/CMainTick.h"
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "gui/detail/CWatchMessageView.h"
+#include "gui/frame/CQueuedMainWindow.h"
+#include "gui/frame/CTrayObject.h"
+#include "gui/frame/FrameCommands.h"
+#include "gui/frame/FrameMenus.h"
+#include "gui/frame/GuiContext.h"
+#include "gui/frame/IDesktopNotifier.h"
+#include "gui/list/CPagingBar.h"
+#include "gui/list/CTarvoView.h"
+#include "gui/tree/CLeftView.h"
+#include "gui/widgets/CBusyAnimation.h"
+#include "gui/widgets/GuiImages.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <ctime>
+
+namespace {
+constexpr const char* kWindowTitle = "Wendar";
+constexpr const char* kInitialTip = "自动检查软件";
+constexpr int kSecondMs = 1000;
+constexpr int kDateRefreshMs = 60000;
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 500;
+
+// Commands with no handler: shown, but disabled.
+bool HasNoHandler(int id)
+{
+    using namespace cmd;
+    return id == kImportItems || id == kExportItems || id == kMessageDetail || id == kEvery15Minutes ||
+           id == kEvery30Minutes || id == kFilePrint || id == kFilePrintPreview || id == kFilePrintSetup;
+}
+
+QKeySequence ShortcutOf(int id)
+{
+    switch (id) {
+    case cmd::kEnableItem:
+        return QKeySequence(Qt::CTRL | Qt::Key_E);
+    case cmd::kImportItems:
+        return QKeySequence(Qt::CTRL | Qt::Key_O);
+    case cmd::kExportItems:
+        return QKeySequence(Qt::CTRL | Qt::Key_S);
+    case cmd::kFilePrint:
+        return QKeySequence(Qt::CTRL | Qt::Key_P);
+    default:
+        return {};
+    }
+}
+
+// The accessible name of a menu item: its text without the mnemonic marks and the shortcut column.
+QString PlainText(const QString& text)
+{
+    QString plain = text.section(QLatin1Char('\t'), 0, 0).trimmed();
+    plain.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    plain.remove(QLatin1Char('&'));
+    return plain;
+}
+} // namespace
+
+CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* parent)
+    : QMainWindow(parent), m_context(context), m_options(std::move(options)), m_tray(new CTrayObject(this))
+{
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    setAccessibleName(windowTitle());
+    setWindowIcon(ApplicationIcon());
+    m_tick = std::make_unique<CMainTick>(m_context.doc, m_context.app.m_settings, *this);
+    m_context.tick = m_tick.get();
+
+    BuildMenus();
+    BuildToolBar();
+    BuildPagingBar();
+    BuildStatusBar();
+    BuildPanes();
+
+    m_tray->TrayCreate(m_trayMenu, kInitialTip, kIconNormal);
+    connect(m_tray, &CTrayObject::LeftClicked, this, [this] { Command(cmd::kOpenMainWindow); });
+    connect(m_tray, &CTrayObject::MessageClicked, this, &CMainFrame::OpenMainWindow);
+    m_context.doc.SetTrayIcon(m_tray);
+    SetNotifier(m_options.notifier);
+
+    m_secondTimer.setInterval(kSecondMs);
+    connect(&m_secondTimer, &QTimer::timeout, this, [this] {
+        m_tick->OnSecond();
+        UpdateCommandUi();
+    });
+    m_secondTimer.start();
+    m_autoCheckTimer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_autoCheckTimer, &QTimer::timeout, this, [this] { m_tick->OnAutoCheckTimer(); });
+    m_dateTimer.setInterval(kDateRefreshMs);
+    connect(&m_dateTimer, &QTimer::timeout, this, &CMainFrame::UpdateDatePane);
+    m_dateTimer.start();
+
+    // The stored choice holds across starts (unchecking "每隔" in the settings is not undone).
+    m_tick->ApplyAutoCheckSetting();
+    if (m_options.relay) {
+        m_options.relay->Attach(this, &m_context.doc);
+    }
+    m_tree->Refill();
+    m_context.doc.UpdateAllViews(nullptr);
+    m_context.doc.UpdateStatusSummary();
+    UpdateCommandUi();
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (m_options.relay) {
+        m_options.relay->Detach();
+    }
+    m_context.doc.SetTrayIcon(nullptr);
+    m_context.tick = nullptr;
+    // The panes leave the document in their own destructors, before the tick they may call goes.
+    delete m_outer;
+    m_outer = nullptr;
+}
+
+void CMainFrame::BuildMenus()
+{
+    for (const MenuPopupText& popup : MainMenuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        menu->setAccessibleName(PlainText(menu->title()));
+        for (const MenuItemText& item : popup.items) {
+            AddCommandAction(menu, item.id, item.text, m_menuActions);
+        }
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+    }
+    Action(cmd::kToggleAutoCheck)->setCheckable(true);
+    // The bar toggles hold the bars' state themselves: on at start, changed only by the user.
+    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
+        Action(id)->setCheckable(true);
+        Action(id)->setChecked(true);
+    }
+
+    m_trayMenu = new QMenu(QString::fromUtf8(kTrayMenuTitle), this);
+    m_trayMenu->setAccessibleName(m_trayMenu->title());
+    for (const MenuItemText& item : TrayMenuTable()) {
+        AddCommandAction(m_trayMenu, item.id, item.text, m_trayActions);
+    }
+    for (int id : {cmd::kTrayEnableAutoCheck, cmd::kTrayDisableAutoCheck, cmd::kToggleSound}) {
+        TrayAction(id)->setCheckable(true);
+    }
+    connect(m_trayMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+
+    m_filterMenu = new QMenu(QStringLiteral("读取状态"), this);
+    m_filterMenu->setAccessibleName(m_filterMenu->title());
+    for (const MenuItemText& item : FilterMenuTable()) {
+        AddCommandAction(m_filterMenu, item.id, item.text, m_menuActions)->setCheckable(true);
+    }
+    connect(m_filterMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+}
+
+QAction* CMainFrame::AddCommandAction(QMenu* menu, int id, const char* text, std::multimap<int, QAction*>& into)
+{
+    if (id == cmd::kSeparator) {
+        menu->addSeparator();
+        return nullptr;
+    }
+    QAction* action = menu->addAction(CommandIcon(id), QString::fromUtf8(text));
+    action->setData(id);
+    // The text carries its own shortcut column; the key sequence makes the key work.
+    action->setShortcut(ShortcutOf(id));
+    action->setShortcutVisibleInContextMenu(false);
+    action->setEnabled(!HasNoHandler(id));
+    connect(action, &QAction::triggered, this, [this, id] { Command(id); });
+    into.emplace(id, action);
+    return action;
+}
+
+void CMainFrame::BuildToolBar()
+{
+    m_toolbar = addToolBar(QStringLiteral("工具栏"));
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    m_toolbar->setAccessibleName(m_toolbar->windowTitle());
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setIconSize(QSize(16, 16));
+    m_toolbar->setMovable(false);
+    const std::pair<int, const char*> buttons[] = {
+        {cmd::kAddItem, "增加"},         {cmd::kModifyItem, "属性"}, {cmd::kCheckItem, "检查"},
+        {cmd::kToggleAutoCheck, "自动"}, {cmd::kExit, "退出"},
+    };
+    for (const auto& [id, text] : buttons) {
+        QAction* action = m_toolbar->addAction(CommandIcon(id), QString::fromUtf8(text));
+        action->setData(id);
+        action->setToolTip(action->text());
+        connect(action, &QAction::triggered, this, [this, id = id] { Command(id); });
+        m_toolbarActions.emplace(id, action);
+    }
+    ToolbarAction(cmd::kToggleAutoCheck)->setCheckable(true);
+    connect(Action(cmd::kViewToolbar), &QAction::toggled, m_toolbar, &QToolBar::setVisible);
+}
+
+void CMainFrame::BuildPagingBar()
+{
+    m_pagingToolbar = addToolBar(QStringLiteral("分页"));
+    m_pagingToolbar->setObjectName(QStringLiteral("paging"));
+    m_pagingToolbar->setAccessibleName(m_pagingToolbar->windowTitle());
+    m_pagingToolbar->setMovable(false);
+    m_pagingBar = new CPagingBar(m_filterMenu, m_pagingToolbar);
+    m_pagingToolbar->addWidget(m_pagingBar);
+    connect(m_pagingBar, &CPagingBar::Command, this, &CMainFrame::Command);
+    m_busy = new CBusyAnimation(m_pagingToolbar);
+    m_pagingToolbar->addWidget(m_busy);
+    connect(Action(cmd::kViewToolbar), &QAction::toggled, m_pagingToolbar, &QToolBar::setVisible);
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setAccessibleName(QStringLiteral("状态栏"));
+    // Pane 0 is the bar's message area (menu prompts); the status text stretches after it.
+    m_statusText = new QLabel(bar);
+    m_statusText->setAccessibleName(QStringLiteral("当前状态"));
+    m_statusText->setMinimumWidth(200);
+    bar->addWidget(m_statusText, 1);
+    const char* indicators[] = {"CAPS", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_keyIndicators[i] = new QLabel(QString::fromLatin1(indicators[i]), bar);
+        m_keyIndicators[i]->setAccessibleName(m_keyIndicators[i]->text());
+        bar->addPermanentWidget(m_keyIndicators[i]);
+    }
+    m_date = new QLabel(bar);
+    m_date->setAccessibleName(QStringLiteral("日期"));
+    bar->addPermanentWidget(m_date);
+    connect(Action(cmd::kViewStatusBar), &QAction::toggled, bar, &QStatusBar::setVisible);
+    UpdateDatePane();
+}
+
+void CMainFrame::BuildPanes()
+{
+    const bool leftOneRightTwo = m_context.app.m_settings.SplitterWindowType == 1;
+    m_outer = new QSplitter(leftOneRightTwo ? Qt::Horizontal : Qt::Vertical, this);
+    m_outer->setAccessibleName(QStringLiteral("主窗口"));
+    m_outer->setChildrenCollapsible(false);
+    m_inner = new QSplitter(leftOneRightTwo ? Qt::Vertical : Qt::Horizontal);
+    m_inner->setChildrenCollapsible(false);
+    m_tree = new CLeftView(m_context);
+    m_list = new CTarvoView(m_context);
+    m_detail = new CWatchMessageView(m_context);
+    // The list's context menu pages and marks through the frame's commands; the detail pane's
+    // download shows on the frame's busy animation.
+    connect(m_list, &CTarvoView::FrameCommand, this, &CMainFrame::Command);
+    connect(m_detail, &CWatchMessageView::BusyAnimation, this, &CMainFrame::SetBusyAnimation);
+    for (QWidget* pane : {static_cast<QWidget*>(m_tree), static_cast<QWidget*>(m_list)}) {
+        pane->setMinimumSize(50, 50);
+    }
+    if (leftOneRightTwo) {
+        // Left one, right two: the tree beside the list over the detail pane.
+        m_outer->addWidget(m_tree);
+        m_outer->addWidget(m_inner);
+        m_inner->addWidget(m_list);
+        m_inner->addWidget(m_detail);
+        m_outer->setSizes({140, 640});
+        m_inner->setSizes({100, 300});
+    } else {
+        // Top two, bottom one: the tree beside the list, the detail pane below both.
+        m_outer->addWidget(m_inner);
+        m_outer->addWidget(m_detail);
+        m_inner->addWidget(m_tree);
+        m_inner->addWidget(m_list);
+        m_outer->setSizes({116, 300});
+        m_inner->setSizes({140, 600});
+    }
+    m_inner->setAccessibleName(QStringLiteral("窗格"));
+    setCentralWidget(m_outer);
+}
+
+void CMainFrame::ShowAtStart(bool autoStarted)
+{
+    resize(kWindowWidth, kWindowHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area(QPoint(0, 0), size());
+        area.moveCenter(screen->availableGeometry().center());
+        move(area.topLeft());
+    }
+    if (!autoStarted) {
+        showNormal();
+    } else if (m_options.isTrayAvailable()) {
+        hide(); // in the tray only
+    } else {
+        // Without a tray a hidden window could never be reached again.
+        showMinimized();
+    }
+}
+
+void CMainFrame::OpenMainWindow()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_options.isTrayAvailable()) {
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) {
+                hide();
+            }
+        });
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    Shutdown();
+    event->accept();
+    Q_EMIT Closed();
+}
+
+void CMainFrame::SetNotifier(IDesktopNotifier* notifier)
+{
+    m_options.notifier = notifier;
+    if (notifier) {
+        notifier->SetClickHandler([this] { OpenMainWindow(); });
+    }
+}
+
+void CMainFrame::SetBusyAnimation(bool on)
+{
+    m_busy->Play(on);
+}
+
+void CMainFrame::OnRunFindings(const std::vector<RunFinding>& findings)
+{
+    if (m_context.app.m_settings.EnableDesktopNotify == 0 || !m_options.notifier) {
+        return;
+    }
+    const QString title = FindingsTitle(findings);
+    if (!title.isEmpty()) {
+        m_options.notifier->Notify(title, FindingsBody(findings));
+    }
+}
+
+QAction* CMainFrame::Action(int commandId) const
+{
+    const auto it = m_menuActions.find(commandId);
+    return it == m_menuActions.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::ToolbarAction(int commandId) const
+{
+    const auto it = m_toolbarActions.find(commandId);
+    return it == m_toolbarActions.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::TrayAction(int commandId) const
+{
+    const auto it = m_trayActions.find(commandId);
+    return it == m_trayActions.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::IsFrameForeground()
+{
+    return isVisible() && !isMinimized() && isActiveWindow();
+}
+
+void CMainFrame::MarkSelectedRead()
+{
+    m_list->AutoMarkSelected(1);
+}
+
+void CMainFrame::SetTrayIcon(int iconId)
+{
+    m_tray->TraySetIcon(iconId);
+}
+
+void CMainFrame::ToggleScrollLock()
+{
+    if (m_scrollLock.IsAvailable()) {
+        m_scrollLock.Set(!m_scrollLock.IsOn());
+    }
+}
+
+void CMainFrame::RefreshViews()
+{
+    m_context.doc.UpdateAllViews(m_tree);
+    m_context.doc.RefreshTrayTip();
+}
+
+void CMainFrame::ArmAutoCheckTimer(int periodMs)
+{
+    m_autoCheckTimer.start(periodMs);
+}
+
+void CMainFrame::StopAutoCheckTimer()
+{
+    m_autoCheckTimer.stop();
+}
+
+void CMainFrame::CheckAllItems()
+{
+    m_context.doc.RefreshTrayTip(std::string("现在正在检查"));
+    m_tree->OnCheckAll();
+}
+
+void CMainFrame::UpdateDatePane()
+{
+    // "%x": the date as the user's locale writes it.
+    char text[128];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const size_t length = std::strftime(text, sizeof text, "%x", &local);
+    m_date->setText(QString::fromLocal8Bit(text, static_cast<qsizetype>(length)));
+}

@@ -1,0 +1,164 @@
+#pragma once
+// The main window: the menu bar, the toolbar, the paging bar with the busy animation, the status
+// bar with the date, the three panes in the chosen splitter layout, the tray icon, the one-second
+// housekeeping timer and the auto-check timer. Menu and bar commands are routed here and handed
+// on to the tree (item commands) or the list (message commands).
+#include "app/ITickActions.h"
+#include "gui/frame/RunFindings.h"
+#include "platform/KeyboardIndicators.h"
+#include "platform/ScrollLockLight.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CBusyAnimation;
+class CLeftView;
+class CMainTick;
+class CPagingBar;
+class CQueuedMainWindow;
+class CTarvoView;
+class CTrayObject;
+class CWatchMessageView;
+class IDesktopNotifier;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+struct GuiContext;
+
+struct FrameOptions
+{
+    // Asked at every hide: a tray host may come up after the program (an autostart at login).
+    // Where the desktop has none, the window is minimised instead of hidden.
+    std::function<bool()> isTrayAvailable = [] { return false; };
+    // For the autostart entry; empty leaves the entry alone at close.
+    std::string executablePath;
+    // Empty: the user's autostart folder.
+    std::string autostartDirectory;
+    IDesktopNotifier* notifier = nullptr;
+    CQueuedMainWindow* relay = nullptr;
+    // How long closing waits for a running check to stop.
+    int stopWaitMs = 5000;
+};
+
+class CMainFrame final : public QMainWindow, public ITickActions
+{
+    Q_OBJECT
+public:
+    CMainFrame(GuiContext& context, FrameOptions options, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CLeftView* GetTreeView() const { return m_tree; }
+    CTarvoView* GetListView() const { return m_list; }
+    CWatchMessageView* GetDetailView() const { return m_detail; }
+
+    // Start-up: 800 x 500 centred, shown normally; "/R" keeps it in the tray (or minimised).
+    void ShowAtStart(bool autoStarted);
+    // "打开主窗口": shown normally and brought forward.
+    void OpenMainWindow();
+
+    // Runs a command of the menus, bars or tray menu by its id.
+    void Command(int commandId);
+    // The command states: check marks, the toolbar's "自动"/"手动", the paging bar, the panes of
+    // the status bar.
+    void UpdateCommandUi();
+
+    void SetNotifier(IDesktopNotifier* notifier);
+
+    // UI thread, through CQueuedMainWindow.
+    void SetBusyAnimation(bool on);
+    void OnRunFindings(const std::vector<RunFinding>& findings);
+
+    // Closing: a running check is asked to stop and waited for (bounded), the tray icon goes, the
+    // autostart entry is written or removed, both connections are closed. False when the check
+    // did not stop in time. Runs once; later calls return the first result.
+    bool Shutdown();
+
+    // For the tests and the accessibility tree.
+    QAction* Action(int commandId) const;
+    QAction* ToolbarAction(int commandId) const;
+    QAction* TrayAction(int commandId) const;
+    QMenu* TrayMenu() const { return m_trayMenu; }
+    QMenu* FilterMenu() const { return m_filterMenu; }
+    CTrayObject& Tray() const { return *m_tray; }
+    CMainTick& Tick() const { return *m_tick; }
+    CPagingBar* PagingBar() const { return m_pagingBar; }
+    CBusyAnimation* BusyAnimation() const { return m_busy; }
+    QToolBar* ToolBar() const { return m_toolbar; }
+    QSplitter* OuterSplitter() const { return m_outer; }
+    QLabel* StatusTextPane() const { return m_statusText; }
+    QLabel* DatePane() const { return m_date; }
+    const QTimer& AutoCheckTimer() const { return m_autoCheckTimer; }
+
+    // ITickActions
+    bool IsFrameForeground() override;
+    void MarkSelectedRead() override;
+    void SetTrayIcon(int iconId) override;
+    void ToggleScrollLock() override;
+    void RefreshViews() override;
+    void ArmAutoCheckTimer(int periodMs) override;
+    void StopAutoCheckTimer() override;
+    void CheckAllItems() override;
+
+Q_SIGNALS:
+    // The window closed and the program should end.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildPagingBar();
+    void BuildStatusBar();
+    void BuildPanes();
+    QAction* AddCommandAction(QMenu* menu, int id, const char* text, std::multimap<int, QAction*>& into);
+    void ForwardToTree(int id);
+    void ForwardToList(int id);
+    void MovePage(int id);
+    void SetReadFilter(int filter);
+    void RunSettingsDialog();
+    void ShowAbout();
+    void OpenHelp();
+    void UpdateDatePane();
+    void UpdateKeyIndicators();
+
+    GuiContext& m_context;
+    FrameOptions m_options;
+    CTrayObject* m_tray = nullptr;
+    std::unique_ptr<CMainTick> m_tick;
+    ScrollLockLight m_scrollLock;
+    KeyboardIndicators m_keyLights;
+    QTimer m_secondTimer;
+    QTimer m_autoCheckTimer;
+    QTimer m_dateTimer;
+
+    std::multimap<int, QAction*> m_menuActions;
+    std::multimap<int, QAction*> m_toolbarActions;
+    std::multimap<int, QAction*> m_trayActions;
+    QMenu* m_trayMenu = nullptr;
+    QMenu* m_filterMenu = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    QToolBar* m_pagingToolbar = nullptr;
+    CPagingBar* m_pagingBar = nullptr;
+    CBusyAnimation* m_busy = nullptr;
+    QLabel* m_statusText = nullptr;
+    QLabel* m_keyIndicators[3] = {};
+    QLabel* m_date = nullptr;
+
+    QSplitter* m_outer = nullptr;
+    QSplitter* m_inner = nullptr;
+    CLeftView* m_tree = nullptr;
+    CTarvoView* m_list = nullptr;
+    CWatchMessageView* m_detail = nullptr;
+
+    bool m_bShutDown = false;
+    bool m_bStoppedInTime = true;
+};

@@ -1,0 +1,21 @@
+#include "gui/frame/DesktopServices.h"
+
+#include <QDesktopServices>
+
+QString ApplicationCaption()
+{
+    return QStringLiteral("Wendar");
+}
+
+QMessageBox::StandardButton QtMessageBoxes::Show(QWidget* parent, const QString& text, const QString& caption,
+                                                 QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, caption.isEmpty() ? ApplicationCaption() : caption, text, buttons, parent);
+    box.setAccessibleName(box.windowTitle());
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool DesktopOpener::Open(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}

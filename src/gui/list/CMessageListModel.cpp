@@ -1,0 +1,200 @@
+#include "gui/list/CMessageListModel.h"
+
+#include "gui/list/ListImages.h"
+#include "gui/list/MessageListSort.h"
+#include "store/MessageListInfo.h"
+#include "util/TextEncoding.h"
+
+#include <numeric>
+
+namespace {
+
+constexpr std::array<const char*, CMessageListModel::kColumnCount> kHeaders = {"",     "类型", "日期时间", "发送人", "",
+                                                                               "主题", "内容", "接受人",   "摘要..."};
+// What a reader of the screen hears for the two image columns.
+constexpr const char* kStatusColumnName = "状态";
+constexpr const char* kMarkColumnName = "标记";
+constexpr const char* kUnreadName = "未读";
+constexpr const char* kReadName = "已读";
+
+constexpr int kRowImageWidth = 16;
+constexpr int kRowImageHeight = 14;
+constexpr int kHeaderImageSize = 14;
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(DisplayText(text));
+}
+
+} // namespace
+
+CMessageListModel::CMessageListModel(std::vector<MessageListInfo>& records, QObject* parent)
+    : QAbstractTableModel(parent), m_records(records)
+{
+    m_headerImages.fill(kNoImage);
+    m_headerImages[kStatusColumn] = kStatusUnsorted;
+    m_headerImages[kMarkColumn] = kMarkUnsorted;
+    const std::array<const char*, 4> rows = {":/list/row-unread.svg", ":/list/row-read.svg", ":/list/mark-unread.svg",
+                                             ":/list/mark-read.svg"};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        m_rowPixmaps[i] = RenderImage(QString::fromLatin1(rows[i]), kRowImageWidth, kRowImageHeight);
+    }
+    const std::array<const char*, 8> headers = {":/list/header-ascending.svg",
+                                                ":/list/header-descending.svg",
+                                                ":/list/header-status.svg",
+                                                ":/list/header-status-ascending.svg",
+                                                ":/list/header-status-descending.svg",
+                                                ":/list/header-mark-ascending.svg",
+                                                ":/list/header-mark-descending.svg",
+                                                ":/list/header-mark.svg"};
+    for (size_t i = 0; i < headers.size(); ++i) {
+        m_headerPixmaps[i] = RenderImage(QString::fromLatin1(headers[i]), kHeaderImageSize, kHeaderImageSize);
+    }
+    m_order.resize(m_records.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+}
+
+int CMessageListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_order.size());
+}
+
+int CMessageListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant CMessageListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount) {
+        return {};
+    }
+    const MessageListInfo& record = m_records[static_cast<size_t>(m_order[static_cast<size_t>(index.row())])];
+    const bool unread = record.status < 1;
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (column) {
+        case 1:
+            return Text(record.MessageTypeName);
+        case 2:
+            return Text(record.RecieveDate);
+        case 3:
+            return Text(record.SourceFromName);
+        case 5:
+            return Text(record.SourceInfo);
+        case 7:
+            return Text(record.SourceToName);
+        default:
+            return {};
+        }
+    case Qt::DecorationRole:
+        if (column == kStatusColumn) {
+            return m_rowPixmaps[unread ? 0 : 1];
+        }
+        if (column == kMarkColumn) {
+            return m_rowPixmaps[unread ? 2 : 3];
+        }
+        return {};
+    case kImageRole:
+        if (column == kStatusColumn) {
+            return unread ? kRowUnread : kRowRead;
+        }
+        if (column == kMarkColumn) {
+            return unread ? kMarkUnread : kMarkRead;
+        }
+        return kNoImage;
+    case Qt::AccessibleTextRole:
+        if (column == kStatusColumn || column == kMarkColumn) {
+            return QString::fromUtf8(unread ? kUnreadName : kReadName);
+        }
+        return data(index, Qt::DisplayRole);
+    case Qt::TextAlignmentRole:
+        return column == 6 ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+    case kIdRole:
+        return record.ID;
+    default:
+        return {};
+    }
+}
+
+QVariant CMessageListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    const int image = m_headerImages[static_cast<size_t>(section)];
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromUtf8(kHeaders[static_cast<size_t>(section)]);
+    case Qt::DecorationRole:
+        return image == kNoImage ? QVariant() : QVariant(m_headerPixmaps[static_cast<size_t>(image)]);
+    case kImageRole:
+        return image;
+    case Qt::AccessibleTextRole:
+    case Qt::ToolTipRole:
+        if (section == kStatusColumn) {
+            return QString::fromUtf8(kStatusColumnName);
+        }
+        if (section == kMarkColumn) {
+            return QString::fromUtf8(kMarkColumnName);
+        }
+        return QString::fromUtf8(kHeaders[static_cast<size_t>(section)]);
+    case Qt::TextAlignmentRole:
+        return section == 6 ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+void CMessageListModel::BeginRefill()
+{
+    beginResetModel();
+}
+
+void CMessageListModel::EndRefill()
+{
+    m_order.resize(m_records.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    endResetModel();
+}
+
+MessageListInfo& CMessageListModel::RecordAt(int row)
+{
+    return m_records[static_cast<size_t>(m_order[static_cast<size_t>(row)])];
+}
+
+void CMessageListModel::RowChanged(int row)
+{
+    Q_EMIT dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DecorationRole, kImageRole});
+}
+
+void CMessageListModel::SortRows(int column, bool descending)
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> recordOfBefore;
+    recordOfBefore.reserve(static_cast<size_t>(before.size()));
+    for (const QModelIndex& index : before) {
+        recordOfBefore.push_back(m_order[static_cast<size_t>(index.row())]);
+    }
+    SortListRows(m_records, m_order, column, descending);
+    std::vector<int> rowOfRecord(m_order.size());
+    for (size_t row = 0; row < m_order.size(); ++row) {
+        rowOfRecord[static_cast<size_t>(m_order[row])] = static_cast<int>(row);
+    }
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        after.push_back(
+            index(rowOfRecord[static_cast<size_t>(recordOfBefore[static_cast<size_t>(i)])], before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CMessageListModel::SetHeaderImage(int section, int image)
+{
+    m_headerImages[static_cast<size_t>(section)] = image;
+    Q_EMIT headerDataChanged(Qt::Horizontal, section, section);
+}

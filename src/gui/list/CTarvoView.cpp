@@ -1,0 +1,289 @@
+#include "gui/list/CTarvoView.h"
+
+#include "app/CMainTick.h"
+#include "app/CTarvoDoc.h"
+#include "gui/frame/GuiContext.h"
+#include "gui/list/CMessageListCtrl.h"
+#include "gui/list/CMessageListModel.h"
+#include "store/MessageListInfo.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr const char* kQueryFailedText = "error!cuowu";
+constexpr const char* kQueryFailedCaption = "dd";
+constexpr const char* kCannotChangeCaption = "注意";
+constexpr const char* kSelectToDeleteText = "请首先选择您所要删除的消息";
+constexpr const char* kSelectToMarkText = "请首先选择您所要处理的消息";
+constexpr const char* kConfirmCaption = "请确认";
+
+constexpr std::array<int, CMessageListModel::kColumnCount> kColumnWidths = {24, 88, 110, 126, 25, 170, 0, 50, 0};
+constexpr size_t kDateColumn = 2;
+constexpr const char* kWidestDate = "2000年00月00日-00:00";
+
+enum ListCommandId : int
+{
+    kDeleteSelected = 32803,
+    kMarkSelectedRead = 32804,
+    kMarkSelectedUnread = 32805,
+    kShowStored = 32807,
+    kShowRemote = 32808,
+};
+
+// Shown for as long as a fill runs.
+class WaitCursor final
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+CTarvoView::CTarvoView(GuiContext& context, QWidget* parent) : QWidget(parent), m_context(context)
+{
+    setAccessibleName(Utf8("消息列表"));
+    m_model = new CMessageListModel(m_context.doc.m_pageItems, this);
+    m_list = new CMessageListCtrl(this);
+    m_list->setAccessibleName(Utf8("消息列表"));
+    m_list->setModel(m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(true);
+    m_list->setWordWrap(false);
+    m_list->setSortingEnabled(false);
+    m_list->setIconSize(QSize(16, 14));
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    QHeaderView* header = m_list->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setSortIndicatorShown(false);
+    header->setMinimumSectionSize(0);
+    header->setStretchLastSection(false);
+    for (int column = 0; column < CMessageListModel::kColumnCount; ++column) {
+        header->resizeSection(column, kColumnWidths[static_cast<size_t>(column)]);
+    }
+    // The date column is at least as wide as a date in the font in use, so it shows whole.
+    const int dateWidth = m_list->fontMetrics().horizontalAdvance(Utf8(kWidestDate)) + 12;
+    header->resizeSection(kDateColumn, std::max(kColumnWidths[kDateColumn], dateWidth));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+
+    connect(header, &QHeaderView::sectionClicked, this, &CTarvoView::SortByHeader);
+    connect(m_list, &CMessageListCtrl::Clicked, this, [this] { m_context.doc.ResetNewCounts(); });
+    connect(m_list, &CMessageListCtrl::MarkImageClicked, this, [this](int row) { SetReadState(row, -1); });
+    connect(m_list, &CMessageListCtrl::DeletePressed, this, &CTarvoView::OnDeleteSelected);
+    connect(m_list, &CMessageListCtrl::ContextMenuWanted, this, &CTarvoView::ShowContextMenu);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CTarvoView::OnSelectionChanged);
+    BuildContextMenu();
+    m_context.doc.AddView(this);
+}
+
+CTarvoView::~CTarvoView()
+{
+    m_context.doc.RemoveView(this);
+}
+
+void CTarvoView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
+{
+    ShowPage(doc.m_nCurPage);
+    SortBy(-1);
+}
+
+bool CTarvoView::ShowPage(long page)
+{
+    WaitCursor wait;
+    CTarvoDoc& doc = m_context.doc;
+    // The document replaces its page array only when the query succeeded; the model follows it
+    // before control returns to the event loop, so no paint sees the two apart.
+    if (!doc.FillPage(page)) {
+        m_context.boxes.Show(this, Utf8(kQueryFailedText), Utf8(kQueryFailedCaption), QMessageBox::Warning,
+                             QMessageBox::Ok);
+        return false;
+    }
+    m_list->setUpdatesEnabled(false);
+    m_model->BeginRefill();
+    m_model->EndRefill();
+    m_nLastSelectedRow = -1;
+    m_list->setUpdatesEnabled(true);
+    return true;
+}
+
+void CTarvoView::SetReadState(int row, int mode)
+{
+    if (row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    MessageListInfo& record = m_model->RecordAt(row);
+    if (record.bCanChangeState == 0) {
+        m_context.boxes.Show(this, Utf8(kCannotChangeStateText), Utf8(kCannotChangeCaption), QMessageBox::Warning,
+                             QMessageBox::Ok);
+        return;
+    }
+    if (m_context.doc.SetReadState(record, mode)) {
+        m_model->RowChanged(row);
+    }
+}
+
+void CTarvoView::SortBy(int column)
+{
+    if (m_nSortColumn != -1 && m_nSortColumn != column) {
+        const int unsorted = m_nSortColumn == CMessageListModel::kStatusColumn ? CMessageListModel::kStatusUnsorted
+                             : m_nSortColumn == CMessageListModel::kMarkColumn ? CMessageListModel::kMarkUnsorted
+                                                                               : CMessageListModel::kNoImage;
+        m_model->SetHeaderImage(m_nSortColumn, unsorted);
+    }
+    if (column < 0 || column >= CMessageListModel::kColumnCount) {
+        return;
+    }
+    m_bDescending = column == m_nSortColumn ? !m_bDescending : false;
+    int image = m_bDescending ? CMessageListModel::kDescending : CMessageListModel::kAscending;
+    if (column == CMessageListModel::kStatusColumn) {
+        image = m_bDescending ? CMessageListModel::kStatusDescending : CMessageListModel::kStatusAscending;
+    } else if (column == CMessageListModel::kMarkColumn) {
+        image = m_bDescending ? CMessageListModel::kMarkDescending : CMessageListModel::kMarkAscending;
+    }
+    m_nSortColumn = column;
+    m_model->SetHeaderImage(column, image);
+}
+
+void CTarvoView::SortByHeader(int column)
+{
+    SortBy(column);
+    m_model->SortRows(column, m_bDescending);
+}
+
+std::vector<int> CTarvoView::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CTarvoView::AutoMarkSelected(int mode)
+{
+    for (int row : SelectedRows()) {
+        SetReadState(row, mode != 0 ? 1 : 0);
+    }
+}
+
+void CTarvoView::OnMarkSelectedRead()
+{
+    if (SelectedRows().empty()) {
+        m_context.boxes.Show(this, Utf8(kSelectToMarkText), Utf8(kConfirmCaption), QMessageBox::Information,
+                             QMessageBox::Ok);
+        return;
+    }
+    AutoMarkSelected(1);
+}
+
+void CTarvoView::OnMarkSelectedUnread()
+{
+    if (SelectedRows().empty()) {
+        m_context.boxes.Show(this, Utf8(kSelectToMarkText), Utf8(kConfirmCaption), QMessageBox::Information,
+                             QMessageBox::Ok);
+        return;
+    }
+    AutoMarkSelected(0);
+}
+
+void CTarvoView::OnDeleteSelected()
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        m_context.boxes.Show(this, Utf8(kSelectToDeleteText), Utf8(kConfirmCaption), QMessageBox::Information,
+                             QMessageBox::Ok);
+        return;
+    }
+    CTarvoDoc& doc = m_context.doc;
+    for (int row : rows) {
+        m_model->RecordAt(row).DeleteMessage(doc.Connection());
+    }
+    doc.m_nCurMessageId = 0;
+    doc.m_bReload = true;
+    ShowPage(doc.m_nCurPage);
+}
+
+void CTarvoView::OnSelectionChanged()
+{
+    const QItemSelectionModel* selection = m_list->selectionModel();
+    int row = -1;
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row())) {
+        row = current.row();
+    } else if (const auto rows = SelectedRows(); !rows.empty()) {
+        row = rows.front();
+    }
+    if (row < 0) {
+        return;
+    }
+    if (m_context.tick) {
+        m_context.tick->ResetAutoMarkCountdown();
+    }
+    CTarvoDoc& doc = m_context.doc;
+    const int id = m_model->RecordAt(row).ID;
+    if (id != doc.m_nCurMessageId) {
+        m_nLastSelectedRow = row;
+        doc.m_nCurMessageId = id;
+        doc.UpdateAllViews(this);
+    }
+}
+
+void CTarvoView::BuildContextMenu()
+{
+    m_contextMenu = new QMenu(Utf8("消息"), this);
+    // Every item carries its command id, so the frame's forwarding and the menu agree.
+    const auto item = [this](const char* text, int id) {
+        QAction* action = m_contextMenu->addAction(Utf8(text));
+        action->setData(id);
+        return action;
+    };
+    const auto frameItem = [this, &item](const char* text, int id) {
+        connect(item(text, id), &QAction::triggered, this, [this, id] { Q_EMIT FrameCommand(id); });
+    };
+    frameItem("移动到首页", kFirstPage);
+    frameItem("移动到前一页", kPreviousPage);
+    frameItem("移动到后一页", kNextPage);
+    frameItem("移动到尾页", kLastPage);
+    m_contextMenu->addSeparator();
+    connect(item("删除已选消息      ", kDeleteSelected), &QAction::triggered, this, &CTarvoView::OnDeleteSelected);
+    m_contextMenu->addSeparator();
+    connect(item("标记选中的为已读", kMarkSelectedRead), &QAction::triggered, this, &CTarvoView::OnMarkSelectedRead);
+    connect(item("标记选中的为未读", kMarkSelectedUnread), &QAction::triggered, this,
+            &CTarvoView::OnMarkSelectedUnread);
+    frameItem("标记所有的为已读", kMarkAllRead);
+    frameItem("标记所有的为未读", kMarkAllUnread);
+    m_contextMenu->addSeparator();
+    // Without a handler of their own these two stay disabled.
+    item("显示本机存储的内容", kShowStored)->setEnabled(false);
+    item("显示链接的远程信息", kShowRemote)->setEnabled(false);
+}
+
+void CTarvoView::ShowContextMenu(const QPoint& globalPos)
+{
+    m_contextMenu->popup(globalPos);
+}

@@ -1,0 +1,639 @@
+#include "gui/tree/CLeftView.h"
+
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "gui/dialogs/CMessageTypeDlg.h"
+#include "gui/frame/GuiContext.h"
+#include "gui/tree/CTreeNodeDelegate.h"
+#include "gui/tree/TreeImages.h"
+#include "store/MessageTable.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <set>
+
+namespace {
+
+constexpr const char* kMainTitle = "Wendar V1.03";
+constexpr const char* kRootText = "所有";
+constexpr const char* kConfirmCaption = "确认";
+constexpr const char* kDeleteCaption = "请确认";
+constexpr const char* kBroadcastStateText = "系统广播状态不能修改！";
+constexpr const char* kBroadcastModifyText = "系统广播属性不能修改！";
+constexpr const char* kBroadcastDeleteText = "系统广播不能删除！";
+constexpr const char* kNoModifyTargetText = "请首先选择选择相应的自动检查的项目，才能进行修改操作！";
+constexpr const char* kNoDeleteTargetText = "请首先选择选择相应的自动检查的项目，才能进行删除操作！";
+constexpr int kAnimationPeriodMs = 300;
+
+// Menu 129, "项目". Id 0 is a separator.
+struct MenuEntry
+{
+    int id;
+    const char* text;
+    const char* image;
+    void (CLeftView::*handler)();
+    bool needsItem; // disabled on the root
+};
+
+const MenuEntry kContextMenu[] = {
+    {32772, "增加一个项目", "add", &CLeftView::OnAddItem, false},
+    {32773, "修改这个项目", "modify", &CLeftView::OnModifyItem, true},
+    {32774, "删除这个项目", "delete", &CLeftView::OnDeleteItem, true},
+    {0, nullptr, nullptr, nullptr, false},
+    {32776, "允许这个项目 \t CTRL+E", "state_on", &CLeftView::OnEnableItem, true},
+    {32777, "禁止这个项目", "state_off", &CLeftView::OnDisableItem, true},
+    {0, nullptr, nullptr, nullptr, false},
+    {32781, "开始检查此项目", "check", &CLeftView::OnCheckItem, true},
+    {32782, "启动所有的检查项目", "check_all", &CLeftView::OnCheckAll, false},
+    {0, nullptr, nullptr, nullptr, false},
+    {32816, "停止当前检查", nullptr, &CLeftView::OnStopCheck, false},
+    {0, nullptr, nullptr, nullptr, false},
+    {32819, "标记所有为已读", nullptr, &CLeftView::OnMarkAllRead, false},
+    {32820, "标记所有为未读", nullptr, &CLeftView::OnMarkAllUnread, false},
+};
+
+int StateImageFor(const MessageTypeInfo& record)
+{
+    return record.state < 1 ? kStateImageOff : kStateImageOn;
+}
+
+} // namespace
+
+CLeftView::CLeftView(GuiContext& context, QWidget* parent) : QTreeWidget(parent), m_context(context)
+{
+    setAccessibleName(QStringLiteral("检查项目"));
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setExpandsOnDoubleClick(true);
+    setItemDelegate(new CTreeNodeDelegate(this));
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentNodeChanged(current); });
+    m_animationTimer.setInterval(kAnimationPeriodMs);
+    connect(&m_animationTimer, &QTimer::timeout, this, &CLeftView::OnAnimationTimer);
+    m_animationTimer.start();
+    m_context.doc.AddView(this);
+}
+
+CLeftView::~CLeftView()
+{
+    // The base class still clears its items after this body: nothing of this class may run then.
+    m_animationTimer.stop();
+    disconnect(this, &QTreeWidget::currentItemChanged, this, nullptr);
+    m_context.doc.RemoveView(this);
+}
+
+void CLeftView::showEvent(QShowEvent* event)
+{
+    QTreeWidget::showEvent(event);
+    if (!m_bShown) {
+        m_bShown = true;
+        window()->setWindowTitle(QString::fromUtf8(kMainTitle));
+        if (!m_bFilled) {
+            Refill();
+        }
+    }
+}
+
+void CLeftView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
+{
+    doc.UpdateStatusSummary();
+}
+
+// ---- nodes ----
+
+int CLeftView::KeyOf(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, kNodeKeyRole).toInt() : kRootKey;
+}
+
+QTreeWidgetItem* CLeftView::NodeOf(int messagetypeid) const
+{
+    auto it = m_nodes.find(messagetypeid);
+    return it == m_nodes.end() ? nullptr : it->second;
+}
+
+QTreeWidgetItem* CLeftView::NodeForKey(std::optional<int> key) const
+{
+    if (!key) {
+        return nullptr;
+    }
+    return *key == kRootKey ? m_pRoot : NodeOf(*key);
+}
+
+std::shared_ptr<MessageTypeInfo> CLeftView::RecordOf(QTreeWidgetItem* node) const
+{
+    if (!node || node == m_pRoot) {
+        return nullptr;
+    }
+    return m_context.doc.FindItem(KeyOf(node));
+}
+
+void CLeftView::EnsureRoot()
+{
+    if (m_pRoot) {
+        return;
+    }
+    m_pRoot = new QTreeWidgetItem(this);
+    m_pRoot->setText(0, QString::fromUtf8(kRootText));
+    m_pRoot->setData(0, kNodeKeyRole, kRootKey);
+    m_pRoot->setData(0, kStateImageRole, kStateImageRoot);
+    m_pRoot->setData(0, kAnimFrameRole, -1);
+}
+
+bool CLeftView::Refill()
+{
+    CTarvoDoc& doc = m_context.doc;
+    const int currentId = doc.m_pCurItem ? doc.m_pCurItem->messagetypeid : 0;
+    if (!doc.LoadItems()) {
+        return false;
+    }
+    m_bFilling = true;
+    clear();
+    m_pRoot = nullptr;
+    m_nodes.clear();
+    m_targetKey.reset();
+    m_beforeRightPressKey.reset();
+    m_dropKey.reset();
+    EnsureRoot();
+    std::map<int, int> frames;
+    for (const auto& item : doc.Items()) {
+        ShowItem(item->messagetypeid);
+        if (auto it = m_frames.find(item->messagetypeid); it != m_frames.end()) {
+            frames.insert(*it);
+        }
+    }
+    m_frames = std::move(frames);
+    expandItem(m_pRoot);
+    // The old records are gone: the current item becomes the new record of the same id.
+    doc.m_pCurItem = currentId != 0 ? doc.FindItem(currentId) : nullptr;
+    QTreeWidgetItem* current = doc.m_pCurItem ? NodeOf(currentId) : m_pRoot;
+    setCurrentItem(current);
+    SetDropHighlight(current);
+    m_bFilling = false;
+    m_bFilled = true;
+    doc.UpdateStatusSummary();
+    return true;
+}
+
+void CLeftView::ShowItem(int messagetypeid)
+{
+    auto record = m_context.doc.FindItem(messagetypeid);
+    if (!record) {
+        return;
+    }
+    QTreeWidgetItem* node = NodeOf(messagetypeid);
+    if (!node) {
+        EnsureRoot();
+        node = new QTreeWidgetItem(m_pRoot);
+        node->setData(0, kNodeKeyRole, messagetypeid);
+        node->setData(0, kAnimFrameRole, -1);
+        m_nodes[messagetypeid] = node;
+    }
+    ApplyNodeState(node, *record);
+}
+
+void CLeftView::ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& record)
+{
+    const QString name = QString::fromStdString(record.MessageTypeName);
+    node->setText(0, name);
+    node->setToolTip(0, name);
+    node->setData(0, kStateImageRole, StateImageFor(record));
+}
+
+void CLeftView::SetDropHighlight(QTreeWidgetItem* node)
+{
+    if (QTreeWidgetItem* old = NodeForKey(m_dropKey); old && old != node) {
+        old->setData(0, kDropHighlightRole, false);
+    }
+    m_dropKey.reset();
+    if (node) {
+        node->setData(0, kDropHighlightRole, true);
+        m_dropKey = KeyOf(node);
+    }
+}
+
+void CLeftView::SyncWithDocument()
+{
+    CTarvoDoc& doc = m_context.doc;
+    if (!m_pRoot) {
+        return; // not filled yet
+    }
+    const auto items = doc.Items();
+    std::set<int> ids;
+    for (const auto& item : items) {
+        ids.insert(item->messagetypeid);
+    }
+    m_bFilling = true;
+    bool lostCurrent = false;
+    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
+        if (ids.count(it->first) != 0) {
+            ++it;
+            continue;
+        }
+        lostCurrent = lostCurrent || currentItem() == it->second;
+        m_frames.erase(it->first);
+        delete it->second;
+        it = m_nodes.erase(it);
+    }
+    for (const auto& item : items) {
+        QTreeWidgetItem* node = NodeOf(item->messagetypeid);
+        if (!node || node->text(0) != QString::fromStdString(item->MessageTypeName) ||
+            node->data(0, kStateImageRole).toInt() != StateImageFor(*item)) {
+            ShowItem(item->messagetypeid);
+        }
+    }
+    if (lostCurrent) {
+        setCurrentItem(m_pRoot);
+        SetDropHighlight(m_pRoot);
+    }
+    m_bFilling = false;
+    // The current item by key: a refreshed record replaces the old one, a deleted item means all items.
+    if (doc.m_pCurItem) {
+        auto fresh = doc.FindItem(doc.m_pCurItem->messagetypeid);
+        if (fresh != doc.m_pCurItem) {
+            doc.m_pCurItem = fresh;
+            if (fresh) {
+                doc.UpdateStatusSummary();
+            } else if (currentItem() != m_pRoot) {
+                setCurrentItem(m_pRoot); // the selection change shows all items
+            } else {
+                doc.UpdateStatusSummary();
+                doc.m_nCurMessageId = 0;
+                ReloadOtherViews();
+            }
+        }
+    }
+}
+
+void CLeftView::OnAnimationTimer()
+{
+    SyncWithDocument();
+    for (const auto& item : m_context.doc.Items()) {
+        QTreeWidgetItem* node = NodeOf(item->messagetypeid);
+        if (!node) {
+            continue;
+        }
+        int shown = -1;
+        if (item->m_nUnreadCount != 0) {
+            int& frame = m_frames.try_emplace(item->messagetypeid, -1).first->second;
+            frame = (frame + 1) % kAnimationFrames;
+            shown = frame;
+        }
+        if (node->data(0, kAnimFrameRole).toInt() != shown) {
+            node->setData(0, kAnimFrameRole, shown);
+        }
+    }
+}
+
+// ---- hit test and mouse ----
+
+CLeftView::HitPart CLeftView::HitTest(const QPoint& viewportPoint, QTreeWidgetItem** node) const
+{
+    QTreeWidgetItem* hit = itemAt(viewportPoint);
+    if (node) {
+        *node = hit;
+    }
+    if (!hit) {
+        return HitPart::Nowhere;
+    }
+    const TreeNodeLayout layout = LayoutTreeNode(visualItemRect(hit));
+    if (layout.state.contains(viewportPoint)) {
+        return HitPart::StateImage;
+    }
+    if (layout.image.adjusted(-1, -4, 1, 4).contains(viewportPoint)) {
+        return HitPart::Image;
+    }
+    return HitPart::Other;
+}
+
+QRect CLeftView::PartRect(QTreeWidgetItem* node, HitPart part) const
+{
+    if (!node) {
+        return {};
+    }
+    const QRect row = visualItemRect(node);
+    const TreeNodeLayout layout = LayoutTreeNode(row);
+    switch (part) {
+    case HitPart::StateImage:
+        return layout.state;
+    case HitPart::Image:
+        return layout.image;
+    case HitPart::Other:
+        return layout.text;
+    case HitPart::Nowhere:
+        break;
+    }
+    return {};
+}
+
+void CLeftView::focusInEvent(QFocusEvent* event)
+{
+    // Coming back from a popup (the context menu) is not a new activation.
+    if (event->reason() != Qt::PopupFocusReason) {
+        m_targetKey.reset();
+    }
+    QTreeWidget::focusInEvent(event);
+}
+
+void CLeftView::mousePressEvent(QMouseEvent* event)
+{
+    QTreeWidgetItem* node = nullptr;
+    const HitPart part = HitTest(event->position().toPoint(), &node);
+    if (event->button() == Qt::RightButton) {
+        QTreeWidgetItem* selected = selectedItems().value(0, nullptr);
+        m_beforeRightPressKey = selected ? std::optional<int>(KeyOf(selected)) : std::nullopt;
+        if (node) {
+            SetDropHighlight(node);
+            event->accept();
+            return;
+        }
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+    switch (part) {
+    case HitPart::Nowhere:
+        m_targetKey.reset();
+        event->accept();
+        return;
+    case HitPart::Image:
+        if (node != m_pRoot) {
+            SetDropHighlight(node);
+            m_targetKey = KeyOf(node);
+        } else {
+            m_targetKey.reset();
+        }
+        QTreeWidget::mousePressEvent(event);
+        return;
+    case HitPart::StateImage:
+        m_targetKey.reset();
+        if (auto record = RecordOf(node)) {
+            SetItemState(node, record->state == 0 ? 1 : 0);
+        }
+        event->accept();
+        return;
+    case HitPart::Other:
+        m_targetKey.reset();
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+}
+
+void CLeftView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QTreeWidgetItem* node = nullptr;
+    if (HitTest(event->pos(), &node) == HitPart::Nowhere || !node) {
+        return;
+    }
+    const int hitKey = KeyOf(node);
+    m_targetKey = hitKey;
+    {
+        std::unique_ptr<QMenu> menu = CreateContextMenu(node);
+        menu->exec(event->globalPos());
+    }
+    // The command may have rebuilt the tree: only keys are used from here on.
+    if (m_beforeRightPressKey && *m_beforeRightPressKey != hitKey) {
+        SetDropHighlight(NodeForKey(m_beforeRightPressKey));
+    }
+    m_beforeRightPressKey.reset();
+}
+
+std::unique_ptr<QMenu> CLeftView::CreateContextMenu(QTreeWidgetItem* node)
+{
+    auto menu = std::make_unique<QMenu>();
+    menu->setTitle(QStringLiteral("项目"));
+    menu->setAccessibleName(menu->title());
+    const bool onRoot = node == m_pRoot;
+    for (const MenuEntry& entry : kContextMenu) {
+        if (entry.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf8(entry.text));
+        action->setData(entry.id);
+        if (entry.image) {
+            action->setIcon(TreeIcon(QString::fromUtf8(entry.image)));
+        }
+        action->setEnabled(!(onRoot && entry.needsItem));
+        const auto handler = entry.handler;
+        connect(action, &QAction::triggered, this, [this, handler]() { (this->*handler)(); });
+    }
+    return menu;
+}
+
+void CLeftView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        OnDeleteItem();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+// ---- selection ----
+
+void CLeftView::OnCurrentNodeChanged(QTreeWidgetItem* current)
+{
+    if (m_bFilling) {
+        return;
+    }
+    CTarvoDoc& doc = m_context.doc;
+    m_targetKey.reset();
+    SetDropHighlight(current);
+    if (doc.m_pCurItem && current && current != m_pRoot && KeyOf(current) == doc.m_pCurItem->messagetypeid) {
+        return;
+    }
+    doc.m_pCurItem = RecordOf(current);
+    doc.UpdateStatusSummary();
+    doc.RefreshTrayTip();
+    doc.m_nCurMessageId = 0;
+    ReloadOtherViews();
+}
+
+void CLeftView::ReloadOtherViews()
+{
+    m_context.doc.m_bReload = 1;
+    m_context.doc.UpdateAllViews(this);
+}
+
+// ---- commands ----
+
+// The command target node when one is set, otherwise the selected node; with passOverRoot a
+// target that is the root gives way to the selected node. Null when that is missing or the root.
+QTreeWidgetItem* CLeftView::CommandTarget(bool passOverRoot) const
+{
+    QTreeWidgetItem* node = nullptr;
+    if (m_targetKey && !(passOverRoot && *m_targetKey == kRootKey)) {
+        node = NodeForKey(m_targetKey);
+    } else {
+        node = selectedItems().value(0, nullptr);
+    }
+    return node == m_pRoot ? nullptr : node;
+}
+
+void CLeftView::ShowMessage(const char* text)
+{
+    m_context.boxes.Show(this, QString::fromUtf8(text), QString::fromUtf8(kConfirmCaption), QMessageBox::NoIcon,
+                         QMessageBox::Ok);
+}
+
+void CLeftView::SetItemState(QTreeWidgetItem* node, int value)
+{
+    auto record = RecordOf(node);
+    if (!record) {
+        return;
+    }
+    if (record->MessageCategory == kCategoryBroadcast) {
+        ShowMessage(kBroadcastStateText);
+        return;
+    }
+    // A running check keeps the record it holds; the switched item replaces it in the document.
+    MessageTypeInfo edited = *record;
+    record.reset();
+    edited.state = value;
+    if (edited.Save(m_context.app.m_mainConnection) == 0) {
+        return; // the connection has said why; the image keeps showing what is stored
+    }
+    m_context.doc.ReplaceItem(edited.messagetypeid, edited);
+    ApplyNodeState(node, edited);
+    if (m_context.doc.m_pCurItem && m_context.doc.m_pCurItem->messagetypeid == edited.messagetypeid) {
+        m_context.doc.UpdateStatusSummary();
+    }
+}
+
+bool CLeftView::RunPropertyDialog(MessageTypeInfo& record)
+{
+    CMessageTypeDlg dialog(m_context, this);
+    dialog.SetMessageType(&record);
+    dialog.LoadFromItem(&record);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // A save that went through before the user gave up still counts: the row is stored.
+    return accepted || dialog.ItemWasSaved();
+}
+
+void CLeftView::OnAddItem()
+{
+    auto record = std::make_shared<MessageTypeInfo>();
+    if (!RunPropertyDialog(*record) || record->messagetypeid == 0) {
+        return;
+    }
+    const int id = record->messagetypeid;
+    m_context.doc.AddItem(std::move(record));
+    ShowItem(id);
+}
+
+void CLeftView::OnModifyItem()
+{
+    auto record = RecordOf(CommandTarget(true));
+    if (!record) {
+        ShowMessage(kNoModifyTargetText);
+        return;
+    }
+    if (record->MessageCategory == kCategoryBroadcast) {
+        ShowMessage(kBroadcastModifyText);
+        return;
+    }
+    // The dialog edits a copy: a check running now goes on with the record it holds.
+    MessageTypeInfo edited = *record;
+    record.reset();
+    if (!RunPropertyDialog(edited)) {
+        return;
+    }
+    m_context.doc.ReplaceItem(edited.messagetypeid, edited);
+    ShowItem(edited.messagetypeid);
+    if (m_context.doc.m_pCurItem && m_context.doc.m_pCurItem->messagetypeid == edited.messagetypeid) {
+        m_context.doc.UpdateStatusSummary();
+    }
+}
+
+void CLeftView::OnDeleteItem()
+{
+    auto record = RecordOf(CommandTarget(false));
+    if (!record) {
+        ShowMessage(kNoDeleteTargetText);
+        return;
+    }
+    if (record->MessageCategory == kCategoryBroadcast) {
+        ShowMessage(kBroadcastDeleteText);
+        return;
+    }
+    const QString question = QStringLiteral("项目:(") + QString::fromStdString(record->MessageTypeName) +
+                             QStringLiteral(")\n您确认要删除这个项目吗?");
+    const auto answer = m_context.boxes.Show(this, question, QString::fromUtf8(kDeleteCaption), QMessageBox::Question,
+                                             QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::Yes) {
+        record->Delete(m_context.app.m_mainConnection);
+        record.reset();
+        Refill();
+    }
+    ReloadOtherViews();
+}
+
+void CLeftView::OnEnableItem()
+{
+    QTreeWidgetItem* node = CommandTarget(true);
+    if (!node) {
+        ShowMessage(kNoModifyTargetText);
+        return;
+    }
+    SetItemState(node, 1);
+}
+
+void CLeftView::OnDisableItem()
+{
+    QTreeWidgetItem* node = CommandTarget(true);
+    if (!node) {
+        ShowMessage(kNoModifyTargetText);
+        return;
+    }
+    SetItemState(node, 0);
+}
+
+void CLeftView::OnCheckItem()
+{
+    QTreeWidgetItem* node = CommandTarget(false);
+    if (!node) {
+        OnCheckAll();
+        return;
+    }
+    if (auto record = RecordOf(node)) {
+        m_context.doc.CheckOne(std::move(record));
+    }
+}
+
+void CLeftView::OnCheckAll()
+{
+    m_context.doc.CheckAll();
+}
+
+void CLeftView::OnStopCheck()
+{
+    m_context.doc.RequestStop();
+}
+
+void CLeftView::MarkAll(bool read)
+{
+    auto record = RecordOf(CommandTarget(false));
+    SetAllRead(m_context.app.m_mainConnection, record.get(), read);
+    ReloadOtherViews();
+}
+
+void CLeftView::OnMarkAllRead()
+{
+    MarkAll(true);
+}
+
+void CLeftView::OnMarkAllUnread()
+{
+    MarkAll(false);
+}
