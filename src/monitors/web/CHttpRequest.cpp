@@ -1,11 +1,17 @@
 #include "monitors/web/CHttpRequest.h"
 
 #include "monitors/net/CCurlDriver.h"
+#include "monitors/net/CurlFailureText.h"
 
 #include <algorithm>
+#include <string_view>
 #include <curl/curl.h>
 
 namespace {
+
+constexpr const char* kPageTooLarge = "网页超过 ";
+constexpr const char* kBytes = " 字节";
+constexpr std::size_t kMaxReasonBytes = 200;
 
 struct EasyDeleter
 {
@@ -62,9 +68,23 @@ CHttpRequest::CHttpRequest(HttpLimits limits, StopTest stopRequested, CCurlDrive
 
 CHttpRequest::~CHttpRequest() = default;
 
-std::size_t CHttpRequest::OnHeader(char*, std::size_t size, std::size_t count, void* user)
+std::size_t CHttpRequest::OnHeader(char* data, std::size_t size, std::size_t count, void* user)
 {
-    static_cast<Transfer*>(user)->SeeResponse();
+    auto* transfer = static_cast<Transfer*>(user);
+    transfer->SeeResponse();
+    // Each response of a redirect chain begins with its status line; the last one is the page's.
+    std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) {
+        const std::size_t code = line.find(' ');
+        const std::size_t phrase = code == std::string_view::npos ? code : line.find(' ', code + 1);
+        line = phrase == std::string_view::npos ? std::string_view() : line.substr(phrase + 1);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) {
+            line.remove_suffix(1);
+        }
+        std::string& reason = transfer->self->m_strReason;
+        reason.assign(line.substr(0, kMaxReasonBytes));
+        std::replace_if(reason.begin(), reason.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+    }
     return size * count;
 }
 
@@ -104,6 +124,7 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
 {
     m_strError.clear();
     m_strContentType.clear();
+    m_strReason.clear();
     m_nResponseCode = 0;
     body.clear();
     if (m_stopRequested && m_stopRequested()) {
@@ -112,7 +133,7 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
     auto headers = PageHeaders();
     if (!handle || !headers) {
-        m_strError = "out of memory";
+        m_strError = CurlFailureText(CURLE_OUT_OF_MEMORY, url.server, url.port, {});
         return Outcome::Failed;
     }
     char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -162,11 +183,9 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
         return Outcome::Stopped;
     }
     if (transfer.tooLarge) {
-        m_strError = "the page is larger than " + std::to_string(m_limits.maxBodyBytes) + " bytes";
-    } else if (rc == CURLE_OPERATION_TIMEDOUT && errorBuffer[0] == '\0') {
-        m_strError = "the server did not send the page in time";
+        m_strError = kPageTooLarge + std::to_string(m_limits.maxBodyBytes) + kBytes;
     } else {
-        m_strError = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(rc);
+        m_strError = CurlFailureText(rc, url.server, url.port, errorBuffer);
     }
     return Outcome::Failed;
 }

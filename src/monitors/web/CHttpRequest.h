@@ -1,7 +1,7 @@
 #pragma once
 // One HTTP(S) GET of a page with libcurl, on the check worker thread.
 // Errors: Perform returns an outcome; a failure leaves a readable reason in ErrorText().
-// The body is returned whatever the status code. Redirects are followed (http and https only).
+// The body is returned whatever the status code; the caller judges the status. Redirects are followed (http and https only).
 // A stop request ends the request in any phase within a tenth of a second (CCurlDriver).
 #include "monitors/web/UrlParts.h"
 
@@ -54,6 +54,8 @@ public:
 
     const std::string& ErrorText() const { return m_strError; }
     long ResponseCode() const { return m_nResponseCode; }
+    // The reason phrase of the last status line ("Not Found"); empty when it had none (HTTP/2).
+    const std::string& ReasonPhrase() const { return m_strReason; }
     // The Content-Type of the response, empty when it had none.
     const std::string& ContentType() const { return m_strContentType; }
 
@@ -68,6 +70,7 @@ private:
     CCurlDriver* m_pDriver = nullptr;
     std::string m_strError;
     std::string m_strContentType;
+    std::string m_strReason;
     long m_nResponseCode = 0;
 };
 

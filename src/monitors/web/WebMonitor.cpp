@@ -35,6 +35,8 @@ constexpr const char* kDone = "->检查完毕";
 constexpr const char* kFailedPrefix = "检查";
 constexpr const char* kStopped = " 时发生意外错误";
 constexpr const char* kFailed = " 时发生意外错误：";
+constexpr const char* kErrorStatus = "网页返回错误 ";
+constexpr const char* kEmptyPage = "网页没有内容";
 
 // The stored record.
 constexpr const char* kUnknownDate = "未知";
@@ -202,6 +204,17 @@ WebPageCheck::Fetch WebPageCheck::Download(const UrlParts& parts, std::string& p
         return Fetch::Ended;
     case CHttpRequest::Outcome::Failed:
         Fail(request.ErrorText());
+        return Fetch::Ended;
+    }
+    // An error page is no copy of the page: storing it would make the real page a change later.
+    const long code = request.ResponseCode();
+    if (code < 200 || code > 299) {
+        const std::string& reason = request.ReasonPhrase();
+        Fail(kErrorStatus + std::to_string(code) + (reason.empty() ? "" : " " + reason));
+        return Fetch::Ended;
+    }
+    if (std::all_of(page.begin(), page.end(), IsSpace)) {
+        Fail(kEmptyPage);
         return Fetch::Ended;
     }
     // Markers, exclusions, the comparison and the stored copy all work on UTF-8.

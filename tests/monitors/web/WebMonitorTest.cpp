@@ -38,7 +38,8 @@ const std::string kEndGoneInfo =
     "网页有重大变化,您先前所设置的自动检查的结束点在新网页中已经不存在,请重新设置自动检查的起始和结束范围";
 
 // A real HTTP server (Debian's compiled cpp-httplib) serves the pages a test sets, each request the
-// next body of its list (the last one repeated), and records the requests; unknown paths get a 404.
+// next body of its list (the last one repeated), and records the requests; unknown paths get a 404,
+// "/to/x" a redirect to "/x".
 // Pages are declared GB2312 unless a test says otherwise, as the sites this program watches mostly are.
 class WebMonitorTest : public ::testing::Test
 {
@@ -49,6 +50,10 @@ protected:
         m_http.Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
             std::lock_guard<std::mutex> guard(m_lock);
             m_requests.push_back({.path = request.path, .headers = request.headers});
+            if (request.path.starts_with("/to/")) {
+                response.set_redirect(request.path.substr(3));
+                return;
+            }
             const auto page = m_pages.find(request.path);
             if (page == m_pages.end()) {
                 response.status = 404;
@@ -166,8 +171,7 @@ TEST_F(WebMonitorTest, OnlyChangesOfTheComparedRegionAreStored)
                                AddWebItem(Url("/1.htm")),
                                AddWebItem(Url("/2.htm"), "[BEGIN]", "[END]"),
                                AddWebItem(Url("/3.htm"), "<b>from</b>", "<b>to</b>"),
-                               AddWebItem(Url("/4.htm")),
-                               AddWebItem(Url("/missing.htm"))};
+                               AddWebItem(Url("/4.htm"))};
     const std::string gbk = "<p>\xD0\xC2\xCE\xC5\xD2\xB3 \xA1\xB0\xB2\xE2\xCA\xD4\xA1\xB1</p>"; // 新闻页 “测试”
     const std::string utf8 = "<p>新闻页 “测试”</p>";
     ASSERT_TRUE(SaveExcludeRanges(m_store.connection(), items[1].messagetypeid,
@@ -205,7 +209,6 @@ TEST_F(WebMonitorTest, OnlyChangesOfTheComparedRegionAreStored)
         {3, "<b>from</b>value 3<b>to</b>", 0, kStartGoneInfo},
         {4, gbk, 1, kFirstInfo, utf8.c_str()}, // declared GB2312 by the server: stored as UTF-8
         {4, gbk, 0, kFirstInfo},
-        {5, "", 1, kFirstInfo, "not found"}, // the body of a 404 is page text
     };
     int stored[std::size(items)] = {};
     for (const auto& step : steps) {
@@ -225,6 +228,27 @@ TEST_F(WebMonitorTest, OnlyChangesOfTheComparedRegionAreStored)
             EXPECT_EQ(ReadDataFile("数据.htm"), step.previous);
         }
     }
+}
+
+// An error page or an empty one is a failed check: the real page, once there, is the first copy.
+TEST_F(WebMonitorTest, AnErrorStatusOrAnEmptyBodyIsAFailedCheckAndNoCopy)
+{
+    MessageTypeInfo item = AddWebItem(Url("/to/late.htm")); // followed to a 404
+    const std::pair<std::vector<std::string>, std::string> failures[] = {
+        {{}, "网页返回错误 404 Not Found"}, {{" \r\n\t"}, "网页没有内容"}};
+    for (const auto& [bodies, reason] : failures) {
+        if (!bodies.empty()) {
+            SetPage("/late.htm", bodies);
+        }
+        EXPECT_EQ(Check(item), 0);
+        EXPECT_EQ(m_run.GetStatusText(), kFailed + "：" + reason);
+        EXPECT_TRUE(Messages(item).empty());
+    }
+    SetPage("/late.htm", {"<p>the page</p>"});
+    EXPECT_EQ(Check(item), 1);
+    ASSERT_EQ(Messages(item).size(), 1u);
+    EXPECT_EQ(Messages(item)[0].SourceInfo, kFirstInfo);
+    EXPECT_EQ(Messages(item)[0].SourceContent, "<p>the page</p>");
 }
 
 TEST_F(WebMonitorTest, FramesetFramesAreCheckedEachAgainstItsOwnCopy)
@@ -290,12 +314,15 @@ TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReasonAndAStopEndsOneAtOnce)
     HttpStallServer silent;
     SetPage("/big.htm", {std::string(5000, 'x')});
     m_options.http.maxBodyBytes = 4096;
-    const std::pair<std::string, const char*> cases[] = {
+    const int closedPort = HttpStallServer().port();
+    // A sentence the user can act on, libcurl's words after it.
+    const std::pair<std::string, std::string> cases[] = {
         {"http://", ""},
-        {"http://127.0.0.1:" + std::to_string(HttpStallServer().port()) + "/", ""}, // a closed port
-        {Url("/big.htm"), "4096"},                                                  // too large to hold
-        {"https" + Url("/p.htm").substr(4), "SSL"},                                 // a plain listener
-        {silent.Url("/p.htm"), ""}, // accepts and never answers: ends on the stall time-out
+        {"http://127.0.0.1:" + std::to_string(closedPort) + "/",
+         "：无法连接服务器 127.0.0.1:" + std::to_string(closedPort) + "（"},
+        {Url("/big.htm"), "：网页超过 4096 字节"},                        // too large to hold
+        {"https" + Url("/p.htm").substr(4), "：无法建立加密连接（"}, // a plain listener
+        {silent.Url("/p.htm"), "：连接超时（"}, // accepts and never answers: ends on the stall time-out
     };
     MessageTypeInfo item = AddWebItem("");
     for (const auto& [url, reason] : cases) {
@@ -343,6 +370,7 @@ TEST_F(WebMonitorTest, PageCopiesAreBestEffortButTheDatabaseIsNot)
     const std::string data = m_store.appDir() + "data";
     std::filesystem::remove_all(data);
     std::ofstream(data) << "in the way";
+    SetPage("/p.htm", {"<p>page</p>"});
     MessageTypeInfo item = AddWebItem(Url("/p.htm"));
     EXPECT_EQ(Check(item), 1);
     EXPECT_EQ(Messages(item).size(), 1u);
