@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     auto reporter = std::make_shared<CBoxReporter>(boxes, &application);
 
     const std::string executable = ExecutablePath(argv[0]);
-    CSingleInstance instance(ResolveApplicationDirectory(commandLine.home, executable));
+    const AppDirectories directories = ResolveAppDirectories(commandLine.home, executable);
+    CSingleInstance instance(directories.dataDir);
     if (!instance.TryBecomePrimary()) {
         const bool raised = instance.AskPrimaryToShow();
         std::fprintf(stderr, "wendar: %s\n", raised ? "已经在运行: 窗口已显示" : "已经在运行");
@@ -121,6 +122,13 @@ int main(int argc, char** argv)
     FrameOptions options;
     options.isTrayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
     options.executablePath = executable;
+    if (directories.fromHomeOption) {
+        // Started at login, the program is to find the same directory without the option.
+        options.autostartHome = directories.dataDir;
+        if (options.autostartHome.size() > 1 && options.autostartHome.back() == '/') {
+            options.autostartHome.pop_back();
+        }
+    }
     options.relay = &relay;
     auto frame = std::make_unique<CMainFrame>(context, options);
     CDesktopNotifier notifier(&frame->Tray());

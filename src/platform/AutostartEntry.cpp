@@ -12,6 +12,7 @@
 namespace {
 constexpr const char* kEntryFileName = "wendar.desktop";
 constexpr const char* kHiddenStartArgument = "/R";
+constexpr const char* kHomeArgument = "--home";
 
 // freedesktop.org desktop entries, the Exec key: an argument with reserved characters stands in
 // double quotes, with '"', '`', '$' and '\' escaped by a backslash; '%' is doubled (field codes).
@@ -51,6 +52,11 @@ bool HasControlCharacter(const std::string& text)
     }
     return false;
 }
+
+bool CanStandInEntry(const std::string& path)
+{
+    return !path.empty() && path[0] == '/' && !HasControlCharacter(path);
+}
 } // namespace
 
 AutostartEntry::AutostartEntry() : AutostartEntry(DefaultDirectory()) {}
@@ -84,10 +90,15 @@ bool AutostartEntry::Exists() const
     return std::filesystem::is_regular_file(m_path, ec);
 }
 
-std::string AutostartEntry::EntryText(const std::string& executablePath)
+std::string AutostartEntry::EntryText(const std::string& executablePath, const std::string& dataDirectory)
 {
-    if (executablePath.empty() || executablePath[0] != '/' || HasControlCharacter(executablePath)) {
+    if (!CanStandInEntry(executablePath) || (!dataDirectory.empty() && !CanStandInEntry(dataDirectory))) {
         return {};
+    }
+    // "/R" stays first: only a command line that begins with it starts hidden.
+    std::string arguments = kHiddenStartArgument;
+    if (!dataDirectory.empty()) {
+        arguments += std::string(" ") + kHomeArgument + " " + QuoteExecArgument(dataDirectory);
     }
     return "[Desktop Entry]\n"
            "Type=Application\n"
@@ -95,17 +106,19 @@ std::string AutostartEntry::EntryText(const std::string& executablePath)
            "Comment=Watches databases, web pages, FTP directories and mailboxes for new messages\n"
            "Comment[zh_CN]=自动检查数据库、网页、FTP目录和邮箱中的新消息\n"
            "Exec=" +
-           QuoteExecArgument(executablePath) + " " + kHiddenStartArgument +
+           QuoteExecArgument(executablePath) + " " + arguments +
            "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-bool AutostartEntry::Write(const std::string& executablePath, std::string& error) const
+bool AutostartEntry::Write(const std::string& executablePath, const std::string& dataDirectory,
+                           std::string& error) const
 {
-    const std::string text = EntryText(executablePath);
+    const std::string text = EntryText(executablePath, dataDirectory);
     if (text.empty()) {
-        error = "cannot write an autostart entry for the program path \"" + executablePath + "\"";
+        error = "cannot write an autostart entry for the program path \"" + executablePath + "\"" +
+                (dataDirectory.empty() ? "" : " and the data directory \"" + dataDirectory + "\"");
         return false;
     }
     const std::filesystem::path path(m_path);

@@ -39,6 +39,22 @@ TEST(AutostartEntryTest, WritesAQuotedExecLineRewritesInPlaceAndRemovesIdempoten
     EXPECT_TRUE(entry.Remove(error)) << error; // switching auto-run off twice is no error
 }
 
+TEST(AutostartEntryTest, AProgramOnItsOwnDataDirectoryStartsOnItAgain)
+{
+    TempDir dir;
+    const AutostartEntry entry(dir.path());
+    std::string error;
+    ASSERT_TRUE(entry.Write("/usr/bin/wendar", "/home/张三/my data$", error)) << error;
+    std::ostringstream text;
+    text << std::ifstream(entry.Path()).rdbuf();
+    // "/R" first: only a command line that begins with it starts hidden.
+    EXPECT_NE(text.str().find("\nExec=\"/usr/bin/wendar\" /R --home \"/home/张三/my data\\\\$\"\n"),
+              std::string::npos)
+        << text.str();
+    EXPECT_FALSE(entry.Write("/usr/bin/wendar", "data", error)); // relative
+    EXPECT_FALSE(entry.Write("/usr/bin/wendar", "/a\nExec=/bin/evil", error));
+}
+
 TEST(AutostartEntryTest, RefusesPathsThatCannotStandInAnEntryAndFoldersThatCannotBeMade)
 {
     TempDir dir;

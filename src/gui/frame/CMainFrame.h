@@ -40,6 +40,8 @@ struct FrameOptions
     std::string executablePath;
     // Empty: the user's autostart folder.
     std::string autostartDirectory;
+    // The data directory --home or WENDAR_HOME named, for the autostart entry; empty: the default.
+    std::string autostartHome;
     IDesktopNotifier* notifier = nullptr;
     CQueuedMainWindow* relay = nullptr;
     // How long closing waits for a running check to stop.

@@ -269,7 +269,7 @@ bool CMainFrame::Shutdown()
         const AutostartEntry entry =
             m_options.autostartDirectory.empty() ? AutostartEntry() : AutostartEntry(m_options.autostartDirectory);
         std::string error;
-        const bool done = m_context.app.m_settings.enableAutoRun != 0 ? entry.Write(m_options.executablePath, error)
+        const bool done = m_context.app.m_settings.enableAutoRun != 0 ? entry.Write(m_options.executablePath, m_options.autostartHome, error)
                                                                       : entry.Remove(error);
         if (!done) {
             std::fprintf(stderr, "wendar: %s\n", error.c_str());
