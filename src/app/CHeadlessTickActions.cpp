@@ -23,7 +23,7 @@ void CHeadlessTickActions::StopAutoCheckTimer()
 
 void CHeadlessTickActions::CheckAllItems()
 {
-    m_doc.CheckAll();
+    m_doc.CheckAll(true);
 }
 
 bool CHeadlessTickActions::TakeDueTimer()

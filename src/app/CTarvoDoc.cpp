@@ -208,18 +208,19 @@ void CTarvoDoc::CheckOne(ItemPtr item)
     StartWorker(std::move(item));
 }
 
-void CTarvoDoc::CheckAll()
+void CTarvoDoc::CheckAll(bool byTimer)
 {
     if (m_run.IsRunActive()) {
         return;
     }
-    StartWorker(nullptr);
+    StartWorker(nullptr, byTimer);
 }
 
-void CTarvoDoc::StartWorker(ItemPtr item)
+void CTarvoDoc::StartWorker(ItemPtr item, bool byTimer)
 {
     auto job = std::make_unique<CCheckThreadParam>();
     job->m_pItem = std::move(item);
+    job->m_bByTimer = byTimer;
     auto done = std::make_shared<std::atomic<bool>>(false);
     std::lock_guard guard(m_workersLock);
     ReapFinishedWorkers();
@@ -295,16 +296,17 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
         // The count is read again for every position.
         CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()));
         // Every thread of the walk keeps the connection quiet for its own work, as this one does.
+        const bool byTimer = job->m_bByTimer;
         result = walk.Walk([this](size_t i) { return ItemAt(i); },
-                           [this](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl) {
+                           [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl) {
                                CAdoConnection::QuietOnThisThread quietHere(m_connection);
-                               return RunMonitor(&item, run, &curl);
+                               return RunMonitor(&item, run, &curl, byTimer);
                            },
                            [this](MessageTypeInfo& item, int r) {
                                CAdoConnection::QuietOnThisThread quietHere(m_connection);
                                AfterCheck(item, r);
                            });
-        m_run.SetStatusText(kAllCheckedStatusText);
+        m_run.SetStatusText(m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText);
     }
 
     if (m_pMainWindow) {
@@ -328,7 +330,7 @@ int CTarvoDoc::DoCheck(MessageTypeInfo* item)
     return result;
 }
 
-int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl)
+int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, bool byTimer)
 {
     if (!item || item->m_bBusy || run.IsStopRequested()) {
         return 0;
@@ -353,7 +355,7 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     }
     int result = 0;
     if (monitor) {
-        CheckContext context{m_connection, run, m_strAppDir, curl};
+        CheckContext context{m_connection, run, m_strAppDir, curl, byTimer};
         result = monitor(context, *item);
         if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) &&
             result != 0) {

@@ -41,6 +41,7 @@ using ItemPtr = std::shared_ptr<MessageTypeInfo>;
 // More threads than this would only wait for the local database's lock.
 inline constexpr int kMaxParallelChecks = 64;
 inline constexpr const char* kAllCheckedStatusText = "全部检查完毕！";
+inline constexpr const char* kRunStoppedStatusText = "检查已停止";
 inline constexpr const char* kCannotChangeStateText =
     "对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,"
     "这条消息会自动改为“已读”!";
@@ -51,6 +52,7 @@ class CCheckThreadParam
 public:
     virtual ~CCheckThreadParam() = default;
     ItemPtr m_pItem;
+    bool m_bByTimer = false;
 };
 
 class CTarvoDoc final
@@ -94,7 +96,8 @@ public:
 
     // Check runs.
     void CheckOne(ItemPtr item);
-    void CheckAll();
+    // byTimer: the auto-check timer's run (the database monitor's texts then say "自动检查").
+    void CheckAll(bool byTimer = false);
     void RequestStop() { m_run.RequestStop(); }
     // Waits until every worker thread started so far has ended.
     void WaitForChecks();
@@ -146,13 +149,13 @@ public:
 
 private:
     void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);
-    void StartWorker(ItemPtr item);
+    void StartWorker(ItemPtr item, bool byTimer = false);
     ItemPtr ItemAt(size_t index) const;
     // Whether the item is still stored and switched on; true when that cannot be read.
     bool StillWanted(const MessageTypeInfo& item);
     void ReapFinishedWorkers();
     // DoCheck in two halves: the monitor (on any thread of the run), then sound and listener.
-    int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl);
+    int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, bool byTimer = false);
     void AfterCheck(MessageTypeInfo& item, int result);
 
     CAdoConnection& m_connection;

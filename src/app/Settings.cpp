@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <utility>
 
 namespace {
 
@@ -17,7 +18,26 @@ QString KeyPath(std::string_view key)
            QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
 }
 
+// A minute is the finest the timer is meant to run, a day the coarsest that still watches; a page
+// of fewer than ten rows is no list and more than a thousand fill the list slowly; an hour is
+// longer than anyone reads one message.
+constexpr std::pair<std::string_view, SettingBounds> kBounds[] = {
+    {"pagesize", {10, 1000}},      {"enableAutoCheck", {0, 1}},    {"AutoCheckInterval", {1, 1440}},
+    {"EnableSoundNotify", {0, 1}}, {"SplitterWindowType", {0, 1}}, {"AutoMarkRead", {0, 3600}},
+    {"enableAutoRun", {0, 1}},     {"ParallelChecks", {1, 64}},
+};
+
 } // namespace
+
+const SettingBounds* Settings::Bounds(std::string_view key)
+{
+    for (const auto& [name, bounds] : kBounds) {
+        if (name == key) {
+            return &bounds;
+        }
+    }
+    return nullptr;
+}
 
 int* Settings::Field(std::string_view key)
 {

@@ -7,6 +7,14 @@
 
 inline constexpr int kDefaultParallelChecks = 8;
 
+// The values a setting may take, both ends included; the dialog and wendar-cli refuse others.
+struct SettingBounds
+{
+    int low = 0;
+    int high = 0;
+    bool Contains(int value) const { return value >= low && value <= high; }
+};
+
 struct Settings
 {
     int pagesize = 100;
@@ -38,6 +46,8 @@ struct Settings
     static constexpr std::array<std::string_view, 1> kAddedKeys = {"ParallelChecks"};
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
+    // Null for a key that cannot be set (UserType) or is unknown.
+    static const SettingBounds* Bounds(std::string_view key);
 };
 
 inline constexpr const char* kProfileOrganization = "Local AppWizard-Generated Applications";

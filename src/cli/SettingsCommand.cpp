@@ -20,10 +20,12 @@ int RunSettingsCommand(CliContext& context, CliArgs& args)
             throw UsageError("UserType 只能读取，不能设置");
         }
         const int value = ParseInt(text, key.c_str());
-        const bool isSwitch = key == "enableAutoCheck" || key == "EnableSoundNotify" || key == "enableAutoRun";
-        if ((isSwitch && value != 0 && value != 1) || (!isSwitch && value < 0) ||
-            ((key == "pagesize" || key == "AutoCheckInterval" || key == "ParallelChecks") && value < 1)) {
-            throw UsageError(key + " 的值不允许: " + text);
+        const SettingBounds* bounds = Settings::Bounds(key);
+        if (bounds == nullptr || !bounds->Contains(value)) {
+            throw UsageError(key + " 的值不允许: " + text +
+                             (bounds == nullptr
+                                  ? std::string()
+                                  : "（" + std::to_string(bounds->low) + "-" + std::to_string(bounds->high) + "）"));
         }
         *field = value;
         if (!settings.SaveSettings()) {

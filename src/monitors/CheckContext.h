@@ -15,4 +15,6 @@ struct CheckContext
     CRunState& run;
     std::string appDir; // ends with '/'
     CCurlDriver* curl = nullptr;
+    // A run of the auto-check timer, not one the user started: its status texts say so.
+    bool byTimer = false;
 };

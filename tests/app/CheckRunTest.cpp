@@ -29,6 +29,7 @@ protected:
             doc.SetMonitor(category, [this](CheckContext& context, MessageTypeInfo& item) {
                 std::unique_lock lock(m_lock);
                 m_calls.push_back(item.messagetypeid);
+                m_byTimer.push_back(context.byTimer);
                 m_changed.notify_all();
                 while (m_hold == item.messagetypeid && !context.run.IsStopRequested()) {
                     m_changed.wait_for(lock, 5ms); // a stop request does not notify
@@ -85,6 +86,7 @@ protected:
     std::mutex m_lock;
     std::condition_variable m_changed;
     std::vector<int> m_calls;
+    std::vector<bool> m_byTimer;
     int m_hold = -1;
     bool findings = false;
     Settings settings; // what the document is handed, it keeps reading
@@ -114,6 +116,20 @@ TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
     EXPECT_FALSE(run.IsRunActive());
 }
 
+// The timer's run says so to the monitors (their texts say "自动检查"); a run by hand does not.
+TEST_F(CheckRun, OnlyTheTimersRunIsAnAutomaticCheck)
+{
+    auto items = AddItems(1);
+    doc.CheckAll(true);
+    doc.WaitForChecks();
+    doc.CheckAll();
+    doc.WaitForChecks();
+    doc.CheckOne(items[0]);
+    doc.WaitForChecks();
+    std::lock_guard lock(m_lock);
+    EXPECT_EQ(m_byTimer, (std::vector<bool>{true, false, false}));
+}
+
 TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNext)
 {
     auto items = AddItems(5);
@@ -121,7 +137,7 @@ TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNex
     doc.RequestStop();
     doc.WaitForChecks();
     EXPECT_EQ(Calls(), (std::vector<int>{items[0]->messagetypeid, items[1]->messagetypeid}));
-    EXPECT_EQ(run.GetStatusText(), kAllCheckedStatusText);
+    EXPECT_EQ(run.GetStatusText(), kRunStoppedStatusText);
     EXPECT_FALSE(run.IsStopRequested());
     Hold(-1);
     RunAllAndWait();

@@ -156,11 +156,19 @@ TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
               "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t8\n");
     Ok({"settings", "AutoCheckInterval", "5"});
     Ok({"settings", "ParallelChecks", "1"});
-    EXPECT_EQ(Run({"settings", "ParallelChecks", "0"}).status, 2);
+    // Out of bounds: nothing changes.
+    for (const auto& [key, value] :
+         {std::pair{"ParallelChecks", "0"}, std::pair{"pagesize", "9"}, std::pair{"pagesize", "1001"},
+          std::pair{"AutoCheckInterval", "1441"}, std::pair{"AutoMarkRead", "-1"}, std::pair{"AutoMarkRead", "3601"}}) {
+        EXPECT_EQ(Run({"settings", key, value}).status, 2) << key << " " << value;
+    }
+    Ok({"settings", "AutoMarkRead", "0"});
     EXPECT_TRUE(Has(Run({"--json", "settings"}).out, R"("AutoCheckInterval":5)"));
     const std::string profile = ReadFile(config.path() + "Local AppWizard-Generated Applications/Tarvo.ini");
     EXPECT_TRUE(Has(profile, "AutoCheckInterval=5"));
     EXPECT_TRUE(Has(profile, "ParallelChecks=1"));
+    EXPECT_TRUE(Has(profile, "pagesize=100"));
+    EXPECT_TRUE(Has(profile, "AutoMarkRead=0"));
     EXPECT_FALSE(Has(profile, "UserType"));
 
     // A profile that cannot be written is a failure, not a success.

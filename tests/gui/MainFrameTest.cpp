@@ -9,6 +9,7 @@
 #include "gui/list/CTarvoView.h"
 #include "gui/tree/CLeftView.h"
 #include "gui/widgets/CBusyAnimation.h"
+#include "gui/widgets/CElidedLabel.h"
 #include "gui/widgets/CHyperlinkLabel.h"
 #include "monitors/CheckContext.h"
 
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
@@ -353,4 +355,27 @@ TEST(MainFrameRun, CallsFromTheWorkerAreDroppedOnceTheFrameIsGone)
     std::thread([&] { fixture.relay.SetBusyAnimation(false); }).join();
     QCoreApplication::processEvents(); // nothing left to call
     SUCCEED();
+}
+
+// A long failure of several lines: one line cut at the window's edge, the whole text in the tooltip;
+// the status bar neither grows nor widens the window.
+TEST(MainFrameStatus, ALongMultiLineTextShowsOnOneCutLineWithTheWholeTextInItsTooltip)
+{
+    FrameFixture fixture;
+    fixture.frame->resize(640, 480);
+    fixture.frame->show();
+    fixture.frame->UpdateCommandUi();
+    QStatusBar* bar = fixture.frame->statusBar();
+    const int height = bar->sizeHint().height();
+    const std::string text = "检查新闻 时发生意外错误：" + std::string(400, 'x') + "\nsecond line\nthird";
+    fixture.app.m_run.SetStatusText(text);
+    fixture.frame->UpdateCommandUi();
+    QCoreApplication::processEvents();
+    const CElidedLabel* pane = fixture.frame->StatusTextPane();
+    EXPECT_EQ(pane->toolTip(), QString::fromStdString(text));
+    EXPECT_FALSE(pane->text().contains(QLatin1Char('\n'))) << pane->text().toStdString();
+    EXPECT_TRUE(pane->text().endsWith(QChar(0x2026))) << pane->text().toStdString();
+    EXPECT_EQ(bar->sizeHint().height(), height);
+    EXPECT_LE(fixture.frame->minimumSizeHint().width(), 640);
+    EXPECT_EQ(fixture.frame->width(), 640);
 }

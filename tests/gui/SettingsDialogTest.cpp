@@ -54,9 +54,9 @@ TEST(SettingsDialog, OpensWithTheCurrentValuesAndOkStoresAndWritesThem)
     dialog.LeftOneRightTwo()->setChecked(true);
     dialog.AutoCheckBox()->setChecked(false);
     dialog.DesktopNotifyBox()->setChecked(false);
-    dialog.IntervalEdit()->setText(QStringLiteral("0"));
-    dialog.PageSizeEdit()->setText(QStringLiteral("-5")); // no range checks: stored as typed
-    dialog.MarkReadEdit()->setText(QStringLiteral(" 7 "));
+    dialog.IntervalEdit()->setText(QStringLiteral("1440")); // the ends of the bounds are allowed
+    dialog.PageSizeEdit()->setText(QStringLiteral("10"));
+    dialog.MarkReadEdit()->setText(QStringLiteral(" 0 "));
     ButtonNamed(dialog, QStringLiteral("确认"))->click();
     EXPECT_TRUE(applied);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -67,36 +67,57 @@ TEST(SettingsDialog, OpensWithTheCurrentValuesAndOkStoresAndWritesThem)
         EXPECT_EQ(s->SplitterWindowType, 1);
         EXPECT_EQ(s->enableAutoCheck, 0);
         EXPECT_EQ(s->EnableDesktopNotify, 0);
-        EXPECT_EQ(s->AutoCheckInterval, 0);
-        EXPECT_EQ(s->pagesize, -5);
-        EXPECT_EQ(s->AutoMarkRead, 7);
+        EXPECT_EQ(s->AutoCheckInterval, 1440);
+        EXPECT_EQ(s->pagesize, 10);
+        EXPECT_EQ(s->AutoMarkRead, 0);
     }
 }
 
-TEST(SettingsDialog, LettersInThePageSizeKeepItAndTheFieldsAfterIt)
+// A number that is no integer or out of bounds stays on screen with one message naming the field
+// and its bounds, the focus in it; nothing is stored until every number is right.
+TEST(SettingsDialog, AWrongNumberKeepsTheDialogOpenAndStoresNothing)
 {
     FrameFixture fixture;
     Settings& settings = fixture.app.m_settings;
     CSystemSettingsDlg dialog(settings, fixture.boxes);
-    dialog.AutoRunBox()->setChecked(false);
-    dialog.IntervalEdit()->setText(QStringLiteral("30"));
+    dialog.show();
     dialog.AutoCheckBox()->setChecked(false);
-    dialog.SoundBox()->setChecked(false);
-    dialog.PageSizeEdit()->setText(QStringLiteral("abc"));
-    dialog.LeftOneRightTwo()->setChecked(true);
-    dialog.MarkReadEdit()->setText(QStringLiteral("9"));
-    dialog.accept();
-    ASSERT_EQ(fixture.boxes.shown.size(), 1U);
-    EXPECT_EQ(fixture.boxes.shown[0].text, QStringLiteral("请输入一个整数。"));
-    EXPECT_EQ(dialog.result(), QDialog::Accepted) << "the dialog closes all the same";
-    EXPECT_EQ(settings.enableAutoRun, 0);
-    EXPECT_EQ(settings.AutoCheckInterval, 30);
-    EXPECT_EQ(settings.enableAutoCheck, 0);
-    EXPECT_EQ(settings.EnableSoundNotify, 0);
-    EXPECT_EQ(settings.pagesize, 100);
-    EXPECT_EQ(settings.SplitterWindowType, 0);
-    EXPECT_EQ(settings.AutoMarkRead, 2);
-    EXPECT_EQ(StoredProfile().AutoCheckInterval, 30);
+    const QString interval = QStringLiteral("自动检查的间隔分钟数须是 1 到 1440 之间的整数。");
+    const QString pageSize = QStringLiteral("消息列表窗口每页消息数须是 10 到 1000 之间的整数。");
+    const QString markRead = QStringLiteral("自动标记为已读的秒数须是 0 到 3600 之间的整数。");
+    const struct
+    {
+        QLineEdit* edit;
+        const char* text;
+        QString message;
+    } cases[] = {{dialog.IntervalEdit(), "0", interval},          {dialog.IntervalEdit(), "1441", interval},
+                 {dialog.IntervalEdit(), "x", interval},          {dialog.PageSizeEdit(), "-1", pageSize},
+                 {dialog.PageSizeEdit(), "abc", pageSize},        {dialog.PageSizeEdit(), "1001", pageSize},
+                 {dialog.MarkReadEdit(), "-1", markRead},         {dialog.MarkReadEdit(), "3601", markRead},
+                 {dialog.MarkReadEdit(), "99999999999", markRead}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString kept = c.edit->text();
+        c.edit->setText(QString::fromUtf8(c.text));
+        fixture.boxes.shown.clear();
+        ButtonNamed(dialog, QStringLiteral("确认"))->click();
+        ASSERT_EQ(fixture.boxes.shown.size(), 1U);
+        EXPECT_EQ(fixture.boxes.shown[0].text, c.message);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.focusWidget(), c.edit);
+        EXPECT_EQ(c.edit->text(), QString::fromUtf8(c.text));
+        c.edit->setText(kept);
+    }
+    EXPECT_EQ(settings.enableAutoCheck, 1);
+    EXPECT_EQ(StoredProfile().enableAutoCheck, 1); // nothing written: the default
+    ButtonNamed(dialog, QStringLiteral("确认"))->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(StoredProfile().enableAutoCheck, 0);
+    bool atOnceSaid = false;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        atOnceSaid = atOnceSaid || label->text().contains(QStringLiteral("0 = 立即"));
+    }
+    EXPECT_TRUE(atOnceSaid);
 }
 
 TEST(SettingsDialog, CancelChangesNothing)

@@ -17,6 +17,15 @@
 
 namespace {
 
+// The field names of the bounds message: "<name>须是 <low> 到 <high> 之间的整数。"
+constexpr const char* kIntervalName = "自动检查的间隔分钟数";
+constexpr const char* kPageSizeName = "消息列表窗口每页消息数";
+constexpr const char* kMarkReadName = "自动标记为已读的秒数";
+constexpr const char* kMustBe = "须是 ";
+constexpr const char* kTo = " 到 ";
+constexpr const char* kWholeNumberBetween = " 之间的整数。";
+constexpr const char* kCaption = "注意";
+
 QLabel* NamedLabel(const char* text, QWidget* parent)
 {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
@@ -105,6 +114,7 @@ CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes,
     otherLayout->addWidget(NamedLabel("每隔秒自动标记为已读：", other));
     m_markRead = NumberEdit(QStringLiteral("每隔秒自动标记为已读："), m_nMarkRead, other);
     otherLayout->addWidget(m_markRead);
+    otherLayout->addWidget(NamedLabel(kMarkReadAtOnceText, other));
     otherLayout->addStretch(1);
     layout->addWidget(other);
 
@@ -119,34 +129,44 @@ CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes,
     layout->addWidget(buttons);
 }
 
-bool CSystemSettingsDlg::ReadInteger(QLineEdit* edit, int& value)
+bool CSystemSettingsDlg::ReadBounded(QLineEdit* edit, const char* key, const char* fieldName, int& value)
 {
     static const QRegularExpression integer(QStringLiteral("^\\s*[-+]?\\d+\\s*$"));
+    const SettingBounds& bounds = *Settings::Bounds(key);
     bool ok = integer.match(edit->text()).hasMatch();
     const int parsed = ok ? edit->text().trimmed().toInt(&ok) : 0;
-    if (!ok) {
-        m_boxes.Show(this, QString::fromUtf8(kEnterIntegerText), QString(), QMessageBox::Warning, QMessageBox::Ok);
-        edit->setFocus();
-        return false;
+    if (ok && bounds.Contains(parsed)) {
+        value = parsed;
+        return true;
     }
-    value = parsed;
-    return true;
+    m_boxes.Show(this,
+                 QString::fromUtf8(fieldName) + QString::fromUtf8(kMustBe) + QString::number(bounds.low) +
+                     QString::fromUtf8(kTo) + QString::number(bounds.high) + QString::fromUtf8(kWholeNumberBetween),
+                 QString::fromUtf8(kCaption), QMessageBox::Warning, QMessageBox::Ok);
+    edit->setFocus();
+    edit->selectAll();
+    return false;
 }
 
 void CSystemSettingsDlg::accept()
 {
-    // Read in this order; after a field that is no integer, it and the ones after it keep the
-    // values shown when the dialog opened.
-    m_nAutoRun = m_autoRun->isChecked() ? 1 : 0;
-    if (ReadInteger(m_interval, m_nInterval)) {
-        m_nAutoCheck = m_autoCheck->isChecked() ? 1 : 0;
-        m_nSound = m_sound->isChecked() ? 1 : 0;
-        m_nDesktopNotify = m_desktopNotify->isChecked() ? 1 : 0;
-        if (ReadInteger(m_pageSize, m_nPageSize)) {
-            m_nLayout = m_leftOne->isChecked() ? 1 : 0;
-            ReadInteger(m_markRead, m_nMarkRead);
-        }
+    // Every number first: a wrong one stays on screen and nothing is stored until all are right.
+    int interval = 0;
+    int pageSize = 0;
+    int markRead = 0;
+    if (!ReadBounded(m_interval, "AutoCheckInterval", kIntervalName, interval) ||
+        !ReadBounded(m_pageSize, "pagesize", kPageSizeName, pageSize) ||
+        !ReadBounded(m_markRead, "AutoMarkRead", kMarkReadName, markRead)) {
+        return;
     }
+    m_nAutoRun = m_autoRun->isChecked() ? 1 : 0;
+    m_nInterval = interval;
+    m_nAutoCheck = m_autoCheck->isChecked() ? 1 : 0;
+    m_nSound = m_sound->isChecked() ? 1 : 0;
+    m_nDesktopNotify = m_desktopNotify->isChecked() ? 1 : 0;
+    m_nPageSize = pageSize;
+    m_nLayout = m_leftOne->isChecked() ? 1 : 0;
+    m_nMarkRead = markRead;
 
     m_settings.enableAutoRun = m_nAutoRun;
     m_settings.AutoCheckInterval = m_nInterval;

@@ -1,7 +1,8 @@
 #pragma once
 // "系统设置": the user settings (auto-check and its interval, sound, desktop notifications, the
 // window layout, auto-start, page size, the mark-read delay). OK stores them, writes the profile
-// and asks the frame to apply the auto-check setting; cancel changes nothing.
+// and asks the frame to apply the auto-check setting; a number that is no integer or out of its
+// bounds keeps the dialog open with the focus in its field and stores nothing. Cancel changes nothing.
 #include <QDialog>
 #include <functional>
 
@@ -34,7 +35,8 @@ public Q_SLOTS:
     void accept() override;
 
 private:
-    bool ReadInteger(QLineEdit* edit, int& value);
+    // False after telling the user what the field takes and putting the focus in it.
+    bool ReadBounded(QLineEdit* edit, const char* key, const char* fieldName, int& value);
 
     Settings& m_settings;
     IMessageBoxes& m_boxes;
@@ -61,6 +63,6 @@ private:
     QLineEdit* m_markRead = nullptr;
 };
 
-// The integer message of the dialog's data exchange.
-inline constexpr const char* kEnterIntegerText = "请输入一个整数。";
+// The mark-read delay's note: no countdown at all.
+inline constexpr const char* kMarkReadAtOnceText = "(0 = 立即)";
 inline constexpr const char* kSettingsNotWrittenText = "设置不能写入配置文件，下次启动时将恢复原来的设置。";

@@ -14,6 +14,7 @@
 #include "gui/list/CTarvoView.h"
 #include "gui/tree/CLeftView.h"
 #include "gui/widgets/CBusyAnimation.h"
+#include "gui/widgets/CElidedLabel.h"
 #include "gui/widgets/GuiImages.h"
 
 #include <QCloseEvent>
@@ -220,7 +221,8 @@ void CMainFrame::BuildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setAccessibleName(QStringLiteral("状态栏"));
     // Pane 0 is the bar's message area (menu prompts); the status text stretches after it.
-    m_statusText = new QLabel(bar);
+    // One line at any length: a long failure never makes the bar grow or the window jump.
+    m_statusText = new CElidedLabel(bar);
     m_statusText->setAccessibleName(QStringLiteral("当前状态"));
     m_statusText->setMinimumWidth(200);
     bar->addWidget(m_statusText, 1);
@@ -403,7 +405,7 @@ void CMainFrame::StopAutoCheckTimer()
 void CMainFrame::CheckAllItems()
 {
     m_context.doc.RefreshTrayTip(std::string("现在正在检查"));
-    m_tree->OnCheckAll();
+    m_context.doc.CheckAll(true);
 }
 
 void CMainFrame::UpdateDatePane()

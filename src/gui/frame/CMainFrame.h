@@ -22,6 +22,7 @@ class CMainTick;
 class CPagingBar;
 class CQueuedMainWindow;
 class CTarvoView;
+class CElidedLabel;
 class CTrayObject;
 class CWatchMessageView;
 class IDesktopNotifier;
@@ -93,7 +94,7 @@ public:
     CBusyAnimation* BusyAnimation() const { return m_busy; }
     QToolBar* ToolBar() const { return m_toolbar; }
     QSplitter* OuterSplitter() const { return m_outer; }
-    QLabel* StatusTextPane() const { return m_statusText; }
+    CElidedLabel* StatusTextPane() const { return m_statusText; }
     QLabel* DatePane() const { return m_date; }
     const QTimer& AutoCheckTimer() const { return m_autoCheckTimer; }
 
@@ -151,7 +152,7 @@ private:
     QToolBar* m_pagingToolbar = nullptr;
     CPagingBar* m_pagingBar = nullptr;
     CBusyAnimation* m_busy = nullptr;
-    QLabel* m_statusText = nullptr;
+    CElidedLabel* m_statusText = nullptr;
     QLabel* m_keyIndicators[3] = {};
     QLabel* m_date = nullptr;
 

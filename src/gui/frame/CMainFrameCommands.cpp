@@ -12,6 +12,7 @@
 #include "gui/list/CTarvoView.h"
 #include "gui/tree/CLeftView.h"
 #include "gui/widgets/CBusyAnimation.h"
+#include "gui/widgets/CElidedLabel.h"
 #include "platform/AutostartEntry.h"
 
 #include <QAction>
@@ -207,8 +208,8 @@ void CMainFrame::UpdateCommandUi()
     m_pagingBar->ShowPage(doc.m_nCurPage, doc.m_nPageCount);
     m_pagingBar->ShowCount(settings.pagesize, doc.m_nTotalCount);
     const QString status = QString::fromStdString(m_context.app.m_run.GetStatusText());
-    if (m_statusText->text() != status) {
-        m_statusText->setText(status);
+    if (m_statusText->FullText() != status) {
+        m_statusText->SetFullText(status);
         // Screen readers read the text as the pane's description; its name stays "当前状态".
         m_statusText->setAccessibleDescription(status);
     }
@@ -269,8 +270,9 @@ bool CMainFrame::Shutdown()
         const AutostartEntry entry =
             m_options.autostartDirectory.empty() ? AutostartEntry() : AutostartEntry(m_options.autostartDirectory);
         std::string error;
-        const bool done = m_context.app.m_settings.enableAutoRun != 0 ? entry.Write(m_options.executablePath, m_options.autostartHome, error)
-                                                                      : entry.Remove(error);
+        const bool done = m_context.app.m_settings.enableAutoRun != 0
+                              ? entry.Write(m_options.executablePath, m_options.autostartHome, error)
+                              : entry.Remove(error);
         if (!done) {
             std::fprintf(stderr, "wendar: %s\n", error.c_str());
         }

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr const char* kStatusPrefix = "正在进行自动检查：";
+constexpr const char* kStatusPrefixByHand = "正在检查：";
 constexpr const char* kStatusPrefixEnd = " >>";
 constexpr const char* kEmptyViewName = "错误：这个数据库检查的视图名称为空，不能进行自动检查";
 constexpr const char* kConnecting = "正在连接远程数据库";
@@ -51,7 +52,8 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return 0;
     }
 
-    const std::string prefix = kStatusPrefix + item.MessageTypeName + kStatusPrefixEnd;
+    const std::string prefix =
+        (context.byTimer ? kStatusPrefix : kStatusPrefixByHand) + item.MessageTypeName + kStatusPrefixEnd;
     const std::string savedStatus = run.GetStatusText();
     auto status = [&](const std::string& text) { run.SetStatusText(prefix + text); };
     auto failed = [&](const std::string& text) { run.SetErrorText(prefix + text); };

@@ -4,12 +4,24 @@
 #include "monitors/ftp/CMlsdParser.h"
 #include "monitors/ftp/FtpListingText.h"
 #include "monitors/ftp/FtpNotice.h"
+#include "monitors/net/CurlFailureText.h"
+#include "monitors/net/LibraryWords.h"
 
 #include <curl/curl.h>
 
 namespace {
 
 constexpr std::size_t kMaxReplyLength = 300;
+
+// Failures of our own making (libcurl's go through CurlFailureText).
+constexpr const char* kNoClient = "内存不足";
+constexpr const char* kBadAddress = "地址格式不正确";
+constexpr const char* kUnfinished = "服务器在 ";
+constexpr const char* kUnfinishedEnd = " 秒内没有完成";
+constexpr const char* kServer = "服务器 ";
+constexpr const char* kSilentEnd = " 秒没有回应";
+constexpr const char* kListingTooLarge = "目录列表超过 ";
+constexpr const char* kBytes = " 字节";
 
 struct UrlDeleter
 {
@@ -80,7 +92,7 @@ CFtpClient::~CFtpClient() = default;
 bool CFtpClient::Connect(const std::string& host, int port, const std::string& user, const std::string& password)
 {
     if (!m_curl) {
-        m_strError = "the FTP client could not be created";
+        m_strError = kNoClient;
         return false;
     }
     CURL* curl = m_curl.get();
@@ -147,7 +159,7 @@ bool CFtpClient::Perform(const char* command, bool withBody)
 {
     CURL* curl = m_curl.get();
     if (curl == nullptr) {
-        m_strError = "the FTP client could not be created";
+        m_strError = kNoClient;
         return false;
     }
     const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
@@ -166,7 +178,7 @@ bool CFtpClient::Perform(const char* command, bool withBody)
     }
     const std::unique_ptr<char, CurlTextDeleter> urlText(rawUrl);
     if (urlCode != CURLUE_OK) {
-        m_strError = std::string("bad FTP address: ") + curl_url_strerror(urlCode);
+        m_strError = WithLibraryWords(kBadAddress, curl_url_strerror(urlCode));
         return false;
     }
 
@@ -198,25 +210,23 @@ void CFtpClient::ComposeError(int code)
     // curl's own timer, set to the time left, may fire a moment before the deadline.
     if (curlCode == CURLE_OPERATION_TIMEDOUT &&
         std::chrono::steady_clock::now() + std::chrono::seconds(1) >= m_deadline) {
-        m_strError = "the server did not finish within " + std::to_string(m_options.totalTimeoutSeconds) + " seconds";
+        m_strError = kUnfinished + std::to_string(m_options.totalTimeoutSeconds) + kUnfinishedEnd;
         return;
     }
     if (m_bStalled) {
-        m_strError = "the server sent nothing for " + std::to_string(m_options.stallTimeoutSeconds) + " seconds";
+        m_strError = kServer + std::to_string(m_options.stallTimeoutSeconds) + kSilentEnd;
         return;
     }
     if (m_bListingTooLarge) {
-        m_strError = "the directory listing is larger than " + std::to_string(m_options.maxListingBytes) + " bytes";
+        m_strError = kListingTooLarge + std::to_string(m_options.maxListingBytes) + kBytes;
         return;
     }
-    m_strError = m_errorBuffer.c_str();
-    if (m_strError.empty()) {
-        m_strError = curl_easy_strerror(curlCode);
-    }
+    std::string words = m_errorBuffer.c_str();
     // The server's own words say most about a refusal.
-    if (ReplyCode(m_strLastReply) >= 400 && m_strError.find(m_strLastReply) == std::string::npos) {
-        m_strError += " (" + m_strLastReply + ")";
+    if (ReplyCode(m_strLastReply) >= 400 && words.find(m_strLastReply) == std::string::npos) {
+        words += (words.empty() ? "" : " / ") + m_strLastReply;
     }
+    m_strError = CurlFailureText(curlCode, m_strHost, m_nPort, words);
 }
 
 void CFtpClient::RecordReply(std::string_view line)

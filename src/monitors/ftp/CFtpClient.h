@@ -1,8 +1,9 @@
 #pragma once
 // An FTP client over libcurl (RFC 959, MLSD of RFC 3659) that logs in, changes to one directory
 // and lists it: MLSD first, LIST when the server does not know MLSD. Passive mode.
-// Errors: every step returns false and leaves a readable reason (curl's text and the server's
-// reply) in GetLastError(). One client is one connection; it lives on one thread.
+// Errors: every step returns false and leaves a readable reason in GetLastError(): a sentence for
+// the user, then curl's text and the server's reply in parentheses. One client is one connection; it lives on one
+// thread.
 #include "monitors/ftp/FtpEntry.h"
 #include "monitors/net/CCurlDriver.h"
 

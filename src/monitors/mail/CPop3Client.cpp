@@ -1,6 +1,7 @@
 #include "monitors/mail/CPop3Client.h"
 
 #include "monitors/mail/Pop3Reply.h"
+#include "monitors/net/CTlsStream.h"
 
 #include <algorithm>
 #include <array>
@@ -46,6 +47,12 @@ std::string WithCode(const char* text, int code)
 
 } // namespace
 
+void CPop3Client::Fail(Pop3Failure kind, std::string text)
+{
+    m_failure = kind;
+    m_strError = std::move(text);
+}
+
 CPop3Client::~CPop3Client()
 {
     Quit();
@@ -60,14 +67,23 @@ void CPop3Client::SetAbortCheck(std::function<bool()> check)
 bool CPop3Client::Connect(const std::string& host, std::uint16_t port, bool useTls)
 {
     if (!m_socket.Create()) {
-        m_strError = WithCode(kErrCreate, m_socket.GetLastError());
+        Fail(Pop3Failure::NoSocket, WithCode(kErrCreate, m_socket.GetLastError()));
         return false;
     }
     m_bRefused = m_bAborted = false;
     const auto connectTimeout = std::min(m_connectTimeout, TimeLeft());
     if (!m_socket.Connect(host, port, connectTimeout)) {
         m_bAborted = m_socket.WasAborted();
-        m_strError = m_bAborted ? kErrStopped : WithCode(kErrConnect, m_socket.GetLastError());
+        const int error = m_socket.GetLastError();
+        if (m_bAborted) {
+            Fail(Pop3Failure::Stopped, kErrStopped);
+        } else {
+            // The socket says EINVAL for a name that does not resolve.
+            Fail(error == EINVAL      ? Pop3Failure::UnknownHost
+                 : error == ETIMEDOUT ? Pop3Failure::ConnectTimedOut
+                                      : Pop3Failure::CannotConnect,
+                 WithCode(kErrConnect, error));
+        }
         m_socket.Close();
         return false;
     }
@@ -75,7 +91,13 @@ bool CPop3Client::Connect(const std::string& host, std::uint16_t port, bool useT
     std::string tlsError;
     if (useTls && !m_socket.StartTls(host, connectTimeout, tlsError)) {
         m_bAborted = m_socket.WasAborted();
-        m_strError = m_bAborted ? std::string(kErrStopped) : kErrTls + tlsError;
+        if (m_bAborted) {
+            Fail(Pop3Failure::Stopped, kErrStopped);
+        } else {
+            Fail(tlsError.starts_with(kUntrustedCertificateError) ? Pop3Failure::UntrustedCertificate
+                                                                  : Pop3Failure::NoTls,
+                 kErrTls + tlsError);
+        }
         m_socket.Close();
         return false;
     }
@@ -83,7 +105,7 @@ bool CPop3Client::Connect(const std::string& host, std::uint16_t port, bool useT
     m_strResponse.clear();
     if (!ReadResponse(kLineEnd)) {
         if (m_bRefused)
-            m_strError = kErrGreeting + m_strResponse;
+            Fail(Pop3Failure::GreetingRefused, kErrGreeting + m_strResponse);
         return false;
     }
     m_strError.clear();
@@ -93,16 +115,16 @@ bool CPop3Client::Connect(const std::string& host, std::uint16_t port, bool useT
 bool CPop3Client::Login(const std::string& user, const std::string& password)
 {
     if (m_bLoggedIn) {
-        m_strError = kErrLoggedIn;
+        Fail(Pop3Failure::NotReady, kErrLoggedIn);
         return false;
     }
     if (!m_bConnected) {
-        m_strError = kErrNotConnected;
+        Fail(Pop3Failure::NotReady, kErrNotConnected);
         return false;
     }
     // A line break would end the command early and smuggle the rest in as a second command.
     if (user.find_first_of("\r\n") != std::string::npos || password.find_first_of("\r\n") != std::string::npos) {
-        m_strError = kErrLineBreak;
+        Fail(Pop3Failure::BadCredentials, kErrLineBreak);
         return false;
     }
     m_nMessageCount = -1;
@@ -110,12 +132,12 @@ bool CPop3Client::Login(const std::string& user, const std::string& password)
     // Only the server's refusal is a wrong user or password; a slow server keeps "time out error".
     if (!SendCommand("user " + user + "\r\n") || !ReadResponse(kLineEnd)) {
         if (m_bRefused)
-            m_strError = kErrUser + m_strResponse;
+            Fail(Pop3Failure::LoginRefused, kErrUser + m_strResponse);
         return false;
     }
     if (!SendCommand("pass " + password + "\r\n") || !ReadResponse(kLineEnd)) {
         if (m_bRefused)
-            m_strError = kErrPass + m_strResponse;
+            Fail(Pop3Failure::LoginRefused, kErrPass + m_strResponse);
         return false;
     }
     m_bLoggedIn = 1;
@@ -128,7 +150,7 @@ bool CPop3Client::Stat()
 {
     m_nMessageCount = -1;
     if (!m_bConnected || !m_bLoggedIn) {
-        m_strError = kErrStatSession;
+        Fail(Pop3Failure::NotReady, kErrStatSession);
         return false;
     }
     m_strError.clear();
@@ -136,7 +158,7 @@ bool CPop3Client::Stat()
         return false;
     if (!ReadResponse(kLineEnd)) {
         if (m_bRefused)
-            m_strError = kErrStat + m_strResponse;
+            Fail(Pop3Failure::CommandRefused, kErrStat + m_strResponse);
         return false;
     }
     m_nMessageCount = ParseStatCount(m_strResponse);
@@ -154,14 +176,14 @@ bool CPop3Client::CheckSession(const char* errorText)
 {
     if (m_bConnected && m_bLoggedIn)
         return true;
-    m_strError = errorText;
+    Fail(Pop3Failure::NotReady, errorText);
     return false;
 }
 
 bool CPop3Client::CheckNumber(int number)
 {
     if (number > GetMessageCount() || number <= 0) {
-        m_strError = kErrRange;
+        Fail(Pop3Failure::NotReady, kErrRange);
         return false;
     }
     return true;
@@ -178,7 +200,7 @@ bool CPop3Client::GetUniqueId(int number, std::string& id)
     }
     if (!ReadResponse(kLineEnd)) {
         if (m_bRefused)
-            m_strError = kErrUidl + m_strResponse;
+            Fail(Pop3Failure::CommandRefused, kErrUidl + m_strResponse);
         id.clear();
         return false;
     }
@@ -193,7 +215,7 @@ bool CPop3Client::RetrieveHeader(int number)
     // RFC 1939 requires the line count; 0 lines asks for the header block alone.
     if (!SendCommand("top " + std::to_string(number) + " 0\r\n") || !ReadResponse(kMultiLineEnd)) {
         if (m_bRefused)
-            m_strError = kErrTop + m_strResponse;
+            Fail(Pop3Failure::CommandRefused, kErrTop + m_strResponse);
         return false;
     }
     m_strError.clear();
@@ -221,7 +243,11 @@ bool CPop3Client::SendCommand(const std::string& line)
     if (m_socket.Send(line.data(), line.size(), std::min(m_nTimeout, TimeLeft())))
         return true;
     m_bAborted = m_socket.WasAborted();
-    m_strError = m_bAborted ? kErrStopped : WithCode(kErrSend, m_socket.GetLastError());
+    if (m_bAborted) {
+        Fail(Pop3Failure::Stopped, kErrStopped);
+    } else {
+        Fail(Pop3Failure::Closed, WithCode(kErrSend, m_socket.GetLastError()));
+    }
     return false;
 }
 
@@ -247,7 +273,7 @@ bool CPop3Client::ReadResponse(std::string_view terminator)
     std::array<char, 1023> buffer{};
     for (;;) {
         if (Clock::now() - start > timeout) {
-            m_strError = kErrTimeout;
+            Fail(Pop3Failure::NoReply, kErrTimeout);
             return false;
         }
         bool readable = false;
@@ -260,7 +286,7 @@ bool CPop3Client::ReadResponse(std::string_view terminator)
                 }
                 m_strResponse.append(buffer.data(), static_cast<std::size_t>(got));
                 if (m_strResponse.size() > kMaxReplyBytes) {
-                    m_strError = kErrTooLong;
+                    Fail(Pop3Failure::ReplyTooLong, kErrTooLong);
                     return false;
                 }
                 if (Clock::now() - start > timeout)
@@ -270,14 +296,14 @@ bool CPop3Client::ReadResponse(std::string_view terminator)
         if (IsReplyComplete(m_strResponse, terminator))
             break;
         if (closed) {
-            m_strError = kErrClosed;
+            Fail(Pop3Failure::Closed, kErrClosed);
             return false;
         }
         // A reply the server gives at once is still taken, so that a stop lands between two
         // messages as a rule; only a wait for a slow reply ends at a stop.
         if (Clock::now() - start >= kStopGrace && m_abortCheck && m_abortCheck()) {
             m_bAborted = true;
-            m_strError = kErrStopped;
+            Fail(Pop3Failure::Stopped, kErrStopped);
             return false;
         }
         const auto left = timeout - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);

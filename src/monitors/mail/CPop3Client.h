@@ -13,6 +13,27 @@
 #include <string>
 #include <string_view>
 
+// What kind of failure the last error was, for the sentence the user reads (Pop3FailureText).
+enum class Pop3Failure
+{
+    None,
+    NoSocket,
+    UnknownHost,
+    CannotConnect,
+    ConnectTimedOut,
+    UntrustedCertificate,
+    NoTls,
+    GreetingRefused,
+    LoginRefused,
+    CommandRefused,
+    NoReply,
+    Closed,
+    ReplyTooLong,
+    BadCredentials, // a line break in the user name or password
+    NotReady,       // an operation out of turn (not connected, not logged in, no such message)
+    Stopped,
+};
+
 class CPop3Client final
 {
 public:
@@ -46,6 +67,7 @@ public:
     bool Quit();
 
     std::string GetLastErrorText() const { return m_strError; }
+    Pop3Failure LastFailure() const { return m_failure; }
     // The last failure was the server's refusal (a reply that was not +OK), not a time-out, a
     // closed connection or a stop.
     bool WasRefused() const { return m_bRefused; }
@@ -60,6 +82,7 @@ private:
     bool ReadResponse(std::string_view terminator);
     bool CheckSession(const char* errorText);
     bool CheckNumber(int number);
+    void Fail(Pop3Failure kind, std::string text);
 
     CMailMessage m_message;
     CClientSocket m_socket;
@@ -68,6 +91,7 @@ private:
     std::string m_strResponse;
     int m_nMessageCount = -1;
     std::string m_strError;
+    Pop3Failure m_failure = Pop3Failure::None;
     std::chrono::milliseconds m_nTimeout{30000}; // for one whole reply
     std::chrono::milliseconds m_connectTimeout{10000};
     std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();

@@ -5,6 +5,8 @@
 #include "monitors/StoreFinding.h"
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/mail/MailServerAddress.h"
+#include "monitors/mail/Pop3FailureText.h"
+#include "monitors/net/LibraryWords.h"
 #include "store/DateText.h"
 #include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
@@ -90,7 +92,7 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         if (client.WasAborted()) {
             run.SetStatusText(stoppedText);
         } else {
-            run.SetErrorText(errorText + ShortReason(client));
+            run.SetErrorText(errorText + Pop3FailureText(client, server.host, server.port));
         }
         return 0;
     }
@@ -104,7 +106,8 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         if (client.WasAborted()) {
             run.SetStatusText(stoppedText);
         } else {
-            run.SetErrorText(errorText + (client.WasRefused() ? kBadLogin : "") + ShortReason(client));
+            run.SetErrorText(errorText + (client.WasRefused() ? kBadLogin + OneLine(ShortReason(client))
+                                                              : Pop3FailureText(client, server.host, server.port)));
         }
         return 0;
     }
@@ -120,7 +123,7 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
             if (client.WasAborted()) {
                 run.SetStatusText(stoppedText);
             } else {
-                run.SetErrorText(errorText + ShortReason(client));
+                run.SetErrorText(errorText + Pop3FailureText(client, server.host, server.port));
             }
             return store.Committed() > 0 ? 1 : 0;
         }

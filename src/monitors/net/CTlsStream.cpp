@@ -156,7 +156,7 @@ bool CTlsStream::Handshake(int fd, const std::string& host, std::chrono::steady_
         }
         const long verify = SSL_get_verify_result(m_ssl.get());
         if (verify != X509_V_OK) {
-            error = std::string("certificate verify failed (") + X509_verify_cert_error_string(verify) + ")";
+            error = std::string(kUntrustedCertificateError) + " (" + X509_verify_cert_error_string(verify) + ")";
             ERR_clear_error();
         } else {
             error = OpenSslReason();

@@ -10,6 +10,9 @@
 struct ssl_ctx_st;
 struct ssl_st;
 
+// How a handshake error begins when the server's certificate is not trusted.
+inline constexpr const char* kUntrustedCertificateError = "certificate verify failed";
+
 class CTlsStream final
 {
 public:

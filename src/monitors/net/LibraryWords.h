@@ -4,21 +4,28 @@
 #include <string>
 #include <string_view>
 
+// Line breaks and other control characters become one blank; none at the end.
+inline std::string OneLine(std::string_view text)
+{
+    std::string line;
+    for (const char c : text) {
+        const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        if (!control) {
+            line += c;
+        } else if (!line.empty() && line.back() != ' ') {
+            line += ' ';
+        }
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
 inline std::string WithLibraryWords(std::string_view sentence, std::string_view words)
 {
     std::string text(sentence);
-    std::string own;
-    for (const char c : words) {
-        const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-        if (!control) {
-            own += c;
-        } else if (!own.empty() && own.back() != ' ') {
-            own += ' ';
-        }
-    }
-    while (!own.empty() && own.back() == ' ') {
-        own.pop_back();
-    }
+    const std::string own = OneLine(words);
     if (!own.empty() && own != sentence) {
         text += "（" + own + "）";
     }

@@ -58,7 +58,8 @@ protected:
     }
     int Check(MessageTypeInfo& item)
     {
-        CheckContext context{m_store.connection(), m_run, m_store.appDir()};
+        // The timer's run: the texts say "自动检查" (a check by hand says "正在检查：").
+        CheckContext context{m_store.connection(), m_run, m_store.appDir(), nullptr, true};
         return CheckDatabase(context, item);
     }
     std::vector<std::string> StoredIds(const MessageTypeInfo& item)

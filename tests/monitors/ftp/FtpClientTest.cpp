@@ -55,8 +55,8 @@ TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryin
     {
         std::vector<Server::Step> data; // a stall: the rest of the line never comes
         const char *reply, *error;
-    } cases[] = {{{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "sent nothing for 2 seconds"},
-                 {{Server::Send(listing), Server::Close()}, "150 Here\r\n226 Done", "larger than 1000 bytes"}};
+    } cases[] = {{{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "服务器 2 秒没有回应"},
+                 {{Server::Send(listing), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
     for (const auto& c : cases) {
         Server data(c.data);
         Server control(FtpControlScript(data.port(), {c.reply}));
@@ -137,7 +137,7 @@ TEST(FtpClientScripted, AStopEndsEveryStepWithinASecondAndATricklingListingEndsA
     ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
     std::vector<FtpEntry> entries;
     EXPECT_FALSE(client.List(entries));
-    EXPECT_THAT(client.GetLastError(), HasSubstr("within 2 seconds"));
+    EXPECT_THAT(client.GetLastError(), HasSubstr("服务器在 2 秒内没有完成"));
     EXPECT_FALSE(client.WasAborted());
     EXPECT_LT(SecondsSince(start), 3.0);
 }

@@ -188,20 +188,21 @@ TEST_F(FtpMonitorTest, UserLinksCarryTheCredentialsTheViewNamePortWinsAndFailure
     // A refused login, a missing directory or no server ends through the error exit.
     MessageTypeInfo refused = AddItem(FtpTestServer::kUser, "wrong");
     EXPECT_EQ(Check(refused), 0);
-    EXPECT_THAT(m_run.GetStatusText(), AllOf(StartsWith(kErrorExit), HasSubstr("530")));
+    // A sentence the user can act on, then libcurl's and the server's words.
+    EXPECT_THAT(m_run.GetStatusText(), AllOf(StartsWith(kErrorExit + "用户名或口令错误（"), HasSubstr("530")));
     EXPECT_EQ(m_statuses.size(), 2u); // the session step, then the error
 
     // Not the login directory's files as this item's findings.
     MessageTypeInfo missing = AddItem("", "", m_base + "missing/");
     EXPECT_EQ(Check(missing), 0);
-    EXPECT_THAT(m_run.GetStatusText(), AllOf(StartsWith(kErrorExit), HasSubstr("550")));
+    EXPECT_THAT(m_run.GetStatusText(), AllOf(StartsWith(kErrorExit + "服务器拒绝访问这个目录（"), HasSubstr("550")));
     EXPECT_TRUE(m_store.Messages(missing.messagetypeid).empty());
 
     // 0 means port 21, where no test server listens, whatever the address says.
     missing.ViewName = "0";
     missing.connAddress = m_base;
     EXPECT_EQ(Check(missing), 0);
-    EXPECT_THAT(m_run.GetStatusText(), StartsWith(kErrorExit));
+    EXPECT_THAT(m_run.GetStatusText(), StartsWith(kErrorExit + "无法连接服务器 127.0.0.1:21（"));
 }
 
 TEST_F(FtpMonitorTest, AwkwardNamesAreStoredOnceAndEscaped)

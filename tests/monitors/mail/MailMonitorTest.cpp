@@ -103,7 +103,7 @@ TEST_F(MailMonitorScripted, EndsWithQuitAndAnnouncesWhatWasStoredAfterAStopOrAFa
         std::size_t stored;
     } cases[] = {{"+OK 3 900\r\n", 3, "", "正在检查公司邮箱->正在读取 2/3信件", "公司邮箱->检查完毕", 2},
                  {"+OK 3 900\r\n", 1, "-ERR mailbox locked\r\n", "",
-                  "检查 公司邮箱 时发生错误:->can't get uidl command:-ERR mailbox locked\r\n", 1},
+                  "检查 公司邮箱 时发生错误:->服务器拒绝了命令（can't get uidl command:-ERR mailbox locked）", 1},
                  // An empty or unreadable mailbox ends quietly; without the size STAT is asked again.
                  {"+OK 0 0\r\n", 0, "+OK 0 0\r\n", "", "公司邮箱->检查完毕", 0},
                  {"+OK 5\r\n", 0, "+OK 5\r\n", "", "公司邮箱->检查完毕", 0},
@@ -268,16 +268,22 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
 
     const std::string error = "检查 公司邮箱 时发生错误:->";
-    const std::string unverified = error + "TLS handshake with the POP3 server failed: certificate verify failed (";
+    // A sentence the user can act on, the client's words after it on the same line.
+    const std::string unverified =
+        error + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
+    const std::string closed = std::to_string(Server(Server::Dialogue({})).port());
     // A trusted certificate for another name (it names localhost, not the address dialled), then
     // the system's trust store, which does not know the test certificate; last a wrong password.
     const struct
     {
         std::string address, password, status;
-    } cases[] = {{"pop3s://127.0.0.1:" + port, DovecotServer::kPassword, unverified + "IP address mismatch)"},
-                 {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate)"},
-                 {"pop3://127.0.0.1:" + std::to_string(s_server->plainPort()), "wrong",
-                  error + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed.\r\n"}};
+    } cases[] = {
+        {"pop3s://127.0.0.1:" + port, DovecotServer::kPassword, unverified + "IP address mismatch)）"},
+        {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate)）"},
+        {"pop3://127.0.0.1:" + closed, DovecotServer::kPassword,
+         error + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
+        {"pop3://127.0.0.1:" + std::to_string(s_server->plainPort()), "wrong",
+         error + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
     for (const auto& c : cases) {
         MessageTypeInfo other = AddItem(c.address, "", c.password);
         EXPECT_EQ(Check(other), 0);

@@ -111,14 +111,14 @@ TEST_F(SlowMail, ALoginTheServerDelaysSucceedsAndOneNeverAnsweredIsATimeOutNotAW
     const auto begin = Clock::now();
     EXPECT_EQ(Check(other, options), 0);
     EXPECT_LT(Clock::now() - begin, milliseconds(3000));
-    EXPECT_EQ(m_run.GetStatusText(), kError + "time out error");
+    EXPECT_EQ(m_run.GetStatusText(), kError + "服务器没有及时回答（time out error）");
 
     // The server's refusal still is a wrong password.
     Server refusing(Server::Dialogue({"+OK ready\r\n", "+OK\r\n", "-ERR [AUTH] Authentication failed.\r\n"}));
     MessageTypeInfo refused = AddItem("127.0.0.1", refusing.port());
     EXPECT_EQ(Check(refused), 0);
     EXPECT_EQ(m_run.GetStatusText(),
-              kError + kBadLogin + "user or password is error:-ERR [AUTH] Authentication failed.\r\n");
+              kError + kBadLogin + "user or password is error:-ERR [AUTH] Authentication failed.");
 }
 
 TEST_F(SlowMail, TheAddressLookupTakesIpv6)
