@@ -48,8 +48,7 @@ TEST(AutostartEntryTest, AProgramOnItsOwnDataDirectoryStartsOnItAgain)
     std::ostringstream text;
     text << std::ifstream(entry.Path()).rdbuf();
     // "/R" first: only a command line that begins with it starts hidden.
-    EXPECT_NE(text.str().find("\nExec=\"/usr/bin/wendar\" /R --home \"/home/张三/my data\\\\$\"\n"),
-              std::string::npos)
+    EXPECT_NE(text.str().find("\nExec=\"/usr/bin/wendar\" /R --home \"/home/张三/my data\\\\$\"\n"), std::string::npos)
         << text.str();
     EXPECT_FALSE(entry.Write("/usr/bin/wendar", "data", error)); // relative
     EXPECT_FALSE(entry.Write("/usr/bin/wendar", "/a\nExec=/bin/evil", error));

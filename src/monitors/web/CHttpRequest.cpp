@@ -4,8 +4,8 @@
 #include "monitors/net/CurlFailureText.h"
 
 #include <algorithm>
-#include <string_view>
 #include <curl/curl.h>
+#include <string_view>
 
 namespace {
 
@@ -83,7 +83,8 @@ std::size_t CHttpRequest::OnHeader(char* data, std::size_t size, std::size_t cou
         }
         std::string& reason = transfer->self->m_strReason;
         reason.assign(line.substr(0, kMaxReasonBytes));
-        std::replace_if(reason.begin(), reason.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+        std::replace_if(
+            reason.begin(), reason.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
     }
     return size * count;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // One HTTP(S) GET of a page with libcurl, on the check worker thread.
-// Errors: Perform returns an outcome; a failure leaves a readable reason in ErrorText().
-// The body is returned whatever the status code; the caller judges the status. Redirects are followed (http and https only).
+// Errors: Get returns an outcome; a failure leaves a sentence for the user, with libcurl's words
+// after it, in ErrorText(). The body is returned whatever the status code (the caller judges it).
+// Redirects are followed (http and https only).
 // A stop request ends the request in any phase within a tenth of a second (CCurlDriver).
 #include "monitors/web/UrlParts.h"
 

@@ -167,11 +167,9 @@ TEST_F(WebMonitorTest, FirstCheckStoresThePageOfOneGetWithTheHeaderBlock)
 // newest record's text and, where given, the page copy (the compared region) and the previous copy.
 TEST_F(WebMonitorTest, OnlyChangesOfTheComparedRegionAreStored)
 {
-    MessageTypeInfo items[] = {AddWebItem(Url("/0.htm")),
-                               AddWebItem(Url("/1.htm")),
+    MessageTypeInfo items[] = {AddWebItem(Url("/0.htm")), AddWebItem(Url("/1.htm")),
                                AddWebItem(Url("/2.htm"), "[BEGIN]", "[END]"),
-                               AddWebItem(Url("/3.htm"), "<b>from</b>", "<b>to</b>"),
-                               AddWebItem(Url("/4.htm"))};
+                               AddWebItem(Url("/3.htm"), "<b>from</b>", "<b>to</b>"), AddWebItem(Url("/4.htm"))};
     const std::string gbk = "<p>\xD0\xC2\xCE\xC5\xD2\xB3 \xA1\xB0\xB2\xE2\xCA\xD4\xA1\xB1</p>"; // 新闻页 “测试”
     const std::string utf8 = "<p>新闻页 “测试”</p>";
     ASSERT_TRUE(SaveExcludeRanges(m_store.connection(), items[1].messagetypeid,
@@ -234,8 +232,8 @@ TEST_F(WebMonitorTest, OnlyChangesOfTheComparedRegionAreStored)
 TEST_F(WebMonitorTest, AnErrorStatusOrAnEmptyBodyIsAFailedCheckAndNoCopy)
 {
     MessageTypeInfo item = AddWebItem(Url("/to/late.htm")); // followed to a 404
-    const std::pair<std::vector<std::string>, std::string> failures[] = {
-        {{}, "网页返回错误 404 Not Found"}, {{" \r\n\t"}, "网页没有内容"}};
+    const std::pair<std::vector<std::string>, std::string> failures[] = {{{}, "网页返回错误 404 Not Found"},
+                                                                         {{" \r\n\t"}, "网页没有内容"}};
     for (const auto& [bodies, reason] : failures) {
         if (!bodies.empty()) {
             SetPage("/late.htm", bodies);
@@ -320,7 +318,7 @@ TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReasonAndAStopEndsOneAtOnce)
         {"http://", ""},
         {"http://127.0.0.1:" + std::to_string(closedPort) + "/",
          "：无法连接服务器 127.0.0.1:" + std::to_string(closedPort) + "（"},
-        {Url("/big.htm"), "：网页超过 4096 字节"},                        // too large to hold
+        {Url("/big.htm"), "：网页超过 4096 字节"},                   // too large to hold
         {"https" + Url("/p.htm").substr(4), "：无法建立加密连接（"}, // a plain listener
         {silent.Url("/p.htm"), "：连接超时（"}, // accepts and never answers: ends on the stall time-out
     };
