@@ -3,7 +3,7 @@
 // Errors: Perform returns an outcome; a failure leaves a readable reason in ErrorText().
 // The body is returned whatever the status code. Redirects are followed (http and https only).
 // A stop request ends the request in any phase within a tenth of a second (CCurlDriver).
-#include "monitors/web/UrlParts.h"
+#include "util/UrlParts.h"
 
 #include <chrono>
 #include <cstddef>
