@@ -332,7 +332,7 @@ TEST(MessageList, DeleteAndMarkNeedASelectionAndDeleteAsksNothing)
     EXPECT_TRUE(world.boxes.shown.empty());
 }
 
-TEST(MessageList, AFailedQueryShowsItsMessageAndKeepsTheRowsAndPageValues)
+TEST(MessageList, AFailedQueryOrWriteShowsItsMessageAndKeepsTheRowsAndPageValues)
 {
     PaneWorld world;
     const int item = world.AddItem("item");
@@ -354,6 +354,15 @@ TEST(MessageList, AFailedQueryShowsItsMessageAndKeepsTheRowsAndPageValues)
     EXPECT_EQ(doc.m_nTotalCount, 3);
     EXPECT_EQ(doc.m_nCurPage, 1);
     EXPECT_TRUE(doc.m_bReload);
+
+    // A write the database refuses shows the database's own words and leaves the row as it was.
+    world.boxes.shown.clear();
+    SelectRow(view, 0);
+    view.OnMarkSelectedRead();
+    ASSERT_EQ(world.boxes.shown.size(), 1u);
+    EXPECT_TRUE(world.boxes.shown[0].text.contains(QStringLiteral("userdata")))
+        << world.boxes.shown[0].text.toStdString();
+    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkUnread);
 }
 
 TEST(MessageList, TheContextMenuHasItsItemsAndTheLastTwoAreDisabled)

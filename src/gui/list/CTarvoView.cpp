@@ -148,9 +148,9 @@ void CTarvoView::MarkRows(const std::vector<int>& rows, int mode)
         records.push_back(&m_model->RecordAt(row));
     }
     std::string error;
-    // A change the database refused leaves the rows as they are; the next refill shows the truth.
     const auto change = m_context.app.Messages().SetReadState(records, mode, error);
     if (!change) {
+        ShowStoreError(error); // the rows stay as they were
         return;
     }
     for (size_t i = 0; i < change->refused.size(); ++i) {
@@ -163,6 +163,11 @@ void CTarvoView::MarkRows(const std::vector<int>& rows, int mode)
             m_model->RowChanged(rows[i]);
         }
     }
+}
+
+void CTarvoView::ShowStoreError(const std::string& error)
+{
+    m_context.boxes.Show(this, QString::fromStdString(error), QString(), QMessageBox::Information, QMessageBox::Ok);
 }
 
 void CTarvoView::SortBy(int column)
@@ -246,7 +251,9 @@ void CTarvoView::OnDeleteSelected()
         ids.push_back(m_model->RecordAt(row).ID);
     }
     std::string error;
-    m_context.app.Messages().Delete(ids, error); // the refill shows what the store holds
+    if (!m_context.app.Messages().Delete(ids, error)) {
+        ShowStoreError(error); // nothing was deleted; the refill below shows the rows again
+    }
     doc.m_nCurMessageId = 0;
     doc.m_bReload = true;
     ShowPage(doc.m_nCurPage);

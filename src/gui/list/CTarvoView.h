@@ -5,6 +5,7 @@
 #include "app/IDocView.h"
 
 #include <QWidget>
+#include <string>
 #include <vector>
 
 class CMessageListCtrl;
@@ -67,6 +68,8 @@ private:
     void BuildContextMenu();
     // SetReadState over rows, in one write; a refusal message for each protected record.
     void MarkRows(const std::vector<int>& rows, int mode);
+    // The database's own words for a write it refused, as the store shows them.
+    void ShowStoreError(const std::string& error);
 
     GuiContext& m_context;
     CMessageListModel* m_model = nullptr;

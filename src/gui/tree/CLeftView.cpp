@@ -625,8 +625,10 @@ void CLeftView::MarkAll(bool read)
 {
     auto record = RecordOf(CommandTarget(false));
     std::string error;
-    // A change the store refused shows in the refilled list as it is.
-    m_context.app.Messages().SetAllRead(record ? record->messagetypeid : 0, read, error);
+    if (!m_context.app.Messages().SetAllRead(record ? record->messagetypeid : 0, read, error)) {
+        // The database's own words, as the store shows them; nothing changed.
+        m_context.boxes.Show(this, QString::fromStdString(error), QString(), QMessageBox::Information, QMessageBox::Ok);
+    }
     ReloadOtherViews();
 }
 
