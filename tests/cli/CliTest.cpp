@@ -1,3 +1,4 @@
+#include "LocalServers.h"
 #include "store/CAdoConnection.h"
 #include "store/LocalDatabase.h"
 #include "store/MessageTypeInfo.h"
@@ -178,17 +179,24 @@ TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
     EXPECT_TRUE(Has(Run({"presets"}).out, "编号\t类型\t名称"));
 }
 
-TEST_F(Cli, CheckRunsOnceAndWatchRunsUntilTerminated)
+TEST_F(Cli, CheckRunsOnceAndWatchRunsUntilTerminatedTellingEachFinding)
 {
     AddItemWithFindings(2, "5");
     const std::string all = Ok({"check", "--all"});
     EXPECT_TRUE(Has(all, "全部检查完毕！\n检查结果:0\n新消息:0条\n")) << all;
     EXPECT_TRUE(Has(Run({"--json", "check", "1"}).out, R"({"result":0,"stored":0,)"));
 
+    const std::string page = "/cli-watch.htm";
+    LocalServers::SetPage(page, "<p>news</p>");
+    Ok({"items", "add", "--name", "站", "--category", "2", "--address",
+        "http://127.0.0.1:" + std::to_string(LocalServers::HttpPort()) + page});
     auto watch = Run({"watch", "--interval-seconds", "1"}, 2500ms);
     EXPECT_EQ(watch.status, 0) << watch.err;
-    const auto first = watch.out.find("您还有:2条消息未读");
-    EXPECT_NE(watch.out.find("您还有:2条消息未读", first + 1), std::string::npos) << watch.out;
+    EXPECT_TRUE(Has(watch.out, "新消息\t站\t")) << watch.out;
+    const auto first = watch.out.find("您还有:3条消息未读");
+    EXPECT_NE(watch.out.find("您还有:3条消息未读", first + 1), std::string::npos) << watch.out;
+    LocalServers::SetPage(page, "<p>more news</p>");
+    EXPECT_TRUE(Has(Ok({"check", "2"}), "新消息:1条\n"));
 }
 
 TEST_F(Cli, PasswordsAreMaskedInEveryOutputUnlessAskedFor)
