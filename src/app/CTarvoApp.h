@@ -19,8 +19,6 @@ class CTarvoApp final
 public:
     CTarvoApp();
     ~CTarvoApp();
-    CTarvoApp(const CTarvoApp&) = delete;
-    CTarvoApp& operator=(const CTarvoApp&) = delete;
 
     // homeOption: the --home value (empty when not given). False with a reason in error when the
     // main database cannot be created or opened.
