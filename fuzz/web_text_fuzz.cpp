@@ -1,7 +1,7 @@
 // Page texts from the network: exclusion cuts and link rewriting must never crash or hang, and
 // cutting a cut text again must change nothing (the stored copy is cut at every comparison).
 #include "monitors/web/ExclusionCut.h"
-#include "monitors/web/MakeLinksAbsolute.h"
+#include "util/MakeLinksAbsolute.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,13 @@
 #include "app/CTarvoApp.h"
 
 #include "app/AppPaths.h"
+#include "app/CMessageOperations.h"
 #include "store/LocalDatabase.h"
 
 #include <filesystem>
+
+CTarvoApp::CTarvoApp() = default;
+CTarvoApp::~CTarvoApp() = default;
 
 bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error)
 {
@@ -54,6 +58,7 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
         }
     }
     m_mainConnection.SetShowErrors(true);
+    m_messages = std::make_unique<CMessageOperations>(m_mainConnection);
     m_settings.LoadSettings();
     return true;
 }

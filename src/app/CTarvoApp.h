@@ -12,9 +12,14 @@
 #include <string>
 #include <vector>
 
+class CMessageOperations;
+
 class CTarvoApp final
 {
 public:
+    CTarvoApp();
+    ~CTarvoApp();
+
     // homeOption: the --home value (empty when not given). False with a reason in error when the
     // main database cannot be created or opened.
     bool InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error);
@@ -24,6 +29,8 @@ public:
     // A stored program file path (sound, help page): the data directory's file, else the resource
     // directory's.
     std::string ProgramFile(const std::string& storedPath) const;
+    // The message operations of the UI thread; made by InitInstance once the main connection is open.
+    CMessageOperations& Messages() { return *m_messages; }
 
     std::string m_strAppDir;      // the data directory: message.dat, data/, the user's sounds
     std::string m_strResourceDir; // messagetype.dat, sound/, ring01.wav, help/
@@ -37,6 +44,9 @@ public:
     CRunState m_run;
     std::string m_strUserName = kUserName;
     int m_nUserId = kUserId;
+
+private:
+    std::unique_ptr<CMessageOperations> m_messages;
 };
 
 // The executable's own path (/proc/self/exe), falling back to argv[0].

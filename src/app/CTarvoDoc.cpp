@@ -387,17 +387,7 @@ void CTarvoDoc::RecountUnread()
     const std::vector<ItemPtr> items = Items();
     // Every fill of the list recounts: one statement over the kept counts answers for all items.
     std::map<int, int> unread;
-    CAdoRecordset counts(m_connection);
-    counts.SetShowErrors(false);
-    if (counts.Open(
-            "select messagetypeid, sum(n) as unread from userdata_counts where status=0 group by messagetypeid")) {
-        for (; !counts.IsEOF(); counts.MoveNext()) {
-            int id = 0;
-            int count = 0;
-            if (counts.GetFieldValue("messagetypeid", id) && counts.GetFieldValue("unread", count)) {
-                unread[id] = count;
-            }
-        }
+    if (ReadUnreadCounts(m_connection, unread)) {
         int total = 0;
         for (const auto& item : items) {
             const auto it = unread.find(item->messagetypeid);
@@ -470,68 +460,35 @@ void CTarvoDoc::UpdateStatusSummary()
     if (m_run.IsRunActive()) {
         return;
     }
-    const int unread = m_nUnreadCount;
-    const std::string total = " 未读消息合计:" + std::to_string(unread);
-    std::string text;
-    if (m_pCurItem) {
-        text = "当前类别:" + m_pCurItem->MessageTypeName;
-        if (m_pCurItem->state == 0) {
-            text += "(禁止)";
-        }
-        text += " -(";
-        if (m_pCurItem->m_nUnreadCount > 0) {
-            text += "未读:" + std::to_string(m_pCurItem->m_nUnreadCount.load());
-        }
-        if (unread > 0) {
-            text += "," + total;
-        }
-        text += ")";
-    } else {
-        text = "当前类别: 所有 (";
-        if (unread > 0) {
-            text += total;
-        }
-        text += ")";
-    }
-    m_run.SetStatusText(text);
+    m_run.SetStatusText(
+        StatusSummaryText(m_pCurItem.get(), m_pCurItem ? m_pCurItem->m_nUnreadCount.load() : 0, m_nUnreadCount));
 }
 
-bool CTarvoDoc::FillPage(long page)
+MessageQuery CTarvoDoc::PageQuery(long page) const
 {
-    MessagePage result;
-    const int pageSize = m_pSettings ? m_pSettings->pagesize : Settings().pagesize;
-    if (!LoadMessagePage(m_connection, m_nReadFilter, m_pCurItem.get(), page, pageSize, result)) {
-        return false;
-    }
-    m_nPageCount = result.pageCount;
-    m_nCurPage = result.page;
+    MessageQuery query;
+    query.readFilter = m_nReadFilter;
+    query.itemId = m_pCurItem ? m_pCurItem->messagetypeid : 0;
+    query.page = page;
+    query.pageSize = m_pSettings ? m_pSettings->pagesize : Settings().pagesize;
+    query.order = m_sortOrder;
+    return query;
+}
+
+void CTarvoDoc::TakePage(MessagePage page)
+{
+    m_nPageCount = page.pageCount;
+    m_nCurPage = page.page;
     m_bReload = false;
-    m_nTotalCount = result.totalCount;
+    m_nTotalCount = page.totalCount;
     RecountUnread();
-    m_pageItems = std::move(result.rows);
-    return true;
+    m_pageItems = std::move(page.rows);
 }
 
-bool CTarvoDoc::SetReadState(MessageListInfo& record, int mode)
+void CTarvoDoc::CountReadChange(const MessageListInfo& record)
 {
-    if (record.bCanChangeState == 0) {
-        return false;
-    }
-    int newStatus = -1;
-    if (record.status == 0 && (mode == 1 || mode == -1)) {
-        newStatus = 1;
-    } else if (record.status == 1 && (mode == 0 || mode == -1)) {
-        newStatus = 0;
-    }
-    if (newStatus < 0) {
-        return true;
-    }
-    // The record first: the counts follow only a change the database took.
-    if (!SetMessageStatus(m_connection, record.ID, newStatus)) {
-        return false;
-    }
     ItemPtr item = FindItem(record.MessageTypeID);
-    if (newStatus == 1) {
+    if (record.status == 1) {
         if (item) {
             --item->m_nUnreadCount;
             --item->m_nNewCount;
@@ -543,10 +500,8 @@ bool CTarvoDoc::SetReadState(MessageListInfo& record, int mode)
             ++item->m_nUnreadCount;
         }
     }
-    record.status = newStatus;
     UpdateStatusSummary();
     RefreshTrayTip();
-    return true;
 }
 
 void CTarvoDoc::AddView(IDocView* view)

@@ -6,6 +6,7 @@
 // Item records are held by shared_ptr: a command that removes or replaces an item while a run is
 // active drops the document's reference, and the worker's copy of the pointer keeps the record
 // alive until it is done with it.
+#include "app/CMessageOperations.h"
 #include "app/CSoundQueue.h"
 #include "app/Settings.h"
 #include "monitors/CRunState.h"
@@ -120,11 +121,13 @@ public:
     std::string TrayTipText() const;
     CSoundQueue& Sounds() { return m_sounds; }
 
-    // The list's page (ShowPage without the widgets): false when the query failed.
-    bool FillPage(long page);
-    // Marks one record of the page: mode 1 read, 0 unread, -1 toggle. False when the record may not
-    // be changed here (kCannotChangeStateText) or the database refused the change; nothing changes then.
-    bool SetReadState(MessageListInfo& record, int mode);
+    // The list's page settings as a query of the message operations (page: the one wanted).
+    MessageQuery PageQuery(long page) const;
+    // Takes a page the list read: its rows and page values, then recounts the unread counts.
+    void TakePage(MessagePage page);
+    // After a record's read state changed in the store (its status the new one): the counts of
+    // its item and of all, the status summary and the tray tip follow.
+    void CountReadChange(const MessageListInfo& record);
 
     // Views.
     void AddView(IDocView* view);
@@ -146,6 +149,7 @@ public:
     SharedInt m_nItemsVersion = 0; // rises whenever a run's RefreshItems found the list changed
     SharedInt m_nUnreadCount = 0;
     int m_nReadFilter = 0;
+    ListOrder m_sortOrder; // UI thread only; the whole list's order
 
 private:
     void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);

@@ -1,12 +1,12 @@
 #include "app/CHeadlessTickActions.h"
 #include "app/CMainTick.h"
+#include "app/CMessageOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
-#include "store/CAdoRecordset.h"
 #include "util/TerminalText.h"
 
 #include <algorithm>
@@ -38,14 +38,11 @@ bool WaitForSignal(std::chrono::milliseconds timeout)
     return sigtimedwait(&set, nullptr, &ts) > 0;
 }
 
-long long MaxMessageId(CAdoConnection& connection)
+// The newest record stored so far; 0 when there is none or it cannot be read.
+long long NewestMessageId(CMessageOperations& messages)
 {
-    CAdoRecordset rs(connection);
-    int id = 0;
-    if (rs.Open("select max(id) as maxid from userdata") && !rs.IsEOF()) {
-        rs.GetFieldValue("maxid", id);
-    }
-    return id;
+    std::string error;
+    return messages.NewestMessageId(error).value_or(0);
 }
 
 // Prints status texts as the run writes them; output from the worker and main thread is serialised.
@@ -62,32 +59,27 @@ public:
     }
 
     // The records stored since the last call, as "item<TAB>title<TAB>link" lines.
-    void NewFindings(CAdoConnection& connection)
+    void NewFindings(CMessageOperations& messages)
     {
-        CAdoRecordset rs(connection);
-        if (!rs.Open("select * from userdata where id>" + std::to_string(m_lastId) + " order by id")) {
+        std::lock_guard guard(m_lock);
+        std::string error;
+        const auto records = messages.StoredSince(m_lastId, error);
+        if (!records) {
             return;
         }
-        std::lock_guard guard(m_lock);
-        for (; !rs.IsEOF(); rs.MoveNext()) {
-            int id = 0;
-            std::string name, info, link;
-            rs.GetFieldValue("ID", id);
-            rs.GetFieldValue("MessageTypeName", name);
-            rs.GetFieldValue("SourceInfo", info);
-            rs.GetFieldValue("SourceLink", link);
+        for (const StoredRecord& record : *records) {
             if (m_context.json) {
                 JsonWriter json;
                 json.BeginObject().Key("finding").BeginObject();
-                json.Key("ID").Value(id).Key("MessageTypeName").Value(name);
-                json.Key("SourceInfo").Value(info).Key("SourceLink").Value(link);
+                json.Key("ID").Value(record.id).Key("MessageTypeName").Value(record.itemName);
+                json.Key("SourceInfo").Value(record.info).Key("SourceLink").Value(record.link);
                 json.EndObject().EndObject();
                 m_context.out << json.Text() << std::endl;
             } else {
-                m_context.out << "新消息\t" << PlainField(name) << '\t' << PlainField(info) << '\t' << PlainField(link)
-                              << std::endl;
+                m_context.out << "新消息\t" << PlainField(record.itemName) << '\t' << PlainField(record.info) << '\t'
+                              << PlainField(record.link) << std::endl;
             }
-            m_lastId = std::max<long long>(m_lastId, id);
+            m_lastId = std::max<long long>(m_lastId, record.id);
         }
     }
 
@@ -171,8 +163,8 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
         }
     }
     CTarvoDoc& doc = context.Doc();
-    CAdoConnection& connection = context.app.m_mainConnection;
-    const long long before = MaxMessageId(connection);
+    CMessageOperations& messages = context.app.Messages();
+    const long long before = NewestMessageId(messages);
     const int errorsBefore = context.app.m_run.ErrorCount();
     RunPrinter printer(context);
     context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
@@ -183,12 +175,10 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
     context.app.m_run.SetStatusListener(nullptr);
     doc.SetItemCheckedListener(nullptr);
 
-    CAdoRecordset rs(connection);
     long long stored = 0;
-    if (rs.Open("select count(*) as stored from userdata where id>" + std::to_string(before)) && !rs.IsEOF()) {
-        int n = 0;
-        rs.GetFieldValue("stored", n);
-        stored = n;
+    std::string error;
+    for (const StoredCount& count : messages.StoredCountsSince(before, error).value_or(std::vector<StoredCount>())) {
+        stored += count.count;
     }
     const int errors = context.app.m_run.ErrorCount() - errorsBefore;
     if (context.json) {
@@ -220,11 +210,11 @@ int RunWatchCommand(CliContext& context, CliArgs& args)
         actions.SetPeriodOverride(std::chrono::seconds(seconds));
     }
     args.ExpectEnd();
-    CAdoConnection& connection = context.app.m_mainConnection;
+    CMessageOperations& messages = context.app.Messages();
     RunPrinter printer(context);
-    printer.SetLastId(MaxMessageId(connection));
+    printer.SetLastId(NewestMessageId(messages));
     context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
-    doc.SetItemCheckedListener([&printer, &connection](MessageTypeInfo&, int) { printer.NewFindings(connection); });
+    doc.SetItemCheckedListener([&printer, &messages](MessageTypeInfo&, int) { printer.NewFindings(messages); });
 
     // The frame's schedule without the frame: the once-a-second pass repeats the sounds of unread
     // findings; the auto-check timer starts the runs, the first one at once.

@@ -1,12 +1,10 @@
+#include "app/CMessageOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
-#include "store/CAdoRecordset.h"
-#include "store/MessageInfo.h"
-#include "store/MessageTable.h"
 #include "util/TerminalText.h"
 
 #include <ostream>
@@ -39,15 +37,15 @@ ItemPtr ItemOption(CliContext& context, CliArgs& args)
 // The list record of one stored message, or UsageError when there is none.
 MessageListInfo LoadListRecord(CliContext& context, int id)
 {
-    CAdoRecordset rs(context.app.m_mainConnection);
-    if (!rs.Open("select * from userdata where id=" + std::to_string(id))) {
+    MessageListInfo record;
+    bool found = false;
+    std::string error;
+    if (!context.app.Messages().ListRecord(id, record, found, error)) {
         throw UsageError("不能读取消息 " + std::to_string(id));
     }
-    if (rs.IsEOF()) {
+    if (!found) {
         throw UsageError("没有这条消息: " + std::to_string(id));
     }
-    MessageListInfo record;
-    record.LoadFromRecordset(rs);
     return record;
 }
 
@@ -80,37 +78,43 @@ int ParseReadWord(const std::string& word)
 
 int RunMessagesCommand(CliContext& context, CliArgs& args)
 {
-    CTarvoDoc& doc = context.Doc();
-    doc.m_pCurItem = ItemOption(context, args);
+    MessageQuery query;
+    query.pageSize = context.app.m_settings.pagesize;
+    if (ItemPtr item = ItemOption(context, args)) {
+        query.itemId = item->messagetypeid;
+    }
     if (auto filter = args.TakeOption("--filter")) {
         if (*filter == "all") {
-            doc.m_nReadFilter = kFilterAll;
+            query.readFilter = kFilterAll;
         } else if (*filter == "unread") {
-            doc.m_nReadFilter = kFilterUnread;
+            query.readFilter = kFilterUnread;
         } else if (*filter == "read") {
-            doc.m_nReadFilter = kFilterRead;
+            query.readFilter = kFilterRead;
         } else {
             throw UsageError("--filter 取 all、unread 或 read: " + *filter);
         }
     }
-    long page = 1;
     if (auto text = args.TakeOption("--page")) {
-        page = ParseInt(*text, "--page");
+        query.page = ParseInt(*text, "--page");
     }
     args.ExpectEnd();
-    if (!doc.FillPage(page)) {
+    std::string error;
+    CMessageOperations& messages = context.app.Messages();
+    const auto page = messages.Page(query, error);
+    const auto unread = page ? messages.CountUnread(error) : std::nullopt;
+    if (!page || !unread) {
         context.err << "不能读取消息列表\n";
         return 1;
     }
-    const int pageSize = context.app.m_settings.pagesize;
+    const long pageSize = query.pageSize;
     if (context.json) {
         JsonWriter json;
         json.BeginObject();
-        json.Key("page").Value(doc.m_nCurPage).Key("pageCount").Value(doc.m_nPageCount);
-        json.Key("totalCount").Value(doc.m_nTotalCount).Key("pageSize").Value(pageSize);
-        json.Key("unread").Value(doc.m_nUnreadCount.load());
+        json.Key("page").Value(page->page).Key("pageCount").Value(page->pageCount);
+        json.Key("totalCount").Value(page->totalCount).Key("pageSize").Value(pageSize);
+        json.Key("unread").Value(unread->total);
         json.Key("messages").BeginArray();
-        for (const auto& row : doc.m_pageItems) {
+        for (const auto& row : page->rows) {
             WriteListRowJson(json, row);
         }
         json.EndArray().EndObject();
@@ -118,12 +122,12 @@ int RunMessagesCommand(CliContext& context, CliArgs& args)
         return 0;
     }
     context.out << "编号\t状态\t类型\t日期时间\t发送人\t主题\t接受人\n";
-    for (const auto& row : doc.m_pageItems) {
+    for (const auto& row : page->rows) {
         context.out << row.ID << '\t' << (row.status < 1 ? "未读" : "已读") << '\t' << PlainField(row.MessageTypeName)
                     << '\t' << PlainField(row.RecieveDate) << '\t' << PlainField(row.SourceFromName) << '\t'
                     << PlainField(row.SourceInfo) << '\t' << PlainField(row.SourceToName) << '\n';
     }
-    context.out << doc.m_nCurPage << "/" << doc.m_nPageCount << "页  每页:" << pageSize << "/共:" << doc.m_nTotalCount
+    context.out << page->page << "/" << page->pageCount << "页  每页:" << pageSize << "/共:" << page->totalCount
                 << "条\n";
     return 0;
 }
@@ -133,11 +137,13 @@ int RunMessageCommand(CliContext& context, CliArgs& args)
     const int id = ParseMessageId(args.Next("消息编号"));
     args.ExpectEnd();
     LoadListRecord(context, id); // a clear error for a missing id
-    MessageInfo message;
-    if (!message.LoadById(context.app.m_mainConnection, id)) {
+    std::string error;
+    const auto found = context.app.Messages().Message(id, error);
+    if (!found) {
         context.err << "不能读取消息 " << id << '\n';
         return 1;
     }
+    const MessageInfo& message = *found;
     if (context.json) {
         JsonWriter json;
         WriteMessageJson(json, message, context.showPassword);
@@ -159,18 +165,20 @@ int RunMarkCommand(CliContext& context, CliArgs& args)
 {
     const int mode = ParseReadWord(args.Next("read|unread"));
     std::vector<MessageListInfo> records = LoadListRecords(context, args);
-    CTarvoDoc& doc = context.Doc();
-    doc.RecountUnread();
-    int status = 0;
+    std::vector<MessageListInfo*> pointers;
     for (auto& record : records) {
-        if (!doc.SetReadState(record, mode)) {
-            if (record.bCanChangeState == 0) {
-                context.err << "注意: " << record.ID << ": " << kCannotChangeStateText << '\n';
-            }
-            status = 1;
-        }
+        pointers.push_back(&record);
     }
-    return status;
+    std::string error;
+    const auto change = context.app.Messages().SetReadState(pointers, mode, error);
+    if (!change) {
+        context.err << error << '\n';
+        return 1; // a change the database refused is no success
+    }
+    for (int id : change->refused) {
+        context.err << "注意: " << id << ": " << kCannotChangeStateText << '\n';
+    }
+    return change->refused.empty() ? 0 : 1;
 }
 
 int RunMarkAllCommand(CliContext& context, CliArgs& args)
@@ -178,17 +186,24 @@ int RunMarkAllCommand(CliContext& context, CliArgs& args)
     const bool read = ParseReadWord(args.Next("read|unread")) == 1;
     ItemPtr item = ItemOption(context, args);
     args.ExpectEnd();
-    return SetAllRead(context.app.m_mainConnection, item.get(), read) ? 0 : 1;
+    std::string error;
+    if (!context.app.Messages().SetAllRead(item ? item->messagetypeid : 0, read, error)) {
+        context.err << error << '\n';
+        return 1;
+    }
+    return 0;
 }
 
 int RunDeleteCommand(CliContext& context, CliArgs& args)
 {
-    std::vector<MessageListInfo> records = LoadListRecords(context, args);
-    int status = 0;
-    for (auto& record : records) {
-        if (!record.DeleteMessage(context.app.m_mainConnection)) {
-            status = 1;
-        }
+    std::vector<int> ids;
+    for (const auto& record : LoadListRecords(context, args)) {
+        ids.push_back(record.ID);
     }
-    return status;
+    std::string error;
+    if (!context.app.Messages().Delete(ids, error)) {
+        context.err << error << '\n';
+        return 1;
+    }
+    return 0;
 }

@@ -65,7 +65,8 @@ bool CAdoRecordset::Open(const std::string& sql)
         Report(kNotOpenText, "");
         return false;
     }
-    std::vector<std::string> errors;
+    std::vector<std::string>& errors = m_openErrors;
+    errors.clear();
     if (!m_pConnection->RunQuery(sql, m_result, errors)) {
         m_result = {};
         Report(kFieldErrorText, kFieldErrorCaption);

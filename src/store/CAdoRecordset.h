@@ -28,6 +28,8 @@ public:
     // Every recordset is a static, read-only snapshot of the whole result, so there is no cursor
     // or lock type to choose.
     bool Open(const std::string& sql);
+    // The database's own words for the last Open that failed.
+    const std::vector<std::string>& OpenErrors() const { return m_openErrors; }
     void Close();
     bool IsOpen() const { return m_bOpen; }
 
@@ -62,6 +64,7 @@ private:
     bool m_bShowErrors = true;
     std::string m_strDateFormat = kDefaultDateFormat;
     DbResult m_result;
+    std::vector<std::string> m_openErrors;
     std::vector<size_t> m_firstOfName; // per column: the first column of the same name
     mutable size_t m_nLastColumn = 0;  // one past the last column found
     long m_nPos = 0;                   // -1 = before the first row (BOF), size = after the last (EOF)

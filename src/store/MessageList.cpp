@@ -24,9 +24,75 @@ std::string WhereText(int readFilter)
     }
 }
 
-std::string ItemCondition(const MessageTypeInfo* item)
+std::string ItemCondition(int itemId)
 {
-    return item ? " and  messagetypeid=" + std::to_string(item->messagetypeid) : std::string();
+    return itemId != 0 ? " and  messagetypeid=" + std::to_string(itemId) : std::string();
+}
+
+int ItemIdOf(const MessageTypeInfo* item)
+{
+    return item ? item->messagetypeid : 0;
+}
+
+// One term of an ORDER BY: a column (with its collation) and its direction.
+struct OrderTerm
+{
+    const char* key;
+    bool descending;
+};
+
+// The sort keys of the list's columns. Texts compare with ASCII letters folded, as the list's own
+// comparison does; a later date comes first. Every order ends with the list's own order (unread
+// first, newest first), which the indexes (status, ID DESC) serve.
+constexpr const char* kStatusKey = "status";
+constexpr const char* kIdKey = "ID";
+constexpr const char* kTypeNameKey = "MessageTypeName collate nocase";
+constexpr const char* kReceiveDateKey = "RecieveDate";
+constexpr const char* kFromNameKey = "SourceFromName collate nocase";
+constexpr const char* kInfoKey = "SourceInfo collate nocase";
+constexpr const char* kToNameKey = "SourceToName collate nocase";
+
+std::vector<OrderTerm> OrderTerms(const ListOrder& order)
+{
+    const bool d = order.descending;
+    std::vector<OrderTerm> terms;
+    switch (order.column) {
+    case 0:
+        return {{kStatusKey, d}, {kIdKey, !d}};
+    case 1:
+        terms = {{kTypeNameKey, d}};
+        break;
+    case 2:
+        terms = {{kReceiveDateKey, !d}};
+        break;
+    case 3:
+        terms = {{kFromNameKey, d}};
+        break;
+    case 4:
+        terms = {{kStatusKey, d}};
+        break;
+    case 5:
+        terms = {{kInfoKey, d}};
+        break;
+    case 7:
+        terms = {{kToNameKey, d}};
+        break;
+    default:
+        break;
+    }
+    terms.push_back({kStatusKey, false});
+    terms.push_back({kIdKey, true});
+    return terms;
+}
+
+// " order by ..." of the terms; reversed reads the same order from its other end.
+std::string OrderByText(const std::vector<OrderTerm>& terms, bool reversed)
+{
+    std::string text = " order by ";
+    for (size_t i = 0; i < terms.size(); ++i) {
+        text += (i ? ", " : "") + std::string(terms[i].key) + (terms[i].descending != reversed ? " desc" : "");
+    }
+    return text;
 }
 
 bool ReadTotal(CAdoRecordset& rs, long& total)
@@ -57,14 +123,14 @@ void ReadRows(CAdoRecordset& rs, long limit, std::vector<MessageListInfo>& rows)
 
 // The number of records the list query matches: from the counts the triggers keep, or by counting
 // in a file made before those existed.
-bool CountMatching(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item, long& total)
+bool CountMatching(CAdoConnection& connection, int readFilter, int itemId, long& total)
 {
     std::string sql = "select ifnull(sum(n), 0) as total from userdata_counts where 1=1";
     if (readFilter == kFilterUnread || readFilter == kFilterRead) {
         sql += readFilter == kFilterUnread ? " and status=0" : " and status=1";
     }
-    if (item) {
-        sql += " and messagetypeid=" + std::to_string(item->messagetypeid);
+    if (itemId != 0) {
+        sql += " and messagetypeid=" + std::to_string(itemId);
     }
     CAdoRecordset counts(connection);
     counts.SetShowErrors(false);
@@ -72,7 +138,7 @@ bool CountMatching(CAdoConnection& connection, int readFilter, const MessageType
         std::string where = WhereText(readFilter);
         where.replace(0, std::string("select *").size(), "select count(*) as total");
         CAdoRecordset count(connection);
-        if (!count.Open(where + ItemCondition(item)) || count.IsEOF()) {
+        if (!count.Open(where + ItemCondition(itemId)) || count.IsEOF()) {
             return false;
         }
         return ReadTotal(count, total);
@@ -80,22 +146,43 @@ bool CountMatching(CAdoConnection& connection, int readFilter, const MessageType
     return ReadTotal(counts, total);
 }
 
+std::string ListQueryText(int readFilter, int itemId)
+{
+    if (itemId == 0) {
+        return WhereText(readFilter) + " order by status,-id";
+    }
+    return WhereText(readFilter) + ItemCondition(itemId) + " order by status,-id ";
+}
+
+bool IsListsOwnOrder(const ListOrder& order)
+{
+    return order.column == 0 ? !order.descending : OrderTerms(order).size() == 2;
+}
+
 } // namespace
 
 std::string ListQueryText(int readFilter, const MessageTypeInfo* item)
 {
-    if (!item) {
-        return WhereText(readFilter) + " order by status,-id";
-    }
-    return WhereText(readFilter) + ItemCondition(item) + " order by status,-id ";
+    return ListQueryText(readFilter, ItemIdOf(item));
 }
 
 bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item,
                                   long requestedPage, long pageSize, MessagePage& page)
 {
+    return LoadMessagePageFromRecordset(connection, readFilter, ItemIdOf(item), requestedPage, pageSize, ListOrder(),
+                                        page);
+}
+
+bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, int itemId, long requestedPage,
+                                  long pageSize, const ListOrder& order, MessagePage& page)
+{
     CAdoRecordset rs(connection);
     rs.SetDateFormat(kFindingDateFormat);
-    if (!rs.Open(ListQueryText(readFilter, item))) {
+    // The list's own order keeps its own statement; a sorted list orders by the column first.
+    const std::string sql = IsListsOwnOrder(order)
+                                ? ListQueryText(readFilter, itemId)
+                                : WhereText(readFilter) + ItemCondition(itemId) + OrderByText(OrderTerms(order), false);
+    if (!rs.Open(sql)) {
         return false;
     }
     MessagePage result;
@@ -113,12 +200,18 @@ bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, co
 bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item, long requestedPage,
                      long pageSize, MessagePage& page)
 {
+    return LoadMessagePage(connection, readFilter, ItemIdOf(item), requestedPage, pageSize, ListOrder(), page);
+}
+
+bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, long requestedPage, long pageSize,
+                     const ListOrder& order, MessagePage& page)
+{
     if (connection.GetDbmsName() != "SQLite") {
-        return LoadMessagePageFromRecordset(connection, readFilter, item, requestedPage, pageSize, page);
+        return LoadMessagePageFromRecordset(connection, readFilter, itemId, requestedPage, pageSize, order, page);
     }
     MessagePage result;
     result.pageSize = pageSize < 1 ? 1 : pageSize;
-    if (!CountMatching(connection, readFilter, item, result.totalCount)) {
+    if (!CountMatching(connection, readFilter, itemId, result.totalCount)) {
         return false;
     }
     result.pageCount = (result.totalCount + result.pageSize - 1) / result.pageSize;
@@ -131,14 +224,14 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTy
     // Pages in the back half are read from the other end, so the last page costs what the first does.
     const bool fromEnd = offset > result.totalCount / 2;
     // Only the columns a list row shows: the content of a web record alone may be megabytes.
-    std::string sql = WhereText(readFilter) + ItemCondition(item);
+    std::string sql = WhereText(readFilter) + ItemCondition(itemId);
     sql.replace(0, std::string("select *").size(), std::string("select ") + kListColumns);
+    sql += OrderByText(OrderTerms(order), fromEnd);
     if (fromEnd) {
-        sql += " order by status desc, id limit " + std::to_string(rowsOnPage) + " offset " +
+        sql += " limit " + std::to_string(rowsOnPage) + " offset " +
                std::to_string(result.totalCount - offset - rowsOnPage);
     } else {
-        sql +=
-            " order by status, id desc limit " + std::to_string(result.pageSize) + " offset " + std::to_string(offset);
+        sql += " limit " + std::to_string(result.pageSize) + " offset " + std::to_string(offset);
     }
     if (!rs.Open(sql)) {
         return false;

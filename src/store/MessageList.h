@@ -24,6 +24,15 @@ struct MessagePage
     long pageSize = 0;
 };
 
+// The order of the whole list: a column of the list and its direction; column -1 (and the empty
+// columns 6 and 8) is the list's own order, unread first and newest first. Equal keys keep that
+// order, so paging through a sorted list is repeatable.
+struct ListOrder
+{
+    int column = -1;
+    bool descending = false;
+};
+
 // The list's query text, e.g. "select * from userdata where status=0  and  messagetypeid=7 order by status,-id ".
 std::string ListQueryText(int readFilter, const MessageTypeInfo* item);
 
@@ -32,7 +41,13 @@ std::string ListQueryText(int readFilter, const MessageTypeInfo* item);
 bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item, long requestedPage,
                      long pageSize, MessagePage& page);
 
+// The same with the item given by key (0 = all items) and the whole list in the given order.
+bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, long requestedPage, long pageSize,
+                     const ListOrder& order, MessagePage& page);
+
 // The same page through a recordset over every matching row (any engine); the SQLite path above
 // gives the same rows without reading them all.
 bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, const MessageTypeInfo* item,
                                   long requestedPage, long pageSize, MessagePage& page);
+bool LoadMessagePageFromRecordset(CAdoConnection& connection, int readFilter, int itemId, long requestedPage,
+                                  long pageSize, const ListOrder& order, MessagePage& page);

@@ -197,15 +197,16 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
     EXPECT_EQ(std::tuple(doc.m_nUnreadCount.load(), web->m_nUnreadCount.load(), db->m_nUnreadCount.load()),
               std::tuple(1, 1, 0));
 
-    ASSERT_TRUE(doc.FillPage(1));
+    CMessageOperations messages(store.connection());
+    std::string error;
+    auto page = messages.Page(doc.PageQuery(1), error);
+    ASSERT_TRUE(page) << error;
+    doc.TakePage(std::move(*page));
     ASSERT_EQ(doc.m_pageItems.size(), 1u);
     MessageListInfo& record = doc.m_pageItems[0];
-    EXPECT_TRUE(doc.SetReadState(record, -1));
-    EXPECT_TRUE(doc.SetReadState(record, 1)); // already read: nothing changes
+    ASSERT_EQ(messages.SetReadState({&record}, -1, error)->changed.size(), 1u);
+    doc.CountReadChange(record);
     EXPECT_EQ(std::tuple(record.status, doc.m_nUnreadCount.load(), web->m_nNewCount.load()), std::tuple(1, 0, 0));
-    record.bCanChangeState = 0; // a protected record keeps its state
-    EXPECT_FALSE(doc.SetReadState(record, 0));
-    EXPECT_EQ(record.status, 1);
     EXPECT_EQ(store.QueryNumber("select status from userdata"), 1);
 }
 

@@ -1,6 +1,5 @@
 #include "store/MessageList.h"
 
-#include "store/MessageTable.h"
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
@@ -63,24 +62,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(MessageList, UnreadFirstNewestFirstInPagesOfTheGivenSize)
-{
-    MessagePage page;
-    ASSERT_TRUE(LoadMessagePage(store.connection(), kFilterAll, nullptr, 1, 100, page));
-    EXPECT_EQ(std::tuple(page.pageCount, page.totalCount), std::tuple(3, 250));
-    ASSERT_EQ(page.rows.size(), 100u);
-    EXPECT_EQ(std::pair(page.rows.front().ID, page.rows.front().status), std::pair(250, 0));
-    ASSERT_TRUE(LoadMessagePage(store.connection(), kFilterAll, nullptr, 3, 100, page));
-    ASSERT_EQ(page.rows.size(), 50u);
-    EXPECT_EQ(std::tuple(page.rows.back().ID, page.rows.back().status, page.rows.back().SourceInfo),
-              std::tuple(4, 1, std::string("it's 3")));
-
-    SetAllRead(store.connection(), nullptr, true);
-    ASSERT_TRUE(LoadMessagePage(store.connection(), kFilterUnread, nullptr, 5, 100, page));
-    EXPECT_EQ(std::tuple(page.page, page.pageCount), std::tuple(1, 0)); // no record: page one of none
-    EXPECT_TRUE(page.rows.empty());
-}
 
 TEST_F(MessageList, PagesEqualTheRecordsetPagingAtEveryBoundary)
 {

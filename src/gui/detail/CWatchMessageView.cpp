@@ -1,5 +1,6 @@
 #include "gui/detail/CWatchMessageView.h"
 
+#include "app/CMessageOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "gui/detail/CBrowserPage.h"
@@ -132,10 +133,10 @@ void CWatchMessageView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
 {
     int id = doc.m_nCurMessageId;
     if (id >= 1) {
-        MessageInfo record;
+        std::string error;
         // A record that can no longer be read shows as none rather than as the last one.
-        if (record.LoadById(doc.Connection(), id)) {
-            m_record = std::move(record);
+        if (auto record = m_context.app.Messages().Message(id, error)) {
+            m_record = std::move(*record);
         } else {
             id = 0;
         }

@@ -1,8 +1,8 @@
 #include "gui/detail/MessageDetailText.h"
 
-#include "monitors/web/MakeLinksAbsolute.h"
 #include "store/MessageInfo.h"
 #include "store/MessageTypeInfo.h"
+#include "util/MakeLinksAbsolute.h"
 #include "util/TextEncoding.h"
 
 #include <array>

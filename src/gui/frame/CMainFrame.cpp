@@ -107,7 +107,7 @@ CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* paren
     // The stored choice holds across starts (unchecking "每隔" in the settings is not undone).
     m_tick->ApplyAutoCheckSetting();
     if (m_options.relay) {
-        m_options.relay->Attach(this, &m_context.doc);
+        m_options.relay->Attach(this, &m_context.app.Messages());
     }
     m_tree->Refill();
     m_context.doc.UpdateAllViews(nullptr);

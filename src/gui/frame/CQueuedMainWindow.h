@@ -1,33 +1,32 @@
 #pragma once
 // The check run's way to the main window. The worker calls SetBusyAnimation at the start and end
-// of a run; the call goes on as a queued call to the frame's thread and is dropped once the frame
-// is gone. At the end of a run it also hands the frame what the run stored, item by item.
+// of a run; the call goes on as a queued call to the frame's thread, and is dropped once the frame
+// is gone. At the end of a run the frame's thread reads what was stored since the last report and
+// hands it to the frame, item by item; the worker itself never reads the store for the window.
 //
 // It outlives the document (created before it in main), so the worker never meets a dead object.
 #include "app/IMainWindow.h"
-#include "gui/frame/RunFindings.h"
 
 #include <mutex>
 
 class CMainFrame;
-class CTarvoDoc;
+class CMessageOperations;
 
 class CQueuedMainWindow final : public IMainWindow
 {
 public:
-    void Attach(CMainFrame* frame, CTarvoDoc* doc);
+    // UI thread. What is stored from now on is reported at the end of the next run.
+    void Attach(CMainFrame* frame, CMessageOperations* messages);
     void Detach();
-    // Worker thread.
+    // Worker thread: only posts.
     void SetBusyAnimation(bool on) override;
 
 private:
-    std::vector<RunFinding> StoredSince(long long lastId);
+    // UI thread: the findings after the last report go to the frame.
+    void ReportStored(CMainFrame* frame);
 
     std::mutex m_lock;
     CMainFrame* m_frame = nullptr;
-    CTarvoDoc* m_doc = nullptr;
-    long long m_nRunStartId = 0; // the newest message record when the run began
+    CMessageOperations* m_messages = nullptr; // UI thread
+    long long m_nReportedId = 0;              // UI thread: the newest record reported or there at Attach
 };
-
-// The largest message id stored so far (0 for none).
-long long NewestMessageId(CTarvoDoc& doc);

@@ -1,7 +1,6 @@
 #include "gui/list/CMessageListModel.h"
 
 #include "gui/list/ListImages.h"
-#include "gui/list/MessageListSort.h"
 #include "store/MessageListInfo.h"
 #include "util/TextEncoding.h"
 
@@ -167,30 +166,6 @@ MessageListInfo& CMessageListModel::RecordAt(int row)
 void CMessageListModel::RowChanged(int row)
 {
     Q_EMIT dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DecorationRole, kImageRole});
-}
-
-void CMessageListModel::SortRows(int column, bool descending)
-{
-    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
-    std::vector<int> recordOfBefore;
-    recordOfBefore.reserve(static_cast<size_t>(before.size()));
-    for (const QModelIndex& index : before) {
-        recordOfBefore.push_back(m_order[static_cast<size_t>(index.row())]);
-    }
-    SortListRows(m_records, m_order, column, descending);
-    std::vector<int> rowOfRecord(m_order.size());
-    for (size_t row = 0; row < m_order.size(); ++row) {
-        rowOfRecord[static_cast<size_t>(m_order[row])] = static_cast<int>(row);
-    }
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        after.push_back(
-            index(rowOfRecord[static_cast<size_t>(recordOfBefore[static_cast<size_t>(i)])], before[i].column()));
-    }
-    changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void CMessageListModel::SetHeaderImage(int section, int image)

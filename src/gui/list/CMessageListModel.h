@@ -1,7 +1,7 @@
 #pragma once
-// The rows of the message list over the document's page array: nine columns, the read-state
-// images in columns 0 and 4, and a display order of its own for sorting by a column. The page
-// array belongs to the document; the model only points into it, and is reset around every refill.
+// The rows of the message list over the document's page array, in the query's order: nine columns,
+// the read-state images in columns 0 and 4. The page array belongs to the document; the model only
+// points into it, and is reset around every refill (its row count changes only then).
 #include <QAbstractTableModel>
 #include <QPixmap>
 #include <array>
@@ -49,12 +49,9 @@ public:
     // Around a refill of the page array: the rows take the array's (query) order.
     void BeginRefill();
     void EndRefill();
-    // The record shown in a row (display order).
     MessageListInfo& RecordAt(int row);
     // The record's read state changed: its images are repainted.
     void RowChanged(int row);
-    // Sorts the rows by a column; records with equal keys keep their order.
-    void SortRows(int column, bool descending);
     void SetHeaderImage(int section, int image);
     int HeaderImageOf(int section) const { return m_headerImages[static_cast<size_t>(section)]; }
 

@@ -1,6 +1,8 @@
 #include "gui/list/CTarvoView.h"
 
 #include "app/CMainTick.h"
+#include "app/CMessageOperations.h"
+#include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "gui/frame/GuiContext.h"
 #include "gui/list/CMessageListCtrl.h"
@@ -108,22 +110,24 @@ CTarvoView::~CTarvoView()
 void CTarvoView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
 {
     ShowPage(doc.m_nCurPage);
-    SortBy(-1);
 }
 
 bool CTarvoView::ShowPage(long page)
 {
     WaitCursor wait;
     CTarvoDoc& doc = m_context.doc;
-    // The document replaces its page array only when the query succeeded; the model follows it
-    // before control returns to the event loop, so no paint sees the two apart.
-    if (!doc.FillPage(page)) {
+    std::string error;
+    auto rows = m_context.app.Messages().Page(doc.PageQuery(page), error);
+    if (!rows) {
         m_context.boxes.Show(this, Utf8(kQueryFailedText), Utf8(kQueryFailedCaption), QMessageBox::Warning,
                              QMessageBox::Ok);
         return false;
     }
+    // The document's page array changes between the model's begin and end of the reset, before
+    // control returns to the event loop, so no paint sees the two apart.
     m_list->setUpdatesEnabled(false);
     m_model->BeginRefill();
+    doc.TakePage(std::move(*rows));
     m_model->EndRefill();
     m_nLastSelectedRow = -1;
     m_list->setUpdatesEnabled(true);
@@ -132,18 +136,38 @@ bool CTarvoView::ShowPage(long page)
 
 void CTarvoView::SetReadState(int row, int mode)
 {
-    if (row < 0 || row >= m_model->rowCount()) {
+    if (row >= 0 && row < m_model->rowCount()) {
+        MarkRows({row}, mode);
+    }
+}
+
+void CTarvoView::MarkRows(const std::vector<int>& rows, int mode)
+{
+    std::vector<MessageListInfo*> records;
+    for (int row : rows) {
+        records.push_back(&m_model->RecordAt(row));
+    }
+    std::string error;
+    const auto change = m_context.app.Messages().SetReadState(records, mode, error);
+    if (!change) {
+        ShowStoreError(error); // the rows stay as they were
         return;
     }
-    MessageListInfo& record = m_model->RecordAt(row);
-    if (record.bCanChangeState == 0) {
+    for (size_t i = 0; i < change->refused.size(); ++i) {
         m_context.boxes.Show(this, Utf8(kCannotChangeStateText), Utf8(kCannotChangeCaption), QMessageBox::Warning,
                              QMessageBox::Ok);
-        return;
     }
-    if (m_context.doc.SetReadState(record, mode)) {
-        m_model->RowChanged(row);
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (std::ranges::find(change->changed, records[i]) != change->changed.end()) {
+            m_context.doc.CountReadChange(*records[i]);
+            m_model->RowChanged(rows[i]);
+        }
     }
+}
+
+void CTarvoView::ShowStoreError(const std::string& error)
+{
+    m_context.boxes.Show(this, QString::fromStdString(error), QString(), QMessageBox::Information, QMessageBox::Ok);
 }
 
 void CTarvoView::SortBy(int column)
@@ -171,7 +195,9 @@ void CTarvoView::SortBy(int column)
 void CTarvoView::SortByHeader(int column)
 {
     SortBy(column);
-    m_model->SortRows(column, m_bDescending);
+    // The whole list is sorted, not the page: its first page in the new order is shown.
+    m_context.doc.m_sortOrder = ListOrder{m_nSortColumn, m_bDescending};
+    ShowPage(1);
 }
 
 std::vector<int> CTarvoView::SelectedRows() const
@@ -186,8 +212,8 @@ std::vector<int> CTarvoView::SelectedRows() const
 
 void CTarvoView::AutoMarkSelected(int mode)
 {
-    for (int row : SelectedRows()) {
-        SetReadState(row, mode != 0 ? 1 : 0);
+    if (const std::vector<int> rows = SelectedRows(); !rows.empty()) {
+        MarkRows(rows, mode != 0 ? 1 : 0);
     }
 }
 
@@ -220,8 +246,13 @@ void CTarvoView::OnDeleteSelected()
         return;
     }
     CTarvoDoc& doc = m_context.doc;
+    std::vector<int> ids;
     for (int row : rows) {
-        m_model->RecordAt(row).DeleteMessage(doc.Connection());
+        ids.push_back(m_model->RecordAt(row).ID);
+    }
+    std::string error;
+    if (!m_context.app.Messages().Delete(ids, error)) {
+        ShowStoreError(error); // nothing was deleted; the refill below shows the rows again
     }
     doc.m_nCurMessageId = 0;
     doc.m_bReload = true;

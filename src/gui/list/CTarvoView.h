@@ -5,6 +5,7 @@
 #include "app/IDocView.h"
 
 #include <QWidget>
+#include <string>
 #include <vector>
 
 class CMessageListCtrl;
@@ -30,7 +31,7 @@ public:
     CTarvoView(GuiContext& context, QWidget* parent = nullptr);
     ~CTarvoView() override;
 
-    // Shows the page, then takes the sort image off the header (the rows are in query order).
+    // Shows the page in the list's order (the header's sort, when one was clicked).
     void OnUpdate(CTarvoDoc& doc, IDocView* sender, int hint) override;
 
     // Commands the frame forwards.
@@ -47,7 +48,7 @@ public:
     void SetReadState(int row, int mode);
     // Sets the sort column and the header images; -1 only takes the image off the last sorted header.
     void SortBy(int column);
-    // A click on a header: SortBy, then the rows are sorted by that column.
+    // A click on a header: SortBy, then the whole list is read again in that order from its first page.
     void SortByHeader(int column);
 
     CMessageListCtrl* List() const { return m_list; }
@@ -65,6 +66,10 @@ private:
     void OnSelectionChanged();
     void ShowContextMenu(const QPoint& globalPos);
     void BuildContextMenu();
+    // SetReadState over rows, in one write; a refusal message for each protected record.
+    void MarkRows(const std::vector<int>& rows, int mode);
+    // The database's own words for a write it refused, as the store shows them.
+    void ShowStoreError(const std::string& error);
 
     GuiContext& m_context;
     CMessageListModel* m_model = nullptr;

@@ -1,12 +1,12 @@
 #include "gui/tree/CLeftView.h"
 
+#include "app/CMessageOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/frame/GuiContext.h"
 #include "gui/tree/CTreeNodeDelegate.h"
 #include "gui/tree/TreeImages.h"
-#include "store/MessageTable.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -624,7 +624,11 @@ void CLeftView::OnStopCheck()
 void CLeftView::MarkAll(bool read)
 {
     auto record = RecordOf(CommandTarget(false));
-    SetAllRead(m_context.app.m_mainConnection, record.get(), read);
+    std::string error;
+    if (!m_context.app.Messages().SetAllRead(record ? record->messagetypeid : 0, read, error)) {
+        // The database's own words, as the store shows them; nothing changed.
+        m_context.boxes.Show(this, QString::fromStdString(error), QString(), QMessageBox::Information, QMessageBox::Ok);
+    }
     ReloadOtherViews();
 }
 

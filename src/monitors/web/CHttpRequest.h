@@ -4,7 +4,7 @@
 // after it, in ErrorText(). The body is returned whatever the status code (the caller judges it).
 // Redirects are followed (http and https only).
 // A stop request ends the request in any phase within a tenth of a second (CCurlDriver).
-#include "monitors/web/UrlParts.h"
+#include "util/UrlParts.h"
 
 #include <chrono>
 #include <cstddef>

@@ -5,16 +5,16 @@
 #include "monitors/StoreFinding.h"
 #include "monitors/net/CCurlDriver.h"
 #include "monitors/web/ExclusionCut.h"
-#include "monitors/web/MakeLinksAbsolute.h"
-#include "monitors/web/UrlParts.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "store/SqlText.h"
+#include "util/MakeLinksAbsolute.h"
 #include "util/PageCharset.h"
 #include "util/PrivateFile.h"
+#include "util/UrlParts.h"
 
 #include <algorithm>
 #include <cctype>

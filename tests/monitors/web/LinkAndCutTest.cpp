@@ -1,7 +1,7 @@
 // The pure text routines of the web monitor: link rewriting, URL splitting, exclusion cuts.
 #include "monitors/web/ExclusionCut.h"
-#include "monitors/web/MakeLinksAbsolute.h"
-#include "monitors/web/UrlParts.h"
+#include "util/MakeLinksAbsolute.h"
+#include "util/UrlParts.h"
 
 #include <array>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "monitors/web/UrlParts.h"
+#include "util/UrlParts.h"
 
 #include <curl/curl.h>
 #include <memory>

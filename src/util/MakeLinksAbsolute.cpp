@@ -1,6 +1,6 @@
-#include "monitors/web/MakeLinksAbsolute.h"
+#include "util/MakeLinksAbsolute.h"
 
-#include "monitors/web/UrlParts.h"
+#include "util/UrlParts.h"
 
 #include <cstddef>
 #include <string_view>

@@ -1,0 +1,160 @@
+#include "app/CMessageOperations.h"
+
+#include "store/CAdoConnection.h"
+#include "store/MessageTypeInfo.h"
+
+namespace {
+
+constexpr const char* kNoMessageText = "没有这条消息";
+
+} // namespace
+
+CMessageOperations::CMessageOperations(CAdoConnection& connection) : m_connection(connection) {}
+
+bool CMessageOperations::Write(const std::function<bool(CAdoConnection&, std::string&)>& write, std::string& error)
+{
+    return write(m_connection, error);
+}
+
+std::optional<MessagePage> CMessageOperations::Page(const MessageQuery& query, std::string& error)
+{
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
+    MessagePage page;
+    if (!LoadMessagePage(m_connection, query.readFilter, query.itemId, query.page, query.pageSize, query.order, page)) {
+        error = m_connection.QuietError();
+        return std::nullopt;
+    }
+    return page;
+}
+
+std::optional<MessageInfo> CMessageOperations::Message(int id, std::string& error)
+{
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
+    MessageInfo message;
+    if (!message.LoadById(m_connection, id) || message.ID != id) {
+        error = m_connection.QuietError();
+        if (error.empty()) {
+            error = kNoMessageText;
+        }
+        return std::nullopt;
+    }
+    return message;
+}
+
+bool CMessageOperations::ListRecord(int id, MessageListInfo& record, bool& found, std::string& error)
+{
+    return LoadListRecord(m_connection, id, record, found, error);
+}
+
+std::optional<ReadStateChange> CMessageOperations::SetReadState(const std::vector<MessageListInfo*>& records, int mode,
+                                                                std::string& error)
+{
+    ReadStateChange change;
+    std::vector<int> toRead;
+    std::vector<int> toUnread;
+    for (MessageListInfo* record : records) {
+        if (record->bCanChangeState == 0) {
+            change.refused.push_back(record->ID);
+        } else if (record->status == 0 && (mode == 1 || mode == -1)) {
+            toRead.push_back(record->ID);
+            change.changed.push_back(record);
+        } else if (record->status == 1 && (mode == 0 || mode == -1)) {
+            toUnread.push_back(record->ID);
+            change.changed.push_back(record);
+        }
+    }
+    if (toRead.empty() && toUnread.empty()) {
+        return change;
+    }
+    const bool written = Write(
+        [&](CAdoConnection& connection, std::string& words) {
+            CAdoTransaction transaction(connection); // both directions (a toggle) or neither
+            if (!transaction.Begin()) {
+                words = transaction.Errors().empty() ? "数据库正忙" : transaction.Errors().front();
+                return false;
+            }
+            return SetMessagesStatus(connection, toRead, 1, words) &&
+                   SetMessagesStatus(connection, toUnread, 0, words) && transaction.Commit();
+        },
+        error);
+    if (!written) {
+        return std::nullopt;
+    }
+    for (MessageListInfo* record : change.changed) {
+        record->status = record->status == 0 ? 1 : 0;
+    }
+    return change;
+}
+
+bool CMessageOperations::SetAllRead(int itemId, bool read, std::string& error)
+{
+    return Write(
+        [&](CAdoConnection& connection, std::string& words) { return ::SetAllRead(connection, itemId, read, words); },
+        error);
+}
+
+bool CMessageOperations::Delete(const std::vector<int>& ids, std::string& error)
+{
+    return Write([&](CAdoConnection& connection, std::string& words) { return DeleteMessages(connection, ids, words); },
+                 error);
+}
+
+std::optional<UnreadCounts> CMessageOperations::CountUnread(std::string& error)
+{
+    UnreadCounts counts;
+    if (!ReadUnreadCounts(m_connection, counts.byItem)) {
+        error = "不能读取未读消息数";
+        return std::nullopt;
+    }
+    for (const auto& [item, unread] : counts.byItem) {
+        counts.total += unread;
+    }
+    return counts;
+}
+
+std::optional<long long> CMessageOperations::NewestMessageId(std::string& error)
+{
+    long long id = 0;
+    if (!ReadNewestMessageId(m_connection, id, error)) {
+        return std::nullopt;
+    }
+    return id;
+}
+
+std::optional<std::vector<StoredRecord>> CMessageOperations::StoredSince(long long afterId, std::string& error)
+{
+    std::vector<StoredRecord> records;
+    if (!ReadStoredSince(m_connection, afterId, records, error)) {
+        return std::nullopt;
+    }
+    return records;
+}
+
+std::optional<std::vector<StoredCount>> CMessageOperations::StoredCountsSince(long long afterId, std::string& error)
+{
+    std::vector<StoredCount> counts;
+    if (!ReadStoredCountsSince(m_connection, afterId, counts, error)) {
+        return std::nullopt;
+    }
+    return counts;
+}
+
+std::string StatusSummaryText(const MessageTypeInfo* item, int itemUnread, int totalUnread)
+{
+    const std::string total = " 未读消息合计:" + std::to_string(totalUnread);
+    if (!item) {
+        return "当前类别: 所有 (" + (totalUnread > 0 ? total : std::string()) + ")";
+    }
+    std::string text = "当前类别:" + item->MessageTypeName;
+    if (item->state == 0) {
+        text += "(禁止)";
+    }
+    text += " -(";
+    if (itemUnread > 0) {
+        text += "未读:" + std::to_string(itemUnread);
+    }
+    if (totalUnread > 0) {
+        text += "," + total;
+    }
+    return text + ")";
+}

@@ -1,0 +1,81 @@
+#pragma once
+// What both front ends do with stored messages and with what a run stored: a page of the list,
+// one message, read state, deletion, the unread counts, the newest record and the records stored
+// after it. Built over the connection of the thread that calls it.
+//
+// Errors: an operation returns false or an empty optional and gives the database's own words in
+// error; it never shows a box (the front end says what the program says).
+#include "store/MessageInfo.h"
+#include "store/MessageList.h"
+#include "store/MessageTable.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CAdoConnection;
+
+// Which page of which records, in which order.
+struct MessageQuery
+{
+    int readFilter = kFilterAll;
+    int itemId = 0; // 0 = every item
+    long page = 1;  // beyond the last: the last; below 1: the first
+    long pageSize = 100;
+    ListOrder order; // the whole list's order; paging follows it
+};
+
+struct UnreadCounts
+{
+    std::map<int, int> byItem; // item key -> unread records; items without any are missing
+    int total = 0;
+};
+
+// What marking records did.
+struct ReadStateChange
+{
+    std::vector<MessageListInfo*> changed; // their status is the new one
+    std::vector<int> refused;              // keys of records that may not change here
+};
+
+class CMessageOperations final
+{
+public:
+    explicit CMessageOperations(CAdoConnection& connection);
+    CMessageOperations(const CMessageOperations&) = delete;
+    CMessageOperations& operator=(const CMessageOperations&) = delete;
+
+    std::optional<MessagePage> Page(const MessageQuery& query, std::string& error);
+    // The full record joined with its item; empty when there is no such record.
+    std::optional<MessageInfo> Message(int id, std::string& error);
+    // The list record; found false (and true returned) when there is none.
+    bool ListRecord(int id, MessageListInfo& record, bool& found, std::string& error);
+
+    // Mode 1 read, 0 unread, -1 toggle. Records whose bCanChangeState is 0 keep their state and are
+    // named in refused; the others change in one transaction, all or none.
+    std::optional<ReadStateChange> SetReadState(const std::vector<MessageListInfo*>& records, int mode,
+                                                std::string& error);
+    // Every record of the item (0 = of every item).
+    bool SetAllRead(int itemId, bool read, std::string& error);
+    // The records with these keys, in one transaction.
+    bool Delete(const std::vector<int>& ids, std::string& error);
+
+    std::optional<UnreadCounts> CountUnread(std::string& error);
+    std::optional<long long> NewestMessageId(std::string& error);
+    // What was stored after afterId: record by record (the CLI's report), or per item in the order of
+    // each item's first new record (the desktop notification).
+    std::optional<std::vector<StoredRecord>> StoredSince(long long afterId, std::string& error);
+    std::optional<std::vector<StoredCount>> StoredCountsSince(long long afterId, std::string& error);
+
+private:
+    // Every write goes through here.
+    bool Write(const std::function<bool(CAdoConnection&, std::string&)>& write, std::string& error);
+
+    CAdoConnection& m_connection;
+};
+
+// The status bar's summary: "当前类别:" name ["(禁止)"] " -(" ["未读:" n] ["," " 未读消息合计:" total] ")"
+// for an item, "当前类别: 所有 (" [" 未读消息合计:" total] ")" without one.
+std::string StatusSummaryText(const MessageTypeInfo* item, int itemUnread, int totalUnread);

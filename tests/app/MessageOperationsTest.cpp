@@ -1,0 +1,205 @@
+#include "app/CMessageOperations.h"
+#include "store/SourceRowInfo.h"
+#include "support/TestStore.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+// 250 records on a real message.dat: every third of item B, the rest of item A; those whose key
+// divides by 4 are read. Senders run through "b", "A", "c" (mixed case), subjects count down.
+class MessageOperations : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MessageTypeInfo item;
+        item.MessageTypeName = "A";
+        item.connAddress = "http://a.example/";
+        itemA = store.AddItem(item);
+        item.MessageTypeName = "B";
+        itemB = store.AddItem(item);
+        store.connection().Execute("begin");
+        for (int i = 1; i <= 250; ++i) {
+            SourceRowInfo row;
+            row.ID = std::to_string(i);
+            row.Info = "it's " + std::to_string(1000 - i);
+            row.FromName = std::string(1, "bAc"[i % 3]);
+            row.Insert(store.connection(), i % 3 == 0 ? itemB : itemA);
+        }
+        store.connection().Execute("update userdata set status=1 where id % 4 = 0");
+        store.connection().Execute("commit");
+    }
+
+    // Every page of the query, joined: the whole list as the pages show it.
+    std::vector<MessageListInfo> AllPages(MessageQuery query)
+    {
+        std::vector<MessageListInfo> rows;
+        for (query.page = 1;; ++query.page) {
+            std::string error;
+            auto page = messages.Page(query, error);
+            EXPECT_TRUE(page) << error;
+            if (!page || page->page < query.page || page->rows.empty()) {
+                return rows;
+            }
+            rows.insert(rows.end(), page->rows.begin(), page->rows.end());
+        }
+    }
+
+    static std::vector<int> Ids(const std::vector<MessageListInfo>& rows)
+    {
+        std::vector<int> ids;
+        for (const auto& row : rows) {
+            ids.push_back(row.ID);
+        }
+        return ids;
+    }
+
+    int Unread(int itemId)
+    {
+        std::string error;
+        const auto counts = messages.CountUnread(error);
+        EXPECT_TRUE(counts) << error;
+        if (!counts) {
+            return -1;
+        }
+        return itemId == 0 ? counts->total : (counts->byItem.contains(itemId) ? counts->byItem.at(itemId) : 0);
+    }
+
+    TestStore store;
+    CMessageOperations messages{store.connection()};
+    MessageTypeInfo itemA, itemB;
+};
+
+} // namespace
+
+TEST_F(MessageOperations, PagesFilterByItemAndReadStateAndASortOrdersTheWholeListAcrossPages)
+{
+    std::string error;
+    MessageQuery query;
+    query.readFilter = kFilterUnread;
+    query.itemId = itemB.messagetypeid;
+    query.page = 9;
+    const auto page = messages.Page(query, error);
+    ASSERT_TRUE(page) << error;
+    // Item B holds the 83 multiples of 3; those of 12 are read.
+    EXPECT_EQ(std::tuple(page->page, page->pageCount, page->totalCount), std::tuple(1, 1, 83 - 20));
+    EXPECT_TRUE(std::ranges::all_of(page->rows, [&](const auto& r) { return r.status == 0 && r.ID % 3 == 0; }));
+    store.connection().Execute("delete from userdata where messagetypeid=" + std::to_string(itemB.messagetypeid));
+    const auto none = messages.Page(query, error);
+    ASSERT_TRUE(none) << error;
+    EXPECT_EQ(std::tuple(none->page, none->pageCount, none->rows.size()), std::tuple(1, 0, 0u)); // page one of none
+
+    // The list's own order: unread first, newest first.
+    const std::vector<MessageListInfo> own = AllPages({});
+    ASSERT_EQ(own.size(), 250u - 83);
+    EXPECT_TRUE(std::ranges::is_sorted(
+        own, [](const auto& a, const auto& b) { return std::pair(a.status, -a.ID) < std::pair(b.status, -b.ID); }));
+
+    // The subject sorts the whole list: page 1 begins with the smallest subject of all 250, and
+    // the pages joined (the last ones read from the other end) are in order.
+    query = {};
+    query.order = {5, false};
+    const std::vector<MessageListInfo> bySubject = AllPages(query);
+    ASSERT_EQ(bySubject.size(), own.size());
+    EXPECT_EQ(bySubject.front().SourceInfo, "it's 750");
+    EXPECT_TRUE(std::ranges::is_sorted(bySubject, {}, &MessageListInfo::SourceInfo));
+    query.order.descending = true;
+    std::vector<int> reversed = Ids(AllPages(query));
+    std::ranges::reverse(reversed);
+    EXPECT_EQ(reversed, Ids(bySubject));
+
+    // The sender without regard to letter case; equal senders keep the list's own order.
+    query.order = {3, false};
+    const std::vector<MessageListInfo> bySender = AllPages(query);
+    std::vector<MessageListInfo> expected = own;
+    std::ranges::stable_sort(expected, {},
+                             [](const auto& r) { return r.SourceFromName == "A" ? "a" : r.SourceFromName; });
+    EXPECT_EQ(Ids(bySender), Ids(expected));
+
+    // The date column puts the latest first.
+    store.connection().Execute("update userdata set RecieveDate='2030-01-01 00:00:00' where id=7");
+    query.order = {2, false};
+    query.page = 1;
+    EXPECT_EQ(messages.Page(query, error)->rows.front().ID, 7);
+}
+
+TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes)
+{
+    std::string error;
+    EXPECT_EQ(Unread(0), 250 - 62);
+    store.connection().Execute("update userdata set bCanChangeState=0 where id=3");
+    std::vector<MessageListInfo> selected(4); // unread, read, protected, none
+    for (auto [record, id] : {std::pair(&selected[0], 250), std::pair(&selected[1], 248), std::pair(&selected[2], 3),
+                              std::pair(&selected[3], 999)}) {
+        bool found = false;
+        ASSERT_TRUE(messages.ListRecord(id, *record, found, error)) << error;
+        EXPECT_EQ(found, id != 999);
+    }
+    const auto toggled = messages.SetReadState({&selected[0], &selected[1], &selected[2]}, -1, error);
+    ASSERT_TRUE(toggled) << error;
+    EXPECT_EQ(toggled->changed, (std::vector<MessageListInfo*>{&selected[0], &selected[1]}));
+    EXPECT_EQ(toggled->refused, std::vector<int>{3});
+    EXPECT_EQ(std::tuple(selected[0].status, selected[1].status, selected[2].status), std::tuple(1, 0, 0));
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata where status=1 and id in (250, 3)"), 1);
+    EXPECT_EQ(store.QueryNumber("select status from userdata where id=248"), 0);
+
+    ASSERT_TRUE(messages.SetAllRead(itemB.messagetypeid, true, error)) << error;
+    EXPECT_EQ(Unread(itemB.messagetypeid), 0);
+    EXPECT_GT(Unread(itemA.messagetypeid), 0);
+    ASSERT_TRUE(messages.SetAllRead(0, false, error));
+    EXPECT_EQ(Unread(0), 250);
+
+    // A write the database refuses changes nothing and says why.
+    store.connection().Execute("create trigger refuse before update on userdata when new.id=250 begin "
+                               "select raise(abort, 'refused here'); end");
+    std::vector<MessageListInfo> two(2);
+    two[0].ID = 249;
+    two[1].ID = 250;
+    const auto failed = messages.SetReadState({&two[0], &two[1]}, 1, error);
+    EXPECT_FALSE(failed);
+    EXPECT_NE(error.find("refused here"), std::string::npos) << error;
+    EXPECT_EQ(store.QueryNumber("select status from userdata where id=249"), 0) << "all or nothing";
+}
+
+TEST_F(MessageOperations, DeletesSelectedRecordsAndReadsOneInFull)
+{
+    std::string error;
+    ASSERT_TRUE(messages.Delete({1, 2}, error)) << error;
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 248);
+    EXPECT_FALSE(messages.Message(1, error));
+    const auto message = messages.Message(4, error);
+    ASSERT_TRUE(message) << error;
+    EXPECT_EQ(std::tuple(message->SourceInfo, message->connAddress, message->status),
+              std::tuple(std::string("it's 996"), std::string("http://a.example/"), 1));
+    EXPECT_EQ(message->RecieveDate.find("年"), 4u) << message->RecieveDate;
+}
+
+TEST_F(MessageOperations, WhatARunStoredRecordByRecordAndPerItem)
+{
+    std::string error;
+    const auto newest = messages.NewestMessageId(error);
+    ASSERT_EQ(newest, std::optional<long long>(250)) << error;
+    for (const MessageTypeInfo* item : {&itemB, &itemA, &itemB}) {
+        SourceRowInfo row;
+        row.ID = "new";
+        row.Info = "new of " + item->MessageTypeName;
+        ASSERT_TRUE(row.Insert(store.connection(), *item));
+    }
+    const auto records = messages.StoredSince(*newest, error);
+    ASSERT_TRUE(records) << error;
+    ASSERT_EQ(records->size(), 3u);
+    EXPECT_EQ(std::tuple(records->front().id, records->front().itemName, records->front().info),
+              std::tuple(251, std::string("B"), std::string("new of B")));
+
+    // Per item, in the order of each item's first new record, under the item's present name.
+    store.connection().Execute("update usermessagetype set MessageTypeName='B2' where messagetypeid=" +
+                               std::to_string(itemB.messagetypeid));
+    const auto counts = messages.StoredCountsSince(*newest, error);
+    ASSERT_TRUE(counts) << error;
+    ASSERT_EQ(counts->size(), 2u);
+    EXPECT_EQ(std::tuple((*counts)[0].itemName, (*counts)[0].count, (*counts)[1].itemName, (*counts)[1].count),
+              std::tuple(std::string("B2"), 2, std::string("A"), 1));
+    EXPECT_TRUE(messages.StoredCountsSince(253, error)->empty());
+}
