@@ -54,6 +54,7 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
         }
     }
     m_mainConnection.SetShowErrors(true);
+    m_items = std::make_unique<CItemOperations>(m_mainConnection, m_strPresetConnection);
     m_settings.LoadSettings();
     return true;
 }

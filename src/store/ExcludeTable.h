@@ -18,3 +18,5 @@ std::optional<std::vector<ExcludeRange>> LoadExcludeRanges(CAdoConnection& conne
 // Replaces the item's ranges: delete, then one insert per range in the given order. False when the
 // delete or any insert failed; run it inside a CAdoTransaction to make the change all or nothing.
 bool SaveExcludeRanges(CAdoConnection& connection, int messagetypeid, const std::vector<ExcludeRange>& ranges);
+// Removes every range of the item (when the item goes).
+bool DeleteExcludeRanges(CAdoConnection& connection, int messagetypeid);

@@ -248,6 +248,7 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
     ASSERT_EQ(home.boxes.shown.size(), 1u);
     EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("项目:(A)\n您确认要删除这个项目吗?"));
     EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("请确认"));
+    EXPECT_EQ(home.boxes.shown[0].defaultButton, QMessageBox::No) << "Enter must not delete";
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 3);
     EXPECT_EQ(spy.updates, before + 1);
     EXPECT_EQ(home.doc->m_bReload, 1);

@@ -5,10 +5,6 @@
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
 #include "gui/frame/GuiContext.h"
-#include "store/CAdoConnection.h"
-#include "store/CAdoRecordset.h"
-#include "store/ExcludeTable.h"
-#include "store/MessageTypeInfo.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -26,7 +22,6 @@
 
 namespace {
 
-constexpr const char* kSelectPresetsSql = "select * from usermessagetype";
 constexpr const char* kNoRangeSelectedText = "请首先选择需要修改的条目";
 constexpr const char* kConfirmCaption = "确认";
 constexpr const char* kSoundFilter = "声音文件 (*.wav);;所有文件 (*.*)";
@@ -92,14 +87,16 @@ void CMessageTypeDlg::OnInitDialog()
     m_pMinutes->hide();
     m_pCheckNumber->raise();
     LoadFromItem(m_pItem);
-    m_nOriginalMustHaveID = m_pItem ? m_pItem->MustHaveID : 0;
     SelectDisplayRadio();
     m_pMinutes->setEnabled(m_bAutoCheck);
     BuildPresetMenu();
     UpdateData(false);
     UpdateSoundControls();
-    if (m_pItem) {
-        LoadExcludeList(m_pItem->messagetypeid, m_context.app.m_mainConnection);
+    if (m_pItem && m_pItem->messagetypeid != 0) {
+        std::string error;
+        if (auto ranges = m_context.app.Items().LoadRanges(m_pItem->messagetypeid, error)) {
+            ShowExcludeList(*ranges);
+        }
     }
     OnCategoryChange();
 }
@@ -113,7 +110,6 @@ void CMessageTypeDlg::closeEvent(QCloseEvent* event)
 void CMessageTypeDlg::ClosePresets()
 {
     m_presets.clear();
-    m_context.app.m_presetConnection.Close();
 }
 
 // ---- data exchange ----
@@ -230,21 +226,12 @@ bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
     item.MustHaveID = m_bMustHaveID;
     item.DisplayType = m_pShowLink->isChecked() ? 1 : 0;
 
-    CAdoConnection& connection = m_context.app.m_mainConnection;
-    const bool inserting = item.messagetypeid == 0;
-    if (item.Save(connection) == 0 || item.messagetypeid == 0) {
+    std::string error;
+    if (!m_context.app.Items().Save(item, ExcludeListRanges(), error)) {
+        m_context.boxes.Show(this, FromStd(error), QString(), QMessageBox::Information, QMessageBox::Ok);
         return false;
     }
-    m_bSaved = true;
-    // The row update leaves MustHaveID alone; a preset chosen for a stored item may change it.
-    if (!inserting && item.MustHaveID != m_nOriginalMustHaveID) {
-        if (!connection.Execute("update usermessagetype set musthaveid=" + std::to_string(item.MustHaveID) +
-                                " where messagetypeid=" + std::to_string(item.messagetypeid))) {
-            return false;
-        }
-        m_nOriginalMustHaveID = item.MustHaveID;
-    }
-    return SaveExcludeList(item);
+    return true;
 }
 
 // ---- category and sound ----
@@ -336,29 +323,20 @@ void CMessageTypeDlg::OnTestSound()
 
 void CMessageTypeDlg::BuildPresetMenu()
 {
-    CTarvoApp& app = m_context.app;
     // Without the preset file the button simply has no entries; nothing is shown.
-    app.m_presetConnection.SetShowErrors(false);
-    if (!app.m_presetConnection.Open(app.m_strPresetConnection, true)) {
+    std::string error;
+    auto presets = m_context.app.Items().Presets(error);
+    if (!presets) {
         return;
     }
-    CAdoRecordset rs(app.m_presetConnection);
-    rs.SetShowErrors(false);
-    if (!rs.Open(kSelectPresetsSql)) {
-        return;
-    }
-    m_presets.clear();
+    m_presets = std::move(*presets);
     m_pPresetMenu->clear();
     int commandId = kFirstPresetId;
-    for (; !rs.IsEOF(); rs.MoveNext(), ++commandId) {
-        auto preset = std::make_unique<MessageTypeInfo>();
-        preset->LoadFromRecordset(rs);
-        // Saving a preset makes a new item; its own row id stays in m_nLoadedId for its ranges.
-        preset->messagetypeid = 0;
-        QAction* action = m_pPresetMenu->addAction(FromStd(preset->MessageTypeName));
+    for (const Preset& preset : m_presets) {
+        QAction* action = m_pPresetMenu->addAction(FromStd(preset.item.MessageTypeName));
         action->setData(commandId);
         connect(action, &QAction::triggered, this, [this, commandId]() { OnPreset(commandId); });
-        m_presets.push_back(std::move(preset));
+        ++commandId;
     }
 }
 
@@ -368,10 +346,11 @@ void CMessageTypeDlg::OnPreset(int commandId)
     if (index < 0 || index >= static_cast<int>(m_presets.size())) {
         return;
     }
-    const MessageTypeInfo& preset = *m_presets[static_cast<size_t>(index)];
-    m_bMustHaveID = preset.MustHaveID;
-    LoadFromItem(&preset);
-    LoadExcludeList(preset.m_nLoadedId, m_context.app.m_presetConnection);
+    // Saving a preset makes a new item when the dialog edits a new one; an edited item keeps its id.
+    const Preset& preset = m_presets[static_cast<size_t>(index)];
+    m_bMustHaveID = preset.item.MustHaveID;
+    LoadFromItem(&preset.item);
+    ShowExcludeList(preset.excludes);
     SelectDisplayRadio();
     m_pMinutes->setEnabled(m_bAutoCheck);
     UpdateData(false);
@@ -381,25 +360,22 @@ void CMessageTypeDlg::OnPreset(int commandId)
 
 // ---- exclusion ranges ----
 
-void CMessageTypeDlg::LoadExcludeList(int messagetypeid, CAdoConnection& connection)
+void CMessageTypeDlg::ShowExcludeList(const ExcludeRanges& ranges)
 {
-    const auto ranges = LoadExcludeRanges(connection, messagetypeid);
-    if (!ranges) {
-        return;
-    }
     m_pExcludeList->setRowCount(0);
-    for (const ExcludeRange& range : *ranges) {
-        m_pExcludeList->insertRow(0);
+    for (const ExcludeRange& range : ranges) {
+        const int row = m_pExcludeList->rowCount();
+        m_pExcludeList->insertRow(row);
         auto* from = new QTableWidgetItem(FromStd(range.excludeFrom));
         from->setData(Qt::UserRole, range.ID);
-        m_pExcludeList->setItem(0, 0, from);
-        m_pExcludeList->setItem(0, 1, new QTableWidgetItem(FromStd(range.excludeTo)));
+        m_pExcludeList->setItem(row, 0, from);
+        m_pExcludeList->setItem(row, 1, new QTableWidgetItem(FromStd(range.excludeTo)));
     }
 }
 
-bool CMessageTypeDlg::SaveExcludeList(const MessageTypeInfo& item)
+ExcludeRanges CMessageTypeDlg::ExcludeListRanges() const
 {
-    std::vector<ExcludeRange> ranges;
+    ExcludeRanges ranges;
     for (int row = 0; row < m_pExcludeList->rowCount(); ++row) {
         ExcludeRange range;
         if (const QTableWidgetItem* from = m_pExcludeList->item(row, 0)) {
@@ -410,7 +386,7 @@ bool CMessageTypeDlg::SaveExcludeList(const MessageTypeInfo& item)
         }
         ranges.push_back(std::move(range));
     }
-    return SaveExcludeRanges(m_context.app.m_mainConnection, item.messagetypeid, ranges);
+    return ranges;
 }
 
 void CMessageTypeDlg::EditExclude(int row)
@@ -482,7 +458,7 @@ void CMessageTypeDlg::OnOK()
         return;
     }
     if (m_pItem && !SaveToItem(*m_pItem)) {
-        return; // kept open so that nothing typed is lost; the store has said why
+        return; // kept open so that nothing typed is lost
     }
     accept();
 }

@@ -5,6 +5,8 @@
 // Like a form with data exchange, the controls are copied into the data members (UpdateData(true))
 // and back (UpdateData(false)); a number field that holds no whole number shows the integer message
 // and it and the fields read after it keep their earlier values.
+#include "app/CItemOperations.h"
+
 #include <QDialog>
 #include <QString>
 #include <atomic>
@@ -12,8 +14,6 @@
 #include <thread>
 #include <vector>
 
-class CAdoConnection;
-class MessageTypeInfo;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -39,11 +39,9 @@ public:
     // The item being edited; owned by the caller. Set before the dialog runs.
     void SetMessageType(MessageTypeInfo* item) { m_pItem = item; }
     void LoadFromItem(const MessageTypeInfo* item);
-    // Copies the form into the item and stores it with its exclusion ranges. False when the store
-    // refused (the connection has shown why).
+    // Copies the form into the item and stores it with its exclusion ranges, all or nothing. False
+    // when the store refused; a box has said why and the item keeps its key.
     bool SaveToItem(MessageTypeInfo& item);
-    // True once the item was stored, even if the dialog was then cancelled.
-    bool ItemWasSaved() const { return m_bSaved; }
 
     bool UpdateData(bool saveAndValidate);
     void OnCategoryChange();
@@ -51,8 +49,9 @@ public:
     void OnSoundCheck();
     void OnPreset(int commandId);
     void BuildPresetMenu();
-    void LoadExcludeList(int messagetypeid, CAdoConnection& connection);
-    bool SaveExcludeList(const MessageTypeInfo& item);
+    // The ranges in the list, top down, as they are stored.
+    void ShowExcludeList(const ExcludeRanges& ranges);
+    ExcludeRanges ExcludeListRanges() const;
     void EditExclude(int row);
     void OnOK();
 
@@ -76,10 +75,8 @@ private:
     GuiContext& m_context;
     MessageTypeInfo* m_pItem = nullptr;
     int m_bMustHaveID = 0;
-    int m_nOriginalMustHaveID = 0;
     bool m_bInitialized = false;
-    bool m_bSaved = false;
-    std::vector<std::unique_ptr<MessageTypeInfo>> m_presets;
+    std::vector<Preset> m_presets;
 
     // Data members of the bound controls.
     QString m_strName;
