@@ -17,8 +17,6 @@
 
 class CAdoConnection;
 
-using ExcludeRanges = std::vector<ExcludeRange>;
-
 struct StoredItem
 {
     MessageTypeInfo item;   // with its unread count

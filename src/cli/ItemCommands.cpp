@@ -1,6 +1,7 @@
 #include "app/CItemOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "app/ItemRules.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
@@ -73,9 +74,6 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
             item.DisplayType = ParseChoice(v, "--display", {0, 1});
         } else if (option == "--notify") {
             item.bNotify = ParseInt(v, "--notify");
-            if (item.bNotify < -1) {
-                throw UsageError("--notify 取 -1、0 或秒数: " + v);
-            }
         } else if (option == "--sound") {
             item.notifysound = v;
         } else if (option == "--include-from") {
@@ -99,6 +97,14 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         edit.any = true;
     }
     return edit;
+}
+
+// The bounds the property dialog holds to as well.
+void CheckBounds(const MessageTypeInfo& item, const ItemEdit& edit)
+{
+    if (auto broken = CheckItemFields(item, edit.excludes ? &*edit.excludes : nullptr)) {
+        throw UsageError(broken->text);
+    }
 }
 
 int ParseId(CliArgs& args, const char* what)
@@ -208,6 +214,7 @@ int AddItem(CliContext& context, CliArgs& args)
     if (item->MessageTypeName.empty()) {
         throw UsageError("新的检查项目需要 --name");
     }
+    CheckBounds(*item, edit);
     if (!SaveItem(context, *item, edit)) {
         return 1;
     }
@@ -230,6 +237,7 @@ int SetItem(CliContext& context, CliArgs& args)
     if (!edit.any) {
         throw UsageError("没有要修改的字段");
     }
+    CheckBounds(edited, edit);
     if (!SaveItem(context, edited, edit)) {
         return 1;
     }

@@ -12,6 +12,7 @@ struct ExcludeRange
     std::string excludeFrom;
     std::string excludeTo;
 };
+using ExcludeRanges = std::vector<ExcludeRange>;
 
 // The ranges of one item in the order the database returns them; nullopt when the query fails.
 std::optional<std::vector<ExcludeRange>> LoadExcludeRanges(CAdoConnection& connection, int messagetypeid);

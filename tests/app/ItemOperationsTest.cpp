@@ -1,6 +1,7 @@
 // The check item operations both front ends use, on a real message.dat and preset file.
 #include "app/AppPaths.h"
 #include "app/CItemOperations.h"
+#include "app/ItemRules.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/LocalDatabase.h"
@@ -31,7 +32,6 @@ protected:
     }
     StoredItem Stored(int id)
     {
-        std::string error;
         auto stored = ops.Load(id, error);
         EXPECT_TRUE(stored) << id << ": " << error;
         return stored.value_or(StoredItem{});
@@ -174,6 +174,24 @@ TEST_F(ItemOperations, PresetsComeWithTheirRangesAndWithoutAKey)
     EXPECT_EQ(Texts((*read)[0].excludes), (std::vector<std::string>{"P1|p1", "P2|p2"}));
     EXPECT_EQ((*read)[1].item.MustHaveID, 1);
     EXPECT_TRUE((*read)[1].excludes.empty());
+}
+
+TEST(ItemRules, AFieldCountsOnlyWhereTheCategoryUsesIt)
+{
+    MessageTypeInfo item;
+    item.MessageTypeName = "x";
+    item.ViewName = "view";
+    item.CheckNumber = 0;
+    const ExcludeRanges empty{{0, "", ""}};
+    item.MessageCategory = kCategoryWebPage;
+    EXPECT_FALSE(CheckItemFields(item, nullptr)) << "the port and the newest rows are not a web item's";
+    EXPECT_EQ(CheckItemFields(item, &empty)->rangeIndex, 0);
+    item.MessageCategory = kCategoryMail;
+    EXPECT_EQ(CheckItemFields(item, &empty)->field, ItemField::Port);
+    item.ViewName = "110";
+    EXPECT_FALSE(CheckItemFields(item, &empty));
+    item.MessageCategory = kCategoryBroadcast;
+    EXPECT_EQ(CheckItemFields(item, nullptr)->field, ItemField::CheckNumber) << "checked like a database item";
 }
 
 } // namespace

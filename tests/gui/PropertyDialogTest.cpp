@@ -127,6 +127,14 @@ protected:
     }
     static QLineEdit* Edit(CMessageTypeDlg& dialog, const char* name) { return Child<QLineEdit>(dialog, name); }
     static void Ok(CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "ok")->click(); }
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const auto& box : home.boxes.shown) {
+            texts << box.text;
+        }
+        return texts;
+    }
     static QStringList ListRows(CMessageTypeDlg& dialog)
     {
         auto* list = Child<QTableWidget>(dialog, "excludeList");
@@ -288,39 +296,84 @@ TEST_F(DialogTest, SoundControlsFollowTheInterval)
     once->click();
     EXPECT_TRUE(once->isChecked()) << "只警告一次 follows the interval only";
 
-    // Typing the interval: a lone minus sign is no number yet.
+    // Typing the interval: a lone minus sign is no number yet, and no reason for a box.
     interval->selectAll();
     QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier, QStringLiteral("-"));
     QApplication::sendEvent(interval, &minus);
-    ASSERT_EQ(home.boxes.shown.size(), 1u);
-    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("请输入一个整数。"));
     EXPECT_TRUE(once->isChecked()) << "the interval keeps its earlier value";
     QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
     interval->selectAll();
     QApplication::sendEvent(interval, &five);
-    EXPECT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_TRUE(home.boxes.shown.empty());
     EXPECT_FALSE(once->isChecked());
     EXPECT_TRUE(sound->isChecked());
 }
 
-TEST_F(DialogTest, ANumberFieldWithoutANumberKeepsItAndTheLaterFieldsAsTheyWere)
+TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepThem)
 {
-    MessageTypeInfo item = Stored("n", kCategoryDatabase, "driver=x");
-    item.CheckNumber = 20;
-    item.IncludeTo = "old";
-    std::string error;
-    ASSERT_TRUE(home.app.Items().Save(item, std::nullopt, error));
+    MessageTypeInfo item = Stored("n", kCategoryFtp, "ftp://127.0.0.1/", {{0, "A", ""}});
     auto dialog = Open(item);
-    Edit(*dialog, "CheckNumber")->setText(QStringLiteral("abc"));
-    Edit(*dialog, "IncludeTo")->setText(QStringLiteral("new"));
-    Edit(*dialog, "UserName")->setText(QStringLiteral("read before"));
+    QApplication::setActiveWindow(dialog.get());
+    auto* category = Child<QComboBox>(*dialog, "MessageCategory");
+    auto* address = Child<QPlainTextEdit>(*dialog, "connAddress");
+    const QString port = QStringLiteral("端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）");
+    const QString number = QStringLiteral("检查最新消息条数必须是 1 到 10000 之间的整数");
+    const QString notify = QStringLiteral("声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数");
+    struct Case
+    {
+        int index;
+        const char* address;
+        const char* field;
+        const char* value;
+        QString rule;
+    };
+    const Case cases[] = {
+        {2, "ftp://x/", "MessageTypeName", "", QStringLiteral("名称不能为空")},
+        {2, "ftp://x/", "ViewName", "65536", port},
+        {3, "", "ViewName", "x", port},
+        {0, "driver=x", "CheckNumber", "abc", number},
+        {0, "driver=x", "CheckNumber", "0", number},
+        {0, "driver=x", "CheckNumber", "10001", number},
+        {1, "http://x/", "bNotify", "-", notify},
+        {1, "http://x/", "bNotify", "-2", notify},
+    };
+    for (const Case& c : cases) {
+        home.boxes.shown.clear();
+        category->setCurrentIndex(c.index);
+        Q_EMIT category->activated(c.index);
+        address->setPlainText(QString::fromUtf8(c.address));
+        QLineEdit* edit = Edit(*dialog, c.field);
+        const QString before = edit->text();
+        edit->setText(QString::fromUtf8(c.value));
+        Ok(*dialog);
+        ASSERT_EQ(home.boxes.shown.size(), 1u) << c.field << " " << c.value;
+        EXPECT_EQ(home.boxes.shown[0].text, c.rule);
+        EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("属性信息错误"));
+        EXPECT_EQ(QApplication::focusWidget(), edit) << c.field;
+        edit->setText(before);
+    }
+    // The address is one line; the ranges of a web item need both markers.
+    home.boxes.shown.clear();
+    address->setPlainText(QStringLiteral("http://x/\nmore"));
     Ok(*dialog);
+    address->setPlainText(QStringLiteral("http://x/"));
+    Ok(*dialog);
+    EXPECT_EQ(Shown(),
+              (QStringList{QStringLiteral("链接地址只能有一行"), QStringLiteral("排除开始处和排除结束处都不能为空")}));
+    auto* list = Child<QTableWidget>(*dialog, "excludeList");
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryFtp) << "nothing stored yet";
+
+    // Enter in the address is OK.
+    Child<QPushButton>(*dialog, "deleteExclude")->click();
+    address->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(address, &enter);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    ASSERT_EQ(home.boxes.shown.size(), 2u) << "OK reads the controls twice";
-    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("请输入一个整数。"));
-    EXPECT_EQ(Column(item, "CheckNumber"), 20);
-    EXPECT_EQ(item.IncludeTo, "old");
-    EXPECT_EQ(item.UserName, "read before");
+    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryWebPage);
+    EXPECT_TRUE(home.Ranges(item.messagetypeid).empty());
 }
 
 TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
@@ -342,10 +395,11 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
         EXPECT_EQ(exclude.windowTitle(), QStringLiteral("排除内容设定"));
         exclude.findChild<QLineEdit*>(QStringLiteral("excludeFrom"))->setText(QStringLiteral("C"));
+        exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"))->setText(QStringLiteral("c"));
         exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
     });
     Child<QPushButton>(*dialog, "addExclude")->click();
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|"), QStringLiteral("A|a"), QStringLiteral("B|b'")}));
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("A|a"), QStringLiteral("B|b'")}));
 
     // Modify the selected row, prefilled with its texts; delete another without asking.
     auto* list = Child<QTableWidget>(*dialog, "excludeList");
@@ -359,14 +413,14 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
     Child<QPushButton>(*dialog, "modifyExclude")->click();
     list->selectRow(1);
     Child<QPushButton>(*dialog, "deleteExclude")->click();
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|"), QStringLiteral("B|bb")}));
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("B|bb")}));
     Ok(*dialog);
-    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|", "B|bb"}));
+    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|c", "B|bb"}));
 
     // Saved unchanged, the order stays.
     auto again = Open(item);
     Ok(*again);
-    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|", "B|bb"}));
+    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|c", "B|bb"}));
 }
 
 TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMustHaveId)

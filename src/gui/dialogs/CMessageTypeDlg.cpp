@@ -2,6 +2,7 @@
 
 #include "app/CTarvoApp.h"
 #include "app/ISoundPlayer.h"
+#include "app/ItemRules.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
 #include "gui/frame/GuiContext.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,6 +26,7 @@ namespace {
 
 constexpr const char* kNoRangeSelectedText = "请首先选择需要修改的条目";
 constexpr const char* kConfirmCaption = "确认";
+constexpr const char* kFieldCaption = "属性信息错误";
 constexpr const char* kSoundFilter = "声音文件 (*.wav);;所有文件 (*.*)";
 constexpr const char* kDefaultSoundFile = "ring01.wav";
 
@@ -63,6 +66,19 @@ CMessageTypeDlg::CMessageTypeDlg(GuiContext& context, QWidget* parent) : QDialog
     connect(m_pAddExclude, &QPushButton::clicked, this, [this]() { EditExclude(-1); });
     connect(m_pModifyExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnModifyExclude);
     connect(m_pDeleteExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnDeleteExclude);
+    m_pAddress->installEventFilter(this);
+}
+
+bool CMessageTypeDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pAddress && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            OnOK();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 CMessageTypeDlg::~CMessageTypeDlg()
@@ -145,15 +161,12 @@ void CMessageTypeDlg::SelectDisplayRadio()
     m_pShowContent->setChecked(m_nDisplayType == 0);
 }
 
-bool CMessageTypeDlg::ReadInteger(QLineEdit* edit, int& value)
+bool CMessageTypeDlg::ReadInteger(const QLineEdit* edit, int& value)
 {
     if (auto parsed = ParseFormInteger(edit->text())) {
         value = *parsed;
         return true;
     }
-    m_context.boxes.Show(this, FormIntegerMessage(), QString(), QMessageBox::Warning, QMessageBox::Ok);
-    edit->setFocus();
-    edit->selectAll();
     return false;
 }
 
@@ -178,16 +191,14 @@ bool CMessageTypeDlg::UpdateData(bool saveAndValidate)
         m_pNotify->setText(QString::number(m_bNotify));
         return true;
     }
-    // Read in this order; a field without a whole number stops the reading there.
+    bool numbers = true;
     m_bCanChangeState = m_pCanChangeState->isChecked();
     // A category the list does not hold (shown without a selection) stays as it was.
     if (m_pCategory->currentIndex() >= 0) {
         m_nCategory = m_pCategory->currentIndex();
     }
     m_bAutoCheck = m_pAutoCheck->isChecked();
-    if (!ReadInteger(m_pMinutes, m_nMinutes)) {
-        return false;
-    }
+    numbers &= ReadInteger(m_pMinutes, m_nMinutes);
     m_strAddress = m_pAddress->toPlainText();
     m_strUserName = m_pUserName->text();
     m_strPassword = m_pPassword->text();
@@ -195,18 +206,16 @@ bool CMessageTypeDlg::UpdateData(bool saveAndValidate)
     m_strUser = m_pUser->text();
     m_strName = m_pName->text();
     m_strAbout = m_pAbout->toPlainText();
-    if (!ReadInteger(m_pCheckNumber, m_nCheckNumber)) {
-        return false;
-    }
+    numbers &= ReadInteger(m_pCheckNumber, m_nCheckNumber);
     m_strIncludeFrom = m_pIncludeFrom->text();
     m_strIncludeTo = m_pIncludeTo->text();
     m_strSound = m_pSoundFile->text();
-    return ReadInteger(m_pNotify, m_bNotify);
+    numbers &= ReadInteger(m_pNotify, m_bNotify);
+    return numbers;
 }
 
-bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
+void CMessageTypeDlg::FormToItem(MessageTypeInfo& item) const
 {
-    UpdateData(true);
     item.MessageTypeName = ToStd(m_strName);
     item.MessageCategory = m_nCategory + 1;
     item.MessageTypeUser = ToStd(m_strUser);
@@ -225,7 +234,61 @@ bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
     item.About = ToStd(m_strAbout);
     item.MustHaveID = m_bMustHaveID;
     item.DisplayType = m_pShowLink->isChecked() ? 1 : 0;
+}
 
+bool CMessageTypeDlg::RefuseBrokenField()
+{
+    std::optional<ItemRuleBreak> broken;
+    // A number field without a number is named with its bounds, like one out of them.
+    int number = 0;
+    if (m_pCheckNumber->isEnabled() && !ReadInteger(m_pCheckNumber, number)) {
+        broken = ItemRuleBreak{ItemField::CheckNumber, ItemFieldRule(ItemField::CheckNumber)};
+    } else if (m_pNotify->isEnabled() && !ReadInteger(m_pNotify, number)) {
+        broken = ItemRuleBreak{ItemField::NotifyInterval, ItemFieldRule(ItemField::NotifyInterval)};
+    } else {
+        MessageTypeInfo candidate;
+        FormToItem(candidate);
+        const ExcludeRanges ranges = ExcludeListRanges();
+        broken = CheckItemFields(candidate, &ranges);
+    }
+    if (!broken) {
+        return false;
+    }
+    m_context.boxes.Show(this, FromStd(broken->text), QString::fromUtf8(kFieldCaption), QMessageBox::NoIcon,
+                         QMessageBox::Ok);
+    QWidget* field = nullptr;
+    switch (broken->field) {
+    case ItemField::Name:
+        field = m_pName;
+        break;
+    case ItemField::Address:
+        field = m_pAddress;
+        break;
+    case ItemField::Port:
+        field = m_pViewName;
+        break;
+    case ItemField::CheckNumber:
+        field = m_pCheckNumber;
+        break;
+    case ItemField::NotifyInterval:
+        field = m_pNotify;
+        break;
+    case ItemField::ExcludeRange:
+        m_pExcludeList->selectRow(broken->rangeIndex);
+        field = m_pExcludeList;
+        break;
+    }
+    field->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->selectAll();
+    }
+    return true;
+}
+
+bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
+{
+    UpdateData(true);
+    FormToItem(item);
     std::string error;
     if (!m_context.app.Items().Save(item, ExcludeListRanges(), error)) {
         m_context.boxes.Show(this, FromStd(error), QString(), QMessageBox::Information, QMessageBox::Ok);
@@ -452,9 +515,12 @@ void CMessageTypeDlg::OnDeleteExclude()
 
 void CMessageTypeDlg::OnOK()
 {
-    UpdateData(true); // a field without a number has shown its message and keeps its value
+    UpdateData(true);
     if (auto refusal = CheckMessageTypeForm(m_nCategory, m_strAddress, m_bMustHaveID, m_strUser)) {
         m_context.boxes.Show(this, refusal->text, refusal->caption, refusal->icon, QMessageBox::Ok);
+        return;
+    }
+    if (RefuseBrokenField()) {
         return;
     }
     if (m_pItem && !SaveToItem(*m_pItem)) {

@@ -3,8 +3,9 @@
 // presets of messagetype.dat and the exclusion ranges of web items.
 //
 // Like a form with data exchange, the controls are copied into the data members (UpdateData(true))
-// and back (UpdateData(false)); a number field that holds no whole number shows the integer message
-// and it and the fields read after it keep their earlier values.
+// and back (UpdateData(false)); a number field that holds no whole number keeps its earlier value.
+// OK stores nothing until every field keeps its bounds (app/ItemRules.h): the first that does not
+// is named in one box and gets the focus.
 #include "app/CItemOperations.h"
 
 #include <QDialog>
@@ -39,11 +40,12 @@ public:
     // The item being edited; owned by the caller. Set before the dialog runs.
     void SetMessageType(MessageTypeInfo* item) { m_pItem = item; }
     void LoadFromItem(const MessageTypeInfo* item);
+    // False when a number field holds no whole number (it keeps its earlier value).
+    bool UpdateData(bool saveAndValidate);
     // Copies the form into the item and stores it with its exclusion ranges, all or nothing. False
     // when the store refused; a box has said why and the item keeps its key.
     bool SaveToItem(MessageTypeInfo& item);
 
-    bool UpdateData(bool saveAndValidate);
     void OnCategoryChange();
     void UpdateSoundControls();
     void OnSoundCheck();
@@ -57,13 +59,18 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter in the address field is OK: the address is one line.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();
     void OnInitDialog();
     void SelectDisplayRadio();
-    bool ReadInteger(QLineEdit* edit, int& value);
+    static bool ReadInteger(const QLineEdit* edit, int& value);
+    void FormToItem(MessageTypeInfo& item) const;
+    // The first field that breaks its bounds has been named in a box and has the focus.
+    bool RefuseBrokenField();
     int FirstSelectedExcludeRow() const;
     void OnModifyExclude();
     void OnDeleteExclude();
