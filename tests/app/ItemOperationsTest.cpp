@@ -190,8 +190,15 @@ TEST(ItemRules, AFieldCountsOnlyWhereTheCategoryUsesIt)
     EXPECT_EQ(CheckItemFields(item, &empty)->field, ItemField::Port);
     item.ViewName = "110";
     EXPECT_FALSE(CheckItemFields(item, &empty));
+    item.ViewName = "65536";
+    EXPECT_EQ(CheckItemFields(item, nullptr)->field, ItemField::Port);
     item.MessageCategory = kCategoryBroadcast;
     EXPECT_EQ(CheckItemFields(item, nullptr)->field, ItemField::CheckNumber) << "checked like a database item";
+    item.CheckNumber = 10001;
+    EXPECT_TRUE(CheckItemFields(item, nullptr));
+    item.CheckNumber = 10000;
+    item.bNotify = -2;
+    EXPECT_EQ(CheckItemFields(item, nullptr)->field, ItemField::NotifyInterval);
 }
 
 } // namespace
