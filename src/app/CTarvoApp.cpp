@@ -59,6 +59,7 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     }
     m_mainConnection.SetShowErrors(true);
     m_messages = std::make_unique<CMessageOperations>(m_mainConnection);
+    m_items = std::make_unique<CItemOperations>(m_mainConnection, m_strPresetConnection);
     m_settings.LoadSettings();
     return true;
 }

@@ -3,6 +3,7 @@
 // an earlier build's message.dat moved into the data directory, the two local connection strings, the main connection
 // (message.dat created when missing), the settings and the run's shared values. The GUI and the CLI both start through
 // it.
+#include "app/CItemOperations.h"
 #include "app/Settings.h"
 #include "monitors/CRunState.h"
 #include "store/CAdoConnection.h"
@@ -31,6 +32,8 @@ public:
     std::string ProgramFile(const std::string& storedPath) const;
     // The message operations of the UI thread; made by InitInstance once the main connection is open.
     CMessageOperations& Messages() { return *m_messages; }
+    // The check items and presets; there after a successful InitInstance.
+    CItemOperations& Items() { return *m_items; }
 
     std::string m_strAppDir;      // the data directory: message.dat, data/, the user's sounds
     std::string m_strResourceDir; // messagetype.dat, sound/, ring01.wav, help/
@@ -47,6 +50,7 @@ public:
 
 private:
     std::unique_ptr<CMessageOperations> m_messages;
+    std::unique_ptr<CItemOperations> m_items;
 };
 
 // The executable's own path (/proc/self/exe), falling back to argv[0].

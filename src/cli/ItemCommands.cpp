@@ -1,23 +1,23 @@
+#include "app/CItemOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "app/ItemRules.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "cli/Masking.h"
 #include "cli/PasswordInput.h"
 #include "cli/RecordJson.h"
-#include "store/CAdoRecordset.h"
-#include "store/ExcludeTable.h"
-#include "store/PresetReader.h"
 
 #include <ostream>
 
 namespace {
 
+constexpr const char* kNotSavedText = "检查项目没有保存";
+
 struct ItemEdit
 {
-    std::optional<std::vector<ExcludeRange>> excludes;
-    bool mustHaveIdGiven = false;
+    std::optional<ExcludeRanges> excludes;
     bool any = false;
 };
 
@@ -74,9 +74,6 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
             item.DisplayType = ParseChoice(v, "--display", {0, 1});
         } else if (option == "--notify") {
             item.bNotify = ParseInt(v, "--notify");
-            if (item.bNotify < -1) {
-                throw UsageError("--notify 取 -1、0 或秒数: " + v);
-            }
         } else if (option == "--sound") {
             item.notifysound = v;
         } else if (option == "--include-from") {
@@ -87,7 +84,6 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
             item.About = v;
         } else if (option == "--must-have-id") {
             item.MustHaveID = ParseChoice(v, "--must-have-id", {0, 1});
-            edit.mustHaveIdGiven = true;
         } else if (option == "--exclude") {
             if (!edit.excludes) {
                 edit.excludes.emplace();
@@ -101,6 +97,14 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         edit.any = true;
     }
     return edit;
+}
+
+// The bounds the property dialog holds to as well.
+void CheckBounds(const MessageTypeInfo& item, const ItemEdit& edit)
+{
+    if (auto broken = CheckItemFields(item, edit.excludes ? &*edit.excludes : nullptr)) {
+        throw UsageError(broken->text);
+    }
 }
 
 int ParseId(CliArgs& args, const char* what)
@@ -154,13 +158,19 @@ int ShowItem(CliContext& context, CliArgs& args)
 {
     const int id = ParseId(args, "ID");
     args.ExpectEnd();
-    ItemPtr item = RequireItem(context, id);
-    item->CountUnread(context.app.m_mainConnection);
-    const auto ranges = LoadExcludeRanges(context.app.m_mainConnection, id).value_or(std::vector<ExcludeRange>{});
+    RequireItem(context, id);
+    std::string error;
+    const auto stored = context.app.Items().Load(id, error);
+    if (!stored) {
+        context.err << error << '\n';
+        return 1;
+    }
+    const MessageTypeInfo& i = stored->item;
+    const ExcludeRanges& ranges = stored->excludes;
     if (context.json) {
         JsonWriter json;
         json.BeginObject().Key("item");
-        WriteItemJson(json, *item, context.showPassword);
+        WriteItemJson(json, i, context.showPassword);
         json.Key("excludes").BeginArray();
         for (const auto& range : ranges) {
             WriteExcludeJson(json, range);
@@ -169,7 +179,6 @@ int ShowItem(CliContext& context, CliArgs& args)
         context.out << json.Text() << '\n';
         return 0;
     }
-    const MessageTypeInfo& i = *item;
     auto& out = context.out;
     out << "messagetypeid\t" << i.messagetypeid << "\nMessageCategory\t" << i.MessageCategory << "\nstate\t" << i.state
         << "\nMessageTypeName\t" << PlainField(i.MessageTypeName) << "\nconnAddress\t"
@@ -187,6 +196,17 @@ int ShowItem(CliContext& context, CliArgs& args)
     return 0;
 }
 
+// The item and its ranges are stored in one transaction: all or nothing.
+bool SaveItem(CliContext& context, MessageTypeInfo& item, const ItemEdit& edit)
+{
+    std::string error;
+    if (!context.app.Items().Save(item, edit.excludes, error)) {
+        context.err << error << '\n' << kNotSavedText << '\n';
+        return false;
+    }
+    return true;
+}
+
 int AddItem(CliContext& context, CliArgs& args)
 {
     auto item = std::make_shared<MessageTypeInfo>();
@@ -194,16 +214,8 @@ int AddItem(CliContext& context, CliArgs& args)
     if (item->MessageTypeName.empty()) {
         throw UsageError("新的检查项目需要 --name");
     }
-    CAdoConnection& connection = context.app.m_mainConnection;
-    // The row and its ranges are one transaction: all or nothing.
-    CAdoTransaction transaction(connection);
-    bool saved = transaction.Begin() && item->Save(connection) != 0 && item->messagetypeid != 0;
-    if (saved && edit.excludes) {
-        saved = SaveExcludeRanges(connection, item->messagetypeid, *edit.excludes);
-    }
-    if (!saved || !transaction.Commit()) {
-        transaction.Rollback();
-        context.err << "检查项目没有保存\n";
+    CheckBounds(*item, edit);
+    if (!SaveItem(context, *item, edit)) {
         return 1;
     }
     context.Doc().AddItem(item);
@@ -225,21 +237,8 @@ int SetItem(CliContext& context, CliArgs& args)
     if (!edit.any) {
         throw UsageError("没有要修改的字段");
     }
-    CAdoConnection& connection = context.app.m_mainConnection;
-    // The row, MustHaveID and the ranges are one transaction: all or nothing.
-    CAdoTransaction transaction(connection);
-    bool saved = transaction.Begin() && edited.Save(connection) != 0;
-    if (saved && edit.mustHaveIdGiven) {
-        // The item update leaves MustHaveID alone; the CLI sets it on request.
-        saved = connection.Execute("update usermessagetype set musthaveid=" + std::to_string(edited.MustHaveID) +
-                                   " where messagetypeid=" + std::to_string(id));
-    }
-    if (saved && edit.excludes) {
-        saved = SaveExcludeRanges(connection, id, *edit.excludes);
-    }
-    if (!saved || !transaction.Commit()) {
-        transaction.Rollback();
-        context.err << "检查项目没有保存\n";
+    CheckBounds(edited, edit);
+    if (!SaveItem(context, edited, edit)) {
         return 1;
     }
     context.Doc().ReplaceItem(id, edited);
@@ -250,8 +249,10 @@ int DeleteItem(CliContext& context, CliArgs& args)
 {
     const int id = ParseId(args, "ID");
     args.ExpectEnd();
-    ItemPtr item = RequireItem(context, id);
-    if (item->Delete(context.app.m_mainConnection) == 0) {
+    RequireItem(context, id);
+    std::string error;
+    if (!context.app.Items().Delete(id, error)) {
+        context.err << error << '\n';
         return 1;
     }
     context.Doc().RemoveItem(id);
@@ -284,9 +285,10 @@ int RunItemsCommand(CliContext& context, CliArgs& args)
 int RunPresetsCommand(CliContext& context, CliArgs& args)
 {
     args.ExpectEnd();
-    const auto presets = ReadPresets(context.app.m_strPresetConnection);
+    std::string error;
+    const auto presets = context.app.Items().Presets(error);
     if (!presets) {
-        context.err << "不能读取预制项目: " << LocalDatabasePath(context.app.m_strPresetConnection) << '\n';
+        context.err << error << '\n';
         return 1;
     }
     if (context.json) {

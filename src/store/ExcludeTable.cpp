@@ -4,10 +4,18 @@
 #include "store/CAdoRecordset.h"
 #include "store/SqlText.h"
 
+namespace {
+
+constexpr const char* kSelectRangesSql = "select * from userHttpExclude where messagetypeid=";
+constexpr const char* kDeleteRangesSql = "delete from userhttpExclude where messagetypeid=";
+constexpr const char* kInsertRangeSql = "insert into userhttpExclude(messagetypeid,excludeFrom,excludeTo) values(";
+
+} // namespace
+
 std::optional<std::vector<ExcludeRange>> LoadExcludeRanges(CAdoConnection& connection, int messagetypeid)
 {
     CAdoRecordset rs(connection);
-    if (!rs.Open("select * from userHttpExclude where messagetypeid=" + std::to_string(messagetypeid))) {
+    if (!rs.Open(kSelectRangesSql + std::to_string(messagetypeid))) {
         return std::nullopt;
     }
     std::vector<ExcludeRange> ranges;
@@ -24,13 +32,18 @@ std::optional<std::vector<ExcludeRange>> LoadExcludeRanges(CAdoConnection& conne
 bool SaveExcludeRanges(CAdoConnection& connection, int messagetypeid, const std::vector<ExcludeRange>& ranges)
 {
     const std::string id = std::to_string(messagetypeid);
-    if (!connection.Execute("delete from userhttpExclude where messagetypeid=" + id)) {
+    if (!DeleteExcludeRanges(connection, messagetypeid)) {
         return false;
     }
     bool all = true;
     for (const auto& range : ranges) {
-        all &= connection.Execute("insert into userhttpExclude(messagetypeid,excludeFrom,excludeTo) values(" + id +
-                                  ",'" + SqlEscape(range.excludeFrom) + "','" + SqlEscape(range.excludeTo) + "')");
+        all &= connection.Execute(kInsertRangeSql + id + ",'" + SqlEscape(range.excludeFrom) + "','" +
+                                  SqlEscape(range.excludeTo) + "')");
     }
     return all;
+}
+
+bool DeleteExcludeRanges(CAdoConnection& connection, int messagetypeid)
+{
+    return connection.Execute(kDeleteRangesSql + std::to_string(messagetypeid));
 }

@@ -9,6 +9,12 @@
 
 namespace {
 
+constexpr const char* kSelectItemSql = "select * from usermessagetype where messagetypeid=";
+constexpr const char* kSetMustHaveIdSql = "update usermessagetype set musthaveid=";
+constexpr const char* kSetStateSql = "update usermessagetype set state=";
+constexpr const char* kWhereItemSql = " where messagetypeid=";
+constexpr const char* kRenameMessagesSql = "update userdata set MessageTypeName=";
+
 template <class Item> auto Columns(Item& i)
 {
     return std::tie(i.messagetypeid, i.MessageCategory, i.state, i.CheckInterval, i.CheckNumber, i.MessageTypeName,
@@ -102,7 +108,10 @@ int MessageTypeInfo::Delete(CAdoConnection& connection)
         !connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(messagetypeid))) {
         return 0;
     }
-    connection.Execute("delete  from userdata where messagetypeid=" + std::to_string(messagetypeid));
+    // Messages the database kept would belong to no item: then the item stays as well.
+    if (!connection.Execute("delete  from userdata where messagetypeid=" + std::to_string(messagetypeid))) {
+        return 0;
+    }
     return transaction.Commit() ? 1 : 0;
 }
 
@@ -127,4 +136,33 @@ int MessageTypeInfo::CountUnread(CAdoConnection& connection)
         m_nUnreadCount = count;
     }
     return m_nUnreadCount;
+}
+
+std::optional<MessageTypeInfo> LoadItem(CAdoConnection& connection, int messagetypeid)
+{
+    CAdoRecordset rs(connection);
+    if (!rs.Open(kSelectItemSql + std::to_string(messagetypeid)) || rs.IsEOF()) {
+        return std::nullopt;
+    }
+    MessageTypeInfo item;
+    if (!item.LoadFromRecordset(rs)) {
+        return std::nullopt;
+    }
+    return item;
+}
+
+bool SaveMustHaveId(CAdoConnection& connection, int messagetypeid, int mustHaveId)
+{
+    return connection.Execute(kSetMustHaveIdSql + std::to_string(mustHaveId) + kWhereItemSql +
+                              std::to_string(messagetypeid));
+}
+
+bool SaveItemState(CAdoConnection& connection, int messagetypeid, int state)
+{
+    return connection.Execute(kSetStateSql + std::to_string(state) + kWhereItemSql + std::to_string(messagetypeid));
+}
+
+bool RenameItemMessages(CAdoConnection& connection, int messagetypeid, const std::string& name)
+{
+    return connection.Execute(kRenameMessagesSql + SqlQuoted(name) + kWhereItemSql + std::to_string(messagetypeid));
 }

@@ -5,6 +5,7 @@
 #include "store/SharedInt.h"
 #include "store/UserIdentity.h"
 
+#include <optional>
 #include <string>
 
 class CAdoConnection;
@@ -69,3 +70,11 @@ void CopyColumns(MessageTypeInfo& to, const MessageTypeInfo& from);
 
 // The query that loads every check item, in the order the tree and the document keep them.
 inline constexpr const char* kSelectAllItemsSql = "select * from usermessagetype order by MessageTypeid";
+
+// The stored row of one item; nullopt when there is none or it cannot be read.
+std::optional<MessageTypeInfo> LoadItem(CAdoConnection& connection, int messagetypeid);
+// The columns Save's update leaves alone or that change on their own.
+bool SaveMustHaveId(CAdoConnection& connection, int messagetypeid, int mustHaveId);
+bool SaveItemState(CAdoConnection& connection, int messagetypeid, int state);
+// The item's name as its stored message records carry it (the list shows it).
+bool RenameItemMessages(CAdoConnection& connection, int messagetypeid, const std::string& name);

@@ -3,6 +3,12 @@
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 
+namespace {
+
+constexpr const char* kSelectPresetsSql = "select * from usermessagetype";
+
+} // namespace
+
 std::optional<std::vector<Preset>> ReadPresets(const std::string& presetConnectionString)
 {
     CAdoConnection connection;
@@ -11,7 +17,7 @@ std::optional<std::vector<Preset>> ReadPresets(const std::string& presetConnecti
         return std::nullopt;
     }
     CAdoRecordset rs(connection);
-    if (!rs.Open("select * from usermessagetype")) {
+    if (!rs.Open(kSelectPresetsSql)) {
         return std::nullopt;
     }
     std::vector<Preset> presets;

@@ -80,15 +80,14 @@ protected:
 TEST_F(Cli, ItemsAreAddedShownChangedAndDeletedWithQuotesIntact)
 {
     EXPECT_EQ(Ok({"items", "add", "--name", "O'Neil 新闻", "--category", "2", "--address", "http://h/'x'.htm",
-                  "--include-from", "<td class='n'>", "--interval-minutes", "3"}),
+                  "--interval-minutes", "3"}),
               "1\n");
     Ok({"items", "set", "1", "--state", "0", "--password", "p'w", "--exclude", "<span id='c'>", "</span>", "--exclude",
-        "时间", ""});
+        "时间", "'日'"});
     const std::string shown = Ok({"--json", "--show-password", "items", "show", "1"});
     for (const char* field :
-         {R"("MessageTypeName":"O'Neil 新闻")", R"("IncludeFrom":"<td class='n'>")", R"("CheckInterval":180)",
-          R"("Password":"p'w")", R"("excludeFrom":"<span id='c'>","excludeTo":"</span>")",
-          R"("excludeFrom":"时间","excludeTo":"")"}) {
+         {R"("CheckInterval":180)", R"("Password":"p'w")", R"("excludeFrom":"<span id='c'>","excludeTo":"</span>")",
+          R"("excludeFrom":"时间","excludeTo":"'日'")"}) {
         EXPECT_TRUE(Has(shown, field)) << field << " in " << shown;
     }
     EXPECT_TRUE(Has(Run({"items"}).out, "1\t2\t禁止\tO'Neil 新闻\thttp://h/'x'.htm\t0\n"));
@@ -133,15 +132,38 @@ TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)
 {
     AddItemWithFindings(2);
     const std::string before = ReadFile(home.path() + "message.dat");
-    for (const char* line :
-         {"frobnicate", "items show 99", "items set 1 --state yes", "items set 1 --category 7", "items set 1 --bogus x",
-          "items add --category 2", "items delete x", "messages --page two", "messages --filter new",
-          "messages --item 42", "message 99", "mark read 1 99", "mark maybe 1", "delete 1 abc", "settings UserType 3",
-          "settings nosuchkey 3", "settings pagesize 0", "check 77", "watch --interval-seconds 0"}) {
+    for (const char* line : {"frobnicate",
+                             "items show 99",
+                             "items set 1 --state yes",
+                             "items set 1 --category 7",
+                             "items set 1 --bogus x",
+                             "items add --category 2",
+                             "items delete x",
+                             "items add --name p --category 3 --view 65536",
+                             "items add --name n --category 1 --check-number 0",
+                             "items set 1 --notify -2",
+                             "messages --page two",
+                             "messages --filter new",
+                             "messages --item 42",
+                             "message 99",
+                             "mark read 1 99",
+                             "mark maybe 1",
+                             "delete 1 abc",
+                             "settings UserType 3",
+                             "settings nosuchkey 3",
+                             "settings pagesize 0",
+                             "check 77",
+                             "watch --interval-seconds 0"}) {
         std::istringstream words(line);
         auto result = Run({std::istream_iterator<std::string>(words), {}});
         EXPECT_EQ(result.status, 2) << line << ": " << result.out;
         EXPECT_FALSE(result.err.empty()) << line;
+    }
+    // The bounds the property dialog keeps, with values a line of words cannot hold.
+    for (const auto& words : std::vector<std::vector<std::string>>{{"items", "set", "1", "--name", ""},
+                                                                   {"items", "set", "1", "--exclude", "a", ""},
+                                                                   {"items", "set", "1", "--address", "http://x/\n"}}) {
+        EXPECT_EQ(Run(words).status, 2) << words[3];
     }
     EXPECT_EQ(ReadFile(home.path() + "message.dat"), before);
     EXPECT_FALSE(std::filesystem::exists(config.path() + "Local AppWizard-Generated Applications/Tarvo.ini"));

@@ -13,15 +13,17 @@ struct ShownBox
     QString caption;
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
 };
 
 class RecordingMessageBoxes final : public IMessageBoxes
 {
 public:
     QMessageBox::StandardButton Show(QWidget*, const QString& text, const QString& caption, QMessageBox::Icon icon,
-                                     QMessageBox::StandardButtons buttons) override
+                                     QMessageBox::StandardButtons buttons,
+                                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) override
     {
-        shown.push_back({text, caption, icon, buttons});
+        shown.push_back({text, caption, icon, buttons, defaultButton});
         if (!answers.empty()) {
             const auto answer = answers.front();
             answers.pop_front();

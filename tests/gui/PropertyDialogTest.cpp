@@ -127,6 +127,14 @@ protected:
     }
     static QLineEdit* Edit(CMessageTypeDlg& dialog, const char* name) { return Child<QLineEdit>(dialog, name); }
     static void Ok(CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "ok")->click(); }
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const auto& box : home.boxes.shown) {
+            texts << box.text;
+        }
+        return texts;
+    }
     static QStringList ListRows(CMessageTypeDlg& dialog)
     {
         auto* list = Child<QTableWidget>(dialog, "excludeList");
@@ -141,13 +149,14 @@ protected:
         return home.Number("select " + column +
                            " as n from usermessagetype where messagetypeid=" + std::to_string(item.messagetypeid));
     }
-    MessageTypeInfo Stored(const char* name, int category, const char* address)
+    MessageTypeInfo Stored(const char* name, int category, const char* address, ExcludeRanges ranges = {})
     {
         MessageTypeInfo item;
         item.MessageTypeName = name;
         item.MessageCategory = category;
         item.connAddress = address;
-        item.Save(home.app.m_mainConnection);
+        std::string error;
+        EXPECT_TRUE(home.app.Items().Save(item, ranges, error)) << error;
         return item;
     }
 
@@ -203,15 +212,19 @@ TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
     }
 }
 
-TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFields)
+TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFieldsAndStaysOpenWhenTheStoreRefuses)
 {
-    MessageTypeInfo item = Stored("网页", kCategoryWebPage, "http://127.0.0.1/");
+    MessageTypeInfo item;
+    item.MessageTypeName = "网页";
+    item.MessageCategory = kCategoryWebPage;
+    item.connAddress = "http://127.0.0.1/";
     item.CheckInterval = 90;
     item.DisplayType = 1;
     item.bNotify = 10;
     item.state = 0;
     item.IncludeFrom = "<a href='x'>";
-    item.Save(home.app.m_mainConnection);
+    std::string error;
+    ASSERT_TRUE(home.app.Items().Save(item, std::nullopt, error));
     auto dialog = Open(item);
     EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("1"));
     EXPECT_FALSE(Edit(*dialog, "CheckInterval")->isEnabled()) << "auto check is off";
@@ -220,17 +233,24 @@ TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFields)
     EXPECT_EQ(Edit(*dialog, "IncludeFrom")->text(), QStringLiteral("<a href='x'>"));
     Child<QRadioButton>(*dialog, "showContent")->setChecked(true);
     Edit(*dialog, "Password")->setText(QStringLiteral("it's"));
+
+    ASSERT_TRUE(home.app.m_mainConnection.Execute(
+        "create trigger refuse before update on usermessagetype begin select raise(abort, 'refused'); end"));
+    Ok(*dialog);
+    ASSERT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_TRUE(home.boxes.shown[0].text.contains(QStringLiteral("refused")));
+    EXPECT_TRUE(dialog->isVisible()) << "nothing typed is lost";
+    EXPECT_EQ(Edit(*dialog, "Password")->text(), QStringLiteral("it's"));
+    ASSERT_TRUE(home.app.m_mainConnection.Execute("drop trigger refuse"));
+
     Ok(*dialog);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_TRUE(home.boxes.shown.empty());
     EXPECT_EQ(item.CheckInterval, 60);
-    EXPECT_EQ(Column(item, "CheckInterval"), 60);
-    EXPECT_EQ(Column(item, "DisplayType"), 0);
-    EXPECT_EQ(Column(item, "bNotify"), 10);
-    EXPECT_EQ(Column(item, "state"), 0);
-    EXPECT_EQ(home.Text("select Password as t from usermessagetype where messagetypeid=" +
-                        std::to_string(item.messagetypeid)),
-              "it's");
+    const auto stored = home.app.Items().Load(item.messagetypeid, error);
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(SameColumns(stored->item, item));
+    EXPECT_EQ(stored->item.DisplayType, 0);
+    EXPECT_EQ(stored->item.Password, "it's");
 }
 
 TEST_F(DialogTest, OkChecksTheIdentityFirstThenTheAddressAndStaysOpen)
@@ -246,7 +266,6 @@ TEST_F(DialogTest, OkChecksTheIdentityFirstThenTheAddressAndStaysOpen)
     EXPECT_EQ(home.boxes.shown[1].text, kDatabaseRefusal);
     EXPECT_EQ(home.boxes.shown[1].caption, QStringLiteral("属性信息错误"));
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_FALSE(dialog->ItemWasSaved());
 
     Child<QPlainTextEdit>(*dialog, "connAddress")->setPlainText(QStringLiteral("driver=x"));
     Ok(*dialog);
@@ -277,46 +296,85 @@ TEST_F(DialogTest, SoundControlsFollowTheInterval)
     once->click();
     EXPECT_TRUE(once->isChecked()) << "只警告一次 follows the interval only";
 
-    // Typing the interval: a lone minus sign is no number yet.
+    // Typing the interval: a lone minus sign is no number yet, and no reason for a box.
     interval->selectAll();
     QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier, QStringLiteral("-"));
     QApplication::sendEvent(interval, &minus);
-    ASSERT_EQ(home.boxes.shown.size(), 1u);
-    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("请输入一个整数。"));
     EXPECT_TRUE(once->isChecked()) << "the interval keeps its earlier value";
     QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
     interval->selectAll();
     QApplication::sendEvent(interval, &five);
-    EXPECT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_TRUE(home.boxes.shown.empty());
     EXPECT_FALSE(once->isChecked());
     EXPECT_TRUE(sound->isChecked());
 }
 
-TEST_F(DialogTest, ANumberFieldWithoutANumberKeepsItAndTheLaterFieldsAsTheyWere)
+TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepThem)
 {
-    MessageTypeInfo item = Stored("n", kCategoryDatabase, "driver=x");
-    item.CheckNumber = 20;
-    item.IncludeTo = "old";
-    item.Save(home.app.m_mainConnection);
+    MessageTypeInfo item = Stored("n", kCategoryFtp, "ftp://127.0.0.1/", {{0, "A", ""}});
     auto dialog = Open(item);
-    Edit(*dialog, "CheckNumber")->setText(QStringLiteral("abc"));
-    Edit(*dialog, "IncludeTo")->setText(QStringLiteral("new"));
-    Edit(*dialog, "UserName")->setText(QStringLiteral("read before"));
+    QApplication::setActiveWindow(dialog.get());
+    auto* category = Child<QComboBox>(*dialog, "MessageCategory");
+    auto* address = Child<QPlainTextEdit>(*dialog, "connAddress");
+    struct Case
+    {
+        int index;
+        const char* address;
+        const char* field;
+        const char* value;
+        QString rule;
+    };
+    const Case cases[] = {
+        {2, "ftp://x/", "MessageTypeName", "", QStringLiteral("名称不能为空")},
+        {2, "ftp://x/", "ViewName", "65536",
+         QStringLiteral("端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）")},
+        {0, "driver=x", "CheckNumber", "abc", QStringLiteral("检查最新消息条数必须是 1 到 10000 之间的整数")},
+        {1, "http://x/", "bNotify", "-", QStringLiteral("声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数")},
+    };
+    for (const Case& c : cases) {
+        home.boxes.shown.clear();
+        category->setCurrentIndex(c.index);
+        Q_EMIT category->activated(c.index);
+        address->setPlainText(QString::fromUtf8(c.address));
+        QLineEdit* edit = Edit(*dialog, c.field);
+        const QString before = edit->text();
+        edit->setText(QString::fromUtf8(c.value));
+        Ok(*dialog);
+        ASSERT_EQ(home.boxes.shown.size(), 1u) << c.field << " " << c.value;
+        EXPECT_EQ(home.boxes.shown[0].text, c.rule);
+        EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("属性信息错误"));
+        EXPECT_EQ(QApplication::focusWidget(), edit) << c.field;
+        edit->setText(before);
+    }
+    // The address is one line; the ranges of a web item need both markers.
+    home.boxes.shown.clear();
+    address->setPlainText(QStringLiteral("http://x/\nmore"));
     Ok(*dialog);
+    address->setPlainText(QStringLiteral("http://x/"));
+    Ok(*dialog);
+    EXPECT_EQ(Shown(),
+              (QStringList{QStringLiteral("链接地址只能有一行"), QStringLiteral("排除开始处和排除结束处都不能为空")}));
+    auto* list = Child<QTableWidget>(*dialog, "excludeList");
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryFtp) << "nothing stored yet";
+
+    // Enter in the address is OK.
+    Child<QPushButton>(*dialog, "deleteExclude")->click();
+    address->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(address, &enter);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    ASSERT_EQ(home.boxes.shown.size(), 2u) << "OK reads the controls twice";
-    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("请输入一个整数。"));
-    EXPECT_EQ(Column(item, "CheckNumber"), 20);
-    EXPECT_EQ(item.IncludeTo, "old");
-    EXPECT_EQ(item.UserName, "read before");
+    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryWebPage);
+    EXPECT_TRUE(home.Ranges(item.messagetypeid).empty());
 }
 
-TEST_F(DialogTest, ExclusionRangesLoadReversedAndSaveFromTheTop)
+TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
 {
-    MessageTypeInfo item = Stored("w", kCategoryWebPage, "http://x/");
-    ASSERT_TRUE(SaveExcludeRanges(home.app.m_mainConnection, item.messagetypeid, {{0, "A", "a"}, {0, "B", "b'"}}));
+    MessageTypeInfo item = Stored("w", kCategoryWebPage, "http://x/", {{0, "A", "a"}, {0, "B", "b'"}});
     auto dialog = Open(item);
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("B|b'"), QStringLiteral("A|a")}));
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("A|a"), QStringLiteral("B|b'")}));
 
     // Modify and delete need a selected row.
     Child<QPushButton>(*dialog, "modifyExclude")->click();
@@ -331,14 +389,15 @@ TEST_F(DialogTest, ExclusionRangesLoadReversedAndSaveFromTheTop)
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
         EXPECT_EQ(exclude.windowTitle(), QStringLiteral("排除内容设定"));
         exclude.findChild<QLineEdit*>(QStringLiteral("excludeFrom"))->setText(QStringLiteral("C"));
+        exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"))->setText(QStringLiteral("c"));
         exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
     });
     Child<QPushButton>(*dialog, "addExclude")->click();
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|"), QStringLiteral("B|b'"), QStringLiteral("A|a")}));
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("A|a"), QStringLiteral("B|b'")}));
 
     // Modify the selected row, prefilled with its texts; delete another without asking.
     auto* list = Child<QTableWidget>(*dialog, "excludeList");
-    list->selectRow(1);
+    list->selectRow(2);
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
         auto* to = exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"));
         EXPECT_EQ(to->text(), QStringLiteral("b'"));
@@ -346,36 +405,34 @@ TEST_F(DialogTest, ExclusionRangesLoadReversedAndSaveFromTheTop)
         exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
     });
     Child<QPushButton>(*dialog, "modifyExclude")->click();
-    list->selectRow(0);
+    list->selectRow(1);
     Child<QPushButton>(*dialog, "deleteExclude")->click();
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("B|bb"), QStringLiteral("A|a")}));
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("B|bb")}));
     Ok(*dialog);
-    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"B|bb", "A|a"}));
+    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|c", "B|bb"}));
 
-    // Saved A then B, listed B then A: saving unchanged reverses the stored order.
+    // Saved unchanged, the order stays.
     auto again = Open(item);
-    EXPECT_EQ(ListRows(*again), (QStringList{QStringLiteral("A|a"), QStringLiteral("B|bb")}));
     Ok(*again);
-    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"A|a", "B|bb"}));
+    EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|c", "B|bb"}));
 }
 
-TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsAndRanges)
+TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMustHaveId)
 {
     MessageTypeInfo database;
     database.MessageTypeName = "预制库";
     database.MessageCategory = kCategoryDatabase;
     database.connAddress = "Driver=SQLite3;Database=/x";
-    database.MustHaveID = 1;
     MessageTypeInfo web;
     web.MessageTypeName = "预制网页";
     web.MessageCategory = kCategoryWebPage;
     web.connAddress = "https://127.0.0.1/news";
     web.CheckInterval = 1800;
     web.bNotify = 60;
+    web.MustHaveID = 1;
     home.WritePresets({{database, {}}, {web, {{0, "P1", "p1"}, {0, "P2", "p2"}}}});
 
-    MessageTypeInfo item = Stored("mine", kCategoryWebPage, "http://x/");
-    ASSERT_TRUE(SaveExcludeRanges(home.app.m_mainConnection, item.messagetypeid, {{0, "old", "old"}}));
+    MessageTypeInfo item = Stored("mine", kCategoryWebPage, "http://x/", {{0, "old", "old"}});
     const int id = item.messagetypeid;
     auto dialog = Open(item);
     QMenu* menu = Child<QToolButton>(*dialog, "preset")->menu();
@@ -386,26 +443,20 @@ TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsAndRanges)
     menu->actions()[1]->trigger();
     EXPECT_EQ(Edit(*dialog, "MessageTypeName")->text(), QStringLiteral("预制网页"));
     EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("30"));
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("P2|p2"), QStringLiteral("P1|p1")}));
+    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("P1|p1"), QStringLiteral("P2|p2")}));
+    // The preset asks for the identity.
+    Ok(*dialog);
+    ASSERT_EQ(home.boxes.shown.size(), 1u);
+    EXPECT_EQ(home.boxes.shown[0].text, kIdentityRefusal);
+    Edit(*dialog, "MessageTypeUser")->setText(QStringLiteral("me"));
     Ok(*dialog);
     EXPECT_EQ(item.messagetypeid, id);
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 1);
     EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" + std::to_string(id)),
               "预制网页");
     EXPECT_EQ(Column(item, "bNotify"), 60);
-    EXPECT_EQ(home.Ranges(id), (std::vector<std::string>{"P2|p2", "P1|p1"}));
-
-    // The database preset asks for the identity, and its MustHaveID is stored with the item.
-    auto second = Open(item);
-    second->findChild<QToolButton*>(QStringLiteral("preset"))->menu()->actions()[0]->trigger();
-    Ok(*second);
-    ASSERT_EQ(home.boxes.shown.size(), 1u);
-    EXPECT_EQ(home.boxes.shown[0].text, kIdentityRefusal);
-    Edit(*second, "MessageTypeUser")->setText(QStringLiteral("me"));
-    Ok(*second);
     EXPECT_EQ(Column(item, "MustHaveID"), 1);
-    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryDatabase);
-    EXPECT_TRUE(home.Ranges(id).empty());
+    EXPECT_EQ(home.Ranges(id), (std::vector<std::string>{"P1|p1", "P2|p2"}));
 }
 
 TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)

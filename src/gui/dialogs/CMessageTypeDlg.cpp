@@ -2,19 +2,17 @@
 
 #include "app/CTarvoApp.h"
 #include "app/ISoundPlayer.h"
+#include "app/ItemRules.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
 #include "gui/frame/GuiContext.h"
-#include "store/CAdoConnection.h"
-#include "store/CAdoRecordset.h"
-#include "store/ExcludeTable.h"
-#include "store/MessageTypeInfo.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,9 +24,9 @@
 
 namespace {
 
-constexpr const char* kSelectPresetsSql = "select * from usermessagetype";
 constexpr const char* kNoRangeSelectedText = "请首先选择需要修改的条目";
 constexpr const char* kConfirmCaption = "确认";
+constexpr const char* kFieldCaption = "属性信息错误";
 constexpr const char* kSoundFilter = "声音文件 (*.wav);;所有文件 (*.*)";
 constexpr const char* kDefaultSoundFile = "ring01.wav";
 
@@ -68,6 +66,19 @@ CMessageTypeDlg::CMessageTypeDlg(GuiContext& context, QWidget* parent) : QDialog
     connect(m_pAddExclude, &QPushButton::clicked, this, [this]() { EditExclude(-1); });
     connect(m_pModifyExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnModifyExclude);
     connect(m_pDeleteExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnDeleteExclude);
+    m_pAddress->installEventFilter(this);
+}
+
+bool CMessageTypeDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pAddress && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            OnOK();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 CMessageTypeDlg::~CMessageTypeDlg()
@@ -92,14 +103,16 @@ void CMessageTypeDlg::OnInitDialog()
     m_pMinutes->hide();
     m_pCheckNumber->raise();
     LoadFromItem(m_pItem);
-    m_nOriginalMustHaveID = m_pItem ? m_pItem->MustHaveID : 0;
     SelectDisplayRadio();
     m_pMinutes->setEnabled(m_bAutoCheck);
     BuildPresetMenu();
     UpdateData(false);
     UpdateSoundControls();
-    if (m_pItem) {
-        LoadExcludeList(m_pItem->messagetypeid, m_context.app.m_mainConnection);
+    if (m_pItem && m_pItem->messagetypeid != 0) {
+        std::string error;
+        if (auto ranges = m_context.app.Items().LoadRanges(m_pItem->messagetypeid, error)) {
+            ShowExcludeList(*ranges);
+        }
     }
     OnCategoryChange();
 }
@@ -113,7 +126,6 @@ void CMessageTypeDlg::closeEvent(QCloseEvent* event)
 void CMessageTypeDlg::ClosePresets()
 {
     m_presets.clear();
-    m_context.app.m_presetConnection.Close();
 }
 
 // ---- data exchange ----
@@ -149,15 +161,12 @@ void CMessageTypeDlg::SelectDisplayRadio()
     m_pShowContent->setChecked(m_nDisplayType == 0);
 }
 
-bool CMessageTypeDlg::ReadInteger(QLineEdit* edit, int& value)
+bool CMessageTypeDlg::ReadInteger(const QLineEdit* edit, int& value)
 {
     if (auto parsed = ParseFormInteger(edit->text())) {
         value = *parsed;
         return true;
     }
-    m_context.boxes.Show(this, FormIntegerMessage(), QString(), QMessageBox::Warning, QMessageBox::Ok);
-    edit->setFocus();
-    edit->selectAll();
     return false;
 }
 
@@ -182,16 +191,14 @@ bool CMessageTypeDlg::UpdateData(bool saveAndValidate)
         m_pNotify->setText(QString::number(m_bNotify));
         return true;
     }
-    // Read in this order; a field without a whole number stops the reading there.
+    bool numbers = true;
     m_bCanChangeState = m_pCanChangeState->isChecked();
     // A category the list does not hold (shown without a selection) stays as it was.
     if (m_pCategory->currentIndex() >= 0) {
         m_nCategory = m_pCategory->currentIndex();
     }
     m_bAutoCheck = m_pAutoCheck->isChecked();
-    if (!ReadInteger(m_pMinutes, m_nMinutes)) {
-        return false;
-    }
+    numbers &= ReadInteger(m_pMinutes, m_nMinutes);
     m_strAddress = m_pAddress->toPlainText();
     m_strUserName = m_pUserName->text();
     m_strPassword = m_pPassword->text();
@@ -199,18 +206,16 @@ bool CMessageTypeDlg::UpdateData(bool saveAndValidate)
     m_strUser = m_pUser->text();
     m_strName = m_pName->text();
     m_strAbout = m_pAbout->toPlainText();
-    if (!ReadInteger(m_pCheckNumber, m_nCheckNumber)) {
-        return false;
-    }
+    numbers &= ReadInteger(m_pCheckNumber, m_nCheckNumber);
     m_strIncludeFrom = m_pIncludeFrom->text();
     m_strIncludeTo = m_pIncludeTo->text();
     m_strSound = m_pSoundFile->text();
-    return ReadInteger(m_pNotify, m_bNotify);
+    numbers &= ReadInteger(m_pNotify, m_bNotify);
+    return numbers;
 }
 
-bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
+void CMessageTypeDlg::FormToItem(MessageTypeInfo& item) const
 {
-    UpdateData(true);
     item.MessageTypeName = ToStd(m_strName);
     item.MessageCategory = m_nCategory + 1;
     item.MessageTypeUser = ToStd(m_strUser);
@@ -229,22 +234,67 @@ bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
     item.About = ToStd(m_strAbout);
     item.MustHaveID = m_bMustHaveID;
     item.DisplayType = m_pShowLink->isChecked() ? 1 : 0;
+}
 
-    CAdoConnection& connection = m_context.app.m_mainConnection;
-    const bool inserting = item.messagetypeid == 0;
-    if (item.Save(connection) == 0 || item.messagetypeid == 0) {
+bool CMessageTypeDlg::RefuseBrokenField()
+{
+    std::optional<ItemRuleBreak> broken;
+    // A number field without a number is named with its bounds, like one out of them.
+    int number = 0;
+    if (m_pCheckNumber->isEnabled() && !ReadInteger(m_pCheckNumber, number)) {
+        broken = ItemRuleBreak{ItemField::CheckNumber, ItemFieldRule(ItemField::CheckNumber)};
+    } else if (m_pNotify->isEnabled() && !ReadInteger(m_pNotify, number)) {
+        broken = ItemRuleBreak{ItemField::NotifyInterval, ItemFieldRule(ItemField::NotifyInterval)};
+    } else {
+        MessageTypeInfo candidate;
+        FormToItem(candidate);
+        const ExcludeRanges ranges = ExcludeListRanges();
+        broken = CheckItemFields(candidate, &ranges);
+    }
+    if (!broken) {
         return false;
     }
-    m_bSaved = true;
-    // The row update leaves MustHaveID alone; a preset chosen for a stored item may change it.
-    if (!inserting && item.MustHaveID != m_nOriginalMustHaveID) {
-        if (!connection.Execute("update usermessagetype set musthaveid=" + std::to_string(item.MustHaveID) +
-                                " where messagetypeid=" + std::to_string(item.messagetypeid))) {
-            return false;
-        }
-        m_nOriginalMustHaveID = item.MustHaveID;
+    m_context.boxes.Show(this, FromStd(broken->text), QString::fromUtf8(kFieldCaption), QMessageBox::NoIcon,
+                         QMessageBox::Ok);
+    QWidget* field = nullptr;
+    switch (broken->field) {
+    case ItemField::Name:
+        field = m_pName;
+        break;
+    case ItemField::Address:
+        field = m_pAddress;
+        break;
+    case ItemField::Port:
+        field = m_pViewName;
+        break;
+    case ItemField::CheckNumber:
+        field = m_pCheckNumber;
+        break;
+    case ItemField::NotifyInterval:
+        field = m_pNotify;
+        break;
+    case ItemField::ExcludeRange:
+        m_pExcludeList->selectRow(broken->rangeIndex);
+        field = m_pExcludeList;
+        break;
     }
-    return SaveExcludeList(item);
+    field->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->selectAll();
+    }
+    return true;
+}
+
+bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
+{
+    UpdateData(true);
+    FormToItem(item);
+    std::string error;
+    if (!m_context.app.Items().Save(item, ExcludeListRanges(), error)) {
+        m_context.boxes.Show(this, FromStd(error), QString(), QMessageBox::Information, QMessageBox::Ok);
+        return false;
+    }
+    return true;
 }
 
 // ---- category and sound ----
@@ -336,29 +386,20 @@ void CMessageTypeDlg::OnTestSound()
 
 void CMessageTypeDlg::BuildPresetMenu()
 {
-    CTarvoApp& app = m_context.app;
     // Without the preset file the button simply has no entries; nothing is shown.
-    app.m_presetConnection.SetShowErrors(false);
-    if (!app.m_presetConnection.Open(app.m_strPresetConnection, true)) {
+    std::string error;
+    auto presets = m_context.app.Items().Presets(error);
+    if (!presets) {
         return;
     }
-    CAdoRecordset rs(app.m_presetConnection);
-    rs.SetShowErrors(false);
-    if (!rs.Open(kSelectPresetsSql)) {
-        return;
-    }
-    m_presets.clear();
+    m_presets = std::move(*presets);
     m_pPresetMenu->clear();
     int commandId = kFirstPresetId;
-    for (; !rs.IsEOF(); rs.MoveNext(), ++commandId) {
-        auto preset = std::make_unique<MessageTypeInfo>();
-        preset->LoadFromRecordset(rs);
-        // Saving a preset makes a new item; its own row id stays in m_nLoadedId for its ranges.
-        preset->messagetypeid = 0;
-        QAction* action = m_pPresetMenu->addAction(FromStd(preset->MessageTypeName));
+    for (const Preset& preset : m_presets) {
+        QAction* action = m_pPresetMenu->addAction(FromStd(preset.item.MessageTypeName));
         action->setData(commandId);
         connect(action, &QAction::triggered, this, [this, commandId]() { OnPreset(commandId); });
-        m_presets.push_back(std::move(preset));
+        ++commandId;
     }
 }
 
@@ -368,10 +409,11 @@ void CMessageTypeDlg::OnPreset(int commandId)
     if (index < 0 || index >= static_cast<int>(m_presets.size())) {
         return;
     }
-    const MessageTypeInfo& preset = *m_presets[static_cast<size_t>(index)];
-    m_bMustHaveID = preset.MustHaveID;
-    LoadFromItem(&preset);
-    LoadExcludeList(preset.m_nLoadedId, m_context.app.m_presetConnection);
+    // Saving a preset makes a new item when the dialog edits a new one; an edited item keeps its id.
+    const Preset& preset = m_presets[static_cast<size_t>(index)];
+    m_bMustHaveID = preset.item.MustHaveID;
+    LoadFromItem(&preset.item);
+    ShowExcludeList(preset.excludes);
     SelectDisplayRadio();
     m_pMinutes->setEnabled(m_bAutoCheck);
     UpdateData(false);
@@ -381,25 +423,22 @@ void CMessageTypeDlg::OnPreset(int commandId)
 
 // ---- exclusion ranges ----
 
-void CMessageTypeDlg::LoadExcludeList(int messagetypeid, CAdoConnection& connection)
+void CMessageTypeDlg::ShowExcludeList(const ExcludeRanges& ranges)
 {
-    const auto ranges = LoadExcludeRanges(connection, messagetypeid);
-    if (!ranges) {
-        return;
-    }
     m_pExcludeList->setRowCount(0);
-    for (const ExcludeRange& range : *ranges) {
-        m_pExcludeList->insertRow(0);
+    for (const ExcludeRange& range : ranges) {
+        const int row = m_pExcludeList->rowCount();
+        m_pExcludeList->insertRow(row);
         auto* from = new QTableWidgetItem(FromStd(range.excludeFrom));
         from->setData(Qt::UserRole, range.ID);
-        m_pExcludeList->setItem(0, 0, from);
-        m_pExcludeList->setItem(0, 1, new QTableWidgetItem(FromStd(range.excludeTo)));
+        m_pExcludeList->setItem(row, 0, from);
+        m_pExcludeList->setItem(row, 1, new QTableWidgetItem(FromStd(range.excludeTo)));
     }
 }
 
-bool CMessageTypeDlg::SaveExcludeList(const MessageTypeInfo& item)
+ExcludeRanges CMessageTypeDlg::ExcludeListRanges() const
 {
-    std::vector<ExcludeRange> ranges;
+    ExcludeRanges ranges;
     for (int row = 0; row < m_pExcludeList->rowCount(); ++row) {
         ExcludeRange range;
         if (const QTableWidgetItem* from = m_pExcludeList->item(row, 0)) {
@@ -410,7 +449,7 @@ bool CMessageTypeDlg::SaveExcludeList(const MessageTypeInfo& item)
         }
         ranges.push_back(std::move(range));
     }
-    return SaveExcludeRanges(m_context.app.m_mainConnection, item.messagetypeid, ranges);
+    return ranges;
 }
 
 void CMessageTypeDlg::EditExclude(int row)
@@ -476,13 +515,16 @@ void CMessageTypeDlg::OnDeleteExclude()
 
 void CMessageTypeDlg::OnOK()
 {
-    UpdateData(true); // a field without a number has shown its message and keeps its value
+    UpdateData(true);
     if (auto refusal = CheckMessageTypeForm(m_nCategory, m_strAddress, m_bMustHaveID, m_strUser)) {
         m_context.boxes.Show(this, refusal->text, refusal->caption, refusal->icon, QMessageBox::Ok);
         return;
     }
+    if (RefuseBrokenField()) {
+        return;
+    }
     if (m_pItem && !SaveToItem(*m_pItem)) {
-        return; // kept open so that nothing typed is lost; the store has said why
+        return; // kept open so that nothing typed is lost
     }
     accept();
 }

@@ -3,8 +3,11 @@
 // presets of messagetype.dat and the exclusion ranges of web items.
 //
 // Like a form with data exchange, the controls are copied into the data members (UpdateData(true))
-// and back (UpdateData(false)); a number field that holds no whole number shows the integer message
-// and it and the fields read after it keep their earlier values.
+// and back (UpdateData(false)); a number field that holds no whole number keeps its earlier value.
+// OK stores nothing until every field keeps its bounds (app/ItemRules.h): the first that does not
+// is named in one box and gets the focus.
+#include "app/CItemOperations.h"
+
 #include <QDialog>
 #include <QString>
 #include <atomic>
@@ -12,8 +15,6 @@
 #include <thread>
 #include <vector>
 
-class CAdoConnection;
-class MessageTypeInfo;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -39,32 +40,37 @@ public:
     // The item being edited; owned by the caller. Set before the dialog runs.
     void SetMessageType(MessageTypeInfo* item) { m_pItem = item; }
     void LoadFromItem(const MessageTypeInfo* item);
-    // Copies the form into the item and stores it with its exclusion ranges. False when the store
-    // refused (the connection has shown why).
-    bool SaveToItem(MessageTypeInfo& item);
-    // True once the item was stored, even if the dialog was then cancelled.
-    bool ItemWasSaved() const { return m_bSaved; }
-
+    // False when a number field holds no whole number (it keeps its earlier value).
     bool UpdateData(bool saveAndValidate);
+    // Copies the form into the item and stores it with its exclusion ranges, all or nothing. False
+    // when the store refused; a box has said why and the item keeps its key.
+    bool SaveToItem(MessageTypeInfo& item);
+
     void OnCategoryChange();
     void UpdateSoundControls();
     void OnSoundCheck();
     void OnPreset(int commandId);
     void BuildPresetMenu();
-    void LoadExcludeList(int messagetypeid, CAdoConnection& connection);
-    bool SaveExcludeList(const MessageTypeInfo& item);
+    // The ranges in the list, top down, as they are stored.
+    void ShowExcludeList(const ExcludeRanges& ranges);
+    ExcludeRanges ExcludeListRanges() const;
     void EditExclude(int row);
     void OnOK();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter in the address field is OK: the address is one line.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();
     void OnInitDialog();
     void SelectDisplayRadio();
-    bool ReadInteger(QLineEdit* edit, int& value);
+    static bool ReadInteger(const QLineEdit* edit, int& value);
+    void FormToItem(MessageTypeInfo& item) const;
+    // The first field that breaks its bounds has been named in a box and has the focus.
+    bool RefuseBrokenField();
     int FirstSelectedExcludeRow() const;
     void OnModifyExclude();
     void OnDeleteExclude();
@@ -76,10 +82,8 @@ private:
     GuiContext& m_context;
     MessageTypeInfo* m_pItem = nullptr;
     int m_bMustHaveID = 0;
-    int m_nOriginalMustHaveID = 0;
     bool m_bInitialized = false;
-    bool m_bSaved = false;
-    std::vector<std::unique_ptr<MessageTypeInfo>> m_presets;
+    std::vector<Preset> m_presets;
 
     // Data members of the bound controls.
     QString m_strName;

@@ -8,7 +8,6 @@ constexpr const char* kDatabaseAddressText = "您所输入的链接地址错误:
 // The web monitor speaks HTTPS as well, so both schemes pass and the text names both.
 constexpr const char* kWebAddressText = "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....";
 constexpr const char* kFtpAddressText = "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....";
-constexpr const char* kIntegerText = "请输入一个整数。";
 
 FormRefusal AddressRefusal(const char* text)
 {
@@ -70,11 +69,6 @@ std::optional<int> ParseFormInteger(const QString& text)
         return std::nullopt;
     }
     return value;
-}
-
-QString FormIntegerMessage()
-{
-    return QString::fromUtf8(kIntegerText);
 }
 
 CategoryControls ControlsForCategory(int categoryIndex)

@@ -27,8 +27,6 @@ std::optional<FormRefusal> CheckMessageTypeForm(int categoryIndex, const QString
 // A whole number as the dialog's number fields take it: optional blanks around an optionally
 // signed run of digits that fits an int. nullopt for anything else, the empty text included.
 std::optional<int> ParseFormInteger(const QString& text);
-// The message shown when a number field holds something else.
-QString FormIntegerMessage();
 
 // Which category-dependent controls are usable.
 struct CategoryControls

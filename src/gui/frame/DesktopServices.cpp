@@ -8,9 +8,13 @@ QString ApplicationCaption()
 }
 
 QMessageBox::StandardButton QtMessageBoxes::Show(QWidget* parent, const QString& text, const QString& caption,
-                                                 QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
+                                                 QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, caption.isEmpty() ? ApplicationCaption() : caption, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(defaultButton);
+    }
     box.setAccessibleName(box.windowTitle());
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

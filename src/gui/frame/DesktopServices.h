@@ -7,7 +7,8 @@ class QtMessageBoxes final : public IMessageBoxes
 public:
     // caption empty: the application's title.
     QMessageBox::StandardButton Show(QWidget* parent, const QString& text, const QString& caption,
-                                     QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) override;
+                                     QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) override;
 };
 
 class DesktopOpener final : public IDesktopOpener

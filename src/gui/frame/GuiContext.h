@@ -18,7 +18,8 @@ class IMessageBoxes
 public:
     virtual ~IMessageBoxes() = default;
     virtual QMessageBox::StandardButton Show(QWidget* parent, const QString& text, const QString& caption,
-                                             QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) = 0;
+                                             QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) = 0;
 };
 
 // Opens a file or URL with the desktop's opener (xdg-open). Tests open nothing.

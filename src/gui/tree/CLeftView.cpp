@@ -487,6 +487,11 @@ void CLeftView::ShowMessage(const char* text)
                          QMessageBox::Ok);
 }
 
+void CLeftView::ShowStoreError(const std::string& error)
+{
+    m_context.boxes.Show(this, QString::fromStdString(error), QString(), QMessageBox::Information, QMessageBox::Ok);
+}
+
 void CLeftView::SetItemState(QTreeWidgetItem* node, int value)
 {
     auto record = RecordOf(node);
@@ -501,8 +506,10 @@ void CLeftView::SetItemState(QTreeWidgetItem* node, int value)
     MessageTypeInfo edited = *record;
     record.reset();
     edited.state = value;
-    if (edited.Save(m_context.app.m_mainConnection) == 0) {
-        return; // the connection has said why; the image keeps showing what is stored
+    std::string error;
+    if (!m_context.app.Items().SetState(edited.messagetypeid, value, error)) {
+        ShowStoreError(error); // the image keeps showing what is stored
+        return;
     }
     m_context.doc.ReplaceItem(edited.messagetypeid, edited);
     ApplyNodeState(node, edited);
@@ -516,9 +523,8 @@ bool CLeftView::RunPropertyDialog(MessageTypeInfo& record)
     CMessageTypeDlg dialog(m_context, this);
     dialog.SetMessageType(&record);
     dialog.LoadFromItem(&record);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    // A save that went through before the user gave up still counts: the row is stored.
-    return accepted || dialog.ItemWasSaved();
+    // The dialog accepts only once the item is stored.
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void CLeftView::OnAddItem()
@@ -569,12 +575,18 @@ void CLeftView::OnDeleteItem()
     }
     const QString question = QStringLiteral("项目:(") + QString::fromStdString(record->MessageTypeName) +
                              QStringLiteral(")\n您确认要删除这个项目吗?");
+    // A destructive question: Enter answers No.
     const auto answer = m_context.boxes.Show(this, question, QString::fromUtf8(kDeleteCaption), QMessageBox::Question,
-                                             QMessageBox::Yes | QMessageBox::No);
+                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer == QMessageBox::Yes) {
-        record->Delete(m_context.app.m_mainConnection);
+        const int id = record->messagetypeid;
         record.reset();
-        Refill();
+        std::string error;
+        if (m_context.app.Items().Delete(id, error)) {
+            Refill();
+        } else {
+            ShowStoreError(error);
+        }
     }
     ReloadOtherViews();
 }

@@ -92,6 +92,8 @@ private:
     void SetDropHighlight(QTreeWidgetItem* node);
     void ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& record);
     void ShowMessage(const char* text);
+    // What the database said when it refused a change (the caption is the program's).
+    void ShowStoreError(const std::string& error);
 
     GuiContext& m_context;
     QTreeWidgetItem* m_pRoot = nullptr;

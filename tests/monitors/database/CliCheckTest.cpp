@@ -25,8 +25,8 @@ TEST(CliCheckTest, CheckStoresNewRowsOfDatabaseAndBroadcastItems)
     postgres.Run(kCreateNotices + InsertRows(1, 25));
     run({"items", "add", "--name", "数据库", "--category", "1", "--check-number", "20", "--view", "v_notice",
          "--address", postgres.connection});
-    run({"items", "add", "--name", "广播", "--category", "66", "--check-number", "0", "--view", "v_notice", "--address",
-         sqlite.connection});
+    run({"items", "add", "--name", "广播", "--category", "66", "--check-number", "10000", "--view", "v_notice",
+         "--address", sqlite.connection});
 
     std::string output = run({"check", "--all"});
     // Started by hand, not by the timer.

@@ -1,0 +1,87 @@
+#include "app/ItemRules.h"
+
+#include <charconv>
+
+namespace {
+
+constexpr const char* kNameRule = "名称不能为空";
+constexpr const char* kAddressRule = "链接地址只能有一行";
+constexpr const char* kPortRule = "端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）";
+constexpr const char* kCheckNumberRule = "检查最新消息条数必须是 1 到 10000 之间的整数";
+constexpr const char* kNotifyRule = "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数";
+constexpr const char* kExcludeRule = "排除开始处和排除结束处都不能为空";
+
+bool UsesPort(int category)
+{
+    return category == kCategoryFtp || category == kCategoryMail;
+}
+
+bool UsesCheckNumber(int category)
+{
+    return category == kCategoryDatabase || category == kCategoryBroadcast;
+}
+
+// Empty is the default port; anything else a whole number within the bounds.
+bool ValidPort(const std::string& text)
+{
+    if (text.empty()) {
+        return true;
+    }
+    int port = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
+    return ec == std::errc() && end == text.data() + text.size() && port >= kMinPort && port <= kMaxPort;
+}
+
+ItemRuleBreak Break(ItemField field, int rangeIndex = -1)
+{
+    return {field, ItemFieldRule(field), rangeIndex};
+}
+
+} // namespace
+
+std::string ItemFieldRule(ItemField field)
+{
+    switch (field) {
+    case ItemField::Name:
+        return kNameRule;
+    case ItemField::Address:
+        return kAddressRule;
+    case ItemField::Port:
+        return kPortRule;
+    case ItemField::CheckNumber:
+        return kCheckNumberRule;
+    case ItemField::NotifyInterval:
+        return kNotifyRule;
+    case ItemField::ExcludeRange:
+        return kExcludeRule;
+    }
+    return {};
+}
+
+std::optional<ItemRuleBreak> CheckItemFields(const MessageTypeInfo& item, const ExcludeRanges* ranges)
+{
+    if (item.MessageTypeName.empty()) {
+        return Break(ItemField::Name);
+    }
+    if (item.connAddress.find_first_of("\r\n") != std::string::npos) {
+        return Break(ItemField::Address);
+    }
+    if (UsesPort(item.MessageCategory) && !ValidPort(item.ViewName)) {
+        return Break(ItemField::Port);
+    }
+    if (UsesCheckNumber(item.MessageCategory) &&
+        (item.CheckNumber < kMinCheckNumber || item.CheckNumber > kMaxCheckNumber)) {
+        return Break(ItemField::CheckNumber);
+    }
+    if (item.bNotify < -1) {
+        return Break(ItemField::NotifyInterval);
+    }
+    if (ranges && item.MessageCategory == kCategoryWebPage) {
+        for (size_t i = 0; i < ranges->size(); ++i) {
+            if ((*ranges)[i].excludeFrom.empty() || (*ranges)[i].excludeTo.empty()) {
+                return Break(ItemField::ExcludeRange, static_cast<int>(i));
+            }
+        }
+    }
+    return std::nullopt;
+}

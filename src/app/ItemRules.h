@@ -1,0 +1,38 @@
+#pragma once
+// The bounds a check item's fields keep, the same for the property dialog and wendar-cli. A field
+// counts only where the item's category uses it (a port for FTP and mail items, the newest rows
+// for database items, the exclusion ranges for web items), so a value a category ignores never
+// blocks an edit. A refusal names the field and its bounds.
+#include "store/ExcludeTable.h"
+#include "store/MessageTypeInfo.h"
+
+#include <optional>
+#include <string>
+
+inline constexpr int kMinPort = 1;
+inline constexpr int kMaxPort = 65535;
+inline constexpr int kMinCheckNumber = 1;
+inline constexpr int kMaxCheckNumber = 10000;
+
+enum class ItemField
+{
+    Name,
+    Address,
+    Port,
+    CheckNumber,
+    NotifyInterval,
+    ExcludeRange,
+};
+
+struct ItemRuleBreak
+{
+    ItemField field = ItemField::Name;
+    std::string text;
+    int rangeIndex = -1; // the first bad exclusion range
+};
+
+// The refusal text of a field: its name and its bounds.
+std::string ItemFieldRule(ItemField field);
+// The first field, in the dialog's order, that breaks its bounds; nullopt when all keep them.
+// ranges: the exclusion ranges to be stored, or null when they stay as they are.
+std::optional<ItemRuleBreak> CheckItemFields(const MessageTypeInfo& item, const ExcludeRanges* ranges);
