@@ -7,7 +7,7 @@ namespace {
 constexpr const char* kNameRule = "名称不能为空";
 constexpr const char* kAddressRule = "链接地址只能有一行";
 constexpr const char* kPortRule = "端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）";
-constexpr const char* kCheckNumberRule = "检查最新消息条数必须是 1 到 10000 之间的整数";
+constexpr const char* kCheckNumberRule = "检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)";
 constexpr const char* kNotifyRule = "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数";
 constexpr const char* kExcludeRule = "排除开始处和排除结束处都不能为空";
 

@@ -11,7 +11,8 @@
 
 inline constexpr int kMinPort = 1;
 inline constexpr int kMaxPort = 65535;
-inline constexpr int kMinCheckNumber = 1;
+// 0 reads the whole view, as it always has; negative numbers are refused.
+inline constexpr int kMinCheckNumber = 0;
 inline constexpr int kMaxCheckNumber = 10000;
 
 enum class ItemField

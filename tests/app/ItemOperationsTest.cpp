@@ -181,7 +181,7 @@ TEST(ItemRules, AFieldCountsOnlyWhereTheCategoryUsesIt)
     MessageTypeInfo item;
     item.MessageTypeName = "x";
     item.ViewName = "view";
-    item.CheckNumber = 0;
+    item.CheckNumber = -1;
     const ExcludeRanges empty{{0, "", ""}};
     item.MessageCategory = kCategoryWebPage;
     EXPECT_FALSE(CheckItemFields(item, nullptr)) << "the port and the newest rows are not a web item's";
@@ -196,7 +196,8 @@ TEST(ItemRules, AFieldCountsOnlyWhereTheCategoryUsesIt)
     EXPECT_EQ(CheckItemFields(item, nullptr)->field, ItemField::CheckNumber) << "checked like a database item";
     item.CheckNumber = 10001;
     EXPECT_TRUE(CheckItemFields(item, nullptr));
-    item.CheckNumber = 10000;
+    item.CheckNumber = 0;
+    EXPECT_FALSE(CheckItemFields(item, nullptr)) << "0 reads the whole view";
     item.bNotify = -2;
     EXPECT_EQ(CheckItemFields(item, nullptr)->field, ItemField::NotifyInterval);
 }

@@ -140,7 +140,7 @@ TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)
                              "items add --category 2",
                              "items delete x",
                              "items add --name p --category 3 --view 65536",
-                             "items add --name n --category 1 --check-number 0",
+                             "items add --name n --category 1 --check-number -1",
                              "items set 1 --notify -2",
                              "messages --page two",
                              "messages --filter new",
