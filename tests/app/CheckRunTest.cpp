@@ -5,6 +5,7 @@
 #include "store/SourceRowInfo.h"
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
+#include "support/WaitUntil.h"
 
 #include <algorithm>
 #include <chrono>
@@ -66,7 +67,8 @@ protected:
         Hold(itemId);
         doc.CheckAll();
         std::unique_lock lock(m_lock);
-        ASSERT_TRUE(m_changed.wait_for(lock, 10s, [&] { return std::count(m_calls.begin(), m_calls.end(), itemId); }));
+        ASSERT_TRUE(m_changed.wait_for(lock, kGenerousWait,
+                                       [&] { return std::count(m_calls.begin(), m_calls.end(), itemId); }));
     }
     std::vector<int> Calls()
     {
@@ -99,9 +101,7 @@ TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
     HoldAndRunUpTo(items[1]->messagetypeid);
     doc.CheckAll();         // refused: a run is active
     doc.CheckOne(items[2]); // starts a thread that ends at once
-    for (int i = 0; i < 2000 && doc.RunningCheckCount() > 1; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
+    EXPECT_TRUE(WaitUntil([&] { return doc.RunningCheckCount() <= 1; }));
     EXPECT_EQ(doc.RunningCheckCount(), 1u);
     doc.RemoveItem(items[1]->messagetypeid);
     items[1].reset();
