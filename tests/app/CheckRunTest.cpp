@@ -206,7 +206,7 @@ TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyModeAndRepeatItWhileNew)
     }
     findings = true;
     RunAllAndWait();
-    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(5s));
+    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(kGenerousWait));
     // Newest first: the third item's sound was queued last.
     EXPECT_EQ(player->Played(),
               (std::vector<std::string>{store.appDir() + "ring01.wav", store.appDir() + "sound/one.wav"}));
@@ -253,7 +253,7 @@ TEST(SoundQueue, KeepsAHundredNewestFirstFallsBackToTheDefaultAndEndsWithoutPlay
     queue.QueueSound("/s/missing.wav");
     queue.QueueSound("");
     queue.Pause(false);
-    ASSERT_TRUE(queue.WaitUntilIdle(5s));
+    ASSERT_TRUE(queue.WaitUntilIdle(kGenerousWait));
     EXPECT_EQ(player->Played(), (std::vector<std::string>{"/app/ring01.wav", "/s/missing.wav", "/app/ring01.wav"}));
 }
 

@@ -2,11 +2,11 @@
 // to close, whatever the message reporter does: the reporter here blocks every call that does not
 // come from the test's own thread, the way a box waiting for its user would.
 #include "app/CTarvoDoc.h"
-#include "app/ISoundPlayer.h"
 #include "monitors/StandardMonitors.h"
 #include "store/CAdoConnection.h"
 #include "store/LocalDatabase.h"
 #include "store/MessageReporter.h"
+#include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 #include "support/WaitUntil.h"
 
@@ -61,12 +61,6 @@ private:
     bool m_bReleased = false;
 };
 
-class SilentPlayer final : public ISoundPlayer
-{
-public:
-    bool Play(const std::string&) override { return true; }
-};
-
 } // namespace
 
 TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhileABoxWouldWait)
@@ -104,7 +98,8 @@ TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhil
                                            "begin select raise(abort, 'disk quota exceeded'); end"));
 
     CRunState run;
-    auto doc = std::make_unique<CTarvoDoc>(store.connection(), run, store.appDir(), std::make_shared<SilentPlayer>());
+    auto doc =
+        std::make_unique<CTarvoDoc>(store.connection(), run, store.appDir(), std::make_shared<RecordingPlayer>());
     doc->SetMonitors(StandardMonitors());
     ASSERT_TRUE(doc->LoadItems());
     std::atomic<int> result{-1};

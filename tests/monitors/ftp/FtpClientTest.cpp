@@ -32,7 +32,7 @@ TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
     const std::string epsv = "229 Extended Passive Mode (|||" + std::to_string(data.port()) + "|)";
     Server control(FtpControlScript(data.port(), {"500 Unknown command", epsv, "150 Here\r\n226 Done", "221 Bye"}));
     {
-        CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2});
+        CFtpClient client({.connectTimeoutSeconds = 30, .stallTimeoutSeconds = 30});
         std::vector<FtpEntry> entries;
         ASSERT_TRUE(Enter(client, control) && client.List(entries)) << client.GetLastError();
         EXPECT_THAT(entries, ElementsAre(FtpEntry{"Old Stuff", true, 0, FtpTimestamp{2024, 3, 5, 14, 7, 0}},
@@ -68,7 +68,7 @@ TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryin
         EXPECT_TRUE(entries.empty());
         EXPECT_THAT(client.GetLastError(), HasSubstr(c.error));
         EXPECT_FALSE(client.WasAborted());
-        EXPECT_LT(SecondsSince(start), 6.0);
+        EXPECT_LT(SecondsSince(start), 20.0); // the stall time-out, not a hang
         EXPECT_THAT(control.Lines(), Not(Contains("LIST\r\n")));
     }
 }

@@ -199,5 +199,5 @@ TEST(ClientSocket, AConnectWithoutAnswerEndsAtItsBound)
     ASSERT_TRUE(stalled) << "the backlog never filled";
     EXPECT_EQ(fillers.back()->GetLastError(), ETIMEDOUT);
     EXPECT_GE(MillisecondsSince(start), 290);
-    EXPECT_LT(MillisecondsSince(start), 1000);
+    EXPECT_LT(MillisecondsSince(start), 10000); // the bound, not the system's minutes
 }

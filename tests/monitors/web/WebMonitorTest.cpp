@@ -3,10 +3,10 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
-#include "monitors/net/CClientSocket.h"
 #include "store/CAdoConnection.h"
 #include "store/ExcludeTable.h"
 #include "store/SourceRowInfo.h"
+#include "support/FullBacklogServer.h"
 #include "support/HttpStallServer.h"
 #include "support/ScriptedLineServer.h"
 #include "support/TestStore.h"
@@ -140,7 +140,7 @@ protected:
     TestStore m_store;
     CRunState m_run;
     CheckContext m_ctx{m_store.connection(), m_run, m_store.appDir()};
-    WebCheckOptions m_options{{.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2}};
+    WebCheckOptions m_options{{.connectTimeoutSeconds = 5, .stallTimeoutSeconds = 5}};
     std::string m_statuses; // one line each
     httplib::Server m_http;
     std::thread m_thread;
@@ -321,7 +321,7 @@ TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReasonAndAStopEndsOneAtOnce)
         item.connAddress = url;
         const auto begin = Clock::now();
         EXPECT_EQ(Check(item), 0) << url;
-        EXPECT_LT(Clock::now() - begin, std::chrono::seconds(20)); // a stall time-out of 2 s, not a hang
+        EXPECT_LT(Clock::now() - begin, std::chrono::seconds(20)); // a stall time-out of 5 s, not a hang
         const std::string status = m_run.GetStatusText();
         EXPECT_EQ(status.rfind(kFailed + "：", 0), 0u) << status;
         EXPECT_GT(status.size(), (kFailed + "：").size()) << status;
@@ -448,14 +448,8 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
     m_options.http.connectTimeoutSeconds = 30;
     m_options.http.stallTimeoutSeconds = 60;
     HttpStallServer silent;
-    ScriptedLineServer full({ScriptedLineServer::Hold()});
-    std::vector<std::unique_ptr<CClientSocket>> fillers; // a full backlog: further connects get no answer
-    bool stalled = false;
-    for (int i = 0; i < 40 && !stalled; ++i) {
-        auto& socket = fillers.emplace_back(std::make_unique<CClientSocket>());
-        stalled = !socket->Connect("127.0.0.1", full.port(), std::chrono::milliseconds(200));
-    }
-    ASSERT_TRUE(stalled) << "the backlog never filled";
+    FullBacklogServer full;
+    ASSERT_TRUE(full.IsFull()) << "the backlog never filled";
     const std::string body(20000, 'x');
     const auto trickling = [&] {
         return std::make_unique<ScriptedLineServer>(std::vector<ScriptedLineServer::Step>{
@@ -464,8 +458,8 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
                                      std::chrono::milliseconds(50))});
     };
     auto trickle = trickling();
-    // The stop comes once the phase is reached: the connect begun, the connection accepted.
-    const auto connecting = [this] { return m_run.GetStatusText().find("连接服务器") != std::string::npos; };
+    // The stop comes once the phase is reached: the download begun, the connection accepted.
+    const auto connecting = [this] { return m_run.GetStatusText().find("正在从服务器下载") != std::string::npos; };
     int silentBefore = 0;
     const auto silentAccepted = [&] { return silent.AcceptedCount() > silentBefore; };
     const struct
