@@ -2,15 +2,12 @@
 // real local store, the document's run as the user starts it.
 #include "app/CTarvoDoc.h"
 #include "monitors/CheckContext.h"
-#include "store/DateText.h"
 #include "store/SourceRowInfo.h"
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 #include "support/WaitUntil.h"
-#include "util/LocalTime.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -192,30 +189,4 @@ TEST_F(ParallelRun, AnItemIsNeverCheckedTwiceAtOnceAlsoWhenTheListIsReloadedMidR
     std::sort(started.begin(), started.end());
     EXPECT_EQ(started, Ids(items));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 18);
-}
-
-// Parallel checks turn times into local dates at once (mail dates, FTP listings, stored dates):
-// every thread gets the same answer, and a race checker sees no unguarded time-zone state.
-TEST(LocalTime, ThreadsConvertTimesAtOnceAlike)
-{
-    const std::time_t moment = 1709647653; // 2024-03-05 14:07:33 UTC
-    const std::string format = "%Y-%m-%d %H:%M:%S %Z";
-    EXPECT_EQ(FormatLocalTime(moment, format), "2024-03-05 22:07:33 CST"); // TZ=Asia/Shanghai in every test
-    std::atomic<int> wrong{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 200; ++i) {
-                std::tm local = LocalTimeOf(moment).value_or(std::tm{});
-                if (FormatLocalTime(moment, format) != "2024-03-05 22:07:33 CST" ||
-                    MomentOfLocalTime(local) != moment) {
-                    ++wrong;
-                }
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    EXPECT_EQ(wrong, 0);
 }
