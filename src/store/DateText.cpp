@@ -1,5 +1,7 @@
 #include "store/DateText.h"
 
+#include "util/LocalTime.h"
+
 #include <vector>
 
 namespace {
@@ -74,7 +76,7 @@ std::string FormatTm(const std::tm& tm, const std::string& format)
     const std::string marked = format + "\x01";
     std::vector<char> buffer(format.size() * 4 + 64);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        size_t n = std::strftime(buffer.data(), buffer.size(), marked.c_str(), &tm);
+        size_t n = FormatTime(buffer.data(), buffer.size(), marked.c_str(), tm);
         if (n > 0) {
             return std::string(buffer.data(), n - 1);
         }
@@ -108,7 +110,5 @@ std::string FormatDate(const DbDateTime& date, const std::string& format)
 
 std::string FormatLocalTime(std::time_t moment, const std::string& format)
 {
-    std::tm tm{};
-    localtime_r(&moment, &tm);
-    return FormatTm(tm, format);
+    return FormatTm(LocalTimeOf(moment).value_or(std::tm{}), format);
 }

@@ -5,6 +5,7 @@
 #include "store/SourceRowInfo.h"
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
+#include "support/WaitUntil.h"
 
 #include <algorithm>
 #include <chrono>
@@ -67,7 +68,8 @@ protected:
         Hold(itemId);
         doc.CheckAll();
         std::unique_lock lock(m_lock);
-        ASSERT_TRUE(m_changed.wait_for(lock, 10s, [&] { return std::count(m_calls.begin(), m_calls.end(), itemId); }));
+        ASSERT_TRUE(m_changed.wait_for(lock, kGenerousWait,
+                                       [&] { return std::count(m_calls.begin(), m_calls.end(), itemId); }));
     }
     std::vector<int> Calls()
     {
@@ -101,9 +103,7 @@ TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
     HoldAndRunUpTo(items[1]->messagetypeid);
     doc.CheckAll();         // refused: a run is active
     doc.CheckOne(items[2]); // starts a thread that ends at once
-    for (int i = 0; i < 2000 && doc.RunningCheckCount() > 1; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
+    EXPECT_TRUE(WaitUntil([&] { return doc.RunningCheckCount() <= 1; }));
     EXPECT_EQ(doc.RunningCheckCount(), 1u);
     doc.RemoveItem(items[1]->messagetypeid);
     items[1].reset();
@@ -223,7 +223,7 @@ TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyModeAndRepeatItWhileNew)
     }
     findings = true;
     RunAllAndWait();
-    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(5s));
+    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(kGenerousWait));
     // Newest first: the third item's sound was queued last.
     EXPECT_EQ(player->Played(),
               (std::vector<std::string>{store.appDir() + "ring01.wav", store.appDir() + "sound/one.wav"}));
@@ -270,7 +270,7 @@ TEST(SoundQueue, KeepsAHundredNewestFirstFallsBackToTheDefaultAndEndsWithoutPlay
     queue.QueueSound("/s/missing.wav");
     queue.QueueSound("");
     queue.Pause(false);
-    ASSERT_TRUE(queue.WaitUntilIdle(5s));
+    ASSERT_TRUE(queue.WaitUntilIdle(kGenerousWait));
     EXPECT_EQ(player->Played(), (std::vector<std::string>{"/app/ring01.wav", "/s/missing.wav", "/app/ring01.wav"}));
 }
 

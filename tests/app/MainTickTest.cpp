@@ -6,6 +6,7 @@
 #include "store/SourceRowInfo.h"
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
+#include "support/WaitUntil.h"
 
 #include <climits>
 #include <gtest/gtest.h>
@@ -164,7 +165,7 @@ TEST_F(MainTick, BlinksWhileUnreadAndShowsTheRestingIconOnceWhenNothingIsLeft)
     doc.m_nUnreadCount = 0;
     Tick().OnSecond();
     EXPECT_EQ(frame.Take(), (Log{"scroll", "icon 181", "icon 183"}));
-    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(5s));
+    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(kGenerousWait));
     EXPECT_EQ(player->Played().size(), 5u); // one repeat per tick with something unread
 }
 
@@ -220,7 +221,7 @@ TEST_F(MainTick, WithoutWindowsTheRepeatsPlayEveryNthSecondAndTheTimerStartsRuns
         tick.OnSecond();
     }
     EXPECT_FALSE(doc.m_bReload.load()); // the refresh stands for the list's reload
-    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(5s));
+    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(kGenerousWait));
     EXPECT_EQ(player->Played(), (std::vector<std::string>(3, "/abs/again.wav"))); // ticks 0, 3 and 6
     // Marking read elsewhere is seen at the next recount: the repeats stop.
     store.connection().Execute("update userdata set status=1");
@@ -228,7 +229,7 @@ TEST_F(MainTick, WithoutWindowsTheRepeatsPlayEveryNthSecondAndTheTimerStartsRuns
     for (int second = 0; second < 6; ++second) {
         tick.OnSecond();
     }
-    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(5s));
+    ASSERT_TRUE(doc.Sounds().WaitUntilIdle(kGenerousWait));
     EXPECT_EQ(player->Played().size(), 3u);
 
     // The timer fires once a period has passed, once however late it is asked.

@@ -2,12 +2,13 @@
 // to close, whatever the message reporter does: the reporter here blocks every call that does not
 // come from the test's own thread, the way a box waiting for its user would.
 #include "app/CTarvoDoc.h"
-#include "app/ISoundPlayer.h"
 #include "monitors/StandardMonitors.h"
 #include "store/CAdoConnection.h"
 #include "store/LocalDatabase.h"
 #include "store/MessageReporter.h"
+#include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
+#include "support/WaitUntil.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -60,24 +61,6 @@ private:
     bool m_bReleased = false;
 };
 
-class SilentPlayer final : public ISoundPlayer
-{
-public:
-    bool Play(const std::string&) override { return true; }
-};
-
-template <typename Condition> bool WaitUntil(std::chrono::milliseconds limit, Condition condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhileABoxWouldWait)
@@ -115,14 +98,15 @@ TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhil
                                            "begin select raise(abort, 'disk quota exceeded'); end"));
 
     CRunState run;
-    auto doc = std::make_unique<CTarvoDoc>(store.connection(), run, store.appDir(), std::make_shared<SilentPlayer>());
+    auto doc =
+        std::make_unique<CTarvoDoc>(store.connection(), run, store.appDir(), std::make_shared<RecordingPlayer>());
     doc->SetMonitors(StandardMonitors());
     ASSERT_TRUE(doc->LoadItems());
     std::atomic<int> result{-1};
     doc->SetItemCheckedListener([&result](MessageTypeInfo&, int r) { result = r; });
     doc->CheckOne(doc->FindItem(id));
 
-    const bool runEnded = WaitUntil(20s, [&] { return !doc->HasRunningChecks(); });
+    const bool runEnded = WaitUntil([&] { return !doc->HasRunningChecks(); });
     EXPECT_TRUE(runEnded) << "the run is waiting for a message box";
     if (runEnded) {
         EXPECT_THAT(run.GetStatusText(), testing::HasSubstr("本地数据库读写失败: disk quota exceeded"));
@@ -134,7 +118,7 @@ TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhil
     }
 
     auto closing = std::async(std::launch::async, [&doc] { doc.reset(); });
-    const bool closed = closing.wait_for(20s) == std::future_status::ready;
+    const bool closed = closing.wait_for(kGenerousWait) == std::future_status::ready;
     boxes->Release(); // a worker that did wait may go on now, so the test ends either way
     closing.wait();
     EXPECT_TRUE(closed) << "closing waited for the check thread";

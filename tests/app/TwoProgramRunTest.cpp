@@ -2,9 +2,9 @@
 // checking is passed over with a status text, and every run reads the items as they are stored now.
 #include "app/CItemCheckLock.h"
 #include "app/CTarvoDoc.h"
-#include "app/ISoundPlayer.h"
 #include "monitors/CheckContext.h"
 #include "store/LocalDatabase.h"
+#include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
@@ -13,16 +13,10 @@
 
 namespace {
 
-class SilentPlayer final : public ISoundPlayer
-{
-public:
-    bool Play(const std::string&) override { return true; }
-};
-
 class TwoProgramRun : public testing::Test
 {
 protected:
-    TwoProgramRun() : doc(store.connection(), run, store.appDir(), std::make_shared<SilentPlayer>())
+    TwoProgramRun() : doc(store.connection(), run, store.appDir(), std::make_shared<RecordingPlayer>())
     {
         doc.SetMonitor(kCategoryWebPage, [this](CheckContext&, MessageTypeInfo& item) {
             std::lock_guard guard(m_lock);

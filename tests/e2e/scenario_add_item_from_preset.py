@@ -17,7 +17,7 @@ import wendar_e2e  # noqa: E402
 PRESET = "网页更新(新闻首页)"
 
 
-def find_any(session, roles, name, timeout=15):
+def find_any(session, roles, name, timeout=60):
     """The first node named name in one of the roles (Qt reports some controls under either)."""
 
     def attempt():

@@ -229,7 +229,7 @@ class Session:
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         return self.program
 
-    def app(self, timeout=30):
+    def app(self, timeout=90):
         import pyatspi
 
         def find():
@@ -242,7 +242,7 @@ class Session:
 
         return wait_for(find, timeout, interval=0.3, what="the wendar window on the accessibility bus")
 
-    def find(self, role, name, timeout=15, root=None):
+    def find(self, role, name, timeout=60, root=None):
         """The first node with the role name (e.g. "push button") and accessible name."""
 
         def walk(node, depth):

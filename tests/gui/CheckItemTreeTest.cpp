@@ -40,7 +40,7 @@ void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<voi
     int* tries = new int(0);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, answer]() {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu || ++*tries > 500) {
+        if (menu || ++*tries > 6000) {
             timer->stop();
             timer->deleteLater();
             delete tries;

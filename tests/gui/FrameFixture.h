@@ -21,7 +21,7 @@
 #include <memory>
 
 // Runs the event loop until the condition holds or the time is up; the condition's last value.
-inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
+inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 60000)
 {
     QElapsedTimer clock;
     clock.start();

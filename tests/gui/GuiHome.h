@@ -146,7 +146,7 @@ private:
 };
 
 // Once a modal dialog of type Dialog is open, runs answer on it (which must close it). Gives up
-// after a few seconds, closing whatever modal dialog is open, so a test never hangs.
+// after a generous minute, closing whatever modal dialog is open, so a test never hangs.
 template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
 {
     auto* timer = new QTimer;
@@ -160,7 +160,7 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
             QPointer<Dialog> answered(dialog);
             answer(*dialog);
             // An answer that did not close its dialog would leave the test waiting for ever.
-            QTimer::singleShot(3000, [answered]() {
+            QTimer::singleShot(30000, [answered]() {
                 if (answered && answered->isVisible()) {
                     QWidget* modal = QApplication::activeModalWidget();
                     ADD_FAILURE() << Dialog::staticMetaObject.className()
@@ -173,7 +173,7 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
             });
             return;
         }
-        if (started->elapsed() > 5000) {
+        if (started->elapsed() > 60000) {
             timer->stop();
             timer->deleteLater();
             ADD_FAILURE() << "no modal " << Dialog::staticMetaObject.className() << " came up";
@@ -186,7 +186,7 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
 }
 
 // Processes events until done() holds or the time is up.
-inline bool WaitFor(const std::function<bool()>& done, int milliseconds = 5000)
+inline bool WaitFor(const std::function<bool()>& done, int milliseconds = 60000)
 {
     QElapsedTimer timer;
     timer.start();

@@ -269,7 +269,7 @@ TEST(MainFrameClose, WaitsForARunningCheckToStop)
     FrameFixture fixture;
     std::atomic<bool> stopSeen{false};
     fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
-        for (int i = 0; i < 500 && !context.run.IsStopRequested(); ++i) {
+        for (int i = 0; i < 6000 && !context.run.IsStopRequested(); ++i) { // a minute at most
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         stopSeen = context.run.IsStopRequested();

@@ -53,7 +53,7 @@ TEST(ReadingScenario, ASelectedMessageIsShownAndMarkedReadAfterAutoMarkReadSecon
         kLoadTimeoutMs));
 
     const std::string status = "select status as n from userdata where ID=" + std::to_string(id);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return world.Number(status) == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return world.Number(status) == 1; }, kLoadTimeoutMs));
     // The countdown of 2 started at the click: marked on the third tick after it.
     EXPECT_GE(std::chrono::steady_clock::now() - clicked, std::chrono::milliseconds(1900));
     EXPECT_EQ(world.doc->m_nUnreadCount, 1);

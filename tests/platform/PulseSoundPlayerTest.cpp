@@ -49,7 +49,7 @@ TEST(PulseSoundPlayerTest, NoServerFailsQuicklyAndQuietlyEveryTime)
     EXPECT_FALSE(player.Play(wav));
     EXPECT_EQ(GetCapturedStderr(), "");
     // About 10 ms on an idle machine; the margin is for loaded CI runners and sanitizers.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     // The sound thread calls it again for every queued sound: no state may stick.
     EXPECT_FALSE(player.Play(wav));
 }

@@ -29,10 +29,10 @@ struct XvfbServer final
             _exit(127);
         }
         close(fds[1]);
-        // Xvfb writes the display number and a newline once it accepts clients; 10 s at most.
+        // Xvfb writes the display number and a newline once it accepts clients; a minute at most.
         pollfd ready{fds[0], POLLIN, 0};
         char c = 0;
-        while (poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
+        while (poll(&ready, 1, 60000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
             display += c;
         }
         close(fds[0]);

@@ -21,20 +21,27 @@ int TempFile()
     return fd;
 }
 
-std::string ReadAndClose(int fd)
+std::string ReadAll(int fd)
 {
     std::string text;
     char buffer[4096];
     for (ssize_t n; fd >= 0 && (n = pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) {
         text.append(buffer, static_cast<size_t>(n));
     }
+    return text;
+}
+
+std::string ReadAndClose(int fd)
+{
+    std::string text = ReadAll(fd);
     close(fd);
     return text;
 }
 
+using Enough = std::function<bool(const std::string&)>;
+
 ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                std::chrono::milliseconds terminateAfter, std::chrono::milliseconds timeout,
-                const std::string* input = nullptr)
+                const Enough& enough, std::chrono::milliseconds timeout, const std::string* input = nullptr)
 {
     std::vector<std::string> strings = argv; // the arguments, then the environment
     for (char** e = environ; *e; ++e) {
@@ -89,7 +96,7 @@ ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string
             break;
         }
         const auto elapsed = std::chrono::steady_clock::now() - start;
-        if (!terminated && terminateAfter.count() > 0 && elapsed >= terminateAfter) {
+        if (!terminated && enough && enough(ReadAll(out))) {
             terminated = kill(pid, SIGTERM) == 0;
         }
         if (!killed && elapsed >= timeout) {
@@ -110,17 +117,17 @@ ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string
 ChildResult RunChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                      std::chrono::milliseconds timeout)
 {
-    return Run(argv, env, std::chrono::milliseconds(0), timeout);
+    return Run(argv, env, nullptr, timeout);
 }
 
 ChildResult RunChildWithInput(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                               const std::string& input, std::chrono::milliseconds timeout)
 {
-    return Run(argv, env, std::chrono::milliseconds(0), timeout, &input);
+    return Run(argv, env, nullptr, timeout, &input);
 }
 
-ChildResult RunChildAndTerminate(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                                 std::chrono::milliseconds after, std::chrono::milliseconds timeout)
+ChildResult RunChildUntil(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                          const Enough& enough, std::chrono::milliseconds timeout)
 {
-    return Run(argv, env, after, timeout);
+    return Run(argv, env, enough, timeout);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Runs a program as a child process with extra environment variables, collecting its output.
 #include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::map<std::s
 ChildResult RunChildWithInput(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                               const std::string& input, std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
-// Like RunChild, but sends SIGTERM after `after`, then waits for the end.
-ChildResult RunChildAndTerminate(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                                 std::chrono::milliseconds after, std::chrono::milliseconds timeout);
+// Like RunChild, but sends SIGTERM once `enough` holds for the output so far, then waits for the end.
+ChildResult RunChildUntil(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                          const std::function<bool(const std::string& out)>& enough,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(120));

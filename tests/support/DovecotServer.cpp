@@ -113,7 +113,7 @@ bool DovecotServer::Launch(std::string& error)
         execl(kDovecot, kDovecot, "-F", "-c", conf.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    for (const Clock::time_point end = Clock::now() + std::chrono::seconds(10); m_pid != -1 && Clock::now() < end;) {
+    for (const Clock::time_point end = Clock::now() + std::chrono::seconds(60); m_pid != -1 && Clock::now() < end;) {
         if (waitpid(m_pid, nullptr, WNOHANG) == m_pid)
             m_pid = -1;
         else if (CClientSocket().Connect("127.0.0.1", m_plainPort) && CClientSocket().Connect("127.0.0.1", m_tlsPort))
@@ -122,7 +122,7 @@ bool DovecotServer::Launch(std::string& error)
     }
     std::ostringstream log;
     log << std::ifstream(m_dir + "dovecot.log").rdbuf();
-    error = "dovecot did not start within 10 s: " + log.str();
+    error = "dovecot did not start within 60 s: " + log.str();
     Stop();
     return false;
 }

@@ -16,6 +16,7 @@
 #include "gui/widgets/CBusyAnimation.h"
 #include "gui/widgets/CElidedLabel.h"
 #include "gui/widgets/GuiImages.h"
+#include "util/LocalTime.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -412,9 +413,6 @@ void CMainFrame::UpdateDatePane()
 {
     // "%x": the date as the user's locale writes it.
     char text[128];
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const size_t length = std::strftime(text, sizeof text, "%x", &local);
+    const size_t length = FormatTime(text, sizeof text, "%x", LocalTimeNow());
     m_date->setText(QString::fromLocal8Bit(text, static_cast<qsizetype>(length)));
 }

@@ -1,5 +1,7 @@
 #include "monitors/ftp/FtpListingText.h"
 
+#include "util/LocalTime.h"
+
 #include <ctime>
 
 std::vector<std::string_view> SplitListingLines(std::string_view listing)
@@ -67,11 +69,11 @@ std::int64_t FtpTimestampAsUtcSeconds(const FtpTimestamp& time)
 std::optional<FtpTimestamp> FtpUtcToLocal(const FtpTimestamp& utc)
 {
     const auto seconds = static_cast<std::time_t>(FtpTimestampAsUtcSeconds(utc));
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) {
+    const auto local = LocalTimeOf(seconds);
+    if (!local) {
         return std::nullopt;
     }
-    FtpTimestamp result = FromTm(local);
+    FtpTimestamp result = FromTm(*local);
     if (!IsValidFtpTimestamp(result)) {
         return std::nullopt;
     }
@@ -80,10 +82,7 @@ std::optional<FtpTimestamp> FtpUtcToLocal(const FtpTimestamp& utc)
 
 FtpTimestamp FtpLocalNow()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return FromTm(local);
+    return FromTm(LocalTimeNow());
 }
 
 std::optional<std::int64_t> ParseFtpDecimal(std::string_view text, std::size_t maxDigits)

@@ -1,5 +1,6 @@
 #include "monitors/mail/CMailMessage.h"
 
+#include "util/LocalTime.h"
 #include "util/TextEncoding.h"
 
 #include <algorithm>
@@ -369,7 +370,7 @@ std::optional<std::time_t> CMailMessage::ParseMailDate(std::string_view text)
     }
     tm.tm_isdst = -1;
     tm.tm_wday = -1; // mktime sets it on success; -1 is also a valid time_t
-    const std::time_t result = std::mktime(&tm);
+    const std::time_t result = MomentOfLocalTime(tm);
     if (result == static_cast<std::time_t>(-1) && tm.tm_wday == -1)
         return std::nullopt;
     // Four-digit years only: the date text is "%Y年...", and nothing older or later is real mail.

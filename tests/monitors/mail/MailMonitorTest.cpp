@@ -116,7 +116,7 @@ TEST_F(MailMonitorScripted, EndsWithQuitAndAnnouncesWhatWasStoredAfterAStopOrAFa
         EXPECT_EQ(m_run.GetStatusText(), c.status);
         EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), c.stored);
         EXPECT_EQ(item.m_nNewCount, static_cast<int>(c.stored));
-        ASSERT_TRUE(server.WaitForConnectionsEnded(1, milliseconds(3000)));
+        ASSERT_TRUE(server.WaitForConnectionsEnded(1, milliseconds(60000)));
         EXPECT_EQ(server.Lines().back(), "QUIT\r\n");
         m_run.EndRun();
     }

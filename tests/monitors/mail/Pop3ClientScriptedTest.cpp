@@ -31,7 +31,7 @@ long long MillisecondsSince(Clock::time_point start)
 // The lines a client sent once the conversation is over.
 Strings LinesAfterClose(Server& server)
 {
-    EXPECT_TRUE(server.WaitForConnectionsEnded(1, milliseconds(3000)));
+    EXPECT_TRUE(server.WaitForConnectionsEnded(1, milliseconds(60000)));
     return server.Lines();
 }
 
@@ -116,12 +116,12 @@ TEST(Pop3ClientScripted, ReadsATopReplyWithinItsTimeOutInAll)
         bool ok;
         std::string text; // the header read, or the start of the error text
         long long atLeast, below;
-    } cases[] = {{Server::Send(reply, 7, milliseconds(40)), true, kHeader, 0, 2000},
+    } cases[] = {{Server::Send(reply, 7, milliseconds(10)), true, kHeader, 0, 2000},
                  // Each piece comes in time, but not the whole reply.
-                 {Server::Send(reply, reply.size() / 6, milliseconds(450)), false, "time out error", 2000, 2600},
+                 {Server::Send(reply, reply.size() / 6, milliseconds(450)), false, "time out error", 2000, 10000},
                  // A refusal does not wait for the end of a list; a close mid-reply ends the wait.
-                 {Server::Send("-ERR no top here\r\n"), false, "can't get top command:-ERR no top here\r\n", 0, 1000},
-                 {Server::Send("+OK\r\nSubject: cut"), false, "the POP3 server closed the connection", 0, 1000}};
+                 {Server::Send("-ERR no top here\r\n"), false, "can't get top command:-ERR no top here\r\n", 0, 2000},
+                 {Server::Send("+OK\r\nSubject: cut"), false, "the POP3 server closed the connection", 0, 2000}};
     for (const auto& c : cases) {
         Server server(LoginScript("+OK 2 320\r\n", {}, {Server::ReadLine(), c.step, Server::Close()}));
         CPop3Client client;
@@ -130,7 +130,7 @@ TEST(Pop3ClientScripted, ReadsATopReplyWithinItsTimeOutInAll)
         const auto start = Clock::now();
         EXPECT_EQ(client.RetrieveHeader(2), c.ok) << c.text;
         EXPECT_GE(MillisecondsSince(start), c.atLeast) << c.text;
-        EXPECT_LT(MillisecondsSince(start), c.below) << c.text;
+        EXPECT_LT(MillisecondsSince(start), c.below) << c.text; // a 2000: never waited for the time-out
         const std::string text = c.ok ? client.Message().GetText() : client.GetLastErrorText();
         EXPECT_EQ(c.atLeast > 0 ? text.substr(0, c.text.size()) : text, c.text); // what came in time varies
     }
@@ -199,5 +199,5 @@ TEST(ClientSocket, AConnectWithoutAnswerEndsAtItsBound)
     ASSERT_TRUE(stalled) << "the backlog never filled";
     EXPECT_EQ(fillers.back()->GetLastError(), ETIMEDOUT);
     EXPECT_GE(MillisecondsSince(start), 290);
-    EXPECT_LT(MillisecondsSince(start), 1000);
+    EXPECT_LT(MillisecondsSince(start), 10000); // the bound, not the system's minutes
 }
