@@ -229,10 +229,9 @@ TEST_F(Cli, CheckRunsOnceAndWatchRunsUntilTerminatedTellingEachFinding)
     auto watch = Run({"watch", "--interval-seconds", "1"}, secondRun);
     EXPECT_EQ(watch.status, 0) << watch.err;
     EXPECT_TRUE(secondRun(watch.out)) << watch.out;
-    EXPECT_TRUE(Has(watch.out, "新消息	站	")) << watch.out;
+    EXPECT_TRUE(Has(watch.out, "新消息\t站\t")) << watch.out;
     LocalServers::SetPage(page, "<p>more news</p>");
-    EXPECT_TRUE(Has(Ok({"check", "2"}), "新消息:1条
-"));
+    EXPECT_TRUE(Has(Ok({"check", "2"}), "新消息:1条\n"));
 }
 
 TEST_F(Cli, PasswordsAreMaskedInEveryOutputUnlessAskedFor)
