@@ -54,6 +54,12 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
         }
     }
     m_mainConnection.SetShowErrors(true);
+    m_uiConnection.SetBusyTimeout(kUiBusyTimeout);
+    m_uiConnection.SetWritePriority(true);
+    if (!m_uiConnection.Open(m_strMainConnection, true)) {
+        error = "不能打开数据库 " + m_strAppDir + "message.dat";
+        return false;
+    }
     m_settings.LoadSettings();
     return true;
 }
@@ -61,7 +67,16 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
 void CTarvoApp::SetReporter(const std::shared_ptr<IMessageReporter>& reporter)
 {
     m_mainConnection.SetReporter(reporter);
+    m_uiConnection.SetReporter(reporter);
     m_presetConnection.SetReporter(reporter);
+}
+
+void CTarvoApp::CloseConnections()
+{
+    m_uiWrites.Close();
+    m_uiConnection.Close();
+    m_mainConnection.Close();
+    m_presetConnection.Close();
 }
 
 std::string CTarvoApp::ProgramFile(const std::string& storedPath) const

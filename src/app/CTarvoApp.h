@@ -1,16 +1,20 @@
 #pragma once
 // What start-up brings up, without the windows: the data and resource directories (app/AppPaths.h),
 // an earlier build's message.dat moved into the data directory, the two local connection strings, the main connection
-// (message.dat created when missing), the settings and the run's shared values. The GUI and the CLI both start through
-// it.
+// (message.dat created when missing), the UI thread's connection on the same file, the settings and the run's shared
+// values. The GUI and the CLI both start through it.
+#include "app/CBackgroundWrites.h"
 #include "app/Settings.h"
 #include "monitors/CRunState.h"
 #include "store/CAdoConnection.h"
 #include "store/UserIdentity.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
+
+inline constexpr std::chrono::milliseconds kUiBusyTimeout{50};
 
 class CTarvoApp final
 {
@@ -21,6 +25,8 @@ public:
     // The store's messages of both connections go to reporter (stderr until then). Called before
     // the connections are shared with a check thread.
     void SetReporter(const std::shared_ptr<IMessageReporter>& reporter);
+    // Closing: ends the background writes and closes every connection of the application.
+    void CloseConnections();
     // A stored program file path (sound, help page): the data directory's file, else the resource
     // directory's.
     std::string ProgramFile(const std::string& storedPath) const;
@@ -32,6 +38,10 @@ public:
     std::string m_strMainConnection;
     std::string m_strPresetConnection;
     CAdoConnection m_mainConnection;
+    // The window's: its writes wait at most kUiBusyTimeout for another connection's write lock and
+    // go before the checks' slices; a write that still meets a lock goes to m_uiWrites.
+    CAdoConnection m_uiConnection;
+    CBackgroundWrites m_uiWrites{m_uiConnection};
     CAdoConnection m_presetConnection;
     Settings m_settings;
     CRunState m_run;
