@@ -37,9 +37,6 @@ CTarvoDoc::~CTarvoDoc()
     if (m_run.IsRunActive() || HasRunningChecks()) {
         m_run.RequestStop();
     }
-    if (m_closer.joinable()) {
-        m_closer.join();
-    }
     WaitForChecks();
 }
 
@@ -261,6 +258,14 @@ void CTarvoDoc::ReapFinishedWorkers()
 
 void CTarvoDoc::WaitForChecks()
 {
+    JoinWorkers();
+    if (m_closer.joinable()) {
+        m_closer.join();
+    }
+}
+
+void CTarvoDoc::JoinWorkers()
+{
     std::list<Worker> workers;
     {
         std::lock_guard guard(m_workersLock);
@@ -277,7 +282,7 @@ void CTarvoDoc::WhenChecksEnded(std::function<void()> ended)
         m_closer.join();
     }
     m_closer = std::thread([this, ended = std::move(ended)] {
-        WaitForChecks();
+        JoinWorkers();
         if (ended) {
             ended();
         }

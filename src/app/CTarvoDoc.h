@@ -99,11 +99,11 @@ public:
     void CheckOne(ItemPtr item);
     void CheckAll();
     void RequestStop() { m_run.RequestStop(); }
-    // Waits until every worker thread started so far has ended.
+    // Waits until every worker thread started so far has ended (and WhenChecksEnded's thread).
     void WaitForChecks();
     // Closing without blocking the caller: a thread of the document waits for every worker thread
-    // started so far, then calls ended on that thread (the caller marshals it to its own). The
-    // destructor waits for that thread.
+    // started so far, then calls ended on that thread (the caller marshals it to its own).
+    // WaitForChecks and the destructor wait for that thread.
     void WhenChecksEnded(std::function<void()> ended);
     bool HasRunningChecks() { return RunningCheckCount() > 0; }
     size_t RunningCheckCount();
@@ -160,6 +160,7 @@ private:
     // Whether the item is still stored and switched on; true when that cannot be read.
     bool StillWanted(CAdoConnection& connection, const MessageTypeInfo& item);
     void ReapFinishedWorkers();
+    void JoinWorkers();
     // One item's check in two halves: the monitor (on any thread of the run, with that thread's
     // connection), then sound and listener.
     int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, CAdoConnection& connection);

@@ -24,7 +24,6 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 #include <curl/curl.h>
 #include <memory>
 
@@ -148,13 +147,8 @@ int main(int argc, char** argv)
 
     application.exec();
     splash.reset();
-    const bool stoppedInTime = frame->Shutdown();
-    if (!stoppedInTime) {
-        // A check that does not stop within the wait is left behind; the session wants us gone.
-        std::fputs("wendar: 检查没有及时停止，程序直接退出\n", stderr);
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
+    // The loop ends once the close has waited for the checks and closed every connection.
+    frame->FinishShutdown();
     frame.reset();
     doc.reset();
     tarvo.SetReporter(std::make_shared<StderrMessageReporter>()); // no box once the windows are gone

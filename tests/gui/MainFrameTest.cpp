@@ -16,9 +16,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolButton>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -246,6 +249,7 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
         EXPECT_TRUE(closed);
         EXPECT_FALSE(fixture.frame->Tray().IsCreated());
         EXPECT_FALSE(fixture.app.m_mainConnection.IsOpen());
+        EXPECT_FALSE(fixture.app.m_uiConnection.IsOpen());
         std::ifstream entry(fixture.AutostartFile());
         std::stringstream text;
         text << entry.rdbuf();
@@ -258,18 +262,24 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
         std::ofstream(fixture.AutostartFile()) << "[Desktop Entry]\n";
         fixture.frame->close(); // the close box
         EXPECT_FALSE(std::filesystem::exists(fixture.AutostartFile()));
-        EXPECT_TRUE(fixture.frame->Shutdown()) << "a second close does nothing more";
+        fixture.frame->Shutdown(); // a second close does nothing more
+        EXPECT_TRUE(fixture.frame->HasClosed());
     }
 }
 
-TEST(MainFrameClose, WaitsForARunningCheckToStop)
+TEST(MainFrameClose, WaitsForACheckThatIgnoresTheStopWhileTheEventLoopGoesOn)
 {
     FrameFixture fixture;
+    std::mutex lock;
+    std::condition_variable wake;
+    bool released = false;
+    std::atomic<bool> entered{false};
     std::atomic<bool> stopSeen{false};
     fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
-        for (int i = 0; i < 500 && !context.run.IsStopRequested(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        entered = true;
+        std::unique_lock guard(lock);
+        // Deaf to the stop for up to 10 s: only the release below ends it.
+        wake.wait_for(guard, std::chrono::seconds(10), [&] { return released; });
         stopSeen = context.run.IsStopRequested();
         return 0;
     });
@@ -279,11 +289,30 @@ TEST(MainFrameClose, WaitsForARunningCheckToStop)
     ASSERT_NE(item.Save(fixture.app.m_mainConnection, 1), 0); // a run checks the items as stored
     auto shared = std::make_shared<MessageTypeInfo>(item);
     fixture.doc->AddItem(shared);
+    fixture.frame->show();
     fixture.doc->CheckOne(shared);
-    ASSERT_TRUE(WaitUntil([&] { return fixture.app.m_run.IsRunActive(); }));
-    EXPECT_TRUE(fixture.frame->Shutdown());
+    ASSERT_TRUE(WaitUntil([&] { return entered.load(); }));
+
+    bool closed = false;
+    QObject::connect(fixture.frame.get(), &CMainFrame::Closed, [&closed] { closed = true; });
+    fixture.frame->close();
+    EXPECT_FALSE(fixture.frame->isVisible()) << "the window goes at once";
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(fixture.app.m_uiConnection.IsOpen()) << "closed only once the check has ended";
+    // Only a running event loop lets the monitor go.
+    QTimer::singleShot(0, fixture.frame.get(), [&] {
+        {
+            std::lock_guard guard(lock);
+            released = true;
+        }
+        wake.notify_all();
+    });
+    ASSERT_TRUE(WaitUntil([&] { return closed; }, 30000));
     EXPECT_TRUE(stopSeen);
     EXPECT_FALSE(fixture.doc->HasRunningChecks());
+    EXPECT_FALSE(fixture.app.m_uiConnection.IsOpen());
+    EXPECT_FALSE(fixture.app.m_mainConnection.IsOpen());
+    EXPECT_FALSE(fixture.app.m_presetConnection.IsOpen());
 }
 
 TEST(MainFrameCommands, HelpOpensThePageOfTheApplicationDirectory)

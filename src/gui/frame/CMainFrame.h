@@ -42,8 +42,6 @@ struct FrameOptions
     std::string autostartDirectory;
     IDesktopNotifier* notifier = nullptr;
     CQueuedMainWindow* relay = nullptr;
-    // How long closing waits for a running check to stop.
-    int stopWaitMs = 5000;
 };
 
 class CMainFrame final : public QMainWindow, public ITickActions
@@ -74,10 +72,14 @@ public:
     void SetBusyAnimation(bool on);
     void OnRunFindings(const std::vector<RunFinding>& findings);
 
-    // Closing: a running check is asked to stop and waited for (bounded), the tray icon goes, the
-    // autostart entry is written or removed, both connections are closed. False when the check
-    // did not stop in time. Runs once; later calls return the first result.
-    bool Shutdown();
+    // Closing: the window and the tray icon go at once, the autostart entry is written or removed
+    // and a running check is asked to stop. Once every check thread has ended (waited for off the
+    // UI thread, however long a monitor takes to see the stop) every connection is closed and
+    // Closed is emitted; at once when no check runs. Runs once.
+    void Shutdown();
+    // After the event loop: Shutdown if it has not run, then waits for the checks and ends it.
+    void FinishShutdown();
+    bool HasClosed() const { return m_bClosed; }
 
     // For the tests and the accessibility tree.
     QAction* Action(int commandId) const;
@@ -129,6 +131,7 @@ private:
     void OpenHelp();
     void UpdateDatePane();
     void UpdateKeyIndicators();
+    void CloseConnections();
 
     GuiContext& m_context;
     FrameOptions m_options;
@@ -160,5 +163,5 @@ private:
     CWatchMessageView* m_detail = nullptr;
 
     bool m_bShutDown = false;
-    bool m_bStoppedInTime = true;
+    bool m_bClosed = false;
 };
