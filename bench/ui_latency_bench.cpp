@@ -134,9 +134,18 @@ public:
             m_markSql = "update userdata set status=1-status where ID=" + std::to_string(result.rows[0][0].integer);
         }
     }
-    const std::string& markSql() const { return m_markSql; }
-    const std::string& path() const { return m_dir.path(); }
-    CAdoConnection& ui() { return m_ui; }
+    const std::string& markSql() const
+    {
+        return m_markSql;
+    }
+    const std::string& path() const
+    {
+        return m_dir.path();
+    }
+    CAdoConnection& ui()
+    {
+        return m_ui;
+    }
 
 private:
     BenchDir m_dir;
@@ -167,8 +176,8 @@ void Print(const char* name, const char* what, const std::vector<double>& ms)
     if (ms.empty()) {
         return;
     }
-    std::printf("%-34s %-12s n=%-5zu p50=%7.2f  p99=%7.2f  max=%7.2f ms\n", name, what, ms.size(),
-                Percentile(ms, 0.50), Percentile(ms, 0.99), *std::max_element(ms.begin(), ms.end()));
+    std::printf("%-34s %-12s n=%-5zu p50=%7.2f  p99=%7.2f  max=%7.2f ms\n", name, what, ms.size(), Percentile(ms, 0.50),
+                Percentile(ms, 0.99), *std::max_element(ms.begin(), ms.end()));
 }
 
 void Report(const char* name, const Samples& samples, double seconds)

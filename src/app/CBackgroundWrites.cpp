@@ -2,8 +2,7 @@
 
 #include "store/CAdoConnection.h"
 
-CBackgroundWrites::CBackgroundWrites(CAdoConnection& uiConnection, Limits limits)
-    : m_ui(uiConnection), m_limits(limits)
+CBackgroundWrites::CBackgroundWrites(CAdoConnection& uiConnection, Limits limits) : m_ui(uiConnection), m_limits(limits)
 {}
 
 CBackgroundWrites::~CBackgroundWrites()

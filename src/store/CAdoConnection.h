@@ -134,7 +134,7 @@ private:
     std::unique_ptr<IDbBackend> m_backend;
     int m_nTransactionDepth = 0; // under m_lock; inner transactions join the outer one
     std::chrono::milliseconds m_busyTimeout{5000};
-    bool m_bLastBusy = false; // under m_lock
+    bool m_bLastBusy = false;                             // under m_lock
     std::chrono::steady_clock::time_point m_lastWriteEnd; // under m_lock
     std::atomic<bool> m_bWritePriority{false};
     std::string m_strConnection;

@@ -181,10 +181,7 @@ private:
 class SqliteBackend final : public IDbBackend
 {
 public:
-    explicit SqliteBackend(sqlite3* db) : m_db(db)
-    {
-        sqlite3_busy_handler(m_db.get(), &SqliteBackend::OnBusy, this);
-    }
+    explicit SqliteBackend(sqlite3* db) : m_db(db) { sqlite3_busy_handler(m_db.get(), &SqliteBackend::OnBusy, this); }
 
     void SetBusyTimeout(std::chrono::milliseconds wait) override { m_busyTimeout = m_limit = wait; }
     bool LastFailureBusy() const override { return IsBusyCode(sqlite3_extended_errcode(m_db.get())); }

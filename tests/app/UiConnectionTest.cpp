@@ -116,8 +116,8 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     std::atomic<bool> ownConnection{false};
     std::atomic<bool> committed{false};
     doc.SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
-        ownConnection = &context.mainConnection != &app.m_uiConnection &&
-                        &context.mainConnection != &app.m_mainConnection;
+        ownConnection =
+            &context.mainConnection != &app.m_uiConnection && &context.mainConnection != &app.m_mainConnection;
         CAdoTransaction write(context.mainConnection);
         if (!write.Begin() ||
             !context.mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
@@ -138,9 +138,9 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     EXPECT_EQ(page.totalCount, 0) << "the open transaction's row is not seen yet";
     Outcomes outcomes;
     const auto rename = [&item](CAdoConnection& connection, std::string& words) {
-        return connection.Execute(
-            "update usermessagetype set MessageTypeName='改名' where messagetypeid=" + std::to_string(item.messagetypeid),
-            words);
+        return connection.Execute("update usermessagetype set MessageTypeName='改名' where messagetypeid=" +
+                                      std::to_string(item.messagetypeid),
+                                  words);
     };
     EXPECT_EQ(app.m_uiWrites.Run(rename, outcomes.Record("rename"), error), CBackgroundWrites::Outcome::Deferred);
     EXPECT_FALSE(committed) << "the read and the hand-over came while the check was inside its transaction";

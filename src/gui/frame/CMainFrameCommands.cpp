@@ -272,7 +272,10 @@ void CMainFrame::Shutdown()
     }
     // The event loop goes on while the run winds down; the window is gone already.
     doc.RequestStop();
-    doc.WhenChecksEnded([this] { QMetaObject::invokeMethod(this, [this] { CloseConnections(); }, Qt::QueuedConnection); });
+    doc.WhenChecksEnded([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { CloseConnections(); }, Qt::QueuedConnection);
+    });
 }
 
 void CMainFrame::FinishShutdown()
