@@ -11,6 +11,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <set>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -39,6 +40,7 @@ protected:
             {
                 std::lock_guard guard(m_lock);
                 m_started.push_back(item.messagetypeid);
+                m_connections.insert({std::this_thread::get_id(), &context.mainConnection});
             }
             context.run.SetStatusText("正在检查" + item.MessageTypeName + "->连接服务器");
             const auto until = Clock::now() + std::chrono::milliseconds(item.CheckNumber);
@@ -103,6 +105,7 @@ protected:
     std::mutex m_lock;
     std::vector<int> m_started;
     std::vector<int> m_announced;
+    std::set<std::pair<std::thread::id, CAdoConnection*>> m_connections; // of the checks' threads
     CTarvoDoc doc; // last: its workers end before the monitor's state goes
 };
 
@@ -117,6 +120,7 @@ TEST_F(ParallelRun, ItemsAreReadAtOnceUpToTheLimitAndTheirFindingsKeepTheirMeani
         store.connection().Execute("delete from userdata");
         m_maxRunning = 0;
         m_announced.clear();
+        m_connections.clear();
         for (auto& item : items) {
             item->m_nNewCount = 0;
         }
@@ -127,6 +131,15 @@ TEST_F(ParallelRun, ItemsAreReadAtOnceUpToTheLimitAndTheirFindingsKeepTheirMeani
         const auto took = Clock::now() - begin;
 
         EXPECT_EQ(m_maxRunning.load(), width);
+        // Each thread of the run wrote on a connection of its own, none on the document's.
+        std::set<std::thread::id> threads;
+        std::set<CAdoConnection*> connections;
+        for (const auto& [thread, connection] : m_connections) {
+            threads.insert(thread);
+            connections.insert(connection);
+        }
+        EXPECT_EQ(connections.size(), threads.size());
+        EXPECT_EQ(connections.count(&store.connection()), 0u);
         // Announced (sound, listener) in list order, as one item after the other would be.
         EXPECT_EQ(Announced(), Ids(items));
         for (const auto& item : items) {
@@ -159,8 +172,9 @@ TEST_F(ParallelRun, StopEndsTheRunWithinASecondAndPassesOverTheRest)
     auto items = AddItems(delays);
     doc.SetParallelChecks(8);
     doc.CheckAll();
+    // Eight at work, the fourth ended and its thread on the ninth.
     const auto until = Clock::now() + 10s;
-    while (m_running.load() < 8 && Clock::now() < until) {
+    while ((m_running.load() < 8 || Started().size() < 9) && Clock::now() < until) {
         std::this_thread::sleep_for(5ms);
     }
     ASSERT_EQ(m_running.load(), 8);
