@@ -48,6 +48,44 @@ WriteTurns& Turns()
     return turns;
 }
 
+void TakeTurn()
+{
+    ++Turns().waiting;
+}
+
+void GiveTurn()
+{
+    WriteTurns& turns = Turns();
+    {
+        std::lock_guard guard(turns.lock);
+        --turns.waiting;
+    }
+    turns.ended.notify_all();
+}
+
+// A write of a priority connection outside a transaction counts as waiting while it runs.
+class TurnWhileRunning final
+{
+public:
+    explicit TurnWhileRunning(bool take) : m_bHeld(take)
+    {
+        if (m_bHeld) {
+            TakeTurn();
+        }
+    }
+    ~TurnWhileRunning()
+    {
+        if (m_bHeld) {
+            GiveTurn();
+        }
+    }
+    TurnWhileRunning(const TurnWhileRunning&) = delete;
+    TurnWhileRunning& operator=(const TurnWhileRunning&) = delete;
+
+private:
+    bool m_bHeld;
+};
+
 std::string JoinErrors(const std::vector<std::string>& errors)
 {
     std::string joined;
@@ -62,21 +100,6 @@ std::string JoinErrors(const std::vector<std::string>& errors)
 bool CAdoConnection::IsPriorityWriteWaiting()
 {
     return Turns().waiting.load() > 0;
-}
-
-void CAdoConnection::BeginTurn()
-{
-    ++Turns().waiting;
-}
-
-void CAdoConnection::EndTurn()
-{
-    WriteTurns& turns = Turns();
-    {
-        std::lock_guard guard(turns.lock);
-        --turns.waiting;
-    }
-    turns.ended.notify_all();
 }
 
 void CAdoConnection::WaitForTurn()
@@ -290,13 +313,10 @@ bool CAdoConnection::ExecuteUnderLock(const std::string& sql, std::vector<std::s
         errors.push_back(kNotOpenError);
         return false;
     }
-    const bool turn = TakesTurn();
-    if (turn) {
-        BeginTurn();
-    }
-    const bool done = m_backend->Execute(RewriteFor(*m_backend, sql), errors);
-    if (turn) {
-        EndTurn();
+    bool done = false;
+    {
+        TurnWhileRunning turn(TakesTurn());
+        done = m_backend->Execute(RewriteFor(*m_backend, sql), errors);
     }
     NoteOutcome(done);
     return done;
@@ -335,13 +355,10 @@ bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<
         if (!m_backend) {
             errors.push_back(kNotOpenError);
         } else {
-            const bool turn = TakesTurn();
-            if (turn) {
-                BeginTurn();
-            }
-            const bool done = m_backend->ExecuteWithTexts(sql, texts, errors);
-            if (turn) {
-                EndTurn();
+            bool done = false;
+            {
+                TurnWhileRunning turn(TakesTurn());
+                done = m_backend->ExecuteWithTexts(sql, texts, errors);
             }
             NoteOutcome(done);
             if (done) {
@@ -431,13 +448,10 @@ bool CAdoCommand::Run(DbResult* result)
     if (!m_statement) {
         return false;
     }
-    const bool turn = m_connection.TakesTurn();
-    if (turn) {
-        CAdoConnection::BeginTurn();
-    }
-    const bool done = m_statement->Run(result, m_errors);
-    if (turn) {
-        CAdoConnection::EndTurn();
+    bool done = false;
+    {
+        TurnWhileRunning turn(m_connection.TakesTurn());
+        done = m_statement->Run(result, m_errors);
     }
     m_connection.NoteOutcome(done);
     return done;
@@ -465,7 +479,7 @@ bool CAdoTransaction::Begin(const std::function<bool()>& keepWaiting)
     m_bCommitted = false;
     const bool priority = m_connection.HasWritePriority();
     if (priority) {
-        CAdoConnection::BeginTurn();
+        TakeTurn();
         m_bTurn = true;
     } else {
         m_connection.WaitForTurn();
@@ -520,7 +534,7 @@ void CAdoTransaction::Release()
     }
     if (m_bTurn) {
         m_bTurn = false;
-        CAdoConnection::EndTurn();
+        GiveTurn();
     }
 }
 

@@ -120,8 +120,6 @@ private:
     void NoteOutcome(bool done);
     // A write of a priority connection outside a transaction counts as waiting while it runs.
     bool TakesTurn() const { return m_bWritePriority && m_nTransactionDepth == 0; }
-    static void BeginTurn();
-    static void EndTurn();
     // Before a write transaction of a connection without priority: the waiting priority writes go
     // first (bounded), and a connection that just ended one leaves the lock free for a moment.
     void WaitForTurn();
