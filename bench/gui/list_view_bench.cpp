@@ -2,6 +2,7 @@
 // filter, each a full refill of the real list (query, unread recount, rows into the widget; and
 // once more with the list painted), beside the raw SQLite statements for the same page in the same
 // run. Prints the ratio list/raw at the end (goal <= 1.5 for the refill).
+#include "app/AppConnections.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "gui/frame/GuiContext.h"
@@ -86,7 +87,7 @@ public:
         Exec("commit");
         Exec("analyze");
         m_app.m_settings.pagesize = kPageSize;
-        m_doc = std::make_unique<CTarvoDoc>(m_app.m_mainConnection, m_app.m_run, m_app.m_strAppDir, nullptr);
+        m_doc = std::make_unique<CTarvoDoc>(m_app.Db().main, m_app.m_run, m_app.m_strAppDir, nullptr);
         m_doc->ApplySettings(m_app.m_settings);
         m_doc->LoadItems();
         m_context = std::make_unique<GuiContext>(GuiContext{m_app, *m_doc, m_boxes, m_opener, nullptr});

@@ -2,6 +2,7 @@
 
 #include "monitors/CRunState.h"
 #include "monitors/net/CCurlDriver.h"
+#include "store/CAdoConnection.h"
 
 #include <algorithm>
 #include <deque>
@@ -31,7 +32,7 @@ public:
         : m_run(run), m_itemAt(itemAt), m_check(check), m_announce(announce)
     {}
 
-    void Work()
+    void Work(CAdoConnection& connection)
     {
         CCurlDriver curl; // this thread's: its checks one after the other reuse connections
         for (;;) {
@@ -39,7 +40,7 @@ public:
             if (slot == nullptr) {
                 return;
             }
-            const int result = m_check(*slot->item, *slot->run, curl);
+            const int result = m_check(*slot->item, *slot->run, curl, connection);
             Finish(*slot, result);
         }
     }
@@ -127,23 +128,30 @@ private:
 
 } // namespace
 
-CParallelChecks::CParallelChecks(CRunState& run, std::size_t width)
-    : m_run(run), m_nWidth(std::max<std::size_t>(1, width))
+CParallelChecks::CParallelChecks(CRunState& run, std::size_t width, CAdoConnection& connection)
+    : m_run(run), m_nWidth(std::max<std::size_t>(1, width)), m_connection(connection)
 {}
 
 int CParallelChecks::Walk(const ItemAt& itemAt, const Check& check, const Announce& announce)
 {
     Walker walker(m_run, itemAt, check, announce);
     if (m_nWidth == 1) {
-        walker.Work();
+        walker.Work(m_connection);
         return walker.Result();
     }
     std::vector<std::thread> threads;
     threads.reserve(m_nWidth - 1);
     for (std::size_t i = 1; i < m_nWidth; ++i) {
-        threads.emplace_back([&walker] { walker.Work(); });
+        threads.emplace_back([this, &walker] {
+            // A connection that fails to open makes this thread's checks fail with the database's
+            // words in their status texts, as any other failure of the local store does.
+            CAdoConnection own(m_connection.GetReporter());
+            own.SetShowErrors(false);
+            own.Open(m_connection.GetConnectionString(), true);
+            walker.Work(own);
+        });
     }
-    walker.Work(); // the run's own thread is one of them
+    walker.Work(m_connection); // the run's own thread is one of them
     for (std::thread& thread : threads) {
         thread.join();
     }

@@ -1,7 +1,9 @@
 #pragma once
 // The walk of a check-all run over the item list, with up to `width` items read from their sources
 // at once. Each item is checked whole on one thread (its monitor stores its findings in its own
-// order, through the main connection's lock); what follows a check (sound, listener) runs in list
+// order); every thread of the walk writes the local store on a connection of its own, opened at
+// the thread's start and closed at its end (the calling thread uses the one it is handed), so no
+// thread waits on another's connection. What follows a check (sound, listener) runs in list
 // order, one item after the other, as in a run of one item at a time. A width of 1 is exactly that
 // run, on the calling thread.
 //
@@ -14,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class CAdoConnection;
 class CCurlDriver;
 class CRunState;
 
@@ -23,13 +26,14 @@ public:
     using Item = std::shared_ptr<MessageTypeInfo>;
     // The entry at a position of the list, read afresh each time; null past the end.
     using ItemAt = std::function<Item(std::size_t)>;
-    // Checks one item with a run state of its own (stop request and status texts of the run) and
-    // the transfer driver of its thread; returns the monitor's result.
-    using Check = std::function<int(MessageTypeInfo&, CRunState&, CCurlDriver&)>;
+    // Checks one item with a run state of its own (stop request and status texts of the run), the
+    // transfer driver and the local connection of its thread; returns the monitor's result.
+    using Check = std::function<int(MessageTypeInfo&, CRunState&, CCurlDriver&, CAdoConnection&)>;
     // After a check, in list order.
     using Announce = std::function<void(MessageTypeInfo&, int result)>;
 
-    CParallelChecks(CRunState& run, std::size_t width);
+    // connection: the calling thread's; the other threads open theirs on the same file.
+    CParallelChecks(CRunState& run, std::size_t width, CAdoConnection& connection);
 
     // Returns the OR of all results.
     int Walk(const ItemAt& itemAt, const Check& check, const Announce& announce);
@@ -37,4 +41,5 @@ public:
 private:
     CRunState& m_run;
     std::size_t m_nWidth;
+    CAdoConnection& m_connection;
 };

@@ -1,12 +1,15 @@
 #include "app/CTarvoApp.h"
 
+#include "app/AppConnections.h"
 #include "app/AppPaths.h"
 #include "app/CMessageOperations.h"
+#include "app/CTarvoDoc.h"
+#include "monitors/StandardMonitors.h"
 #include "store/LocalDatabase.h"
 
 #include <filesystem>
 
-CTarvoApp::CTarvoApp() = default;
+CTarvoApp::CTarvoApp() : m_connections(std::make_unique<Connections>()) {}
 CTarvoApp::~CTarvoApp() = default;
 
 bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& executablePath, std::string& error)
@@ -39,8 +42,8 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
         return false;
     }
     // The connection reports its own failure in words; keep them for the caller instead of a box.
-    m_mainConnection.SetShowErrors(false);
-    if (!m_mainConnection.Open(m_strMainConnection, true)) {
+    m_connections->main.SetShowErrors(false);
+    if (!m_connections->main.Open(m_strMainConnection, true)) {
         error = "不能打开数据库 " + m_strAppDir + "message.dat";
         std::vector<std::string> probe;
         if (!OpenSqliteBackend(m_strAppDir + "message.dat", probe) && !probe.empty()) {
@@ -48,26 +51,43 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
         }
         return false;
     }
-    DbResult probe;
-    std::vector<std::string> errors;
-    // The tables are there; "limit 0" proves it without reading a row of a million.
-    for (const char* table : {"usermessagetype", "userdata", "userHttpExclude"}) {
-        if (!m_mainConnection.RunQuery(std::string("select * from ") + table + " limit 0", probe, errors)) {
-            error = m_strAppDir + "message.dat 不是本程序的数据库: " + (errors.empty() ? table : errors.front());
-            return false;
-        }
+    std::string missing;
+    if (!HasLocalTables(m_connections->main, missing)) {
+        error = m_strAppDir + "message.dat 不是本程序的数据库: " + missing;
+        return false;
     }
-    m_mainConnection.SetShowErrors(true);
-    m_messages = std::make_unique<CMessageOperations>(m_mainConnection);
-    m_items = std::make_unique<CItemOperations>(m_mainConnection, m_strPresetConnection);
+    m_connections->main.SetShowErrors(true);
+    m_connections->ui.SetBusyTimeout(kUiBusyTimeout);
+    m_connections->ui.SetWritePriority(true);
+    if (!m_connections->ui.Open(m_strMainConnection, true)) {
+        error = "不能打开数据库 " + m_strAppDir + "message.dat";
+        return false;
+    }
+    m_messages = std::make_unique<CMessageOperations>(m_connections->ui);
+    m_items = std::make_unique<CItemOperations>(m_connections->ui, m_strPresetConnection);
     m_settings.LoadSettings();
     return true;
 }
 
 void CTarvoApp::SetReporter(const std::shared_ptr<IMessageReporter>& reporter)
 {
-    m_mainConnection.SetReporter(reporter);
-    m_presetConnection.SetReporter(reporter);
+    m_connections->main.SetReporter(reporter);
+    m_connections->ui.SetReporter(reporter);
+}
+
+void CTarvoApp::CloseConnections()
+{
+    m_connections->uiWrites.Close();
+    m_connections->ui.Close();
+    m_connections->main.Close();
+}
+
+std::unique_ptr<CTarvoDoc> CTarvoApp::MakeDocument(std::shared_ptr<ISoundPlayer> player)
+{
+    auto doc = std::make_unique<CTarvoDoc>(m_connections->ui, m_run, m_strAppDir, std::move(player), m_strResourceDir);
+    doc->ApplySettings(m_settings);
+    doc->SetMonitors(StandardMonitors());
+    return doc;
 }
 
 std::string CTarvoApp::ProgramFile(const std::string& storedPath) const

@@ -1,19 +1,27 @@
 #pragma once
 // What start-up brings up, without the windows: the data and resource directories (app/AppPaths.h),
 // an earlier build's message.dat moved into the data directory, the two local connection strings, the main connection
-// (message.dat created when missing), the settings and the run's shared values. The GUI and the CLI both start through
-// it.
+// (message.dat created when missing), the UI thread's connection on the same file, the settings and the run's shared
+// values. The GUI and the CLI both start through it.
+//
+// The front ends reach the data through the operations (Items, Messages) and the document; the
+// connections are the core's own (app/AppConnections.h, which the front ends cannot include).
 #include "app/CItemOperations.h"
 #include "app/Settings.h"
 #include "monitors/CRunState.h"
-#include "store/CAdoConnection.h"
+#include "store/MessageReporter.h"
 #include "store/UserIdentity.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+inline constexpr std::chrono::milliseconds kUiBusyTimeout{50};
+
 class CMessageOperations;
+class CTarvoDoc;
+class ISoundPlayer;
 
 class CTarvoApp final
 {
@@ -27,6 +35,8 @@ public:
     // The store's messages of both connections go to reporter (stderr until then). Called before
     // the connections are shared with a check thread.
     void SetReporter(const std::shared_ptr<IMessageReporter>& reporter);
+    // Closing: ends the background writes and closes every connection of the application.
+    void CloseConnections();
     // A stored program file path (sound, help page): the data directory's file, else the resource
     // directory's.
     std::string ProgramFile(const std::string& storedPath) const;
@@ -34,6 +44,10 @@ public:
     CMessageOperations& Messages() { return *m_messages; }
     // The check items and presets; there after a successful InitInstance.
     CItemOperations& Items() { return *m_items; }
+    // The document on the UI thread's connection, with the settings and the standard monitors.
+    std::unique_ptr<CTarvoDoc> MakeDocument(std::shared_ptr<ISoundPlayer> player);
+    struct Connections;
+    Connections& Db() { return *m_connections; }
 
     std::string m_strAppDir;      // the data directory: message.dat, data/, the user's sounds
     std::string m_strResourceDir; // messagetype.dat, sound/, ring01.wav, help/
@@ -41,14 +55,13 @@ public:
     std::vector<std::string> m_notices;
     std::string m_strMainConnection;
     std::string m_strPresetConnection;
-    CAdoConnection m_mainConnection;
-    CAdoConnection m_presetConnection;
     Settings m_settings;
     CRunState m_run;
     std::string m_strUserName = kUserName;
     int m_nUserId = kUserId;
 
 private:
+    std::unique_ptr<Connections> m_connections;
     std::unique_ptr<CMessageOperations> m_messages;
     std::unique_ptr<CItemOperations> m_items;
 };

@@ -8,6 +8,7 @@
 #include "app/ITrayIcon.h"
 #include "app/Settings.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StoreFinding.h"
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/LocalDatabase.h"
@@ -90,7 +91,12 @@ bool CTarvoDoc::LoadItems()
 
 bool CTarvoDoc::RefreshItems()
 {
-    CAdoRecordset rs(m_connection);
+    return RefreshItems(m_connection);
+}
+
+bool CTarvoDoc::RefreshItems(CAdoConnection& connection)
+{
+    CAdoRecordset rs(connection);
     rs.SetShowErrors(false); // the worker thread shows no message box
     if (!rs.Open(kSelectAllItemsSql)) {
         return false;
@@ -129,9 +135,9 @@ bool CTarvoDoc::RefreshItems()
     return true;
 }
 
-bool CTarvoDoc::StillWanted(const MessageTypeInfo& item)
+bool CTarvoDoc::StillWanted(CAdoConnection& connection, const MessageTypeInfo& item)
 {
-    CAdoRecordset rs(m_connection);
+    CAdoRecordset rs(connection);
     rs.SetShowErrors(false);
     if (!rs.Open("select state from usermessagetype where messagetypeid=" + std::to_string(item.messagetypeid))) {
         return true;
@@ -253,6 +259,14 @@ void CTarvoDoc::ReapFinishedWorkers()
 
 void CTarvoDoc::WaitForChecks()
 {
+    JoinWorkers();
+    if (m_closer.joinable()) {
+        m_closer.join();
+    }
+}
+
+void CTarvoDoc::JoinWorkers()
+{
     std::list<Worker> workers;
     {
         std::lock_guard guard(m_workersLock);
@@ -261,6 +275,19 @@ void CTarvoDoc::WaitForChecks()
     for (auto& worker : workers) {
         worker.thread.join();
     }
+}
+
+void CTarvoDoc::WhenChecksEnded(std::function<void()> ended)
+{
+    if (m_closer.joinable()) {
+        m_closer.join();
+    }
+    m_closer = std::thread([this, ended = std::move(ended)] {
+        JoinWorkers();
+        if (ended) {
+            ended();
+        }
+    });
 }
 
 size_t CTarvoDoc::RunningCheckCount()
@@ -275,11 +302,21 @@ size_t CTarvoDoc::RunningCheckCount()
 
 void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 {
-    // Store failures of the run are told through the status text; a message box that waits for
-    // the user could hold this thread while the UI thread waits for it (closing).
-    CAdoConnection::QuietOnThisThread quiet(m_connection);
     if (!m_run.TryBeginRun()) {
         return; // another run is going on
+    }
+    // The run's own connection: its writes never hold the UI thread's connection.
+    CAdoConnection connection(m_connection.GetReporter());
+    connection.SetShowErrors(false);
+    // Store failures of the run are told through the status text; a message box that waits for
+    // the user could hold this thread while the UI thread waits for it (closing).
+    CAdoConnection::QuietOnThisThread quiet(connection);
+    // The listeners and the window's relay may still read through the UI thread's connection here.
+    CAdoConnection::QuietOnThisThread quietShared(m_connection);
+    if (!connection.Open(m_connection.GetConnectionString(), true)) {
+        m_run.SetErrorText(kLocalDatabaseFailed);
+        m_run.EndRun();
+        return;
     }
     if (m_pMainWindow) {
         m_pMainWindow->SetBusyAnimation(true);
@@ -287,20 +324,23 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     m_sounds.Pause(true);
 
     // Another program may have changed the items since the last run.
-    const bool refreshed = RefreshItems();
+    const bool refreshed = RefreshItems(connection);
     int result = 0;
     if (job->m_pItem) {
         ItemPtr item = refreshed ? FindItem(job->m_pItem->messagetypeid) : job->m_pItem;
-        result = DoCheck(item.get()); // null: deleted meanwhile
+        result = RunMonitor(item.get(), m_run, nullptr, connection, job->m_bByTimer); // null: deleted meanwhile
+        if (item) {
+            AfterCheck(*item, result);
+        }
     } else {
         // The count is read again for every position.
-        CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()));
-        // Every thread of the walk keeps the connection quiet for its own work, as this one does.
+        CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()), connection);
+        // Every thread of the walk keeps its connection quiet for its own work, as this one does.
         const bool byTimer = job->m_bByTimer;
         result = walk.Walk([this](size_t i) { return ItemAt(i); },
-                           [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl) {
-                               CAdoConnection::QuietOnThisThread quietHere(m_connection);
-                               return RunMonitor(&item, run, &curl, byTimer);
+                           [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
+                               CAdoConnection::QuietOnThisThread quietHere(own);
+                               return RunMonitor(&item, run, &curl, own, byTimer);
                            },
                            [this](MessageTypeInfo& item, int r) {
                                CAdoConnection::QuietOnThisThread quietHere(m_connection);
@@ -314,35 +354,27 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     }
     m_sounds.Pause(false);
     if (result != 0) {
-        RecountUnread();
+        RecountUnread(connection);
         m_bReload = true;
     }
     job.reset();
     m_run.EndRun();
 }
 
-int CTarvoDoc::DoCheck(MessageTypeInfo* item)
-{
-    const int result = RunMonitor(item, m_run, nullptr);
-    if (item) {
-        AfterCheck(*item, result);
-    }
-    return result;
-}
-
-int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, bool byTimer)
+int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, CAdoConnection& connection,
+                           bool byTimer)
 {
     if (!item || item->m_bBusy || run.IsStopRequested()) {
         return 0;
     }
     // Checked by another program right now: its findings will be stored there.
-    CItemCheckLock lock(LocalLockFilePath(LocalDatabasePath(m_connection.GetConnectionString())), item->messagetypeid);
+    CItemCheckLock lock(LocalLockFilePath(LocalDatabasePath(connection.GetConnectionString())), item->messagetypeid);
     if (lock.GetState() == CItemCheckLock::State::HeldElsewhere) {
         run.SetStatusText(item->MessageTypeName + kCheckedElsewhereText);
         return 0;
     }
     // Deleted or switched off by another program since the run read the items.
-    if (!StillWanted(*item)) {
+    if (!StillWanted(connection, *item)) {
         return 0;
     }
     item->m_bBusy = true;
@@ -355,7 +387,7 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     }
     int result = 0;
     if (monitor) {
-        CheckContext context{m_connection, run, m_strAppDir, curl, byTimer};
+        CheckContext context{connection, run, m_strAppDir, curl, byTimer};
         result = monitor(context, *item);
         if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) &&
             result != 0) {
@@ -384,10 +416,15 @@ void CTarvoDoc::AfterCheck(MessageTypeInfo& item, int result)
 
 void CTarvoDoc::RecountUnread()
 {
+    RecountUnread(m_connection);
+}
+
+void CTarvoDoc::RecountUnread(CAdoConnection& connection)
+{
     const std::vector<ItemPtr> items = Items();
     // Every fill of the list recounts: one statement over the kept counts answers for all items.
     std::map<int, int> unread;
-    if (ReadUnreadCounts(m_connection, unread)) {
+    if (ReadUnreadCounts(connection, unread)) {
         int total = 0;
         for (const auto& item : items) {
             const auto it = unread.find(item->messagetypeid);
@@ -399,7 +436,7 @@ void CTarvoDoc::RecountUnread()
     }
     int total = 0;
     for (const auto& item : items) {
-        total += item->CountUnread(m_connection);
+        total += item->CountUnread(connection);
     }
     m_nUnreadCount = total;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The document: the check items, the list's page, and the check run that walks the items on one
 // worker thread. The UI thread never waits for the worker; the two share the values below, each
-// atomic or guarded.
+// atomic or guarded. The connection the document is made with is the UI thread's; a run opens a
+// connection of its own on the same file at its start and closes it at its end (as does every
+// further thread of a parallel run), so the UI thread never waits on a check's connection.
 //
 // Item records are held by shared_ptr: a command that removes or replaces an item while a run is
 // active drops the document's reference, and the worker's copy of the pointer keeps the record
@@ -63,7 +65,8 @@ public:
     // Called on the worker thread after each item's monitor returned.
     using ItemCheckedListener = std::function<void(MessageTypeInfo&, int result)>;
 
-    // resourceDir: where a sound missing from appDir is looked for (CTarvoApp::m_strResourceDir).
+    // connection: the UI thread's (the CLI's main thread's). resourceDir: where a sound missing from
+    // appDir is looked for (CTarvoApp::m_strResourceDir).
     CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir, std::shared_ptr<ISoundPlayer> player,
               std::string resourceDir = {});
     // Asks a running check to stop and waits for it, then ends the sound thread.
@@ -100,11 +103,14 @@ public:
     // byTimer: the auto-check timer's run (the database monitor's texts then say "自动检查").
     void CheckAll(bool byTimer = false);
     void RequestStop() { m_run.RequestStop(); }
-    // Waits until every worker thread started so far has ended.
+    // Waits until every worker thread started so far has ended (and WhenChecksEnded's thread).
     void WaitForChecks();
+    // Closing without blocking the caller: a thread of the document waits for every worker thread
+    // started so far, then calls ended on that thread (the caller marshals it to its own).
+    // WaitForChecks and the destructor wait for that thread.
+    void WhenChecksEnded(std::function<void()> ended);
     bool HasRunningChecks() { return RunningCheckCount() > 0; }
     size_t RunningCheckCount();
-    int DoCheck(MessageTypeInfo* item);
     // How many items a check-all run reads from their sources at once (ParallelChecks); 1 checks
     // them one after the other.
     void SetParallelChecks(int count) { m_nParallelChecks = std::clamp(count, 1, kMaxParallelChecks); }
@@ -155,11 +161,17 @@ private:
     void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);
     void StartWorker(ItemPtr item, bool byTimer = false);
     ItemPtr ItemAt(size_t index) const;
+    // The same on the connection of the calling thread.
+    bool RefreshItems(CAdoConnection& connection);
+    void RecountUnread(CAdoConnection& connection);
     // Whether the item is still stored and switched on; true when that cannot be read.
-    bool StillWanted(const MessageTypeInfo& item);
+    bool StillWanted(CAdoConnection& connection, const MessageTypeInfo& item);
     void ReapFinishedWorkers();
-    // DoCheck in two halves: the monitor (on any thread of the run), then sound and listener.
-    int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, bool byTimer = false);
+    void JoinWorkers();
+    // One item's check in two halves: the monitor (on any thread of the run, with that thread's
+    // connection), then sound and listener.
+    int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, CAdoConnection& connection,
+                   bool byTimer = false);
     void AfterCheck(MessageTypeInfo& item, int result);
 
     CAdoConnection& m_connection;
@@ -186,6 +198,7 @@ private:
     };
     std::mutex m_workersLock;
     std::list<Worker> m_workers;
+    std::thread m_closer; // WhenChecksEnded's
     std::vector<IDocView*> m_views;
     CSoundQueue m_sounds; // last: its thread ends first
 };

@@ -3,7 +3,6 @@
 #include "app/CTarvoDoc.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
-#include "monitors/StandardMonitors.h"
 #include "platform/PulseSoundPlayer.h"
 
 #include <csignal>
@@ -50,10 +49,7 @@ OPTIONS: --name --category --address --user --password --view --identity --state
 CTarvoDoc& CliContext::Doc()
 {
     if (!doc) {
-        doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir,
-                                          std::make_shared<PulseSoundPlayer>(), app.m_strResourceDir);
-        doc->ApplySettings(app.m_settings);
-        doc->SetMonitors(StandardMonitors());
+        doc = app.MakeDocument(std::make_shared<PulseSoundPlayer>());
         if (!doc->LoadItems()) {
             throw UsageError("不能读取检查项目");
         }

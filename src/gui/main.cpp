@@ -14,7 +14,6 @@
 #include "gui/frame/DesktopServices.h"
 #include "gui/frame/GuiContext.h"
 #include "gui/widgets/GuiImages.h"
-#include "monitors/StandardMonitors.h"
 #include "platform/PulseSoundPlayer.h"
 
 #include <QApplication>
@@ -24,7 +23,6 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 #include <curl/curl.h>
 #include <memory>
 
@@ -111,10 +109,7 @@ int main(int argc, char** argv)
 
     CQueuedMainWindow relay; // outlives the document and its worker
     auto player = std::make_shared<PulseSoundPlayer>();
-    auto doc = std::make_unique<CTarvoDoc>(tarvo.m_mainConnection, tarvo.m_run, tarvo.m_strAppDir, player,
-                                           tarvo.m_strResourceDir);
-    doc->ApplySettings(tarvo.m_settings);
-    doc->SetMonitors(StandardMonitors());
+    std::unique_ptr<CTarvoDoc> doc = tarvo.MakeDocument(player);
     doc->SetMainWindow(&relay);
 
     DesktopOpener opener;
@@ -156,13 +151,8 @@ int main(int argc, char** argv)
 
     application.exec();
     splash.reset();
-    const bool stoppedInTime = frame->Shutdown();
-    if (!stoppedInTime) {
-        // A check that does not stop within the wait is left behind; the session wants us gone.
-        std::fputs("wendar: 检查没有及时停止，程序直接退出\n", stderr);
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
+    // The loop ends once the close has waited for the checks and closed every connection.
+    frame->FinishShutdown();
     frame.reset();
     doc.reset();
     tarvo.SetReporter(std::make_shared<StderrMessageReporter>()); // no box once the windows are gone

@@ -1,6 +1,7 @@
 #pragma once
-// What a monitor is handed besides its check item: the main local connection (duplicate test,
-// store), the run's shared values (status text, stop flag) and the application directory.
+// What a monitor is handed besides its check item: the local connection of the thread the check
+// runs on (duplicate test, store; never the UI thread's), the run's shared values (status text,
+// stop flag) and the application directory.
 // curl, when set, is the transfer driver of the thread the check runs on: checks one after the
 // other on that thread reuse the connections it keeps.
 #include <string>
@@ -11,7 +12,7 @@ class CRunState;
 
 struct CheckContext
 {
-    CAdoConnection& mainConnection;
+    CAdoConnection& mainConnection; // the check thread's own
     CRunState& run;
     std::string appDir; // ends with '/'
     CCurlDriver* curl = nullptr;

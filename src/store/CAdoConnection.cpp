@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <thread>
 
 namespace {
@@ -27,6 +28,64 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+// How long a write transaction without priority waits for the priority writes of this process.
+constexpr std::chrono::milliseconds kTurnWait{200};
+// The pause after a write transaction without priority before the next one: the write lock is
+// free for a moment, long enough for another connection's busy handler to take it.
+constexpr std::chrono::milliseconds kWriteGap{2};
+
+// The priority writes of this process that wait or run (process-wide: one window per process).
+struct WriteTurns
+{
+    std::mutex lock;
+    std::condition_variable ended;
+    std::atomic<int> waiting{0};
+};
+
+WriteTurns& Turns()
+{
+    static WriteTurns turns;
+    return turns;
+}
+
+void TakeTurn()
+{
+    ++Turns().waiting;
+}
+
+void GiveTurn()
+{
+    WriteTurns& turns = Turns();
+    {
+        std::lock_guard guard(turns.lock);
+        --turns.waiting;
+    }
+    turns.ended.notify_all();
+}
+
+// A write of a priority connection outside a transaction counts as waiting while it runs.
+class TurnWhileRunning final
+{
+public:
+    explicit TurnWhileRunning(bool take) : m_bHeld(take)
+    {
+        if (m_bHeld) {
+            TakeTurn();
+        }
+    }
+    ~TurnWhileRunning()
+    {
+        if (m_bHeld) {
+            GiveTurn();
+        }
+    }
+    TurnWhileRunning(const TurnWhileRunning&) = delete;
+    TurnWhileRunning& operator=(const TurnWhileRunning&) = delete;
+
+private:
+    bool m_bHeld;
+};
+
 std::string JoinErrors(const std::vector<std::string>& errors)
 {
     std::string joined;
@@ -37,6 +96,61 @@ std::string JoinErrors(const std::vector<std::string>& errors)
 }
 
 } // namespace
+
+bool CAdoConnection::IsPriorityWriteWaiting()
+{
+    return Turns().waiting.load() > 0;
+}
+
+void CAdoConnection::WaitForTurn()
+{
+    {
+        std::lock_guard guard(m_lock);
+        if (m_nTransactionDepth > 0) {
+            return; // an inner transaction joins the outer one, which has the write lock already
+        }
+    }
+    WriteTurns& turns = Turns();
+    {
+        std::unique_lock guard(turns.lock);
+        turns.ended.wait_for(guard, kTurnWait, [&turns] { return turns.waiting.load() == 0; });
+    }
+    std::chrono::steady_clock::time_point lastEnd;
+    {
+        std::lock_guard guard(m_lock);
+        lastEnd = m_lastWriteEnd;
+    }
+    const auto since = std::chrono::steady_clock::now() - lastEnd;
+    if (since < kWriteGap) {
+        std::this_thread::sleep_for(kWriteGap - since);
+    }
+}
+
+void CAdoConnection::SetBusyTimeout(std::chrono::milliseconds wait)
+{
+    std::lock_guard guard(m_lock);
+    m_busyTimeout = wait;
+    if (m_backend) {
+        m_backend->SetBusyTimeout(wait);
+    }
+}
+
+std::chrono::milliseconds CAdoConnection::BusyTimeout() const
+{
+    std::lock_guard guard(m_lock);
+    return m_busyTimeout;
+}
+
+bool CAdoConnection::LastFailureWasBusy() const
+{
+    std::lock_guard guard(m_lock);
+    return m_bLastBusy;
+}
+
+void CAdoConnection::NoteOutcome(bool done)
+{
+    m_bLastBusy = !done && m_backend && m_backend->LastFailureBusy();
+}
 
 std::string LocalDatabasePath(const std::string& connectionString)
 {
@@ -148,6 +262,7 @@ bool CAdoConnection::Open(const std::string& connectionString, bool forceNew)
             m_backend = OpenOdbcBackend(connectionString, errors);
         }
         if (m_backend) {
+            m_backend->SetBusyTimeout(m_busyTimeout);
             return true;
         }
     }
@@ -198,7 +313,13 @@ bool CAdoConnection::ExecuteUnderLock(const std::string& sql, std::vector<std::s
         errors.push_back(kNotOpenError);
         return false;
     }
-    return m_backend->Execute(RewriteFor(*m_backend, sql), errors);
+    bool done = false;
+    {
+        TurnWhileRunning turn(TakesTurn());
+        done = m_backend->Execute(RewriteFor(*m_backend, sql), errors);
+    }
+    NoteOutcome(done);
+    return done;
 }
 
 bool CAdoConnection::Execute(const std::string& sql)
@@ -233,8 +354,16 @@ bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<
         std::lock_guard guard(m_lock);
         if (!m_backend) {
             errors.push_back(kNotOpenError);
-        } else if (m_backend->ExecuteWithTexts(sql, texts, errors)) {
-            return true;
+        } else {
+            bool done = false;
+            {
+                TurnWhileRunning turn(TakesTurn());
+                done = m_backend->ExecuteWithTexts(sql, texts, errors);
+            }
+            NoteOutcome(done);
+            if (done) {
+                return true;
+            }
         }
     }
     error = JoinErrors(errors);
@@ -259,6 +388,7 @@ bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vec
             errors.push_back(kNotOpenError);
         } else {
             done = m_backend->Query(RewriteFor(*m_backend, sql), result, errors);
+            NoteOutcome(done);
         }
     }
     if (!done) {
@@ -315,7 +445,16 @@ bool CAdoCommand::Run(DbResult* result)
 {
     std::lock_guard guard(m_connection.m_lock);
     m_errors.clear();
-    return m_statement && m_statement->Run(result, m_errors);
+    if (!m_statement) {
+        return false;
+    }
+    bool done = false;
+    {
+        TurnWhileRunning turn(m_connection.TakesTurn());
+        done = m_statement->Run(result, m_errors);
+    }
+    m_connection.NoteOutcome(done);
+    return done;
 }
 
 int CAdoCommand::Changes() const
@@ -338,10 +477,17 @@ bool CAdoTransaction::Begin(const std::function<bool()>& keepWaiting)
     m_errors.clear();
     m_bBusy = false;
     m_bCommitted = false;
+    const bool priority = m_connection.HasWritePriority();
+    if (priority) {
+        TakeTurn();
+        m_bTurn = true;
+    } else {
+        m_connection.WaitForTurn();
+    }
     m_hold = std::unique_lock(m_connection.m_lock);
     if (!m_connection.m_backend) {
         m_errors.push_back("数据库还未打开");
-        m_hold.unlock();
+        Release();
         return false;
     }
     if (m_connection.m_nTransactionDepth > 0) {
@@ -349,14 +495,19 @@ bool CAdoTransaction::Begin(const std::function<bool()>& keepWaiting)
         m_bActive = true;
         return true;
     }
-    for (int round = 0; round < kWaitRounds; ++round) {
+    // A short busy timeout (the window's) bounds the whole wait.
+    const bool shortWait = m_connection.m_busyTimeout < kWaitRound;
+    const auto wait = shortWait ? m_connection.m_busyTimeout : kWaitRound;
+    const int rounds = shortWait ? 1 : kWaitRounds;
+    for (int round = 0; round < rounds; ++round) {
         if (round > 0 && keepWaiting && !keepWaiting()) {
             break;
         }
         std::vector<std::string> errors;
         bool busy = false;
-        if (m_connection.m_backend->BeginWrite(kWaitRound, errors, busy)) {
+        if (m_connection.m_backend->BeginWrite(wait, errors, busy)) {
             m_connection.m_nTransactionDepth = 1;
+            m_connection.m_bLastBusy = false;
             m_bActive = true;
             m_bBusy = false;
             return true;
@@ -371,8 +522,20 @@ bool CAdoTransaction::Begin(const std::function<bool()>& keepWaiting)
         std::this_thread::yield();
         m_hold.lock();
     }
-    m_hold.unlock();
+    m_connection.m_bLastBusy = m_bBusy;
+    Release();
     return false;
+}
+
+void CAdoTransaction::Release()
+{
+    if (m_hold.owns_lock()) {
+        m_hold.unlock();
+    }
+    if (m_bTurn) {
+        m_bTurn = false;
+        GiveTurn();
+    }
 }
 
 bool CAdoTransaction::Commit()
@@ -400,6 +563,7 @@ void CAdoTransaction::End(bool commit)
     } else {
         m_connection.m_nTransactionDepth = 0;
         m_bCommitted = m_connection.m_backend && m_connection.m_backend->EndWrite(commit, m_errors) && commit;
+        m_connection.m_lastWriteEnd = std::chrono::steady_clock::now();
     }
-    m_hold.unlock();
+    Release();
 }

@@ -3,17 +3,21 @@
 // Errors: every operation returns false on failure and, while show-errors is on, reports the
 // failure through the reporter the connection was handed. Nothing throws out of this layer.
 //
-// The main connection is shared by the UI thread and the check worker. Every statement and every
-// recordset open runs under the connection's lock; a recordset reads all its rows at Open, so the
-// lock is never held while a message is shown or while the caller walks the rows. A check run
-// keeps the connection quiet on its own thread (QuietOnThisThread): a reporter that waits for the
-// user must never hold up the worker that the UI thread may be waiting for. A write transaction
-// (CAdoTransaction) holds the lock from its begin to its end, so the statements of other threads
-// neither join it nor land in the middle of it; the lock is recursive for that.
+// Each thread that writes the local store has a connection of its own: the window one (its
+// writes have priority), every check thread one it opens for itself. The local file is in WAL
+// mode, so a reader never waits for a writer; writers take turns on the file's write lock, and a
+// check thread gives the window's waiting write its turn between the slices of a long store.
+// Every statement and every recordset open still runs under the connection's lock, for a
+// connection that is shared (the command-line program's, whose main thread waits for its checks);
+// a recordset reads all its rows at Open. A check run keeps its connection quiet on its own thread
+// (QuietOnThisThread): a reporter that waits for the user must never hold up a check thread. A
+// write transaction (CAdoTransaction) holds the lock from its begin to its end, so the statements
+// of other threads neither join it nor land in the middle of it; the lock is recursive for that.
 #include "store/DbBackend.h"
 #include "store/MessageReporter.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -61,6 +65,18 @@ public:
     // The engine name the SQL dialect is chosen by ("SQLite", "PostgreSQL", ...).
     std::string GetDbmsName() const;
 
+    // How long a statement, and a transaction's Begin, wait for another connection's write lock
+    // before failing as busy (local files; 5 s unless set). Kept across Open.
+    void SetBusyTimeout(std::chrono::milliseconds wait);
+    std::chrono::milliseconds BusyTimeout() const;
+    // Whether the last statement or Begin on this connection failed on another connection's lock.
+    bool LastFailureWasBusy() const;
+    // The window's connection: while one of its writes waits or runs, the other connections of
+    // this process begin no write transaction (bounded) and a long store ends its slice early.
+    void SetWritePriority(bool priority) { m_bWritePriority = priority; }
+    bool HasWritePriority() const { return m_bWritePriority; }
+    static bool IsPriorityWriteWaiting();
+
     // Set before the connection is shared with another thread.
     void SetReporter(std::shared_ptr<IMessageReporter> reporter);
     const std::shared_ptr<IMessageReporter>& GetReporter() const { return m_reporter; }
@@ -100,6 +116,13 @@ private:
         std::string lastError;
     };
     bool ExecuteUnderLock(const std::string& sql, std::vector<std::string>& errors);
+    // Under m_lock, after a statement: remembers whether it failed on another connection's lock.
+    void NoteOutcome(bool done);
+    // A write of a priority connection outside a transaction counts as waiting while it runs.
+    bool TakesTurn() const { return m_bWritePriority && m_nTransactionDepth == 0; }
+    // Before a write transaction of a connection without priority: the waiting priority writes go
+    // first (bounded), and a connection that just ended one leaves the lock free for a moment.
+    void WaitForTurn();
     // Keeps the engine's words in this thread's innermost quiet scope, if it has one.
     void NoteFailure(const std::vector<std::string>& errors);
     QuietScope* InnermostScope();
@@ -108,6 +131,10 @@ private:
     mutable std::recursive_mutex m_lock;
     std::unique_ptr<IDbBackend> m_backend;
     int m_nTransactionDepth = 0; // under m_lock; inner transactions join the outer one
+    std::chrono::milliseconds m_busyTimeout{5000};
+    bool m_bLastBusy = false;                             // under m_lock
+    std::chrono::steady_clock::time_point m_lastWriteEnd; // under m_lock
+    std::atomic<bool> m_bWritePriority{false};
     std::string m_strConnection;
     std::atomic<bool> m_bShowErrors{true};
     std::shared_ptr<IMessageReporter> m_reporter;
@@ -147,8 +174,9 @@ private:
 // One write transaction on the local store: "begin immediate" at Begin, "commit" at Commit,
 // "rollback" when it ends uncommitted. From Begin to its end it holds the connection for its
 // thread. Begin waits for a writer of another program in short rounds, bounded in number, and
-// asks keepWaiting between them (false gives up: a stop request). A transaction begun inside
-// another one on the same connection joins it.
+// asks keepWaiting between them (false gives up: a stop request); a connection whose busy timeout
+// is shorter than a round waits that long, once. A transaction begun inside another one on the
+// same connection joins it.
 class CAdoTransaction final
 {
 public:
@@ -170,11 +198,14 @@ public:
 
 private:
     void End(bool commit);
+    // Lets go of the connection and of the priority turn.
+    void Release();
 
     CAdoConnection& m_connection;
     std::unique_lock<std::recursive_mutex> m_hold;
     bool m_bActive = false;
     bool m_bBusy = false;
     bool m_bCommitted = false;
+    bool m_bTurn = false; // a priority connection's write counts as waiting until its end
     std::vector<std::string> m_errors;
 };

@@ -76,6 +76,10 @@ public:
         (void)errors;
         return true;
     }
+    // How long a statement waits for a writer of another connection before it fails as busy.
+    virtual void SetBusyTimeout(std::chrono::milliseconds wait) { (void)wait; }
+    // Whether the last failure was another connection's lock (asked right after a failure).
+    virtual bool LastFailureBusy() const { return false; }
 };
 
 // SQLite for "DBQ=<file>;DRIVER={SQLite3}" strings, ODBC (the string passed unchanged) for all

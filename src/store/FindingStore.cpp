@@ -14,7 +14,7 @@ constexpr const char* kInsertSql =
     "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,sourcedate,sourcefromid,"
     "sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,sourcelink,sourcecontent,sourceinfo) "
     "values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15)";
-// Asked once per batch: while the batch holds the write lock, no program can delete the item.
+// Asked once per slice: while the slice holds the write lock, no program can delete the item.
 constexpr const char* kItemExistsSql = "select 1 from usermessagetype where messagetypeid=?1";
 
 // Stored dates are compared as a recordset reads them: trimmed, NULL as empty.
@@ -83,7 +83,17 @@ bool CFindingStore::Begin()
         return Failed(m_transaction->Errors());
     }
     m_bBusy = false;
+    m_sliceStart = std::chrono::steady_clock::now();
     return Prepare() && CheckItemExists();
+}
+
+bool CFindingStore::EndSliceIfDue()
+{
+    if (m_nPending < kBatchRows && std::chrono::steady_clock::now() - m_sliceStart < kSliceTime &&
+        !CAdoConnection::IsPriorityWriteWaiting()) {
+        return true;
+    }
+    return Flush();
 }
 
 bool CFindingStore::Flush()
@@ -118,7 +128,7 @@ CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
         return Outcome::Failed;
     }
     if (!known.rows.empty() && StoredText(known.rows.front().front()) == row.FromDate) {
-        return Outcome::Known;
+        return EndSliceIfDue() ? Outcome::Known : Outcome::Failed;
     }
     return Store(row);
 }
@@ -166,10 +176,6 @@ CFindingStore::Outcome CFindingStore::Insert(const SourceRowInfo& row, std::stri
         Failed(m_insert->Errors());
         return Outcome::Failed;
     }
-    if (++m_nPending >= kBatchRows) {
-        if (!Flush()) {
-            return Outcome::Failed;
-        }
-    }
-    return Outcome::Stored;
+    ++m_nPending;
+    return EndSliceIfDue() ? Outcome::Stored : Outcome::Failed;
 }

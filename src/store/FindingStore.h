@@ -1,11 +1,14 @@
 #pragma once
 // Stores the findings of one check as userdata rows. The duplicate test and the insert are
-// compiled once and run in write transactions of at most kBatchRows rows: a long check never holds
-// the write lock for long, and a process killed in the middle loses only the rows of the open
-// batch, which the next check finds new and stores once. A row is stored only while its item
+// compiled once and run in write transactions (slices) of at most kBatchRows rows and about
+// kSliceTime, ended early when the window has a write waiting: a long check never holds the write
+// lock for long, and a process killed in the middle loses only the rows of the open slice, which
+// the next check finds new and stores once. A slice ends only after a whole row, so what the
+// caller reads after Begin and the row it then stores stay one transaction. A row is stored only while its item
 // still exists, so a check that outlives the deletion of its item leaves nothing behind.
 #include "store/CAdoConnection.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,18 +22,19 @@ class CFindingStore final
 {
 public:
     static constexpr int kBatchRows = 1000;
+    static constexpr std::chrono::milliseconds kSliceTime{20};
 
     enum class Outcome
     {
-        Stored,   // in the open batch; counted once the batch is committed
+        Stored,   // in the open slice; counted once the slice is committed
         Known,    // the duplicate test found it
         ItemGone, // the item was deleted meanwhile; nothing stored
         Failed,   // the local database refused; Busy() tells another program's write lock
     };
 
-    // The item's new-finding counter rises by the rows of each committed batch.
+    // The item's new-finding counter rises by the rows of each committed slice.
     CFindingStore(CAdoConnection& connection, MessageTypeInfo& item);
-    // Commits the open batch.
+    // Commits the open slice.
     ~CFindingStore();
     CFindingStore(const CFindingStore&) = delete;
     CFindingStore& operator=(const CFindingStore&) = delete;
@@ -41,14 +45,14 @@ public:
     // Stored when the newest stored row with the row's identity (FTP: its name, else its ID) has
     // another date, or there is none.
     Outcome StoreIfNew(const SourceRowInfo& row);
-    // Stores the row without a duplicate test (the caller compared inside the batch).
+    // Stores the row without a duplicate test (the caller compared inside the slice).
     Outcome Store(const SourceRowInfo& row);
     // The same for a content of many megabytes (a page copy): the blanks are added in place and
     // the content is bound as it is, never copied. Content keeps them afterwards.
     Outcome StoreLarge(SourceRowInfo& row);
-    // Opens a batch now, so that what the caller reads next and what it stores are one transaction.
+    // Opens a slice now, so that what the caller reads next and what it stores are one transaction.
     bool Begin();
-    // Commits the open batch; false when that failed (its rows are not stored).
+    // Commits the open slice; false when that failed (its rows are not stored).
     bool Flush();
 
     int Committed() const { return m_nCommitted; }
@@ -60,6 +64,8 @@ private:
     Outcome Insert(const SourceRowInfo& row, std::string_view content);
     bool Prepare();
     bool CheckItemExists();
+    // Commits the slice when it is full, has run for kSliceTime, or the window waits to write.
+    bool EndSliceIfDue();
     bool Failed(const std::vector<std::string>& errors);
 
     CAdoConnection& m_connection;
@@ -68,6 +74,7 @@ private:
     std::unique_ptr<CAdoTransaction> m_transaction;
     std::unique_ptr<CAdoCommand> m_known;
     std::unique_ptr<CAdoCommand> m_insert;
+    std::chrono::steady_clock::time_point m_sliceStart;
     int m_nPending = 0;
     int m_nCommitted = 0;
     bool m_bBusy = false;

@@ -1,5 +1,7 @@
 #include "store/LocalDatabase.h"
 
+#include "store/CAdoConnection.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -144,4 +146,21 @@ bool EnsureLocalDatabase(const std::string& path, std::string& error)
 std::string LocalLockFilePath(const std::string& databasePath)
 {
     return databasePath.empty() ? std::string() : databasePath + ".lock";
+}
+
+bool HasLocalTables(CAdoConnection& connection, std::string& missing)
+{
+    // "limit 0" proves a table is there without reading a row of a million.
+    constexpr const char* kProbeSql = "select * from %s limit 0";
+    for (const char* table : {"usermessagetype", "userdata", "userHttpExclude"}) {
+        std::string sql = kProbeSql;
+        sql.replace(sql.find("%s"), 2, table);
+        DbResult probe;
+        std::vector<std::string> errors;
+        if (!connection.RunQuery(sql, probe, errors)) {
+            missing = errors.empty() ? table : errors.front();
+            return false;
+        }
+    }
+    return true;
 }

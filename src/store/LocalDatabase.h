@@ -4,6 +4,8 @@
 // under its name only complete, and two programs starting for the first time at once both get it.
 #include <string>
 
+class CAdoConnection;
+
 // The schema of the local files: usermessagetype, userHttpExclude, userdata and their indexes.
 const std::string& LocalSchemaSql();
 
@@ -14,3 +16,7 @@ bool EnsureLocalDatabase(const std::string& path, std::string& error);
 // The lock file beside a local database file ("<path>.lock"): the first start holds it whole
 // (flock) while it makes the file; checks lock single bytes of it (CItemCheckLock).
 std::string LocalLockFilePath(const std::string& databasePath);
+
+// Whether the connection's file holds the three tables; when not, missing names the first absent
+// one or the database's words.
+bool HasLocalTables(CAdoConnection& connection, std::string& missing);

@@ -1,8 +1,10 @@
 #include "store/DbBackend.h"
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -123,7 +125,17 @@ bool ReadRows(sqlite3* db, sqlite3_stmt* stmt, DbResult& result, std::vector<std
     }
 }
 
-constexpr int kBusyTimeoutMs = 5000;
+constexpr std::chrono::milliseconds kBusyTimeout{5000};
+// A writer of another connection is asked after again in short steps: a check commits its slices
+// with short pauses between them, and a waiting write must take its turn in such a pause.
+constexpr std::chrono::milliseconds kFineBusyStep{1};
+constexpr std::chrono::milliseconds kFineBusyPeriod{200};
+constexpr std::chrono::milliseconds kCoarseBusyStep{5};
+
+bool IsBusyCode(int rc)
+{
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
 
 class SqliteStatement final : public IDbStatement
 {
@@ -169,7 +181,10 @@ private:
 class SqliteBackend final : public IDbBackend
 {
 public:
-    explicit SqliteBackend(sqlite3* db) : m_db(db) {}
+    explicit SqliteBackend(sqlite3* db) : m_db(db) { sqlite3_busy_handler(m_db.get(), &SqliteBackend::OnBusy, this); }
+
+    void SetBusyTimeout(std::chrono::milliseconds wait) override { m_busyTimeout = m_limit = wait; }
+    bool LastFailureBusy() const override { return IsBusyCode(sqlite3_extended_errcode(m_db.get())); }
 
     bool Execute(const std::string& sql, std::vector<std::string>& errors) override
     {
@@ -265,10 +280,10 @@ public:
 
     bool BeginWrite(std::chrono::milliseconds wait, std::vector<std::string>& errors, bool& busy) override
     {
-        sqlite3_busy_timeout(m_db.get(), static_cast<int>(wait.count()));
+        m_limit = wait;
         const int rc = sqlite3_exec(m_db.get(), "begin immediate", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(m_db.get(), kBusyTimeoutMs);
-        busy = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+        m_limit = m_busyTimeout;
+        busy = IsBusyCode(rc);
         if (rc != SQLITE_OK) {
             errors.push_back(sqlite3_errmsg(m_db.get()));
             return false;
@@ -292,7 +307,26 @@ public:
     }
 
 private:
+    static int OnBusy(void* self, int count)
+    {
+        auto& backend = *static_cast<SqliteBackend*>(self);
+        const auto now = std::chrono::steady_clock::now();
+        if (count == 0) {
+            backend.m_busySince = now;
+        }
+        const auto waited = now - backend.m_busySince;
+        if (waited >= backend.m_limit) {
+            return 0;
+        }
+        const auto step = waited < kFineBusyPeriod ? kFineBusyStep : kCoarseBusyStep;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(step, backend.m_limit - waited));
+        return 1;
+    }
+
     std::unique_ptr<sqlite3, SqliteCloser> m_db;
+    std::chrono::milliseconds m_busyTimeout = kBusyTimeout;
+    std::chrono::milliseconds m_limit{kBusyTimeout}; // of the statement under way
+    std::chrono::steady_clock::time_point m_busySince;
 };
 
 } // namespace
@@ -314,7 +348,7 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
                          (db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc)));
         return nullptr;
     }
-    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(db.get(), static_cast<int>(kBusyTimeout.count()));
     // Reading the schema proves the file is a database before anybody relies on it.
     char* message = nullptr;
     if (sqlite3_exec(db.get(), "select 1 from sqlite_master limit 1", nullptr, nullptr, &message) != SQLITE_OK) {
@@ -322,9 +356,13 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
         sqlite3_free(message);
         return nullptr;
     }
-    // The local store is in WAL mode from its creation; a file that is only read stays as it is.
+    // WAL: readers never wait for a writer, so the window reads while a check stores. A file made
+    // by an older version is switched over on its first open; one that is only read stays as it is.
     // Sorts and temporary indexes of the duplicate tests stay in memory.
     // A larger page cache keeps the indexes of a long check's inserts in memory.
+    if (!sqlite3_db_readonly(db.get(), "main")) {
+        sqlite3_exec(db.get(), "pragma journal_mode=wal", nullptr, nullptr, nullptr);
+    }
     sqlite3_exec(db.get(), "pragma synchronous=normal;pragma temp_store=memory;pragma cache_size=-32768", nullptr,
                  nullptr, nullptr);
     return std::make_unique<SqliteBackend>(db.release());

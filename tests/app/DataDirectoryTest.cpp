@@ -1,5 +1,6 @@
 // The user's data directory apart from the program's resources, and the move of an earlier build's
 // message.dat out of the executable's folder.
+#include "app/AppConnections.h"
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "platform/ScopedEnv.h"
@@ -40,7 +41,7 @@ void MakeStore(const std::string& dir, const std::string& name)
 
 std::string ItemName(CTarvoApp& app)
 {
-    CAdoRecordset rs(app.m_mainConnection);
+    CAdoRecordset rs(app.Db().main);
     std::string name;
     if (rs.Open("select MessageTypeName from usermessagetype") && !rs.IsEOF()) {
         rs.GetFieldValue("MessageTypeName", name);

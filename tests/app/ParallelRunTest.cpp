@@ -13,6 +13,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <set>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -32,6 +33,7 @@ protected:
             {
                 std::unique_lock lock(m_lock);
                 m_started.push_back(item.messagetypeid);
+                m_connections.insert({std::this_thread::get_id(), &context.mainConnection});
                 m_maxRunning = std::max(m_maxRunning, ++m_running);
                 m_changed.notify_all();
                 // A stop request does not notify: it is looked at every few milliseconds.
@@ -108,6 +110,7 @@ protected:
     int m_maxRunning = 0;
     std::vector<int> m_started;
     std::vector<int> m_announced;
+    std::set<std::pair<std::thread::id, CAdoConnection*>> m_connections; // of the checks' threads
     CTarvoDoc doc; // last: its workers end before the monitor's state goes
 };
 
@@ -121,6 +124,7 @@ TEST_F(ParallelRun, ItemsAreReadAtOnceUpToTheLimitAndTheirFindingsKeepTheirMeani
         store.connection().Execute("delete from userdata");
         m_maxRunning = 0;
         m_announced.clear();
+        m_connections.clear();
         for (auto& item : items) {
             item->m_nNewCount = 0;
         }
@@ -131,6 +135,15 @@ TEST_F(ParallelRun, ItemsAreReadAtOnceUpToTheLimitAndTheirFindingsKeepTheirMeani
         doc.WaitForChecks();
 
         EXPECT_EQ(m_maxRunning, width);
+        // Each thread of the run wrote on a connection of its own, none on the document's.
+        std::set<std::thread::id> threads;
+        std::set<CAdoConnection*> connections;
+        for (const auto& [thread, connection] : m_connections) {
+            threads.insert(thread);
+            connections.insert(connection);
+        }
+        EXPECT_EQ(connections.size(), threads.size());
+        EXPECT_EQ(connections.count(&store.connection()), 0u);
         // Announced (sound, listener) in list order, as one item after the other would be.
         EXPECT_EQ(m_announced, Ids(items));
         for (const auto& item : items) {

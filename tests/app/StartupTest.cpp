@@ -1,3 +1,4 @@
+#include "app/AppConnections.h"
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "app/Settings.h"
@@ -71,7 +72,7 @@ TEST(Startup, CreatesAPrivateStoreOnceAndRefusesAFileThatIsNoDatabase)
         EXPECT_EQ(app.m_strMainConnection, MainConnectionString(dir.path()));
         EXPECT_EQ(app.m_run.GetStatusText(), "当前状态：空闲");
         EXPECT_EQ(std::pair(app.m_strUserName, app.m_nUserId), std::pair(std::string("morvaten"), 88));
-        ASSERT_TRUE(app.m_mainConnection.Execute("insert into userdata (status) values (0)"));
+        ASSERT_TRUE(app.Db().main.Execute("insert into userdata (status) values (0)"));
     }
     struct stat st = {};
     ASSERT_EQ(::stat((dir.path() + "message.dat").c_str(), &st), 0);
@@ -79,7 +80,7 @@ TEST(Startup, CreatesAPrivateStoreOnceAndRefusesAFileThatIsNoDatabase)
     {
         CTarvoApp app; // an existing store is opened as it is
         ASSERT_TRUE(app.InitInstance(dir.path(), "/nowhere/wendar", error)) << error;
-        CAdoRecordset rs(app.m_mainConnection);
+        CAdoRecordset rs(app.Db().main);
         ASSERT_TRUE(rs.Open("select * from userdata"));
         EXPECT_EQ(rs.GetRecordCount(), 1);
     }

@@ -1,5 +1,6 @@
 // The check item tree, offscreen, on a real message.dat: filling, switching by the state image,
 // the command target, the commands with their message boxes, and edits while a check runs.
+#include "app/AppConnections.h"
 #include "GuiHome.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/tree/CLeftView.h"
@@ -138,7 +139,7 @@ TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
     EXPECT_EQ(tree->RootNode()->childCount(), 4);
 
     // The current item is gone after a refill: all items.
-    ASSERT_TRUE(home.app.m_mainConnection.Execute("delete from usermessagetype where messagetypeid=" +
+    ASSERT_TRUE(home.app.Db().main.Execute("delete from usermessagetype where messagetypeid=" +
                                                   std::to_string(b.messagetypeid)));
     ASSERT_TRUE(tree->Refill());
     EXPECT_EQ(home.doc->m_pCurItem, nullptr);
@@ -344,7 +345,7 @@ TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
 {
     tree->setCurrentItem(Node(a));
     // Another program renamed A, switched B on and deleted the broadcast item; a run reads them again.
-    auto& connection = home.app.m_mainConnection;
+    auto& connection = home.app.Db().main;
     ASSERT_TRUE(connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" +
                                    std::to_string(a.messagetypeid)));
     ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" +

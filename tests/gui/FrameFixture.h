@@ -1,6 +1,7 @@
 #pragma once
 // A real main window on a fresh application directory (its own profile and autostart folder),
 // offscreen, with recording message boxes, opener and notifier.
+#include "app/AppConnections.h"
 #include "GuiFakes.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
@@ -79,7 +80,7 @@ struct FrameFixture
         if (adjust) {
             adjust(app.m_settings);
         }
-        doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir, nullptr);
+        doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
         doc->ApplySettings(app.m_settings);
         doc->SetMainWindow(&relay);
         context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, nullptr});
@@ -102,8 +103,8 @@ struct FrameFixture
     {
         MessageTypeInfo item;
         item.MessageTypeName = "paging";
-        ASSERT_NE(item.Save(app.m_mainConnection), 0);
-        ASSERT_TRUE(app.m_mainConnection.Execute(
+        ASSERT_NE(item.Save(app.Db().main), 0);
+        ASSERT_TRUE(app.Db().main.Execute(
             "with recursive n(i) as (select 1 union all select i+1 from n where i<" + std::to_string(count) +
             ") insert into userdata (status,UserID,UserName,MessageTypeID,MessageCategory,bCanChangeState,"
             "MessageTypeName,SourceInfo) select 0,88,'morvaten'," +

@@ -2,6 +2,7 @@
 // The program's core on a temporary application directory, for tests of the tree and the
 // property dialog: the application object with its real message.dat, a document, recording
 // message boxes and a recording sound player, and a helper that answers a modal dialog.
+#include "app/AppConnections.h"
 #include "GuiFakes.h"
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
@@ -64,7 +65,7 @@ public:
         if (!app.InitInstance(m_home.path(), m_home.path() + "wendar", error)) {
             ADD_FAILURE() << error;
         }
-        doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir, nullptr);
+        doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
         context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, player});
     }
     ~GuiHome() { doc->WaitForChecks(); }
@@ -79,19 +80,19 @@ public:
         item.MessageCategory = category;
         item.state = state;
         item.connAddress = "http://127.0.0.1/";
-        item.Save(app.m_mainConnection);
+        item.Save(app.Db().main);
         EXPECT_NE(item.messagetypeid, 0);
         return item;
     }
     void AddMessage(int messagetypeid, int status)
     {
-        ASSERT_TRUE(app.m_mainConnection.Execute("insert into userdata (MessageTypeID, status, SourceInfo) values(" +
+        ASSERT_TRUE(app.Db().main.Execute("insert into userdata (MessageTypeID, status, SourceInfo) values(" +
                                                  std::to_string(messagetypeid) + "," + std::to_string(status) +
                                                  ",'x')"));
     }
     long long Number(const std::string& sql)
     {
-        CAdoRecordset rs(app.m_mainConnection);
+        CAdoRecordset rs(app.Db().main);
         int value = -1;
         if (rs.Open(sql) && !rs.IsEOF()) {
             rs.GetFieldValue("n", value);
@@ -100,7 +101,7 @@ public:
     }
     std::string Text(const std::string& sql)
     {
-        CAdoRecordset rs(app.m_mainConnection);
+        CAdoRecordset rs(app.Db().main);
         std::string value;
         if (rs.Open(sql) && !rs.IsEOF()) {
             rs.GetFieldValue("t", value);
@@ -111,7 +112,7 @@ public:
     std::vector<std::string> Ranges(int messagetypeid)
     {
         std::vector<std::string> texts;
-        for (const auto& range : LoadExcludeRanges(app.m_mainConnection, messagetypeid).value_or(ExcludeRanges{})) {
+        for (const auto& range : LoadExcludeRanges(app.Db().main, messagetypeid).value_or(ExcludeRanges{})) {
             texts.push_back(range.excludeFrom + "|" + range.excludeTo);
         }
         return texts;

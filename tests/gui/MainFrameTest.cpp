@@ -1,5 +1,6 @@
 // The main window's behaviour: paging, read filters, the auto-check timer, the tray icon through
 // a blink, the tip texts, the layouts, start-up with "/R" and closing.
+#include "app/AppConnections.h"
 #include "FrameFixture.h"
 #include "app/CMainTick.h"
 #include "gui/detail/CWatchMessageView.h"
@@ -18,9 +19,12 @@
 #include <QLabel>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -247,7 +251,8 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
         fixture.frame->Command(cmd::kExit);
         EXPECT_TRUE(closed);
         EXPECT_FALSE(fixture.frame->Tray().IsCreated());
-        EXPECT_FALSE(fixture.app.m_mainConnection.IsOpen());
+        EXPECT_FALSE(fixture.app.Db().main.IsOpen());
+        EXPECT_FALSE(fixture.app.Db().ui.IsOpen());
         std::ifstream entry(fixture.AutostartFile());
         std::stringstream text;
         text << entry.rdbuf();
@@ -260,32 +265,56 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
         std::ofstream(fixture.AutostartFile()) << "[Desktop Entry]\n";
         fixture.frame->close(); // the close box
         EXPECT_FALSE(std::filesystem::exists(fixture.AutostartFile()));
-        EXPECT_TRUE(fixture.frame->Shutdown()) << "a second close does nothing more";
+        fixture.frame->Shutdown(); // a second close does nothing more
+        EXPECT_TRUE(fixture.frame->HasClosed());
     }
 }
 
-TEST(MainFrameClose, WaitsForARunningCheckToStop)
+TEST(MainFrameClose, WaitsForACheckThatIgnoresTheStopWhileTheEventLoopGoesOn)
 {
     FrameFixture fixture;
+    std::mutex lock;
+    std::condition_variable wake;
+    bool released = false;
+    std::atomic<bool> entered{false};
     std::atomic<bool> stopSeen{false};
     fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
-        for (int i = 0; i < 6000 && !context.run.IsStopRequested(); ++i) { // a minute at most
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        entered = true;
+        std::unique_lock guard(lock);
+        // Deaf to the stop for up to 10 s: only the release below ends it.
+        wake.wait_for(guard, std::chrono::seconds(10), [&] { return released; });
         stopSeen = context.run.IsStopRequested();
         return 0;
     });
     MessageTypeInfo item;
     item.MessageCategory = kCategoryWebPage;
     item.MessageTypeName = "慢";
-    ASSERT_NE(item.Save(fixture.app.m_mainConnection, 1), 0); // a run checks the items as stored
+    ASSERT_NE(item.Save(fixture.app.Db().main, 1), 0); // a run checks the items as stored
     auto shared = std::make_shared<MessageTypeInfo>(item);
     fixture.doc->AddItem(shared);
+    fixture.frame->show();
     fixture.doc->CheckOne(shared);
-    ASSERT_TRUE(WaitUntil([&] { return fixture.app.m_run.IsRunActive(); }));
-    EXPECT_TRUE(fixture.frame->Shutdown());
+    ASSERT_TRUE(WaitUntil([&] { return entered.load(); }));
+
+    bool closed = false;
+    QObject::connect(fixture.frame.get(), &CMainFrame::Closed, [&closed] { closed = true; });
+    fixture.frame->close();
+    EXPECT_FALSE(fixture.frame->isVisible()) << "the window goes at once";
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(fixture.app.Db().ui.IsOpen()) << "closed only once the check has ended";
+    // Only a running event loop lets the monitor go.
+    QTimer::singleShot(0, fixture.frame.get(), [&] {
+        {
+            std::lock_guard guard(lock);
+            released = true;
+        }
+        wake.notify_all();
+    });
+    ASSERT_TRUE(WaitUntil([&] { return closed; }, 30000));
     EXPECT_TRUE(stopSeen);
     EXPECT_FALSE(fixture.doc->HasRunningChecks());
+    EXPECT_FALSE(fixture.app.Db().ui.IsOpen());
+    EXPECT_FALSE(fixture.app.Db().main.IsOpen());
 }
 
 TEST(MainFrameCommands, HelpOpensThePageOfTheApplicationDirectory)
@@ -304,12 +333,12 @@ TEST(MainFrameRun, BusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     item.MessageCategory = kCategoryWebPage;
     item.MessageTypeName = "新闻";
     item.connAddress = "http://127.0.0.1:1/";
-    ASSERT_NE(item.Save(fixture.app.m_mainConnection, 1), 0);
+    ASSERT_NE(item.Save(fixture.app.Db().main, 1), 0);
     auto shared = std::make_shared<MessageTypeInfo>(item);
     fixture.doc->AddItem(shared);
     // Stored after the window's last report (here by another program): told with the run's findings.
     ASSERT_TRUE(
-        fixture.app.m_mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
+        fixture.app.Db().main.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
                                              std::to_string(item.messagetypeid) + ", 'old')"));
     std::atomic<bool> release{false};
     fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {

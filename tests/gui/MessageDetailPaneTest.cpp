@@ -1,5 +1,6 @@
 // The detail pane over a real message.dat with the real embedded browser: the header strip, the
 // two display modes, the content file, the header toggle and the download status.
+#include "app/AppConnections.h"
 #include "BrowserWait.h"
 #include "PaneWorld.h"
 #include "gui/detail/CWatchMessageView.h"
@@ -77,7 +78,7 @@ TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFil
     pane.OpenSubjectLink();
     ASSERT_EQ(world.opener.opened.size(), 1u);
     EXPECT_EQ(world.opener.opened[0], QUrl(QStringLiteral("http://example.test/report")));
-    ASSERT_TRUE(world.app.m_mainConnection.Execute("update userdata set SourceLink='file:///etc/passwd'"));
+    ASSERT_TRUE(world.app.Db().main.Execute("update userdata set SourceLink='file:///etc/passwd'"));
     Select(world, id);
     pane.OpenSubjectLink();
     EXPECT_EQ(world.opener.opened.size(), 1u);
@@ -116,7 +117,7 @@ TEST(MessageDetailPane, AWebRecordShowsChineseRightWhateverCharsetItDeclaresAndT
     EXPECT_TRUE(PageText(*pane.Browser()).contains(QStringLiteral("网页内容更新了")));
 
     // Without a link of its own the remote address is the item's.
-    ASSERT_TRUE(world.app.m_mainConnection.Execute("update userdata set SourceLink=''"));
+    ASSERT_TRUE(world.app.Db().main.Execute("update userdata set SourceLink=''"));
     Select(world, id);
     EXPECT_EQ(pane.Browser()->Address(), QUrl(QStringLiteral("http://127.0.0.1:9/item.htm")));
     pane.StoredButton()->click();
@@ -124,7 +125,7 @@ TEST(MessageDetailPane, AWebRecordShowsChineseRightWhateverCharsetItDeclaresAndT
     EXPECT_EQ(pane.Browser()->Address(), QUrl(QStringLiteral("http://127.0.0.1:9/item.htm")));
 
     // An address that is no web address is not loaded.
-    ASSERT_TRUE(world.app.m_mainConnection.Execute("update usermessagetype set connAddress='file:///etc/passwd'"));
+    ASSERT_TRUE(world.app.Db().main.Execute("update usermessagetype set connAddress='file:///etc/passwd'"));
     Select(world, id);
     EXPECT_TRUE(pane.Browser()->Address().isEmpty());
 }

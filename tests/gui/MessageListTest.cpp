@@ -1,5 +1,6 @@
 // The message list over a real message.dat: paging and counts, the read filter, read-state
 // changes and their refusal, the column-4 marker, sorting, delete and the context menu.
+#include "app/AppConnections.h"
 #include "PaneWorld.h"
 #include "app/CMainTick.h"
 #include "gui/list/CMessageListCtrl.h"
@@ -341,8 +342,8 @@ TEST(MessageList, AFailedQueryOrWriteShowsItsMessageAndKeepsTheRowsAndPageValues
     ASSERT_TRUE(view.ShowPage(1));
     CTarvoDoc& doc = *world.doc;
     doc.m_bReload = true;
-    world.app.m_mainConnection.SetShowErrors(false);
-    ASSERT_TRUE(world.app.m_mainConnection.Execute("alter table userdata rename to userdata_away"));
+    world.app.Db().main.SetShowErrors(false);
+    ASSERT_TRUE(world.app.Db().main.Execute("alter table userdata rename to userdata_away"));
 
     EXPECT_FALSE(view.ShowPage(1));
     ASSERT_EQ(world.boxes.shown.size(), 1u);

@@ -1,6 +1,7 @@
 #pragma once
 // The program's core on a temporary home (settings under XDG_CONFIG_HOME inside it), a document on
 // it, recording message boxes and opener, and helpers that store check items and message records.
+#include "app/AppConnections.h"
 #include "GuiFakes.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
@@ -39,7 +40,7 @@ public:
         setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
         std::string error;
         EXPECT_TRUE(app.InitInstance(home.path(), home.path() + "wendar", error)) << error;
-        doc = std::make_unique<CTarvoDoc>(app.m_mainConnection, app.m_run, app.m_strAppDir, nullptr);
+        doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
         doc->ApplySettings(app.m_settings);
         m_context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, nullptr});
     }
@@ -60,7 +61,7 @@ public:
         item.MessageCategory = category;
         item.DisplayType = displayType;
         item.connAddress = address;
-        item.Save(app.m_mainConnection);
+        item.Save(app.Db().main);
         EXPECT_NE(item.messagetypeid, 0);
         doc->LoadItems();
         return item.messagetypeid;
@@ -87,14 +88,14 @@ public:
             "," + std::to_string(m.bCanChangeState) + "," + q(m.typeName) + "," + q(m.sourceDate) + "," + q(m.fromId) +
             "," + q(m.fromName) + "," + q(m.info) + "," + q(m.toName) + "," + q(m.content) + "," + q(m.link) + "," +
             q(m.receiveDate) + ")";
-        EXPECT_TRUE(app.m_mainConnection.Execute(sql)) << sql;
+        EXPECT_TRUE(app.Db().main.Execute(sql)) << sql;
         return static_cast<int>(Number("select max(ID) as n from userdata"));
     }
 
     // A single whole number from a query that names it n.
     long long Number(const std::string& sql)
     {
-        CAdoRecordset rs(app.m_mainConnection);
+        CAdoRecordset rs(app.Db().main);
         if (!rs.Open(sql) || rs.IsEOF()) {
             ADD_FAILURE() << sql;
             return -1;

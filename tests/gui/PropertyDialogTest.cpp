@@ -1,5 +1,6 @@
 // The check item property dialog, offscreen, on a real message.dat and preset file: the form's
 // rules, OK's checks, the sound controls, presets and exclusion ranges.
+#include "app/AppConnections.h"
 #include "GuiHome.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
@@ -234,14 +235,14 @@ TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFieldsAndStaysOpenWhenTheStoreRe
     Child<QRadioButton>(*dialog, "showContent")->setChecked(true);
     Edit(*dialog, "Password")->setText(QStringLiteral("it's"));
 
-    ASSERT_TRUE(home.app.m_mainConnection.Execute(
+    ASSERT_TRUE(home.app.Db().main.Execute(
         "create trigger refuse before update on usermessagetype begin select raise(abort, 'refused'); end"));
     Ok(*dialog);
     ASSERT_EQ(home.boxes.shown.size(), 1u);
     EXPECT_TRUE(home.boxes.shown[0].text.contains(QStringLiteral("refused")));
     EXPECT_TRUE(dialog->isVisible()) << "nothing typed is lost";
     EXPECT_EQ(Edit(*dialog, "Password")->text(), QStringLiteral("it's"));
-    ASSERT_TRUE(home.app.m_mainConnection.Execute("drop trigger refuse"));
+    ASSERT_TRUE(home.app.Db().main.Execute("drop trigger refuse"));
 
     Ok(*dialog);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);

@@ -1,3 +1,4 @@
+#include "app/AppConnections.h"
 #include "GuiFakes.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
@@ -16,7 +17,7 @@ TEST(GuiPanes, EachPaneRegistersOnTheDocumentAndLeavesItWhenDestroyed)
     CTarvoApp app;
     std::string error;
     ASSERT_TRUE(app.InitInstance(home.path(), home.path() + "wendar", error)) << error;
-    CTarvoDoc doc(app.m_mainConnection, app.m_run, app.m_strAppDir, nullptr);
+    CTarvoDoc doc(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
     RecordingMessageBoxes boxes;
     RecordingOpener opener;
     GuiContext context{app, doc, boxes, opener, nullptr};

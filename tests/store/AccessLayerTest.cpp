@@ -1,7 +1,9 @@
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/LocalDatabase.h"
 #include "support/TestStore.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -104,4 +106,40 @@ TEST(AccessLayer, AQuietThreadShowsNothingAndKeepsTheEnginesWordsWhileOtherThrea
     CAdoConnection other(handed);
     EXPECT_FALSE(other.Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", true));
     EXPECT_EQ(handed->Texts().size(), 1u);
+}
+
+TEST(AccessLayer, AnOldJournalFileOpensInWalModeAndAShortBusyTimeoutFailsAsBusy)
+{
+    TempDir dir;
+    const std::string path = dir.path() + "message.dat";
+    std::string error;
+    ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error;
+    const std::string connectionString = "DBQ=" + path + ";DRIVER={SQLite3}";
+    {
+        CAdoConnection older; // as an older version left the file
+        ASSERT_TRUE(older.Open(connectionString));
+        ASSERT_TRUE(older.Execute("pragma journal_mode=delete"));
+    }
+    CAdoConnection window;
+    window.SetBusyTimeout(std::chrono::milliseconds(20));
+    ASSERT_TRUE(window.Open(connectionString));
+    DbResult mode;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(window.RunQuery("pragma journal_mode", mode, errors));
+    EXPECT_EQ(mode.rows.at(0).at(0).text, "wal");
+
+    CAdoConnection other;
+    ASSERT_TRUE(other.Open(connectionString));
+    ASSERT_TRUE(other.Execute("begin immediate"));
+    EXPECT_TRUE(window.RunQuery("select count(*) from userdata", mode, errors)) << "a reader never waits";
+    EXPECT_FALSE(window.Execute("delete from userdata", error));
+    EXPECT_TRUE(window.LastFailureWasBusy()) << error;
+    CAdoTransaction write(window);
+    EXPECT_FALSE(write.Begin());
+    EXPECT_TRUE(write.WasBusy());
+    EXPECT_TRUE(window.LastFailureWasBusy());
+    EXPECT_FALSE(window.Execute("delete from nowhere", error));
+    EXPECT_FALSE(window.LastFailureWasBusy()) << "a failure of another kind";
+    ASSERT_TRUE(other.Execute("commit"));
+    EXPECT_TRUE(window.Execute("delete from userdata", error)) << error;
 }

@@ -1,12 +1,17 @@
-// The store of a check's findings: batches of bounded size, each finding once, nothing for a
-// deleted item, and a bounded wait for another program's write lock.
+// The store of a check's findings: slices of bounded size that give a waiting window write its
+// turn, each finding once, nothing for a deleted item, and a bounded wait for another program's
+// write lock.
 #include "store/FindingStore.h"
 
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -35,18 +40,18 @@ protected:
 
 } // namespace
 
-TEST_F(FindingStoreTest, StoresEachFindingOnceInBatchesAndCountsOnlyWhatWasCommitted)
+TEST_F(FindingStoreTest, StoresEachFindingOnceInSlicesAndCountsOnlyWhatWasCommitted)
 {
     constexpr int kRows = CFindingStore::kBatchRows * 2 + 500;
     {
         CFindingStore findings(store.connection(), m_item);
         for (int i = 0; i < kRows; ++i) {
             ASSERT_EQ(findings.StoreIfNew(Row(i)), CFindingStore::Outcome::Stored);
-            // A duplicate inside the open batch is found as well.
+            // A duplicate inside the open slice is found as well.
             ASSERT_EQ(findings.StoreIfNew(Row(i)), CFindingStore::Outcome::Known);
         }
-        // Full batches are committed as they fill; the rest waits for the end.
-        EXPECT_EQ(findings.Committed(), CFindingStore::kBatchRows * 2);
+        // Slices are committed as they fill or run out of time; the open one waits for the end.
+        EXPECT_GT(findings.Committed(), kRows - CFindingStore::kBatchRows);
         EXPECT_TRUE(findings.Flush());
         EXPECT_EQ(findings.Committed(), kRows);
     }
@@ -94,4 +99,49 @@ TEST_F(FindingStoreTest, AnotherProgramsWriteLockIsWaitedForInBoundedRoundsThatA
     EXPECT_EQ(findings.StoreIfNew(Row(1)), CFindingStore::Outcome::Stored);
     EXPECT_TRUE(findings.Flush());
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 1);
+}
+
+TEST_F(FindingStoreTest, AWaitingWindowWriteLandsBetweenTheSlicesOfALongStore)
+{
+    CAdoConnection window;
+    window.SetWritePriority(true);
+    window.SetBusyTimeout(std::chrono::seconds(20)); // the order is under test, not the time
+    ASSERT_TRUE(window.Open(store.connection().GetConnectionString()));
+    std::mutex lock;
+    std::condition_variable changed;
+    bool sliceOpen = false;
+    bool windowWrote = false;
+    std::thread check([&] {
+        CFindingStore findings(store.connection(), m_item);
+        findings.StoreIfNew(Row(1)); // the slice holds the write lock from here
+        {
+            std::lock_guard guard(lock);
+            sliceOpen = true;
+        }
+        changed.notify_all();
+        for (int i = 0; i < 2000 && !CAdoConnection::IsPriorityWriteWaiting(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        findings.StoreIfNew(Row(2)); // the slice ends after this row
+        // The rest of the store goes on only once the window's write has landed.
+        std::unique_lock guard(lock);
+        changed.wait_for(guard, std::chrono::seconds(10), [&] { return windowWrote; });
+        guard.unlock();
+        findings.StoreIfNew(Row(3));
+    });
+    {
+        std::unique_lock guard(lock);
+        ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] { return sliceOpen; }));
+    }
+    EXPECT_TRUE(window.Execute("update usermessagetype set MessageTypeName='读过' where messagetypeid=" +
+                               std::to_string(m_item.messagetypeid)));
+    const long long storedMeanwhile = store.QueryNumber("select count(*) from userdata");
+    {
+        std::lock_guard guard(lock);
+        windowWrote = true;
+    }
+    changed.notify_all();
+    check.join();
+    EXPECT_EQ(storedMeanwhile, 2) << "the write came between the slices, not after the store";
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 3);
 }

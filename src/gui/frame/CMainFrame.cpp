@@ -299,6 +299,9 @@ void CMainFrame::ShowAtStart(bool autoStarted)
 
 void CMainFrame::OpenMainWindow()
 {
+    if (m_bShutDown) {
+        return; // closing: the window does not come back
+    }
     showNormal();
     raise();
     activateWindow();
@@ -318,9 +321,8 @@ void CMainFrame::changeEvent(QEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    Shutdown();
+    Shutdown(); // Closed follows once the checks have ended
     event->accept();
-    Q_EMIT Closed();
 }
 
 void CMainFrame::SetNotifier(IDesktopNotifier* notifier)

@@ -45,8 +45,6 @@ struct FrameOptions
     std::string autostartHome;
     IDesktopNotifier* notifier = nullptr;
     CQueuedMainWindow* relay = nullptr;
-    // How long closing waits for a running check to stop.
-    int stopWaitMs = 5000;
 };
 
 class CMainFrame final : public QMainWindow, public ITickActions
@@ -77,10 +75,14 @@ public:
     void SetBusyAnimation(bool on);
     void OnRunFindings(const std::vector<RunFinding>& findings);
 
-    // Closing: a running check is asked to stop and waited for (bounded), the tray icon goes, the
-    // autostart entry is written or removed, both connections are closed. False when the check
-    // did not stop in time. Runs once; later calls return the first result.
-    bool Shutdown();
+    // Closing: the window and the tray icon go at once, the autostart entry is written or removed
+    // and a running check is asked to stop. Once every check thread has ended (waited for off the
+    // UI thread, however long a monitor takes to see the stop) every connection is closed and
+    // Closed is emitted; at once when no check runs. Runs once.
+    void Shutdown();
+    // After the event loop: Shutdown if it has not run, then waits for the checks and ends it.
+    void FinishShutdown();
+    bool HasClosed() const { return m_bClosed; }
 
     // For the tests and the accessibility tree.
     QAction* Action(int commandId) const;
@@ -132,6 +134,7 @@ private:
     void OpenHelp();
     void UpdateDatePane();
     void UpdateKeyIndicators();
+    void CloseConnections();
 
     GuiContext& m_context;
     FrameOptions m_options;
@@ -163,5 +166,5 @@ private:
     CWatchMessageView* m_detail = nullptr;
 
     bool m_bShutDown = false;
-    bool m_bStoppedInTime = true;
+    bool m_bClosed = false;
 };

@@ -21,9 +21,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 constexpr const char* kCheckingTip = "现在正在检查";
@@ -246,24 +244,15 @@ void CMainFrame::OpenHelp()
     m_context.opener.Open(QUrl::fromLocalFile(QString::fromStdString(m_context.app.ProgramFile(kHelpPage))));
 }
 
-bool CMainFrame::Shutdown()
+void CMainFrame::Shutdown()
 {
     if (m_bShutDown) {
-        return m_bStoppedInTime;
+        return;
     }
     m_bShutDown = true;
     m_secondTimer.stop();
     m_autoCheckTimer.stop();
-
-    CTarvoDoc& doc = m_context.doc;
-    if (doc.HasRunningChecks()) {
-        doc.RequestStop();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.stopWaitMs);
-        while (doc.HasRunningChecks() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        m_bStoppedInTime = !doc.HasRunningChecks();
-    }
+    hide();
 
     m_tray->TrayDelete();
     if (!m_options.executablePath.empty()) {
@@ -277,10 +266,33 @@ bool CMainFrame::Shutdown()
             std::fprintf(stderr, "wendar: %s\n", error.c_str());
         }
     }
-    if (m_bStoppedInTime) {
-        // A worker still running holds the main connection; it is left to the process's end.
-        m_context.app.m_mainConnection.Close();
+
+    CTarvoDoc& doc = m_context.doc;
+    if (!doc.HasRunningChecks()) {
+        CloseConnections();
+        return;
     }
-    m_context.app.m_presetConnection.Close();
-    return m_bStoppedInTime;
+    // The event loop goes on while the run winds down; the window is gone already.
+    doc.RequestStop();
+    doc.WhenChecksEnded([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { CloseConnections(); }, Qt::QueuedConnection);
+    });
+}
+
+void CMainFrame::FinishShutdown()
+{
+    Shutdown();
+    m_context.doc.WaitForChecks();
+    CloseConnections();
+}
+
+void CMainFrame::CloseConnections()
+{
+    if (m_bClosed) {
+        return;
+    }
+    m_bClosed = true;
+    m_context.app.CloseConnections();
+    Q_EMIT Closed();
 }

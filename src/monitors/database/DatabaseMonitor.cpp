@@ -120,7 +120,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     rs.MoveLast();
     while (!rs.IsBOF()) {
         if (run.IsStopRequested()) {
-            // What the open batch holds is kept: those rows are as good as the ones before them.
+            // What the open slice holds is kept: those rows are as good as the ones before them.
             store.Flush();
             result = store.Committed() > 0 ? 1 : 0;
             return stopped();

@@ -126,6 +126,7 @@ void WritePageCopies(const std::string& appDir, std::string_view newRegion, std:
 // What the store holds for the item (or, in a frame check, for the frame).
 struct StoredState
 {
+    long long newestId = 0; // the newest record of the page when it was read; 0: none
     bool any = false;       // the item has a record
     std::string newestInfo; // SourceInfo of the newest record
     bool haveCopy = false;  // a comparison copy exists: reports of vanished markers are none
@@ -170,7 +171,17 @@ private:
 
     Fetch Download(const UrlParts& parts, std::string& page);
     int FollowFrames(const std::string& url, const std::string& page, int depth, bool& followed);
+    std::string StoredFilter(const std::string& url, bool topLevel) const;
     bool LoadStored(const std::string& url, bool topLevel, StoredState& stored);
+    enum class Verdict
+    {
+        Same,
+        Changed,
+        Failed,
+        Stopped,
+    };
+    // Compares the page's region with the stored state; a change gives the info to store it with.
+    Verdict Compare(StoredState& stored, Marker marker, std::string_view region, const char*& info);
     bool NewestId(const std::string& filter, long long& id, std::string& info);
     int Store(CFindingStore& store, const std::string& url, std::string page, const std::string& info);
     void CutOldRegion(std::string& copy) const;
@@ -279,17 +290,24 @@ bool WebPageCheck::NewestId(const std::string& filter, long long& id, std::strin
     return true;
 }
 
-bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState& stored)
+std::string WebPageCheck::StoredFilter(const std::string& url, bool topLevel) const
 {
     std::string filter = std::to_string(m_item.messagetypeid);
     if (!topLevel) {
         // Each frame is compared with its own last copy, or frames would take turns as "changed".
         filter += " and sourcelink=" + SqlQuoted(url);
     }
+    return filter;
+}
+
+bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState& stored)
+{
+    const std::string filter = StoredFilter(url, topLevel);
     long long id = 0;
     if (!NewestId(filter, id, stored.newestInfo)) {
         return false;
     }
+    stored.newestId = id;
     stored.any = id != 0;
     if (stored.any && IsMarkerReport(stored.newestInfo)) {
         // A report of vanished markers holds a page without the region: the comparison is with
@@ -416,28 +434,58 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     }
 
     Status(kChecking + m_name + kComparing);
-    // The comparison with the stored copy and the store are one write transaction: another
-    // program checking the same page cannot store the same change in between.
+    // The comparison runs on what is stored now, outside a write transaction: a large page takes a
+    // while to compare, and the window must not wait for that. The store's write transaction then
+    // asks whether a record of the page came meanwhile (another program checking the same page)
+    // and, if one did, compares again inside it: the same change is never stored twice.
+    StoredState stored;
+    if (!LoadStored(url, topLevel, stored)) {
+        return Fail(LocalDatabaseFailure(m_ctx));
+    }
+    const char* info = nullptr;
+    Verdict verdict = Compare(stored, marker, region, info);
+    std::string().swap(stored.copy); // the old copy is not needed any more
+    if (verdict != Verdict::Changed) {
+        return verdict == Verdict::Failed ? Fail(LocalDatabaseFailure(m_ctx)) : 0;
+    }
     CFindingStore store(m_ctx.mainConnection, m_item);
     store.SetKeepWaiting([this] { return !m_ctx.run.IsStopRequested(); });
     if (!store.Begin()) {
         return Fail(FindingStoreFailure(store));
     }
-    StoredState stored;
-    if (!LoadStored(url, topLevel, stored)) {
+    long long newestId = 0;
+    std::string newestInfo;
+    if (!NewestId(StoredFilter(url, topLevel), newestId, newestInfo)) {
         return Fail(LocalDatabaseFailure(m_ctx));
     }
+    if (newestId != stored.newestId) {
+        StoredState now;
+        if (!LoadStored(url, topLevel, now)) {
+            return Fail(LocalDatabaseFailure(m_ctx));
+        }
+        verdict = Compare(now, marker, region, info);
+        std::string().swap(now.copy);
+        if (verdict != Verdict::Changed) {
+            return verdict == Verdict::Failed ? Fail(LocalDatabaseFailure(m_ctx)) : 0;
+        }
+    }
+    return Store(store, url, std::move(page), info);
+}
 
+WebPageCheck::Verdict WebPageCheck::Compare(StoredState& stored, Marker marker, std::string_view region,
+                                            const char*& info)
+{
     if (marker != Marker::AllFound) {
         // A vanished marker is reported once; the report is not a comparison copy, so markers
         // that come back with the old region are no change.
         const char* report = marker == Marker::StartMissing ? kStartMarkerGoneInfo : kEndMarkerGoneInfo;
         if (stored.any && stored.newestInfo == report) {
             Status(m_name + kDone);
-            return 0;
+            return Verdict::Same;
         }
         Status(m_name + kSaving);
-        return Store(store, url, std::move(page), report);
+        info = report;
+        return Verdict::Changed;
     }
 
     std::string& oldRegion = stored.copy;
@@ -446,23 +494,23 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         // A copy stored in the page's own bytes by an older version reads as the page does now.
         NormalizeStoredPage(oldRegion);
         if (!ApplyExclusions(m_ctx.mainConnection, oldRegion, m_item)) {
-            return Fail(LocalDatabaseFailure(m_ctx));
+            return Verdict::Failed;
         }
         CutOldRegion(oldRegion);
         if (oldRegion == region) {
             Status(m_name + kDone);
-            return 0;
+            return Verdict::Same;
         }
     }
     if (Stopped()) {
-        return Stop();
+        Stop();
+        return Verdict::Stopped;
     }
     Status(m_name + kDone);
     Status(m_name + kSaving);
     WritePageCopies(m_ctx.appDir, region, oldRegion);
-    // The old copy is not needed any more; the new one goes to the store without a copy.
-    std::string().swap(oldRegion);
-    return Store(store, url, std::move(page), stored.any ? kChangedInfo : kFirstCheckInfo);
+    info = stored.any ? kChangedInfo : kFirstCheckInfo;
+    return Verdict::Changed;
 }
 
 } // namespace

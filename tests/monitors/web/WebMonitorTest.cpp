@@ -518,3 +518,25 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
 }
 
 } // namespace
+
+TEST_F(WebMonitorTest, AChangeAnotherProgramStoredWhileThePageWasComparedIsNotStoredTwice)
+{
+    SetPage("/race.htm", {"<p>one</p>"});
+    MessageTypeInfo item = AddWebItem(Url("/race.htm"));
+    // Another program checks the same page between this check's comparison and its store.
+    bool otherChecked = false;
+    m_run.SetStatusListener([&](const std::string& text) {
+        if (!otherChecked && text.ends_with("保存新数据")) {
+            otherChecked = true;
+            CAdoConnection connection;
+            ASSERT_TRUE(connection.Open(m_store.connection().GetConnectionString()));
+            CRunState run;
+            CheckContext other{connection, run, m_store.appDir()};
+            MessageTypeInfo copy = item;
+            EXPECT_EQ(CheckWebPage(other, copy, true, m_options), 1);
+        }
+    });
+    EXPECT_EQ(Check(item), 0);
+    EXPECT_TRUE(otherChecked);
+    EXPECT_EQ(Messages(item).size(), 1u);
+}

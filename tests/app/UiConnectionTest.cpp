@@ -1,0 +1,200 @@
+// The window's own connection: it reads while a check holds its write transaction, and a write
+// that meets another connection's write lock returns at once and lands in the background, in the
+// order the writes were made.
+#include "app/AppConnections.h"
+#include "app/CBackgroundWrites.h"
+#include "app/CTarvoApp.h"
+#include "app/CTarvoDoc.h"
+#include "app/ISoundPlayer.h"
+#include "monitors/CheckContext.h"
+#include "store/CAdoRecordset.h"
+#include "store/MessageList.h"
+#include "support/TestStore.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+constexpr auto kGenerous = std::chrono::seconds(30);
+
+class SilentPlayer final : public ISoundPlayer
+{
+public:
+    bool Play(const std::string&) override { return true; }
+};
+
+// One flag and its waiters.
+class Event final
+{
+public:
+    void Set()
+    {
+        {
+            std::lock_guard guard(m_lock);
+            m_bSet = true;
+        }
+        m_changed.notify_all();
+    }
+    bool Wait()
+    {
+        std::unique_lock guard(m_lock);
+        return m_changed.wait_for(guard, kGenerous, [this] { return m_bSet; });
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_bSet = false;
+};
+
+// The outcomes of the writes handed over, in the order they ended.
+class Outcomes final
+{
+public:
+    CBackgroundWrites::Done Record(std::string name)
+    {
+        return [this, name](bool written, const std::string& error) {
+            {
+                std::lock_guard guard(m_lock);
+                m_ended.push_back(name + (written ? " written" : " failed: " + error));
+            }
+            m_changed.notify_all();
+        };
+    }
+    std::vector<std::string> WaitFor(size_t count)
+    {
+        std::unique_lock guard(m_lock);
+        m_changed.wait_for(guard, kGenerous, [&] { return m_ended.size() >= count; });
+        return m_ended;
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<std::string> m_ended;
+};
+
+CBackgroundWrites::Write Insert(const std::string& info)
+{
+    return [info](CAdoConnection& connection, std::string& error) {
+        return connection.Execute("insert into userdata (MessageTypeID, SourceInfo) values (1, '" + info + "')", error);
+    };
+}
+
+std::string Infos(TestStore& store)
+{
+    std::string infos;
+    CAdoRecordset rs(store.connection());
+    rs.Open("select SourceInfo from userdata order by ID");
+    for (std::string info; !rs.IsEOF(); rs.MoveNext()) {
+        rs.GetFieldValue("SourceInfo", info);
+        infos += info;
+    }
+    return infos;
+}
+
+} // namespace
+
+TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLandsAfterIt)
+{
+    TempDir home;
+    CTarvoApp app;
+    std::string error;
+    ASSERT_TRUE(app.InitInstance(home.path(), "/nowhere/wendar", error)) << error;
+    CTarvoDoc doc(app.Db().ui, app.m_run, app.m_strAppDir, std::make_shared<SilentPlayer>());
+    MessageTypeInfo item;
+    item.MessageCategory = kCategoryWebPage;
+    item.MessageTypeName = "慢";
+    ASSERT_NE(item.Save(app.Db().ui, 1), 0);
+
+    Event inside;
+    Event windowDone;
+    std::atomic<bool> ownConnection{false};
+    std::atomic<bool> committed{false};
+    doc.SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
+        ownConnection =
+            &context.mainConnection != &app.Db().ui && &context.mainConnection != &app.Db().main;
+        CAdoTransaction write(context.mainConnection);
+        if (!write.Begin() ||
+            !context.mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
+                                            std::to_string(checked.messagetypeid) + ", 'new')")) {
+            return 0;
+        }
+        inside.Set();
+        windowDone.Wait(); // the transaction stays open until the window has read and written
+        committed = write.Commit();
+        return 1;
+    });
+    ASSERT_TRUE(doc.LoadItems());
+    doc.CheckOne(doc.FindItem(item.messagetypeid));
+    ASSERT_TRUE(inside.Wait());
+
+    MessagePage page;
+    EXPECT_TRUE(LoadMessagePage(app.Db().ui, 0, nullptr, 1, 100, page));
+    EXPECT_EQ(page.totalCount, 0) << "the open transaction's row is not seen yet";
+    Outcomes outcomes;
+    const auto rename = [&item](CAdoConnection& connection, std::string& words) {
+        return connection.Execute("update usermessagetype set MessageTypeName='改名' where messagetypeid=" +
+                                      std::to_string(item.messagetypeid),
+                                  words);
+    };
+    EXPECT_EQ(app.Db().uiWrites.Run(rename, outcomes.Record("rename"), error), CBackgroundWrites::Outcome::Deferred);
+    EXPECT_FALSE(committed) << "the read and the hand-over came while the check was inside its transaction";
+    windowDone.Set();
+
+    EXPECT_EQ(outcomes.WaitFor(1), std::vector<std::string>{"rename written"});
+    doc.WaitForChecks();
+    EXPECT_TRUE(ownConnection);
+    EXPECT_TRUE(committed);
+    CAdoRecordset rs(app.Db().ui);
+    ASSERT_TRUE(rs.Open("select MessageTypeName from usermessagetype"));
+    std::string name;
+    rs.GetFieldValue("MessageTypeName", name);
+    EXPECT_EQ(name, "改名");
+    app.CloseConnections();
+    EXPECT_FALSE(app.Db().ui.IsOpen());
+    EXPECT_FALSE(app.Db().main.IsOpen());
+}
+
+TEST(BackgroundWrites, LockedWritesReturnAtOnceAndLandInOrderOnceTheLockGoes)
+{
+    TestStore store;
+    CAdoConnection window;
+    window.SetWritePriority(true);
+    window.SetBusyTimeout(std::chrono::milliseconds(20));
+    ASSERT_TRUE(window.Open(store.connection().GetConnectionString()));
+    CAdoConnection other; // another program
+    ASSERT_TRUE(other.Open(store.connection().GetConnectionString()));
+    CBackgroundWrites writes(window, {std::chrono::milliseconds(200), 500});
+    Outcomes outcomes;
+    std::string error;
+
+    EXPECT_EQ(writes.Run(Insert("a"), outcomes.Record("a"), error), CBackgroundWrites::Outcome::Written);
+    EXPECT_EQ(writes.Run(Insert("'"), outcomes.Record("bad"), error), CBackgroundWrites::Outcome::Failed);
+    EXPECT_FALSE(error.empty()) << "a refusal other than a lock comes back at once with its words";
+
+    ASSERT_TRUE(other.Execute("begin immediate"));
+    EXPECT_EQ(writes.Run(Insert("b"), outcomes.Record("b"), error), CBackgroundWrites::Outcome::Deferred);
+    EXPECT_EQ(writes.Run(Insert("c"), outcomes.Record("c"), error), CBackgroundWrites::Outcome::Deferred)
+        << "queued behind the earlier write";
+    EXPECT_EQ(writes.Pending(), 2U);
+    EXPECT_EQ(Infos(store), "a");
+    ASSERT_TRUE(other.Execute("commit"));
+    EXPECT_EQ(outcomes.WaitFor(2), (std::vector<std::string>{"b written", "c written"}));
+    EXPECT_EQ(Infos(store), "abc");
+
+    // Closing gives a write still waiting one more attempt, then reports it.
+    ASSERT_TRUE(other.Execute("begin immediate"));
+    EXPECT_EQ(writes.Run(Insert("d"), outcomes.Record("d"), error), CBackgroundWrites::Outcome::Deferred);
+    writes.Close();
+    const auto ended = outcomes.WaitFor(3);
+    ASSERT_EQ(ended.size(), 3U);
+    EXPECT_EQ(ended[2].rfind("d failed: ", 0), 0U) << ended[2];
+    ASSERT_TRUE(other.Execute("commit"));
+    EXPECT_EQ(Infos(store), "abc");
+}
