@@ -337,15 +337,16 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
         CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()), connection);
         // Every thread of the walk keeps its connection quiet for its own work, as this one does.
         const bool byTimer = job->m_bByTimer;
-        result = walk.Walk([this](size_t i) { return ItemAt(i); },
-                           [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
-                               CAdoConnection::QuietOnThisThread quietHere(own);
-                               return RunMonitor(&item, run, &curl, own, byTimer);
-                           },
-                           [this](MessageTypeInfo& item, int r) {
-                               CAdoConnection::QuietOnThisThread quietHere(m_connection);
-                               AfterCheck(item, r);
-                           });
+        result =
+            walk.Walk([this](size_t i) { return ItemAt(i); },
+                      [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
+                          CAdoConnection::QuietOnThisThread quietHere(own);
+                          return RunMonitor(&item, run, &curl, own, byTimer);
+                      },
+                      [this](MessageTypeInfo& item, int r) {
+                          CAdoConnection::QuietOnThisThread quietHere(m_connection);
+                          AfterCheck(item, r);
+                      });
         m_run.SetStatusText(m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText);
     }
 
@@ -362,7 +363,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
 }
 
 int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, CAdoConnection& connection,
-                           bool byTimer)
+                          bool byTimer)
 {
     if (!item || item->m_bBusy || run.IsStopRequested()) {
         return 0;

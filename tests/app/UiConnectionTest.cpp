@@ -117,8 +117,7 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     std::atomic<bool> ownConnection{false};
     std::atomic<bool> committed{false};
     doc.SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
-        ownConnection =
-            &context.mainConnection != &app.Db().ui && &context.mainConnection != &app.Db().main;
+        ownConnection = &context.mainConnection != &app.Db().ui && &context.mainConnection != &app.Db().main;
         CAdoTransaction write(context.mainConnection);
         if (!write.Begin() ||
             !context.mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +

@@ -1,7 +1,7 @@
 // The check item tree, offscreen, on a real message.dat: filling, switching by the state image,
 // the command target, the commands with their message boxes, and edits while a check runs.
-#include "app/AppConnections.h"
 #include "GuiHome.h"
+#include "app/AppConnections.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/tree/CLeftView.h"
 #include "gui/tree/CTreeNodeDelegate.h"
@@ -140,7 +140,7 @@ TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
 
     // The current item is gone after a refill: all items.
     ASSERT_TRUE(home.app.Db().main.Execute("delete from usermessagetype where messagetypeid=" +
-                                                  std::to_string(b.messagetypeid)));
+                                           std::to_string(b.messagetypeid)));
     ASSERT_TRUE(tree->Refill());
     EXPECT_EQ(home.doc->m_pCurItem, nullptr);
     EXPECT_EQ(tree->currentItem(), tree->RootNode());

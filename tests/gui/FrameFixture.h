@@ -1,8 +1,8 @@
 #pragma once
 // A real main window on a fresh application directory (its own profile and autostart folder),
 // offscreen, with recording message boxes, opener and notifier.
-#include "app/AppConnections.h"
 #include "GuiFakes.h"
+#include "app/AppConnections.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "app/IDocView.h"

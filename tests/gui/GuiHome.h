@@ -2,8 +2,8 @@
 // The program's core on a temporary application directory, for tests of the tree and the
 // property dialog: the application object with its real message.dat, a document, recording
 // message boxes and a recording sound player, and a helper that answers a modal dialog.
-#include "app/AppConnections.h"
 #include "GuiFakes.h"
+#include "app/AppConnections.h"
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
@@ -87,8 +87,7 @@ public:
     void AddMessage(int messagetypeid, int status)
     {
         ASSERT_TRUE(app.Db().main.Execute("insert into userdata (MessageTypeID, status, SourceInfo) values(" +
-                                                 std::to_string(messagetypeid) + "," + std::to_string(status) +
-                                                 ",'x')"));
+                                          std::to_string(messagetypeid) + "," + std::to_string(status) + ",'x')"));
     }
     long long Number(const std::string& sql)
     {

@@ -1,7 +1,7 @@
 // The main window's behaviour: paging, read filters, the auto-check timer, the tray icon through
 // a blink, the tip texts, the layouts, start-up with "/R" and closing.
-#include "app/AppConnections.h"
 #include "FrameFixture.h"
+#include "app/AppConnections.h"
 #include "app/CMainTick.h"
 #include "gui/detail/CWatchMessageView.h"
 #include "gui/frame/CTrayObject.h"
@@ -337,9 +337,8 @@ TEST(MainFrameRun, BusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     auto shared = std::make_shared<MessageTypeInfo>(item);
     fixture.doc->AddItem(shared);
     // Stored after the window's last report (here by another program): told with the run's findings.
-    ASSERT_TRUE(
-        fixture.app.Db().main.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
-                                             std::to_string(item.messagetypeid) + ", 'old')"));
+    ASSERT_TRUE(fixture.app.Db().main.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
+                                              std::to_string(item.messagetypeid) + ", 'old')"));
     std::atomic<bool> release{false};
     fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
         while (!release && !context.run.IsStopRequested()) {

@@ -1,8 +1,8 @@
 // The detail pane over a real message.dat with the real embedded browser: the header strip, the
 // two display modes, the content file, the header toggle and the download status.
-#include "app/AppConnections.h"
 #include "BrowserWait.h"
 #include "PaneWorld.h"
+#include "app/AppConnections.h"
 #include "gui/detail/CWatchMessageView.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 #pragma once
 // The program's core on a temporary home (settings under XDG_CONFIG_HOME inside it), a document on
 // it, recording message boxes and opener, and helpers that store check items and message records.
-#include "app/AppConnections.h"
 #include "GuiFakes.h"
+#include "app/AppConnections.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "app/ITickActions.h"

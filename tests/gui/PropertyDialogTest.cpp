@@ -1,7 +1,7 @@
 // The check item property dialog, offscreen, on a real message.dat and preset file: the form's
 // rules, OK's checks, the sound controls, presets and exclusion ranges.
-#include "app/AppConnections.h"
 #include "GuiHome.h"
+#include "app/AppConnections.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
@@ -329,7 +329,8 @@ TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepTh
         {2, "ftp://x/", "MessageTypeName", "", QStringLiteral("名称不能为空")},
         {2, "ftp://x/", "ViewName", "65536",
          QStringLiteral("端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）")},
-        {0, "driver=x", "CheckNumber", "abc", QStringLiteral("检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)")},
+        {0, "driver=x", "CheckNumber", "abc",
+         QStringLiteral("检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)")},
         {1, "http://x/", "bNotify", "-", QStringLiteral("声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数")},
     };
     for (const Case& c : cases) {

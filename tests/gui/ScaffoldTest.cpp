@@ -1,5 +1,5 @@
-#include "app/AppConnections.h"
 #include "GuiFakes.h"
+#include "app/AppConnections.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
 #include "gui/detail/CWatchMessageView.h"
