@@ -10,7 +10,6 @@
 #include "monitors/CheckContext.h"
 #include "monitors/StoreFinding.h"
 #include "store/CAdoConnection.h"
-#include "store/CAdoRecordset.h"
 #include "store/LocalDatabase.h"
 #include "store/MessageTable.h"
 #include "util/TextEncoding.h"
@@ -74,15 +73,13 @@ void CTarvoDoc::ApplySettings(const Settings& settings)
 
 bool CTarvoDoc::LoadItems()
 {
-    CAdoRecordset rs(m_connection);
-    if (!rs.Open(kSelectAllItemsSql)) {
+    const auto rows = LoadAllItems(m_connection);
+    if (!rows) {
         return false;
     }
     std::vector<ItemPtr> items;
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        auto item = std::make_shared<MessageTypeInfo>();
-        item->LoadFromRecordset(rs);
-        items.push_back(std::move(item));
+    for (const MessageTypeInfo& row : *rows) {
+        items.push_back(std::make_shared<MessageTypeInfo>(row));
     }
     std::lock_guard guard(m_itemsLock);
     m_items = std::move(items);
@@ -96,15 +93,11 @@ bool CTarvoDoc::RefreshItems()
 
 bool CTarvoDoc::RefreshItems(CAdoConnection& connection)
 {
-    CAdoRecordset rs(connection);
-    rs.SetShowErrors(false); // the worker thread shows no message box
-    if (!rs.Open(kSelectAllItemsSql)) {
+    const auto stored = LoadAllItems(connection); // the worker thread shows no message box
+    if (!stored) {
         return false;
     }
-    std::vector<MessageTypeInfo> rows;
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        rows.emplace_back().LoadFromRecordset(rs);
-    }
+    const std::vector<MessageTypeInfo>& rows = *stored;
     std::lock_guard guard(m_itemsLock);
     bool changed = rows.size() != m_items.size();
     std::vector<ItemPtr> items;
@@ -137,13 +130,8 @@ bool CTarvoDoc::RefreshItems(CAdoConnection& connection)
 
 bool CTarvoDoc::StillWanted(CAdoConnection& connection, const MessageTypeInfo& item)
 {
-    CAdoRecordset rs(connection);
-    rs.SetShowErrors(false);
-    if (!rs.Open("select state from usermessagetype where messagetypeid=" + std::to_string(item.messagetypeid))) {
-        return true;
-    }
-    int state = 0;
-    return !rs.IsEOF() && rs.GetFieldValue("state", state) && state != 0;
+    const std::optional<int> state = ReadItemState(connection, item.messagetypeid);
+    return !state || (*state != 0 && *state != kItemGoneState);
 }
 
 std::vector<ItemPtr> CTarvoDoc::Items() const

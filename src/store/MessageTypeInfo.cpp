@@ -11,6 +11,8 @@ namespace {
 
 constexpr const char* kSelectItemSql = "select * from usermessagetype where messagetypeid=";
 constexpr const char* kSetMustHaveIdSql = "update usermessagetype set musthaveid=";
+constexpr const char* kSelectAllItemsSql = "select * from usermessagetype order by MessageTypeid";
+constexpr const char* kSelectStateSql = "select state from usermessagetype where messagetypeid=";
 constexpr const char* kSetStateSql = "update usermessagetype set state=";
 constexpr const char* kWhereItemSql = " where messagetypeid=";
 constexpr const char* kRenameMessagesSql = "update userdata set MessageTypeName=";
@@ -160,6 +162,34 @@ bool SaveMustHaveId(CAdoConnection& connection, int messagetypeid, int mustHaveI
 bool SaveItemState(CAdoConnection& connection, int messagetypeid, int state)
 {
     return connection.Execute(kSetStateSql + std::to_string(state) + kWhereItemSql + std::to_string(messagetypeid));
+}
+
+std::optional<std::vector<MessageTypeInfo>> LoadAllItems(CAdoConnection& connection)
+{
+    CAdoRecordset rs(connection);
+    rs.SetShowErrors(false);
+    if (!rs.Open(kSelectAllItemsSql)) {
+        return std::nullopt;
+    }
+    std::vector<MessageTypeInfo> items;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        items.emplace_back().LoadFromRecordset(rs);
+    }
+    return items;
+}
+
+std::optional<int> ReadItemState(CAdoConnection& connection, int messagetypeid)
+{
+    CAdoRecordset rs(connection);
+    rs.SetShowErrors(false);
+    if (!rs.Open(kSelectStateSql + std::to_string(messagetypeid))) {
+        return std::nullopt;
+    }
+    int state = kItemGoneState;
+    if (!rs.IsEOF() && !rs.GetFieldValue("state", state)) {
+        return std::nullopt;
+    }
+    return state;
 }
 
 bool RenameItemMessages(CAdoConnection& connection, int messagetypeid, const std::string& name)

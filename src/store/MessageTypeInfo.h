@@ -5,8 +5,10 @@
 #include "store/SharedInt.h"
 #include "store/UserIdentity.h"
 
+#include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CAdoConnection;
 class CAdoRecordset;
@@ -69,12 +71,17 @@ bool SameColumns(const MessageTypeInfo& a, const MessageTypeInfo& b);
 void CopyColumns(MessageTypeInfo& to, const MessageTypeInfo& from);
 
 // The query that loads every check item, in the order the tree and the document keep them.
-inline constexpr const char* kSelectAllItemsSql = "select * from usermessagetype order by MessageTypeid";
+// Every stored item in key order (the tree's order); nullopt when the table cannot be read. Shows
+// nothing: the caller decides what a failure means.
+std::optional<std::vector<MessageTypeInfo>> LoadAllItems(CAdoConnection& connection);
 
 // The stored row of one item; nullopt when there is none or it cannot be read.
 std::optional<MessageTypeInfo> LoadItem(CAdoConnection& connection, int messagetypeid);
 // The columns Save's update leaves alone or that change on their own.
 bool SaveMustHaveId(CAdoConnection& connection, int messagetypeid, int mustHaveId);
 bool SaveItemState(CAdoConnection& connection, int messagetypeid, int state);
+// The stored state of an item (0 = off), kItemGoneState when it is gone; nullopt when it cannot be read.
+inline constexpr int kItemGoneState = std::numeric_limits<int>::min();
+std::optional<int> ReadItemState(CAdoConnection& connection, int messagetypeid);
 // The item's name as its stored message records carry it (the list shows it).
 bool RenameItemMessages(CAdoConnection& connection, int messagetypeid, const std::string& name);

@@ -7,8 +7,8 @@
 #include "store/CAdoRecordset.h"
 #include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
+#include "store/RemoteViewQuery.h"
 #include "store/SourceRowInfo.h"
-#include "store/SqlText.h"
 #include "store/UserIdentity.h"
 
 #include <string>
@@ -29,19 +29,6 @@ constexpr const char* kSaving = "正在保存这些检查到的远程数据";
 constexpr const char* kDone = "->检查完毕!";
 constexpr const char* kStopped = "意外停止！";
 constexpr const char* kStoreFailed = "错误：";
-
-// Written in the Access dialect; the connection rewrites "top N" for engines that lack it.
-std::string BuildDatabaseQuery(const MessageTypeInfo& item)
-{
-    std::string sql = item.CheckNumber > 0 ? "select top " + std::to_string(item.CheckNumber) + " * from "
-                                           : std::string("select * from ");
-    sql += item.ViewName;
-    if (!item.MessageTypeUser.empty()) {
-        sql += " where sourcetype='" + SqlEscape(item.MessageTypeUser) + "'";
-    }
-    sql += " order by id desc";
-    return sql;
-}
 
 } // namespace
 
@@ -91,7 +78,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     status(kOpeningView + item.ViewName);
-    if (!rs.SetConnection(remote) || !rs.Open(BuildDatabaseQuery(item))) {
+    if (!rs.SetConnection(remote) || !rs.Open(RemoteViewQuery(item.ViewName, item.CheckNumber, item.MessageTypeUser))) {
         failed(kQueryFailed + item.ViewName);
         return 0;
     }

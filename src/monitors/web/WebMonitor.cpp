@@ -6,11 +6,10 @@
 #include "monitors/net/CCurlDriver.h"
 #include "monitors/web/ExclusionCut.h"
 #include "store/CAdoConnection.h"
-#include "store/CAdoRecordset.h"
 #include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
+#include "store/PageCopies.h"
 #include "store/SourceRowInfo.h"
-#include "store/SqlText.h"
 #include "util/MakeLinksAbsolute.h"
 #include "util/PageCharset.h"
 #include "util/PrivateFile.h"
@@ -47,12 +46,6 @@ constexpr const char* kStartMarkerGoneInfo = "网页有重大变化,您先前所
                                              "请重新设置自动检查的起始和结束范围";
 constexpr const char* kEndMarkerGoneInfo = "网页有重大变化,您先前所设置的自动检查的结束点在新网页中已经不存在,"
                                            "请重新设置自动检查的起始和结束范围";
-
-// The newest record and the newest comparison copy are found by id alone; the copy, which may be
-// megabytes, is then read from its row in one piece.
-constexpr const char* kNewestRecordSql = "select top 1 id,sourceinfo from userdata where messagetypeid=";
-constexpr const char* kNewestRecordOrder = " order by id desc";
-constexpr const char* kCopySql = "select sourcecontent from userdata where id=";
 
 // Page copies for the user's eyes in data/; the program never reads them.
 constexpr const char* kDataFolder = "data";
@@ -171,7 +164,7 @@ private:
 
     Fetch Download(const UrlParts& parts, std::string& page);
     int FollowFrames(const std::string& url, const std::string& page, int depth, bool& followed);
-    std::string StoredFilter(const std::string& url, bool topLevel) const;
+    PageRecordFilter StoredFilter(const std::string& url, bool topLevel) const;
     bool LoadStored(const std::string& url, bool topLevel, StoredState& stored);
     enum class Verdict
     {
@@ -182,7 +175,7 @@ private:
     };
     // Compares the page's region with the stored state; a change gives the info to store it with.
     Verdict Compare(StoredState& stored, Marker marker, std::string_view region, const char*& info);
-    bool NewestId(const std::string& filter, long long& id, std::string& info);
+    bool NewestId(const PageRecordFilter& filter, long long& id, std::string& info);
     int Store(CFindingStore& store, const std::string& url, std::string page, const std::string& info);
     void CutOldRegion(std::string& copy) const;
 
@@ -272,37 +265,20 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
     return frameResult;
 }
 
-bool WebPageCheck::NewestId(const std::string& filter, long long& id, std::string& info)
+bool WebPageCheck::NewestId(const PageRecordFilter& filter, long long& id, std::string& info)
 {
-    CAdoRecordset rs(m_ctx.mainConnection);
-    rs.SetShowErrors(false);
-    if (!rs.Open(kNewestRecordSql + filter + kNewestRecordOrder)) {
-        return false;
-    }
-    id = 0;
-    if (!rs.IsEOF()) {
-        int value = 0;
-        if (!rs.GetFieldValue("id", value) || !rs.GetFieldValue("sourceinfo", info)) {
-            return false;
-        }
-        id = value;
-    }
-    return true;
+    return NewestPageRecord(m_ctx.mainConnection, filter, id, info);
 }
 
-std::string WebPageCheck::StoredFilter(const std::string& url, bool topLevel) const
+PageRecordFilter WebPageCheck::StoredFilter(const std::string& url, bool topLevel) const
 {
-    std::string filter = std::to_string(m_item.messagetypeid);
-    if (!topLevel) {
-        // Each frame is compared with its own last copy, or frames would take turns as "changed".
-        filter += " and sourcelink=" + SqlQuoted(url);
-    }
-    return filter;
+    // Each frame is compared with its own last copy, or frames would take turns as "changed".
+    return PageRecordFilter{m_item.messagetypeid, url, !topLevel, {}};
 }
 
 bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState& stored)
 {
-    const std::string filter = StoredFilter(url, topLevel);
+    PageRecordFilter filter = StoredFilter(url, topLevel);
     long long id = 0;
     if (!NewestId(filter, id, stored.newestInfo)) {
         return false;
@@ -313,9 +289,8 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
         // A report of vanished markers holds a page without the region: the comparison is with
         // the last page that had it.
         std::string info;
-        if (!NewestId(filter + " and sourceinfo<>" + SqlQuoted(kStartMarkerGoneInfo) + " and sourceinfo<>" +
-                          SqlQuoted(kEndMarkerGoneInfo),
-                      id, info)) {
+        filter.skipInfos = {kStartMarkerGoneInfo, kEndMarkerGoneInfo};
+        if (!NewestId(filter, id, info)) {
             return false;
         }
     }
@@ -323,14 +298,7 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
     if (!stored.haveCopy) {
         return true;
     }
-    if (!m_ctx.mainConnection.ReadLongText("userdata", "SourceContent", id, stored.copy)) {
-        CAdoRecordset rs(m_ctx.mainConnection);
-        rs.SetShowErrors(false);
-        if (!rs.Open(kCopySql + std::to_string(id)) || rs.IsEOF() || !rs.GetFieldValue("sourcecontent", stored.copy)) {
-            return false;
-        }
-    }
-    return true;
+    return ReadPageCopy(m_ctx.mainConnection, id, stored.copy);
 }
 
 // The region of a stored copy, in place: after the start marker when it is found (else from the
