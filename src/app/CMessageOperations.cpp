@@ -11,9 +11,18 @@ constexpr const char* kNoMessageText = "没有这条消息";
 
 CMessageOperations::CMessageOperations(CAdoConnection& connection) : m_connection(connection) {}
 
-bool CMessageOperations::Write(const std::function<bool(CAdoConnection&, std::string&)>& write, std::string& error)
+void CMessageOperations::SendLockedWritesTo(CBackgroundWrites* writes, CBackgroundWrites::Done done)
 {
-    return write(m_connection, error);
+    m_pLockedWrites = writes;
+    m_lockedWriteDone = std::move(done);
+}
+
+bool CMessageOperations::Write(CBackgroundWrites::Write write, std::string& error)
+{
+    if (!m_pLockedWrites) {
+        return write(m_connection, error);
+    }
+    return m_pLockedWrites->Run(std::move(write), m_lockedWriteDone, error) != CBackgroundWrites::Outcome::Failed;
 }
 
 std::optional<MessagePage> CMessageOperations::Page(const MessageQuery& query, std::string& error)
@@ -66,8 +75,9 @@ std::optional<ReadStateChange> CMessageOperations::SetReadState(const std::vecto
     if (toRead.empty() && toUnread.empty()) {
         return change;
     }
+    // By value: a write that meets a lock runs later on another thread.
     const bool written = Write(
-        [&](CAdoConnection& connection, std::string& words) {
+        [toRead, toUnread](CAdoConnection& connection, std::string& words) {
             CAdoTransaction transaction(connection); // both directions (a toggle) or neither
             if (!transaction.Begin()) {
                 words = transaction.Errors().empty() ? "数据库正忙" : transaction.Errors().front();
@@ -88,15 +98,16 @@ std::optional<ReadStateChange> CMessageOperations::SetReadState(const std::vecto
 
 bool CMessageOperations::SetAllRead(int itemId, bool read, std::string& error)
 {
-    return Write(
-        [&](CAdoConnection& connection, std::string& words) { return ::SetAllRead(connection, itemId, read, words); },
-        error);
+    return Write([itemId, read](CAdoConnection& connection,
+                                std::string& words) { return ::SetAllRead(connection, itemId, read, words); },
+                 error);
 }
 
 bool CMessageOperations::Delete(const std::vector<int>& ids, std::string& error)
 {
-    return Write([&](CAdoConnection& connection, std::string& words) { return DeleteMessages(connection, ids, words); },
-                 error);
+    return Write(
+        [ids](CAdoConnection& connection, std::string& words) { return DeleteMessages(connection, ids, words); },
+        error);
 }
 
 std::optional<UnreadCounts> CMessageOperations::CountUnread(std::string& error)

@@ -5,6 +5,7 @@
 //
 // Errors: an operation returns false or an empty optional and gives the database's own words in
 // error; it never shows a box (the front end says what the program says).
+#include "app/CBackgroundWrites.h"
 #include "store/MessageInfo.h"
 #include "store/MessageList.h"
 #include "store/MessageTable.h"
@@ -47,6 +48,10 @@ public:
     CMessageOperations(const CMessageOperations&) = delete;
     CMessageOperations& operator=(const CMessageOperations&) = delete;
 
+    // The window's writes never wait for another program's lock: a write that meets one goes on in
+    // writes (the operation then returns true at once) and done tells its end, on that thread.
+    void SendLockedWritesTo(CBackgroundWrites* writes, CBackgroundWrites::Done done);
+
     std::optional<MessagePage> Page(const MessageQuery& query, std::string& error);
     // The full record joined with its item; empty when there is no such record.
     std::optional<MessageInfo> Message(int id, std::string& error);
@@ -71,9 +76,11 @@ public:
 
 private:
     // Every write goes through here.
-    bool Write(const std::function<bool(CAdoConnection&, std::string&)>& write, std::string& error);
+    bool Write(CBackgroundWrites::Write write, std::string& error);
 
     CAdoConnection& m_connection;
+    CBackgroundWrites* m_pLockedWrites = nullptr;
+    CBackgroundWrites::Done m_lockedWriteDone;
 };
 
 // The status bar's summary: "当前类别:" name ["(禁止)"] " -(" ["未读:" n] ["," " 未读消息合计:" total] ")"

@@ -57,7 +57,6 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
         return false;
     }
     m_connections->main.SetShowErrors(true);
-    m_connections->ui.SetBusyTimeout(kUiBusyTimeout);
     m_connections->ui.SetWritePriority(true);
     if (!m_connections->ui.Open(m_strMainConnection, true)) {
         error = "不能打开数据库 " + m_strAppDir + "message.dat";
@@ -80,6 +79,12 @@ void CTarvoApp::CloseConnections()
     m_connections->uiWrites.Close();
     m_connections->ui.Close();
     m_connections->main.Close();
+}
+
+void CTarvoApp::UseBackgroundWrites(std::function<void(bool written, const std::string& error)> done)
+{
+    m_connections->ui.SetBusyTimeout(kUiBusyTimeout);
+    m_messages->SendLockedWritesTo(&m_connections->uiWrites, std::move(done));
 }
 
 std::unique_ptr<CTarvoDoc> CTarvoApp::MakeDocument(std::shared_ptr<ISoundPlayer> player)

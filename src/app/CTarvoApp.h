@@ -13,6 +13,7 @@
 #include "store/UserIdentity.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,9 @@ public:
     CMessageOperations& Messages() { return *m_messages; }
     // The check items and presets; there after a successful InitInstance.
     CItemOperations& Items() { return *m_items; }
+    // The window's way: the UI connection waits at most kUiBusyTimeout for a lock, and a message
+    // write that meets one goes on in the background; done tells its end on that thread.
+    void UseBackgroundWrites(std::function<void(bool written, const std::string& error)> done);
     // The document on the UI thread's connection, with the settings and the standard monitors.
     std::unique_ptr<CTarvoDoc> MakeDocument(std::shared_ptr<ISoundPlayer> player);
     struct Connections;

@@ -106,6 +106,8 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     CTarvoApp app;
     std::string error;
     ASSERT_TRUE(app.InitInstance(home.path(), "/nowhere/wendar", error)) << error;
+    Outcomes outcomes;
+    app.UseBackgroundWrites(outcomes.Record("mark all"));
     CTarvoDoc doc(app.Db().ui, app.m_run, app.m_strAppDir, std::make_shared<SilentPlayer>());
     MessageTypeInfo item;
     item.MessageCategory = kCategoryWebPage;
@@ -136,25 +138,20 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     MessagePage page;
     EXPECT_TRUE(LoadMessagePage(app.Db().ui, 0, nullptr, 1, 100, page));
     EXPECT_EQ(page.totalCount, 0) << "the open transaction's row is not seen yet";
-    Outcomes outcomes;
-    const auto rename = [&item](CAdoConnection& connection, std::string& words) {
-        return connection.Execute("update usermessagetype set MessageTypeName='改名' where messagetypeid=" +
-                                      std::to_string(item.messagetypeid),
-                                  words);
-    };
-    EXPECT_EQ(app.Db().uiWrites.Run(rename, outcomes.Record("rename"), error), CBackgroundWrites::Outcome::Deferred);
+    EXPECT_TRUE(app.Messages().SetAllRead(0, true, error)) << error;
+    EXPECT_EQ(app.Db().uiWrites.Pending(), 1U) << "handed to the background, not waited for";
     EXPECT_FALSE(committed) << "the read and the hand-over came while the check was inside its transaction";
     windowDone.Set();
 
-    EXPECT_EQ(outcomes.WaitFor(1), std::vector<std::string>{"rename written"});
+    EXPECT_EQ(outcomes.WaitFor(1), std::vector<std::string>{"mark all written"});
     doc.WaitForChecks();
     EXPECT_TRUE(ownConnection);
     EXPECT_TRUE(committed);
     CAdoRecordset rs(app.Db().ui);
-    ASSERT_TRUE(rs.Open("select MessageTypeName from usermessagetype"));
-    std::string name;
-    rs.GetFieldValue("MessageTypeName", name);
-    EXPECT_EQ(name, "改名");
+    ASSERT_TRUE(rs.Open("select status from userdata"));
+    int status = 0;
+    rs.GetFieldValue("status", status);
+    EXPECT_EQ(status, 1) << "the mark landed after the check's row";
     app.CloseConnections();
     EXPECT_FALSE(app.Db().ui.IsOpen());
     EXPECT_FALSE(app.Db().main.IsOpen());

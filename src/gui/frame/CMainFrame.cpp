@@ -297,6 +297,14 @@ void CMainFrame::ShowAtStart(bool autoStarted)
     }
 }
 
+void CMainFrame::BackgroundWriteEnded(bool written, const QString& error)
+{
+    m_context.doc.m_bReload = true;
+    if (!written) {
+        m_context.boxes.Show(this, error, QStringLiteral("注意"), QMessageBox::Warning, QMessageBox::Ok);
+    }
+}
+
 void CMainFrame::OpenMainWindow()
 {
     if (m_bShutDown) {

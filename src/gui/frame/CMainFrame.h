@@ -62,6 +62,9 @@ public:
     void ShowAtStart(bool autoStarted);
     // "打开主窗口": shown normally and brought forward.
     void OpenMainWindow();
+    // A message write that met another program's lock has ended in the background: the panes read
+    // the store again, and a write that gave up says why.
+    void BackgroundWriteEnded(bool written, const QString& error);
 
     // Runs a command of the menus, bars or tray menu by its id.
     void Command(int commandId);
