@@ -30,7 +30,7 @@ class NoBoxes final : public IMessageBoxes
 {
 public:
     QMessageBox::StandardButton Show(QWidget*, const QString&, const QString&, QMessageBox::Icon,
-                                     QMessageBox::StandardButtons) override
+                                     QMessageBox::StandardButtons, QMessageBox::StandardButton) override
     {
         return QMessageBox::Ok;
     }

@@ -127,10 +127,10 @@ int main(int argc, char** argv)
     options.relay = &relay;
     auto frame = std::make_unique<CMainFrame>(context, options);
     // The window never waits for another program's write lock; a write that met one ends later.
-    tarvo.UseBackgroundWrites([target = frame.get()](bool written, const std::string& error) {
+    tarvo.UseBackgroundWrites([target = frame.get()](bool written, const std::string& words) {
         QMetaObject::invokeMethod(
             target,
-            [target, written, text = QString::fromStdString(error)] { target->BackgroundWriteEnded(written, text); },
+            [target, written, text = QString::fromStdString(words)] { target->BackgroundWriteEnded(written, text); },
             Qt::QueuedConnection);
     });
     CDesktopNotifier notifier(&frame->Tray());
