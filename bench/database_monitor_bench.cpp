@@ -1,6 +1,7 @@
 // Wall time of database checks on a remote view of 100,000 rows (SQLite3 ODBC driver), CheckNumber 0:
 // a first check that stores every row, a second that stores none, and beside them a plain ODBC read
 // of the same rows. Set WENDAR_BENCH_ROWS to change the row count.
+#include "BenchSupport.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "monitors/database/DatabaseMonitor.h"
@@ -19,62 +20,11 @@
 
 namespace {
 
-int RowCount()
-{
-    const char* rows = std::getenv("WENDAR_BENCH_ROWS");
-    return rows && std::atoi(rows) > 0 ? std::atoi(rows) : 100000;
-}
-
-class BenchDir final
-{
-public:
-    BenchDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wendar-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        m_path = pattern + "/";
-    }
-    ~BenchDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    BenchDir(const BenchDir&) = delete;
-    BenchDir& operator=(const BenchDir&) = delete;
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 // The remote view, built once through the ODBC driver itself.
 class RemoteView final
 {
 public:
-    RemoteView() : m_connection("Driver=SQLite3;Database=" + m_dir.path() + "remote.db")
-    {
-        std::vector<std::string> errors;
-        auto db = OpenOdbcBackend(m_connection, errors);
-        const std::string rows = std::to_string(RowCount());
-        if (!db ||
-            !db->Execute("create table notices(id integer primary key, sourcetype varchar(50), fromdate timestamp, "
-                         "fromid varchar(50), fromname varchar(100), info varchar(200), toid varchar(50), "
-                         "toname varchar(100), content text, link varchar(200))",
-                         errors) ||
-            !db->Execute("create view v_notice as select id as ID, sourcetype as SourceType, fromdate as FromDate, "
-                         "fromid as FromID, fromname as FromName, info as Info, toid as ToID, toname as ToName, "
-                         "content as Content, link as Link from notices",
-                         errors) ||
-            !db->Execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < " + rows +
-                             ") insert into notices select i, 'notice', '2002-05-01 08:30:00', 'u' || i, '张三', "
-                             "'通知 ' || i, 'u2', '李四', '<p>content of notice ' || i || '</p>', "
-                             "'http://127.0.0.1/n/' || i from n",
-                         errors)) {
-            throw std::runtime_error("cannot build the remote view: " + (errors.empty() ? "" : errors[0]));
-        }
-    }
+    RemoteView() : m_connection(BuildRemoteView(m_dir)) {}
     const std::string& connection() const { return m_connection; }
 
 private:

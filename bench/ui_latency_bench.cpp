@@ -5,11 +5,9 @@
 // another process. Prints p50 / p99 / max in milliseconds; not a test.
 // WENDAR_BENCH_ROWS changes the row count; WENDAR_CLI names the wendar-cli to run (default: the
 // one beside this program).
-#if __has_include("app/CBackgroundWrites.h")
+#include "BenchSupport.h"
 #include "app/CBackgroundWrites.h"
 #include "app/CTarvoApp.h"
-#define WENDAR_OWN_CONNECTIONS 1
-#endif
 #include "app/CTarvoDoc.h"
 #include "monitors/CRunState.h"
 #include "monitors/database/DatabaseMonitor.h"
@@ -44,62 +42,6 @@ constexpr auto kTick = std::chrono::milliseconds(20);
 constexpr int kWriteEvery = 5;
 constexpr int kIdleTicks = 250;
 
-int RowCount()
-{
-    const char* rows = std::getenv("WENDAR_BENCH_ROWS");
-    return rows && std::atoi(rows) > 0 ? std::atoi(rows) : 100000;
-}
-
-class BenchDir final
-{
-public:
-    BenchDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wendar-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        m_path = pattern + "/";
-    }
-    ~BenchDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    BenchDir(const BenchDir&) = delete;
-    BenchDir& operator=(const BenchDir&) = delete;
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-// The remote view, built once through the ODBC driver itself.
-std::string BuildRemoteView(const BenchDir& dir)
-{
-    const std::string connection = "Driver=SQLite3;Database=" + dir.path() + "remote.db";
-    std::vector<std::string> errors;
-    auto db = OpenOdbcBackend(connection, errors);
-    const std::string rows = std::to_string(RowCount());
-    if (!db ||
-        !db->Execute("create table notices(id integer primary key, sourcetype varchar(50), fromdate timestamp, "
-                     "fromid varchar(50), fromname varchar(100), info varchar(200), toid varchar(50), "
-                     "toname varchar(100), content text, link varchar(200))",
-                     errors) ||
-        !db->Execute("create view v_notice as select id as ID, sourcetype as SourceType, fromdate as FromDate, "
-                     "fromid as FromID, fromname as FromName, info as Info, toid as ToID, toname as ToName, "
-                     "content as Content, link as Link from notices",
-                     errors) ||
-        !db->Execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < " + rows +
-                         ") insert into notices select i, 'notice', '2002-05-01 08:30:00', 'u' || i, '张三', "
-                         "'通知 ' || i, 'u2', '李四', '<p>content of notice ' || i || '</p>', "
-                         "'http://127.0.0.1/n/' || i from n",
-                     errors)) {
-        throw std::runtime_error("cannot build the remote view: " + (errors.empty() ? "" : errors[0]));
-    }
-    return connection;
-}
-
 // A local application directory with one database item on the remote view, and the window's
 // connection on its message.dat.
 class Home final
@@ -112,10 +54,8 @@ public:
         if (!EnsureLocalDatabase(path, error)) {
             throw std::runtime_error("cannot make the local store: " + error);
         }
-#ifdef WENDAR_OWN_CONNECTIONS
         m_ui.SetBusyTimeout(kUiBusyTimeout);
         m_ui.SetWritePriority(true);
-#endif
         if (!m_ui.Open("DBQ=" + path + ";DRIVER={SQLite3}", true)) {
             throw std::runtime_error("cannot open the local store");
         }
@@ -134,18 +74,9 @@ public:
             m_markSql = "update userdata set status=1-status where ID=" + std::to_string(result.rows[0][0].integer);
         }
     }
-    const std::string& markSql() const
-    {
-        return m_markSql;
-    }
-    const std::string& path() const
-    {
-        return m_dir.path();
-    }
-    CAdoConnection& ui()
-    {
-        return m_ui;
-    }
+    const std::string& markSql() const { return m_markSql; }
+    const std::string& path() const { return m_dir.path(); }
+    CAdoConnection& ui() { return m_ui; }
 
 private:
     BenchDir m_dir;
@@ -196,9 +127,7 @@ double Ms(Clock::duration d)
 // The window's tick: one page, and now and then one mark, until running() says the work is done.
 Samples Sample(CAdoConnection& ui, const std::string& mark, const std::function<bool(int tick)>& running)
 {
-#ifdef WENDAR_OWN_CONNECTIONS
     CBackgroundWrites writes(ui);
-#endif
     Samples samples;
     auto next = Clock::now();
     for (int tick = 0; running(tick); ++tick) {
@@ -210,17 +139,12 @@ Samples Sample(CAdoConnection& ui, const std::string& mark, const std::function<
         samples.pageMs.push_back(Ms(Clock::now() - start));
         if (tick % kWriteEvery == 0) {
             start = Clock::now();
-#ifdef WENDAR_OWN_CONNECTIONS
             std::string error;
             const auto outcome = writes.Run(
                 [mark](CAdoConnection& connection, std::string& words) { return connection.Execute(mark, words); },
                 nullptr, error);
             samples.writesHandedOver += outcome == CBackgroundWrites::Outcome::Deferred ? 1 : 0;
             samples.failures += outcome == CBackgroundWrites::Outcome::Failed ? 1 : 0;
-#else
-            std::string error;
-            samples.failures += ui.Execute(mark, error) ? 0 : 1;
-#endif
             samples.writeMs.push_back(Ms(Clock::now() - start));
         }
         next += kTick;
