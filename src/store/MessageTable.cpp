@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/DeletedFindings.h"
 #include "store/MessageListInfo.h"
 #include "store/MessageTypeInfo.h"
 
@@ -12,7 +13,6 @@ namespace {
 constexpr const char* kSetStatusSql = "update userdata set status=";
 constexpr const char* kWhereItemSql = " where messagetypeid=";
 constexpr const char* kWhereIdSql = " where id=";
-constexpr const char* kDeleteSql = "delete from userdata where id=";
 constexpr const char* kListRecordSql = "select * from userdata where id=";
 constexpr const char* kUnreadCountsSql =
     "select messagetypeid, sum(n) as unread from userdata_counts where status=0 group by messagetypeid";
@@ -99,7 +99,7 @@ bool SetMessagesStatus(CAdoConnection& connection, const std::vector<int>& ids, 
 
 bool DeleteMessages(CAdoConnection& connection, const std::vector<int>& ids, std::string& error)
 {
-    return ExecuteForEach(connection, ids, kDeleteSql, "", error);
+    return DeleteRemembering(connection, ids, error);
 }
 
 bool LoadListRecord(CAdoConnection& connection, int id, MessageListInfo& record, bool& found, std::string& error)

@@ -17,6 +17,7 @@ bool SetAllRead(CAdoConnection& connection, int itemId, bool read, std::string& 
 bool SetMessageStatus(CAdoConnection& connection, int id, int status);
 
 // The records' new status (1 read, 0 unread), or their deletion, in one transaction: all or none.
+// A deletion is remembered: its findings stay deleted, and it can be undone (DeletedFindings.h).
 bool SetMessagesStatus(CAdoConnection& connection, const std::vector<int>& ids, int status, std::string& error);
 bool DeleteMessages(CAdoConnection& connection, const std::vector<int>& ids, std::string& error);
 

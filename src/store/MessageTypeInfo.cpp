@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/DeletedFindings.h"
 #include "store/SqlText.h"
 
 #include <string>
@@ -103,6 +104,11 @@ int MessageTypeInfo::Delete(CAdoConnection& connection)
         return 0;
     }
     connection.Execute("delete  from userdata where messagetypeid=" + std::to_string(messagetypeid));
+    // What was remembered of its deleted findings goes too: nothing can find them any more.
+    std::string error;
+    if (!ForgetItemDeletions(connection, messagetypeid, error)) {
+        return 0;
+    }
     return transaction.Commit() ? 1 : 0;
 }
 

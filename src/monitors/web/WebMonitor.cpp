@@ -49,10 +49,16 @@ constexpr const char* kEndMarkerGoneInfo = "网页有重大变化,您先前所�
                                            "请重新设置自动检查的起始和结束范围";
 
 // The newest record and the newest comparison copy are found by id alone; the copy, which may be
-// megabytes, is then read from its row in one piece.
-constexpr const char* kNewestRecordSql = "select top 1 id,sourceinfo from userdata where messagetypeid=";
-constexpr const char* kNewestRecordOrder = " order by id desc";
-constexpr const char* kCopySql = "select sourcecontent from userdata where id=";
+// megabytes, is then read from its row in one piece. The copies of deleted records count as
+// records: deleting a change report must not make the next check report the same change again.
+constexpr const char* kNewestRecordSql = "select id,sourceinfo,0 as deleted from userdata where messagetypeid=";
+constexpr const char* kNewestDeletedSql = " union all select id,sourceinfo,1 from userdata_deleted where "
+                                          "sourcecontent is not null and messagetypeid=";
+constexpr const char* kNewestRecordOrder = " order by id desc limit 1";
+constexpr const char* kStoredTable = "userdata";
+constexpr const char* kDeletedTable = "userdata_deleted";
+constexpr const char* kCopySql = "select sourcecontent from ";
+constexpr const char* kCopyWhereSql = " where id=";
 
 // Page copies for the user's eyes in data/; the program never reads them.
 constexpr const char* kDataFolder = "data";
@@ -126,10 +132,11 @@ void WritePageCopies(const std::string& appDir, std::string_view newRegion, std:
 // What the store holds for the item (or, in a frame check, for the frame).
 struct StoredState
 {
-    bool any = false;       // the item has a record
-    std::string newestInfo; // SourceInfo of the newest record
-    bool haveCopy = false;  // a comparison copy exists: reports of vanished markers are none
-    std::string copy;       // its SourceContent
+    bool any = false;         // the item has a record
+    std::string newestInfo;   // SourceInfo of the newest record
+    bool haveCopy = false;    // a comparison copy exists: reports of vanished markers are none
+    bool copyDeleted = false; // the copy is a deleted record's
+    std::string copy;         // its SourceContent
 };
 
 class WebPageCheck final
@@ -171,7 +178,7 @@ private:
     Fetch Download(const UrlParts& parts, std::string& page);
     int FollowFrames(const std::string& url, const std::string& page, int depth, bool& followed);
     bool LoadStored(const std::string& url, bool topLevel, StoredState& stored);
-    bool NewestId(const std::string& filter, long long& id, std::string& info);
+    bool NewestId(const std::string& filter, long long& id, std::string& info, bool& deleted);
     int Store(CFindingStore& store, const std::string& url, std::string page, const std::string& info);
     void CutOldRegion(std::string& copy) const;
 
@@ -261,20 +268,23 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
     return frameResult;
 }
 
-bool WebPageCheck::NewestId(const std::string& filter, long long& id, std::string& info)
+bool WebPageCheck::NewestId(const std::string& filter, long long& id, std::string& info, bool& deleted)
 {
     CAdoRecordset rs(m_ctx.mainConnection);
     rs.SetShowErrors(false);
-    if (!rs.Open(kNewestRecordSql + filter + kNewestRecordOrder)) {
+    if (!rs.Open(kNewestRecordSql + filter + kNewestDeletedSql + filter + kNewestRecordOrder)) {
         return false;
     }
     id = 0;
     if (!rs.IsEOF()) {
         int value = 0;
-        if (!rs.GetFieldValue("id", value) || !rs.GetFieldValue("sourceinfo", info)) {
+        int fromDeleted = 0;
+        if (!rs.GetFieldValue("id", value) || !rs.GetFieldValue("sourceinfo", info) ||
+            !rs.GetFieldValue("deleted", fromDeleted)) {
             return false;
         }
         id = value;
+        deleted = fromDeleted != 0;
     }
     return true;
 }
@@ -287,7 +297,7 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
         filter += " and sourcelink=" + SqlQuoted(url);
     }
     long long id = 0;
-    if (!NewestId(filter, id, stored.newestInfo)) {
+    if (!NewestId(filter, id, stored.newestInfo, stored.copyDeleted)) {
         return false;
     }
     stored.any = id != 0;
@@ -297,7 +307,7 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
         std::string info;
         if (!NewestId(filter + " and sourceinfo<>" + SqlQuoted(kStartMarkerGoneInfo) + " and sourceinfo<>" +
                           SqlQuoted(kEndMarkerGoneInfo),
-                      id, info)) {
+                      id, info, stored.copyDeleted)) {
             return false;
         }
     }
@@ -305,10 +315,12 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
     if (!stored.haveCopy) {
         return true;
     }
-    if (!m_ctx.mainConnection.ReadLongText("userdata", "SourceContent", id, stored.copy)) {
+    const char* table = stored.copyDeleted ? kDeletedTable : kStoredTable;
+    if (!m_ctx.mainConnection.ReadLongText(table, "SourceContent", id, stored.copy)) {
         CAdoRecordset rs(m_ctx.mainConnection);
         rs.SetShowErrors(false);
-        if (!rs.Open(kCopySql + std::to_string(id)) || rs.IsEOF() || !rs.GetFieldValue("sourcecontent", stored.copy)) {
+        if (!rs.Open(kCopySql + std::string(table) + kCopyWhereSql + std::to_string(id)) || rs.IsEOF() ||
+            !rs.GetFieldValue("sourcecontent", stored.copy)) {
             return false;
         }
     }
