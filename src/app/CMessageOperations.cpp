@@ -116,6 +116,15 @@ std::optional<int> CMessageOperations::UndoableCount(std::string& error)
     return count;
 }
 
+std::optional<long long> CMessageOperations::DataVersion(std::string& error)
+{
+    long long version = 0;
+    if (!ReadDataVersion(m_connection, version, error)) {
+        return std::nullopt;
+    }
+    return version;
+}
+
 std::optional<UnreadCounts> CMessageOperations::CountUnread(std::string& error)
 {
     UnreadCounts counts;

@@ -71,6 +71,9 @@ public:
     std::optional<int> UndoableCount(std::string& error);
 
     std::optional<UnreadCounts> CountUnread(std::string& error);
+    // Changes when another program or another connection wrote to message.dat since the last call
+    // (the window's tick reads it once a second to show such writes).
+    std::optional<long long> DataVersion(std::string& error);
     std::optional<long long> NewestMessageId(std::string& error);
     // What was stored after afterId: record by record (the CLI's report), or per item in the order of
     // each item's first new record (the desktop notification).

@@ -504,6 +504,23 @@ void CTarvoDoc::CountReadChange(const MessageListInfo& record)
     RefreshTrayTip();
 }
 
+void CTarvoDoc::ShowStoreChange(const std::string& statusText)
+{
+    m_bReload = true;
+    UpdateAllViews(nullptr);
+    // Without a list among the views nothing recounted.
+    if (m_bReload) {
+        RecountUnread();
+        m_bReload = false;
+    }
+    if (statusText.empty()) {
+        UpdateStatusSummary();
+    } else if (!m_run.IsRunActive()) {
+        m_run.SetStatusText(statusText);
+    }
+    RefreshTrayTip();
+}
+
 void CTarvoDoc::AddView(IDocView* view)
 {
     m_views.push_back(view);

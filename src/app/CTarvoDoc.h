@@ -129,6 +129,11 @@ public:
     // its item and of all, the status summary and the tray tip follow.
     void CountReadChange(const MessageListInfo& record);
 
+    // After a change to the stored messages (a deletion, a mark, an undo, another program's write):
+    // every view shows the new state (the detail pane drops a record that is gone), then the status
+    // text (statusText, or the summary when empty) and the tray tip follow the new counts.
+    void ShowStoreChange(const std::string& statusText = {});
+
     // Views.
     void AddView(IDocView* view);
     void RemoveView(IDocView* view);

@@ -28,6 +28,10 @@ bool LoadListRecord(CAdoConnection& connection, int id, MessageListInfo& record,
 // those existed (the caller then counts item by item).
 bool ReadUnreadCounts(CAdoConnection& connection, std::map<int, int>& unreadByItem);
 
+// A number that changes when another connection (another program, or another thread's connection)
+// has committed a write to the file since the last call; this connection's own writes leave it.
+bool ReadDataVersion(CAdoConnection& connection, long long& version, std::string& error);
+
 // The largest record key stored so far (0 for none).
 bool ReadNewestMessageId(CAdoConnection& connection, long long& id, std::string& error);
 
