@@ -91,7 +91,7 @@ END;
 -- Added after the first release: also run on older files (everything from here on is safe to run
 -- again).
 -- The identities of deleted findings, so that a check does not find them new again: the duplicate
--- key of the item's monitor (SourceID, for FTP the SourceInfo of name, size and date), the date it
+-- key of the item's monitor (SourceID, for FTP the SourceInfo that names the file), the date it
 -- compared, and for web pages the copy the next check compares with. ID is the deleted record's.
 CREATE TABLE IF NOT EXISTS userdata_deleted (
     ID INTEGER PRIMARY KEY,

@@ -17,7 +17,7 @@ constexpr const char* kRecordColumns =
 constexpr const char* kClearUndoSql = "delete from userdata_undo";
 constexpr const char* kItemsOfSql = "select distinct MessageTypeID from userdata where ID in (";
 constexpr const char* kDeleteSql = "delete from userdata where ID in (";
-// The key is what the item's duplicate test compares: the file's name, size and date for FTP, the
+// The key is what the item's duplicate test compares (with the date): the file's name for FTP, the
 // source's own key otherwise; a web page is compared as a whole copy, which it keeps instead.
 std::string RememberSql()
 {

@@ -45,8 +45,8 @@ public:
     // Asked between the rounds of waiting for another program's write lock; false gives up.
     void SetKeepWaiting(std::function<bool()> keepWaiting) { m_keepWaiting = std::move(keepWaiting); }
 
-    // Stored when the newest stored or deleted row with the row's identity (FTP: its name, size and
-    // date, else its ID) has another date, or there is none.
+    // Stored when the newest stored or deleted row with the row's identity (FTP: its name, else its
+    // ID) has another date, or there is none.
     Outcome StoreIfNew(const SourceRowInfo& row);
     // Stores the row without a duplicate test (the caller compared inside the batch).
     Outcome Store(const SourceRowInfo& row);
