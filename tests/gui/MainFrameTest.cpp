@@ -202,7 +202,7 @@ TEST(MainFrameStoreChange, DeleteUndoMarkAllAndAnotherProgramsWriteShowInEveryPa
     EXPECT_EQ(list.Model()->rowCount(), 2);
     EXPECT_EQ(doc.m_nUnreadCount, 2);
     EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:2条消息未读"));
-    EXPECT_EQ(status(), QStringLiteral("已删除 1 条消息"));
+    EXPECT_EQ(status(), QStringLiteral("已删除 1 条消息  当前类别: 所有 ( 未读消息合计:2)"));
     fixture.frame->Command(cmd::kUndoDelete);
     EXPECT_EQ(list.Model()->rowCount(), 3);
     EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
