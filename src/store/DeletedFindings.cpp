@@ -24,7 +24,7 @@ std::string RememberSql()
     const std::string web = std::to_string(kCategoryWebPage);
     const std::string ftp = std::to_string(kCategoryFtp);
     return "insert or replace into userdata_deleted (ID,MessageTypeID,SourceKey,SourceDate,SourceLink,SourceInfo,"
-           "SourceContent) select ID,MessageTypeID,case MessageCategory when " +
+           "SourceContent) select ID,ifnull(MessageTypeID,0),case MessageCategory when " +
            ftp + " then SourceInfo when " + web +
            " then null else SourceID end,SourceDate,case when MessageCategory=" + web +
            " then SourceLink end,case when MessageCategory=" + web +
