@@ -87,3 +87,41 @@ BEGIN
     INSERT INTO userdata_counts VALUES (ifnull(new.MessageTypeID, 0), ifnull(new.status, 0), 1)
         ON CONFLICT (MessageTypeID, status) DO UPDATE SET n = n + 1;
 END;
+
+-- Added after the first release: also run on older files (everything from here on is safe to run
+-- again).
+-- The identities of deleted findings, so that a check does not find them new again: the duplicate
+-- key of the item's monitor (SourceID, for FTP the SourceInfo that names the file), the date it
+-- compared, and for web pages the copy the next check compares with. ID is the deleted record's.
+CREATE TABLE IF NOT EXISTS userdata_deleted (
+    ID INTEGER PRIMARY KEY,
+    MessageTypeID INTEGER NOT NULL,
+    SourceKey TEXT,
+    SourceDate TEXT,
+    SourceLink TEXT,
+    SourceInfo TEXT,
+    SourceContent TEXT
+);
+CREATE INDEX IF NOT EXISTS userdata_deleted_key ON userdata_deleted (MessageTypeID, SourceKey, ID);
+-- The records of the last deletion, whole, until it is undone or the next deletion replaces them.
+CREATE TABLE IF NOT EXISTS userdata_undo (
+    ID INTEGER PRIMARY KEY,
+    status INTEGER NOT NULL DEFAULT 0,
+    UserID INTEGER,
+    MessageTypeID INTEGER,
+    MessageCategory INTEGER,
+    bCanChangeState INTEGER NOT NULL DEFAULT 1,
+    UserName TEXT,
+    MessageTypeName TEXT,
+    SourceDate TEXT,
+    SourceFromID TEXT,
+    SourceFromName TEXT,
+    SourceInfo TEXT,
+    SourceToID TEXT,
+    SourceToName TEXT,
+    SourceContent TEXT,
+    SourceLink TEXT,
+    SourceType TEXT,
+    SourceID TEXT,
+    RecieveDate DATETIME
+);

@@ -1,6 +1,7 @@
 #include "app/CMessageOperations.h"
 
 #include "store/CAdoConnection.h"
+#include "store/DeletedFindings.h"
 #include "store/MessageTypeInfo.h"
 
 namespace {
@@ -108,6 +109,31 @@ bool CMessageOperations::Delete(const std::vector<int>& ids, std::string& error)
     return Write(
         [ids](CAdoConnection& connection, std::string& words) { return DeleteMessages(connection, ids, words); },
         error);
+}
+
+bool CMessageOperations::Undo(std::vector<int>& restored, std::string& error)
+{
+    return Write([&](CAdoConnection& connection,
+                     std::string& words) { return RestoreLastDeletion(connection, restored, words); },
+                 error);
+}
+
+std::optional<int> CMessageOperations::UndoableCount(std::string& error)
+{
+    int count = 0;
+    if (!CountLastDeletion(m_connection, count, error)) {
+        return std::nullopt;
+    }
+    return count;
+}
+
+std::optional<long long> CMessageOperations::DataVersion(std::string& error)
+{
+    long long version = 0;
+    if (!ReadDataVersion(m_connection, version, error)) {
+        return std::nullopt;
+    }
+    return version;
 }
 
 std::optional<UnreadCounts> CMessageOperations::CountUnread(std::string& error)

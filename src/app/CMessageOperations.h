@@ -64,10 +64,21 @@ public:
                                                 std::string& error);
     // Every record of the item (0 = of every item).
     bool SetAllRead(int itemId, bool read, std::string& error);
-    // The records with these keys, in one transaction.
+    // The records with these keys, in one transaction. Their findings stay deleted (a check does not
+    // store them again) and they become the last deletion, which Undo brings back.
     bool Delete(const std::vector<int>& ids, std::string& error);
+    // Puts the records of the last deletion back with their keys, read state and content (and lets
+    // a check find them again); restored holds their keys, none when there was nothing to undo.
+    // The last deletion is kept in message.dat: it can be undone after a restart and by either
+    // front end.
+    bool Undo(std::vector<int>& restored, std::string& error);
+    // How many records Undo would bring back.
+    std::optional<int> UndoableCount(std::string& error);
 
     std::optional<UnreadCounts> CountUnread(std::string& error);
+    // Changes when another program or another connection wrote to message.dat since the last call
+    // (the window's tick reads it once a second to show such writes).
+    std::optional<long long> DataVersion(std::string& error);
     std::optional<long long> NewestMessageId(std::string& error);
     // What was stored after afterId: record by record (the CLI's report), or per item in the order of
     // each item's first new record (the desktop notification).

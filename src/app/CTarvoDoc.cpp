@@ -22,6 +22,8 @@ constexpr const char* kDefaultSoundFile = "ring01.wav";
 constexpr int kReannounceTickLimit = 9999999;
 constexpr const char* kCheckedElsewhereText = " 正在由另一个程序检查，这次跳过";
 
+// Between a note and the status summary.
+constexpr const char* kStatusNoteGap = "  ";
 } // namespace
 
 CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir,
@@ -486,8 +488,12 @@ void CTarvoDoc::UpdateStatusSummary()
     if (m_run.IsRunActive()) {
         return;
     }
-    m_run.SetStatusText(
-        StatusSummaryText(m_pCurItem.get(), m_pCurItem ? m_pCurItem->m_nUnreadCount.load() : 0, m_nUnreadCount));
+    if (m_nStatusNoteItem != (m_pCurItem ? m_pCurItem->messagetypeid : 0)) {
+        m_strStatusNote.clear();
+    }
+    const std::string summary =
+        StatusSummaryText(m_pCurItem.get(), m_pCurItem ? m_pCurItem->m_nUnreadCount.load() : 0, m_nUnreadCount);
+    m_run.SetStatusText(m_strStatusNote.empty() ? summary : m_strStatusNote + kStatusNoteGap + summary);
 }
 
 MessageQuery CTarvoDoc::PageQuery(long page) const
@@ -527,6 +533,26 @@ void CTarvoDoc::CountReadChange(const MessageListInfo& record)
         }
     }
     UpdateStatusSummary();
+    RefreshTrayTip();
+}
+
+void CTarvoDoc::ShowStoreChange(const std::string& note)
+{
+    m_strStatusNote = note;
+    m_nStatusNoteItem = m_pCurItem ? m_pCurItem->messagetypeid : 0;
+    m_bReload = true;
+    UpdateAllViews(nullptr);
+    // Without a list among the views nothing recounted.
+    if (m_bReload) {
+        RecountUnread();
+        m_bReload = false;
+    }
+    if (!note.empty() && m_run.IsRunActive()) {
+        // What the user just did is said during a run too; the run's next step speaks again.
+        m_run.SetStatusText(note);
+    } else {
+        UpdateStatusSummary();
+    }
     RefreshTrayTip();
 }
 

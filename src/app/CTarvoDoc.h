@@ -135,6 +135,12 @@ public:
     // its item and of all, the status summary and the tray tip follow.
     void CountReadChange(const MessageListInfo& record);
 
+    // After a change to the stored messages (a deletion, a mark, an undo, another program's write):
+    // every view shows the new state (the detail pane drops a record that is gone), then the status
+    // summary and the tray tip follow the new counts. A note ("已删除 N 条消息") stands before the
+    // summary until the next change or another item is chosen.
+    void ShowStoreChange(const std::string& note = {});
+
     // Views.
     void AddView(IDocView* view);
     void RemoveView(IDocView* view);
@@ -155,7 +161,9 @@ public:
     SharedInt m_nItemsVersion = 0; // rises whenever a run's RefreshItems found the list changed
     SharedInt m_nUnreadCount = 0;
     int m_nReadFilter = 0;
-    ListOrder m_sortOrder; // UI thread only; the whole list's order
+    ListOrder m_sortOrder;       // UI thread only; the whole list's order
+    std::string m_strStatusNote; // UI thread only; see ShowStoreChange
+    int m_nStatusNoteItem = 0;   // the item (0 = all) the note was made for
 
 private:
     void CheckThreadProc(std::unique_ptr<CCheckThreadParam> job);

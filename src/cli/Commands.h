@@ -28,6 +28,7 @@ int RunMessageCommand(CliContext& context, CliArgs& args);
 int RunMarkCommand(CliContext& context, CliArgs& args);
 int RunMarkAllCommand(CliContext& context, CliArgs& args);
 int RunDeleteCommand(CliContext& context, CliArgs& args);
+int RunUndoCommand(CliContext& context, CliArgs& args);
 int RunSettingsCommand(CliContext& context, CliArgs& args);
 int RunCheckCommand(CliContext& context, CliArgs& args);
 int RunWatchCommand(CliContext& context, CliArgs& args);

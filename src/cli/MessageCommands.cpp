@@ -11,6 +11,10 @@
 
 namespace {
 
+constexpr const char* kDeletedText = "已删除";
+constexpr const char* kRestoredText = "已恢复";
+constexpr const char* kNothingToUndoText = "没有可以撤销的删除";
+
 int ParseMessageId(const std::string& text)
 {
     const int id = ParseInt(text, "消息编号");
@@ -196,14 +200,58 @@ int RunMarkAllCommand(CliContext& context, CliArgs& args)
 
 int RunDeleteCommand(CliContext& context, CliArgs& args)
 {
+    const std::vector<MessageListInfo> records = LoadListRecords(context, args);
     std::vector<int> ids;
-    for (const auto& record : LoadListRecords(context, args)) {
+    for (const auto& record : records) {
         ids.push_back(record.ID);
     }
     std::string error;
     if (!context.app.Messages().Delete(ids, error)) {
         context.err << error << '\n';
         return 1;
+    }
+    // What went, so that a mistyped key is seen at once (and "undo" can bring it back).
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject().Key("deleted").BeginArray();
+        for (const auto& record : records) {
+            WriteListRowJson(json, record);
+        }
+        json.EndArray().EndObject();
+        context.out << json.Text() << '\n';
+        return 0;
+    }
+    for (const auto& record : records) {
+        context.out << kDeletedText << '\t' << record.ID << '\t' << PlainField(record.SourceInfo) << '\n';
+    }
+    return 0;
+}
+
+int RunUndoCommand(CliContext& context, CliArgs& args)
+{
+    args.ExpectEnd();
+    std::vector<int> restored;
+    std::string error;
+    if (!context.app.Messages().Undo(restored, error)) {
+        context.err << error << '\n';
+        return 1;
+    }
+    if (restored.empty()) {
+        context.err << kNothingToUndoText << '\n';
+        return 1;
+    }
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject().Key("restored").BeginArray();
+        for (int id : restored) {
+            json.Value(id);
+        }
+        json.EndArray().EndObject();
+        context.out << json.Text() << '\n';
+        return 0;
+    }
+    for (int id : restored) {
+        context.out << kRestoredText << '\t' << id << '\n';
     }
     return 0;
 }

@@ -28,7 +28,8 @@ constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--sh
   message ID                    一条消息的全部内容
   mark read|unread ID...
   mark-all read|unread [--item ID]
-  delete ID...                  删除消息
+  delete ID...                  删除消息, 输出删除了的消息 (编号, 主题)
+  undo                          撤销最后一次删除 (删除了的消息再检查时不会作为新消息出现)
   settings [KEY VALUE]          显示设置, 或设置其中一项
   check [ID | --all]            检查一个或全部项目; 有项目检查出错时退出状态为 1
   watch [--interval-seconds N]  定时检查全部项目, 直到 Ctrl-C
@@ -91,7 +92,7 @@ int main(int argc, char** argv)
             {"items", &RunItemsCommand},     {"presets", &RunPresetsCommand},   {"messages", &RunMessagesCommand},
             {"message", &RunMessageCommand}, {"mark", &RunMarkCommand},         {"mark-all", &RunMarkAllCommand},
             {"delete", &RunDeleteCommand},   {"settings", &RunSettingsCommand}, {"check", &RunCheckCommand},
-            {"watch", &RunWatchCommand},
+            {"watch", &RunWatchCommand},     {"undo", &RunUndoCommand},
         };
         auto handler = handlers.find(command);
         if (handler == handlers.end()) {

@@ -6,10 +6,14 @@
 
 namespace {
 
+// The newest of the stored and the remembered deleted findings with the identity decides: a deleted
+// finding stays deleted, and one that changed after its deletion is new.
 constexpr const char* kKnownByIdSql =
-    "select SourceDate from userdata where MessageTypeID=?1 and SourceID=?2 order by ID desc limit 1";
+    "select SourceDate from (select ID,SourceDate from userdata where MessageTypeID=?1 and SourceID=?2 union all "
+    "select ID,SourceDate from userdata_deleted where MessageTypeID=?1 and SourceKey=?2) order by ID desc limit 1";
 constexpr const char* kKnownByInfoSql =
-    "select SourceDate from userdata where MessageTypeID=?1 and SourceInfo=?2 order by ID desc limit 1";
+    "select SourceDate from (select ID,SourceDate from userdata where MessageTypeID=?1 and SourceInfo=?2 union all "
+    "select ID,SourceDate from userdata_deleted where MessageTypeID=?1 and SourceKey=?2) order by ID desc limit 1";
 constexpr const char* kInsertSql =
     "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,sourcedate,sourcefromid,"
     "sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,sourcelink,sourcecontent,sourceinfo) "
@@ -31,6 +35,16 @@ std::string_view StoredText(const DbValue& value)
 
 } // namespace
 
+bool IsSameStoredDate(const DbValue& stored, const std::string& date)
+{
+    return StoredText(stored) == date;
+}
+
+const char* KnownFindingSql(int messageCategory)
+{
+    return messageCategory == kCategoryFtp ? kKnownByInfoSql : kKnownByIdSql;
+}
+
 CFindingStore::CFindingStore(CAdoConnection& connection, MessageTypeInfo& item) : m_connection(connection), m_item(item)
 {}
 
@@ -51,8 +65,7 @@ bool CFindingStore::Failed(const std::vector<std::string>& errors)
 bool CFindingStore::Prepare()
 {
     if (!m_insert) {
-        m_known = std::make_unique<CAdoCommand>(m_connection, m_item.MessageCategory == kCategoryFtp ? kKnownByInfoSql
-                                                                                                     : kKnownByIdSql);
+        m_known = std::make_unique<CAdoCommand>(m_connection, KnownFindingSql(m_item.MessageCategory));
         m_insert = std::make_unique<CAdoCommand>(m_connection, kInsertSql);
     }
     if (!m_known->IsValid()) {
@@ -127,7 +140,7 @@ CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
         Failed(m_known->Errors());
         return Outcome::Failed;
     }
-    if (!known.rows.empty() && StoredText(known.rows.front().front()) == row.FromDate) {
+    if (!known.rows.empty() && IsSameStoredDate(known.rows.front().front(), row.FromDate)) {
         return EndSliceIfDue() ? Outcome::Known : Outcome::Failed;
     }
     return Store(row);

@@ -17,6 +17,13 @@
 
 class MessageTypeInfo;
 class SourceRowInfo;
+struct DbValue;
+
+// The duplicate test of an item of this category: ?1 the item's key, ?2 the finding's identity (FTP:
+// its SourceInfo, else its ID); one row with the date of the newest stored or deleted finding with it.
+const char* KnownFindingSql(int messageCategory);
+// The date the duplicate test read equals the finding's (trimmed, NULL as empty).
+bool IsSameStoredDate(const DbValue& stored, const std::string& date);
 
 class CFindingStore final
 {
@@ -42,8 +49,8 @@ public:
     // Asked between the rounds of waiting for another program's write lock; false gives up.
     void SetKeepWaiting(std::function<bool()> keepWaiting) { m_keepWaiting = std::move(keepWaiting); }
 
-    // Stored when the newest stored row with the row's identity (FTP: its name, else its ID) has
-    // another date, or there is none.
+    // Stored when the newest stored or deleted row with the row's identity (FTP: its name, else its
+    // ID) has another date, or there is none.
     Outcome StoreIfNew(const SourceRowInfo& row);
     // Stores the row without a duplicate test (the caller compared inside the slice).
     Outcome Store(const SourceRowInfo& row);

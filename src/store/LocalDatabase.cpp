@@ -38,6 +38,43 @@ bool RunSchema(const std::string& path, std::string& error)
     return true;
 }
 
+constexpr const char* kAdditionsMarker = "-- Added after the first release";
+constexpr const char* kHasAdditionsSql =
+    "select count(*) from sqlite_master where name in ('userdata_deleted','userdata_undo')";
+constexpr int kAdditionTables = 2;
+constexpr int kBusyWaitMs = 10000;
+
+// An older file gets the tables added since; a file that has them is only read.
+bool AddNewTables(const std::string& path, std::string& error)
+{
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    std::unique_ptr<sqlite3, SqliteCloser> db(raw);
+    if (rc != SQLITE_OK) {
+        error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
+        return false;
+    }
+    sqlite3_busy_timeout(db.get(), kBusyWaitMs);
+    sqlite3_stmt* statement = nullptr;
+    int found = 0;
+    if (sqlite3_prepare_v2(db.get(), kHasAdditionsSql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        found = sqlite3_column_int(statement, 0);
+    }
+    sqlite3_finalize(statement);
+    if (found == kAdditionTables) {
+        return true;
+    }
+    const std::string script = "begin immediate;" + LocalSchemaAdditionsSql() + ";commit;";
+    char* message = nullptr;
+    if (sqlite3_exec(db.get(), script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        error = message ? message : "schema failed";
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
 constexpr const char* kUnfinishedSuffix = ".new-";
 constexpr int kFirstStartWaitRounds = 200; // of 50 ms: 10 s
 
@@ -109,6 +146,10 @@ bool EnsureLocalDatabase(const std::string& path, std::string& error)
     }
     // An empty file is what an interrupted first start of an older version left: it is made anew.
     if (exists && st.st_size > 0) {
+        if (!AddNewTables(path, error)) {
+            error = "不能更新数据库文件 " + path + ": " + error;
+            return false;
+        }
         return true;
     }
     if (lock.IsHeld()) {
@@ -141,6 +182,13 @@ bool EnsureLocalDatabase(const std::string& path, std::string& error)
         return false;
     }
     return true;
+}
+
+std::string LocalSchemaAdditionsSql()
+{
+    const std::string& schema = LocalSchemaSql();
+    const size_t at = schema.find(kAdditionsMarker);
+    return at == std::string::npos ? std::string() : schema.substr(at);
 }
 
 std::string LocalLockFilePath(const std::string& databasePath)

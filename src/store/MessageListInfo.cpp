@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/MessageTable.h"
 
 bool MessageListInfo::LoadFromRecordset(CAdoRecordset& rs)
 {
@@ -22,5 +23,6 @@ bool MessageListInfo::LoadFromRecordset(CAdoRecordset& rs)
 
 int MessageListInfo::DeleteMessage(CAdoConnection& connection)
 {
-    return connection.Execute("delete from userdata where id=" + std::to_string(ID)) ? 1 : 0;
+    std::string error;
+    return DeleteMessages(connection, {ID}, error) ? 1 : 0;
 }

@@ -2,9 +2,11 @@
 
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/DeletedFindings.h"
 #include "store/MessageListInfo.h"
 #include "store/MessageTypeInfo.h"
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -12,10 +14,10 @@ namespace {
 constexpr const char* kSetStatusSql = "update userdata set status=";
 constexpr const char* kWhereItemSql = " where messagetypeid=";
 constexpr const char* kWhereIdSql = " where id=";
-constexpr const char* kDeleteSql = "delete from userdata where id=";
 constexpr const char* kListRecordSql = "select * from userdata where id=";
 constexpr const char* kUnreadCountsSql =
     "select messagetypeid, sum(n) as unread from userdata_counts where status=0 group by messagetypeid";
+constexpr const char* kDataVersionSql = "pragma data_version";
 constexpr const char* kNewestIdSql = "select max(ID) as newest from userdata";
 constexpr const char* kStoredSinceSql =
     "select ID, MessageTypeID, MessageTypeName, SourceInfo, SourceLink from userdata where ID>";
@@ -99,7 +101,7 @@ bool SetMessagesStatus(CAdoConnection& connection, const std::vector<int>& ids, 
 
 bool DeleteMessages(CAdoConnection& connection, const std::vector<int>& ids, std::string& error)
 {
-    return ExecuteForEach(connection, ids, kDeleteSql, "", error);
+    return DeleteRemembering(connection, ids, error);
 }
 
 bool LoadListRecord(CAdoConnection& connection, int id, MessageListInfo& record, bool& found, std::string& error)
@@ -130,6 +132,19 @@ bool ReadUnreadCounts(CAdoConnection& connection, std::map<int, int>& unreadByIt
             unreadByItem[id] = count;
         }
     }
+    return true;
+}
+
+bool ReadDataVersion(CAdoConnection& connection, long long& version, std::string& error)
+{
+    CAdoCommand command(connection, kDataVersionSql);
+    DbResult result;
+    if (!command.Run(&result) || result.rows.empty() || result.rows.front().empty()) {
+        error = FirstError(command.Errors(), "不能读取数据库的版本");
+        return false;
+    }
+    const DbValue& value = result.rows.front().front();
+    version = value.kind == DbValue::Kind::Text ? std::atoll(value.text.c_str()) : value.integer;
     return true;
 }
 

@@ -17,6 +17,7 @@ bool SetAllRead(CAdoConnection& connection, int itemId, bool read, std::string& 
 bool SetMessageStatus(CAdoConnection& connection, int id, int status);
 
 // The records' new status (1 read, 0 unread), or their deletion, in one transaction: all or none.
+// A deletion is remembered: its findings stay deleted, and it can be undone (DeletedFindings.h).
 bool SetMessagesStatus(CAdoConnection& connection, const std::vector<int>& ids, int status, std::string& error);
 bool DeleteMessages(CAdoConnection& connection, const std::vector<int>& ids, std::string& error);
 
@@ -26,6 +27,10 @@ bool LoadListRecord(CAdoConnection& connection, int id, MessageListInfo& record,
 // Unread records per item key, from the counts the triggers keep; false for a file made before
 // those existed (the caller then counts item by item).
 bool ReadUnreadCounts(CAdoConnection& connection, std::map<int, int>& unreadByItem);
+
+// A number that changes when another connection (another program, or another thread's connection)
+// has committed a write to the file since the last call; this connection's own writes leave it.
+bool ReadDataVersion(CAdoConnection& connection, long long& version, std::string& error);
 
 // The largest record key stored so far (0 for none).
 bool ReadNewestMessageId(CAdoConnection& connection, long long& id, std::string& error);

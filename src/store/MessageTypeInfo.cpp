@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/DeletedFindings.h"
 #include "store/SqlText.h"
 
 #include <string>
@@ -110,8 +111,11 @@ int MessageTypeInfo::Delete(CAdoConnection& connection)
         !connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(messagetypeid))) {
         return 0;
     }
-    // Messages the database kept would belong to no item: then the item stays as well.
-    if (!connection.Execute("delete  from userdata where messagetypeid=" + std::to_string(messagetypeid))) {
+    // Messages the database kept would belong to no item: then the item stays as well. What was
+    // remembered of its deleted findings goes too: nothing can find them any more.
+    std::string error;
+    if (!connection.Execute("delete  from userdata where messagetypeid=" + std::to_string(messagetypeid)) ||
+        !ForgetItemDeletions(connection, messagetypeid, error)) {
         return 0;
     }
     return transaction.Commit() ? 1 : 0;

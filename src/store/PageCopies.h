@@ -16,8 +16,10 @@ struct PageRecordFilter
     std::vector<std::string> skipInfos;
 };
 
-// The newest matching record's id (0 when there is none) and its SourceInfo. Shows nothing; false
-// when the query failed.
-bool NewestPageRecord(CAdoConnection& connection, const PageRecordFilter& filter, long long& id, std::string& info);
-// The SourceContent of record id. Shows nothing; false when it cannot be read.
-bool ReadPageCopy(CAdoConnection& connection, long long id, std::string& copy);
+// The newest matching record's id (0 when there is none), its SourceInfo and whether it is a
+// deleted one. The copies of deleted records count as records: deleting a change report must not
+// make the next check report the same change again. Shows nothing; false when the query failed.
+bool NewestPageRecord(CAdoConnection& connection, const PageRecordFilter& filter, long long& id, std::string& info,
+                      bool& deleted);
+// The SourceContent of record id, stored or deleted. Shows nothing; false when it cannot be read.
+bool ReadPageCopy(CAdoConnection& connection, long long id, bool deleted, std::string& copy);

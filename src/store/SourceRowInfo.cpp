@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
+#include "store/FindingStore.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SqlText.h"
 #include "store/UserIdentity.h"
@@ -24,21 +25,14 @@ bool SourceRowInfo::LoadFromRecordset(CAdoRecordset& rs)
 
 int SourceRowInfo::IsKnown(CAdoConnection& connection, const MessageTypeInfo& item) const
 {
-    const std::string id = std::to_string(item.messagetypeid);
     // Only the stored date decides; reading the other columns (a web copy may be megabytes) buys nothing.
-    const std::string sql = item.MessageCategory == kCategoryFtp
-                                ? "select top 1 SourceDate from userdata where messagetypeid=" + id +
-                                      " and sourceinfo=" + SqlQuoted(Info) + " order by -id"
-                                : "select top 1 SourceDate from userdata where messagetypeid=" + id +
-                                      " and sourceid=" + SqlQuoted(ID) + " order by -id";
-    CAdoRecordset rs(connection);
-    rs.SetShowErrors(false);
-    if (!rs.Open(sql) || rs.IsEOF()) {
+    CAdoCommand known(connection, KnownFindingSql(item.MessageCategory));
+    known.Bind(1, static_cast<long long>(item.messagetypeid)).Bind(2, item.MessageCategory == kCategoryFtp ? Info : ID);
+    DbResult result;
+    if (!known.Run(&result) || result.rows.empty()) {
         return 0;
     }
-    std::string storedDate;
-    rs.GetFieldValue("SourceDate", storedDate);
-    return storedDate == FromDate ? 1 : 0;
+    return IsSameStoredDate(result.rows.front().front(), FromDate) ? 1 : 0;
 }
 
 int SourceRowInfo::Insert(CAdoConnection& connection, const MessageTypeInfo& item, std::string* error) const

@@ -20,8 +20,8 @@ public:
 
     // Reads the ten view columns of the current remote row; false when any of them is missing.
     bool LoadFromRecordset(CAdoRecordset& rs);
-    // 1 when the newest stored row of the item with this identity (FTP: this file name) has the
-    // same date text; any failure counts as new (0).
+    // 1 when the newest stored or deleted row of the item with this identity (FTP: this file's name) has the same date
+    // text; any failure counts as new (0).
     int IsKnown(CAdoConnection& connection, const MessageTypeInfo& item) const;
     // 1 when the insert was executed. Shows no message (it runs on the check thread): on failure
     // error, when given, holds the database's own words.

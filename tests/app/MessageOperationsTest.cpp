@@ -176,6 +176,41 @@ TEST_F(MessageOperations, DeletesSelectedRecordsAndReadsOneInFull)
     EXPECT_EQ(message->RecieveDate.find("年"), 4u) << message->RecieveDate;
 }
 
+TEST_F(MessageOperations, DeletedFindingsStayDeletedAndTheLastDeletionComesBackWhole)
+{
+    std::string error;
+    SourceRowInfo first;
+    first.ID = "1";
+    ASSERT_EQ(first.IsKnown(store.connection(), itemA), 1);
+    ASSERT_TRUE(store.connection().Execute("update userdata set SourceContent='body' where id=4"));
+    const int unread = Unread(itemA.messagetypeid);
+    ASSERT_TRUE(messages.Delete({1, 2, 4}, error)) << error;
+    EXPECT_EQ(first.IsKnown(store.connection(), itemA), 1) << "a deleted finding is not new";
+    first.FromDate = "changed since";
+    EXPECT_EQ(first.IsKnown(store.connection(), itemA), 0) << "a finding that changed after its deletion is";
+    EXPECT_EQ(Unread(itemA.messagetypeid), unread - 2);
+    EXPECT_EQ(messages.UndoableCount(error), std::optional<int>(3));
+
+    std::vector<int> restored;
+    ASSERT_TRUE(messages.Undo(restored, error)) << error;
+    EXPECT_EQ(restored, (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(Unread(itemA.messagetypeid), unread);
+    const auto message = messages.Message(4, error);
+    ASSERT_TRUE(message) << error;
+    EXPECT_EQ(std::tuple(message->status, message->SourceInfo, message->SourceContent),
+              std::tuple(1, std::string("it's 996"), std::string("body")));
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata_deleted"), 0) << "restored keys are forgotten";
+    ASSERT_TRUE(messages.Undo(restored, error)) << error;
+    EXPECT_TRUE(restored.empty()) << "one undo per deletion";
+
+    // Only the last deletion comes back; a deleted item takes its remembered findings along.
+    ASSERT_TRUE(messages.Delete({5}, error) && messages.Delete({7, 6}, error)) << error;
+    ASSERT_EQ(itemA.Delete(store.connection()), 1);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata_deleted"), 1) << "item B's key 6 stays";
+    ASSERT_TRUE(messages.Undo(restored, error)) << error;
+    EXPECT_EQ(restored, std::vector<int>{6});
+}
+
 TEST_F(MessageOperations, WhatARunStoredRecordByRecordAndPerItem)
 {
     std::string error;

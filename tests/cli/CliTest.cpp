@@ -123,10 +123,14 @@ TEST_F(Cli, MessagesArePagedMarkedAndDeletedThroughTheMessageOperationsExceptPro
     EXPECT_EQ(Run({"mark-all", "unread"}).status, 1);
     EXPECT_EQ(Run({"items", "set", "1", "--name", "b"}).status, 1);
     Sql("drop trigger refuse; drop trigger refuse_item");
-    Ok({"delete", "1", "2"});
+    const std::string deleted = Ok({"delete", "1", "2"});
+    EXPECT_TRUE(Has(deleted, "已删除\t2\ttitle 1\n") && std::ranges::count(deleted, '\n') == 2) << deleted;
     EXPECT_TRUE(Has(Run({"messages"}).out, "共:1条"));
     const std::string one = Ok({"--json", "message", "3"});
     EXPECT_TRUE(Has(one, R"("SourceInfo":"title 2")") && Has(one, R"("CategoryName":"网页监视")")) << one;
+    EXPECT_EQ(Ok({"--json", "undo"}), "{\"restored\":[1,2]}\n");
+    EXPECT_TRUE(Has(Run({"messages", "--filter", "read"}).out, "共:2条")) << "back with their read state";
+    EXPECT_EQ(Run({"undo"}).status, 1) << "nothing left to undo";
 }
 
 TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)

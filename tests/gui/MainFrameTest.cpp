@@ -1,11 +1,14 @@
 // The main window's behaviour: paging, read filters, the auto-check timer, the tray icon through
-// a blink, the tip texts, the layouts, start-up with "/R" and closing.
+// a blink, the tip texts, what every pane shows after a change to the stored messages, the layouts,
+// start-up with "/R" and closing.
 #include "FrameFixture.h"
 #include "app/AppConnections.h"
 #include "app/CMainTick.h"
 #include "gui/detail/CWatchMessageView.h"
 #include "gui/frame/CTrayObject.h"
 #include "gui/frame/FrameCommands.h"
+#include "gui/list/CMessageListCtrl.h"
+#include "gui/list/CMessageListModel.h"
 #include "gui/list/CPagingBar.h"
 #include "gui/list/CTarvoView.h"
 #include "gui/tree/CLeftView.h"
@@ -13,6 +16,7 @@
 #include "gui/widgets/CElidedLabel.h"
 #include "gui/widgets/CHyperlinkLabel.h"
 #include "monitors/CheckContext.h"
+#include "store/CAdoConnection.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -183,6 +187,43 @@ TEST(MainFrameTray, TipTextsFollowTheUnreadSummaryAndAreCutOnACharacter)
     // From another thread the tip arrives through the UI thread's queue.
     std::thread([&tray] { tray.SetToolTip("没有未读的消息"); }).join();
     EXPECT_TRUE(WaitUntil([&] { return tray.Tip() == QStringLiteral("没有未读的消息"); }));
+}
+
+TEST(MainFrameStoreChange, DeleteUndoMarkAllAndAnotherProgramsWriteShowInEveryPaneAtOnce)
+{
+    FrameFixture fixture;
+    CTarvoDoc& doc = *fixture.doc;
+    CTrayObject& tray = fixture.frame->Tray();
+    CWatchMessageView& detail = *fixture.frame->GetDetailView();
+    CTarvoView& list = *fixture.frame->GetListView();
+    const auto status = [&] { return QString::fromStdString(fixture.app.m_run.GetStatusText()); };
+    fixture.StoreMessages(3);
+    list.List()->selectRow(0);
+    ASSERT_EQ(detail.SubjectLabel()->text(), QStringLiteral("m3"));
+
+    fixture.frame->Command(cmd::kDeleteSelected);
+    EXPECT_EQ(detail.SubjectLabel()->text(), QString()) << "a deleted message leaves the detail pane";
+    EXPECT_EQ(list.Model()->rowCount(), 2);
+    EXPECT_EQ(doc.m_nUnreadCount, 2);
+    EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:2条消息未读"));
+    EXPECT_EQ(status(), QStringLiteral("已删除 1 条消息  当前类别: 所有 ( 未读消息合计:2)"));
+    fixture.frame->Command(cmd::kUndoDelete);
+    EXPECT_EQ(list.Model()->rowCount(), 3);
+    EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
+
+    fixture.frame->Command(cmd::kMarkAllRead);
+    EXPECT_EQ(status(), QStringLiteral("当前类别: 所有 ()"));
+    EXPECT_EQ(tray.Tip(), QStringLiteral("没有未读的消息"));
+
+    // Another program marks them unread again: the one-second tick shows it.
+    fixture.frame->NoticeOutsideWrites();
+    CAdoConnection other;
+    ASSERT_TRUE(other.Open("DBQ=" + fixture.app.m_strAppDir + "message.dat;DRIVER={SQLite3}"));
+    ASSERT_TRUE(other.Execute("update userdata set status=0"));
+    EXPECT_TRUE(WaitUntil([&] { return status() == QStringLiteral("当前类别: 所有 ( 未读消息合计:3)"); }))
+        << status().toStdString();
+    EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
+    EXPECT_EQ(list.Model()->RecordAt(0).status, 0);
 }
 
 TEST(MainFrameLayout, LeftOneRightTwoAndEveryOtherValueTopTwoBottomOne)

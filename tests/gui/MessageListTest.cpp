@@ -376,7 +376,7 @@ TEST(MessageList, TheContextMenuHasItsItemsAndTheLastTwoAreDisabled)
         }
     }
     EXPECT_EQ(texts, Texts({"移动到首页", "移动到前一页", "移动到后一页", "移动到尾页", "删除已选消息      ",
-                            "标记选中的为已读", "标记选中的为未读", "标记所有的为已读", "标记所有的为未读",
+                            "撤销删除", "标记选中的为已读", "标记选中的为未读", "标记所有的为已读", "标记所有的为未读",
                             "显示本机存储的内容", "显示链接的远程信息"}));
     int disabled = 0;
     for (QAction* action : actions) {

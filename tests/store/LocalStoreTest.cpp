@@ -1,10 +1,12 @@
 #include "store/CAdoRecordset.h"
 #include "store/ExcludeTable.h"
+#include "store/LocalDatabase.h"
 #include "store/MessageInfo.h"
 #include "store/MessageTable.h"
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -159,4 +161,32 @@ TEST(MessageTable, StoredRecordLoadsBackAndIsKnownByItemIdentityAndDateOrFtpFile
     EXPECT_TRUE(store.reporter().Texts().empty());
     EXPECT_FALSE(MessageInfo().LoadById(store.connection(), 99));
     EXPECT_FALSE(store.reporter().Texts().empty());
+}
+
+TEST(LocalDatabase, AFileOfAnOlderVersionGainsTheDeletionTablesAndKeepsItsRows)
+{
+    TempDir dir;
+    const std::string path = dir.path() + "message.dat";
+    {
+        const std::string& schema = LocalSchemaSql();
+        const std::string older = schema.substr(0, schema.size() - LocalSchemaAdditionsSql().size());
+        std::ofstream(path).close();
+        CAdoConnection connection;
+        ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
+        ASSERT_TRUE(connection.Execute("begin;" + older + ";insert into userdata (SourceID) values ('kept');commit"));
+    }
+    std::string error;
+    ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error;
+    ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error; // a second start finds them
+    CAdoConnection connection;
+    ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
+    ASSERT_TRUE(DeleteMessages(connection, {1}, error)) << error;
+    CAdoRecordset rs(connection);
+    ASSERT_TRUE(
+        rs.Open("select (select SourceKey from userdata_deleted) as k, (select count(*) from userdata_undo) as n"));
+    std::string key;
+    int undo = 0;
+    rs.GetFieldValue("k", key);
+    rs.GetFieldValue("n", undo);
+    EXPECT_EQ(std::tuple(key, undo), std::tuple(std::string("kept"), 1));
 }

@@ -249,6 +249,9 @@ void CWatchMessageView::OnDownloadComplete()
     m_bDownloading = false;
     if (!run.IsRunActive()) {
         Q_EMIT BusyAnimation(false);
-        run.SetStatusText(m_strSavedStatus);
+        // Only our own text gives way: a newer one (a deletion's, the summary after it) stays.
+        if (run.GetStatusText() == m_strSavedStatus + kDownloadingText) {
+            run.SetStatusText(m_strSavedStatus);
+        }
     }
 }

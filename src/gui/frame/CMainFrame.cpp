@@ -57,6 +57,8 @@ QKeySequence ShortcutOf(int id)
         return QKeySequence(Qt::CTRL | Qt::Key_S);
     case cmd::kFilePrint:
         return QKeySequence(Qt::CTRL | Qt::Key_P);
+    case cmd::kUndoDelete:
+        return QKeySequence(Qt::CTRL | Qt::Key_Z);
     default:
         return {};
     }
@@ -95,6 +97,7 @@ CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* paren
 
     m_secondTimer.setInterval(kSecondMs);
     connect(&m_secondTimer, &QTimer::timeout, this, [this] {
+        NoticeOutsideWrites();
         m_tick->OnSecond();
         UpdateCommandUi();
     });
@@ -394,6 +397,20 @@ void CMainFrame::ToggleScrollLock()
 {
     if (m_scrollLock.IsAvailable()) {
         m_scrollLock.Set(!m_scrollLock.IsOn());
+    }
+}
+
+void CMainFrame::NoticeOutsideWrites()
+{
+    std::string error;
+    const auto version = m_context.app.Messages().DataVersion(error);
+    if (!version || *version == m_nDataVersion) {
+        return;
+    }
+    const bool first = m_nDataVersion < 0;
+    m_nDataVersion = *version;
+    if (!first) {
+        m_context.doc.ShowStoreChange();
     }
 }
 

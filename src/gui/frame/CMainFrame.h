@@ -103,6 +103,10 @@ public:
     QLabel* DatePane() const { return m_date; }
     const QTimer& AutoCheckTimer() const { return m_autoCheckTimer; }
 
+    // Run by the one-second tick: when another program (or another connection) wrote to
+    // message.dat since, the counts, list, panes, summary and tray tip show the new state.
+    void NoticeOutsideWrites();
+
     // ITickActions
     bool IsFrameForeground() override;
     void MarkSelectedRead() override;
@@ -146,6 +150,7 @@ private:
     ScrollLockLight m_scrollLock;
     KeyboardIndicators m_keyLights;
     QTimer m_secondTimer;
+    long long m_nDataVersion = -1; // message.dat's data version the panes show; -1 before the first tick
     QTimer m_autoCheckTimer;
     QTimer m_dateTimer;
 

@@ -48,6 +48,7 @@ void CMainFrame::Command(int id)
         m_tree->OnCheckAll();
         break;
     case kDeleteSelected:
+    case kUndoDelete:
     case kMarkSelectedRead:
     case kMarkSelectedUnread:
         ForwardToList(id);
@@ -146,6 +147,8 @@ void CMainFrame::ForwardToList(int id)
 {
     if (id == cmd::kDeleteSelected) {
         m_list->OnDeleteSelected();
+    } else if (id == cmd::kUndoDelete) {
+        m_list->OnUndoDelete();
     } else if (id == cmd::kMarkSelectedRead) {
         m_list->OnMarkSelectedRead();
     } else if (id == cmd::kMarkSelectedUnread) {

@@ -16,6 +16,10 @@ QMessageBox::StandardButton QtMessageBoxes::Show(QWidget* parent, const QString&
         box.setDefaultButton(defaultButton);
     }
     box.setAccessibleName(box.windowTitle());
+    // The program's yes/no questions (deleting an item) destroy something: a stray Enter says no.
+    if (buttons.testFlag(QMessageBox::No)) {
+        box.setDefaultButton(QMessageBox::No);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -31,6 +31,7 @@ inline constexpr int kMarkAllRead = 32819;
 inline constexpr int kMarkAllUnread = 32820;
 inline constexpr int kImportItems = 32822;
 inline constexpr int kExportItems = 32823;
+inline constexpr int kUndoDelete = 32825;
 inline constexpr int kFirstPage = 1024;
 inline constexpr int kPreviousPage = 1025;
 inline constexpr int kNextPage = 1026;

@@ -43,6 +43,7 @@ constexpr std::array kMessageItems = {
     MenuItemText{kLastPage, "移动到尾页"},
     MenuItemText{kSeparator, ""},
     MenuItemText{kDeleteSelected, "删除已选消息      "},
+    MenuItemText{kUndoDelete, "撤销删除\tCtrl+Z"},
     MenuItemText{kSeparator, ""},
     MenuItemText{kMarkSelectedRead, "标记选中为已读"},
     MenuItemText{kMarkSelectedUnread, "标记选中为未读"},

@@ -26,6 +26,10 @@ constexpr const char* kCannotChangeCaption = "注意";
 constexpr const char* kSelectToDeleteText = "请首先选择您所要删除的消息";
 constexpr const char* kSelectToMarkText = "请首先选择您所要处理的消息";
 constexpr const char* kConfirmCaption = "请确认";
+constexpr const char* kDeletedFront = "已删除 ";
+constexpr const char* kRestoredFront = "已恢复 ";
+constexpr const char* kDeletedBack = " 条消息";
+constexpr const char* kNothingToUndoText = "没有可以撤销的删除";
 
 constexpr std::array<int, CMessageListModel::kColumnCount> kColumnWidths = {24, 88, 110, 126, 25, 170, 0, 50, 0};
 constexpr size_t kDateColumn = 2;
@@ -36,6 +40,7 @@ enum ListCommandId : int
     kDeleteSelected = 32803,
     kMarkSelectedRead = 32804,
     kMarkSelectedUnread = 32805,
+    kUndoDelete = 32825,
     kShowStored = 32807,
     kShowRemote = 32808,
 };
@@ -245,7 +250,6 @@ void CTarvoView::OnDeleteSelected()
                              QMessageBox::Ok);
         return;
     }
-    CTarvoDoc& doc = m_context.doc;
     std::vector<int> ids;
     for (int row : rows) {
         ids.push_back(m_model->RecordAt(row).ID);
@@ -253,10 +257,23 @@ void CTarvoView::OnDeleteSelected()
     std::string error;
     if (!m_context.app.Messages().Delete(ids, error)) {
         ShowStoreError(error); // nothing was deleted; the refill below shows the rows again
+        m_context.doc.ShowStoreChange();
+        return;
     }
-    doc.m_nCurMessageId = 0;
-    doc.m_bReload = true;
-    ShowPage(doc.m_nCurPage);
+    m_context.doc.m_nCurMessageId = 0;
+    m_context.doc.ShowStoreChange(kDeletedFront + std::to_string(ids.size()) + kDeletedBack);
+}
+
+void CTarvoView::OnUndoDelete()
+{
+    std::vector<int> restored;
+    std::string error;
+    if (!m_context.app.Messages().Undo(restored, error)) {
+        ShowStoreError(error);
+        return;
+    }
+    m_context.doc.ShowStoreChange(restored.empty() ? std::string(kNothingToUndoText)
+                                                   : kRestoredFront + std::to_string(restored.size()) + kDeletedBack);
 }
 
 void CTarvoView::OnSelectionChanged()
@@ -302,6 +319,7 @@ void CTarvoView::BuildContextMenu()
     frameItem("移动到尾页", kLastPage);
     m_contextMenu->addSeparator();
     connect(item("删除已选消息      ", kDeleteSelected), &QAction::triggered, this, &CTarvoView::OnDeleteSelected);
+    connect(item("撤销删除", kUndoDelete), &QAction::triggered, this, &CTarvoView::OnUndoDelete);
     m_contextMenu->addSeparator();
     connect(item("标记选中的为已读", kMarkSelectedRead), &QAction::triggered, this, &CTarvoView::OnMarkSelectedRead);
     connect(item("标记选中的为未读", kMarkSelectedUnread), &QAction::triggered, this,

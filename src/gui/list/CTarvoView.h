@@ -35,7 +35,10 @@ public:
     void OnUpdate(CTarvoDoc& doc, IDocView* sender, int hint) override;
 
     // Commands the frame forwards.
+    // Deletes the selected records; the status text tells how many ("已删除 N 条消息").
     void OnDeleteSelected();
+    // Brings the last deletion back (CMessageOperations::Undo).
+    void OnUndoDelete();
     void OnMarkSelectedRead();
     void OnMarkSelectedUnread();
     // Marks the selected records: 1 read, 0 unread (the frame's auto-mark countdown uses 1).

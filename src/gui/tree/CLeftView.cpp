@@ -103,6 +103,13 @@ void CLeftView::showEvent(QShowEvent* event)
 void CLeftView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
 {
     doc.UpdateStatusSummary();
+    // An item whose last unread record went stops blinking now, not at the next animation step.
+    for (const auto& item : doc.Items()) {
+        QTreeWidgetItem* node = NodeOf(item->messagetypeid);
+        if (node && item->m_nUnreadCount == 0 && node->data(0, kAnimFrameRole).toInt() != -1) {
+            node->setData(0, kAnimFrameRole, -1);
+        }
+    }
 }
 
 // ---- nodes ----
@@ -337,6 +344,8 @@ void CLeftView::focusInEvent(QFocusEvent* event)
     // Coming back from a popup (the context menu) is not a new activation.
     if (event->reason() != Qt::PopupFocusReason) {
         m_targetKey.reset();
+        // The tree becoming active shows the summary of the item anew.
+        m_context.doc.UpdateStatusSummary();
     }
     QTreeWidget::focusInEvent(event);
 }
@@ -641,7 +650,7 @@ void CLeftView::MarkAll(bool read)
         // The database's own words, as the store shows them; nothing changed.
         m_context.boxes.Show(this, QString::fromStdString(error), QString(), QMessageBox::Information, QMessageBox::Ok);
     }
-    ReloadOtherViews();
+    m_context.doc.ShowStoreChange();
 }
 
 void CLeftView::OnMarkAllRead()

@@ -119,11 +119,12 @@ void WritePageCopies(const std::string& appDir, std::string_view newRegion, std:
 // What the store holds for the item (or, in a frame check, for the frame).
 struct StoredState
 {
-    long long newestId = 0; // the newest record of the page when it was read; 0: none
-    bool any = false;       // the item has a record
-    std::string newestInfo; // SourceInfo of the newest record
-    bool haveCopy = false;  // a comparison copy exists: reports of vanished markers are none
-    std::string copy;       // its SourceContent
+    long long newestId = 0;   // the newest record of the page when it was read; 0: none
+    bool any = false;         // the item has a record
+    std::string newestInfo;   // SourceInfo of the newest record
+    bool haveCopy = false;    // a comparison copy exists: reports of vanished markers are none
+    bool copyDeleted = false; // the copy is a deleted record's
+    std::string copy;         // its SourceContent
 };
 
 class WebPageCheck final
@@ -175,7 +176,7 @@ private:
     };
     // Compares the page's region with the stored state; a change gives the info to store it with.
     Verdict Compare(StoredState& stored, Marker marker, std::string_view region, const char*& info);
-    bool NewestId(const PageRecordFilter& filter, long long& id, std::string& info);
+    bool NewestId(const PageRecordFilter& filter, long long& id, std::string& info, bool& deleted);
     int Store(CFindingStore& store, const std::string& url, std::string page, const std::string& info);
     void CutOldRegion(std::string& copy) const;
 
@@ -265,22 +266,13 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
     return frameResult;
 }
 
-bool WebPageCheck::NewestId(const PageRecordFilter& filter, long long& id, std::string& info)
-{
-    return NewestPageRecord(m_ctx.mainConnection, filter, id, info);
-}
-
-PageRecordFilter WebPageCheck::StoredFilter(const std::string& url, bool topLevel) const
-{
-    // Each frame is compared with its own last copy, or frames would take turns as "changed".
-    return PageRecordFilter{m_item.messagetypeid, url, !topLevel, {}};
 }
 
 bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState& stored)
 {
     PageRecordFilter filter = StoredFilter(url, topLevel);
     long long id = 0;
-    if (!NewestId(filter, id, stored.newestInfo)) {
+    if (!NewestId(filter, id, stored.newestInfo, stored.copyDeleted)) {
         return false;
     }
     stored.newestId = id;
@@ -290,7 +282,7 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
         // the last page that had it.
         std::string info;
         filter.skipInfos = {kStartMarkerGoneInfo, kEndMarkerGoneInfo};
-        if (!NewestId(filter, id, info)) {
+        if (!NewestId(filter, id, info, stored.copyDeleted)) {
             return false;
         }
     }
@@ -298,7 +290,7 @@ bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState
     if (!stored.haveCopy) {
         return true;
     }
-    return ReadPageCopy(m_ctx.mainConnection, id, stored.copy);
+    return ReadPageCopy(m_ctx.mainConnection, id, stored.copyDeleted, stored.copy);
 }
 
 // The region of a stored copy, in place: after the start marker when it is found (else from the
@@ -423,7 +415,8 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     }
     long long newestId = 0;
     std::string newestInfo;
-    if (!NewestId(StoredFilter(url, topLevel), newestId, newestInfo)) {
+    bool newestDeleted = false;
+    if (!NewestId(StoredFilter(url, topLevel), newestId, newestInfo, newestDeleted)) {
         return Fail(LocalDatabaseFailure(m_ctx));
     }
     if (newestId != stored.newestId) {

@@ -5,6 +5,7 @@
 #include "RemoteDatabase.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "store/MessageTable.h"
 #include "store/OdbcBackend.h"
 #include "store/SqlText.h"
 #include "support/HttpStallServer.h"
@@ -121,6 +122,14 @@ TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateCha
     ASSERT_EQ(messages.size(), 31u);
     EXPECT_EQ(messages[30].SourceID + " " + messages[30].SourceDate, "12 2002年05月02日-09:05");
     EXPECT_EQ(Check(item), 0) << "the changed row is now stored";
+    std::vector<int> stored;
+    for (const auto& message : m_store.Messages(item.messagetypeid)) {
+        stored.push_back(message.ID);
+    }
+    std::string error;
+    ASSERT_TRUE(DeleteMessages(m_store.connection(), stored, error)) << error;
+    EXPECT_EQ(Check(item), 0) << "deleted rows, both versions of the changed one, are not new again";
+    EXPECT_EQ(StoredCount(), 0);
 
     // An item with a source type reads only its rows, the quotes in it taken literally.
     m_remote.Run("update notices set sourcetype = 'o''neil' where id in (1, 3);"

@@ -6,6 +6,7 @@
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "monitors/mail/MailServerAddress.h"
+#include "store/MessageTable.h"
 #include "store/MessageTypeInfo.h"
 #include "support/DovecotServer.h"
 #include "support/ScriptedLineServer.h"
@@ -256,6 +257,12 @@ TEST_F(MailMonitorDovecot, FirstCheckStoresEveryMessageTheSecondNone)
     EXPECT_EQ(Find(after, kMailbox[1].first).SourceInfo, "你好 world");
     EXPECT_EQ(Find(after, "1700000007.M7P1.wendar").SourceInfo, "seven");
     EXPECT_EQ(item.m_nNewCount, 6);
+
+    // A deleted record's mail, still on the server, is not new again.
+    std::string error;
+    ASSERT_TRUE(DeleteMessages(m_store.connection(), {Find(after, kMailbox[0].first).ID}, error)) << error;
+    EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
+    EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 5u);
 }
 
 TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPassword)

@@ -5,6 +5,7 @@
 #include "monitors/CheckContext.h"
 #include "store/CAdoConnection.h"
 #include "store/ExcludeTable.h"
+#include "store/MessageTable.h"
 #include "store/SourceRowInfo.h"
 #include "support/FullBacklogServer.h"
 #include "support/HttpStallServer.h"
@@ -293,6 +294,12 @@ TEST_F(WebMonitorTest, FramesetFramesAreCheckedEachAgainstItsOwnCopy)
     EXPECT_EQ(messages[2].SourceLink, messages[1].SourceLink);
     EXPECT_EQ(messages[2].SourceInfo, kChangedInfo);
     EXPECT_EQ(std::ranges::count(Requests(), "/dir/top.htm"s, &httplib::Request::path), 5);
+
+    // Deleted reports, the change too, leave each frame's comparison as it was.
+    std::string error;
+    ASSERT_TRUE(DeleteMessages(m_store.connection(), {messages[0].ID, messages[1].ID, messages[2].ID}, error)) << error;
+    EXPECT_EQ(Check(item), 0);
+    EXPECT_TRUE(Messages(item).empty());
 }
 
 TEST_F(WebMonitorTest, FramesetLeadingBackToItselfEndsAtTheDepthBound)
