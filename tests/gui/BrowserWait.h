@@ -40,7 +40,7 @@ template <typename Taken> bool ClickUntil(QWidget* surface, QPoint at, Taken tak
     clock.start();
     while (!taken() && clock.elapsed() < timeoutMs) {
         QTest::mouseClick(surface, Qt::LeftButton, {}, at);
-        QTest::qWaitFor(taken, 2000);
+        static_cast<void>(QTest::qWaitFor(taken, 2000)); // the loop looks again
     }
     return taken();
 }

@@ -266,6 +266,15 @@ int WebPageCheck::FollowFrames(const std::string& url, const std::string& page, 
     return frameResult;
 }
 
+bool WebPageCheck::NewestId(const PageRecordFilter& filter, long long& id, std::string& info, bool& deleted)
+{
+    return NewestPageRecord(m_ctx.mainConnection, filter, id, info, deleted);
+}
+
+PageRecordFilter WebPageCheck::StoredFilter(const std::string& url, bool topLevel) const
+{
+    // Each frame is compared with its own last copy, or frames would take turns as "changed".
+    return PageRecordFilter{m_item.messagetypeid, url, !topLevel, {}};
 }
 
 bool WebPageCheck::LoadStored(const std::string& url, bool topLevel, StoredState& stored)
