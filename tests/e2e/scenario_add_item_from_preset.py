@@ -8,37 +8,12 @@ Menus and modal dialogs run their own event loop inside the program, so they are
 wait for them to close."""
 import os
 import shutil
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wendar_e2e  # noqa: E402
 
 PRESET = "网页更新(新闻首页)"
-
-
-def find_any(session, roles, name, timeout=60):
-    """The first node named name in one of the roles (Qt reports some controls under either)."""
-
-    def attempt():
-        for role in roles:
-            try:
-                return session.find(role, name, timeout=0.5)
-            except AssertionError:
-                pass
-        return None
-
-    return wendar_e2e.wait_for(attempt, timeout, interval=0.2, what="%s %r" % ("/".join(roles), name))
-
-
-def click(session, node):
-    """A left click in the middle of the node, where the accessibility bus says it is on screen."""
-    import pyatspi
-
-    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    assert box.width > 0 and box.height > 0, "the node is not on screen"
-    subprocess.run(["xdotool", "mousemove", "--sync", str(box.x + box.width // 2), str(box.y + box.height // 2),
-                    "click", "1"], env=session.env, check=True, timeout=15)
 
 
 def run(session):
@@ -51,15 +26,15 @@ def run(session):
     server = wendar_e2e.PageServer("<html><body><div id=\"news\">新闻</div></body></html>")
     try:
         session.launch()
-        click(session, session.find("push button", "增加"))
+        session.click(session.find("push button", "增加"))
         dialog = session.find("dialog", "自动检查消息项目属性")
 
-        click(session, find_any(session, ("push button", "push button menu", "toggle button"), "预制", 15))
-        click(session, session.find("menu item", PRESET))
-        name = find_any(session, ("text", "entry"), "名称：")
+        session.click(session.find(("push button", "push button menu", "toggle button"), "预制", 15))
+        session.click(session.find("menu item", PRESET))
+        name = session.find(("text", "entry"), "名称：")
         wendar_e2e.wait_for(lambda: session.text(name) == PRESET, 10, what="the preset's name in the form")
 
-        address = find_any(session, ("text", "entry"), "链接地址：")
+        address = session.find(("text", "entry"), "链接地址：")
         address.queryEditableText().setTextContents(server.url + "news/index.html")
         session.press(session.find("push button", "确认", root=dialog))
 
@@ -71,7 +46,7 @@ def run(session):
         assert stored_address == server.url + "news/index.html", rows
         ranges = session.query("select excludeFrom, excludeTo from userHttpExclude where messagetypeid=%d" % item_id)
         assert sorted(ranges) == [("<span class=\"clock\">", "</span>"), ("<span id=\"counter\">", "</span>")], ranges
-        find_any(session, ("tree item", "table cell"), PRESET, 15)
+        session.find(("tree item", "table cell"), PRESET, 15)
         assert session.program.poll() is None, "wendar ended"
     finally:
         server.close()

@@ -84,7 +84,7 @@ NOTIFICATIONS_XML = """<node><interface name="org.freedesktop.Notifications">
 
 class NotificationService:
     """A stand-in for the desktop's notification daemon on the session bus: records every
-    Notify call as (summary, body) and can click a notification (ActionInvoked "default")."""
+    Notify call as (summary, body)."""
 
     def __init__(self, bus_address):
         from gi.repository import Gio, GLib
@@ -124,11 +124,6 @@ class NotificationService:
         self.ready.set()
         self.loop.run()
         self.context.pop_thread_default()
-
-    def click(self, notification_id):
-        self.context.invoke_full(self.GLib.PRIORITY_DEFAULT, lambda: self.connection.emit_signal(
-            None, "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked",
-            self.GLib.Variant("(us)", (notification_id, "default"))) and False)
 
     def close(self):
         self.context.invoke_full(self.GLib.PRIORITY_DEFAULT, lambda: self.loop.quit() and False)
@@ -243,13 +238,15 @@ class Session:
         return wait_for(find, timeout, interval=0.3, what="the wendar window on the accessibility bus")
 
     def find(self, role, name, timeout=60, root=None):
-        """The first node with the role name (e.g. "push button") and accessible name."""
+        """The first node with the role name (e.g. "push button", or a tuple of them, as Qt reports
+        some controls under either) and accessible name."""
+        roles = (role,) if isinstance(role, str) else role
 
         def walk(node, depth):
             if node is None or depth > 25:
                 return None
             try:
-                if node.getRoleName() == role and node.name == name:
+                if node.getRoleName() in roles and node.name == name:
                     return node
                 for i in range(node.childCount):
                     found = walk(node.getChildAtIndex(i), depth + 1)
@@ -260,7 +257,16 @@ class Session:
             return None
 
         return wait_for(lambda: walk(root or self.app(), 0), timeout, interval=0.3,
-                        what="%s %r" % (role, name))
+                        what="%s %r" % ("/".join(roles), name))
+
+    def click(self, node):
+        """A real left click (xdotool) in the middle of the node, where the accessibility bus says it is."""
+        import pyatspi
+
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        assert box.width > 0 and box.height > 0, "the node is not on screen"
+        subprocess.run(["xdotool", "mousemove", "--sync", str(box.x + box.width // 2), str(box.y + box.height // 2),
+                        "click", "1"], env=self.env, check=True, timeout=15)
 
     @staticmethod
     def press(node):

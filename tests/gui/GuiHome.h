@@ -1,51 +1,22 @@
 #pragma once
-// The program's core on a temporary application directory, for tests of the tree and the
-// property dialog: the application object with its real message.dat, a document, recording
-// message boxes and a recording sound player, and a helper that answers a modal dialog.
-#include "GuiFakes.h"
-#include "app/AppConnections.h"
+// The pane world with a recording sound player, for tests of the tree and the property dialog,
+// and a helper that answers a modal dialog.
+#include "PaneWorld.h"
 #include "app/AppPaths.h"
-#include "app/CTarvoApp.h"
-#include "app/CTarvoDoc.h"
 #include "app/IDocView.h"
-#include "app/ISoundPlayer.h"
-#include "store/CAdoRecordset.h"
 #include "store/ExcludeTable.h"
 #include "store/LocalDatabase.h"
+#include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <thread>
-
-class RecordingSoundPlayer final : public ISoundPlayer
-{
-public:
-    bool Play(const std::string& path) override
-    {
-        std::lock_guard guard(m_lock);
-        m_played.push_back(path);
-        return path.find("missing") == std::string::npos;
-    }
-    std::vector<std::string> Played() const
-    {
-        std::lock_guard guard(m_lock);
-        return m_played;
-    }
-
-private:
-    mutable std::mutex m_lock;
-    std::vector<std::string> m_played;
-};
 
 // Counts the updates a pane would get from the document.
 class SpyView final : public IDocView
@@ -55,22 +26,22 @@ public:
     int updates = 0;
 };
 
-class GuiHome
+class GuiHome final : public PaneWorld
 {
 public:
-    GuiHome()
-    {
-        setenv("XDG_CONFIG_HOME", (m_home.path() + "config").c_str(), 1);
-        std::string error;
-        if (!app.InitInstance(m_home.path(), m_home.path() + "wendar", error)) {
-            ADD_FAILURE() << error;
-        }
-        doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
-        context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, player});
-    }
-    ~GuiHome() { doc->WaitForChecks(); }
+    GuiHome() : GuiHome(std::make_shared<RecordingPlayer>()) {}
+    ~GuiHome() override { doc->WaitForChecks(); }
 
-    const std::string& dir() const { return m_home.path(); }
+    const std::string& dir() const { return home.path(); }
+    // The texts of the message boxes shown so far.
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const auto& box : boxes.shown) {
+            texts << box.text;
+        }
+        return texts;
+    }
 
     // Stores a new check item in message.dat and returns it with its key.
     MessageTypeInfo AddItem(const std::string& name, int category = kCategoryWebPage, int state = 1)
@@ -83,20 +54,6 @@ public:
         item.Save(app.Db().main);
         EXPECT_NE(item.messagetypeid, 0);
         return item;
-    }
-    void AddMessage(int messagetypeid, int status)
-    {
-        ASSERT_TRUE(app.Db().main.Execute("insert into userdata (MessageTypeID, status, SourceInfo) values(" +
-                                          std::to_string(messagetypeid) + "," + std::to_string(status) + ",'x')"));
-    }
-    long long Number(const std::string& sql)
-    {
-        CAdoRecordset rs(app.Db().main);
-        int value = -1;
-        if (rs.Open(sql) && !rs.IsEOF()) {
-            rs.GetFieldValue("n", value);
-        }
-        return value;
     }
     std::string Text(const std::string& sql)
     {
@@ -133,16 +90,11 @@ public:
         app.m_strPresetConnection = PresetConnectionString(app.m_strAppDir);
     }
 
-    CTarvoApp app;
-    std::unique_ptr<CTarvoDoc> doc;
-    RecordingMessageBoxes boxes;
-    RecordingOpener opener;
-    std::shared_ptr<RecordingSoundPlayer> player = std::make_shared<RecordingSoundPlayer>();
-    std::unique_ptr<GuiContext> context;
+    std::shared_ptr<RecordingPlayer> player;
 
 private:
     using ExcludeRanges = std::vector<ExcludeRange>;
-    TempDir m_home;
+    explicit GuiHome(std::shared_ptr<RecordingPlayer> recording) : PaneWorld(recording), player(std::move(recording)) {}
 };
 
 // Once a modal dialog of type Dialog is open, runs answer on it (which must close it). Gives up
@@ -185,17 +137,8 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
     timer->start();
 }
 
-// Processes events until done() holds or the time is up.
-inline bool WaitFor(const std::function<bool()>& done, int milliseconds = 60000)
+// Processes events until done() holds or a generous minute is up.
+inline bool WaitFor(const std::function<bool()>& done)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return QTest::qWaitFor(done, 60000);
 }

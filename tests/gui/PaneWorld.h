@@ -32,19 +32,19 @@ struct StoredMessage
     int category = kCategoryDatabase;
 };
 
-class PaneWorld final
+class PaneWorld
 {
 public:
-    PaneWorld()
+    explicit PaneWorld(std::shared_ptr<ISoundPlayer> player = nullptr)
     {
         setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
         std::string error;
         EXPECT_TRUE(app.InitInstance(home.path(), home.path() + "wendar", error)) << error;
         doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
         doc->ApplySettings(app.m_settings);
-        m_context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, nullptr});
+        m_context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, std::move(player)});
     }
-    ~PaneWorld()
+    virtual ~PaneWorld()
     {
         m_context.reset();
         doc.reset();
