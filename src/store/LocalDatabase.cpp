@@ -44,7 +44,7 @@ constexpr const char* kHasAdditionsSql =
 constexpr int kAdditionTables = 2;
 constexpr int kBusyWaitMs = 10000;
 
-// An older file gets the tables added since; a file that has them is only read.
+// An older file gets WAL and the tables added since.
 bool AddNewTables(const std::string& path, std::string& error)
 {
     sqlite3* raw = nullptr;
@@ -55,6 +55,9 @@ bool AddNewTables(const std::string& path, std::string& error)
         return false;
     }
     sqlite3_busy_timeout(db.get(), kBusyWaitMs);
+    // WAL: readers never wait for a writer, so the window reads while a check stores. A file made
+    // by an older version is switched over here, at start-up.
+    sqlite3_exec(db.get(), "pragma journal_mode=wal", nullptr, nullptr, nullptr);
     sqlite3_stmt* statement = nullptr;
     int found = 0;
     if (sqlite3_prepare_v2(db.get(), kHasAdditionsSql, -1, &statement, nullptr) == SQLITE_OK &&

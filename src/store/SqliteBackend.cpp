@@ -356,13 +356,10 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
         sqlite3_free(message);
         return nullptr;
     }
-    // WAL: readers never wait for a writer, so the window reads while a check stores. A file made
-    // by an older version is switched over on its first open; one that is only read stays as it is.
+    // message.dat is in WAL mode (EnsureLocalDatabase); other files keep theirs: a preset file
+    // switched over could no longer be read where it is installed read-only.
     // Sorts and temporary indexes of the duplicate tests stay in memory.
     // A larger page cache keeps the indexes of a long check's inserts in memory.
-    if (!sqlite3_db_readonly(db.get(), "main")) {
-        sqlite3_exec(db.get(), "pragma journal_mode=wal", nullptr, nullptr, nullptr);
-    }
     sqlite3_exec(db.get(), "pragma synchronous=normal;pragma temp_store=memory;pragma cache_size=-32768", nullptr,
                  nullptr, nullptr);
     return std::make_unique<SqliteBackend>(db.release());

@@ -120,11 +120,20 @@ TEST(AccessLayer, AnOldJournalFileOpensInWalModeAndAShortBusyTimeoutFailsAsBusy)
         ASSERT_TRUE(older.Open(connectionString));
         ASSERT_TRUE(older.Execute("pragma journal_mode=delete"));
     }
+    DbResult mode;
+    std::vector<std::string> errors;
+    {
+        // Opening alone changes nothing: a preset file that is only read keeps its mode, or a copy
+        // installed read-only could not be opened any more.
+        CAdoConnection reader;
+        ASSERT_TRUE(reader.Open(connectionString));
+        ASSERT_TRUE(reader.RunQuery("pragma journal_mode", mode, errors));
+        EXPECT_EQ(mode.rows.at(0).at(0).text, "delete");
+    }
+    ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error; // start-up switches an older file over
     CAdoConnection window;
     window.SetBusyTimeout(std::chrono::milliseconds(20));
     ASSERT_TRUE(window.Open(connectionString));
-    DbResult mode;
-    std::vector<std::string> errors;
     ASSERT_TRUE(window.RunQuery("pragma journal_mode", mode, errors));
     EXPECT_EQ(mode.rows.at(0).at(0).text, "wal");
 
