@@ -50,8 +50,9 @@ cmake --build build-asan -j"$jobs"
 # The check worker, the sound thread and the CLI's signal handling under ThreadSanitizer.
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DWENDAR_TSAN=ON -DWENDAR_TESTS=ON -DWENDAR_BENCHMARKS=OFF >/dev/null
 cmake --build build-tsan -j"$jobs" --target app_tests cli_tests wendar-cli
-TSAN_OPTIONS="halt_on_error=1" build-tsan/bin/app_tests --gtest_brief=1
-TSAN_OPTIONS="halt_on_error=1" build-tsan/bin/cli_tests --gtest_brief=1
+export TSAN_OPTIONS="halt_on_error=1:suppressions=$PWD/.ci/tsan.supp"
+build-tsan/bin/app_tests --gtest_brief=1
+build-tsan/bin/cli_tests --gtest_brief=1
 
 if compgen -G "fuzz/*_fuzz.cpp" >/dev/null; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDAR_FUZZERS=ON \
