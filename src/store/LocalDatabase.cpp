@@ -19,23 +19,34 @@ struct SqliteCloser
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
 
-bool RunSchema(const std::string& path, std::string& error)
+// The file at path, open for writing; null with the database's words in error.
+std::unique_ptr<sqlite3, SqliteCloser> OpenForWriting(const std::string& path, std::string& error)
 {
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> db(raw);
     if (rc != SQLITE_OK) {
         error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
-        return false;
+        db.reset();
     }
-    const std::string script = "pragma journal_mode=wal;begin;" + LocalSchemaSql() + ";commit;";
+    return db;
+}
+
+bool RunScript(sqlite3* db, const std::string& script, std::string& error)
+{
     char* message = nullptr;
-    if (sqlite3_exec(db.get(), script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
         error = message ? message : "schema failed";
         sqlite3_free(message);
         return false;
     }
     return true;
+}
+
+bool RunSchema(const std::string& path, std::string& error)
+{
+    const auto db = OpenForWriting(path, error);
+    return db && RunScript(db.get(), "pragma journal_mode=wal;begin;" + LocalSchemaSql() + ";commit;", error);
 }
 
 constexpr const char* kAdditionsMarker = "-- Added after the first release";
@@ -47,11 +58,8 @@ constexpr int kBusyWaitMs = 10000;
 // An older file gets WAL and the tables added since.
 bool AddNewTables(const std::string& path, std::string& error)
 {
-    sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    std::unique_ptr<sqlite3, SqliteCloser> db(raw);
-    if (rc != SQLITE_OK) {
-        error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
+    const auto db = OpenForWriting(path, error);
+    if (!db) {
         return false;
     }
     sqlite3_busy_timeout(db.get(), kBusyWaitMs);
@@ -68,14 +76,7 @@ bool AddNewTables(const std::string& path, std::string& error)
     if (found == kAdditionTables) {
         return true;
     }
-    const std::string script = "begin immediate;" + LocalSchemaAdditionsSql() + ";commit;";
-    char* message = nullptr;
-    if (sqlite3_exec(db.get(), script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        error = message ? message : "schema failed";
-        sqlite3_free(message);
-        return false;
-    }
-    return true;
+    return RunScript(db.get(), "begin immediate;" + LocalSchemaAdditionsSql() + ";commit;", error);
 }
 
 constexpr const char* kUnfinishedSuffix = ".new-";
