@@ -131,8 +131,9 @@ int RunMessagesCommand(CliContext& context, CliArgs& args)
                     << '\t' << PlainField(row.RecieveDate) << '\t' << PlainField(row.SourceFromName) << '\t'
                     << PlainField(row.SourceInfo) << '\t' << PlainField(row.SourceToName) << '\n';
     }
-    context.out << page->page << "/" << page->pageCount << "页  每页:" << pageSize << "/共:" << page->totalCount
-                << "条\n";
+    // An empty list is on no page: "0/0页".
+    context.out << (page->pageCount > 0 ? page->page : 0) << "/" << page->pageCount << "页  每页:" << pageSize
+                << "/共:" << page->totalCount << "条\n";
     return 0;
 }
 

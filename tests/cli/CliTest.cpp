@@ -111,7 +111,7 @@ TEST_F(Cli, MessagesArePagedMarkedAndDeletedThroughTheMessageOperationsExceptPro
     Ok({"mark", "read", "3", "2"});
     EXPECT_TRUE(Has(Run({"--json", "messages", "--filter", "read"}).out, R"("totalCount":2,)"));
     Ok({"mark-all", "read", "--item", "1"});
-    EXPECT_TRUE(Has(Run({"messages", "--filter", "unread"}).out, "共:0条"));
+    EXPECT_TRUE(Has(Run({"messages", "--filter", "unread"}).out, "0/0页  每页:100/共:0条"));
     Sql("update userdata set bCanChangeState=0 where id=3");
     auto refused = Run({"mark", "unread", "3", "2"});
     EXPECT_EQ(refused.status, 1);

@@ -15,7 +15,9 @@
 #include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -75,6 +77,10 @@ CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWi
     m_subject->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_subject->setCursor(Qt::PointingHandCursor);
     m_sender = HeaderLabel(m_header);
+    // The dates show whole: the other labels give way first.
+    for (QLabel* date : {m_receiveDate, m_sourceDate}) {
+        date->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    }
     m_category = HeaderLabel(this);
     m_category->hide();
     m_storedButton = ImageButton(m_header, ":/list/detail-local.svg", kStoredButtonTip);
@@ -106,6 +112,7 @@ CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWi
     m_browser->SetPageFile(QUrl::fromLocalFile(Utf8(m_context.app.m_strAppDir + kContentFileName)));
     m_headerButton = ImageButton(this, ":/list/detail-header.svg", kHeaderButtonTip);
     m_headerButton->raise(); // stays visible above the browser when the strip is hidden
+    BuildHint();
 
     connect(m_headerButton, &QToolButton::clicked, this, [this] { ShowHeaderStrip(!m_bHeaderShown); });
     connect(m_storedButton, &QToolButton::clicked, this,
@@ -145,6 +152,26 @@ void CWatchMessageView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
     }
     ShowHeader(id);
     ShowContent(id, kAsItemPrefers);
+    m_hint->setVisible(id < 1 && doc.Items().empty());
+}
+
+void CWatchMessageView::BuildHint()
+{
+    m_hint = new QWidget(this);
+    m_hint->setAutoFillBackground(true);
+    m_hint->setAccessibleName(tr("第一个检查项目"));
+    auto* text = new QLabel(tr("点击 增加 添加第一个检查项目…"), m_hint);
+    text->setWordWrap(true);
+    text->setAccessibleName(text->text());
+    auto* add = new QPushButton(tr("增加"), m_hint);
+    add->setAccessibleName(add->text());
+    auto* layout = new QVBoxLayout(m_hint);
+    layout->addStretch(1);
+    layout->addWidget(text, 0, Qt::AlignHCenter);
+    layout->addWidget(add, 0, Qt::AlignHCenter);
+    layout->addStretch(2);
+    connect(add, &QPushButton::clicked, this, &CWatchMessageView::AddItemWanted);
+    m_hint->hide();
 }
 
 void CWatchMessageView::ShowHeader(int id)
@@ -177,6 +204,27 @@ void CWatchMessageView::OpenSubjectLink()
     if (IsOpenableLink(url)) {
         m_context.opener.Open(url);
     }
+}
+
+void CWatchMessageView::OpenInDesktopBrowser()
+{
+    if (m_context.doc.m_nCurMessageId < 1 || m_record.ID != m_context.doc.m_nCurMessageId) {
+        return;
+    }
+    const QUrl link(Utf8(m_strLink).trimmed());
+    if (!m_strLink.empty()) {
+        if (IsOpenableLink(link)) {
+            m_context.opener.Open(link);
+        }
+        return;
+    }
+    std::string path;
+    std::string error;
+    if (!WriteContentFile(m_context.app.m_strAppDir, kUtf8Bom + BuildStoredContentHtml(m_record), path, error)) {
+        m_browser->ShowNotice(QString::fromUtf8(kCannotWriteText) + Utf8(error));
+        return;
+    }
+    m_context.opener.Open(QUrl::fromLocalFile(Utf8(path)));
 }
 
 void CWatchMessageView::ShowContent(int id, int mode)
@@ -227,6 +275,8 @@ void CWatchMessageView::PlaceChildren()
     } else {
         m_browser->setGeometry(0, 0, width(), height());
     }
+    m_hint->setGeometry(m_browser->geometry());
+    m_hint->raise();
 }
 
 void CWatchMessageView::OnDownloadBegin()

@@ -52,16 +52,24 @@ public:
     QToolButton* RemoteButton() const { return m_remoteButton; }
     // Opens the subject's address in the desktop's browser (only web and mail addresses).
     void OpenSubjectLink();
+    // Enter or a double click on a message: its link in the desktop's browser, or, when it has
+    // none, its stored content (the page file) there.
+    void OpenInDesktopBrowser();
+    // The first start's hint ("点击 增加 ...") with its button; shown while there are no items.
+    QWidget* FirstStartHint() const { return m_hint; }
 
 Q_SIGNALS:
     // The frame's busy animation while the browser downloads, unless a check run shows its own.
     void BusyAnimation(bool running);
+    // The hint's button: the add dialog.
+    void AddItemWanted();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void PlaceChildren();
+    void BuildHint();
     void OnDownloadBegin();
     void OnDownloadComplete();
 
@@ -86,4 +94,5 @@ private:
     QToolButton* m_remoteButton = nullptr;
     QFrame* m_separator = nullptr;
     CWebBrowser2* m_browser = nullptr;
+    QWidget* m_hint = nullptr;
 };

@@ -46,6 +46,26 @@ bool HasNoHandler(int id)
            id == kEvery30Minutes || id == kFilePrint || id == kFilePrintPreview || id == kFilePrintSetup;
 }
 
+QList<QKeySequence> ShortcutsOf(int id)
+{
+    switch (id) {
+    case cmd::kAddItem:
+        return {QKeySequence(Qt::CTRL | Qt::Key_N)};
+    case cmd::kModifyItem:
+        return {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)};
+    case cmd::kCheckItem:
+        return {QKeySequence(Qt::Key_F5)};
+    case cmd::kCheckAll:
+        return {QKeySequence(Qt::SHIFT | Qt::Key_F5)};
+    case cmd::kNextUnread:
+        return {QKeySequence(Qt::Key_N)};
+    case cmd::kDeleteSelected:
+        return {QKeySequence(Qt::Key_Delete)};
+    default:
+        return {};
+    }
+}
+
 QKeySequence ShortcutOf(int id)
 {
     switch (id) {
@@ -88,6 +108,8 @@ CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* paren
     BuildPagingBar();
     BuildStatusBar();
     BuildPanes();
+    RestoreWindowState();
+    SetUpKeyboard();
 
     m_tray->TrayCreate(m_trayMenu, kInitialTip, kIconNormal);
     connect(m_tray, &CTrayObject::LeftClicked, this, [this] { Command(cmd::kOpenMainWindow); });
@@ -176,6 +198,14 @@ QAction* CMainFrame::AddCommandAction(QMenu* menu, int id, const char* text, std
     action->setData(id);
     // The text carries its own shortcut column; the key sequence makes the key work.
     action->setShortcut(ShortcutOf(id));
+    if (&into == &m_menuActions && ShortcutOf(id).isEmpty()) {
+        // Shown in the menu beside the text. Delete acts on the pane that has the focus (a message
+        // in the list, an item in the tree): in the menu it only shows the key.
+        action->setShortcuts(ShortcutsOf(id));
+        if (id == cmd::kDeleteSelected) {
+            action->setShortcutContext(Qt::WidgetShortcut);
+        }
+    }
     action->setShortcutVisibleInContextMenu(false);
     action->setEnabled(!HasNoHandler(id));
     connect(action, &QAction::triggered, this, [this, id] { Command(id); });
@@ -268,14 +298,14 @@ void CMainFrame::BuildPanes()
         m_inner->addWidget(m_list);
         m_inner->addWidget(m_detail);
         m_outer->setSizes({140, 640});
-        m_inner->setSizes({100, 300});
+        m_inner->setSizes({200, 200}); // the list at least half: a page of rows shows at 800 x 500
     } else {
         // Top two, bottom one: the tree beside the list, the detail pane below both.
         m_outer->addWidget(m_inner);
         m_outer->addWidget(m_detail);
         m_inner->addWidget(m_tree);
         m_inner->addWidget(m_list);
-        m_outer->setSizes({116, 300});
+        m_outer->setSizes({208, 208}); // the tree and the list at least half: a page of rows shows at 800 x 500
         m_inner->setSizes({140, 600});
     }
     m_inner->setAccessibleName(QStringLiteral("窗格"));
@@ -284,19 +314,28 @@ void CMainFrame::BuildPanes()
 
 void CMainFrame::ShowAtStart(bool autoStarted)
 {
-    resize(kWindowWidth, kWindowHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area(QPoint(0, 0), size());
-        area.moveCenter(screen->availableGeometry().center());
-        move(area.topLeft());
+    // Where the user left it; the first time 800 x 500, centred.
+    if (m_savedGeometry.isEmpty() || !restoreGeometry(m_savedGeometry)) {
+        CentreDefaultSize();
     }
     if (!autoStarted) {
+        m_bShownOnce = true;
         showNormal();
     } else if (m_options.isTrayAvailable()) {
         hide(); // in the tray only
     } else {
         // Without a tray a hidden window could never be reached again.
         showMinimized();
+    }
+}
+
+void CMainFrame::CentreDefaultSize()
+{
+    resize(kWindowWidth, kWindowHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area(QPoint(0, 0), size());
+        area.moveCenter(screen->availableGeometry().center());
+        move(area.topLeft());
     }
 }
 
@@ -313,6 +352,7 @@ void CMainFrame::OpenMainWindow()
     if (m_bShutDown) {
         return; // closing: the window does not come back
     }
+    m_bShownOnce = true;
     showNormal();
     raise();
     activateWindow();

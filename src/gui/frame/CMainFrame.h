@@ -103,6 +103,13 @@ public:
     QLabel* DatePane() const { return m_date; }
     const QTimer& AutoCheckTimer() const { return m_autoCheckTimer; }
 
+    // "下一条未读消息" (N, Space in the tree and the list): the tree, the page and the list move to
+    // the next unread message (FindNextUnread); the message left behind was read and is marked so.
+    void GoToNextUnread();
+    // Position, size, splitters, the list's columns and sort and the bars go into the profile
+    // (WindowState); Shutdown does it. Not before the window was first shown.
+    void SaveWindowState();
+
     // Run by the one-second tick: when another program (or another connection) wrote to
     // message.dat since, the counts, list, panes, summary and tray tip show the new state.
     void NoticeOutsideWrites();
@@ -122,6 +129,7 @@ Q_SIGNALS:
     void Closed();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -131,6 +139,11 @@ private:
     void BuildPagingBar();
     void BuildStatusBar();
     void BuildPanes();
+    void RestoreWindowState();
+    void CentreDefaultSize();
+    // Tab goes tree -> list -> detail pane -> paging bar and round; Space, Enter and a double
+    // click in the panes.
+    void SetUpKeyboard();
     QAction* AddCommandAction(QMenu* menu, int id, const char* text, std::multimap<int, QAction*>& into);
     void ForwardToTree(int id);
     void ForwardToList(int id);
@@ -173,6 +186,8 @@ private:
     CTarvoView* m_list = nullptr;
     CWatchMessageView* m_detail = nullptr;
 
+    QByteArray m_savedGeometry;
+    bool m_bShownOnce = false;
     bool m_bShutDown = false;
     bool m_bClosed = false;
 };

@@ -2,6 +2,7 @@
 #include "app/CMainTick.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "gui/detail/CWatchMessageView.h"
 #include "gui/dialogs/CAboutBox.h"
 #include "gui/dialogs/CSystemSettingsDlg.h"
 #include "gui/frame/CMainFrame.h"
@@ -52,6 +53,12 @@ void CMainFrame::Command(int id)
     case kMarkSelectedRead:
     case kMarkSelectedUnread:
         ForwardToList(id);
+        break;
+    case kNextUnread:
+        GoToNextUnread();
+        break;
+    case kOpenMessage:
+        m_detail->OpenInDesktopBrowser();
         break;
     case kFirstPage:
     case kPreviousPage:
@@ -255,6 +262,7 @@ void CMainFrame::Shutdown()
     m_bShutDown = true;
     m_secondTimer.stop();
     m_autoCheckTimer.stop();
+    SaveWindowState();
     hide();
 
     m_tray->TrayDelete();

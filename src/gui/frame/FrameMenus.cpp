@@ -44,6 +44,7 @@ constexpr std::array kMessageItems = {
     MenuItemText{kSeparator, ""},
     MenuItemText{kDeleteSelected, "删除已选消息      "},
     MenuItemText{kUndoDelete, "撤销删除\tCtrl+Z"},
+    MenuItemText{kNextUnread, "下一条未读消息"},
     MenuItemText{kSeparator, ""},
     MenuItemText{kMarkSelectedRead, "标记选中为已读"},
     MenuItemText{kMarkSelectedUnread, "标记选中为未读"},
@@ -63,8 +64,8 @@ constexpr std::array kHelpItems = {
 };
 
 constexpr std::array kMainMenu = {
-    MenuPopupText{"系统(&F)", kSystemItems}, MenuPopupText{"检查项目", kItemItems},
-    MenuPopupText{"消息", kMessageItems},    MenuPopupText{"查看(&V)", kViewItems},
+    MenuPopupText{"系统(&F)", kSystemItems},  MenuPopupText{"检查项目(&C)", kItemItems},
+    MenuPopupText{"消息(&M)", kMessageItems}, MenuPopupText{"查看(&V)", kViewItems},
     MenuPopupText{"帮助(&H)", kHelpItems},
 };
 

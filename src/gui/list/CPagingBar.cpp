@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 constexpr const char* kDeleteTip = "删除选定的消息";
@@ -60,7 +61,7 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
     auto* caption = new QLabel(QString::fromUtf8(kPageCaption), this);
     caption->setAccessibleName(caption->text());
     layout->addWidget(caption);
-    m_page = new QLabel(QStringLiteral("1/1页"), this);
+    m_page = new QLabel(QStringLiteral("0/0页"), this);
     m_page->setAccessibleName(QStringLiteral("页次"));
     layout->addWidget(m_page);
     m_count = new QLabel(QStringLiteral("每页:100/共:0条"), this);
@@ -89,7 +90,10 @@ void CPagingBar::ShowFilter(int readFilter)
 
 void CPagingBar::ShowPage(long page, long pageCount)
 {
-    m_page->setText(QString::number(page) + QLatin1Char('/') + QString::number(pageCount) + QStringLiteral("页"));
+    // An empty list has no page to be on: "0/0页", not "1/0页".
+    const long shown = pageCount > 0 ? page : 0;
+    m_page->setText(QString::number(shown) + QLatin1Char('/') + QString::number(std::max(pageCount, 0L)) +
+                    QStringLiteral("页"));
 }
 
 void CPagingBar::ShowCount(int pageSize, long totalCount)

@@ -33,6 +33,7 @@ constexpr const char* kNothingToUndoText = "没有可以撤销的删除";
 
 constexpr std::array<int, CMessageListModel::kColumnCount> kColumnWidths = {24, 88, 110, 126, 25, 170, 0, 50, 0};
 constexpr size_t kDateColumn = 2;
+constexpr std::array<int, 2> kEmptyColumns = {6, 8};
 constexpr const char* kWidestDate = "2000年00月00日-00:00";
 
 enum ListCommandId : int
@@ -85,10 +86,15 @@ CTarvoView::CTarvoView(GuiContext& context, QWidget* parent) : QWidget(parent), 
     header->setHighlightSections(false);
     header->setSortIndicatorShown(false);
     header->setMinimumSectionSize(0);
-    header->setStretchLastSection(false);
     for (int column = 0; column < CMessageListModel::kColumnCount; ++column) {
         header->resizeSection(column, kColumnWidths[static_cast<size_t>(column)]);
     }
+    // The two columns that never show anything are hidden, so the last one that does stretches
+    // to the right edge.
+    for (const int empty : kEmptyColumns) {
+        header->setSectionHidden(empty, true);
+    }
+    header->setStretchLastSection(true);
     // The date column is at least as wide as a date in the font in use, so it shows whole.
     const int dateWidth = m_list->fontMetrics().horizontalAdvance(Utf8(kWidestDate)) + 12;
     header->resizeSection(kDateColumn, std::max(kColumnWidths[kDateColumn], dateWidth));
@@ -203,6 +209,44 @@ void CTarvoView::SortByHeader(int column)
     // The whole list is sorted, not the page: its first page in the new order is shown.
     m_context.doc.m_sortOrder = ListOrder{m_nSortColumn, m_bDescending};
     ShowPage(1);
+}
+
+void CTarvoView::RestoreSort(int column, bool descending)
+{
+    if (column < 0 || column >= CMessageListModel::kColumnCount) {
+        return;
+    }
+    SortBy(column); // ascending first, as a first click on the header
+    if (descending) {
+        SortBy(column);
+    }
+    m_context.doc.m_sortOrder = ListOrder{m_nSortColumn, m_bDescending};
+}
+
+bool CTarvoView::SelectMessage(int id)
+{
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->RecordAt(row).ID == id) {
+            const QModelIndex index = m_model->index(row, 5);
+            m_list->selectionModel()->setCurrentIndex(index,
+                                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            m_list->scrollTo(index);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CTarvoView::MarkShownRead()
+{
+    const int id = m_context.doc.m_nCurMessageId;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const MessageListInfo& record = m_model->RecordAt(row);
+        if (record.ID == id && record.status < 1 && record.bCanChangeState != 0) {
+            MarkRows({row}, 1);
+            return;
+        }
+    }
 }
 
 std::vector<int> CTarvoView::SelectedRows() const

@@ -53,6 +53,13 @@ public:
     void SortBy(int column);
     // A click on a header: SortBy, then the whole list is read again in that order from its first page.
     void SortByHeader(int column);
+    // The order a former session left: the header shows it and the next fill follows it.
+    void RestoreSort(int column, bool descending);
+    // Selects the row of the record (the detail pane follows); false when it is not on the page.
+    bool SelectMessage(int id);
+    // The record the detail pane shows was read: marked so, quietly (one that may not change here
+    // keeps its state).
+    void MarkShownRead();
 
     CMessageListCtrl* List() const { return m_list; }
     QMenu* ContextMenu() const { return m_contextMenu; }

@@ -1,5 +1,6 @@
 #include "monitors/mail/CMailMessage.h"
 
+#include "monitors/mail/MailTransferEncoding.h"
 #include "util/LocalTime.h"
 #include "util/TextEncoding.h"
 
@@ -44,87 +45,6 @@ std::size_t FindNoCase(std::string_view text, std::string_view key, std::size_t 
     const auto it =
         std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), key.begin(), key.end(), EqualNoCase);
     return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// RFC 2047 "Q": '_' is a space, "=XX" a byte; an '=' without two hex digits stays as it is.
-std::string DecodeQ(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '_') {
-            out += ' ';
-        } else if (c == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-int Base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    if (c == '=')
-        return 64;
-    return -1;
-}
-
-// Groups of four symbols, other characters skipped, missing symbols counted as padding; a group
-// whose first or second symbol is padding gives nothing.
-std::string DecodeBase64(std::string_view text)
-{
-    std::string out;
-    std::array<int, 4> group{};
-    std::size_t count = 0;
-    auto flush = [&] {
-        for (std::size_t k = count; k < 4; ++k)
-            group[k] = 64;
-        count = 0;
-        if (group[0] == 64 || group[1] == 64)
-            return;
-        const unsigned bits = (static_cast<unsigned>(group[0]) << 18) | (static_cast<unsigned>(group[1]) << 12) |
-                              (static_cast<unsigned>(group[2] & 63) << 6) | static_cast<unsigned>(group[3] & 63);
-        out += static_cast<char>((bits >> 16) & 0xFF);
-        if (group[2] != 64)
-            out += static_cast<char>((bits >> 8) & 0xFF);
-        if (group[2] != 64 && group[3] != 64)
-            out += static_cast<char>(bits & 0xFF);
-    };
-    for (char c : text) {
-        const int value = Base64Value(c);
-        if (value < 0)
-            continue;
-        group[count++] = value;
-        if (count == 4)
-            flush();
-    }
-    if (count > 0)
-        flush();
-    return out;
 }
 
 struct EncodedWord
@@ -235,7 +155,10 @@ int MonthNumber(std::string_view word)
 
 std::string CMailMessage::GetHeaderField(std::string_view name) const
 {
-    const std::string text = std::string(kCrLf) + m_strText;
+    // Only the header block: the body lines a TOP reply may bring hold "Subject:" lines too.
+    const std::size_t blockEnd = m_strText.find("\r\n\r\n");
+    const std::string text =
+        std::string(kCrLf) + (blockEnd == std::string::npos ? m_strText : m_strText.substr(0, blockEnd + 4));
     const std::string key = std::string(kCrLf) + std::string(name) + ":";
     std::string result;
     bool first = true;

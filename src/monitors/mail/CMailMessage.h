@@ -1,7 +1,8 @@
 #pragma once
-// The header text of one mail as a TOP reply brings it, and what the mail monitor reads from it:
-// header fields (RFC 5322), encoded words (RFC 2047) converted to UTF-8, the date, names and
-// addresses. Untrusted input: every operation takes any bytes and never fails.
+// One mail as a TOP reply brings it (the header block, perhaps the first lines of the body), and
+// what the mail monitor reads from its header block: header fields (RFC 5322), encoded words
+// (RFC 2047) converted to UTF-8, the date, names and addresses. Untrusted input: every operation
+// takes any bytes and never fails.
 #include <ctime>
 #include <optional>
 #include <string>
@@ -13,7 +14,7 @@ public:
     void SetText(std::string text) { m_strText = std::move(text); }
     const std::string& GetText() const { return m_strText; }
 
-    // The raw value of every line of the text that starts with name + ":" (any case), folded
+    // The raw value of every line of the header block that starts with name + ":" (any case), folded
     // continuation lines included with their CR LF; several matches joined by CR LF.
     std::string GetHeaderField(std::string_view name) const;
     // The value decoded by DecodeHeaderText and trimmed; empty for an empty name.

@@ -16,7 +16,7 @@ constexpr std::string_view kMultiLineEnd = "\r\n.\r\n";
 // A stop request is seen between two polls.
 constexpr std::chrono::milliseconds kPollInterval{100};
 constexpr std::chrono::milliseconds kStopGrace{200};
-// A header block is a few kilobytes; a server that sends without end is cut off.
+// A header block and a few body lines are kilobytes; a server that sends without end is cut off.
 constexpr std::size_t kMaxReplyBytes = 8u << 20;
 
 constexpr const char* kErrCreate = "Failed to create client socket, GetLastError:";
@@ -208,12 +208,13 @@ bool CPop3Client::GetUniqueId(int number, std::string& id)
     return true;
 }
 
-bool CPop3Client::RetrieveHeader(int number)
+bool CPop3Client::RetrieveTop(int number, int lines)
 {
     if (!CheckSession(kErrIdSession) || !CheckNumber(number))
         return false;
     // RFC 1939 requires the line count; 0 lines asks for the header block alone.
-    if (!SendCommand("top " + std::to_string(number) + " 0\r\n") || !ReadResponse(kMultiLineEnd)) {
+    const std::string command = "top " + std::to_string(number) + " " + std::to_string(std::max(lines, 0)) + "\r\n";
+    if (!SendCommand(command) || !ReadResponse(kMultiLineEnd)) {
         if (m_bRefused)
             Fail(Pop3Failure::CommandRefused, kErrTop + m_strResponse);
         return false;

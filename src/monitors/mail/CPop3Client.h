@@ -1,5 +1,5 @@
 #pragma once
-// A small blocking POP3 client (RFC 1939: USER, PASS, STAT, UIDL n, TOP n 0, QUIT), plain or over
+// A small blocking POP3 client (RFC 1939: USER, PASS, STAT, UIDL n, TOP n m, QUIT), plain or over
 // TLS from the first byte (RFC 8314). It never deletes and never downloads whole messages.
 // Errors: every operation returns false on failure and leaves a readable text in
 // GetLastErrorText(); nothing throws. One client serves one connection; the destructor ends the
@@ -61,8 +61,9 @@ public:
     int GetMessageCount();
     // UIDL for message number (1-based); id is the reply's id, its CR LF included.
     bool GetUniqueId(int number, std::string& id);
-    // TOP number 0: the header block goes into Message().
-    bool RetrieveHeader(int number);
+    // TOP number lines: the header block and the first lines of the body go into Message().
+    bool RetrieveTop(int number, int lines);
+    bool RetrieveHeader(int number) { return RetrieveTop(number, 0); }
     // Sends QUIT (without reading the reply) while connected, then closes; true when sent.
     bool Quit();
 

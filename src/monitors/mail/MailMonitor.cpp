@@ -4,6 +4,7 @@
 #include "monitors/CheckContext.h"
 #include "monitors/StoreFinding.h"
 #include "monitors/mail/CPop3Client.h"
+#include "monitors/mail/MailPreview.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "monitors/mail/Pop3FailureText.h"
 #include "monitors/net/LibraryWords.h"
@@ -36,6 +37,7 @@ constexpr const char* kNoticeSubject = "您有新的电子邮件:<br>主题:<b>"
 constexpr const char* kNoticeTo = "</b><br>接受人邮件地址:";
 constexpr const char* kNoticeFrom = "<br>发送人邮件地址:";
 constexpr const char* kNoticeEnd = "<br>请打开电子邮件程序接受处理!";
+constexpr const char* kPreviewFront = "<hr>";
 // A server's error reply goes into the status text; a hostile one may be megabytes long.
 constexpr std::size_t kMaxReasonBytes = 512;
 
@@ -57,6 +59,16 @@ SourceRowInfo MakeFinding(const CMailMessage& message, std::string id)
     row.Info = message.GetSubject();
     row.Content = kNoticeSubject + HtmlEscape(row.Info) + kNoticeTo + HtmlEscape(message.GetToAddress()) + kNoticeFrom +
                   HtmlEscape(message.GetFromAddress()) + kNoticeEnd;
+    // The first lines of the body under the notice, as text: the pane shows the content as HTML.
+    if (const std::string preview = MailPreviewText(message.GetText()); !preview.empty()) {
+        row.Content += kPreviewFront;
+        for (const char c : HtmlEscape(preview)) {
+            if (c == '\n')
+                row.Content += "<br>";
+            else
+                row.Content += c;
+        }
+    }
     return row;
 }
 
@@ -118,7 +130,7 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
     for (int i = 1; i <= count && !run.IsStopRequested(); ++i) {
         run.SetStatusText(kChecking + name + kStepReading + std::to_string(i) + "/" + std::to_string(count) + kLetters);
         std::string id;
-        if (!client.GetUniqueId(i, id) || !client.RetrieveHeader(i)) {
+        if (!client.GetUniqueId(i, id) || !client.RetrieveTop(i, options.previewLines)) {
             // What was stored stays stored and must still be announced.
             if (client.WasAborted()) {
                 run.SetStatusText(stoppedText);

@@ -1,5 +1,7 @@
 #pragma once
 // The POP3 mail (category 4) monitor.
+#include "monitors/mail/MailPreview.h"
+
 #include <chrono>
 
 struct CheckContext;
@@ -13,6 +15,8 @@ struct MailCheckOptions
     // A whole check, however slowly the server answers. A mailbox is walked from its first message
     // at every check, so this is larger than for one page or one listing.
     std::chrono::milliseconds checkTimeLimit = std::chrono::minutes(10);
+    // The body lines asked for with each header block, for the preview; 0 asks for none.
+    int previewLines = kMailPreviewLines;
 };
 
 // 1 when at least one new message record was stored, 0 otherwise (also after any failure).

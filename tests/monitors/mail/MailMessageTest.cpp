@@ -1,5 +1,6 @@
-// Reading mail headers: fields, encoded words, dates, names and addresses.
+// Reading mails: header fields, encoded words, dates, names and addresses, and the body preview.
 #include "monitors/mail/CMailMessage.h"
+#include "monitors/mail/MailPreview.h"
 #include "store/DateText.h"
 #include "store/UserIdentity.h"
 
@@ -31,6 +32,8 @@ TEST(MailHeaderField, FindsFieldsInAnyCaseJoinsEveryMatchAndKeepsFoldedLines)
     // A value at the very end of the text, without a line break.
     EXPECT_EQ(MessageWith("To: x@y").GetHeaderField("to"), " x@y");
     EXPECT_EQ(MessageWith("").GetDecodedField(""), "");
+    // Body lines of a TOP reply are not header fields.
+    EXPECT_EQ(MessageWith("Subject: a\r\n\r\nSubject: b\r\n").GetSubject(), "a");
 }
 
 TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
@@ -108,4 +111,39 @@ TEST(MailAddress, SplitsNameAndAddress)
     EXPECT_EQ(CMailMessage::AddressPart("Wang < wang@example.com > (work)"), "wang@example.com");
     EXPECT_EQ(CMailMessage::AddressPart("Wang <wang@example.com"), "wang@example.com");
     EXPECT_EQ(CMailMessage::AddressPart(""), "");
+}
+
+TEST(MailPreview, TakesThePlainTextPartDecodedAndTidied)
+{
+    // (The Dovecot test reads quoted-printable GBK, base64 UTF-8 and HTML-only mails.)
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // Text/plain before HTML, also inside nested parts; attachments and other types are skipped.
+        {"Content-Type: multipart/mixed; boundary=\"m\"\r\n\r\n--m\r\nContent-Type: multipart/alternative;\r\n"
+         " boundary=a\r\n\r\n--a\r\nContent-Type: text/html\r\n\r\n<b>html</b>\r\n--a\r\n"
+         "Content-Type: text/plain\r\n\r\nplain\r\n--a--\r\n--m--\r\n", "plain"},
+        {"Content-Type: multipart/mixed; boundary=m\r\n\r\n--m\r\nContent-Type: text/plain\r\n"
+         "Content-Disposition: attachment\r\n\r\nfile\r\n--m\r\nContent-Type: text/html\r\n\r\nbody\r\n", "body"},
+        {"Content-Type: image/png\r\n\r\nPNG\r\n", ""}, {"Subject: x\r\n\r\n.\r\n", ""},
+        // A part cut off by the line count, dot-stuffing, tabs, blank runs and controls tidied.
+        {"Subject: x\r\n\r\n..dot\r\n\r\n\r\n\r\n\ta\x01" "b  \r\n\r\n.\r\n", ".dot\n\n ab"},
+        // A base64 text cut inside a character; an unknown charset read as GB18030 or UTF-8.
+        {"Content-Transfer-Encoding: base64\r\n\r\n5Lit5paH5Lit5paH5Lit5p\r\n", "中文中文中"},
+        {"Content-Type: text/plain; charset=x-none\r\n\r\n\xC4\xE3\r\n", "你"},
+        // HTML: scripts, styles, comments and tags go, references are decoded, "a < b" stays.
+        {"Content-Type: text/html\r\n\r\n<script>x<y</script><!-- c -->a &lt; b &#x4F60;&#22909;<br>\r\n"
+         "<div\r\n class=x>next   line</div>&bogus; a < b", "a < b 你好\nnext line\n&bogus; a < b"}};
+    // clang-format on
+    for (const auto& [mail, preview] : cases)
+        EXPECT_EQ(MailPreviewText(mail), preview) << mail;
+
+    // At most 2 KB, cut on a character with "…" after it.
+    std::string mail = "Content-Type: text/plain; charset=utf-8\r\n\r\n";
+    for (int i = 0; i < 400; ++i)
+        mail += "一二三\r\n";
+    const std::string preview = MailPreviewText(mail);
+    EXPECT_LE(preview.size(), kMailPreviewBytes);
+    EXPECT_GT(preview.size(), kMailPreviewBytes - 8);
+    EXPECT_TRUE(preview.starts_with("一二三\n一二三"));
+    EXPECT_TRUE(preview.ends_with("…"));
 }

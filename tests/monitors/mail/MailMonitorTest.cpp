@@ -171,10 +171,12 @@ const std::pair<const char*, const char*> kMailbox[] = {
                                "Subject: <img src=x onerror=alert(1)> & 'more'\r\n for March\r\n"
                                "Date: Wed, 3 Mar 2004 18:00:00 +0800\r\n\r\nfive\r\n"}};
 
-std::string Notice(const std::string& subject, const std::string& to, const std::string& from)
+// The notice of a mail, the first lines of its body (HTML) under it.
+std::string Notice(const std::string& subject, const std::string& to, const std::string& from,
+                   const std::string& preview)
 {
     return "您有新的电子邮件:<br>主题:<b>" + subject + "</b><br>接受人邮件地址:" + to + "<br>发送人邮件地址:" + from +
-           "<br>请打开电子邮件程序接受处理!";
+           "<br>请打开电子邮件程序接受处理!" + (preview.empty() ? "" : "<hr>" + preview);
 }
 
 // The record of the mail with the given file name (its UIDL); a blank record when there is none.
@@ -242,10 +244,11 @@ TEST_F(MailMonitorDovecot, FirstCheckStoresEveryMessageTheSecondNone)
         EXPECT_EQ(message.MessageCategory, kCategoryMail);
         EXPECT_EQ(message.status, 0);
     }
-    EXPECT_EQ(Find(messages, kMailbox[0].first).SourceContent, Notice("你好", "li@example.com", "zhang@example.com"));
+    EXPECT_EQ(Find(messages, kMailbox[0].first).SourceContent,
+              Notice("你好", "li@example.com", "zhang@example.com", "one"));
     EXPECT_EQ(Find(messages, kMailbox[4].first).SourceContent,
               Notice("&lt;img src=x onerror=alert(1)&gt; &amp; &#39;more&#39;\r\n for March", "li@example.com",
-                     "evil@example.com"));
+                     "evil@example.com", "five"));
 
     // Nothing new: nothing stored. A deleted mail keeps its record; a new one is stored once.
     EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
@@ -297,5 +300,45 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
         EXPECT_EQ(m_run.GetStatusText(), c.status);
         EXPECT_TRUE(m_store.Messages(other.messagetypeid).empty());
         unsetenv("SSL_CERT_FILE");
+    }
+}
+
+TEST_F(MailMonitorDovecot, KeepsTheFirstLinesOfTheBodyAsTextUnderTheNotice)
+{
+    s_server->RemoveMessage("");
+    std::string longMail = "From: a@example.com\r\nTo: b@example.com\r\nSubject: long\r\n\r\n";
+    for (int n = 1; n <= 30; ++n)
+        longMail += "line " + std::to_string(n) + "\r\n";
+    // GBK in quoted-printable with a soft line break; UTF-8 in base64 beside an HTML alternative;
+    // HTML only; more lines than the preview asks for.
+    const std::pair<std::string, std::string> mails[] = {
+        {"From: a@example.com\r\nTo: b@example.com\r\nSubject: gbk\r\nMIME-Version: 1.0\r\n"
+         "Content-Type: text/plain; charset=GBK\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+         "=C4=E3=BA=C3=A3=AC=CA=C0=\r\n=BD=E7 <ok>\r\nsecond line\r\n",
+         "你好，世界 &lt;ok&gt;<br>second line"},
+        {"From: a@example.com\r\nTo: b@example.com\r\nSubject: utf8\r\nMIME-Version: 1.0\r\n"
+         "Content-Type: multipart/alternative; boundary=\"=_b\"\r\n\r\nThis is a multi-part message.\r\n\r\n"
+         "--=_b\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+         "5ZCI5ZCM5bey562+572y44CCCuivt+afpeaUtumZhOS7tuOAggo=\r\n--=_b\r\nContent-Type: text/html\r\n\r\n"
+         "<p>html</p>\r\n--=_b--\r\n",
+         "合同已签署。<br>请查收附件。"},
+        {"From: a@example.com\r\nTo: b@example.com\r\nSubject: html\r\nMIME-Version: 1.0\r\n"
+         "Content-Type: text/html; charset=utf-8\r\n\r\n<html><head><style>p {color: red}</style></head>\r\n"
+         "<body><p>会议通知</p><p>时间：明天 &amp; 地点<br>三楼</p>\r\n.starts with a dot</body></html>\r\n",
+         "会议通知<br>时间：明天 &amp; 地点<br>三楼<br>.starts with a dot"},
+        {longMail, "line 1<br>"}};
+    std::string expectedLong;
+    for (int n = 1; n <= 20; ++n)
+        expectedLong += (n > 1 ? "<br>line " : "line ") + std::to_string(n);
+    for (std::size_t i = 0; i < std::size(mails); ++i)
+        ASSERT_TRUE(s_server->AddMessage("170000010" + std::to_string(i) + ".M1P1.wendar", mails[i].first));
+
+    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
+    ASSERT_EQ(Check(item), 1) << m_run.GetStatusText();
+    const auto messages = m_store.Messages(item.messagetypeid);
+    for (std::size_t i = 0; i < std::size(mails); ++i) {
+        const MessageInfo message = Find(messages, "170000010" + std::to_string(i) + ".M1P1.wendar");
+        EXPECT_EQ(message.SourceContent, Notice(message.SourceInfo, "b@example.com", "a@example.com",
+                                                i == 3 ? expectedLong : mails[i].second));
     }
 }
