@@ -7,6 +7,8 @@
 namespace {
 
 constexpr const char* kNoMessageText = "没有这条消息";
+// Keys per indexing step: a few tens of milliseconds for notices of usual length.
+constexpr long long kIndexStepKeys = 2000;
 
 } // namespace
 
@@ -30,11 +32,36 @@ std::optional<MessagePage> CMessageOperations::Page(const MessageQuery& query, s
 {
     CAdoConnection::QuietOnThisThread quiet(m_connection);
     MessagePage page;
-    if (!LoadMessagePage(m_connection, query.readFilter, query.itemId, query.page, query.pageSize, query.order, page)) {
+    if (!LoadMessagePage(m_connection, query.readFilter, query.itemId, query.page, query.pageSize, query.order,
+                         query.search, page)) {
         error = m_connection.QuietError();
         return std::nullopt;
     }
     return page;
+}
+
+std::optional<SearchIndexProgress> CMessageOperations::SearchIndexState(std::string& error)
+{
+    SearchIndexProgress progress;
+    if (!ReadSearchIndexProgress(m_connection, progress, error)) {
+        return std::nullopt;
+    }
+    return progress;
+}
+
+std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(std::string& error)
+{
+    const bool written = Write(
+        [](CAdoConnection& connection, std::string& words) {
+            SearchIndexProgress progress;
+            return IndexNextSearchStep(connection, kIndexStepKeys, progress, words);
+        },
+        error);
+    if (!written) {
+        return std::nullopt;
+    }
+    // A step that met another program's lock goes on later: the stored state says how far it is.
+    return SearchIndexState(error);
 }
 
 std::optional<MessageInfo> CMessageOperations::Message(int id, std::string& error)
