@@ -6,6 +6,7 @@
 // Errors: an operation returns false or an empty optional and gives the database's own words in
 // error; it never shows a box (the front end says what the program says).
 #include "app/CBackgroundWrites.h"
+#include "app/ChangeView.h"
 #include "store/MessageInfo.h"
 #include "store/MessageList.h"
 #include "store/MessageTable.h"
@@ -64,6 +65,8 @@ public:
     std::optional<SearchIndexProgress> IndexForSearch(std::string& error);
     // The full record joined with its item; empty when there is no such record.
     std::optional<MessageInfo> Message(int id, std::string& error);
+    // What the record says changed (see ChangeView.h); empty when there is no such record.
+    std::optional<ChangeView> Changes(int id, std::string& error);
     // The list record; found false (and true returned) when there is none.
     bool ListRecord(int id, MessageListInfo& record, bool& found, std::string& error);
 
