@@ -156,3 +156,43 @@ CREATE TABLE IF NOT EXISTS userdata_checkstate (
     LastError TEXT,
     Announced INTEGER NOT NULL DEFAULT 0
 );
+-- Full-text search over subject, sender, receiver and content. The trigram tokenizer finds a word
+-- of three or more characters anywhere in a text, Chinese included; shorter words are found through
+-- the index's terms that begin with them (userdata_search_terms). Every text is indexed with a line
+-- break after it, so that a word at a text's end also begins a term. The index holds no copy of the
+-- texts (content=''): the triggers pass the old texts to take a row out.
+CREATE VIRTUAL TABLE IF NOT EXISTS userdata_search USING fts5(body, content='', tokenize='trigram');
+CREATE VIRTUAL TABLE IF NOT EXISTS userdata_search_terms USING fts5vocab(userdata_search, 'row');
+-- Rows of an older file are indexed at start-up, in steps: the keys in (indexedTo, indexTo] are not
+-- in the index yet, and the triggers leave them to that indexing (an undo may put such a key back).
+CREATE TABLE IF NOT EXISTS userdata_search_state (
+    indexedTo INTEGER NOT NULL,
+    indexTo INTEGER NOT NULL
+);
+INSERT INTO userdata_search_state SELECT 0, ifnull(max(ID), 0) FROM userdata
+    WHERE NOT EXISTS (SELECT 1 FROM userdata_search_state);
+CREATE TRIGGER IF NOT EXISTS userdata_search_insert AFTER INSERT ON userdata
+    WHEN new.ID <= (SELECT indexedTo FROM userdata_search_state) OR new.ID > (SELECT indexTo FROM userdata_search_state)
+BEGIN
+    INSERT INTO userdata_search (rowid, body) VALUES (new.ID,
+        ifnull(new.SourceInfo, '') || char(10) || ifnull(new.SourceFromName, '') || char(10) ||
+        ifnull(new.SourceToName, '') || char(10) || ifnull(new.SourceContent, '') || char(10));
+END;
+CREATE TRIGGER IF NOT EXISTS userdata_search_delete AFTER DELETE ON userdata
+    WHEN old.ID <= (SELECT indexedTo FROM userdata_search_state) OR old.ID > (SELECT indexTo FROM userdata_search_state)
+BEGIN
+    INSERT INTO userdata_search (userdata_search, rowid, body) VALUES ('delete', old.ID,
+        ifnull(old.SourceInfo, '') || char(10) || ifnull(old.SourceFromName, '') || char(10) ||
+        ifnull(old.SourceToName, '') || char(10) || ifnull(old.SourceContent, '') || char(10));
+END;
+CREATE TRIGGER IF NOT EXISTS userdata_search_update
+    AFTER UPDATE OF ID, SourceInfo, SourceFromName, SourceToName, SourceContent ON userdata
+    WHEN old.ID <= (SELECT indexedTo FROM userdata_search_state) OR old.ID > (SELECT indexTo FROM userdata_search_state)
+BEGIN
+    INSERT INTO userdata_search (userdata_search, rowid, body) VALUES ('delete', old.ID,
+        ifnull(old.SourceInfo, '') || char(10) || ifnull(old.SourceFromName, '') || char(10) ||
+        ifnull(old.SourceToName, '') || char(10) || ifnull(old.SourceContent, '') || char(10));
+    INSERT INTO userdata_search (rowid, body) VALUES (new.ID,
+        ifnull(new.SourceInfo, '') || char(10) || ifnull(new.SourceFromName, '') || char(10) ||
+        ifnull(new.SourceToName, '') || char(10) || ifnull(new.SourceContent, '') || char(10));
+END;

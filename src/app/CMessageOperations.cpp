@@ -2,11 +2,22 @@
 
 #include "store/CAdoConnection.h"
 #include "store/DeletedFindings.h"
+#include "monitors/web/WebMonitor.h"
 #include "store/MessageTypeInfo.h"
+#include "store/PageCopies.h"
 
 namespace {
 
 constexpr const char* kNoMessageText = "没有这条消息";
+constexpr const char* kNoItemText = "这条消息的检查项目已经不存在";
+constexpr int kWebCategory = 2;
+constexpr int kFtpCategory = 3;
+// The fields of a row as the change view lists them.
+constexpr const char* kSubjectLabel = "标题: ";
+constexpr const char* kSenderLabel = "发送者: ";
+constexpr const char* kReceiverLabel = "接收者: ";
+// Keys per indexing step: a few tens of milliseconds for notices of usual length.
+constexpr long long kIndexStepKeys = 2000;
 
 } // namespace
 
@@ -30,11 +41,36 @@ std::optional<MessagePage> CMessageOperations::Page(const MessageQuery& query, s
 {
     CAdoConnection::QuietOnThisThread quiet(m_connection);
     MessagePage page;
-    if (!LoadMessagePage(m_connection, query.readFilter, query.itemId, query.page, query.pageSize, query.order, page)) {
+    if (!LoadMessagePage(m_connection, query.readFilter, query.itemId, query.page, query.pageSize, query.order,
+                         query.search, page)) {
         error = m_connection.QuietError();
         return std::nullopt;
     }
     return page;
+}
+
+std::optional<SearchIndexProgress> CMessageOperations::SearchIndexState(std::string& error)
+{
+    SearchIndexProgress progress;
+    if (!ReadSearchIndexProgress(m_connection, progress, error)) {
+        return std::nullopt;
+    }
+    return progress;
+}
+
+std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(std::string& error)
+{
+    const bool written = Write(
+        [](CAdoConnection& connection, std::string& words) {
+            SearchIndexProgress progress;
+            return IndexNextSearchStep(connection, kIndexStepKeys, progress, words);
+        },
+        error);
+    if (!written) {
+        return std::nullopt;
+    }
+    // A step that met another program's lock goes on later: the stored state says how far it is.
+    return SearchIndexState(error);
 }
 
 std::optional<MessageInfo> CMessageOperations::Message(int id, std::string& error)
@@ -49,6 +85,56 @@ std::optional<MessageInfo> CMessageOperations::Message(int id, std::string& erro
         return std::nullopt;
     }
     return message;
+}
+
+std::optional<ChangeView> CMessageOperations::Changes(int id, std::string& error)
+{
+    auto record = Message(id, error);
+    if (!record) {
+        return std::nullopt;
+    }
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
+    ChangeView view;
+    if (record->MessageCategory == kFtpCategory) {
+        view.kind = ChangeView::Kind::Entries;
+        view.pieces.push_back({DiffPiece::Kind::Added, VisibleText(record->SourceContent)});
+        return view;
+    }
+    if (record->MessageCategory != kWebCategory) {
+        std::string row;
+        for (const auto& [label, value] : {std::pair{kSubjectLabel, &record->SourceInfo},
+                                           std::pair{kSenderLabel, &record->SourceFromName},
+                                           std::pair{kReceiverLabel, &record->SourceToName}}) {
+            if (!value->empty()) {
+                row += label + *value + "\n";
+            }
+        }
+        view.pieces.push_back({DiffPiece::Kind::Added, row + VisibleText(record->SourceContent)});
+        return view;
+    }
+    view.kind = ChangeView::Kind::Page;
+    const auto item = LoadItem(m_connection, record->MessageTypeID);
+    if (!item) {
+        error = m_connection.QuietError().empty() ? kNoItemText : m_connection.QuietError();
+        return std::nullopt;
+    }
+    // The copy the check compared this one with: the same page's newest older copy, deleted or not.
+    PageRecordFilter filter{record->MessageTypeID, record->SourceLink, true, WebReportsWithoutCopy(), id};
+    long long previousId = 0;
+    std::string info;
+    bool deleted = false;
+    std::string previous;
+    std::string current = record->SourceContent;
+    if (!NewestPageRecord(m_connection, filter, previousId, info, deleted) ||
+        (previousId != 0 && !ReadPageCopy(m_connection, previousId, deleted, previous)) ||
+        !WebComparedRegion(m_connection, *item, current) ||
+        (previousId != 0 && !WebComparedRegion(m_connection, *item, previous))) {
+        error = m_connection.QuietError();
+        return std::nullopt;
+    }
+    view.hasPrevious = previousId != 0;
+    view.pieces = DiffWords(VisibleText(previous), VisibleText(current));
+    return view;
 }
 
 bool CMessageOperations::ListRecord(int id, MessageListInfo& record, bool& found, std::string& error)

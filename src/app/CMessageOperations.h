@@ -6,9 +6,11 @@
 // Errors: an operation returns false or an empty optional and gives the database's own words in
 // error; it never shows a box (the front end says what the program says).
 #include "app/CBackgroundWrites.h"
+#include "app/ChangeView.h"
 #include "store/MessageInfo.h"
 #include "store/MessageList.h"
 #include "store/MessageTable.h"
+#include "store/SearchIndex.h"
 
 #include <functional>
 #include <map>
@@ -26,6 +28,9 @@ struct MessageQuery
     long page = 1;  // beyond the last: the last; below 1: the first
     long pageSize = 100;
     ListOrder order; // the whole list's order; paging follows it
+    // Only records whose subject, sender, receiver or content hold every word (white space
+    // separates words); empty = all.
+    std::string search;
 };
 
 struct UnreadCounts
@@ -53,8 +58,15 @@ public:
     void SendLockedWritesTo(CBackgroundWrites* writes, CBackgroundWrites::Done done);
 
     std::optional<MessagePage> Page(const MessageQuery& query, std::string& error);
+
+    // How far the search index is with the records an older file held before it had one.
+    std::optional<SearchIndexProgress> SearchIndexState(std::string& error);
+    // Indexes the next of those records (a step short enough for the window to stay responsive).
+    std::optional<SearchIndexProgress> IndexForSearch(std::string& error);
     // The full record joined with its item; empty when there is no such record.
     std::optional<MessageInfo> Message(int id, std::string& error);
+    // What the record says changed (see ChangeView.h); empty when there is no such record.
+    std::optional<ChangeView> Changes(int id, std::string& error);
     // The list record; found false (and true returned) when there is none.
     bool ListRecord(int id, MessageListInfo& record, bool& found, std::string& error);
 

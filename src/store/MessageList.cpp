@@ -3,6 +3,7 @@
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTypeInfo.h"
+#include "store/SearchIndex.h"
 #include "store/UserIdentity.h"
 
 #include <algorithm>
@@ -123,8 +124,19 @@ void ReadRows(CAdoRecordset& rs, long limit, std::vector<MessageListInfo>& rows)
 
 // The number of records the list query matches: from the counts the triggers keep, or by counting
 // in a file made before those existed.
-bool CountMatching(CAdoConnection& connection, int readFilter, int itemId, long& total)
+bool CountMatching(CAdoConnection& connection, int readFilter, int itemId, const SearchSql& search, long& total)
 {
+    if (!search.condition.empty()) {
+        const bool byIndex = !search.indexCount.empty() && readFilter == kFilterAll && itemId == 0;
+        std::string where = WhereText(readFilter);
+        where.replace(0, std::string("select *").size(), "select count(*) as total");
+        CAdoRecordset count(connection);
+        if (!count.Open(byIndex ? search.indexCount : where + ItemCondition(itemId) + search.condition) ||
+            count.IsEOF()) {
+            return false;
+        }
+        return ReadTotal(count, total);
+    }
     std::string sql = "select ifnull(sum(n), 0) as total from userdata_counts where 1=1";
     if (readFilter == kFilterUnread || readFilter == kFilterRead) {
         sql += readFilter == kFilterUnread ? " and status=0" : " and status=1";
@@ -206,12 +218,25 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTy
 bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, long requestedPage, long pageSize,
                      const ListOrder& order, MessagePage& page)
 {
+    return LoadMessagePage(connection, readFilter, itemId, requestedPage, pageSize, order, {}, page);
+}
+
+bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, long requestedPage, long pageSize,
+                     const ListOrder& order, std::string_view searchText, MessagePage& page)
+{
     if (connection.GetDbmsName() != "SQLite") {
-        return LoadMessagePageFromRecordset(connection, readFilter, itemId, requestedPage, pageSize, order, page);
+        // Only the local file has the search index.
+        return searchText.empty() && LoadMessagePageFromRecordset(connection, readFilter, itemId, requestedPage,
+                                                                  pageSize, order, page);
+    }
+    SearchSql search;
+    std::string error;
+    if (!SearchStatements(connection, searchText, search, error)) {
+        return false;
     }
     MessagePage result;
     result.pageSize = pageSize < 1 ? 1 : pageSize;
-    if (!CountMatching(connection, readFilter, itemId, result.totalCount)) {
+    if (!CountMatching(connection, readFilter, itemId, search, result.totalCount)) {
         return false;
     }
     result.pageCount = (result.totalCount + result.pageSize - 1) / result.pageSize;
@@ -224,7 +249,7 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, lon
     // Pages in the back half are read from the other end, so the last page costs what the first does.
     const bool fromEnd = offset > result.totalCount / 2;
     // Only the columns a list row shows: the content of a web record alone may be megabytes.
-    std::string sql = WhereText(readFilter) + ItemCondition(itemId);
+    std::string sql = WhereText(readFilter) + ItemCondition(itemId) + search.condition;
     sql.replace(0, std::string("select *").size(), std::string("select ") + kListColumns);
     sql += OrderByText(OrderTerms(order), fromEnd);
     if (fromEnd) {

@@ -3,6 +3,7 @@
 #include "store/MessageListInfo.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CAdoConnection;
@@ -44,6 +45,9 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, const MessageTy
 // The same with the item given by key (0 = all items) and the whole list in the given order.
 bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, long requestedPage, long pageSize,
                      const ListOrder& order, MessagePage& page);
+// The same with only the records whose texts hold every word of searchText (see SearchIndex.h).
+bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, long requestedPage, long pageSize,
+                     const ListOrder& order, std::string_view searchText, MessagePage& page);
 
 // The same page through a recordset over every matching row (any engine); the SQLite path above
 // gives the same rows without reading them all.

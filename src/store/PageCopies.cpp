@@ -13,6 +13,7 @@ constexpr const char* kNewestDeletedSql = " union all select id,sourceinfo,1 fro
                                           "sourcecontent is not null and messagetypeid=";
 constexpr const char* kByLinkSql = " and sourcelink=";
 constexpr const char* kSkipInfoSql = " and sourceinfo<>";
+constexpr const char* kBeforeIdSql = " and id<";
 constexpr const char* kNewestRecordOrder = " order by id desc limit 1";
 constexpr const char* kStoredTable = "userdata";
 constexpr const char* kDeletedTable = "userdata_deleted";
@@ -30,6 +31,9 @@ bool NewestPageRecord(CAdoConnection& connection, const PageRecordFilter& filter
     }
     for (const std::string& skipped : filter.skipInfos) {
         where += kSkipInfoSql + SqlQuoted(skipped);
+    }
+    if (filter.beforeId > 0) {
+        where += kBeforeIdSql + std::to_string(filter.beforeId);
     }
     CAdoRecordset rs(connection);
     rs.SetShowErrors(false);

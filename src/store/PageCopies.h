@@ -14,6 +14,8 @@ struct PageRecordFilter
     bool byLink = false;
     // Records whose SourceInfo is one of these are passed over.
     std::vector<std::string> skipInfos;
+    // Only records older than this one (0: any).
+    long long beforeId = 0;
 };
 
 // The newest matching record's id (0 when there is none), its SourceInfo and whether it is a

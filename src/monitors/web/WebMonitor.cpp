@@ -495,3 +495,28 @@ int CheckWebPage(CheckContext& context, MessageTypeInfo& item, bool topLevel, co
     WebPageCheck check(context, item, options);
     return check.Run(item.connAddress, topLevel, 0);
 }
+
+std::vector<std::string> WebReportsWithoutCopy()
+{
+    return {kStartMarkerGoneInfo, kEndMarkerGoneInfo};
+}
+
+bool WebComparedRegion(CAdoConnection& connection, const MessageTypeInfo& item, std::string& copy)
+{
+    Trim(copy);
+    NormalizeStoredPage(copy);
+    if (!ApplyExclusions(connection, copy, item)) {
+        return false;
+    }
+    if (!item.IncludeFrom.empty()) {
+        const std::size_t from = copy.find(item.IncludeFrom);
+        if (from != std::string::npos) {
+            copy.erase(0, from + item.IncludeFrom.size());
+        }
+    }
+    if (!item.IncludeTo.empty()) {
+        const std::size_t to = copy.find(item.IncludeTo);
+        copy.resize(to == std::string::npos ? 0 : to);
+    }
+    return true;
+}

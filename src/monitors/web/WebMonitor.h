@@ -5,7 +5,10 @@
 #include "monitors/web/CHttpRequest.h"
 
 #include <chrono>
+#include <string>
+#include <vector>
 
+class CAdoConnection;
 struct CheckContext;
 class MessageTypeInfo;
 
@@ -25,3 +28,9 @@ struct WebCheckOptions
 // depth stored one.
 int CheckWebPage(CheckContext& context, MessageTypeInfo& item, bool topLevel);
 int CheckWebPage(CheckContext& context, MessageTypeInfo& item, bool topLevel, const WebCheckOptions& options);
+
+// The SourceInfo texts of web records that hold no comparison copy (a start or end marker gone).
+std::vector<std::string> WebReportsWithoutCopy();
+// The compared region of a stored copy: the item's exclusion ranges cut out, then the text after
+// IncludeFrom (when found) and before IncludeTo (none: empty), as a check compares it.
+bool WebComparedRegion(CAdoConnection& connection, const MessageTypeInfo& item, std::string& copy);

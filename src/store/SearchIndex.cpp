@@ -1,0 +1,209 @@
+#include "store/SearchIndex.h"
+
+#include "store/CAdoConnection.h"
+#include "store/CAdoRecordset.h"
+#include "store/SqlText.h"
+#include "util/SearchWords.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+namespace {
+
+constexpr const char* kProgressSql = "select indexedTo, indexTo from userdata_search_state";
+// One step: the rows of the next keys go into the index, and the state moves past them.
+constexpr const char* kIndexRowsSql =
+    "insert into userdata_search (rowid, body) select ID, ifnull(SourceInfo, '') || char(10) || "
+    "ifnull(SourceFromName, '') || char(10) || ifnull(SourceToName, '') || char(10) || "
+    "ifnull(SourceContent, '') || char(10) from userdata where ID > %from and ID <= %to";
+constexpr const char* kMoveStateSql = "update userdata_search_state set indexedTo = %to";
+
+// The index's terms are three characters long: a shorter word is any term that begins with it.
+constexpr const char* kTermsSql = "select term from userdata_search_terms where term >= %word and term < %word || "
+                                  "char(1114111) limit %limit";
+// More terms than this make the query slower than reading the rows.
+constexpr int kMaxTerms = 4000;
+constexpr size_t kTrigram = 3;
+constexpr const char* kNoRowsSql = " and 0";
+constexpr const char* kMatchSql = " and ID in (select rowid from userdata_search where userdata_search match %match)";
+constexpr const char* kIndexCountSql =
+    "select count(*) as total from userdata_search where userdata_search match %match";
+// Single characters are looked for in the texts themselves.
+constexpr const char* kLikeColumns[] = {"SourceInfo", "SourceFromName", "SourceToName", "SourceContent"};
+
+std::string Replace(std::string text, std::string_view name, const std::string& value)
+{
+    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size())) {
+        text.replace(at, name.size(), value);
+    }
+    return text;
+}
+
+bool ReadInts(CAdoConnection& connection, const std::string& sql, long long& a, long long& b, std::string& error)
+{
+    DbResult result;
+    std::vector<std::string> errors;
+    if (!connection.RunQuery(sql, result, errors)) {
+        error = errors.empty() ? sql : errors.front();
+        return false;
+    }
+    if (result.rows.empty() || result.rows.front().size() < 2) {
+        a = b = 0;
+        return true;
+    }
+    a = result.rows.front()[0].integer;
+    b = result.rows.front()[1].integer;
+    return true;
+}
+
+// A phrase of the match syntax: the text between double quotes, its double quotes doubled.
+std::string Phrase(std::string_view word)
+{
+    std::string phrase = "\"";
+    for (char c : word) {
+        phrase += c;
+        if (c == '"') {
+            phrase += '"';
+        }
+    }
+    return phrase + "\"";
+}
+
+std::string AsciiLower(std::string_view word)
+{
+    std::string lower(word);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+// The terms that begin with a two-character word, as one "or" group; empty when there are too many.
+// Every text ends with a line break, so a word that occurs at all begins a term: none, no match.
+bool ShortWordGroup(CAdoConnection& connection, std::string_view word, std::string& group, bool& none,
+                    std::string& error)
+{
+    std::string sql = Replace(kTermsSql, "%word", SqlQuoted(AsciiLower(word)));
+    sql = Replace(sql, "%limit", std::to_string(kMaxTerms + 1));
+    DbResult result;
+    std::vector<std::string> errors;
+    if (!connection.RunQuery(sql, result, errors)) {
+        error = errors.empty() ? sql : errors.front();
+        return false;
+    }
+    group.clear();
+    none = result.rows.empty();
+    if (result.rows.size() > static_cast<size_t>(kMaxTerms)) {
+        return true;
+    }
+    for (const auto& row : result.rows) {
+        group += (group.empty() ? "(" : " OR ") + Phrase(row.front().text);
+    }
+    if (!group.empty()) {
+        group += ")";
+    }
+    return true;
+}
+
+// LIKE with its wildcards taken literally.
+std::string LikeCondition(std::string_view word)
+{
+    std::string pattern = "%";
+    for (char c : word) {
+        if (c == '%' || c == '_' || c == '\\') {
+            pattern += '\\';
+        }
+        pattern += c;
+    }
+    pattern += "%";
+    std::string condition = " and (";
+    bool first = true;
+    for (const char* column : kLikeColumns) {
+        condition += (first ? "" : " or ") + std::string(column) + " like " + SqlQuoted(pattern) + " escape '\\'";
+        first = false;
+    }
+    return condition + ")";
+}
+
+} // namespace
+
+bool ReadSearchIndexProgress(CAdoConnection& connection, SearchIndexProgress& progress, std::string& error)
+{
+    return ReadInts(connection, kProgressSql, progress.done, progress.total, error);
+}
+
+bool IndexNextSearchStep(CAdoConnection& connection, long long stepKeys, SearchIndexProgress& progress,
+                         std::string& error)
+{
+    CAdoTransaction transaction(connection);
+    if (!transaction.Begin()) {
+        error = transaction.Errors().empty() ? "数据库正忙" : transaction.Errors().front();
+        return false;
+    }
+    if (!ReadSearchIndexProgress(connection, progress, error)) {
+        return false;
+    }
+    if (progress.Complete()) {
+        return true;
+    }
+    const long long to = std::min(progress.total, progress.done + std::max(1LL, stepKeys));
+    const std::string from = std::to_string(progress.done);
+    if (!connection.Execute(Replace(Replace(kIndexRowsSql, "%from", from), "%to", std::to_string(to)), error) ||
+        !connection.Execute(Replace(kMoveStateSql, "%to", std::to_string(to)), error) || !transaction.Commit()) {
+        if (error.empty() && !transaction.Errors().empty()) {
+            error = transaction.Errors().front();
+        }
+        return false;
+    }
+    progress.done = to;
+    return true;
+}
+
+bool SearchCondition(CAdoConnection& connection, std::string_view text, std::string& condition, std::string& error)
+{
+    SearchSql sql;
+    if (!SearchStatements(connection, text, sql, error)) {
+        return false;
+    }
+    condition = std::move(sql.condition);
+    return true;
+}
+
+bool SearchStatements(CAdoConnection& connection, std::string_view text, SearchSql& sql, std::string& error)
+{
+    sql = SearchSql();
+    std::string& condition = sql.condition;
+    std::string match;
+    for (const std::string& word : SearchWords(text)) {
+        const size_t length = Utf8Length(word);
+        std::string part;
+        if (length >= kTrigram) {
+            part = Phrase(word);
+        } else if (length == kTrigram - 1) {
+            bool none = false;
+            if (!ShortWordGroup(connection, word, part, none, error)) {
+                return false;
+            }
+            if (none) {
+                condition = kNoRowsSql;
+                sql.indexCount.clear();
+                return true;
+            }
+            if (part.empty()) {
+                condition += LikeCondition(word); // too common for the terms: read the rows
+                continue;
+            }
+        } else {
+            condition += LikeCondition(word);
+            continue;
+        }
+        match += (match.empty() ? "" : " AND ") + part;
+    }
+    if (!match.empty()) {
+        if (condition.empty()) {
+            sql.indexCount = Replace(kIndexCountSql, "%match", SqlQuoted(match));
+        }
+        condition = Replace(kMatchSql, "%match", SqlQuoted(match)) + condition;
+    }
+    return true;
+}
