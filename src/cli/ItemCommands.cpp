@@ -5,9 +5,9 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
-#include "cli/Masking.h"
 #include "cli/PasswordInput.h"
 #include "cli/RecordJson.h"
+#include "util/Masking.h"
 
 #include <ostream>
 
@@ -278,6 +278,12 @@ int RunItemsCommand(CliContext& context, CliArgs& args)
     }
     if (sub == "delete") {
         return DeleteItem(context, args);
+    }
+    if (sub == "export") {
+        return RunExportCommand(context, args);
+    }
+    if (sub == "import") {
+        return RunImportCommand(context, args);
     }
     throw UsageError("未知的子命令: items " + sub);
 }

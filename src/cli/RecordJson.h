@@ -8,7 +8,7 @@ class MessageListInfo;
 class MessageTypeInfo;
 struct ExcludeRange;
 
-// showPassword: the password and an address's password part as stored, else masked (cli/Masking.h).
+// showPassword: the password and an address's password part as stored, else masked (util/Masking.h).
 void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword);
 void WriteMessageJson(JsonWriter& json, const MessageInfo& message, bool showPassword);
 void WriteListRowJson(JsonWriter& json, const MessageListInfo& row);
