@@ -11,13 +11,13 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-webengine-dev qt6-svg-dev fonts-wqy-microhei
     libsqlite3-dev libcurl4-openssl-dev libssl-dev unixodbc-dev libsqliteodbc odbc-postgresql
-    libpulse-dev libsndfile1-dev libx11-dev libxtst-dev
+    libpulse-dev libsndfile1-dev libx11-dev libxtst-dev libyaml-dev
 )
 test_packages=(
     clang clang-format git googletest libgtest-dev libgmock-dev libbenchmark-dev
     sqlite3 openssl xvfb xauth dbus-x11 at-spi2-core python3-pyatspi xdotool imagemagick
     libcpp-httplib-dev python3-pyftpdlib postgresql dovecot-core dovecot-pop3d
-    desktop-file-utils appstream
+    desktop-file-utils appstream poppler-utils
 )
 # Packages whose installation sets up a system service, and those services.
 declare -A services=(

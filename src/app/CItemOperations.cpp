@@ -4,11 +4,23 @@
 #include "store/CheckLog.h"
 #include "store/ItemOptions.h"
 
+#include <set>
+
 namespace {
 
 constexpr const char* kItemGoneText = "这个检查项目已经不在数据库中";
 constexpr const char* kPresetsUnreadableText = "不能读取预制项目: ";
 constexpr const char* kNotSavedText = "数据库没有接受这次修改";
+
+// name, or name (2), name (3) ... : the first that is not taken.
+std::string UniqueName(const std::string& name, const std::set<std::string>& taken)
+{
+    std::string unique = name;
+    for (int n = 2; taken.count(unique) != 0; ++n) {
+        unique = name + " (" + std::to_string(n) + ")";
+    }
+    return unique;
+}
 
 } // namespace
 
@@ -72,6 +84,59 @@ bool CItemOperations::Save(MessageTypeInfo& item, const std::optional<ExcludeRan
         item.messagetypeid = oldId;
     }
     return saved;
+}
+
+std::optional<std::vector<StoredItem>> CItemOperations::LoadAll(std::string& error)
+{
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
+    auto items = LoadAllItems(m_connection);
+    if (!items) {
+        error = m_connection.QuietError();
+        return std::nullopt;
+    }
+    std::vector<StoredItem> stored;
+    stored.reserve(items->size());
+    for (MessageTypeInfo& item : *items) {
+        auto ranges = LoadExcludeRanges(m_connection, item.messagetypeid);
+        if (!ranges) {
+            error = m_connection.QuietError();
+            return std::nullopt;
+        }
+        stored.push_back({std::move(item), std::move(*ranges)});
+    }
+    return stored;
+}
+
+bool CItemOperations::AddAll(std::vector<StoredItem>& items, std::string& error)
+{
+    const std::vector<StoredItem> before = items;
+    const bool added = Write(
+        [&] {
+            const auto stored = LoadAllItems(m_connection);
+            if (!stored) {
+                return false;
+            }
+            std::set<std::string> taken;
+            for (const MessageTypeInfo& item : *stored) {
+                taken.insert(item.MessageTypeName);
+            }
+            for (StoredItem& entry : items) {
+                MessageTypeInfo& item = entry.item;
+                item.messagetypeid = 0;
+                item.MessageTypeName = UniqueName(item.MessageTypeName, taken);
+                taken.insert(item.MessageTypeName);
+                if (item.Save(m_connection) == 0 || item.messagetypeid == 0 ||
+                    !SaveExcludeRanges(m_connection, item.messagetypeid, entry.excludes)) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        error);
+    if (!added) {
+        items = before;
+    }
+    return added;
 }
 
 bool CItemOperations::Delete(int messagetypeid, std::string& error)

@@ -40,6 +40,12 @@ public:
     bool Save(MessageTypeInfo& item, const std::optional<ExcludeRanges>& ranges, std::string& error);
     bool Delete(int messagetypeid, std::string& error);
     bool SetState(int messagetypeid, int state, std::string& error);
+    // Every stored item in key order (the tree's), each with its ranges.
+    std::optional<std::vector<StoredItem>> LoadAll(std::string& error);
+    // Adds the items as new ones with their ranges, all in one transaction: all or nothing. A name
+    // that a stored item or an earlier one of the list already has gets " (2)", " (3)" ...; the
+    // items then carry their new keys and names.
+    bool AddAll(std::vector<StoredItem>& items, std::string& error);
     // In the order the preset file returns them, each with its ranges.
     std::optional<std::vector<Preset>> Presets(std::string& error) const;
 

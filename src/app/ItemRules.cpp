@@ -1,5 +1,7 @@
 #include "app/ItemRules.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace {
@@ -10,6 +12,19 @@ constexpr const char* kPortRule = "端口号必须是 1 到 65535 之间的整�
 constexpr const char* kCheckNumberRule = "检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)";
 constexpr const char* kNotifyRule = "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数";
 constexpr const char* kExcludeRule = "排除开始处和排除结束处都不能为空";
+constexpr const char* kCategoryRule = "类型必须是 1 (数据库)、2 (网页)、3 (FTP) 或 4 (邮件)";
+constexpr const char* kIdentityRequiredText = "您必须输入您的“用户身份标示”";
+constexpr const char* kDatabaseAddressText = "您所输入的链接地址错误:数据库类型必须是:Driver=.....";
+// The web monitor speaks HTTPS as well, so both schemes pass and the text names both.
+constexpr const char* kWebAddressText = "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....";
+constexpr const char* kFtpAddressText = "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....";
+
+bool StartsWithNoCase(const std::string& text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+           });
+}
 
 bool UsesPort(int category)
 {
@@ -82,6 +97,39 @@ std::optional<ItemRuleBreak> CheckItemFields(const MessageTypeInfo& item, const 
                 return Break(ItemField::ExcludeRange, static_cast<int>(i));
             }
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckItemAddress(int category, const std::string& address)
+{
+    switch (category) {
+    case kCategoryDatabase:
+        return StartsWithNoCase(address, "DRIVER=") ? std::nullopt : std::optional<std::string>(kDatabaseAddressText);
+    case kCategoryWebPage:
+        return StartsWithNoCase(address, "HTTP://") || StartsWithNoCase(address, "HTTPS://")
+                   ? std::nullopt
+                   : std::optional<std::string>(kWebAddressText);
+    case kCategoryFtp:
+        return StartsWithNoCase(address, "FTP://") ? std::nullopt : std::optional<std::string>(kFtpAddressText);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> CheckNewItem(const MessageTypeInfo& item, const ExcludeRanges& ranges)
+{
+    if (item.MessageCategory < kCategoryDatabase || item.MessageCategory > kCategoryMail) {
+        return kCategoryRule;
+    }
+    if (item.MustHaveID != 0 && item.MessageTypeUser.empty()) {
+        return kIdentityRequiredText;
+    }
+    if (auto refusal = CheckItemAddress(item.MessageCategory, item.connAddress)) {
+        return refusal;
+    }
+    if (auto broken = CheckItemFields(item, &ranges)) {
+        return broken->text;
     }
     return std::nullopt;
 }

@@ -37,3 +37,9 @@ std::string ItemFieldRule(ItemField field);
 // The first field, in the dialog's order, that breaks its bounds; nullopt when all keep them.
 // ranges: the exclusion ranges to be stored, or null when they stay as they are.
 std::optional<ItemRuleBreak> CheckItemFields(const MessageTypeInfo& item, const ExcludeRanges* ranges);
+// The address a category's monitor can use (database: "Driver=...", web: http or https, FTP:
+// ftp); the refusal text, or nullopt when it fits. Mail and other items take any address.
+std::optional<std::string> CheckItemAddress(int category, const std::string& address);
+// Every check the property dialog makes before it stores an item, in its order: a category the
+// dialog offers, the identity an item must carry, the address, the field bounds. The refusal text.
+std::optional<std::string> CheckNewItem(const MessageTypeInfo& item, const ExcludeRanges& ranges);

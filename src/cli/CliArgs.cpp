@@ -32,6 +32,7 @@ int OptionValueCount(const std::string& word)
         {"--own-schedule", 1},
         {"--expect-minutes", 1},
         {"--trust-certificate", 1},
+        {"-o", 1},
     };
     const auto it = counts.find(word);
     return it == counts.end() ? 0 : it->second;

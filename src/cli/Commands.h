@@ -22,6 +22,9 @@ struct CliContext
 };
 
 int RunItemsCommand(CliContext& context, CliArgs& args);
+// items export / items import.
+int RunExportCommand(CliContext& context, CliArgs& args);
+int RunImportCommand(CliContext& context, CliArgs& args);
 int RunPresetsCommand(CliContext& context, CliArgs& args);
 int RunMessagesCommand(CliContext& context, CliArgs& args);
 int RunMessageCommand(CliContext& context, CliArgs& args);

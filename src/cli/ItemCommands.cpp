@@ -6,9 +6,9 @@
 #include "cli/Commands.h"
 #include "cli/HealthOutput.h"
 #include "cli/JsonWriter.h"
-#include "cli/Masking.h"
 #include "cli/PasswordInput.h"
 #include "cli/RecordJson.h"
+#include "util/Masking.h"
 
 #include <map>
 #include <ostream>
@@ -346,6 +346,12 @@ int RunItemsCommand(CliContext& context, CliArgs& args)
     }
     if (sub == "delete") {
         return DeleteItem(context, args);
+    }
+    if (sub == "export") {
+        return RunExportCommand(context, args);
+    }
+    if (sub == "import") {
+        return RunImportCommand(context, args);
     }
     throw UsageError("未知的子命令: items " + sub);
 }

@@ -1,11 +1,11 @@
 #include "cli/RecordJson.h"
 
 #include "cli/JsonWriter.h"
-#include "cli/Masking.h"
 #include "store/ExcludeTable.h"
 #include "store/MessageInfo.h"
 #include "store/MessageListInfo.h"
 #include "store/MessageTypeInfo.h"
+#include "util/Masking.h"
 #include "util/TerminalText.h"
 
 void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword,

@@ -9,7 +9,7 @@ class MessageListInfo;
 class MessageTypeInfo;
 struct ExcludeRange;
 
-// showPassword: the password and an address's password part as stored, else masked (cli/Masking.h).
+// showPassword: the password and an address's password part as stored, else masked (util/Masking.h).
 // more: keys of the caller's added before the object is closed.
 void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword,
                    const std::function<void(JsonWriter&)>& more = nullptr);

@@ -23,6 +23,10 @@ constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--sh
   items add OPTIONS             增加检查项目, 输出新的编号
   items set ID OPTIONS          修改检查项目的给定字段
   items delete ID               删除检查项目和它的消息
+  items export [ID...] [--with-passwords] [-o FILE]
+                                把检查项目 (或全部) 和排除范围写成检查项目文件 (JSON; 默认写到
+                                标准输出); 口令只在给出 --with-passwords 时写入, 文件权限为 0600
+  items import FILE             从检查项目文件或 urlwatch 的 urls.yaml 增加检查项目
   presets                       messagetype.dat 中的预制项目
   messages [--item ID] [--filter all|unread|read] [--page N]
   message ID                    一条消息的全部内容

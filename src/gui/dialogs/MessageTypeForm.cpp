@@ -1,17 +1,15 @@
 #include "gui/dialogs/MessageTypeForm.h"
 
+#include "app/ItemRules.h"
+
 namespace {
 
 constexpr const char* kIdentityRequiredText = "您必须输入您的“用户身份标示”";
 constexpr const char* kAddressCaption = "属性信息错误";
-constexpr const char* kDatabaseAddressText = "您所输入的链接地址错误:数据库类型必须是:Driver=.....";
-// The web monitor speaks HTTPS as well, so both schemes pass and the text names both.
-constexpr const char* kWebAddressText = "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....";
-constexpr const char* kFtpAddressText = "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....";
 
-FormRefusal AddressRefusal(const char* text)
+FormRefusal AddressRefusal(const std::string& text)
 {
-    return {QString::fromUtf8(text), QString::fromUtf8(kAddressCaption), QMessageBox::NoIcon};
+    return {QString::fromStdString(text), QString::fromUtf8(kAddressCaption), QMessageBox::NoIcon};
 }
 
 } // namespace
@@ -22,25 +20,9 @@ std::optional<FormRefusal> CheckMessageTypeForm(int categoryIndex, const QString
     if (mustHaveId != 0 && identity.isEmpty()) {
         return FormRefusal{QString::fromUtf8(kIdentityRequiredText), QString(), QMessageBox::Warning};
     }
-    const QString upper = address.toUpper();
-    switch (categoryIndex) {
-    case kIndexDatabase:
-        if (!upper.startsWith(QLatin1String("DRIVER="))) {
-            return AddressRefusal(kDatabaseAddressText);
-        }
-        break;
-    case kIndexWebPage:
-        if (!upper.startsWith(QLatin1String("HTTP://")) && !upper.startsWith(QLatin1String("HTTPS://"))) {
-            return AddressRefusal(kWebAddressText);
-        }
-        break;
-    case kIndexFtp:
-        if (!upper.startsWith(QLatin1String("FTP://"))) {
-            return AddressRefusal(kFtpAddressText);
-        }
-        break;
-    default:
-        break; // mail and other items take any address
+    // The category's address rule is the core's, the one import and wendar-cli keep as well.
+    if (auto refusal = CheckItemAddress(categoryIndex + 1, address.toStdString())) {
+        return AddressRefusal(*refusal);
     }
     return std::nullopt;
 }

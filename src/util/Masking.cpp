@@ -1,4 +1,4 @@
-#include "cli/Masking.h"
+#include "util/Masking.h"
 
 #include <cctype>
 #include <string_view>

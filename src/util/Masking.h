@@ -1,5 +1,6 @@
 #pragma once
-// Passwords never reach the terminal, a log or a pipe unless the user asks with --show-password:
+// Passwords never reach the terminal, a log, a pipe, a shown page or an exported file unless the
+// user asks (--show-password, "包括口令"):
 // the item's Password field, a "PWD=" / "Password=" part of a connection string and the password
 // of a URL's user part are shown as kMaskedText.
 #include <string>
