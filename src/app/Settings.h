@@ -30,6 +30,8 @@ struct Settings
     // Desktop notifications of new findings (the desktop program only); read after the eight keys
     // and written after the seven, so the original keys keep their order.
     int EnableDesktopNotify = 1;
+    // "界面语言": 0 follows the locale, 1 Chinese, 2 English (app/UiLanguage.h); read at start.
+    int UiLanguage = 0;
 
     void LoadSettings();
     // False when the profile could not be written.
@@ -43,7 +45,7 @@ struct Settings
     static constexpr std::string_view kDesktopNotifyKey = "EnableDesktopNotify";
     // Keys added since, read and written after the original ones (and after the desktop key) and
     // shown with them by wendar-cli.
-    static constexpr std::array<std::string_view, 1> kAddedKeys = {"ParallelChecks"};
+    static constexpr std::array<std::string_view, 2> kAddedKeys = {"ParallelChecks", "UiLanguage"};
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
     // Null for a key that cannot be set (UserType) or is unknown.
