@@ -32,6 +32,8 @@ struct Settings
     int EnableDesktopNotify = 1;
     // Failed checks in a row after which an item counts as failing (and is announced once).
     int FailuresBeforeAlert = 3;
+    // "界面语言": 0 follows the locale, 1 Chinese, 2 English (app/UiLanguage.h); read at start.
+    int UiLanguage = 0;
 
     void LoadSettings();
     // False when the profile could not be written.
@@ -45,7 +47,8 @@ struct Settings
     static constexpr std::string_view kDesktopNotifyKey = "EnableDesktopNotify";
     // Keys added since, read and written after the original ones (and after the desktop key) and
     // shown with them by wendar-cli.
-    static constexpr std::array<std::string_view, 2> kAddedKeys = {"ParallelChecks", "FailuresBeforeAlert"};
+    static constexpr std::array<std::string_view, 3> kAddedKeys = {"ParallelChecks", "FailuresBeforeAlert",
+                                                                   "UiLanguage"};
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
     // Null for a key that cannot be set (UserType) or is unknown.

@@ -1,6 +1,8 @@
 // wendar-cli: the check items, messages, settings and check runs of Wendar, from a shell.
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "app/Settings.h"
+#include "app/UiLanguage.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "platform/PulseSoundPlayer.h"
@@ -76,6 +78,11 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     curl_global_init(CURL_GLOBAL_ALL);
 
+    {
+        Settings settings;
+        settings.LoadSettings();
+        SetUpLanguage(settings.UiLanguage);
+    }
     CliArgs args(std::vector<std::string>(argv + 1, argv + argc));
     int status = 0;
     try {

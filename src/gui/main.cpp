@@ -5,6 +5,8 @@
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "app/Settings.h"
+#include "app/UiLanguage.h"
 #include "gui/frame/CBoxReporter.h"
 #include "gui/frame/CDesktopNotifier.h"
 #include "gui/frame/CMainFrame.h"
@@ -85,6 +87,11 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(ApplicationIcon());
     // The tray keeps the program alive while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
+    {
+        Settings settings;
+        settings.LoadSettings();
+        SetUpLanguage(settings.UiLanguage);
+    }
 
     QtMessageBoxes boxes;
     auto reporter = std::make_shared<CBoxReporter>(boxes, &application);

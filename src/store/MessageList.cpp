@@ -43,15 +43,15 @@ struct OrderTerm
 };
 
 // The sort keys of the list's columns. Texts compare with ASCII letters folded, as the list's own
-// comparison does; a later date comes first. Every order ends with the list's own order (unread
-// first, newest first), which the indexes (status, ID DESC) serve.
+// comparison does, and Chinese in pinyin order (ListTextOrder.h); a later date comes first. Every order ends with the
+// list's own order (unread first, newest first), which the indexes (status, ID DESC) serve.
 constexpr const char* kStatusKey = "status";
 constexpr const char* kIdKey = "ID";
-constexpr const char* kTypeNameKey = "MessageTypeName collate nocase";
+constexpr const char* kTypeNameKey = "MessageTypeName collate listtext";
 constexpr const char* kReceiveDateKey = "RecieveDate";
-constexpr const char* kFromNameKey = "SourceFromName collate nocase";
-constexpr const char* kInfoKey = "SourceInfo collate nocase";
-constexpr const char* kToNameKey = "SourceToName collate nocase";
+constexpr const char* kFromNameKey = "SourceFromName collate listtext";
+constexpr const char* kInfoKey = "SourceInfo collate listtext";
+constexpr const char* kToNameKey = "SourceToName collate listtext";
 
 std::vector<OrderTerm> OrderTerms(const ListOrder& order)
 {

@@ -1,4 +1,5 @@
 #include "store/DbBackend.h"
+#include "store/ListTextOrder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -329,6 +330,12 @@ private:
     std::chrono::steady_clock::time_point m_busySince;
 };
 
+int CompareListTextCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
+    return CompareListText(std::string_view(static_cast<const char*>(a), static_cast<size_t>(lengthA)),
+                           std::string_view(static_cast<const char*>(b), static_cast<size_t>(lengthB)));
+}
+
 } // namespace
 
 std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vector<std::string>& errors)
@@ -349,6 +356,7 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
         return nullptr;
     }
     sqlite3_busy_timeout(db.get(), static_cast<int>(kBusyTimeout.count()));
+    sqlite3_create_collation_v2(db.get(), kListTextCollation, SQLITE_UTF8, nullptr, &CompareListTextCollation, nullptr);
     // Reading the schema proves the file is a database before anybody relies on it.
     char* message = nullptr;
     if (sqlite3_exec(db.get(), "select 1 from sqlite_master limit 1", nullptr, nullptr, &message) != SQLITE_OK) {

@@ -1,4 +1,5 @@
 #include "app/CMessageOperations.h"
+#include "app/UiLanguage.h"
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
@@ -123,6 +124,26 @@ TEST_F(MessageOperations, PagesFilterByItemAndReadStateAndASortOrdersTheWholeLis
     query.order = {2, false};
     query.page = 1;
     EXPECT_EQ(messages.Page(query, error)->rows.front().ID, 7);
+}
+
+TEST_F(MessageOperations, ChineseSortsInPinyinOrderAfterLatinTextWhichKeepsItsCaseFoldedOrder)
+{
+    SetUpLanguage(kUiLanguageChinese); // installs the Chinese collator, as both programs do at start
+    store.connection().Execute("delete from userdata");
+    int id = 0;
+    for (const char* sender : {"张三", "b", "李四", "王五", "A", "赵六", "张三丰"}) {
+        SourceRowInfo row;
+        row.ID = std::to_string(++id);
+        row.FromName = sender;
+        row.Insert(store.connection(), itemA);
+    }
+    MessageQuery query;
+    query.order = {3, false};
+    std::vector<std::string> senders;
+    for (const auto& row : AllPages(query)) {
+        senders.push_back(row.SourceFromName);
+    }
+    EXPECT_EQ(senders, (std::vector<std::string>{"A", "b", "李四", "王五", "张三", "张三丰", "赵六"}));
 }
 
 TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes)

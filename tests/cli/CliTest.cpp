@@ -183,7 +183,7 @@ TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
     EXPECT_EQ(Run({"settings"}).out,
               "pagesize\t100\nenableAutoCheck\t1\nAutoCheckInterval\t15\nEnableSoundNotify\t1\n"
               "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t8\n"
-              "FailuresBeforeAlert\t3\n");
+              "FailuresBeforeAlert\t3\nUiLanguage\t0\n");
     Ok({"settings", "AutoCheckInterval", "5"});
     Ok({"settings", "ParallelChecks", "1"});
     // Out of bounds: nothing changes.

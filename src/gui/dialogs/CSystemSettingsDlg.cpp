@@ -4,6 +4,7 @@
 #include "gui/frame/GuiContext.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -63,6 +64,7 @@ CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes,
     m_nPageSize = settings.pagesize;
     m_nAutoRun = settings.enableAutoRun;
     m_nMarkRead = settings.AutoMarkRead;
+    m_nUiLanguage = settings.UiLanguage;
 
     auto* layout = new QVBoxLayout(this);
 
@@ -106,6 +108,20 @@ CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes,
     m_autoRun = NamedButton<QCheckBox>("Window启动时自动运行", start);
     m_autoRun->setChecked(m_nAutoRun != 0);
     startLayout->addWidget(m_autoRun);
+    auto* languageRow = new QHBoxLayout;
+    auto* languageLabel = new QLabel(tr("界面语言："), start);
+    languageLabel->setAccessibleName(languageLabel->text());
+    m_uiLanguage = new QComboBox(start);
+    // The language's own name, so whoever cannot read the other still finds it.
+    m_uiLanguage->addItems({tr("自动"), QStringLiteral("中文"), QStringLiteral("English")});
+    m_uiLanguage->setCurrentIndex(m_nUiLanguage >= 0 && m_nUiLanguage <= 2 ? m_nUiLanguage : 0);
+    m_uiLanguage->setAccessibleName(tr("界面语言"));
+    languageLabel->setBuddy(m_uiLanguage);
+    languageRow->addWidget(languageLabel);
+    languageRow->addWidget(m_uiLanguage);
+    languageRow->addWidget(NamedLabel(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "(须重启程序)"), start));
+    languageRow->addStretch(1);
+    startLayout->addLayout(languageRow);
     layout->addWidget(start);
 
     auto* other = new QGroupBox(QStringLiteral("其他"), this);
@@ -167,6 +183,7 @@ void CSystemSettingsDlg::accept()
     m_nPageSize = pageSize;
     m_nLayout = m_leftOne->isChecked() ? 1 : 0;
     m_nMarkRead = markRead;
+    m_nUiLanguage = m_uiLanguage->currentIndex();
 
     m_settings.enableAutoRun = m_nAutoRun;
     m_settings.AutoCheckInterval = m_nInterval;
@@ -176,6 +193,7 @@ void CSystemSettingsDlg::accept()
     m_settings.pagesize = m_nPageSize;
     m_settings.SplitterWindowType = m_nLayout;
     m_settings.AutoMarkRead = m_nMarkRead;
+    m_settings.UiLanguage = m_nUiLanguage;
     if (!m_settings.SaveSettings()) {
         m_boxes.Show(this, QString::fromUtf8(kSettingsNotWrittenText), QStringLiteral("注意"), QMessageBox::Warning,
                      QMessageBox::Ok);

@@ -8,6 +8,7 @@
 
 class IMessageBoxes;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 struct Settings;
@@ -30,6 +31,8 @@ public:
     QLineEdit* PageSizeEdit() const { return m_pageSize; }
     QCheckBox* AutoRunBox() const { return m_autoRun; }
     QLineEdit* MarkReadEdit() const { return m_markRead; }
+    // "界面语言": 自动, 中文, English in the order of the setting's values; taken at the next start.
+    QComboBox* UiLanguageBox() const { return m_uiLanguage; }
 
 public Q_SLOTS:
     void accept() override;
@@ -51,6 +54,7 @@ private:
     int m_nPageSize = 0;
     int m_nAutoRun = 0;
     int m_nMarkRead = 0;
+    int m_nUiLanguage = 0;
 
     QCheckBox* m_autoCheck = nullptr;
     QLineEdit* m_interval = nullptr;
@@ -61,6 +65,7 @@ private:
     QLineEdit* m_pageSize = nullptr;
     QCheckBox* m_autoRun = nullptr;
     QLineEdit* m_markRead = nullptr;
+    QComboBox* m_uiLanguage = nullptr;
 };
 
 // The mark-read delay's note: no countdown at all.

@@ -18,6 +18,7 @@
 #include "gui/widgets/GuiImages.h"
 #include "util/LocalTime.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -232,7 +233,16 @@ void CMainFrame::BuildToolBar()
         connect(action, &QAction::triggered, this, [this, id = id] { Command(id); });
         m_toolbarActions.emplace(id, action);
     }
-    ToolbarAction(cmd::kToggleAutoCheck)->setCheckable(true);
+    QAction* autoCheck = ToolbarAction(cmd::kToggleAutoCheck);
+    autoCheck->setCheckable(true);
+    // A screen reader's toggle switches the button, which does not trigger its action: the action follows.
+    if (auto* button = qobject_cast<QAbstractButton*>(m_toolbar->widgetForAction(autoCheck))) {
+        connect(button, &QAbstractButton::toggled, autoCheck, [autoCheck](bool on) {
+            if (autoCheck->isChecked() != on) {
+                autoCheck->trigger();
+            }
+        });
+    }
     connect(Action(cmd::kViewToolbar), &QAction::toggled, m_toolbar, &QToolBar::setVisible);
 }
 
@@ -257,7 +267,7 @@ void CMainFrame::BuildStatusBar()
     // Pane 0 is the bar's message area (menu prompts); the status text stretches after it.
     // One line at any length: a long failure never makes the bar grow or the window jump.
     m_statusText = new CElidedLabel(bar);
-    m_statusText->setAccessibleName(QStringLiteral("当前状态"));
+    m_statusText->setAccessibleDescription(tr("当前状态")); // its name is the status text
     m_statusText->setMinimumWidth(200);
     bar->addWidget(m_statusText, 1);
     const char* indicators[] = {"CAPS", "NUM", "SCRL"};
@@ -267,7 +277,7 @@ void CMainFrame::BuildStatusBar()
         bar->addPermanentWidget(m_keyIndicators[i]);
     }
     m_date = new QLabel(bar);
-    m_date->setAccessibleName(QStringLiteral("日期"));
+    m_date->setAccessibleDescription(tr("日期"));
     bar->addPermanentWidget(m_date);
     connect(Action(cmd::kViewStatusBar), &QAction::toggled, bar, &QStatusBar::setVisible);
     UpdateDatePane();

@@ -62,10 +62,10 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
     caption->setAccessibleName(caption->text());
     layout->addWidget(caption);
     m_page = new QLabel(QStringLiteral("0/0页"), this);
-    m_page->setAccessibleName(QStringLiteral("页次"));
+    m_page->setAccessibleDescription(tr("页次")); // its name is its text, "1/3页"
     layout->addWidget(m_page);
     m_count = new QLabel(QStringLiteral("每页:100/共:0条"), this);
-    m_count->setAccessibleName(QStringLiteral("消息数"));
+    m_count->setAccessibleDescription(tr("消息数"));
     layout->addWidget(m_count);
 
     for (size_t i = 0; i < std::size(kLinks); ++i) {

@@ -211,6 +211,10 @@ void CLeftView::ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& rec
     node->setText(0, name);
     node->setToolTip(0, name);
     node->setData(0, kStateImageRole, StateImageFor(record));
+    // Screen readers hear on/off as checked/unchecked; the delegate draws the state image instead
+    // of a check box, and the state changes through the tree's own commands only.
+    node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
+    node->setCheckState(0, record.state < 1 ? Qt::Unchecked : Qt::Checked);
 }
 
 void CLeftView::SetDropHighlight(QTreeWidgetItem* node)

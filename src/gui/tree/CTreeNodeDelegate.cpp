@@ -37,7 +37,7 @@ void CTreeNodeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QString text = opt.text;
     opt.text.clear();
     opt.icon = QIcon();
-    opt.features &= ~QStyleOptionViewItem::HasDecoration;
+    opt.features &= ~(QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasCheckIndicator);
     const bool dropHighlight = index.data(kDropHighlightRole).toBool();
     if (dropHighlight) {
         opt.state |= QStyle::State_Selected;
@@ -63,6 +63,11 @@ void CTreeNodeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QString shown = opt.fontMetrics.elidedText(text, Qt::ElideRight, layout.text.width());
     painter->drawText(layout.text, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
     painter->restore();
+}
+
+bool CTreeNodeDelegate::editorEvent(QEvent*, QAbstractItemModel*, const QStyleOptionViewItem&, const QModelIndex&)
+{
+    return false;
 }
 
 QSize CTreeNodeDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -18,6 +18,8 @@ void CElidedLabel::SetFullText(const QString& text)
     static const QRegularExpression breaks(QStringLiteral("[\\r\\n\\t]+"));
     m_strLine = QString(text).replace(breaks, QStringLiteral(" ")).trimmed();
     setToolTip(m_strFull);
+    // A screen reader hears the whole text, not what fits.
+    setAccessibleName(m_strLine);
     Elide();
 }
 

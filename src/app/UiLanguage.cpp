@@ -1,0 +1,87 @@
+#include "app/UiLanguage.h"
+
+#include "store/ListTextOrder.h"
+#include "util/UiText.h"
+
+#include <QCollator>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdlib>
+
+namespace {
+
+// The program's English texts, compiled from translations/wendar_en.ts into the resources.
+constexpr const char* kEnglishTranslation = ":/i18n/wendar_en.qm";
+
+QTranslator& OwnTranslator()
+{
+    static QTranslator translator;
+    return translator;
+}
+
+QTranslator& QtTranslator()
+{
+    static QTranslator translator;
+    return translator;
+}
+
+std::string TranslateOwn(const char* context, const char* source)
+{
+    return OwnTranslator().translate(context, source).toStdString();
+}
+
+// Pinyin order for Chinese characters; each thread keeps its own collator.
+int CompareChinese(char32_t a, char32_t b)
+{
+    thread_local const QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    const char32_t left[] = {a};
+    const char32_t right[] = {b};
+    return collator.compare(QString::fromUcs4(left, 1), QString::fromUcs4(right, 1));
+}
+
+} // namespace
+
+ShownLanguage ChooseShownLanguage(int setting, const std::string& locale)
+{
+    if (setting == kUiLanguageChinese) {
+        return ShownLanguage::Chinese;
+    }
+    if (setting == kUiLanguageEnglish) {
+        return ShownLanguage::English;
+    }
+    const bool chinese =
+        locale.empty() || locale == "C" || locale.starts_with("C.") || locale == "POSIX" || locale.starts_with("zh");
+    return chinese ? ShownLanguage::Chinese : ShownLanguage::English;
+}
+
+std::string MessagesLocale()
+{
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            return value;
+        }
+    }
+    return {};
+}
+
+ShownLanguage SetUpLanguage(int setting)
+{
+    SetCharacterOrder(&CompareChinese);
+    const ShownLanguage language = ChooseShownLanguage(setting, MessagesLocale());
+    if (language == ShownLanguage::English) {
+        if (OwnTranslator().load(QString::fromUtf8(kEnglishTranslation))) {
+            SetTextTranslator(&TranslateOwn);
+            if (QCoreApplication::instance()) {
+                QCoreApplication::installTranslator(&OwnTranslator());
+            }
+        }
+    } else if (QCoreApplication::instance() &&
+               QtTranslator().load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"),
+                                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&QtTranslator());
+    }
+    return language;
+}
