@@ -71,6 +71,7 @@ void CTarvoDoc::ApplySettings(const Settings& settings)
     m_bSoundEnabled = settings.EnableSoundNotify;
     m_pSettings = &settings;
     SetParallelChecks(settings.ParallelChecks);
+    SetPerHostChecks(settings.PerHostChecks);
 }
 
 bool CTarvoDoc::LoadItems()
@@ -325,6 +326,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     } else {
         // The count is read again for every position.
         CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()), connection);
+        walk.SetPerHostLimit(static_cast<size_t>(m_nPerHostChecks.load()));
         // Every thread of the walk keeps its connection quiet for its own work, as this one does.
         const bool byTimer = job->m_bByTimer;
         result =

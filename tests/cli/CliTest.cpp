@@ -180,9 +180,9 @@ TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)
 
 TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
 {
-    EXPECT_EQ(Run({"settings"}).out,
-              "pagesize\t100\nenableAutoCheck\t1\nAutoCheckInterval\t15\nEnableSoundNotify\t1\n"
-              "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t8\n");
+    EXPECT_EQ(Run({"settings"}).out, "pagesize\t100\nenableAutoCheck\t1\nAutoCheckInterval\t15\nEnableSoundNotify\t1\n"
+                                     "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelCh"
+                                     "ecks\t32\nPerHostChecks\t4\n");
     Ok({"settings", "AutoCheckInterval", "5"});
     Ok({"settings", "ParallelChecks", "1"});
     // Out of bounds: nothing changes.
