@@ -85,7 +85,8 @@ private:
             }
             if (Slot* slot = NextStartable()) {
                 Start(*slot);
-                if (NextStartable() != nullptr) {
+                // Read on only when another thread could take the item: the list is read as late as it can be.
+                if ((m_nWaiting > 0 || m_nThreads < m_nWidth) && NextStartable() != nullptr) {
                     if (m_nWaiting > 0) {
                         m_changed.notify_one();
                     } else if (m_nThreads < m_nWidth) {
