@@ -163,6 +163,7 @@ void CTarvoDoc::ApplySettings(const Settings& settings)
     m_bSoundEnabled = settings.EnableSoundNotify;
     m_pSettings = &settings;
     SetParallelChecks(settings.ParallelChecks);
+    SetPerHostChecks(settings.PerHostChecks);
 }
 
 bool CTarvoDoc::LoadItems()
@@ -429,6 +430,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
             return i < due.size() ? due[i] : nullptr;
         };
         CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()), connection);
+        walk.SetPerHostLimit(static_cast<size_t>(m_nPerHostChecks.load()));
         // Every thread of the walk keeps its connection quiet for its own work, as this one does.
         const bool byTimer = job->m_bByTimer;
         result = walk.Walk(

@@ -130,6 +130,8 @@ public:
     // them one after the other.
     void SetParallelChecks(int count) { m_nParallelChecks = std::clamp(count, 1, kMaxParallelChecks); }
     int ParallelChecks() const { return m_nParallelChecks.load(); }
+    // Of those, how many talk to one server at once (PerHostChecks).
+    void SetPerHostChecks(int count) { m_nPerHostChecks = std::clamp(count, 1, kMaxParallelChecks); }
     void RecountUnread();
     void ResetNewCounts();
 
@@ -212,6 +214,7 @@ private:
     const Settings* m_pSettings = nullptr; // null = the defaults
     std::atomic<int> m_bSoundEnabled{1};
     std::atomic<int> m_nParallelChecks{kDefaultParallelChecks};
+    std::atomic<int> m_nPerHostChecks{kDefaultPerHostChecks};
     int m_nReannounceTick = 0;
 
     mutable std::mutex m_itemsLock;

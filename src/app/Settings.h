@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-inline constexpr int kDefaultParallelChecks = 8;
+inline constexpr int kDefaultParallelChecks = 32;
+inline constexpr int kDefaultPerHostChecks = 4;
 
 // The values a setting may take, both ends included; the dialog and wendar-cli refuse others.
 struct SettingBounds
@@ -27,6 +28,8 @@ struct Settings
     int UserType = 0; // read only; never written
     // Items a check-all run reads from their sources at once; 1 checks them one after the other.
     int ParallelChecks = kDefaultParallelChecks;
+    // Of those, how many talk to one server at once (web and FTP items).
+    int PerHostChecks = kDefaultPerHostChecks;
     // Desktop notifications of new findings (the desktop program only); read after the eight keys
     // and written after the seven, so the original keys keep their order.
     int EnableDesktopNotify = 1;
@@ -47,8 +50,8 @@ struct Settings
     static constexpr std::string_view kDesktopNotifyKey = "EnableDesktopNotify";
     // Keys added since, read and written after the original ones (and after the desktop key) and
     // shown with them by wendar-cli.
-    static constexpr std::array<std::string_view, 3> kAddedKeys = {"ParallelChecks", "FailuresBeforeAlert",
-                                                                   "UiLanguage"};
+    static constexpr std::array<std::string_view, 4> kAddedKeys = {"ParallelChecks", "PerHostChecks",
+                                                                   "FailuresBeforeAlert", "UiLanguage"};
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
     // Null for a key that cannot be set (UserType) or is unknown.

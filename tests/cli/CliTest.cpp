@@ -182,7 +182,8 @@ TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
 {
     EXPECT_EQ(Run({"settings"}).out,
               "pagesize\t100\nenableAutoCheck\t1\nAutoCheckInterval\t15\nEnableSoundNotify\t1\n"
-              "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t8\n"
+              "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t32\n"
+              "PerHostChecks\t4\n"
               "FailuresBeforeAlert\t3\nUiLanguage\t0\n");
     Ok({"settings", "AutoCheckInterval", "5"});
     Ok({"settings", "ParallelChecks", "1"});

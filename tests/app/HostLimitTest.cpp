@@ -1,0 +1,99 @@
+// A check-all run of real web items against loopback servers that count the connections they see
+// at once: the per-host limit holds, idle connections included, while other servers' items go on;
+// a stop ends a long run by ending its transfers.
+#include "app/CTarvoDoc.h"
+#include "monitors/StandardMonitors.h"
+#include "support/CountingHttpServer.h"
+#include "support/RecordingPlayer.h"
+#include "support/TestStore.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+class HostLimit : public testing::Test
+{
+protected:
+    HostLimit() : doc(store.connection(), run, store.appDir(), std::make_shared<RecordingPlayer>())
+    {
+        doc.SetMonitors(StandardMonitors());
+    }
+
+    // count items, handed out to the servers in turn or in blocks of `block`.
+    void AddItems(int count, int block)
+    {
+        for (int i = 0; i < count; ++i) {
+            MessageTypeInfo item;
+            item.MessageCategory = kCategoryWebPage;
+            item.MessageTypeName = "网页" + std::to_string(i);
+            item.connAddress = servers[static_cast<size_t>(i / block) % servers.size()]->Url("/p" + std::to_string(i));
+            doc.AddItem(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
+        }
+    }
+    int HeldTogether() const
+    {
+        int held = 0;
+        for (const auto& server : servers) {
+            held += server->Held();
+        }
+        return held;
+    }
+
+    TestStore store;
+    CRunState run;
+    std::vector<std::unique_ptr<CountingHttpServer>> servers;
+    CTarvoDoc doc; // last: its workers end before the servers go
+};
+
+} // namespace
+
+TEST_F(HostLimit, AServerNeverSeesMoreConnectionsThanTheLimitAndOthersGoOnMeanwhile)
+{
+    servers.push_back(std::make_unique<CountingHttpServer>("127.0.0.1"));
+    servers.push_back(std::make_unique<CountingHttpServer>("127.0.0.2"));
+    AddItems(24, 12); // all of the first server's items come first in the list
+    doc.SetParallelChecks(16);
+    doc.SetPerHostChecks(4);
+    doc.CheckAll();
+    // The second server's items started although the first's waited in front of them.
+    ASSERT_TRUE(WaitUntil([&] { return servers[0]->Held() == 4 && servers[1]->Held() == 4; }));
+    for (const auto& server : servers) {
+        server->Release();
+    }
+    doc.WaitForChecks();
+    for (const auto& server : servers) {
+        EXPECT_EQ(server->Requests(), 12);
+        // Kept connections were reused, not opened beside the ones in use.
+        EXPECT_EQ(server->PeakConnections(), 4);
+    }
+    EXPECT_EQ(run.ErrorCount(), 0);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 24);
+}
+
+TEST_F(HostLimit, AStopEndsARunOfFiveHundredItemsByEndingItsTransfers)
+{
+    for (int i = 0; i < 10; ++i) {
+        servers.push_back(std::make_unique<CountingHttpServer>("127.0.0." + std::to_string(i + 1)));
+    }
+    AddItems(500, 1);
+    doc.SetParallelChecks(32);
+    doc.SetPerHostChecks(4);
+    doc.CheckAll();
+    ASSERT_TRUE(WaitUntil([&] { return HeldTogether() == 32; }));
+    doc.RequestStop();
+    doc.WaitForChecks();
+    // No server ever answered: the transfers ended because of the stop, not by their own time limits
+    // (which would have told failures), and nothing after them started.
+    EXPECT_EQ(run.ErrorCount(), 0);
+    int requests = 0;
+    for (const auto& server : servers) {
+        requests += server->Requests();
+        EXPECT_LE(server->PeakConnections(), 4);
+    }
+    EXPECT_EQ(requests, 32);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 0);
+    EXPECT_TRUE(WaitUntil([&] { return HeldTogether() == 0; })); // every connection was closed
+}

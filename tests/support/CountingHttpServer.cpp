@@ -1,0 +1,185 @@
+#include "support/CountingHttpServer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <map>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Client
+{
+    std::string received;
+    int held = 0; // complete requests not answered yet
+    std::vector<std::string> paths;
+};
+
+std::string Page(const std::string& path)
+{
+    const std::string body = "<html><body><p>" + path + "</p></body></html>";
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+} // namespace
+
+CountingHttpServer::CountingHttpServer(const std::string& address) : m_strAddress(address)
+{
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    socklen_t length = sizeof(bound);
+    if (m_listenFd < 0 || ::inet_pton(AF_INET, address.c_str(), &bound.sin_addr) != 1 ||
+        ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&bound), sizeof(bound)) != 0 || ::listen(m_listenFd, 128) != 0 ||
+        ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
+        ::pipe2(m_wakeFds, O_CLOEXEC) != 0) {
+        if (m_listenFd >= 0) {
+            ::close(m_listenFd);
+        }
+        throw std::runtime_error("CountingHttpServer: cannot listen on " + address);
+    }
+    m_nPort = ntohs(bound.sin_port);
+    m_thread = std::thread([this] { Serve(); });
+}
+
+CountingHttpServer::~CountingHttpServer()
+{
+    {
+        std::lock_guard guard(m_lock);
+        m_bEnding = true;
+    }
+    Wake();
+    m_thread.join();
+    ::close(m_listenFd);
+    ::close(m_wakeFds[0]);
+    ::close(m_wakeFds[1]);
+}
+
+std::string CountingHttpServer::Url(const std::string& path) const
+{
+    return "http://" + m_strAddress + ":" + std::to_string(m_nPort) + path;
+}
+
+void CountingHttpServer::Release()
+{
+    {
+        std::lock_guard guard(m_lock);
+        m_bReleased = true;
+    }
+    Wake();
+}
+
+void CountingHttpServer::Wake()
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(m_wakeFds[1], &byte, 1);
+}
+
+int CountingHttpServer::OpenConnections() const
+{
+    std::lock_guard guard(m_lock);
+    return m_nOpen;
+}
+
+int CountingHttpServer::PeakConnections() const
+{
+    std::lock_guard guard(m_lock);
+    return m_nPeak;
+}
+
+int CountingHttpServer::Requests() const
+{
+    std::lock_guard guard(m_lock);
+    return m_nRequests;
+}
+
+int CountingHttpServer::Held() const
+{
+    std::lock_guard guard(m_lock);
+    return m_nHeld;
+}
+
+// One thread polls the listener, the wake pipe and every client; bounded by the test's lifetime.
+void CountingHttpServer::Serve()
+{
+    std::map<int, Client> clients;
+    for (;;) {
+        std::vector<pollfd> fds{{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
+        for (const auto& [fd, client] : clients) {
+            fds.push_back({fd, POLLIN, 0});
+        }
+        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
+            break;
+        }
+        bool released = false;
+        {
+            std::lock_guard guard(m_lock);
+            if (m_bEnding) {
+                break;
+            }
+            released = m_bReleased;
+        }
+        if (fds[1].revents & POLLIN) {
+            char drain[64];
+            [[maybe_unused]] const auto read = ::read(m_wakeFds[0], drain, sizeof(drain));
+        }
+        if (fds[0].revents & POLLIN) {
+            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd >= 0) {
+                clients[fd];
+                std::lock_guard guard(m_lock);
+                m_nPeak = std::max(m_nPeak, ++m_nOpen);
+            }
+        }
+        for (std::size_t i = 2; i < fds.size(); ++i) {
+            if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+                continue;
+            }
+            Client& client = clients[fds[i].fd];
+            char buffer[4096];
+            const auto n = ::read(fds[i].fd, buffer, sizeof(buffer));
+            if (n <= 0) {
+                std::lock_guard guard(m_lock);
+                --m_nOpen;
+                m_nHeld -= client.held;
+                ::close(fds[i].fd);
+                clients.erase(fds[i].fd);
+                continue;
+            }
+            client.received.append(buffer, static_cast<std::size_t>(n));
+            for (auto end = client.received.find("\r\n\r\n"); end != std::string::npos;
+                 end = client.received.find("\r\n\r\n")) {
+                const auto space = client.received.find(' ');
+                client.paths.push_back(
+                    client.received.substr(space + 1, client.received.find(' ', space + 1) - space - 1));
+                client.received.erase(0, end + 4);
+                ++client.held;
+                std::lock_guard guard(m_lock);
+                ++m_nRequests;
+                ++m_nHeld;
+            }
+        }
+        if (released) {
+            for (auto& [fd, client] : clients) {
+                for (const std::string& path : client.paths) {
+                    const std::string reply = Page(path);
+                    [[maybe_unused]] const auto written = ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+                }
+                std::lock_guard guard(m_lock);
+                m_nHeld -= client.held;
+                client.held = 0;
+                client.paths.clear();
+            }
+        }
+    }
+    for (const auto& [fd, client] : clients) {
+        ::close(fd);
+    }
+}
