@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the desktop program in both layouts, with sample data, under a private Xvfb:
-# docs/wendar-top-two-bottom-one.png and docs/wendar-left-one-right-two.png (for the README).
+# docs/wendar-top-two-bottom-one.png and docs/wendar-left-one-right-two.png (for the README), and
+# docs/wendar-failing-item.png: a failing item's mark and its tooltip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -70,3 +71,27 @@ shoot() {
 }
 shoot 0 docs/wendar-top-two-bottom-one.png
 shoot 1 docs/wendar-left-one-right-two.png
+
+# A failing item: 公司新闻 (the first item) asks a closed port three times; its mark and tooltip.
+for _ in 1 2 3; do build/bin/wendar-cli --home "$home" check 1 >/dev/null 2>&1 || true; done
+cli settings SplitterWindowType 1
+build/bin/wendar --home "$home" &
+pid=$!
+window=
+for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name '^Wendar V' 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || { echo "no window" >&2; kill "$pid"; exit 1; }
+sleep 2
+# The mark is the one bright red in the window: the pointer rests on it until the tooltip shows.
+import -window "$window" "$work/find.png"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+mark=$(convert "$work/find.png" txt:- | grep -m1 -i '#D42020' | cut -d: -f1) || true
+[ -n "$mark" ] || { echo "no failure mark drawn" >&2; kill "$pid"; exit 1; }
+xdotool mousemove --sync $((X + ${mark%,*})) $((Y + ${mark#*,}))
+sleep 2
+import -window root -crop "$((WIDTH < 760 ? WIDTH : 760))x360+$X+$Y" +repage docs/wendar-failing-item.png
+kill -TERM "$pid"
+wait "$pid"
+echo "wrote docs/wendar-failing-item.png"

@@ -58,6 +58,12 @@ std::optional<ExcludeRanges> CItemOperations::LoadRanges(int messagetypeid, std:
 
 bool CItemOperations::Save(MessageTypeInfo& item, const std::optional<ExcludeRanges>& ranges, std::string& error)
 {
+    return Save(item, ranges, std::nullopt, error);
+}
+
+bool CItemOperations::Save(MessageTypeInfo& item, const std::optional<ExcludeRanges>& ranges,
+                           const std::optional<ItemOptions>& options, std::string& error)
+{
     const int oldId = item.messagetypeid;
     const bool saved = Write(
         [&] {
@@ -76,8 +82,16 @@ bool CItemOperations::Save(MessageTypeInfo& item, const std::optional<ExcludeRan
                 return false;
             }
             // The insert writes MustHaveID itself, the update does not.
-            return (oldId == 0 || SaveMustHaveId(m_connection, oldId, item.MustHaveID)) &&
-                   (!ranges || SaveExcludeRanges(m_connection, item.messagetypeid, *ranges));
+            if (!(oldId == 0 || SaveMustHaveId(m_connection, oldId, item.MustHaveID)) ||
+                !(!ranges || SaveExcludeRanges(m_connection, item.messagetypeid, *ranges))) {
+                return false;
+            }
+            if (!options) {
+                return true;
+            }
+            ItemOptions keyed = *options;
+            keyed.messagetypeid = item.messagetypeid;
+            return SaveItemOptions(m_connection, keyed, error);
         },
         error);
     if (!saved) {

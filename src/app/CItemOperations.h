@@ -7,6 +7,7 @@
 // never shows a message itself, the front end decides what the user sees. The connection is the one
 // the calling thread uses; the presets are read on a connection of their own at every call.
 #include "store/ExcludeTable.h"
+#include "store/ItemOptions.h"
 #include "store/MessageTypeInfo.h"
 #include "store/PresetReader.h"
 
@@ -36,8 +37,11 @@ public:
     std::optional<ExcludeRanges> LoadRanges(int messagetypeid, std::string& error);
     // An item with id 0 is inserted and then carries its new key; any other is updated, and its
     // stored messages take a changed name with it. MustHaveID is written either way; ranges, when
-    // given, replace the item's. On failure the store and item.messagetypeid are as they were.
+    // given, replace the item's, as do its own options (stored under its key, new or not). On
+    // failure the store and item.messagetypeid are as they were.
     bool Save(MessageTypeInfo& item, const std::optional<ExcludeRanges>& ranges, std::string& error);
+    bool Save(MessageTypeInfo& item, const std::optional<ExcludeRanges>& ranges,
+              const std::optional<ItemOptions>& options, std::string& error);
     bool Delete(int messagetypeid, std::string& error);
     bool SetState(int messagetypeid, int state, std::string& error);
     // Every stored item in key order (the tree's), each with its ranges.

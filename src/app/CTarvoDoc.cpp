@@ -598,10 +598,9 @@ void CTarvoDoc::ReannounceTick()
 std::string CTarvoDoc::TrayTipText() const
 {
     const int unread = m_nUnreadCount;
-    if (unread > 0) {
-        return "您还有:" + std::to_string(unread) + "条消息未读";
-    }
-    return "没有未读的消息";
+    const std::string text = unread > 0 ? "您还有:" + std::to_string(unread) + "条消息未读" : "没有未读的消息";
+    const int failing = m_nFailingCount;
+    return failing > 0 ? text + "\n" + std::to_string(failing) + kFailingItemsText : text;
 }
 
 void CTarvoDoc::RefreshTrayTip(const std::optional<std::string>& text)
@@ -624,8 +623,11 @@ void CTarvoDoc::UpdateStatusSummary()
     if (m_nStatusNoteItem != (m_pCurItem ? m_pCurItem->messagetypeid : 0)) {
         m_strStatusNote.clear();
     }
-    const std::string summary =
+    std::string summary =
         StatusSummaryText(m_pCurItem.get(), m_pCurItem ? m_pCurItem->m_nUnreadCount.load() : 0, m_nUnreadCount);
+    if (const int failing = m_nFailingCount; failing > 0) {
+        summary += "  " + std::to_string(failing) + kFailingItemsText;
+    }
     m_run.SetStatusText(m_strStatusNote.empty() ? summary : m_strStatusNote + kStatusNoteGap + summary);
 }
 

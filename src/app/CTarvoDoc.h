@@ -47,6 +47,8 @@ using ItemPtr = std::shared_ptr<MessageTypeInfo>;
 inline constexpr int kMaxParallelChecks = 64;
 inline constexpr const char* kAllCheckedStatusText = "全部检查完毕！";
 inline constexpr const char* kRunStoppedStatusText = "检查已停止";
+// Added to the status summary and the tray tip while items fail: " N 个项目检查失败".
+inline constexpr const char* kFailingItemsText = " 个项目检查失败";
 inline constexpr const char* kCannotChangeStateText =
     "对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,"
     "这条消息会自动改为“已读”!";
@@ -177,6 +179,7 @@ public:
     SharedFlag m_bReload = true;
     SharedInt m_nItemsVersion = 0; // rises whenever a run's RefreshItems found the list changed
     SharedInt m_nUnreadCount = 0;
+    SharedInt m_nFailingCount = 0; // items whose checks fail; the window counts them from their health
     int m_nReadFilter = 0;
     ListOrder m_sortOrder;       // UI thread only; the whole list's order
     std::string m_strStatusNote; // UI thread only; see ShowStoreChange

@@ -2,17 +2,20 @@
 // the command target, the commands with their message boxes, and edits while a check runs.
 #include "GuiHome.h"
 #include "app/AppConnections.h"
+#include "gui/dialogs/CCheckLogDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/tree/CLeftView.h"
 #include "gui/tree/CTreeNodeDelegate.h"
 #include "gui/tree/TreeImages.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -67,6 +70,52 @@ QAction* ActionWithId(QMenu& menu, int id)
         }
     }
     return nullptr;
+}
+
+// The name and description an assistive tool reads for a node's cell.
+std::pair<QString, QString> ReadOut(CLeftView& tree, QTreeWidgetItem* node)
+{
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&tree);
+    const QString drawn = node->text(0);
+    for (int i = 0; view && i < view->childCount(); ++i) {
+        QAccessibleInterface* cell = view->child(i);
+        if (cell && cell->text(QAccessible::Name).startsWith(drawn)) {
+            return {cell->text(QAccessible::Name), cell->text(QAccessible::Description)};
+        }
+    }
+    return {};
+}
+
+// Pixels of the failure mark's red in the text part of a node's row, as the tree draws it.
+int RedPixels(CLeftView& tree, QTreeWidgetItem* node)
+{
+    const QImage image = tree.viewport()->grab(tree.PartRect(node, CLeftView::HitPart::Other)).toImage();
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red() > 170 && c.green() < 90 && c.blue() < 90 ? 1 : 0;
+        }
+    }
+    return red;
+}
+
+// The right end of what is drawn in a node's row (the last column unlike the row's background).
+int InkRight(CLeftView& tree, QTreeWidgetItem* node)
+{
+    const QImage image = tree.viewport()->grab(tree.visualItemRect(node)).toImage();
+    const QColor background = image.pixelColor(image.width() - 1, image.height() / 2);
+    for (int x = image.width() - 1; x >= 0; --x) {
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                    std::abs(c.blue() - background.blue()) >
+                120) {
+                return x;
+            }
+        }
+    }
+    return -1;
 }
 
 class TreeTest : public ::testing::Test
@@ -423,6 +472,74 @@ TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
     changed.notify_all();
     home.doc->WaitForChecks();
     EXPECT_EQ(seen, "A");
+}
+
+TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
+{
+    for (int i = 0; i < 12; ++i) {
+        home.AddMessage(a.messagetypeid, {});
+    }
+    home.doc->RecountUnread();
+    const int bareRight = InkRight(*tree, Node(a));
+    tree->OnAnimationTimer();
+    EXPECT_EQ(Node(a)->text(0), QStringLiteral("A")) << "the stored name stays as it is";
+    EXPECT_GT(InkRight(*tree, Node(a)), bareRight + 20) << "\" (12)\" is drawn after the name";
+    EXPECT_EQ(ReadOut(*tree, Node(a)).first, QStringLiteral("A (12)"));
+
+    // Three failed checks of B: the mark, the tooltip, the description, the summary and the tray tip.
+    for (int i = 0; i < 3; ++i) {
+        CheckRecord check;
+        check.messagetypeid = b.messagetypeid;
+        check.itemName = "B";
+        check.startMs = home.app.Health().Now() - 1000;
+        check.durationMs = 250;
+        check.result = CheckResult::Failed;
+        check.text = "无法连接到服务器";
+        std::optional<HealthChange> change;
+        std::string error;
+        ASSERT_TRUE(home.app.Health().Record(check, change, error)) << error;
+    }
+    EXPECT_EQ(RedPixels(*tree, Node(b)), 0);
+    tree->RefreshHealth();
+    EXPECT_GT(RedPixels(*tree, Node(b)), 20) << "the failure mark is drawn";
+    EXPECT_EQ(RedPixels(*tree, Node(a)), 0);
+    const QString tip = Node(b)->toolTip(0);
+    EXPECT_TRUE(tip.contains(QStringLiteral("最后检查："))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("最后成功：从未"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("最后错误：无法连接到服务器"))) << tip.toStdString();
+    const auto [name, description] = ReadOut(*tree, Node(b));
+    EXPECT_EQ(name, QStringLiteral("B"));
+    EXPECT_TRUE(description.contains(QStringLiteral("失败（连续 3 次检查失败）"))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QStringLiteral("无法连接到服务器")));
+    EXPECT_NE(home.app.m_run.GetStatusText().find("1 个项目检查失败"), std::string::npos);
+    EXPECT_NE(home.doc->TrayTipText().find("\n1 个项目检查失败"), std::string::npos);
+
+    // "检查记录…" lists the three checks.
+    ContextMenu(*tree, Node(b), [&](QMenu& menu) {
+        QAction* log = ActionWithId(menu, 32850);
+        ASSERT_NE(log, nullptr);
+        EXPECT_EQ(log->text(), QStringLiteral("检查记录…"));
+        menu.hide();
+        WhenModal<CCheckLogDlg>([](CCheckLogDlg& dialog) {
+            QTableWidget* table = dialog.Table();
+            EXPECT_EQ(table->rowCount(), 3);
+            EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("0.3 秒"));
+            EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("手工"));
+            EXPECT_EQ(table->item(0, 3)->text(), QStringLiteral("失败"));
+            EXPECT_EQ(table->item(0, 5)->text(), QStringLiteral("无法连接到服务器"));
+            dialog.accept();
+        });
+        log->trigger();
+    });
+
+    // Marks and deletions: the count follows without a reload.
+    tree->setCurrentItem(Node(a));
+    tree->OnMarkAllRead();
+    EXPECT_EQ(ReadOut(*tree, Node(a)).first, QStringLiteral("A"));
+    tree->setCurrentItem(Node(b));
+    tree->OnDeleteItem();
+    EXPECT_EQ(home.app.m_run.GetStatusText().find("个项目检查失败"), std::string::npos) << "B is gone";
+    EXPECT_EQ(home.doc->TrayTipText(), "没有未读的消息");
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 // rules, OK's checks, the sound controls, presets and exclusion ranges.
 #include "GuiHome.h"
 #include "app/AppConnections.h"
+#include "gui/dialogs/CAdvancedOptionsDlg.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
+#include "support/HttpStallServer.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -12,14 +14,17 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
 #include <filesystem>
+#include <httplib.h>
 
 namespace {
 
@@ -107,6 +112,42 @@ TEST(PropertyForm, IntegersAndStoredSoundPaths)
         << "only a path below the folder is made relative";
 }
 
+TEST(PropertyForm, AdvancedOptionsOfferWhatTheItemUses)
+{
+    struct Case
+    {
+        int category;
+        const char* address;
+        const char* viewName;
+        bool certificate;
+        bool mailPreview;
+    };
+    const Case cases[] = {
+        {kCategoryMail, "mail.example.com", "", false, true},
+        {kCategoryMail, "pop3s://mail.example.com", "", true, true},
+        {kCategoryWebPage, "http://a/", "", false, false},
+        {kCategoryWebPage, " HTTPS://a/", "", true, false},
+        {kCategoryFtp, "ftp://a/", "", false, false},
+        {kCategoryDatabase, "driver=x", "v", false, false},
+    };
+    for (const Case& c : cases) {
+        const AdvancedKind kind = AdvancedKindOf(c.category, c.address, c.viewName);
+        EXPECT_EQ(kind.certificate, c.certificate) << c.address;
+        EXPECT_EQ(kind.mailPreview, c.mailPreview) << c.address;
+    }
+    const std::string hex = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+    std::string colons;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        colons += (i ? ":" : "") + hex.substr(i, 2);
+    }
+    EXPECT_EQ(
+        FingerprintInText("证书不受信任 (SHA-256 " + QString::fromStdString(colons).toUpper().toStdString() + ")"),
+        hex);
+    EXPECT_EQ(FingerprintInText("fingerprint " + hex + "."), hex);
+    EXPECT_EQ(FingerprintInText("无法连接到服务器"), "");
+    EXPECT_EQ(FingerprintInText(hex + "0"), "") << "65 digits are no fingerprint";
+}
+
 class DialogTest : public ::testing::Test
 {
 protected:
@@ -182,7 +223,7 @@ TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
         EXPECT_EQ(Child<QTableWidget>(*dialog, "excludeList")->isEnabled(), on[4]) << index;
     }
     for (const char* name : {"advanced", "test"}) {
-        EXPECT_FALSE(Child<QPushButton>(*dialog, name)->isEnabled()) << name;
+        EXPECT_TRUE(Child<QPushButton>(*dialog, name)->isEnabled()) << name;
     }
     EXPECT_FALSE(Child<QCheckBox>(*dialog, "bCanChangeState")->isEnabled());
     EXPECT_FALSE(Edit(*dialog, "IncludeFrom2")->isEnabled());
@@ -476,6 +517,139 @@ TEST_F(DialogTest, AnItemOfACategoryTheListDoesNotHoldKeepsItsCategory)
     Ok(*dialog);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(Column(item, "MessageCategory"), kCategoryBroadcast);
+}
+
+TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
+{
+    MessageTypeInfo item = Stored("邮箱", kCategoryMail, "pop3s://127.0.0.1:1");
+    // The last failed check met a certificate the system does not trust: it is offered.
+    const std::string offered = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
+    CheckRecord check;
+    check.messagetypeid = item.messagetypeid;
+    check.startMs = home.app.Health().Now();
+    check.result = CheckResult::Failed;
+    check.text = "服务器的证书不受信任 (SHA-256 " + offered + ")";
+    std::optional<HealthChange> change;
+    std::string error;
+    ASSERT_TRUE(home.app.Health().Record(check, change, error)) << error;
+
+    auto dialog = Open(item);
+    auto advanced = [&](const std::function<void(CAdvancedOptionsDlg&)>& answer) {
+        WhenModal<CAdvancedOptionsDlg>(answer);
+        Child<QPushButton>(*dialog, "advanced")->click();
+    };
+    auto child = [](CAdvancedOptionsDlg& d, const char* name) {
+        return d.findChild<QWidget*>(QString::fromUtf8(name));
+    };
+    advanced([&](CAdvancedOptionsDlg& d) {
+        auto* own = qobject_cast<QCheckBox*>(child(d, "ownSchedule"));
+        auto* interval = qobject_cast<QSpinBox*>(child(d, "intervalMinutes"));
+        auto* expect = qobject_cast<QCheckBox*>(child(d, "expect"));
+        auto* fingerprint = qobject_cast<QLineEdit*>(child(d, "fingerprint"));
+        auto* preview = qobject_cast<QCheckBox*>(child(d, "mailPreview"));
+        ASSERT_TRUE(own && interval && expect && fingerprint && preview);
+        EXPECT_FALSE(own->isChecked());
+        EXPECT_EQ(interval->value(), 20) << "CheckInterval 1200 s";
+        EXPECT_FALSE(interval->isEnabled());
+        EXPECT_FALSE(expect->isChecked()) << "the silent alarm is off by default";
+        EXPECT_EQ(fingerprint->text().toStdString(), offered);
+        EXPECT_TRUE(preview->isChecked());
+        own->click();
+        interval->setValue(45);
+        expect->click();
+        qobject_cast<QSpinBox*>(child(d, "expectMinutes"))->setValue(90);
+        fingerprint->setText(QStringLiteral("not a fingerprint"));
+        qobject_cast<QPushButton*>(child(d, "ok"))->click();
+        EXPECT_TRUE(d.isVisible()) << "a broken fingerprint is refused";
+        fingerprint->setText(QString::fromStdString(offered).toUpper());
+        preview->click();
+        qobject_cast<QPushButton*>(child(d, "ok"))->click();
+    });
+    ASSERT_EQ(home.Shown().size(), 1);
+    EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("45"));
+    EXPECT_EQ(home.app.Health().Options(item.messagetypeid, error), ItemOptions{.messagetypeid = item.messagetypeid})
+        << "nothing is stored before OK";
+
+    Ok(*dialog);
+    const auto stored = home.app.Health().Options(item.messagetypeid, error);
+    ASSERT_TRUE(stored) << error;
+    EXPECT_TRUE(stored->ownSchedule);
+    EXPECT_EQ(stored->expectMinutes, 90);
+    EXPECT_EQ(stored->pinnedCertificate, offered);
+    EXPECT_FALSE(stored->mailPreview);
+    EXPECT_EQ(Column(item, "CheckInterval"), 45 * 60);
+
+    // Reopened, the stored values show; a plain web item has no certificate and no preview.
+    dialog = Open(item);
+    advanced([&](CAdvancedOptionsDlg& d) {
+        EXPECT_TRUE(qobject_cast<QCheckBox*>(child(d, "ownSchedule"))->isChecked());
+        EXPECT_EQ(qobject_cast<QSpinBox*>(child(d, "expectMinutes"))->value(), 90);
+        EXPECT_FALSE(qobject_cast<QCheckBox*>(child(d, "mailPreview"))->isChecked());
+        d.reject();
+    });
+    Child<QComboBox>(*dialog, "MessageCategory")->setCurrentIndex(kIndexWebPage);
+    Child<QPlainTextEdit>(*dialog, "connAddress")->setPlainText(QStringLiteral("http://127.0.0.1/"));
+    advanced([&](CAdvancedOptionsDlg& d) {
+        EXPECT_EQ(child(d, "fingerprint"), nullptr);
+        EXPECT_EQ(child(d, "mailPreview"), nullptr);
+        d.reject();
+    });
+}
+
+// 测试 against a real page server, a server that never answers, and a closed port.
+TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
+{
+    httplib::Server http;
+    http.Get("/news", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("<html><head><title>公司新闻</title></head><body><p>今天的新闻</p></body></html>",
+                             "text/html; charset=utf-8");
+    });
+    const int port = http.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    std::thread serving([&http] { http.listen_after_bind(); });
+    ASSERT_TRUE(WaitFor([&] { return http.is_running(); }));
+    HttpStallServer stall;
+
+    MessageTypeInfo item;
+    item.MessageCategory = kCategoryWebPage;
+    auto dialog = Open(item);
+    auto* test = Child<QPushButton>(*dialog, "test");
+    auto* result = Child<QLabel>(*dialog, "testResult");
+    auto* address = Child<QPlainTextEdit>(*dialog, "connAddress");
+    Edit(*dialog, "MessageTypeName")->setText(QStringLiteral("新闻"));
+    auto tryIt = [&](const std::string& url) {
+        address->setPlainText(QString::fromStdString(url));
+        test->click();
+        EXPECT_EQ(test->text(), QStringLiteral("停止测试")) << "the window does not wait";
+        EXPECT_EQ(result->text(), QStringLiteral("正在测试……"));
+    };
+    auto ended = [&] { return !dialog->IsTestRunning(); };
+
+    tryIt("http://127.0.0.1:" + std::to_string(port) + "/news");
+    ASSERT_TRUE(WaitFor(ended));
+    EXPECT_TRUE(result->text().startsWith(QStringLiteral("测试成功：现在检查会保存 1 条新消息：")))
+        << result->text().toStdString();
+    EXPECT_EQ(test->text(), QStringLiteral("测试"));
+    EXPECT_EQ(home.Number("select count(*) as n from userdata"), 0) << "a trial stores nothing";
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 0);
+
+    tryIt(stall.Url("/news"));
+    test->click();
+    EXPECT_FALSE(test->isEnabled()) << "cancelling";
+    ASSERT_TRUE(WaitFor(ended));
+    EXPECT_EQ(result->text(), QStringLiteral("测试已取消。"));
+
+    tryIt("http://127.0.0.1:1/news");
+    ASSERT_TRUE(WaitFor(ended));
+    EXPECT_TRUE(result->text().startsWith(QStringLiteral("测试失败："))) << result->text().toStdString();
+
+    address->setPlainText(QStringLiteral("ftp://127.0.0.1/"));
+    test->click();
+    EXPECT_FALSE(dialog->IsTestRunning()) << "an address of the wrong kind is not tried";
+    EXPECT_TRUE(result->text().contains(QStringLiteral("HTTP://"))) << result->text().toStdString();
+
+    http.stop();
+    serving.join();
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "app/CTarvoApp.h"
 #include "app/ISoundPlayer.h"
 #include "app/ItemRules.h"
+#include "gui/dialogs/CAdvancedOptionsDlg.h"
+#include "gui/dialogs/CDryRunJob.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
 #include "gui/frame/GuiContext.h"
@@ -10,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -29,6 +32,8 @@ constexpr const char* kConfirmCaption = "确认";
 constexpr const char* kFieldCaption = "属性信息错误";
 constexpr const char* kSoundFilter = "声音文件 (*.wav);;所有文件 (*.*)";
 constexpr const char* kDefaultSoundFile = "ring01.wav";
+// How many subjects of a trial's findings the dialog lists.
+constexpr size_t kShownSubjects = 5;
 
 QString FromStd(const std::string& text)
 {
@@ -66,6 +71,14 @@ CMessageTypeDlg::CMessageTypeDlg(GuiContext& context, QWidget* parent) : QDialog
     connect(m_pAddExclude, &QPushButton::clicked, this, [this]() { EditExclude(-1); });
     connect(m_pModifyExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnModifyExclude);
     connect(m_pDeleteExclude, &QPushButton::clicked, this, &CMessageTypeDlg::OnDeleteExclude);
+    connect(m_pAdvanced, &QPushButton::clicked, this, &CMessageTypeDlg::OnAdvanced);
+    connect(m_pTest, &QPushButton::clicked, this, &CMessageTypeDlg::OnTest);
+    // A trial still running when the dialog ends goes on to its end by itself, cancelled.
+    connect(this, &QDialog::finished, this, [this](int) {
+        if (m_testJob) {
+            m_testJob->Cancel();
+        }
+    });
     m_pAddress->installEventFilter(this);
 }
 
@@ -83,6 +96,9 @@ bool CMessageTypeDlg::eventFilter(QObject* watched, QEvent* event)
 
 CMessageTypeDlg::~CMessageTypeDlg()
 {
+    if (m_testJob) {
+        m_testJob->Cancel();
+    }
     if (m_soundTest.joinable()) {
         m_soundTest.join();
     }
@@ -108,6 +124,7 @@ void CMessageTypeDlg::OnInitDialog()
     BuildPresetMenu();
     UpdateData(false);
     UpdateSoundControls();
+    LoadItemOptions();
     if (m_pItem && m_pItem->messagetypeid != 0) {
         std::string error;
         if (auto ranges = m_context.app.Items().LoadRanges(m_pItem->messagetypeid, error)) {
@@ -290,7 +307,8 @@ bool CMessageTypeDlg::SaveToItem(MessageTypeInfo& item)
     UpdateData(true);
     FormToItem(item);
     std::string error;
-    if (!m_context.app.Items().Save(item, ExcludeListRanges(), error)) {
+    const auto options = m_bOptionsEdited ? std::optional<ItemOptions>(m_itemOptions) : std::nullopt;
+    if (!m_context.app.Items().Save(item, ExcludeListRanges(), options, error)) {
         m_context.boxes.Show(this, FromStd(error), QString(), QMessageBox::Information, QMessageBox::Ok);
         return false;
     }
@@ -527,4 +545,88 @@ void CMessageTypeDlg::OnOK()
         return; // kept open so that nothing typed is lost
     }
     accept();
+}
+
+// ---- advanced options and the trial ----
+
+void CMessageTypeDlg::LoadItemOptions()
+{
+    m_itemOptions = ItemOptions{};
+    m_strOfferedFingerprint.clear();
+    if (!m_pItem || m_pItem->messagetypeid == 0) {
+        return;
+    }
+    // Unreadable options show the defaults; they are written only when the user confirms them.
+    std::string error;
+    if (auto options = m_context.app.Health().Options(m_pItem->messagetypeid, error)) {
+        m_itemOptions = *options;
+    }
+    if (auto health = m_context.app.Health().Health(m_pItem->messagetypeid, error)) {
+        m_strOfferedFingerprint = FingerprintInText(health->lastError);
+    }
+}
+
+void CMessageTypeDlg::OnAdvanced()
+{
+    UpdateData(true);
+    const AdvancedKind kind = AdvancedKindOf(m_nCategory + 1, ToStd(m_strAddress), ToStd(m_strViewName));
+    CAdvancedOptionsDlg dialog(m_context.boxes, m_itemOptions, m_nMinutes, kind, m_strOfferedFingerprint, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    m_itemOptions = dialog.Options();
+    m_bOptionsEdited = true;
+    m_nMinutes = dialog.IntervalMinutes();
+    UpdateData(false);
+}
+
+void CMessageTypeDlg::OnTest()
+{
+    if (m_testJob) {
+        m_testJob->Cancel();
+        m_pTest->setEnabled(false); // until the trial has ended
+        return;
+    }
+    UpdateData(true);
+    m_pTestResult->show();
+    if (auto refusal = CheckMessageTypeForm(m_nCategory, m_strAddress, 0, QString())) {
+        m_pTestResult->setText(tr("测试失败：%1").arg(refusal->text));
+        return;
+    }
+    StoredItem typed;
+    if (m_pItem) {
+        typed.item = *m_pItem;
+    }
+    FormToItem(typed.item);
+    typed.excludes = ExcludeListRanges();
+    // The main window ends a trial that outlives the dialog; without one, the application does.
+    QObject* owner = parentWidget() ? static_cast<QObject*>(parentWidget()->window()) : QCoreApplication::instance();
+    m_testJob = new CDryRunJob(m_context.app, std::move(typed), owner);
+    connect(m_testJob, &CDryRunJob::Finished, this, &CMessageTypeDlg::ShowTestResult);
+    m_pTest->setText(tr("停止测试"));
+    m_pTestResult->setText(tr("正在测试……"));
+}
+
+void CMessageTypeDlg::ShowTestResult(const DryRunResult& result)
+{
+    m_testJob.clear();
+    m_pTest->setText(QStringLiteral("测试"));
+    m_pTest->setEnabled(true);
+    QString text;
+    if (result.cancelled) {
+        text = tr("测试已取消。");
+    } else if (!result.ok) {
+        text = tr("测试失败：%1").arg(FromStd(result.error));
+    } else if (result.newFindings == 0) {
+        text = tr("测试成功：现在检查不会有新消息。");
+    } else {
+        text = tr("测试成功：现在检查会保存 %1 条新消息：").arg(result.newFindings);
+        for (size_t i = 0; i < result.subjects.size() && i < kShownSubjects; ++i) {
+            text += QStringLiteral("\n· ") + FromStd(result.subjects[i]);
+        }
+        if (static_cast<size_t>(result.newFindings) > std::min(result.subjects.size(), kShownSubjects)) {
+            text += QStringLiteral("\n……");
+        }
+    }
+    m_pTestResult->setText(text);
 }

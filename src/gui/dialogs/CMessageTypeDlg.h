@@ -7,14 +7,18 @@
 // OK stores nothing until every field keeps its bounds (app/ItemRules.h): the first that does not
 // is named in one box and gets the focus.
 #include "app/CItemOperations.h"
+#include "store/ItemOptions.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <atomic>
 #include <memory>
 #include <thread>
 #include <vector>
 
+class CDryRunJob;
+struct DryRunResult;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -56,6 +60,14 @@ public:
     ExcludeRanges ExcludeListRanges() const;
     void EditExclude(int row);
     void OnOK();
+    // "更多高级选项": the item's own schedule and interval, expected period, trusted certificate
+    // and mail preview; kept until OK stores them with the item.
+    void OnAdvanced();
+    // "测试": tries the item as typed, off the UI thread; pressed again while it runs, cancels it.
+    void OnTest();
+    bool IsTestRunning() const { return !m_testJob.isNull(); }
+    // The item's options as they will be stored.
+    const ItemOptions& PendingOptions() const { return m_itemOptions; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -78,12 +90,20 @@ private:
     void OnTestSound();
     void ClosePresets();
     void ShowExcludeSelectionMessage();
+    void LoadItemOptions();
+    void ShowTestResult(const DryRunResult& result);
 
     GuiContext& m_context;
     MessageTypeInfo* m_pItem = nullptr;
     int m_bMustHaveID = 0;
     bool m_bInitialized = false;
     std::vector<Preset> m_presets;
+    // The item's own options; stored with it only when 更多高级选项 was confirmed.
+    ItemOptions m_itemOptions;
+    bool m_bOptionsEdited = false;
+    // The certificate the last failed check met (empty: none), offered for trust.
+    std::string m_strOfferedFingerprint;
+    QPointer<CDryRunJob> m_testJob;
 
     // Data members of the bound controls.
     QString m_strName;
@@ -121,6 +141,7 @@ private:
     QLabel* m_pViewLabel = nullptr;
     QLineEdit* m_pViewName = nullptr;
     QPushButton* m_pTest = nullptr;
+    QLabel* m_pTestResult = nullptr;
     QCheckBox* m_pAutoCheck = nullptr;
     QLineEdit* m_pMinutes = nullptr;
     QLineEdit* m_pCheckNumber = nullptr;

@@ -82,7 +82,6 @@ void CMessageTypeDlg::BuildLayout()
                            QStringLiteral("Email(POP3)监视"), QStringLiteral("其他监视")});
     m_pUser = LineEdit(this, "MessageTypeUser", QString());
     m_pAdvanced = Button(this, "advanced", QStringLiteral("更多高级选项"));
-    m_pAdvanced->setEnabled(false);
 
     auto* head = new QGridLayout;
     AddLabeled(head, 0, 0, QStringLiteral("名称："), m_pName, 3);
@@ -107,7 +106,10 @@ void CMessageTypeDlg::BuildLayout()
     m_pViewLabel->setBuddy(m_pViewName);
     m_pViewName->setAccessibleName(m_pViewLabel->text());
     m_pTest = Button(link, "test", QStringLiteral("测试"));
-    m_pTest->setEnabled(false);
+    m_pTestResult = Named(new QLabel(link), "testResult", tr("测试结果"));
+    m_pTestResult->setWordWrap(true);
+    m_pTestResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pTestResult->hide();
     auto* linkGrid = new QGridLayout(link);
     AddLabeled(linkGrid, 0, 0, QStringLiteral("链接地址："), m_pAddress, 2);
     AddLabeled(linkGrid, 1, 0, QStringLiteral("用户名："), m_pUserName, 2);
@@ -115,6 +117,7 @@ void CMessageTypeDlg::BuildLayout()
     linkGrid->addWidget(m_pViewLabel, 3, 0);
     linkGrid->addWidget(m_pViewName, 3, 1);
     linkGrid->addWidget(m_pTest, 3, 2);
+    linkGrid->addWidget(m_pTestResult, 4, 0, 1, 3);
     linkGrid->setColumnStretch(1, 1);
 
     // 检查选项

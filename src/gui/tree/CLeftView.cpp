@@ -3,6 +3,7 @@
 #include "app/CMessageOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "gui/dialogs/CCheckLogDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/frame/GuiContext.h"
 #include "gui/tree/CTreeNodeDelegate.h"
@@ -26,6 +27,9 @@ constexpr const char* kBroadcastDeleteText = "系统广播不能删除！";
 constexpr const char* kNoModifyTargetText = "请首先选择选择相应的自动检查的项目，才能进行修改操作！";
 constexpr const char* kNoDeleteTargetText = "请首先选择选择相应的自动检查的项目，才能进行删除操作！";
 constexpr int kAnimationPeriodMs = 300;
+// An item falls silent with time alone: its health is read again this often.
+constexpr int kHealthPeriodMs = 60 * 1000;
+constexpr int kCheckLogCommand = 32850;
 
 // Menu 129, "项目". Id 0 is a separator.
 struct MenuEntry
@@ -77,6 +81,12 @@ CLeftView::CLeftView(GuiContext& context, QWidget* parent) : QTreeWidget(parent)
     m_animationTimer.setInterval(kAnimationPeriodMs);
     connect(&m_animationTimer, &QTimer::timeout, this, &CLeftView::OnAnimationTimer);
     m_animationTimer.start();
+    m_healthTimer.setInterval(kHealthPeriodMs);
+    connect(&m_healthTimer, &QTimer::timeout, this, [this]() {
+        m_context.doc.CheckHealthOverTime(); // an item that fell silent is announced once
+        RefreshHealth();
+    });
+    m_healthTimer.start();
     m_context.doc.AddView(this);
 }
 
@@ -84,6 +94,7 @@ CLeftView::~CLeftView()
 {
     // The base class still clears its items after this body: nothing of this class may run then.
     m_animationTimer.stop();
+    m_healthTimer.stop();
     disconnect(this, &QTreeWidget::currentItemChanged, this, nullptr);
     m_context.doc.RemoveView(this);
 }
@@ -103,12 +114,21 @@ void CLeftView::showEvent(QShowEvent* event)
 void CLeftView::OnUpdate(CTarvoDoc& doc, IDocView*, int)
 {
     doc.UpdateStatusSummary();
+    ApplyCounts();
+}
+
+void CLeftView::ApplyCounts()
+{
     // An item whose last unread record went stops blinking now, not at the next animation step.
-    for (const auto& item : doc.Items()) {
+    for (const auto& item : m_context.doc.Items()) {
         QTreeWidgetItem* node = NodeOf(item->messagetypeid);
-        if (node && item->m_nUnreadCount == 0 && node->data(0, kAnimFrameRole).toInt() != -1) {
+        if (!node) {
+            continue;
+        }
+        if (item->m_nUnreadCount == 0 && node->data(0, kAnimFrameRole).toInt() != -1) {
             node->setData(0, kAnimFrameRole, -1);
         }
+        ApplyNodeCount(node, item->m_nUnreadCount);
     }
 }
 
@@ -184,6 +204,7 @@ bool CLeftView::Refill()
     SetDropHighlight(current);
     m_bFilling = false;
     m_bFilled = true;
+    RefreshHealth();
     doc.UpdateStatusSummary();
     return true;
 }
@@ -209,12 +230,111 @@ void CLeftView::ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& rec
 {
     const QString name = QString::fromStdString(record.MessageTypeName);
     node->setText(0, name);
-    node->setToolTip(0, name);
     node->setData(0, kStateImageRole, StateImageFor(record));
     // Screen readers hear on/off as checked/unchecked; the delegate draws the state image instead
     // of a check box, and the state changes through the tree's own commands only.
     node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
     node->setCheckState(0, record.state < 1 ? Qt::Unchecked : Qt::Checked);
+    ApplyNodeCount(node, record.m_nUnreadCount);
+    ApplyNodeHealth(node, record);
+}
+
+void CLeftView::ApplyNodeCount(QTreeWidgetItem* node, int unread)
+{
+    if (node->data(0, kUnreadCountRole).toInt() == unread && node->data(0, Qt::AccessibleTextRole).isValid()) {
+        return;
+    }
+    node->setData(0, kUnreadCountRole, unread);
+    node->setData(0, Qt::AccessibleTextRole, TreeNodeLabel(node->text(0), unread));
+}
+
+void CLeftView::ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& record)
+{
+    const ItemHealth health = HealthOf(record.messagetypeid);
+    int mark = kHealthMarkNone;
+    QString state;
+    switch (health.state) {
+    case HealthState::Ok:
+        state = tr("正常");
+        break;
+    case HealthState::Failing:
+        mark = kHealthMarkFailing;
+        state = tr("失败（连续 %1 次检查失败）").arg(health.consecutiveFailures);
+        break;
+    case HealthState::Recovered:
+        state = tr("恢复");
+        break;
+    case HealthState::Silent:
+        mark = kHealthMarkSilent;
+        state = tr("沉寂（很久没有新消息）");
+        break;
+    }
+    auto time = [this](std::int64_t ms) { return ms == 0 ? tr("从未") : QString::fromStdString(CheckTimeText(ms)); };
+    QStringList lines{tr("状态：%1").arg(state)};
+    if (health.lastCheckMs == 0) {
+        lines << tr("还没有检查过");
+    } else {
+        lines << tr("最后检查：%1").arg(time(health.lastCheckMs)) << tr("最后成功：%1").arg(time(health.lastSuccessMs));
+    }
+    if (!health.lastError.empty()) {
+        lines << tr("最后错误：%1").arg(QString::fromStdString(health.lastError));
+    }
+    node->setData(0, kHealthMarkRole, mark);
+    node->setToolTip(0, QString::fromStdString(record.MessageTypeName) + QLatin1Char('\n') +
+                            lines.join(QLatin1Char('\n')));
+    node->setData(0, Qt::AccessibleDescriptionRole, lines.join(tr("；")));
+}
+
+ItemHealth CLeftView::HealthOf(int messagetypeid) const
+{
+    auto it = m_health.find(messagetypeid);
+    if (it != m_health.end()) {
+        return it->second;
+    }
+    ItemHealth none;
+    none.messagetypeid = messagetypeid;
+    return none;
+}
+
+void CLeftView::RefreshHealth()
+{
+    std::string error;
+    auto health = m_context.app.Health().AllHealth(error);
+    if (!health) {
+        return; // the marks stay as they were; the next end of a check reads them again
+    }
+    m_health = std::move(*health);
+    CTarvoDoc& doc = m_context.doc;
+    int failing = 0;
+    for (const auto& item : doc.Items()) {
+        if (HealthOf(item->messagetypeid).state == HealthState::Failing) {
+            ++failing;
+        }
+        if (QTreeWidgetItem* node = NodeOf(item->messagetypeid)) {
+            ApplyNodeHealth(node, *item);
+        }
+    }
+    if (doc.m_nFailingCount != failing) {
+        doc.m_nFailingCount = failing;
+        doc.UpdateStatusSummary();
+        doc.RefreshTrayTip();
+    }
+}
+
+bool CLeftView::ChecksEndedSinceLastStep()
+{
+    std::set<int> busy;
+    for (const auto& item : m_context.doc.Items()) {
+        if (item->m_bBusy) {
+            busy.insert(item->messagetypeid);
+        }
+    }
+    bool ended = std::any_of(m_busyIds.begin(), m_busyIds.end(), [&](int id) { return busy.count(id) == 0; });
+    m_busyIds = std::move(busy);
+    const bool runActive = m_context.doc.Run().IsRunActive() || m_context.doc.HasRunningChecks();
+    ended = ended || (m_bRunWasActive && !runActive);
+    m_bRunWasActive = runActive;
+    return ended;
 }
 
 void CLeftView::SetDropHighlight(QTreeWidgetItem* node)
@@ -299,6 +419,10 @@ void CLeftView::OnAnimationTimer()
         if (node->data(0, kAnimFrameRole).toInt() != shown) {
             node->setData(0, kAnimFrameRole, shown);
         }
+        ApplyNodeCount(node, item->m_nUnreadCount);
+    }
+    if (ChecksEndedSinceLastStep()) {
+        RefreshHealth();
     }
 }
 
@@ -440,6 +564,11 @@ std::unique_ptr<QMenu> CLeftView::CreateContextMenu(QTreeWidgetItem* node)
         const auto handler = entry.handler;
         connect(action, &QAction::triggered, this, [this, handler]() { (this->*handler)(); });
     }
+    menu->addSeparator();
+    QAction* log = menu->addAction(tr("检查记录…"));
+    log->setData(kCheckLogCommand);
+    log->setEnabled(!onRoot);
+    connect(log, &QAction::triggered, this, &CLeftView::OnShowCheckLog);
     return menu;
 }
 
@@ -570,6 +699,7 @@ void CLeftView::OnModifyItem()
     }
     m_context.doc.ReplaceItem(edited.messagetypeid, edited);
     ShowItem(edited.messagetypeid);
+    RefreshHealth(); // an expected period may have been set or cleared
     if (m_context.doc.m_pCurItem && m_context.doc.m_pCurItem->messagetypeid == edited.messagetypeid) {
         m_context.doc.UpdateStatusSummary();
     }
@@ -655,6 +785,7 @@ void CLeftView::MarkAll(bool read)
         m_context.boxes.Show(this, QString::fromStdString(error), QString(), QMessageBox::Information, QMessageBox::Ok);
     }
     m_context.doc.ShowStoreChange();
+    ApplyCounts(); // the views may have been told before the counts were read again
 }
 
 void CLeftView::OnMarkAllRead()
@@ -665,4 +796,21 @@ void CLeftView::OnMarkAllRead()
 void CLeftView::OnMarkAllUnread()
 {
     MarkAll(false);
+}
+
+void CLeftView::OnShowCheckLog()
+{
+    auto record = RecordOf(CommandTarget(false));
+    if (!record) {
+        return;
+    }
+    std::string error;
+    auto entries = m_context.app.Health().Log(record->messagetypeid, kCheckLogKeep, error);
+    if (!entries) {
+        ShowStoreError(error);
+        return;
+    }
+    CCheckLogDlg dialog(QString::fromStdString(record->MessageTypeName), *entries, this);
+    record.reset();
+    dialog.exec();
 }

@@ -5,6 +5,7 @@
 //
 // Nodes hold only the key. Records are looked up in the document whenever they are needed: a
 // check run may hold the old record of an item that was edited or refilled meanwhile.
+#include "app/CHealthOperations.h"
 #include "app/IDocView.h"
 #include "store/MessageTypeInfo.h"
 
@@ -13,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 class QMenu;
 struct GuiContext;
@@ -57,8 +59,16 @@ public:
     // (another program changed them): new items get nodes, gone ones lose theirs, names and
     // states follow. The current item is found again by key.
     void SyncWithDocument();
-    // One step of the unread animation (the 300 ms timer calls it), after SyncWithDocument.
+    // One step of the unread animation (the 300 ms timer calls it), after SyncWithDocument; the
+    // counts follow, and the health once an item's check has ended.
     void OnAnimationTimer();
+    // Reads every item's health and shows it: the marks, the tooltips, what assistive tools read,
+    // and the number of failing items in the status summary and the tray tip.
+    void RefreshHealth();
+    // The item's health as last read (ok when it has none).
+    ItemHealth HealthOf(int messagetypeid) const;
+    // "检查记录…" for the command target.
+    void OnShowCheckLog();
 
     // Nodes, for the frame and for tests.
     QTreeWidgetItem* RootNode() const { return m_pRoot; }
@@ -91,6 +101,12 @@ private:
     QTreeWidgetItem* NodeForKey(std::optional<int> key) const;
     void SetDropHighlight(QTreeWidgetItem* node);
     void ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& record);
+    // The unread count after the name and the health, drawn and read out.
+    void ApplyNodeCount(QTreeWidgetItem* node, int unread);
+    void ApplyCounts();
+    void ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& record);
+    // A check ended (an item no longer busy, a run over) since the last step.
+    bool ChecksEndedSinceLastStep();
     void ShowMessage(const char* text);
     // What the database said when it refused a change (the caption is the program's).
     void ShowStoreError(const std::string& error);
@@ -108,4 +124,9 @@ private:
     bool m_bFilled = false;
     bool m_bFilling = false;
     QTimer m_animationTimer;
+    // The health read last, and what tells that it may have changed.
+    std::map<int, ItemHealth> m_health;
+    std::set<int> m_busyIds;
+    bool m_bRunWasActive = false;
+    QTimer m_healthTimer;
 };

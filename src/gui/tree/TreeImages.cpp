@@ -53,3 +53,15 @@ QPixmap AnimationFrame(int frame)
     }
     return TreeImage(QStringLiteral("frame%1").arg(frame), kAnimationFrameSize);
 }
+
+QPixmap HealthMarkImage(int mark)
+{
+    switch (mark) {
+    case kHealthMarkFailing:
+        return TreeImage(QStringLiteral("failing"), kHealthMarkSize);
+    case kHealthMarkSilent:
+        return TreeImage(QStringLiteral("silent"), kHealthMarkSize);
+    default:
+        return {};
+    }
+}
