@@ -2,6 +2,7 @@
 #include "app/CMainTick.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "gui/detail/CWatchMessageView.h"
 #include "gui/dialogs/CAboutBox.h"
 #include "gui/dialogs/CSystemSettingsDlg.h"
 #include "gui/frame/CMainFrame.h"
@@ -100,6 +101,30 @@ void CMainFrame::Command(int id)
         break;
     case kHelp:
         OpenHelp();
+        break;
+    case kImportItems:
+        OnImportItems();
+        break;
+    case kExportItems:
+        OnExportItems();
+        break;
+    case kFilePrint:
+        OnFilePrint();
+        break;
+    case kFilePrintPreview:
+        OnFilePrintPreview();
+        break;
+    case kFilePrintSetup:
+        OnFilePrintSetup();
+        break;
+    case kMessageDetail:
+        ShowMessageDetail(m_detail->isHidden());
+        break;
+    case kShowStoredContent:
+        m_detail->ShowContent(m_context.doc.m_nCurMessageId, CWatchMessageView::kStoredContent);
+        break;
+    case kShowRemoteContent:
+        m_detail->ShowContent(m_context.doc.m_nCurMessageId, CWatchMessageView::kRemoteAddress);
         break;
     default:
         break; // the disabled items, and the bar toggles that act through their check state
