@@ -16,9 +16,11 @@
 #include "gui/frame/DesktopServices.h"
 #include "gui/frame/GuiContext.h"
 #include "gui/widgets/GuiImages.h"
+#include "platform/DisplayCheck.h"
 #include "platform/PulseSoundPlayer.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QSplashScreen>
 #include <QSvgRenderer>
@@ -31,6 +33,32 @@
 namespace {
 
 constexpr int kSplashMs = 1200;
+
+// Answered before Qt starts, so that they work without a display.
+const char* const kUsage = QT_TRANSLATE_NOOP("main", R"(用法: wendar [--home DIR] [/R]
+  /R           启动后只显示在通知区域 (自动启动时使用)
+  --home DIR   数据目录 (默认 $WENDAR_HOME 或 $XDG_DATA_HOME/wendar)
+  --version    显示版本
+  --help       显示这个说明
+命令行的操作请用 wendar-cli.
+)");
+
+// --version or --help anywhere on the command line: printed, and the program ends.
+bool AnswerInfoOptions(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--version") {
+            std::printf("wendar %s\n", WENDAR_VERSION);
+            return true;
+        }
+        if (word == "--help" || word == "-h") {
+            std::fputs(QCoreApplication::translate("main", kUsage).toLocal8Bit().constData(), stdout);
+            return true;
+        }
+    }
+    return false;
+}
 
 struct CommandLine
 {
@@ -74,6 +102,13 @@ std::unique_ptr<QSplashScreen> ShowSplash()
 
 int main(int argc, char** argv)
 {
+    if (AnswerInfoOptions(argc, argv)) {
+        return 0;
+    }
+    if (const std::string reason = MissingDisplayReason(); !reason.empty()) {
+        std::fprintf(stderr, "wendar: %s\n", reason.c_str());
+        return 1;
+    }
     curl_global_init(CURL_GLOBAL_ALL);
     const CommandLine commandLine = ParseCommandLine(argc, argv);
 
@@ -81,7 +116,7 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wendar"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Wendar"));
+    // No display name: Qt would append it to every caption (" — Wendar").
     QApplication::setApplicationVersion(QStringLiteral(WENDAR_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("wendar"));
     QApplication::setWindowIcon(ApplicationIcon());

@@ -283,9 +283,25 @@ TEST_F(Cli, VersionHelpAndTheExitStatusOfARunWithAFailedItem)
     EXPECT_EQ(version.out.rfind("wendar-cli ", 0), 0u) << version.out;
     const std::string help = Ok({"--help"});
     for (const char* part :
-         {"--show-password", "--interval-minutes (CheckInterval", "AutoCheckInterval", "--version"}) {
+         {"--show-password", "--interval-minutes (CheckInterval", "AutoCheckInterval", "--version", "items import"}) {
         EXPECT_TRUE(Has(help, part)) << part;
     }
+#ifdef WENDAR_GUI_PATH
+    // The desktop program answers both without a display, with the same version; started without
+    // one it says so in one line.
+    const std::map<std::string, std::string> noDisplay = {
+        {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}, {"XDG_CONFIG_HOME", config.path()}};
+    const ChildResult guiVersion = RunChild({WENDAR_GUI_PATH, "--version"}, noDisplay);
+    EXPECT_EQ(guiVersion.status, 0) << guiVersion.err;
+    EXPECT_EQ(guiVersion.out, "wendar " + version.out.substr(std::string("wendar-cli ").size()));
+    const ChildResult guiHelp = RunChild({WENDAR_GUI_PATH, "--help"}, noDisplay);
+    EXPECT_EQ(guiHelp.status, 0);
+    EXPECT_TRUE(Has(guiHelp.out, "--home DIR")) << guiHelp.out;
+    const ChildResult started = RunChild({WENDAR_GUI_PATH, "--home", home.path()}, noDisplay);
+    EXPECT_EQ(started.status, 1);
+    EXPECT_EQ(std::count(started.err.begin(), started.err.end(), '\n'), 1) << started.err;
+    EXPECT_TRUE(Has(started.err, "DISPLAY")) << started.err;
+#endif
 
     Ok({"items", "add", "--name", "无事", "--category", "5"});
     EXPECT_EQ(Run({"check", "--all"}).status, 0);

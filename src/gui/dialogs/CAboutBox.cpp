@@ -19,12 +19,17 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
     icon->setPixmap(ApplicationIcon().pixmap(48, 48));
     icon->setAccessibleName(QStringLiteral("Wendar"));
     top->addWidget(icon, 0, Qt::AlignTop);
-    auto* text = new QLabel(QStringLiteral("<b>Wendar</b> %1<br><br>"
-                                           "监视数据库视图、网页、FTP 目录和 POP3 邮箱，<br>"
-                                           "并告诉您其中的新消息。")
-                                .arg(QCoreApplication::applicationVersion()),
+    // Two numbers, each said for what it stands: the window's title carries the design's V1.03,
+    // the program (wendar --version, the package) its release.
+    const QString version = QCoreApplication::applicationVersion();
+    auto* text = new QLabel(QStringLiteral("<b>Wendar V1.03</b><br>") +
+                                tr("程序版本 %1 (wendar --version 和安装包的版本; 标题中的 V1.03 是界面的版本)")
+                                    .arg(version)
+                                    .toHtmlEscaped() +
+                                QStringLiteral("<br><br>") +
+                                tr("监视数据库视图、网页、FTP 目录和 POP3 邮箱，<br>并告诉您其中的新消息。"),
                             this);
-    text->setAccessibleName(QStringLiteral("Wendar %1").arg(QCoreApplication::applicationVersion()));
+    text->setAccessibleName(tr("Wendar V1.03, 程序版本 %1").arg(version));
     top->addWidget(text, 1);
     layout->addLayout(top);
     auto* buttons = new QDialogButtonBox(this);

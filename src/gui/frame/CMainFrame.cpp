@@ -19,11 +19,13 @@
 #include "util/LocalTime.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSplitter>
@@ -43,8 +45,7 @@ constexpr int kWindowHeight = 500;
 bool HasNoHandler(int id)
 {
     using namespace cmd;
-    return id == kImportItems || id == kExportItems || id == kMessageDetail || id == kEvery15Minutes ||
-           id == kEvery30Minutes || id == kFilePrint || id == kFilePrintPreview || id == kFilePrintSetup;
+    return id == kEvery15Minutes || id == kEvery30Minutes;
 }
 
 QList<QKeySequence> ShortcutsOf(int id)
@@ -166,7 +167,7 @@ void CMainFrame::BuildMenus()
     }
     Action(cmd::kToggleAutoCheck)->setCheckable(true);
     // The bar toggles hold the bars' state themselves: on at start, changed only by the user.
-    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
+    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kMessageDetail}) {
         Action(id)->setCheckable(true);
         Action(id)->setChecked(true);
     }
@@ -320,6 +321,14 @@ void CMainFrame::BuildPanes()
     }
     m_inner->setAccessibleName(QStringLiteral("窗格"));
     setCentralWidget(m_outer);
+    // 打印 follows the pane the user worked in last: the detail pane or the list.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && m_detail->isAncestorOf(now)) {
+            m_bDetailActive = true;
+        } else if (now && (now == m_list || m_list->isAncestorOf(now))) {
+            m_bDetailActive = false;
+        }
+    });
 }
 
 void CMainFrame::ShowAtStart(bool autoStarted)

@@ -28,6 +28,7 @@ class CWatchMessageView;
 class IDesktopNotifier;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QSplitter;
 class QToolBar;
 struct GuiContext;
@@ -73,6 +74,15 @@ public:
     void UpdateCommandUi();
 
     void SetNotifier(IDesktopNotifier* notifier);
+
+    // 打印 and 打印预览 put on the printer the shown message when the detail pane was the last pane
+    // in use, else the list's current page as a table with the list's columns.
+    void PrintShown(QPrinter& printer);
+    bool IsDetailActive() const { return m_bDetailActive; }
+    // Adds the items of an items file or urls.yaml and tells in a box what was added and skipped.
+    void ImportItemsFile(const QString& path);
+    // The item selected in the tree, or every item when the root is; false after a box that says why.
+    bool ExportItemsFile(const QString& path, bool withPasswords);
 
     // UI thread, through CQueuedMainWindow.
     void SetBusyAnimation(bool on);
@@ -153,6 +163,12 @@ private:
     void ShowAbout();
     void OpenHelp();
     void UpdateDatePane();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnImportItems();
+    void OnExportItems();
+    void ShowMessageDetail(bool shown);
     void UpdateKeyIndicators();
     void CloseConnections();
 
@@ -188,6 +204,8 @@ private:
 
     QByteArray m_savedGeometry;
     bool m_bShownOnce = false;
+    std::unique_ptr<QPrinter> m_printer; // keeps the chosen printer and page set-up between prints
+    bool m_bDetailActive = false;
     bool m_bShutDown = false;
     bool m_bClosed = false;
 };

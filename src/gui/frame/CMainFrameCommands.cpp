@@ -108,6 +108,30 @@ void CMainFrame::Command(int id)
     case kHelp:
         OpenHelp();
         break;
+    case kImportItems:
+        OnImportItems();
+        break;
+    case kExportItems:
+        OnExportItems();
+        break;
+    case kFilePrint:
+        OnFilePrint();
+        break;
+    case kFilePrintPreview:
+        OnFilePrintPreview();
+        break;
+    case kFilePrintSetup:
+        OnFilePrintSetup();
+        break;
+    case kMessageDetail:
+        ShowMessageDetail(m_detail->isHidden());
+        break;
+    case kShowStoredContent:
+        m_detail->ShowContent(m_context.doc.m_nCurMessageId, CWatchMessageView::kStoredContent);
+        break;
+    case kShowRemoteContent:
+        m_detail->ShowContent(m_context.doc.m_nCurMessageId, CWatchMessageView::kRemoteAddress);
+        break;
     default:
         break; // the disabled items, and the bar toggles that act through their check state
     }

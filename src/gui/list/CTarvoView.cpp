@@ -42,8 +42,6 @@ enum ListCommandId : int
     kMarkSelectedRead = 32804,
     kMarkSelectedUnread = 32805,
     kUndoDelete = 32825,
-    kShowStored = 32807,
-    kShowRemote = 32808,
 };
 
 // Shown for as long as a fill runs.
@@ -371,9 +369,9 @@ void CTarvoView::BuildContextMenu()
     frameItem("标记所有的为已读", kMarkAllRead);
     frameItem("标记所有的为未读", kMarkAllUnread);
     m_contextMenu->addSeparator();
-    // Without a handler of their own these two stay disabled.
-    item("显示本机存储的内容", kShowStored)->setEnabled(false);
-    item("显示链接的远程信息", kShowRemote)->setEnabled(false);
+    // The detail pane's two buttons, through the frame that holds the pane.
+    frameItem("显示本机存储的内容", kShowStoredContent);
+    frameItem("显示链接的远程信息", kShowRemoteContent);
 }
 
 void CTarvoView::ShowContextMenu(const QPoint& globalPos)

@@ -26,6 +26,8 @@ public:
         kLastPage = 1027,
         kMarkAllRead = 32819,
         kMarkAllUnread = 32820,
+        kShowStoredContent = 32807,
+        kShowRemoteContent = 32808,
     };
 
     CTarvoView(GuiContext& context, QWidget* parent = nullptr);

@@ -1,0 +1,33 @@
+#include "platform/DisplayCheck.h"
+
+#include <X11/Xlib.h>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char* kNoDisplayText = "没有图形显示 (DISPLAY 和 WAYLAND_DISPLAY 都没有设置); 在终端里请用 wendar-cli";
+constexpr const char* kUnreachableText = "不能连接图形显示 ";
+
+bool IsSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+} // namespace
+
+std::string MissingDisplayReason()
+{
+    if (IsSet("QT_QPA_PLATFORM") || IsSet("WAYLAND_DISPLAY")) {
+        return {};
+    }
+    if (!IsSet("DISPLAY")) {
+        return kNoDisplayText;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return kUnreachableText + std::string(std::getenv("DISPLAY"));
+    }
+    XCloseDisplay(display);
+    return {};
+}
