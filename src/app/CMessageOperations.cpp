@@ -3,10 +3,11 @@
 #include "store/CAdoConnection.h"
 #include "store/DeletedFindings.h"
 #include "store/MessageTypeInfo.h"
+#include "util/UiText.h"
 
 namespace {
 
-constexpr const char* kNoMessageText = "没有这条消息";
+constexpr const char* kNoMessageText = WENDAR_TR_NOOP("CMessageOperations", "没有这条消息");
 
 } // namespace
 
@@ -44,7 +45,7 @@ std::optional<MessageInfo> CMessageOperations::Message(int id, std::string& erro
     if (!message.LoadById(m_connection, id) || message.ID != id) {
         error = m_connection.QuietError();
         if (error.empty()) {
-            error = kNoMessageText;
+            error = UiText("CMessageOperations", kNoMessageText);
         }
         return std::nullopt;
     }
@@ -81,7 +82,8 @@ std::optional<ReadStateChange> CMessageOperations::SetReadState(const std::vecto
         [toRead, toUnread](CAdoConnection& connection, std::string& words) {
             CAdoTransaction transaction(connection); // both directions (a toggle) or neither
             if (!transaction.Begin()) {
-                words = transaction.Errors().empty() ? "数据库正忙" : transaction.Errors().front();
+                words = transaction.Errors().empty() ? UiText("CMessageOperations", "数据库正忙")
+                                                     : transaction.Errors().front();
                 return false;
             }
             return SetMessagesStatus(connection, toRead, 1, words) &&
@@ -140,7 +142,7 @@ std::optional<UnreadCounts> CMessageOperations::CountUnread(std::string& error)
 {
     UnreadCounts counts;
     if (!ReadUnreadCounts(m_connection, counts.byItem)) {
-        error = "不能读取未读消息数";
+        error = UiText("CMessageOperations", "不能读取未读消息数");
         return std::nullopt;
     }
     for (const auto& [item, unread] : counts.byItem) {
@@ -178,17 +180,17 @@ std::optional<std::vector<StoredCount>> CMessageOperations::StoredCountsSince(lo
 
 std::string StatusSummaryText(const MessageTypeInfo* item, int itemUnread, int totalUnread)
 {
-    const std::string total = " 未读消息合计:" + std::to_string(totalUnread);
+    const std::string total = UiText("CMessageOperations", " 未读消息合计:") + std::to_string(totalUnread);
     if (!item) {
-        return "当前类别: 所有 (" + (totalUnread > 0 ? total : std::string()) + ")";
+        return UiText("CMessageOperations", "当前类别: 所有 (") + (totalUnread > 0 ? total : std::string()) + ")";
     }
-    std::string text = "当前类别:" + item->MessageTypeName;
+    std::string text = UiText("CMessageOperations", "当前类别:") + item->MessageTypeName;
     if (item->state == 0) {
-        text += "(禁止)";
+        text += UiText("CMessageOperations", "(禁止)");
     }
     text += " -(";
     if (itemUnread > 0) {
-        text += "未读:" + std::to_string(itemUnread);
+        text += UiText("CMessageOperations", "未读:") + std::to_string(itemUnread);
     }
     if (totalUnread > 0) {
         text += "," + total;

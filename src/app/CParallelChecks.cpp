@@ -3,6 +3,7 @@
 #include "monitors/CRunState.h"
 #include "monitors/net/CCurlDriver.h"
 #include "store/CAdoConnection.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <deque>
@@ -82,7 +83,7 @@ private:
             --m_nRunning;
             // The status names an item still being worked on, not the one that just ended.
             for (const Slot& other : m_slots) {
-                if (!other.done && other.run->GetStatusText() != kIdleStatusText) {
+                if (!other.done && other.run->GetStatusText() != UiText("CRunState", kIdleStatusText)) {
                     m_run.SetStatusText(other.run->GetStatusText());
                     break;
                 }

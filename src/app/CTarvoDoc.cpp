@@ -13,6 +13,7 @@
 #include "store/LocalDatabase.h"
 #include "store/MessageTable.h"
 #include "util/TextEncoding.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 
@@ -20,7 +21,7 @@ namespace {
 
 constexpr const char* kDefaultSoundFile = "ring01.wav";
 constexpr int kReannounceTickLimit = 9999999;
-constexpr const char* kCheckedElsewhereText = " 正在由另一个程序检查，这次跳过";
+constexpr const char* kCheckedElsewhereText = WENDAR_TR_NOOP("CTarvoDoc", " 正在由另一个程序检查，这次跳过");
 
 // Between a note and the status summary.
 constexpr const char* kStatusNoteGap = "  ";
@@ -304,7 +305,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     // The listeners and the window's relay may still read through the UI thread's connection here.
     CAdoConnection::QuietOnThisThread quietShared(m_connection);
     if (!connection.Open(m_connection.GetConnectionString(), true)) {
-        m_run.SetErrorText(kLocalDatabaseFailed);
+        m_run.SetErrorText(UiText("StoreFinding", kLocalDatabaseFailed));
         m_run.EndRun();
         return;
     }
@@ -337,7 +338,8 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
                           CAdoConnection::QuietOnThisThread quietHere(m_connection);
                           AfterCheck(item, r);
                       });
-        m_run.SetStatusText(m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText);
+        m_run.SetStatusText(
+            UiText("CTarvoDoc", m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText));
     }
 
     if (m_pMainWindow) {
@@ -361,7 +363,7 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     // Checked by another program right now: its findings will be stored there.
     CItemCheckLock lock(LocalLockFilePath(LocalDatabasePath(connection.GetConnectionString())), item->messagetypeid);
     if (lock.GetState() == CItemCheckLock::State::HeldElsewhere) {
-        run.SetStatusText(item->MessageTypeName + kCheckedElsewhereText);
+        run.SetStatusText(item->MessageTypeName + UiText("CTarvoDoc", kCheckedElsewhereText));
         return 0;
     }
     // Deleted or switched off by another program since the run read the items.
@@ -466,9 +468,9 @@ std::string CTarvoDoc::TrayTipText() const
 {
     const int unread = m_nUnreadCount;
     if (unread > 0) {
-        return "您还有:" + std::to_string(unread) + "条消息未读";
+        return UiText("CTarvoDoc", "您还有:") + std::to_string(unread) + UiText("CTarvoDoc", "条消息未读");
     }
-    return "没有未读的消息";
+    return UiText("CTarvoDoc", "没有未读的消息");
 }
 
 void CTarvoDoc::RefreshTrayTip(const std::optional<std::string>& text)

@@ -1,15 +1,20 @@
 #include "app/ItemRules.h"
 
+#include "util/UiText.h"
+
 #include <charconv>
 
 namespace {
 
-constexpr const char* kNameRule = "名称不能为空";
-constexpr const char* kAddressRule = "链接地址只能有一行";
-constexpr const char* kPortRule = "端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）";
-constexpr const char* kCheckNumberRule = "检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)";
-constexpr const char* kNotifyRule = "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数";
-constexpr const char* kExcludeRule = "排除开始处和排除结束处都不能为空";
+constexpr const char* kNameRule = WENDAR_TR_NOOP("ItemRules", "名称不能为空");
+constexpr const char* kAddressRule = WENDAR_TR_NOOP("ItemRules", "链接地址只能有一行");
+constexpr const char* kPortRule =
+    WENDAR_TR_NOOP("ItemRules", "端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）");
+constexpr const char* kCheckNumberRule =
+    WENDAR_TR_NOOP("ItemRules", "检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)");
+constexpr const char* kNotifyRule =
+    WENDAR_TR_NOOP("ItemRules", "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数");
+constexpr const char* kExcludeRule = WENDAR_TR_NOOP("ItemRules", "排除开始处和排除结束处都不能为空");
 
 bool UsesPort(int category)
 {
@@ -43,17 +48,17 @@ std::string ItemFieldRule(ItemField field)
 {
     switch (field) {
     case ItemField::Name:
-        return kNameRule;
+        return UiText("ItemRules", kNameRule);
     case ItemField::Address:
-        return kAddressRule;
+        return UiText("ItemRules", kAddressRule);
     case ItemField::Port:
-        return kPortRule;
+        return UiText("ItemRules", kPortRule);
     case ItemField::CheckNumber:
-        return kCheckNumberRule;
+        return UiText("ItemRules", kCheckNumberRule);
     case ItemField::NotifyInterval:
-        return kNotifyRule;
+        return UiText("ItemRules", kNotifyRule);
     case ItemField::ExcludeRange:
-        return kExcludeRule;
+        return UiText("ItemRules", kExcludeRule);
     }
     return {};
 }
