@@ -8,12 +8,13 @@
 #include "cli/Masking.h"
 #include "cli/PasswordInput.h"
 #include "cli/RecordJson.h"
+#include "util/UiText.h"
 
 #include <ostream>
 
 namespace {
 
-constexpr const char* kNotSavedText = "检查项目没有保存";
+constexpr const char* kNotSavedText = WENDAR_TR_NOOP("ItemCommands", "检查项目没有保存");
 
 struct ItemEdit
 {
@@ -29,7 +30,7 @@ int ParseChoice(const std::string& text, const char* what, std::initializer_list
             return value;
         }
     }
-    throw UsageError(std::string(what) + " 的值不允许: " + text);
+    throw UsageError(std::string(what) + UiText("ItemCommands", " 的值不允许: ") + text);
 }
 
 // Applies --name, --category ... to the item; every value is checked before anything is written.
@@ -40,7 +41,7 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         const std::string& option = words[i];
         auto value = [&](size_t n = 1) -> const std::string& {
             if (i + n >= words.size()) {
-                throw UsageError("选项 " + option + " 需要一个值");
+                throw UsageError(UiText("ItemCommands", "选项 ") + option + UiText("ItemCommands", " 需要一个值"));
             }
             return words[i + n];
         };
@@ -65,7 +66,7 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         } else if (option == "--interval-minutes") {
             const int minutes = ParseInt(v, "--interval-minutes");
             if (minutes < 0 || minutes > 35791394) {
-                throw UsageError("--interval-minutes 超出范围: " + v);
+                throw UsageError(UiText("ItemCommands", "--interval-minutes 超出范围: ") + v);
             }
             item.CheckInterval = minutes * 60;
         } else if (option == "--check-number") {
@@ -91,7 +92,7 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
             edit.excludes->push_back({0, words[i + 1], words[i + 2]});
             ++i;
         } else {
-            throw UsageError("未知的选项: " + option);
+            throw UsageError(UiText("ItemCommands", "未知的选项: ") + option);
         }
         ++i;
         edit.any = true;
@@ -111,7 +112,7 @@ int ParseId(CliArgs& args, const char* what)
 {
     const int id = ParseInt(args.Next(what), what);
     if (id <= 0) {
-        throw UsageError(std::string(what) + " 必须大于 0");
+        throw UsageError(std::string(what) + UiText("ItemCommands", " 必须大于 0"));
     }
     return id;
 }
@@ -120,14 +121,15 @@ ItemPtr RequireItem(CliContext& context, int id)
 {
     ItemPtr item = context.Doc().FindItem(id);
     if (!item) {
-        throw UsageError("没有这个检查项目: " + std::to_string(id));
+        throw UsageError(UiText("ItemCommands", "没有这个检查项目: ") + std::to_string(id));
     }
     return item;
 }
 
 void PrintItemLine(std::ostream& out, const MessageTypeInfo& item, bool showPassword)
 {
-    out << item.messagetypeid << '\t' << item.MessageCategory << '\t' << (item.state ? "允许" : "禁止") << '\t'
+    out << item.messagetypeid << '\t' << item.MessageCategory << '\t'
+        << (item.state ? UiText("ItemCommands", "允许") : UiText("ItemCommands", "禁止")) << '\t'
         << PlainField(item.MessageTypeName) << '\t' << PlainField(MaskedAddress(item.connAddress, showPassword)) << '\t'
         << item.m_nUnreadCount.load() << '\n';
 }
@@ -147,7 +149,7 @@ int ListItems(CliContext& context)
         context.out << json.Text() << '\n';
         return 0;
     }
-    context.out << "编号\t类型\t状态\t名称\t链接地址\t未读\n";
+    context.out << UiText("ItemCommands", "编号\t类型\t状态\t名称\t链接地址\t未读\n");
     for (const auto& item : items) {
         PrintItemLine(context.out, *item, context.showPassword);
     }
@@ -201,7 +203,7 @@ bool SaveItem(CliContext& context, MessageTypeInfo& item, const ItemEdit& edit)
 {
     std::string error;
     if (!context.app.Items().Save(item, edit.excludes, error)) {
-        context.err << error << '\n' << kNotSavedText << '\n';
+        context.err << error << '\n' << UiText("ItemCommands", kNotSavedText) << '\n';
         return false;
     }
     return true;
@@ -212,7 +214,7 @@ int AddItem(CliContext& context, CliArgs& args)
     auto item = std::make_shared<MessageTypeInfo>();
     const ItemEdit edit = ApplyItemOptions(args.Rest(), *item);
     if (item->MessageTypeName.empty()) {
-        throw UsageError("新的检查项目需要 --name");
+        throw UsageError(UiText("ItemCommands", "新的检查项目需要 --name"));
     }
     CheckBounds(*item, edit);
     if (!SaveItem(context, *item, edit)) {
@@ -235,7 +237,7 @@ int SetItem(CliContext& context, CliArgs& args)
     MessageTypeInfo edited = *RequireItem(context, id);
     const ItemEdit edit = ApplyItemOptions(args.Rest(), edited);
     if (!edit.any) {
-        throw UsageError("没有要修改的字段");
+        throw UsageError(UiText("ItemCommands", "没有要修改的字段"));
     }
     CheckBounds(edited, edit);
     if (!SaveItem(context, edited, edit)) {
@@ -266,7 +268,7 @@ int RunItemsCommand(CliContext& context, CliArgs& args)
     if (args.Empty()) {
         return ListItems(context);
     }
-    const std::string sub = args.Next("子命令");
+    const std::string sub = args.Next(UiText("ItemCommands", "子命令").c_str());
     if (sub == "show") {
         return ShowItem(context, args);
     }
@@ -279,7 +281,7 @@ int RunItemsCommand(CliContext& context, CliArgs& args)
     if (sub == "delete") {
         return DeleteItem(context, args);
     }
-    throw UsageError("未知的子命令: items " + sub);
+    throw UsageError(UiText("ItemCommands", "未知的子命令: items ") + sub);
 }
 
 int RunPresetsCommand(CliContext& context, CliArgs& args)
@@ -307,7 +309,7 @@ int RunPresetsCommand(CliContext& context, CliArgs& args)
         context.out << json.Text() << '\n';
         return 0;
     }
-    context.out << "编号\t类型\t名称\t链接地址\t排除范围\n";
+    context.out << UiText("ItemCommands", "编号\t类型\t名称\t链接地址\t排除范围\n");
     for (const auto& preset : *presets) {
         context.out << preset.item.m_nLoadedId << '\t' << preset.item.MessageCategory << '\t'
                     << PlainField(preset.item.MessageTypeName) << '\t'
