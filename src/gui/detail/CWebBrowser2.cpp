@@ -4,6 +4,7 @@
 #include "gui/detail/CBrowserRequestGuard.h"
 #include "gui/detail/MessageDetailText.h"
 
+#include <QCoreApplication>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr const char* kCannotShowAddress = "这个地址不能在这里显示：";
+constexpr const char* kCannotShowAddress = QT_TRANSLATE_NOOP("CWebBrowser2", "这个地址不能在这里显示：");
 
 void LockDown(QWebEngineSettings* settings)
 {
@@ -63,7 +64,7 @@ CWebBrowser2::CWebBrowser2(IDesktopOpener& opener, QWidget* parent)
     m_page = new CBrowserPage(m_profile.get(), opener, m_view);
     LockDown(m_page->settings());
     m_view->setPage(m_page);
-    m_view->setAccessibleName(QStringLiteral("消息内容"));
+    m_view->setAccessibleName(tr("消息内容"));
     m_view->setContextMenuPolicy(Qt::NoContextMenu); // its items save pages and open windows
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -105,7 +106,7 @@ void CWebBrowser2::Navigate2(const QUrl& url)
     } else if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
         mode = BrowserMode::Remote;
     } else {
-        ShowNotice(QString::fromUtf8(kCannotShowAddress) + url.toString());
+        ShowNotice(tr(kCannotShowAddress) + url.toString());
         return;
     }
     m_address = url;

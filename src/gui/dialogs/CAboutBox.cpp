@@ -11,7 +11,7 @@
 
 CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("关于 Wendar"));
+    setWindowTitle(tr("关于 Wendar"));
     setAccessibleName(windowTitle());
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -19,16 +19,16 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
     icon->setPixmap(ApplicationIcon().pixmap(48, 48));
     icon->setAccessibleName(QStringLiteral("Wendar"));
     top->addWidget(icon, 0, Qt::AlignTop);
-    auto* text = new QLabel(QStringLiteral("<b>Wendar</b> %1<br><br>"
-                                           "监视数据库视图、网页、FTP 目录和 POP3 邮箱，<br>"
-                                           "并告诉您其中的新消息。")
+    auto* text = new QLabel(tr("<b>Wendar</b> %1<br><br>"
+                               "监视数据库视图、网页、FTP 目录和 POP3 邮箱，<br>"
+                               "并告诉您其中的新消息。")
                                 .arg(QCoreApplication::applicationVersion()),
                             this);
     text->setAccessibleName(QStringLiteral("Wendar %1").arg(QCoreApplication::applicationVersion()));
     top->addWidget(text, 1);
     layout->addLayout(top);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(tr("确定"), QDialogButtonBox::AcceptRole);
     ok->setAccessibleName(ok->text());
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

@@ -1,17 +1,23 @@
 #include "gui/dialogs/MessageTypeForm.h"
 
+#include <QCoreApplication>
+
 namespace {
 
-constexpr const char* kIdentityRequiredText = "您必须输入您的“用户身份标示”";
-constexpr const char* kAddressCaption = "属性信息错误";
-constexpr const char* kDatabaseAddressText = "您所输入的链接地址错误:数据库类型必须是:Driver=.....";
+constexpr const char* kIdentityRequiredText = QT_TRANSLATE_NOOP("MessageTypeForm", "您必须输入您的“用户身份标示”");
+constexpr const char* kAddressCaption = QT_TRANSLATE_NOOP("MessageTypeForm", "属性信息错误");
+constexpr const char* kDatabaseAddressText =
+    QT_TRANSLATE_NOOP("MessageTypeForm", "您所输入的链接地址错误:数据库类型必须是:Driver=.....");
 // The web monitor speaks HTTPS as well, so both schemes pass and the text names both.
-constexpr const char* kWebAddressText = "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....";
-constexpr const char* kFtpAddressText = "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....";
+constexpr const char* kWebAddressText =
+    QT_TRANSLATE_NOOP("MessageTypeForm", "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....");
+constexpr const char* kFtpAddressText =
+    QT_TRANSLATE_NOOP("MessageTypeForm", "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....");
 
 FormRefusal AddressRefusal(const char* text)
 {
-    return {QString::fromUtf8(text), QString::fromUtf8(kAddressCaption), QMessageBox::NoIcon};
+    return {QCoreApplication::translate("MessageTypeForm", text),
+            QCoreApplication::translate("MessageTypeForm", kAddressCaption), QMessageBox::NoIcon};
 }
 
 } // namespace
@@ -20,7 +26,8 @@ std::optional<FormRefusal> CheckMessageTypeForm(int categoryIndex, const QString
                                                 const QString& identity)
 {
     if (mustHaveId != 0 && identity.isEmpty()) {
-        return FormRefusal{QString::fromUtf8(kIdentityRequiredText), QString(), QMessageBox::Warning};
+        return FormRefusal{QCoreApplication::translate("MessageTypeForm", kIdentityRequiredText), QString(),
+                           QMessageBox::Warning};
     }
     const QString upper = address.toUpper();
     switch (categoryIndex) {
@@ -95,9 +102,9 @@ QString ViewLabelForCategory(int categoryIndex)
 {
     // An ideographic space before the colon lines the port label up with the view label.
     if (categoryIndex == kIndexFtp || categoryIndex == kIndexMail) {
-        return QStringLiteral("端口号　:");
+        return QCoreApplication::translate("MessageTypeForm", "端口号　:");
     }
-    return QStringLiteral("链接视图:");
+    return QCoreApplication::translate("MessageTypeForm", "链接视图:");
 }
 
 QString StoredSoundPath(const QString& dataDir, const QString& resourceDir, const QString& chosenPath)
