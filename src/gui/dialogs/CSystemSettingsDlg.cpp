@@ -115,7 +115,7 @@ CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes,
     languageLabel->setAccessibleName(languageLabel->text());
     m_uiLanguage = new QComboBox(start);
     // The language's own name, so whoever cannot read the other still finds it.
-    m_uiLanguage->addItems({tr("自动"), tr("中文"), QStringLiteral("English")});
+    m_uiLanguage->addItems({tr("自动"), QStringLiteral("中文"), QStringLiteral("English")});
     m_uiLanguage->setCurrentIndex(m_nUiLanguage >= 0 && m_nUiLanguage <= 2 ? m_nUiLanguage : 0);
     m_uiLanguage->setAccessibleName(tr("界面语言"));
     languageLabel->setBuddy(m_uiLanguage);

@@ -61,10 +61,10 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
     auto* caption = new QLabel(tr(kPageCaption), this);
     caption->setAccessibleName(caption->text());
     layout->addWidget(caption);
-    m_page = new QLabel(tr("1/1页"), this);
+    m_page = new QLabel(tr("%1/%2页").arg(1).arg(1), this);
     m_page->setAccessibleDescription(tr("页次")); // its name is its text, "1/3页"
     layout->addWidget(m_page);
-    m_count = new QLabel(tr("每页:100/共:0条"), this);
+    m_count = new QLabel(tr("每页:%1/共:%2条").arg(100).arg(0), this);
     m_count->setAccessibleDescription(tr("消息数"));
     layout->addWidget(m_count);
 
@@ -90,12 +90,12 @@ void CPagingBar::ShowFilter(int readFilter)
 
 void CPagingBar::ShowPage(long page, long pageCount)
 {
-    m_page->setText(QString::number(page) + QLatin1Char('/') + QString::number(pageCount) + tr("页"));
+    m_page->setText(tr("%1/%2页").arg(page).arg(pageCount));
 }
 
 void CPagingBar::ShowCount(int pageSize, long totalCount)
 {
-    m_count->setText(tr("每页:") + QString::number(pageSize) + tr("/共:") + QString::number(totalCount) + tr("条"));
+    m_count->setText(tr("每页:%1/共:%2条").arg(pageSize).arg(totalCount));
 }
 
 CHyperlinkLabel* CPagingBar::Link(int commandId) const

@@ -35,7 +35,7 @@ constexpr const char* kNothingToUndoText = QT_TRANSLATE_NOOP("CTarvoView", "没�
 
 constexpr std::array<int, CMessageListModel::kColumnCount> kColumnWidths = {24, 88, 110, 126, 25, 170, 0, 50, 0};
 constexpr size_t kDateColumn = 2;
-constexpr const char* kWidestDate = QT_TRANSLATE_NOOP("CTarvoView", "2000年00月00日-00:00");
+constexpr const char* kWidestDate = "2000年00月00日-00:00";
 
 enum ListCommandId : int
 {
@@ -92,7 +92,7 @@ CTarvoView::CTarvoView(GuiContext& context, QWidget* parent) : QWidget(parent), 
         header->resizeSection(column, kColumnWidths[static_cast<size_t>(column)]);
     }
     // The date column is at least as wide as a date in the font in use, so it shows whole.
-    const int dateWidth = m_list->fontMetrics().horizontalAdvance(Utf8(kWidestDate)) + 12;
+    const int dateWidth = m_list->fontMetrics().horizontalAdvance(QString::fromUtf8(kWidestDate)) + 12;
     header->resizeSection(kDateColumn, std::max(kColumnWidths[kDateColumn], dateWidth));
 
     auto* layout = new QVBoxLayout(this);
