@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the desktop program in both layouts, with sample data, under a private Xvfb:
-# docs/wendar-top-two-bottom-one.png and docs/wendar-left-one-right-two.png (for the README).
+# docs/wendar-top-two-bottom-one.png and docs/wendar-left-one-right-two.png, and the first layout
+# in an English locale, docs/wendar-english.png (for the README).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -52,9 +53,9 @@ pids+=("$(cut -d' ' -f2 "$work/xvfb.pid")")
 export DISPLAY=:$display
 
 shoot() {
-    local layout=$1 out=$2
+    local layout=$1 out=$2 messages=${3:-C.UTF-8}
     cli settings SplitterWindowType "$layout"
-    build/bin/wendar --home "$home" &
+    LC_MESSAGES=$messages build/bin/wendar --home "$home" &
     local pid=$!
     local window=
     for _ in $(seq 100); do
@@ -70,3 +71,4 @@ shoot() {
 }
 shoot 0 docs/wendar-top-two-bottom-one.png
 shoot 1 docs/wendar-left-one-right-two.png
+shoot 0 docs/wendar-english.png en_US.UTF-8
