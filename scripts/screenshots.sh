@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the desktop program in both layouts, with sample data, under a private Xvfb:
-# docs/wendar-top-two-bottom-one.png and docs/wendar-left-one-right-two.png (for the README), and
-# docs/wendar-failing-item.png: a failing item's mark and its tooltip.
+# docs/wendar-top-two-bottom-one.png and docs/wendar-left-one-right-two.png, the first layout in an
+# English locale, docs/wendar-english.png (for the README), and docs/wendar-failing-item.png: a
+# failing item's mark and its tooltip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -53,9 +54,9 @@ pids+=("$(cut -d' ' -f2 "$work/xvfb.pid")")
 export DISPLAY=:$display
 
 shoot() {
-    local layout=$1 out=$2
+    local layout=$1 out=$2 messages=${3:-C.UTF-8}
     cli settings SplitterWindowType "$layout"
-    build/bin/wendar --home "$home" &
+    LC_MESSAGES=$messages build/bin/wendar --home "$home" &
     local pid=$!
     local window=
     for _ in $(seq 100); do
@@ -71,6 +72,7 @@ shoot() {
 }
 shoot 0 docs/wendar-top-two-bottom-one.png
 shoot 1 docs/wendar-left-one-right-two.png
+shoot 0 docs/wendar-english.png en_US.UTF-8
 
 # A failing item: 公司新闻 (the first item) asks a closed port three times; its mark and tooltip.
 for _ in 1 2 3; do build/bin/wendar-cli --home "$home" check 1 >/dev/null 2>&1 || true; done

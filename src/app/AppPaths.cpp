@@ -1,5 +1,7 @@
 #include "app/AppPaths.h"
 
+#include "util/UiText.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -140,11 +142,11 @@ bool EnsureDataDirectory(const std::string& dir, std::string& error)
     fs::create_directories(target.parent_path(), ec);
     // Private from the start: message.dat holds the sources' passwords.
     if (::mkdir(target.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = "不能创建数据目录 " + dir + ": " + std::strerror(errno);
+        error = UiText("AppPaths", "不能创建数据目录 ") + dir + ": " + std::strerror(errno);
         return false;
     }
     if (!fs::is_directory(dir, ec)) {
-        error = "数据目录不是一个目录: " + dir;
+        error = UiText("AppPaths", "数据目录不是一个目录: ") + dir;
         return false;
     }
     return true;
@@ -161,8 +163,9 @@ LegacyStoreOutcome AdoptLegacyStore(const std::string& executablePath, const std
         return outcome;
     }
     if (Exists(newStore)) {
-        outcome.notices.push_back("旧的数据库 " + oldStore + " 没有使用: " + newStore +
-                                  " 已经存在。需要旧数据库里的项目时, 用 --home " + exeDir + " 打开它。");
+        outcome.notices.push_back(UiText("AppPaths", "旧的数据库 ") + oldStore + UiText("AppPaths", " 没有使用: ") +
+                                  newStore + UiText("AppPaths", " 已经存在。需要旧数据库里的项目时, 用 --home ") +
+                                  exeDir + UiText("AppPaths", " 打开它。"));
         return outcome;
     }
     // The write-ahead log and its index hold committed records too: they travel with the file.
@@ -178,14 +181,16 @@ LegacyStoreOutcome AdoptLegacyStore(const std::string& executablePath, const std
                 std::string ignored;
                 MoveFile(newStore + done, oldStore + done, ignored);
             }
-            outcome.notices.push_back("不能把旧的数据库 " + oldStore + " 移到 " + newStore + ": " + error +
-                                      "。继续使用原处的数据库。");
+            outcome.notices.push_back(UiText("AppPaths", "不能把旧的数据库 ") + oldStore +
+                                      UiText("AppPaths", " 移到 ") + newStore + ": " + error +
+                                      UiText("AppPaths", "。继续使用原处的数据库。"));
             outcome.usedDir = exeDir;
             return outcome;
         }
         moved.push_back(suffix);
     }
-    outcome.notices.push_back("已把旧的数据库 " + oldStore + " 移到 " + newStore);
+    outcome.notices.push_back(UiText("AppPaths", "已把旧的数据库 ") + oldStore + UiText("AppPaths", " 移到 ") +
+                              newStore);
     return outcome;
 }
 

@@ -3,14 +3,15 @@
 #include "store/CAdoConnection.h"
 #include "store/CheckLog.h"
 #include "store/ItemOptions.h"
+#include "util/UiText.h"
 
 #include <set>
 
 namespace {
 
-constexpr const char* kItemGoneText = "这个检查项目已经不在数据库中";
-constexpr const char* kPresetsUnreadableText = "不能读取预制项目: ";
-constexpr const char* kNotSavedText = "数据库没有接受这次修改";
+constexpr const char* kItemGoneText = WENDAR_TR_NOOP("CItemOperations", "这个检查项目已经不在数据库中");
+constexpr const char* kPresetsUnreadableText = WENDAR_TR_NOOP("CItemOperations", "不能读取预制项目: ");
+constexpr const char* kNotSavedText = WENDAR_TR_NOOP("CItemOperations", "数据库没有接受这次修改");
 
 // name, or name (2), name (3) ... : the first that is not taken.
 std::string UniqueName(const std::string& name, const std::set<std::string>& taken)
@@ -71,7 +72,7 @@ bool CItemOperations::Save(MessageTypeInfo& item, const std::optional<ExcludeRan
                 // Updating a row another program deleted would leave ranges of no item behind.
                 const auto stored = LoadItem(m_connection, oldId);
                 if (!stored) {
-                    error = kItemGoneText;
+                    error = UiText("CItemOperations", kItemGoneText);
                     return false;
                 }
                 if (item.Save(m_connection) == 0 || (stored->MessageTypeName != item.MessageTypeName &&
@@ -176,7 +177,7 @@ std::optional<std::vector<Preset>> CItemOperations::Presets(std::string& error) 
 {
     auto presets = ReadPresets(m_strPresetConnection);
     if (!presets) {
-        error = kPresetsUnreadableText + LocalDatabasePath(m_strPresetConnection);
+        error = UiText("CItemOperations", kPresetsUnreadableText) + LocalDatabasePath(m_strPresetConnection);
     }
     return presets;
 }
@@ -191,7 +192,7 @@ bool CItemOperations::Write(const std::function<bool()>& statements, std::string
             error = !errors.empty() ? errors.front() : m_connection.QuietError();
         }
         if (error.empty()) {
-            error = kNotSavedText;
+            error = UiText("CItemOperations", kNotSavedText);
         }
         return false;
     };

@@ -2,6 +2,7 @@
 
 #include "app/CTarvoDoc.h"
 #include "app/Settings.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <climits>
@@ -54,7 +55,7 @@ void CMainTick::OnSecond()
 
 void CMainTick::OnAutoCheckTimer()
 {
-    m_doc.RefreshTrayTip(std::string(kCheckingTipText));
+    m_doc.RefreshTrayTip(UiText("ITickActions", kCheckingTipText));
     m_actions.CheckAllItems();
 }
 

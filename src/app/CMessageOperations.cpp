@@ -5,17 +5,18 @@
 #include "monitors/web/WebMonitor.h"
 #include "store/MessageTypeInfo.h"
 #include "store/PageCopies.h"
+#include "util/UiText.h"
 
 namespace {
 
-constexpr const char* kNoMessageText = "没有这条消息";
-constexpr const char* kNoItemText = "这条消息的检查项目已经不存在";
+constexpr const char* kNoMessageText = WENDAR_TR_NOOP("CMessageOperations", "没有这条消息");
+constexpr const char* kNoItemText = WENDAR_TR_NOOP("CMessageOperations", "这条消息的检查项目已经不存在");
 constexpr int kWebCategory = 2;
 constexpr int kFtpCategory = 3;
 // The fields of a row as the change view lists them.
-constexpr const char* kSubjectLabel = "标题: ";
-constexpr const char* kSenderLabel = "发送者: ";
-constexpr const char* kReceiverLabel = "接收者: ";
+constexpr const char* kSubjectLabel = WENDAR_TR_NOOP("CMessageOperations", "标题: ");
+constexpr const char* kSenderLabel = WENDAR_TR_NOOP("CMessageOperations", "发送者: ");
+constexpr const char* kReceiverLabel = WENDAR_TR_NOOP("CMessageOperations", "接收者: ");
 // Keys per indexing step: a few tens of milliseconds for notices of usual length.
 constexpr long long kIndexStepKeys = 2000;
 
@@ -80,7 +81,7 @@ std::optional<MessageInfo> CMessageOperations::Message(int id, std::string& erro
     if (!message.LoadById(m_connection, id) || message.ID != id) {
         error = m_connection.QuietError();
         if (error.empty()) {
-            error = kNoMessageText;
+            error = UiText("CMessageOperations", kNoMessageText);
         }
         return std::nullopt;
     }
@@ -106,7 +107,7 @@ std::optional<ChangeView> CMessageOperations::Changes(int id, std::string& error
                                            std::pair{kSenderLabel, &record->SourceFromName},
                                            std::pair{kReceiverLabel, &record->SourceToName}}) {
             if (!value->empty()) {
-                row += label + *value + "\n";
+                row += UiText("CMessageOperations", label) + *value + "\n";
             }
         }
         view.pieces.push_back({DiffPiece::Kind::Added, row + VisibleText(record->SourceContent)});
@@ -115,7 +116,7 @@ std::optional<ChangeView> CMessageOperations::Changes(int id, std::string& error
     view.kind = ChangeView::Kind::Page;
     const auto item = LoadItem(m_connection, record->MessageTypeID);
     if (!item) {
-        error = m_connection.QuietError().empty() ? kNoItemText : m_connection.QuietError();
+        error = m_connection.QuietError().empty() ? UiText("CMessageOperations", kNoItemText) : m_connection.QuietError();
         return std::nullopt;
     }
     // The copy the check compared this one with: the same page's newest older copy, deleted or not.
@@ -167,7 +168,8 @@ std::optional<ReadStateChange> CMessageOperations::SetReadState(const std::vecto
         [toRead, toUnread](CAdoConnection& connection, std::string& words) {
             CAdoTransaction transaction(connection); // both directions (a toggle) or neither
             if (!transaction.Begin()) {
-                words = transaction.Errors().empty() ? "数据库正忙" : transaction.Errors().front();
+                words = transaction.Errors().empty() ? UiText("CMessageOperations", "数据库正忙")
+                                                     : transaction.Errors().front();
                 return false;
             }
             return SetMessagesStatus(connection, toRead, 1, words) &&
@@ -226,7 +228,7 @@ std::optional<UnreadCounts> CMessageOperations::CountUnread(std::string& error)
 {
     UnreadCounts counts;
     if (!ReadUnreadCounts(m_connection, counts.byItem)) {
-        error = "不能读取未读消息数";
+        error = UiText("CMessageOperations", "不能读取未读消息数");
         return std::nullopt;
     }
     for (const auto& [item, unread] : counts.byItem) {
@@ -264,17 +266,17 @@ std::optional<std::vector<StoredCount>> CMessageOperations::StoredCountsSince(lo
 
 std::string StatusSummaryText(const MessageTypeInfo* item, int itemUnread, int totalUnread)
 {
-    const std::string total = " 未读消息合计:" + std::to_string(totalUnread);
+    const std::string total = UiText("CMessageOperations", " 未读消息合计:") + std::to_string(totalUnread);
     if (!item) {
-        return "当前类别: 所有 (" + (totalUnread > 0 ? total : std::string()) + ")";
+        return UiText("CMessageOperations", "当前类别: 所有 (") + (totalUnread > 0 ? total : std::string()) + ")";
     }
-    std::string text = "当前类别:" + item->MessageTypeName;
+    std::string text = UiText("CMessageOperations", "当前类别:") + item->MessageTypeName;
     if (item->state == 0) {
-        text += "(禁止)";
+        text += UiText("CMessageOperations", "(禁止)");
     }
     text += " -(";
     if (itemUnread > 0) {
-        text += "未读:" + std::to_string(itemUnread);
+        text += UiText("CMessageOperations", "未读:") + std::to_string(itemUnread);
     }
     if (totalUnread > 0) {
         text += "," + total;

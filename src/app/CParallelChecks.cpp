@@ -4,6 +4,7 @@
 #include "monitors/CRunState.h"
 #include "monitors/net/CCurlDriver.h"
 #include "store/CAdoConnection.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -175,7 +176,7 @@ private:
             // The status names an item still being worked on, not the one that just ended.
             for (std::size_t i = m_nAnnounced; i < m_slots.size(); ++i) {
                 const Slot& other = m_slots[i];
-                if (other.started && !other.done && other.run->GetStatusText() != kIdleStatusText) {
+                if (other.started && !other.done && other.run->GetStatusText() != UiText("CRunState", kIdleStatusText)) {
                     m_run.SetStatusText(other.run->GetStatusText());
                     break;
                 }

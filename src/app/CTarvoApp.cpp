@@ -6,6 +6,7 @@
 #include "app/CTarvoDoc.h"
 #include "monitors/StandardMonitors.h"
 #include "store/LocalDatabase.h"
+#include "util/UiText.h"
 
 #include <filesystem>
 
@@ -22,7 +23,7 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
         // A directory the user named is used as it is, never created.
         std::error_code ec;
         if (!std::filesystem::is_directory(m_strAppDir, ec)) {
-            error = "应用目录不存在: " + m_strAppDir;
+            error = UiText("CTarvoApp", "应用目录不存在: ") + m_strAppDir;
             return false;
         }
     } else {
@@ -44,7 +45,7 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     // The connection reports its own failure in words; keep them for the caller instead of a box.
     m_connections->main.SetShowErrors(false);
     if (!m_connections->main.Open(m_strMainConnection, true)) {
-        error = "不能打开数据库 " + m_strAppDir + "message.dat";
+        error = UiText("CTarvoApp", "不能打开数据库 ") + m_strAppDir + "message.dat";
         std::vector<std::string> probe;
         if (!OpenSqliteBackend(m_strAppDir + "message.dat", probe) && !probe.empty()) {
             error = probe.front();
@@ -53,13 +54,13 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     }
     std::string missing;
     if (!HasLocalTables(m_connections->main, missing)) {
-        error = m_strAppDir + "message.dat 不是本程序的数据库: " + missing;
+        error = m_strAppDir + UiText("CTarvoApp", "message.dat 不是本程序的数据库: ") + missing;
         return false;
     }
     m_connections->main.SetShowErrors(true);
     m_connections->ui.SetWritePriority(true);
     if (!m_connections->ui.Open(m_strMainConnection, true)) {
-        error = "不能打开数据库 " + m_strAppDir + "message.dat";
+        error = UiText("CTarvoApp", "不能打开数据库 ") + m_strAppDir + "message.dat";
         return false;
     }
     m_messages = std::make_unique<CMessageOperations>(m_connections->ui);

@@ -13,6 +13,7 @@
 #include "store/LocalDatabase.h"
 #include "store/MessageTable.h"
 #include "util/TextEncoding.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 
@@ -20,7 +21,7 @@ namespace {
 
 constexpr const char* kDefaultSoundFile = "ring01.wav";
 constexpr int kReannounceTickLimit = 9999999;
-constexpr const char* kCheckedElsewhereText = " 正在由另一个程序检查，这次跳过";
+constexpr const char* kCheckedElsewhereText = WENDAR_TR_NOOP("CTarvoDoc", " 正在由另一个程序检查，这次跳过");
 
 // Between a note and the status summary.
 constexpr const char* kStatusNoteGap = "  ";
@@ -397,7 +398,7 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
     // The listeners and the window's relay may still read through the UI thread's connection here.
     CAdoConnection::QuietOnThisThread quietShared(m_connection);
     if (!connection.Open(m_connection.GetConnectionString(), true)) {
-        m_run.SetErrorText(kLocalDatabaseFailed);
+        m_run.SetErrorText(UiText("StoreFinding", kLocalDatabaseFailed));
         m_run.EndRun();
         return;
     }
@@ -443,7 +444,8 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
                 CAdoConnection::QuietOnThisThread quietHere(m_connection);
                 AfterCheck(item, r);
             });
-        m_run.SetStatusText(m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText);
+        m_run.SetStatusText(
+            UiText("CTarvoDoc", m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText));
     }
 
     if (m_pMainWindow) {
@@ -473,9 +475,9 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     // Checked by another program right now: its findings will be stored there.
     CItemCheckLock lock(LocalLockFilePath(LocalDatabasePath(connection.GetConnectionString())), item->messagetypeid);
     if (lock.GetState() == CItemCheckLock::State::HeldElsewhere) {
-        run.SetStatusText(item->MessageTypeName + kCheckedElsewhereText);
         check.result = CheckResult::Skipped;
-        check.text = item->MessageTypeName + kCheckedElsewhereText;
+        check.text = item->MessageTypeName + UiText("CTarvoDoc", kCheckedElsewhereText);
+        run.SetStatusText(check.text);
         RecordCheck(connection, check, *item);
         return 0;
     }
@@ -598,9 +600,11 @@ void CTarvoDoc::ReannounceTick()
 std::string CTarvoDoc::TrayTipText() const
 {
     const int unread = m_nUnreadCount;
-    const std::string text = unread > 0 ? "您还有:" + std::to_string(unread) + "条消息未读" : "没有未读的消息";
+    const std::string text = unread > 0 ? UiText("CTarvoDoc", "您还有:") + std::to_string(unread) +
+                                              UiText("CTarvoDoc", "条消息未读")
+                                        : UiText("CTarvoDoc", "没有未读的消息");
     const int failing = m_nFailingCount;
-    return failing > 0 ? text + "\n" + std::to_string(failing) + kFailingItemsText : text;
+    return failing > 0 ? text + "\n" + std::to_string(failing) + UiText("CTarvoDoc", kFailingItemsText) : text;
 }
 
 void CTarvoDoc::RefreshTrayTip(const std::optional<std::string>& text)
@@ -626,7 +630,7 @@ void CTarvoDoc::UpdateStatusSummary()
     std::string summary =
         StatusSummaryText(m_pCurItem.get(), m_pCurItem ? m_pCurItem->m_nUnreadCount.load() : 0, m_nUnreadCount);
     if (const int failing = m_nFailingCount; failing > 0) {
-        summary += "  " + std::to_string(failing) + kFailingItemsText;
+        summary += "  " + std::to_string(failing) + UiText("CTarvoDoc", kFailingItemsText);
     }
     m_run.SetStatusText(m_strStatusNote.empty() ? summary : m_strStatusNote + kStatusNoteGap + summary);
 }

@@ -18,6 +18,7 @@
 #include "store/MessageTypeInfo.h"
 #include "store/SharedFlag.h"
 #include "store/SharedInt.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <atomic>
@@ -45,13 +46,13 @@ using ItemPtr = std::shared_ptr<MessageTypeInfo>;
 
 // More threads than this would only wait for the local database's lock.
 inline constexpr int kMaxParallelChecks = 64;
-inline constexpr const char* kAllCheckedStatusText = "全部检查完毕！";
-inline constexpr const char* kRunStoppedStatusText = "检查已停止";
+inline constexpr const char* kAllCheckedStatusText = WENDAR_TR_NOOP("CTarvoDoc", "全部检查完毕！");
+inline constexpr const char* kRunStoppedStatusText = WENDAR_TR_NOOP("CTarvoDoc", "检查已停止");
 // Added to the status summary and the tray tip while items fail: " N 个项目检查失败".
-inline constexpr const char* kFailingItemsText = " 个项目检查失败";
-inline constexpr const char* kCannotChangeStateText =
-    "对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,"
-    "这条消息会自动改为“已读”!";
+inline constexpr const char* kFailingItemsText = WENDAR_TR_NOOP("CTarvoDoc", " 个项目检查失败");
+inline constexpr const char* kCannotChangeStateText = WENDAR_TR_NOOP(
+    "CTarvoDoc", "对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,"
+                 "这条消息会自动改为“已读”!");
 
 // The check job handed to the worker thread: one item, or none for all items.
 class CCheckThreadParam

@@ -2,6 +2,8 @@
 // What the one-second housekeeping tick and the auto-check schedule ask of the program around
 // them. The GUI frame implements it with its panes, tray icon and timer; wendar-cli watch with
 // its own loop. All calls come on the thread that drives the tick (the UI thread).
+#include "util/UiText.h"
+
 class ITickActions
 {
 public:
@@ -30,4 +32,4 @@ inline constexpr int kIconAutoCheckOff = 183;
 inline constexpr int kIconNormal = 198;
 
 // The tip shown when a check of all items starts (the auto-check timer and the check-all command).
-inline constexpr const char* kCheckingTipText = "现在正在检查";
+inline constexpr const char* kCheckingTipText = WENDAR_TR_NOOP("ITickActions", "现在正在检查");

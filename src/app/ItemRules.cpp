@@ -1,23 +1,28 @@
 #include "app/ItemRules.h"
 
+#include "util/UiText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 
 namespace {
 
-constexpr const char* kNameRule = "名称不能为空";
-constexpr const char* kAddressRule = "链接地址只能有一行";
-constexpr const char* kPortRule = "端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）";
-constexpr const char* kCheckNumberRule = "检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)";
-constexpr const char* kNotifyRule = "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数";
-constexpr const char* kExcludeRule = "排除开始处和排除结束处都不能为空";
-constexpr const char* kCategoryRule = "类型必须是 1 (数据库)、2 (网页)、3 (FTP) 或 4 (邮件)";
-constexpr const char* kIdentityRequiredText = "您必须输入您的“用户身份标示”";
-constexpr const char* kDatabaseAddressText = "您所输入的链接地址错误:数据库类型必须是:Driver=.....";
+constexpr const char* kNameRule = WENDAR_TR_NOOP("ItemRules", "名称不能为空");
+constexpr const char* kAddressRule = WENDAR_TR_NOOP("ItemRules", "链接地址只能有一行");
+constexpr const char* kPortRule =
+    WENDAR_TR_NOOP("ItemRules", "端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）");
+constexpr const char* kCheckNumberRule =
+    WENDAR_TR_NOOP("ItemRules", "检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)");
+constexpr const char* kNotifyRule =
+    WENDAR_TR_NOOP("ItemRules", "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数");
+constexpr const char* kExcludeRule = WENDAR_TR_NOOP("ItemRules", "排除开始处和排除结束处都不能为空");
+constexpr const char* kCategoryRule = WENDAR_TR_NOOP("ItemRules", "类型必须是 1 (数据库)、2 (网页)、3 (FTP) 或 4 (邮件)");
+constexpr const char* kIdentityRequiredText = WENDAR_TR_NOOP("ItemRules", "您必须输入您的“用户身份标示”");
+constexpr const char* kDatabaseAddressText = WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:数据库类型必须是:Driver=.....");
 // The web monitor speaks HTTPS as well, so both schemes pass and the text names both.
-constexpr const char* kWebAddressText = "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....";
-constexpr const char* kFtpAddressText = "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....";
+constexpr const char* kWebAddressText = WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....");
+constexpr const char* kFtpAddressText = WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....");
 
 bool StartsWithNoCase(const std::string& text, std::string_view prefix)
 {
@@ -58,17 +63,17 @@ std::string ItemFieldRule(ItemField field)
 {
     switch (field) {
     case ItemField::Name:
-        return kNameRule;
+        return UiText("ItemRules", kNameRule);
     case ItemField::Address:
-        return kAddressRule;
+        return UiText("ItemRules", kAddressRule);
     case ItemField::Port:
-        return kPortRule;
+        return UiText("ItemRules", kPortRule);
     case ItemField::CheckNumber:
-        return kCheckNumberRule;
+        return UiText("ItemRules", kCheckNumberRule);
     case ItemField::NotifyInterval:
-        return kNotifyRule;
+        return UiText("ItemRules", kNotifyRule);
     case ItemField::ExcludeRange:
-        return kExcludeRule;
+        return UiText("ItemRules", kExcludeRule);
     }
     return {};
 }
@@ -105,13 +110,13 @@ std::optional<std::string> CheckItemAddress(int category, const std::string& add
 {
     switch (category) {
     case kCategoryDatabase:
-        return StartsWithNoCase(address, "DRIVER=") ? std::nullopt : std::optional<std::string>(kDatabaseAddressText);
+        return StartsWithNoCase(address, "DRIVER=") ? std::nullopt : std::optional<std::string>(UiText("ItemRules", kDatabaseAddressText));
     case kCategoryWebPage:
         return StartsWithNoCase(address, "HTTP://") || StartsWithNoCase(address, "HTTPS://")
                    ? std::nullopt
-                   : std::optional<std::string>(kWebAddressText);
+                   : std::optional<std::string>(UiText("ItemRules", kWebAddressText));
     case kCategoryFtp:
-        return StartsWithNoCase(address, "FTP://") ? std::nullopt : std::optional<std::string>(kFtpAddressText);
+        return StartsWithNoCase(address, "FTP://") ? std::nullopt : std::optional<std::string>(UiText("ItemRules", kFtpAddressText));
     default:
         return std::nullopt;
     }
@@ -120,10 +125,10 @@ std::optional<std::string> CheckItemAddress(int category, const std::string& add
 std::optional<std::string> CheckNewItem(const MessageTypeInfo& item, const ExcludeRanges& ranges)
 {
     if (item.MessageCategory < kCategoryDatabase || item.MessageCategory > kCategoryMail) {
-        return kCategoryRule;
+        return UiText("ItemRules", kCategoryRule);
     }
     if (item.MustHaveID != 0 && item.MessageTypeUser.empty()) {
-        return kIdentityRequiredText;
+        return UiText("ItemRules", kIdentityRequiredText);
     }
     if (auto refusal = CheckItemAddress(item.MessageCategory, item.connAddress)) {
         return refusal;

@@ -70,6 +70,12 @@ std::string MessagesLocale()
 ShownLanguage SetUpLanguage(int setting)
 {
     SetCharacterOrder(&CompareChinese);
+    // A second call (the tests') replaces what the first installed.
+    SetTextTranslator(nullptr);
+    if (QCoreApplication::instance()) {
+        QCoreApplication::removeTranslator(&OwnTranslator());
+        QCoreApplication::removeTranslator(&QtTranslator());
+    }
     const ShownLanguage language = ChooseShownLanguage(setting, MessagesLocale());
     if (language == ShownLanguage::English) {
         if (OwnTranslator().load(QString::fromUtf8(kEnglishTranslation))) {

@@ -21,5 +21,6 @@ std::string MessagesLocale();
 
 // Installs the translations of the chosen language: the program's own (for UiText and, with a
 // QCoreApplication, for tr()), and Qt's own texts (buttons, file dialogs) for Chinese; and the
-// Chinese collator the message list sorts by. Call once, after the application object (if any).
+// Chinese collator the message list sorts by. Call at start, after the application object (if
+// any); a later call replaces the language.
 ShownLanguage SetUpLanguage(int setting);

@@ -9,6 +9,7 @@
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
 #include "util/TerminalText.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -78,8 +79,8 @@ public:
                 json.EndObject().EndObject();
                 m_context.out << json.Text() << std::endl;
             } else {
-                m_context.out << "新消息\t" << PlainField(record.itemName) << '\t' << PlainField(record.info) << '\t'
-                              << PlainField(record.link) << std::endl;
+                m_context.out << UiText("CheckCommands", "新消息\t") << PlainField(record.itemName) << '\t'
+                              << PlainField(record.info) << '\t' << PlainField(record.link) << std::endl;
             }
             m_lastId = std::max<long long>(m_lastId, record.id);
         }
@@ -220,12 +221,12 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
     if (args.TakeFlag("--all")) {
         args.ExpectEnd();
     } else {
-        const std::string word = args.Next("ID 或 --all");
+        const std::string word = args.Next(UiText("CheckCommands", "ID 或 --all").c_str());
         args.ExpectEnd();
         const int id = ParseInt(word, "ID");
         item = context.Doc().FindItem(id);
         if (!item) {
-            throw UsageError("没有这个检查项目: " + word);
+            throw UsageError(UiText("CheckCommands", "没有这个检查项目: ") + word);
         }
     }
     CTarvoDoc& doc = context.Doc();
@@ -253,9 +254,10 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
         json.Key("status").Value(context.app.m_run.GetStatusText()).EndObject();
         context.out << json.Text() << '\n';
     } else {
-        context.out << "检查结果:" << result.load() << "\n新消息:" << stored << "条\n";
+        context.out << UiText("CheckCommands", "检查结果:") << result.load() << UiText("CheckCommands", "\n新消息:")
+                    << stored << UiText("CheckCommands", "条\n");
         if (errors > 0) {
-            context.out << "检查出错:" << errors << "项\n";
+            context.out << UiText("CheckCommands", "检查出错:") << errors << UiText("CheckCommands", "项\n");
         }
     }
     // Sounds queued by the run play once it has ended; give them a moment before leaving.
@@ -271,7 +273,7 @@ int RunWatchCommand(CliContext& context, CliArgs& args)
     if (auto text = args.TakeOption("--interval-seconds")) {
         const int seconds = ParseInt(*text, "--interval-seconds");
         if (seconds < 1) {
-            throw UsageError("--interval-seconds 必须大于 0");
+            throw UsageError(UiText("CheckCommands", "--interval-seconds 必须大于 0"));
         }
         actions.SetPeriodOverride(std::chrono::seconds(seconds));
         doc.SetTimerPeriod(std::chrono::seconds(seconds)); // the items' schedules reckon with it

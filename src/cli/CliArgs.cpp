@@ -1,5 +1,7 @@
 #include "cli/CliArgs.h"
 
+#include "util/UiText.h"
+
 #include <charconv>
 #include <map>
 
@@ -58,7 +60,7 @@ const std::string& CliArgs::Peek() const
 std::string CliArgs::Next(const char* what)
 {
     if (Empty()) {
-        throw UsageError(std::string("缺少参数: ") + what);
+        throw UsageError(std::string(UiText("CliArgs", "缺少参数: ")) + what);
     }
     return m_words[m_pos++];
 }
@@ -70,7 +72,7 @@ std::optional<std::string> CliArgs::TakeOption(const std::string& name)
         return std::nullopt;
     }
     if (i + 1 >= m_words.size()) {
-        throw UsageError("选项 " + name + " 需要一个值");
+        throw UsageError(UiText("CliArgs", "选项 ") + name + UiText("CliArgs", " 需要一个值"));
     }
     std::string value = m_words[i + 1];
     m_words.erase(m_words.begin() + static_cast<long>(i), m_words.begin() + static_cast<long>(i) + 2);
@@ -97,7 +99,7 @@ std::vector<std::string> CliArgs::Rest()
 void CliArgs::ExpectEnd() const
 {
     if (!Empty()) {
-        throw UsageError("多余的参数: " + Peek());
+        throw UsageError(UiText("CliArgs", "多余的参数: ") + Peek());
     }
 }
 
@@ -111,7 +113,7 @@ int ParseInt(const std::string& text, const char* what)
     }
     auto [ptr, ec] = std::from_chars(begin, end, value);
     if (text.empty() || ec != std::errc() || ptr != end) {
-        throw UsageError(std::string(what) + " 不是一个整数: " + text);
+        throw UsageError(std::string(what) + UiText("CliArgs", " 不是一个整数: ") + text);
     }
     return value;
 }

@@ -9,13 +9,14 @@
 #include "cli/PasswordInput.h"
 #include "cli/RecordJson.h"
 #include "util/Masking.h"
+#include "util/UiText.h"
 
 #include <map>
 #include <ostream>
 
 namespace {
 
-constexpr const char* kNotSavedText = "检查项目没有保存";
+constexpr const char* kNotSavedText = WENDAR_TR_NOOP("ItemCommands", "检查项目没有保存");
 constexpr int kShownLogEntries = 20;
 
 struct ItemEdit
@@ -36,7 +37,7 @@ int ParseChoice(const std::string& text, const char* what, std::initializer_list
             return value;
         }
     }
-    throw UsageError(std::string(what) + " 的值不允许: " + text);
+    throw UsageError(std::string(what) + UiText("ItemCommands", " 的值不允许: ") + text);
 }
 
 // Applies --name, --category ... to the item; every value is checked before anything is written.
@@ -47,7 +48,7 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         const std::string& option = words[i];
         auto value = [&](size_t n = 1) -> const std::string& {
             if (i + n >= words.size()) {
-                throw UsageError("选项 " + option + " 需要一个值");
+                throw UsageError(UiText("ItemCommands", "选项 ") + option + UiText("ItemCommands", " 需要一个值"));
             }
             return words[i + n];
         };
@@ -72,7 +73,7 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         } else if (option == "--interval-minutes") {
             const int minutes = ParseInt(v, "--interval-minutes");
             if (minutes < 0 || minutes > 35791394) {
-                throw UsageError("--interval-minutes 超出范围: " + v);
+                throw UsageError(UiText("ItemCommands", "--interval-minutes 超出范围: ") + v);
             }
             item.CheckInterval = minutes * 60;
         } else if (option == "--check-number") {
@@ -112,7 +113,7 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
             edit.excludes->push_back({0, words[i + 1], words[i + 2]});
             ++i;
         } else {
-            throw UsageError("未知的选项: " + option);
+            throw UsageError(UiText("ItemCommands", "未知的选项: ") + option);
         }
         ++i;
         edit.any = true;
@@ -132,7 +133,7 @@ int ParseId(CliArgs& args, const char* what)
 {
     const int id = ParseInt(args.Next(what), what);
     if (id <= 0) {
-        throw UsageError(std::string(what) + " 必须大于 0");
+        throw UsageError(std::string(what) + UiText("ItemCommands", " 必须大于 0"));
     }
     return id;
 }
@@ -141,7 +142,7 @@ ItemPtr RequireItem(CliContext& context, int id)
 {
     ItemPtr item = context.Doc().FindItem(id);
     if (!item) {
-        throw UsageError("没有这个检查项目: " + std::to_string(id));
+        throw UsageError(UiText("ItemCommands", "没有这个检查项目: ") + std::to_string(id));
     }
     return item;
 }
@@ -149,7 +150,8 @@ ItemPtr RequireItem(CliContext& context, int id)
 void PrintItemLine(std::ostream& out, const MessageTypeInfo& item, const ItemHealth& health, bool showPassword)
 {
     const std::string lastCheck = CheckTimeText(health.lastCheckMs);
-    out << item.messagetypeid << '\t' << item.MessageCategory << '\t' << (item.state ? "允许" : "禁止") << '\t'
+    out << item.messagetypeid << '\t' << item.MessageCategory << '\t'
+        << (item.state ? UiText("ItemCommands", "允许") : UiText("ItemCommands", "禁止")) << '\t'
         << PlainField(item.MessageTypeName) << '\t' << PlainField(MaskedAddress(item.connAddress, showPassword)) << '\t'
         << item.m_nUnreadCount.load() << '\t' << HealthWord(health.state) << '\t'
         << (lastCheck.empty() ? "-" : lastCheck) << '\n';
@@ -183,7 +185,7 @@ int ListItems(CliContext& context)
         context.out << json.Text() << '\n';
         return 0;
     }
-    context.out << "编号\t类型\t状态\t名称\t链接地址\t未读\t健康\t上次检查\n";
+    context.out << UiText("ItemCommands", "编号\t类型\t状态\t名称\t链接地址\t未读\t健康\t上次检查\n");
     for (const auto& item : items) {
         PrintItemLine(context.out, *item, health[item->messagetypeid], context.showPassword);
     }
@@ -255,7 +257,7 @@ bool SaveItem(CliContext& context, MessageTypeInfo& item, const ItemEdit& edit)
 {
     std::string error;
     if (!context.app.Items().Save(item, edit.excludes, error)) {
-        context.err << error << '\n' << kNotSavedText << '\n';
+        context.err << error << '\n' << UiText("ItemCommands", kNotSavedText) << '\n';
         return false;
     }
     if (!edit.ownSchedule && !edit.expectMinutes && !edit.pinnedCertificate) {
@@ -280,7 +282,7 @@ int AddItem(CliContext& context, CliArgs& args)
     auto item = std::make_shared<MessageTypeInfo>();
     const ItemEdit edit = ApplyItemOptions(args.Rest(), *item);
     if (item->MessageTypeName.empty()) {
-        throw UsageError("新的检查项目需要 --name");
+        throw UsageError(UiText("ItemCommands", "新的检查项目需要 --name"));
     }
     CheckBounds(*item, edit);
     if (!SaveItem(context, *item, edit)) {
@@ -303,7 +305,7 @@ int SetItem(CliContext& context, CliArgs& args)
     MessageTypeInfo edited = *RequireItem(context, id);
     const ItemEdit edit = ApplyItemOptions(args.Rest(), edited);
     if (!edit.any) {
-        throw UsageError("没有要修改的字段");
+        throw UsageError(UiText("ItemCommands", "没有要修改的字段"));
     }
     CheckBounds(edited, edit);
     if (!SaveItem(context, edited, edit)) {
@@ -334,7 +336,7 @@ int RunItemsCommand(CliContext& context, CliArgs& args)
     if (args.Empty()) {
         return ListItems(context);
     }
-    const std::string sub = args.Next("子命令");
+    const std::string sub = args.Next(UiText("ItemCommands", "子命令").c_str());
     if (sub == "show") {
         return ShowItem(context, args);
     }
@@ -353,7 +355,7 @@ int RunItemsCommand(CliContext& context, CliArgs& args)
     if (sub == "import") {
         return RunImportCommand(context, args);
     }
-    throw UsageError("未知的子命令: items " + sub);
+    throw UsageError(UiText("ItemCommands", "未知的子命令: items ") + sub);
 }
 
 int RunPresetsCommand(CliContext& context, CliArgs& args)
@@ -381,7 +383,7 @@ int RunPresetsCommand(CliContext& context, CliArgs& args)
         context.out << json.Text() << '\n';
         return 0;
     }
-    context.out << "编号\t类型\t名称\t链接地址\t排除范围\n";
+    context.out << UiText("ItemCommands", "编号\t类型\t名称\t链接地址\t排除范围\n");
     for (const auto& preset : *presets) {
         context.out << preset.item.m_nLoadedId << '\t' << preset.item.MessageCategory << '\t'
                     << PlainField(preset.item.MessageTypeName) << '\t'

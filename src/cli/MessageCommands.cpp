@@ -6,20 +6,21 @@
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
 #include "util/TerminalText.h"
+#include "util/UiText.h"
 
 #include <ostream>
 
 namespace {
 
-constexpr const char* kDeletedText = "已删除";
-constexpr const char* kRestoredText = "已恢复";
-constexpr const char* kNothingToUndoText = "没有可以撤销的删除";
+constexpr const char* kDeletedText = WENDAR_TR_NOOP("MessageCommands", "已删除");
+constexpr const char* kRestoredText = WENDAR_TR_NOOP("MessageCommands", "已恢复");
+constexpr const char* kNothingToUndoText = WENDAR_TR_NOOP("MessageCommands", "没有可以撤销的删除");
 
 int ParseMessageId(const std::string& text)
 {
-    const int id = ParseInt(text, "消息编号");
+    const int id = ParseInt(text, UiText("MessageCommands", "消息编号").c_str());
     if (id <= 0) {
-        throw UsageError("消息编号必须大于 0: " + text);
+        throw UsageError(UiText("MessageCommands", "消息编号必须大于 0: ") + text);
     }
     return id;
 }
@@ -33,7 +34,7 @@ ItemPtr ItemOption(CliContext& context, CliArgs& args)
     const int id = ParseInt(*text, "--item");
     ItemPtr item = context.Doc().FindItem(id);
     if (!item) {
-        throw UsageError("没有这个检查项目: " + *text);
+        throw UsageError(UiText("MessageCommands", "没有这个检查项目: ") + *text);
     }
     return item;
 }
@@ -45,10 +46,10 @@ MessageListInfo LoadListRecord(CliContext& context, int id)
     bool found = false;
     std::string error;
     if (!context.app.Messages().ListRecord(id, record, found, error)) {
-        throw UsageError("不能读取消息 " + std::to_string(id));
+        throw UsageError(UiText("MessageCommands", "不能读取消息 ") + std::to_string(id));
     }
     if (!found) {
-        throw UsageError("没有这条消息: " + std::to_string(id));
+        throw UsageError(UiText("MessageCommands", "没有这条消息: ") + std::to_string(id));
     }
     return record;
 }
@@ -58,7 +59,7 @@ std::vector<MessageListInfo> LoadListRecords(CliContext& context, CliArgs& args)
 {
     const auto words = args.Rest();
     if (words.empty()) {
-        throw UsageError("缺少消息编号");
+        throw UsageError(UiText("MessageCommands", "缺少消息编号"));
     }
     std::vector<MessageListInfo> records;
     for (const auto& word : words) {
@@ -75,7 +76,7 @@ int ParseReadWord(const std::string& word)
     if (word == "unread") {
         return 0;
     }
-    throw UsageError("应为 read 或 unread: " + word);
+    throw UsageError(UiText("MessageCommands", "应为 read 或 unread: ") + word);
 }
 
 } // namespace
@@ -95,7 +96,7 @@ int RunMessagesCommand(CliContext& context, CliArgs& args)
         } else if (*filter == "read") {
             query.readFilter = kFilterRead;
         } else {
-            throw UsageError("--filter 取 all、unread 或 read: " + *filter);
+            throw UsageError(UiText("MessageCommands", "--filter 取 all、unread 或 read: ") + *filter);
         }
     }
     if (auto text = args.TakeOption("--page")) {
@@ -107,7 +108,7 @@ int RunMessagesCommand(CliContext& context, CliArgs& args)
     const auto page = messages.Page(query, error);
     const auto unread = page ? messages.CountUnread(error) : std::nullopt;
     if (!page || !unread) {
-        context.err << "不能读取消息列表\n";
+        context.err << UiText("MessageCommands", "不能读取消息列表\n");
         return 1;
     }
     const long pageSize = query.pageSize;
@@ -125,27 +126,30 @@ int RunMessagesCommand(CliContext& context, CliArgs& args)
         context.out << json.Text() << '\n';
         return 0;
     }
-    context.out << "编号\t状态\t类型\t日期时间\t发送人\t主题\t接受人\n";
+    context.out << UiText("MessageCommands", "编号\t状态\t类型\t日期时间\t发送人\t主题\t接受人\n");
     for (const auto& row : page->rows) {
-        context.out << row.ID << '\t' << (row.status < 1 ? "未读" : "已读") << '\t' << PlainField(row.MessageTypeName)
-                    << '\t' << PlainField(row.RecieveDate) << '\t' << PlainField(row.SourceFromName) << '\t'
-                    << PlainField(row.SourceInfo) << '\t' << PlainField(row.SourceToName) << '\n';
+        context.out << row.ID << '\t'
+                    << (row.status < 1 ? UiText("MessageCommands", "未读") : UiText("MessageCommands", "已读")) << '\t'
+                    << PlainField(row.MessageTypeName) << '\t' << PlainField(row.RecieveDate) << '\t'
+                    << PlainField(row.SourceFromName) << '\t' << PlainField(row.SourceInfo) << '\t'
+                    << PlainField(row.SourceToName) << '\n';
     }
     // An empty list is on no page: "0/0页".
-    context.out << (page->pageCount > 0 ? page->page : 0) << "/" << page->pageCount << "页  每页:" << pageSize
-                << "/共:" << page->totalCount << "条\n";
+    context.out << (page->pageCount > 0 ? page->page : 0) << "/" << page->pageCount
+                << UiText("MessageCommands", "页  每页:") << pageSize << UiText("MessageCommands", "/共:")
+                << page->totalCount << UiText("MessageCommands", "条\n");
     return 0;
 }
 
 int RunMessageCommand(CliContext& context, CliArgs& args)
 {
-    const int id = ParseMessageId(args.Next("消息编号"));
+    const int id = ParseMessageId(args.Next(UiText("MessageCommands", "消息编号").c_str()));
     args.ExpectEnd();
     LoadListRecord(context, id); // a clear error for a missing id
     std::string error;
     const auto found = context.app.Messages().Message(id, error);
     if (!found) {
-        context.err << "不能读取消息 " << id << '\n';
+        context.err << UiText("MessageCommands", "不能读取消息 ") << id << '\n';
         return 1;
     }
     const MessageInfo& message = *found;
@@ -156,12 +160,16 @@ int RunMessageCommand(CliContext& context, CliArgs& args)
         return 0;
     }
     auto& out = context.out;
-    out << "ID\t" << message.ID << "\n状态\t" << (message.status < 1 ? "未读" : "已读") << "\n类型\t"
-        << PlainField(message.MessageTypeName) << "\n类别\t" << message.m_strCategoryName << "\n日期时间\t"
-        << message.RecieveDate << "\n来源日期\t" << PlainField(message.SourceDate) << "\n发送人\t"
-        << PlainField(message.SourceFromName) << " <" << PlainField(message.SourceFromID) << ">\n接受人\t"
-        << PlainField(message.SourceToName) << " <" << PlainField(message.SourceToID) << ">\n主题\t"
-        << PlainField(message.SourceInfo) << "\n链接\t" << PlainField(message.SourceLink) << "\n\n"
+    out << "ID\t" << message.ID << UiText("MessageCommands", "\n状态\t")
+        << (message.status < 1 ? UiText("MessageCommands", "未读") : UiText("MessageCommands", "已读"))
+        << UiText("MessageCommands", "\n类型\t") << PlainField(message.MessageTypeName)
+        << UiText("MessageCommands", "\n类别\t") << message.m_strCategoryName
+        << UiText("MessageCommands", "\n日期时间\t") << message.RecieveDate << UiText("MessageCommands", "\n来源日期\t")
+        << PlainField(message.SourceDate) << UiText("MessageCommands", "\n发送人\t")
+        << PlainField(message.SourceFromName) << " <" << PlainField(message.SourceFromID)
+        << UiText("MessageCommands", ">\n接受人\t") << PlainField(message.SourceToName) << " <"
+        << PlainField(message.SourceToID) << UiText("MessageCommands", ">\n主题\t") << PlainField(message.SourceInfo)
+        << UiText("MessageCommands", "\n链接\t") << PlainField(message.SourceLink) << "\n\n"
         << TerminalSafe(message.SourceContent, true) << '\n';
     return 0;
 }
@@ -181,7 +189,8 @@ int RunMarkCommand(CliContext& context, CliArgs& args)
         return 1; // a change the database refused is no success
     }
     for (int id : change->refused) {
-        context.err << "注意: " << id << ": " << kCannotChangeStateText << '\n';
+        context.err << UiText("MessageCommands", "注意: ") << id << ": " << UiText("CTarvoDoc", kCannotChangeStateText)
+                    << '\n';
     }
     return change->refused.empty() ? 0 : 1;
 }
@@ -223,7 +232,8 @@ int RunDeleteCommand(CliContext& context, CliArgs& args)
         return 0;
     }
     for (const auto& record : records) {
-        context.out << kDeletedText << '\t' << record.ID << '\t' << PlainField(record.SourceInfo) << '\n';
+        context.out << UiText("MessageCommands", kDeletedText) << '\t' << record.ID << '\t'
+                    << PlainField(record.SourceInfo) << '\n';
     }
     return 0;
 }
@@ -238,7 +248,7 @@ int RunUndoCommand(CliContext& context, CliArgs& args)
         return 1;
     }
     if (restored.empty()) {
-        context.err << kNothingToUndoText << '\n';
+        context.err << UiText("MessageCommands", kNothingToUndoText) << '\n';
         return 1;
     }
     if (context.json) {
@@ -252,7 +262,7 @@ int RunUndoCommand(CliContext& context, CliArgs& args)
         return 0;
     }
     for (int id : restored) {
-        context.out << kRestoredText << '\t' << id << '\n';
+        context.out << UiText("MessageCommands", kRestoredText) << '\t' << id << '\n';
     }
     return 0;
 }

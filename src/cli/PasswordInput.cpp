@@ -1,6 +1,7 @@
 #include "cli/PasswordInput.h"
 
 #include "cli/CliArgs.h"
+#include "util/UiText.h"
 
 #include <csignal>
 #include <cstdio>
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kPrompt = "口令: ";
+constexpr const char* kPrompt = WENDAR_TR_NOOP("PasswordInput", "口令: ");
 
 // SIGINT and SIGTERM are blocked (main takes them itself), so the prompt looks for them as it waits.
 bool SignalPending()
@@ -57,20 +58,20 @@ std::string ReadPasswordFromInput()
     termios saved{};
     if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved) != 0) {
         if (!ReadLine(STDIN_FILENO, password, false)) {
-            throw UsageError("标准输入中的口令太长");
+            throw UsageError(UiText("PasswordInput", "标准输入中的口令太长"));
         }
         return password;
     }
     termios quiet = saved;
     quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
-    std::fputs(kPrompt, stderr);
+    std::fputs(UiText("PasswordInput", kPrompt).c_str(), stderr);
     std::fflush(stderr);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     const bool complete = ReadLine(STDIN_FILENO, password, true);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     std::fputs("\n", stderr);
     if (!complete) {
-        throw UsageError("没有读到口令");
+        throw UsageError(UiText("PasswordInput", "没有读到口令"));
     }
     return password;
 }

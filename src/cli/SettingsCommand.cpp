@@ -2,6 +2,7 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
+#include "util/UiText.h"
 
 #include <ostream>
 
@@ -14,22 +15,22 @@ int RunSettingsCommand(CliContext& context, CliArgs& args)
         args.ExpectEnd();
         int* field = settings.Field(key);
         if (!field) {
-            throw UsageError("没有这个设置: " + key);
+            throw UsageError(UiText("SettingsCommand", "没有这个设置: ") + key);
         }
         if (key == "UserType") {
-            throw UsageError("UserType 只能读取，不能设置");
+            throw UsageError(UiText("SettingsCommand", "UserType 只能读取，不能设置"));
         }
         const int value = ParseInt(text, key.c_str());
         const SettingBounds* bounds = Settings::Bounds(key);
         if (bounds == nullptr || !bounds->Contains(value)) {
-            throw UsageError(key + " 的值不允许: " + text +
-                             (bounds == nullptr
-                                  ? std::string()
-                                  : "（" + std::to_string(bounds->low) + "-" + std::to_string(bounds->high) + "）"));
+            throw UsageError(key + UiText("SettingsCommand", " 的值不允许: ") + text +
+                             (bounds == nullptr ? std::string()
+                                                : UiText("SettingsCommand", "（") + std::to_string(bounds->low) + "-" +
+                                                      std::to_string(bounds->high) + UiText("SettingsCommand", "）")));
         }
         *field = value;
         if (!settings.SaveSettings()) {
-            context.err << "不能写入设置文件\n";
+            context.err << UiText("SettingsCommand", "不能写入设置文件\n");
             return 1;
         }
         return 0;

@@ -6,6 +6,7 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "platform/PulseSoundPlayer.h"
+#include "util/UiText.h"
 
 #include <csignal>
 #include <curl/curl.h>
@@ -18,7 +19,8 @@ namespace {
 #define WENDAR_VERSION "0"
 #endif
 
-constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
+constexpr const char* kUsage =
+    WENDAR_TR_NOOP("main", R"(用法: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
        wendar-cli --version | --help
   items                         列出检查项目 (编号, 类型, 状态, 名称, 地址, 未读, 健康, 上次检查)
   items show ID                 一个项目的全部字段, 健康和最近 20 次检查的记录
@@ -52,7 +54,7 @@ OPTIONS: --name --category --address --user --password --view --identity --state
 数据目录: --home DIR, 或 $WENDAR_HOME, 或 $XDG_DATA_HOME/wendar (~/.local/share/wendar);
          其中没有的 messagetype.dat、声音和帮助取自程序的资源目录
 退出状态: 0 成功, 1 操作或检查失败, 2 输入错误
-)";
+)");
 
 } // namespace
 
@@ -62,7 +64,7 @@ CTarvoDoc& CliContext::Doc()
         doc = app.MakeDocument(std::make_shared<PulseSoundPlayer>());
         doc->SetCheckTrigger(CheckTrigger::Cli);
         if (!doc->LoadItems()) {
-            throw UsageError("不能读取检查项目");
+            throw UsageError(UiText("main", "不能读取检查项目"));
         }
     }
     return *doc;
@@ -90,7 +92,7 @@ int main(int argc, char** argv)
         const bool json = args.TakeFlag("--json");
         const bool showPassword = args.TakeFlag("--show-password");
         if (args.TakeFlag("--help") || args.TakeFlag("-h")) {
-            std::cout << kUsage;
+            std::cout << UiText("main", kUsage);
             return 0;
         }
         if (args.TakeFlag("--version")) {
@@ -98,7 +100,7 @@ int main(int argc, char** argv)
             return 0;
         }
         if (args.Empty()) {
-            std::cerr << kUsage;
+            std::cerr << UiText("main", kUsage);
             return 2;
         }
         const std::string command = args.Next("COMMAND");
@@ -111,7 +113,7 @@ int main(int argc, char** argv)
         };
         auto handler = handlers.find(command);
         if (handler == handlers.end()) {
-            throw UsageError("未知的命令: " + command);
+            throw UsageError(UiText("main", "未知的命令: ") + command);
         }
         CTarvoApp app;
         std::string error;

@@ -136,7 +136,9 @@ int main(int argc, char** argv)
     CSingleInstance instance(directories.dataDir);
     if (!instance.TryBecomePrimary()) {
         const bool raised = instance.AskPrimaryToShow();
-        std::fprintf(stderr, "wendar: %s\n", raised ? "已经在运行: 窗口已显示" : "已经在运行");
+        const QString running = raised ? QCoreApplication::translate("main", "已经在运行: 窗口已显示")
+                                       : QCoreApplication::translate("main", "已经在运行");
+        std::fprintf(stderr, "wendar: %s\n", running.toUtf8().constData());
         return 0;
     }
 

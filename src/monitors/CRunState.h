@@ -1,12 +1,14 @@
 #pragma once
 // The process-wide values of a check run: the status text, the check-run-active flag and the
 // stop-requested flag. The worker writes the text, the UI reads it; both under one lock.
+#include "util/UiText.h"
+
 #include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
 
-inline constexpr const char* kIdleStatusText = "当前状态：空闲";
+inline constexpr const char* kIdleStatusText = WENDAR_TR_NOOP("CRunState", "当前状态：空闲");
 
 class CRunState final
 {
@@ -52,7 +54,7 @@ private:
     const std::atomic<bool>* m_pStopFlag = nullptr;
     std::string m_strLastError;
     mutable std::mutex m_lock;
-    std::string m_strStatus = kIdleStatusText;
+    std::string m_strStatus = UiText("CRunState", kIdleStatusText);
     StatusListener m_listener;
     std::atomic<int> m_bCheckRunActive{0};
     std::atomic<int> m_bStopRequested{0};

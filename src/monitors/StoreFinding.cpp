@@ -15,15 +15,15 @@ constexpr std::size_t kMaxReasonBytes = 512;
 std::string LocalDatabaseFailure(CheckContext& context)
 {
     const std::string error = context.mainConnection.QuietError();
-    return error.empty() ? std::string(kLocalDatabaseFailed)
-                         : std::string(kLocalDatabaseFailed) + ": " + CutUtf8(error, kMaxReasonBytes);
+    return error.empty() ? UiText("StoreFinding", kLocalDatabaseFailed)
+                         : UiText("StoreFinding", kLocalDatabaseFailed) + ": " + CutUtf8(error, kMaxReasonBytes);
 }
 
 bool StoreFinding(CheckContext& context, MessageTypeInfo& item, const SourceRowInfo& row, std::string& reason)
 {
     std::string error;
     if (row.Insert(context.mainConnection, item, &error) == 0) {
-        reason = std::string(kLocalDatabaseFailed) + ": " + CutUtf8(error, kMaxReasonBytes);
+        reason = UiText("StoreFinding", kLocalDatabaseFailed) + ": " + CutUtf8(error, kMaxReasonBytes);
         return false;
     }
     ++item.m_nNewCount;
@@ -32,5 +32,5 @@ bool StoreFinding(CheckContext& context, MessageTypeInfo& item, const SourceRowI
 
 std::string FindingStoreFailure(const CFindingStore& store)
 {
-    return std::string(kLocalDatabaseFailed) + ": " + CutUtf8(store.LastError(), kMaxReasonBytes);
+    return UiText("StoreFinding", kLocalDatabaseFailed) + ": " + CutUtf8(store.LastError(), kMaxReasonBytes);
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The one way a monitor stores a finding, and the words for a failure of the local database.
+#include "util/UiText.h"
+
 #include <string>
 
 class CFindingStore;
@@ -7,7 +9,7 @@ class MessageTypeInfo;
 class SourceRowInfo;
 struct CheckContext;
 
-inline constexpr const char* kLocalDatabaseFailed = "本地数据库读写失败";
+inline constexpr const char* kLocalDatabaseFailed = WENDAR_TR_NOOP("StoreFinding", "本地数据库读写失败");
 
 // Inserts the finding through the check thread's connection and counts it on the item's new-finding counter.
 // The check thread keeps that connection quiet, so a failure is the monitor's to tell through the

@@ -1,6 +1,7 @@
 #include "platform/PulseSoundPlayer.h"
 
 #include "platform/SoundFile.h"
+#include "util/UiText.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,7 +11,7 @@
 
 namespace {
 constexpr const char* kClientName = "Wendar";
-constexpr const char* kStreamName = "新消息提示音";
+constexpr const char* kStreamName = WENDAR_TR_NOOP("PulseSoundPlayer", "新消息提示音");
 // About a tenth of a second at 44.1 kHz: small enough to keep memory flat for long files.
 constexpr std::int64_t kChunkFrames = 4096;
 
@@ -41,7 +42,8 @@ bool PulseSoundPlayer::Play(const std::string& path)
     sampleFormat.channels = static_cast<std::uint8_t>(file.Channels());
     int error = 0;
     SimpleStream stream(pa_simple_new(m_server.empty() ? nullptr : m_server.c_str(), kClientName, PA_STREAM_PLAYBACK,
-                                      nullptr, kStreamName, &sampleFormat, nullptr, nullptr, &error));
+                                      nullptr, UiText("PulseSoundPlayer", kStreamName).c_str(), &sampleFormat, nullptr,
+                                      nullptr, &error));
     if (!stream) {
         return false;
     }

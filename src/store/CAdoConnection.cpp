@@ -1,6 +1,7 @@
 #include "store/CAdoConnection.h"
 
 #include "store/SqlText.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,11 +10,12 @@
 
 namespace {
 
-constexpr const char* kConnectFailedText = "连接数据失败，请检查网络和数据库设置是否正确";
-constexpr const char* kConnectCaption = "连接失败";
-constexpr const char* kUnknownErrorText = "数据库连接未知错误，无法捕捉具体错误信息!";
-constexpr const char* kUnknownErrorCaption = "错误";
-constexpr const char* kNotOpenError = "数据库还未打开";
+constexpr const char* kConnectFailedText =
+    WENDAR_TR_NOOP("CAdoConnection", "连接数据失败，请检查网络和数据库设置是否正确");
+constexpr const char* kConnectCaption = WENDAR_TR_NOOP("CAdoConnection", "连接失败");
+constexpr const char* kUnknownErrorText = WENDAR_TR_NOOP("CAdoConnection", "数据库连接未知错误，无法捕捉具体错误信息!");
+constexpr const char* kUnknownErrorCaption = WENDAR_TR_NOOP("CAdoConnection", "错误");
+constexpr const char* kNotOpenError = WENDAR_TR_NOOP("CAdoConnection", "数据库还未打开");
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
@@ -92,7 +94,7 @@ std::string JoinErrors(const std::vector<std::string>& errors)
     for (const auto& text : errors) {
         joined += (joined.empty() ? "" : "; ") + text;
     }
-    return joined.empty() ? std::string(kUnknownErrorText) : joined;
+    return joined.empty() ? std::string(UiText("CAdoConnection", kUnknownErrorText)) : joined;
 }
 
 } // namespace
@@ -256,8 +258,9 @@ bool CAdoConnection::Open(const std::string& connectionString, bool forceNew)
         if (!localPath.empty()) {
             m_backend = OpenSqliteBackend(localPath, errors);
         } else if (connectionString.size() >= kMaxConnectionString) {
-            errors.push_back("连接字符串过长（" + std::to_string(connectionString.size()) + " 个字符，最多 " +
-                             std::to_string(kMaxConnectionString - 1) + " 个）");
+            errors.push_back(UiText("CAdoConnection", "连接字符串过长（") + std::to_string(connectionString.size()) +
+                             UiText("CAdoConnection", " 个字符，最多 ") + std::to_string(kMaxConnectionString - 1) +
+                             UiText("CAdoConnection", " 个）"));
         } else {
             m_backend = OpenOdbcBackend(connectionString, errors);
         }
@@ -268,7 +271,8 @@ bool CAdoConnection::Open(const std::string& connectionString, bool forceNew)
     }
     if (GetShowErrors()) {
         if (errors.empty()) {
-            Report(kConnectFailedText, kConnectCaption, MessageIcon::Information);
+            Report(UiText("CAdoConnection", kConnectFailedText), UiText("CAdoConnection", kConnectCaption),
+                   MessageIcon::Information);
         } else {
             ShowErrors(errors, 0);
         }
@@ -310,7 +314,7 @@ bool CAdoConnection::ExecuteUnderLock(const std::string& sql, std::vector<std::s
 {
     std::lock_guard guard(m_lock);
     if (!m_backend) {
-        errors.push_back(kNotOpenError);
+        errors.push_back(UiText("CAdoConnection", kNotOpenError));
         return false;
     }
     bool done = false;
@@ -353,7 +357,7 @@ bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<
     {
         std::lock_guard guard(m_lock);
         if (!m_backend) {
-            errors.push_back(kNotOpenError);
+            errors.push_back(UiText("CAdoConnection", kNotOpenError));
         } else {
             bool done = false;
             {
@@ -385,7 +389,7 @@ bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vec
     {
         std::lock_guard guard(m_lock);
         if (!m_backend) {
-            errors.push_back(kNotOpenError);
+            errors.push_back(UiText("CAdoConnection", kNotOpenError));
         } else {
             done = m_backend->Query(RewriteFor(*m_backend, sql), result, errors);
             NoteOutcome(done);
@@ -400,12 +404,13 @@ bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vec
 void CAdoConnection::ShowErrors(const std::vector<std::string>& errors, int mode) const
 {
     if (errors.empty()) {
-        Report(kUnknownErrorText, kUnknownErrorCaption, MessageIcon::Information);
+        Report(UiText("CAdoConnection", kUnknownErrorText), UiText("CAdoConnection", kUnknownErrorCaption),
+               MessageIcon::Information);
         return;
     }
     const bool plainBox = mode == 0 || mode == 2;
     for (const auto& description : errors) {
-        Report(description, plainBox ? kConnectCaption : "", MessageIcon::Information);
+        Report(description, plainBox ? UiText("CAdoConnection", kConnectCaption) : "", MessageIcon::Information);
     }
 }
 
@@ -413,7 +418,7 @@ CAdoCommand::CAdoCommand(CAdoConnection& connection, const std::string& sql) : m
 {
     std::lock_guard guard(m_connection.m_lock);
     if (!m_connection.m_backend) {
-        m_errors.push_back("数据库还未打开");
+        m_errors.push_back(UiText("CAdoConnection", "数据库还未打开"));
         return;
     }
     m_statement = m_connection.m_backend->Prepare(sql, m_errors);
@@ -486,7 +491,7 @@ bool CAdoTransaction::Begin(const std::function<bool()>& keepWaiting)
     }
     m_hold = std::unique_lock(m_connection.m_lock);
     if (!m_connection.m_backend) {
-        m_errors.push_back("数据库还未打开");
+        m_errors.push_back(UiText("CAdoConnection", "数据库还未打开"));
         Release();
         return false;
     }

@@ -3,6 +3,7 @@
 #include "store/CAdoConnection.h"
 #include "store/DateText.h"
 #include "store/MessageReporter.h"
+#include "util/UiText.h"
 
 #include <cctype>
 #include <charconv>
@@ -11,9 +12,9 @@
 
 namespace {
 
-constexpr const char* kNotOpenText = "数据库还未打开，不能打开数据表。";
-constexpr const char* kFieldErrorText = "字段访问发生错误，请确认数据库结构没有改动。";
-constexpr const char* kFieldErrorCaption = "字段访问";
+constexpr const char* kNotOpenText = WENDAR_TR_NOOP("CAdoRecordset", "数据库还未打开，不能打开数据表。");
+constexpr const char* kFieldErrorText = WENDAR_TR_NOOP("CAdoRecordset", "字段访问发生错误，请确认数据库结构没有改动。");
+constexpr const char* kFieldErrorCaption = WENDAR_TR_NOOP("CAdoRecordset", "字段访问");
 
 char LowerAscii(char c)
 {
@@ -45,7 +46,7 @@ bool CAdoRecordset::SetConnection(CAdoConnection& connection)
 {
     if (!connection.IsOpen()) {
         if (m_bShowErrors) {
-            connection.Report(kNotOpenText, "", MessageIcon::Information);
+            connection.Report(UiText("CAdoRecordset", kNotOpenText), "", MessageIcon::Information);
         }
         return false;
     }
@@ -62,14 +63,14 @@ bool CAdoRecordset::Open(const std::string& sql)
 {
     Close();
     if (!m_pConnection || !m_pConnection->IsOpen()) {
-        Report(kNotOpenText, "");
+        Report(UiText("CAdoRecordset", kNotOpenText), "");
         return false;
     }
     std::vector<std::string>& errors = m_openErrors;
     errors.clear();
     if (!m_pConnection->RunQuery(sql, m_result, errors)) {
         m_result = {};
-        Report(kFieldErrorText, kFieldErrorCaption);
+        Report(UiText("CAdoRecordset", kFieldErrorText), UiText("CAdoRecordset", kFieldErrorCaption));
         return false;
     }
     m_bOpen = true;
@@ -219,7 +220,7 @@ const DbValue* CAdoRecordset::FieldOrReport(std::string_view column)
 {
     const DbValue* v = Field(column);
     if (!v) {
-        Report(kFieldErrorText, kFieldErrorCaption);
+        Report(UiText("CAdoRecordset", kFieldErrorText), UiText("CAdoRecordset", kFieldErrorCaption));
     }
     return v;
 }

@@ -2,6 +2,7 @@
 // What CAdoConnection needs of a database engine. Errors are returned as the engine's own
 // descriptions, one entry each; the access layer decides whether to show them.
 #include "store/DbValue.h"
+#include "util/UiText.h"
 
 #include <chrono>
 #include <memory>
@@ -58,7 +59,7 @@ public:
     virtual std::unique_ptr<IDbStatement> Prepare(const std::string& sql, std::vector<std::string>& errors)
     {
         (void)sql;
-        errors.push_back("这个数据库不支持预编译语句");
+        errors.push_back(UiText("DbBackend", "这个数据库不支持预编译语句"));
         return nullptr;
     }
     // Takes the write lock at once ("begin immediate"), waiting at most `wait` for a writer of another

@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/MessageTypeInfo.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -47,7 +48,7 @@ constexpr const char* kForgetItemSql = "delete from userdata_deleted where Messa
 constexpr const char* kForgetItemUndoSql = "delete from userdata_undo where MessageTypeID=?1";
 constexpr size_t kKeysPerStatement = 500;
 
-std::string FirstError(const std::vector<std::string>& errors, const char* otherwise)
+std::string FirstError(const std::vector<std::string>& errors, const std::string& otherwise)
 {
     return errors.empty() ? otherwise : errors.front();
 }
@@ -73,7 +74,7 @@ bool Run(CAdoCommand& command, std::string& error, DbResult* result = nullptr)
     if (command.Run(result)) {
         return true;
     }
-    error = FirstError(command.Errors(), "数据库拒绝了操作");
+    error = FirstError(command.Errors(), UiText("DeletedFindings", "数据库拒绝了操作"));
     return false;
 }
 
@@ -92,7 +93,7 @@ bool Begin(CAdoTransaction& transaction, std::string& error)
     if (transaction.Begin()) {
         return true;
     }
-    error = FirstError(transaction.Errors(), "数据库正忙");
+    error = FirstError(transaction.Errors(), UiText("DeletedFindings", "数据库正忙"));
     return false;
 }
 
@@ -101,7 +102,7 @@ bool Commit(CAdoTransaction& transaction, std::string& error)
     if (transaction.Commit()) {
         return true;
     }
-    error = FirstError(transaction.Errors(), "不能提交");
+    error = FirstError(transaction.Errors(), UiText("DeletedFindings", "不能提交"));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "store/LocalDatabase.h"
 
 #include "store/CAdoConnection.h"
+#include "util/UiText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -146,13 +147,13 @@ bool EnsureLocalDatabase(const std::string& path, std::string& error)
     };
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
-        error = path + " 不是一个文件";
+        error = path + UiText("LocalDatabase", " 不是一个文件");
         return false;
     }
     // An empty file is what an interrupted first start of an older version left: it is made anew.
     if (exists && st.st_size > 0) {
         if (!AddNewTables(path, error)) {
-            error = "不能更新数据库文件 " + path + ": " + error;
+            error = UiText("LocalDatabase", "不能更新数据库文件 ") + path + ": " + error;
             return false;
         }
         return true;
@@ -166,13 +167,13 @@ bool EnsureLocalDatabase(const std::string& path, std::string& error)
     std::string temporary = path + kUnfinishedSuffix + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
-        error = "不能创建数据库文件 " + path + ": " + std::strerror(errno);
+        error = UiText("LocalDatabase", "不能创建数据库文件 ") + path + ": " + std::strerror(errno);
         return false;
     }
     ::fchmod(fd, 0600);
     ::close(fd);
     if (!RunSchema(temporary, error)) {
-        error = "不能创建数据库文件 " + path + ": " + error;
+        error = UiText("LocalDatabase", "不能创建数据库文件 ") + path + ": " + error;
         ::unlink(temporary.c_str());
         return false;
     }
@@ -183,7 +184,7 @@ bool EnsureLocalDatabase(const std::string& path, std::string& error)
     const int saved = errno;
     ::unlink(temporary.c_str());
     if (!placed) {
-        error = "不能创建数据库文件 " + path + ": " + std::strerror(saved);
+        error = UiText("LocalDatabase", "不能创建数据库文件 ") + path + ": " + std::strerror(saved);
         return false;
     }
     return true;

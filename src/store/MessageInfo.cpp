@@ -3,20 +3,21 @@
 #include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/UserIdentity.h"
+#include "util/UiText.h"
 
 std::string CategoryName(int messageCategory)
 {
     switch (messageCategory) {
     case 1:
-        return "数据库监视";
+        return UiText("MessageInfo", "数据库监视");
     case 2:
-        return "网页监视";
+        return UiText("MessageInfo", "网页监视");
     case 3:
-        return "FTP监视";
+        return UiText("MessageInfo", "FTP监视");
     case 9:
-        return "其他监视";
+        return UiText("MessageInfo", "其他监视");
     case 66:
-        return "系统广播";
+        return UiText("MessageInfo", "系统广播");
     default:
         return {};
     }

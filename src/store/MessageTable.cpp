@@ -5,6 +5,7 @@
 #include "store/DeletedFindings.h"
 #include "store/MessageListInfo.h"
 #include "store/MessageTypeInfo.h"
+#include "util/UiText.h"
 
 #include <cstdlib>
 #include <string>
@@ -29,7 +30,7 @@ constexpr const char* kStoredCountsSinceSql =
     "usermessagetype.messagetypeid=userdata.MessageTypeID where userdata.ID>";
 constexpr const char* kStoredCountsSinceGroupSql = " group by userdata.MessageTypeID order by min(userdata.ID)";
 
-std::string FirstError(const std::vector<std::string>& errors, const char* otherwise)
+std::string FirstError(const std::vector<std::string>& errors, const std::string& otherwise)
 {
     return errors.empty() ? otherwise : errors.front();
 }
@@ -43,7 +44,7 @@ bool ExecuteForEach(CAdoConnection& connection, const std::vector<int>& ids, con
     }
     CAdoTransaction transaction(connection);
     if (!transaction.Begin()) {
-        error = FirstError(transaction.Errors(), "数据库正忙");
+        error = FirstError(transaction.Errors(), UiText("MessageTable", "数据库正忙"));
         return false;
     }
     for (int id : ids) {
@@ -52,7 +53,7 @@ bool ExecuteForEach(CAdoConnection& connection, const std::vector<int>& ids, con
         }
     }
     if (!transaction.Commit()) {
-        error = FirstError(transaction.Errors(), "不能提交");
+        error = FirstError(transaction.Errors(), UiText("MessageTable", "不能提交"));
         return false;
     }
     return true;
@@ -65,7 +66,7 @@ bool OpenQuiet(CAdoRecordset& rs, const std::string& sql, std::string& error)
     if (rs.Open(sql)) {
         return true;
     }
-    error = FirstError(rs.OpenErrors(), "不能读取消息");
+    error = FirstError(rs.OpenErrors(), UiText("MessageTable", "不能读取消息"));
     return false;
 }
 
@@ -140,7 +141,7 @@ bool ReadDataVersion(CAdoConnection& connection, long long& version, std::string
     CAdoCommand command(connection, kDataVersionSql);
     DbResult result;
     if (!command.Run(&result) || result.rows.empty() || result.rows.front().empty()) {
-        error = FirstError(command.Errors(), "不能读取数据库的版本");
+        error = FirstError(command.Errors(), UiText("MessageTable", "不能读取数据库的版本"));
         return false;
     }
     const DbValue& value = result.rows.front().front();

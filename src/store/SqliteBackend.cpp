@@ -1,5 +1,6 @@
 #include "store/DbBackend.h"
 #include "store/ListTextOrder.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -351,7 +352,7 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
         db.reset(raw);
     }
     if (rc != SQLITE_OK) {
-        errors.push_back(std::string("不能打开数据库文件 ") + path + ": " +
+        errors.push_back(std::string(UiText("SqliteBackend", "不能打开数据库文件 ")) + path + ": " +
                          (db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc)));
         return nullptr;
     }
@@ -360,7 +361,8 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
     // Reading the schema proves the file is a database before anybody relies on it.
     char* message = nullptr;
     if (sqlite3_exec(db.get(), "select 1 from sqlite_master limit 1", nullptr, nullptr, &message) != SQLITE_OK) {
-        errors.push_back(std::string("不能打开数据库文件 ") + path + ": " + (message ? message : "?"));
+        errors.push_back(std::string(UiText("SqliteBackend", "不能打开数据库文件 ")) + path + ": " +
+                         (message ? message : "?"));
         sqlite3_free(message);
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "util/PrivateFile.h"
 
+#include "util/UiText.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -59,24 +61,24 @@ bool WriteAll(int fd, std::string_view content)
 bool WritePrivateFile(const std::string& folder, const std::string& name, std::string_view content, std::string& error)
 {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        return Fail(error, "不能创建目录 " + folder);
+        return Fail(error, UiText("PrivateFile", "不能创建目录 ") + folder);
     }
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (dir.get() < 0) {
-        return Fail(error, "不能打开目录 " + folder);
+        return Fail(error, UiText("PrivateFile", "不能打开目录 ") + folder);
     }
     struct stat st
     {
     };
     if (::fstat(dir.get(), &st) != 0) {
-        return Fail(error, "不能读取目录 " + folder);
+        return Fail(error, UiText("PrivateFile", "不能读取目录 ") + folder);
     }
     if (st.st_uid != ::geteuid()) {
-        error = "目录 " + folder + " 不属于当前用户";
+        error = UiText("PrivateFile", "目录 ") + folder + UiText("PrivateFile", " 不属于当前用户");
         return false;
     }
     if ((st.st_mode & 07777) != 0700 && ::fchmod(dir.get(), 0700) != 0) {
-        return Fail(error, "不能设置目录权限 " + folder);
+        return Fail(error, UiText("PrivateFile", "不能设置目录权限 ") + folder);
     }
 
     std::random_device random;
@@ -90,7 +92,7 @@ bool WritePrivateFile(const std::string& folder, const std::string& name, std::s
         }
     }
     if (fd < 0) {
-        return Fail(error, "不能创建文件 " + folder + "/" + name);
+        return Fail(error, UiText("PrivateFile", "不能创建文件 ") + folder + "/" + name);
     }
     FileDescriptor file(fd);
     const bool written = ::fchmod(file.get(), 0600) == 0 && WriteAll(file.get(), content);
@@ -98,11 +100,11 @@ bool WritePrivateFile(const std::string& folder, const std::string& name, std::s
     if (::close(file.release()) != 0 || !written) {
         errno = written ? errno : saved;
         ::unlinkat(dir.get(), temporary.c_str(), 0);
-        return Fail(error, "不能写入文件 " + folder + "/" + name);
+        return Fail(error, UiText("PrivateFile", "不能写入文件 ") + folder + "/" + name);
     }
     // The rename replaces whatever lies under the name, a symlink included, without following it.
     if (::renameat(dir.get(), temporary.c_str(), dir.get(), name.c_str()) != 0) {
-        const bool failed = Fail(error, "不能写入文件 " + folder + "/" + name);
+        const bool failed = Fail(error, UiText("PrivateFile", "不能写入文件 ") + folder + "/" + name);
         ::unlinkat(dir.get(), temporary.c_str(), 0);
         return failed;
     }

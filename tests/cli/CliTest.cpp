@@ -133,6 +133,19 @@ TEST_F(Cli, MessagesArePagedMarkedAndDeletedThroughTheMessageOperationsExceptPro
     EXPECT_EQ(Run({"undo"}).status, 1) << "nothing left to undo";
 }
 
+TEST_F(Cli, SpeaksEnglishInAnEnglishLocaleUnlessTheSettingSaysChinese)
+{
+    const auto unknownCommand = [&] {
+        return RunChild({WENDAR_CLI_PATH, "--home", home.path(), "frobnicate"},
+                        {{"XDG_CONFIG_HOME", config.path()}, {"WENDAR_HOME", ""}, {"LC_ALL", "en_US.UTF-8"}});
+    };
+    const ChildResult english = unknownCommand();
+    EXPECT_EQ(english.status, 2);
+    EXPECT_EQ(english.err, "wendar-cli: Unknown command: frobnicate\n");
+    Ok({"settings", "UiLanguage", "1"});
+    EXPECT_EQ(unknownCommand().err, "wendar-cli: 未知的命令: frobnicate\n");
+}
+
 TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)
 {
     AddItemWithFindings(2);

@@ -37,6 +37,20 @@ QPoint PartCenter(CLeftView& tree, QTreeWidgetItem* node, CLeftView::HitPart par
 }
 
 // Right-clicks a node and, in its context menu, runs answer (which must close the menu).
+// The state a screen reader hears for the node's cell.
+QAccessible::State AccessibleState(CLeftView& tree, QTreeWidgetItem* node)
+{
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&tree);
+    for (int i = 0; view && i < view->childCount(); ++i) {
+        QAccessibleInterface* cell = view->child(i);
+        if (cell && cell->text(QAccessible::Name) == node->text(0)) {
+            return cell->state();
+        }
+    }
+    ADD_FAILURE() << "no accessible cell " << node->text(0).toStdString();
+    return {};
+}
+
 void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<void(QMenu&)>& answer)
 {
     const QPoint pos = PartCenter(tree, node, CLeftView::HitPart::Other);
@@ -187,10 +201,13 @@ TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
     EXPECT_EQ(home.doc->FindItem(b.messagetypeid)->state, 1);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
     EXPECT_EQ(tree->currentItem(), tree->RootNode()) << "a state image click does not select";
+    EXPECT_TRUE(AccessibleState(*tree, Node(b)).checkable);
+    EXPECT_TRUE(AccessibleState(*tree, Node(b)).checked) << "on is heard as checked";
 
     Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
     EXPECT_EQ(StoredState(b.messagetypeid), 0);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOff);
+    EXPECT_FALSE(AccessibleState(*tree, Node(b)).checked);
 
     // The root ignores it; a system broadcast item refuses it.
     Click(*tree, PartCenter(*tree, tree->RootNode(), CLeftView::HitPart::StateImage));

@@ -131,6 +131,40 @@ TEST(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
     EXPECT_EQ(fixture.frame->Tray().IconResource(), 198);
 }
 
+TEST(MainFrameMenus, AScreenReaderHearsTheShownValuesAndTogglesAutoCheck)
+{
+    FrameFixture fixture;
+    fixture.frame->ShowAtStart(false);
+    fixture.StoreMessages(250);
+    fixture.frame->UpdateCommandUi();
+    const auto text = [](QWidget* widget, QAccessible::Text kind) {
+        return QAccessible::queryAccessibleInterface(widget)->text(kind);
+    };
+    CPagingBar* bar = fixture.frame->PagingBar();
+    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Name), QStringLiteral("1/3页"));
+    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Description), QStringLiteral("页次"));
+    EXPECT_EQ(text(bar->CountLabel(), QAccessible::Name), QStringLiteral("每页:100/共:250条"));
+    QWidget* status = fixture.frame->StatusTextPane();
+    fixture.app.m_run.SetStatusText("全部检查完毕！\n第二行");
+    fixture.frame->UpdateCommandUi();
+    EXPECT_EQ(text(status, QAccessible::Name), QStringLiteral("全部检查完毕！ 第二行"));
+    EXPECT_EQ(text(status, QAccessible::Description), QStringLiteral("当前状态"));
+
+    // The checkable 自动 button offers a toggle, which switches auto-check as a click does.
+    QWidget* autoButton =
+        fixture.frame->ToolBar()->widgetForAction(fixture.frame->ToolbarAction(cmd::kToggleAutoCheck));
+    QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(autoButton)->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(fixture.app.m_settings.enableAutoCheck, 0);
+    EXPECT_FALSE(fixture.frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(text(autoButton, QAccessible::Name), QStringLiteral("手动"));
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(fixture.app.m_settings.enableAutoCheck, 1);
+    EXPECT_TRUE(fixture.frame->Action(cmd::kToggleAutoCheck)->isChecked());
+}
+
 TEST(MainFrameMenus, EveryControlHasAnAccessibleName)
 {
     FrameFixture fixture;

@@ -11,6 +11,7 @@
 #include "gui/list/ListImages.h"
 #include "util/TextEncoding.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QIcon>
@@ -21,12 +22,12 @@
 
 namespace {
 
-constexpr const char* kHeaderButtonTip = "切换是否显示消息的详细信息";
-constexpr const char* kStoredButtonTip = "显示这条消息存储的本地信息";
-constexpr const char* kRemoteButtonTip = "显示这条消息的链接的远程";
-constexpr const char* kSubjectCaption = "主题：";
-constexpr const char* kDownloadingText = "---正在下载您所要浏览的项目......";
-constexpr const char* kCannotWriteText = "无法写入消息内容的文件：";
+constexpr const char* kHeaderButtonTip = QT_TRANSLATE_NOOP("CWatchMessageView", "切换是否显示消息的详细信息");
+constexpr const char* kStoredButtonTip = QT_TRANSLATE_NOOP("CWatchMessageView", "显示这条消息存储的本地信息");
+constexpr const char* kRemoteButtonTip = QT_TRANSLATE_NOOP("CWatchMessageView", "显示这条消息的链接的远程");
+constexpr const char* kSubjectCaption = QT_TRANSLATE_NOOP("CWatchMessageView", "主题：");
+constexpr const char* kDownloadingText = QT_TRANSLATE_NOOP("CWatchMessageView", "---正在下载您所要浏览的项目......");
+constexpr const char* kCannotWriteText = QT_TRANSLATE_NOOP("CWatchMessageView", "无法写入消息内容的文件：");
 // The page file starts with a byte order mark: it outranks whatever charset the stored page
 // declares, so its Chinese text shows right.
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
@@ -47,8 +48,8 @@ QToolButton* ImageButton(QWidget* parent, const char* image, const char* tip)
     button->setIcon(QIcon(RenderImage(QString::fromLatin1(image), 16, 16)));
     button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);
-    button->setToolTip(QString::fromUtf8(tip));
-    button->setAccessibleName(QString::fromUtf8(tip));
+    button->setToolTip(QCoreApplication::translate("CWatchMessageView", tip));
+    button->setAccessibleName(QCoreApplication::translate("CWatchMessageView", tip));
     button->setFixedSize(kButtonSize, kButtonSize);
     return button;
 }
@@ -65,13 +66,13 @@ QLabel* HeaderLabel(QWidget* parent)
 
 CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWidget(parent), m_context(context)
 {
-    setAccessibleName(QStringLiteral("消息内容"));
+    setAccessibleName(tr("消息内容"));
     m_header = new QWidget(this);
     m_itemName = HeaderLabel(m_header);
     m_receiveDate = HeaderLabel(m_header);
     m_sourceDate = HeaderLabel(m_header);
     m_receiver = HeaderLabel(m_header);
-    m_subjectCaption = new QLabel(QString::fromUtf8(kSubjectCaption), m_header);
+    m_subjectCaption = new QLabel(tr(kSubjectCaption), m_header);
     m_subject = HeaderLabel(m_header);
     m_subject->setTextFormat(Qt::RichText);
     m_subject->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -240,7 +241,7 @@ void CWatchMessageView::ShowContent(int id, int mode)
     std::string path;
     std::string error;
     if (!WriteContentFile(m_context.app.m_strAppDir, kUtf8Bom + BuildStoredContentHtml(m_record), path, error)) {
-        m_browser->ShowNotice(QString::fromUtf8(kCannotWriteText) + Utf8(error));
+        m_browser->ShowNotice(tr(kCannotWriteText) + Utf8(error));
         return;
     }
     m_browser->Navigate2(QUrl::fromLocalFile(Utf8(path)));

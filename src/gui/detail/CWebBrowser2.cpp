@@ -4,6 +4,7 @@
 #include "gui/detail/CBrowserRequestGuard.h"
 #include "gui/detail/MessageDetailText.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kCannotShowAddress = "这个地址不能在这里显示：";
+constexpr const char* kCannotShowAddress = QT_TRANSLATE_NOOP("CWebBrowser2", "这个地址不能在这里显示：");
 
 void LockDown(QWebEngineSettings* settings)
 {
@@ -92,7 +93,7 @@ void CWebBrowser2::StartEngine()
     LockDown(m_page->settings());
     m_page->SetSilent(m_bSilent);
     m_view->setPage(m_page);
-    m_view->setAccessibleName(QStringLiteral("消息内容"));
+    m_view->setAccessibleName(tr("消息内容"));
     m_view->setContextMenuPolicy(Qt::NoContextMenu); // its items save pages and open windows
     layout()->replaceWidget(m_placeholder, m_view);
     delete m_placeholder;
@@ -139,7 +140,7 @@ void CWebBrowser2::Navigate2(const QUrl& url)
     } else if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
         mode = BrowserMode::Remote;
     } else {
-        ShowNotice(QString::fromUtf8(kCannotShowAddress) + url.toString());
+        ShowNotice(tr(kCannotShowAddress) + url.toString());
         return;
     }
     StartEngine();

@@ -5,16 +5,17 @@
 #include "util/MakeLinksAbsolute.h"
 #include "util/TextEncoding.h"
 
+#include <QCoreApplication>
 #include <array>
 
 namespace {
 
-constexpr const char* kNotSelected = "还未选择";
-constexpr const char* kReceiveDateLabel = "检测日期:";
-constexpr const char* kCategoryLabel = "类型:";
-constexpr const char* kSourceDateLabel = "消息日期:";
-constexpr const char* kSenderLabel = "发送人:";
-constexpr const char* kReceiverLabel = "接收人:";
+constexpr const char* kNotSelected = QT_TRANSLATE_NOOP("MessageDetailText", "还未选择");
+constexpr const char* kReceiveDateLabel = QT_TRANSLATE_NOOP("MessageDetailText", "检测日期:");
+constexpr const char* kCategoryLabel = QT_TRANSLATE_NOOP("MessageDetailText", "类型:");
+constexpr const char* kSourceDateLabel = QT_TRANSLATE_NOOP("MessageDetailText", "消息日期:");
+constexpr const char* kSenderLabel = QT_TRANSLATE_NOOP("MessageDetailText", "发送人:");
+constexpr const char* kReceiverLabel = QT_TRANSLATE_NOOP("MessageDetailText", "接收人:");
 constexpr std::size_t kReceiverBytes = 15;
 
 constexpr std::array<const char*, 5> kLinkKeywords = {"href=", "HREF=", "src=", "SRC=", "background="};
@@ -100,7 +101,11 @@ std::string RemoteAddress(const MessageInfo& record)
 
 std::string HomePageHtml()
 {
-    return PageShell("<h2>Wendar</h2><p>选择一条消息，它的内容会显示在这里。</p>");
+    return PageShell(
+        "<h2>Wendar</h2><p>" +
+        HtmlEscape(
+            QCoreApplication::translate("MessageDetailText", "选择一条消息，它的内容会显示在这里。").toStdString()) +
+        "</p>");
 }
 
 std::string NoticeHtml(const std::string& text)

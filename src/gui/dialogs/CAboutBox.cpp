@@ -11,7 +11,7 @@
 
 CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("关于 Wendar"));
+    setWindowTitle(tr("关于 Wendar"));
     setAccessibleName(windowTitle());
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -33,7 +33,7 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
     top->addWidget(text, 1);
     layout->addLayout(top);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(tr("确定"), QDialogButtonBox::AcceptRole);
     ok->setAccessibleName(ok->text());
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

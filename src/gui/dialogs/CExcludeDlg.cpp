@@ -24,17 +24,17 @@ QLineEdit* AddField(QGridLayout* grid, int row, const QString& label, const QStr
 
 CExcludeDlg::CExcludeDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("排除内容设定"));
+    setWindowTitle(tr("排除内容设定"));
     setAccessibleName(windowTitle());
     auto* grid = new QGridLayout;
-    m_pFrom = AddField(grid, 0, QStringLiteral("排除开始处："), QStringLiteral("excludeFrom"), this);
-    m_pTo = AddField(grid, 1, QStringLiteral("排除结束处："), QStringLiteral("excludeTo"), this);
+    m_pFrom = AddField(grid, 0, tr("排除开始处："), QStringLiteral("excludeFrom"), this);
+    m_pTo = AddField(grid, 1, tr("排除结束处："), QStringLiteral("excludeTo"), this);
     grid->setColumnMinimumWidth(1, 320);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(tr("确定"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("放弃"), this);
+    auto* cancel = new QPushButton(tr("放弃"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     connect(ok, &QPushButton::clicked, this, &CExcludeDlg::OnOK);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

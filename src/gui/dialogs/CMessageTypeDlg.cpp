@@ -27,10 +27,10 @@
 
 namespace {
 
-constexpr const char* kNoRangeSelectedText = "请首先选择需要修改的条目";
-constexpr const char* kConfirmCaption = "确认";
-constexpr const char* kFieldCaption = "属性信息错误";
-constexpr const char* kSoundFilter = "声音文件 (*.wav);;所有文件 (*.*)";
+constexpr const char* kNoRangeSelectedText = QT_TRANSLATE_NOOP("CMessageTypeDlg", "请首先选择需要修改的条目");
+constexpr const char* kConfirmCaption = QT_TRANSLATE_NOOP("CMessageTypeDlg", "确认");
+constexpr const char* kFieldCaption = QT_TRANSLATE_NOOP("CMessageTypeDlg", "属性信息错误");
+constexpr const char* kSoundFilter = QT_TRANSLATE_NOOP("CMessageTypeDlg", "声音文件 (*.wav);;所有文件 (*.*)");
 constexpr const char* kDefaultSoundFile = "ring01.wav";
 // How many subjects of a trial's findings the dialog lists.
 constexpr size_t kShownSubjects = 5;
@@ -271,8 +271,7 @@ bool CMessageTypeDlg::RefuseBrokenField()
     if (!broken) {
         return false;
     }
-    m_context.boxes.Show(this, FromStd(broken->text), QString::fromUtf8(kFieldCaption), QMessageBox::NoIcon,
-                         QMessageBox::Ok);
+    m_context.boxes.Show(this, FromStd(broken->text), tr(kFieldCaption), QMessageBox::NoIcon, QMessageBox::Ok);
     QWidget* field = nullptr;
     switch (broken->field) {
     case ItemField::Name:
@@ -365,7 +364,7 @@ void CMessageTypeDlg::OnChooseSound()
             folder = resourceDir + QStringLiteral("sound/");
         }
     }
-    QFileDialog dialog(this, QString(), folder, QString::fromUtf8(kSoundFilter));
+    QFileDialog dialog(this, QString(), folder, tr(kSoundFilter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("WAV"));
@@ -505,8 +504,7 @@ int CMessageTypeDlg::FirstSelectedExcludeRow() const
 
 void CMessageTypeDlg::ShowExcludeSelectionMessage()
 {
-    m_context.boxes.Show(this, QString::fromUtf8(kNoRangeSelectedText), QString::fromUtf8(kConfirmCaption),
-                         QMessageBox::NoIcon, QMessageBox::Ok);
+    m_context.boxes.Show(this, tr(kNoRangeSelectedText), tr(kConfirmCaption), QMessageBox::NoIcon, QMessageBox::Ok);
 }
 
 void CMessageTypeDlg::OnModifyExclude()

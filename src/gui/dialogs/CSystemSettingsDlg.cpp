@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,17 +20,17 @@
 namespace {
 
 // The field names of the bounds message: "<name>须是 <low> 到 <high> 之间的整数。"
-constexpr const char* kIntervalName = "自动检查的间隔分钟数";
-constexpr const char* kPageSizeName = "消息列表窗口每页消息数";
-constexpr const char* kMarkReadName = "自动标记为已读的秒数";
-constexpr const char* kMustBe = "须是 ";
-constexpr const char* kTo = " 到 ";
-constexpr const char* kWholeNumberBetween = " 之间的整数。";
-constexpr const char* kCaption = "注意";
+constexpr const char* kIntervalName = QT_TRANSLATE_NOOP("CSystemSettingsDlg", "自动检查的间隔分钟数");
+constexpr const char* kPageSizeName = QT_TRANSLATE_NOOP("CSystemSettingsDlg", "消息列表窗口每页消息数");
+constexpr const char* kMarkReadName = QT_TRANSLATE_NOOP("CSystemSettingsDlg", "自动标记为已读的秒数");
+constexpr const char* kMustBe = QT_TRANSLATE_NOOP("CSystemSettingsDlg", "须是 ");
+constexpr const char* kTo = QT_TRANSLATE_NOOP("CSystemSettingsDlg", " 到 ");
+constexpr const char* kWholeNumberBetween = QT_TRANSLATE_NOOP("CSystemSettingsDlg", " 之间的整数。");
+constexpr const char* kCaption = QT_TRANSLATE_NOOP("CSystemSettingsDlg", "注意");
 
 QLabel* NamedLabel(const char* text, QWidget* parent)
 {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    auto* label = new QLabel(QCoreApplication::translate("CSystemSettingsDlg", text), parent);
     label->setAccessibleName(label->text());
     return label;
 }
@@ -44,7 +45,7 @@ QLineEdit* NumberEdit(const QString& name, int value, QWidget* parent)
 
 template <typename Button> Button* NamedButton(const char* text, QWidget* parent)
 {
-    auto* button = new Button(QString::fromUtf8(text), parent);
+    auto* button = new Button(QCoreApplication::translate("CSystemSettingsDlg", text), parent);
     button->setAccessibleName(button->text());
     return button;
 }
@@ -54,7 +55,7 @@ template <typename Button> Button* NamedButton(const char* text, QWidget* parent
 CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_boxes(boxes)
 {
-    setWindowTitle(QStringLiteral("系统设置"));
+    setWindowTitle(tr("系统设置"));
     setAccessibleName(windowTitle());
     m_nAutoCheck = settings.enableAutoCheck;
     m_nInterval = settings.AutoCheckInterval;
@@ -68,44 +69,45 @@ CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes,
 
     auto* layout = new QVBoxLayout(this);
 
-    auto* checking = new QGroupBox(QStringLiteral("检查选项"), this);
+    auto* checking = new QGroupBox(tr("检查选项"), this);
     checking->setAccessibleName(checking->title());
     auto* checkingLayout = new QGridLayout(checking);
-    m_autoCheck = NamedButton<QCheckBox>("每隔", checking);
+    m_autoCheck = NamedButton<QCheckBox>(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "每隔"), checking);
     m_autoCheck->setChecked(m_nAutoCheck != 0);
-    m_interval = NumberEdit(QStringLiteral("分钟自动检查一次"), m_nInterval, checking);
+    m_interval = NumberEdit(tr("分钟自动检查一次"), m_nInterval, checking);
     auto* intervalRow = new QHBoxLayout;
     intervalRow->addWidget(m_autoCheck);
     intervalRow->addWidget(m_interval);
-    intervalRow->addWidget(NamedLabel("分钟自动检查一次", checking));
+    intervalRow->addWidget(NamedLabel(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "分钟自动检查一次"), checking));
     intervalRow->addStretch(1);
     checkingLayout->addLayout(intervalRow, 0, 0);
-    m_sound = NamedButton<QCheckBox>("允许声音提示", checking);
+    m_sound = NamedButton<QCheckBox>(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "允许声音提示"), checking);
     m_sound->setChecked(m_nSound != 0);
     checkingLayout->addWidget(m_sound, 1, 0);
-    m_desktopNotify = NamedButton<QCheckBox>("新消息桌面通知", checking);
+    m_desktopNotify = NamedButton<QCheckBox>(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "新消息桌面通知"), checking);
     m_desktopNotify->setChecked(m_nDesktopNotify != 0);
     checkingLayout->addWidget(m_desktopNotify, 2, 0);
     layout->addWidget(checking);
 
-    auto* window = new QGroupBox(QStringLiteral("窗口样式"), this);
+    auto* window = new QGroupBox(tr("窗口样式"), this);
     window->setAccessibleName(window->title());
     auto* windowLayout = new QGridLayout(window);
-    m_topTwo = NamedButton<QRadioButton>("上二下一", window);
-    m_leftOne = NamedButton<QRadioButton>("左一右二", window);
+    m_topTwo = NamedButton<QRadioButton>(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "上二下一"), window);
+    m_leftOne = NamedButton<QRadioButton>(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "左一右二"), window);
     (m_nLayout == 1 ? m_leftOne : m_topTwo)->setChecked(true);
     windowLayout->addWidget(m_topTwo, 0, 0);
     windowLayout->addWidget(m_leftOne, 0, 1);
-    windowLayout->addWidget(NamedLabel("(须重启程序)", window), 0, 2);
-    windowLayout->addWidget(NamedLabel("消息列表窗口每页消息数：", window), 1, 0, 1, 2);
-    m_pageSize = NumberEdit(QStringLiteral("消息列表窗口每页消息数："), m_nPageSize, window);
+    windowLayout->addWidget(NamedLabel(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "(须重启程序)"), window), 0, 2);
+    windowLayout->addWidget(NamedLabel(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "消息列表窗口每页消息数："), window), 1,
+                            0, 1, 2);
+    m_pageSize = NumberEdit(tr("消息列表窗口每页消息数："), m_nPageSize, window);
     windowLayout->addWidget(m_pageSize, 1, 2);
     layout->addWidget(window);
 
-    auto* start = new QGroupBox(QStringLiteral("启动"), this);
+    auto* start = new QGroupBox(tr("启动"), this);
     start->setAccessibleName(start->title());
     auto* startLayout = new QVBoxLayout(start);
-    m_autoRun = NamedButton<QCheckBox>("Window启动时自动运行", start);
+    m_autoRun = NamedButton<QCheckBox>(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "Window启动时自动运行"), start);
     m_autoRun->setChecked(m_nAutoRun != 0);
     startLayout->addWidget(m_autoRun);
     auto* languageRow = new QHBoxLayout;
@@ -124,19 +126,19 @@ CSystemSettingsDlg::CSystemSettingsDlg(Settings& settings, IMessageBoxes& boxes,
     startLayout->addLayout(languageRow);
     layout->addWidget(start);
 
-    auto* other = new QGroupBox(QStringLiteral("其他"), this);
+    auto* other = new QGroupBox(tr("其他"), this);
     other->setAccessibleName(other->title());
     auto* otherLayout = new QHBoxLayout(other);
-    otherLayout->addWidget(NamedLabel("每隔秒自动标记为已读：", other));
-    m_markRead = NumberEdit(QStringLiteral("每隔秒自动标记为已读："), m_nMarkRead, other);
+    otherLayout->addWidget(NamedLabel(QT_TRANSLATE_NOOP("CSystemSettingsDlg", "每隔秒自动标记为已读："), other));
+    m_markRead = NumberEdit(tr("每隔秒自动标记为已读："), m_nMarkRead, other);
     otherLayout->addWidget(m_markRead);
     otherLayout->addWidget(NamedLabel(kMarkReadAtOnceText, other));
     otherLayout->addStretch(1);
     layout->addWidget(other);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确认"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("放弃"), QDialogButtonBox::RejectRole);
+    QPushButton* ok = buttons->addButton(tr("确认"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(tr("放弃"), QDialogButtonBox::RejectRole);
     ok->setAccessibleName(ok->text());
     cancel->setAccessibleName(cancel->text());
     ok->setDefault(true);
@@ -156,9 +158,9 @@ bool CSystemSettingsDlg::ReadBounded(QLineEdit* edit, const char* key, const cha
         return true;
     }
     m_boxes.Show(this,
-                 QString::fromUtf8(fieldName) + QString::fromUtf8(kMustBe) + QString::number(bounds.low) +
-                     QString::fromUtf8(kTo) + QString::number(bounds.high) + QString::fromUtf8(kWholeNumberBetween),
-                 QString::fromUtf8(kCaption), QMessageBox::Warning, QMessageBox::Ok);
+                 tr(fieldName) + tr(kMustBe) + QString::number(bounds.low) + tr(kTo) + QString::number(bounds.high) +
+                     tr(kWholeNumberBetween),
+                 tr(kCaption), QMessageBox::Warning, QMessageBox::Ok);
     edit->setFocus();
     edit->selectAll();
     return false;
@@ -195,8 +197,7 @@ void CSystemSettingsDlg::accept()
     m_settings.AutoMarkRead = m_nMarkRead;
     m_settings.UiLanguage = m_nUiLanguage;
     if (!m_settings.SaveSettings()) {
-        m_boxes.Show(this, QString::fromUtf8(kSettingsNotWrittenText), QStringLiteral("注意"), QMessageBox::Warning,
-                     QMessageBox::Ok);
+        m_boxes.Show(this, tr(kSettingsNotWrittenText), tr("注意"), QMessageBox::Warning, QMessageBox::Ok);
     }
     if (m_apply) {
         m_apply();

@@ -69,5 +69,6 @@ private:
 };
 
 // The mark-read delay's note: no countdown at all.
-inline constexpr const char* kMarkReadAtOnceText = "(0 = 立即)";
-inline constexpr const char* kSettingsNotWrittenText = "设置不能写入配置文件，下次启动时将恢复原来的设置。";
+inline constexpr const char* kMarkReadAtOnceText = QT_TRANSLATE_NOOP("CSystemSettingsDlg", "(0 = 立即)");
+inline constexpr const char* kSettingsNotWrittenText =
+    QT_TRANSLATE_NOOP("CSystemSettingsDlg", "设置不能写入配置文件，下次启动时将恢复原来的设置。");

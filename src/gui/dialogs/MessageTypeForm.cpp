@@ -2,14 +2,17 @@
 
 #include "app/ItemRules.h"
 
+#include <QCoreApplication>
+
 namespace {
 
-constexpr const char* kIdentityRequiredText = "您必须输入您的“用户身份标示”";
-constexpr const char* kAddressCaption = "属性信息错误";
+constexpr const char* kIdentityRequiredText = QT_TRANSLATE_NOOP("MessageTypeForm", "您必须输入您的“用户身份标示”");
+constexpr const char* kAddressCaption = QT_TRANSLATE_NOOP("MessageTypeForm", "属性信息错误");
 
 FormRefusal AddressRefusal(const std::string& text)
 {
-    return {QString::fromStdString(text), QString::fromUtf8(kAddressCaption), QMessageBox::NoIcon};
+    return {QString::fromStdString(text), QCoreApplication::translate("MessageTypeForm", kAddressCaption),
+            QMessageBox::NoIcon};
 }
 
 } // namespace
@@ -18,7 +21,8 @@ std::optional<FormRefusal> CheckMessageTypeForm(int categoryIndex, const QString
                                                 const QString& identity)
 {
     if (mustHaveId != 0 && identity.isEmpty()) {
-        return FormRefusal{QString::fromUtf8(kIdentityRequiredText), QString(), QMessageBox::Warning};
+        return FormRefusal{QCoreApplication::translate("MessageTypeForm", kIdentityRequiredText), QString(),
+                           QMessageBox::Warning};
     }
     // The category's address rule is the core's, the one import and wendar-cli keep as well.
     if (auto refusal = CheckItemAddress(categoryIndex + 1, address.toStdString())) {
@@ -77,9 +81,9 @@ QString ViewLabelForCategory(int categoryIndex)
 {
     // An ideographic space before the colon lines the port label up with the view label.
     if (categoryIndex == kIndexFtp || categoryIndex == kIndexMail) {
-        return QStringLiteral("端口号　:");
+        return QCoreApplication::translate("MessageTypeForm", "端口号　:");
     }
-    return QStringLiteral("链接视图:");
+    return QCoreApplication::translate("MessageTypeForm", "链接视图:");
 }
 
 QString StoredSoundPath(const QString& dataDir, const QString& resourceDir, const QString& chosenPath)

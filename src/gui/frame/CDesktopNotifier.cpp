@@ -44,7 +44,7 @@ void CDesktopNotifier::Notify(const QString& title, const QString& body)
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     // The action "default" is the click on the notification itself.
     call << QStringLiteral("Wendar") << uint(0) << QStringLiteral("mail-unread") << title << body
-         << QStringList{QStringLiteral("default"), QStringLiteral("打开主窗口")} << QVariantMap{} << kExpireMs;
+         << QStringList{QStringLiteral("default"), tr("打开主窗口")} << QVariantMap{} << kExpireMs;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
         const QDBusPendingReply<uint> reply = *finished;

@@ -21,6 +21,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -35,7 +36,7 @@
 
 namespace {
 constexpr const char* kWindowTitle = "Wendar";
-constexpr const char* kInitialTip = "自动检查软件";
+constexpr const char* kInitialTip = QT_TRANSLATE_NOOP("CMainFrame", "自动检查软件");
 constexpr int kSecondMs = 1000;
 constexpr int kDateRefreshMs = 60000;
 constexpr int kWindowWidth = 800;
@@ -158,7 +159,7 @@ CMainFrame::~CMainFrame()
 void CMainFrame::BuildMenus()
 {
     for (const MenuPopupText& popup : MainMenuTable()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        QMenu* menu = menuBar()->addMenu(QCoreApplication::translate("FrameMenus", popup.title));
         menu->setAccessibleName(PlainText(menu->title()));
         for (const MenuItemText& item : popup.items) {
             AddCommandAction(menu, item.id, item.text, m_menuActions);
@@ -172,7 +173,7 @@ void CMainFrame::BuildMenus()
         Action(id)->setChecked(true);
     }
 
-    m_trayMenu = new QMenu(QString::fromUtf8(kTrayMenuTitle), this);
+    m_trayMenu = new QMenu(QCoreApplication::translate("FrameMenus", kTrayMenuTitle), this);
     m_trayMenu->setAccessibleName(m_trayMenu->title());
     for (const MenuItemText& item : TrayMenuTable()) {
         AddCommandAction(m_trayMenu, item.id, item.text, m_trayActions);
@@ -182,7 +183,7 @@ void CMainFrame::BuildMenus()
     }
     connect(m_trayMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
 
-    m_filterMenu = new QMenu(QStringLiteral("读取状态"), this);
+    m_filterMenu = new QMenu(tr("读取状态"), this);
     m_filterMenu->setAccessibleName(m_filterMenu->title());
     for (const MenuItemText& item : FilterMenuTable()) {
         AddCommandAction(m_filterMenu, item.id, item.text, m_menuActions)->setCheckable(true);
@@ -196,7 +197,7 @@ QAction* CMainFrame::AddCommandAction(QMenu* menu, int id, const char* text, std
         menu->addSeparator();
         return nullptr;
     }
-    QAction* action = menu->addAction(CommandIcon(id), QString::fromUtf8(text));
+    QAction* action = menu->addAction(CommandIcon(id), QCoreApplication::translate("FrameMenus", text));
     action->setData(id);
     // The text carries its own shortcut column; the key sequence makes the key work.
     action->setShortcut(ShortcutOf(id));
@@ -217,18 +218,21 @@ QAction* CMainFrame::AddCommandAction(QMenu* menu, int id, const char* text, std
 
 void CMainFrame::BuildToolBar()
 {
-    m_toolbar = addToolBar(QStringLiteral("工具栏"));
+    m_toolbar = addToolBar(tr("工具栏"));
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
     m_toolbar->setAccessibleName(m_toolbar->windowTitle());
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(16, 16));
     m_toolbar->setMovable(false);
     const std::pair<int, const char*> buttons[] = {
-        {cmd::kAddItem, "增加"},         {cmd::kModifyItem, "属性"}, {cmd::kCheckItem, "检查"},
-        {cmd::kToggleAutoCheck, "自动"}, {cmd::kExit, "退出"},
+        {cmd::kAddItem, QT_TRANSLATE_NOOP("CMainFrame", "增加")},
+        {cmd::kModifyItem, QT_TRANSLATE_NOOP("CMainFrame", "属性")},
+        {cmd::kCheckItem, QT_TRANSLATE_NOOP("CMainFrame", "检查")},
+        {cmd::kToggleAutoCheck, QT_TRANSLATE_NOOP("CMainFrame", "自动")},
+        {cmd::kExit, QT_TRANSLATE_NOOP("CMainFrame", "退出")},
     };
     for (const auto& [id, text] : buttons) {
-        QAction* action = m_toolbar->addAction(CommandIcon(id), QString::fromUtf8(text));
+        QAction* action = m_toolbar->addAction(CommandIcon(id), tr(text));
         action->setData(id);
         action->setToolTip(action->text());
         connect(action, &QAction::triggered, this, [this, id = id] { Command(id); });
@@ -249,7 +253,7 @@ void CMainFrame::BuildToolBar()
 
 void CMainFrame::BuildPagingBar()
 {
-    m_pagingToolbar = addToolBar(QStringLiteral("分页"));
+    m_pagingToolbar = addToolBar(tr("分页"));
     m_pagingToolbar->setObjectName(QStringLiteral("paging"));
     m_pagingToolbar->setAccessibleName(m_pagingToolbar->windowTitle());
     m_pagingToolbar->setMovable(false);
@@ -264,7 +268,7 @@ void CMainFrame::BuildPagingBar()
 void CMainFrame::BuildStatusBar()
 {
     QStatusBar* bar = statusBar();
-    bar->setAccessibleName(QStringLiteral("状态栏"));
+    bar->setAccessibleName(tr("状态栏"));
     // Pane 0 is the bar's message area (menu prompts); the status text stretches after it.
     // One line at any length: a long failure never makes the bar grow or the window jump.
     m_statusText = new CElidedLabel(bar);
@@ -288,7 +292,7 @@ void CMainFrame::BuildPanes()
 {
     const bool leftOneRightTwo = m_context.app.m_settings.SplitterWindowType == 1;
     m_outer = new QSplitter(leftOneRightTwo ? Qt::Horizontal : Qt::Vertical, this);
-    m_outer->setAccessibleName(QStringLiteral("主窗口"));
+    m_outer->setAccessibleName(tr("主窗口"));
     m_outer->setChildrenCollapsible(false);
     m_inner = new QSplitter(leftOneRightTwo ? Qt::Vertical : Qt::Horizontal);
     m_inner->setChildrenCollapsible(false);
@@ -319,7 +323,7 @@ void CMainFrame::BuildPanes()
         m_outer->setSizes({208, 208}); // the tree and the list at least half: a page of rows shows at 800 x 500
         m_inner->setSizes({140, 600});
     }
-    m_inner->setAccessibleName(QStringLiteral("窗格"));
+    m_inner->setAccessibleName(tr("窗格"));
     setCentralWidget(m_outer);
     // 打印 follows the pane the user worked in last: the detail pane or the list.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -362,7 +366,7 @@ void CMainFrame::BackgroundWriteEnded(bool written, const QString& error)
 {
     m_context.doc.m_bReload = true;
     if (!written) {
-        m_context.boxes.Show(this, error, QStringLiteral("注意"), QMessageBox::Warning, QMessageBox::Ok);
+        m_context.boxes.Show(this, error, tr("注意"), QMessageBox::Warning, QMessageBox::Ok);
     }
 }
 
@@ -491,7 +495,7 @@ void CMainFrame::StopAutoCheckTimer()
 
 void CMainFrame::CheckAllItems()
 {
-    m_context.doc.RefreshTrayTip(std::string("现在正在检查"));
+    m_context.doc.RefreshTrayTip(tr("现在正在检查").toStdString());
     m_context.doc.CheckAll(true);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/AutostartEntry.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QStatusBar>
@@ -25,7 +26,7 @@
 #include <cstdio>
 
 namespace {
-constexpr const char* kCheckingTip = "现在正在检查";
+constexpr const char* kCheckingTip = QT_TRANSLATE_NOOP("CMainFrameCommands", "现在正在检查");
 constexpr const char* kHelpPage = "help/help.htm";
 } // namespace
 
@@ -227,7 +228,7 @@ void CMainFrame::UpdateCommandUi()
     Action(kToggleAutoCheck)->setChecked(autoCheck);
     QAction* autoButton = ToolbarAction(kToggleAutoCheck);
     autoButton->setChecked(autoCheck);
-    autoButton->setText(autoCheck ? QStringLiteral("自动") : QStringLiteral("手动"));
+    autoButton->setText(autoCheck ? tr("自动") : tr("手动"));
     autoButton->setToolTip(autoButton->text());
     TrayAction(kTrayEnableAutoCheck)->setChecked(autoCheck);
     TrayAction(kTrayDisableAutoCheck)->setChecked(!autoCheck);
@@ -241,9 +242,7 @@ void CMainFrame::UpdateCommandUi()
     m_pagingBar->ShowCount(settings.pagesize, doc.m_nTotalCount);
     const QString status = QString::fromStdString(m_context.app.m_run.GetStatusText());
     if (m_statusText->FullText() != status) {
-        m_statusText->SetFullText(status);
-        // Screen readers read the text as the pane's description; its name stays "当前状态".
-        m_statusText->setAccessibleDescription(status);
+        m_statusText->SetFullText(status); // also its accessible name; "当前状态" is its description
     }
     UpdateKeyIndicators();
 }

@@ -1,5 +1,6 @@
 #include "gui/frame/RunFindings.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
@@ -12,7 +13,7 @@ QString FindingsTitle(const std::vector<RunFinding>& findings)
     for (const auto& finding : findings) {
         total += finding.count;
     }
-    return total == 0 ? QString() : QStringLiteral("Wendar: %1 条新消息").arg(total);
+    return total == 0 ? QString() : QCoreApplication::translate("RunFindings", "Wendar: %1 条新消息").arg(total);
 }
 
 QString FindingsBody(const std::vector<RunFinding>& findings)
@@ -23,7 +24,9 @@ QString FindingsBody(const std::vector<RunFinding>& findings)
             lines << QStringLiteral("……");
             break;
         }
-        lines << QStringLiteral("%1: %2 条").arg(QString::fromStdString(finding.itemName)).arg(finding.count);
+        lines << QCoreApplication::translate("RunFindings", "%1: %2 条")
+                     .arg(QString::fromStdString(finding.itemName))
+                     .arg(finding.count);
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -4,17 +4,26 @@
 #include "store/MessageListInfo.h"
 #include "util/TextEncoding.h"
 
+#include <QCoreApplication>
 #include <numeric>
 
 namespace {
 
-constexpr std::array<const char*, CMessageListModel::kColumnCount> kHeaders = {"",     "类型", "日期时间", "发送人", "",
-                                                                               "主题", "内容", "接受人",   "摘要..."};
+constexpr std::array<const char*, CMessageListModel::kColumnCount> kHeaders = {
+    "",
+    QT_TRANSLATE_NOOP("CMessageListModel", "类型"),
+    QT_TRANSLATE_NOOP("CMessageListModel", "日期时间"),
+    QT_TRANSLATE_NOOP("CMessageListModel", "发送人"),
+    "",
+    QT_TRANSLATE_NOOP("CMessageListModel", "主题"),
+    QT_TRANSLATE_NOOP("CMessageListModel", "内容"),
+    QT_TRANSLATE_NOOP("CMessageListModel", "接受人"),
+    QT_TRANSLATE_NOOP("CMessageListModel", "摘要...")};
 // What a reader of the screen hears for the two image columns.
-constexpr const char* kStatusColumnName = "状态";
-constexpr const char* kMarkColumnName = "标记";
-constexpr const char* kUnreadName = "未读";
-constexpr const char* kReadName = "已读";
+constexpr const char* kStatusColumnName = QT_TRANSLATE_NOOP("CMessageListModel", "状态");
+constexpr const char* kMarkColumnName = QT_TRANSLATE_NOOP("CMessageListModel", "标记");
+constexpr const char* kUnreadName = QT_TRANSLATE_NOOP("CMessageListModel", "未读");
+constexpr const char* kReadName = QT_TRANSLATE_NOOP("CMessageListModel", "已读");
 
 constexpr int kRowImageWidth = 16;
 constexpr int kRowImageHeight = 14;
@@ -105,7 +114,7 @@ QVariant CMessageListModel::data(const QModelIndex& index, int role) const
         return kNoImage;
     case Qt::AccessibleTextRole:
         if (column == kStatusColumn || column == kMarkColumn) {
-            return QString::fromUtf8(unread ? kUnreadName : kReadName);
+            return tr(unread ? kUnreadName : kReadName);
         }
         return data(index, Qt::DisplayRole);
     case Qt::TextAlignmentRole:
@@ -125,7 +134,7 @@ QVariant CMessageListModel::headerData(int section, Qt::Orientation orientation,
     const int image = m_headerImages[static_cast<size_t>(section)];
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromUtf8(kHeaders[static_cast<size_t>(section)]);
+        return tr(kHeaders[static_cast<size_t>(section)]);
     case Qt::DecorationRole:
         return image == kNoImage ? QVariant() : QVariant(m_headerPixmaps[static_cast<size_t>(image)]);
     case kImageRole:
@@ -133,12 +142,12 @@ QVariant CMessageListModel::headerData(int section, Qt::Orientation orientation,
     case Qt::AccessibleTextRole:
     case Qt::ToolTipRole:
         if (section == kStatusColumn) {
-            return QString::fromUtf8(kStatusColumnName);
+            return tr(kStatusColumnName);
         }
         if (section == kMarkColumn) {
-            return QString::fromUtf8(kMarkColumnName);
+            return tr(kMarkColumnName);
         }
-        return QString::fromUtf8(kHeaders[static_cast<size_t>(section)]);
+        return tr(kHeaders[static_cast<size_t>(section)]);
     case Qt::TextAlignmentRole:
         return section == 6 ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
     default:

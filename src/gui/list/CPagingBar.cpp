@@ -4,6 +4,7 @@
 #include "gui/widgets/CHyperlinkLabel.h"
 #include "gui/widgets/GuiImages.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -11,13 +12,13 @@
 #include <algorithm>
 
 namespace {
-constexpr const char* kDeleteTip = "删除选定的消息";
-constexpr const char* kPageCaption = "页次:";
+constexpr const char* kDeleteTip = QT_TRANSLATE_NOOP("CPagingBar", "删除选定的消息");
+constexpr const char* kPageCaption = QT_TRANSLATE_NOOP("CPagingBar", "页次:");
 constexpr std::pair<int, const char*> kLinks[] = {
-    {cmd::kFirstPage, "首页"},
-    {cmd::kPreviousPage, "上页"},
-    {cmd::kNextPage, "下页"},
-    {cmd::kLastPage, "尾页"},
+    {cmd::kFirstPage, QT_TRANSLATE_NOOP("CPagingBar", "首页")},
+    {cmd::kPreviousPage, QT_TRANSLATE_NOOP("CPagingBar", "上页")},
+    {cmd::kNextPage, QT_TRANSLATE_NOOP("CPagingBar", "下页")},
+    {cmd::kLastPage, QT_TRANSLATE_NOOP("CPagingBar", "尾页")},
 };
 } // namespace
 
@@ -25,17 +26,17 @@ QString FilterLabel(int readFilter)
 {
     switch (readFilter) {
     case 1:
-        return QStringLiteral("未读");
+        return QCoreApplication::translate("CPagingBar", "未读");
     case 2:
-        return QStringLiteral("已读");
+        return QCoreApplication::translate("CPagingBar", "已读");
     default:
-        return QStringLiteral("所有");
+        return QCoreApplication::translate("CPagingBar", "所有");
     }
 }
 
 CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
 {
-    setAccessibleName(QStringLiteral("分页"));
+    setAccessibleName(tr("分页"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(6);
@@ -52,24 +53,24 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
 
     m_delete = new QToolButton(this);
     m_delete->setIcon(CommandIcon(cmd::kDeleteSelected));
-    m_delete->setToolTip(QString::fromUtf8(kDeleteTip));
-    m_delete->setAccessibleName(QString::fromUtf8(kDeleteTip));
+    m_delete->setToolTip(tr(kDeleteTip));
+    m_delete->setAccessibleName(tr(kDeleteTip));
     m_delete->setAutoRaise(true);
     connect(m_delete, &QToolButton::clicked, this, [this] { Q_EMIT Command(cmd::kDeleteSelected); });
     layout->addWidget(m_delete);
 
-    auto* caption = new QLabel(QString::fromUtf8(kPageCaption), this);
+    auto* caption = new QLabel(tr(kPageCaption), this);
     caption->setAccessibleName(caption->text());
     layout->addWidget(caption);
-    m_page = new QLabel(QStringLiteral("0/0页"), this);
+    m_page = new QLabel(tr("%1/%2页").arg(0).arg(0), this);
     m_page->setAccessibleDescription(tr("页次")); // its name is its text, "1/3页"
     layout->addWidget(m_page);
-    m_count = new QLabel(QStringLiteral("每页:100/共:0条"), this);
+    m_count = new QLabel(tr("每页:%1/共:%2条").arg(100).arg(0), this);
     m_count->setAccessibleDescription(tr("消息数"));
     layout->addWidget(m_count);
 
     for (size_t i = 0; i < std::size(kLinks); ++i) {
-        m_links[i] = new CHyperlinkLabel(QString::fromUtf8(kLinks[i].second), this);
+        m_links[i] = new CHyperlinkLabel(tr(kLinks[i].second), this);
         const int id = kLinks[i].first;
         connect(m_links[i], &CHyperlinkLabel::clicked, this, [this, id] { Q_EMIT Command(id); });
         layout->addWidget(m_links[i]);
@@ -85,21 +86,18 @@ void CPagingBar::ShowFilter(int readFilter)
     m_nShownFilter = readFilter;
     m_filter->setText(FilterLabel(readFilter));
     m_filter->setAccessibleName(m_filter->text());
-    m_filter->setToolTip(QStringLiteral("读取状态: ") + m_filter->text());
+    m_filter->setToolTip(tr("读取状态: ") + m_filter->text());
 }
 
 void CPagingBar::ShowPage(long page, long pageCount)
 {
     // An empty list has no page to be on: "0/0页", not "1/0页".
-    const long shown = pageCount > 0 ? page : 0;
-    m_page->setText(QString::number(shown) + QLatin1Char('/') + QString::number(std::max(pageCount, 0L)) +
-                    QStringLiteral("页"));
+    m_page->setText(tr("%1/%2页").arg(pageCount > 0 ? page : 0).arg(std::max(pageCount, 0L)));
 }
 
 void CPagingBar::ShowCount(int pageSize, long totalCount)
 {
-    m_count->setText(QStringLiteral("每页:") + QString::number(pageSize) + QStringLiteral("/共:") +
-                     QString::number(totalCount) + QStringLiteral("条"));
+    m_count->setText(tr("每页:%1/共:%2条").arg(pageSize).arg(totalCount));
 }
 
 CHyperlinkLabel* CPagingBar::Link(int commandId) const

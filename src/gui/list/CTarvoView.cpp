@@ -8,8 +8,10 @@
 #include "gui/list/CMessageListCtrl.h"
 #include "gui/list/CMessageListModel.h"
 #include "store/MessageListInfo.h"
+#include "util/UiText.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -22,14 +24,14 @@ namespace {
 
 constexpr const char* kQueryFailedText = "error!cuowu";
 constexpr const char* kQueryFailedCaption = "dd";
-constexpr const char* kCannotChangeCaption = "注意";
-constexpr const char* kSelectToDeleteText = "请首先选择您所要删除的消息";
-constexpr const char* kSelectToMarkText = "请首先选择您所要处理的消息";
-constexpr const char* kConfirmCaption = "请确认";
-constexpr const char* kDeletedFront = "已删除 ";
-constexpr const char* kRestoredFront = "已恢复 ";
-constexpr const char* kDeletedBack = " 条消息";
-constexpr const char* kNothingToUndoText = "没有可以撤销的删除";
+constexpr const char* kCannotChangeCaption = QT_TRANSLATE_NOOP("CTarvoView", "注意");
+constexpr const char* kSelectToDeleteText = QT_TRANSLATE_NOOP("CTarvoView", "请首先选择您所要删除的消息");
+constexpr const char* kSelectToMarkText = QT_TRANSLATE_NOOP("CTarvoView", "请首先选择您所要处理的消息");
+constexpr const char* kConfirmCaption = QT_TRANSLATE_NOOP("CTarvoView", "请确认");
+constexpr const char* kDeletedFront = QT_TRANSLATE_NOOP("CTarvoView", "已删除 ");
+constexpr const char* kRestoredFront = QT_TRANSLATE_NOOP("CTarvoView", "已恢复 ");
+constexpr const char* kDeletedBack = QT_TRANSLATE_NOOP("CTarvoView", " 条消息");
+constexpr const char* kNothingToUndoText = QT_TRANSLATE_NOOP("CTarvoView", "没有可以撤销的删除");
 
 constexpr std::array<int, CMessageListModel::kColumnCount> kColumnWidths = {24, 88, 110, 126, 25, 170, 0, 50, 0};
 constexpr size_t kDateColumn = 2;
@@ -56,17 +58,17 @@ public:
 
 QString Utf8(const char* text)
 {
-    return QString::fromUtf8(text);
+    return QCoreApplication::translate("CTarvoView", text);
 }
 
 } // namespace
 
 CTarvoView::CTarvoView(GuiContext& context, QWidget* parent) : QWidget(parent), m_context(context)
 {
-    setAccessibleName(Utf8("消息列表"));
+    setAccessibleName(tr("消息列表"));
     m_model = new CMessageListModel(m_context.doc.m_pageItems, this);
     m_list = new CMessageListCtrl(this);
-    m_list->setAccessibleName(Utf8("消息列表"));
+    m_list->setAccessibleName(tr("消息列表"));
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -94,7 +96,7 @@ CTarvoView::CTarvoView(GuiContext& context, QWidget* parent) : QWidget(parent), 
     }
     header->setStretchLastSection(true);
     // The date column is at least as wide as a date in the font in use, so it shows whole.
-    const int dateWidth = m_list->fontMetrics().horizontalAdvance(Utf8(kWidestDate)) + 12;
+    const int dateWidth = m_list->fontMetrics().horizontalAdvance(QString::fromUtf8(kWidestDate)) + 12;
     header->resizeSection(kDateColumn, std::max(kColumnWidths[kDateColumn], dateWidth));
 
     auto* layout = new QVBoxLayout(this);
@@ -163,8 +165,8 @@ void CTarvoView::MarkRows(const std::vector<int>& rows, int mode)
         return;
     }
     for (size_t i = 0; i < change->refused.size(); ++i) {
-        m_context.boxes.Show(this, Utf8(kCannotChangeStateText), Utf8(kCannotChangeCaption), QMessageBox::Warning,
-                             QMessageBox::Ok);
+        m_context.boxes.Show(this, QString::fromStdString(UiText("CTarvoDoc", kCannotChangeStateText)),
+                             Utf8(kCannotChangeCaption), QMessageBox::Warning, QMessageBox::Ok);
     }
     for (size_t i = 0; i < records.size(); ++i) {
         if (std::ranges::find(change->changed, records[i]) != change->changed.end()) {
@@ -345,7 +347,7 @@ void CTarvoView::OnSelectionChanged()
 
 void CTarvoView::BuildContextMenu()
 {
-    m_contextMenu = new QMenu(Utf8("消息"), this);
+    m_contextMenu = new QMenu(tr("消息"), this);
     // Every item carries its command id, so the frame's forwarding and the menu agree.
     const auto item = [this](const char* text, int id) {
         QAction* action = m_contextMenu->addAction(Utf8(text));
@@ -355,23 +357,26 @@ void CTarvoView::BuildContextMenu()
     const auto frameItem = [this, &item](const char* text, int id) {
         connect(item(text, id), &QAction::triggered, this, [this, id] { Q_EMIT FrameCommand(id); });
     };
-    frameItem("移动到首页", kFirstPage);
-    frameItem("移动到前一页", kPreviousPage);
-    frameItem("移动到后一页", kNextPage);
-    frameItem("移动到尾页", kLastPage);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "移动到首页"), kFirstPage);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "移动到前一页"), kPreviousPage);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "移动到后一页"), kNextPage);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "移动到尾页"), kLastPage);
     m_contextMenu->addSeparator();
-    connect(item("删除已选消息      ", kDeleteSelected), &QAction::triggered, this, &CTarvoView::OnDeleteSelected);
-    connect(item("撤销删除", kUndoDelete), &QAction::triggered, this, &CTarvoView::OnUndoDelete);
+    connect(item(QT_TRANSLATE_NOOP("CTarvoView", "删除已选消息      "), kDeleteSelected), &QAction::triggered, this,
+            &CTarvoView::OnDeleteSelected);
+    connect(item(QT_TRANSLATE_NOOP("CTarvoView", "撤销删除"), kUndoDelete), &QAction::triggered, this,
+            &CTarvoView::OnUndoDelete);
     m_contextMenu->addSeparator();
-    connect(item("标记选中的为已读", kMarkSelectedRead), &QAction::triggered, this, &CTarvoView::OnMarkSelectedRead);
-    connect(item("标记选中的为未读", kMarkSelectedUnread), &QAction::triggered, this,
+    connect(item(QT_TRANSLATE_NOOP("CTarvoView", "标记选中的为已读"), kMarkSelectedRead), &QAction::triggered, this,
+            &CTarvoView::OnMarkSelectedRead);
+    connect(item(QT_TRANSLATE_NOOP("CTarvoView", "标记选中的为未读"), kMarkSelectedUnread), &QAction::triggered, this,
             &CTarvoView::OnMarkSelectedUnread);
-    frameItem("标记所有的为已读", kMarkAllRead);
-    frameItem("标记所有的为未读", kMarkAllUnread);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "标记所有的为已读"), kMarkAllRead);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "标记所有的为未读"), kMarkAllUnread);
     m_contextMenu->addSeparator();
     // The detail pane's two buttons, through the frame that holds the pane.
-    frameItem("显示本机存储的内容", kShowStoredContent);
-    frameItem("显示链接的远程信息", kShowRemoteContent);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "显示本机存储的内容"), kShowStoredContent);
+    frameItem(QT_TRANSLATE_NOOP("CTarvoView", "显示链接的远程信息"), kShowRemoteContent);
 }
 
 void CTarvoView::ShowContextMenu(const QPoint& globalPos)

@@ -10,6 +10,7 @@
 #include "gui/tree/TreeImages.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -18,14 +19,16 @@
 namespace {
 
 constexpr const char* kMainTitle = "Wendar V1.03";
-constexpr const char* kRootText = "所有";
-constexpr const char* kConfirmCaption = "确认";
-constexpr const char* kDeleteCaption = "请确认";
-constexpr const char* kBroadcastStateText = "系统广播状态不能修改！";
-constexpr const char* kBroadcastModifyText = "系统广播属性不能修改！";
-constexpr const char* kBroadcastDeleteText = "系统广播不能删除！";
-constexpr const char* kNoModifyTargetText = "请首先选择选择相应的自动检查的项目，才能进行修改操作！";
-constexpr const char* kNoDeleteTargetText = "请首先选择选择相应的自动检查的项目，才能进行删除操作！";
+constexpr const char* kRootText = QT_TRANSLATE_NOOP("CLeftView", "所有");
+constexpr const char* kConfirmCaption = QT_TRANSLATE_NOOP("CLeftView", "确认");
+constexpr const char* kDeleteCaption = QT_TRANSLATE_NOOP("CLeftView", "请确认");
+constexpr const char* kBroadcastStateText = QT_TRANSLATE_NOOP("CLeftView", "系统广播状态不能修改！");
+constexpr const char* kBroadcastModifyText = QT_TRANSLATE_NOOP("CLeftView", "系统广播属性不能修改！");
+constexpr const char* kBroadcastDeleteText = QT_TRANSLATE_NOOP("CLeftView", "系统广播不能删除！");
+constexpr const char* kNoModifyTargetText =
+    QT_TRANSLATE_NOOP("CLeftView", "请首先选择选择相应的自动检查的项目，才能进行修改操作！");
+constexpr const char* kNoDeleteTargetText =
+    QT_TRANSLATE_NOOP("CLeftView", "请首先选择选择相应的自动检查的项目，才能进行删除操作！");
 constexpr int kAnimationPeriodMs = 300;
 // An item falls silent with time alone: its health is read again this often.
 constexpr int kHealthPeriodMs = 60 * 1000;
@@ -42,20 +45,20 @@ struct MenuEntry
 };
 
 const MenuEntry kContextMenu[] = {
-    {32772, "增加一个项目", "add", &CLeftView::OnAddItem, false},
-    {32773, "修改这个项目", "modify", &CLeftView::OnModifyItem, true},
-    {32774, "删除这个项目", "delete", &CLeftView::OnDeleteItem, true},
+    {32772, QT_TRANSLATE_NOOP("CLeftView", "增加一个项目"), "add", &CLeftView::OnAddItem, false},
+    {32773, QT_TRANSLATE_NOOP("CLeftView", "修改这个项目"), "modify", &CLeftView::OnModifyItem, true},
+    {32774, QT_TRANSLATE_NOOP("CLeftView", "删除这个项目"), "delete", &CLeftView::OnDeleteItem, true},
     {0, nullptr, nullptr, nullptr, false},
-    {32776, "允许这个项目 \t CTRL+E", "state_on", &CLeftView::OnEnableItem, true},
-    {32777, "禁止这个项目", "state_off", &CLeftView::OnDisableItem, true},
+    {32776, QT_TRANSLATE_NOOP("CLeftView", "允许这个项目 \t CTRL+E"), "state_on", &CLeftView::OnEnableItem, true},
+    {32777, QT_TRANSLATE_NOOP("CLeftView", "禁止这个项目"), "state_off", &CLeftView::OnDisableItem, true},
     {0, nullptr, nullptr, nullptr, false},
-    {32781, "开始检查此项目", "check", &CLeftView::OnCheckItem, true},
-    {32782, "启动所有的检查项目", "check_all", &CLeftView::OnCheckAll, false},
+    {32781, QT_TRANSLATE_NOOP("CLeftView", "开始检查此项目"), "check", &CLeftView::OnCheckItem, true},
+    {32782, QT_TRANSLATE_NOOP("CLeftView", "启动所有的检查项目"), "check_all", &CLeftView::OnCheckAll, false},
     {0, nullptr, nullptr, nullptr, false},
-    {32816, "停止当前检查", nullptr, &CLeftView::OnStopCheck, false},
+    {32816, QT_TRANSLATE_NOOP("CLeftView", "停止当前检查"), nullptr, &CLeftView::OnStopCheck, false},
     {0, nullptr, nullptr, nullptr, false},
-    {32819, "标记所有为已读", nullptr, &CLeftView::OnMarkAllRead, false},
-    {32820, "标记所有为未读", nullptr, &CLeftView::OnMarkAllUnread, false},
+    {32819, QT_TRANSLATE_NOOP("CLeftView", "标记所有为已读"), nullptr, &CLeftView::OnMarkAllRead, false},
+    {32820, QT_TRANSLATE_NOOP("CLeftView", "标记所有为未读"), nullptr, &CLeftView::OnMarkAllUnread, false},
 };
 
 int StateImageFor(const MessageTypeInfo& record)
@@ -67,7 +70,7 @@ int StateImageFor(const MessageTypeInfo& record)
 
 CLeftView::CLeftView(GuiContext& context, QWidget* parent) : QTreeWidget(parent), m_context(context)
 {
-    setAccessibleName(QStringLiteral("检查项目"));
+    setAccessibleName(tr("检查项目"));
     setColumnCount(1);
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -167,7 +170,7 @@ void CLeftView::EnsureRoot()
         return;
     }
     m_pRoot = new QTreeWidgetItem(this);
-    m_pRoot->setText(0, QString::fromUtf8(kRootText));
+    m_pRoot->setText(0, tr(kRootText));
     m_pRoot->setData(0, kNodeKeyRole, kRootKey);
     m_pRoot->setData(0, kStateImageRole, kStateImageRoot);
     m_pRoot->setData(0, kAnimFrameRole, -1);
@@ -547,7 +550,7 @@ void CLeftView::contextMenuEvent(QContextMenuEvent* event)
 std::unique_ptr<QMenu> CLeftView::CreateContextMenu(QTreeWidgetItem* node)
 {
     auto menu = std::make_unique<QMenu>();
-    menu->setTitle(QStringLiteral("项目"));
+    menu->setTitle(tr("项目"));
     menu->setAccessibleName(menu->title());
     const bool onRoot = node == m_pRoot;
     for (const MenuEntry& entry : kContextMenu) {
@@ -555,7 +558,7 @@ std::unique_ptr<QMenu> CLeftView::CreateContextMenu(QTreeWidgetItem* node)
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(QString::fromUtf8(entry.text));
+        QAction* action = menu->addAction(tr(entry.text));
         action->setData(entry.id);
         if (entry.image) {
             action->setIcon(TreeIcon(QString::fromUtf8(entry.image)));
@@ -625,8 +628,7 @@ QTreeWidgetItem* CLeftView::CommandTarget(bool passOverRoot) const
 
 void CLeftView::ShowMessage(const char* text)
 {
-    m_context.boxes.Show(this, QString::fromUtf8(text), QString::fromUtf8(kConfirmCaption), QMessageBox::NoIcon,
-                         QMessageBox::Ok);
+    m_context.boxes.Show(this, tr(text), tr(kConfirmCaption), QMessageBox::NoIcon, QMessageBox::Ok);
 }
 
 void CLeftView::ShowStoreError(const std::string& error)
@@ -716,10 +718,10 @@ void CLeftView::OnDeleteItem()
         ShowMessage(kBroadcastDeleteText);
         return;
     }
-    const QString question = QStringLiteral("项目:(") + QString::fromStdString(record->MessageTypeName) +
-                             QStringLiteral(")\n您确认要删除这个项目吗?");
+    const QString question =
+        tr("项目:(") + QString::fromStdString(record->MessageTypeName) + tr(")\n您确认要删除这个项目吗?");
     // A destructive question: Enter answers No.
-    const auto answer = m_context.boxes.Show(this, question, QString::fromUtf8(kDeleteCaption), QMessageBox::Question,
+    const auto answer = m_context.boxes.Show(this, question, tr(kDeleteCaption), QMessageBox::Question,
                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer == QMessageBox::Yes) {
         const int id = record->messagetypeid;

@@ -11,7 +11,7 @@ constexpr int kFrameMs = 110;
 CBusyAnimation::CBusyAnimation(QWidget* parent) : QWidget(parent)
 {
     setFixedSize(20, 24);
-    setAccessibleName(QStringLiteral("检查动画"));
+    setAccessibleName(tr("检查动画"));
     m_timer.setInterval(kFrameMs);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_nFrame = (m_nFrame + 1) % kFrames;
@@ -27,7 +27,7 @@ void CBusyAnimation::Play(bool running)
         m_timer.stop();
         m_nFrame = 0;
     }
-    setAccessibleDescription(running ? QStringLiteral("正在检查") : QString());
+    setAccessibleDescription(running ? tr("正在检查") : QString());
     update();
 }
 

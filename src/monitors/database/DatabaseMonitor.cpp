@@ -10,25 +10,28 @@
 #include "store/RemoteViewQuery.h"
 #include "store/SourceRowInfo.h"
 #include "store/UserIdentity.h"
+#include "util/UiText.h"
 
 #include <string>
 
 namespace {
 
-constexpr const char* kStatusPrefix = "正在进行自动检查：";
-constexpr const char* kStatusPrefixByHand = "正在检查：";
+constexpr const char* kStatusPrefix = WENDAR_TR_NOOP("DatabaseMonitor", "正在进行自动检查：");
+constexpr const char* kStatusPrefixByHand = WENDAR_TR_NOOP("DatabaseMonitor", "正在检查：");
 constexpr const char* kStatusPrefixEnd = " >>";
-constexpr const char* kEmptyViewName = "错误：这个数据库检查的视图名称为空，不能进行自动检查";
-constexpr const char* kConnecting = "正在连接远程数据库";
-constexpr const char* kConnectFailed = "错误：不能链接到远程自动检查数据库－";
-constexpr const char* kOpeningView = "正在连接远程数据表 ";
-constexpr const char* kQueryFailed = "错误：不能链接到远程自动检查数据库内的数据表 --- ";
-constexpr const char* kReading = "正在提取远程数据表中的内容 ";
-constexpr const char* kFirstRowFailed = "错误：不能打开数据表中的内容 --- ";
-constexpr const char* kSaving = "正在保存这些检查到的远程数据";
-constexpr const char* kDone = "->检查完毕!";
-constexpr const char* kStopped = "意外停止！";
-constexpr const char* kStoreFailed = "错误：";
+constexpr const char* kEmptyViewName =
+    WENDAR_TR_NOOP("DatabaseMonitor", "错误：这个数据库检查的视图名称为空，不能进行自动检查");
+constexpr const char* kConnecting = WENDAR_TR_NOOP("DatabaseMonitor", "正在连接远程数据库");
+constexpr const char* kConnectFailed = WENDAR_TR_NOOP("DatabaseMonitor", "错误：不能链接到远程自动检查数据库－");
+constexpr const char* kOpeningView = WENDAR_TR_NOOP("DatabaseMonitor", "正在连接远程数据表 ");
+constexpr const char* kQueryFailed =
+    WENDAR_TR_NOOP("DatabaseMonitor", "错误：不能链接到远程自动检查数据库内的数据表 --- ");
+constexpr const char* kReading = WENDAR_TR_NOOP("DatabaseMonitor", "正在提取远程数据表中的内容 ");
+constexpr const char* kFirstRowFailed = WENDAR_TR_NOOP("DatabaseMonitor", "错误：不能打开数据表中的内容 --- ");
+constexpr const char* kSaving = WENDAR_TR_NOOP("DatabaseMonitor", "正在保存这些检查到的远程数据");
+constexpr const char* kDone = WENDAR_TR_NOOP("DatabaseMonitor", "->检查完毕!");
+constexpr const char* kStopped = WENDAR_TR_NOOP("DatabaseMonitor", "意外停止！");
+constexpr const char* kStoreFailed = WENDAR_TR_NOOP("DatabaseMonitor", "错误：");
 
 } // namespace
 
@@ -40,13 +43,14 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
 
     const std::string prefix =
-        (context.byTimer ? kStatusPrefix : kStatusPrefixByHand) + item.MessageTypeName + kStatusPrefixEnd;
+        (context.byTimer ? UiText("DatabaseMonitor", kStatusPrefix) : UiText("DatabaseMonitor", kStatusPrefixByHand)) +
+        item.MessageTypeName + kStatusPrefixEnd;
     const std::string savedStatus = run.GetStatusText();
     auto status = [&](const std::string& text) { run.SetStatusText(prefix + text); };
     auto failed = [&](const std::string& text) { run.SetErrorText(prefix + text); };
     int result = 0;
     auto stopped = [&] {
-        status(kStopped);
+        status(UiText("DatabaseMonitor", kStopped));
         return result;
     };
 
@@ -61,43 +65,43 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         return stopped();
     }
     if (item.ViewName.empty()) {
-        failed(kEmptyViewName);
+        failed(UiText("DatabaseMonitor", kEmptyViewName));
         return 0;
     }
 
     if (run.IsStopRequested()) {
         return stopped();
     }
-    status(kConnecting);
+    status(UiText("DatabaseMonitor", kConnecting));
     if (item.connAddress.size() >= kMaxConnectionString || !remote.Open(item.connAddress)) {
-        failed(kConnectFailed);
+        failed(UiText("DatabaseMonitor", kConnectFailed));
         return 0;
     }
 
     if (run.IsStopRequested()) {
         return stopped();
     }
-    status(kOpeningView + item.ViewName);
+    status(UiText("DatabaseMonitor", kOpeningView) + item.ViewName);
     if (!rs.SetConnection(remote) || !rs.Open(RemoteViewQuery(item.ViewName, item.CheckNumber, item.MessageTypeUser))) {
-        failed(kQueryFailed + item.ViewName);
+        failed(UiText("DatabaseMonitor", kQueryFailed) + item.ViewName);
         return 0;
     }
 
     if (run.IsStopRequested()) {
         return stopped();
     }
-    status(kReading);
+    status(UiText("DatabaseMonitor", kReading));
     if (rs.IsEOF()) {
         run.SetStatusText(savedStatus);
         return 0;
     }
     // The only test of the view's shape: all ten columns on the first row.
     if (SourceRowInfo first; !first.LoadFromRecordset(rs)) {
-        failed(kFirstRowFailed + item.ViewName);
+        failed(UiText("DatabaseMonitor", kFirstRowFailed) + item.ViewName);
         return 0;
     }
 
-    status(kSaving);
+    status(UiText("DatabaseMonitor", kSaving));
     if (run.IsStopRequested()) {
         return stopped();
     }
@@ -120,7 +124,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
         if (outcome == CFindingStore::Outcome::Failed) {
             // What was stored stays stored and must still be announced.
             store.Flush();
-            status(kStoreFailed + FindingStoreFailure(store));
+            status(UiText("DatabaseMonitor", kStoreFailed) + FindingStoreFailure(store));
             return store.Committed() > 0 ? 1 : 0;
         }
         if (outcome == CFindingStore::Outcome::ItemGone) {
@@ -130,6 +134,7 @@ int CheckDatabase(CheckContext& context, MessageTypeInfo& item)
     }
     const bool committed = store.Flush();
     result = store.Committed() > 0 ? 1 : 0;
-    status(committed ? std::string(kDone) : kStoreFailed + FindingStoreFailure(store));
+    status(committed ? std::string(UiText("DatabaseMonitor", kDone))
+                     : UiText("DatabaseMonitor", kStoreFailed) + FindingStoreFailure(store));
     return result;
 }

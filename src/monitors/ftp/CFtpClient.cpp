@@ -6,6 +6,7 @@
 #include "monitors/ftp/FtpNotice.h"
 #include "monitors/net/CurlFailureText.h"
 #include "monitors/net/LibraryWords.h"
+#include "util/UiText.h"
 
 #include <curl/curl.h>
 
@@ -14,14 +15,14 @@ namespace {
 constexpr std::size_t kMaxReplyLength = 300;
 
 // Failures of our own making (libcurl's go through CurlFailureText).
-constexpr const char* kNoClient = "内存不足";
-constexpr const char* kBadAddress = "地址格式不正确";
-constexpr const char* kUnfinished = "服务器在 ";
-constexpr const char* kUnfinishedEnd = " 秒内没有完成";
-constexpr const char* kServer = "服务器 ";
-constexpr const char* kSilentEnd = " 秒没有回应";
-constexpr const char* kListingTooLarge = "目录列表超过 ";
-constexpr const char* kBytes = " 字节";
+constexpr const char* kNoClient = WENDAR_TR_NOOP("CFtpClient", "内存不足");
+constexpr const char* kBadAddress = WENDAR_TR_NOOP("CFtpClient", "地址格式不正确");
+constexpr const char* kUnfinished = WENDAR_TR_NOOP("CFtpClient", "服务器在 ");
+constexpr const char* kUnfinishedEnd = WENDAR_TR_NOOP("CFtpClient", " 秒内没有完成");
+constexpr const char* kServer = WENDAR_TR_NOOP("CFtpClient", "服务器 ");
+constexpr const char* kSilentEnd = WENDAR_TR_NOOP("CFtpClient", " 秒没有回应");
+constexpr const char* kListingTooLarge = WENDAR_TR_NOOP("CFtpClient", "目录列表超过 ");
+constexpr const char* kBytes = WENDAR_TR_NOOP("CFtpClient", " 字节");
 
 struct UrlDeleter
 {
@@ -92,7 +93,7 @@ CFtpClient::~CFtpClient() = default;
 bool CFtpClient::Connect(const std::string& host, int port, const std::string& user, const std::string& password)
 {
     if (!m_curl) {
-        m_strError = kNoClient;
+        m_strError = UiText("CFtpClient", kNoClient);
         return false;
     }
     CURL* curl = m_curl.get();
@@ -159,7 +160,7 @@ bool CFtpClient::Perform(const char* command, bool withBody)
 {
     CURL* curl = m_curl.get();
     if (curl == nullptr) {
-        m_strError = kNoClient;
+        m_strError = UiText("CFtpClient", kNoClient);
         return false;
     }
     const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
@@ -178,7 +179,7 @@ bool CFtpClient::Perform(const char* command, bool withBody)
     }
     const std::unique_ptr<char, CurlTextDeleter> urlText(rawUrl);
     if (urlCode != CURLUE_OK) {
-        m_strError = WithLibraryWords(kBadAddress, curl_url_strerror(urlCode));
+        m_strError = WithLibraryWords(UiText("CFtpClient", kBadAddress), curl_url_strerror(urlCode));
         return false;
     }
 
@@ -210,15 +211,18 @@ void CFtpClient::ComposeError(int code)
     // curl's own timer, set to the time left, may fire a moment before the deadline.
     if (curlCode == CURLE_OPERATION_TIMEDOUT &&
         std::chrono::steady_clock::now() + std::chrono::seconds(1) >= m_deadline) {
-        m_strError = kUnfinished + std::to_string(m_options.totalTimeoutSeconds) + kUnfinishedEnd;
+        m_strError = UiText("CFtpClient", kUnfinished) + std::to_string(m_options.totalTimeoutSeconds) +
+                     UiText("CFtpClient", kUnfinishedEnd);
         return;
     }
     if (m_bStalled) {
-        m_strError = kServer + std::to_string(m_options.stallTimeoutSeconds) + kSilentEnd;
+        m_strError = UiText("CFtpClient", kServer) + std::to_string(m_options.stallTimeoutSeconds) +
+                     UiText("CFtpClient", kSilentEnd);
         return;
     }
     if (m_bListingTooLarge) {
-        m_strError = kListingTooLarge + std::to_string(m_options.maxListingBytes) + kBytes;
+        m_strError = UiText("CFtpClient", kListingTooLarge) + std::to_string(m_options.maxListingBytes) +
+                     UiText("CFtpClient", kBytes);
         return;
     }
     std::string words = m_errorBuffer.c_str();

@@ -10,6 +10,7 @@
 #include "store/MessageTypeInfo.h"
 #include "store/SourceRowInfo.h"
 #include "util/TextEncoding.h"
+#include "util/UiText.h"
 
 #include <string>
 
@@ -20,26 +21,27 @@ constexpr const char* kAnonymousUser = "anonymous";
 constexpr const char* kAnonymousPassword = "wendar@localhost";
 constexpr const char* kFinderName = "检查软件";
 
-constexpr const char* kStatusChecking = "正在检查";
-constexpr const char* kStatusSession = "->连接服务器";
-constexpr const char* kStatusConnected = "->正在连接ＦＴＰ服务器";
-constexpr const char* kStatusDirectory = "->正在读取目录";
-constexpr const char* kStatusListing = "->正在检索文件";
-constexpr const char* kStatusDone = "->检查完毕";
-constexpr const char* kStatusStoppedPrefix = "检查";
-constexpr const char* kStatusStoppedSuffix = " 时意外停止";
-constexpr const char* kStatusErrorPrefix = "检查";
-constexpr const char* kStatusErrorSuffix = " 时发生意外错误:";
+constexpr const char* kStatusChecking = WENDAR_TR_NOOP("FtpMonitor", "正在检查");
+constexpr const char* kStatusSession = WENDAR_TR_NOOP("FtpMonitor", "->连接服务器");
+constexpr const char* kStatusConnected = WENDAR_TR_NOOP("FtpMonitor", "->正在连接ＦＴＰ服务器");
+constexpr const char* kStatusDirectory = WENDAR_TR_NOOP("FtpMonitor", "->正在读取目录");
+constexpr const char* kStatusListing = WENDAR_TR_NOOP("FtpMonitor", "->正在检索文件");
+constexpr const char* kStatusDone = WENDAR_TR_NOOP("FtpMonitor", "->检查完毕");
+constexpr const char* kStatusStoppedPrefix = WENDAR_TR_NOOP("FtpMonitor", "检查");
+constexpr const char* kStatusStoppedSuffix = WENDAR_TR_NOOP("FtpMonitor", " 时意外停止");
+constexpr const char* kStatusErrorPrefix = WENDAR_TR_NOOP("FtpMonitor", "检查");
+constexpr const char* kStatusErrorSuffix = WENDAR_TR_NOOP("FtpMonitor", " 时发生意外错误:");
 
 int StopExit(CRunState& run, const std::string& name)
 {
-    run.SetStatusText(kStatusStoppedPrefix + name + kStatusStoppedSuffix);
+    run.SetStatusText(UiText("FtpMonitor", kStatusStoppedPrefix) + name + UiText("FtpMonitor", kStatusStoppedSuffix));
     return 0;
 }
 
 int ErrorExit(CRunState& run, const std::string& name, const std::string& error)
 {
-    run.SetErrorText(kStatusErrorPrefix + name + kStatusErrorSuffix + error);
+    run.SetErrorText(UiText("FtpMonitor", kStatusErrorPrefix) + name + UiText("FtpMonitor", kStatusErrorSuffix) +
+                     error);
     return 0;
 }
 
@@ -61,7 +63,7 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     const std::string user = anonymous ? std::string(kAnonymousUser) : item.UserName;
     const std::string password = anonymous ? std::string(kAnonymousPassword) : item.Password;
 
-    run.SetStatusText(kStatusChecking + name + kStatusSession);
+    run.SetStatusText(UiText("FtpMonitor", kStatusChecking) + name + UiText("FtpMonitor", kStatusSession));
     FtpAddress address;
     std::string error;
     if (!ParseFtpAddress(item.connAddress, item.ViewName, address, error)) {
@@ -77,7 +79,7 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     if (!client.Connect(address.host, address.port, user, password)) {
         return client.WasAborted() ? StopExit(run, name) : ErrorExit(run, name, client.GetLastError());
     }
-    run.SetStatusText(kStatusChecking + name + kStatusConnected);
+    run.SetStatusText(UiText("FtpMonitor", kStatusChecking) + name + UiText("FtpMonitor", kStatusConnected));
     if (run.IsStopRequested()) {
         return StopExit(run, name);
     }
@@ -86,14 +88,14 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     if (!client.ChangeDirectory(address.path)) {
         return client.WasAborted() ? StopExit(run, name) : ErrorExit(run, name, client.GetLastError());
     }
-    run.SetStatusText(kStatusChecking + name + kStatusDirectory);
+    run.SetStatusText(UiText("FtpMonitor", kStatusChecking) + name + UiText("FtpMonitor", kStatusDirectory));
     if (run.IsStopRequested()) {
         return StopExit(run, name);
     }
 
     // A stop ends the listing too: a stalled data connection or a trickling listing would
     // otherwise hold the run for minutes.
-    run.SetStatusText(kStatusChecking + name + kStatusListing);
+    run.SetStatusText(UiText("FtpMonitor", kStatusChecking) + name + UiText("FtpMonitor", kStatusListing));
     std::vector<FtpEntry> entries;
     if (!client.List(entries)) {
         return client.WasAborted() ? StopExit(run, name) : ErrorExit(run, name, client.GetLastError());
@@ -108,7 +110,8 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
         if (run.IsStopRequested()) {
             // What was stored stays stored and is announced; the rest waits for the next check.
             store.Flush();
-            run.SetStatusText(kStatusStoppedPrefix + name + kStatusStoppedSuffix);
+            run.SetStatusText(UiText("FtpMonitor", kStatusStoppedPrefix) + name +
+                              UiText("FtpMonitor", kStatusStoppedSuffix));
             return store.Committed() > 0 ? 1 : 0;
         }
         if (entry.name == "." || entry.name == "..") {
@@ -135,7 +138,7 @@ int CheckFtpItemWithOptions(CheckContext& context, MessageTypeInfo& item, const 
     if (!store.Flush()) {
         ErrorExit(run, name, FindingStoreFailure(store));
     } else {
-        run.SetStatusText(name + kStatusDone);
+        run.SetStatusText(name + UiText("FtpMonitor", kStatusDone));
     }
     return store.Committed() > 0 ? 1 : 0;
 }

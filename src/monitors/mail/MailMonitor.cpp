@@ -14,24 +14,25 @@
 #include "store/SourceRowInfo.h"
 #include "store/UserIdentity.h"
 #include "util/TextEncoding.h"
+#include "util/UiText.h"
 
 #include <chrono>
 #include <string_view>
 
 namespace {
 
-constexpr const char* kChecking = "正在检查";
-constexpr const char* kStepConnectServer = "->连接服务器";
-constexpr const char* kStepConnectMail = "->正在连接电子邮件服务器";
-constexpr const char* kStepLogin = "->正在使用您的用户名登录电子邮件服务器";
-constexpr const char* kStepReading = "->正在读取 ";
-constexpr const char* kLetters = "信件";
-constexpr const char* kStoppedFront = "检查";
-constexpr const char* kStoppedBack = " 时意外停止";
-constexpr const char* kErrorFront = "检查 ";
-constexpr const char* kErrorBack = " 时发生错误:->";
-constexpr const char* kBadLogin = "用户名或者口令不正确-";
-constexpr const char* kDone = "->检查完毕";
+constexpr const char* kChecking = WENDAR_TR_NOOP("MailMonitor", "正在检查");
+constexpr const char* kStepConnectServer = WENDAR_TR_NOOP("MailMonitor", "->连接服务器");
+constexpr const char* kStepConnectMail = WENDAR_TR_NOOP("MailMonitor", "->正在连接电子邮件服务器");
+constexpr const char* kStepLogin = WENDAR_TR_NOOP("MailMonitor", "->正在使用您的用户名登录电子邮件服务器");
+constexpr const char* kStepReading = WENDAR_TR_NOOP("MailMonitor", "->正在读取 ");
+constexpr const char* kLetters = WENDAR_TR_NOOP("MailMonitor", "信件");
+constexpr const char* kStoppedFront = WENDAR_TR_NOOP("MailMonitor", "检查");
+constexpr const char* kStoppedBack = WENDAR_TR_NOOP("MailMonitor", " 时意外停止");
+constexpr const char* kErrorFront = WENDAR_TR_NOOP("MailMonitor", "检查 ");
+constexpr const char* kErrorBack = WENDAR_TR_NOOP("MailMonitor", " 时发生错误:->");
+constexpr const char* kBadLogin = WENDAR_TR_NOOP("MailMonitor", "用户名或者口令不正确-");
+constexpr const char* kDone = WENDAR_TR_NOOP("MailMonitor", "->检查完毕");
 
 constexpr const char* kNoticeSubject = "您有新的电子邮件:<br>主题:<b>";
 constexpr const char* kNoticeTo = "</b><br>接受人邮件地址:";
@@ -86,15 +87,15 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         return 0;
     const std::string& name = item.MessageTypeName;
     const MailServerAddress server = MailServerAddress::Parse(item.connAddress, item.ViewName);
-    const std::string stoppedText = kStoppedFront + name + kStoppedBack;
-    const std::string errorText = kErrorFront + name + kErrorBack;
+    const std::string stoppedText = UiText("MailMonitor", kStoppedFront) + name + UiText("MailMonitor", kStoppedBack);
+    const std::string errorText = UiText("MailMonitor", kErrorFront) + name + UiText("MailMonitor", kErrorBack);
 
-    run.SetStatusText(kChecking + name + kStepConnectServer);
+    run.SetStatusText(UiText("MailMonitor", kChecking) + name + UiText("MailMonitor", kStepConnectServer));
     if (run.IsStopRequested()) {
         run.SetStatusText(stoppedText);
         return 0;
     }
-    run.SetStatusText(kChecking + name + kStepConnectMail);
+    run.SetStatusText(UiText("MailMonitor", kChecking) + name + UiText("MailMonitor", kStepConnectMail));
     CPop3Client client; // its destructor sends QUIT on every early return
     client.SetReplyTimeout(options.replyTimeout);
     client.SetDeadline(std::chrono::steady_clock::now() + options.checkTimeLimit);
@@ -112,14 +113,15 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         run.SetStatusText(stoppedText);
         return 0;
     }
-    run.SetStatusText(kChecking + name + kStepLogin);
+    run.SetStatusText(UiText("MailMonitor", kChecking) + name + UiText("MailMonitor", kStepLogin));
     if (!client.Login(item.UserName, item.Password)) {
         // Only a refusal means a wrong user name or password: a slow server is not one.
         if (client.WasAborted()) {
             run.SetStatusText(stoppedText);
         } else {
-            run.SetErrorText(errorText + (client.WasRefused() ? kBadLogin + OneLine(ShortReason(client))
-                                                              : Pop3FailureText(client, server.host, server.port)));
+            run.SetErrorText(errorText + (client.WasRefused()
+                                              ? UiText("MailMonitor", kBadLogin) + OneLine(ShortReason(client))
+                                              : Pop3FailureText(client, server.host, server.port)));
         }
         return 0;
     }
@@ -128,7 +130,8 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
     CFindingStore store(context.mainConnection, item);
     store.SetKeepWaiting([&run] { return !run.IsStopRequested(); });
     for (int i = 1; i <= count && !run.IsStopRequested(); ++i) {
-        run.SetStatusText(kChecking + name + kStepReading + std::to_string(i) + "/" + std::to_string(count) + kLetters);
+        run.SetStatusText(UiText("MailMonitor", kChecking) + name + UiText("MailMonitor", kStepReading) +
+                          std::to_string(i) + "/" + std::to_string(count) + UiText("MailMonitor", kLetters));
         std::string id;
         if (!client.GetUniqueId(i, id) || !client.RetrieveTop(i, options.previewLines)) {
             // What was stored stays stored and must still be announced.
@@ -152,6 +155,6 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         }
     }
     client.Quit();
-    run.SetStatusText(name + kDone);
+    run.SetStatusText(name + UiText("MailMonitor", kDone));
     return store.Committed() > 0 ? 1 : 0;
 }

@@ -3,24 +3,25 @@
 #include "monitors/mail/CPop3Client.h"
 #include "monitors/net/LibraryWords.h"
 #include "util/TextEncoding.h"
+#include "util/UiText.h"
 
 namespace {
 
-constexpr const char* kNoSocket = "无法建立网络连接";
-constexpr const char* kUnknownHost = "找不到服务器 ";
-constexpr const char* kCannotConnect = "无法连接服务器 ";
-constexpr const char* kTimedOut = "连接超时";
-constexpr const char* kUntrusted = "证书不可信";
-constexpr const char* kNoTls = "无法建立加密连接";
-constexpr const char* kGreetingRefused = "服务器拒绝连接";
-constexpr const char* kBadLogin = "用户名或口令错误";
-constexpr const char* kCommandRefused = "服务器拒绝了命令";
-constexpr const char* kNoReply = "服务器没有及时回答";
-constexpr const char* kClosed = "服务器断开了连接";
-constexpr const char* kTooLong = "服务器的回答太长";
-constexpr const char* kBadCredentials = "用户名或口令里不能有换行";
-constexpr const char* kNotReady = "邮件检查出错";
-constexpr const char* kStopped = "检查已停止";
+constexpr const char* kNoSocket = WENDAR_TR_NOOP("Pop3FailureText", "无法建立网络连接");
+constexpr const char* kUnknownHost = WENDAR_TR_NOOP("Pop3FailureText", "找不到服务器 ");
+constexpr const char* kCannotConnect = WENDAR_TR_NOOP("Pop3FailureText", "无法连接服务器 ");
+constexpr const char* kTimedOut = WENDAR_TR_NOOP("Pop3FailureText", "连接超时");
+constexpr const char* kUntrusted = WENDAR_TR_NOOP("Pop3FailureText", "证书不可信");
+constexpr const char* kNoTls = WENDAR_TR_NOOP("Pop3FailureText", "无法建立加密连接");
+constexpr const char* kGreetingRefused = WENDAR_TR_NOOP("Pop3FailureText", "服务器拒绝连接");
+constexpr const char* kBadLogin = WENDAR_TR_NOOP("Pop3FailureText", "用户名或口令错误");
+constexpr const char* kCommandRefused = WENDAR_TR_NOOP("Pop3FailureText", "服务器拒绝了命令");
+constexpr const char* kNoReply = WENDAR_TR_NOOP("Pop3FailureText", "服务器没有及时回答");
+constexpr const char* kClosed = WENDAR_TR_NOOP("Pop3FailureText", "服务器断开了连接");
+constexpr const char* kTooLong = WENDAR_TR_NOOP("Pop3FailureText", "服务器的回答太长");
+constexpr const char* kBadCredentials = WENDAR_TR_NOOP("Pop3FailureText", "用户名或口令里不能有换行");
+constexpr const char* kNotReady = WENDAR_TR_NOOP("Pop3FailureText", "邮件检查出错");
+constexpr const char* kStopped = WENDAR_TR_NOOP("Pop3FailureText", "检查已停止");
 
 // A server's reply can be long; the status pane shows one line.
 constexpr std::size_t kMaxWordsBytes = 512;
@@ -29,38 +30,38 @@ std::string Sentence(Pop3Failure failure, const std::string& host, std::uint16_t
 {
     switch (failure) {
     case Pop3Failure::NoSocket:
-        return kNoSocket;
+        return UiText("Pop3FailureText", kNoSocket);
     case Pop3Failure::UnknownHost:
-        return kUnknownHost + host;
+        return UiText("Pop3FailureText", kUnknownHost) + host;
     case Pop3Failure::CannotConnect:
-        return kCannotConnect + host + ":" + std::to_string(port);
+        return UiText("Pop3FailureText", kCannotConnect) + host + ":" + std::to_string(port);
     case Pop3Failure::ConnectTimedOut:
-        return kTimedOut;
+        return UiText("Pop3FailureText", kTimedOut);
     case Pop3Failure::UntrustedCertificate:
-        return kUntrusted;
+        return UiText("Pop3FailureText", kUntrusted);
     case Pop3Failure::NoTls:
-        return kNoTls;
+        return UiText("Pop3FailureText", kNoTls);
     case Pop3Failure::GreetingRefused:
-        return kGreetingRefused;
+        return UiText("Pop3FailureText", kGreetingRefused);
     case Pop3Failure::LoginRefused:
-        return kBadLogin;
+        return UiText("Pop3FailureText", kBadLogin);
     case Pop3Failure::CommandRefused:
-        return kCommandRefused;
+        return UiText("Pop3FailureText", kCommandRefused);
     case Pop3Failure::NoReply:
-        return kNoReply;
+        return UiText("Pop3FailureText", kNoReply);
     case Pop3Failure::Closed:
-        return kClosed;
+        return UiText("Pop3FailureText", kClosed);
     case Pop3Failure::ReplyTooLong:
-        return kTooLong;
+        return UiText("Pop3FailureText", kTooLong);
     case Pop3Failure::BadCredentials:
-        return kBadCredentials;
+        return UiText("Pop3FailureText", kBadCredentials);
     case Pop3Failure::Stopped:
-        return kStopped;
+        return UiText("Pop3FailureText", kStopped);
     case Pop3Failure::None:
     case Pop3Failure::NotReady:
         break;
     }
-    return kNotReady;
+    return UiText("Pop3FailureText", kNotReady);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "monitors/net/CCurlDriver.h"
 #include "monitors/net/CurlFailureText.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <curl/curl.h>
@@ -9,8 +10,8 @@
 
 namespace {
 
-constexpr const char* kPageTooLarge = "网页超过 ";
-constexpr const char* kBytes = " 字节";
+constexpr const char* kPageTooLarge = WENDAR_TR_NOOP("CHttpRequest", "网页超过 ");
+constexpr const char* kBytes = WENDAR_TR_NOOP("CHttpRequest", " 字节");
 constexpr std::size_t kMaxReasonBytes = 200;
 
 struct EasyDeleter
@@ -184,7 +185,8 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
         return Outcome::Stopped;
     }
     if (transfer.tooLarge) {
-        m_strError = kPageTooLarge + std::to_string(m_limits.maxBodyBytes) + kBytes;
+        m_strError = UiText("CHttpRequest", kPageTooLarge) + std::to_string(m_limits.maxBodyBytes) +
+                     UiText("CHttpRequest", kBytes);
     } else {
         m_strError = CurlFailureText(rc, url.server, url.port, errorBuffer);
     }

@@ -13,6 +13,7 @@
 #include "util/MakeLinksAbsolute.h"
 #include "util/PageCharset.h"
 #include "util/PrivateFile.h"
+#include "util/UiText.h"
 #include "util/UrlParts.h"
 
 #include <algorithm>
@@ -24,18 +25,18 @@
 namespace {
 
 // Status texts; N (the item's name) goes between the pieces.
-constexpr const char* kChecking = "正在检查";
-constexpr const char* kConnecting = "->连接服务器";
-constexpr const char* kDownloading = "->正在从服务器下载";
-constexpr const char* kReading = "->正在读取服务器内容";
-constexpr const char* kComparing = "->正在比较新旧内容";
-constexpr const char* kSaving = "->保存新数据";
-constexpr const char* kDone = "->检查完毕";
-constexpr const char* kFailedPrefix = "检查";
-constexpr const char* kStopped = " 时发生意外错误";
-constexpr const char* kFailed = " 时发生意外错误：";
-constexpr const char* kErrorStatus = "网页返回错误 ";
-constexpr const char* kEmptyPage = "网页没有内容";
+constexpr const char* kChecking = WENDAR_TR_NOOP("WebMonitor", "正在检查");
+constexpr const char* kConnecting = WENDAR_TR_NOOP("WebMonitor", "->连接服务器");
+constexpr const char* kDownloading = WENDAR_TR_NOOP("WebMonitor", "->正在从服务器下载");
+constexpr const char* kReading = WENDAR_TR_NOOP("WebMonitor", "->正在读取服务器内容");
+constexpr const char* kComparing = WENDAR_TR_NOOP("WebMonitor", "->正在比较新旧内容");
+constexpr const char* kSaving = WENDAR_TR_NOOP("WebMonitor", "->保存新数据");
+constexpr const char* kDone = WENDAR_TR_NOOP("WebMonitor", "->检查完毕");
+constexpr const char* kFailedPrefix = WENDAR_TR_NOOP("WebMonitor", "检查");
+constexpr const char* kStopped = WENDAR_TR_NOOP("WebMonitor", " 时发生意外错误");
+constexpr const char* kFailed = WENDAR_TR_NOOP("WebMonitor", " 时发生意外错误：");
+constexpr const char* kErrorStatus = WENDAR_TR_NOOP("WebMonitor", "网页返回错误 ");
+constexpr const char* kEmptyPage = WENDAR_TR_NOOP("WebMonitor", "网页没有内容");
 
 // The stored record.
 constexpr const char* kUnknownDate = "未知";
@@ -152,12 +153,12 @@ private:
     void Status(const std::string& text) { m_ctx.run.SetStatusText(text); }
     int Fail(const std::string& reason)
     {
-        m_ctx.run.SetErrorText(kFailedPrefix + m_name + kFailed + reason);
+        m_ctx.run.SetErrorText(UiText("WebMonitor", kFailedPrefix) + m_name + UiText("WebMonitor", kFailed) + reason);
         return 0;
     }
     int Stop()
     {
-        Status(kFailedPrefix + m_name + kStopped);
+        Status(UiText("WebMonitor", kFailedPrefix) + m_name + UiText("WebMonitor", kStopped));
         return 0;
     }
     bool Stopped() const { return m_ctx.run.IsStopRequested(); }
@@ -198,8 +199,8 @@ WebPageCheck::Fetch WebPageCheck::Download(const UrlParts& parts, std::string& p
     }
     CHttpRequest request(
         m_options.http, [this] { return Stopped(); }, Driver());
-    Status(kChecking + m_name + kDownloading);
-    const std::string reading = kChecking + m_name + kReading;
+    Status(UiText("WebMonitor", kChecking) + m_name + UiText("WebMonitor", kDownloading));
+    const std::string reading = UiText("WebMonitor", kChecking) + m_name + UiText("WebMonitor", kReading);
     switch (request.Get(
         parts, page, [this, &reading] { Status(reading); }, m_deadline)) {
     case CHttpRequest::Outcome::Done:
@@ -215,11 +216,11 @@ WebPageCheck::Fetch WebPageCheck::Download(const UrlParts& parts, std::string& p
     const long code = request.ResponseCode();
     if (code < 200 || code > 299) {
         const std::string& reason = request.ReasonPhrase();
-        Fail(kErrorStatus + std::to_string(code) + (reason.empty() ? "" : " " + reason));
+        Fail(UiText("WebMonitor", kErrorStatus) + std::to_string(code) + (reason.empty() ? "" : " " + reason));
         return Fetch::Ended;
     }
     if (std::all_of(page.begin(), page.end(), IsSpace)) {
-        Fail(kEmptyPage);
+        Fail(UiText("WebMonitor", kEmptyPage));
         return Fetch::Ended;
     }
     // Markers, exclusions, the comparison and the stored copy all work on UTF-8.
@@ -328,13 +329,13 @@ int WebPageCheck::Store(CFindingStore& store, const std::string& url, std::strin
     row.Link = url;
     const auto outcome = store.StoreLarge(row);
     if (outcome == CFindingStore::Outcome::ItemGone) {
-        Status(m_name + kDone);
+        Status(m_name + UiText("WebMonitor", kDone));
         return 0;
     }
     if (outcome != CFindingStore::Outcome::Stored || !store.Flush()) {
         return Fail(FindingStoreFailure(store));
     }
-    Status(m_name + kDone);
+    Status(m_name + UiText("WebMonitor", kDone));
     return 1;
 }
 
@@ -343,7 +344,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     if (Stopped() || m_item.state == 0) {
         return 0;
     }
-    Status(kChecking + m_name + kConnecting);
+    Status(UiText("WebMonitor", kChecking) + m_name + UiText("WebMonitor", kConnecting));
     UrlParts parts;
     std::string error;
     if (!SplitUrl(url, parts, error)) {
@@ -390,7 +391,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
     if (marker != Marker::AllFound && depth < m_options.maxFrameDepth) {
         frameResult = FollowFrames(url, page, depth, followedFrames);
     }
-    Status(m_name + kDone);
+    Status(m_name + UiText("WebMonitor", kDone));
     if (followedFrames) {
         // A frame at any depth that stored a record is this page's finding.
         return frameResult;
@@ -402,7 +403,7 @@ int WebPageCheck::Run(const std::string& url, bool topLevel, int depth)
         return Stop();
     }
 
-    Status(kChecking + m_name + kComparing);
+    Status(UiText("WebMonitor", kChecking) + m_name + UiText("WebMonitor", kComparing));
     // The comparison runs on what is stored now, outside a write transaction: a large page takes a
     // while to compare, and the window must not wait for that. The store's write transaction then
     // asks whether a record of the page came meanwhile (another program checking the same page)
@@ -450,10 +451,10 @@ WebPageCheck::Verdict WebPageCheck::Compare(StoredState& stored, Marker marker, 
         // that come back with the old region are no change.
         const char* report = marker == Marker::StartMissing ? kStartMarkerGoneInfo : kEndMarkerGoneInfo;
         if (stored.any && stored.newestInfo == report) {
-            Status(m_name + kDone);
+            Status(m_name + UiText("WebMonitor", kDone));
             return Verdict::Same;
         }
-        Status(m_name + kSaving);
+        Status(m_name + UiText("WebMonitor", kSaving));
         info = report;
         return Verdict::Changed;
     }
@@ -468,7 +469,7 @@ WebPageCheck::Verdict WebPageCheck::Compare(StoredState& stored, Marker marker, 
         }
         CutOldRegion(oldRegion);
         if (oldRegion == region) {
-            Status(m_name + kDone);
+            Status(m_name + UiText("WebMonitor", kDone));
             return Verdict::Same;
         }
     }
@@ -476,8 +477,8 @@ WebPageCheck::Verdict WebPageCheck::Compare(StoredState& stored, Marker marker, 
         Stop();
         return Verdict::Stopped;
     }
-    Status(m_name + kDone);
-    Status(m_name + kSaving);
+    Status(m_name + UiText("WebMonitor", kDone));
+    Status(m_name + UiText("WebMonitor", kSaving));
     WritePageCopies(m_ctx.appDir, region, oldRegion);
     info = stored.any ? kChangedInfo : kFirstCheckInfo;
     return Verdict::Changed;

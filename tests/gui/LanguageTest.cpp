@@ -1,0 +1,80 @@
+// The window in English, and Qt's own texts (buttons, dialogs) in Chinese.
+#include "FrameFixture.h"
+#include "app/UiLanguage.h"
+#include "gui/frame/FrameCommands.h"
+#include "gui/list/CPagingBar.h"
+#include "gui/widgets/CElidedLabel.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QToolBar>
+
+namespace {
+
+// Puts the Chinese texts back for the tests after this one in the same process.
+struct ChineseAfterwards
+{
+    ~ChineseAfterwards() { SetUpLanguage(kUiLanguageChinese); }
+};
+
+} // namespace
+
+TEST(Language, AnEnglishStartShowsNoChineseInMenusToolbarOrPagingBar)
+{
+    ChineseAfterwards restore;
+    ASSERT_EQ(SetUpLanguage(kUiLanguageEnglish), ShownLanguage::English);
+    FrameFixture fixture;
+    fixture.frame->ShowAtStart(false);
+    fixture.StoreMessages(250);
+    fixture.frame->UpdateCommandUi();
+
+    QStringList shown;
+    for (const QMenu* menu : fixture.frame->findChildren<QMenu*>()) {
+        shown << menu->title();
+        for (const QAction* action : menu->actions()) {
+            shown << action->text();
+        }
+    }
+    for (const QAction* action : fixture.frame->ToolBar()->actions()) {
+        shown << action->text() << action->toolTip();
+    }
+    CPagingBar* bar = fixture.frame->PagingBar();
+    for (const QWidget* widget : bar->findChildren<QWidget*>()) {
+        shown << widget->toolTip() << widget->accessibleName();
+        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+            shown << label->text();
+        }
+    }
+    shown << fixture.frame->StatusTextPane()->FullText();
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    for (const QString& text : shown) {
+        EXPECT_FALSE(chinese.match(text).hasMatch()) << text.toStdString();
+    }
+    EXPECT_GT(shown.size(), 60);
+    QStringList toolbar;
+    for (const QAction* action : fixture.frame->ToolBar()->actions()) {
+        toolbar << action->text();
+    }
+    EXPECT_EQ(toolbar, QStringList({"Add", "Properties", "Check", "Auto", "Exit"}));
+    EXPECT_EQ(bar->PageLabel()->text(), QStringLiteral("Page 1 of 3"));
+    EXPECT_EQ(bar->CountLabel()->text(), QStringLiteral("Per page: 100 / total: 250"));
+}
+
+TEST(Language, QtsOwnButtonsReadChineseInAChineseStart)
+{
+    ChineseAfterwards restore;
+    ASSERT_EQ(SetUpLanguage(kUiLanguageChinese), ShownLanguage::Chinese);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("确认"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(box.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("是")))
+        << box.button(QMessageBox::Yes)->text().toStdString();
+    EXPECT_TRUE(box.button(QMessageBox::No)->text().startsWith(QStringLiteral("否")));
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), QStringLiteral("确定"));
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
+}
