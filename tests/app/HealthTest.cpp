@@ -255,7 +255,8 @@ TEST(DryRun, SeesTheItemsRecordsStoresNothingAndStopsWhenCancelled)
              if (context.run.IsStopRequested()) {
                  return 0;
              }
-             for (const auto& range : LoadExcludeRanges(context.mainConnection, item.messagetypeid).value()) {
+             const auto ranges = LoadExcludeRanges(context.mainConnection, item.messagetypeid);
+             for (const auto& range : ranges.value_or(ExcludeRanges{})) {
                  seenRanges.push_back(range.excludeFrom);
              }
              int stored = 0;
