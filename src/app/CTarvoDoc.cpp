@@ -434,16 +434,16 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
         walk.SetPerHostLimit(static_cast<size_t>(m_nPerHostChecks.load()));
         // Every thread of the walk keeps its connection quiet for its own work, as this one does.
         const bool byTimer = job->m_bByTimer;
-        result = walk.Walk(
-            itemAt,
-            [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
-                CAdoConnection::QuietOnThisThread quietHere(own);
-                return RunMonitor(&item, run, &curl, own, byTimer);
-            },
-            [this](MessageTypeInfo& item, int r) {
-                CAdoConnection::QuietOnThisThread quietHere(m_connection);
-                AfterCheck(item, r);
-            });
+        result =
+            walk.Walk([&itemAt](size_t i) { return itemAt(i); },
+                      [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
+                          CAdoConnection::QuietOnThisThread quietHere(own);
+                          return RunMonitor(&item, run, &curl, own, byTimer);
+                      },
+                      [this](MessageTypeInfo& item, int r) {
+                          CAdoConnection::QuietOnThisThread quietHere(m_connection);
+                          AfterCheck(item, r);
+                      });
         m_run.SetStatusText(
             UiText("CTarvoDoc", m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText));
     }
@@ -501,6 +501,10 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     // The check's own state: its failure and its words, passed on to the run.
     CRunState own(run);
     CheckContext context{connection, own, m_strAppDir, curl, byTimer};
+    std::string optionsError;
+    if (const auto options = LoadItemOptions(connection, item->messagetypeid, optionsError)) {
+        context.pinnedCertificate = options->pinnedCertificate;
+    }
     int result = monitor(context, *item);
     int found = item->m_nNewCount - newBefore;
     if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) && result != 0) {

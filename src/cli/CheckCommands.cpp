@@ -175,11 +175,12 @@ int RunDryCheckCommand(CliContext& context, int id)
         context.err << (error.empty() ? "没有这个检查项目: " + std::to_string(id) : error) << '\n';
         return 1;
     }
+    const auto options = context.app.Health().Options(id, error);
     std::atomic<bool> cancel{false};
     std::atomic<bool> done{false};
     DryRunResult result;
     std::thread trial([&] {
-        result = context.app.DryRun(*stored, cancel);
+        result = context.app.DryRun(*stored, cancel, options ? options->pinnedCertificate : std::string());
         done = true;
     });
     while (!done) {

