@@ -18,7 +18,7 @@ test_packages=(
     clang clang-format git googletest libgtest-dev libgmock-dev libbenchmark-dev
     sqlite3 openssl xvfb xauth dbus-x11 at-spi2-core python3-pyatspi xdotool imagemagick
     libcpp-httplib-dev python3-pyftpdlib postgresql dovecot-core dovecot-pop3d
-    desktop-file-utils appstream poppler-utils
+    desktop-file-utils appstream poppler-utils x11-utils
 )
 # Packages whose installation sets up a system service, and those services.
 declare -A services=(

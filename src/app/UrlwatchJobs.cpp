@@ -10,6 +10,9 @@ constexpr const char* kLineText = " (第 %1 行)";
 constexpr const char* kTooManyJobsText = "任务太多, 最多 ";
 constexpr const char* kNotMappingText = "不是一个任务 (应为 名称: 值 的映射)";
 constexpr const char* kTooLongText = "内容太长";
+constexpr const char* kTooDeepText = "不是有效的任务文件: 嵌套太深";
+// A job's members nest a few levels (filters, headers); the parser's stacks grow with the depth.
+constexpr int kMaxDepth = 64;
 
 struct Parser
 {
@@ -86,7 +89,10 @@ std::optional<std::vector<UrlwatchJob>> ReadUrlwatchJobs(std::string_view text, 
             } else if (depth == 1 && rootIsMapping) {
                 key.reset(); // a nested value: passed over
             }
-            ++depth;
+            if (++depth > kMaxDepth) {
+                error = kTooDeepText;
+                return std::nullopt;
+            }
             break;
         case YAML_MAPPING_END_EVENT:
         case YAML_SEQUENCE_END_EVENT:

@@ -16,6 +16,8 @@ public:
     // Returns when the sound has been played to its end. False when the file is missing, is not a
     // sound or holds no samples, or when no sound server takes the stream (fails at once then).
     bool Play(const std::string& path) override;
+    // Stops within about kBufferMs of stop being set.
+    bool PlayUntilStopped(const std::string& path, const std::atomic<bool>& stop) override;
 
 private:
     std::string m_server;

@@ -187,6 +187,7 @@ TEST_F(ItemTransfer, ABadFileIsRefusedWithItsReasonAndAddsNothing)
         {"{\"format\": \"other\", \"items\": []}", "wendar-items"},
         {R"({"format": "wendar-items", "version": 2, "items": []})", "版本 2"},
         {"url: http://a/\n  bad: [\n", "YAML"},
+        {"url: " + std::string(100, '[') + "\n", "嵌套太深"},
         {std::string(kMaxItemsFileBytes + 1, ' '), "太大"},
     };
     for (const auto& [text, reason] : bad) {

@@ -78,7 +78,7 @@ protected:
 
 } // namespace
 
-TEST_F(Cli, ItemsAreAddedShownChangedAndDeletedWithQuotesIntact)
+TEST_F(Cli, ItemsAreAddedShownChangedExportedImportedAndDeletedWithQuotesIntact)
 {
     EXPECT_EQ(Ok({"items", "add", "--name", "O'Neil 新闻", "--category", "2", "--address", "http://h/'x'.htm",
                   "--interval-minutes", "3"}),
@@ -92,6 +92,18 @@ TEST_F(Cli, ItemsAreAddedShownChangedAndDeletedWithQuotesIntact)
         EXPECT_TRUE(Has(shown, field)) << field << " in " << shown;
     }
     EXPECT_TRUE(Has(Run({"items"}).out, "1\t2\t禁止\tO'Neil 新闻\thttp://h/'x'.htm\t0\t正常\t-\n"));
+
+    // Exported to standard output without the password, to a file with it; imported back.
+    const std::string exported = Ok({"items", "export", "1"});
+    EXPECT_TRUE(Has(exported, R"("format": "wendar-items")")) << exported;
+    EXPECT_FALSE(Has(exported, "p'w"));
+    const std::string file = home.path() + "items.json";
+    Ok({"items", "export", "--with-passwords", "-o", file});
+    EXPECT_TRUE(Has(ReadFile(file), "p'w"));
+    EXPECT_EQ(Ok({"items", "import", file}), "增加了 1 个检查项目\nO'Neil 新闻 (2)\n");
+    EXPECT_EQ(Run({"items", "import", home.path() + "none.json"}).status, 1);
+    EXPECT_EQ(Run({"items", "export", "9"}).status, 1);
+    Ok({"items", "delete", "2"});
     Ok({"items", "delete", "1"});
     EXPECT_EQ(Run({"items"}).out, "编号\t类型\t状态\t名称\t链接地址\t未读\t健康\t上次检查\n");
 }

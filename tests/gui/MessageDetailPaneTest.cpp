@@ -85,6 +85,12 @@ TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFil
     Select(world, id);
     pane.OpenSubjectLink();
     EXPECT_EQ(world.opener.opened.size(), 1u);
+    // A bare host name is a web address.
+    ASSERT_TRUE(world.app.Db().main.Execute("update userdata set SourceLink='www.example.test/a?b=1'"));
+    Select(world, id);
+    pane.OpenSubjectLink();
+    ASSERT_EQ(world.opener.opened.size(), 2u);
+    EXPECT_EQ(world.opener.opened[1], QUrl(QStringLiteral("http://www.example.test/a?b=1")));
 
     // No record: the header says so and the browser goes home.
     Select(world, 0);
@@ -127,10 +133,18 @@ TEST(MessageDetailPane, AWebRecordShowsChineseRightWhateverCharsetItDeclaresAndT
     pane.RemoteButton()->click();
     EXPECT_EQ(pane.Browser()->Address(), QUrl(QStringLiteral("http://127.0.0.1:9/item.htm")));
 
-    // An address that is no web address is not loaded.
+    // An address that is no web address is not loaded; the notice that says so hides a password.
     ASSERT_TRUE(world.app.Db().main.Execute("update usermessagetype set connAddress='file:///etc/passwd'"));
     Select(world, id);
     EXPECT_TRUE(pane.Browser()->Address().isEmpty());
+    ASSERT_TRUE(
+        world.app.Db().main.Execute("update usermessagetype set connAddress='Driver=SQLite3;Database=/x;PWD=secret'"));
+    loaded.clear();
+    Select(world, id);
+    ASSERT_TRUE(WaitForLoad(loaded));
+    const QString notice = PageText(*pane.Browser());
+    EXPECT_TRUE(notice.contains(QStringLiteral("PWD=******"))) << notice.toStdString();
+    EXPECT_FALSE(notice.contains(QStringLiteral("secret")));
 }
 
 TEST(MessageDetailPane, TheHeaderButtonHidesTheStripAndTheBrowserFillsThePane)

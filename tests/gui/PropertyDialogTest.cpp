@@ -487,6 +487,22 @@ TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)
     const auto played = home.player->Played();
     EXPECT_EQ(played[1], home.dir() + "missing.wav");
     EXPECT_EQ(played[2], home.dir() + "ring01.wav");
+
+    // Closing the dialog stops a sound that is still playing instead of waiting for its end.
+    Edit(*dialog, "notifysound")->setText(QStringLiteral("endless.wav"));
+    dialog->UpdateSoundControls();
+    const auto endless = [&] {
+        const auto all = home.player->Played();
+        return !all.empty() && all.back() == home.dir() + "endless.wav";
+    };
+    ASSERT_TRUE(WaitFor([&] {
+        play->click();
+        return endless();
+    }));
+    dialog->reject();
+    dialog.reset();
+    EXPECT_TRUE(home.player->Stopped());
+    EXPECT_TRUE(endless()) << "no fallback after a stop";
 }
 
 TEST_F(DialogTest, AChosenSoundBelowTheProgramFolderIsStoredRelative)

@@ -15,6 +15,10 @@ enum class BrowserMode
 
 // http, https, ftp and mailto: what a clicked link or a subject may hand to the desktop's opener.
 bool IsOpenableLink(const QUrl& url);
+// A link as a subject or a record names it; a bare host name with an optional port and path
+// ("www.example.com", "example.com:8080/a") is a web address and becomes http. Anything else
+// stays as written (a connection string is no link).
+QUrl LinkUrl(const QString& text);
 
 class CBrowserPage final : public QWebEnginePage
 {

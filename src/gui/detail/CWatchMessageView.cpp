@@ -199,7 +199,7 @@ void CWatchMessageView::ShowHeader(int id)
 
 void CWatchMessageView::OpenSubjectLink()
 {
-    const QUrl url(Utf8(m_strLink).trimmed());
+    const QUrl url = LinkUrl(Utf8(m_strLink));
     // A subject from a mail or a remote table may name anything; only web and mail addresses go
     // to the desktop's opener, never a local file or program.
     if (IsOpenableLink(url)) {
@@ -235,7 +235,7 @@ void CWatchMessageView::ShowContent(int id, int mode)
         return;
     }
     if (mode == kRemoteAddress || (mode == kAsItemPrefers && m_record.DisplayType == 1)) {
-        m_browser->Navigate2(QUrl(Utf8(RemoteAddress(m_record)).trimmed()));
+        m_browser->Navigate2(LinkUrl(Utf8(RemoteAddress(m_record))));
         return;
     }
     std::string path;

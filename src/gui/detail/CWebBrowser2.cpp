@@ -3,6 +3,7 @@
 #include "gui/detail/CBrowserPage.h"
 #include "gui/detail/CBrowserRequestGuard.h"
 #include "gui/detail/MessageDetailText.h"
+#include "util/Masking.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -140,7 +141,9 @@ void CWebBrowser2::Navigate2(const QUrl& url)
     } else if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
         mode = BrowserMode::Remote;
     } else {
-        ShowNotice(tr(kCannotShowAddress) + url.toString());
+        // A database item's address is its connection string: never shown with its password.
+        ShowNotice(tr(kCannotShowAddress) +
+                   QString::fromStdString(MaskedAddress(url.toString().toStdString(), false)));
         return;
     }
     StartEngine();

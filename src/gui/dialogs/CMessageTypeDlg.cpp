@@ -99,6 +99,7 @@ CMessageTypeDlg::~CMessageTypeDlg()
     if (m_testJob) {
         m_testJob->Cancel();
     }
+    m_soundStop->store(true);
     if (m_soundTest.joinable()) {
         m_soundTest.join();
     }
@@ -138,6 +139,12 @@ void CMessageTypeDlg::closeEvent(QCloseEvent* event)
 {
     ClosePresets();
     QDialog::closeEvent(event);
+}
+
+void CMessageTypeDlg::done(int result)
+{
+    m_soundStop->store(true);
+    QDialog::done(result);
 }
 
 void CMessageTypeDlg::ClosePresets()
@@ -391,9 +398,10 @@ void CMessageTypeDlg::OnTestSound()
     const std::string path = m_strSound.isEmpty() ? std::string() : m_context.app.ProgramFile(ToStd(m_strSound));
     const std::string fallback = m_context.app.ProgramFile(kDefaultSoundFile);
     m_soundPlaying->store(true);
-    m_soundTest = std::thread([player, path, fallback, playing = m_soundPlaying]() {
-        if (path.empty() || !player->Play(path)) {
-            player->Play(fallback);
+    m_soundStop->store(false);
+    m_soundTest = std::thread([player, path, fallback, playing = m_soundPlaying, stop = m_soundStop]() {
+        if ((path.empty() || !player->PlayUntilStopped(path, *stop)) && !stop->load()) {
+            player->PlayUntilStopped(fallback, *stop);
         }
         playing->store(false);
     });

@@ -74,6 +74,8 @@ protected:
     // Enter in the address field is OK: the address is one line.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // OK, Cancel or the window's close: a test sound that still plays is stopped.
+    void done(int result) override;
 
 private:
     void BuildLayout();
@@ -127,6 +129,8 @@ private:
     // The sound test plays off the UI thread; joined before the dialog goes.
     std::thread m_soundTest;
     std::shared_ptr<std::atomic<bool>> m_soundPlaying = std::make_shared<std::atomic<bool>>(false);
+    // Set when the dialog closes: a test sound still playing ends then, not at its own end.
+    std::shared_ptr<std::atomic<bool>> m_soundStop = std::make_shared<std::atomic<bool>>(false);
 
     // Controls (owned by the dialog).
     QLineEdit* m_pName = nullptr;
