@@ -103,6 +103,14 @@ CREATE TABLE IF NOT EXISTS userdata_deleted (
     SourceContent TEXT
 );
 CREATE INDEX IF NOT EXISTS userdata_deleted_key ON userdata_deleted (MessageTypeID, SourceKey, ID);
+-- The list sorted by a column: one index per sortable column, in the order of its ascending sort
+-- (read backwards for the descending one), so that a page of a million records needs no sorting;
+-- without the read state, so that marking records read does not rewrite them.
+CREATE INDEX IF NOT EXISTS userdata_sort_type ON userdata (MessageTypeName COLLATE NOCASE, ID DESC);
+CREATE INDEX IF NOT EXISTS userdata_sort_date ON userdata (RecieveDate DESC, ID DESC);
+CREATE INDEX IF NOT EXISTS userdata_sort_from ON userdata (SourceFromName COLLATE NOCASE, ID DESC);
+CREATE INDEX IF NOT EXISTS userdata_sort_info ON userdata (SourceInfo COLLATE NOCASE, ID DESC);
+CREATE INDEX IF NOT EXISTS userdata_sort_to ON userdata (SourceToName COLLATE NOCASE, ID DESC);
 -- The records of the last deletion, whole, until it is undone or the next deletion replaces them.
 CREATE TABLE IF NOT EXISTS userdata_undo (
     ID INTEGER PRIMARY KEY,
