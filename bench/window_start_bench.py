@@ -9,7 +9,10 @@ resident memory at rest a few seconds after the window showed (goal <= 80 MiB), 
 first message is shown (a click on the first row of the list), with that of the
 QtWebEngineProcess helpers separately; the web engine starts only for that first message.
 
-usage: bench/window_start_bench.py BUILD_DIR [--messages N] [--runs R]
+With --items-compare, the start with 10 check items in the tree is timed beside the start with
+10,000 (no messages; goal: within 1.5x).
+
+usage: bench/window_start_bench.py BUILD_DIR [--messages N] [--runs R] [--items-compare]
 """
 import argparse
 import os
@@ -133,11 +136,42 @@ def prepare(build, home, env, messages):
                        " SourceContent) values (?, ?, 2, '新闻', ?, ?)", rows)
 
 
+def add_items(home, count):
+    """count - 1 more items, copies of the first with their own names and addresses."""
+    with sqlite3.connect(os.path.join(home, "message.dat")) as db:
+        columns = [row[1] for row in db.execute("pragma table_info(usermessagetype)") if row[1] != "messagetypeid"]
+        first = dict(zip(columns, db.execute("select %s from usermessagetype" % ", ".join(columns)).fetchone()))
+        rows = []
+        for i in range(1, count):
+            first.update(MessageTypeName="网页%d" % i, connAddress="http://127.0.0.1:9/%d.htm" % i)
+            rows.append([first[c] for c in columns])
+        db.executemany("insert into usermessagetype (%s) values (%s)" % (", ".join(columns), ", ".join("?" * len(columns))),
+                       rows)
+
+
+def items_compare(build, tmp, env, runs):
+    times = {}
+    for count in (10, 10000):
+        home = os.path.join(tmp, "items%d" % count) + "/"
+        os.makedirs(home)
+        prepare(build, home, env, 0)
+        add_items(home, count)
+        times[count] = []
+        for _ in range(runs):
+            seconds, process = time_to_window([os.path.join(build, "bin", "wendar"), "--home", home], env, "Wendar")
+            times[count].append(seconds)
+            stop(process)
+    few, many = statistics.median(times[10]), statistics.median(times[10000])
+    print("window shown with 10 items:     %.0f ms (median of %d)" % (few * 1000, runs))
+    print("window shown with 10,000 items: %.0f ms; ratio %.2f (goal <= 1.5)" % (many * 1000, many / few))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
     parser.add_argument("--messages", type=int, default=100000)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--items-compare", action="store_true")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     for tool in ("Xvfb", "xdotool"):
@@ -152,6 +186,8 @@ def main():
         env.pop(key, None)
     xvfb = start_xvfb(env)
     try:
+        if args.items_compare:
+            return items_compare(build, tmp, env, args.runs)
         home = os.path.join(tmp, "home") + "/"
         os.makedirs(home)
         prepare(build, home, env, args.messages)
