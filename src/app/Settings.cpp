@@ -24,8 +24,7 @@ QString KeyPath(std::string_view key)
 constexpr std::pair<std::string_view, SettingBounds> kBounds[] = {
     {"pagesize", {10, 1000}},      {"enableAutoCheck", {0, 1}},    {"AutoCheckInterval", {1, 1440}},
     {"EnableSoundNotify", {0, 1}}, {"SplitterWindowType", {0, 1}}, {"AutoMarkRead", {0, 3600}},
-    {"enableAutoRun", {0, 1}},     {"ParallelChecks", {1, 64}},
-    {"PerHostChecks", {1, 16}},
+    {"enableAutoRun", {0, 1}},     {"ParallelChecks", {1, 64}},    {"PerHostChecks", {1, 16}},
 };
 
 } // namespace
