@@ -103,6 +103,11 @@ CREATE TABLE IF NOT EXISTS userdata_deleted (
     SourceContent TEXT
 );
 CREATE INDEX IF NOT EXISTS userdata_deleted_key ON userdata_deleted (MessageTypeID, SourceKey, ID);
+-- The list sorted by date: in the order of its ascending sort (read backwards for the descending
+-- one), so that a page of a million records needs no sorting; without the read state, so that
+-- marking records read does not rewrite it. The text columns sort in the application's own order
+-- (pinyin for Chinese), which an index in a file other programs open cannot hold.
+CREATE INDEX IF NOT EXISTS userdata_sort_date ON userdata (RecieveDate DESC, ID DESC);
 -- The records of the last deletion, whole, until it is undone or the next deletion replaces them.
 CREATE TABLE IF NOT EXISTS userdata_undo (
     ID INTEGER PRIMARY KEY,

@@ -43,8 +43,10 @@ struct OrderTerm
 };
 
 // The sort keys of the list's columns. Texts compare with ASCII letters folded, as the list's own
-// comparison does, and Chinese in pinyin order (ListTextOrder.h); a later date comes first. Every order ends with the
-// list's own order (unread first, newest first), which the indexes (status, ID DESC) serve.
+// comparison does, and Chinese in pinyin order (ListTextOrder.h); a later date comes first. Records
+// alike in a column's key come newest first; the descending order is that order read from the other
+// end, so that the date's index (userdata_sort_date, without the read state: marking records read
+// leaves it alone) serves both. The read-state columns sort as the list's own order does.
 constexpr const char* kStatusKey = "status";
 constexpr const char* kIdKey = "ID";
 constexpr const char* kTypeNameKey = "MessageTypeName collate listtext";
@@ -61,28 +63,37 @@ std::vector<OrderTerm> OrderTerms(const ListOrder& order)
     case 0:
         return {{kStatusKey, d}, {kIdKey, !d}};
     case 1:
-        terms = {{kTypeNameKey, d}};
+        terms = {{kTypeNameKey, false}};
         break;
     case 2:
-        terms = {{kReceiveDateKey, !d}};
+        terms = {{kReceiveDateKey, true}};
         break;
     case 3:
-        terms = {{kFromNameKey, d}};
+        terms = {{kFromNameKey, false}};
         break;
     case 4:
-        terms = {{kStatusKey, d}};
+        terms = {{kStatusKey, false}};
         break;
     case 5:
-        terms = {{kInfoKey, d}};
+        terms = {{kInfoKey, false}};
         break;
     case 7:
-        terms = {{kToNameKey, d}};
+        terms = {{kToNameKey, false}};
         break;
     default:
         break;
     }
-    terms.push_back({kStatusKey, false});
+    if (terms.empty() || order.column == 4) {
+        terms.push_back({kStatusKey, false});
+        terms.push_back({kIdKey, true});
+        return terms;
+    }
     terms.push_back({kIdKey, true});
+    if (d) {
+        for (OrderTerm& term : terms) {
+            term.descending = !term.descending;
+        }
+    }
     return terms;
 }
 

@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kSetStatusSql = "update userdata set status=";
 constexpr const char* kWhereItemSql = " where messagetypeid=";
+constexpr const char* kWhereStatusSql = " where status=";
+constexpr const char* kAndItemSql = " and messagetypeid=";
 constexpr const char* kWhereIdSql = " where id=";
 constexpr const char* kListRecordSql = "select * from userdata where id=";
 constexpr const char* kUnreadCountsSql =
@@ -83,9 +85,11 @@ bool SetAllRead(CAdoConnection& connection, const MessageTypeInfo* item, bool re
 
 bool SetAllRead(CAdoConnection& connection, int itemId, bool read, std::string& error)
 {
-    std::string sql = std::string(kSetStatusSql) + (read ? "1" : "0");
+    // Only the records that change are written: the read-state indexes find them, and the others
+    // (most of a large store) are not rewritten.
+    std::string sql = std::string(kSetStatusSql) + (read ? "1" : "0") + kWhereStatusSql + (read ? "0" : "1");
     if (itemId != 0) {
-        sql += kWhereItemSql + std::to_string(itemId);
+        sql += kAndItemSql + std::to_string(itemId);
     }
     return connection.Execute(sql, error);
 }

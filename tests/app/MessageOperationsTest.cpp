@@ -111,12 +111,14 @@ TEST_F(MessageOperations, PagesFilterByItemAndReadStateAndASortOrdersTheWholeLis
     std::ranges::reverse(reversed);
     EXPECT_EQ(reversed, Ids(bySubject));
 
-    // The sender without regard to letter case; equal senders keep the list's own order.
+    // The sender without regard to letter case; equal senders newest first (read or not: the
+    // column's index leaves the read state out).
     query.order = {3, false};
     const std::vector<MessageListInfo> bySender = AllPages(query);
     std::vector<MessageListInfo> expected = own;
-    std::ranges::stable_sort(expected, {},
-                             [](const auto& r) { return r.SourceFromName == "A" ? "a" : r.SourceFromName; });
+    std::ranges::sort(expected, {}, [](const auto& r) {
+        return std::pair(r.SourceFromName == "A" ? std::string("a") : r.SourceFromName, -r.ID);
+    });
     EXPECT_EQ(Ids(bySender), Ids(expected));
 
     // The date column puts the latest first.
