@@ -125,3 +125,34 @@ CREATE TABLE IF NOT EXISTS userdata_undo (
     SourceID TEXT,
     RecieveDate DATETIME
 );
+-- What an item may have besides its usermessagetype row (an item without a row has the defaults).
+CREATE TABLE IF NOT EXISTS userdata_itemoptions (
+    messagetypeid INTEGER PRIMARY KEY,
+    OwnSchedule INTEGER NOT NULL DEFAULT 0,
+    ExpectMinutes INTEGER NOT NULL DEFAULT 0,
+    PinnedCertificate TEXT,
+    MailPreview INTEGER NOT NULL DEFAULT 1
+);
+-- Every check of an item (the newest 200 per item), and the state the item's checks left.
+CREATE TABLE IF NOT EXISTS userdata_checklog (
+    ID INTEGER PRIMARY KEY AUTOINCREMENT,
+    MessageTypeID INTEGER NOT NULL,
+    StartMs INTEGER NOT NULL,
+    DurationMs INTEGER NOT NULL DEFAULT 0,
+    StartedBy INTEGER NOT NULL DEFAULT 0,
+    Result INTEGER NOT NULL DEFAULT 0,
+    NewFindings INTEGER NOT NULL DEFAULT 0,
+    StatusText TEXT
+);
+CREATE INDEX IF NOT EXISTS userdata_checklog_item ON userdata_checklog (MessageTypeID, ID);
+CREATE TABLE IF NOT EXISTS userdata_checkstate (
+    MessageTypeID INTEGER PRIMARY KEY,
+    ConsecutiveFailures INTEGER NOT NULL DEFAULT 0,
+    BackoffFailures INTEGER NOT NULL DEFAULT 0,
+    LastCheckMs INTEGER NOT NULL DEFAULT 0,
+    LastSuccessMs INTEGER NOT NULL DEFAULT 0,
+    LastNewMs INTEGER NOT NULL DEFAULT 0,
+    FirstCheckMs INTEGER NOT NULL DEFAULT 0,
+    LastError TEXT,
+    Announced INTEGER NOT NULL DEFAULT 0
+);

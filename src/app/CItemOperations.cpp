@@ -1,6 +1,8 @@
 #include "app/CItemOperations.h"
 
 #include "store/CAdoConnection.h"
+#include "store/CheckLog.h"
+#include "store/ItemOptions.h"
 
 namespace {
 
@@ -78,7 +80,10 @@ bool CItemOperations::Delete(int messagetypeid, std::string& error)
         [&] {
             MessageTypeInfo item;
             item.messagetypeid = messagetypeid;
-            return item.Delete(m_connection) != 0 && DeleteExcludeRanges(m_connection, messagetypeid);
+            std::string ignored; // the words of the first failure come from the connection
+            return item.Delete(m_connection) != 0 && DeleteExcludeRanges(m_connection, messagetypeid) &&
+                   DeleteItemOptions(m_connection, messagetypeid, ignored) &&
+                   DeleteCheckLog(m_connection, messagetypeid, ignored);
         },
         error);
 }

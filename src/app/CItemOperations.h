@@ -1,7 +1,7 @@
 #pragma once
 // The check items and the presets as both front ends use them: an item with its exclusion ranges
 // loaded, saved (insert or update, one transaction: all or nothing), deleted with its messages and
-// ranges, switched on or off; the ready-made items of messagetype.dat.
+// ranges, options and check log, switched on or off; the ready-made items of messagetype.dat.
 //
 // Errors: an operation returns false or nullopt and gives the database's own words in error; it
 // never shows a message itself, the front end decides what the user sees. The connection is the one

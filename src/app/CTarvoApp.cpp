@@ -64,6 +64,7 @@ bool CTarvoApp::InitInstance(const std::string& homeOption, const std::string& e
     }
     m_messages = std::make_unique<CMessageOperations>(m_connections->ui);
     m_items = std::make_unique<CItemOperations>(m_connections->ui, m_strPresetConnection);
+    m_health = std::make_unique<CHealthOperations>(m_connections->ui, &m_settings);
     m_settings.LoadSettings();
     return true;
 }
@@ -93,6 +94,12 @@ std::unique_ptr<CTarvoDoc> CTarvoApp::MakeDocument(std::shared_ptr<ISoundPlayer>
     doc->ApplySettings(m_settings);
     doc->SetMonitors(StandardMonitors());
     return doc;
+}
+
+DryRunResult CTarvoApp::DryRun(const StoredItem& typed, const std::atomic<bool>& cancel,
+                               const std::string& pinnedCertificate) const
+{
+    return RunDryCheck(m_strMainConnection, typed, cancel, pinnedCertificate);
 }
 
 std::string CTarvoApp::ProgramFile(const std::string& storedPath) const

@@ -6,7 +6,9 @@
 //
 // The front ends reach the data through the operations (Items, Messages) and the document; the
 // connections are the core's own (app/AppConnections.h, which the front ends cannot include).
+#include "app/CHealthOperations.h"
 #include "app/CItemOperations.h"
+#include "app/DryRun.h"
 #include "app/Settings.h"
 #include "monitors/CRunState.h"
 #include "store/MessageReporter.h"
@@ -45,6 +47,12 @@ public:
     CMessageOperations& Messages() { return *m_messages; }
     // The check items and presets; there after a successful InitInstance.
     CItemOperations& Items() { return *m_items; }
+    // The items' health, check logs and own options; there after a successful InitInstance.
+    CHealthOperations& Health() { return *m_health; }
+    // Tries the item as typed without writing message.dat (app/DryRun.h); on the calling thread, on
+    // connections of its own, so any thread may call it.
+    DryRunResult DryRun(const StoredItem& typed, const std::atomic<bool>& cancel,
+                        const std::string& pinnedCertificate = {}) const;
     // The window's way: the UI connection waits at most kUiBusyTimeout for a lock, and a message
     // write that meets one goes on in the background; done tells its end on that thread.
     void UseBackgroundWrites(std::function<void(bool written, const std::string& error)> done);
@@ -68,6 +76,7 @@ private:
     std::unique_ptr<Connections> m_connections;
     std::unique_ptr<CMessageOperations> m_messages;
     std::unique_ptr<CItemOperations> m_items;
+    std::unique_ptr<CHealthOperations> m_health;
 };
 
 // The executable's own path (/proc/self/exe), falling back to argv[0].

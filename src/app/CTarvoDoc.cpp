@@ -66,6 +66,98 @@ void CTarvoDoc::SetWorkerEndedListener(std::function<void()> listener)
     m_workerEnded = std::move(listener);
 }
 
+void CTarvoDoc::SetHealthChangedListener(HealthChangedListener listener)
+{
+    std::lock_guard guard(m_itemsLock);
+    m_healthChanged = std::move(listener);
+}
+
+void CTarvoDoc::SetWallClock(WallClock clock)
+{
+    std::lock_guard guard(m_itemsLock);
+    m_clock = std::move(clock);
+}
+
+WallClock CTarvoDoc::Clock() const
+{
+    std::lock_guard guard(m_itemsLock);
+    return m_clock;
+}
+
+std::chrono::milliseconds CTarvoDoc::TimerPeriod() const
+{
+    const long long own = m_timerPeriodMs.load();
+    if (own > 0) {
+        return std::chrono::milliseconds(own);
+    }
+    const int minutes = std::max(1, m_pSettings ? m_pSettings->AutoCheckInterval : Settings().AutoCheckInterval);
+    return std::chrono::minutes(minutes);
+}
+
+void CTarvoDoc::CheckHealthOverTime()
+{
+    CHealthOperations health(m_connection, m_pSettings, Clock());
+    std::string error;
+    const auto changes = health.TakeTimeChanges(error);
+    if (!changes) {
+        return; // tried again at the next call
+    }
+    HealthChangedListener listener;
+    {
+        std::lock_guard guard(m_itemsLock);
+        listener = m_healthChanged;
+    }
+    for (const HealthChange& change : *changes) {
+        if (ItemPtr item = FindItem(change.messagetypeid)) {
+            QueueSoundFor(*item);
+        }
+        if (listener) {
+            listener(change);
+        }
+    }
+}
+
+std::vector<ItemPtr> CTarvoDoc::DueItems(CAdoConnection& connection)
+{
+    const std::vector<ItemPtr> items = Items();
+    std::vector<const MessageTypeInfo*> records;
+    for (const auto& item : items) {
+        records.push_back(item.get());
+    }
+    CHealthOperations health(connection, m_pSettings, Clock());
+    std::string error;
+    const auto due = health.DueItems(records, TimerPeriod(), error);
+    if (!due) {
+        return items; // what cannot be read does not keep an item from its check
+    }
+    std::vector<ItemPtr> chosen;
+    for (const auto& item : items) {
+        if (std::find(due->begin(), due->end(), item->messagetypeid) != due->end()) {
+            chosen.push_back(item);
+        }
+    }
+    return chosen;
+}
+
+void CTarvoDoc::RecordCheck(CAdoConnection& connection, const CheckRecord& check, const MessageTypeInfo& item)
+{
+    CHealthOperations health(connection, m_pSettings, Clock());
+    std::optional<HealthChange> change;
+    std::string error;
+    if (!health.Record(check, change, error) || !change) {
+        return; // a log entry that cannot be written does not fail the check
+    }
+    QueueSoundFor(item);
+    HealthChangedListener listener;
+    {
+        std::lock_guard guard(m_itemsLock);
+        listener = m_healthChanged;
+    }
+    if (listener) {
+        listener(*change);
+    }
+}
+
 void CTarvoDoc::ApplySettings(const Settings& settings)
 {
     m_bSoundEnabled = settings.EnableSoundNotify;
@@ -323,20 +415,32 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
             AfterCheck(*item, result);
         }
     } else {
-        // The count is read again for every position.
+        // The timer's run checks the items that are due; any other run, every item. A timer run reads
+        // its choice once, at its start.
+        std::vector<ItemPtr> due;
+        const bool choose = job->m_bByTimer && refreshed;
+        if (choose) {
+            due = DueItems(connection);
+        }
+        auto itemAt = [this, choose, &due](size_t i) {
+            if (!choose) {
+                return ItemAt(i); // the count is read again for every position
+            }
+            return i < due.size() ? due[i] : nullptr;
+        };
         CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()), connection);
         // Every thread of the walk keeps its connection quiet for its own work, as this one does.
         const bool byTimer = job->m_bByTimer;
-        result =
-            walk.Walk([this](size_t i) { return ItemAt(i); },
-                      [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
-                          CAdoConnection::QuietOnThisThread quietHere(own);
-                          return RunMonitor(&item, run, &curl, own, byTimer);
-                      },
-                      [this](MessageTypeInfo& item, int r) {
-                          CAdoConnection::QuietOnThisThread quietHere(m_connection);
-                          AfterCheck(item, r);
-                      });
+        result = walk.Walk(
+            itemAt,
+            [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
+                CAdoConnection::QuietOnThisThread quietHere(own);
+                return RunMonitor(&item, run, &curl, own, byTimer);
+            },
+            [this](MessageTypeInfo& item, int r) {
+                CAdoConnection::QuietOnThisThread quietHere(m_connection);
+                AfterCheck(item, r);
+            });
         m_run.SetStatusText(m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText);
     }
 
@@ -358,17 +462,25 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     if (!item || item->m_bBusy || run.IsStopRequested()) {
         return 0;
     }
+    const WallClock clock = Clock();
+    CheckRecord check;
+    check.messagetypeid = item->messagetypeid;
+    check.itemName = item->MessageTypeName;
+    check.trigger = byTimer ? CheckTrigger::Timer : m_checkTrigger.load();
+    check.startMs = clock();
     // Checked by another program right now: its findings will be stored there.
     CItemCheckLock lock(LocalLockFilePath(LocalDatabasePath(connection.GetConnectionString())), item->messagetypeid);
     if (lock.GetState() == CItemCheckLock::State::HeldElsewhere) {
         run.SetStatusText(item->MessageTypeName + kCheckedElsewhereText);
+        check.result = CheckResult::Skipped;
+        check.text = item->MessageTypeName + kCheckedElsewhereText;
+        RecordCheck(connection, check, *item);
         return 0;
     }
     // Deleted or switched off by another program since the run read the items.
     if (!StillWanted(connection, *item)) {
         return 0;
     }
-    item->m_bBusy = true;
     Monitor monitor;
     {
         std::lock_guard guard(m_itemsLock);
@@ -376,17 +488,40 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
             monitor = it->second;
         }
     }
-    int result = 0;
-    if (monitor) {
-        CheckContext context{connection, run, m_strAppDir, curl, byTimer};
-        result = monitor(context, *item);
-        if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) &&
-            result != 0) {
-            result = 1;
-            ++item->m_nNewCount;
-        }
+    if (!monitor) {
+        return 0; // nothing to check ("其他监视")
+    }
+    item->m_bBusy = true;
+    const auto started = std::chrono::steady_clock::now();
+    const int newBefore = item->m_nNewCount;
+    // The check's own state: its failure and its words, passed on to the run.
+    CRunState own(run);
+    CheckContext context{connection, own, m_strAppDir, curl, byTimer};
+    std::string optionsError;
+    if (const auto options = LoadItemOptions(connection, item->messagetypeid, optionsError)) {
+        context.pinnedCertificate = options->pinnedCertificate;
+    }
+    int result = monitor(context, *item);
+    int found = item->m_nNewCount - newBefore;
+    if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) && result != 0) {
+        found = std::max(found, result);
+        result = 1;
+        ++item->m_nNewCount;
     }
     item->m_bBusy = false;
+    check.durationMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+    check.newFindings = std::max(0, found);
+    if (own.IsStopRequested()) {
+        check.result = CheckResult::Stopped; // a transfer cut short by the stop fails too
+    } else if (own.ErrorCount() > 0) {
+        check.result = CheckResult::Failed;
+        check.text = own.LastErrorText();
+    } else {
+        check.result = result != 0 ? CheckResult::NewFindings : CheckResult::NothingNew;
+        check.newFindings = result != 0 ? std::max(1, check.newFindings) : 0;
+    }
+    RecordCheck(connection, check, *item);
     return result;
 }
 

@@ -8,6 +8,7 @@
 // Item records are held by shared_ptr: a command that removes or replaces an item while a run is
 // active drops the document's reference, and the worker's copy of the pointer keeps the record
 // alive until it is done with it.
+#include "app/CHealthOperations.h"
 #include "app/CMessageOperations.h"
 #include "app/CSoundQueue.h"
 #include "app/Settings.h"
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <map>
@@ -81,6 +83,19 @@ public:
     void SetItemCheckedListener(ItemCheckedListener listener);
     // Called on a worker thread as its very last step (the CLI wakes on it instead of polling).
     void SetWorkerEndedListener(std::function<void()> listener);
+    // Once per change of an item's health (failing, silent, recovered), on the thread that noticed
+    // it: a check's worker, or the caller of CheckHealthOverTime. The item's sound is queued by the
+    // document; the listener shows or prints the words.
+    using HealthChangedListener = std::function<void(const HealthChange&)>;
+    void SetHealthChangedListener(HealthChangedListener listener);
+    // How the checks this program starts are logged when not by the timer (wendar-cli: Cli).
+    void SetCheckTrigger(CheckTrigger trigger) { m_checkTrigger = trigger; }
+    // The clock of the check log, the health and the schedules (tests move it).
+    void SetWallClock(WallClock clock);
+    // The timer's period the due items are reckoned with; zero (the default) = AutoCheckInterval.
+    void SetTimerPeriod(std::chrono::milliseconds period) { m_timerPeriodMs = period.count(); }
+    // Announces the silences that came with time (on the calling thread's connection: the UI's).
+    void CheckHealthOverTime();
     // Takes the sound switch now and reads the page size from settings at every page fill, so the
     // settings must outlive the document (the application's own do). Until called: the defaults.
     void ApplySettings(const Settings& settings);
@@ -180,6 +195,12 @@ private:
     // connection), then sound and listener.
     int RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* curl, CAdoConnection& connection,
                    bool byTimer = false);
+    // The check's log entry and the change of health it brought, if any, told to the listener.
+    void RecordCheck(CAdoConnection& connection, const CheckRecord& check, const MessageTypeInfo& item);
+    // The items a timer run checks: those due by their schedules and back-off, in list order.
+    std::vector<ItemPtr> DueItems(CAdoConnection& connection);
+    std::chrono::milliseconds TimerPeriod() const;
+    WallClock Clock() const;
     void AfterCheck(MessageTypeInfo& item, int result);
 
     CAdoConnection& m_connection;
@@ -197,6 +218,10 @@ private:
     std::vector<ItemPtr> m_items;
     std::map<int, Monitor> m_monitors;
     ItemCheckedListener m_itemChecked;
+    HealthChangedListener m_healthChanged;
+    WallClock m_clock = &SystemWallClock; // under m_itemsLock
+    std::atomic<CheckTrigger> m_checkTrigger{CheckTrigger::Hand};
+    std::atomic<long long> m_timerPeriodMs{0};
     std::function<void()> m_workerEnded;
 
     struct Worker

@@ -24,7 +24,7 @@ QString KeyPath(std::string_view key)
 constexpr std::pair<std::string_view, SettingBounds> kBounds[] = {
     {"pagesize", {10, 1000}},      {"enableAutoCheck", {0, 1}},    {"AutoCheckInterval", {1, 1440}},
     {"EnableSoundNotify", {0, 1}}, {"SplitterWindowType", {0, 1}}, {"AutoMarkRead", {0, 3600}},
-    {"enableAutoRun", {0, 1}},     {"ParallelChecks", {1, 64}},
+    {"enableAutoRun", {0, 1}},     {"ParallelChecks", {1, 64}},    {"FailuresBeforeAlert", {1, 100}},
 };
 
 } // namespace
@@ -54,7 +54,7 @@ const int* Settings::Field(std::string_view key) const
             return fields[i];
         }
     }
-    const int* added[] = {&ParallelChecks};
+    const int* added[] = {&ParallelChecks, &FailuresBeforeAlert};
     static_assert(std::size(added) == kAddedKeys.size());
     for (size_t i = 0; i < kAddedKeys.size(); ++i) {
         if (kAddedKeys[i] == key) {

@@ -30,6 +30,8 @@ struct Settings
     // Desktop notifications of new findings (the desktop program only); read after the eight keys
     // and written after the seven, so the original keys keep their order.
     int EnableDesktopNotify = 1;
+    // Failed checks in a row after which an item counts as failing (and is announced once).
+    int FailuresBeforeAlert = 3;
 
     void LoadSettings();
     // False when the profile could not be written.
@@ -43,7 +45,7 @@ struct Settings
     static constexpr std::string_view kDesktopNotifyKey = "EnableDesktopNotify";
     // Keys added since, read and written after the original ones (and after the desktop key) and
     // shown with them by wendar-cli.
-    static constexpr std::array<std::string_view, 1> kAddedKeys = {"ParallelChecks"};
+    static constexpr std::array<std::string_view, 2> kAddedKeys = {"ParallelChecks", "FailuresBeforeAlert"};
     int* Field(std::string_view key);
     const int* Field(std::string_view key) const;
     // Null for a key that cannot be set (UserType) or is unknown.

@@ -24,8 +24,16 @@ void CRunState::SetErrorText(std::string text)
     // The run of a check among several at once counts it too.
     for (CRunState* state = this; state != nullptr; state = state->m_pRun) {
         ++state->m_nErrors;
+        std::lock_guard guard(state->m_lock);
+        state->m_strLastError = text;
     }
     SetStatusText(std::move(text));
+}
+
+std::string CRunState::LastErrorText() const
+{
+    std::lock_guard guard(m_lock);
+    return m_strLastError;
 }
 
 std::string CRunState::GetStatusText() const

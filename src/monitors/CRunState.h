@@ -25,14 +25,20 @@ public:
     // from one that found nothing.
     void SetErrorText(std::string text);
     int ErrorCount() const { return m_nErrors.load(); }
+    // The text of the last SetErrorText (the check log keeps it); empty when there was none.
+    std::string LastErrorText() const;
     std::string GetStatusText() const;
     // Called on the writing thread after every change of the status text (the CLI prints them).
     void SetStatusListener(StatusListener listener);
 
     bool IsStopRequested() const
     {
-        return m_bStopRequested.load() != 0 || (m_pRun != nullptr && m_pRun->IsStopRequested());
+        return m_bStopRequested.load() != 0 || (m_pStopFlag != nullptr && m_pStopFlag->load()) ||
+               (m_pRun != nullptr && m_pRun->IsStopRequested());
     }
+    // A flag of the caller's that asks for a stop as well (a trial check's cancel); it must outlive
+    // the state.
+    void SetStopFlag(const std::atomic<bool>* flag) { m_pStopFlag = flag; }
     void RequestStop() { m_bStopRequested.store(1); }
     bool IsRunActive() const { return m_bCheckRunActive.load() != 0; }
 
@@ -43,6 +49,8 @@ public:
 
 private:
     CRunState* m_pRun = nullptr;
+    const std::atomic<bool>* m_pStopFlag = nullptr;
+    std::string m_strLastError;
     mutable std::mutex m_lock;
     std::string m_strStatus = kIdleStatusText;
     StatusListener m_listener;

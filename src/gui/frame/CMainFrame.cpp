@@ -401,6 +401,14 @@ void CMainFrame::OnRunFindings(const std::vector<RunFinding>& findings)
     }
 }
 
+void CMainFrame::OnHealthChanged(const HealthChange& change)
+{
+    if (m_context.app.m_settings.EnableDesktopNotify == 0 || !m_options.notifier) {
+        return;
+    }
+    m_options.notifier->Notify(QString::fromStdString(change.itemName), QString::fromStdString(change.text));
+}
+
 QAction* CMainFrame::Action(int commandId) const
 {
     const auto it = m_menuActions.find(commandId);

@@ -26,6 +26,7 @@ class CElidedLabel;
 class CTrayObject;
 class CWatchMessageView;
 class IDesktopNotifier;
+struct HealthChange;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -77,6 +78,9 @@ public:
     // UI thread, through CQueuedMainWindow.
     void SetBusyAnimation(bool on);
     void OnRunFindings(const std::vector<RunFinding>& findings);
+    // An item became failing or silent, or recovered: one desktop notification (the document
+    // queued the item's sound).
+    void OnHealthChanged(const HealthChange& change);
 
     // Closing: the window and the tray icon go at once, the autostart entry is written or removed
     // and a running check is asked to stop. Once every check thread has ended (waited for off the
