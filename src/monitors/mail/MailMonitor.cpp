@@ -131,7 +131,7 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
     for (int i = 1; i <= count && !run.IsStopRequested(); ++i) {
         run.SetStatusText(kChecking + name + kStepReading + std::to_string(i) + "/" + std::to_string(count) + kLetters);
         std::string id;
-        if (!client.GetUniqueId(i, id) || !client.RetrieveTop(i, options.previewLines)) {
+        if (!client.GetUniqueId(i, id) || !client.RetrieveTop(i, context.mailPreview ? options.previewLines : 0)) {
             // What was stored stays stored and must still be announced.
             if (client.WasAborted()) {
                 run.SetStatusText(stoppedText);
