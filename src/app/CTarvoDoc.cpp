@@ -504,6 +504,7 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     std::string optionsError;
     if (const auto options = LoadItemOptions(connection, item->messagetypeid, optionsError)) {
         context.pinnedCertificate = options->pinnedCertificate;
+        context.mailPreview = options->mailPreview;
     }
     int result = monitor(context, *item);
     int found = item->m_nNewCount - newBefore;

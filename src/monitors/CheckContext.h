@@ -20,4 +20,6 @@ struct CheckContext
     bool byTimer = false;
     // The one server certificate the item trusts besides the system's (store/ItemOptions.h).
     std::string pinnedCertificate;
+    // A mail item keeps the first lines of each mail's body with its notice (store/ItemOptions.h).
+    bool mailPreview = true;
 };

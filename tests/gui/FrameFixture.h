@@ -9,6 +9,7 @@
 #include "gui/frame/CMainFrame.h"
 #include "gui/frame/CQueuedMainWindow.h"
 #include "gui/frame/IDesktopNotifier.h"
+#include "gui/tree/CLeftView.h"
 #include "store/MessageTypeInfo.h"
 #include "support/TestStore.h"
 
@@ -84,7 +85,6 @@ struct FrameFixture
         doc->ApplySettings(app.m_settings);
         doc->SetMainWindow(&relay);
         context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, nullptr});
-        FrameOptions options;
         options.isTrayAvailable = [trayAvailable] { return trayAvailable; };
         options.executablePath = home.path() + "bin/wendar";
         options.autostartDirectory = AutostartDirectory();
@@ -98,21 +98,30 @@ struct FrameFixture
         doc.reset();
     }
     std::string AutostartDirectory() const { return home.path() + "autostart"; }
-    // Stores count unread messages of a new item, and lets the panes show them.
-    void StoreMessages(int count)
+    // The next start: a new window on the same profile and store.
+    void Restart()
+    {
+        frame.reset();
+        frame = std::make_unique<CMainFrame>(*context, options);
+    }
+    // Stores count unread messages ("m1" ... newest last) of a new item, and lets the panes show
+    // them; the item's key.
+    int StoreMessages(int count, const std::string& name = "paging")
     {
         MessageTypeInfo item;
-        item.MessageTypeName = "paging";
-        ASSERT_NE(item.Save(app.Db().main), 0);
-        ASSERT_TRUE(app.Db().main.Execute(
+        item.MessageTypeName = name;
+        EXPECT_NE(item.Save(app.Db().main), 0);
+        EXPECT_TRUE(app.Db().main.Execute(
             "with recursive n(i) as (select 1 union all select i+1 from n where i<" + std::to_string(count) +
             ") insert into userdata (status,UserID,UserName,MessageTypeID,MessageCategory,bCanChangeState,"
             "MessageTypeName,SourceInfo) select 0,88,'morvaten'," +
-            std::to_string(item.messagetypeid) + ",1,1,'paging','m'||i from n"));
+            std::to_string(item.messagetypeid) + ",1,1,'" + name + "','m'||i from n"));
         doc->LoadItems();
+        frame->GetTreeView()->Refill();
         doc->RecountUnread();
         doc->m_bReload = true;
         doc->UpdateAllViews(nullptr);
+        return item.messagetypeid;
     }
     std::string AutostartFile() const { return AutostartDirectory() + "/wendar.desktop"; }
 
@@ -124,5 +133,6 @@ struct FrameFixture
     RecordingOpener opener;
     RecordingNotifier notifier;
     std::unique_ptr<GuiContext> context;
+    FrameOptions options;
     std::unique_ptr<CMainFrame> frame;
 };

@@ -37,14 +37,14 @@ TEST(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
 {
     FrameFixture fixture;
     const QList<QAction*> popups = fixture.frame->menuBar()->actions();
-    EXPECT_EQ(Texts(popups), Split("系统(&F)|检查项目|消息|查看(&V)|帮助(&H)"));
+    EXPECT_EQ(Texts(popups), Split("系统(&F)|检查项目(&C)|消息(&M)|查看(&V)|帮助(&H)"));
     const char* items[] = {
         "导入新的检查项目\tCtrl+O|导出选定的检查项目\tCtrl+S|-|打印(&P)...\tCtrl+P|打印预览(&V)|打印设置(&R)...|-|"
         "允许自动检查|-|系统设置|-|退出(&X)",
         "增加一个项目|修改这个项目|删除这个项目|-|允许这个项目 \t "
         "CTRL+E|禁止这个项目|-|开始检查此项目|启动所有的检查项目|-|"
         "停止当前检查",
-        "移动到首页|移动到前一页|移动到后一页|移动到尾页|-|删除已选消息      |撤销删除\tCtrl+Z"
+        "移动到首页|移动到前一页|移动到后一页|移动到尾页|-|删除已选消息      |撤销删除\tCtrl+Z|下一条未读消息"
         "|-|标记选中为已读|标记选中为未读|标记所有为已读|"
         "标记所有为未读",
         "工具栏(&T)|状态栏(&S)|消息细节(&D)",

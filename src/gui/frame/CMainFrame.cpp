@@ -344,6 +344,7 @@ void CMainFrame::ShowAtStart(bool autoStarted)
     if (!autoStarted) {
         m_bShownOnce = true;
         showNormal();
+        m_tree->setFocus(); // the keyboard starts where the panes do
     } else if (m_options.isTrayAvailable()) {
         hide(); // in the tray only
     } else {

@@ -4,6 +4,7 @@
 #include "app/CTarvoDoc.h"
 #include "app/NextUnread.h"
 #include "gui/detail/CWatchMessageView.h"
+#include "gui/detail/CWebBrowser2.h"
 #include "gui/frame/CMainFrame.h"
 #include "gui/frame/FrameCommands.h"
 #include "gui/frame/GuiContext.h"
@@ -12,6 +13,7 @@
 #include "gui/list/CTarvoView.h"
 #include "gui/tree/CLeftView.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QToolBar>
 
@@ -40,13 +42,14 @@ void CMainFrame::SetUpKeyboard()
 {
     // Tab leaves the list instead of walking its cells.
     m_list->List()->setTabKeyNavigation(false);
-    QList<QWidget*> chain = {m_tree, m_list->List()};
-    chain << TabStops(m_detail) << TabStops(m_pagingToolbar);
-    for (qsizetype i = 0; i + 1 < chain.size(); ++i) {
-        setTabOrder(chain[i], chain[i + 1]);
-    }
-    setTabOrder(chain.back(), m_tree);
 
+    // The page in the browser would keep Tab for its links for ever: Tab leaves it. Its widget
+    // that takes the keys comes with the first page, so it is watched once it has the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && m_detail->Browser()->isAncestorOf(now)) {
+            now->installEventFilter(this);
+        }
+    });
     m_tree->installEventFilter(this);
     m_list->List()->installEventFilter(this);
     connect(m_list->List(), &QAbstractItemView::doubleClicked, this, [this] { Command(cmd::kOpenMessage); });
@@ -55,6 +58,15 @@ void CMainFrame::SetUpKeyboard()
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool tab = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+        if ((tab || key->key() == Qt::Key_Backtab) && widget && m_detail->Browser()->isAncestorOf(widget)) {
+            focusNextPrevChild(tab);
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && (watched == m_tree || watched == m_list->List())) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (IsPlainKey(key, Qt::Key_Space)) {
@@ -69,6 +81,24 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+// The panes in a fixed round, whatever order their widgets were made in (the browser makes its own
+// late): tree, list, the detail pane's controls and page, the paging bar's controls.
+bool CMainFrame::focusNextPrevChild(bool next)
+{
+    QList<QWidget*> stops = {m_tree, m_list->List()};
+    stops << TabStops(m_detail) << TabStops(m_pagingToolbar);
+    stops.removeIf([](const QWidget* w) { return !w->isVisible() || !w->isEnabled(); });
+    const QWidget* focus = QApplication::focusWidget();
+    const auto at = std::ranges::find_if(stops, [focus](QWidget* w) { return w == focus || w->isAncestorOf(focus); });
+    if (!focus || at == stops.end()) {
+        return QMainWindow::focusNextPrevChild(next); // the toolbar, a bar's own control
+    }
+    const qsizetype count = stops.size();
+    const qsizetype index = ((at - stops.begin()) + (next ? 1 : count - 1)) % count;
+    stops[index]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 void CMainFrame::GoToNextUnread()
 {
     CTarvoDoc& doc = m_context.doc;
@@ -79,12 +109,13 @@ void CMainFrame::GoToNextUnread()
     std::string error;
     const auto place = FindNextUnread(m_context.app.Messages(), doc.PageQuery(std::max(doc.m_nCurPage, 1L)),
                                       doc.m_nCurMessageId, order, error);
+    m_list->MarkShownRead();
     if (!place) {
         const QString text = error.empty() ? tr("没有未读消息") : QString::fromStdString(error);
         m_context.app.m_run.SetStatusText(text.toStdString());
+        UpdateCommandUi();
         return;
     }
-    m_list->MarkShownRead();
     const int shownItem = doc.m_pCurItem ? doc.m_pCurItem->messagetypeid : 0;
     if (place->itemId != shownItem) {
         QTreeWidgetItem* node = place->itemId == 0 ? m_tree->RootNode() : m_tree->NodeOf(place->itemId);

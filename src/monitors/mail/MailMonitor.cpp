@@ -134,7 +134,7 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
         run.SetStatusText(UiText("MailMonitor", kChecking) + name + UiText("MailMonitor", kStepReading) +
                           std::to_string(i) + "/" + std::to_string(count) + UiText("MailMonitor", kLetters));
         std::string id;
-        if (!client.GetUniqueId(i, id) || !client.RetrieveTop(i, options.previewLines)) {
+        if (!client.GetUniqueId(i, id) || !client.RetrieveTop(i, context.mailPreview ? options.previewLines : 0)) {
             // What was stored stays stored and must still be announced.
             if (client.WasAborted()) {
                 run.SetStatusText(stoppedText);

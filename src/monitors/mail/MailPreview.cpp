@@ -189,6 +189,24 @@ std::optional<TextPart> FindTextPart(std::string_view entity, std::string_view w
     return TextPart{parts.headers, parts.body, Parameter(contentType, "charset")};
 }
 
+// iconv's UTF-8 lets code points above U+10FFFF through: whatever is not UTF-8 becomes U+FFFD.
+std::string WholeUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = Utf8SequenceLength(text);
+        if (length == 0) {
+            out += kReplacement;
+            text.remove_prefix(1);
+        } else {
+            out.append(text.substr(0, length));
+            text.remove_prefix(length);
+        }
+    }
+    return out;
+}
+
 std::string DecodedText(const TextPart& part, bool html)
 {
     const std::string encoding = Lower(FieldValue(part.headers, "content-transfer-encoding"));
@@ -203,11 +221,11 @@ std::string DecodedText(const TextPart& part, bool html)
     if (html) {
         // Without a charset in the header, the page's own <meta> declaration counts.
         DecodePageToUtf8(bytes, part.charset.empty() ? "text/html" : "text/html; charset=" + part.charset);
-        return HtmlToPlainText(bytes);
+        return HtmlToPlainText(WholeUtf8(bytes));
     }
     std::string text;
     if (!part.charset.empty() && AppendAsUtf8(bytes, part.charset, text))
-        return text;
+        return WholeUtf8(text);
     // Without a charset: UTF-8 when it is, even with its last character cut by the line count.
     for (std::size_t cut = 0; cut < 4 && cut < bytes.size(); ++cut) {
         if (IsValidUtf8(std::string_view(bytes).substr(0, bytes.size() - cut)))

@@ -39,9 +39,10 @@ protected:
         return m_store.AddItem(item);
     }
 
-    int Check(MessageTypeInfo& item, const std::string& pinnedCertificate = {})
+    int Check(MessageTypeInfo& item, const std::string& pinnedCertificate = {}, bool preview = true)
     {
         CheckContext context{m_store.connection(), m_run, m_store.appDir(), nullptr, false, pinnedCertificate};
+        context.mailPreview = preview;
         return CheckMailItem(context, item);
     }
 
@@ -354,4 +355,9 @@ TEST_F(MailMonitorDovecot, KeepsTheFirstLinesOfTheBodyAsTextUnderTheNotice)
         EXPECT_EQ(message.SourceContent, Notice(message.SourceInfo, "b@example.com", "a@example.com",
                                                 i == 3 ? expectedLong : mails[i].second));
     }
+    // An item whose preview is switched off keeps the notice alone.
+    MessageTypeInfo quiet = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
+    ASSERT_EQ(Check(quiet, {}, false), 1) << m_run.GetStatusText();
+    const MessageInfo first = Find(m_store.Messages(quiet.messagetypeid), "1700000100.M1P1.wendar");
+    EXPECT_EQ(first.SourceContent, Notice("gbk", "b@example.com", "a@example.com", ""));
 }

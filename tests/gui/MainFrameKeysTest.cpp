@@ -1,0 +1,191 @@
+// The main window from the keyboard and across restarts: shortcuts, Tab round the panes, next
+// unread message, Enter on a message, the first start's hint, and the window's own state.
+#include "FrameFixture.h"
+#include "gui/detail/CWatchMessageView.h"
+#include "gui/frame/FrameCommands.h"
+#include "gui/list/CMessageListCtrl.h"
+#include "gui/list/CMessageListModel.h"
+#include "gui/list/CPagingBar.h"
+#include "gui/list/CTarvoView.h"
+#include "gui/tree/CLeftView.h"
+#include "store/CAdoRecordset.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+int Number(FrameFixture& fixture, const std::string& sql)
+{
+    CAdoRecordset rs(fixture.app.Db().main);
+    std::string text;
+    if (!rs.Open(sql) || rs.IsEOF() || !rs.GetFieldValue("n", text)) {
+        ADD_FAILURE() << sql;
+        return -1;
+    }
+    return std::stoi(text);
+}
+
+int MessageId(FrameFixture& fixture, int item, const std::string& info)
+{
+    return Number(fixture, "select ID as n from userdata where MessageTypeID=" + std::to_string(item) +
+                               " and SourceInfo='" + info + "'");
+}
+
+} // namespace
+
+TEST(MainFrameKeys, ShortcutsAreShownAndTabGoesRoundThePanes)
+{
+    FrameFixture fixture;
+    CMainFrame& frame = *fixture.frame;
+    for (QAction* popup : frame.menuBar()->actions()) {
+        EXPECT_TRUE(popup->text().contains(QStringLiteral("(&"))) << popup->text().toStdString();
+    }
+    const std::pair<int, QKeySequence> keys[] = {
+        {cmd::kCheckItem, QKeySequence(Qt::Key_F5)},         {cmd::kCheckAll, QKeySequence(Qt::SHIFT | Qt::Key_F5)},
+        {cmd::kAddItem, QKeySequence(Qt::CTRL | Qt::Key_N)}, {cmd::kModifyItem, QKeySequence(Qt::ALT | Qt::Key_Return)},
+        {cmd::kNextUnread, QKeySequence(Qt::Key_N)},         {cmd::kUndoDelete, QKeySequence(Qt::CTRL | Qt::Key_Z)}};
+    for (const auto& [id, key] : keys) {
+        EXPECT_EQ(frame.Action(id)->shortcut(), key) << id;
+    }
+    // Delete only shows in the menu: the pane with the focus decides what it deletes.
+    EXPECT_EQ(frame.Action(cmd::kDeleteSelected)->shortcutContext(), Qt::WidgetShortcut);
+
+    frame.ShowAtStart(false);
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    frame.GetTreeView()->setFocus();
+    std::vector<QWidget*> visited;
+    for (int i = 0; i < 40 && (visited.empty() || QApplication::focusWidget() != frame.GetTreeView()); ++i) {
+        visited.push_back(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), frame.GetTreeView()) << "Tab comes back to the tree";
+    const auto inside = [&](QWidget* pane) {
+        return std::ranges::find_if(visited, [pane](QWidget* w) { return pane->isAncestorOf(w); }) - visited.begin();
+    };
+    ASSERT_GE(visited.size(), 4u);
+    EXPECT_EQ(visited[1], frame.GetListView()->List());
+    EXPECT_EQ(inside(frame.GetDetailView()), 2);
+    EXPECT_GT(inside(frame.PagingBar()), inside(frame.GetDetailView()));
+    EXPECT_LT(inside(frame.PagingBar()), static_cast<std::ptrdiff_t>(visited.size()));
+}
+
+TEST(MainFrameKeys, SpaceWorksThroughTheUnreadMessagesAcrossPagesAndItems)
+{
+    FrameFixture fixture(false, [](Settings& s) { s.pagesize = 2; });
+    const int first = fixture.StoreMessages(3, "甲");
+    const int second = fixture.StoreMessages(1, "乙");
+    CMainFrame& frame = *fixture.frame;
+    CTarvoDoc& doc = *fixture.doc;
+    frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(first));
+    CMessageListCtrl* list = frame.GetListView()->List();
+
+    // Newest first: m3, m2 on the first page, m1 on the second; then the other item.
+    const std::pair<int, int> expected[] = {{first, MessageId(fixture, first, "m3")},
+                                            {first, MessageId(fixture, first, "m2")},
+                                            {first, MessageId(fixture, first, "m1")},
+                                            {second, MessageId(fixture, second, "m1")}};
+    for (const auto& [item, id] : expected) {
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(doc.m_nCurMessageId, id);
+        ASSERT_NE(doc.m_pCurItem, nullptr);
+        EXPECT_EQ(doc.m_pCurItem->messagetypeid, item);
+        EXPECT_EQ(frame.GetTreeView()->currentItem(), frame.GetTreeView()->NodeOf(item));
+        EXPECT_EQ(frame.GetDetailView()->Record().ID, id);
+    }
+    // The messages left behind were read; the last one too once nothing else is unread.
+    EXPECT_EQ(doc.m_nUnreadCount, 1);
+    frame.Command(cmd::kNextUnread);
+    EXPECT_EQ(doc.m_nUnreadCount, 0);
+    EXPECT_EQ(fixture.app.m_run.GetStatusText(), "没有未读消息");
+}
+
+TEST(MainFrameKeys, EnterOpensTheLinkOrElseTheStoredContentInTheDesktopBrowser)
+{
+    FrameFixture fixture;
+    const int item = fixture.StoreMessages(2, "甲");
+    ASSERT_TRUE(fixture.app.Db().main.Execute("update userdata set SourceLink='https://example.com/a', "
+                                              "SourceContent='stored' where SourceInfo='m2'"));
+    ASSERT_TRUE(fixture.app.Db().main.Execute("update userdata set SourceContent='只在本机' where SourceInfo='m1'"));
+    CMainFrame& frame = *fixture.frame;
+    frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(item));
+    CTarvoView& view = *frame.GetListView();
+    ASSERT_TRUE(view.SelectMessage(MessageId(fixture, item, "m2")));
+    QTest::keyClick(view.List(), Qt::Key_Return);
+    ASSERT_EQ(fixture.opener.opened.size(), 1u);
+    EXPECT_EQ(fixture.opener.opened.back(), QUrl(QStringLiteral("https://example.com/a")));
+
+    ASSERT_TRUE(view.SelectMessage(MessageId(fixture, item, "m1")));
+    QTest::keyClick(view.List(), Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(fixture.opener.opened.size(), 2u);
+    QFile page(fixture.opener.opened.back().toLocalFile());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(page.readAll()).contains(QStringLiteral("只在本机")));
+}
+
+TEST(MainFrameKeys, AFirstStartWithoutItemsShowsTheHintAndItsButtonAsksForTheAddDialog)
+{
+    FrameFixture fixture;
+    fixture.frame->ShowAtStart(false);
+    CWatchMessageView& detail = *fixture.frame->GetDetailView();
+    ASSERT_TRUE(detail.FirstStartHint()->isVisible());
+    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("0/0页"));
+    // The frame would run the modal dialog: here only the request is seen.
+    QObject::disconnect(&detail, &CWatchMessageView::AddItemWanted, fixture.frame.get(), nullptr);
+    QSignalSpy wanted(&detail, &CWatchMessageView::AddItemWanted);
+    detail.FirstStartHint()->findChild<QPushButton*>()->click();
+    EXPECT_EQ(wanted.count(), 1);
+    fixture.StoreMessages(1);
+    EXPECT_FALSE(detail.FirstStartHint()->isVisible());
+}
+
+TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsComeBackAfterARestart)
+{
+    FrameFixture fixture;
+    fixture.StoreMessages(3);
+    CMainFrame* frame = fixture.frame.get();
+    frame->ShowAtStart(false);
+    // At the first start the list has at least half the height and its last column reaches the edge.
+    QSplitter* outer = frame->OuterSplitter();
+    EXPECT_GE(outer->sizes()[0], outer->sizes()[1]);
+    QHeaderView* header = frame->GetListView()->List()->horizontalHeader();
+    EXPECT_EQ(header->sectionViewportPosition(7) + header->sectionSize(7), header->viewport()->width());
+
+    frame->setGeometry(60, 40, 900, 640);
+    auto* inner = qobject_cast<QSplitter*>(outer->widget(0));
+    outer->setSizes({380, 180});
+    inner->setSizes({200, 680});
+    header->resizeSection(3, 211);
+    frame->GetListView()->SortByHeader(2);
+    frame->GetListView()->SortByHeader(2); // descending
+    frame->Action(cmd::kViewStatusBar)->trigger();
+    QApplication::processEvents(); // the layout takes the bar's room
+    const QRect geometry = frame->geometry();
+    const QList<int> outerSizes = outer->sizes();
+    const QList<int> innerSizes = inner->sizes();
+    frame->SaveWindowState();
+
+    fixture.Restart();
+    frame = fixture.frame.get();
+    frame->ShowAtStart(false);
+    EXPECT_EQ(frame->geometry(), geometry);
+    EXPECT_EQ(frame->OuterSplitter()->sizes(), outerSizes);
+    EXPECT_EQ(qobject_cast<QSplitter*>(frame->OuterSplitter()->widget(0))->sizes(), innerSizes);
+    CTarvoView* list = frame->GetListView();
+    EXPECT_EQ(list->List()->horizontalHeader()->sectionSize(3), 211);
+    EXPECT_EQ(std::pair(list->SortColumn(), list->IsSortDescending()), std::pair(2, true));
+    EXPECT_EQ(fixture.doc->m_sortOrder.column, 2);
+    EXPECT_FALSE(frame->statusBar()->isVisible());
+    EXPECT_FALSE(frame->Action(cmd::kViewStatusBar)->isChecked());
+    EXPECT_TRUE(frame->ToolBar()->isVisible());
+}
