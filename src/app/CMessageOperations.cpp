@@ -16,8 +16,6 @@ constexpr int kFtpCategory = 3;
 constexpr const char* kSubjectLabel = "标题: ";
 constexpr const char* kSenderLabel = "发送者: ";
 constexpr const char* kReceiverLabel = "接收者: ";
-// Keys per indexing step: a few tens of milliseconds for notices of usual length.
-constexpr long long kIndexStepKeys = 2000;
 
 } // namespace
 
@@ -58,12 +56,12 @@ std::optional<SearchIndexProgress> CMessageOperations::SearchIndexState(std::str
     return progress;
 }
 
-std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(std::string& error)
+std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(long long stepKeys, std::string& error)
 {
     const bool written = Write(
-        [](CAdoConnection& connection, std::string& words) {
+        [stepKeys](CAdoConnection& connection, std::string& words) {
             SearchIndexProgress progress;
-            return IndexNextSearchStep(connection, kIndexStepKeys, progress, words);
+            return IndexNextSearchStep(connection, stepKeys, progress, words);
         },
         error);
     if (!written) {

@@ -24,8 +24,9 @@ constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--sh
   items set ID OPTIONS          修改检查项目的给定字段
   items delete ID               删除检查项目和它的消息
   presets                       messagetype.dat 中的预制项目
-  messages [--item ID] [--filter all|unread|read] [--page N]
-  message ID                    一条消息的全部内容
+  messages [--item ID] [--filter all|unread|read] [--page N] [--search TEXT]
+                                --search: 主题、发送人、接受人或内容含有 TEXT 的每个词的消息
+  message ID [--diff]           一条消息的全部内容; --diff: 变化 (+ 新增, - 删除)
   mark read|unread ID...
   mark-all read|unread [--item ID]
   delete ID...                  删除消息, 输出删除了的消息 (编号, 主题)
