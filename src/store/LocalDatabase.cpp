@@ -51,8 +51,9 @@ bool RunSchema(const std::string& path, std::string& error)
 
 constexpr const char* kAdditionsMarker = "-- Added after the first release";
 constexpr const char* kHasAdditionsSql =
-    "select count(*) from sqlite_master where name in ('userdata_deleted','userdata_undo','userdata_search_state')";
-constexpr int kAdditionTables = 3;
+        "select count(*) from sqlite_master where name in "
+    "('userdata_deleted','userdata_undo','userdata_search_state','userdata_keys')";
+constexpr int kAdditionTables = 4;
 constexpr int kBusyWaitMs = 10000;
 
 // An older file gets WAL and the tables added since.

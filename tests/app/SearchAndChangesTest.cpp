@@ -163,7 +163,9 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
         steps.push_back(progress->done);
     }
     EXPECT_EQ(steps, (std::vector<long long>{2000, 4000, 4500}));
-    EXPECT_EQ(Found("旧的消息").size(), 4500u);
+    MessageQuery query;
+    query.search = "旧的消息";
+    EXPECT_EQ(messages.Page(query, error)->totalCount, 4500);
     EXPECT_EQ(Found("第四千条"), (std::vector<int>{4000}));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_search"), 4501);
     ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
