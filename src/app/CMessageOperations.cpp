@@ -1,8 +1,8 @@
 #include "app/CMessageOperations.h"
 
+#include "monitors/web/WebMonitor.h"
 #include "store/CAdoConnection.h"
 #include "store/DeletedFindings.h"
-#include "monitors/web/WebMonitor.h"
 #include "store/MessageTypeInfo.h"
 #include "store/PageCopies.h"
 
@@ -100,9 +100,9 @@ std::optional<ChangeView> CMessageOperations::Changes(int id, std::string& error
     }
     if (record->MessageCategory != kWebCategory) {
         std::string row;
-        for (const auto& [label, value] : {std::pair{kSubjectLabel, &record->SourceInfo},
-                                           std::pair{kSenderLabel, &record->SourceFromName},
-                                           std::pair{kReceiverLabel, &record->SourceToName}}) {
+        for (const auto& [label, value] :
+             {std::pair{kSubjectLabel, &record->SourceInfo}, std::pair{kSenderLabel, &record->SourceFromName},
+              std::pair{kReceiverLabel, &record->SourceToName}}) {
             if (!value->empty()) {
                 row += label + *value + "\n";
             }

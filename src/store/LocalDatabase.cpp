@@ -50,9 +50,8 @@ bool RunSchema(const std::string& path, std::string& error)
 }
 
 constexpr const char* kAdditionsMarker = "-- Added after the first release";
-constexpr const char* kHasAdditionsSql =
-        "select count(*) from sqlite_master where name in "
-    "('userdata_deleted','userdata_undo','userdata_search_state','userdata_keys')";
+constexpr const char* kHasAdditionsSql = "select count(*) from sqlite_master where name in "
+                                         "('userdata_deleted','userdata_undo','userdata_search_state','userdata_keys')";
 constexpr int kAdditionTables = 4;
 constexpr int kBusyWaitMs = 10000;
 

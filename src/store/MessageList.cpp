@@ -237,8 +237,8 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, lon
 {
     if (connection.GetDbmsName() != "SQLite") {
         // Only the local file has the search index.
-        return searchText.empty() && LoadMessagePageFromRecordset(connection, readFilter, itemId, requestedPage,
-                                                                  pageSize, order, page);
+        return searchText.empty() &&
+               LoadMessagePageFromRecordset(connection, readFilter, itemId, requestedPage, pageSize, order, page);
     }
     SearchSql search;
     std::string error;
@@ -265,9 +265,9 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, lon
     const bool searchKeysFirst = !search.condition.empty() && IsListsOwnOrder(order);
     if (searchKeysFirst) {
         const std::string orderBy = OrderByText(OrderTerms(order), false);
-        sql = std::string("select ") + kListColumns + kPageOfKeysSql + kSearchKeysSql + ReadFilterCondition(readFilter) +
-              ItemCondition(itemId) + search.condition + orderBy + " limit " + std::to_string(result.pageSize) +
-              " offset " + std::to_string(offset) + ")" + orderBy;
+        sql = std::string("select ") + kListColumns + kPageOfKeysSql + kSearchKeysSql +
+              ReadFilterCondition(readFilter) + ItemCondition(itemId) + search.condition + orderBy + " limit " +
+              std::to_string(result.pageSize) + " offset " + std::to_string(offset) + ")" + orderBy;
     } else {
         sql += OrderByText(OrderTerms(order), fromEnd);
     }

@@ -90,7 +90,7 @@ TEST_F(Search, FindsChineseWordsInsideLongerTextLatinAndSpecialCharactersWithinA
         {"\"引号\"", {cpp}},
         {"'single'", {cpp}},
         {"100%_", {cpp}},
-        {"王五", {mixed}}, // sender
+        {"王五", {mixed}},                        // sender
         {"李四", {contract, cpp, mixed, ending}}, // receiver
         {"张", {contract, cpp, ending}},          // one character
         {"合约", {}},
@@ -231,8 +231,8 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
     const int first = AddCopy("<p>我们明天开会。</p>\n<!--a-->时间 12:00<!--b--> price 100 USD", web);
     const ChangeView firstView = View(first);
     EXPECT_FALSE(firstView.hasPrevious);
-    EXPECT_EQ(Pieces(firstView), (std::vector<std::pair<Kind, std::string>>{
-                                     {Kind::Added, "\n我们明天开会。\n\n   price 100 USD"}}));
+    EXPECT_EQ(Pieces(firstView),
+              (std::vector<std::pair<Kind, std::string>>{{Kind::Added, "\n我们明天开会。\n\n   price 100 USD"}}));
 
     // Only the excluded range and white space differ.
     const int same = AddCopy("<p>我们明天开会。</p>\n\n<!--a-->时间 12:05<!--b-->   price\t100  USD  ", web);

@@ -22,9 +22,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <condition_variable>

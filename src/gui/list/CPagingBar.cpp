@@ -115,8 +115,7 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
 
 void CPagingBar::ShowIndexing(int percent)
 {
-    m_search->setPlaceholderText(percent >= 100 ? tr("搜索 (Ctrl+F)")
-                                                : tr("正在建立搜索索引 %1%").arg(percent));
+    m_search->setPlaceholderText(percent >= 100 ? tr("搜索 (Ctrl+F)") : tr("正在建立搜索索引 %1%").arg(percent));
 }
 
 void CPagingBar::ShowFilter(int readFilter)
