@@ -24,7 +24,8 @@ constexpr std::pair<int, const char*> kLinks[] = {
 };
 // Typing pauses this long before the list is searched: one query per word, not per key.
 constexpr int kSearchDelayMs = 300;
-constexpr int kSearchFieldWidth = 180;
+// Narrow enough that the bar still fits the smallest window; the stretch before it gives it room.
+constexpr int kSearchFieldWidth = 96;
 } // namespace
 
 QString FilterLabel(int readFilter)
@@ -88,6 +89,7 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
     m_search->setAccessibleName(tr("搜索"));
     m_search->setToolTip(tr("只显示主题、发送人、接受人或内容含有每个词的消息"));
     m_search->setMinimumWidth(kSearchFieldWidth);
+    m_search->setMaximumWidth(2 * kSearchFieldWidth);
     layout->addWidget(m_search);
     m_searchDelay = new QTimer(this);
     m_searchDelay->setSingleShot(true);
