@@ -201,3 +201,6 @@ BEGIN
         ifnull(new.SourceInfo, '') || char(10) || ifnull(new.SourceFromName, '') || char(10) ||
         ifnull(new.SourceToName, '') || char(10) || ifnull(new.SourceContent, '') || char(10));
 END;
+-- A search's matches are counted, filtered and ordered by key, read state and item from this small
+-- index rather than from the records themselves.
+CREATE INDEX IF NOT EXISTS userdata_keys ON userdata (ID, status, MessageTypeID);

@@ -1,8 +1,8 @@
 #include "app/CMessageOperations.h"
 
+#include "monitors/web/WebMonitor.h"
 #include "store/CAdoConnection.h"
 #include "store/DeletedFindings.h"
-#include "monitors/web/WebMonitor.h"
 #include "store/MessageTypeInfo.h"
 #include "store/PageCopies.h"
 #include "util/UiText.h"
@@ -59,12 +59,12 @@ std::optional<SearchIndexProgress> CMessageOperations::SearchIndexState(std::str
     return progress;
 }
 
-std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(std::string& error)
+std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(long long stepKeys, std::string& error)
 {
     const bool written = Write(
-        [](CAdoConnection& connection, std::string& words) {
+        [stepKeys](CAdoConnection& connection, std::string& words) {
             SearchIndexProgress progress;
-            return IndexNextSearchStep(connection, kIndexStepKeys, progress, words);
+            return IndexNextSearchStep(connection, stepKeys, progress, words);
         },
         error);
     if (!written) {
@@ -103,9 +103,9 @@ std::optional<ChangeView> CMessageOperations::Changes(int id, std::string& error
     }
     if (record->MessageCategory != kWebCategory) {
         std::string row;
-        for (const auto& [label, value] : {std::pair{kSubjectLabel, &record->SourceInfo},
-                                           std::pair{kSenderLabel, &record->SourceFromName},
-                                           std::pair{kReceiverLabel, &record->SourceToName}}) {
+        for (const auto& [label, value] :
+             {std::pair{kSubjectLabel, &record->SourceInfo}, std::pair{kSenderLabel, &record->SourceFromName},
+              std::pair{kReceiverLabel, &record->SourceToName}}) {
             if (!value->empty()) {
                 row += UiText("CMessageOperations", label) + *value + "\n";
             }

@@ -61,8 +61,9 @@ public:
 
     // How far the search index is with the records an older file held before it had one.
     std::optional<SearchIndexProgress> SearchIndexState(std::string& error);
-    // Indexes the next of those records (a step short enough for the window to stay responsive).
-    std::optional<SearchIndexProgress> IndexForSearch(std::string& error);
+    // Indexes the next of those records, about stepKeys keys (the window takes short steps, a web
+    // record may hold megabytes).
+    std::optional<SearchIndexProgress> IndexForSearch(long long stepKeys, std::string& error);
     // The full record joined with its item; empty when there is no such record.
     std::optional<MessageInfo> Message(int id, std::string& error);
     // What the record says changed (see ChangeView.h); empty when there is no such record.

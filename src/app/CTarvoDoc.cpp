@@ -648,6 +648,7 @@ MessageQuery CTarvoDoc::PageQuery(long page) const
     query.page = page;
     query.pageSize = m_pSettings ? m_pSettings->pagesize : Settings().pagesize;
     query.order = m_sortOrder;
+    query.search = m_strSearch;
     return query;
 }
 

@@ -182,6 +182,8 @@ public:
     SharedInt m_nUnreadCount = 0;
     SharedInt m_nFailingCount = 0; // items whose checks fail; the window counts them from their health
     int m_nReadFilter = 0;
+    // The words typed in the search field: the list shows only records that hold them all.
+    std::string m_strSearch;
     ListOrder m_sortOrder;       // UI thread only; the whole list's order
     std::string m_strStatusNote; // UI thread only; see ShowStoreChange
     int m_nStatusNoteItem = 0;   // the item (0 = all) the note was made for

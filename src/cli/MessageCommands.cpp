@@ -8,6 +8,7 @@
 #include "util/TerminalText.h"
 #include "util/UiText.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace {
@@ -15,6 +16,83 @@ namespace {
 constexpr const char* kDeletedText = WENDAR_TR_NOOP("MessageCommands", "已删除");
 constexpr const char* kRestoredText = WENDAR_TR_NOOP("MessageCommands", "已恢复");
 constexpr const char* kNothingToUndoText = WENDAR_TR_NOOP("MessageCommands", "没有可以撤销的删除");
+constexpr const char* kIndexingText = WENDAR_TR_NOOP("MessageCommands", "正在建立搜索索引: ");
+constexpr long long kIndexStepKeys = 5000;
+
+// Records of a file made before the search index existed are indexed once, before the first search.
+bool CompleteSearchIndex(CliContext& context)
+{
+    std::string error;
+    auto progress = context.app.Messages().SearchIndexState(error);
+    int shown = -1;
+    while (progress && !progress->Complete()) {
+        const int percent = static_cast<int>(progress->done * 100 / std::max(1LL, progress->total));
+        if (percent != shown) {
+            context.err << UiText("MessageCommands", kIndexingText) << percent << "%\n";
+            shown = percent;
+        }
+        progress = context.app.Messages().IndexForSearch(kIndexStepKeys, error);
+    }
+    if (!progress) {
+        context.err << error << '\n';
+        return false;
+    }
+    if (shown >= 0) {
+        context.err << UiText("MessageCommands", kIndexingText) << "100%\n";
+    }
+    return true;
+}
+
+const char* PieceKindName(DiffPiece::Kind kind)
+{
+    switch (kind) {
+    case DiffPiece::Kind::Added:
+        return "added";
+    case DiffPiece::Kind::Removed:
+        return "removed";
+    case DiffPiece::Kind::Same:
+        break;
+    }
+    return "same";
+}
+
+const char* ViewKindName(ChangeView::Kind kind)
+{
+    switch (kind) {
+    case ChangeView::Kind::Page:
+        return "page";
+    case ChangeView::Kind::Entries:
+        return "entries";
+    case ChangeView::Kind::Row:
+        break;
+    }
+    return "row";
+}
+
+int PrintChanges(CliContext& context, int id)
+{
+    std::string error;
+    const auto view = context.app.Messages().Changes(id, error);
+    if (!view) {
+        context.err << UiText("MessageCommands", "不能读取消息 ") << id << ": " << error << '\n';
+        return 1;
+    }
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject().Key("id").Value(id).Key("kind").Value(ViewKindName(view->kind));
+        json.Key("hasPrevious").Value(view->hasPrevious).Key("pieces").BeginArray();
+        for (const DiffPiece& piece : view->pieces) {
+            json.BeginObject().Key("kind").Value(PieceKindName(piece.kind)).Key("text").Value(piece.text).EndObject();
+        }
+        json.EndArray().EndObject();
+        context.out << json.Text() << '\n';
+        return 0;
+    }
+    for (const std::string& line : ChangeViewLines(*view)) {
+        context.out << TerminalSafe(line, false) << '\n';
+    }
+    return 0;
+}
 
 int ParseMessageId(const std::string& text)
 {
@@ -102,7 +180,13 @@ int RunMessagesCommand(CliContext& context, CliArgs& args)
     if (auto text = args.TakeOption("--page")) {
         query.page = ParseInt(*text, "--page");
     }
+    if (auto text = args.TakeOption("--search")) {
+        query.search = *text;
+    }
     args.ExpectEnd();
+    if (!query.search.empty() && !CompleteSearchIndex(context)) {
+        return 1;
+    }
     std::string error;
     CMessageOperations& messages = context.app.Messages();
     const auto page = messages.Page(query, error);
@@ -143,9 +227,13 @@ int RunMessagesCommand(CliContext& context, CliArgs& args)
 
 int RunMessageCommand(CliContext& context, CliArgs& args)
 {
+    const bool diff = args.TakeFlag("--diff");
     const int id = ParseMessageId(args.Next(UiText("MessageCommands", "消息编号").c_str()));
     args.ExpectEnd();
     LoadListRecord(context, id); // a clear error for a missing id
+    if (diff) {
+        return PrintChanges(context, id);
+    }
     std::string error;
     const auto found = context.app.Messages().Message(id, error);
     if (!found) {

@@ -32,8 +32,9 @@ constexpr const char* kUsage =
                                 标准输出); 口令只在给出 --with-passwords 时写入, 文件权限为 0600
   items import FILE             从检查项目文件或 urlwatch 的 urls.yaml 增加检查项目
   presets                       messagetype.dat 中的预制项目
-  messages [--item ID] [--filter all|unread|read] [--page N]
-  message ID                    一条消息的全部内容
+  messages [--item ID] [--filter all|unread|read] [--page N] [--search TEXT]
+                                --search: 主题、发送人、接受人或内容含有 TEXT 的每个词的消息
+  message ID [--diff]           一条消息的全部内容; --diff: 变化 (+ 新增, - 删除)
   mark read|unread ID...
   mark-all read|unread [--item ID]
   delete ID...                  删除消息, 输出删除了的消息 (编号, 主题)

@@ -53,8 +53,8 @@ bool RunSchema(const std::string& path, std::string& error)
 constexpr const char* kAdditionsMarker = "-- Added after the first release";
 constexpr const char* kHasAdditionsSql =
     "select count(*) from sqlite_master where name in ('userdata_deleted','userdata_undo','userdata_itemoptions',"
-    "'userdata_checklog','userdata_checkstate','userdata_search_state','userdata_sort_date')";
-constexpr int kAdditionTables = 7;
+    "'userdata_checklog','userdata_checkstate','userdata_search_state','userdata_keys','userdata_sort_date')";
+constexpr int kAdditionTables = 8;
 constexpr int kBusyWaitMs = 10000;
 
 // An older file gets WAL and the tables added since.

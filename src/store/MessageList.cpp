@@ -25,6 +25,17 @@ std::string WhereText(int readFilter)
     }
 }
 
+// A search reads the keys of its matches through the small index userdata_keys (key, status, item)
+// instead of the records themselves, and only the page's records whole.
+constexpr const char* kSearchKeysSql = "select ID from userdata indexed by userdata_keys where 1=1";
+constexpr const char* kSearchCountSql = "select count(*) as total from userdata indexed by userdata_keys where 1=1";
+constexpr const char* kPageOfKeysSql = " from userdata where ID in (";
+
+std::string ReadFilterCondition(int readFilter)
+{
+    return readFilter == kFilterUnread ? " and status=0" : readFilter == kFilterRead ? " and status=1" : "";
+}
+
 std::string ItemCondition(int itemId)
 {
     return itemId != 0 ? " and  messagetypeid=" + std::to_string(itemId) : std::string();
@@ -139,10 +150,10 @@ bool CountMatching(CAdoConnection& connection, int readFilter, int itemId, const
 {
     if (!search.condition.empty()) {
         const bool byIndex = !search.indexCount.empty() && readFilter == kFilterAll && itemId == 0;
-        std::string where = WhereText(readFilter);
-        where.replace(0, std::string("select *").size(), "select count(*) as total");
         CAdoRecordset count(connection);
-        if (!count.Open(byIndex ? search.indexCount : where + ItemCondition(itemId) + search.condition) ||
+        if (!count.Open(byIndex ? search.indexCount
+                                : kSearchCountSql + ReadFilterCondition(readFilter) + ItemCondition(itemId) +
+                                      search.condition) ||
             count.IsEOF()) {
             return false;
         }
@@ -237,8 +248,8 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, lon
 {
     if (connection.GetDbmsName() != "SQLite") {
         // Only the local file has the search index.
-        return searchText.empty() && LoadMessagePageFromRecordset(connection, readFilter, itemId, requestedPage,
-                                                                  pageSize, order, page);
+        return searchText.empty() &&
+               LoadMessagePageFromRecordset(connection, readFilter, itemId, requestedPage, pageSize, order, page);
     }
     SearchSql search;
     std::string error;
@@ -258,12 +269,22 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, lon
     CAdoRecordset rs(connection);
     rs.SetDateFormat(kFindingDateFormat);
     // Pages in the back half are read from the other end, so the last page costs what the first does.
-    const bool fromEnd = offset > result.totalCount / 2;
+    const bool fromEnd = offset > result.totalCount / 2 && search.condition.empty();
     // Only the columns a list row shows: the content of a web record alone may be megabytes.
     std::string sql = WhereText(readFilter) + ItemCondition(itemId) + search.condition;
     sql.replace(0, std::string("select *").size(), std::string("select ") + kListColumns);
-    sql += OrderByText(OrderTerms(order), fromEnd);
-    if (fromEnd) {
+    const bool searchKeysFirst = !search.condition.empty() && IsListsOwnOrder(order);
+    if (searchKeysFirst) {
+        const std::string orderBy = OrderByText(OrderTerms(order), false);
+        sql = std::string("select ") + kListColumns + kPageOfKeysSql + kSearchKeysSql +
+              ReadFilterCondition(readFilter) + ItemCondition(itemId) + search.condition + orderBy + " limit " +
+              std::to_string(result.pageSize) + " offset " + std::to_string(offset) + ")" + orderBy;
+    } else {
+        sql += OrderByText(OrderTerms(order), fromEnd);
+    }
+    if (searchKeysFirst) {
+        // The keys of the page are chosen already.
+    } else if (fromEnd) {
         sql += " limit " + std::to_string(rowsOnPage) + " offset " +
                std::to_string(result.totalCount - offset - rowsOnPage);
     } else {

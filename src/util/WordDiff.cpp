@@ -194,15 +194,17 @@ std::vector<DiffPiece> DiffWords(std::string_view oldText, std::string_view newT
 
 bool HasChanges(const std::vector<DiffPiece>& pieces)
 {
-    return std::any_of(pieces.begin(), pieces.end(), [](const DiffPiece& p) { return p.kind != DiffPiece::Kind::Same; });
+    return std::any_of(pieces.begin(), pieces.end(),
+                       [](const DiffPiece& p) { return p.kind != DiffPiece::Kind::Same; });
 }
 
 std::string VisibleText(std::string_view html)
 {
     static constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
-        {"&nbsp;", " "}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&apos;", "'"}, {"&amp;", "&"}};
-    static constexpr std::string_view kBlockTags[] = {"br", "p", "/p", "div", "/div", "tr", "/tr", "li", "h1",
-                                                      "h2", "h3", "/h1", "/h2", "/h3", "table", "/table"};
+        {"&nbsp;", " "}, {"&lt;", "<"},   {"&gt;", ">"}, {"&quot;", "\""},
+        {"&#39;", "'"},  {"&apos;", "'"}, {"&amp;", "&"}};
+    static constexpr std::string_view kBlockTags[] = {"br", "p",  "/p", "div", "/div", "tr",  "/tr",   "li",
+                                                      "h1", "h2", "h3", "/h1", "/h2",  "/h3", "table", "/table"};
     std::string text;
     size_t at = 0;
     while (at < html.size()) {

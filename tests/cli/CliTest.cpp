@@ -158,6 +158,35 @@ TEST_F(Cli, SpeaksEnglishInAnEnglishLocaleUnlessTheSettingSaysChinese)
     EXPECT_EQ(unknownCommand().err, "wendar-cli: 未知的命令: frobnicate\n");
 }
 
+TEST_F(Cli, MessagesAreSearchedAnOlderFileIndexedFirstAndAWebRecordShowsWhatChanged)
+{
+    AddItemWithFindings(0);
+    Sql("insert into userdata (MessageTypeID, MessageCategory, SourceInfo, SourceLink, SourceContent) values "
+        "(1, 2, '第一次', 'http://h/', '<p>我们明天开会。</p> price 100'), "
+        "(1, 2, '更新了', 'http://h/', '<p>我们明天上午开会。</p>  price 120 C++ \"引号\"')");
+    // An older file: the index has to catch up with both records first.
+    Sql("update userdata_search_state set indexedTo = 0, indexTo = 2; "
+        "insert into userdata_search (userdata_search) values ('delete-all')");
+    const ChildResult found = Run({"messages", "--search", "开会"});
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_TRUE(Has(found.err, "正在建立搜索索引: 0%") && Has(found.err, "正在建立搜索索引: 100%")) << found.err;
+    EXPECT_TRUE(Has(found.out, "共:2条")) << found.out;
+    EXPECT_TRUE(Run({"messages", "--search", "开会"}).err.empty()) << "indexed once";
+    for (const char* text : {"C++", "\"引号\"", "上午 PRICE"}) {
+        const std::string one = Ok({"--json", "messages", "--search", text, "--filter", "unread"});
+        EXPECT_TRUE(Has(one, R"("totalCount":1,)") && Has(one, R"("ID":2,)")) << text << ": " << one;
+    }
+    EXPECT_TRUE(Has(Ok({"messages", "--search", "下午"}), "共:0条"));
+
+    EXPECT_EQ(Ok({"message", "2", "--diff"}), "+ 上午\n- 100\n+ 120 C++ \"引号\"\n");
+    EXPECT_EQ(Ok({"message", "--diff", "1"}), "+ 我们明天开会。 price 100\n");
+    const std::string json = Ok({"--json", "message", "2", "--diff"});
+    EXPECT_TRUE(Has(json, R"({"id":2,"kind":"page","hasPrevious":true,"pieces":[)") &&
+                Has(json, R"({"kind":"added","text":"上午"})"))
+        << json;
+    EXPECT_EQ(Run({"message", "9", "--diff"}).status, 2);
+}
+
 TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)
 {
     AddItemWithFindings(2);

@@ -21,8 +21,10 @@
 #include <QAccessible>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <condition_variable>
@@ -89,6 +91,34 @@ TEST(MainFramePaging, CountLabelShowsPageSizeAndTotal)
     fixture.doc->m_nTotalCount = 1234;
     fixture.frame->UpdateCommandUi();
     EXPECT_EQ(fixture.frame->PagingBar()->CountLabel()->text(), QStringLiteral("每页:25/共:1234条"));
+}
+
+TEST(MainFrameSearch, CtrlFFocusesTheFieldTypingFiltersTheListWithTheReadFilterAndEscapeClears)
+{
+    FrameFixture fixture;
+    CTarvoDoc& doc = *fixture.doc;
+    fixture.StoreMessages(250);
+    ASSERT_TRUE(fixture.app.Db().main.Execute(
+        "update userdata set SourceInfo='关于签订合同的通知', status=(id % 2) where id in (7, 8, 150)"));
+    fixture.frame->show();
+    fixture.frame->activateWindow();
+    QLineEdit* field = fixture.frame->PagingBar()->SearchField();
+    ASSERT_TRUE(WaitUntil([&] { return fixture.frame->isActiveWindow(); }));
+    QTest::keyClick(fixture.frame.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(field->hasFocus());
+
+    field->insert(QStringLiteral("合同")); // as an input method commits it
+    ASSERT_TRUE(WaitUntil([&] { return doc.m_nTotalCount == 3; })) << doc.m_nTotalCount;
+    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("1/1页"));
+    EXPECT_EQ(fixture.frame->PagingBar()->CountLabel()->text(), QStringLiteral("每页:100/共:3条"));
+    fixture.frame->Command(cmd::kShowUnread);
+    EXPECT_EQ(doc.m_nTotalCount, 2);
+    fixture.frame->Command(cmd::kShowAll);
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(field->text().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return doc.m_nTotalCount == 250; })) << doc.m_nTotalCount;
+    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("1/3页"));
 }
 
 TEST(MainFrameFilter, ButtonCyclesAllUnreadReadAndTheMenuMarksFollow)

@@ -232,3 +232,42 @@ TEST(MessageDetailPane, APageFileThatCannotBeWrittenShowsWhyAndNoPlantedLinkIsFo
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_FALSE(std::filesystem::is_symlink(world.app.m_strAppDir + "data/content1.htm"));
 }
+
+TEST(MessageDetailPane, TheSearchedWordsAreMarkedAndAWebRecordShowsWhatChangedSinceItsPreviousCopy)
+{
+    PaneWorld world;
+    const int web = world.AddItem("网页", kCategoryWebPage, 0, "http://127.0.0.1:9/item.htm");
+    StoredMessage m;
+    m.category = kCategoryWebPage;
+    m.link = "http://127.0.0.1:9/item.htm";
+    m.content = "<p title=\"开会\">我们明天开会。</p><script>var s = '开会';</script>";
+    world.AddMessage(web, m);
+    m.content = "<p title=\"开会\">我们明天上午开会。</p><script>var s = '开会';</script>";
+    const int changed = world.AddMessage(web, m);
+    const int row = world.AddMessage(world.AddItem("数据"), StoredMessage());
+    CWatchMessageView pane(world.context());
+    pane.resize(700, 400);
+    pane.show();
+    const std::string file = world.app.m_strAppDir + "data/content1.htm";
+    const std::string mark = "<mark style=\"background:#ffe36e;color:inherit\">";
+
+    world.doc->m_strSearch = "开会 明天";
+    Select(world, changed);
+    const std::string stored = FileText(file);
+    EXPECT_NE(stored.find("<p title=\"开会\">我们" + mark + "明天</mark>上午" + mark + "开会</mark>。</p>"),
+              std::string::npos)
+        << "in the text only, not in tags or scripts: " << stored;
+    EXPECT_NE(stored.find("<script>var s = '开会';</script>"), std::string::npos) << stored;
+
+    ASSERT_TRUE(pane.ChangesButton()->isVisible());
+    EXPECT_EQ(pane.ChangesButton()->text(), QStringLiteral("变化"));
+    world.doc->m_strSearch.clear();
+    pane.ChangesButton()->click();
+    const std::string changes = FileText(file);
+    EXPECT_NE(changes.find("我们明天<ins class=\"added\">上午</ins>开会。"), std::string::npos) << changes;
+    pane.StoredButton()->click();
+    EXPECT_EQ(FileText(file).find("<ins"), std::string::npos);
+
+    Select(world, row);
+    EXPECT_FALSE(pane.ChangesButton()->isVisible()) << "only web records have copies to compare";
+}

@@ -9,6 +9,7 @@
 #include "gui/detail/MessageDetailText.h"
 #include "gui/frame/GuiContext.h"
 #include "gui/list/ListImages.h"
+#include "util/SearchWords.h"
 #include "util/TextEncoding.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,7 @@ constexpr int kHeaderHeight = 33;  // two rows of labels; the separator lies rig
 constexpr int kBrowserTop = 35;    // with the header shown
 constexpr int kBelowSeparator = 2; // the browser's top, counted from the separator's
 constexpr int kButtonSize = 18;
+constexpr int kWebCategory = 2;
 
 QString Utf8(const std::string& text)
 {
@@ -100,6 +102,14 @@ CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWi
     grid->addWidget(m_sender, 1, 3, 1, 2);
     grid->addWidget(m_storedButton, 1, 5);
     grid->addWidget(m_remoteButton, 1, 6);
+    m_changesButton = new QToolButton(m_header);
+    m_changesButton->setText(tr("变化"));
+    m_changesButton->setToolTip(tr("显示网页和上一份副本相比的变化"));
+    m_changesButton->setAccessibleName(m_changesButton->text());
+    m_changesButton->setAutoRaise(true);
+    m_changesButton->setFixedHeight(kButtonSize);
+    m_changesButton->hide();
+    grid->addWidget(m_changesButton, 1, 7);
     for (int column : {1, 2, 3, 4}) {
         grid->setColumnStretch(column, 1);
     }
@@ -120,6 +130,8 @@ CWatchMessageView::CWatchMessageView(GuiContext& context, QWidget* parent) : QWi
             [this] { ShowContent(m_context.doc.m_nCurMessageId, kStoredContent); });
     connect(m_remoteButton, &QToolButton::clicked, this,
             [this] { ShowContent(m_context.doc.m_nCurMessageId, kRemoteAddress); });
+    connect(m_changesButton, &QToolButton::clicked, this,
+            [this] { ShowContent(m_context.doc.m_nCurMessageId, kChanges); });
     connect(m_subject, &QLabel::linkActivated, this, [this] { OpenSubjectLink(); });
     connect(m_browser, &CWebBrowser2::DownloadBegin, this, &CWatchMessageView::OnDownloadBegin);
     connect(m_browser, &CWebBrowser2::DownloadComplete, this, &CWatchMessageView::OnDownloadComplete);
@@ -194,6 +206,7 @@ void CWatchMessageView::ShowHeader(int id)
     for (QLabel* label : {m_itemName, m_receiveDate, m_sourceDate, m_sender, m_receiver, m_category}) {
         label->setAccessibleName(label->text());
     }
+    m_changesButton->setVisible(id > 0 && m_record.MessageCategory == kWebCategory);
     update();
 }
 
@@ -222,7 +235,7 @@ void CWatchMessageView::OpenInDesktopBrowser()
     std::string path;
     std::string error;
     if (!WriteContentFile(m_context.app.m_strAppDir, kUtf8Bom + BuildStoredContentHtml(m_record), path, error)) {
-        m_browser->ShowNotice(QString::fromUtf8(kCannotWriteText) + Utf8(error));
+        m_browser->ShowNotice(tr(kCannotWriteText) + Utf8(error));
         return;
     }
     m_context.opener.Open(QUrl::fromLocalFile(Utf8(path)));
@@ -238,9 +251,26 @@ void CWatchMessageView::ShowContent(int id, int mode)
         m_browser->Navigate2(LinkUrl(Utf8(RemoteAddress(m_record))));
         return;
     }
+    if (mode == kChanges) {
+        std::string error;
+        const auto view = m_context.app.Messages().Changes(id, error);
+        if (!view) {
+            m_browser->ShowNotice(tr("不能比较这条消息: ") + Utf8(error));
+            return;
+        }
+        ShowPageFile(ChangeViewHtml(*view));
+        return;
+    }
+    ShowPageFile(BuildStoredContentHtml(m_record));
+}
+
+void CWatchMessageView::ShowPageFile(const std::string& html)
+{
+    const std::vector<std::string> words = SearchWords(m_context.doc.m_strSearch);
     std::string path;
     std::string error;
-    if (!WriteContentFile(m_context.app.m_strAppDir, kUtf8Bom + BuildStoredContentHtml(m_record), path, error)) {
+    if (!WriteContentFile(m_context.app.m_strAppDir, kUtf8Bom + (words.empty() ? html : HighlightWords(html, words)),
+                          path, error)) {
         m_browser->ShowNotice(tr(kCannotWriteText) + Utf8(error));
         return;
     }

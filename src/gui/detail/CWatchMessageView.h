@@ -24,6 +24,7 @@ public:
         kAsItemPrefers = -1,
         kStoredContent = 0,
         kRemoteAddress = 1,
+        kChanges = 2, // what changed since the page's previous copy (web records)
     };
 
     CWatchMessageView(GuiContext& context, QWidget* parent = nullptr);
@@ -50,6 +51,7 @@ public:
     QToolButton* HeaderButton() const { return m_headerButton; }
     QToolButton* StoredButton() const { return m_storedButton; }
     QToolButton* RemoteButton() const { return m_remoteButton; }
+    QToolButton* ChangesButton() const { return m_changesButton; }
     // Opens the subject's address in the desktop's browser (only web and mail addresses).
     void OpenSubjectLink();
     // Enter or a double click on a message: its link in the desktop's browser, or, when it has
@@ -72,6 +74,8 @@ private:
     void BuildHint();
     void OnDownloadBegin();
     void OnDownloadComplete();
+    // Writes the page to data/content1.htm, the search's words marked, and shows it.
+    void ShowPageFile(const std::string& html);
 
     GuiContext& m_context;
     MessageInfo m_record;
@@ -92,6 +96,7 @@ private:
     QLabel* m_category = nullptr;
     QToolButton* m_storedButton = nullptr;
     QToolButton* m_remoteButton = nullptr;
+    QToolButton* m_changesButton = nullptr;
     QFrame* m_separator = nullptr;
     CWebBrowser2* m_browser = nullptr;
     QWidget* m_hint = nullptr;

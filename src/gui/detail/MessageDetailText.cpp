@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <array>
+#include <cctype>
 
 namespace {
 
@@ -111,4 +112,76 @@ std::string HomePageHtml()
 std::string NoticeHtml(const std::string& text)
 {
     return PageShell("<p>" + HtmlEscape(text) + "</p>");
+}
+
+namespace {
+
+constexpr const char* kMarkOpen = "<mark style=\"background:#ffe36e;color:inherit\">";
+constexpr const char* kMarkClose = "</mark>";
+
+bool SameNoCase(std::string_view text, size_t at, std::string_view word)
+{
+    if (text.size() - at < word.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < word.size(); ++i) {
+        const auto a = static_cast<unsigned char>(text[at + i]);
+        const auto b = static_cast<unsigned char>(word[i]);
+        if (a != b && !(a < 0x80 && b < 0x80 && std::tolower(a) == std::tolower(b))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The end of an element whose content is no text (script, style) starting at a "<", or 0.
+size_t SkipRawElement(std::string_view html, size_t at)
+{
+    for (std::string_view name : {std::string_view("script"), std::string_view("style")}) {
+        if (SameNoCase(html, at + 1, name)) {
+            const size_t end = [&] {
+                for (size_t close = html.find("</", at); close != std::string_view::npos;
+                     close = html.find("</", close + 2)) {
+                    if (SameNoCase(html, close + 2, name)) {
+                        return close;
+                    }
+                }
+                return html.size();
+            }();
+            return end;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string HighlightWords(std::string_view html, const std::vector<std::string>& words)
+{
+    std::string out;
+    out.reserve(html.size());
+    size_t at = 0;
+    while (at < html.size()) {
+        if (html[at] == '<') {
+            const size_t raw = SkipRawElement(html, at);
+            const size_t close = html.find('>', raw ? raw : at);
+            const size_t end = close == std::string_view::npos ? html.size() : close + 1;
+            out.append(html.substr(at, end - at));
+            at = end;
+            continue;
+        }
+        const std::string* found = nullptr;
+        for (const std::string& word : words) {
+            if (!word.empty() && SameNoCase(html, at, word) && (!found || word.size() > found->size())) {
+                found = &word;
+            }
+        }
+        if (found) {
+            out.append(kMarkOpen).append(html.substr(at, found->size())).append(kMarkClose);
+            at += found->size();
+        } else {
+            out += html[at++];
+        }
+    }
+    return out;
 }

@@ -3,6 +3,8 @@
 // the page built from the stored content, the remote address, and the pane's own start page.
 // All texts are UTF-8.
 #include <string>
+#include <string_view>
+#include <vector>
 
 class MessageInfo;
 
@@ -36,3 +38,7 @@ std::string HomePageHtml();
 
 // A page that tells why nothing else is shown (the text is escaped).
 std::string NoticeHtml(const std::string& text);
+
+// The page with every occurrence of the words in its text (not in its tags, scripts or styles)
+// marked, Latin letters matched in either case.
+std::string HighlightWords(std::string_view html, const std::vector<std::string>& words);

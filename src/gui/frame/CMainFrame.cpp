@@ -11,6 +11,7 @@
 #include "gui/frame/GuiContext.h"
 #include "gui/frame/IDesktopNotifier.h"
 #include "gui/list/CPagingBar.h"
+#include "gui/list/CSearchIndexer.h"
 #include "gui/list/CTarvoView.h"
 #include "gui/tree/CLeftView.h"
 #include "gui/widgets/CBusyAnimation.h"
@@ -260,6 +261,18 @@ void CMainFrame::BuildPagingBar()
     m_pagingBar = new CPagingBar(m_filterMenu, m_pagingToolbar);
     m_pagingToolbar->addWidget(m_pagingBar);
     connect(m_pagingBar, &CPagingBar::Command, this, &CMainFrame::Command);
+    connect(m_pagingBar, &CPagingBar::SearchChanged, this, [this](const QString& text) {
+        CTarvoDoc& doc = m_context.doc;
+        doc.m_strSearch = text.toStdString();
+        doc.m_nCurPage = 1;
+        doc.m_nCurMessageId = 0;
+        doc.m_bReload = true;
+        doc.UpdateAllViews(m_tree);
+        UpdateCommandUi();
+    });
+    auto* indexer = new CSearchIndexer(m_context.app, this);
+    connect(indexer, &CSearchIndexer::Progress, m_pagingBar, &CPagingBar::ShowIndexing);
+    indexer->Start();
     m_busy = new CBusyAnimation(m_pagingToolbar);
     m_pagingToolbar->addWidget(m_busy);
     connect(Action(cmd::kViewToolbar), &QAction::toggled, m_pagingToolbar, &QToolBar::setVisible);

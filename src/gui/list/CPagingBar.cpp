@@ -6,8 +6,12 @@
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
@@ -20,6 +24,10 @@ constexpr std::pair<int, const char*> kLinks[] = {
     {cmd::kNextPage, QT_TRANSLATE_NOOP("CPagingBar", "下页")},
     {cmd::kLastPage, QT_TRANSLATE_NOOP("CPagingBar", "尾页")},
 };
+// Typing pauses this long before the list is searched: one query per word, not per key.
+constexpr int kSearchDelayMs = 300;
+// Narrow enough that the bar still fits the smallest window; the stretch before it gives it room.
+constexpr int kSearchFieldWidth = 96;
 } // namespace
 
 QString FilterLabel(int readFilter)
@@ -76,6 +84,42 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
         layout->addWidget(m_links[i]);
     }
     layout->addStretch(1);
+
+    m_search = new QLineEdit(this);
+    m_search->setClearButtonEnabled(true);
+    m_search->setPlaceholderText(tr("搜索 (Ctrl+F)"));
+    m_search->setAccessibleName(tr("搜索"));
+    m_search->setToolTip(tr("只显示主题、发送人、接受人或内容含有每个词的消息"));
+    m_search->setMinimumWidth(kSearchFieldWidth);
+    m_search->setMaximumWidth(2 * kSearchFieldWidth);
+    layout->addWidget(m_search);
+    m_searchDelay = new QTimer(this);
+    m_searchDelay->setSingleShot(true);
+    m_searchDelay->setInterval(kSearchDelayMs);
+    const auto send = [this] {
+        m_searchDelay->stop();
+        if (m_search->text() != m_strSentSearch) {
+            m_strSentSearch = m_search->text();
+            Q_EMIT SearchChanged(m_strSentSearch);
+        }
+    };
+    connect(m_searchDelay, &QTimer::timeout, this, send);
+    connect(m_search, &QLineEdit::textChanged, m_searchDelay, qOverload<>(&QTimer::start));
+    connect(m_search, &QLineEdit::returnPressed, this, send);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
+    auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), m_search);
+    clear->setContext(Qt::WidgetShortcut);
+    connect(clear, &QShortcut::activated, m_search, &QLineEdit::clear);
+}
+
+void CPagingBar::ShowIndexing(int percent)
+{
+    m_search->setPlaceholderText(percent >= 100 ? tr("搜索 (Ctrl+F)") : tr("正在建立搜索索引 %1%").arg(percent));
 }
 
 void CPagingBar::ShowFilter(int readFilter)

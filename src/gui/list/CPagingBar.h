@@ -5,7 +5,9 @@
 
 class CHyperlinkLabel;
 class QLabel;
+class QLineEdit;
 class QMenu;
+class QTimer;
 class QToolButton;
 
 class CPagingBar final : public QWidget
@@ -25,9 +27,15 @@ public:
     QLabel* PageLabel() const { return m_page; }
     QLabel* CountLabel() const { return m_count; }
     CHyperlinkLabel* Link(int commandId) const;
+    // The search field: Ctrl+F anywhere in the window focuses it, Escape empties it.
+    QLineEdit* SearchField() const { return m_search; }
+    // While an older file's records are being indexed, the field says how far (100 = done).
+    void ShowIndexing(int percent);
 
 Q_SIGNALS:
     void Command(int commandId);
+    // The search text, a moment after typing stops (at once on Enter).
+    void SearchChanged(const QString& text);
 
 private:
     QToolButton* m_filter = nullptr;
@@ -35,6 +43,9 @@ private:
     QLabel* m_page = nullptr;
     QLabel* m_count = nullptr;
     CHyperlinkLabel* m_links[4] = {};
+    QLineEdit* m_search = nullptr;
+    QTimer* m_searchDelay = nullptr;
+    QString m_strSentSearch;
     int m_nShownFilter = -1; // none shown yet
 };
 

@@ -1,0 +1,26 @@
+#pragma once
+// Indexes the records of an older message.dat for the search, a short step at a time on the
+// window's thread (a step that meets another program's lock goes on in the background writes),
+// and tells how far it is.
+#include <QObject>
+
+class CTarvoApp;
+class QTimer;
+
+class CSearchIndexer final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CSearchIndexer(CTarvoApp& app, QObject* parent = nullptr);
+    // Starts when there is anything to index; Progress(100) at once when there is not.
+    void Start();
+
+Q_SIGNALS:
+    void Progress(int percent);
+
+private:
+    void Step();
+
+    CTarvoApp& m_app;
+    QTimer* m_timer = nullptr;
+};

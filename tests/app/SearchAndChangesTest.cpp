@@ -1,0 +1,297 @@
+#include "app/CMessageOperations.h"
+#include "store/ExcludeTable.h"
+#include "store/LocalDatabase.h"
+#include "store/SourceRowInfo.h"
+#include "support/TestStore.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Search : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MessageTypeInfo item;
+        item.MessageTypeName = "A";
+        itemA = store.AddItem(item);
+        item.MessageTypeName = "B";
+        itemB = store.AddItem(item);
+    }
+
+    int Add(const MessageTypeInfo& item, const std::string& info, const std::string& content,
+            const std::string& from = "张三")
+    {
+        SourceRowInfo row;
+        row.ID = std::to_string(++serial);
+        row.Info = info;
+        row.FromName = from;
+        row.ToName = "李四";
+        row.Content = content;
+        EXPECT_TRUE(row.Insert(store.connection(), item));
+        return static_cast<int>(store.QueryNumber("select max(id) from userdata"));
+    }
+
+    std::vector<int> Found(const std::string& text, int itemId = 0, int filter = kFilterAll)
+    {
+        MessageQuery query;
+        query.search = text;
+        query.itemId = itemId;
+        query.readFilter = filter;
+        query.pageSize = 2; // the count and the pages must agree
+        std::vector<int> ids;
+        std::string error;
+        for (query.page = 1;; ++query.page) {
+            auto page = messages.Page(query, error);
+            EXPECT_TRUE(page) << text << ": " << error;
+            if (!page || page->page < query.page || page->rows.empty()) {
+                break;
+            }
+            EXPECT_EQ(page->totalCount, static_cast<long>(ids.size() + page->rows.size()) +
+                                            std::max(0L, page->totalCount - page->page * page->pageSize))
+                << text;
+            for (const auto& row : page->rows) {
+                ids.push_back(row.ID);
+            }
+        }
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+
+    TestStore store;
+    CMessageOperations messages{store.connection()};
+    MessageTypeInfo itemA, itemB;
+    int serial = 0;
+};
+
+} // namespace
+
+TEST_F(Search, FindsChineseWordsInsideLongerTextLatinAndSpecialCharactersWithinAnItemAndTheReadFilter)
+{
+    const int contract = Add(itemA, "关于签订采购合同的通知", "请于周五前确认");
+    const int cpp = Add(itemA, "Budget Report", "编译器 C++ 升级, 见 \"引号\" 与 'single' 100%_done");
+    const int mixed = Add(itemB, "会议安排", "合同 budget 在会上讨论", "王五");
+    const int ending = Add(itemB, "提醒", "下周签合同");
+    store.connection().Execute("update userdata set status=1 where id=" + std::to_string(mixed));
+
+    const struct
+    {
+        const char* text;
+        std::vector<int> ids;
+    } cases[] = {
+        {"合同", {contract, mixed, ending}}, // a two-character word inside, alone and at the end of a text
+        {"采购合同", {contract}},
+        {"购合", {contract}},
+        {"budget", {cpp, mixed}}, // case folded
+        {"合同 BUDGET", {mixed}}, // every word
+        {"C++", {cpp}},
+        {"\"引号\"", {cpp}},
+        {"'single'", {cpp}},
+        {"100%_", {cpp}},
+        {"王五", {mixed}},                        // sender
+        {"李四", {contract, cpp, mixed, ending}}, // receiver
+        {"张", {contract, cpp, ending}},          // one character
+        {"合约", {}},
+        {"AND OR NOT ( ) * ^ : NEAR", {}}, // query syntax is only text
+        {"\"", {cpp}},
+        {"   ", {contract, cpp, mixed, ending}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Found(c.text), c.ids) << c.text;
+    }
+    EXPECT_EQ(Found("合同", itemB.messagetypeid), (std::vector<int>{mixed, ending}));
+    EXPECT_EQ(Found("合同", 0, kFilterUnread), (std::vector<int>{contract, ending}));
+    EXPECT_EQ(Found("合同", itemB.messagetypeid, kFilterRead), (std::vector<int>{mixed}));
+}
+
+TEST_F(Search, TheIndexFollowsNewFindingsDeletionsUndoAndChangedTexts)
+{
+    const int first = Add(itemA, "服务器维护通知", "今晚停机");
+    EXPECT_EQ(Found("停机"), (std::vector<int>{first}));
+    const int second = Add(itemB, "再次停机", "服务器升级");
+    EXPECT_EQ(Found("停机"), (std::vector<int>{first, second}));
+
+    std::string error;
+    ASSERT_TRUE(messages.Delete({first}, error)) << error;
+    EXPECT_EQ(Found("停机"), (std::vector<int>{second}));
+    EXPECT_EQ(Found("维护"), (std::vector<int>{}));
+    std::vector<int> restored;
+    ASSERT_TRUE(messages.Undo(restored, error)) << error;
+    EXPECT_EQ(Found("维护通知"), (std::vector<int>{first}));
+
+    store.connection().Execute("update userdata set SourceContent='已经恢复' where id=" + std::to_string(second));
+    EXPECT_EQ(Found("停机"), (std::vector<int>{first, second})); // still in its subject
+    EXPECT_EQ(Found("升级"), (std::vector<int>{}));
+    EXPECT_EQ(Found("已经恢复"), (std::vector<int>{second}));
+    ASSERT_TRUE(messages.SetAllRead(0, true, error)) << error;
+    EXPECT_EQ(Found("停机", 0, kFilterRead), (std::vector<int>{first, second}));
+}
+
+TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemToIt)
+{
+    // A file of an older version: records, but no index.
+    for (const char* sql :
+         {"drop trigger userdata_search_insert", "drop trigger userdata_search_delete",
+          "drop trigger userdata_search_update", "drop table userdata_search_terms", "drop table userdata_search",
+          "drop table userdata_search_state",
+          "with recursive n(i) as (select 1 union all select i + 1 from n where i < 4500) insert into userdata "
+          "(MessageTypeID, SourceInfo, SourceContent) select 1 + i % 2, '旧的消息 ' || i, "
+          "case when i = 4000 then '第四千条' else '' end from n"}) {
+        ASSERT_TRUE(store.connection().Execute(sql)) << sql;
+    }
+    std::string error;
+    ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
+
+    auto progress = messages.SearchIndexState(error);
+    ASSERT_TRUE(progress) << error;
+    EXPECT_EQ(progress->done, 0);
+    EXPECT_EQ(progress->total, 4500);
+    // New records and changes meanwhile: the triggers index the new ones, and leave the waiting
+    // keys (an undo brings one back) to the indexing.
+    const int fresh = Add(itemA, "新的消息", "");
+    ASSERT_TRUE(messages.Delete({4000}, error)) << error;
+    std::vector<int> restored;
+    ASSERT_TRUE(messages.Undo(restored, error)) << error;
+    EXPECT_EQ(Found("新的消息"), (std::vector<int>{fresh}));
+
+    std::vector<long long> steps;
+    for (int round = 0; round < 100 && !progress->Complete(); ++round) {
+        progress = messages.IndexForSearch(2000, error);
+        ASSERT_TRUE(progress) << error;
+        steps.push_back(progress->done);
+    }
+    EXPECT_EQ(steps, (std::vector<long long>{2000, 4000, 4500}));
+    MessageQuery query;
+    query.search = "旧的消息";
+    EXPECT_EQ(messages.Page(query, error)->totalCount, 4500);
+    EXPECT_EQ(Found("第四千条"), (std::vector<int>{4000}));
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata_search"), 4501);
+    ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
+    EXPECT_TRUE(messages.SearchIndexState(error)->Complete());
+}
+
+namespace {
+
+class Changes : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MessageTypeInfo item;
+        item.MessageTypeName = "页";
+        item.MessageCategory = 2;
+        item.connAddress = "http://127.0.0.1/page";
+        web = store.AddItem(item);
+        ExcludeRanges ranges{{0, "<!--a-->", "<!--b-->"}};
+        ASSERT_TRUE(SaveExcludeRanges(store.connection(), web.messagetypeid, ranges));
+    }
+
+    int AddCopy(const std::string& content, const MessageTypeInfo& item)
+    {
+        SourceRowInfo row;
+        row.ID = std::to_string(++serial);
+        row.Info = "网页内容更新了!";
+        row.Link = item.connAddress;
+        row.Content = content;
+        EXPECT_TRUE(row.Insert(store.connection(), item));
+        return static_cast<int>(store.QueryNumber("select max(id) from userdata"));
+    }
+
+    ChangeView View(int id)
+    {
+        std::string error;
+        auto view = messages.Changes(id, error);
+        EXPECT_TRUE(view) << error;
+        return view.value_or(ChangeView());
+    }
+
+    static std::vector<std::pair<DiffPiece::Kind, std::string>> Pieces(const ChangeView& view)
+    {
+        std::vector<std::pair<DiffPiece::Kind, std::string>> pieces;
+        for (const DiffPiece& piece : view.pieces) {
+            pieces.emplace_back(piece.kind, piece.text);
+        }
+        return pieces;
+    }
+
+    TestStore store;
+    CMessageOperations messages{store.connection()};
+    MessageTypeInfo web;
+    int serial = 0;
+};
+
+using Kind = DiffPiece::Kind;
+
+} // namespace
+
+TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusionsAndWhiteSpace)
+{
+    const int first = AddCopy("<p>我们明天开会。</p>\n<!--a-->时间 12:00<!--b--> price 100 USD", web);
+    const ChangeView firstView = View(first);
+    EXPECT_FALSE(firstView.hasPrevious);
+    EXPECT_EQ(Pieces(firstView),
+              (std::vector<std::pair<Kind, std::string>>{{Kind::Added, "\n我们明天开会。\n\n   price 100 USD"}}));
+
+    // Only the excluded range and white space differ.
+    const int same = AddCopy("<p>我们明天开会。</p>\n\n<!--a-->时间 12:05<!--b-->   price\t100  USD  ", web);
+    const ChangeView sameView = View(same);
+    EXPECT_TRUE(sameView.hasPrevious);
+    EXPECT_FALSE(HasChanges(sameView.pieces));
+    EXPECT_NE(ChangeViewHtml(sameView).find("没有变化"), std::string::npos);
+
+    // A word inserted in a Chinese sentence, a number changed, a deleted record's copy still counts.
+    std::string error;
+    ASSERT_TRUE(messages.Delete({same}, error)) << error;
+    const int changed = AddCopy("<p>我们明天上午开会。</p><!--a-->x<!--b--> price 120 USD", web);
+    const ChangeView view = View(changed);
+    EXPECT_EQ(Pieces(view), (std::vector<std::pair<Kind, std::string>>{{Kind::Same, "\n我们明天"},
+                                                                       {Kind::Added, "上午"},
+                                                                       {Kind::Same, "开会。\n   price"},
+                                                                       {Kind::Removed, "\t100"},
+                                                                       {Kind::Added, " 120"},
+                                                                       {Kind::Same, " USD"}}));
+    EXPECT_EQ(ChangeViewLines(view), (std::vector<std::string>{"+ 上午", "- 100", "+ 120"}));
+    const std::string html = ChangeViewHtml(view);
+    EXPECT_NE(html.find("<ins class=\"added\">上午</ins>"), std::string::npos);
+    EXPECT_NE(html.find("<del class=\"removed\">\t100</del>"), std::string::npos);
+
+    // Another page of the same item (a frame) has copies of its own.
+    MessageTypeInfo frame = web;
+    frame.connAddress = "http://127.0.0.1/frame";
+    EXPECT_FALSE(View(AddCopy("<p>框架</p>", frame)).hasPrevious);
+}
+
+TEST_F(Changes, AnFtpRecordShowsItsEntryAndADatabaseRecordItsRow)
+{
+    MessageTypeInfo item;
+    item.MessageTypeName = "ftp";
+    item.MessageCategory = 3;
+    item = store.AddItem(item);
+    SourceRowInfo row;
+    row.ID = "1";
+    row.Info = "报告.pdf";
+    row.Content = "FTP<a href=x>(ftp)</a>中下面的文件或者文件夹发生了变化<br>文件名称：<a href=y>报告.pdf</a>";
+    ASSERT_TRUE(row.Insert(store.connection(), item));
+    const ChangeView entries = View(1);
+    EXPECT_EQ(entries.kind, ChangeView::Kind::Entries);
+    EXPECT_EQ(ChangeViewLines(entries),
+              (std::vector<std::string>{"+ FTP (ftp) 中下面的文件或者文件夹发生了变化 文件名称： 报告.pdf"}));
+
+    item.MessageTypeName = "db";
+    item.MessageCategory = 1;
+    item = store.AddItem(item);
+    row.ID = "2";
+    row.Info = "请审批";
+    row.FromName = "张三";
+    row.Content = "金额 &lt;5000&gt;";
+    ASSERT_TRUE(row.Insert(store.connection(), item));
+    const ChangeView dbRow = View(2);
+    EXPECT_EQ(dbRow.kind, ChangeView::Kind::Row);
+    EXPECT_EQ(ChangeViewLines(dbRow), (std::vector<std::string>{"+ 标题: 请审批 发送者: 张三 金额 <5000>"}));
+
+    std::string error;
+    EXPECT_FALSE(messages.Changes(99, error));
+    EXPECT_FALSE(error.empty());
+}
