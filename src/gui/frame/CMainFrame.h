@@ -24,6 +24,7 @@ class CQueuedMainWindow;
 class CTarvoView;
 class CElidedLabel;
 class CTrayObject;
+struct HealthChange;
 class CWatchMessageView;
 class IDesktopNotifier;
 class QLabel;
@@ -77,6 +78,8 @@ public:
     // UI thread, through CQueuedMainWindow.
     void SetBusyAnimation(bool on);
     void OnRunFindings(const std::vector<RunFinding>& findings);
+    // An item's health changed (failing, silent, recovered): told once, as a desktop notification.
+    void OnHealthChanged(const HealthChange& change);
 
     // Closing: the window and the tray icon go at once, the autostart entry is written or removed
     // and a running check is asked to stop. Once every check thread has ended (waited for off the

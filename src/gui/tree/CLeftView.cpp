@@ -87,6 +87,8 @@ CLeftView::CLeftView(GuiContext& context, QWidget* parent) : QTreeWidget(parent)
         RefreshHealth();
     });
     m_healthTimer.start();
+    // Called on the worker once a check is logged: the next animation step reads the health again.
+    m_context.doc.SetItemCheckedListener([ended = m_checksEnded](MessageTypeInfo&, int) { ++*ended; });
     m_context.doc.AddView(this);
 }
 
@@ -95,6 +97,7 @@ CLeftView::~CLeftView()
     // The base class still clears its items after this body: nothing of this class may run then.
     m_animationTimer.stop();
     m_healthTimer.stop();
+    m_context.doc.SetItemCheckedListener(nullptr);
     disconnect(this, &QTreeWidget::currentItemChanged, this, nullptr);
     m_context.doc.RemoveView(this);
 }
@@ -319,18 +322,10 @@ void CLeftView::RefreshHealth()
 
 bool CLeftView::ChecksEndedSinceLastStep()
 {
-    std::set<int> busy;
-    for (const auto& item : m_context.doc.Items()) {
-        if (item->m_bBusy) {
-            busy.insert(item->messagetypeid);
-        }
-    }
-    bool ended = std::any_of(m_busyIds.begin(), m_busyIds.end(), [&](int id) { return busy.count(id) == 0; });
-    m_busyIds = std::move(busy);
-    const bool runActive = m_context.doc.Run().IsRunActive() || m_context.doc.HasRunningChecks();
-    ended = ended || (m_bRunWasActive && !runActive);
-    m_bRunWasActive = runActive;
-    return ended;
+    const int ended = m_checksEnded->load();
+    const bool changed = ended != m_nChecksSeen;
+    m_nChecksSeen = ended;
+    return changed;
 }
 
 void CLeftView::SetDropHighlight(QTreeWidgetItem* node)
