@@ -279,8 +279,14 @@ void CLeftView::ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& re
         lines << tr("最后错误：%1").arg(QString::fromStdString(health.lastError));
     }
     node->setData(0, kHealthMarkRole, mark);
-    node->setToolTip(0, QString::fromStdString(record.MessageTypeName) + QLatin1Char('\n') +
-                            lines.join(QLatin1Char('\n')));
+    // As rich text, which Qt wraps: a failure's words can be long.
+    QStringList tipLines;
+    for (const QString& line : lines) {
+        tipLines << line.toHtmlEscaped();
+    }
+    node->setToolTip(0, QStringLiteral("<b>%1</b><br>%2")
+                            .arg(QString::fromStdString(record.MessageTypeName).toHtmlEscaped(),
+                                 tipLines.join(QStringLiteral("<br>"))));
     node->setData(0, Qt::AccessibleDescriptionRole, lines.join(tr("；")));
 }
 
