@@ -220,6 +220,10 @@ bool CHealthOperations::Record(const CheckRecord& check, std::optional<HealthCha
         error = transaction.Errors().empty() ? m_connection.QuietError() : transaction.Errors().front();
         return false;
     }
+    // A check that outlived its item's deletion leaves nothing behind.
+    if (ReadItemState(m_connection, check.messagetypeid) == kItemGoneState) {
+        return true;
+    }
     auto state = ReadCheckState(m_connection, check.messagetypeid, error);
     const auto options = state ? LoadItemOptions(m_connection, check.messagetypeid, error) : std::nullopt;
     if (!options) {

@@ -9,6 +9,8 @@
 
 namespace {
 constexpr int kMillisecondsPerMinute = 60000;
+// Silence comes with time alone; a minute is as fine as an expected period is given.
+constexpr int kHealthPassSeconds = 60;
 } // namespace
 
 CMainTick::CMainTick(CTarvoDoc& doc, Settings& settings, ITickActions& actions)
@@ -22,6 +24,10 @@ void CMainTick::Start()
 
 void CMainTick::OnSecond()
 {
+    if (++m_nHealthCountdown >= kHealthPassSeconds) {
+        m_nHealthCountdown = 0;
+        m_doc.CheckHealthOverTime();
+    }
     if (m_actions.IsFrameForeground()) {
         if (m_nAutoMarkCountdown == 0) {
             m_actions.MarkSelectedRead();

@@ -1,6 +1,7 @@
 #pragma once
 // The frame's one-second housekeeping (auto-mark countdown, re-announce pass, reload and tip,
-// blinking and Scroll Lock while unread messages exist, the resting icon once when they end) and
+// blinking and Scroll Lock while unread messages exist, the resting icon once when they end, once a
+// minute the items that fell silent) and
 // the auto-check schedule, without any widget. The owner calls OnSecond once a second and
 // OnAutoCheckTimer when the timer it armed fires; time never passes inside this class.
 #include "app/ITickActions.h"
@@ -49,4 +50,5 @@ private:
     int m_nAutoMarkCountdown = 0;
     int m_nBlinkPhase = 0;
     bool m_bBlinkingWasOn = true; // so the first quiet tick sets the resting icon
+    int m_nHealthCountdown = 0;   // seconds since the last pass over the items' silence
 };

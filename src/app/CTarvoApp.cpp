@@ -96,9 +96,10 @@ std::unique_ptr<CTarvoDoc> CTarvoApp::MakeDocument(std::shared_ptr<ISoundPlayer>
     return doc;
 }
 
-DryRunResult CTarvoApp::DryRun(const StoredItem& typed, const std::atomic<bool>& cancel) const
+DryRunResult CTarvoApp::DryRun(const StoredItem& typed, const std::atomic<bool>& cancel,
+                               const std::string& pinnedCertificate) const
 {
-    return RunDryCheck(m_strMainConnection, typed, cancel);
+    return RunDryCheck(m_strMainConnection, typed, cancel, pinnedCertificate);
 }
 
 std::string CTarvoApp::ProgramFile(const std::string& storedPath) const

@@ -51,7 +51,8 @@ public:
     CHealthOperations& Health() { return *m_health; }
     // Tries the item as typed without writing message.dat (app/DryRun.h); on the calling thread, on
     // connections of its own, so any thread may call it.
-    DryRunResult DryRun(const StoredItem& typed, const std::atomic<bool>& cancel) const;
+    DryRunResult DryRun(const StoredItem& typed, const std::atomic<bool>& cancel,
+                        const std::string& pinnedCertificate = {}) const;
     // The window's way: the UI connection waits at most kUiBusyTimeout for a lock, and a message
     // write that meets one goes on in the background; done tells its end on that thread.
     void UseBackgroundWrites(std::function<void(bool written, const std::string& error)> done);

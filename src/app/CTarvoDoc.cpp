@@ -497,6 +497,10 @@ int CTarvoDoc::RunMonitor(MessageTypeInfo* item, CRunState& run, CCurlDriver* cu
     // The check's own state: its failure and its words, passed on to the run.
     CRunState own(run);
     CheckContext context{connection, own, m_strAppDir, curl, byTimer};
+    std::string optionsError;
+    if (const auto options = LoadItemOptions(connection, item->messagetypeid, optionsError)) {
+        context.pinnedCertificate = options->pinnedCertificate;
+    }
     int result = monitor(context, *item);
     int found = item->m_nNewCount - newBefore;
     if ((item->MessageCategory == kCategoryDatabase || item->MessageCategory == kCategoryBroadcast) && result != 0) {

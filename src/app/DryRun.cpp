@@ -79,7 +79,8 @@ bool PrepareScratch(CAdoConnection& scratch, const std::string& dir, const std::
 } // namespace
 
 DryRunResult RunDryCheck(const std::string& mainConnectionString, const StoredItem& typed,
-                         const std::atomic<bool>& cancel, const std::map<int, MonitorFunction>& monitors)
+                         const std::atomic<bool>& cancel, const std::string& pinnedCertificate,
+                         const std::map<int, MonitorFunction>& monitors)
 {
     // Page copies go to the scratch directory: the item's real ones stay as they are.
     DryRunResult result;
@@ -106,7 +107,7 @@ DryRunResult RunDryCheck(const std::string& mainConnectionString, const StoredIt
     }
     CRunState run;
     run.SetStopFlag(&cancel);
-    CheckContext context{scratch, run, dir.Path(), nullptr, false};
+    CheckContext context{scratch, run, dir.Path(), nullptr, false, pinnedCertificate};
     monitor->second(context, trial.item);
     if (run.IsStopRequested()) {
         result.cancelled = true;

@@ -25,6 +25,7 @@ struct DryRunResult
 
 // mainConnectionString: message.dat's (CTarvoApp::m_strMainConnection). The front ends call it as
 // CTarvoApp::DryRun.
+// pinnedCertificate: the certificate the item would trust besides the system's (ItemOptions).
 DryRunResult RunDryCheck(const std::string& mainConnectionString, const StoredItem& typed,
-                         const std::atomic<bool>& cancel,
+                         const std::atomic<bool>& cancel, const std::string& pinnedCertificate = {},
                          const std::map<int, MonitorFunction>& monitors = StandardMonitors());

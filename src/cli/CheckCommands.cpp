@@ -5,6 +5,7 @@
 #include "app/CTarvoDoc.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
+#include "cli/HealthOutput.h"
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
 #include "util/TerminalText.h"
@@ -19,6 +20,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/signalfd.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -80,6 +82,23 @@ public:
                               << PlainField(record.link) << std::endl;
             }
             m_lastId = std::max<long long>(m_lastId, record.id);
+        }
+    }
+
+    // A change of an item's health, once per change.
+    void HealthChanged(const HealthChange& change)
+    {
+        std::lock_guard guard(m_lock);
+        if (m_context.json) {
+            JsonWriter json;
+            json.BeginObject().Key("healthChange").BeginObject();
+            json.Key("messagetypeid").Value(change.messagetypeid).Key("MessageTypeName").Value(change.itemName);
+            json.Key("health").Value(HealthStateName(change.to)).Key("text").Value(change.text);
+            json.EndObject().EndObject();
+            m_context.out << json.Text() << std::endl;
+        } else {
+            m_context.out << "状态变化\t" << PlainField(change.itemName) << '\t' << HealthWord(change.to) << '\t'
+                          << PlainField(change.text) << std::endl;
         }
     }
 
@@ -146,11 +165,59 @@ bool RunChecks(CTarvoDoc& doc, const ItemPtr& item)
     return signalled;
 }
 
+// check ID --dry-run: the item as stored, tried without writing; a signal cancels it.
+int RunDryCheckCommand(CliContext& context, int id)
+{
+    std::string error;
+    const auto stored = context.app.Items().Load(id, error);
+    if (!stored) {
+        context.err << (error.empty() ? "没有这个检查项目: " + std::to_string(id) : error) << '\n';
+        return 1;
+    }
+    const auto options = context.app.Health().Options(id, error);
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};
+    DryRunResult result;
+    std::thread trial([&] {
+        result = context.app.DryRun(*stored, cancel, options ? options->pinnedCertificate : std::string());
+        done = true;
+    });
+    while (!done) {
+        if (WaitForSignal(std::chrono::milliseconds(200))) {
+            cancel = true;
+        }
+    }
+    trial.join();
+    if (context.json) {
+        JsonWriter json;
+        json.BeginObject().Key("dryRun").Value(true).Key("ok").Value(result.ok);
+        json.Key("newFindings").Value(result.newFindings).Key("subjects").BeginArray();
+        for (const auto& subject : result.subjects) {
+            json.Value(subject);
+        }
+        json.EndArray().Key("error").Value(result.error).EndObject();
+        context.out << json.Text() << '\n';
+    } else if (result.ok) {
+        context.out << "试验检查: 新消息" << result.newFindings << "条 (没有保存)\n";
+        for (const auto& subject : result.subjects) {
+            context.out << "主题\t" << PlainField(subject) << '\n';
+        }
+    } else {
+        context.out << "试验检查失败: " << TerminalSafe(result.error, false) << '\n';
+    }
+    return result.ok ? 0 : 1;
+}
+
 } // namespace
 
 int RunCheckCommand(CliContext& context, CliArgs& args)
 {
     ItemPtr item;
+    if (args.TakeFlag("--dry-run")) {
+        const int id = ParseInt(args.Next("ID"), "ID");
+        args.ExpectEnd();
+        return RunDryCheckCommand(context, id);
+    }
     if (args.TakeFlag("--all")) {
         args.ExpectEnd();
     } else {
@@ -208,6 +275,7 @@ int RunWatchCommand(CliContext& context, CliArgs& args)
             throw UsageError("--interval-seconds 必须大于 0");
         }
         actions.SetPeriodOverride(std::chrono::seconds(seconds));
+        doc.SetTimerPeriod(std::chrono::seconds(seconds)); // the items' schedules reckon with it
     }
     args.ExpectEnd();
     CMessageOperations& messages = context.app.Messages();
@@ -215,6 +283,7 @@ int RunWatchCommand(CliContext& context, CliArgs& args)
     printer.SetLastId(NewestMessageId(messages));
     context.app.m_run.SetStatusListener([&printer](const std::string& text) { printer.Status(text); });
     doc.SetItemCheckedListener([&printer, &messages](MessageTypeInfo&, int) { printer.NewFindings(messages); });
+    doc.SetHealthChangedListener([&printer](const HealthChange& change) { printer.HealthChanged(change); });
 
     // The frame's schedule without the frame: the once-a-second pass repeats the sounds of unread
     // findings; the auto-check timer starts the runs, the first one at once.
@@ -253,5 +322,6 @@ int RunWatchCommand(CliContext& context, CliArgs& args)
     }
     context.app.m_run.SetStatusListener(nullptr);
     doc.SetItemCheckedListener(nullptr);
+    doc.SetHealthChangedListener(nullptr);
     return 0;
 }

@@ -29,6 +29,9 @@ int OptionValueCount(const std::string& word)
         {"--about", 1},
         {"--must-have-id", 1},
         {"--exclude", 2},
+        {"--own-schedule", 1},
+        {"--expect-minutes", 1},
+        {"--trust-certificate", 1},
     };
     const auto it = counts.find(word);
     return it == counts.end() ? 0 : it->second;

@@ -4,20 +4,27 @@
 #include "app/ItemRules.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
+#include "cli/HealthOutput.h"
 #include "cli/JsonWriter.h"
 #include "cli/Masking.h"
 #include "cli/PasswordInput.h"
 #include "cli/RecordJson.h"
 
+#include <map>
 #include <ostream>
 
 namespace {
 
 constexpr const char* kNotSavedText = "检查项目没有保存";
+constexpr int kShownLogEntries = 20;
 
 struct ItemEdit
 {
     std::optional<ExcludeRanges> excludes;
+    // The item's own options (store/ItemOptions.h), kept beside its row.
+    std::optional<bool> ownSchedule;
+    std::optional<int> expectMinutes;
+    std::optional<std::string> pinnedCertificate;
     bool any = false;
 };
 
@@ -84,6 +91,20 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
             item.About = v;
         } else if (option == "--must-have-id") {
             item.MustHaveID = ParseChoice(v, "--must-have-id", {0, 1});
+        } else if (option == "--own-schedule") {
+            edit.ownSchedule = ParseChoice(v, "--own-schedule", {0, 1}) == 1;
+        } else if (option == "--expect-minutes") {
+            const int minutes = ParseInt(v, "--expect-minutes");
+            if (minutes < 0) {
+                throw UsageError("--expect-minutes 超出范围: " + v);
+            }
+            edit.expectMinutes = minutes;
+        } else if (option == "--trust-certificate") {
+            // "none" forgets the trusted certificate.
+            edit.pinnedCertificate = v == "none" ? std::string() : NormalizeFingerprint(v);
+            if (v != "none" && edit.pinnedCertificate->empty()) {
+                throw UsageError("--trust-certificate 需要证书的 SHA-256 指纹 (64 位十六进制数): " + v);
+            }
         } else if (option == "--exclude") {
             if (!edit.excludes) {
                 edit.excludes.emplace();
@@ -125,11 +146,24 @@ ItemPtr RequireItem(CliContext& context, int id)
     return item;
 }
 
-void PrintItemLine(std::ostream& out, const MessageTypeInfo& item, bool showPassword)
+void PrintItemLine(std::ostream& out, const MessageTypeInfo& item, const ItemHealth& health, bool showPassword)
 {
+    const std::string lastCheck = CheckTimeText(health.lastCheckMs);
     out << item.messagetypeid << '\t' << item.MessageCategory << '\t' << (item.state ? "允许" : "禁止") << '\t'
         << PlainField(item.MessageTypeName) << '\t' << PlainField(MaskedAddress(item.connAddress, showPassword)) << '\t'
-        << item.m_nUnreadCount.load() << '\n';
+        << item.m_nUnreadCount.load() << '\t' << HealthWord(health.state) << '\t'
+        << (lastCheck.empty() ? "-" : lastCheck) << '\n';
+}
+
+std::map<int, ItemHealth> AllHealth(CliContext& context)
+{
+    std::string error;
+    auto all = context.app.Health().AllHealth(error);
+    if (!all) {
+        context.err << error << '\n';
+        return {};
+    }
+    return std::move(*all);
 }
 
 int ListItems(CliContext& context)
@@ -137,19 +171,21 @@ int ListItems(CliContext& context)
     CTarvoDoc& doc = context.Doc();
     doc.RecountUnread();
     const auto items = doc.Items();
+    std::map<int, ItemHealth> health = AllHealth(context);
     if (context.json) {
         JsonWriter json;
         json.BeginArray();
         for (const auto& item : items) {
-            WriteItemJson(json, *item, context.showPassword);
+            const ItemHealth& h = health[item->messagetypeid];
+            WriteItemJson(json, *item, context.showPassword, [&h](JsonWriter& j) { WriteHealthJson(j, h); });
         }
         json.EndArray();
         context.out << json.Text() << '\n';
         return 0;
     }
-    context.out << "编号\t类型\t状态\t名称\t链接地址\t未读\n";
+    context.out << "编号\t类型\t状态\t名称\t链接地址\t未读\t健康\t上次检查\n";
     for (const auto& item : items) {
-        PrintItemLine(context.out, *item, context.showPassword);
+        PrintItemLine(context.out, *item, health[item->messagetypeid], context.showPassword);
     }
     return 0;
 }
@@ -165,12 +201,24 @@ int ShowItem(CliContext& context, CliArgs& args)
         context.err << error << '\n';
         return 1;
     }
+    const auto health = context.app.Health().Health(id, error);
+    const auto options = health ? context.app.Health().Options(id, error) : std::nullopt;
+    const auto log = options ? context.app.Health().Log(id, kShownLogEntries, error) : std::nullopt;
+    if (!log) {
+        context.err << error << '\n';
+        return 1;
+    }
     const MessageTypeInfo& i = stored->item;
     const ExcludeRanges& ranges = stored->excludes;
     if (context.json) {
         JsonWriter json;
         json.BeginObject().Key("item");
-        WriteItemJson(json, i, context.showPassword);
+        WriteItemJson(json, i, context.showPassword, [&](JsonWriter& j) {
+            j.Key("ownSchedule").Value(options->ownSchedule).Key("expectMinutes").Value(options->expectMinutes);
+            j.Key("trustedCertificate").Value(options->pinnedCertificate);
+            WriteHealthJson(j, *health);
+            WriteLogJson(j, *log);
+        });
         json.Key("excludes").BeginArray();
         for (const auto& range : ranges) {
             WriteExcludeJson(json, range);
@@ -193,14 +241,34 @@ int ShowItem(CliContext& context, CliArgs& args)
     for (const auto& range : ranges) {
         out << "exclude\t" << PlainField(range.excludeFrom) << '\t' << PlainField(range.excludeTo) << '\n';
     }
+    out << "ownSchedule\t" << (options->ownSchedule ? 1 : 0) << "\nexpectMinutes\t" << options->expectMinutes
+        << "\ntrustedCertificate\t" << options->pinnedCertificate << "\nhealth\t" << HealthWord(health->state)
+        << "\nconsecutiveFailures\t" << health->consecutiveFailures << "\nlastCheck\t"
+        << CheckTimeText(health->lastCheckMs) << "\nlastSuccess\t" << CheckTimeText(health->lastSuccessMs)
+        << "\nlastError\t" << PlainField(health->lastError) << "\n\n";
+    PrintLog(out, *log);
     return 0;
 }
 
-// The item and its ranges are stored in one transaction: all or nothing.
+// The item and its ranges are stored in one transaction: all or nothing; its own options follow.
 bool SaveItem(CliContext& context, MessageTypeInfo& item, const ItemEdit& edit)
 {
     std::string error;
     if (!context.app.Items().Save(item, edit.excludes, error)) {
+        context.err << error << '\n' << kNotSavedText << '\n';
+        return false;
+    }
+    if (!edit.ownSchedule && !edit.expectMinutes && !edit.pinnedCertificate) {
+        return true;
+    }
+    CHealthOperations& health = context.app.Health();
+    auto options = health.Options(item.messagetypeid, error);
+    if (options) {
+        options->ownSchedule = edit.ownSchedule.value_or(options->ownSchedule);
+        options->expectMinutes = edit.expectMinutes.value_or(options->expectMinutes);
+        options->pinnedCertificate = edit.pinnedCertificate.value_or(options->pinnedCertificate);
+    }
+    if (!options || !health.SaveOptions(*options, error)) {
         context.err << error << '\n' << kNotSavedText << '\n';
         return false;
     }

@@ -8,7 +8,8 @@
 #include "store/MessageTypeInfo.h"
 #include "util/TerminalText.h"
 
-void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword)
+void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword,
+                   const std::function<void(JsonWriter&)>& more)
 {
     json.BeginObject();
     json.Key("messagetypeid").Value(item.messagetypeid);
@@ -32,6 +33,9 @@ void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassw
     json.Key("IncludeTo").Value(item.IncludeTo);
     json.Key("notifysound").Value(item.notifysound);
     json.Key("unread").Value(item.m_nUnreadCount.load());
+    if (more) {
+        more(json);
+    }
     json.EndObject();
 }
 

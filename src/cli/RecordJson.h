@@ -1,5 +1,6 @@
 #pragma once
 // Records as JSON objects keyed by their table's column names, and as plain text lines.
+#include <functional>
 #include <string>
 
 class JsonWriter;
@@ -9,7 +10,9 @@ class MessageTypeInfo;
 struct ExcludeRange;
 
 // showPassword: the password and an address's password part as stored, else masked (cli/Masking.h).
-void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword);
+// more: keys of the caller's added before the object is closed.
+void WriteItemJson(JsonWriter& json, const MessageTypeInfo& item, bool showPassword,
+                   const std::function<void(JsonWriter&)>& more = nullptr);
 void WriteMessageJson(JsonWriter& json, const MessageInfo& message, bool showPassword);
 void WriteListRowJson(JsonWriter& json, const MessageListInfo& row);
 void WriteExcludeJson(JsonWriter& json, const ExcludeRange& range);

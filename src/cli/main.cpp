@@ -18,8 +18,8 @@ namespace {
 
 constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
        wendar-cli --version | --help
-  items                         列出检查项目 (编号, 类型, 状态, 名称, 地址, 未读)
-  items show ID
+  items                         列出检查项目 (编号, 类型, 状态, 名称, 地址, 未读, 健康, 上次检查)
+  items show ID                 一个项目的全部字段, 健康和最近 20 次检查的记录
   items add OPTIONS             增加检查项目, 输出新的编号
   items set ID OPTIONS          修改检查项目的给定字段
   items delete ID               删除检查项目和它的消息
@@ -32,13 +32,16 @@ constexpr const char* kUsage = R"(用法: wendar-cli [--home DIR] [--json] [--sh
   undo                          撤销最后一次删除 (删除了的消息再检查时不会作为新消息出现)
   settings [KEY VALUE]          显示设置, 或设置其中一项
   check [ID | --all]            检查一个或全部项目; 有项目检查出错时退出状态为 1
-  watch [--interval-seconds N]  定时检查全部项目, 直到 Ctrl-C
+  check ID --dry-run            试验检查: 显示会保存什么, 不写数据库
+  watch [--interval-seconds N]  定时检查到时的项目 (本项目的间隔, 失败后的等待), 直到 Ctrl-C
 OPTIONS: --name --category --address --user --password --view --identity --state
          --interval-minutes --check-number --display --notify --sound --include-from
          --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
+         --own-schedule 0|1 (按本项目的间隔检查) --expect-minutes N (多久没有新消息算沉寂; 0 不用)
+         --trust-certificate SHA256|none (信任这一个服务器证书)
          --password - 从标准输入读取口令 (在终端上提示, 不回显)
-         只保存、检查计划不使用的字段: --interval-minutes (CheckInterval; 定时检查按设置
-         AutoCheckInterval 检查全部项目), --about, --must-have-id, --display (只影响显示)
+         --interval-minutes (CheckInterval): --own-schedule 1 的项目的检查间隔; 其他项目随定时
+         检查 (设置 AutoCheckInterval). 只保存的字段: --about, --must-have-id, --display (只影响显示)
 --show-password  显示保存的密码 (Password 和地址里的密码); 否则显示为 ******
 数据目录: --home DIR, 或 $WENDAR_HOME, 或 $XDG_DATA_HOME/wendar (~/.local/share/wendar);
          其中没有的 messagetype.dat、声音和帮助取自程序的资源目录
@@ -51,6 +54,7 @@ CTarvoDoc& CliContext::Doc()
 {
     if (!doc) {
         doc = app.MakeDocument(std::make_shared<PulseSoundPlayer>());
+        doc->SetCheckTrigger(CheckTrigger::Cli);
         if (!doc->LoadItems()) {
             throw UsageError("不能读取检查项目");
         }

@@ -111,6 +111,7 @@ int main(int argc, char** argv)
     auto player = std::make_shared<PulseSoundPlayer>();
     std::unique_ptr<CTarvoDoc> doc = tarvo.MakeDocument(player);
     doc->SetMainWindow(&relay);
+    doc->SetHealthChangedListener([&relay](const HealthChange& change) { relay.HealthChanged(change); });
 
     DesktopOpener opener;
     GuiContext context{tarvo, *doc, boxes, opener, player};

@@ -18,4 +18,6 @@ struct CheckContext
     CCurlDriver* curl = nullptr;
     // A run of the auto-check timer, not one the user started: its status texts say so.
     bool byTimer = false;
+    // The one server certificate the item trusts besides the system's (store/ItemOptions.h).
+    std::string pinnedCertificate;
 };

@@ -14,6 +14,8 @@ constexpr const char* kSelectAllSql =
 constexpr const char* kSaveSql = "insert or replace into userdata_itemoptions (%s) values (?1,?2,?3,?4,?5)";
 constexpr const char* kDeleteSql = "delete from userdata_itemoptions where messagetypeid=?1";
 constexpr size_t kFingerprintDigits = 64;
+constexpr const char* kFingerprintMark = "SHA-256 指纹 ";
+constexpr size_t kFingerprintTextLength = kFingerprintDigits + kFingerprintDigits / 2 - 1; // with colons
 
 std::string FirstError(const CAdoCommand& command)
 {
@@ -95,6 +97,15 @@ bool DeleteItemOptions(CAdoConnection& connection, int messagetypeid, std::strin
         return false;
     }
     return true;
+}
+
+std::string FingerprintInText(const std::string& text)
+{
+    const size_t at = text.find(kFingerprintMark);
+    if (at == std::string::npos) {
+        return {};
+    }
+    return NormalizeFingerprint(text.substr(at + std::string(kFingerprintMark).size(), kFingerprintTextLength));
 }
 
 std::string NormalizeFingerprint(const std::string& text)

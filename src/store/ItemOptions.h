@@ -36,3 +36,6 @@ bool DeleteItemOptions(CAdoConnection& connection, int messagetypeid, std::strin
 // A fingerprint as the user may type or paste it ("AB:CD:..." or with blanks): 64 lowercase hex
 // digits, or empty when it is not one.
 std::string NormalizeFingerprint(const std::string& text);
+// The fingerprint a failed check named ("… SHA-256 指纹 AB:CD:…" in its status text), normalized;
+// empty when the text names none.
+std::string FingerprintInText(const std::string& text);

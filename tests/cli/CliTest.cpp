@@ -91,9 +91,9 @@ TEST_F(Cli, ItemsAreAddedShownChangedAndDeletedWithQuotesIntact)
           R"("excludeFrom":"时间","excludeTo":"'日'")"}) {
         EXPECT_TRUE(Has(shown, field)) << field << " in " << shown;
     }
-    EXPECT_TRUE(Has(Run({"items"}).out, "1\t2\t禁止\tO'Neil 新闻\thttp://h/'x'.htm\t0\n"));
+    EXPECT_TRUE(Has(Run({"items"}).out, "1\t2\t禁止\tO'Neil 新闻\thttp://h/'x'.htm\t0\t正常\t-\n"));
     Ok({"items", "delete", "1"});
-    EXPECT_EQ(Run({"items"}).out, "编号\t类型\t状态\t名称\t链接地址\t未读\n");
+    EXPECT_EQ(Run({"items"}).out, "编号\t类型\t状态\t名称\t链接地址\t未读\t健康\t上次检查\n");
 }
 
 TEST_F(Cli, MessagesArePagedMarkedAndDeletedThroughTheMessageOperationsExceptProtectedOnes)
@@ -182,7 +182,8 @@ TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
 {
     EXPECT_EQ(Run({"settings"}).out,
               "pagesize\t100\nenableAutoCheck\t1\nAutoCheckInterval\t15\nEnableSoundNotify\t1\n"
-              "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t8\n");
+              "SplitterWindowType\t0\nAutoMarkRead\t2\nenableAutoRun\t1\nUserType\t0\nParallelChecks\t8\n"
+              "FailuresBeforeAlert\t3\n");
     Ok({"settings", "AutoCheckInterval", "5"});
     Ok({"settings", "ParallelChecks", "1"});
     // Out of bounds: nothing changes.

@@ -434,6 +434,8 @@ TEST(MainFrameRun, AChangeOfAnItemsHealthIsToldOnce)
     ASSERT_NE(item.Save(fixture.app.Db().main, 1), 0);
     auto shared = std::make_shared<MessageTypeInfo>(item);
     fixture.doc->AddItem(shared);
+    // As the program wires it: the worker's word goes to the window through the relay.
+    fixture.doc->SetHealthChangedListener([&](const HealthChange& change) { fixture.relay.HealthChanged(change); });
     std::atomic<bool> failing{true};
     fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
         if (failing) {
@@ -452,7 +454,9 @@ TEST(MainFrameRun, AChangeOfAnItemsHealthIsToldOnce)
     ASSERT_TRUE(WaitUntil([&] { return fixture.notifier.shown.size() >= 2; }));
     QCoreApplication::processEvents();
     ASSERT_EQ(fixture.notifier.shown.size(), 2U) << "not one per failed check";
-    EXPECT_EQ(fixture.notifier.shown[0].first, QStringLiteral("Wendar: 新闻"));
+    EXPECT_EQ(fixture.notifier.shown[0].first, QStringLiteral("新闻"));
+    EXPECT_EQ(fixture.frame->GetTreeView()->HealthOf(item.messagetypeid).state, HealthState::Recovered)
+        << "the mark follows the notification";
     EXPECT_FALSE(fixture.notifier.shown[0].second.isEmpty());
     EXPECT_NE(fixture.notifier.shown[0].second, fixture.notifier.shown[1].second);
 }

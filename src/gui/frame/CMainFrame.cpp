@@ -19,12 +19,10 @@
 #include "util/LocalTime.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSplitter>
@@ -96,17 +94,6 @@ CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* paren
     connect(m_tray, &CTrayObject::MessageClicked, this, &CMainFrame::OpenMainWindow);
     m_context.doc.SetTrayIcon(m_tray);
     SetNotifier(m_options.notifier);
-    // Told on the thread that noticed the change; shown on this one while the window exists.
-    m_context.doc.SetHealthChangedListener([frame = QPointer<CMainFrame>(this)](const HealthChange& change) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [frame, change] {
-                if (frame) {
-                    frame->OnHealthChanged(change);
-                }
-            },
-            Qt::QueuedConnection);
-    });
 
     m_secondTimer.setInterval(kSecondMs);
     connect(&m_secondTimer, &QTimer::timeout, this, [this] {
@@ -138,7 +125,6 @@ CMainFrame::~CMainFrame()
         m_options.relay->Detach();
     }
     m_context.doc.SetTrayIcon(nullptr);
-    m_context.doc.SetHealthChangedListener(nullptr);
     m_context.tick = nullptr;
     // The panes leave the document in their own destructors, before the tick they may call goes.
     delete m_outer;
@@ -376,12 +362,11 @@ void CMainFrame::OnRunFindings(const std::vector<RunFinding>& findings)
 
 void CMainFrame::OnHealthChanged(const HealthChange& change)
 {
-    m_tree->RefreshHealth();
+    m_tree->RefreshHealth(); // the mark changes with the notification
     if (m_context.app.m_settings.EnableDesktopNotify == 0 || !m_options.notifier) {
         return;
     }
-    m_options.notifier->Notify(QStringLiteral("Wendar: ") + QString::fromStdString(change.itemName),
-                               QString::fromStdString(change.text));
+    m_options.notifier->Notify(QString::fromStdString(change.itemName), QString::fromStdString(change.text));
 }
 
 QAction* CMainFrame::Action(int commandId) const

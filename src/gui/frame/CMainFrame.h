@@ -24,9 +24,9 @@ class CQueuedMainWindow;
 class CTarvoView;
 class CElidedLabel;
 class CTrayObject;
-struct HealthChange;
 class CWatchMessageView;
 class IDesktopNotifier;
+struct HealthChange;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -78,7 +78,8 @@ public:
     // UI thread, through CQueuedMainWindow.
     void SetBusyAnimation(bool on);
     void OnRunFindings(const std::vector<RunFinding>& findings);
-    // An item's health changed (failing, silent, recovered): told once, as a desktop notification.
+    // An item became failing or silent, or recovered: one desktop notification (the document
+    // queued the item's sound).
     void OnHealthChanged(const HealthChange& change);
 
     // Closing: the window and the tray icon go at once, the autostart entry is written or removed

@@ -42,6 +42,16 @@ void CQueuedMainWindow::ReportStored(CMainFrame* frame)
     }
 }
 
+void CQueuedMainWindow::HealthChanged(const HealthChange& change)
+{
+    std::lock_guard guard(m_lock);
+    if (m_frame) {
+        CMainFrame* frame = m_frame;
+        QMetaObject::invokeMethod(
+            frame, [frame, change] { frame->OnHealthChanged(change); }, Qt::QueuedConnection);
+    }
+}
+
 void CQueuedMainWindow::SetBusyAnimation(bool on)
 {
     std::lock_guard guard(m_lock);

@@ -5,6 +5,7 @@
 // hands it to the frame, item by item; the worker itself never reads the store for the window.
 //
 // It outlives the document (created before it in main), so the worker never meets a dead object.
+#include "app/CHealthOperations.h"
 #include "app/IMainWindow.h"
 
 #include <mutex>
@@ -20,6 +21,8 @@ public:
     void Detach();
     // Worker thread: only posts.
     void SetBusyAnimation(bool on) override;
+    // Any thread (the document's health listener): the change goes to the frame as a queued call.
+    void HealthChanged(const HealthChange& change);
 
 private:
     // UI thread: the findings after the last report go to the frame.

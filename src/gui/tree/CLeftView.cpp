@@ -82,10 +82,7 @@ CLeftView::CLeftView(GuiContext& context, QWidget* parent) : QTreeWidget(parent)
     connect(&m_animationTimer, &QTimer::timeout, this, &CLeftView::OnAnimationTimer);
     m_animationTimer.start();
     m_healthTimer.setInterval(kHealthPeriodMs);
-    connect(&m_healthTimer, &QTimer::timeout, this, [this]() {
-        m_context.doc.CheckHealthOverTime(); // an item that fell silent is announced once
-        RefreshHealth();
-    });
+    connect(&m_healthTimer, &QTimer::timeout, this, &CLeftView::RefreshHealth);
     m_healthTimer.start();
     // Called on the worker once a check is logged: the next animation step reads the health again.
     m_context.doc.SetItemCheckedListener([ended = m_checksEnded](MessageTypeInfo&, int) { ++*ended; });

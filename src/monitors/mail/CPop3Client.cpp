@@ -89,7 +89,7 @@ bool CPop3Client::Connect(const std::string& host, std::uint16_t port, bool useT
     }
     // Nothing, not even QUIT, goes out before the server has proved who it is.
     std::string tlsError;
-    if (useTls && !m_socket.StartTls(host, connectTimeout, tlsError)) {
+    if (useTls && !m_socket.StartTls(host, connectTimeout, tlsError, m_strPinnedCertificate)) {
         m_bAborted = m_socket.WasAborted();
         if (m_bAborted) {
             Fail(Pop3Failure::Stopped, kErrStopped);

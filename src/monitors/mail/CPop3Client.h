@@ -51,6 +51,8 @@ public:
     // Asked during every wait (connect, handshake, replies); true ends the operation at once
     // with WasAborted().
     void SetAbortCheck(std::function<bool()> check);
+    // The one server certificate trusted besides the system's (SHA-256, 64 hex digits; empty: none).
+    void SetPinnedCertificate(std::string fingerprint) { m_strPinnedCertificate = std::move(fingerprint); }
 
     // Connects, runs the TLS handshake when useTls, and reads the greeting.
     bool Connect(const std::string& host, std::uint16_t port, bool useTls = false);
@@ -98,4 +100,5 @@ private:
     std::function<bool()> m_abortCheck;
     bool m_bRefused = false;
     bool m_bAborted = false;
+    std::string m_strPinnedCertificate;
 };

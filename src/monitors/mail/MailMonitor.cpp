@@ -88,6 +88,7 @@ int CheckMailItemWithOptions(CheckContext& context, MessageTypeInfo& item, const
     client.SetDeadline(std::chrono::steady_clock::now() + options.checkTimeLimit);
     // Every wait of the dialogue (connect, handshake, each reply) sees a stop request.
     client.SetAbortCheck([&run] { return run.IsStopRequested(); });
+    client.SetPinnedCertificate(context.pinnedCertificate);
     if (!client.Connect(server.host, server.port, server.tls)) {
         if (client.WasAborted()) {
             run.SetStatusText(stoppedText);

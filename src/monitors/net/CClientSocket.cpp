@@ -137,14 +137,15 @@ bool CClientSocket::Connect(const std::string& host, std::uint16_t port, std::ch
     return false;
 }
 
-bool CClientSocket::StartTls(const std::string& host, std::chrono::milliseconds timeout, std::string& error)
+bool CClientSocket::StartTls(const std::string& host, std::chrono::milliseconds timeout, std::string& error,
+                             const std::string& pinnedCertificate)
 {
     if (m_hSocket == kInvalidSocket) {
         error = "not connected";
         return false;
     }
     auto tls = std::make_unique<CTlsStream>();
-    if (!tls->Handshake(m_hSocket, host, Clock::now() + timeout, m_abortCheck, error)) {
+    if (!tls->Handshake(m_hSocket, host, Clock::now() + timeout, m_abortCheck, error, pinnedCertificate)) {
         if (m_abortCheck && m_abortCheck())
             m_nLastError = ECANCELED;
         return false;

@@ -33,7 +33,8 @@ public:
     bool Connect(const std::string& host, std::uint16_t port,
                  std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // TLS handshake on the connected socket, verifying the server for host; error says why not.
-    bool StartTls(const std::string& host, std::chrono::milliseconds timeout, std::string& error);
+    bool StartTls(const std::string& host, std::chrono::milliseconds timeout, std::string& error,
+                  const std::string& pinnedCertificate = {});
     // Sends all bytes; false on failure or when the peer does not take them within timeout.
     bool Send(const char* data, std::size_t length, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // Like recv: bytes read, 0 at the end of the stream, -1 with errno EAGAIN when nothing waits.

@@ -110,7 +110,7 @@ CTlsStream::CTlsStream() = default;
 CTlsStream::~CTlsStream() = default;
 
 bool CTlsStream::Handshake(int fd, const std::string& host, std::chrono::steady_clock::time_point deadline,
-                           const AbortCheck& abort, std::string& error)
+                           const AbortCheck& abort, std::string& error, const std::string& pinnedCertificate)
 {
     ERR_clear_error();
     m_fd = fd;
@@ -121,6 +121,8 @@ bool CTlsStream::Handshake(int fd, const std::string& host, std::chrono::steady_
     }
     SSL_CTX_set_min_proto_version(m_ctx.get(), TLS1_2_VERSION);
     SSL_CTX_set_verify(m_ctx.get(), SSL_VERIFY_PEER, nullptr);
+    m_pin = CertificatePin{pinnedCertificate, host, {}};
+    InstallCertificatePin(m_ctx.get(), &m_pin);
     if (SSL_CTX_set_default_verify_paths(m_ctx.get()) != 1) {
         error = "cannot load the trusted certificates: " + OpenSslReason();
         return false;
@@ -157,6 +159,9 @@ bool CTlsStream::Handshake(int fd, const std::string& host, std::chrono::steady_
         const long verify = SSL_get_verify_result(m_ssl.get());
         if (verify != X509_V_OK) {
             error = std::string(kUntrustedCertificateError) + " (" + X509_verify_cert_error_string(verify) + ")";
+            if (!m_pin.seen.empty()) {
+                error += " " + FingerprintNote(m_pin.seen);
+            }
             ERR_clear_error();
         } else {
             error = OpenSslReason();

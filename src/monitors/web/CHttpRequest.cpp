@@ -1,6 +1,7 @@
 #include "monitors/web/CHttpRequest.h"
 
 #include "monitors/net/CCurlDriver.h"
+#include "monitors/net/CertificatePin.h"
 #include "monitors/net/CurlFailureText.h"
 
 #include <algorithm>
@@ -41,6 +42,16 @@ std::unique_ptr<curl_slist, SlistDeleter> PageHeaders()
 
 } // namespace
 
+namespace {
+
+CURLcode OnSslContext(CURL*, void* sslContext, void* pin)
+{
+    InstallCertificatePin(static_cast<ssl_ctx_st*>(sslContext), static_cast<CertificatePin*>(pin));
+    return CURLE_OK;
+}
+
+} // namespace
+
 struct CHttpRequest::Transfer
 {
     CHttpRequest* self = nullptr;
@@ -50,6 +61,7 @@ struct CHttpRequest::Transfer
     bool responseSeen = false;
     bool bodySeen = false;
     bool tooLarge = false;
+    CertificatePin pin;
 
     void SeeResponse()
     {
@@ -161,6 +173,16 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CHttpRequest::OnProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    // Every https connection verifies through the pin, so a failure can name the certificate.
+    transfer.pin = CertificatePin{m_strPinnedCertificate, url.server, {}};
+    curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, &OnSslContext);
+    curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, &transfer.pin);
+    if (!m_strPinnedCertificate.empty()) {
+        // What the pin let in stays with this request: no later request reuses it unverified.
+        curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+        curl_easy_setopt(h, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+    }
 
     const Clock::time_point requestEnd = Clock::now() + std::chrono::seconds(m_limits.totalTimeoutSeconds);
     std::unique_ptr<CCurlDriver> ownDriver;
@@ -187,6 +209,9 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
         m_strError = kPageTooLarge + std::to_string(m_limits.maxBodyBytes) + kBytes;
     } else {
         m_strError = CurlFailureText(rc, url.server, url.port, errorBuffer);
+        if (rc == CURLE_PEER_FAILED_VERIFICATION && !transfer.pin.seen.empty()) {
+            m_strError += " " + FingerprintNote(transfer.pin.seen);
+        }
     }
     return Outcome::Failed;
 }

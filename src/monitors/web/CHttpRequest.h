@@ -53,6 +53,9 @@ public:
     Outcome Get(const UrlParts& url, std::string& body, const Notify& onResponse = {},
                 Clock::time_point deadline = Clock::time_point::max());
 
+    // The one server certificate trusted besides the system's (SHA-256, 64 hex digits; empty: none).
+    // A pinned request never shares its connection or TLS session with another.
+    void SetPinnedCertificate(std::string fingerprint) { m_strPinnedCertificate = std::move(fingerprint); }
     const std::string& ErrorText() const { return m_strError; }
     long ResponseCode() const { return m_nResponseCode; }
     // The reason phrase of the last status line ("Not Found"); empty when it had none (HTTP/2).
@@ -70,6 +73,7 @@ private:
     StopTest m_stopRequested;
     CCurlDriver* m_pDriver = nullptr;
     std::string m_strError;
+    std::string m_strPinnedCertificate;
     std::string m_strContentType;
     std::string m_strReason;
     long m_nResponseCode = 0;

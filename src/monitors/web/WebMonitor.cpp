@@ -198,6 +198,7 @@ WebPageCheck::Fetch WebPageCheck::Download(const UrlParts& parts, std::string& p
     }
     CHttpRequest request(
         m_options.http, [this] { return Stopped(); }, Driver());
+    request.SetPinnedCertificate(m_ctx.pinnedCertificate);
     Status(kChecking + m_name + kDownloading);
     const std::string reading = kChecking + m_name + kReading;
     switch (request.Get(

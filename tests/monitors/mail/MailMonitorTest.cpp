@@ -6,8 +6,10 @@
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "monitors/mail/MailServerAddress.h"
+#include "monitors/net/CertificatePin.h"
 #include "store/MessageTable.h"
 #include "store/MessageTypeInfo.h"
+#include "support/CertificateFile.h"
 #include "support/DovecotServer.h"
 #include "support/ScriptedLineServer.h"
 #include "support/TestStore.h"
@@ -37,9 +39,9 @@ protected:
         return m_store.AddItem(item);
     }
 
-    int Check(MessageTypeInfo& item)
+    int Check(MessageTypeInfo& item, const std::string& pinnedCertificate = {})
     {
-        CheckContext context{m_store.connection(), m_run, m_store.appDir()};
+        CheckContext context{m_store.connection(), m_run, m_store.appDir(), nullptr, false, pinnedCertificate};
         return CheckMailItem(context, item);
     }
 
@@ -278,6 +280,8 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     // A sentence the user can act on, the client's words after it on the same line.
     const std::string unverified =
         error + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
+    // The failure names the certificate, so the user can choose to trust exactly it.
+    const std::string named = ") " + FingerprintNote(CertificateFileFingerprint(s_server->certificateFile())) + "）";
     const std::string closed = std::to_string(Server(Server::Dialogue({})).port());
     // A trusted certificate for another name (it names localhost, not the address dialled), then
     // the system's trust store, which does not know the test certificate; last a wrong password.
@@ -285,8 +289,8 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     {
         std::string address, password, status;
     } cases[] = {
-        {"pop3s://127.0.0.1:" + port, DovecotServer::kPassword, unverified + "IP address mismatch)）"},
-        {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate)）"},
+        {"pop3s://127.0.0.1:" + port, DovecotServer::kPassword, unverified + "IP address mismatch" + named},
+        {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate" + named},
         {"pop3://127.0.0.1:" + closed, DovecotServer::kPassword,
          error + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
         {"pop3://127.0.0.1:" + std::to_string(s_server->plainPort()), "wrong",
@@ -298,4 +302,13 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
         EXPECT_TRUE(m_store.Messages(other.messagetypeid).empty());
         unsetenv("SSL_CERT_FILE");
     }
+
+    // Pinned by its fingerprint, the certificate the system does not know is trusted for the name it
+    // gives, and for no other.
+    const std::string fingerprint = CertificateFileFingerprint(s_server->certificateFile());
+    MessageTypeInfo pinned = AddItem("pop3s://localhost:" + port);
+    EXPECT_EQ(Check(pinned, fingerprint), 1) << m_run.GetStatusText();
+    MessageTypeInfo otherName = AddItem("pop3s://127.0.0.1:" + port);
+    EXPECT_EQ(Check(otherName, fingerprint), 0);
+    EXPECT_EQ(m_run.GetStatusText(), unverified + "self-signed certificate" + named);
 }

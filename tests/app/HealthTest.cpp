@@ -1,0 +1,289 @@
+#include "app/CHealthOperations.h"
+#include "app/CItemOperations.h"
+#include "app/CTarvoDoc.h"
+#include "app/DryRun.h"
+#include "app/Settings.h"
+#include "monitors/CheckContext.h"
+#include "store/ExcludeTable.h"
+#include "store/FindingStore.h"
+#include "store/SourceRowInfo.h"
+#include "support/RecordingPlayer.h"
+#include "support/TestStore.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <mutex>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::int64_t kMinute = 60 * 1000;
+constexpr std::int64_t kStart = 1'800'000'000'000; // a fixed wall-clock time, moved by the tests
+
+// A document whose monitor fails an item while `failing` is set and otherwise stores one finding
+// when `findings` is set; the wall clock is the test's.
+class Health : public testing::Test
+{
+protected:
+    Health() : doc(store.connection(), run, store.appDir(), player)
+    {
+        doc.ApplySettings(settings);
+        doc.SetParallelChecks(1);
+        doc.SetTimerPeriod(1min);
+        doc.SetWallClock([this] { return now.load(); });
+        doc.SetHealthChangedListener([this](const HealthChange& change) {
+            std::lock_guard guard(m_lock);
+            m_changes.push_back(change);
+        });
+        doc.SetMonitor(kCategoryWebPage, [this](CheckContext& context, MessageTypeInfo& item) {
+            std::lock_guard guard(m_lock);
+            m_calls.push_back(item.messagetypeid);
+            if (failing) {
+                context.run.SetErrorText("连接失败");
+                return 0;
+            }
+            SourceRowInfo row;
+            row.ID = std::to_string(m_calls.size());
+            return findings && row.Insert(context.mainConnection, item) ? (++item.m_nNewCount, 1) : 0;
+        });
+    }
+    ItemPtr AddItem(int checkInterval = 1200)
+    {
+        MessageTypeInfo item;
+        item.MessageCategory = kCategoryWebPage;
+        item.CheckInterval = checkInterval;
+        auto added = std::make_shared<MessageTypeInfo>(store.AddItem(item));
+        doc.AddItem(added);
+        return added;
+    }
+    // One firing of the timer at the given minute.
+    void TimerAt(std::int64_t minute)
+    {
+        now = kStart + minute * kMinute;
+        doc.CheckAll(true);
+        doc.WaitForChecks();
+    }
+    int CallsOf(int id)
+    {
+        std::lock_guard guard(m_lock);
+        return static_cast<int>(std::count(m_calls.begin(), m_calls.end(), id));
+    }
+    std::vector<HealthState> Changes()
+    {
+        std::lock_guard guard(m_lock);
+        std::vector<HealthState> states;
+        for (const auto& change : m_changes) {
+            states.push_back(change.to);
+        }
+        return states;
+    }
+    ItemHealth HealthOf(int id)
+    {
+        CHealthOperations health(store.connection(), &settings, [this] { return now.load(); });
+        std::string error;
+        auto all = health.AllHealth(error);
+        EXPECT_TRUE(all) << error;
+        return all ? (*all)[id] : ItemHealth{};
+    }
+
+    TestStore store;
+    CRunState run;
+    std::shared_ptr<RecordingPlayer> player = std::make_shared<RecordingPlayer>();
+    std::atomic<std::int64_t> now{kStart};
+    std::atomic<bool> failing{false};
+    std::atomic<bool> findings{false};
+    std::mutex m_lock;
+    std::vector<int> m_calls;
+    std::vector<HealthChange> m_changes;
+    Settings settings;
+    CTarvoDoc doc; // last: its workers end before the monitor's state goes
+};
+
+} // namespace
+
+// Three failed timer checks make the item failing (announced once), each waiting twice as long as
+// the one before; a check by hand runs in the middle of a wait, recovers it (announced once) and
+// the timer's checks follow the timer again.
+TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
+{
+    const ItemPtr item = AddItem();
+    const int id = item->messagetypeid;
+    failing = true;
+    std::vector<std::int64_t> checkedAt;
+    for (std::int64_t minute = 0; minute <= 14; ++minute) {
+        const int before = CallsOf(id);
+        TimerAt(minute);
+        if (CallsOf(id) > before) {
+            checkedAt.push_back(minute);
+        }
+    }
+    // After failures one, two, three: waits of 2, 4 and 8 minutes.
+    EXPECT_EQ(checkedAt, (std::vector<std::int64_t>{0, 2, 6, 14}));
+    ItemHealth health = HealthOf(id);
+    EXPECT_EQ(health.state, HealthState::Failing);
+    EXPECT_EQ(health.consecutiveFailures, 4);
+    EXPECT_EQ(health.lastError, "连接失败");
+    EXPECT_EQ(health.lastSuccessMs, 0);
+    EXPECT_EQ(Changes(), std::vector<HealthState>{HealthState::Failing});
+    {
+        std::lock_guard guard(m_lock);
+        EXPECT_NE(m_changes.front().text.find("连接失败"), std::string::npos) << m_changes.front().text;
+    }
+
+    failing = false;
+    now = kStart + 15 * kMinute;
+    doc.CheckOne(item);
+    doc.WaitForChecks();
+    health = HealthOf(id);
+    EXPECT_EQ(health.state, HealthState::Recovered);
+    EXPECT_EQ(health.consecutiveFailures, 0);
+    EXPECT_EQ(health.lastSuccessMs, kStart + 15 * kMinute);
+    EXPECT_EQ(health.lastError, "连接失败"); // still told after the recovery
+    TimerAt(16);
+    TimerAt(17);
+    EXPECT_EQ(CallsOf(id), 7);
+    EXPECT_EQ(HealthOf(id).state, HealthState::Ok);
+    EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Failing, HealthState::Recovered}));
+
+    // The log tells each check: newest first, how it was started and what came of it.
+    CHealthOperations operations(store.connection(), &settings);
+    std::string error;
+    const auto log = operations.Log(id, 20, error);
+    ASSERT_TRUE(log) << error;
+    ASSERT_EQ(log->size(), 7u);
+    EXPECT_EQ((*log)[2].trigger, CheckTrigger::Hand);
+    EXPECT_EQ((*log)[2].result, CheckResult::NothingNew);
+    EXPECT_EQ((*log)[3].trigger, CheckTrigger::Timer);
+    EXPECT_EQ((*log)[3].result, CheckResult::Failed);
+    EXPECT_EQ((*log)[3].text, "连接失败");
+    EXPECT_EQ((*log)[3].startMs, kStart + 14 * kMinute);
+}
+
+TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTimes)
+{
+    const ItemPtr own = AddItem(3600);
+    const ItemPtr other = AddItem(3600);
+    CHealthOperations health(store.connection(), &settings);
+    std::string error;
+    ASSERT_TRUE(health.SetSchedule(own->messagetypeid, true, std::nullopt, std::nullopt, error)) << error;
+    for (std::int64_t minute = 0; minute < 5; ++minute) {
+        TimerAt(minute);
+    }
+    EXPECT_EQ(CallsOf(own->messagetypeid), 1);
+    EXPECT_EQ(CallsOf(other->messagetypeid), 5);
+    TimerAt(60);
+    EXPECT_EQ(CallsOf(own->messagetypeid), 2);
+    // A run by hand checks every item.
+    doc.CheckAll();
+    doc.WaitForChecks();
+    EXPECT_EQ(CallsOf(own->messagetypeid), 3);
+}
+
+TEST_F(Health, AnItemThatBringsNothingForLongerThanExpectedFallsSilentOnceAndWakesWithNews)
+{
+    const ItemPtr item = AddItem();
+    const int id = item->messagetypeid;
+    CHealthOperations health(store.connection(), &settings);
+    std::string error;
+    ASSERT_TRUE(health.SetSchedule(id, std::nullopt, std::nullopt, 30, error)) << error;
+    findings = true;
+    TimerAt(0);
+    findings = false;
+    TimerAt(20);
+    doc.CheckHealthOverTime();
+    EXPECT_EQ(HealthOf(id).state, HealthState::Ok);
+    TimerAt(31);
+    EXPECT_EQ(HealthOf(id).state, HealthState::Silent); // shown before it is announced
+    doc.CheckHealthOverTime();
+    TimerAt(40);
+    doc.CheckHealthOverTime();
+    EXPECT_EQ(Changes(), std::vector<HealthState>{HealthState::Silent});
+    findings = true;
+    TimerAt(41);
+    EXPECT_EQ(HealthOf(id).state, HealthState::Ok);
+    EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Silent, HealthState::Ok}));
+    EXPECT_EQ(HealthOf(id).lastNewMs, kStart + 41 * kMinute);
+}
+
+TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
+{
+    const int id = AddItem()->messagetypeid;
+    CHealthOperations health(store.connection(), &settings);
+    std::string error;
+    for (int i = 0; i < 205; ++i) {
+        std::optional<HealthChange> change;
+        const CheckRecord check{id, "a", kStart + i, 5, CheckTrigger::Cli, CheckResult::NewFindings, i, {}};
+        ASSERT_TRUE(health.Record(check, change, error)) << error;
+    }
+    auto log = health.Log(id, 1000, error);
+    ASSERT_TRUE(log) << error;
+    ASSERT_EQ(log->size(), static_cast<size_t>(kCheckLogKeep));
+    EXPECT_EQ(log->front().newFindings, 204);
+    EXPECT_EQ(log->back().newFindings, 5);
+
+    ItemOptions options = health.Options(id, error).value();
+    EXPECT_EQ(options, (ItemOptions{id, false, 0, {}, true}));
+    options.pinnedCertificate = NormalizeFingerprint(std::string(32, 'A') + ":" + std::string(32, 'b'));
+    options.mailPreview = false;
+    ASSERT_TRUE(health.SaveOptions(options, error)) << error;
+    EXPECT_EQ(health.Options(id, error).value(), options);
+    EXPECT_EQ(options.pinnedCertificate, std::string(32, 'a') + std::string(32, 'b'));
+    EXPECT_EQ(NormalizeFingerprint("ab:cd"), "");
+
+    CItemOperations items(store.connection(), {});
+    ASSERT_TRUE(items.Delete(id, error)) << error;
+    EXPECT_EQ(health.Log(id, 1000, error).value().size(), 0u);
+    EXPECT_EQ(health.Options(id, error).value(), (ItemOptions{id, false, 0, {}, true}));
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata_checkstate"), 0);
+}
+
+// The trial runs the item's monitor as typed (its ranges included) against copies of its records:
+// the duplicate test sees them, message.dat gains nothing, and a set cancel flag stops it.
+TEST(DryRun, SeesTheItemsRecordsStoresNothingAndStopsWhenCancelled)
+{
+    TestStore store;
+    MessageTypeInfo saved;
+    saved.MessageCategory = kCategoryWebPage;
+    saved = store.AddItem(saved);
+    SourceRowInfo known;
+    known.ID = "1";
+    ASSERT_TRUE(known.Insert(store.connection(), saved));
+    std::vector<std::string> seenRanges;
+    const std::map<int, MonitorFunction> monitors = {
+        {kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& item) {
+             if (context.run.IsStopRequested()) {
+                 return 0;
+             }
+             const auto ranges = LoadExcludeRanges(context.mainConnection, item.messagetypeid);
+             for (const auto& range : ranges.value_or(ExcludeRanges{})) {
+                 seenRanges.push_back(range.excludeFrom);
+             }
+             int stored = 0;
+             for (const char* id : {"1", "2", "3"}) {
+                 SourceRowInfo row;
+                 row.ID = id;
+                 row.Info = std::string("主题 ") + id;
+                 CFindingStore findings(context.mainConnection, item);
+                 stored += findings.StoreIfNew(row) == CFindingStore::Outcome::Stored ? 1 : 0;
+             }
+             return stored;
+         }}};
+    StoredItem typed{saved, {{0, "<b>", "</b>"}}};
+    typed.item.MessageTypeName = "改过的名字";
+    const long long before = store.QueryNumber("select count(*) from userdata");
+    std::atomic<bool> cancel{false};
+    const std::string connection = "DBQ=" + store.appDir() + "message.dat;DRIVER={SQLite3}";
+    const DryRunResult result = RunDryCheck(connection, typed, cancel, {}, monitors);
+    EXPECT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.newFindings, 2);
+    EXPECT_EQ(result.subjects, (std::vector<std::string>{"主题 2", "主题 3"}));
+    EXPECT_EQ(seenRanges, std::vector<std::string>{"<b>"});
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), before);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userHttpExclude"), 0);
+
+    cancel = true;
+    const DryRunResult stopped = RunDryCheck(connection, typed, cancel, {}, monitors);
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_TRUE(stopped.cancelled);
+}

@@ -1,0 +1,26 @@
+#include "support/CertificateFile.h"
+
+#include <cstdio>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+std::string CertificateFileFingerprint(const std::string& pemFile)
+{
+    FILE* file = std::fopen(pemFile.c_str(), "r");
+    X509* cert = file ? PEM_read_X509(file, nullptr, nullptr, nullptr) : nullptr;
+    if (file) {
+        std::fclose(file);
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE] = {};
+    unsigned int length = 0;
+    std::string hex;
+    if (cert && X509_digest(cert, EVP_sha256(), digest, &length) == 1) {
+        for (unsigned int i = 0; i < length; ++i) {
+            char two[3];
+            std::snprintf(two, sizeof two, "%02x", digest[i]);
+            hex += two;
+        }
+    }
+    X509_free(cert);
+    return hex;
+}
