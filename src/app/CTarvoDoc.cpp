@@ -431,16 +431,16 @@ void CTarvoDoc::CheckThreadProc(std::unique_ptr<CCheckThreadParam> job)
         CParallelChecks walk(m_run, static_cast<size_t>(m_nParallelChecks.load()), connection);
         // Every thread of the walk keeps its connection quiet for its own work, as this one does.
         const bool byTimer = job->m_bByTimer;
-        result = walk.Walk(
-            itemAt,
-            [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
-                CAdoConnection::QuietOnThisThread quietHere(own);
-                return RunMonitor(&item, run, &curl, own, byTimer);
-            },
-            [this](MessageTypeInfo& item, int r) {
-                CAdoConnection::QuietOnThisThread quietHere(m_connection);
-                AfterCheck(item, r);
-            });
+        result =
+            walk.Walk([&itemAt](size_t i) { return itemAt(i); },
+                      [this, byTimer](MessageTypeInfo& item, CRunState& run, CCurlDriver& curl, CAdoConnection& own) {
+                          CAdoConnection::QuietOnThisThread quietHere(own);
+                          return RunMonitor(&item, run, &curl, own, byTimer);
+                      },
+                      [this](MessageTypeInfo& item, int r) {
+                          CAdoConnection::QuietOnThisThread quietHere(m_connection);
+                          AfterCheck(item, r);
+                      });
         m_run.SetStatusText(m_run.IsStopRequested() ? kRunStoppedStatusText : kAllCheckedStatusText);
     }
 

@@ -71,6 +71,15 @@ TEST_F(TwoProgramRun, AnItemAnotherProgramChecksIsPassedOverWithAStatusTextNotAF
     doc.CheckOne(doc.FindItem(id)); // released with its holder
     doc.WaitForChecks();
     EXPECT_EQ(Calls(), std::vector<std::string>{"公告"});
+    // The log tells both: passed over, then checked; the pass counts as no failure.
+    std::string error;
+    const auto log = CHealthOperations(store.connection(), nullptr).Log(id, 10, error);
+    ASSERT_TRUE(log) << error;
+    ASSERT_EQ(log->size(), 2u);
+    EXPECT_EQ(log->back().result, CheckResult::Skipped);
+    EXPECT_EQ(log->back().text, "公告 正在由另一个程序检查，这次跳过");
+    EXPECT_EQ(log->front().result, CheckResult::NothingNew);
+    EXPECT_EQ(CHealthOperations(store.connection(), nullptr).Health(id, error)->consecutiveFailures, 0);
 }
 
 TEST_F(TwoProgramRun, EveryRunReadsTheItemsAsAnotherProgramLeftThem)

@@ -163,7 +163,7 @@ TEST(MessageTable, StoredRecordLoadsBackAndIsKnownByItemIdentityAndDateOrFtpFile
     EXPECT_FALSE(store.reporter().Texts().empty());
 }
 
-TEST(LocalDatabase, AFileOfAnOlderVersionGainsTheDeletionTablesAndKeepsItsRows)
+TEST(LocalDatabase, AFileOfAnOlderVersionGainsTheAddedTablesAndKeepsItsRows)
 {
     TempDir dir;
     const std::string path = dir.path() + "message.dat";
@@ -189,4 +189,15 @@ TEST(LocalDatabase, AFileOfAnOlderVersionGainsTheDeletionTablesAndKeepsItsRows)
     rs.GetFieldValue("k", key);
     rs.GetFieldValue("n", undo);
     EXPECT_EQ(std::tuple(key, undo), std::tuple(std::string("kept"), 1));
+
+    // A file that has the deletion tables but not the check log and item options gains those.
+    for (const char* table : {"userdata_checklog", "userdata_checkstate", "userdata_itemoptions"}) {
+        ASSERT_TRUE(connection.Execute(std::string("drop table ") + table));
+    }
+    connection.Close();
+    ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error;
+    ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
+    CAdoRecordset added(connection);
+    EXPECT_TRUE(added.Open("select (select count(*) from userdata_checklog) + (select count(*) from "
+                           "userdata_checkstate) + (select count(*) from userdata_itemoptions) as n"));
 }
