@@ -86,11 +86,17 @@ for _ in $(seq 100); do
 done
 [ -n "$window" ] || { echo "no window" >&2; kill "$pid"; exit 1; }
 sleep 2
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# The tree pane a little wider (its splitter handle lies just right of it), the window in front.
+xdotool mousemove --sync $((X + 145)) $((Y + 300)) mousedown 1 mousemove --sync $((X + 200)) $((Y + 300)) \
+    mousemove --sync $((X + 260)) $((Y + 300)) mouseup 1
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+sleep 0.5
 # The mark is the one bright red in the window: the pointer rests on it until the tooltip shows.
 import -window "$window" "$work/find.png"
-eval "$(xdotool getwindowgeometry --shell "$window")"
 mark=$(convert "$work/find.png" txt:- | grep -m1 -i '#D42020' | cut -d: -f1) || true
 [ -n "$mark" ] || { echo "no failure mark drawn" >&2; kill "$pid"; exit 1; }
+xdotool mousemove --sync $((X + ${mark%,*} - 30)) $((Y + ${mark#*,}))
 xdotool mousemove --sync $((X + ${mark%,*})) $((Y + ${mark#*,}))
 sleep 2
 import -window root -crop "$((WIDTH < 760 ? WIDTH : 760))x360+$X+$Y" +repage docs/wendar-failing-item.png

@@ -7,6 +7,8 @@
 #include "gui/tree/CLeftView.h"
 #include "gui/tree/CTreeNodeDelegate.h"
 #include "gui/tree/TreeImages.h"
+#include "monitors/CRunState.h"
+#include "monitors/CheckContext.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
@@ -503,21 +505,21 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     EXPECT_GT(InkRight(*tree, Node(a)), bareRight + 20) << "\" (12)\" is drawn after the name";
     EXPECT_EQ(ReadOut(*tree, Node(a)).first, QStringLiteral("A (12)"));
 
-    // Three failed checks of B: the mark, the tooltip, the description, the summary and the tray tip.
+    // Three failed checks of B: the mark, the tooltip, the description, the summary and the tray tip
+    // follow the runs at the next animation step.
+    home.doc->SetMonitor(kCategoryWebPage, [](CheckContext& context, MessageTypeInfo&) {
+        context.run.SetErrorText("无法连接到服务器");
+        return 0;
+    });
+    tree->setCurrentItem(Node(b));
+    tree->OnEnableItem();
+    tree->setCurrentItem(tree->RootNode());
     for (int i = 0; i < 3; ++i) {
-        CheckRecord check;
-        check.messagetypeid = b.messagetypeid;
-        check.itemName = "B";
-        check.startMs = home.app.Health().Now() - 1000;
-        check.durationMs = 250;
-        check.result = CheckResult::Failed;
-        check.text = "无法连接到服务器";
-        std::optional<HealthChange> change;
-        std::string error;
-        ASSERT_TRUE(home.app.Health().Record(check, change, error)) << error;
+        EXPECT_EQ(RedPixels(*tree, Node(b)), 0);
+        home.doc->CheckOne(home.doc->FindItem(b.messagetypeid));
+        home.doc->WaitForChecks();
+        tree->OnAnimationTimer();
     }
-    EXPECT_EQ(RedPixels(*tree, Node(b)), 0);
-    tree->RefreshHealth();
     EXPECT_GT(RedPixels(*tree, Node(b)), 20) << "the failure mark is drawn";
     EXPECT_EQ(RedPixels(*tree, Node(a)), 0);
     const QString tip = Node(b)->toolTip(0);
@@ -540,7 +542,7 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
         WhenModal<CCheckLogDlg>([](CCheckLogDlg& dialog) {
             QTableWidget* table = dialog.Table();
             EXPECT_EQ(table->rowCount(), 3);
-            EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("0.3 秒"));
+            EXPECT_TRUE(table->item(0, 1)->text().endsWith(QStringLiteral(" 秒")));
             EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("手工"));
             EXPECT_EQ(table->item(0, 3)->text(), QStringLiteral("失败"));
             EXPECT_EQ(table->item(0, 5)->text(), QStringLiteral("无法连接到服务器"));

@@ -453,6 +453,44 @@ TEST(MainFrameRun, BusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     EXPECT_EQ(fixture.notifier.shown[1].first, QStringLiteral("Wendar: 2 条新消息"));
 }
 
+// An item that fails three times in a row is told once, as it falls and as it recovers.
+TEST(MainFrameRun, AChangeOfAnItemsHealthIsToldOnce)
+{
+    FrameFixture fixture;
+    MessageTypeInfo item;
+    item.MessageCategory = kCategoryWebPage;
+    item.MessageTypeName = "新闻";
+    item.connAddress = "http://127.0.0.1:1/";
+    ASSERT_NE(item.Save(fixture.app.Db().main, 1), 0);
+    auto shared = std::make_shared<MessageTypeInfo>(item);
+    fixture.doc->AddItem(shared);
+    // As the program wires it: the worker's word goes to the window through the relay.
+    fixture.doc->SetHealthChangedListener([&](const HealthChange& change) { fixture.relay.HealthChanged(change); });
+    std::atomic<bool> failing{true};
+    fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
+        if (failing) {
+            context.run.SetErrorText("无法连接到服务器");
+        }
+        return 0;
+    });
+    for (int i = 0; i < 4; ++i) {
+        fixture.doc->CheckOne(shared);
+        fixture.doc->WaitForChecks();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !fixture.notifier.shown.empty(); }));
+    failing = false;
+    fixture.doc->CheckOne(shared);
+    fixture.doc->WaitForChecks();
+    ASSERT_TRUE(WaitUntil([&] { return fixture.notifier.shown.size() >= 2; }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(fixture.notifier.shown.size(), 2U) << "not one per failed check";
+    EXPECT_EQ(fixture.notifier.shown[0].first, QStringLiteral("新闻"));
+    EXPECT_EQ(fixture.frame->GetTreeView()->HealthOf(item.messagetypeid).state, HealthState::Recovered)
+        << "the mark follows the notification";
+    EXPECT_FALSE(fixture.notifier.shown[0].second.isEmpty());
+    EXPECT_NE(fixture.notifier.shown[0].second, fixture.notifier.shown[1].second);
+}
+
 TEST(MainFrameRun, CallsFromTheWorkerAreDroppedOnceTheFrameIsGone)
 {
     FrameFixture fixture;

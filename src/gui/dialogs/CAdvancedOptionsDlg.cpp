@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 
 namespace {
@@ -48,15 +47,6 @@ AdvancedKind AdvancedKindOf(int category, const std::string& address, const std:
             QString::fromStdString(address).trimmed().startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
     }
     return kind;
-}
-
-std::string FingerprintInText(const std::string& text)
-{
-    // 32 pairs with colons, or 64 digits in one run.
-    static const QRegularExpression pattern(
-        QStringLiteral("(?<![0-9A-Fa-f:])((?:[0-9A-Fa-f]{2}:){31}[0-9A-Fa-f]{2}|[0-9A-Fa-f]{64})(?![0-9A-Fa-f:])"));
-    const QRegularExpressionMatch match = pattern.match(QString::fromStdString(text));
-    return match.hasMatch() ? NormalizeFingerprint(match.captured(1).toStdString()) : std::string();
 }
 
 CAdvancedOptionsDlg::CAdvancedOptionsDlg(IMessageBoxes& boxes, const ItemOptions& options, int intervalMinutes,

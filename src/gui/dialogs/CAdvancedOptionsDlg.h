@@ -23,9 +23,6 @@ struct AdvancedKind
 };
 AdvancedKind AdvancedKindOf(int category, const std::string& address, const std::string& viewName);
 
-// The fingerprint a failure's text names (64 hex digits, with or without colons); empty when none.
-std::string FingerprintInText(const std::string& text);
-
 class CAdvancedOptionsDlg final : public QDialog
 {
     Q_OBJECT

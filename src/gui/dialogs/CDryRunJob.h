@@ -14,8 +14,8 @@ class CDryRunJob final : public QObject
 {
     Q_OBJECT
 public:
-    // Starts the check at once.
-    CDryRunJob(CTarvoApp& app, StoredItem typed, QObject* parent);
+    // Starts the check at once. pinnedCertificate: the one the item would trust (its options as typed).
+    CDryRunJob(CTarvoApp& app, StoredItem typed, std::string pinnedCertificate, QObject* parent);
     ~CDryRunJob() override;
     CDryRunJob(const CDryRunJob&) = delete;
     CDryRunJob& operator=(const CDryRunJob&) = delete;

@@ -607,7 +607,7 @@ void CMessageTypeDlg::OnTest()
     typed.excludes = ExcludeListRanges();
     // The main window ends a trial that outlives the dialog; without one, the application does.
     QObject* owner = parentWidget() ? static_cast<QObject*>(parentWidget()->window()) : QCoreApplication::instance();
-    m_testJob = new CDryRunJob(m_context.app, std::move(typed), owner);
+    m_testJob = new CDryRunJob(m_context.app, std::move(typed), m_itemOptions.pinnedCertificate, owner);
     connect(m_testJob, &CDryRunJob::Finished, this, &CMessageTypeDlg::ShowTestResult);
     m_pTest->setText(tr("停止测试"));
     m_pTestResult->setText(tr("正在测试……"));

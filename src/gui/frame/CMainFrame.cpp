@@ -439,6 +439,7 @@ void CMainFrame::OnRunFindings(const std::vector<RunFinding>& findings)
 
 void CMainFrame::OnHealthChanged(const HealthChange& change)
 {
+    m_tree->RefreshHealth(); // the mark changes with the notification
     if (m_context.app.m_settings.EnableDesktopNotify == 0 || !m_options.notifier) {
         return;
     }

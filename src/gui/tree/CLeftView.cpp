@@ -85,11 +85,10 @@ CLeftView::CLeftView(GuiContext& context, QWidget* parent) : QTreeWidget(parent)
     connect(&m_animationTimer, &QTimer::timeout, this, &CLeftView::OnAnimationTimer);
     m_animationTimer.start();
     m_healthTimer.setInterval(kHealthPeriodMs);
-    connect(&m_healthTimer, &QTimer::timeout, this, [this]() {
-        m_context.doc.CheckHealthOverTime(); // an item that fell silent is announced once
-        RefreshHealth();
-    });
+    connect(&m_healthTimer, &QTimer::timeout, this, &CLeftView::RefreshHealth);
     m_healthTimer.start();
+    // Called on the worker once a check is logged: the next animation step reads the health again.
+    m_context.doc.SetItemCheckedListener([ended = m_checksEnded](MessageTypeInfo&, int) { ++*ended; });
     m_context.doc.AddView(this);
 }
 
@@ -98,6 +97,7 @@ CLeftView::~CLeftView()
     // The base class still clears its items after this body: nothing of this class may run then.
     m_animationTimer.stop();
     m_healthTimer.stop();
+    m_context.doc.SetItemCheckedListener(nullptr);
     disconnect(this, &QTreeWidget::currentItemChanged, this, nullptr);
     m_context.doc.RemoveView(this);
 }
@@ -283,8 +283,14 @@ void CLeftView::ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& re
         lines << tr("最后错误：%1").arg(QString::fromStdString(health.lastError));
     }
     node->setData(0, kHealthMarkRole, mark);
-    node->setToolTip(0, QString::fromStdString(record.MessageTypeName) + QLatin1Char('\n') +
-                            lines.join(QLatin1Char('\n')));
+    // As rich text, which Qt wraps: a failure's words can be long.
+    QStringList tipLines;
+    for (const QString& line : lines) {
+        tipLines << line.toHtmlEscaped();
+    }
+    node->setToolTip(0, QStringLiteral("<b>%1</b><br>%2")
+                            .arg(QString::fromStdString(record.MessageTypeName).toHtmlEscaped(),
+                                 tipLines.join(QStringLiteral("<br>"))));
     node->setData(0, Qt::AccessibleDescriptionRole, lines.join(tr("；")));
 }
 
@@ -326,18 +332,10 @@ void CLeftView::RefreshHealth()
 
 bool CLeftView::ChecksEndedSinceLastStep()
 {
-    std::set<int> busy;
-    for (const auto& item : m_context.doc.Items()) {
-        if (item->m_bBusy) {
-            busy.insert(item->messagetypeid);
-        }
-    }
-    bool ended = std::any_of(m_busyIds.begin(), m_busyIds.end(), [&](int id) { return busy.count(id) == 0; });
-    m_busyIds = std::move(busy);
-    const bool runActive = m_context.doc.Run().IsRunActive() || m_context.doc.HasRunningChecks();
-    ended = ended || (m_bRunWasActive && !runActive);
-    m_bRunWasActive = runActive;
-    return ended;
+    const int ended = m_checksEnded->load();
+    const bool changed = ended != m_nChecksSeen;
+    m_nChecksSeen = ended;
+    return changed;
 }
 
 void CLeftView::SetDropHighlight(QTreeWidgetItem* node)

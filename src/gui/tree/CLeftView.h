@@ -11,10 +11,10 @@
 
 #include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 
 class QMenu;
 struct GuiContext;
@@ -105,7 +105,7 @@ private:
     void ApplyNodeCount(QTreeWidgetItem* node, int unread);
     void ApplyCounts();
     void ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& record);
-    // A check ended (an item no longer busy, a run over) since the last step.
+    // A check of an item was logged since the last step.
     bool ChecksEndedSinceLastStep();
     void ShowMessage(const char* text);
     // What the database said when it refused a change (the caption is the program's).
@@ -126,7 +126,7 @@ private:
     QTimer m_animationTimer;
     // The health read last, and what tells that it may have changed.
     std::map<int, ItemHealth> m_health;
-    std::set<int> m_busyIds;
-    bool m_bRunWasActive = false;
+    std::shared_ptr<std::atomic<int>> m_checksEnded = std::make_shared<std::atomic<int>>(0);
+    int m_nChecksSeen = 0;
     QTimer m_healthTimer;
 };
