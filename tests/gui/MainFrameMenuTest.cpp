@@ -4,6 +4,7 @@
 #include "gui/frame/CTrayObject.h"
 #include "gui/frame/FrameCommands.h"
 #include "gui/list/CPagingBar.h"
+#include "gui/widgets/CElidedLabel.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -204,18 +204,22 @@ void CMainFrame::BuildToolBar()
         QAction* action = m_toolbar->addAction(CommandIcon(id), tr(text));
         action->setData(id);
         action->setToolTip(action->text());
-        connect(action, &QAction::triggered, this, [this, id = id] { Command(id); });
+        if (id != cmd::kToggleAutoCheck) {
+            connect(action, &QAction::triggered, this, [this, id = id] { Command(id); });
+        }
         m_toolbarActions.emplace(id, action);
     }
     QAction* autoCheck = ToolbarAction(cmd::kToggleAutoCheck);
     autoCheck->setCheckable(true);
-    // A screen reader's toggle switches the button, which does not trigger its action: the action follows.
+    // 自动 switches on its checked state, not on a trigger: a screen reader's toggle action changes
+    // the state without triggering. The refresh that follows the setting then changes nothing.
+    connect(autoCheck, &QAction::toggled, this, [this](bool on) {
+        if (on != (m_context.app.m_settings.enableAutoCheck != 0)) {
+            Command(cmd::kToggleAutoCheck);
+        }
+    });
     if (auto* button = qobject_cast<QAbstractButton*>(m_toolbar->widgetForAction(autoCheck))) {
-        connect(button, &QAbstractButton::toggled, autoCheck, [autoCheck](bool on) {
-            if (autoCheck->isChecked() != on) {
-                autoCheck->trigger();
-            }
-        });
+        connect(button, &QAbstractButton::toggled, autoCheck, &QAction::setChecked);
     }
     connect(Action(cmd::kViewToolbar), &QAction::toggled, m_toolbar, &QToolBar::setVisible);
 }
