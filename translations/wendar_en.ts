@@ -374,6 +374,10 @@ Do you really want to delete this item?</translation>
         <source>手动</source>
         <translation>Manual</translation>
     </message>
+    <message>
+        <source>更多按钮</source>
+        <translation>More buttons</translation>
+    </message>
 </context>
 <context>
     <name>CMainFrameCommands</name>

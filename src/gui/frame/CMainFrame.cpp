@@ -74,6 +74,14 @@ QString PlainText(const QString& text)
     plain.remove(QLatin1Char('&'));
     return plain;
 }
+// The overflow button a toolbar shows when the window is too narrow for it has no name of its own.
+void NameOverflowButton(QToolBar* bar)
+{
+    for (auto* button : bar->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        button->setAccessibleName(QCoreApplication::translate("CMainFrame", "更多按钮"));
+    }
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* parent)
@@ -221,6 +229,7 @@ void CMainFrame::BuildToolBar()
     if (auto* button = qobject_cast<QAbstractButton*>(m_toolbar->widgetForAction(autoCheck))) {
         connect(button, &QAbstractButton::toggled, autoCheck, &QAction::setChecked);
     }
+    NameOverflowButton(m_toolbar);
     connect(Action(cmd::kViewToolbar), &QAction::toggled, m_toolbar, &QToolBar::setVisible);
 }
 
@@ -235,6 +244,7 @@ void CMainFrame::BuildPagingBar()
     connect(m_pagingBar, &CPagingBar::Command, this, &CMainFrame::Command);
     m_busy = new CBusyAnimation(m_pagingToolbar);
     m_pagingToolbar->addWidget(m_busy);
+    NameOverflowButton(m_pagingToolbar);
     connect(Action(cmd::kViewToolbar), &QAction::toggled, m_pagingToolbar, &QToolBar::setVisible);
 }
 
