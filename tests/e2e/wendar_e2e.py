@@ -148,7 +148,9 @@ class Session:
             "XDG_RUNTIME_DIR": self.runtime,
             "QT_ACCESSIBILITY": "1",
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            # The scenarios read the Chinese texts: whatever language the machine's locale names.
             "LANG": "C.UTF-8",
+            "LC_ALL": "C.UTF-8",
             "NO_AT_BRIDGE": "0",
         })
         if os.geteuid() == 0:
