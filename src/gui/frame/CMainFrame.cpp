@@ -99,7 +99,7 @@ CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* paren
     BuildStatusBar();
     BuildPanes();
 
-    m_tray->TrayCreate(m_trayMenu, kInitialTip, kIconNormal);
+    m_tray->TrayCreate(m_trayMenu, tr(kInitialTip).toStdString(), kIconNormal);
     connect(m_tray, &CTrayObject::LeftClicked, this, [this] { Command(cmd::kOpenMainWindow); });
     connect(m_tray, &CTrayObject::MessageClicked, this, &CMainFrame::OpenMainWindow);
     m_context.doc.SetTrayIcon(m_tray);
