@@ -25,7 +25,7 @@ function(wendar_add_test_dir name dir label)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE wendar_core wendar_test_support GTest::gtest GTest::gmock GTest::gtest_main
                                           wendar_options)
-    set(test_env "LANG=C.UTF-8;TZ=Asia/Shanghai;WENDAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};WENDAR_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    set(test_env "LANG=C.UTF-8;LC_ALL=C.UTF-8;TZ=Asia/Shanghai;WENDAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};WENDAR_BINARY_DIR=${PROJECT_BINARY_DIR}")
     # gtest_discover_tests hands a test only the first entry of an ENVIRONMENT list: the fixed
     # environment comes through the launcher instead, for discovery and every test alike.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${test_env}")

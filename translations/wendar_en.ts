@@ -374,6 +374,10 @@ Do you really want to delete this item?</translation>
         <source>手动</source>
         <translation>Manual</translation>
     </message>
+    <message>
+        <source>更多按钮</source>
+        <translation>More buttons</translation>
+    </message>
 </context>
 <context>
     <name>CMainFrameCommands</name>
@@ -723,7 +727,7 @@ Do you really want to delete this item?</translation>
     </message>
     <message>
         <source>%1/%2页</source>
-        <translation>Page %1 of %2</translation>
+        <translation>%1 of %2</translation>
     </message>
     <message>
         <source>每页:%1/共:%2条</source>

@@ -1,18 +1,21 @@
 #include "util/UiText.h"
 
+#include <atomic>
+
 namespace {
 
-TextTranslator g_translator = nullptr;
+std::atomic<TextTranslator> g_translator{nullptr};
 
 } // namespace
 
 void SetTextTranslator(TextTranslator translator)
 {
-    g_translator = translator;
+    g_translator.store(translator);
 }
 
 std::string UiText(const char* context, const char* source)
 {
-    std::string translated = g_translator ? g_translator(context, source) : std::string();
+    const TextTranslator translator = g_translator.load();
+    std::string translated = translator ? translator(context, source) : std::string();
     return translated.empty() ? std::string(source) : translated;
 }

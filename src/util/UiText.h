@@ -10,7 +10,7 @@
 // The translation of source in context, or an empty text when there is none.
 using TextTranslator = std::string (*)(const char* context, const char* source);
 
-// Set once at start-up, before any thread starts.
+// Set at start-up, before any thread starts (the tests set it again between their cases).
 void SetTextTranslator(TextTranslator translator);
 
 std::string UiText(const char* context, const char* source);

@@ -15,8 +15,7 @@ def run(session):
         session.cli("items", "add", "--name", "新闻", "--category", "2", "--address", server.url)
         notifications = session.start_notification_service()
         session.launch()
-        status = session.find("label", "当前状态")
-        before = session.text(status)
+        before = session.value("当前状态")
         # Where the tree shows the item, select it first; the toolbar's check acts on the selection.
         try:
             session.select(session.find(("tree item", "table cell"), "新闻", timeout=4))
@@ -25,7 +24,10 @@ def run(session):
         session.press(session.find("push button", "检查"))
         wendar_e2e.wait_for(lambda: session.query("select count(*) from userdata")[0][0] >= 1, 30,
                             what="a stored finding")
-        wendar_e2e.wait_for(lambda: session.text(status) != before, 15, what="the status text to change")
+        wendar_e2e.wait_for(lambda: session.value("当前状态") != before, 15, what="the status text to change")
+        # The paging bar's labels are read by their values.
+        wendar_e2e.wait_for(lambda: session.value("消息数") == "每页:100/共:1条", 15, what="the count of one message")
+        assert session.value("页次") == "1/1页", session.value("页次")
         wendar_e2e.wait_for(lambda: notifications.shown, 15, what="a desktop notification")
         assert notifications.shown[0] == ("Wendar: 1 条新消息", "新闻: 1 条"), notifications.shown
         assert session.program.poll() is None, "wendar ended during the check"

@@ -24,10 +24,7 @@ def windows(session):
 
 
 def status_text(session):
-    # Found afresh each time: the accessibility library keeps what it read of a node it holds.
-    status = session.find("label", "当前状态")
-    status.clear_cache()
-    return session.text(status)
+    return session.value("当前状态")
 
 
 def run(session):

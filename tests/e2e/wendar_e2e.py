@@ -148,7 +148,9 @@ class Session:
             "XDG_RUNTIME_DIR": self.runtime,
             "QT_ACCESSIBILITY": "1",
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            # The scenarios read the Chinese texts: whatever language the machine's locale names.
             "LANG": "C.UTF-8",
+            "LC_ALL": "C.UTF-8",
             "NO_AT_BRIDGE": "0",
         })
         if os.geteuid() == 0:
@@ -237,16 +239,17 @@ class Session:
 
         return wait_for(find, timeout, interval=0.3, what="the wendar window on the accessibility bus")
 
-    def find(self, role, name, timeout=60, root=None):
+    def find(self, role, name, timeout=60, root=None, described=False):
         """The first node with the role name (e.g. "push button", or a tuple of them, as Qt reports
-        some controls under either) and accessible name."""
+        some controls under either) and accessible name; with described, the accessible description
+        (a label that shows a value is named by its value and described by what it is)."""
         roles = (role,) if isinstance(role, str) else role
 
         def walk(node, depth):
             if node is None or depth > 25:
                 return None
             try:
-                if node.getRoleName() in roles and node.name == name:
+                if node.getRoleName() in roles and (node.description if described else node.name) == name:
                     return node
                 for i in range(node.childCount):
                     found = walk(node.getChildAtIndex(i), depth + 1)
@@ -274,12 +277,20 @@ class Session:
 
     @staticmethod
     def text(node):
-        """A label's text: the text interface, or the description where the label names itself."""
+        """A label's text: the text interface, or its name."""
         try:
             text = node.queryText()
             return text.getText(0, text.characterCount)
         except NotImplementedError:
-            return node.description
+            return node.name
+
+    def value(self, description):
+        """What the label described so shows: "页次" (the page, "1/3页"), "消息数" (the count,
+        "每页:100/共:250条"), "当前状态" (the status text), "日期". Found afresh each time: the
+        accessibility library keeps what it read of a node it holds."""
+        label = self.find("label", description, described=True)
+        label.clear_cache()
+        return self.text(label)
 
     @staticmethod
     def select(node):

@@ -320,7 +320,7 @@ void CWatchMessageView::OnDownloadBegin()
     m_bDownloading = true;
     if (!run.IsRunActive()) {
         Q_EMIT BusyAnimation(true);
-        run.SetStatusText(m_strSavedStatus + kDownloadingText);
+        run.SetStatusText(m_strSavedStatus + tr(kDownloadingText).toStdString());
     }
 }
 
@@ -331,7 +331,7 @@ void CWatchMessageView::OnDownloadComplete()
     if (!run.IsRunActive()) {
         Q_EMIT BusyAnimation(false);
         // Only our own text gives way: a newer one (a deletion's, the summary after it) stays.
-        if (run.GetStatusText() == m_strSavedStatus + kDownloadingText) {
+        if (run.GetStatusText() == m_strSavedStatus + tr(kDownloadingText).toStdString()) {
             run.SetStatusText(m_strSavedStatus);
         }
     }

@@ -41,32 +41,37 @@ std::string PageShell(const std::string& body)
            body + "</body></html>";
 }
 
+std::string Label(const char* text)
+{
+    return QCoreApplication::translate("MessageDetailText", text).toStdString();
+}
+
 } // namespace
 
 MessageHeaderTexts BuildHeaderTexts(const MessageInfo* record, int userType)
 {
     MessageHeaderTexts texts;
     if (!record) {
-        texts.itemName = kNotSelected;
-        texts.receiveDate = kReceiveDateLabel;
-        texts.category = kCategoryLabel;
-        texts.sourceDate = kSourceDateLabel;
-        texts.sender = kSenderLabel;
-        texts.receiver = kReceiverLabel;
+        texts.itemName = Label(kNotSelected);
+        texts.receiveDate = Label(kReceiveDateLabel);
+        texts.category = Label(kCategoryLabel);
+        texts.sourceDate = Label(kSourceDateLabel);
+        texts.sender = Label(kSenderLabel);
+        texts.receiver = Label(kReceiverLabel);
         return texts;
     }
     texts.link = record->SourceLink;
     texts.itemName = DisplayText(record->MessageTypeName);
-    texts.receiveDate = kReceiveDateLabel + DisplayText(record->RecieveDate);
-    texts.category = kCategoryLabel + record->m_strCategoryName;
-    texts.sourceDate = kSourceDateLabel + DisplayText(record->SourceDate);
-    texts.sender = kSenderLabel + DisplayText(record->SourceFromName);
+    texts.receiveDate = Label(kReceiveDateLabel) + DisplayText(record->RecieveDate);
+    texts.category = Label(kCategoryLabel) + record->m_strCategoryName;
+    texts.sourceDate = Label(kSourceDateLabel) + DisplayText(record->SourceDate);
+    texts.sender = Label(kSenderLabel) + DisplayText(record->SourceFromName);
     if (userType == kUserTypeShowsSenderId) {
         texts.sender.append("(").append(DisplayText(record->SourceFromID)).append(")");
     }
     texts.subject = DisplayText(record->SourceInfo);
     // Cut on a character boundary: half a character would show as a replacement mark.
-    texts.receiver = kReceiverLabel + CutUtf8(DisplayText(record->SourceToName), kReceiverBytes);
+    texts.receiver = Label(kReceiverLabel) + CutUtf8(DisplayText(record->SourceToName), kReceiverBytes);
     return texts;
 }
 

@@ -96,6 +96,14 @@ QString PlainText(const QString& text)
     plain.remove(QLatin1Char('&'));
     return plain;
 }
+// The overflow button a toolbar shows when the window is too narrow for it has no name of its own.
+void NameOverflowButton(QToolBar* bar)
+{
+    for (auto* button : bar->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        button->setAccessibleName(QCoreApplication::translate("CMainFrame", "更多按钮"));
+    }
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* parent)
@@ -115,7 +123,7 @@ CMainFrame::CMainFrame(GuiContext& context, FrameOptions options, QWidget* paren
     RestoreWindowState();
     SetUpKeyboard();
 
-    m_tray->TrayCreate(m_trayMenu, kInitialTip, kIconNormal);
+    m_tray->TrayCreate(m_trayMenu, tr(kInitialTip).toStdString(), kIconNormal);
     connect(m_tray, &CTrayObject::LeftClicked, this, [this] { Command(cmd::kOpenMainWindow); });
     connect(m_tray, &CTrayObject::MessageClicked, this, &CMainFrame::OpenMainWindow);
     m_context.doc.SetTrayIcon(m_tray);
@@ -236,19 +244,24 @@ void CMainFrame::BuildToolBar()
         QAction* action = m_toolbar->addAction(CommandIcon(id), tr(text));
         action->setData(id);
         action->setToolTip(action->text());
-        connect(action, &QAction::triggered, this, [this, id = id] { Command(id); });
+        if (id != cmd::kToggleAutoCheck) {
+            connect(action, &QAction::triggered, this, [this, id = id] { Command(id); });
+        }
         m_toolbarActions.emplace(id, action);
     }
     QAction* autoCheck = ToolbarAction(cmd::kToggleAutoCheck);
     autoCheck->setCheckable(true);
-    // A screen reader's toggle switches the button, which does not trigger its action: the action follows.
+    // 自动 switches on its checked state, not on a trigger: a screen reader's toggle action changes
+    // the state without triggering. The refresh that follows the setting then changes nothing.
+    connect(autoCheck, &QAction::toggled, this, [this](bool on) {
+        if (on != (m_context.app.m_settings.enableAutoCheck != 0)) {
+            Command(cmd::kToggleAutoCheck);
+        }
+    });
     if (auto* button = qobject_cast<QAbstractButton*>(m_toolbar->widgetForAction(autoCheck))) {
-        connect(button, &QAbstractButton::toggled, autoCheck, [autoCheck](bool on) {
-            if (autoCheck->isChecked() != on) {
-                autoCheck->trigger();
-            }
-        });
+        connect(button, &QAbstractButton::toggled, autoCheck, &QAction::setChecked);
     }
+    NameOverflowButton(m_toolbar);
     connect(Action(cmd::kViewToolbar), &QAction::toggled, m_toolbar, &QToolBar::setVisible);
 }
 
@@ -275,6 +288,7 @@ void CMainFrame::BuildPagingBar()
     indexer->Start();
     m_busy = new CBusyAnimation(m_pagingToolbar);
     m_pagingToolbar->addWidget(m_busy);
+    NameOverflowButton(m_pagingToolbar);
     connect(Action(cmd::kViewToolbar), &QAction::toggled, m_pagingToolbar, &QToolBar::setVisible);
 }
 

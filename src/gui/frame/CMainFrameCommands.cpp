@@ -46,7 +46,7 @@ void CMainFrame::Command(int id)
         ForwardToTree(id);
         break;
     case kCheckAll:
-        m_context.doc.RefreshTrayTip(std::string(kCheckingTip));
+        m_context.doc.RefreshTrayTip(tr(kCheckingTip).toStdString());
         m_tree->OnCheckAll();
         break;
     case kDeleteSelected:

@@ -305,7 +305,8 @@ void CTarvoView::OnDeleteSelected()
         return;
     }
     m_context.doc.m_nCurMessageId = 0;
-    m_context.doc.ShowStoreChange(kDeletedFront + std::to_string(ids.size()) + kDeletedBack);
+    m_context.doc.ShowStoreChange(Utf8(kDeletedFront).toStdString() + std::to_string(ids.size()) +
+                                  Utf8(kDeletedBack).toStdString());
 }
 
 void CTarvoView::OnUndoDelete()
@@ -316,8 +317,10 @@ void CTarvoView::OnUndoDelete()
         ShowStoreError(error);
         return;
     }
-    m_context.doc.ShowStoreChange(restored.empty() ? std::string(kNothingToUndoText)
-                                                   : kRestoredFront + std::to_string(restored.size()) + kDeletedBack);
+    m_context.doc.ShowStoreChange(restored.empty()
+                                      ? Utf8(kNothingToUndoText).toStdString()
+                                      : Utf8(kRestoredFront).toStdString() + std::to_string(restored.size()) +
+                                            Utf8(kDeletedBack).toStdString());
 }
 
 void CTarvoView::OnSelectionChanged()
