@@ -2,7 +2,8 @@
 # Screenshots of the desktop program in both layouts, with sample data, under a private Xvfb:
 # docs/wendar-top-two-bottom-one.png and docs/wendar-left-one-right-two.png, the first layout in an
 # English locale, docs/wendar-english.png (for the README), and docs/wendar-failing-item.png: a
-# failing item's mark and its tooltip.
+# failing item's mark and its tooltip; then the search field and a change view
+# (scripts/screenshot_search_and_changes.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -103,3 +104,5 @@ import -window root -crop "$((WIDTH < 760 ? WIDTH : 760))x360+$X+$Y" +repage doc
 kill -TERM "$pid"
 wait "$pid"
 echo "wrote docs/wendar-failing-item.png"
+
+/usr/bin/python3 scripts/screenshot_search_and_changes.py build
