@@ -42,7 +42,6 @@ def run(session):
         page = add_message(session, news, "新闻", 2, "网站", "首页变了")
 
         session.launch()
-        status = session.find("label", "当前状态")
         for window in wendar_e2e.wait_for(lambda: len(windows(session)) == 1 and windows(session), 10,
                                           what="the splash to go"):
             subprocess.run(["xdotool", "windowfocus", "--sync", window], env=session.env, capture_output=True,
@@ -51,11 +50,11 @@ def run(session):
         for _ in range(3):
             key(session, "Down")
             try:
-                wendar_e2e.wait_for(lambda: "我的邮箱" in session.text(status), 3, what="the mail item")
+                wendar_e2e.wait_for(lambda: "我的邮箱" in session.value("当前状态"), 3, what="the mail item")
                 break
             except AssertionError:
                 pass
-        assert "我的邮箱" in session.text(status), session.text(status)
+        assert "我的邮箱" in session.value("当前状态"), session.value("当前状态")
 
         def unread(message):
             return session.query("select status from userdata where ID=%d" % message)[0][0] == 0
@@ -67,7 +66,7 @@ def run(session):
             if read_before:
                 wendar_e2e.wait_for(lambda: not unread(read_before), 15, what="the message left behind read")
             assert unread(shown), "the message shown is still unread until the next one"
-        wendar_e2e.wait_for(lambda: "新闻" in session.text(status), 15, what="the tree on the news item")
+        wendar_e2e.wait_for(lambda: "新闻" in session.value("当前状态"), 15, what="the tree on the news item")
 
         # F5 checks the item the tree is on: the changed page is stored.
         key(session, "F5")
