@@ -116,7 +116,8 @@ std::optional<ChangeView> CMessageOperations::Changes(int id, std::string& error
     view.kind = ChangeView::Kind::Page;
     const auto item = LoadItem(m_connection, record->MessageTypeID);
     if (!item) {
-        error = m_connection.QuietError().empty() ? UiText("CMessageOperations", kNoItemText) : m_connection.QuietError();
+        error =
+            m_connection.QuietError().empty() ? UiText("CMessageOperations", kNoItemText) : m_connection.QuietError();
         return std::nullopt;
     }
     // The copy the check compared this one with: the same page's newest older copy, deleted or not.

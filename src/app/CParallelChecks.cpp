@@ -177,7 +177,8 @@ private:
             // The status names an item still being worked on, not the one that just ended.
             for (std::size_t i = m_nAnnounced; i < m_slots.size(); ++i) {
                 const Slot& other = m_slots[i];
-                if (other.started && !other.done && other.run->GetStatusText() != UiText("CRunState", kIdleStatusText)) {
+                if (other.started && !other.done &&
+                    other.run->GetStatusText() != UiText("CRunState", kIdleStatusText)) {
                     m_run.SetStatusText(other.run->GetStatusText());
                     break;
                 }

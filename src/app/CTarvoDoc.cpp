@@ -605,9 +605,9 @@ void CTarvoDoc::ReannounceTick()
 std::string CTarvoDoc::TrayTipText() const
 {
     const int unread = m_nUnreadCount;
-    const std::string text = unread > 0 ? UiText("CTarvoDoc", "您还有:") + std::to_string(unread) +
-                                              UiText("CTarvoDoc", "条消息未读")
-                                        : UiText("CTarvoDoc", "没有未读的消息");
+    const std::string text =
+        unread > 0 ? UiText("CTarvoDoc", "您还有:") + std::to_string(unread) + UiText("CTarvoDoc", "条消息未读")
+                   : UiText("CTarvoDoc", "没有未读的消息");
     const int failing = m_nFailingCount;
     return failing > 0 ? text + "\n" + std::to_string(failing) + UiText("CTarvoDoc", kFailingItemsText) : text;
 }

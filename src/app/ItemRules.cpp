@@ -17,12 +17,16 @@ constexpr const char* kCheckNumberRule =
 constexpr const char* kNotifyRule =
     WENDAR_TR_NOOP("ItemRules", "声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数");
 constexpr const char* kExcludeRule = WENDAR_TR_NOOP("ItemRules", "排除开始处和排除结束处都不能为空");
-constexpr const char* kCategoryRule = WENDAR_TR_NOOP("ItemRules", "类型必须是 1 (数据库)、2 (网页)、3 (FTP) 或 4 (邮件)");
+constexpr const char* kCategoryRule =
+    WENDAR_TR_NOOP("ItemRules", "类型必须是 1 (数据库)、2 (网页)、3 (FTP) 或 4 (邮件)");
 constexpr const char* kIdentityRequiredText = WENDAR_TR_NOOP("ItemRules", "您必须输入您的“用户身份标示”");
-constexpr const char* kDatabaseAddressText = WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:数据库类型必须是:Driver=.....");
+constexpr const char* kDatabaseAddressText =
+    WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:数据库类型必须是:Driver=.....");
 // The web monitor speaks HTTPS as well, so both schemes pass and the text names both.
-constexpr const char* kWebAddressText = WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....");
-constexpr const char* kFtpAddressText = WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....");
+constexpr const char* kWebAddressText =
+    WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....");
+constexpr const char* kFtpAddressText =
+    WENDAR_TR_NOOP("ItemRules", "您所输入的链接地址错误:FTP监视类型必须是:FTP://.....");
 
 bool StartsWithNoCase(const std::string& text, std::string_view prefix)
 {
@@ -110,13 +114,16 @@ std::optional<std::string> CheckItemAddress(int category, const std::string& add
 {
     switch (category) {
     case kCategoryDatabase:
-        return StartsWithNoCase(address, "DRIVER=") ? std::nullopt : std::optional<std::string>(UiText("ItemRules", kDatabaseAddressText));
+        return StartsWithNoCase(address, "DRIVER=")
+                   ? std::nullopt
+                   : std::optional<std::string>(UiText("ItemRules", kDatabaseAddressText));
     case kCategoryWebPage:
         return StartsWithNoCase(address, "HTTP://") || StartsWithNoCase(address, "HTTPS://")
                    ? std::nullopt
                    : std::optional<std::string>(UiText("ItemRules", kWebAddressText));
     case kCategoryFtp:
-        return StartsWithNoCase(address, "FTP://") ? std::nullopt : std::optional<std::string>(UiText("ItemRules", kFtpAddressText));
+        return StartsWithNoCase(address, "FTP://") ? std::nullopt
+                                                   : std::optional<std::string>(UiText("ItemRules", kFtpAddressText));
     default:
         return std::nullopt;
     }

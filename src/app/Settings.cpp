@@ -22,9 +22,9 @@ QString KeyPath(std::string_view key)
 // of fewer than ten rows is no list and more than a thousand fill the list slowly; an hour is
 // longer than anyone reads one message.
 constexpr std::pair<std::string_view, SettingBounds> kBounds[] = {
-    {"pagesize", {10, 1000}},      {"enableAutoCheck", {0, 1}},    {"AutoCheckInterval", {1, 1440}},
-    {"EnableSoundNotify", {0, 1}}, {"SplitterWindowType", {0, 1}}, {"AutoMarkRead", {0, 3600}},
-    {"enableAutoRun", {0, 1}},     {"ParallelChecks", {1, 64}},    {"PerHostChecks", {1, 16}},
+    {"pagesize", {10, 1000}},          {"enableAutoCheck", {0, 1}},    {"AutoCheckInterval", {1, 1440}},
+    {"EnableSoundNotify", {0, 1}},     {"SplitterWindowType", {0, 1}}, {"AutoMarkRead", {0, 3600}},
+    {"enableAutoRun", {0, 1}},         {"ParallelChecks", {1, 64}},    {"PerHostChecks", {1, 16}},
     {"FailuresBeforeAlert", {1, 100}}, {"UiLanguage", {0, 2}},
 };
 

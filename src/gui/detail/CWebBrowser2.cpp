@@ -108,8 +108,7 @@ void CWebBrowser2::Navigate2(const QUrl& url)
         mode = BrowserMode::Remote;
     } else {
         // A database item's address is its connection string: never shown with its password.
-        ShowNotice(tr(kCannotShowAddress) +
-                   QString::fromStdString(MaskedAddress(url.toString().toStdString(), false)));
+        ShowNotice(tr(kCannotShowAddress) + QString::fromStdString(MaskedAddress(url.toString().toStdString(), false)));
         return;
     }
     m_address = url;
