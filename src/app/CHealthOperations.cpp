@@ -65,6 +65,28 @@ bool IsAnnounced(HealthState from, HealthState to)
     return from != to && (to != HealthState::Ok || from == HealthState::Silent);
 }
 
+// What the health of every item is made of: the checks' states, the items' options, the items.
+struct HealthInputs
+{
+    std::map<int, ItemCheckState> states;
+    std::map<int, ItemOptions> options;
+    std::vector<MessageTypeInfo> items;
+};
+
+std::optional<HealthInputs> ReadHealthInputs(CAdoConnection& connection, std::string& error)
+{
+    auto states = ReadCheckStates(connection, error);
+    auto options = states ? LoadAllItemOptions(connection, error) : std::nullopt;
+    auto items = options ? LoadAllItems(connection) : std::nullopt;
+    if (!items) {
+        if (error.empty()) {
+            error = connection.QuietError();
+        }
+        return std::nullopt;
+    }
+    return HealthInputs{std::move(*states), std::move(*options), std::move(*items)};
+}
+
 } // namespace
 
 std::int64_t SystemWallClock()
@@ -108,25 +130,21 @@ HealthState CHealthOperations::StateOf(const ItemCheckState& state, const ItemOp
 std::optional<std::map<int, ItemHealth>> CHealthOperations::AllHealth(std::string& error)
 {
     CAdoConnection::QuietOnThisThread quiet(m_connection);
-    const auto states = ReadCheckStates(m_connection, error);
-    const auto options = states ? LoadAllItemOptions(m_connection, error) : std::nullopt;
-    const auto items = options ? LoadAllItems(m_connection) : std::nullopt;
-    if (!items) {
-        if (error.empty()) {
-            error = m_connection.QuietError();
-        }
+    const auto read = ReadHealthInputs(m_connection, error);
+    if (!read) {
         return std::nullopt;
     }
+    const auto& [states, options, items] = *read;
     std::map<int, ItemHealth> all;
-    for (const MessageTypeInfo& item : *items) {
+    for (const MessageTypeInfo& item : items) {
         ItemHealth& health = all[item.messagetypeid];
         health.messagetypeid = item.messagetypeid;
-        const auto state = states->find(item.messagetypeid);
-        if (state == states->end()) {
+        const auto state = states.find(item.messagetypeid);
+        if (state == states.end()) {
             continue;
         }
-        const auto option = options->find(item.messagetypeid);
-        health.state = StateOf(state->second, option == options->end() ? ItemOptions{} : option->second);
+        const auto option = options.find(item.messagetypeid);
+        health.state = StateOf(state->second, option == options.end() ? ItemOptions{} : option->second);
         health.consecutiveFailures = state->second.consecutiveFailures;
         health.lastCheckMs = state->second.lastCheckMs;
         health.lastSuccessMs = state->second.lastSuccessMs;
@@ -292,23 +310,19 @@ bool CHealthOperations::Record(const CheckRecord& check, std::optional<HealthCha
 std::optional<std::vector<HealthChange>> CHealthOperations::TakeTimeChanges(std::string& error)
 {
     CAdoConnection::QuietOnThisThread quiet(m_connection);
-    const auto states = ReadCheckStates(m_connection, error);
-    const auto options = states ? LoadAllItemOptions(m_connection, error) : std::nullopt;
-    const auto items = options ? LoadAllItems(m_connection) : std::nullopt;
-    if (!items) {
-        if (error.empty()) {
-            error = m_connection.QuietError();
-        }
+    const auto read = ReadHealthInputs(m_connection, error);
+    if (!read) {
         return std::nullopt;
     }
+    const auto& [states, options, items] = *read;
     std::vector<HealthChange> changes;
-    for (const MessageTypeInfo& item : *items) {
-        const auto state = states->find(item.messagetypeid);
-        if (state == states->end()) {
+    for (const MessageTypeInfo& item : items) {
+        const auto state = states.find(item.messagetypeid);
+        if (state == states.end()) {
             continue;
         }
-        const auto option = options->find(item.messagetypeid);
-        const ItemOptions itemOptions = option == options->end() ? ItemOptions{} : option->second;
+        const auto option = options.find(item.messagetypeid);
+        const ItemOptions itemOptions = option == options.end() ? ItemOptions{} : option->second;
         const HealthState stored = state->second.announced;
         const bool silent = IsSilentAt(state->second, itemOptions, m_clock());
         HealthState now = stored;
