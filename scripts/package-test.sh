@@ -49,7 +49,7 @@ as_user() { runuser -u nobody -- env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.U
 version=$(as_user wendar-cli --version)
 [ "$version" = "wendar-cli $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ] ||
     fail "--version printed: $version"
-[ "$(as_user wendar-cli items)" = $'编号\t类型\t状态\t名称\t链接地址\t未读' ] || fail "wendar-cli items"
+[ "$(as_user wendar-cli items)" = $'编号\t类型\t状态\t名称\t链接地址\t未读\t健康\t上次检查' ] || fail "wendar-cli items"
 [ -f "$home/.local/share/wendar/message.dat" ] || fail "no message.dat in ~/.local/share/wendar"
 as_user wendar-cli presets | grep -q $'\t4\t' || fail "the presets of /usr/share/wendar"
 purge
