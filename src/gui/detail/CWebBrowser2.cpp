@@ -58,7 +58,7 @@ CWebBrowser2::CWebBrowser2(IDesktopOpener& opener, QWidget* parent)
     m_placeholder->setTextFormat(Qt::RichText);
     m_placeholder->setAutoFillBackground(true);
     m_placeholder->setMargin(8);
-    m_placeholder->setAccessibleName(QStringLiteral("消息内容"));
+    m_placeholder->setAccessibleName(tr("消息内容"));
     m_placeholder->setText(QString::fromStdString(HomePageHtml()));
     QPalette palette = m_placeholder->palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -142,8 +142,7 @@ void CWebBrowser2::Navigate2(const QUrl& url)
         mode = BrowserMode::Remote;
     } else {
         // A database item's address is its connection string: never shown with its password.
-        ShowNotice(tr(kCannotShowAddress) +
-                   QString::fromStdString(MaskedAddress(url.toString().toStdString(), false)));
+        ShowNotice(tr(kCannotShowAddress) + QString::fromStdString(MaskedAddress(url.toString().toStdString(), false)));
         return;
     }
     StartEngine();
