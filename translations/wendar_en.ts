@@ -51,12 +51,20 @@
         <translation>About Wendar</translation>
     </message>
     <message>
-        <source>&lt;b&gt;Wendar&lt;/b&gt; %1&lt;br&gt;&lt;br&gt;监视数据库视图、网页、FTP 目录和 POP3 邮箱，&lt;br&gt;并告诉您其中的新消息。</source>
-        <translation>&lt;b&gt;Wendar&lt;/b&gt; %1&lt;br&gt;&lt;br&gt;Watches database views, web pages, FTP directories and POP3 mailboxes&lt;br&gt;and tells you what is new in them.</translation>
-    </message>
-    <message>
         <source>确定</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>程序版本 %1 (wendar --version 和安装包的版本; 标题中的 V1.03 是界面的版本)</source>
+        <translation>Program version %1 (the version of wendar --version and of the package; the V1.03 in the title is the version of the interface)</translation>
+    </message>
+    <message>
+        <source>监视数据库视图、网页、FTP 目录和 POP3 邮箱，&lt;br&gt;并告诉您其中的新消息。</source>
+        <translation>Watches database views, web pages, FTP directories and POP3 mailboxes&lt;br&gt;and tells you what is new in them.</translation>
+    </message>
+    <message>
+        <source>Wendar V1.03, 程序版本 %1</source>
+        <translation>Wendar V1.03, program version %1</translation>
     </message>
 </context>
 <context>
@@ -110,6 +118,85 @@
     </message>
 </context>
 <context>
+    <name>CAdvancedOptionsDlg</name>
+    <message>
+        <source>更多高级选项</source>
+        <translation>More advanced options</translation>
+    </message>
+    <message>
+        <source>检查时间</source>
+        <translation>Check times</translation>
+    </message>
+    <message>
+        <source>按本项目的间隔检查</source>
+        <translation>Check at this item&apos;s own interval</translation>
+    </message>
+    <message>
+        <source>检查间隔（分钟）</source>
+        <translation>Check interval (minutes)</translation>
+    </message>
+    <message>
+        <source>沉寂提醒：超过</source>
+        <translation>Silence alert: after</translation>
+    </message>
+    <message>
+        <source>沉寂提醒</source>
+        <translation>Silence alert</translation>
+    </message>
+    <message>
+        <source>沉寂提醒（分钟）</source>
+        <translation>Silence alert (minutes)</translation>
+    </message>
+    <message>
+        <source>每隔</source>
+        <translation>Every</translation>
+    </message>
+    <message>
+        <source>分钟检查一次</source>
+        <translation>minutes, check once</translation>
+    </message>
+    <message>
+        <source>分钟没有新消息时提醒</source>
+        <translation>minutes without new messages, tell me</translation>
+    </message>
+    <message>
+        <source>服务器证书</source>
+        <translation>Server certificate</translation>
+    </message>
+    <message>
+        <source>信任的证书指纹 (SHA-256)</source>
+        <translation>Trusted certificate fingerprint (SHA-256)</translation>
+    </message>
+    <message>
+        <source>信任的证书指纹 (SHA-256)：</source>
+        <translation>Trusted certificate fingerprint (SHA-256):</translation>
+    </message>
+    <message>
+        <source>上次检查失败时服务器出示了这个证书。确认后本项目除系统信任的证书外只再信任它。</source>
+        <translation>The server presented this certificate when the last check failed. Once you confirm, this item trusts it in addition to the certificates the system trusts, and no other.</translation>
+    </message>
+    <message>
+        <source>除系统信任的证书外，本项目只再信任指纹相同的一个证书；留空则不信任其他证书。</source>
+        <translation>Besides the certificates the system trusts, this item trusts only the one certificate with this fingerprint; leave it empty to trust no other certificate.</translation>
+    </message>
+    <message>
+        <source>显示邮件预览</source>
+        <translation>Show a mail preview</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>放弃</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>证书指纹应是 64 位十六进制数字（SHA-256），可以用冒号分隔。</source>
+        <translation>The certificate fingerprint must be 64 hexadecimal digits (SHA-256), optionally separated by colons.</translation>
+    </message>
+</context>
+<context>
     <name>CBusyAnimation</name>
     <message>
         <source>检查动画</source>
@@ -118,6 +205,85 @@
     <message>
         <source>正在检查</source>
         <translation>Checking </translation>
+    </message>
+</context>
+<context>
+    <name>CCheckLogDlg</name>
+    <message>
+        <source>有新消息</source>
+        <translation>New messages</translation>
+    </message>
+    <message>
+        <source>没有新消息</source>
+        <translation>Nothing new</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>跳过（另一个程序正在检查）</source>
+        <translation>Skipped (another program is checking)</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>检查记录 - %1</source>
+        <translation>Check log - %1</translation>
+    </message>
+    <message>
+        <source>检查记录</source>
+        <translation>Check log</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>用时</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>方式</source>
+        <translation>By</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>新消息</source>
+        <translation>New messages</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>这个项目还没有检查过。</source>
+        <translation>This item has not been checked yet.</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>定时</source>
+        <translation>Timer</translation>
+    </message>
+    <message>
+        <source>手工</source>
+        <translation>By hand</translation>
+    </message>
+    <message>
+        <source>命令行</source>
+        <translation>Command line</translation>
     </message>
 </context>
 <context>
@@ -148,6 +314,29 @@
     <message>
         <source>放弃</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CExportItemsDialog</name>
+    <message>
+        <source>导出选定的检查项目</source>
+        <translation>Export the selected check items</translation>
+    </message>
+    <message>
+        <source>检查项目文件 (*.json)</source>
+        <translation>Check item files (*.json)</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>包括口令</source>
+        <translation>Include passwords</translation>
+    </message>
+    <message>
+        <source>口令会以明文写入文件, 文件只有您自己可以读取</source>
+        <translation>Passwords are written to the file in plain text; only you can read the file</translation>
     </message>
 </context>
 <context>
@@ -183,6 +372,29 @@
     <message>
         <source> 字节</source>
         <translation> bytes</translation>
+    </message>
+</context>
+<context>
+    <name>CHealthOperations</name>
+    <message>
+        <source> 连续 %d 次检查失败: </source>
+        <translation> failed %d checks in a row: </translation>
+    </message>
+    <message>
+        <source> 已有 %d 分钟没有新消息</source>
+        <translation> has had no new messages for %d minutes</translation>
+    </message>
+    <message>
+        <source> 已恢复正常</source>
+        <translation> is working again</translation>
+    </message>
+    <message>
+        <source> 又有了新消息</source>
+        <translation> has new messages again</translation>
+    </message>
+    <message>
+        <source>这个检查项目已经不在数据库中</source>
+        <translation>This check item is no longer in the database</translation>
     </message>
 </context>
 <context>
@@ -303,6 +515,54 @@
         <translation>)
 Do you really want to delete this item?</translation>
     </message>
+    <message>
+        <source>正常</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>失败（连续 %1 次检查失败）</source>
+        <translation>Failing (%1 failed checks in a row)</translation>
+    </message>
+    <message>
+        <source>恢复</source>
+        <translation>Recovered</translation>
+    </message>
+    <message>
+        <source>沉寂（很久没有新消息）</source>
+        <translation>Silent (no new messages for a long time)</translation>
+    </message>
+    <message>
+        <source>从未</source>
+        <translation>never</translation>
+    </message>
+    <message>
+        <source>状态：%1</source>
+        <translation>State: %1</translation>
+    </message>
+    <message>
+        <source>还没有检查过</source>
+        <translation>Not checked yet</translation>
+    </message>
+    <message>
+        <source>最后检查：%1</source>
+        <translation>Last check: %1</translation>
+    </message>
+    <message>
+        <source>最后成功：%1</source>
+        <translation>Last success: %1</translation>
+    </message>
+    <message>
+        <source>最后错误：%1</source>
+        <translation>Last error: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>检查记录…</source>
+        <translation>Check Log…</translation>
+    </message>
 </context>
 <context>
     <name>CMainFrame</name>
@@ -377,6 +637,38 @@ Do you really want to delete this item?</translation>
     <message>
         <source>更多按钮</source>
         <translation>More buttons</translation>
+    </message>
+    <message>
+        <source>没有未读消息</source>
+        <translation>No unread messages</translation>
+    </message>
+    <message>
+        <source>导入新的检查项目</source>
+        <translation>Import check items</translation>
+    </message>
+    <message>
+        <source>检查项目文件 (*.json *.yaml *.yml);;所有文件 (*)</source>
+        <translation>Check item files (*.json *.yaml *.yml);;All files (*)</translation>
+    </message>
+    <message>
+        <source>没有增加任何检查项目</source>
+        <translation>No check items were added</translation>
+    </message>
+    <message>
+        <source>增加了 %1 个检查项目</source>
+        <translation>Added %1 check items</translation>
+    </message>
+    <message>
+        <source>跳过了 %1 个:</source>
+        <translation>Skipped %1:</translation>
+    </message>
+    <message>
+        <source>第 %1 个 &quot;%2&quot;: %3</source>
+        <translation>No. %1 &quot;%2&quot;: %3</translation>
+    </message>
+    <message>
+        <source>检查项目已导出到 %1</source>
+        <translation>The check items were exported to %1</translation>
     </message>
 </context>
 <context>
@@ -466,6 +758,22 @@ Do you really want to delete this item?</translation>
     <message>
         <source>未读:</source>
         <translation>unread: </translation>
+    </message>
+    <message>
+        <source>这条消息的检查项目已经不存在</source>
+        <translation>This message&apos;s check item no longer exists</translation>
+    </message>
+    <message>
+        <source>标题: </source>
+        <translation>Subject: </translation>
+    </message>
+    <message>
+        <source>发送者: </source>
+        <translation>Sender: </translation>
+    </message>
+    <message>
+        <source>接收者: </source>
+        <translation>Recipient: </translation>
     </message>
 </context>
 <context>
@@ -670,6 +978,34 @@ Do you really want to delete this item?</translation>
         <source>放弃</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>测试失败：%1</source>
+        <translation>Test failed: %1</translation>
+    </message>
+    <message>
+        <source>停止测试</source>
+        <translation>Stop Test</translation>
+    </message>
+    <message>
+        <source>正在测试……</source>
+        <translation>Testing…</translation>
+    </message>
+    <message>
+        <source>测试已取消。</source>
+        <translation>The test was cancelled.</translation>
+    </message>
+    <message>
+        <source>测试成功：现在检查不会有新消息。</source>
+        <translation>Test passed: a check now would find no new messages.</translation>
+    </message>
+    <message>
+        <source>测试成功：现在检查会保存 %1 条新消息：</source>
+        <translation>Test passed: a check now would save %1 new messages:</translation>
+    </message>
+    <message>
+        <source>测试结果</source>
+        <translation>Test result</translation>
+    </message>
 </context>
 <context>
     <name>CPagingBar</name>
@@ -732,6 +1068,22 @@ Do you really want to delete this item?</translation>
     <message>
         <source>每页:%1/共:%2条</source>
         <translation>Per page: %1 / total: %2</translation>
+    </message>
+    <message>
+        <source>搜索 (Ctrl+F)</source>
+        <translation>Search (Ctrl+F)</translation>
+    </message>
+    <message>
+        <source>搜索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>只显示主题、发送人、接受人或内容含有每个词的消息</source>
+        <translation>Show only the messages whose subject, sender, recipient or content contains every word</translation>
+    </message>
+    <message>
+        <source>正在建立搜索索引 %1%</source>
+        <translation>Building the search index %1%</translation>
     </message>
 </context>
 <context>
@@ -905,6 +1257,10 @@ Do you really want to delete this item?</translation>
         <source>对不起,此类消息必须通过相应的业务软件进行处理,不能通过这里设置为已读,打开相应的软件处理未作工作后,这条消息会自动改为“已读”!</source>
         <translation>Sorry, this kind of message must be dealt with in the application it comes from and cannot be marked read here. Once the pending work is done there, the message changes to &quot;read&quot; by itself!</translation>
     </message>
+    <message>
+        <source> 个项目检查失败</source>
+        <translation> items failing</translation>
+    </message>
 </context>
 <context>
     <name>CTarvoView</name>
@@ -1027,6 +1383,30 @@ Do you really want to delete this item?</translation>
         <source>消息内容</source>
         <translation>Message content</translation>
     </message>
+    <message>
+        <source>变化</source>
+        <translation>Changes</translation>
+    </message>
+    <message>
+        <source>显示网页和上一份副本相比的变化</source>
+        <translation>Show how the page changed since the previous copy</translation>
+    </message>
+    <message>
+        <source>第一个检查项目</source>
+        <translation>The first check item</translation>
+    </message>
+    <message>
+        <source>点击 增加 添加第一个检查项目…</source>
+        <translation>Click Add to add the first check item…</translation>
+    </message>
+    <message>
+        <source>增加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>不能比较这条消息: </source>
+        <translation>Cannot compare this message: </translation>
+    </message>
 </context>
 <context>
     <name>CWebBrowser2</name>
@@ -1037,6 +1417,36 @@ Do you really want to delete this item?</translation>
     <message>
         <source>消息内容</source>
         <translation>Message content</translation>
+    </message>
+</context>
+<context>
+    <name>CertificatePin</name>
+    <message>
+        <source>SHA-256 指纹 </source>
+        <translation>SHA-256 fingerprint </translation>
+    </message>
+</context>
+<context>
+    <name>ChangeView</name>
+    <message>
+        <source>网页内容的变化</source>
+        <translation>Changes in the page&apos;s content</translation>
+    </message>
+    <message>
+        <source>这是该网页的第一份副本，下面是它的全部内容。</source>
+        <translation>This is the first copy of the page; its whole content follows.</translation>
+    </message>
+    <message>
+        <source>除了空白和排除的范围以外，没有变化。</source>
+        <translation>Nothing changed apart from white space and the excluded ranges.</translation>
+    </message>
+    <message>
+        <source>新的或者变化了的文件</source>
+        <translation>New or changed files</translation>
+    </message>
+    <message>
+        <source>新的数据</source>
+        <translation>New data</translation>
     </message>
 </context>
 <context>
@@ -1082,6 +1492,35 @@ New: </translation>
     <message>
         <source>--interval-seconds 必须大于 0</source>
         <translation>--interval-seconds must be greater than 0</translation>
+    </message>
+    <message>
+        <source>状态变化	</source>
+        <translation>State change	</translation>
+    </message>
+    <message>
+        <source>试验检查: 新消息</source>
+        <translation>Dry run: new messages: </translation>
+    </message>
+    <message>
+        <source>条 (没有保存)
+</source>
+        <translation> (not saved)
+</translation>
+    </message>
+    <message>
+        <source>主题	</source>
+        <translation>Subject	</translation>
+    </message>
+    <message>
+        <source>试验检查失败: </source>
+        <translation>Dry run failed: </translation>
+    </message>
+</context>
+<context>
+    <name>CheckLog</name>
+    <message>
+        <source>数据库拒绝了操作</source>
+        <translation>the database refused the operation</translation>
     </message>
 </context>
 <context>
@@ -1252,6 +1691,36 @@ New: </translation>
     </message>
 </context>
 <context>
+    <name>DisplayCheck</name>
+    <message>
+        <source>没有图形显示 (DISPLAY 和 WAYLAND_DISPLAY 都没有设置); 在终端里请用 wendar-cli</source>
+        <translation>No graphical display (neither DISPLAY nor WAYLAND_DISPLAY is set); in a terminal, use wendar-cli</translation>
+    </message>
+    <message>
+        <source>不能连接图形显示 </source>
+        <translation>Cannot connect to the graphical display </translation>
+    </message>
+</context>
+<context>
+    <name>DryRun</name>
+    <message>
+        <source>这类项目不能检查</source>
+        <translation>Items of this type cannot be checked</translation>
+    </message>
+    <message>
+        <source>不能准备试验用的数据库: </source>
+        <translation>Cannot prepare the trial database: </translation>
+    </message>
+    <message>
+        <source>检查已停止</source>
+        <translation>The check was stopped</translation>
+    </message>
+    <message>
+        <source>没有临时目录</source>
+        <translation>No temporary directory</translation>
+    </message>
+</context>
+<context>
     <name>FrameMenus</name>
     <message>
         <source>导入新的检查项目	Ctrl+O</source>
@@ -1382,14 +1851,6 @@ New: </translation>
         <translation>&amp;System</translation>
     </message>
     <message>
-        <source>检查项目</source>
-        <translation>Check items</translation>
-    </message>
-    <message>
-        <source>消息</source>
-        <translation>Messages</translation>
-    </message>
-    <message>
         <source>查看(&amp;V)</source>
         <translation>&amp;View</translation>
     </message>
@@ -1441,6 +1902,18 @@ New: </translation>
         <source>任务栏图标区菜单</source>
         <translation>Tray menu</translation>
     </message>
+    <message>
+        <source>下一条未读消息</source>
+        <translation>Next Unread Message</translation>
+    </message>
+    <message>
+        <source>检查项目(&amp;C)</source>
+        <translation>&amp;Check Items</translation>
+    </message>
+    <message>
+        <source>消息(&amp;M)</source>
+        <translation>&amp;Messages</translation>
+    </message>
 </context>
 <context>
     <name>FtpMonitor</name>
@@ -1479,6 +1952,31 @@ New: </translation>
     <message>
         <source> 时发生意外错误:</source>
         <translation> failed unexpectedly: </translation>
+    </message>
+</context>
+<context>
+    <name>HealthOutput</name>
+    <message>
+        <source>检查时间	用时(毫秒)	方式	结果	新消息	说明
+</source>
+        <translation>Checked at	Duration (ms)	By	Result	New messages	Details
+</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>failing</translation>
+    </message>
+    <message>
+        <source>恢复</source>
+        <translation>recovered</translation>
+    </message>
+    <message>
+        <source>沉寂</source>
+        <translation>silent</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>ok</translation>
     </message>
 </context>
 <context>
@@ -1531,12 +2029,6 @@ New: </translation>
         <translation>disabled</translation>
     </message>
     <message>
-        <source>编号	类型	状态	名称	链接地址	未读
-</source>
-        <translation>ID	Type	State	Name	Address	Unread
-</translation>
-    </message>
-    <message>
         <source>新的检查项目需要 --name</source>
         <translation>A new check item needs --name</translation>
     </message>
@@ -1557,6 +2049,27 @@ New: </translation>
 </source>
         <translation>ID	Type	Name	Address	Exclusions
 </translation>
+    </message>
+    <message>
+        <source>编号	类型	状态	名称	链接地址	未读	健康	上次检查
+</source>
+        <translation>ID	Type	State	Name	Address	Unread	Health	Last check
+</translation>
+    </message>
+    <message>
+        <source>--expect-minutes 超出范围: </source>
+        <translation>--expect-minutes out of range: </translation>
+    </message>
+    <message>
+        <source>--trust-certificate 需要证书的 SHA-256 指纹 (64 位十六进制数): </source>
+        <translation>--trust-certificate needs the certificate&apos;s SHA-256 fingerprint (64 hexadecimal digits): </translation>
+    </message>
+</context>
+<context>
+    <name>ItemOptions</name>
+    <message>
+        <source>数据库拒绝了操作</source>
+        <translation>the database refused the operation</translation>
     </message>
 </context>
 <context>
@@ -1584,6 +2097,84 @@ New: </translation>
     <message>
         <source>排除开始处和排除结束处都不能为空</source>
         <translation>Neither the start nor the end of an exclusion can be empty</translation>
+    </message>
+    <message>
+        <source>类型必须是 1 (数据库)、2 (网页)、3 (FTP) 或 4 (邮件)</source>
+        <translation>The type must be 1 (database), 2 (web page), 3 (FTP) or 4 (mail)</translation>
+    </message>
+    <message>
+        <source>您必须输入您的“用户身份标示”</source>
+        <translation>You must enter your &quot;user identity&quot;</translation>
+    </message>
+    <message>
+        <source>您所输入的链接地址错误:数据库类型必须是:Driver=.....</source>
+        <translation>The address you entered is wrong: a database watch needs Driver=.....</translation>
+    </message>
+    <message>
+        <source>您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....</source>
+        <translation>The address you entered is wrong: a web page watch needs HTTP://..... or HTTPS://.....</translation>
+    </message>
+    <message>
+        <source>您所输入的链接地址错误:FTP监视类型必须是:FTP://.....</source>
+        <translation>The address you entered is wrong: an FTP watch needs FTP://.....</translation>
+    </message>
+</context>
+<context>
+    <name>ItemTransfer</name>
+    <message>
+        <source>不能读取文件 </source>
+        <translation>Cannot read the file </translation>
+    </message>
+    <message>
+        <source>不能写入文件 </source>
+        <translation>Cannot write the file </translation>
+    </message>
+    <message>
+        <source>文件太大: </source>
+        <translation>The file is too large: </translation>
+    </message>
+    <message>
+        <source>没有这个检查项目: </source>
+        <translation>No such check item: </translation>
+    </message>
+</context>
+<context>
+    <name>ItemsFile</name>
+    <message>
+        <source>文件太大, 最多 %1 字节</source>
+        <translation>The file is too large; at most %1 bytes</translation>
+    </message>
+    <message>
+        <source>不是有效的 JSON: %1 (第 %2 个字节)</source>
+        <translation>Not valid JSON: %1 (at byte %2)</translation>
+    </message>
+    <message>
+        <source>不是 Wendar 的检查项目文件 (缺少 &quot;format&quot;: &quot;wendar-items&quot;)</source>
+        <translation>Not a Wendar check item file (&quot;format&quot;: &quot;wendar-items&quot; is missing)</translation>
+    </message>
+    <message>
+        <source>检查项目文件的版本 %1 不能读取, 本程序读取版本 1</source>
+        <translation>Version %1 of the check item file cannot be read; this program reads version 1</translation>
+    </message>
+    <message>
+        <source>检查项目太多, 最多 %1 个</source>
+        <translation>Too many check items; at most %1</translation>
+    </message>
+    <message>
+        <source>%1 的值不对</source>
+        <translation>The value of %1 is wrong</translation>
+    </message>
+    <message>
+        <source>排除范围太多, 最多 %1 个</source>
+        <translation>Too many excluded ranges; at most %1</translation>
+    </message>
+    <message>
+        <source>不是网页任务 (%1)</source>
+        <translation>Not a web page job (%1)</translation>
+    </message>
+    <message>
+        <source>没有 url</source>
+        <translation>No url</translation>
     </message>
 </context>
 <context>
@@ -1790,6 +2381,10 @@ Link	</translation>
         <source>注意: </source>
         <translation>Note: </translation>
     </message>
+    <message>
+        <source>正在建立搜索索引: </source>
+        <translation>Building the search index: </translation>
+    </message>
 </context>
 <context>
     <name>MessageDetailText</name>
@@ -1873,18 +2468,6 @@ Link	</translation>
     <message>
         <source>属性信息错误</source>
         <translation>Invalid properties</translation>
-    </message>
-    <message>
-        <source>您所输入的链接地址错误:数据库类型必须是:Driver=.....</source>
-        <translation>The address you entered is wrong: a database watch needs Driver=.....</translation>
-    </message>
-    <message>
-        <source>您所输入的链接地址错误:网页监视类型必须是:HTTP://.....或HTTPS://.....</source>
-        <translation>The address you entered is wrong: a web page watch needs HTTP://..... or HTTPS://.....</translation>
-    </message>
-    <message>
-        <source>您所输入的链接地址错误:FTP监视类型必须是:FTP://.....</source>
-        <translation>The address you entered is wrong: an FTP watch needs FTP://.....</translation>
     </message>
     <message>
         <source>端口号&#x3000;:</source>
@@ -2027,6 +2610,20 @@ Link	</translation>
     </message>
 </context>
 <context>
+    <name>ScratchCopy</name>
+    <message>
+        <source>数据库拒绝了操作</source>
+        <translation>the database refused the operation</translation>
+    </message>
+</context>
+<context>
+    <name>SearchIndex</name>
+    <message>
+        <source>数据库正忙</source>
+        <translation>the database is busy</translation>
+    </message>
+</context>
+<context>
     <name>SettingsCommand</name>
     <message>
         <source>没有这个设置: </source>
@@ -2067,6 +2664,52 @@ Link	</translation>
     <message>
         <source>本地数据库读写失败</source>
         <translation>Reading or writing the local database failed</translation>
+    </message>
+</context>
+<context>
+    <name>TransferCommands</name>
+    <message>
+        <source>增加了 %1 个检查项目</source>
+        <translation>Added %1 check items</translation>
+    </message>
+    <message>
+        <source>跳过</source>
+        <translation>Skipped</translation>
+    </message>
+    <message>
+        <source>-o 需要一个文件名</source>
+        <translation>-o needs a file name</translation>
+    </message>
+    <message>
+        <source>ID 必须大于 0</source>
+        <translation>ID must be greater than 0</translation>
+    </message>
+</context>
+<context>
+    <name>UrlwatchJobs</name>
+    <message>
+        <source>不是有效的 YAML: </source>
+        <translation>Not valid YAML: </translation>
+    </message>
+    <message>
+        <source> (第 %1 行)</source>
+        <translation> (line %1)</translation>
+    </message>
+    <message>
+        <source>任务太多, 最多 </source>
+        <translation>Too many jobs; at most </translation>
+    </message>
+    <message>
+        <source>不是一个任务 (应为 名称: 值 的映射)</source>
+        <translation>Not a job (it should be a mapping of name: value)</translation>
+    </message>
+    <message>
+        <source>内容太长</source>
+        <translation>The content is too long</translation>
+    </message>
+    <message>
+        <source>不是有效的任务文件: 嵌套太深</source>
+        <translation>Not a valid jobs file: nested too deeply</translation>
     </message>
 </context>
 <context>
@@ -2123,64 +2766,6 @@ Link	</translation>
 <context>
     <name>main</name>
     <message>
-        <source>用法: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
-       wendar-cli --version | --help
-  items                         列出检查项目 (编号, 类型, 状态, 名称, 地址, 未读)
-  items show ID
-  items add OPTIONS             增加检查项目, 输出新的编号
-  items set ID OPTIONS          修改检查项目的给定字段
-  items delete ID               删除检查项目和它的消息
-  presets                       messagetype.dat 中的预制项目
-  messages [--item ID] [--filter all|unread|read] [--page N]
-  message ID                    一条消息的全部内容
-  mark read|unread ID...
-  mark-all read|unread [--item ID]
-  delete ID...                  删除消息, 输出删除了的消息 (编号, 主题)
-  undo                          撤销最后一次删除 (删除了的消息再检查时不会作为新消息出现)
-  settings [KEY VALUE]          显示设置, 或设置其中一项
-  check [ID | --all]            检查一个或全部项目; 有项目检查出错时退出状态为 1
-  watch [--interval-seconds N]  定时检查全部项目, 直到 Ctrl-C
-OPTIONS: --name --category --address --user --password --view --identity --state
-         --interval-minutes --check-number --display --notify --sound --include-from
-         --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
-         --password - 从标准输入读取口令 (在终端上提示, 不回显)
-         只保存、检查计划不使用的字段: --interval-minutes (CheckInterval; 定时检查按设置
-         AutoCheckInterval 检查全部项目), --about, --must-have-id, --display (只影响显示)
---show-password  显示保存的密码 (Password 和地址里的密码); 否则显示为 ******
-数据目录: --home DIR, 或 $WENDAR_HOME, 或 $XDG_DATA_HOME/wendar (~/.local/share/wendar);
-         其中没有的 messagetype.dat、声音和帮助取自程序的资源目录
-退出状态: 0 成功, 1 操作或检查失败, 2 输入错误
-</source>
-        <translation>Usage: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
-       wendar-cli --version | --help
-  items                         list the check items (ID, type, state, name, address, unread)
-  items show ID
-  items add OPTIONS             add a check item, print its new ID
-  items set ID OPTIONS          change the given fields of a check item
-  items delete ID               delete a check item and its messages
-  presets                       the preset items in messagetype.dat
-  messages [--item ID] [--filter all|unread|read] [--page N]
-  message ID                    the whole content of one message
-  mark read|unread ID...
-  mark-all read|unread [--item ID]
-  delete ID...                  delete messages, print the deleted ones (ID, subject)
-  undo                          undo the last deletion (deleted messages do not come back as new when checked again)
-  settings [KEY VALUE]          show the settings, or set one of them
-  check [ID | --all]            check one or all items; exit status 1 when a check fails
-  watch [--interval-seconds N]  check all items on a timer, until Ctrl-C
-OPTIONS: --name --category --address --user --password --view --identity --state
-         --interval-minutes --check-number --display --notify --sound --include-from
-         --include-to --about --must-have-id --exclude FROM TO (repeatable; replaces all exclusions)
-         --password - reads the password from standard input (prompted on a terminal, not echoed)
-         Fields only stored, not used by the check schedule: --interval-minutes (CheckInterval; the
-         timer checks all items every AutoCheckInterval), --about, --must-have-id, --display (display only)
---show-password  show stored passwords (Password and passwords in addresses); otherwise shown as ******
-Data directory: --home DIR, or $WENDAR_HOME, or $XDG_DATA_HOME/wendar (~/.local/share/wendar);
-         messagetype.dat, sounds and help missing there are taken from the program&apos;s resource directory
-Exit status: 0 success, 1 an operation or check failed, 2 wrong input
-</translation>
-    </message>
-    <message>
         <source>不能读取检查项目</source>
         <translation>Cannot read the check items</translation>
     </message>
@@ -2195,6 +2780,100 @@ Exit status: 0 success, 1 an operation or check failed, 2 wrong input
     <message>
         <source>已经在运行</source>
         <translation>already running</translation>
+    </message>
+    <message>
+        <source>用法: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
+       wendar-cli --version | --help
+  items                         列出检查项目 (编号, 类型, 状态, 名称, 地址, 未读, 健康, 上次检查)
+  items show ID                 一个项目的全部字段, 健康和最近 20 次检查的记录
+  items add OPTIONS             增加检查项目, 输出新的编号
+  items set ID OPTIONS          修改检查项目的给定字段
+  items delete ID               删除检查项目和它的消息
+  items export [ID...] [--with-passwords] [-o FILE]
+                                把检查项目 (或全部) 和排除范围写成检查项目文件 (JSON; 默认写到
+                                标准输出); 口令只在给出 --with-passwords 时写入, 文件权限为 0600
+  items import FILE             从检查项目文件或 urlwatch 的 urls.yaml 增加检查项目
+  presets                       messagetype.dat 中的预制项目
+  messages [--item ID] [--filter all|unread|read] [--page N] [--search TEXT]
+                                --search: 主题、发送人、接受人或内容含有 TEXT 的每个词的消息
+  message ID [--diff]           一条消息的全部内容; --diff: 变化 (+ 新增, - 删除)
+  mark read|unread ID...
+  mark-all read|unread [--item ID]
+  delete ID...                  删除消息, 输出删除了的消息 (编号, 主题)
+  undo                          撤销最后一次删除 (删除了的消息再检查时不会作为新消息出现)
+  settings [KEY VALUE]          显示设置, 或设置其中一项
+  check [ID | --all]            检查一个或全部项目; 有项目检查出错时退出状态为 1
+  check ID --dry-run            试验检查: 显示会保存什么, 不写数据库
+  watch [--interval-seconds N]  定时检查到时的项目 (本项目的间隔, 失败后的等待), 直到 Ctrl-C
+OPTIONS: --name --category --address --user --password --view --identity --state
+         --interval-minutes --check-number --display --notify --sound --include-from
+         --include-to --about --must-have-id --exclude FROM TO (可重复; 替换全部排除范围)
+         --own-schedule 0|1 (按本项目的间隔检查) --expect-minutes N (多久没有新消息算沉寂; 0 不用)
+         --trust-certificate SHA256|none (信任这一个服务器证书)
+         --password - 从标准输入读取口令 (在终端上提示, 不回显)
+         --interval-minutes (CheckInterval): --own-schedule 1 的项目的检查间隔; 其他项目随定时
+         检查 (设置 AutoCheckInterval). 只保存的字段: --about, --must-have-id, --display (只影响显示)
+--show-password  显示保存的密码 (Password 和地址里的密码); 否则显示为 ******
+数据目录: --home DIR, 或 $WENDAR_HOME, 或 $XDG_DATA_HOME/wendar (~/.local/share/wendar);
+         其中没有的 messagetype.dat、声音和帮助取自程序的资源目录
+退出状态: 0 成功, 1 操作或检查失败, 2 输入错误
+</source>
+        <translation>Usage: wendar-cli [--home DIR] [--json] [--show-password] COMMAND
+       wendar-cli --version | --help
+  items                         list the check items (ID, type, state, name, address, unread, health, last check)
+  items show ID                 all fields of one item, its health and its last 20 checks
+  items add OPTIONS             add a check item, print its new ID
+  items set ID OPTIONS          change the given fields of a check item
+  items delete ID               delete a check item and its messages
+  items export [ID...] [--with-passwords] [-o FILE]
+                                write the check items (or all) with their excluded ranges as a check item
+                                file (JSON; to standard output by default); passwords are written only
+                                with --with-passwords, and the file is then readable only by you (0600)
+  items import FILE             add check items from a check item file or urlwatch&apos;s urls.yaml
+  presets                       the preset items in messagetype.dat
+  messages [--item ID] [--filter all|unread|read] [--page N] [--search TEXT]
+                                --search: the messages whose subject, sender, recipient or content
+                                contains every word of TEXT
+  message ID [--diff]           the whole content of one message; --diff: the changes (+ added, - removed)
+  mark read|unread ID...
+  mark-all read|unread [--item ID]
+  delete ID...                  delete messages, print the deleted ones (ID, subject)
+  undo                          undo the last deletion (deleted messages do not come back as new when checked again)
+  settings [KEY VALUE]          show the settings, or set one of them
+  check [ID | --all]            check one or all items; exit status 1 when a check fails
+  check ID --dry-run            dry run: show what a check would save, without writing the database
+  watch [--interval-seconds N]  check the items that are due (own interval, waiting after failures), until Ctrl-C
+OPTIONS: --name --category --address --user --password --view --identity --state
+         --interval-minutes --check-number --display --notify --sound --include-from
+         --include-to --about --must-have-id --exclude FROM TO (repeatable; replaces all exclusions)
+         --own-schedule 0|1 (check at the item&apos;s own interval) --expect-minutes N (how long without
+         new messages counts as silent; 0 off)
+         --trust-certificate SHA256|none (trust this one server certificate)
+         --password - reads the password from standard input (prompted on a terminal, not echoed)
+         --interval-minutes (CheckInterval): the check interval of items with --own-schedule 1; other
+         items follow the timer (setting AutoCheckInterval). Fields only stored: --about,
+         --must-have-id, --display (display only)
+--show-password  show stored passwords (Password and passwords in addresses); otherwise shown as ******
+Data directory: --home DIR, or $WENDAR_HOME, or $XDG_DATA_HOME/wendar (~/.local/share/wendar);
+         messagetype.dat, sounds and help missing there are taken from the program&apos;s resource directory
+Exit status: 0 success, 1 an operation or check failed, 2 wrong input
+</translation>
+    </message>
+    <message>
+        <source>用法: wendar [--home DIR] [/R]
+  /R           启动后只显示在通知区域 (自动启动时使用)
+  --home DIR   数据目录 (默认 $WENDAR_HOME 或 $XDG_DATA_HOME/wendar)
+  --version    显示版本
+  --help       显示这个说明
+命令行的操作请用 wendar-cli.
+</source>
+        <translation>Usage: wendar [--home DIR] [/R]
+  /R           after starting, show only in the notification area (used when started at login)
+  --home DIR   data directory (default $WENDAR_HOME or $XDG_DATA_HOME/wendar)
+  --version    show the version
+  --help       show this help
+For command-line operations use wendar-cli.
+</translation>
     </message>
 </context>
 </TS>

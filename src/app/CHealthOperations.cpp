@@ -3,17 +3,18 @@
 #include "app/Settings.h"
 #include "store/CAdoConnection.h"
 #include "store/MessageTypeInfo.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <ctime>
 
 namespace {
 
-constexpr const char* kFailingText = " 连续 %d 次检查失败: ";
-constexpr const char* kSilentText = " 已有 %d 分钟没有新消息";
-constexpr const char* kRecoveredText = " 已恢复正常";
-constexpr const char* kNewAgainText = " 又有了新消息";
-constexpr const char* kItemGoneText = "这个检查项目已经不在数据库中";
+constexpr const char* kFailingText = WENDAR_TR_NOOP("CHealthOperations", " 连续 %d 次检查失败: ");
+constexpr const char* kSilentText = WENDAR_TR_NOOP("CHealthOperations", " 已有 %d 分钟没有新消息");
+constexpr const char* kRecoveredText = WENDAR_TR_NOOP("CHealthOperations", " 已恢复正常");
+constexpr const char* kNewAgainText = WENDAR_TR_NOOP("CHealthOperations", " 又有了新消息");
+constexpr const char* kItemGoneText = WENDAR_TR_NOOP("CHealthOperations", "这个检查项目已经不在数据库中");
 constexpr std::int64_t kMsPerMinute = 60 * 1000;
 constexpr std::int64_t kMsPerSecond = 1000;
 // A timer run a little early still checks an item whose time has come: the run starts on the
@@ -22,7 +23,7 @@ constexpr std::chrono::milliseconds kDueSlack{30 * 1000};
 
 std::string WithNumber(const char* pattern, long long number)
 {
-    std::string text = pattern;
+    std::string text = UiText("CHealthOperations", pattern);
     text.replace(text.find("%d"), 2, std::to_string(number));
     return text;
 }
@@ -52,11 +53,11 @@ std::string AnnouncementText(const std::string& name, HealthState from, HealthSt
     case HealthState::Silent:
         return name + WithNumber(kSilentText, options.expectMinutes);
     case HealthState::Recovered:
-        return name + kRecoveredText;
+        return name + UiText("CHealthOperations", kRecoveredText);
     case HealthState::Ok:
         break;
     }
-    return from == HealthState::Silent ? name + kNewAgainText : std::string();
+    return from == HealthState::Silent ? name + UiText("CHealthOperations", kNewAgainText) : std::string();
 }
 
 // Worth a word to the user: falling into failure or silence, and coming out of either.
@@ -203,7 +204,7 @@ bool CHealthOperations::SetSchedule(int messagetypeid, std::optional<bool> ownSc
     }
     auto item = LoadItem(m_connection, messagetypeid);
     if (!item) {
-        error = kItemGoneText;
+        error = UiText("CHealthOperations", kItemGoneText);
         return false;
     }
     auto options = LoadItemOptions(m_connection, messagetypeid, error);

@@ -6,15 +6,16 @@
 #include "store/CAdoConnection.h"
 #include "store/LocalDatabase.h"
 #include "store/ScratchCopy.h"
+#include "util/UiText.h"
 
 #include <cstdlib>
 #include <filesystem>
 
 namespace {
 
-constexpr const char* kNoMonitorText = "这类项目不能检查";
-constexpr const char* kScratchFailedText = "不能准备试验用的数据库: ";
-constexpr const char* kCancelledText = "检查已停止";
+constexpr const char* kNoMonitorText = WENDAR_TR_NOOP("DryRun", "这类项目不能检查");
+constexpr const char* kScratchFailedText = WENDAR_TR_NOOP("DryRun", "不能准备试验用的数据库: ");
+constexpr const char* kCancelledText = WENDAR_TR_NOOP("DryRun", "检查已停止");
 constexpr const char* kScratchPattern = "wendar-trial-XXXXXX";
 
 // A directory of its own for the scratch store and the page copies a web check writes; gone with it.
@@ -49,7 +50,7 @@ bool PrepareScratch(CAdoConnection& scratch, const std::string& dir, const std::
                     StoredItem& trial, std::string& error)
 {
     if (dir.empty()) {
-        error = "没有临时目录";
+        error = UiText("DryRun", "没有临时目录");
         return false;
     }
     if (!EnsureLocalDatabase(dir + "message.dat", error)) {
@@ -86,7 +87,7 @@ DryRunResult RunDryCheck(const std::string& mainConnectionString, const StoredIt
     DryRunResult result;
     const auto monitor = monitors.find(typed.item.MessageCategory);
     if (monitor == monitors.end() || !monitor->second) {
-        result.error = kNoMonitorText;
+        result.error = UiText("DryRun", kNoMonitorText);
         return result;
     }
     ScratchDirectory dir;
@@ -97,12 +98,12 @@ DryRunResult RunDryCheck(const std::string& mainConnectionString, const StoredIt
     trial.item.state = 1; // tried also while switched off
     std::string error;
     if (!PrepareScratch(scratch, dir.Path(), mainConnectionString, trial, error)) {
-        result.error = kScratchFailedText + error;
+        result.error = UiText("DryRun", kScratchFailedText) + error;
         return result;
     }
     const auto before = NewestRecordId(scratch, error);
     if (!before) {
-        result.error = kScratchFailedText + error;
+        result.error = UiText("DryRun", kScratchFailedText) + error;
         return result;
     }
     CRunState run;
@@ -111,7 +112,7 @@ DryRunResult RunDryCheck(const std::string& mainConnectionString, const StoredIt
     monitor->second(context, trial.item);
     if (run.IsStopRequested()) {
         result.cancelled = true;
-        result.error = kCancelledText;
+        result.error = UiText("DryRun", kCancelledText);
         return result;
     }
     if (run.ErrorCount() > 0) {
@@ -120,7 +121,7 @@ DryRunResult RunDryCheck(const std::string& mainConnectionString, const StoredIt
     }
     const auto found = ReadScratchFindings(scratch, *before, kDryRunSubjects, error);
     if (!found) {
-        result.error = kScratchFailedText + error;
+        result.error = UiText("DryRun", kScratchFailedText) + error;
         return result;
     }
     result.ok = true;

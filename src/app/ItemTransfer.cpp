@@ -2,6 +2,7 @@
 
 #include "app/CItemOperations.h"
 #include "app/ItemRules.h"
+#include "util/UiText.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -10,14 +11,14 @@
 
 namespace {
 
-constexpr const char* kCannotReadText = "不能读取文件 ";
-constexpr const char* kCannotWriteText = "不能写入文件 ";
-constexpr const char* kTooBigText = "文件太大: ";
-constexpr const char* kItemGoneText = "没有这个检查项目: ";
+constexpr const char* kCannotReadText = WENDAR_TR_NOOP("ItemTransfer", "不能读取文件 ");
+constexpr const char* kCannotWriteText = WENDAR_TR_NOOP("ItemTransfer", "不能写入文件 ");
+constexpr const char* kTooBigText = WENDAR_TR_NOOP("ItemTransfer", "文件太大: ");
+constexpr const char* kItemGoneText = WENDAR_TR_NOOP("ItemTransfer", "没有这个检查项目: ");
 
 std::string FileError(const char* what, const std::string& path, const QFileDevice& file)
 {
-    return what + path + ": " + file.errorString().toStdString();
+    return UiText("ItemTransfer", what) + path + ": " + file.errorString().toStdString();
 }
 
 } // namespace
@@ -38,7 +39,7 @@ std::optional<std::string> ExportItemsText(CItemOperations& items, const std::ve
         auto stored = items.Load(id, error);
         if (!stored) {
             if (error.empty()) {
-                error = kItemGoneText + std::to_string(id);
+                error = UiText("ItemTransfer", kItemGoneText) + std::to_string(id);
             }
             return std::nullopt;
         }
@@ -86,7 +87,7 @@ std::optional<ImportReport> ImportItems(CItemOperations& items, const std::strin
         return std::nullopt;
     }
     if (static_cast<size_t>(text.size()) > kMaxItemsFileBytes) {
-        error = kTooBigText + path;
+        error = UiText("ItemTransfer", kTooBigText) + path;
         return std::nullopt;
     }
     return ImportItemsText(items, std::string_view(text.constData(), static_cast<size_t>(text.size())), error);

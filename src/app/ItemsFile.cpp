@@ -2,6 +2,7 @@
 
 #include "app/UrlwatchJobs.h"
 #include "util/Masking.h"
+#include "util/UiText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,15 +12,16 @@
 
 namespace {
 
-constexpr const char* kTooBigText = "文件太大, 最多 %1 字节";
-constexpr const char* kNotJsonText = "不是有效的 JSON: %1 (第 %2 个字节)";
-constexpr const char* kNotItemsFileText = "不是 Wendar 的检查项目文件 (缺少 \"format\": \"wendar-items\")";
-constexpr const char* kVersionText = "检查项目文件的版本 %1 不能读取, 本程序读取版本 1";
-constexpr const char* kTooManyItemsText = "检查项目太多, 最多 %1 个";
-constexpr const char* kBadMemberText = "%1 的值不对";
-constexpr const char* kTooManyRangesText = "排除范围太多, 最多 %1 个";
-constexpr const char* kNotUrlJobText = "不是网页任务 (%1)";
-constexpr const char* kNoUrlText = "没有 url";
+constexpr const char* kTooBigText = WENDAR_TR_NOOP("ItemsFile", "文件太大, 最多 %1 字节");
+constexpr const char* kNotJsonText = WENDAR_TR_NOOP("ItemsFile", "不是有效的 JSON: %1 (第 %2 个字节)");
+constexpr const char* kNotItemsFileText =
+    WENDAR_TR_NOOP("ItemsFile", "不是 Wendar 的检查项目文件 (缺少 \"format\": \"wendar-items\")");
+constexpr const char* kVersionText = WENDAR_TR_NOOP("ItemsFile", "检查项目文件的版本 %1 不能读取, 本程序读取版本 1");
+constexpr const char* kTooManyItemsText = WENDAR_TR_NOOP("ItemsFile", "检查项目太多, 最多 %1 个");
+constexpr const char* kBadMemberText = WENDAR_TR_NOOP("ItemsFile", "%1 的值不对");
+constexpr const char* kTooManyRangesText = WENDAR_TR_NOOP("ItemsFile", "排除范围太多, 最多 %1 个");
+constexpr const char* kNotUrlJobText = WENDAR_TR_NOOP("ItemsFile", "不是网页任务 (%1)");
+constexpr const char* kNoUrlText = WENDAR_TR_NOOP("ItemsFile", "没有 url");
 
 constexpr const char* kExcludes = "excludes";
 constexpr const char* kRangeFrom = "from";
@@ -29,7 +31,7 @@ constexpr const char* kUrlwatchUrl = "url";
 
 std::string Format(const char* pattern, const std::string& a, const std::string& b = {})
 {
-    std::string text = pattern;
+    std::string text = UiText("ItemsFile", pattern);
     if (const size_t at = text.find("%1"); at != std::string::npos) {
         text.replace(at, 2, a);
     }
@@ -171,7 +173,7 @@ std::optional<ItemsFileContent> ReadJson(std::string_view text, std::string& err
     }
     const QJsonObject root = document.object();
     if (root.value(Key("format")).toString() != QLatin1String(kItemsFileFormat)) {
-        error = kNotItemsFileText;
+        error = UiText("ItemsFile", kNotItemsFileText);
         return std::nullopt;
     }
     const QJsonValue version = root.value(Key("version"));
@@ -227,7 +229,7 @@ std::optional<ItemsFileContent> ReadUrlwatch(std::string_view text, std::string&
         } else if (kind != kUrlwatchUrl) {
             why = Format(kNotUrlJobText, kind.substr(0, 40));
         } else if (!url) {
-            why = kNoUrlText;
+            why = UiText("ItemsFile", kNoUrlText);
         }
         if (!why.empty()) {
             content.skipped.push_back({number, name, why});

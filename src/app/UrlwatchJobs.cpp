@@ -1,16 +1,18 @@
 #include "app/UrlwatchJobs.h"
 
+#include "util/UiText.h"
+
 #include <memory>
 #include <yaml.h>
 
 namespace {
 
-constexpr const char* kNotYamlText = "不是有效的 YAML: ";
-constexpr const char* kLineText = " (第 %1 行)";
-constexpr const char* kTooManyJobsText = "任务太多, 最多 ";
-constexpr const char* kNotMappingText = "不是一个任务 (应为 名称: 值 的映射)";
-constexpr const char* kTooLongText = "内容太长";
-constexpr const char* kTooDeepText = "不是有效的任务文件: 嵌套太深";
+constexpr const char* kNotYamlText = WENDAR_TR_NOOP("UrlwatchJobs", "不是有效的 YAML: ");
+constexpr const char* kLineText = WENDAR_TR_NOOP("UrlwatchJobs", " (第 %1 行)");
+constexpr const char* kTooManyJobsText = WENDAR_TR_NOOP("UrlwatchJobs", "任务太多, 最多 ");
+constexpr const char* kNotMappingText = WENDAR_TR_NOOP("UrlwatchJobs", "不是一个任务 (应为 名称: 值 的映射)");
+constexpr const char* kTooLongText = WENDAR_TR_NOOP("UrlwatchJobs", "内容太长");
+constexpr const char* kTooDeepText = WENDAR_TR_NOOP("UrlwatchJobs", "不是有效的任务文件: 嵌套太深");
 // A job's members nest a few levels (filters, headers); the parser's stacks grow with the depth.
 constexpr int kMaxDepth = 64;
 
@@ -31,9 +33,9 @@ struct Event
 
 std::string ParserError(const yaml_parser_t& parser)
 {
-    std::string words = kNotYamlText;
+    std::string words = UiText("UrlwatchJobs", kNotYamlText);
     words += parser.problem != nullptr ? parser.problem : "?";
-    std::string line = kLineText;
+    std::string line = UiText("UrlwatchJobs", kLineText);
     line.replace(line.find("%1"), 2, std::to_string(parser.problem_mark.line + 1));
     return words + line;
 }
@@ -73,10 +75,10 @@ std::optional<std::vector<UrlwatchJob>> ReadUrlwatchJobs(std::string_view text, 
                 break; // an empty document: the "---" before the first job or after the last
             }
             if (!rootIsMapping && job.problem.empty()) {
-                job.problem = kNotMappingText;
+                job.problem = UiText("UrlwatchJobs", kNotMappingText);
             }
             if (jobs.size() >= maxJobs) {
-                error = kTooManyJobsText + std::to_string(maxJobs);
+                error = UiText("UrlwatchJobs", kTooManyJobsText) + std::to_string(maxJobs);
                 return std::nullopt;
             }
             jobs.push_back(std::move(job));
@@ -90,7 +92,7 @@ std::optional<std::vector<UrlwatchJob>> ReadUrlwatchJobs(std::string_view text, 
                 key.reset(); // a nested value: passed over
             }
             if (++depth > kMaxDepth) {
-                error = kTooDeepText;
+                error = UiText("UrlwatchJobs", kTooDeepText);
                 return std::nullopt;
             }
             break;
@@ -110,7 +112,7 @@ std::optional<std::vector<UrlwatchJob>> ReadUrlwatchJobs(std::string_view text, 
             std::string value;
             if (type == YAML_SCALAR_EVENT) {
                 if (e.event.data.scalar.length > maxTextBytes) {
-                    job.problem = kTooLongText;
+                    job.problem = UiText("UrlwatchJobs", kTooLongText);
                 } else {
                     value.assign(reinterpret_cast<const char*>(e.event.data.scalar.value), e.event.data.scalar.length);
                 }

@@ -98,8 +98,8 @@ public:
             json.EndObject().EndObject();
             m_context.out << json.Text() << std::endl;
         } else {
-            m_context.out << "状态变化\t" << PlainField(change.itemName) << '\t' << HealthWord(change.to) << '\t'
-                          << PlainField(change.text) << std::endl;
+            m_context.out << UiText("CheckCommands", "状态变化\t") << PlainField(change.itemName) << '\t'
+                          << HealthWord(change.to) << '\t' << PlainField(change.text) << std::endl;
         }
     }
 
@@ -172,7 +172,8 @@ int RunDryCheckCommand(CliContext& context, int id)
     std::string error;
     const auto stored = context.app.Items().Load(id, error);
     if (!stored) {
-        context.err << (error.empty() ? "没有这个检查项目: " + std::to_string(id) : error) << '\n';
+        context.err << (error.empty() ? UiText("CheckCommands", "没有这个检查项目: ") + std::to_string(id) : error)
+                    << '\n';
         return 1;
     }
     const auto options = context.app.Health().Options(id, error);
@@ -199,12 +200,13 @@ int RunDryCheckCommand(CliContext& context, int id)
         json.EndArray().Key("error").Value(result.error).EndObject();
         context.out << json.Text() << '\n';
     } else if (result.ok) {
-        context.out << "试验检查: 新消息" << result.newFindings << "条 (没有保存)\n";
+        context.out << UiText("CheckCommands", "试验检查: 新消息") << result.newFindings
+                    << UiText("CheckCommands", "条 (没有保存)\n");
         for (const auto& subject : result.subjects) {
-            context.out << "主题\t" << PlainField(subject) << '\n';
+            context.out << UiText("CheckCommands", "主题\t") << PlainField(subject) << '\n';
         }
     } else {
-        context.out << "试验检查失败: " << TerminalSafe(result.error, false) << '\n';
+        context.out << UiText("CheckCommands", "试验检查失败: ") << TerminalSafe(result.error, false) << '\n';
     }
     return result.ok ? 0 : 1;
 }

@@ -2,26 +2,27 @@
 
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
+#include "util/UiText.h"
 
 #include <ostream>
 
 namespace {
-constexpr const char* kLogHeader = "检查时间\t用时(毫秒)\t方式\t结果\t新消息\t说明\n";
+constexpr const char* kLogHeader = WENDAR_TR_NOOP("HealthOutput", "检查时间\t用时(毫秒)\t方式\t结果\t新消息\t说明\n");
 } // namespace
 
-const char* HealthWord(HealthState state)
+std::string HealthWord(HealthState state)
 {
     switch (state) {
     case HealthState::Failing:
-        return "失败";
+        return UiText("HealthOutput", "失败");
     case HealthState::Recovered:
-        return "恢复";
+        return UiText("HealthOutput", "恢复");
     case HealthState::Silent:
-        return "沉寂";
+        return UiText("HealthOutput", "沉寂");
     case HealthState::Ok:
         break;
     }
-    return "正常";
+    return UiText("HealthOutput", "正常");
 }
 
 void WriteHealthJson(JsonWriter& json, const ItemHealth& health)
@@ -51,7 +52,7 @@ void WriteLogJson(JsonWriter& json, const std::vector<CheckLogEntry>& log)
 
 void PrintLog(std::ostream& out, const std::vector<CheckLogEntry>& log)
 {
-    out << kLogHeader;
+    out << UiText("HealthOutput", kLogHeader);
     for (const CheckLogEntry& entry : log) {
         out << CheckTimeText(entry.startMs) << '\t' << entry.durationMs << '\t' << CheckTriggerName(entry.trigger)
             << '\t' << CheckResultName(entry.result) << '\t' << entry.newFindings << '\t' << PlainField(entry.text)

@@ -9,7 +9,7 @@
 class JsonWriter;
 
 // 正常, 失败, 恢复, 沉寂.
-const char* HealthWord(HealthState state);
+std::string HealthWord(HealthState state);
 // Into an open object: health, consecutiveFailures, lastCheck, lastSuccess, lastError (times in
 // local time, "" for never).
 void WriteHealthJson(JsonWriter& json, const ItemHealth& health);

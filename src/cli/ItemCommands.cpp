@@ -97,14 +97,15 @@ ItemEdit ApplyItemOptions(const std::vector<std::string>& words, MessageTypeInfo
         } else if (option == "--expect-minutes") {
             const int minutes = ParseInt(v, "--expect-minutes");
             if (minutes < 0) {
-                throw UsageError("--expect-minutes 超出范围: " + v);
+                throw UsageError(UiText("ItemCommands", "--expect-minutes 超出范围: ") + v);
             }
             edit.expectMinutes = minutes;
         } else if (option == "--trust-certificate") {
             // "none" forgets the trusted certificate.
             edit.pinnedCertificate = v == "none" ? std::string() : NormalizeFingerprint(v);
             if (v != "none" && edit.pinnedCertificate->empty()) {
-                throw UsageError("--trust-certificate 需要证书的 SHA-256 指纹 (64 位十六进制数): " + v);
+                throw UsageError(
+                    UiText("ItemCommands", "--trust-certificate 需要证书的 SHA-256 指纹 (64 位十六进制数): ") + v);
             }
         } else if (option == "--exclude") {
             if (!edit.excludes) {

@@ -5,17 +5,18 @@
 #include "cli/Commands.h"
 #include "cli/JsonWriter.h"
 #include "cli/RecordJson.h"
+#include "util/UiText.h"
 
 #include <ostream>
 
 namespace {
 
-constexpr const char* kAddedText = "增加了 %1 个检查项目";
-constexpr const char* kSkippedText = "跳过";
+constexpr const char* kAddedText = WENDAR_TR_NOOP("TransferCommands", "增加了 %1 个检查项目");
+constexpr const char* kSkippedText = WENDAR_TR_NOOP("TransferCommands", "跳过");
 
 std::string Counted(const char* pattern, size_t n)
 {
-    std::string text = pattern;
+    std::string text = UiText("TransferCommands", pattern);
     text.replace(text.find("%1"), 2, std::to_string(n));
     return text;
 }
@@ -27,13 +28,13 @@ int RunExportCommand(CliContext& context, CliArgs& args)
     const bool withPasswords = args.TakeFlag("--with-passwords");
     const std::optional<std::string> path = args.TakeOption("-o");
     if (path && path->empty()) {
-        throw UsageError("-o 需要一个文件名");
+        throw UsageError(UiText("TransferCommands", "-o 需要一个文件名"));
     }
     std::vector<int> ids;
     for (const std::string& word : args.Rest()) {
         const int id = ParseInt(word, "ID");
         if (id <= 0) {
-            throw UsageError("ID 必须大于 0");
+            throw UsageError(UiText("TransferCommands", "ID 必须大于 0"));
         }
         ids.push_back(id);
     }
@@ -84,8 +85,8 @@ int RunImportCommand(CliContext& context, CliArgs& args)
         context.out << PlainField(name) << '\n';
     }
     for (const SkippedItem& skipped : report->skipped) {
-        context.out << kSkippedText << '\t' << skipped.number << '\t' << PlainField(skipped.name) << '\t'
-                    << PlainField(skipped.reason) << '\n';
+        context.out << UiText("TransferCommands", kSkippedText) << '\t' << skipped.number << '\t'
+                    << PlainField(skipped.name) << '\t' << PlainField(skipped.reason) << '\n';
     }
     return 0;
 }

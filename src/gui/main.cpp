@@ -18,6 +18,7 @@
 #include "gui/widgets/GuiImages.h"
 #include "platform/DisplayCheck.h"
 #include "platform/PulseSoundPlayer.h"
+#include "util/UiText.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -53,7 +54,7 @@ bool AnswerInfoOptions(int argc, char** argv)
             return true;
         }
         if (word == "--help" || word == "-h") {
-            std::fputs(QCoreApplication::translate("main", kUsage).toLocal8Bit().constData(), stdout);
+            std::fputs(UiText("main", kUsage).c_str(), stdout);
             return true;
         }
     }
@@ -102,6 +103,12 @@ std::unique_ptr<QSplashScreen> ShowSplash()
 
 int main(int argc, char** argv)
 {
+    // The language of the texts printed before Qt starts; set again once the application exists.
+    {
+        Settings settings;
+        settings.LoadSettings();
+        SetUpLanguage(settings.UiLanguage);
+    }
     if (AnswerInfoOptions(argc, argv)) {
         return 0;
     }

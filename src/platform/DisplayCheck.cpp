@@ -1,12 +1,15 @@
 #include "platform/DisplayCheck.h"
 
+#include "util/UiText.h"
+
 #include <X11/Xlib.h>
 #include <cstdlib>
 
 namespace {
 
-constexpr const char* kNoDisplayText = "没有图形显示 (DISPLAY 和 WAYLAND_DISPLAY 都没有设置); 在终端里请用 wendar-cli";
-constexpr const char* kUnreachableText = "不能连接图形显示 ";
+constexpr const char* kNoDisplayText =
+    WENDAR_TR_NOOP("DisplayCheck", "没有图形显示 (DISPLAY 和 WAYLAND_DISPLAY 都没有设置); 在终端里请用 wendar-cli");
+constexpr const char* kUnreachableText = WENDAR_TR_NOOP("DisplayCheck", "不能连接图形显示 ");
 
 bool IsSet(const char* name)
 {
@@ -22,11 +25,11 @@ std::string MissingDisplayReason()
         return {};
     }
     if (!IsSet("DISPLAY")) {
-        return kNoDisplayText;
+        return UiText("DisplayCheck", kNoDisplayText);
     }
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
-        return kUnreachableText + std::string(std::getenv("DISPLAY"));
+        return UiText("DisplayCheck", kUnreachableText) + std::string(std::getenv("DISPLAY"));
     }
     XCloseDisplay(display);
     return {};

@@ -1,6 +1,7 @@
 #include "store/CheckLog.h"
 
 #include "store/CAdoConnection.h"
+#include "util/UiText.h"
 
 #include <cstdlib>
 
@@ -36,7 +37,7 @@ std::string WithColumns(const char* sql)
 
 bool Failed(const CAdoCommand& command, std::string& error)
 {
-    error = command.Errors().empty() ? std::string("数据库拒绝了操作") : command.Errors().front();
+    error = command.Errors().empty() ? UiText("CheckLog", "数据库拒绝了操作") : command.Errors().front();
     return false;
 }
 

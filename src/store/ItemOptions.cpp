@@ -1,6 +1,7 @@
 #include "store/ItemOptions.h"
 
 #include "store/CAdoConnection.h"
+#include "util/UiText.h"
 
 #include <cctype>
 
@@ -14,12 +15,13 @@ constexpr const char* kSelectAllSql =
 constexpr const char* kSaveSql = "insert or replace into userdata_itemoptions (%s) values (?1,?2,?3,?4,?5)";
 constexpr const char* kDeleteSql = "delete from userdata_itemoptions where messagetypeid=?1";
 constexpr size_t kFingerprintDigits = 64;
-constexpr const char* kFingerprintMark = "SHA-256 指纹 ";
+// The certificate pin's note (monitors/net/CertificatePin.cpp), as written in either language.
+constexpr const char* kFingerprintMark = WENDAR_TR_NOOP("CertificatePin", "SHA-256 指纹 ");
 constexpr size_t kFingerprintTextLength = kFingerprintDigits + kFingerprintDigits / 2 - 1; // with colons
 
 std::string FirstError(const CAdoCommand& command)
 {
-    return command.Errors().empty() ? std::string("数据库拒绝了操作") : command.Errors().front();
+    return command.Errors().empty() ? UiText("ItemOptions", "数据库拒绝了操作") : command.Errors().front();
 }
 
 long long Number(const DbValue& value)
@@ -101,11 +103,12 @@ bool DeleteItemOptions(CAdoConnection& connection, int messagetypeid, std::strin
 
 std::string FingerprintInText(const std::string& text)
 {
-    const size_t at = text.find(kFingerprintMark);
-    if (at == std::string::npos) {
-        return {};
+    for (const std::string& mark : {std::string(kFingerprintMark), UiText("CertificatePin", kFingerprintMark)}) {
+        if (const size_t at = text.find(mark); at != std::string::npos) {
+            return NormalizeFingerprint(text.substr(at + mark.size(), kFingerprintTextLength));
+        }
     }
-    return NormalizeFingerprint(text.substr(at + std::string(kFingerprintMark).size(), kFingerprintTextLength));
+    return {};
 }
 
 std::string NormalizeFingerprint(const std::string& text)

@@ -2,6 +2,7 @@
 
 #include "store/CAdoConnection.h"
 #include "store/SqlText.h"
+#include "util/UiText.h"
 
 #include <cstdlib>
 
@@ -23,7 +24,7 @@ constexpr const char* kNewestSql = "select ifnull(max(ID),0) from userdata";
 
 bool Failed(const CAdoCommand& command, std::string& error)
 {
-    error = command.Errors().empty() ? std::string("数据库拒绝了操作") : command.Errors().front();
+    error = command.Errors().empty() ? UiText("ScratchCopy", "数据库拒绝了操作") : command.Errors().front();
     return false;
 }
 

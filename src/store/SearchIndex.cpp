@@ -4,6 +4,7 @@
 #include "store/CAdoRecordset.h"
 #include "store/SqlText.h"
 #include "util/SearchWords.h"
+#include "util/UiText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -137,7 +138,7 @@ bool IndexNextSearchStep(CAdoConnection& connection, long long stepKeys, SearchI
 {
     CAdoTransaction transaction(connection);
     if (!transaction.Begin()) {
-        error = transaction.Errors().empty() ? "数据库正忙" : transaction.Errors().front();
+        error = transaction.Errors().empty() ? UiText("SearchIndex", "数据库正忙") : transaction.Errors().front();
         return false;
     }
     if (!ReadSearchIndexProgress(connection, progress, error)) {

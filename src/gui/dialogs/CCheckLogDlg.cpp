@@ -10,7 +10,7 @@
 
 namespace {
 
-enum Column : int
+enum Column
 {
     kStartColumn,
     kDurationColumn,

@@ -616,7 +616,7 @@ void CMessageTypeDlg::OnTest()
 void CMessageTypeDlg::ShowTestResult(const DryRunResult& result)
 {
     m_testJob.clear();
-    m_pTest->setText(QStringLiteral("测试"));
+    m_pTest->setText(tr("测试"));
     m_pTest->setEnabled(true);
     QString text;
     if (result.cancelled) {

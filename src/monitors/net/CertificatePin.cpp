@@ -1,5 +1,7 @@
 #include "monitors/net/CertificatePin.h"
 
+#include "util/UiText.h"
+
 #include <arpa/inet.h>
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
@@ -7,7 +9,7 @@
 
 namespace {
 
-constexpr const char* kNotePrefix = "SHA-256 指纹 ";
+constexpr const char* kNotePrefix = WENDAR_TR_NOOP("CertificatePin", "SHA-256 指纹 ");
 
 std::string Fingerprint(X509* cert)
 {
@@ -57,7 +59,7 @@ void InstallCertificatePin(ssl_ctx_st* ctx, CertificatePin* pin)
 
 std::string FingerprintNote(const std::string& hex)
 {
-    std::string note = kNotePrefix;
+    std::string note = UiText("CertificatePin", kNotePrefix);
     for (size_t i = 0; i < hex.size(); i += 2) {
         if (i > 0) {
             note += ':';
