@@ -1,5 +1,6 @@
 // The detail pane over a real message.dat with the real embedded browser: the header strip, the
-// two display modes, the content file, the header toggle and the download status.
+// two display modes, the content file, the header toggle and the download status; the web engine
+// starts with the first message shown.
 #include "BrowserWait.h"
 #include "PaneWorld.h"
 #include "app/AppConnections.h"
@@ -53,9 +54,14 @@ TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFil
     CWatchMessageView pane(world.context());
     pane.resize(700, 400);
     pane.show();
+    // Until a message is shown the start page is a placeholder: the web engine has not started.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    EXPECT_FALSE(pane.Browser()->HasEngine());
+    EXPECT_TRUE(pane.Browser()->Address().isEmpty());
 
-    QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
+    QSignalSpy loaded(pane.Browser(), &CWebBrowser2::DownloadComplete);
     Select(world, id);
+    EXPECT_TRUE(pane.Browser()->HasEngine());
     EXPECT_EQ(pane.ItemNameLabel()->text(), QStringLiteral("邮件"));
     EXPECT_EQ(pane.SenderLabel()->text(), QStringLiteral("发送人:王五(wang@example.test)"));
     EXPECT_EQ(pane.ReceiverLabel()->text(), QStringLiteral("接收人:ab张三李四"));

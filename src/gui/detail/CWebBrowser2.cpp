@@ -6,6 +6,9 @@
 #include "util/Masking.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QOpenGLWidget>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -50,9 +53,46 @@ void LockDown(QWebEngineSettings* settings)
 } // namespace
 
 CWebBrowser2::CWebBrowser2(IDesktopOpener& opener, QWidget* parent)
-    : QWidget(parent), m_guard(std::make_unique<CBrowserRequestGuard>()),
-      m_profile(std::make_unique<QWebEngineProfile>()) // no storage name: off the record
+    : QWidget(parent), m_guard(std::make_unique<CBrowserRequestGuard>()), m_opener(opener)
 {
+    m_placeholder = new QLabel(this);
+    m_placeholder->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_placeholder->setTextFormat(Qt::RichText);
+    m_placeholder->setAutoFillBackground(true);
+    m_placeholder->setMargin(8);
+    m_placeholder->setAccessibleName(tr("消息内容"));
+    m_placeholder->setText(QString::fromStdString(HomePageHtml()));
+    QPalette palette = m_placeholder->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    m_placeholder->setPalette(palette);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_placeholder);
+    // The engine draws through OpenGL. A window that is first shown without such a child is
+    // recreated by the window system when the engine joins it later: a new window, which loses the
+    // input focus (and with it the auto-mark countdown) and may move. This hidden, never-drawn GL
+    // widget makes the window OpenGL-capable from its creation, without starting the engine. (The
+    // offscreen platform of the tests has no OpenGL: the engine draws without it there.)
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+        auto* glMarker = new QOpenGLWidget(this);
+        glMarker->setFixedSize(0, 0);
+        glMarker->hide();
+    }
+}
+
+QWebEngineView* CWebBrowser2::View()
+{
+    StartEngine();
+    return m_view;
+}
+
+void CWebBrowser2::StartEngine()
+{
+    if (m_view != nullptr) {
+        return;
+    }
+    m_profile = std::make_unique<QWebEngineProfile>(); // no storage name: off the record
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     m_profile->setSpellCheckEnabled(false);
@@ -62,14 +102,15 @@ CWebBrowser2::CWebBrowser2(IDesktopOpener& opener, QWidget* parent)
     LockDown(m_profile->settings());
 
     m_view = new QWebEngineView(this);
-    m_page = new CBrowserPage(m_profile.get(), opener, m_view);
+    m_page = new CBrowserPage(m_profile.get(), m_opener, m_view);
     LockDown(m_page->settings());
+    m_page->SetSilent(m_bSilent);
     m_view->setPage(m_page);
     m_view->setAccessibleName(tr("消息内容"));
     m_view->setContextMenuPolicy(Qt::NoContextMenu); // its items save pages and open windows
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout()->replaceWidget(m_placeholder, m_view);
+    delete m_placeholder;
+    m_placeholder = nullptr;
     connect(m_view, &QWebEngineView::loadStarted, this, &CWebBrowser2::DownloadBegin);
     connect(m_view, &QWebEngineView::loadFinished, this, &CWebBrowser2::DownloadComplete);
 }
@@ -83,6 +124,10 @@ CWebBrowser2::~CWebBrowser2()
 
 void CWebBrowser2::GoHome()
 {
+    if (m_view == nullptr) {
+        m_address = QUrl();
+        return; // the placeholder is the start page
+    }
     ShowOwnPage(QString::fromStdString(HomePageHtml()));
 }
 
@@ -93,6 +138,7 @@ void CWebBrowser2::ShowNotice(const QString& text)
 
 void CWebBrowser2::ShowOwnPage(const QString& html)
 {
+    StartEngine();
     m_address = QUrl();
     m_guard->Expect(BrowserMode::Own, {});
     m_page->Expect(BrowserMode::Own, {});
@@ -111,6 +157,7 @@ void CWebBrowser2::Navigate2(const QUrl& url)
         ShowNotice(tr(kCannotShowAddress) + QString::fromStdString(MaskedAddress(url.toString().toStdString(), false)));
         return;
     }
+    StartEngine();
     m_address = url;
     m_guard->Expect(mode, url);
     m_page->Expect(mode, url);
@@ -119,10 +166,13 @@ void CWebBrowser2::Navigate2(const QUrl& url)
 
 void CWebBrowser2::SetSilent(bool silent)
 {
-    m_page->SetSilent(silent);
+    m_bSilent = silent;
+    if (m_page != nullptr) {
+        m_page->SetSilent(silent);
+    }
 }
 
 bool CWebBrowser2::IsSilent() const
 {
-    return m_page->IsSilent();
+    return m_bSilent;
 }

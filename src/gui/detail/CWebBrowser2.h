@@ -4,6 +4,8 @@
 // clicked link opens in the desktop's browser. Remote addresses (http and https) load as in any
 // browser, with scripts on, except that clicked links also go to the desktop's browser. The
 // profile is off the record and refuses downloads, so nothing a page does is written to disk.
+// The web engine starts with the first page that needs it: until then the start page is a plain
+// label, so that the window comes up without the engine's memory and start-up time.
 #include <QUrl>
 #include <QWidget>
 #include <memory>
@@ -11,6 +13,7 @@
 class CBrowserPage;
 class CBrowserRequestGuard;
 class IDesktopOpener;
+class QLabel;
 class QWebEngineProfile;
 class QWebEngineView;
 
@@ -34,7 +37,10 @@ public:
     void SetSilent(bool silent);
     bool IsSilent() const;
 
-    QWebEngineView* View() const { return m_view; }
+    // The engine's view, started now when no page needed it yet.
+    QWebEngineView* View();
+    // Whether the web engine has been started.
+    bool HasEngine() const { return m_view != nullptr; }
     // The address last asked for (the file for a stored page); empty for our own pages.
     QUrl Address() const { return m_address; }
 
@@ -44,6 +50,7 @@ Q_SIGNALS:
 
 private:
     void ShowOwnPage(const QString& html);
+    void StartEngine();
 
     std::unique_ptr<CBrowserRequestGuard> m_guard; // outlives the profile that calls it
     std::unique_ptr<QWebEngineProfile> m_profile;  // outlives the page
@@ -51,4 +58,7 @@ private:
     CBrowserPage* m_page = nullptr;
     QUrl m_address;
     QUrl m_pageFile;
+    IDesktopOpener& m_opener;
+    QLabel* m_placeholder = nullptr; // the start page while there is no engine
+    bool m_bSilent = false;
 };
