@@ -73,28 +73,26 @@ TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryin
     }
 }
 
-TEST(FtpClientScripted, ASlowButAnsweringServerIsNoStall)
+// The login is part of the connect: every reply within the stall time-out is no stall, however long
+// the whole login takes; a login that hangs ends on the abort check.
+TEST(FtpClientScripted, ASlowButAnsweringLoginIsNoStallAndTheAbortCheckEndsAHangingOne)
 {
-    // Every reply comes within the stall time-out, the whole login takes longer than it.
     std::vector<Server::Step> script = {Server::Send("220 scripted server\r\n")};
     for (const char* reply : {"331 Password\r\n", "230 Logged in\r\n", "257 \"/\" is current\r\n"}) {
         script.insert(script.end(),
                       {Server::ReadLine(), Server::Pause(std::chrono::milliseconds(1200)), Server::Send(reply)});
     }
     script.insert(script.end(), {Server::ReadLine(), Server::Send("221 Bye\r\n")});
-    Server control(script);
-    CFtpClient client({.connectTimeoutSeconds = 10, .stallTimeoutSeconds = 3}); // the login is part of the connect
-    EXPECT_TRUE(client.Connect("127.0.0.1", control.port(), "tester", "secret")) << client.GetLastError();
-}
+    Server slow(script);
+    CFtpClient client({.connectTimeoutSeconds = 10, .stallTimeoutSeconds = 3});
+    EXPECT_TRUE(client.Connect("127.0.0.1", slow.port(), "tester", "secret")) << client.GetLastError();
 
-TEST(FtpClientScripted, TheAbortCheckEndsAHangingLogin)
-{
-    Server control(FtpControlScript(0, {""}, 1)); // silent after PASS
-    CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 30});
+    Server hanging(FtpControlScript(0, {""}, 1)); // silent after PASS
+    CFtpClient aborted({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 30});
     const auto start = std::chrono::steady_clock::now();
-    client.SetAbortCheck([&] { return SecondsSince(start) > 0.5; });
-    EXPECT_FALSE(client.Connect("127.0.0.1", control.port(), "tester", "secret"));
-    EXPECT_TRUE(client.WasAborted());
+    aborted.SetAbortCheck([&] { return SecondsSince(start) > 0.5; });
+    EXPECT_FALSE(aborted.Connect("127.0.0.1", hanging.port(), "tester", "secret"));
+    EXPECT_TRUE(aborted.WasAborted());
     EXPECT_LT(SecondsSince(start), 20.0); // the stall time-out is 30 s
 }
 

@@ -226,8 +226,9 @@ TEST_F(FtpMonitorTest, AwkwardNamesAreStoredOnceAndEscaped)
     EXPECT_EQ(messages[2].SourceInfo, "中文 名.txt");
 }
 
-// Against scripted servers: what a real one will not do on demand.
-TEST_F(FtpMonitorTest, AGbkNameIsStoredInUtf8AndLinkedWithTheServersBytes)
+// Against scripted servers, what a real one will not do on demand: a GBK name, and a server that
+// falls silent after CWD.
+TEST_F(FtpMonitorTest, AGbkNameIsStoredInUtf8AndASilentServerEndsTheCheckWithAnError)
 {
     Server data({Server::Send("type=file;modify=20240305140733;size=3; \xD6\xD0\xCE\xC4.txt\r\n"), Server::Close()});
     Server control(FtpControlScript(data.port(), {"150 Here\r\n226 Done", "221 Bye"}));
@@ -236,14 +237,11 @@ TEST_F(FtpMonitorTest, AGbkNameIsStoredInUtf8AndLinkedWithTheServersBytes)
     const auto messages = m_store.Messages(item.messagetypeid);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].SourceInfo, "中文.txt");
-    EXPECT_THAT(messages[0].SourceLink, EndsWith("/pub/%D6%D0%CE%C4.txt"));
+    EXPECT_THAT(messages[0].SourceLink, EndsWith("/pub/%D6%D0%CE%C4.txt")); // linked with the server's bytes
     EXPECT_THAT(messages[0].SourceContent, HasSubstr(">中文.txt</a>"));
-}
 
-TEST_F(FtpMonitorTest, AServerThatStopsAnsweringEndsTheCheckWithAnError)
-{
-    Server control(FtpControlScript(0, {""}, 3)); // silent after CWD
-    MessageTypeInfo item = AddItem("tester", "secret", "ftp://127.0.0.1:" + std::to_string(control.port()) + "/pub/");
+    Server silent(FtpControlScript(0, {""}, 3));
+    item.connAddress = "ftp://127.0.0.1:" + std::to_string(silent.port()) + "/pub/";
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Check(item, 2), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)); // the stall time-out, not a hang
