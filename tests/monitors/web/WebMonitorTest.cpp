@@ -222,23 +222,6 @@ TEST_F(WebMonitorTest, OnlyChangesOfTheComparedRegionAreStored)
     }
 }
 
-// An error page or an empty one is a failed check: the real page, once there, is the first copy.
-TEST_F(WebMonitorTest, AnErrorStatusOrAnEmptyBodyIsAFailedCheckAndNoCopy)
-{
-    MessageTypeInfo item = AddWebItem(Url("/to/late.htm")); // followed to a 404
-    for (const char* reason : {"网页返回错误 404 Not Found", "网页没有内容"}) {
-        EXPECT_EQ(Check(item), 0);
-        EXPECT_EQ(m_run.GetStatusText(), kFailed + "：" + reason);
-        EXPECT_TRUE(Messages(item).empty());
-        SetPage("/late.htm", " \r\n\t"); // the empty page for the second round
-    }
-    SetPage("/late.htm", "<p>the page</p>");
-    EXPECT_EQ(Check(item), 1);
-    ASSERT_EQ(Messages(item).size(), 1u);
-    EXPECT_EQ(Messages(item)[0].SourceInfo, kFirstInfo);
-    EXPECT_EQ(Messages(item)[0].SourceContent, "<p>the page</p>");
-}
-
 TEST_F(WebMonitorTest, FramesetFramesAreCheckedEachAgainstItsOwnCopyAndBounded)
 {
     SetPage("/dir/top.htm", "<html><frameset cols=\"50%,50%\"><frame src=\"left.htm\">"
@@ -311,10 +294,12 @@ TEST_F(WebMonitorTest, ABrokenFrameIsPassedOverAndANestedFramesetsLeafIsTheFindi
     EXPECT_EQ(Messages(item).size(), 2u);
 }
 
-TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReason)
+// A failed check stores nothing and keeps no copy: the real page, once there, is the first copy.
+TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReasonAndStoreNothing)
 {
     HttpStallServer silent;
     SetPage("/big.htm", std::string(5000, 'x'));
+    SetPage("/empty.htm", " \r\n\t");
     m_options.http.maxBodyBytes = 4096;
     const int closedPort = HttpStallServer().port();
     // A sentence the user can act on, libcurl's words after it.
@@ -322,6 +307,8 @@ TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReason)
         {"http://", ""},
         {"http://127.0.0.1:" + std::to_string(closedPort) + "/",
          "：无法连接服务器 127.0.0.1:" + std::to_string(closedPort) + "（"},
+        {Url("/to/late.htm"), "：网页返回错误 404 Not Found"}, // followed to a 404
+        {Url("/empty.htm"), "：网页没有内容"},
         {Url("/big.htm"), "：网页超过 4096 字节"},                   // too large to hold
         {"https" + Url("/p.htm").substr(4), "：无法建立加密连接（"}, // a plain listener
         {silent.Url("/p.htm"), "：连接超时（"}, // accepts and never answers: ends on the stall time-out
@@ -338,6 +325,12 @@ TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReason)
         EXPECT_NE(status.find(reason), std::string::npos) << status;
         EXPECT_TRUE(Messages(item).empty());
     }
+    SetPage("/late.htm", "<p>the page</p>");
+    item.connAddress = Url("/to/late.htm");
+    EXPECT_EQ(Check(item), 1);
+    ASSERT_EQ(Messages(item).size(), 1u);
+    EXPECT_EQ(Messages(item)[0].SourceInfo, kFirstInfo);
+    EXPECT_EQ(Messages(item)[0].SourceContent, "<p>the page</p>");
 }
 
 TEST_F(WebMonitorTest, PageCopiesAreBestEffortButTheDatabaseIsNot)
@@ -424,13 +417,9 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
     FullBacklogServer full;
     ASSERT_TRUE(full.IsFull()) << "the backlog never filled";
     const std::string body(20000, 'x');
-    const auto trickling = [&] {
-        return std::make_unique<ScriptedLineServer>(std::vector<ScriptedLineServer::Step>{
-            ScriptedLineServer::ReadLine(),
-            ScriptedLineServer::Send("HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n" + body, 1,
-                                     std::chrono::milliseconds(50))});
-    };
-    auto trickle = trickling();
+    ScriptedLineServer trickle({ScriptedLineServer::ReadLine(),
+                                ScriptedLineServer::Send("HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n" + body, 1,
+                                                         std::chrono::milliseconds(50))});
     // The stop comes once the phase is reached: the download begun, the connection accepted.
     const auto connecting = [this] { return m_run.GetStatusText().find("正在从服务器下载") != std::string::npos; };
     int silentBefore = 0;
@@ -443,8 +432,8 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
     } phases[] = {{"connect", "http://127.0.0.1:" + std::to_string(full.port()) + "/", connecting},
                   {"TLS handshake", "https" + silent.Url("/p.htm").substr(4), silentAccepted},
                   {"response", silent.Url("/p.htm"), silentAccepted},
-                  {"trickling body", "http://127.0.0.1:" + std::to_string(trickle->port()) + "/p.htm",
-                   [&] { return trickle->ConnectionsAccepted() > 0; }}};
+                  {"trickling body", "http://127.0.0.1:" + std::to_string(trickle.port()) + "/p.htm",
+                   [&] { return trickle.ConnectionsAccepted() > 0; }}};
     MessageTypeInfo item = AddWebItem("");
     for (const auto& [phase, url, reached] : phases) {
         item.connAddress = url;
@@ -454,8 +443,8 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
         m_run.EndRun();
     }
 
-    trickle = trickling();
-    item.connAddress = "http://127.0.0.1:" + std::to_string(trickle->port()) + "/p.htm";
+    // The same trickle again, once the stopped connection has ended.
+    ASSERT_TRUE(trickle.WaitForConnectionsEnded(1, std::chrono::seconds(60)));
     m_options.checkTimeLimit = std::chrono::milliseconds(1500);
     const auto begin = Clock::now();
     EXPECT_EQ(Check(item), 0);
