@@ -18,6 +18,16 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// An MLSD listing of count files.
+std::string Listing(int count)
+{
+    std::string listing;
+    for (int i = 0; i < count; ++i) {
+        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
+    }
+    return listing;
+}
+
 // Logs in to a scripted server and changes to "/pub/".
 bool Enter(CFtpClient& client, const Server& server)
 {
@@ -47,16 +57,12 @@ TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
 
 TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryingList)
 {
-    std::string listing;
-    for (int i = 0; i < 100; ++i) {
-        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
-    }
     const struct
     {
         std::vector<Server::Step> data; // a stall: the rest of the line never comes
         const char *reply, *error;
     } cases[] = {{{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "服务器 2 秒没有回应"},
-                 {{Server::Send(listing), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
+                 {{Server::Send(Listing(100)), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
     for (const auto& c : cases) {
         Server data(c.data);
         Server control(FtpControlScript(data.port(), {c.reply}));
@@ -100,12 +106,8 @@ TEST(FtpClientScripted, ASlowButAnsweringLoginIsNoStallAndTheAbortCheckEndsAHang
 // connection that never sends, a listing that trickles; and the overall limit of a trickle.
 TEST(FtpClientScripted, AStopEndsEveryStepAtOnceAndATricklingListingEndsAtTheOverallLimit)
 {
-    std::string listing;
-    for (int i = 0; i < 50; ++i) {
-        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
-    }
     const auto trickle = [&] {
-        return std::vector<Server::Step>{Server::Send(listing, 1, std::chrono::milliseconds(100))};
+        return std::vector<Server::Step>{Server::Send(Listing(50), 1, std::chrono::milliseconds(100))};
     };
     const struct
     {
