@@ -349,10 +349,9 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 5u);
     EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
 
-    const std::string error = "检查 公司邮箱 时发生错误:->";
     // A sentence the user can act on, the client's words after it on the same line.
     const std::string unverified =
-        error + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
+        kError + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
     // The failure names the certificate, so the user can choose to trust exactly it.
     const std::string named = ") " + FingerprintNote(CertificateFileFingerprint(s_server->certificateFile())) + "）";
     const std::string closed = std::to_string(Server(Server::Dialogue({})).port());
@@ -365,9 +364,9 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
         {"pop3s://127.0.0.1:" + port, DovecotServer::kPassword, unverified + "IP address mismatch" + named},
         {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate" + named},
         {"pop3://127.0.0.1:" + closed, DovecotServer::kPassword,
-         error + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
+         kError + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
         {"pop3://127.0.0.1:" + std::to_string(s_server->plainPort()), "wrong",
-         error + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
+         kError + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
     for (const auto& c : cases) {
         MessageTypeInfo other = AddItem(c.address, "", c.password);
         EXPECT_EQ(Check(other), 0);
