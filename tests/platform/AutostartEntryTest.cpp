@@ -13,6 +13,13 @@
 
 namespace {
 
+std::string ReadFile(const std::string& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
 TEST(AutostartEntryTest, WritesAQuotedExecLineRewritesInPlaceAndRemovesIdempotently)
 {
     TempDir dir;
@@ -27,31 +34,21 @@ TEST(AutostartEntryTest, WritesAQuotedExecLineRewritesInPlaceAndRemovesIdempoten
     for (const auto& [path, quoted] : cases) {
         // Written each time the program closes with auto-run on: replaced, never appended.
         ASSERT_TRUE(entry.Write(path, error)) << error;
-        std::ostringstream text;
-        text << std::ifstream(entry.Path()).rdbuf();
-        EXPECT_EQ(text.str(), AutostartEntry::EntryText(path));
-        EXPECT_EQ(text.str().rfind("[Desktop Entry]\n", 0), 0U);
-        EXPECT_NE(text.str().find("\nExec=" + quoted + " /R\n"), std::string::npos) << text.str();
+        const std::string text = ReadFile(entry.Path());
+        EXPECT_EQ(text, AutostartEntry::EntryText(path));
+        EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0U);
+        EXPECT_NE(text.find("\nExec=" + quoted + " /R\n"), std::string::npos) << text;
     }
     EXPECT_FALSE(std::filesystem::exists(entry.Path() + ".tmp"));
+    // A program on its own data directory starts on it again; "/R" first: only a command line that
+    // begins with it starts hidden.
+    ASSERT_TRUE(entry.Write("/usr/bin/wendar", "/home/张三/my data$", error)) << error;
+    EXPECT_NE(ReadFile(entry.Path()).find("\nExec=\"/usr/bin/wendar\" /R --home \"/home/张三/my data\\\\$\"\n"),
+              std::string::npos)
+        << ReadFile(entry.Path());
     ASSERT_TRUE(entry.Remove(error)) << error;
     EXPECT_FALSE(entry.Exists());
     EXPECT_TRUE(entry.Remove(error)) << error; // switching auto-run off twice is no error
-}
-
-TEST(AutostartEntryTest, AProgramOnItsOwnDataDirectoryStartsOnItAgain)
-{
-    TempDir dir;
-    const AutostartEntry entry(dir.path());
-    std::string error;
-    ASSERT_TRUE(entry.Write("/usr/bin/wendar", "/home/张三/my data$", error)) << error;
-    std::ostringstream text;
-    text << std::ifstream(entry.Path()).rdbuf();
-    // "/R" first: only a command line that begins with it starts hidden.
-    EXPECT_NE(text.str().find("\nExec=\"/usr/bin/wendar\" /R --home \"/home/张三/my data\\\\$\"\n"), std::string::npos)
-        << text.str();
-    EXPECT_FALSE(entry.Write("/usr/bin/wendar", "data", error)); // relative
-    EXPECT_FALSE(entry.Write("/usr/bin/wendar", "/a\nExec=/bin/evil", error));
 }
 
 TEST(AutostartEntryTest, RefusesPathsThatCannotStandInAnEntryAndFoldersThatCannotBeMade)
@@ -65,6 +62,8 @@ TEST(AutostartEntryTest, RefusesPathsThatCannotStandInAnEntryAndFoldersThatCanno
         EXPECT_FALSE(entry.Write(path, error)) << path;
         EXPECT_FALSE(error.empty());
     }
+    EXPECT_FALSE(entry.Write("/usr/bin/wendar", "data", error)); // the data directory, alike
+    EXPECT_FALSE(entry.Write("/usr/bin/wendar", "/a\nExec=/bin/evil", error));
     EXPECT_FALSE(entry.Exists());
 
     std::ofstream(dir.path() + "blocker") << "a file where the folder should be";

@@ -11,6 +11,7 @@
 #include "support/HttpStallServer.h"
 #include "support/TestStore.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -66,9 +67,7 @@ protected:
     std::vector<std::string> StoredIds(const MessageTypeInfo& item)
     {
         std::vector<std::string> ids;
-        for (const auto& message : m_store.Messages(item.messagetypeid)) {
-            ids.push_back(message.SourceID);
-        }
+        std::ranges::transform(m_store.Messages(item.messagetypeid), std::back_inserter(ids), &MessageInfo::SourceID);
         return ids;
     }
     long long StoredCount() { return m_store.QueryNumber("select count(*) from userdata"); }
@@ -123,9 +122,7 @@ TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateCha
     EXPECT_EQ(messages[30].SourceID + " " + messages[30].SourceDate, "12 2002年05月02日-09:05");
     EXPECT_EQ(Check(item), 0) << "the changed row is now stored";
     std::vector<int> stored;
-    for (const auto& message : m_store.Messages(item.messagetypeid)) {
-        stored.push_back(message.ID);
-    }
+    std::ranges::transform(messages, std::back_inserter(stored), &MessageInfo::ID);
     std::string error;
     ASSERT_TRUE(DeleteMessages(m_store.connection(), stored, error)) << error;
     EXPECT_EQ(Check(item), 0) << "deleted rows, both versions of the changed one, are not new again";

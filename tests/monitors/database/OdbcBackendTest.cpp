@@ -15,11 +15,7 @@ namespace {
 
 std::string Joined(const std::vector<std::string>& errors)
 {
-    std::string text;
-    for (const auto& error : errors) {
-        text += error + "\n";
-    }
-    return text;
+    return ::testing::PrintToString(errors);
 }
 
 // One value as kind:value; dates as year-month-day hour:minute:second.

@@ -46,7 +46,8 @@ TEST(FtpAddress, PortOverrideFollowsTheItemsViewName)
     }
 }
 
-TEST(FtpLinks, CredentialsAndNamesAreEncodedSoUnquotedHrefsStayWhole)
+// Links and the notice: credentials and names encoded so unquoted hrefs stay whole, names escaped.
+TEST(FtpLinks, CredentialsAndNamesAreEncodedSoUnquotedHrefsStayWholeAndTheNoticeEscapesNames)
 {
     const FtpAddress address = Parse("ftp://host/pub/");
     EXPECT_EQ(FtpDirectoryLink(address, "", "x"), "ftp://host/pub/"); // anonymous: no credentials
@@ -59,15 +60,13 @@ TEST(FtpLinks, CredentialsAndNamesAreEncodedSoUnquotedHrefsStayWhole)
     EXPECT_EQ(FtpEntryLink(dir, "it's a \"file\" <x>#1?.txt"),
               "ftp://host/my%20dir/it%27s%20a%20%22file%22%20%3Cx%3E%231%3F.txt");
     EXPECT_EQ(FtpEntryLink(dir, "中"), "ftp://host/my%20dir/%E4%B8%AD");
-}
 
-TEST(FtpNotice, EscapesNamesAndWritesDatesToTheMinute)
-{
-    FtpEntry entry{"a<b>&'c\".txt", true, -1, FtpTimestamp{2024, 3, 5, 22, 7, 33}};
-    EXPECT_EQ(FtpFindingDate(std::nullopt), ""); // the monitor test reads a whole notice with its date
+    // The monitor test reads a whole notice with its date.
+    const FtpEntry entry{"a<b>&'c\".txt", true, -1, FtpTimestamp{2024, 3, 5, 22, 7, 33}};
     const std::string html = FtpNoticeHtml("<Item>", "ftp://h/d/", "ftp://h/d/a", entry, "");
     EXPECT_NE(html.find("(&lt;Item&gt;)</a>"), std::string::npos);
     EXPECT_NE(html.find(">a&lt;b&gt;&amp;&#39;c&quot;.txt</a>"), std::string::npos);
+    EXPECT_EQ(FtpFindingDate(std::nullopt), "");
 }
 
 TEST(FtpNames, GbkNamesAreShownInUtf8AndBrokenBytesReplaced)

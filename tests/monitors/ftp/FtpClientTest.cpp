@@ -18,6 +18,16 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// An MLSD listing of count files.
+std::string Listing(int count)
+{
+    std::string listing;
+    for (int i = 0; i < count; ++i) {
+        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
+    }
+    return listing;
+}
+
 // Logs in to a scripted server and changes to "/pub/".
 bool Enter(CFtpClient& client, const Server& server)
 {
@@ -47,16 +57,12 @@ TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
 
 TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryingList)
 {
-    std::string listing;
-    for (int i = 0; i < 100; ++i) {
-        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
-    }
     const struct
     {
         std::vector<Server::Step> data; // a stall: the rest of the line never comes
         const char *reply, *error;
     } cases[] = {{{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "服务器 2 秒没有回应"},
-                 {{Server::Send(listing), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
+                 {{Server::Send(Listing(100)), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
     for (const auto& c : cases) {
         Server data(c.data);
         Server control(FtpControlScript(data.port(), {c.reply}));
@@ -73,28 +79,26 @@ TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryin
     }
 }
 
-TEST(FtpClientScripted, ASlowButAnsweringServerIsNoStall)
+// The login is part of the connect: every reply within the stall time-out is no stall, however long
+// the whole login takes; a login that hangs ends on the abort check.
+TEST(FtpClientScripted, ASlowButAnsweringLoginIsNoStallAndTheAbortCheckEndsAHangingOne)
 {
-    // Every reply comes within the stall time-out, the whole login takes longer than it.
     std::vector<Server::Step> script = {Server::Send("220 scripted server\r\n")};
     for (const char* reply : {"331 Password\r\n", "230 Logged in\r\n", "257 \"/\" is current\r\n"}) {
         script.insert(script.end(),
                       {Server::ReadLine(), Server::Pause(std::chrono::milliseconds(1200)), Server::Send(reply)});
     }
     script.insert(script.end(), {Server::ReadLine(), Server::Send("221 Bye\r\n")});
-    Server control(script);
-    CFtpClient client({.connectTimeoutSeconds = 10, .stallTimeoutSeconds = 3}); // the login is part of the connect
-    EXPECT_TRUE(client.Connect("127.0.0.1", control.port(), "tester", "secret")) << client.GetLastError();
-}
+    Server slow(script);
+    CFtpClient client({.connectTimeoutSeconds = 10, .stallTimeoutSeconds = 3});
+    EXPECT_TRUE(client.Connect("127.0.0.1", slow.port(), "tester", "secret")) << client.GetLastError();
 
-TEST(FtpClientScripted, TheAbortCheckEndsAHangingLogin)
-{
-    Server control(FtpControlScript(0, {""}, 1)); // silent after PASS
-    CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 30});
+    Server hanging(FtpControlScript(0, {""}, 1)); // silent after PASS
+    CFtpClient aborted({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 30});
     const auto start = std::chrono::steady_clock::now();
-    client.SetAbortCheck([&] { return SecondsSince(start) > 0.5; });
-    EXPECT_FALSE(client.Connect("127.0.0.1", control.port(), "tester", "secret"));
-    EXPECT_TRUE(client.WasAborted());
+    aborted.SetAbortCheck([&] { return SecondsSince(start) > 0.5; });
+    EXPECT_FALSE(aborted.Connect("127.0.0.1", hanging.port(), "tester", "secret"));
+    EXPECT_TRUE(aborted.WasAborted());
     EXPECT_LT(SecondsSince(start), 20.0); // the stall time-out is 30 s
 }
 
@@ -102,12 +106,8 @@ TEST(FtpClientScripted, TheAbortCheckEndsAHangingLogin)
 // connection that never sends, a listing that trickles; and the overall limit of a trickle.
 TEST(FtpClientScripted, AStopEndsEveryStepAtOnceAndATricklingListingEndsAtTheOverallLimit)
 {
-    std::string listing;
-    for (int i = 0; i < 50; ++i) {
-        listing += "type=file;modify=20240305140733;size=3; file" + std::to_string(i) + "\r\n";
-    }
     const auto trickle = [&] {
-        return std::vector<Server::Step>{Server::Send(listing, 1, std::chrono::milliseconds(100))};
+        return std::vector<Server::Step>{Server::Send(Listing(50), 1, std::chrono::milliseconds(100))};
     };
     const struct
     {

@@ -18,7 +18,7 @@ CMailMessage MessageWith(std::string text)
 
 } // namespace
 
-TEST(MailHeaderField, FindsFieldsInAnyCaseJoinsEveryMatchAndKeepsFoldedLines)
+TEST(MailHeaderField, FindsFieldsInAnyCaseJoinsEveryMatchKeepsFoldedLinesAndSplitsAddresses)
 {
     const auto message = MessageWith("\r\nRECEIVED: one\r\nsubject: Hello\r\nReceived: two\r\n\r\n.\r\n");
     EXPECT_EQ(message.GetHeaderField("Subject"), " Hello");
@@ -34,9 +34,15 @@ TEST(MailHeaderField, FindsFieldsInAnyCaseJoinsEveryMatchAndKeepsFoldedLines)
     EXPECT_EQ(MessageWith("").GetDecodedField(""), "");
     // Body lines of a TOP reply are not header fields.
     EXPECT_EQ(MessageWith("Subject: a\r\n\r\nSubject: b\r\n").GetSubject(), "a");
+
+    // Names and addresses (whole messages, quoted names among them, are read in the Dovecot test).
+    EXPECT_EQ(CMailMessage::NamePart("  <wang@example.com>"), "");
+    EXPECT_EQ(CMailMessage::AddressPart("Wang < wang@example.com > (work)"), "wang@example.com");
+    EXPECT_EQ(CMailMessage::AddressPart("Wang <wang@example.com"), "wang@example.com");
+    EXPECT_EQ(CMailMessage::AddressPart(""), "");
 }
 
-TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
+TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8InLinearTime)
 {
     // clang-format off
     const std::pair<const char*, const char*> cases[] = {
@@ -63,10 +69,8 @@ TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8)
     // clang-format on
     for (const auto& [raw, decoded] : cases)
         EXPECT_EQ(CMailMessage::DecodeHeaderText(raw), decoded) << raw;
-}
 
-TEST(MailHeaderText, AHostileValueOfManyUnclosedWordsIsReadInLinearTime)
-{
+    // A hostile value of many unclosed words is read in linear time.
     std::string unclosed;
     std::string brokenByLines;
     for (int i = 0; i < 40000; ++i) {
@@ -102,15 +106,6 @@ TEST(MailDate, ReadsLocalTimeIgnoresTheZoneAndCarriesOutOfRangeFieldsOver)
     const auto empty = CMailMessage::ParseMailDate("");
     ASSERT_TRUE(empty.has_value());
     EXPECT_EQ(FormatLocalTime(*empty, "%Y-%m-%d %H:%M:%S"), "2000-01-01 01:01:01");
-}
-
-TEST(MailAddress, SplitsNameAndAddress)
-{
-    // Whole messages, quoted names among them, are read in the Dovecot test.
-    EXPECT_EQ(CMailMessage::NamePart("  <wang@example.com>"), "");
-    EXPECT_EQ(CMailMessage::AddressPart("Wang < wang@example.com > (work)"), "wang@example.com");
-    EXPECT_EQ(CMailMessage::AddressPart("Wang <wang@example.com"), "wang@example.com");
-    EXPECT_EQ(CMailMessage::AddressPart(""), "");
 }
 
 TEST(MailPreview, TakesThePlainTextPartDecodedAndTidied)

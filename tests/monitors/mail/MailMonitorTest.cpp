@@ -1,20 +1,22 @@
-// The mail monitor: its own logic against scripted servers (stop requests, failures mid-run, the
-// server address), and the everyday paths against a real POP3 server (Dovecot on 127.0.0.1),
-// plain and over TLS.
+// The mail monitor: its own logic against scripted servers (stop requests in every phase, slow and
+// failing servers, the server address), and the everyday paths against a real POP3 server (Dovecot
+// on 127.0.0.1), plain and over TLS.
 #include "monitors/mail/MailMonitor.h"
 
-#include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
+#include "monitors/StopLatency.h"
 #include "monitors/mail/MailServerAddress.h"
 #include "monitors/net/CertificatePin.h"
 #include "store/MessageTable.h"
 #include "store/MessageTypeInfo.h"
 #include "support/CertificateFile.h"
 #include "support/DovecotServer.h"
+#include "support/FullBacklogServer.h"
 #include "support/ScriptedLineServer.h"
 #include "support/TestStore.h"
 
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -39,11 +41,12 @@ protected:
         return m_store.AddItem(item);
     }
 
-    int Check(MessageTypeInfo& item, const std::string& pinnedCertificate = {}, bool preview = true)
+    int Check(MessageTypeInfo& item, const MailCheckOptions& options = {}, const std::string& pin = {},
+              bool preview = true)
     {
-        CheckContext context{m_store.connection(), m_run, m_store.appDir(), nullptr, false, pinnedCertificate};
+        CheckContext context{m_store.connection(), m_run, m_store.appDir(), nullptr, false, pin};
         context.mailPreview = preview;
-        return CheckMailItem(context, item);
+        return CheckMailItemWithOptions(context, item, options);
     }
 
     // Records every status text, and requests a stop as soon as the text stopAt is written.
@@ -63,24 +66,38 @@ protected:
 
 namespace {
 
+const std::string kDone = "公司邮箱->检查完毕";
+const std::string kStopped = "检查公司邮箱 时意外停止";
+const std::string kError = "检查 公司邮箱 时发生错误:->";
+
 // A mailbox whose STAT gives stat; UIDL and TOP are answered for the first `answered` messages,
-// then comes the reply last.
-Server MailboxServer(const std::string& stat, int answered, const std::string& last = "")
+// then comes the reply last. PASS is answered after passDelay; never when it is negative.
+Server MailboxServer(const std::string& stat, int answered, const std::string& last = "",
+                     milliseconds passDelay = milliseconds(0), Server::Loopback loopback = Server::Loopback::Ipv4)
 {
-    Strings replies = {"+OK ready\r\n", "+OK\r\n", "+OK\r\n", stat};
+    Strings replies = {"+OK\r\n", stat};
     for (int n = 1; n <= answered; ++n) {
         replies.push_back("+OK " + std::to_string(n) + " id-" + std::to_string(n) + "\r\n");
         replies.push_back("+OK\r\nSubject: mail " + std::to_string(n) + "\r\nFrom: a@b.c\r\n\r\n.\r\n");
     }
     replies.push_back(last);
-    return Server(Server::Dialogue(replies));
+    auto script = Server::Dialogue({"+OK ready\r\n", "+OK\r\n"});
+    script.push_back(Server::ReadLine());
+    if (passDelay < milliseconds(0)) {
+        script.push_back(Server::Hold());
+    } else {
+        const auto rest = Server::Dialogue(replies);
+        script.push_back(Server::Pause(passDelay));
+        script.insert(script.end(), rest.begin(), rest.end());
+    }
+    return Server(script, milliseconds(60000), loopback);
 }
 
 } // namespace
 
 using MailMonitorScripted = MailCheck;
 
-TEST_F(MailMonitorScripted, DoesNothingWhenSwitchedOffOrStoppedBeforeConnecting)
+TEST_F(MailMonitorScripted, DoesNothingWhenSwitchedOffAndAStopEndsTheCheckAtOnceInEveryPhase)
 {
     Server server = MailboxServer("+OK 1 900\r\n", 1);
     MessageTypeInfo item = AddItem("127.0.0.1", " " + std::to_string(server.port()) + " ");
@@ -90,11 +107,35 @@ TEST_F(MailMonitorScripted, DoesNothingWhenSwitchedOffOrStoppedBeforeConnecting)
     item.state = 1;
     Listen("正在检查公司邮箱->连接服务器");
     EXPECT_EQ(Check(item), 0);
-    EXPECT_EQ(m_run.GetStatusText(), "检查公司邮箱 时意外停止");
+    EXPECT_EQ(m_run.GetStatusText(), kStopped);
     // A stop requested before the check begins: not even a status text.
     EXPECT_EQ(Check(item), 0);
     EXPECT_EQ(m_statuses.size(), 2u);
     EXPECT_EQ(server.ConnectionsAccepted(), 0);
+
+    // The stop comes once the wait is under way: a reply that never comes (the time-out is 30 s), a
+    // TLS handshake the server never answers (bounded by 10 s), a connect to an address that drops it.
+    m_run.SetStatusListener(nullptr);
+    m_run.EndRun();
+    Server silent = MailboxServer("", 0, "", milliseconds(-1));
+    Server holding({Server::Hold()});
+    FullBacklogServer full;
+    ASSERT_TRUE(full.IsFull()) << "the backlog never filled";
+    const struct
+    {
+        std::string address;
+        std::uint16_t port;
+        std::function<bool()> reached;
+    } phases[] = {{"127.0.0.1", silent.port(), [&] { return silent.Lines().size() >= 2; }}, // USER and PASS read
+                  {"pop3s://127.0.0.1", holding.port(), [&] { return holding.ConnectionsAccepted() > 0; }},
+                  {"127.0.0.1", full.port(),
+                   [this] { return m_run.GetStatusText() == "正在检查公司邮箱->正在连接电子邮件服务器"; }}};
+    for (const auto& [address, port, reached] : phases) {
+        MessageTypeInfo stopped = AddItem(address, std::to_string(port));
+        EXPECT_LT(StopLatency(m_run, reached, [&] { EXPECT_EQ(Check(stopped), 0); }), kStopLatency) << address;
+        EXPECT_EQ(m_run.GetStatusText(), kStopped) << address;
+        m_run.EndRun();
+    }
 }
 
 TEST_F(MailMonitorScripted, EndsWithQuitAndAnnouncesWhatWasStoredAfterAStopOrAFailure)
@@ -124,6 +165,34 @@ TEST_F(MailMonitorScripted, EndsWithQuitAndAnnouncesWhatWasStoredAfterAStopOrAFa
         EXPECT_EQ(server.Lines().back(), "QUIT\r\n");
         m_run.EndRun();
     }
+}
+
+// Dovecot delays a login from an address after a failed one by about 2 s: no wrong password.
+TEST_F(MailMonitorScripted, ALoginTheServerDelaysSucceedsAndOneNeverAnsweredIsATimeOut)
+{
+    Server late = MailboxServer("+OK 1 120\r\n", 1, "", milliseconds(3000));
+    MessageTypeInfo item = AddItem("127.0.0.1", std::to_string(late.port()));
+    EXPECT_EQ(Check(item), 1);
+    EXPECT_EQ(m_run.GetStatusText(), kDone);
+    EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 1u);
+
+    Server silent = MailboxServer("", 0, "", milliseconds(-1));
+    MessageTypeInfo other = AddItem("127.0.0.1", std::to_string(silent.port()));
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(Check(other, {.replyTimeout = milliseconds(1000)}), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, milliseconds(20000)); // the time-out, not a hang
+    EXPECT_EQ(m_run.GetStatusText(), kError + "服务器没有及时回答（time out error）");
+}
+
+TEST_F(MailMonitorScripted, TheAddressLookupTakesIpv6)
+{
+    Server v6 = MailboxServer("+OK 1 120\r\n", 1, "", milliseconds(0), Server::Loopback::Ipv6);
+    MessageTypeInfo item = AddItem("::1", std::to_string(v6.port()));
+    EXPECT_EQ(Check(item), 1) << m_run.GetStatusText();
+    item.connAddress = "pop3://[::1]:" + std::to_string(v6.port());
+    item.ViewName.clear();
+    EXPECT_EQ(Check(item), 0) << m_run.GetStatusText(); // known already
+    EXPECT_EQ(m_run.GetStatusText(), kDone);
 }
 
 TEST(MailServerAddress, GivesHostPortAndTls)
@@ -280,10 +349,9 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 5u);
     EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
 
-    const std::string error = "检查 公司邮箱 时发生错误:->";
     // A sentence the user can act on, the client's words after it on the same line.
     const std::string unverified =
-        error + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
+        kError + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
     // The failure names the certificate, so the user can choose to trust exactly it.
     const std::string named = ") " + FingerprintNote(CertificateFileFingerprint(s_server->certificateFile())) + "）";
     const std::string closed = std::to_string(Server(Server::Dialogue({})).port());
@@ -296,9 +364,9 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
         {"pop3s://127.0.0.1:" + port, DovecotServer::kPassword, unverified + "IP address mismatch" + named},
         {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate" + named},
         {"pop3://127.0.0.1:" + closed, DovecotServer::kPassword,
-         error + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
+         kError + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
         {"pop3://127.0.0.1:" + std::to_string(s_server->plainPort()), "wrong",
-         error + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
+         kError + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
     for (const auto& c : cases) {
         MessageTypeInfo other = AddItem(c.address, "", c.password);
         EXPECT_EQ(Check(other), 0);
@@ -311,9 +379,9 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     // gives, and for no other.
     const std::string fingerprint = CertificateFileFingerprint(s_server->certificateFile());
     MessageTypeInfo pinned = AddItem("pop3s://localhost:" + port);
-    EXPECT_EQ(Check(pinned, fingerprint), 1) << m_run.GetStatusText();
+    EXPECT_EQ(Check(pinned, {}, fingerprint), 1) << m_run.GetStatusText();
     MessageTypeInfo otherName = AddItem("pop3s://127.0.0.1:" + port);
-    EXPECT_EQ(Check(otherName, fingerprint), 0);
+    EXPECT_EQ(Check(otherName, {}, fingerprint), 0);
     EXPECT_EQ(m_run.GetStatusText(), unverified + "self-signed certificate" + named);
 }
 
@@ -357,7 +425,7 @@ TEST_F(MailMonitorDovecot, KeepsTheFirstLinesOfTheBodyAsTextUnderTheNotice)
     }
     // An item whose preview is switched off keeps the notice alone.
     MessageTypeInfo quiet = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
-    ASSERT_EQ(Check(quiet, {}, false), 1) << m_run.GetStatusText();
+    ASSERT_EQ(Check(quiet, {}, {}, false), 1) << m_run.GetStatusText();
     const MessageInfo first = Find(m_store.Messages(quiet.messagetypeid), "1700000100.M1P1.wendar");
     EXPECT_EQ(first.SourceContent, Notice("gbk", "b@example.com", "a@example.com", ""));
 }

