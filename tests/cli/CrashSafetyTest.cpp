@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fstream>
 #include <iostream>
 #include <random>
-#include <sqlite3.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -124,25 +122,8 @@ TEST_F(CrashSafety, TwoFirstStartsAtOnceBothSucceed)
 TEST_F(CrashSafety, ADatabaseCheckKilledMidWayLosesNothingAndStoresNothingTwiceWhenRunAgain)
 {
     constexpr int kRows = 10000;
-    const std::string remote = home.path() + "remote.db";
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(remote.c_str(), &db), SQLITE_OK);
-        const std::string sql =
-            "create table notices(id integer primary key, sourcetype text, fromdate text, fromid text, fromname "
-            "text, info text, toid text, toname text, content text, link text);"
-            "create view v_notice as select id as ID, sourcetype as SourceType, fromdate as FromDate, fromid as "
-            "FromID, fromname as FromName, info as Info, toid as ToID, toname as ToName, content as Content, link as "
-            "Link from notices;"
-            "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
-            std::to_string(kRows) +
-            ") insert into notices select i, 'notice', '2002-05-01 08:30', 'u', '张三', '通知 ' || i, 'u2', '李四', "
-            "'<p>' || i || '</p>', 'http://127.0.0.1/n/' || i from n;";
-        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
-    }
-    Ok({"items", "add", "--name", "通知", "--category", "1", "--address", "Driver=SQLite3;Database=" + remote, "--view",
-        "v_notice", "--check-number", "10000"});
+    Ok({"items", "add", "--name", "通知", "--category", "1", "--address", NoticeDatabase(kRows), "--view", "v_notice",
+        "--check-number", "10000"});
     auto started = Clock::now();
     Ok({"check", "1"});
     const auto usual = Elapsed(started);
