@@ -3,8 +3,6 @@
 // come from the test's own thread, the way a box waiting for its user would.
 #include "app/CTarvoDoc.h"
 #include "monitors/StandardMonitors.h"
-#include "store/CAdoConnection.h"
-#include "store/LocalDatabase.h"
 #include "store/MessageReporter.h"
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
@@ -16,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -72,18 +71,16 @@ TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhil
     // A remote view of three notices, read through the SQLite ODBC driver by a real database check.
     TempDir remoteDir;
     const std::string remotePath = remoteDir.path() + "remote.db";
-    {
-        std::string error;
-        ASSERT_TRUE(EnsureLocalDatabase(remotePath, error)) << error; // any SQLite file will do
-        CAdoConnection remote;
-        ASSERT_TRUE(remote.Open("DBQ=" + remotePath + ";DRIVER={SQLite3}"));
-        ASSERT_TRUE(remote.Execute("create table v_notice(ID integer, SourceType text, FromDate text, FromID text, "
-                                   "FromName text, Info text, ToID text, ToName text, Content text, Link text)"));
-        for (const char* id : {"1", "2", "3"}) {
-            ASSERT_TRUE(remote.Execute(std::string("insert into v_notice values(") + id +
-                                       ",'t','2026-12-01','f','from','notice','to','to','body','http://127.0.0.1/')"));
-        }
-    }
+    sqlite3* remote = nullptr;
+    ASSERT_EQ(sqlite3_open(remotePath.c_str(), &remote), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(remote,
+                     "create table v_notice as with n(ID) as (values (1), (2), (3)) select ID, 't' as SourceType, "
+                     "'2026-12-01' as FromDate, 'f' as FromID, 'from' as FromName, 'notice' as Info, 'to' as "
+                     "ToID, 'to' as ToName, 'body' as Content, 'http://127.0.0.1/' as Link from n",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(remote);
     MessageTypeInfo item;
     item.MessageCategory = kCategoryDatabase;
     item.MessageTypeName = "通知";

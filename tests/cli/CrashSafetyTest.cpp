@@ -14,14 +14,16 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::chrono::milliseconds Elapsed(Clock::time_point since)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since);
-}
-
 class CrashSafety : public CliRunner
 {
 protected:
+    // How long the command takes when nobody kills it.
+    std::chrono::milliseconds UsualTime(std::vector<std::string> args, const std::string& homePath = {})
+    {
+        const auto started = Clock::now();
+        EXPECT_EQ(RunIn(homePath.empty() ? home.path() : homePath, std::move(args)).status, 0);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    }
     // A kill point anywhere from the program's start to just past its usual end.
     std::chrono::milliseconds KillPoint(std::chrono::milliseconds usual)
     {
@@ -47,9 +49,7 @@ std::vector<std::string> EditOfGeneration(int generation)
 TEST_F(CrashSafety, AnEditKilledAnywhereLeavesTheOldItemOrTheNewOneWhole)
 {
     Ok({"items", "add", "--name", "web", "--category", "2"});
-    auto started = Clock::now();
-    Ok(EditOfGeneration(0));
-    const auto usual = Elapsed(started);
+    const auto usual = UsualTime(EditOfGeneration(0));
 
     int killed = 0;
     constexpr int kTrials = 12;
@@ -77,13 +77,7 @@ TEST_F(CrashSafety, AnEditKilledAnywhereLeavesTheOldItemOrTheNewOneWhole)
 
 TEST_F(CrashSafety, AFirstStartKilledAnywhereLeavesADirectoryTheNextStartUses)
 {
-    std::chrono::milliseconds usual{};
-    {
-        TempDir fresh;
-        const auto started = Clock::now();
-        ASSERT_EQ(RunIn(fresh.path(), {"items"}).status, 0);
-        usual = Elapsed(started);
-    }
+    const auto usual = UsualTime({"items"}, TempDir().path());
     int killed = 0;
     constexpr int kTrials = 15;
     for (int trial = 0; trial < kTrials; ++trial) {
@@ -124,9 +118,7 @@ TEST_F(CrashSafety, ADatabaseCheckKilledMidWayLosesNothingAndStoresNothingTwiceW
     constexpr int kRows = 10000;
     Ok({"items", "add", "--name", "通知", "--category", "1", "--address", NoticeDatabase(kRows), "--view", "v_notice",
         "--check-number", "10000"});
-    auto started = Clock::now();
-    Ok({"check", "1"});
-    const auto usual = Elapsed(started);
+    const auto usual = UsualTime({"check", "1"});
     EXPECT_EQ(Number("select count(*) from userdata"), kRows);
 
     constexpr int kTrials = 3;

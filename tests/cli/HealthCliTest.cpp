@@ -5,29 +5,8 @@ namespace {
 class HealthCli : public CliRunner
 {
 protected:
-    // Every row of every table, in stored order.
-    std::string Dump() const
-    {
-        CAdoConnection connection;
-        EXPECT_TRUE(connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}"));
-        DbResult tables;
-        std::vector<std::string> errors;
-        connection.RunQuery("select name from sqlite_master where type='table' order by name", tables, errors);
-        std::string dump;
-        for (const auto& table : tables.rows) {
-            DbResult rows;
-            EXPECT_TRUE(connection.RunQuery("select * from " + table[0].text, rows, errors)) << table[0].text;
-            dump += table[0].text + "\n";
-            for (const auto& row : rows.rows) {
-                for (const DbValue& value : row) {
-                    dump += std::to_string(static_cast<int>(value.kind)) + ":" + std::to_string(value.integer) + ":" +
-                            std::to_string(value.real) + ":" + value.text + "|";
-                }
-                dump += "\n";
-            }
-        }
-        return dump;
-    }
+    // Every row of every table, as the sqlite3 shell dumps them.
+    std::string Dump() const { return RunChild({"sqlite3", DatabasePath(), ".dump"}).out; }
 };
 
 } // namespace
