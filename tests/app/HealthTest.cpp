@@ -1,18 +1,9 @@
+#include "DocTest.h"
 #include "app/CHealthOperations.h"
 #include "app/CItemOperations.h"
-#include "app/CTarvoDoc.h"
 #include "app/DryRun.h"
-#include "app/Settings.h"
-#include "monitors/CheckContext.h"
 #include "store/ExcludeTable.h"
 #include "store/FindingStore.h"
-#include "store/SourceRowInfo.h"
-#include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
-
-#include <atomic>
-#include <gtest/gtest.h>
-#include <mutex>
 
 using namespace std::chrono_literals;
 
@@ -21,62 +12,21 @@ namespace {
 constexpr std::int64_t kMinute = 60 * 1000;
 constexpr std::int64_t kStart = 1'800'000'000'000; // a fixed wall-clock time, moved by the tests
 
-// A document whose monitor fails an item while `failing` is set and otherwise stores one finding
-// when `findings` is set; the wall clock is the test's.
-class Health : public testing::Test
+// The wall clock is the test's; the timer fires every minute.
+class Health : public DocTest
 {
 protected:
-    Health() : doc(store.connection(), run, store.appDir(), player)
+    Health()
     {
-        doc.ApplySettings(settings);
-        doc.SetParallelChecks(1);
+        now = kStart;
         doc.SetTimerPeriod(1min);
         doc.SetWallClock([this] { return now.load(); });
-        doc.SetHealthChangedListener([this](const HealthChange& change) {
-            std::lock_guard guard(m_lock);
-            m_changes.push_back(change);
-        });
-        doc.SetMonitor(kCategoryWebPage, [this](CheckContext& context, MessageTypeInfo& item) {
-            std::lock_guard guard(m_lock);
-            m_calls.push_back(item.messagetypeid);
-            if (failing) {
-                context.run.SetErrorText("连接失败");
-                return 0;
-            }
-            SourceRowInfo row;
-            row.ID = std::to_string(m_calls.size());
-            return findings && row.Insert(context.mainConnection, item) ? (++item.m_nNewCount, 1) : 0;
-        });
-    }
-    ItemPtr AddItem(int checkInterval = 1200)
-    {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryWebPage;
-        item.CheckInterval = checkInterval;
-        auto added = std::make_shared<MessageTypeInfo>(store.AddItem(item));
-        doc.AddItem(added);
-        return added;
     }
     // One firing of the timer at the given minute.
     void TimerAt(std::int64_t minute)
     {
         now = kStart + minute * kMinute;
-        doc.CheckAll(true);
-        doc.WaitForChecks();
-    }
-    int CallsOf(int id)
-    {
-        std::lock_guard guard(m_lock);
-        return static_cast<int>(std::count(m_calls.begin(), m_calls.end(), id));
-    }
-    std::vector<HealthState> Changes()
-    {
-        std::lock_guard guard(m_lock);
-        std::vector<HealthState> states;
-        for (const auto& change : m_changes) {
-            states.push_back(change.to);
-        }
-        return states;
+        RunAllAndWait(true);
     }
     ItemHealth HealthOf(int id)
     {
@@ -86,18 +36,6 @@ protected:
         EXPECT_TRUE(all) << error;
         return all ? (*all)[id] : ItemHealth{};
     }
-
-    TestStore store;
-    CRunState run;
-    std::shared_ptr<RecordingPlayer> player = std::make_shared<RecordingPlayer>();
-    std::atomic<std::int64_t> now{kStart};
-    std::atomic<bool> failing{false};
-    std::atomic<bool> findings{false};
-    std::mutex m_lock;
-    std::vector<int> m_calls;
-    std::vector<HealthChange> m_changes;
-    Settings settings;
-    CTarvoDoc doc; // last: its workers end before the monitor's state goes
 };
 
 } // namespace
@@ -162,8 +100,8 @@ TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
 
 TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTimes)
 {
-    const ItemPtr own = AddItem(3600);
-    const ItemPtr other = AddItem(3600);
+    const ItemPtr own = AddItem(kCategoryWebPage, 3600);
+    const ItemPtr other = AddItem(kCategoryWebPage, 3600);
     CHealthOperations health(store.connection(), &settings);
     std::string error;
     ASSERT_TRUE(health.SetSchedule(own->messagetypeid, true, std::nullopt, std::nullopt, error)) << error;
@@ -174,9 +112,7 @@ TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTime
     EXPECT_EQ(CallsOf(other->messagetypeid), 5);
     TimerAt(60);
     EXPECT_EQ(CallsOf(own->messagetypeid), 2);
-    // A run by hand checks every item.
-    doc.CheckAll();
-    doc.WaitForChecks();
+    RunAllAndWait(); // a run by hand checks every item
     EXPECT_EQ(CallsOf(own->messagetypeid), 3);
 }
 
