@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
 

@@ -30,12 +30,13 @@ protected:
     }
     ItemHealth HealthOf(int id)
     {
-        CHealthOperations health(store.connection(), &settings, [this] { return now.load(); });
-        std::string error;
         auto all = health.AllHealth(error);
         EXPECT_TRUE(all) << error;
         return all ? (*all)[id] : ItemHealth{};
     }
+
+    CHealthOperations health{store.connection(), &settings, [this] { return now.load(); }};
+    std::string error;
 };
 
 } // namespace
@@ -58,26 +59,19 @@ TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
     }
     // After failures one, two, three: waits of 2, 4 and 8 minutes.
     EXPECT_EQ(checkedAt, (std::vector<std::int64_t>{0, 2, 6, 14}));
-    ItemHealth health = HealthOf(id);
-    EXPECT_EQ(health.state, HealthState::Failing);
-    EXPECT_EQ(health.consecutiveFailures, 4);
-    EXPECT_EQ(health.lastError, "连接失败");
-    EXPECT_EQ(health.lastSuccessMs, 0);
+    ItemHealth told = HealthOf(id);
+    EXPECT_EQ(std::tuple(told.state, told.consecutiveFailures, told.lastError, told.lastSuccessMs),
+              std::tuple(HealthState::Failing, 4, std::string("连接失败"), 0));
     EXPECT_EQ(Changes(), std::vector<HealthState>{HealthState::Failing});
-    {
-        std::lock_guard guard(m_lock);
-        EXPECT_NE(m_changes.front().text.find("连接失败"), std::string::npos) << m_changes.front().text;
-    }
+    EXPECT_THAT(m_changes.front().text, testing::HasSubstr("连接失败"));
 
     failing = false;
     now = kStart + 15 * kMinute;
     doc.CheckOne(item);
     doc.WaitForChecks();
-    health = HealthOf(id);
-    EXPECT_EQ(health.state, HealthState::Recovered);
-    EXPECT_EQ(health.consecutiveFailures, 0);
-    EXPECT_EQ(health.lastSuccessMs, kStart + 15 * kMinute);
-    EXPECT_EQ(health.lastError, "连接失败"); // still told after the recovery
+    told = HealthOf(id); // the error is still told after the recovery
+    EXPECT_EQ(std::tuple(told.state, told.consecutiveFailures, told.lastError, told.lastSuccessMs),
+              std::tuple(HealthState::Recovered, 0, std::string("连接失败"), kStart + 15 * kMinute));
     TimerAt(16);
     TimerAt(17);
     EXPECT_EQ(CallsOf(id), 7);
@@ -85,25 +79,18 @@ TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
     EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Failing, HealthState::Recovered}));
 
     // The log tells each check: newest first, how it was started and what came of it.
-    CHealthOperations operations(store.connection(), &settings);
-    std::string error;
-    const auto log = operations.Log(id, 20, error);
+    const auto log = health.Log(id, 20, error);
     ASSERT_TRUE(log) << error;
     ASSERT_EQ(log->size(), 7u);
-    EXPECT_EQ((*log)[2].trigger, CheckTrigger::Hand);
-    EXPECT_EQ((*log)[2].result, CheckResult::NothingNew);
-    EXPECT_EQ((*log)[3].trigger, CheckTrigger::Timer);
-    EXPECT_EQ((*log)[3].result, CheckResult::Failed);
-    EXPECT_EQ((*log)[3].text, "连接失败");
-    EXPECT_EQ((*log)[3].startMs, kStart + 14 * kMinute);
+    EXPECT_EQ(std::pair((*log)[2].trigger, (*log)[2].result), std::pair(CheckTrigger::Hand, CheckResult::NothingNew));
+    EXPECT_EQ(std::tuple((*log)[3].trigger, (*log)[3].result, (*log)[3].text, (*log)[3].startMs),
+              std::tuple(CheckTrigger::Timer, CheckResult::Failed, std::string("连接失败"), kStart + 14 * kMinute));
 }
 
 TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTimes)
 {
     const ItemPtr own = AddItem(kCategoryWebPage, 3600);
     const ItemPtr other = AddItem(kCategoryWebPage, 3600);
-    CHealthOperations health(store.connection(), &settings);
-    std::string error;
     ASSERT_TRUE(health.SetSchedule(own->messagetypeid, true, std::nullopt, std::nullopt, error)) << error;
     for (std::int64_t minute = 0; minute < 5; ++minute) {
         TimerAt(minute);
@@ -118,10 +105,7 @@ TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTime
 
 TEST_F(Health, AnItemThatBringsNothingForLongerThanExpectedFallsSilentOnceAndWakesWithNews)
 {
-    const ItemPtr item = AddItem();
-    const int id = item->messagetypeid;
-    CHealthOperations health(store.connection(), &settings);
-    std::string error;
+    const int id = AddItem()->messagetypeid;
     ASSERT_TRUE(health.SetSchedule(id, std::nullopt, std::nullopt, 30, error)) << error;
     findings = true;
     TimerAt(0);
@@ -137,16 +121,13 @@ TEST_F(Health, AnItemThatBringsNothingForLongerThanExpectedFallsSilentOnceAndWak
     EXPECT_EQ(Changes(), std::vector<HealthState>{HealthState::Silent});
     findings = true;
     TimerAt(41);
-    EXPECT_EQ(HealthOf(id).state, HealthState::Ok);
+    EXPECT_EQ(std::pair(HealthOf(id).state, HealthOf(id).lastNewMs), std::pair(HealthState::Ok, kStart + 41 * kMinute));
     EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Silent, HealthState::Ok}));
-    EXPECT_EQ(HealthOf(id).lastNewMs, kStart + 41 * kMinute);
 }
 
 TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
 {
     const int id = AddItem()->messagetypeid;
-    CHealthOperations health(store.connection(), &settings);
-    std::string error;
     for (int i = 0; i < 205; ++i) {
         std::optional<HealthChange> change;
         const CheckRecord check{id, "a", kStart + i, 5, CheckTrigger::Cli, CheckResult::NewFindings, i, {}};
@@ -155,8 +136,7 @@ TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
     auto log = health.Log(id, 1000, error);
     ASSERT_TRUE(log) << error;
     ASSERT_EQ(log->size(), static_cast<size_t>(kCheckLogKeep));
-    EXPECT_EQ(log->front().newFindings, 204);
-    EXPECT_EQ(log->back().newFindings, 5);
+    EXPECT_EQ(std::pair(log->front().newFindings, log->back().newFindings), std::pair(204, 5));
 
     ItemOptions options = health.Options(id, error).value();
     EXPECT_EQ(options, (ItemOptions{id, false, 0, {}, true}));

@@ -1,69 +1,26 @@
-#include "app/CMessageOperations.h"
+#include "MessageStore.h"
 #include "store/ExcludeTable.h"
 #include "store/LocalDatabase.h"
-#include "store/SourceRowInfo.h"
-#include "support/TestStore.h"
 
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace {
 
-class Search : public testing::Test
+class Search : public MessageStore
 {
 protected:
-    void SetUp() override
-    {
-        MessageTypeInfo item;
-        item.MessageTypeName = "A";
-        itemA = store.AddItem(item);
-        item.MessageTypeName = "B";
-        itemB = store.AddItem(item);
-    }
-
-    int Add(const MessageTypeInfo& item, const std::string& info, const std::string& content,
-            const std::string& from = "张三")
-    {
-        SourceRowInfo row;
-        row.ID = std::to_string(++serial);
-        row.Info = info;
-        row.FromName = from;
-        row.ToName = "李四";
-        row.Content = content;
-        EXPECT_TRUE(row.Insert(store.connection(), item));
-        return static_cast<int>(store.QueryNumber("select max(id) from userdata"));
-    }
-
+    // The keys of the records a search finds, read page by page two at a time.
     std::vector<int> Found(const std::string& text, int itemId = 0, int filter = kFilterAll)
     {
         MessageQuery query;
         query.search = text;
         query.itemId = itemId;
         query.readFilter = filter;
-        query.pageSize = 2; // the count and the pages must agree
-        std::vector<int> ids;
-        std::string error;
-        for (query.page = 1;; ++query.page) {
-            auto page = messages.Page(query, error);
-            EXPECT_TRUE(page) << text << ": " << error;
-            if (!page || page->page < query.page || page->rows.empty()) {
-                break;
-            }
-            EXPECT_EQ(page->totalCount, static_cast<long>(ids.size() + page->rows.size()) +
-                                            std::max(0L, page->totalCount - page->page * page->pageSize))
-                << text;
-            for (const auto& row : page->rows) {
-                ids.push_back(row.ID);
-            }
-        }
+        query.pageSize = 2;
+        std::vector<int> ids = Ids(AllPages(query));
         std::sort(ids.begin(), ids.end());
         return ids;
     }
-
-    TestStore store;
-    CMessageOperations messages{store.connection()};
-    MessageTypeInfo itemA, itemB;
-    int serial = 0;
 };
 
 } // namespace
@@ -113,7 +70,6 @@ TEST_F(Search, TheIndexFollowsNewFindingsDeletionsUndoAndChangedTexts)
     const int second = Add(itemB, "再次停机", "服务器升级");
     EXPECT_EQ(Found("停机"), (std::vector<int>{first, second}));
 
-    std::string error;
     ASSERT_TRUE(messages.Delete({first}, error)) << error;
     EXPECT_EQ(Found("停机"), (std::vector<int>{second}));
     EXPECT_EQ(Found("维护"), (std::vector<int>{}));
@@ -141,7 +97,6 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
           "case when i = 4000 then '第四千条' else '' end from n"}) {
         ASSERT_TRUE(store.connection().Execute(sql)) << sql;
     }
-    std::string error;
     ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
 
     auto progress = messages.SearchIndexState(error);
@@ -174,11 +129,12 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
 
 namespace {
 
-class Changes : public testing::Test
+class Changes : public MessageStore
 {
 protected:
     void SetUp() override
     {
+        MessageStore::SetUp();
         MessageTypeInfo item;
         item.MessageTypeName = "页";
         item.MessageCategory = 2;
@@ -201,7 +157,6 @@ protected:
 
     ChangeView View(int id)
     {
-        std::string error;
         auto view = messages.Changes(id, error);
         EXPECT_TRUE(view) << error;
         return view.value_or(ChangeView());
@@ -216,10 +171,7 @@ protected:
         return pieces;
     }
 
-    TestStore store;
-    CMessageOperations messages{store.connection()};
     MessageTypeInfo web;
-    int serial = 0;
 };
 
 using Kind = DiffPiece::Kind;
@@ -242,7 +194,6 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
     EXPECT_NE(ChangeViewHtml(sameView).find("没有变化"), std::string::npos);
 
     // A word inserted in a Chinese sentence, a number changed, a deleted record's copy still counts.
-    std::string error;
     ASSERT_TRUE(messages.Delete({same}, error)) << error;
     const int changed = AddCopy("<p>我们明天上午开会。</p><!--a-->x<!--b--> price 120 USD", web);
     const ChangeView view = View(changed);
@@ -291,7 +242,6 @@ TEST_F(Changes, AnFtpRecordShowsItsEntryAndADatabaseRecordItsRow)
     EXPECT_EQ(dbRow.kind, ChangeView::Kind::Row);
     EXPECT_EQ(ChangeViewLines(dbRow), (std::vector<std::string>{"+ 标题: 请审批 发送者: 张三 金额 <5000>"}));
 
-    std::string error;
     EXPECT_FALSE(messages.Changes(99, error));
     EXPECT_FALSE(error.empty());
 }
