@@ -111,11 +111,8 @@ TEST_F(Cli, MessagesAreSearchedAnOlderFileIndexedFirstAndAWebRecordShowsWhatChan
     EXPECT_THAT(found.err, AllOf(HasSubstr("正在建立搜索索引: 0%"), HasSubstr("正在建立搜索索引: 100%")));
     EXPECT_THAT(found.out, HasSubstr("共:2条"));
     EXPECT_TRUE(Run({"messages", "--search", "开会"}).err.empty()) << "indexed once";
-    for (const char* text : {"C++", "\"引号\"", "上午 PRICE"}) {
-        EXPECT_THAT(Ok({"--json", "messages", "--search", text, "--filter", "unread"}),
-                    AllOf(HasSubstr(R"("totalCount":1,)"), HasSubstr(R"("ID":2,)")))
-            << text;
-    }
+    EXPECT_THAT(Ok({"--json", "messages", "--search", "上午 PRICE", "--filter", "unread"}),
+                AllOf(HasSubstr(R"("totalCount":1,)"), HasSubstr(R"("ID":2,)")));
     EXPECT_THAT(Ok({"messages", "--search", "下午"}), HasSubstr("共:0条"));
 
     EXPECT_EQ(Ok({"message", "2", "--diff"}), "+ 上午\n- 100\n+ 120 C++ \"引号\"\n");
@@ -295,27 +292,21 @@ TEST_F(Cli, VersionHelpAndTheExitStatusOfARunWithAFailedItem)
     EXPECT_EQ(Run({"check", "1"}).status, 0);
 }
 
-TEST(CliDataDirectory, AnEarlierBuildsStoreBesideTheProgramIsMovedOnceWithANotice)
+TEST_F(Cli, AnEarlierBuildsStoreBesideTheProgramIsMovedOnceWithANotice)
 {
-    TempDir root;
-    const std::string bin = root.path() + "build/bin/";
+    const std::string bin = home.path() + "build/bin/";
     std::filesystem::create_directories(bin);
     std::filesystem::copy_file(WENDAR_CLI_PATH, bin + "wendar-cli");
-    const std::map<std::string, std::string> env = {{"XDG_DATA_HOME", root.path() + "xdg"},
-                                                    {"XDG_CONFIG_HOME", root.path() + "config"},
-                                                    {"WENDAR_HOME", ""},
-                                                    {"PULSE_SERVER", "unix:/nonexistent"}};
+    auto env = Environment();
+    env["XDG_DATA_HOME"] = home.path() + "xdg";
     // What an earlier build did: the store in the executable's folder.
     ASSERT_EQ(RunChild({bin + "wendar-cli", "--home", bin, "items", "add", "--name", "旧项目", "--category", "5"}, env)
                   .status,
               0);
     const ChildResult first = RunChild({bin + "wendar-cli", "items"}, env);
-    EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_THAT(first.out, HasSubstr("\t旧项目\t"));
     EXPECT_THAT(first.err,
-                HasSubstr("已把旧的数据库 " + bin + "message.dat 移到 " + root.path() + "xdg/wendar/message.dat"));
+                HasSubstr("已把旧的数据库 " + bin + "message.dat 移到 " + home.path() + "xdg/wendar/message.dat"));
     EXPECT_FALSE(std::filesystem::exists(bin + "message.dat"));
-    const ChildResult second = RunChild({bin + "wendar-cli", "items"}, env);
-    EXPECT_THAT(second.out, HasSubstr("\t旧项目\t"));
-    EXPECT_EQ(second.err, "");
+    EXPECT_EQ(RunChild({bin + "wendar-cli", "items"}, env).err, "") << "moved once";
 }
