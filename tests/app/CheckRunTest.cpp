@@ -1,5 +1,4 @@
 #include "DocTest.h"
-#include "app/ITrayIcon.h"
 #include "support/WaitUntil.h"
 
 using CheckRun = DocTest;
@@ -179,24 +178,9 @@ TEST(SoundQueue, KeepsAHundredNewestFirstFallsBackToTheDefaultAndEndsWithoutPlay
     EXPECT_EQ(player->Played(), (std::vector<std::string>{"/app/ring01.wav", "/s/missing.wav", "/app/ring01.wav"}));
 }
 
-TEST_F(CheckRun, TrayTipAndStatusSummaryReadAsTheUserSeesThem)
+// The tray's tips and the summary without counts are the main frame's tests.
+TEST_F(CheckRun, TheStatusSummaryCountsTheItemsAndAllUnreadButLeavesARunsOwnText)
 {
-    struct Tray final : ITrayIcon
-    {
-        void SetToolTip(const std::string& text) override { tips.push_back(text); }
-        std::vector<std::string> tips;
-    } tray;
-    doc.SetTrayIcon(&tray);
-    doc.RefreshTrayTip();
-    doc.m_nUnreadCount = 3;
-    doc.RefreshTrayTip(std::string(30, 'x') + "检查完毕了检查完毕了检查完毕了");
-    EXPECT_EQ(tray.tips,
-              (std::vector<std::string>{"没有未读的消息", std::string(30, 'x') + "检查完毕了检查完毕了检", // 63 bytes
-                                        "您还有:3条消息未读"}));
-
-    doc.m_nUnreadCount = 0;
-    doc.UpdateStatusSummary();
-    EXPECT_EQ(run.GetStatusText(), "当前类别: 所有 ()");
     auto item = AddItem();
     item->MessageTypeName = "A";
     item->state = 0;
