@@ -3,31 +3,9 @@
 #include "app/ItemTransfer.h"
 
 #include "ItemStore.h"
-
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
+#include "TestFiles.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-unsigned FileMode(const std::string& path)
-{
-    struct stat info = {};
-    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 0777U;
-}
 
 class ItemTransfer : public testing::Test
 {

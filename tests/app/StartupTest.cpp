@@ -1,6 +1,7 @@
 // The start of either program: its profile, the user's data directory apart from the program's
 // resources, the private store, and the move of an earlier build's message.dat out of the
 // executable's folder.
+#include "TestFiles.h"
 #include "app/AppConnections.h"
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
@@ -25,19 +26,6 @@ namespace {
 const TempDir g_config;
 const bool g_configSet = ::setenv("XDG_CONFIG_HOME", g_config.path().c_str(), 1) == 0;
 const std::string g_profile = g_config.path() + "Local AppWizard-Generated Applications/Tarvo.ini";
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-unsigned FileMode(const std::string& path)
-{
-    struct stat st = {};
-    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 0777U;
-}
 
 void Touch(const std::string& path, const std::string& text = "x")
 {

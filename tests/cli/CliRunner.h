@@ -2,6 +2,7 @@
 // wendar-cli as a user runs it: on a home directory and a profile of the test's own, as child
 // processes (several at once where a test wants two programs on one directory).
 #include "LocalServers.h"
+#include "app/TestFiles.h"
 #include "store/CAdoConnection.h"
 #include "support/ChildProcess.h"
 #include "support/TestStore.h"
@@ -14,12 +15,6 @@
 using testing::AllOf;
 using testing::HasSubstr;
 using testing::Not;
-
-inline std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // How often part stands in text.
 inline size_t Count(const std::string& text, const std::string& part)

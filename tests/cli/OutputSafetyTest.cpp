@@ -4,21 +4,8 @@
 #include "CliRunner.h"
 
 #include <filesystem>
-#include <sys/stat.h>
-
-namespace {
 
 using OutputSafety = CliRunner;
-
-mode_t Mode(const std::string& path)
-{
-    struct stat st
-    {
-    };
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-} // namespace
 
 TEST_F(OutputSafety, EscapeSequencesInAMailSubjectAreShownNotObeyed)
 {
@@ -51,10 +38,10 @@ TEST_F(OutputSafety, PageCopiesAreTheUsersAloneAndAPlantedSymlinkIsReplacedNotFo
     std::filesystem::create_symlink(victim, data + "网页.htm");
 
     Ok({"check", "1"});
-    EXPECT_EQ(Mode(data), 0700u);
+    EXPECT_EQ(FileMode(data), 0700u);
     for (const char* name : {"网页.htm", "数据.htm"}) {
         EXPECT_FALSE(std::filesystem::is_symlink(data + name)) << name;
-        EXPECT_EQ(Mode(data + name), 0600u) << name;
+        EXPECT_EQ(FileMode(data + name), 0600u) << name;
     }
     EXPECT_EQ(ReadFile(victim), "untouched");
     EXPECT_EQ(ReadFile(data + "网页.htm"), "<p>secret page</p>");
