@@ -216,31 +216,18 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
 
 TEST_F(Changes, AnFtpRecordShowsItsEntryAndADatabaseRecordItsRow)
 {
-    MessageTypeInfo item;
-    item.MessageTypeName = "ftp";
-    item.MessageCategory = 3;
-    item = store.AddItem(item);
-    SourceRowInfo row;
-    row.ID = "1";
-    row.Info = "报告.pdf";
-    row.Content = "FTP<a href=x>(ftp)</a>中下面的文件或者文件夹发生了变化<br>文件名称：<a href=y>报告.pdf</a>";
-    ASSERT_TRUE(row.Insert(store.connection(), item));
-    const ChangeView entries = View(1);
+    MessageTypeInfo ftp;
+    ftp.MessageCategory = kCategoryFtp;
+    const ChangeView entries = View(Add(store.AddItem(ftp), "报告.pdf",
+                                        "FTP<a href=x>(ftp)</a>中下面的文件或者文件夹发生了变化<br>文件名称：<a "
+                                        "href=y>报告.pdf</a>"));
     EXPECT_EQ(entries.kind, ChangeView::Kind::Entries);
     EXPECT_EQ(ChangeViewLines(entries),
               (std::vector<std::string>{"+ FTP (ftp) 中下面的文件或者文件夹发生了变化 文件名称： 报告.pdf"}));
 
-    item.MessageTypeName = "db";
-    item.MessageCategory = 1;
-    item = store.AddItem(item);
-    row.ID = "2";
-    row.Info = "请审批";
-    row.FromName = "张三";
-    row.Content = "金额 &lt;5000&gt;";
-    ASSERT_TRUE(row.Insert(store.connection(), item));
-    const ChangeView dbRow = View(2);
-    EXPECT_EQ(dbRow.kind, ChangeView::Kind::Row);
-    EXPECT_EQ(ChangeViewLines(dbRow), (std::vector<std::string>{"+ 标题: 请审批 发送者: 张三 金额 <5000>"}));
+    const ChangeView row = View(Add(itemA, "请审批", "金额 &lt;5000&gt;")); // a database item
+    EXPECT_EQ(row.kind, ChangeView::Kind::Row);
+    EXPECT_EQ(ChangeViewLines(row), (std::vector<std::string>{"+ 标题: 请审批 发送者: 张三 接收者: 李四 金额 <5000>"}));
 
     EXPECT_FALSE(messages.Changes(99, error));
     EXPECT_FALSE(error.empty());

@@ -55,12 +55,11 @@ TEST_F(HealthCli, ItemsTellHealthScheduleAndTheLastTwentyChecks)
     const std::string shown = Ok({"items", "show", "1"});
     EXPECT_THAT(shown, AllOf(HasSubstr("\nCheckInterval\t3600\n"), HasSubstr("\nownSchedule\t1\nexpectMinutes\t30\n")));
     EXPECT_EQ(Count(shown, "\tcli\tfailed\t0\t"), 20u) << shown;
-    const std::string json = Ok({"--json", "items", "show", "1"});
-    for (const char* field : {R"("health":"failing","consecutiveFailures":21,"lastCheck":"20)", R"("lastSuccess":"")",
-                              R"("lastError":"正在检查：坏库 >>错误：)", R"("log":[{"start":"20)",
-                              R"(,"trigger":"cli","result":"failed","newFindings":0,"text":")"}) {
-        EXPECT_THAT(json, HasSubstr(field)) << field << " in " << json;
-    }
+    EXPECT_THAT(Ok({"--json", "items", "show", "1"}),
+                AllOf(HasSubstr(R"("health":"failing","consecutiveFailures":21,"lastCheck":"20)"),
+                      HasSubstr(R"("lastSuccess":"")"), HasSubstr(R"("lastError":"正在检查：坏库 >>错误：)"),
+                      HasSubstr(R"("log":[{"start":"20)"),
+                      HasSubstr(R"(,"trigger":"cli","result":"failed","newFindings":0,"text":")")));
     EXPECT_THAT(Ok({"--json", "items"}), HasSubstr(R"("health":"failing","consecutiveFailures":21,)"));
     Ok({"items", "set", "1", "--own-schedule", "0", "--trust-certificate", std::string(64, 'A')});
     EXPECT_THAT(Ok({"items", "show", "1"}),
