@@ -1,3 +1,4 @@
+#include "ItemStore.h"
 #include "MessageStore.h"
 #include "store/ExcludeTable.h"
 #include "store/LocalDatabase.h"
@@ -135,13 +136,8 @@ protected:
     void SetUp() override
     {
         MessageStore::SetUp();
-        MessageTypeInfo item;
-        item.MessageTypeName = "页";
-        item.MessageCategory = 2;
-        item.connAddress = "http://127.0.0.1/page";
-        web = store.AddItem(item);
-        ExcludeRanges ranges{{0, "<!--a-->", "<!--b-->"}};
-        ASSERT_TRUE(SaveExcludeRanges(store.connection(), web.messagetypeid, ranges));
+        web = store.AddItem(NewItem("页", kCategoryWebPage, "http://127.0.0.1/page"));
+        ASSERT_TRUE(SaveExcludeRanges(store.connection(), web.messagetypeid, {{0, "<!--a-->", "<!--b-->"}}));
     }
 
     int AddCopy(const std::string& content, const MessageTypeInfo& item)

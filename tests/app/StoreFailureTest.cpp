@@ -1,6 +1,7 @@
 // A check whose store refuses its findings must end its run by itself and leave the program free
 // to close, whatever the message reporter does: the reporter here blocks every call that does not
 // come from the test's own thread, the way a box waiting for its user would.
+#include "ItemStore.h"
 #include "app/CTarvoDoc.h"
 #include "monitors/StandardMonitors.h"
 #include "store/MessageReporter.h"
@@ -81,10 +82,7 @@ TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhil
                      nullptr, nullptr, nullptr),
         SQLITE_OK);
     sqlite3_close(remote);
-    MessageTypeInfo item;
-    item.MessageCategory = kCategoryDatabase;
-    item.MessageTypeName = "通知";
-    item.connAddress = "Driver=SQLite3;Database=" + remotePath;
+    MessageTypeInfo item = NewItem("通知", kCategoryDatabase, "Driver=SQLite3;Database=" + remotePath);
     item.ViewName = "v_notice";
     item.CheckNumber = 0;
     item.bNotify = -1;

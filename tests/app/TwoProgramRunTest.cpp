@@ -1,6 +1,7 @@
 // A run of the document next to another program on the same message.dat: an item that program is
 // checking is passed over with a status text, and every run reads the items as they are stored now.
 #include "DocTest.h"
+#include "ItemStore.h"
 #include "app/CItemCheckLock.h"
 #include "store/LocalDatabase.h"
 
@@ -10,13 +11,7 @@ class TwoProgramRun : public DocTest
 {
 protected:
     // A web item stored by another program: not yet in the document's list.
-    int Add(const std::string& name)
-    {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryWebPage;
-        item.MessageTypeName = name;
-        return store.AddItem(item).messagetypeid;
-    }
+    int Add(const std::string& name) { return store.AddItem(NewItem(name)).messagetypeid; }
     // Another program's connection to the same file.
     void OtherProgram(const std::string& sql)
     {

@@ -1,6 +1,7 @@
 // The window's own connection: it reads while a check holds its write transaction, and a write
 // that meets another connection's write lock returns at once and lands in the background, in the
 // order the writes were made.
+#include "ItemStore.h"
 #include "app/AppConnections.h"
 #include "app/CBackgroundWrites.h"
 #include "app/CTarvoApp.h"
@@ -79,9 +80,7 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     Outcomes outcomes;
     app.UseBackgroundWrites(outcomes.Record("mark all"));
     CTarvoDoc doc(app.Db().ui, app.m_run, app.m_strAppDir, std::make_shared<RecordingPlayer>());
-    MessageTypeInfo item;
-    item.MessageCategory = kCategoryWebPage;
-    item.MessageTypeName = "慢";
+    MessageTypeInfo item = NewItem("慢");
     ASSERT_NE(item.Save(app.Db().ui, 1), 0);
 
     std::promise<void> inside;
