@@ -59,12 +59,25 @@ protected:
         EXPECT_EQ(result.status, 0) << result.err;
         return result.out;
     }
+    // Adds an item with the CLI (its number, from 1, is printed); more options after the address.
+    void AddItem(const std::string& name, const std::string& category, const std::string& address = {},
+                 const std::vector<std::string>& more = {}) const
+    {
+        std::vector<std::string> args = {"items", "add", "--name", name, "--category", category};
+        if (!address.empty()) {
+            args.insert(args.end(), {"--address", address});
+        }
+        args.insert(args.end(), more.begin(), more.end());
+        Ok(args);
+    }
     // A POP3 item on the local Dovecot's mailbox of the user tester.
     void AddMailItem() const
     {
-        Ok({"items", "add", "--name", "邮件", "--category", "4", "--address", "127.0.0.1", "--view",
-            std::to_string(LocalServers::Pop3Port()), "--user", "tester", "--password", "secret"});
+        AddItem("邮件", "4", "127.0.0.1",
+                {"--view", std::to_string(LocalServers::Pop3Port()), "--user", "tester", "--password", "secret"});
     }
+    // The address of a database item that cannot be checked.
+    static constexpr const char* kBrokenDatabase = "Driver=SQLite3;Database=/nonexistent/x.db";
     std::string DatabasePath() const { return home.path() + "message.dat"; }
     std::string ProfilePath() const { return config.path() + "Local AppWizard-Generated Applications/Tarvo.ini"; }
     // A whole number from a query on the CLI's message.dat, read behind its back.

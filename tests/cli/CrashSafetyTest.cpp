@@ -48,7 +48,7 @@ std::vector<std::string> EditOfGeneration(int generation)
 
 TEST_F(CrashSafety, AnEditKilledAnywhereLeavesTheOldItemOrTheNewOneWhole)
 {
-    Ok({"items", "add", "--name", "web", "--category", "2"});
+    AddItem("web", "2");
     const auto usual = UsualTime(EditOfGeneration(0));
 
     int killed = 0;
@@ -116,8 +116,7 @@ TEST_F(CrashSafety, TwoFirstStartsAtOnceBothSucceed)
 TEST_F(CrashSafety, ADatabaseCheckKilledMidWayLosesNothingAndStoresNothingTwiceWhenRunAgain)
 {
     constexpr int kRows = 10000;
-    Ok({"items", "add", "--name", "通知", "--category", "1", "--address", NoticeDatabase(kRows), "--view", "v_notice",
-        "--check-number", "10000"});
+    AddItem("通知", "1", NoticeDatabase(kRows), {"--view", "v_notice", "--check-number", "10000"});
     const auto usual = UsualTime({"check", "1"});
     EXPECT_EQ(Number("select count(*) from userdata"), kRows);
 

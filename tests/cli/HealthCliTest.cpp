@@ -15,14 +15,13 @@ protected:
 // (records, items, log, state) is exactly as before.
 TEST_F(HealthCli, ADryRunOfEveryKindTellsWhatWouldBeStoredAndLeavesMessageDatAsItWas)
 {
-    Ok({"items", "add", "--name", "库", "--category", "1", "--address", NoticeDatabase(2), "--view", "v_notice"});
+    AddItem("库", "1", NoticeDatabase(2), {"--view", "v_notice"});
     Ok({"check", "1"});
     NoticeDatabase(3); // one more than stored: the trial compares with the item's records
-    Ok({"items", "add", "--name", "页", "--category", "2", "--address",
-        LocalServers::SetPage("/trial.htm", "<p>试验页</p>")});
+    AddItem("页", "2", LocalServers::SetPage("/trial.htm", "<p>试验页</p>"));
     const std::string ftp = LocalServers::NewFtpDirectory("trial");
     LocalServers::WriteFtpFile("trial", "a.txt");
-    Ok({"items", "add", "--name", "文件", "--category", "3", "--address", ftp});
+    AddItem("文件", "3", ftp);
     LocalServers::DeliverMail("1700009101.M1P1.trial",
                               "From: a@example.com\r\nSubject: 试验主题\r\nTo: tester@example.com\r\n\r\nbody\r\n");
     AddMailItem();
@@ -46,8 +45,8 @@ TEST_F(HealthCli, ADryRunOfEveryKindTellsWhatWouldBeStoredAndLeavesMessageDatAsI
 
 TEST_F(HealthCli, ItemsTellHealthScheduleAndTheLastTwentyChecks)
 {
-    Ok({"items", "add", "--name", "坏库", "--category", "1", "--address", "Driver=SQLite3;Database=/nonexistent/x.db",
-        "--own-schedule", "1", "--interval-minutes", "60", "--expect-minutes", "30"});
+    AddItem("坏库", "1", kBrokenDatabase,
+            {"--own-schedule", "1", "--interval-minutes", "60", "--expect-minutes", "30"});
     for (int i = 0; i < 21; ++i) {
         EXPECT_EQ(Run({"check", "1"}).status, 1);
     }
@@ -72,10 +71,9 @@ TEST_F(HealthCli, ItemsTellHealthScheduleAndTheLastTwentyChecks)
 TEST_F(HealthCli, WatchHonoursOwnSchedulesAndBacksOffAFailingItem)
 {
     const std::string page = LocalServers::SetPage("/watch-health.htm", "<p>页</p>");
-    Ok({"items", "add", "--name", "每次", "--category", "2", "--address", page});
-    Ok({"items", "add", "--name", "每小时", "--category", "2", "--address", page, "--own-schedule", "1",
-        "--interval-minutes", "60"});
-    Ok({"items", "add", "--name", "坏库", "--category", "1", "--address", "Driver=SQLite3;Database=/nonexistent/x.db"});
+    AddItem("每次", "2", page);
+    AddItem("每小时", "2", page, {"--own-schedule", "1", "--interval-minutes", "60"});
+    AddItem("坏库", "1", kBrokenDatabase);
     const auto failingTold = [](const std::string& out) { return Count(out, "状态变化\t坏库\t失败\t") > 0; };
     const ChildResult watch = RunUntil({"watch", "--interval-seconds", "1"}, failingTold);
     EXPECT_TRUE(failingTold(watch.out)) << watch.out;

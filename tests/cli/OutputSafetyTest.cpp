@@ -28,8 +28,7 @@ TEST_F(OutputSafety, EscapeSequencesInAMailSubjectAreShownNotObeyed)
 
 TEST_F(OutputSafety, PageCopiesAreTheUsersAloneAndAPlantedSymlinkIsReplacedNotFollowed)
 {
-    Ok({"items", "add", "--name", "网页", "--category", "2", "--address",
-        LocalServers::SetPage("/copies.htm", "<p>secret page</p>")});
+    AddItem("网页", "2", LocalServers::SetPage("/copies.htm", "<p>secret page</p>"));
     const std::string data = home.path() + "data/";
     std::filesystem::create_directory(data);
     ::chmod(data.c_str(), 0755);
@@ -57,7 +56,7 @@ TEST_F(OutputSafety, PageCopiesAreTheUsersAloneAndAPlantedSymlinkIsReplacedNotFo
 
 TEST_F(OutputSafety, OptionValuesAreNeverTakenForOptionsAndAPasswordCanComeFromStandardInput)
 {
-    Ok({"items", "add", "--name", "-h", "--category", "4"});
+    AddItem("-h", "4");
     const ChildResult set = Run({"items", "set", "1", "--password", "-h", "--about", "--json"});
     EXPECT_EQ(set.status, 0) << set.err;
     EXPECT_TRUE(set.out.empty()) << set.out;

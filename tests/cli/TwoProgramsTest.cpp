@@ -40,8 +40,8 @@ TEST_F(TwoPrograms, CheckingTheSamePop3FtpAndWebItemsAtOnceStoresEachFindingOnce
     const std::string page = "/two-programs.htm";
     // A slow page keeps the two checks of it side by side.
     AddMailItem();
-    Ok({"items", "add", "--name", "FTP", "--category", "3", "--address", ftp});
-    Ok({"items", "add", "--name", "网页", "--category", "2", "--address", LocalServers::SetPage(page, "", 300ms)});
+    AddItem("FTP", "3", ftp);
+    AddItem("网页", "2", LocalServers::SetPage(page, "", 300ms));
 
     constexpr int kRounds = 3, kPerRound = 15;
     for (int round = 0; round < kRounds; ++round) {
