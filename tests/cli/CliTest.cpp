@@ -127,28 +127,13 @@ TEST_F(Cli, BadInputExitsWithTwoAndChangesNothing)
 {
     AddItemWithFindings(2);
     const std::string before = ReadFile(DatabasePath());
-    for (const char* line : {"frobnicate",
-                             "items show 99",
-                             "items set 1 --state yes",
-                             "items set 1 --category 7",
-                             "items set 1 --bogus x",
-                             "items add --category 2",
-                             "items delete x",
-                             "items add --name p --category 3 --view 65536",
-                             "items add --name n --category 1 --check-number -1",
-                             "items set 1 --notify -2",
-                             "messages --page two",
-                             "messages --filter new",
-                             "messages --item 42",
-                             "message 99",
-                             "mark read 1 99",
-                             "mark maybe 1",
-                             "delete 1 abc",
-                             "settings UserType 3",
-                             "settings nosuchkey 3",
-                             "settings pagesize 0",
-                             "check 77",
-                             "watch --interval-seconds 0"}) {
+    std::istringstream lines(
+        "frobnicate; items show 99; items set 1 --state yes; items set 1 --category 7; items set 1 --bogus x; "
+        "items add --category 2; items delete x; items add --name p --category 3 --view 65536; "
+        "items add --name n --category 1 --check-number -1; items set 1 --notify -2; messages --page two; "
+        "messages --filter new; messages --item 42; message 99; mark read 1 99; mark maybe 1; delete 1 abc; "
+        "settings UserType 3; settings nosuchkey 3; settings pagesize 0; check 77; watch --interval-seconds 0");
+    for (std::string line; std::getline(lines, line, ';');) {
         std::istringstream words(line);
         auto result = Run({std::istream_iterator<std::string>(words), {}});
         EXPECT_EQ(result.status, 2) << line << ": " << result.out;
