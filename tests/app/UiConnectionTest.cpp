@@ -15,7 +15,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -30,23 +29,22 @@ public:
     CBackgroundWrites::Done Record(std::string name)
     {
         return [this, name](bool written, const std::string& error) {
-            {
-                std::lock_guard guard(m_lock);
-                m_ended.push_back(name + (written ? " written" : " failed: " + error));
-            }
-            m_changed.notify_all();
+            std::lock_guard guard(m_lock);
+            m_ended.push_back(name + (written ? " written" : " failed: " + error));
         };
     }
     std::vector<std::string> WaitFor(size_t count)
     {
-        std::unique_lock guard(m_lock);
-        m_changed.wait_for(guard, kGenerousWait, [&] { return m_ended.size() >= count; });
+        WaitUntil([&] {
+            std::lock_guard guard(m_lock);
+            return m_ended.size() >= count;
+        });
+        std::lock_guard guard(m_lock);
         return m_ended;
     }
 
 private:
     std::mutex m_lock;
-    std::condition_variable m_changed;
     std::vector<std::string> m_ended;
 };
 
