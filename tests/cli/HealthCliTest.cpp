@@ -66,8 +66,9 @@ TEST_F(HealthCli, ItemsTellHealthScheduleAndTheLastTwentyChecks)
     EXPECT_EQ(Run({"items", "set", "1", "--trust-certificate", "ab:cd"}).status, 2);
 }
 
-// A one-second watch checks the plain item at every run, the item with its own hour once, and the
-// failing one after waits of 2 and 4 seconds, telling its failure once.
+// A one-second watch, until it is terminated, checks the plain item at every run, the item with its
+// own hour once, and the failing one after waits of 2 and 4 seconds, telling each finding and the
+// failure once.
 TEST_F(HealthCli, WatchHonoursOwnSchedulesAndBacksOffAFailingItem)
 {
     const std::string page = LocalServers::SetPage("/watch-health.htm", "<p>页</p>");
@@ -76,8 +77,11 @@ TEST_F(HealthCli, WatchHonoursOwnSchedulesAndBacksOffAFailingItem)
     AddItem("坏库", "1", kBrokenDatabase);
     const auto failingTold = [](const std::string& out) { return Count(out, "状态变化\t坏库\t失败\t") > 0; };
     const ChildResult watch = RunUntil({"watch", "--interval-seconds", "1"}, failingTold);
+    EXPECT_EQ(watch.status, 0) << watch.err;
     EXPECT_TRUE(failingTold(watch.out)) << watch.out;
     EXPECT_EQ(Count(watch.out, "状态变化"), 1u) << watch.out;
+    EXPECT_EQ(Count(watch.out, "新消息\t每次\t"), 1u) << watch.out;
+    EXPECT_GE(Count(watch.out, "您还有:2条消息未读"), 3u) << "a line per run";
     const auto checks = [this](int id) {
         return Number("select count(*) from userdata_checklog where MessageTypeID=" + std::to_string(id));
     };
