@@ -7,7 +7,6 @@
 #include "support/ChildProcess.h"
 #include "support/TestStore.h"
 
-#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
