@@ -1,101 +1,7 @@
-#include "app/CTarvoDoc.h"
-#include "app/ITrayIcon.h"
-#include "app/Settings.h"
-#include "monitors/CheckContext.h"
-#include "store/SourceRowInfo.h"
-#include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
+#include "DocTest.h"
 #include "support/WaitUntil.h"
 
-#include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <gtest/gtest.h>
-#include <mutex>
-#include <thread>
-
-using namespace std::chrono_literals;
-
-namespace {
-
-// Every category with a monitor gets the fixture's fake one, which records its calls, stores a finding when
-// `findings` is set (changed only while no run is active), and holds the item `hold` until released or stopped.
-class CheckRun : public testing::Test
-{
-protected:
-    CheckRun() : doc(store.connection(), run, store.appDir(), player)
-    {
-        doc.SetParallelChecks(1); // the run of one item after the other; ParallelRun tests the rest
-        for (int category : {1, 2, 3, 4, 66}) {
-            doc.SetMonitor(category, [this](CheckContext& context, MessageTypeInfo& item) {
-                std::unique_lock lock(m_lock);
-                m_calls.push_back(item.messagetypeid);
-                m_byTimer.push_back(context.byTimer);
-                m_changed.notify_all();
-                while (m_hold == item.messagetypeid && !context.run.IsStopRequested()) {
-                    m_changed.wait_for(lock, 5ms); // a stop request does not notify
-                }
-                SourceRowInfo row;
-                row.ID = std::to_string(m_calls.size());
-                if (!findings || !row.Insert(context.mainConnection, item)) {
-                    return 0;
-                }
-                ++item.m_nNewCount;
-                return 1;
-            });
-        }
-    }
-    std::vector<ItemPtr> AddItems(int count, int category = 2)
-    {
-        std::vector<ItemPtr> items;
-        for (int i = 0; i < count; ++i) {
-            MessageTypeInfo item;
-            item.MessageCategory = category;
-            items.push_back(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
-            doc.AddItem(items.back());
-        }
-        return items;
-    }
-    void Hold(int itemId)
-    {
-        std::lock_guard guard(m_lock);
-        m_hold = itemId;
-        m_changed.notify_all();
-    }
-    // Holds the item and starts a run, returning once the run has reached the item.
-    void HoldAndRunUpTo(int itemId)
-    {
-        Hold(itemId);
-        doc.CheckAll();
-        std::unique_lock lock(m_lock);
-        ASSERT_TRUE(m_changed.wait_for(lock, kGenerousWait,
-                                       [&] { return std::count(m_calls.begin(), m_calls.end(), itemId); }));
-    }
-    std::vector<int> Calls()
-    {
-        std::lock_guard guard(m_lock);
-        return m_calls;
-    }
-    void RunAllAndWait()
-    {
-        doc.CheckAll();
-        doc.WaitForChecks();
-    }
-
-    TestStore store;
-    CRunState run;
-    std::shared_ptr<RecordingPlayer> player = std::make_shared<RecordingPlayer>();
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    std::vector<int> m_calls;
-    std::vector<bool> m_byTimer;
-    int m_hold = -1;
-    bool findings = false;
-    Settings settings; // what the document is handed, it keeps reading
-    CTarvoDoc doc;     // last: its workers end before the monitor's state goes
-};
-
-} // namespace
+using CheckRun = DocTest;
 
 TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
 {
@@ -119,12 +25,10 @@ TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
 // The timer's run says so to the monitors (their texts say "自动检查"); a run by hand does not.
 TEST_F(CheckRun, OnlyTheTimersRunIsAnAutomaticCheck)
 {
-    auto items = AddItems(1);
-    doc.CheckAll(true);
-    doc.WaitForChecks();
-    doc.CheckAll();
-    doc.WaitForChecks();
-    doc.CheckOne(items[0]);
+    auto item = AddItem();
+    RunAllAndWait(true);
+    RunAllAndWait();
+    doc.CheckOne(item);
     doc.WaitForChecks();
     std::lock_guard lock(m_lock);
     EXPECT_EQ(m_byTimer, (std::vector<bool>{true, false, false}));
@@ -165,11 +69,11 @@ TEST_F(CheckRun, AnItemEditedWhileItIsCheckedIsCheckedAgainByTheNextRun)
 
 TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
 {
-    auto db = AddItems(1, 1)[0];
-    auto broadcast = AddItems(1, 66)[0];
-    auto web = AddItems(1, 2)[0];
-    AddItems(1, 5); // categories without a monitor yield nothing
-    AddItems(1, 9);
+    auto db = AddItem(kCategoryDatabase);
+    auto broadcast = AddItem(kCategoryBroadcast);
+    auto web = AddItem();
+    AddItem(kCategoryOther); // categories without a monitor yield nothing
+    AddItem(kCategoryOtherStored);
     doc.m_bReload = false;
     RunAllAndWait();
     EXPECT_EQ(Calls().size(), 3u);
@@ -274,25 +178,10 @@ TEST(SoundQueue, KeepsAHundredNewestFirstFallsBackToTheDefaultAndEndsWithoutPlay
     EXPECT_EQ(player->Played(), (std::vector<std::string>{"/app/ring01.wav", "/s/missing.wav", "/app/ring01.wav"}));
 }
 
-TEST_F(CheckRun, TrayTipAndStatusSummaryReadAsTheUserSeesThem)
+// The tray's tips and the summary without counts are the main frame's tests.
+TEST_F(CheckRun, TheStatusSummaryCountsTheItemsAndAllUnreadButLeavesARunsOwnText)
 {
-    struct Tray final : ITrayIcon
-    {
-        void SetToolTip(const std::string& text) override { tips.push_back(text); }
-        std::vector<std::string> tips;
-    } tray;
-    doc.SetTrayIcon(&tray);
-    doc.RefreshTrayTip();
-    doc.m_nUnreadCount = 3;
-    doc.RefreshTrayTip(std::string(30, 'x') + "检查完毕了检查完毕了检查完毕了");
-    EXPECT_EQ(tray.tips,
-              (std::vector<std::string>{"没有未读的消息", std::string(30, 'x') + "检查完毕了检查完毕了检", // 63 bytes
-                                        "您还有:3条消息未读"}));
-
-    doc.m_nUnreadCount = 0;
-    doc.UpdateStatusSummary();
-    EXPECT_EQ(run.GetStatusText(), "当前类别: 所有 ()");
-    auto item = AddItems(1)[0];
+    auto item = AddItem();
     item->MessageTypeName = "A";
     item->state = 0;
     item->m_nUnreadCount = 2;

@@ -1,18 +1,9 @@
+#include "DocTest.h"
 #include "app/CHealthOperations.h"
 #include "app/CItemOperations.h"
-#include "app/CTarvoDoc.h"
 #include "app/DryRun.h"
-#include "app/Settings.h"
-#include "monitors/CheckContext.h"
 #include "store/ExcludeTable.h"
 #include "store/FindingStore.h"
-#include "store/SourceRowInfo.h"
-#include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
-
-#include <atomic>
-#include <gtest/gtest.h>
-#include <mutex>
 
 using namespace std::chrono_literals;
 
@@ -21,83 +12,31 @@ namespace {
 constexpr std::int64_t kMinute = 60 * 1000;
 constexpr std::int64_t kStart = 1'800'000'000'000; // a fixed wall-clock time, moved by the tests
 
-// A document whose monitor fails an item while `failing` is set and otherwise stores one finding
-// when `findings` is set; the wall clock is the test's.
-class Health : public testing::Test
+// The wall clock is the test's; the timer fires every minute.
+class Health : public DocTest
 {
 protected:
-    Health() : doc(store.connection(), run, store.appDir(), player)
+    Health()
     {
-        doc.ApplySettings(settings);
-        doc.SetParallelChecks(1);
+        now = kStart;
         doc.SetTimerPeriod(1min);
         doc.SetWallClock([this] { return now.load(); });
-        doc.SetHealthChangedListener([this](const HealthChange& change) {
-            std::lock_guard guard(m_lock);
-            m_changes.push_back(change);
-        });
-        doc.SetMonitor(kCategoryWebPage, [this](CheckContext& context, MessageTypeInfo& item) {
-            std::lock_guard guard(m_lock);
-            m_calls.push_back(item.messagetypeid);
-            if (failing) {
-                context.run.SetErrorText("连接失败");
-                return 0;
-            }
-            SourceRowInfo row;
-            row.ID = std::to_string(m_calls.size());
-            return findings && row.Insert(context.mainConnection, item) ? (++item.m_nNewCount, 1) : 0;
-        });
-    }
-    ItemPtr AddItem(int checkInterval = 1200)
-    {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryWebPage;
-        item.CheckInterval = checkInterval;
-        auto added = std::make_shared<MessageTypeInfo>(store.AddItem(item));
-        doc.AddItem(added);
-        return added;
     }
     // One firing of the timer at the given minute.
     void TimerAt(std::int64_t minute)
     {
         now = kStart + minute * kMinute;
-        doc.CheckAll(true);
-        doc.WaitForChecks();
-    }
-    int CallsOf(int id)
-    {
-        std::lock_guard guard(m_lock);
-        return static_cast<int>(std::count(m_calls.begin(), m_calls.end(), id));
-    }
-    std::vector<HealthState> Changes()
-    {
-        std::lock_guard guard(m_lock);
-        std::vector<HealthState> states;
-        for (const auto& change : m_changes) {
-            states.push_back(change.to);
-        }
-        return states;
+        RunAllAndWait(true);
     }
     ItemHealth HealthOf(int id)
     {
-        CHealthOperations health(store.connection(), &settings, [this] { return now.load(); });
-        std::string error;
         auto all = health.AllHealth(error);
         EXPECT_TRUE(all) << error;
         return all ? (*all)[id] : ItemHealth{};
     }
 
-    TestStore store;
-    CRunState run;
-    std::shared_ptr<RecordingPlayer> player = std::make_shared<RecordingPlayer>();
-    std::atomic<std::int64_t> now{kStart};
-    std::atomic<bool> failing{false};
-    std::atomic<bool> findings{false};
-    std::mutex m_lock;
-    std::vector<int> m_calls;
-    std::vector<HealthChange> m_changes;
-    Settings settings;
-    CTarvoDoc doc; // last: its workers end before the monitor's state goes
+    CHealthOperations health{store.connection(), &settings, [this] { return now.load(); }};
+    std::string error;
 };
 
 } // namespace
@@ -120,26 +59,19 @@ TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
     }
     // After failures one, two, three: waits of 2, 4 and 8 minutes.
     EXPECT_EQ(checkedAt, (std::vector<std::int64_t>{0, 2, 6, 14}));
-    ItemHealth health = HealthOf(id);
-    EXPECT_EQ(health.state, HealthState::Failing);
-    EXPECT_EQ(health.consecutiveFailures, 4);
-    EXPECT_EQ(health.lastError, "连接失败");
-    EXPECT_EQ(health.lastSuccessMs, 0);
+    ItemHealth told = HealthOf(id);
+    EXPECT_EQ(std::tuple(told.state, told.consecutiveFailures, told.lastError, told.lastSuccessMs),
+              std::tuple(HealthState::Failing, 4, std::string("连接失败"), 0));
     EXPECT_EQ(Changes(), std::vector<HealthState>{HealthState::Failing});
-    {
-        std::lock_guard guard(m_lock);
-        EXPECT_NE(m_changes.front().text.find("连接失败"), std::string::npos) << m_changes.front().text;
-    }
+    EXPECT_THAT(m_changes.front().text, testing::HasSubstr("连接失败"));
 
     failing = false;
     now = kStart + 15 * kMinute;
     doc.CheckOne(item);
     doc.WaitForChecks();
-    health = HealthOf(id);
-    EXPECT_EQ(health.state, HealthState::Recovered);
-    EXPECT_EQ(health.consecutiveFailures, 0);
-    EXPECT_EQ(health.lastSuccessMs, kStart + 15 * kMinute);
-    EXPECT_EQ(health.lastError, "连接失败"); // still told after the recovery
+    told = HealthOf(id); // the error is still told after the recovery
+    EXPECT_EQ(std::tuple(told.state, told.consecutiveFailures, told.lastError, told.lastSuccessMs),
+              std::tuple(HealthState::Recovered, 0, std::string("连接失败"), kStart + 15 * kMinute));
     TimerAt(16);
     TimerAt(17);
     EXPECT_EQ(CallsOf(id), 7);
@@ -147,25 +79,18 @@ TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
     EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Failing, HealthState::Recovered}));
 
     // The log tells each check: newest first, how it was started and what came of it.
-    CHealthOperations operations(store.connection(), &settings);
-    std::string error;
-    const auto log = operations.Log(id, 20, error);
+    const auto log = health.Log(id, 20, error);
     ASSERT_TRUE(log) << error;
     ASSERT_EQ(log->size(), 7u);
-    EXPECT_EQ((*log)[2].trigger, CheckTrigger::Hand);
-    EXPECT_EQ((*log)[2].result, CheckResult::NothingNew);
-    EXPECT_EQ((*log)[3].trigger, CheckTrigger::Timer);
-    EXPECT_EQ((*log)[3].result, CheckResult::Failed);
-    EXPECT_EQ((*log)[3].text, "连接失败");
-    EXPECT_EQ((*log)[3].startMs, kStart + 14 * kMinute);
+    EXPECT_EQ(std::pair((*log)[2].trigger, (*log)[2].result), std::pair(CheckTrigger::Hand, CheckResult::NothingNew));
+    EXPECT_EQ(std::tuple((*log)[3].trigger, (*log)[3].result, (*log)[3].text, (*log)[3].startMs),
+              std::tuple(CheckTrigger::Timer, CheckResult::Failed, std::string("连接失败"), kStart + 14 * kMinute));
 }
 
 TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTimes)
 {
-    const ItemPtr own = AddItem(3600);
-    const ItemPtr other = AddItem(3600);
-    CHealthOperations health(store.connection(), &settings);
-    std::string error;
+    const ItemPtr own = AddItem(kCategoryWebPage, 3600);
+    const ItemPtr other = AddItem(kCategoryWebPage, 3600);
     ASSERT_TRUE(health.SetSchedule(own->messagetypeid, true, std::nullopt, std::nullopt, error)) << error;
     for (std::int64_t minute = 0; minute < 5; ++minute) {
         TimerAt(minute);
@@ -174,18 +99,13 @@ TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTime
     EXPECT_EQ(CallsOf(other->messagetypeid), 5);
     TimerAt(60);
     EXPECT_EQ(CallsOf(own->messagetypeid), 2);
-    // A run by hand checks every item.
-    doc.CheckAll();
-    doc.WaitForChecks();
+    RunAllAndWait(); // a run by hand checks every item
     EXPECT_EQ(CallsOf(own->messagetypeid), 3);
 }
 
 TEST_F(Health, AnItemThatBringsNothingForLongerThanExpectedFallsSilentOnceAndWakesWithNews)
 {
-    const ItemPtr item = AddItem();
-    const int id = item->messagetypeid;
-    CHealthOperations health(store.connection(), &settings);
-    std::string error;
+    const int id = AddItem()->messagetypeid;
     ASSERT_TRUE(health.SetSchedule(id, std::nullopt, std::nullopt, 30, error)) << error;
     findings = true;
     TimerAt(0);
@@ -201,16 +121,13 @@ TEST_F(Health, AnItemThatBringsNothingForLongerThanExpectedFallsSilentOnceAndWak
     EXPECT_EQ(Changes(), std::vector<HealthState>{HealthState::Silent});
     findings = true;
     TimerAt(41);
-    EXPECT_EQ(HealthOf(id).state, HealthState::Ok);
+    EXPECT_EQ(std::pair(HealthOf(id).state, HealthOf(id).lastNewMs), std::pair(HealthState::Ok, kStart + 41 * kMinute));
     EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Silent, HealthState::Ok}));
-    EXPECT_EQ(HealthOf(id).lastNewMs, kStart + 41 * kMinute);
 }
 
 TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
 {
     const int id = AddItem()->messagetypeid;
-    CHealthOperations health(store.connection(), &settings);
-    std::string error;
     for (int i = 0; i < 205; ++i) {
         std::optional<HealthChange> change;
         const CheckRecord check{id, "a", kStart + i, 5, CheckTrigger::Cli, CheckResult::NewFindings, i, {}};
@@ -219,8 +136,7 @@ TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
     auto log = health.Log(id, 1000, error);
     ASSERT_TRUE(log) << error;
     ASSERT_EQ(log->size(), static_cast<size_t>(kCheckLogKeep));
-    EXPECT_EQ(log->front().newFindings, 204);
-    EXPECT_EQ(log->back().newFindings, 5);
+    EXPECT_EQ(std::pair(log->front().newFindings, log->back().newFindings), std::pair(204, 5));
 
     ItemOptions options = health.Options(id, error).value();
     EXPECT_EQ(options, (ItemOptions{id, false, 0, {}, true}));

@@ -1,6 +1,7 @@
 // A check-all run of real web items against loopback servers that count the connections they see
 // at once: the per-host limit holds, idle connections included, while other servers' items go on;
 // a stop ends a long run by ending its transfers.
+#include "ItemStore.h"
 #include "app/CTarvoDoc.h"
 #include "monitors/StandardMonitors.h"
 #include "support/CountingHttpServer.h"
@@ -26,10 +27,9 @@ protected:
     void AddItems(int count, int block)
     {
         for (int i = 0; i < count; ++i) {
-            MessageTypeInfo item;
-            item.MessageCategory = kCategoryWebPage;
-            item.MessageTypeName = "网页" + std::to_string(i);
-            item.connAddress = servers[static_cast<size_t>(i / block) % servers.size()]->Url("/p" + std::to_string(i));
+            const auto& server = servers[static_cast<size_t>(i / block) % servers.size()];
+            const auto item =
+                NewItem("网页" + std::to_string(i), kCategoryWebPage, server->Url("/p" + std::to_string(i)));
             doc.AddItem(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
         }
     }

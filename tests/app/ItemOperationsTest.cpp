@@ -1,35 +1,14 @@
 // The check item operations both front ends use, on a real message.dat and preset file.
-#include "app/AppPaths.h"
-#include "app/CItemOperations.h"
+#include "ItemStore.h"
 #include "app/ItemRules.h"
-#include "store/CAdoConnection.h"
 #include "store/CAdoRecordset.h"
 #include "store/LocalDatabase.h"
-#include "support/TestStore.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
-std::vector<std::string> Texts(const ExcludeRanges& ranges)
-{
-    std::vector<std::string> texts;
-    for (const auto& range : ranges) {
-        texts.push_back(range.excludeFrom + "|" + range.excludeTo);
-    }
-    return texts;
-}
-
-class ItemOperations : public testing::Test
+class ItemOperations : public testing::Test, protected ItemStore
 {
 protected:
-    MessageTypeInfo Item(const std::string& name)
-    {
-        MessageTypeInfo item;
-        item.MessageTypeName = name;
-        item.MessageCategory = kCategoryWebPage;
-        return item;
-    }
     StoredItem Stored(int id)
     {
         auto stored = ops.Load(id, error);
@@ -52,15 +31,12 @@ protected:
         return names;
     }
 
-    TestStore store;
-    std::string presets = PresetConnectionString(store.appDir());
-    CItemOperations ops{store.connection(), presets};
     std::string error;
 };
 
 TEST_F(ItemOperations, InsertThenUpdateWithRangesMustHaveIdAndTheMessagesName)
 {
-    MessageTypeInfo item = Item("O'Neil");
+    MessageTypeInfo item = NewItem("O'Neil");
     item.MustHaveID = 1;
     ASSERT_TRUE(ops.Save(item, ExcludeRanges{{0, "<a href='x'>", "</a>"}, {0, "B", ""}}, error)) << error;
     ASSERT_NE(item.messagetypeid, 0);
@@ -91,7 +67,7 @@ TEST_F(ItemOperations, InsertThenUpdateWithRangesMustHaveIdAndTheMessagesName)
 
 TEST_F(ItemOperations, ASaveTheDatabaseRefusesHalfwayChangesNothing)
 {
-    MessageTypeInfo item = Item("A");
+    MessageTypeInfo item = NewItem("A");
     ASSERT_TRUE(ops.Save(item, ExcludeRanges{{0, "old", "old"}}, error)) << error;
     AddMessage(item.messagetypeid, "A");
     ASSERT_TRUE(store.connection().Execute("create trigger refuse before insert on userHttpExclude when "
@@ -108,7 +84,7 @@ TEST_F(ItemOperations, ASaveTheDatabaseRefusesHalfwayChangesNothing)
     EXPECT_EQ(MessageNames(id), std::vector<std::string>{"A"});
 
     // A refused insert leaves no row and the record without a key, so a retry inserts again.
-    MessageTypeInfo added = Item("C");
+    MessageTypeInfo added = NewItem("C");
     EXPECT_FALSE(ops.Save(added, ExcludeRanges{{0, "bad", ""}}, error));
     EXPECT_EQ(added.messagetypeid, 0);
     EXPECT_EQ(store.QueryNumber("select count(*) from usermessagetype"), 1);
@@ -125,8 +101,8 @@ TEST_F(ItemOperations, ASaveTheDatabaseRefusesHalfwayChangesNothing)
 
 TEST_F(ItemOperations, SwitchAndDeleteTouchOnlyTheirItem)
 {
-    MessageTypeInfo a = Item("a");
-    MessageTypeInfo b = Item("b");
+    MessageTypeInfo a = NewItem("a");
+    MessageTypeInfo b = NewItem("b");
     ASSERT_TRUE(ops.Save(a, ExcludeRanges{{0, "1", "2"}}, error));
     ASSERT_TRUE(ops.Save(b, ExcludeRanges{{0, "3", "4"}}, error));
     AddMessage(a.messagetypeid, "a");
@@ -158,9 +134,8 @@ TEST_F(ItemOperations, PresetsComeWithTheirRangesAndWithoutAKey)
         CAdoConnection file;
         ASSERT_TRUE(file.Open(presets, true));
         CItemOperations writer(file, presets);
-        MessageTypeInfo web = Item("网页");
-        MessageTypeInfo database = Item("库");
-        database.MessageCategory = kCategoryDatabase;
+        MessageTypeInfo web = NewItem("网页");
+        MessageTypeInfo database = NewItem("库", kCategoryDatabase);
         database.MustHaveID = 1;
         ASSERT_TRUE(writer.Save(web, ExcludeRanges{{0, "P1", "p1"}, {0, "P2", "p2"}}, error)) << error;
         ASSERT_TRUE(writer.Save(database, std::nullopt, error)) << error;

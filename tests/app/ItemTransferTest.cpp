@@ -2,49 +2,10 @@
 // message.dat files.
 #include "app/ItemTransfer.h"
 
-#include "app/AppPaths.h"
-#include "app/CItemOperations.h"
-#include "support/TestStore.h"
-
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
+#include "ItemStore.h"
+#include "TestFiles.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-unsigned FileMode(const std::string& path)
-{
-    struct stat info = {};
-    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 0777U;
-}
-
-struct Home
-{
-    TestStore store;
-    std::string presets = PresetConnectionString(store.appDir());
-    CItemOperations ops{store.connection(), presets};
-
-    std::vector<StoredItem> All()
-    {
-        std::string error;
-        auto all = ops.LoadAll(error);
-        EXPECT_TRUE(all) << error;
-        return all.value_or(std::vector<StoredItem>{});
-    }
-};
 
 class ItemTransfer : public testing::Test
 {
@@ -54,31 +15,22 @@ protected:
         EXPECT_TRUE(from.ops.Save(item, ranges, error)) << error;
         return {item, ranges};
     }
-    ImportReport Import(Home& home, const std::string& text)
+    ImportReport Import(ItemStore& home, const std::string& text)
     {
         auto report = ImportItemsText(home.ops, text, error);
         EXPECT_TRUE(report) << error;
         return report.value_or(ImportReport{});
     }
 
-    Home from;
-    Home to;
+    ItemStore from;
+    ItemStore to;
     TempDir files;
     std::string error;
 };
 
-MessageTypeInfo Item(const std::string& name, int category, const std::string& address)
-{
-    MessageTypeInfo item;
-    item.MessageTypeName = name;
-    item.MessageCategory = category;
-    item.connAddress = address;
-    return item;
-}
-
 TEST_F(ItemTransfer, ARoundTripReproducesItemsAndRangesInOrderAndPasswordsOnlyWhenAsked)
 {
-    MessageTypeInfo web = Item("新闻 \"头条\"", kCategoryWebPage, "https://user:pw@example.com/news?a=1&b='2'");
+    MessageTypeInfo web = NewItem("新闻 \"头条\"", kCategoryWebPage, "https://user:pw@example.com/news?a=1&b='2'");
     web.IncludeFrom = "<body>";
     web.IncludeTo = "</body>";
     web.state = 0;
@@ -87,13 +39,13 @@ TEST_F(ItemTransfer, ARoundTripReproducesItemsAndRangesInOrderAndPasswordsOnlyWh
     web.About = "第一行\n第二行";
     web.Password = "p@ss";
     Add(web, {{0, "<!--c-->", "<!--/c-->"}, {0, "<a href='x'>", "</a>"}, {0, "广告", "结束"}});
-    MessageTypeInfo db = Item("库", kCategoryDatabase, "Driver={SQLite3};Database=/x.db;PWD=secret;");
+    MessageTypeInfo db = NewItem("库", kCategoryDatabase, "Driver={SQLite3};Database=/x.db;PWD=secret;");
     db.ViewName = "notices";
     db.CheckNumber = 0;
     db.MustHaveID = 1;
     db.MessageTypeUser = "me";
     Add(db);
-    MessageTypeInfo mail = Item("邮件", kCategoryMail, "pop.example.com");
+    MessageTypeInfo mail = NewItem("邮件", kCategoryMail, "pop.example.com");
     mail.ViewName = "995";
     mail.UserName = "tester";
     mail.Password = "mailpw";
@@ -112,11 +64,7 @@ TEST_F(ItemTransfer, ARoundTripReproducesItemsAndRangesInOrderAndPasswordsOnlyWh
     ASSERT_EQ(copied.size(), original.size());
     for (size_t i = 0; i < copied.size(); ++i) {
         EXPECT_TRUE(SameColumns(copied[i].item, original[i].item)) << original[i].item.MessageTypeName;
-        ASSERT_EQ(copied[i].excludes.size(), original[i].excludes.size());
-        for (size_t r = 0; r < copied[i].excludes.size(); ++r) {
-            EXPECT_EQ(copied[i].excludes[r].excludeFrom, original[i].excludes[r].excludeFrom);
-            EXPECT_EQ(copied[i].excludes[r].excludeTo, original[i].excludes[r].excludeTo);
-        }
+        EXPECT_EQ(Texts(copied[i].excludes), Texts(original[i].excludes));
     }
 
     // Without: no password anywhere in the file, not even inside an address; chosen items in the

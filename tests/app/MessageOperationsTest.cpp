@@ -1,65 +1,27 @@
-#include "app/CMessageOperations.h"
+#include "MessageStore.h"
 #include "app/UiLanguage.h"
-#include "store/SourceRowInfo.h"
-#include "support/TestStore.h"
 
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace {
 
-// 250 records on a real message.dat: every third of item B, the rest of item A; those whose key
-// divides by 4 are read. Senders run through "b", "A", "c" (mixed case), subjects count down.
-class MessageOperations : public testing::Test
+// 250 records: every third of item B, the rest of item A; those whose key divides by 4 are read.
+// Senders run through "b", "A", "c" (mixed case), subjects count down.
+class MessageOperations : public MessageStore
 {
 protected:
     void SetUp() override
     {
-        MessageTypeInfo item;
-        item.MessageTypeName = "A";
-        item.connAddress = "http://a.example/";
-        itemA = store.AddItem(item);
-        item.MessageTypeName = "B";
-        itemB = store.AddItem(item);
+        MessageStore::SetUp();
         store.connection().Execute("begin");
         for (int i = 1; i <= 250; ++i) {
-            SourceRowInfo row;
-            row.ID = std::to_string(i);
-            row.Info = "it's " + std::to_string(1000 - i);
-            row.FromName = std::string(1, "bAc"[i % 3]);
-            row.Insert(store.connection(), i % 3 == 0 ? itemB : itemA);
+            Add(i % 3 == 0 ? itemB : itemA, "it's " + std::to_string(1000 - i), {}, std::string(1, "bAc"[i % 3]));
         }
         store.connection().Execute("update userdata set status=1 where id % 4 = 0");
         store.connection().Execute("commit");
     }
-
-    // Every page of the query, joined: the whole list as the pages show it.
-    std::vector<MessageListInfo> AllPages(MessageQuery query)
-    {
-        std::vector<MessageListInfo> rows;
-        for (query.page = 1;; ++query.page) {
-            std::string error;
-            auto page = messages.Page(query, error);
-            EXPECT_TRUE(page) << error;
-            if (!page || page->page < query.page || page->rows.empty()) {
-                return rows;
-            }
-            rows.insert(rows.end(), page->rows.begin(), page->rows.end());
-        }
-    }
-
-    static std::vector<int> Ids(const std::vector<MessageListInfo>& rows)
-    {
-        std::vector<int> ids;
-        for (const auto& row : rows) {
-            ids.push_back(row.ID);
-        }
-        return ids;
-    }
-
     int Unread(int itemId)
     {
-        std::string error;
         const auto counts = messages.CountUnread(error);
         EXPECT_TRUE(counts) << error;
         if (!counts) {
@@ -67,17 +29,12 @@ protected:
         }
         return itemId == 0 ? counts->total : (counts->byItem.contains(itemId) ? counts->byItem.at(itemId) : 0);
     }
-
-    TestStore store;
-    CMessageOperations messages{store.connection()};
-    MessageTypeInfo itemA, itemB;
 };
 
 } // namespace
 
 TEST_F(MessageOperations, PagesFilterByItemAndReadStateAndASortOrdersTheWholeListAcrossPages)
 {
-    std::string error;
     MessageQuery query;
     query.readFilter = kFilterUnread;
     query.itemId = itemB.messagetypeid;
@@ -132,12 +89,8 @@ TEST_F(MessageOperations, ChineseSortsInPinyinOrderAfterLatinTextWhichKeepsItsCa
 {
     SetUpLanguage(kUiLanguageChinese); // installs the Chinese collator, as both programs do at start
     store.connection().Execute("delete from userdata");
-    int id = 0;
     for (const char* sender : {"张三", "b", "李四", "王五", "A", "赵六", "张三丰"}) {
-        SourceRowInfo row;
-        row.ID = std::to_string(++id);
-        row.FromName = sender;
-        row.Insert(store.connection(), itemA);
+        Add(itemA, "", {}, sender);
     }
     MessageQuery query;
     query.order = {3, false};
@@ -150,7 +103,6 @@ TEST_F(MessageOperations, ChineseSortsInPinyinOrderAfterLatinTextWhichKeepsItsCa
 
 TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes)
 {
-    std::string error;
     EXPECT_EQ(Unread(0), 250 - 62);
     store.connection().Execute("update userdata set bCanChangeState=0 where id=3");
     std::vector<MessageListInfo> selected(4); // unread, read, protected, none
@@ -186,28 +138,16 @@ TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes
     EXPECT_EQ(store.QueryNumber("select status from userdata where id=249"), 0) << "all or nothing";
 }
 
-TEST_F(MessageOperations, DeletesSelectedRecordsAndReadsOneInFull)
-{
-    std::string error;
-    ASSERT_TRUE(messages.Delete({1, 2}, error)) << error;
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 248);
-    EXPECT_FALSE(messages.Message(1, error));
-    const auto message = messages.Message(4, error);
-    ASSERT_TRUE(message) << error;
-    EXPECT_EQ(std::tuple(message->SourceInfo, message->connAddress, message->status),
-              std::tuple(std::string("it's 996"), std::string("http://a.example/"), 1));
-    EXPECT_EQ(message->RecieveDate.find("年"), 4u) << message->RecieveDate;
-}
-
 TEST_F(MessageOperations, DeletedFindingsStayDeletedAndTheLastDeletionComesBackWhole)
 {
-    std::string error;
     SourceRowInfo first;
     first.ID = "1";
     ASSERT_EQ(first.IsKnown(store.connection(), itemA), 1);
     ASSERT_TRUE(store.connection().Execute("update userdata set SourceContent='body' where id=4"));
     const int unread = Unread(itemA.messagetypeid);
     ASSERT_TRUE(messages.Delete({1, 2, 4}, error)) << error;
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 247);
+    EXPECT_FALSE(messages.Message(1, error));
     EXPECT_EQ(first.IsKnown(store.connection(), itemA), 1) << "a deleted finding is not new";
     first.FromDate = "changed since";
     EXPECT_EQ(first.IsKnown(store.connection(), itemA), 0) << "a finding that changed after its deletion is";
@@ -220,8 +160,9 @@ TEST_F(MessageOperations, DeletedFindingsStayDeletedAndTheLastDeletionComesBackW
     EXPECT_EQ(Unread(itemA.messagetypeid), unread);
     const auto message = messages.Message(4, error);
     ASSERT_TRUE(message) << error;
-    EXPECT_EQ(std::tuple(message->status, message->SourceInfo, message->SourceContent),
-              std::tuple(1, std::string("it's 996"), std::string("body")));
+    EXPECT_EQ(std::tuple(message->status, message->SourceInfo, message->SourceContent, message->connAddress),
+              std::tuple(1, std::string("it's 996"), std::string("body"), std::string("http://a.example/")));
+    EXPECT_EQ(message->RecieveDate.find("年"), 4u) << message->RecieveDate;
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_deleted"), 0) << "restored keys are forgotten";
     ASSERT_TRUE(messages.Undo(restored, error)) << error;
     EXPECT_TRUE(restored.empty()) << "one undo per deletion";
@@ -236,14 +177,10 @@ TEST_F(MessageOperations, DeletedFindingsStayDeletedAndTheLastDeletionComesBackW
 
 TEST_F(MessageOperations, WhatARunStoredRecordByRecordAndPerItem)
 {
-    std::string error;
     const auto newest = messages.NewestMessageId(error);
     ASSERT_EQ(newest, std::optional<long long>(250)) << error;
     for (const MessageTypeInfo* item : {&itemB, &itemA, &itemB}) {
-        SourceRowInfo row;
-        row.ID = "new";
-        row.Info = "new of " + item->MessageTypeName;
-        ASSERT_TRUE(row.Insert(store.connection(), *item));
+        Add(*item, "new of " + item->MessageTypeName);
     }
     const auto records = messages.StoredSince(*newest, error);
     ASSERT_TRUE(records) << error;

@@ -1,5 +1,6 @@
 // A check-all run with several items read at once: monitors that end when the test lets them, a
 // real local store, the document's run as the user starts it.
+#include "ItemStore.h"
 #include "app/CTarvoDoc.h"
 #include "monitors/CheckContext.h"
 #include "store/SourceRowInfo.h"
@@ -69,9 +70,7 @@ protected:
     {
         std::vector<ItemPtr> items;
         for (int delay : delays) {
-            MessageTypeInfo item;
-            item.MessageCategory = kCategoryWebPage;
-            item.MessageTypeName = "项目" + std::to_string(items.size());
+            MessageTypeInfo item = NewItem("项目" + std::to_string(items.size()));
             item.CheckNumber = delay;
             items.push_back(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
             doc.AddItem(items.back());

@@ -1,69 +1,27 @@
-#include "app/CMessageOperations.h"
+#include "ItemStore.h"
+#include "MessageStore.h"
 #include "store/ExcludeTable.h"
 #include "store/LocalDatabase.h"
-#include "store/SourceRowInfo.h"
-#include "support/TestStore.h"
 
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace {
 
-class Search : public testing::Test
+class Search : public MessageStore
 {
 protected:
-    void SetUp() override
-    {
-        MessageTypeInfo item;
-        item.MessageTypeName = "A";
-        itemA = store.AddItem(item);
-        item.MessageTypeName = "B";
-        itemB = store.AddItem(item);
-    }
-
-    int Add(const MessageTypeInfo& item, const std::string& info, const std::string& content,
-            const std::string& from = "张三")
-    {
-        SourceRowInfo row;
-        row.ID = std::to_string(++serial);
-        row.Info = info;
-        row.FromName = from;
-        row.ToName = "李四";
-        row.Content = content;
-        EXPECT_TRUE(row.Insert(store.connection(), item));
-        return static_cast<int>(store.QueryNumber("select max(id) from userdata"));
-    }
-
+    // The keys of the records a search finds, read page by page two at a time.
     std::vector<int> Found(const std::string& text, int itemId = 0, int filter = kFilterAll)
     {
         MessageQuery query;
         query.search = text;
         query.itemId = itemId;
         query.readFilter = filter;
-        query.pageSize = 2; // the count and the pages must agree
-        std::vector<int> ids;
-        std::string error;
-        for (query.page = 1;; ++query.page) {
-            auto page = messages.Page(query, error);
-            EXPECT_TRUE(page) << text << ": " << error;
-            if (!page || page->page < query.page || page->rows.empty()) {
-                break;
-            }
-            EXPECT_EQ(page->totalCount, static_cast<long>(ids.size() + page->rows.size()) +
-                                            std::max(0L, page->totalCount - page->page * page->pageSize))
-                << text;
-            for (const auto& row : page->rows) {
-                ids.push_back(row.ID);
-            }
-        }
+        query.pageSize = 2;
+        std::vector<int> ids = Ids(AllPages(query));
         std::sort(ids.begin(), ids.end());
         return ids;
     }
-
-    TestStore store;
-    CMessageOperations messages{store.connection()};
-    MessageTypeInfo itemA, itemB;
-    int serial = 0;
 };
 
 } // namespace
@@ -113,7 +71,6 @@ TEST_F(Search, TheIndexFollowsNewFindingsDeletionsUndoAndChangedTexts)
     const int second = Add(itemB, "再次停机", "服务器升级");
     EXPECT_EQ(Found("停机"), (std::vector<int>{first, second}));
 
-    std::string error;
     ASSERT_TRUE(messages.Delete({first}, error)) << error;
     EXPECT_EQ(Found("停机"), (std::vector<int>{second}));
     EXPECT_EQ(Found("维护"), (std::vector<int>{}));
@@ -141,7 +98,6 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
           "case when i = 4000 then '第四千条' else '' end from n"}) {
         ASSERT_TRUE(store.connection().Execute(sql)) << sql;
     }
-    std::string error;
     ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
 
     auto progress = messages.SearchIndexState(error);
@@ -174,18 +130,14 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
 
 namespace {
 
-class Changes : public testing::Test
+class Changes : public MessageStore
 {
 protected:
     void SetUp() override
     {
-        MessageTypeInfo item;
-        item.MessageTypeName = "页";
-        item.MessageCategory = 2;
-        item.connAddress = "http://127.0.0.1/page";
-        web = store.AddItem(item);
-        ExcludeRanges ranges{{0, "<!--a-->", "<!--b-->"}};
-        ASSERT_TRUE(SaveExcludeRanges(store.connection(), web.messagetypeid, ranges));
+        MessageStore::SetUp();
+        web = store.AddItem(NewItem("页", kCategoryWebPage, "http://127.0.0.1/page"));
+        ASSERT_TRUE(SaveExcludeRanges(store.connection(), web.messagetypeid, {{0, "<!--a-->", "<!--b-->"}}));
     }
 
     int AddCopy(const std::string& content, const MessageTypeInfo& item)
@@ -201,7 +153,6 @@ protected:
 
     ChangeView View(int id)
     {
-        std::string error;
         auto view = messages.Changes(id, error);
         EXPECT_TRUE(view) << error;
         return view.value_or(ChangeView());
@@ -216,10 +167,7 @@ protected:
         return pieces;
     }
 
-    TestStore store;
-    CMessageOperations messages{store.connection()};
     MessageTypeInfo web;
-    int serial = 0;
 };
 
 using Kind = DiffPiece::Kind;
@@ -242,7 +190,6 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
     EXPECT_NE(ChangeViewHtml(sameView).find("没有变化"), std::string::npos);
 
     // A word inserted in a Chinese sentence, a number changed, a deleted record's copy still counts.
-    std::string error;
     ASSERT_TRUE(messages.Delete({same}, error)) << error;
     const int changed = AddCopy("<p>我们明天上午开会。</p><!--a-->x<!--b--> price 120 USD", web);
     const ChangeView view = View(changed);
@@ -265,33 +212,19 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
 
 TEST_F(Changes, AnFtpRecordShowsItsEntryAndADatabaseRecordItsRow)
 {
-    MessageTypeInfo item;
-    item.MessageTypeName = "ftp";
-    item.MessageCategory = 3;
-    item = store.AddItem(item);
-    SourceRowInfo row;
-    row.ID = "1";
-    row.Info = "报告.pdf";
-    row.Content = "FTP<a href=x>(ftp)</a>中下面的文件或者文件夹发生了变化<br>文件名称：<a href=y>报告.pdf</a>";
-    ASSERT_TRUE(row.Insert(store.connection(), item));
-    const ChangeView entries = View(1);
+    MessageTypeInfo ftp;
+    ftp.MessageCategory = kCategoryFtp;
+    const ChangeView entries = View(Add(store.AddItem(ftp), "报告.pdf",
+                                        "FTP<a href=x>(ftp)</a>中下面的文件或者文件夹发生了变化<br>文件名称：<a "
+                                        "href=y>报告.pdf</a>"));
     EXPECT_EQ(entries.kind, ChangeView::Kind::Entries);
     EXPECT_EQ(ChangeViewLines(entries),
               (std::vector<std::string>{"+ FTP (ftp) 中下面的文件或者文件夹发生了变化 文件名称： 报告.pdf"}));
 
-    item.MessageTypeName = "db";
-    item.MessageCategory = 1;
-    item = store.AddItem(item);
-    row.ID = "2";
-    row.Info = "请审批";
-    row.FromName = "张三";
-    row.Content = "金额 &lt;5000&gt;";
-    ASSERT_TRUE(row.Insert(store.connection(), item));
-    const ChangeView dbRow = View(2);
-    EXPECT_EQ(dbRow.kind, ChangeView::Kind::Row);
-    EXPECT_EQ(ChangeViewLines(dbRow), (std::vector<std::string>{"+ 标题: 请审批 发送者: 张三 金额 <5000>"}));
+    const ChangeView row = View(Add(itemA, "请审批", "金额 &lt;5000&gt;")); // a database item
+    EXPECT_EQ(row.kind, ChangeView::Kind::Row);
+    EXPECT_EQ(ChangeViewLines(row), (std::vector<std::string>{"+ 标题: 请审批 发送者: 张三 接收者: 李四 金额 <5000>"}));
 
-    std::string error;
     EXPECT_FALSE(messages.Changes(99, error));
     EXPECT_FALSE(error.empty());
 }

@@ -1,14 +1,24 @@
+// The start of either program: its profile, the user's data directory apart from the program's
+// resources, the private store, and the move of an earlier build's message.dat out of the
+// executable's folder.
+#include "TestFiles.h"
 #include "app/AppConnections.h"
 #include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "app/Settings.h"
+#include "platform/ScopedEnv.h"
 #include "store/CAdoRecordset.h"
+#include "store/LocalDatabase.h"
 #include "support/TestStore.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
 
 namespace {
 
@@ -17,18 +27,65 @@ const TempDir g_config;
 const bool g_configSet = ::setenv("XDG_CONFIG_HOME", g_config.path().c_str(), 1) == 0;
 const std::string g_profile = g_config.path() + "Local AppWizard-Generated Applications/Tarvo.ini";
 
-std::string ReadFile(const std::string& path)
+void Touch(const std::string& path, const std::string& text = "x")
 {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
 }
+
+// A store with one check item called name, as an earlier build left it.
+void MakeStore(const std::string& dir, const std::string& name)
+{
+    fs::create_directories(dir);
+    std::string error;
+    ASSERT_TRUE(EnsureLocalDatabase(dir + "message.dat", error)) << error;
+    CAdoConnection connection;
+    ASSERT_TRUE(connection.Open(MainConnectionString(dir)));
+    ASSERT_TRUE(connection.Execute("insert into usermessagetype (MessageTypeName) values ('" + name + "')"));
+}
+
+std::string ItemName(CTarvoApp& app)
+{
+    CAdoRecordset rs(app.Db().main);
+    std::string name;
+    if (rs.Open("select MessageTypeName from usermessagetype") && !rs.IsEOF()) {
+        rs.GetFieldValue("MessageTypeName", name);
+    }
+    return name;
+}
+
+// An installed layout under a temporary prefix: bin/wendar and share/wendar with the presets.
+class Installed : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Touch(prefix + "bin/wendar");
+        Touch(prefix + "share/wendar/sound/Cuckoo01.wav");
+        fs::copy_file(std::string(WENDAR_RUNTIME_DIR) + "messagetype.dat", prefix + "share/wendar/messagetype.dat");
+    }
+    bool Start(CTarvoApp& app, const std::string& home = "")
+    {
+        std::string error;
+        const bool ok = app.InitInstance(home, exe, error);
+        EXPECT_TRUE(ok) << error;
+        return ok;
+    }
+
+    TempDir root;
+    const std::string prefix = root.path() + "usr/";
+    const std::string exe = prefix + "bin/wendar";
+    const std::string data = root.path() + "xdg/wendar/";
+    ScopedEnv xdg{"XDG_DATA_HOME", (root.path() + "xdg").c_str()};
+    ScopedEnv noHome{"WENDAR_HOME", nullptr};
+};
 
 } // namespace
 
 TEST(Settings, FreshProfileGivesTheDefaultsSavingNeverWritesUserTypeAndReadingToleratesJunk)
 {
     ASSERT_TRUE(g_configSet);
-    std::filesystem::remove(g_profile);
+    fs::remove(g_profile);
     Settings settings;
     settings.pagesize = 7;
     settings.LoadSettings();
@@ -37,10 +94,8 @@ TEST(Settings, FreshProfileGivesTheDefaultsSavingNeverWritesUserTypeAndReadingTo
     fresh.AutoCheckInterval = 30;
     fresh.UserType = 4;
     fresh.SaveSettings();
-    const std::string text = ReadFile(g_profile);
-    EXPECT_NE(text.find("[morvatenX]"), std::string::npos) << text;
-    EXPECT_NE(text.find("AutoCheckInterval=30"), std::string::npos) << text;
-    EXPECT_EQ(text.find("UserType"), std::string::npos) << text;
+    EXPECT_THAT(ReadFile(g_profile), testing::AllOf(HasSubstr("[morvatenX]"), HasSubstr("AutoCheckInterval=30"),
+                                                    testing::Not(HasSubstr("UserType"))));
     Settings again;
     again.LoadSettings();
     EXPECT_EQ(std::pair(again.AutoCheckInterval, again.UserType), std::pair(30, 0));
@@ -50,43 +105,143 @@ TEST(Settings, FreshProfileGivesTheDefaultsSavingNeverWritesUserTypeAndReadingTo
     EXPECT_EQ(std::pair(again.UserType, again.pagesize), std::pair(3, 100));
 }
 
-TEST(AppPaths, ConnectionStringsAndAutoStart)
+TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
 {
-    EXPECT_EQ(MainConnectionString("/opt/监视/"), "DBQ=/opt/监视/message.dat;DRIVER={SQLite3}");
-    EXPECT_EQ(PresetConnectionString("/a/"), "DBQ=/a/messagetype.dat;DRIVER={SQLite3}");
+    ScopedEnv noHome("WENDAR_HOME", nullptr);
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "/srv/监视 数据/");
+        EXPECT_EQ(DefaultDataDirectory(), "/srv/监视 数据/wendar/");
+        EXPECT_EQ(ResolveApplicationDirectory("", "/opt/x/bin/wendar"), "/srv/监视 数据/wendar/");
+        ScopedEnv env("WENDAR_HOME", "/env/home");
+        EXPECT_EQ(ResolveApplicationDirectory("", "/x/wendar"), "/env/home/");
+        EXPECT_EQ(ResolveApplicationDirectory("/opt/h", "/x/wendar"), "/opt/h/"); // --home wins
+    }
+    {
+        // A relative XDG_DATA_HOME is invalid and ignored.
+        ScopedEnv xdg("XDG_DATA_HOME", "relative/dir");
+        ScopedEnv home("HOME", "/home/u");
+        EXPECT_EQ(DefaultDataDirectory(), "/home/u/.local/share/wendar/");
+    }
+
+    TempDir root;
+    Touch(root.path() + "build/bin/messagetype.dat");
+    Touch(root.path() + "usr/share/wendar/help/help.htm");
+    EXPECT_EQ(ResourceDirectoryFor(root.path() + "build/bin/wendar-cli"), root.path() + "build/bin/");
+    EXPECT_EQ(ResourceDirectoryFor(root.path() + "usr/bin/wendar-cli"), root.path() + "usr/share/wendar/");
+    EXPECT_FALSE(ResourceDirectoryFor(root.path() + "elsewhere/wendar-cli").starts_with(root.path()));
+
+    // A relative program file: the data directory's own first, then the resource directory's.
+    const std::string data = root.path() + "data/";
+    const std::string res = root.path() + "usr/share/wendar/";
+    Touch(res + "sound/a.wav");
+    Touch(res + "sound/b.wav");
+    Touch(data + "sound/b.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "sound\\a.wav"), res + "sound/a.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "sound/b.wav"), data + "sound/b.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "sound/none.wav"), data + "sound/none.wav");
+    EXPECT_EQ(ResolveProgramFile(data, res, "/abs/c.wav"), "/abs/c.wav");
+
     EXPECT_EQ(LocalDatabasePath(MainConnectionString("/opt/监视;x/")), "/opt/监视;x/message.dat");
     EXPECT_EQ(LocalDatabasePath("Driver=SQLite3;Database=/tmp/x.db"), "");
-
     EXPECT_TRUE(IsAutoStartCommandLine("/Rest of it"));
     EXPECT_FALSE(IsAutoStartCommandLine("/r"));
     EXPECT_FALSE(IsAutoStartCommandLine(" /R"));
 }
 
-TEST(Startup, CreatesAPrivateStoreOnceAndRefusesAFileThatIsNoDatabase)
+TEST_F(Installed, FirstStartMakesAPrivateStoreReadsTheInstalledResourcesAndRefusesAFileThatIsNoDatabase)
 {
-    TempDir dir;
-    std::string error;
     {
         CTarvoApp app;
-        ASSERT_TRUE(app.InitInstance(dir.path(), "/nowhere/wendar", error)) << error;
-        EXPECT_EQ(app.m_strMainConnection, MainConnectionString(dir.path()));
+        ASSERT_TRUE(Start(app));
+        EXPECT_EQ(std::tuple(app.m_strAppDir, app.m_strResourceDir, app.m_strMainConnection),
+                  std::tuple(data, prefix + "share/wendar/", MainConnectionString(data)));
+        EXPECT_TRUE(app.m_notices.empty());
         EXPECT_EQ(app.m_run.GetStatusText(), "当前状态：空闲");
         EXPECT_EQ(std::pair(app.m_strUserName, app.m_nUserId), std::pair(std::string("morvaten"), 88));
-        ASSERT_TRUE(app.Db().main.Execute("insert into userdata (status) values (0)"));
+        EXPECT_EQ(FileMode(data), 0700u);
+        EXPECT_EQ(FileMode(data + "message.dat"), 0600u);
+        EXPECT_FALSE(fs::exists(prefix + "bin/message.dat"));
+        EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(prefix + "share/wendar/"));
+        EXPECT_EQ(app.ProgramFile("sound\\Cuckoo01.wav"), prefix + "share/wendar/sound/Cuckoo01.wav");
+        Touch(data + "sound/Cuckoo01.wav"); // the user's own file of the same name wins
+        EXPECT_EQ(app.ProgramFile("sound\\Cuckoo01.wav"), data + "sound/Cuckoo01.wav");
+        ASSERT_TRUE(app.Db().main.Execute("insert into usermessagetype (MessageTypeName) values ('kept')"));
     }
-    struct stat st = {};
-    ASSERT_EQ(::stat((dir.path() + "message.dat").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
     {
         CTarvoApp app; // an existing store is opened as it is
-        ASSERT_TRUE(app.InitInstance(dir.path(), "/nowhere/wendar", error)) << error;
-        CAdoRecordset rs(app.Db().main);
-        ASSERT_TRUE(rs.Open("select * from userdata"));
-        EXPECT_EQ(rs.GetRecordCount(), 1);
+        ASSERT_TRUE(Start(app));
+        EXPECT_EQ(ItemName(app), "kept");
     }
-    std::ofstream(dir.path() + "message.dat", std::ios::trunc) << "this is not a database, it is a letter";
+    std::ofstream(data + "message.dat", std::ios::trunc) << "this is not a database, it is a letter";
     CTarvoApp app;
-    EXPECT_FALSE(app.InitInstance(dir.path(), "/nowhere/wendar", error));
+    std::string error;
+    EXPECT_FALSE(app.InitInstance("", exe, error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadFile(dir.path() + "message.dat"), "this is not a database, it is a letter");
+    EXPECT_EQ(ReadFile(data + "message.dat"), "this is not a database, it is a letter");
+}
+
+TEST_F(Installed, AHomeDirectoryKeepsItsOwnFilesAndTakesTheMissingOnesFromTheResources)
+{
+    TempDir home;
+    {
+        CTarvoApp app;
+        ASSERT_TRUE(Start(app, home.path()));
+        EXPECT_EQ(app.m_strAppDir, home.path());
+        EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(prefix + "share/wendar/"));
+        EXPECT_EQ(app.ProgramFile("help/help.htm"), home.path() + "help/help.htm"); // missing everywhere
+        EXPECT_FALSE(fs::exists(data)); // the default data directory is not touched
+    }
+    Touch(home.path() + "messagetype.dat");
+    CTarvoApp app;
+    ASSERT_TRUE(Start(app, home.path()));
+    EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(home.path()));
+
+    std::string error;
+    CTarvoApp missing;
+    EXPECT_FALSE(missing.InitInstance(home.path() + "nowhere", exe, error)); // a named directory is never created
+    EXPECT_THAT(error, HasSubstr("应用目录不存在"));
+}
+
+TEST_F(Installed, AnOldStoreBesideTheExecutableIsMovedOnceAndNeverLeftBehindSilently)
+{
+    MakeStore(prefix + "bin/", "旧项目");
+    Touch(prefix + "bin/message.dat-wal", ""); // travels with its database
+    {
+        CTarvoApp app;
+        ASSERT_TRUE(Start(app));
+        ASSERT_EQ(app.m_notices.size(), 1u);
+        EXPECT_THAT(app.m_notices[0], HasSubstr("已把旧的数据库 " + prefix + "bin/message.dat 移到 " + data));
+        EXPECT_EQ(ItemName(app), "旧项目");
+    }
+    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat"));
+    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat-wal"));
+    {
+        CTarvoApp app; // moved once: the next start is quiet
+        ASSERT_TRUE(Start(app));
+        EXPECT_TRUE(app.m_notices.empty());
+    }
+    // Another old store while the data directory has one: kept, and said so at every start.
+    MakeStore(prefix + "bin/", "另一个");
+    for (int start = 0; start < 2; ++start) {
+        CTarvoApp app;
+        ASSERT_TRUE(Start(app));
+        ASSERT_EQ(app.m_notices.size(), 1u);
+        EXPECT_THAT(app.m_notices[0], HasSubstr("没有使用"));
+        EXPECT_EQ(ItemName(app), "旧项目");
+    }
+    EXPECT_TRUE(fs::exists(prefix + "bin/message.dat"));
+}
+
+TEST_F(Installed, AnOldStoreThatCannotBeMovedWholeIsUsedWhereItIs)
+{
+    MakeStore(prefix + "bin/", "旧项目");
+    Touch(prefix + "bin/message.dat-wal", "");
+    fs::create_directories(data + "message.dat-wal"); // the log's move fails after the file's
+    CTarvoApp app;
+    ASSERT_TRUE(Start(app));
+    ASSERT_EQ(app.m_notices.size(), 1u);
+    EXPECT_THAT(app.m_notices[0], HasSubstr("继续使用原处的数据库"));
+    EXPECT_EQ(app.m_strAppDir, prefix + "bin/");
+    EXPECT_EQ(ItemName(app), "旧项目");
+    EXPECT_FALSE(fs::exists(data + "message.dat")); // the half move was undone
 }

@@ -1,10 +1,9 @@
 // A check whose store refuses its findings must end its run by itself and leave the program free
 // to close, whatever the message reporter does: the reporter here blocks every call that does not
 // come from the test's own thread, the way a box waiting for its user would.
+#include "ItemStore.h"
 #include "app/CTarvoDoc.h"
 #include "monitors/StandardMonitors.h"
-#include "store/CAdoConnection.h"
-#include "store/LocalDatabase.h"
 #include "store/MessageReporter.h"
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
@@ -16,6 +15,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -72,22 +72,17 @@ TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhil
     // A remote view of three notices, read through the SQLite ODBC driver by a real database check.
     TempDir remoteDir;
     const std::string remotePath = remoteDir.path() + "remote.db";
-    {
-        std::string error;
-        ASSERT_TRUE(EnsureLocalDatabase(remotePath, error)) << error; // any SQLite file will do
-        CAdoConnection remote;
-        ASSERT_TRUE(remote.Open("DBQ=" + remotePath + ";DRIVER={SQLite3}"));
-        ASSERT_TRUE(remote.Execute("create table v_notice(ID integer, SourceType text, FromDate text, FromID text, "
-                                   "FromName text, Info text, ToID text, ToName text, Content text, Link text)"));
-        for (const char* id : {"1", "2", "3"}) {
-            ASSERT_TRUE(remote.Execute(std::string("insert into v_notice values(") + id +
-                                       ",'t','2026-12-01','f','from','notice','to','to','body','http://127.0.0.1/')"));
-        }
-    }
-    MessageTypeInfo item;
-    item.MessageCategory = kCategoryDatabase;
-    item.MessageTypeName = "通知";
-    item.connAddress = "Driver=SQLite3;Database=" + remotePath;
+    sqlite3* remote = nullptr;
+    ASSERT_EQ(sqlite3_open(remotePath.c_str(), &remote), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(remote,
+                     "create table v_notice as with n(ID) as (values (1), (2), (3)) select ID, 't' as SourceType, "
+                     "'2026-12-01' as FromDate, 'f' as FromID, 'from' as FromName, 'notice' as Info, 'to' as "
+                     "ToID, 'to' as ToName, 'body' as Content, 'http://127.0.0.1/' as Link from n",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(remote);
+    MessageTypeInfo item = NewItem("通知", kCategoryDatabase, "Driver=SQLite3;Database=" + remotePath);
     item.ViewName = "v_notice";
     item.CheckNumber = 0;
     item.bNotify = -1;

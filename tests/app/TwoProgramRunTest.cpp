@@ -1,41 +1,17 @@
 // A run of the document next to another program on the same message.dat: an item that program is
 // checking is passed over with a status text, and every run reads the items as they are stored now.
+#include "DocTest.h"
+#include "ItemStore.h"
 #include "app/CItemCheckLock.h"
-#include "app/CTarvoDoc.h"
-#include "monitors/CheckContext.h"
 #include "store/LocalDatabase.h"
-#include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
-
-#include <algorithm>
-#include <gtest/gtest.h>
-#include <mutex>
 
 namespace {
 
-class TwoProgramRun : public testing::Test
+class TwoProgramRun : public DocTest
 {
 protected:
-    TwoProgramRun() : doc(store.connection(), run, store.appDir(), std::make_shared<RecordingPlayer>())
-    {
-        doc.SetMonitor(kCategoryWebPage, [this](CheckContext&, MessageTypeInfo& item) {
-            std::lock_guard guard(m_lock);
-            m_calls.push_back(item.MessageTypeName);
-            return 0;
-        });
-    }
-    int Add(const std::string& name)
-    {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryWebPage;
-        item.MessageTypeName = name;
-        return store.AddItem(item).messagetypeid;
-    }
-    std::vector<std::string> Calls()
-    {
-        std::lock_guard guard(m_lock);
-        return m_calls;
-    }
+    // A web item stored by another program: not yet in the document's list.
+    int Add(const std::string& name) { return store.AddItem(NewItem(name)).messagetypeid; }
     // Another program's connection to the same file.
     void OtherProgram(const std::string& sql)
     {
@@ -43,12 +19,6 @@ protected:
         ASSERT_TRUE(other.Open(store.connection().GetConnectionString()));
         ASSERT_TRUE(other.Execute(sql)) << sql;
     }
-
-    TestStore store;
-    CRunState run;
-    std::mutex m_lock;
-    std::vector<std::string> m_calls;
-    CTarvoDoc doc;
 };
 
 } // namespace
@@ -62,7 +32,7 @@ TEST_F(TwoProgramRun, AnItemAnotherProgramChecksIsPassedOverWithAStatusTextNotAF
         ASSERT_EQ(elsewhere.GetState(), CItemCheckLock::State::Held);
         doc.CheckOne(doc.FindItem(id));
         doc.WaitForChecks();
-        EXPECT_TRUE(Calls().empty());
+        EXPECT_EQ(CallsOf(id), 0);
         EXPECT_EQ(run.GetStatusText(), "公告 正在由另一个程序检查，这次跳过");
         // The lock is on this item alone.
         EXPECT_EQ(CItemCheckLock(LocalLockFilePath(store.appDir() + "message.dat"), id + 1).GetState(),
@@ -70,7 +40,7 @@ TEST_F(TwoProgramRun, AnItemAnotherProgramChecksIsPassedOverWithAStatusTextNotAF
     }
     doc.CheckOne(doc.FindItem(id)); // released with its holder
     doc.WaitForChecks();
-    EXPECT_EQ(Calls(), std::vector<std::string>{"公告"});
+    EXPECT_EQ(CallsOf(id), 1);
     // The log tells both: passed over, then checked; the pass counts as no failure.
     std::string error;
     const auto log = CHealthOperations(store.connection(), nullptr).Log(id, 10, error);
@@ -94,13 +64,9 @@ TEST_F(TwoProgramRun, EveryRunReadsTheItemsAsAnotherProgramLeftThem)
 
     OtherProgram("delete from usermessagetype where messagetypeid=" + std::to_string(deleted));
     OtherProgram("update usermessagetype set state=0 where messagetypeid=" + std::to_string(off));
-    Add("added");
-    doc.CheckAll();
-    doc.WaitForChecks();
-    // Checks of several items run at once: the order of the calls is not the list's.
-    std::vector<std::string> calls = Calls();
-    std::sort(calls.begin(), calls.end());
-    EXPECT_EQ(calls, (std::vector<std::string>{"added", "kept"}));
+    const int added = Add("added");
+    RunAllAndWait();
+    EXPECT_EQ(Calls(), (std::vector<int>{kept, added}));
     EXPECT_GT(doc.m_nItemsVersion, version);
     EXPECT_EQ(doc.FindItem(deleted), nullptr);
     EXPECT_EQ(doc.FindItem(off)->state, 0);

@@ -1,56 +1,26 @@
 // The window's own connection: it reads while a check holds its write transaction, and a write
 // that meets another connection's write lock returns at once and lands in the background, in the
 // order the writes were made.
+#include "ItemStore.h"
 #include "app/AppConnections.h"
 #include "app/CBackgroundWrites.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
-#include "app/ISoundPlayer.h"
 #include "monitors/CheckContext.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageList.h"
+#include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
+#include "support/WaitUntil.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <future>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <vector>
 
 namespace {
-
-constexpr auto kGenerous = std::chrono::seconds(30);
-
-class SilentPlayer final : public ISoundPlayer
-{
-public:
-    bool Play(const std::string&) override { return true; }
-};
-
-// One flag and its waiters.
-class Event final
-{
-public:
-    void Set()
-    {
-        {
-            std::lock_guard guard(m_lock);
-            m_bSet = true;
-        }
-        m_changed.notify_all();
-    }
-    bool Wait()
-    {
-        std::unique_lock guard(m_lock);
-        return m_changed.wait_for(guard, kGenerous, [this] { return m_bSet; });
-    }
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    bool m_bSet = false;
-};
 
 // The outcomes of the writes handed over, in the order they ended.
 class Outcomes final
@@ -59,23 +29,22 @@ public:
     CBackgroundWrites::Done Record(std::string name)
     {
         return [this, name](bool written, const std::string& error) {
-            {
-                std::lock_guard guard(m_lock);
-                m_ended.push_back(name + (written ? " written" : " failed: " + error));
-            }
-            m_changed.notify_all();
+            std::lock_guard guard(m_lock);
+            m_ended.push_back(name + (written ? " written" : " failed: " + error));
         };
     }
     std::vector<std::string> WaitFor(size_t count)
     {
-        std::unique_lock guard(m_lock);
-        m_changed.wait_for(guard, kGenerous, [&] { return m_ended.size() >= count; });
+        WaitUntil([&] {
+            std::lock_guard guard(m_lock);
+            return m_ended.size() >= count;
+        });
+        std::lock_guard guard(m_lock);
         return m_ended;
     }
 
 private:
     std::mutex m_lock;
-    std::condition_variable m_changed;
     std::vector<std::string> m_ended;
 };
 
@@ -108,14 +77,13 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     ASSERT_TRUE(app.InitInstance(home.path(), "/nowhere/wendar", error)) << error;
     Outcomes outcomes;
     app.UseBackgroundWrites(outcomes.Record("mark all"));
-    CTarvoDoc doc(app.Db().ui, app.m_run, app.m_strAppDir, std::make_shared<SilentPlayer>());
-    MessageTypeInfo item;
-    item.MessageCategory = kCategoryWebPage;
-    item.MessageTypeName = "慢";
+    CTarvoDoc doc(app.Db().ui, app.m_run, app.m_strAppDir, std::make_shared<RecordingPlayer>());
+    MessageTypeInfo item = NewItem("慢");
     ASSERT_NE(item.Save(app.Db().ui, 1), 0);
 
-    Event inside;
-    Event windowDone;
+    std::promise<void> inside;
+    std::promise<void> windowDone;
+    auto windowDoneLater = windowDone.get_future().share();
     std::atomic<bool> ownConnection{false};
     std::atomic<bool> committed{false};
     doc.SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
@@ -126,14 +94,14 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
                                             std::to_string(checked.messagetypeid) + ", 'new')")) {
             return 0;
         }
-        inside.Set();
-        windowDone.Wait(); // the transaction stays open until the window has read and written
+        inside.set_value();
+        windowDoneLater.wait_for(kGenerousWait); // the transaction stays open until the window has read and written
         committed = write.Commit();
         return 1;
     });
     ASSERT_TRUE(doc.LoadItems());
     doc.CheckOne(doc.FindItem(item.messagetypeid));
-    ASSERT_TRUE(inside.Wait());
+    ASSERT_EQ(inside.get_future().wait_for(kGenerousWait), std::future_status::ready);
 
     MessagePage page;
     EXPECT_TRUE(LoadMessagePage(app.Db().ui, 0, nullptr, 1, 100, page));
@@ -141,7 +109,7 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     EXPECT_TRUE(app.Messages().SetAllRead(0, true, error)) << error;
     EXPECT_EQ(app.Db().uiWrites.Pending(), 1U) << "handed to the background, not waited for";
     EXPECT_FALSE(committed) << "the read and the hand-over came while the check was inside its transaction";
-    windowDone.Set();
+    windowDone.set_value();
 
     EXPECT_EQ(outcomes.WaitFor(1), std::vector<std::string>{"mark all written"});
     doc.WaitForChecks();

@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fstream>
 #include <iostream>
 #include <random>
-#include <sqlite3.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -16,14 +14,16 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::chrono::milliseconds Elapsed(Clock::time_point since)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since);
-}
-
 class CrashSafety : public CliRunner
 {
 protected:
+    // How long the command takes when nobody kills it.
+    std::chrono::milliseconds UsualTime(std::vector<std::string> args, const std::string& homePath = {})
+    {
+        const auto started = Clock::now();
+        EXPECT_EQ(RunIn(homePath.empty() ? home.path() : homePath, std::move(args)).status, 0);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    }
     // A kill point anywhere from the program's start to just past its usual end.
     std::chrono::milliseconds KillPoint(std::chrono::milliseconds usual)
     {
@@ -48,10 +48,8 @@ std::vector<std::string> EditOfGeneration(int generation)
 
 TEST_F(CrashSafety, AnEditKilledAnywhereLeavesTheOldItemOrTheNewOneWhole)
 {
-    Ok({"items", "add", "--name", "web", "--category", "2"});
-    auto started = Clock::now();
-    Ok(EditOfGeneration(0));
-    const auto usual = Elapsed(started);
+    AddItem("web", "2");
+    const auto usual = UsualTime(EditOfGeneration(0));
 
     int killed = 0;
     constexpr int kTrials = 12;
@@ -79,13 +77,7 @@ TEST_F(CrashSafety, AnEditKilledAnywhereLeavesTheOldItemOrTheNewOneWhole)
 
 TEST_F(CrashSafety, AFirstStartKilledAnywhereLeavesADirectoryTheNextStartUses)
 {
-    std::chrono::milliseconds usual{};
-    {
-        TempDir fresh;
-        const auto started = Clock::now();
-        ASSERT_EQ(RunIn(fresh.path(), {"items"}).status, 0);
-        usual = Elapsed(started);
-    }
+    const auto usual = UsualTime({"items"}, TempDir().path());
     int killed = 0;
     constexpr int kTrials = 15;
     for (int trial = 0; trial < kTrials; ++trial) {
@@ -124,28 +116,8 @@ TEST_F(CrashSafety, TwoFirstStartsAtOnceBothSucceed)
 TEST_F(CrashSafety, ADatabaseCheckKilledMidWayLosesNothingAndStoresNothingTwiceWhenRunAgain)
 {
     constexpr int kRows = 10000;
-    const std::string remote = home.path() + "remote.db";
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(remote.c_str(), &db), SQLITE_OK);
-        const std::string sql =
-            "create table notices(id integer primary key, sourcetype text, fromdate text, fromid text, fromname "
-            "text, info text, toid text, toname text, content text, link text);"
-            "create view v_notice as select id as ID, sourcetype as SourceType, fromdate as FromDate, fromid as "
-            "FromID, fromname as FromName, info as Info, toid as ToID, toname as ToName, content as Content, link as "
-            "Link from notices;"
-            "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
-            std::to_string(kRows) +
-            ") insert into notices select i, 'notice', '2002-05-01 08:30', 'u', '张三', '通知 ' || i, 'u2', '李四', "
-            "'<p>' || i || '</p>', 'http://127.0.0.1/n/' || i from n;";
-        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
-    }
-    Ok({"items", "add", "--name", "通知", "--category", "1", "--address", "Driver=SQLite3;Database=" + remote, "--view",
-        "v_notice", "--check-number", "10000"});
-    auto started = Clock::now();
-    Ok({"check", "1"});
-    const auto usual = Elapsed(started);
+    AddItem("通知", "1", NoticeDatabase(kRows), {"--view", "v_notice", "--check-number", "10000"});
+    const auto usual = UsualTime({"check", "1"});
     EXPECT_EQ(Number("select count(*) from userdata"), kRows);
 
     constexpr int kTrials = 3;

@@ -21,7 +21,6 @@ struct Page
 {
     std::string body;
     std::chrono::milliseconds delay{};
-    int requests = 0;
 };
 
 struct Servers
@@ -111,7 +110,8 @@ void LocalServers::WriteFtpFile(const std::string& directoryName, const std::str
     std::ofstream(Get().ftpDir->path() + directoryName + "/" + fileName) << fileName;
 }
 
-int LocalServers::HttpPort()
+// Starts the page server on first use; its port.
+static int HttpServerPort()
 {
     Servers& s = Get();
     std::lock_guard guard(s.lock);
@@ -126,7 +126,6 @@ int LocalServers::HttpPort()
                     response.status = 404;
                     return;
                 }
-                ++page->second.requests;
                 delay = page->second.delay;
                 response.set_content(page->second.body, "text/html; charset=utf-8");
             }
@@ -144,20 +143,13 @@ int LocalServers::HttpPort()
     return s.httpPort;
 }
 
-void LocalServers::SetPage(const std::string& path, const std::string& body, std::chrono::milliseconds delay)
+std::string LocalServers::SetPage(const std::string& path, const std::string& body, std::chrono::milliseconds delay)
 {
-    HttpPort();
+    const std::string url = "http://127.0.0.1:" + std::to_string(HttpServerPort()) + path;
     Servers& s = Get();
     std::lock_guard guard(s.lock);
     Page& page = s.pages[path];
     page.body = body;
     page.delay = delay;
-}
-
-int LocalServers::Requests(const std::string& path)
-{
-    Servers& s = Get();
-    std::lock_guard guard(s.lock);
-    auto page = s.pages.find(path);
-    return page == s.pages.end() ? 0 : page->second.requests;
+    return url;
 }

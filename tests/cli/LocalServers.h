@@ -14,9 +14,7 @@ void DeliverMail(const std::string& fileName, const std::string& text);
 std::string NewFtpDirectory(const std::string& name);
 void WriteFtpFile(const std::string& directoryName, const std::string& fileName);
 
-// HTTP: pages by path, each answered after `delay`; the number of requests a path had so far.
-int HttpPort();
-void SetPage(const std::string& path, const std::string& body, std::chrono::milliseconds delay = {});
-int Requests(const std::string& path);
+// HTTP: pages by path, each answered after `delay`; SetPage returns the page's URL.
+std::string SetPage(const std::string& path, const std::string& body, std::chrono::milliseconds delay = {});
 
 } // namespace LocalServers

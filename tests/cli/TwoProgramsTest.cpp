@@ -2,7 +2,6 @@
 // the same items checked by both at once store every finding once. (That a run reads the items as
 // another program left them is the document's, tested in TwoProgramRunTest.)
 #include "CliRunner.h"
-#include "LocalServers.h"
 
 #include <thread>
 
@@ -37,16 +36,12 @@ std::string Mail(int n)
 
 TEST_F(TwoPrograms, CheckingTheSamePop3FtpAndWebItemsAtOnceStoresEachFindingOnce)
 {
-    const std::string pop3Port = std::to_string(LocalServers::Pop3Port());
     const std::string ftp = LocalServers::NewFtpDirectory("two-programs");
     const std::string page = "/two-programs.htm";
     // A slow page keeps the two checks of it side by side.
-    LocalServers::SetPage(page, "<p>version 0</p>", 300ms);
-    Ok({"items", "add", "--name", "邮件", "--category", "4", "--address", "127.0.0.1", "--view", pop3Port, "--user",
-        "tester", "--password", "secret"});
-    Ok({"items", "add", "--name", "FTP", "--category", "3", "--address", ftp});
-    Ok({"items", "add", "--name", "网页", "--category", "2", "--address",
-        "http://127.0.0.1:" + std::to_string(LocalServers::HttpPort()) + page});
+    AddMailItem();
+    AddItem("FTP", "3", ftp);
+    AddItem("网页", "2", LocalServers::SetPage(page, "", 300ms));
 
     constexpr int kRounds = 3, kPerRound = 15;
     for (int round = 0; round < kRounds; ++round) {

@@ -65,8 +65,10 @@ TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnecti
     const std::string before = store.connection().GetConnectionString();
     EXPECT_TRUE(store.connection().Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", false));
     EXPECT_EQ(store.connection().GetConnectionString(), before);
-    CAdoConnection other(std::make_shared<RecordingReporter>());
+    auto handed = std::make_shared<RecordingReporter>();
+    CAdoConnection other(handed);
     EXPECT_FALSE(other.Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", true));
+    EXPECT_EQ(handed->Texts().size(), 1u) << "a connection reports to the reporter it was handed";
     CAdoRecordset rs;
     rs.SetShowErrors(false);
     EXPECT_FALSE(rs.SetConnection(other));
@@ -100,12 +102,6 @@ TEST(AccessLayer, AQuietThreadShowsNothingAndKeepsTheEnginesWordsWhileOtherThrea
     EXPECT_EQ(connection.QuietError(), "");
     EXPECT_FALSE(connection.Execute("insert into here values (1)"));
     EXPECT_EQ(store.reporter().Texts().size(), 2u);
-
-    // A connection reports to the reporter it was handed.
-    auto handed = std::make_shared<RecordingReporter>();
-    CAdoConnection other(handed);
-    EXPECT_FALSE(other.Open("DBQ=/nonexistent/x.dat;DRIVER={SQLite3}", true));
-    EXPECT_EQ(handed->Texts().size(), 1u);
 }
 
 TEST(AccessLayer, AnOldJournalFileOpensInWalModeAndAShortBusyTimeoutFailsAsBusy)

@@ -5,12 +5,11 @@
 
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
+#include "support/WaitUntil.h"
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <future>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -107,40 +106,22 @@ TEST_F(FindingStoreTest, AWaitingWindowWriteLandsBetweenTheSlicesOfALongStore)
     window.SetWritePriority(true);
     window.SetBusyTimeout(std::chrono::seconds(20)); // the order is under test, not the time
     ASSERT_TRUE(window.Open(store.connection().GetConnectionString()));
-    std::mutex lock;
-    std::condition_variable changed;
-    bool sliceOpen = false;
-    bool windowWrote = false;
-    std::thread check([&] {
+    std::promise<void> sliceOpen;
+    std::promise<void> windowWrote;
+    std::thread check([&, wrote = windowWrote.get_future()] {
         CFindingStore findings(store.connection(), m_item);
         findings.StoreIfNew(Row(1)); // the slice holds the write lock from here
-        {
-            std::lock_guard guard(lock);
-            sliceOpen = true;
-        }
-        changed.notify_all();
-        for (int i = 0; i < 2000 && !CAdoConnection::IsPriorityWriteWaiting(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        findings.StoreIfNew(Row(2)); // the slice ends after this row
-        // The rest of the store goes on only once the window's write has landed.
-        std::unique_lock guard(lock);
-        changed.wait_for(guard, std::chrono::seconds(10), [&] { return windowWrote; });
-        guard.unlock();
+        sliceOpen.set_value();
+        WaitUntil([] { return CAdoConnection::IsPriorityWriteWaiting(); }, std::chrono::seconds(10));
+        findings.StoreIfNew(Row(2));              // the slice ends after this row
+        wrote.wait_for(std::chrono::seconds(10)); // the rest goes on once the window's write has landed
         findings.StoreIfNew(Row(3));
     });
-    {
-        std::unique_lock guard(lock);
-        ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] { return sliceOpen; }));
-    }
+    EXPECT_EQ(sliceOpen.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
     EXPECT_TRUE(window.Execute("update usermessagetype set MessageTypeName='读过' where messagetypeid=" +
                                std::to_string(m_item.messagetypeid)));
     const long long storedMeanwhile = store.QueryNumber("select count(*) from userdata");
-    {
-        std::lock_guard guard(lock);
-        windowWrote = true;
-    }
-    changed.notify_all();
+    windowWrote.set_value();
     check.join();
     EXPECT_EQ(storedMeanwhile, 2) << "the write came between the slices, not after the store";
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 3);

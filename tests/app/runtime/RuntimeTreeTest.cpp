@@ -1,6 +1,7 @@
 // The runtime tree the build lays beside the executables: what a freshly built program finds in its
 // application directory.
 #include "app/AppPaths.h"
+#include "app/TestFiles.h"
 #include "platform/SoundFile.h"
 #include "store/PresetReader.h"
 #include "util/TextEncoding.h"
@@ -9,10 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
-#include <sstream>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -20,13 +19,6 @@
 namespace {
 
 const std::string kRuntimeDir = WENDAR_RUNTIME_DIR;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 TEST(RuntimeTreeTest, PresetsCoverEveryKindOfSourceAndPassTheDialogsChecks)
 {
