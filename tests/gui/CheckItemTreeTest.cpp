@@ -38,21 +38,21 @@ QPoint PartCenter(CLeftView& tree, QTreeWidgetItem* node, CLeftView::HitPart par
     return tree.PartRect(node, part).center();
 }
 
-// Right-clicks a node and, in its context menu, runs answer (which must close the menu).
-// The state a screen reader hears for the node's cell.
-QAccessible::State AccessibleState(CLeftView& tree, QTreeWidgetItem* node)
+// The cell a screen reader reads for a node (its name starts with the text drawn).
+QAccessibleInterface* AccessibleCell(CLeftView& tree, QTreeWidgetItem* node)
 {
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&tree);
     for (int i = 0; view && i < view->childCount(); ++i) {
         QAccessibleInterface* cell = view->child(i);
-        if (cell && cell->text(QAccessible::Name) == node->text(0)) {
-            return cell->state();
+        if (cell && cell->text(QAccessible::Name).startsWith(node->text(0))) {
+            return cell;
         }
     }
     ADD_FAILURE() << "no accessible cell " << node->text(0).toStdString();
-    return {};
+    return nullptr;
 }
 
+// Right-clicks a node and, in its context menu, runs answer (which must close the menu).
 void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<void(QMenu&)>& answer)
 {
     const QPoint pos = PartCenter(tree, node, CLeftView::HitPart::Other);
@@ -76,30 +76,6 @@ void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<voi
     timer->start();
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree.viewport()->mapToGlobal(pos));
     QApplication::sendEvent(tree.viewport(), &event);
-}
-
-QAction* ActionWithId(QMenu& menu, int id)
-{
-    for (QAction* action : menu.actions()) {
-        if (action->data().toInt() == id) {
-            return action;
-        }
-    }
-    return nullptr;
-}
-
-// The name and description an assistive tool reads for a node's cell.
-std::pair<QString, QString> ReadOut(CLeftView& tree, QTreeWidgetItem* node)
-{
-    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&tree);
-    const QString drawn = node->text(0);
-    for (int i = 0; view && i < view->childCount(); ++i) {
-        QAccessibleInterface* cell = view->child(i);
-        if (cell && cell->text(QAccessible::Name).startsWith(drawn)) {
-            return {cell->text(QAccessible::Name), cell->text(QAccessible::Description)};
-        }
-    }
-    return {};
 }
 
 // Pixels of the failure mark's red in the text part of a node's row, as the tree draws it.
@@ -203,13 +179,13 @@ TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
     EXPECT_EQ(home.doc->FindItem(b.messagetypeid)->state, 1);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
     EXPECT_EQ(tree->currentItem(), tree->RootNode()) << "a state image click does not select";
-    EXPECT_TRUE(AccessibleState(*tree, Node(b)).checkable);
-    EXPECT_TRUE(AccessibleState(*tree, Node(b)).checked) << "on is heard as checked";
+    EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checkable);
+    EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checked) << "on is heard as checked";
 
     Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
     EXPECT_EQ(StoredState(b.messagetypeid), 0);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOff);
-    EXPECT_FALSE(AccessibleState(*tree, Node(b)).checked);
+    EXPECT_FALSE(AccessibleCell(*tree, Node(b))->state().checked);
 
     // The root ignores it; a system broadcast item refuses it.
     Click(*tree, PartCenter(*tree, tree->RootNode(), CLeftView::HitPart::StateImage));
@@ -503,7 +479,7 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     tree->OnAnimationTimer();
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A")) << "the stored name stays as it is";
     EXPECT_GT(InkRight(*tree, Node(a)), bareRight + 20) << "\" (12)\" is drawn after the name";
-    EXPECT_EQ(ReadOut(*tree, Node(a)).first, QStringLiteral("A (12)"));
+    EXPECT_EQ(AccessibleCell(*tree, Node(a))->text(QAccessible::Name), QStringLiteral("A (12)"));
 
     // Three failed checks of B: the mark, the tooltip, the description, the summary and the tray tip
     // follow the runs at the next animation step.
@@ -526,8 +502,8 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     EXPECT_TRUE(tip.contains(QStringLiteral("最后检查："))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("最后成功：从未"))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("最后错误：无法连接到服务器"))) << tip.toStdString();
-    const auto [name, description] = ReadOut(*tree, Node(b));
-    EXPECT_EQ(name, QStringLiteral("B"));
+    EXPECT_EQ(AccessibleCell(*tree, Node(b))->text(QAccessible::Name), QStringLiteral("B"));
+    const QString description = AccessibleCell(*tree, Node(b))->text(QAccessible::Description);
     EXPECT_TRUE(description.contains(QStringLiteral("失败（连续 3 次检查失败）"))) << description.toStdString();
     EXPECT_TRUE(description.contains(QStringLiteral("无法连接到服务器")));
     EXPECT_NE(home.app.m_run.GetStatusText().find("1 个项目检查失败"), std::string::npos);
@@ -554,7 +530,7 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     // Marks and deletions: the count follows without a reload.
     tree->setCurrentItem(Node(a));
     tree->OnMarkAllRead();
-    EXPECT_EQ(ReadOut(*tree, Node(a)).first, QStringLiteral("A"));
+    EXPECT_EQ(AccessibleCell(*tree, Node(a))->text(QAccessible::Name), QStringLiteral("A"));
     tree->setCurrentItem(Node(b));
     tree->OnDeleteItem();
     EXPECT_EQ(home.app.m_run.GetStatusText().find("个项目检查失败"), std::string::npos) << "B is gone";

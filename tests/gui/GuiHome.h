@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -33,16 +32,6 @@ public:
     ~GuiHome() override { doc->WaitForChecks(); }
 
     const std::string& dir() const { return home.path(); }
-    // The texts of the message boxes shown so far.
-    QStringList Shown() const
-    {
-        QStringList texts;
-        for (const auto& box : boxes.shown) {
-            texts << box.text;
-        }
-        return texts;
-    }
-
     // Stores a new check item in message.dat and returns it with its key.
     MessageTypeInfo AddItem(const std::string& name, int category = kCategoryWebPage, int state = 1)
     {
@@ -135,10 +124,4 @@ template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
         }
     });
     timer->start();
-}
-
-// Processes events until done() holds or a generous minute is up.
-inline bool WaitFor(const std::function<bool()>& done)
-{
-    return QTest::qWaitFor(done, 60000);
 }

@@ -9,12 +9,34 @@
 #include "gui/list/CTarvoView.h"
 #include "store/CAdoRecordset.h"
 #include "store/MessageTypeInfo.h"
+#include "store/SqlText.h"
 #include "support/TestStore.h"
 
+#include <QMenu>
+#include <QSettings>
+#include <QTest>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+
+// Processes events until done() holds or the (generous) time is up; done()'s last value.
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 60000)
+{
+    return QTest::qWaitFor(done, timeoutMs);
+}
+
+// The action of a menu that carries this command id, or null.
+inline QAction* ActionWithId(const QMenu& menu, int id)
+{
+    for (QAction* action : menu.actions()) {
+        if (!action->isSeparator() && action->data().toInt() == id) {
+            return action;
+        }
+    }
+    return nullptr;
+}
 
 struct StoredMessage
 {
@@ -38,6 +60,8 @@ public:
     explicit PaneWorld(std::shared_ptr<ISoundPlayer> player = nullptr)
     {
         setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
+        // QSettings reads XDG_CONFIG_HOME once per process; every world gets its own profile.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(home.path() + "config"));
         std::string error;
         EXPECT_TRUE(app.InitInstance(home.path(), home.path() + "wendar", error)) << error;
         doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
@@ -51,6 +75,15 @@ public:
     }
 
     GuiContext& context() { return *m_context; }
+    // The texts of the message boxes shown so far.
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const auto& box : boxes.shown) {
+            texts << box.text;
+        }
+        return texts;
+    }
 
     // Stores a check item and reloads the document's items.
     int AddItem(const std::string& name, int category = kCategoryDatabase, int displayType = 0,
@@ -70,16 +103,7 @@ public:
     // Stores one message record of an item; returns its ID.
     int AddMessage(int itemId, const StoredMessage& m)
     {
-        const auto q = [](const std::string& text) {
-            std::string out = "'";
-            for (char c : text) {
-                out += c;
-                if (c == '\'') {
-                    out += '\'';
-                }
-            }
-            return out + "'";
-        };
+        const auto q = [](const std::string& text) { return SqlQuoted(text); };
         const std::string sql =
             "insert into userdata (status,UserID,UserName,MessageTypeID,MessageCategory,bCanChangeState,"
             "MessageTypeName,SourceDate,SourceFromID,SourceFromName,SourceInfo,SourceToName,SourceContent,SourceLink,"
@@ -90,6 +114,12 @@ public:
             q(m.receiveDate) + ")";
         EXPECT_TRUE(app.Db().main.Execute(sql)) << sql;
         return static_cast<int>(Number("select max(ID) as n from userdata"));
+    }
+
+    // The read state of a stored message.
+    long long Status(int messageId)
+    {
+        return Number("select status as n from userdata where ID=" + std::to_string(messageId));
     }
 
     // A single whole number from a query that names it n.

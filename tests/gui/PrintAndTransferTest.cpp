@@ -66,7 +66,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     QApplication::setActiveWindow(&frame);
 
     frame.GetListView()->List()->setFocus();
-    ASSERT_TRUE(WaitUntil([&] { return !frame.IsDetailActive(); }));
+    ASSERT_TRUE(WaitFor([&] { return !frame.IsDetailActive(); }));
     const QString page = PrintToPdf(frame, fixture.home.path() + "page.pdf");
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(page.contains(QStringLiteral("打印主题%1").arg(first - i))) << page.toStdString();
@@ -75,7 +75,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     EXPECT_FALSE(page.contains(QStringLiteral("正文内容")));
 
     frame.GetDetailView()->Browser()->View()->setFocus();
-    ASSERT_TRUE(WaitUntil([&] { return frame.IsDetailActive(); }));
+    ASSERT_TRUE(WaitFor([&] { return frame.IsDetailActive(); }));
     const QString message = PrintToPdf(frame, fixture.home.path() + "message.pdf");
     EXPECT_TRUE(message.contains(QStringLiteral("打印主题%1").arg(first))) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("正文内容%1").arg(first)));
@@ -91,14 +91,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     EXPECT_TRUE(frame.Action(cmd::kMessageDetail)->isChecked());
 
     // The list's context menu switches the shown message between its stored and remote content.
-    const auto contextItem = [&](int id) {
-        for (QAction* action : frame.GetListView()->ContextMenu()->actions()) {
-            if (action->data().toInt() == id) {
-                return action;
-            }
-        }
-        return static_cast<QAction*>(nullptr);
-    };
+    const auto contextItem = [&](int id) { return ActionWithId(*frame.GetListView()->ContextMenu(), id); };
     CWebBrowser2& browser = *frame.GetDetailView()->Browser();
     ASSERT_TRUE(contextItem(cmd::kShowRemoteContent)->isEnabled());
     contextItem(cmd::kShowRemoteContent)->trigger();

@@ -152,6 +152,7 @@ TEST(SettingsDialog, FromTheMenuReArmsOrStopsTheAutoCheckTimer)
         fixture.frame->Command(cmd::kSystemSettings);
         EXPECT_TRUE(seen);
     };
+    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 900000) << "15 minutes at the start";
     runDialog([](CSystemSettingsDlg& dialog) { dialog.IntervalEdit()->setText(QStringLiteral("30")); });
     EXPECT_TRUE(fixture.frame->AutoCheckTimer().isActive());
     EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 1800000);
