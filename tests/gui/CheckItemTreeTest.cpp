@@ -57,23 +57,7 @@ void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<voi
 {
     const QPoint pos = PartCenter(tree, node, CLeftView::HitPart::Other);
     Click(tree, pos, Qt::RightButton);
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    int* tries = new int(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, answer]() {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu || ++*tries > 6000) {
-            timer->stop();
-            timer->deleteLater();
-            delete tries;
-            if (menu) {
-                answer(*menu);
-            } else {
-                ADD_FAILURE() << "no context menu came up";
-            }
-        }
-    });
-    timer->start();
+    WhenShown<QMenu>([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }, answer);
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree.viewport()->mapToGlobal(pos));
     QApplication::sendEvent(tree.viewport(), &event);
 }

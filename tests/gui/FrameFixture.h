@@ -91,10 +91,7 @@ struct FrameFixture : PaneWorld
     // A web item "新闻" on a closed port, stored switched on and known to the document.
     std::shared_ptr<MessageTypeInfo> AddWebItem()
     {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryWebPage;
-        item.MessageTypeName = "新闻";
-        item.connAddress = "http://127.0.0.1:1/";
+        MessageTypeInfo item = NewItem("新闻", kCategoryWebPage, "http://127.0.0.1:1/");
         EXPECT_NE(item.Save(app.Db().main, 1), 0); // a run checks the items as stored
         auto shared = std::make_shared<MessageTypeInfo>(item);
         doc->AddItem(shared);

@@ -1,6 +1,5 @@
 #pragma once
-// The pane world with a recording sound player, for tests of the tree and the property dialog,
-// and a helper that answers a modal dialog.
+// The pane world with a recording sound player, for tests of the tree and the property dialog.
 #include "PaneWorld.h"
 #include "app/AppPaths.h"
 #include "app/IDocView.h"
@@ -9,12 +8,6 @@
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
-#include <functional>
 #include <gtest/gtest.h>
 
 // Counts the updates a pane would get from the document.
@@ -35,11 +28,8 @@ public:
     // Stores a new check item in message.dat and returns it with its key.
     MessageTypeInfo AddItem(const std::string& name, int category = kCategoryWebPage, int state = 1)
     {
-        MessageTypeInfo item;
-        item.MessageTypeName = name;
-        item.MessageCategory = category;
+        MessageTypeInfo item = NewItem(name, category, "http://127.0.0.1/");
         item.state = state;
-        item.connAddress = "http://127.0.0.1/";
         item.Save(app.Db().main);
         EXPECT_NE(item.messagetypeid, 0);
         return item;
@@ -85,43 +75,3 @@ private:
     using ExcludeRanges = std::vector<ExcludeRange>;
     explicit GuiHome(std::shared_ptr<RecordingPlayer> recording) : PaneWorld(recording), player(std::move(recording)) {}
 };
-
-// Once a modal dialog of type Dialog is open, runs answer on it (which must close it). Gives up
-// after a generous minute, closing whatever modal dialog is open, so a test never hangs.
-template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
-{
-    auto* timer = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, started, answer]() {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            QPointer<Dialog> answered(dialog);
-            answer(*dialog);
-            // An answer that did not close its dialog would leave the test waiting for ever.
-            QTimer::singleShot(30000, [answered]() {
-                if (answered && answered->isVisible()) {
-                    QWidget* modal = QApplication::activeModalWidget();
-                    ADD_FAILURE() << Dialog::staticMetaObject.className()
-                                  << " still open; on top: " << (modal ? modal->metaObject()->className() : "nothing");
-                    if (modal && modal != answered) {
-                        modal->close();
-                    }
-                    answered->close();
-                }
-            });
-            return;
-        }
-        if (started->elapsed() > 60000) {
-            timer->stop();
-            timer->deleteLater();
-            ADD_FAILURE() << "no modal " << Dialog::staticMetaObject.className() << " came up";
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                modal->close();
-            }
-        }
-    });
-    timer->start();
-}

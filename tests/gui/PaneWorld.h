@@ -12,9 +12,13 @@
 #include "store/SqlText.h"
 #include "support/TestStore.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
+#include <QPointer>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,6 +29,62 @@
 inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 60000)
 {
     return QTest::qWaitFor(done, timeoutMs);
+}
+
+// Once find() returns a widget (a modal dialog, a popup menu), runs answer on it, which must close
+// it. Gives up after a generous minute, closing whatever is open on top, so a test never hangs.
+template <typename Shown> void WhenShown(std::function<Shown*()> find, std::function<void(Shown&)> answer)
+{
+    const auto closeTop = [] {
+        if (QWidget* top = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                             : QApplication::activeModalWidget()) {
+            top->close();
+        }
+    };
+    auto* timer = new QTimer;
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, started, find, answer, closeTop]() {
+        Shown* shown = find();
+        if (!shown && started->elapsed() < 60000) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        if (!shown) {
+            ADD_FAILURE() << "no " << Shown::staticMetaObject.className() << " came up";
+            closeTop();
+            return;
+        }
+        QPointer<Shown> answered(shown);
+        answer(*shown);
+        // An answer that did not close it would leave the test waiting for ever.
+        QTimer::singleShot(30000, [answered, closeTop]() {
+            if (answered && answered->isVisible()) {
+                ADD_FAILURE() << Shown::staticMetaObject.className() << " still open";
+                closeTop();
+                answered->close();
+            }
+        });
+    });
+    timer->start();
+}
+
+// Once a modal dialog of type Dialog is open, runs answer on it (which must close it).
+template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
+{
+    WhenShown<Dialog>([] { return qobject_cast<Dialog*>(QApplication::activeModalWidget()); }, std::move(answer));
+}
+
+// A check item as the add dialog makes it, not stored yet.
+inline MessageTypeInfo NewItem(const std::string& name, int category, const std::string& address = "")
+{
+    MessageTypeInfo item;
+    item.MessageTypeName = name;
+    item.MessageCategory = category;
+    item.connAddress = address;
+    return item;
 }
 
 // The action of a menu that carries this command id, or null.
@@ -89,11 +149,8 @@ public:
     int AddItem(const std::string& name, int category = kCategoryDatabase, int displayType = 0,
                 const std::string& address = "")
     {
-        MessageTypeInfo item;
-        item.MessageTypeName = name;
-        item.MessageCategory = category;
+        MessageTypeInfo item = NewItem(name, category, address);
         item.DisplayType = displayType;
-        item.connAddress = address;
         item.Save(app.Db().main);
         EXPECT_NE(item.messagetypeid, 0);
         doc->LoadItems();

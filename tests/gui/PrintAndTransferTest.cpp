@@ -104,10 +104,7 @@ TEST(FrameItemFiles, ExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedA
 {
     FrameFixture fixture;
     CMainFrame& frame = *fixture.frame;
-    MessageTypeInfo web;
-    web.MessageTypeName = "网页";
-    web.MessageCategory = kCategoryWebPage;
-    web.connAddress = "http://127.0.0.1:9/";
+    MessageTypeInfo web = NewItem("网页", kCategoryWebPage, "http://127.0.0.1:9/");
     web.Password = "secret";
     std::string error;
     ASSERT_TRUE(fixture.app.Items().Save(web, ExcludeRanges{{0, "a", "b"}}, error)) << error;

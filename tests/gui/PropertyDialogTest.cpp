@@ -173,10 +173,7 @@ protected:
     }
     MessageTypeInfo Stored(const char* name, int category, const char* address, ExcludeRanges ranges = {})
     {
-        MessageTypeInfo item;
-        item.MessageTypeName = name;
-        item.MessageCategory = category;
-        item.connAddress = address;
+        MessageTypeInfo item = NewItem(name, category, address);
         std::string error;
         EXPECT_TRUE(home.app.Items().Save(item, ranges, error)) << error;
         return item;
@@ -232,10 +229,7 @@ TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
 
 TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFieldsAndStaysOpenWhenTheStoreRefuses)
 {
-    MessageTypeInfo item;
-    item.MessageTypeName = "网页";
-    item.MessageCategory = kCategoryWebPage;
-    item.connAddress = "http://127.0.0.1/";
+    MessageTypeInfo item = NewItem("网页", kCategoryWebPage, "http://127.0.0.1/");
     item.CheckInterval = 90;
     item.DisplayType = 1;
     item.bNotify = 10;
@@ -416,18 +410,12 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
 
 TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMustHaveId)
 {
-    MessageTypeInfo database;
-    database.MessageTypeName = "预制库";
-    database.MessageCategory = kCategoryDatabase;
-    database.connAddress = "Driver=SQLite3;Database=/x";
-    MessageTypeInfo web;
-    web.MessageTypeName = "预制网页";
-    web.MessageCategory = kCategoryWebPage;
-    web.connAddress = "https://127.0.0.1/news";
+    MessageTypeInfo web = NewItem("预制网页", kCategoryWebPage, "https://127.0.0.1/news");
     web.CheckInterval = 1800;
     web.bNotify = 60;
     web.MustHaveID = 1;
-    home.WritePresets({{database, {}}, {web, {{0, "P1", "p1"}, {0, "P2", "p2"}}}});
+    home.WritePresets({{NewItem("预制库", kCategoryDatabase, "Driver=SQLite3;Database=/x"), {}},
+                       {web, {{0, "P1", "p1"}, {0, "P2", "p2"}}}});
 
     MessageTypeInfo item = Stored("mine", kCategoryWebPage, "http://x/", {{0, "old", "old"}});
     const int id = item.messagetypeid;
@@ -533,11 +521,9 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
     check.messagetypeid = item.messagetypeid;
     check.startMs = home.app.Health().Now();
     check.result = CheckResult::Failed;
-    std::string colons;
-    for (size_t i = 0; i < offered.size(); i += 2) {
-        colons += (i ? ":" : "") + QString::fromStdString(offered.substr(i, 2)).toUpper().toStdString();
-    }
-    check.text = "服务器的证书不可信 (SHA-256 指纹 " + colons + ")";
+    check.text =
+        "服务器的证书不可信 (SHA-256 指纹 00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:"
+        "77:88:99:AA:BB:CC:DD:EE:FF)";
     std::optional<HealthChange> change;
     std::string error;
     ASSERT_TRUE(home.app.Health().Record(check, change, error)) << error;

@@ -141,16 +141,11 @@ TEST(SettingsDialog, FromTheMenuReArmsOrStopsTheAutoCheckTimer)
 {
     FrameFixture fixture;
     auto runDialog = [&](const std::function<void(CSystemSettingsDlg&)>& edit) {
-        bool seen = false;
-        QTimer::singleShot(0, fixture.frame.get(), [&] {
-            auto* dialog = qobject_cast<CSystemSettingsDlg*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            seen = true;
-            edit(*dialog);
-            ButtonNamed(*dialog, QStringLiteral("确认"))->click();
+        WhenModal<CSystemSettingsDlg>([&](CSystemSettingsDlg& dialog) {
+            edit(dialog);
+            ButtonNamed(dialog, QStringLiteral("确认"))->click();
         });
         fixture.frame->Command(cmd::kSystemSettings);
-        EXPECT_TRUE(seen);
     };
     EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 900000) << "15 minutes at the start";
     runDialog([](CSystemSettingsDlg& dialog) { dialog.IntervalEdit()->setText(QStringLiteral("30")); });
