@@ -1,6 +1,6 @@
 // The check item tree, offscreen, on a real message.dat: filling, switching by the state image,
 // the command target, the commands with their message boxes, and edits while a check runs.
-#include "GuiHome.h"
+#include "PaneWorld.h"
 #include "app/AppConnections.h"
 #include "gui/dialogs/CCheckLogDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
@@ -99,27 +99,26 @@ class TreeTest : public ::testing::Test
 protected:
     TreeTest()
     {
-        a = home.AddItem("A", kCategoryWebPage, 1);
-        b = home.AddItem("B", kCategoryWebPage, 0);
-        broadcast = home.AddItem("广播", kCategoryBroadcast, 1);
-        home.doc->AddView(&spy);
         tree = std::make_unique<CLeftView>(home.context(), &frame);
         frame.resize(320, 400);
         tree->resize(320, 400);
         frame.show();
         QApplication::processEvents();
     }
-    ~TreeTest() override { home.doc->RemoveView(&spy); }
 
-    QTreeWidgetItem* Node(const MessageTypeInfo& item) { return tree->NodeOf(item.messagetypeid); }
+    QTreeWidgetItem* Node(int id) { return tree->NodeOf(id); }
     int StoredState(int id)
     {
         return home.Number("select state as n from usermessagetype where messagetypeid=" + std::to_string(id));
     }
 
-    GuiHome home;
-    MessageTypeInfo a, b, broadcast;
-    SpyView spy;
+    PaneWorld home;
+    CTarvoDoc& doc = *home.doc;
+    // The items' keys: A switched on, B off, and a system broadcast item.
+    int a = home.StoreItem("A", kCategoryWebPage, 1);
+    int b = home.StoreItem("B", kCategoryWebPage, 0);
+    int broadcast = home.StoreItem("广播", kCategoryBroadcast, 1);
+    UpdateCounter spy{doc};
     QWidget frame;
     std::unique_ptr<CLeftView> tree;
 };
@@ -139,19 +138,19 @@ TEST_F(TreeTest, FirstDisplayFillsTheTreeUnderTheRootAndSetsTheTitle)
         EXPECT_EQ(root->child(i)->data(0, kStateImageRole).toInt(), states[i]);
     }
     EXPECT_EQ(tree->currentItem(), root);
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
 }
 
 TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
 {
     tree->setCurrentItem(Node(b));
-    auto old = home.doc->m_pCurItem;
+    auto old = doc.m_pCurItem;
     ASSERT_NE(old, nullptr);
-    home.AddItem("C");
+    home.StoreItem("C");
     ASSERT_TRUE(tree->Refill());
-    ASSERT_NE(home.doc->m_pCurItem, nullptr);
-    EXPECT_NE(home.doc->m_pCurItem, old);
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(b.messagetypeid));
+    ASSERT_NE(doc.m_pCurItem, nullptr);
+    EXPECT_NE(doc.m_pCurItem, old);
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(b));
     EXPECT_EQ(tree->currentItem(), Node(b));
     EXPECT_EQ(tree->RootNode()->childCount(), 4);
 }
@@ -159,15 +158,15 @@ TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
 TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
 {
     Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
-    EXPECT_EQ(StoredState(b.messagetypeid), 1);
-    EXPECT_EQ(home.doc->FindItem(b.messagetypeid)->state, 1);
+    EXPECT_EQ(StoredState(b), 1);
+    EXPECT_EQ(doc.FindItem(b)->state, 1);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
     EXPECT_EQ(tree->currentItem(), tree->RootNode()) << "a state image click does not select";
     EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checkable);
     EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checked) << "on is heard as checked";
 
     Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
-    EXPECT_EQ(StoredState(b.messagetypeid), 0);
+    EXPECT_EQ(StoredState(b), 0);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOff);
     EXPECT_FALSE(AccessibleCell(*tree, Node(b))->state().checked);
 
@@ -178,7 +177,7 @@ TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
     ASSERT_EQ(home.boxes.shown.size(), 1u);
     EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("系统广播状态不能修改！"));
     EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("确认"));
-    EXPECT_EQ(StoredState(broadcast.messagetypeid), 1);
+    EXPECT_EQ(StoredState(broadcast), 1);
     EXPECT_EQ(Node(broadcast)->data(0, kStateImageRole).toInt(), kStateImageOn);
 }
 
@@ -195,8 +194,8 @@ TEST_F(TreeTest, RightClickTargetsANodeWhileTheSelectionStays)
         menu.hide();
         enable->trigger();
     });
-    EXPECT_EQ(StoredState(b.messagetypeid), 1) << "the command went to the right-clicked node";
-    EXPECT_EQ(StoredState(a.messagetypeid), 1);
+    EXPECT_EQ(StoredState(b), 1) << "the command went to the right-clicked node";
+    EXPECT_EQ(StoredState(a), 1);
     EXPECT_EQ(tree->currentItem(), Node(a));
     EXPECT_TRUE(Node(a)->data(0, kDropHighlightRole).toBool()) << "the highlight goes back to the selection";
     EXPECT_FALSE(Node(b)->data(0, kDropHighlightRole).toBool());
@@ -222,7 +221,7 @@ TEST_F(TreeTest, TheRootDisablesItemCommandsAndIsPassedOverOnlyByModifyEnableDis
     });
     // The root stays the command target: enable passes it over in favour of the selection...
     tree->OnEnableItem();
-    EXPECT_EQ(StoredState(b.messagetypeid), 1);
+    EXPECT_EQ(StoredState(b), 1);
     // ...delete does not, so it has no target.
     tree->OnDeleteItem();
     EXPECT_EQ(home.Shown(), QStringList{QStringLiteral("请首先选择选择相应的自动检查的项目，才能进行删除操作！")});
@@ -255,7 +254,7 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
 {
     tree->setCurrentItem(Node(a));
     const int before = spy.updates;
-    home.doc->m_bReload = 0;
+    doc.m_bReload = 0;
     home.boxes.answers = {QMessageBox::No};
     tree->OnDeleteItem();
     ASSERT_EQ(home.boxes.shown.size(), 1u);
@@ -264,19 +263,17 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
     EXPECT_EQ(home.boxes.shown[0].defaultButton, QMessageBox::No) << "Enter must not delete";
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 3);
     EXPECT_EQ(spy.updates, before + 1);
-    EXPECT_EQ(home.doc->m_bReload, 1);
+    EXPECT_EQ(doc.m_bReload, 1);
 
-    home.doc->m_bReload = 0;
+    doc.m_bReload = 0;
     home.boxes.answers = {QMessageBox::Yes};
     tree->OnDeleteItem();
-    EXPECT_EQ(
-        home.Number("select count(*) as n from usermessagetype where messagetypeid=" + std::to_string(a.messagetypeid)),
-        0);
-    EXPECT_EQ(tree->NodeOf(a.messagetypeid), nullptr);
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype where messagetypeid=" + std::to_string(a)), 0);
+    EXPECT_EQ(Node(a), nullptr);
     EXPECT_EQ(tree->RootNode()->childCount(), 2);
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
     EXPECT_EQ(spy.updates, before + 2);
-    EXPECT_EQ(home.doc->m_bReload, 1);
+    EXPECT_EQ(doc.m_bReload, 1);
 }
 
 TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
@@ -284,7 +281,7 @@ TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
     std::mutex lock;
     std::vector<std::string> checked;
     for (int category : {kCategoryWebPage, kCategoryBroadcast}) {
-        home.doc->SetMonitor(category, [&](CheckContext&, MessageTypeInfo& item) {
+        doc.SetMonitor(category, [&](CheckContext&, MessageTypeInfo& item) {
             std::lock_guard guard(lock);
             checked.push_back(item.MessageTypeName);
             return 0;
@@ -292,28 +289,27 @@ TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
     }
     tree->setCurrentItem(tree->RootNode());
     tree->OnCheckItem();
-    home.doc->WaitForChecks();
+    doc.WaitForChecks();
     std::sort(checked.begin(), checked.end()); // items are checked side by side, in any order
     EXPECT_EQ(checked, (std::vector<std::string>{"A", "广播"})) << "B is switched off";
 
     checked.clear();
     tree->setCurrentItem(Node(a));
     tree->OnCheckItem();
-    home.doc->WaitForChecks();
+    doc.WaitForChecks();
     EXPECT_EQ(checked, std::vector<std::string>{"A"});
 }
 
 TEST_F(TreeTest, MarkAllActsOnTheTargetItemOrOnAllMessages)
 {
-    home.AddMessage(a.messagetypeid, {});
-    home.AddMessage(a.messagetypeid, {});
-    home.AddMessage(b.messagetypeid, {});
+    home.AddMessage(a, {});
+    home.AddMessage(a, {});
+    home.AddMessage(b, {});
     tree->setCurrentItem(Node(a));
     const int before = spy.updates;
     tree->OnMarkAllRead();
     EXPECT_EQ(home.Number("select count(*) as n from userdata where status=1"), 2);
-    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=0 and messagetypeid=" +
-                          std::to_string(b.messagetypeid)),
+    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=0 and messagetypeid=" + std::to_string(b)),
               1);
     EXPECT_EQ(spy.updates, before + 1);
 
@@ -327,29 +323,29 @@ TEST_F(TreeTest, MarkAllActsOnTheTargetItemOrOnAllMessages)
 TEST_F(TreeTest, SelectionSetsTheCurrentItemAndReloadsTheListOnlyOnChange)
 {
     tree->setCurrentItem(Node(b));
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(b.messagetypeid));
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(b));
     EXPECT_EQ(home.app.m_run.GetStatusText(), "当前类别:B(禁止) -()");
     // Choosing the node of the item that is current already does not reload the list.
     tree->setCurrentItem(Node(a));
-    home.doc->m_pCurItem = home.doc->FindItem(b.messagetypeid);
+    doc.m_pCurItem = doc.FindItem(b);
     const int before = spy.updates;
     tree->setCurrentItem(Node(b));
     EXPECT_EQ(spy.updates, before);
     tree->setCurrentItem(tree->RootNode());
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
     EXPECT_EQ(home.app.m_run.GetStatusText(), "当前类别: 所有 ()");
-    EXPECT_EQ(home.doc->m_nCurMessageId, 0);
+    EXPECT_EQ(doc.m_nCurMessageId, 0);
 }
 
 TEST_F(TreeTest, ItemsWithUnreadMessagesAnimateThroughEightFrames)
 {
-    home.doc->FindItem(a.messagetypeid)->m_nUnreadCount = 2;
+    doc.FindItem(a)->m_nUnreadCount = 2;
     for (int step = 0; step < 9; ++step) {
         tree->OnAnimationTimer();
         EXPECT_EQ(Node(a)->data(0, kAnimFrameRole).toInt(), step % kAnimationFrames);
         EXPECT_EQ(Node(b)->data(0, kAnimFrameRole).toInt(), -1);
     }
-    home.doc->FindItem(a.messagetypeid)->m_nUnreadCount = 0;
+    doc.FindItem(a)->m_nUnreadCount = 0;
     tree->OnAnimationTimer();
     EXPECT_EQ(Node(a)->data(0, kAnimFrameRole).toInt(), -1);
 }
@@ -359,31 +355,28 @@ TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
     tree->setCurrentItem(Node(a));
     // Another program renamed A, switched B on and deleted the broadcast item; a run reads them again.
     auto& connection = home.app.Db().main;
-    ASSERT_TRUE(connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" +
-                                   std::to_string(a.messagetypeid)));
-    ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" +
-                                   std::to_string(b.messagetypeid)));
-    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" +
-                                   std::to_string(broadcast.messagetypeid)));
-    const MessageTypeInfo c = home.AddItem("C");
-    ASSERT_TRUE(home.doc->LoadItems());
+    ASSERT_TRUE(
+        connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" + std::to_string(a)));
+    ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" + std::to_string(b)));
+    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(broadcast)));
+    const int c = home.StoreItem("C");
+    ASSERT_TRUE(doc.LoadItems());
     tree->OnAnimationTimer();
     ASSERT_EQ(tree->RootNode()->childCount(), 3);
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
-    EXPECT_EQ(tree->NodeOf(broadcast.messagetypeid), nullptr);
+    EXPECT_EQ(Node(broadcast), nullptr);
     EXPECT_EQ(tree->RootNode()->child(2)->text(0), QStringLiteral("C"));
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(a.messagetypeid)) << "the current item is found again";
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(a)) << "the current item is found again";
     EXPECT_EQ(tree->currentItem(), Node(a));
 
     // The current item deleted elsewhere: all items are shown.
     const int before = spy.updates;
     tree->setCurrentItem(Node(c));
-    ASSERT_TRUE(
-        connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(c.messagetypeid)));
-    ASSERT_TRUE(home.doc->LoadItems());
+    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(c)));
+    ASSERT_TRUE(doc.LoadItems());
     tree->OnAnimationTimer();
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
     EXPECT_EQ(tree->currentItem(), tree->RootNode());
     EXPECT_EQ(tree->RootNode()->childCount(), 2);
     EXPECT_GT(spy.updates, before + 1) << "the list shows all items again";
@@ -400,7 +393,7 @@ TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
     EXPECT_TRUE(home.boxes.shown.empty());
     ASSERT_EQ(tree->RootNode()->childCount(), 4);
     EXPECT_EQ(tree->RootNode()->child(3)->text(0), QStringLiteral("新项目"));
-    const auto items = home.doc->Items();
+    const auto items = doc.Items();
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items.back()->MessageTypeName, "新项目");
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype where MessageTypeName='新项目'"), 1);
@@ -408,7 +401,7 @@ TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
     WhenModal<CMessageTypeDlg>(
         [](CMessageTypeDlg& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
     tree->OnAddItem();
-    EXPECT_EQ(home.doc->Items().size(), 4u) << "a cancelled new item is dropped";
+    EXPECT_EQ(doc.Items().size(), 4u) << "a cancelled new item is dropped";
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 4);
 }
 
@@ -419,7 +412,7 @@ TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
     bool entered = false;
     bool release = false;
     std::string seen;
-    home.doc->SetMonitor(kCategoryWebPage, [&](CheckContext&, MessageTypeInfo& item) {
+    doc.SetMonitor(kCategoryWebPage, [&](CheckContext&, MessageTypeInfo& item) {
         std::unique_lock guard(lock);
         entered = true;
         changed.notify_all();
@@ -439,26 +432,25 @@ TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
     });
     tree->OnModifyItem();
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
-    EXPECT_EQ(home.doc->FindItem(a.messagetypeid)->MessageTypeName, "A2");
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(a.messagetypeid));
-    EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" +
-                        std::to_string(a.messagetypeid)),
+    EXPECT_EQ(doc.FindItem(a)->MessageTypeName, "A2");
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(a));
+    EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" + std::to_string(a)),
               "A2");
     {
         std::lock_guard guard(lock);
         release = true;
     }
     changed.notify_all();
-    home.doc->WaitForChecks();
+    doc.WaitForChecks();
     EXPECT_EQ(seen, "A");
 }
 
 TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
 {
     for (int i = 0; i < 12; ++i) {
-        home.AddMessage(a.messagetypeid, {});
+        home.AddMessage(a, {});
     }
-    home.doc->RecountUnread();
+    doc.RecountUnread();
     const int bareRight = InkRight(*tree, Node(a));
     tree->OnAnimationTimer();
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A")) << "the stored name stays as it is";
@@ -467,7 +459,7 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
 
     // Three failed checks of B: the mark, the tooltip, the description, the summary and the tray tip
     // follow the runs at the next animation step.
-    home.doc->SetMonitor(kCategoryWebPage, [](CheckContext& context, MessageTypeInfo&) {
+    doc.SetMonitor(kCategoryWebPage, [](CheckContext& context, MessageTypeInfo&) {
         context.run.SetErrorText("无法连接到服务器");
         return 0;
     });
@@ -476,8 +468,8 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     tree->setCurrentItem(tree->RootNode());
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(RedPixels(*tree, Node(b)), 0);
-        home.doc->CheckOne(home.doc->FindItem(b.messagetypeid));
-        home.doc->WaitForChecks();
+        doc.CheckOne(doc.FindItem(b));
+        doc.WaitForChecks();
         tree->OnAnimationTimer();
     }
     EXPECT_GT(RedPixels(*tree, Node(b)), 20) << "the failure mark is drawn";
@@ -491,7 +483,7 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     EXPECT_TRUE(description.contains(QStringLiteral("失败（连续 3 次检查失败）"))) << description.toStdString();
     EXPECT_TRUE(description.contains(QStringLiteral("无法连接到服务器")));
     EXPECT_NE(home.app.m_run.GetStatusText().find("1 个项目检查失败"), std::string::npos);
-    EXPECT_NE(home.doc->TrayTipText().find("\n1 个项目检查失败"), std::string::npos);
+    EXPECT_NE(doc.TrayTipText().find("\n1 个项目检查失败"), std::string::npos);
 
     // "检查记录…" lists the three checks.
     ContextMenu(*tree, Node(b), [&](QMenu& menu) {
@@ -518,7 +510,7 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     tree->setCurrentItem(Node(b));
     tree->OnDeleteItem();
     EXPECT_EQ(home.app.m_run.GetStatusText().find("个项目检查失败"), std::string::npos) << "B is gone";
-    EXPECT_EQ(home.doc->TrayTipText(), "没有未读的消息");
+    EXPECT_EQ(doc.TrayTipText(), "没有未读的消息");
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // A real main window on a fresh application directory (its own profile and autostart folder),
 // offscreen, with recording message boxes, opener and notifier.
 #include "PaneWorld.h"
-#include "app/IDocView.h"
 #include "gui/frame/CMainFrame.h"
 #include "gui/frame/CQueuedMainWindow.h"
 #include "gui/frame/IDesktopNotifier.h"
@@ -19,24 +18,6 @@ public:
         }
     }
     std::vector<std::pair<QString, QString>> shown;
-};
-
-// Counts the updates the document sends and who sent them.
-class UpdateCounter final : public IDocView
-{
-public:
-    explicit UpdateCounter(CTarvoDoc& doc) : m_doc(doc) { m_doc.AddView(this); }
-    ~UpdateCounter() override { m_doc.RemoveView(this); }
-    void OnUpdate(CTarvoDoc&, IDocView* from, int) override
-    {
-        ++updates;
-        sender = from;
-    }
-    int updates = 0;
-    IDocView* sender = nullptr;
-
-private:
-    CTarvoDoc& m_doc;
 };
 
 struct FrameFixture : PaneWorld

@@ -47,14 +47,6 @@ void SelectRow(CTarvoView& view, int row)
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-// Records the current message each update of the list tells the other panes.
-class RecordingView final : public IDocView
-{
-public:
-    void OnUpdate(CTarvoDoc& doc, IDocView*, int) override { ids.push_back(doc.m_nCurMessageId); }
-    std::vector<int> ids;
-};
-
 // One item with its messages over a real message.dat, and the list on it under the model tester.
 class MessageList : public ::testing::Test
 {
@@ -179,8 +171,7 @@ TEST_F(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTel
     ListTickActions actions(view);
     CMainTick tick(*world.doc, world.app.m_settings, actions);
     world.context().tick = &tick;
-    RecordingView other;
-    world.doc->AddView(&other);
+    UpdateCounter other(*world.doc);
     ASSERT_TRUE(view.ShowPage(1));
 
     tick.OnSecond();
@@ -191,7 +182,7 @@ TEST_F(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTel
     view.List()->selectionModel()->clearSelection();
     SelectRow(view, 1);
     EXPECT_EQ(world.doc->m_nCurMessageId, older);
-    EXPECT_EQ(other.ids, (std::vector<int>{newer, older}));
+    EXPECT_EQ(other.messageIds, (std::vector<int>{newer, older}));
 
     // After AutoMarkRead seconds and one more tick the selection is read.
     for (int second = 0; second < 4; ++second) {
@@ -199,7 +190,6 @@ TEST_F(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTel
     }
     EXPECT_EQ(world.Status(older), 1);
     EXPECT_EQ(world.Status(newer), 0);
-    world.doc->RemoveView(&other);
     world.context().tick = nullptr;
 }
 

@@ -1,6 +1,6 @@
 // The check item property dialog, offscreen, on a real message.dat and preset file: the form's
 // rules, OK's checks, the sound controls, presets and exclusion ranges.
-#include "GuiHome.h"
+#include "PaneWorld.h"
 #include "app/AppConnections.h"
 #include "gui/dialogs/CAdvancedOptionsDlg.h"
 #include "gui/dialogs/CExcludeDlg.h"
@@ -179,7 +179,7 @@ protected:
         return item;
     }
 
-    GuiHome home;
+    PaneWorld home;
 };
 
 TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
