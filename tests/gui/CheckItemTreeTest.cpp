@@ -385,9 +385,9 @@ TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
 TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
 {
     WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("新项目"));
-        dialog.findChild<QPlainTextEdit*>(QStringLiteral("connAddress"))->setPlainText(QStringLiteral("Driver=x"));
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(dialog, "MessageTypeName")->setText(QStringLiteral("新项目"));
+        Child<QPlainTextEdit>(dialog, "connAddress")->setPlainText(QStringLiteral("Driver=x"));
+        Child<QPushButton>(dialog, "ok")->click();
     });
     tree->OnAddItem();
     EXPECT_TRUE(home.boxes.shown.empty());
@@ -398,8 +398,7 @@ TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
     EXPECT_EQ(items.back()->MessageTypeName, "新项目");
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype where MessageTypeName='新项目'"), 1);
 
-    WhenModal<CMessageTypeDlg>(
-        [](CMessageTypeDlg& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
+    WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "cancel")->click(); });
     tree->OnAddItem();
     EXPECT_EQ(doc.Items().size(), 4u) << "a cancelled new item is dropped";
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 4);
@@ -427,8 +426,8 @@ TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
         ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(5), [&] { return entered; }));
     }
     WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("A2"));
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(dialog, "MessageTypeName")->setText(QStringLiteral("A2"));
+        Child<QPushButton>(dialog, "ok")->click();
     });
     tree->OnModifyItem();
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));

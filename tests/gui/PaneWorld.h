@@ -93,6 +93,14 @@ inline MessageTypeInfo NewItem(const std::string& name, int category, const std:
     return item;
 }
 
+// The child of a window with this object name; a failure when there is none.
+template <typename Widget> Widget* Child(const QObject& parent, const char* name)
+{
+    auto* widget = parent.findChild<Widget*>(QString::fromUtf8(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
 // The action of a menu that carries this command id, or null.
 inline QAction* ActionWithId(const QMenu& menu, int id)
 {

@@ -149,12 +149,6 @@ protected:
         QApplication::processEvents();
         return dialog;
     }
-    template <typename Widget> static Widget* Child(CMessageTypeDlg& dialog, const char* name)
-    {
-        auto* widget = dialog.findChild<Widget*>(QString::fromUtf8(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
     static QLineEdit* Edit(CMessageTypeDlg& dialog, const char* name) { return Child<QLineEdit>(dialog, name); }
     static void Ok(CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "ok")->click(); }
     static QStringList ListRows(CMessageTypeDlg& dialog)
@@ -379,9 +373,9 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
     // A new range goes to the top.
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
         EXPECT_EQ(exclude.windowTitle(), QStringLiteral("排除内容设定"));
-        exclude.findChild<QLineEdit*>(QStringLiteral("excludeFrom"))->setText(QStringLiteral("C"));
-        exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"))->setText(QStringLiteral("c"));
-        exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(exclude, "excludeFrom")->setText(QStringLiteral("C"));
+        Child<QLineEdit>(exclude, "excludeTo")->setText(QStringLiteral("c"));
+        Child<QPushButton>(exclude, "ok")->click();
     });
     Child<QPushButton>(*dialog, "addExclude")->click();
     EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("A|a"), QStringLiteral("B|b'")}));
@@ -390,10 +384,10 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
     auto* list = Child<QTableWidget>(*dialog, "excludeList");
     list->selectRow(2);
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
-        auto* to = exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"));
+        auto* to = Child<QLineEdit>(exclude, "excludeTo");
         EXPECT_EQ(to->text(), QStringLiteral("b'"));
         to->setText(QStringLiteral("bb"));
-        exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QPushButton>(exclude, "ok")->click();
     });
     Child<QPushButton>(*dialog, "modifyExclude")->click();
     list->selectRow(1);
@@ -533,15 +527,12 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
         WhenModal<CAdvancedOptionsDlg>(answer);
         Child<QPushButton>(*dialog, "advanced")->click();
     };
-    auto child = [](CAdvancedOptionsDlg& d, const char* name) {
-        return d.findChild<QWidget*>(QString::fromUtf8(name));
-    };
     advanced([&](CAdvancedOptionsDlg& d) {
-        auto* own = qobject_cast<QCheckBox*>(child(d, "ownSchedule"));
-        auto* interval = qobject_cast<QSpinBox*>(child(d, "intervalMinutes"));
-        auto* expect = qobject_cast<QCheckBox*>(child(d, "expect"));
-        auto* fingerprint = qobject_cast<QLineEdit*>(child(d, "fingerprint"));
-        auto* preview = qobject_cast<QCheckBox*>(child(d, "mailPreview"));
+        auto* own = Child<QCheckBox>(d, "ownSchedule");
+        auto* interval = Child<QSpinBox>(d, "intervalMinutes");
+        auto* expect = Child<QCheckBox>(d, "expect");
+        auto* fingerprint = Child<QLineEdit>(d, "fingerprint");
+        auto* preview = Child<QCheckBox>(d, "mailPreview");
         ASSERT_TRUE(own && interval && expect && fingerprint && preview);
         EXPECT_FALSE(own->isChecked());
         EXPECT_EQ(interval->value(), 20) << "CheckInterval 1200 s";
@@ -552,13 +543,13 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
         own->click();
         interval->setValue(45);
         expect->click();
-        qobject_cast<QSpinBox*>(child(d, "expectMinutes"))->setValue(90);
+        Child<QSpinBox>(d, "expectMinutes")->setValue(90);
         fingerprint->setText(QStringLiteral("not a fingerprint"));
-        qobject_cast<QPushButton*>(child(d, "ok"))->click();
+        Child<QPushButton>(d, "ok")->click();
         EXPECT_TRUE(d.isVisible()) << "a broken fingerprint is refused";
         fingerprint->setText(QString::fromStdString(offered).toUpper());
         preview->click();
-        qobject_cast<QPushButton*>(child(d, "ok"))->click();
+        Child<QPushButton>(d, "ok")->click();
     });
     ASSERT_EQ(home.Shown().size(), 1);
     EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("45"));
@@ -577,16 +568,16 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
     // Reopened, the stored values show; a plain web item has no certificate and no preview.
     dialog = Open(item);
     advanced([&](CAdvancedOptionsDlg& d) {
-        EXPECT_TRUE(qobject_cast<QCheckBox*>(child(d, "ownSchedule"))->isChecked());
-        EXPECT_EQ(qobject_cast<QSpinBox*>(child(d, "expectMinutes"))->value(), 90);
-        EXPECT_FALSE(qobject_cast<QCheckBox*>(child(d, "mailPreview"))->isChecked());
+        EXPECT_TRUE(Child<QCheckBox>(d, "ownSchedule")->isChecked());
+        EXPECT_EQ(Child<QSpinBox>(d, "expectMinutes")->value(), 90);
+        EXPECT_FALSE(Child<QCheckBox>(d, "mailPreview")->isChecked());
         d.reject();
     });
     Child<QComboBox>(*dialog, "MessageCategory")->setCurrentIndex(kIndexWebPage);
     Child<QPlainTextEdit>(*dialog, "connAddress")->setPlainText(QStringLiteral("http://127.0.0.1/"));
     advanced([&](CAdvancedOptionsDlg& d) {
-        EXPECT_EQ(child(d, "fingerprint"), nullptr);
-        EXPECT_EQ(child(d, "mailPreview"), nullptr);
+        EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("fingerprint")), nullptr);
+        EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("mailPreview")), nullptr);
         d.reject();
     });
 }
