@@ -24,18 +24,15 @@
 
 namespace {
 
-void Click(CLeftView& tree, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton)
+// Clicks the middle of a part of a node's row.
+void Click(CLeftView& tree, QTreeWidgetItem* node, CLeftView::HitPart part, Qt::MouseButton button = Qt::LeftButton)
 {
+    const QPoint pos = tree.PartRect(node, part).center();
     const QPoint global = tree.viewport()->mapToGlobal(pos);
     QMouseEvent press(QEvent::MouseButtonPress, pos, global, button, button, Qt::NoModifier);
     QApplication::sendEvent(tree.viewport(), &press);
     QMouseEvent release(QEvent::MouseButtonRelease, pos, global, button, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(tree.viewport(), &release);
-}
-
-QPoint PartCenter(CLeftView& tree, QTreeWidgetItem* node, CLeftView::HitPart part)
-{
-    return tree.PartRect(node, part).center();
 }
 
 // The cell a screen reader reads for a node (its name starts with the text drawn).
@@ -55,8 +52,8 @@ QAccessibleInterface* AccessibleCell(CLeftView& tree, QTreeWidgetItem* node)
 // Right-clicks a node and, in its context menu, runs answer (which must close the menu).
 void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<void(QMenu&)>& answer)
 {
-    const QPoint pos = PartCenter(tree, node, CLeftView::HitPart::Other);
-    Click(tree, pos, Qt::RightButton);
+    const QPoint pos = tree.PartRect(node, CLeftView::HitPart::Other).center();
+    Click(tree, node, CLeftView::HitPart::Other, Qt::RightButton);
     WhenShown<QMenu>([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }, answer);
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree.viewport()->mapToGlobal(pos));
     QApplication::sendEvent(tree.viewport(), &event);
@@ -157,7 +154,7 @@ TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
 
 TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
 {
-    Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
+    Click(*tree, Node(b), CLeftView::HitPart::StateImage);
     EXPECT_EQ(StoredState(b), 1);
     EXPECT_EQ(doc.FindItem(b)->state, 1);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
@@ -165,15 +162,15 @@ TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
     EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checkable);
     EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checked) << "on is heard as checked";
 
-    Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
+    Click(*tree, Node(b), CLeftView::HitPart::StateImage);
     EXPECT_EQ(StoredState(b), 0);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOff);
     EXPECT_FALSE(AccessibleCell(*tree, Node(b))->state().checked);
 
     // The root ignores it; a system broadcast item refuses it.
-    Click(*tree, PartCenter(*tree, tree->RootNode(), CLeftView::HitPart::StateImage));
+    Click(*tree, tree->RootNode(), CLeftView::HitPart::StateImage);
     EXPECT_TRUE(home.boxes.shown.empty());
-    Click(*tree, PartCenter(*tree, Node(broadcast), CLeftView::HitPart::StateImage));
+    Click(*tree, Node(broadcast), CLeftView::HitPart::StateImage);
     ASSERT_EQ(home.boxes.shown.size(), 1u);
     EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("系统广播状态不能修改！"));
     EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("确认"));
@@ -201,9 +198,9 @@ TEST_F(TreeTest, RightClickTargetsANodeWhileTheSelectionStays)
     EXPECT_FALSE(Node(b)->data(0, kDropHighlightRole).toBool());
 
     // A plain click ends the target; a click on the image of the selected node makes it the target.
-    Click(*tree, PartCenter(*tree, Node(a), CLeftView::HitPart::Other));
+    Click(*tree, Node(a), CLeftView::HitPart::Other);
     EXPECT_EQ(tree->CommandTarget(false), Node(a));
-    Click(*tree, PartCenter(*tree, Node(a), CLeftView::HitPart::Image));
+    Click(*tree, Node(a), CLeftView::HitPart::Image);
     EXPECT_EQ(tree->CommandTarget(false), Node(a));
 }
 

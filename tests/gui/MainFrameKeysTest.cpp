@@ -140,7 +140,7 @@ TEST(MainFrameKeys, AFirstStartWithoutItemsShowsTheHintAndItsButtonAsksForTheAdd
     EXPECT_FALSE(detail.FirstStartHint()->isVisible());
 }
 
-TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsComeBackAfterARestart)
+TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBackAfterARestart)
 {
     FrameFixture fixture;
     fixture.StoreMessages(3);
@@ -159,7 +159,13 @@ TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsComeBackAfterARestart)
     header->resizeSection(3, 211);
     frame->GetListView()->SortByHeader(2);
     frame->GetListView()->SortByHeader(2); // descending
+    QAction* toolbar = frame->Action(cmd::kViewToolbar);
+    toolbar->trigger();
     frame->Action(cmd::kViewStatusBar)->trigger();
+    frame->UpdateCommandUi(); // the one-second refresh leaves the bars as the user chose
+    EXPECT_FALSE(toolbar->isChecked());
+    EXPECT_FALSE(frame->ToolBar()->isVisible());
+    toolbar->trigger();
     QApplication::processEvents(); // the layout takes the bar's room
     const QRect geometry = frame->geometry();
     const QList<int> outerSizes = outer->sizes();

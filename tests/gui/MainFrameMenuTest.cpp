@@ -187,20 +187,3 @@ TEST(MainFrameMenus, EveryControlHasAnAccessibleName)
     // The image-only delete button is found by its tooltip text.
     EXPECT_EQ(fixture.frame->PagingBar()->DeleteButton()->accessibleName(), QStringLiteral("删除选定的消息"));
 }
-
-TEST(MainFrameMenus, BarTogglesHideAndShowTheBarsAndKeepTheirState)
-{
-    FrameFixture fixture;
-    fixture.frame->ShowAtStart(false);
-    QAction* toolbar = fixture.frame->Action(cmd::kViewToolbar);
-    QAction* statusBar = fixture.frame->Action(cmd::kViewStatusBar);
-    EXPECT_TRUE(toolbar->isChecked());
-    toolbar->trigger();
-    statusBar->trigger();
-    fixture.frame->UpdateCommandUi(); // the one-second refresh leaves them as the user chose
-    EXPECT_FALSE(toolbar->isChecked());
-    EXPECT_FALSE(fixture.frame->ToolBar()->isVisible());
-    EXPECT_FALSE(fixture.frame->statusBar()->isVisible());
-    toolbar->trigger();
-    EXPECT_TRUE(fixture.frame->ToolBar()->isVisible());
-}

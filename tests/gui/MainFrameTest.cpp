@@ -31,7 +31,6 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 TEST(MainFramePaging, MovesOnlyWhereThereIsAPageAndRefreshesAllButTheTree)
@@ -300,11 +299,8 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
         EXPECT_FALSE(fixture.frame->Tray().IsCreated());
         EXPECT_FALSE(fixture.app.Db().main.IsOpen());
         EXPECT_FALSE(fixture.app.Db().ui.IsOpen());
-        std::ifstream entry(fixture.AutostartFile());
-        std::stringstream text;
-        text << entry.rdbuf();
-        EXPECT_NE(text.str().find("Exec=\"" + fixture.home.path() + "bin/wendar\" /R"), std::string::npos)
-            << text.str();
+        const std::string entry = WholeFile(fixture.AutostartFile());
+        EXPECT_NE(entry.find("Exec=\"" + fixture.home.path() + "bin/wendar\" /R"), std::string::npos) << entry;
     }
     {
         FrameFixture fixture(false, [](Settings& s) { s.enableAutoRun = 0; });

@@ -26,8 +26,10 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -81,6 +83,13 @@ template <typename Shown> void WhenShown(std::function<Shown*()> find, std::func
 template <typename Dialog> void WhenModal(std::function<void(Dialog&)> answer)
 {
     WhenShown<Dialog>([] { return qobject_cast<Dialog*>(QApplication::activeModalWidget()); }, std::move(answer));
+}
+
+// The whole content of a file, empty when there is none.
+inline std::string WholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A check item as the add dialog makes it, not stored yet.

@@ -121,14 +121,10 @@ TEST(FrameItemFiles, ExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedA
     const std::string one = fixture.home.path() + "one.json";
     frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(web.messagetypeid));
     ASSERT_TRUE(frame.ExportItemsFile(QString::fromStdString(one), true));
-    const auto read = [](const std::string& path) {
-        std::ifstream in(path);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    EXPECT_NE(read(all).find("另一个"), std::string::npos);
-    EXPECT_EQ(read(all).find("secret"), std::string::npos);
-    EXPECT_EQ(read(one).find("另一个"), std::string::npos);
-    EXPECT_NE(read(one).find("secret"), std::string::npos);
+    EXPECT_NE(WholeFile(all).find("另一个"), std::string::npos);
+    EXPECT_EQ(WholeFile(all).find("secret"), std::string::npos);
+    EXPECT_EQ(WholeFile(one).find("另一个"), std::string::npos);
+    EXPECT_NE(WholeFile(one).find("secret"), std::string::npos);
 
     // Importing the file adds the items under new names, and the tree shows them.
     frame.ImportItemsFile(QString::fromStdString(all));
