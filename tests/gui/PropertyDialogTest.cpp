@@ -6,6 +6,7 @@
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
+#include "support/CountingHttpServer.h"
 #include "support/HttpStallServer.h"
 
 #include <QAbstractItemView>
@@ -24,7 +25,6 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <filesystem>
-#include <httplib.h>
 
 namespace {
 
@@ -582,18 +582,11 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
     });
 }
 
-// 测试 against a real page server, a server that never answers, and a closed port.
+// 测试 against a page server, a server that never answers, and a closed port.
 TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
 {
-    httplib::Server http;
-    http.Get("/news", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content("<html><head><title>公司新闻</title></head><body><p>今天的新闻</p></body></html>",
-                             "text/html; charset=utf-8");
-    });
-    const int port = http.bind_to_any_port("127.0.0.1");
-    ASSERT_GT(port, 0);
-    std::thread serving([&http] { http.listen_after_bind(); });
-    ASSERT_TRUE(WaitFor([&] { return http.is_running(); }));
+    CountingHttpServer http;
+    http.Release();
     HttpStallServer stall;
 
     MessageTypeInfo item;
@@ -611,7 +604,7 @@ TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
     };
     auto ended = [&] { return !dialog->IsTestRunning(); };
 
-    tryIt("http://127.0.0.1:" + std::to_string(port) + "/news");
+    tryIt(http.Url("/news"));
     ASSERT_TRUE(WaitFor(ended));
     EXPECT_TRUE(result->text().startsWith(QStringLiteral("测试成功：现在检查会保存 1 条新消息：")))
         << result->text().toStdString();
@@ -633,9 +626,6 @@ TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
     test->click();
     EXPECT_FALSE(dialog->IsTestRunning()) << "an address of the wrong kind is not tried";
     EXPECT_TRUE(result->text().contains(QStringLiteral("HTTP://"))) << result->text().toStdString();
-
-    http.stop();
-    serving.join();
 }
 
 } // namespace
