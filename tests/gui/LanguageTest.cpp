@@ -61,11 +61,7 @@ TEST(Language, AnEnglishStartShowsNoChineseInMenusToolbarPagingBarOrLabels)
         EXPECT_FALSE(chinese.match(text).hasMatch()) << text.toStdString();
     }
     EXPECT_GT(shown.size(), 60);
-    QStringList toolbar;
-    for (const QAction* action : fixture.frame->ToolBar()->actions()) {
-        toolbar << action->text();
-    }
-    EXPECT_EQ(toolbar, QStringLiteral("Add|Properties|Check|Auto|Exit").split(QLatin1Char('|')));
+    EXPECT_EQ(ActionTexts(fixture.frame->ToolBar()->actions()), Split("Add|Properties|Check|Auto|Exit"));
     EXPECT_EQ(bar->PageLabel()->text(), QStringLiteral("1 of 3"));
     EXPECT_EQ(bar->CountLabel()->text(), QStringLiteral("Per page: 100 / total: 250"));
 }

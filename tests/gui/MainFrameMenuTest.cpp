@@ -16,29 +16,11 @@
 #include <QToolButton>
 #include <set>
 
-namespace {
-
-QStringList Texts(const QList<QAction*>& actions)
-{
-    QStringList texts;
-    for (QAction* action : actions) {
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    }
-    return texts;
-}
-
-QStringList Split(const char* joined)
-{
-    return QString::fromUtf8(joined).split(QLatin1Char('|'));
-}
-
-} // namespace
-
 TEST(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
 {
     FrameFixture fixture;
     const QList<QAction*> popups = fixture.frame->menuBar()->actions();
-    EXPECT_EQ(Texts(popups), Split("系统(&F)|检查项目(&C)|消息(&M)|查看(&V)|帮助(&H)"));
+    EXPECT_EQ(ActionTexts(popups), Split("系统(&F)|检查项目(&C)|消息(&M)|查看(&V)|帮助(&H)"));
     const char* items[] = {
         "导入新的检查项目\tCtrl+O|导出选定的检查项目\tCtrl+S|-|打印(&P)...\tCtrl+P|打印预览(&V)|打印设置(&R)...|-|"
         "允许自动检查|-|系统设置|-|退出(&X)",
@@ -53,7 +35,7 @@ TEST(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
     };
     ASSERT_EQ(popups.size(), 5);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(Texts(popups[i]->menu()->actions()), Split(items[i])) << i;
+        EXPECT_EQ(ActionTexts(popups[i]->menu()->actions()), Split(items[i])) << i;
     }
 }
 
@@ -88,7 +70,7 @@ TEST(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
     FrameFixture fixture;
     QMenu* tray = fixture.frame->TrayMenu();
     EXPECT_EQ(tray->title(), QStringLiteral("任务栏图标区菜单"));
-    EXPECT_EQ(Texts(tray->actions()),
+    EXPECT_EQ(ActionTexts(tray->actions()),
               Split("打开主窗口|-|允许自动检查|禁止自动检查|-|新消息声音提示|-|现在开始检查...|-|"
                     "每隔15分钟自动检查|每隔30分钟自动检查|-|退出"));
     auto* enable = fixture.frame->TrayAction(cmd::kTrayEnableAutoCheck);
@@ -115,7 +97,7 @@ TEST(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
     FrameFixture fixture;
     CMainFrame& frame = *fixture.frame;
     frame.ShowAtStart(false);
-    EXPECT_EQ(Texts(frame.ToolBar()->actions()), Split("增加|属性|检查|自动|退出"));
+    EXPECT_EQ(ActionTexts(frame.ToolBar()->actions()), Split("增加|属性|检查|自动|退出"));
     QAction* autoButton = frame.ToolbarAction(cmd::kToggleAutoCheck);
     QAction* autoItem = frame.Action(cmd::kToggleAutoCheck);
     EXPECT_TRUE(autoButton->isChecked());

@@ -110,6 +110,22 @@ template <typename Widget> Widget* Child(const QObject& parent, const char* name
     return widget;
 }
 
+// The texts of actions in order, a separator as "-".
+inline QStringList ActionTexts(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (QAction* action : actions) {
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return texts;
+}
+
+// Texts written as one, parted by '|'.
+inline QStringList Split(const char* joined)
+{
+    return QString::fromUtf8(joined).split(QLatin1Char('|'));
+}
+
 // The action of a menu that carries this command id, or null.
 inline QAction* ActionWithId(const QMenu& menu, int id)
 {
