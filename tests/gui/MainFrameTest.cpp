@@ -44,28 +44,17 @@ TEST(MainFramePaging, MovesOnlyWhereThereIsAPageAndRefreshesAllButTheTree)
     doc.m_nCurMessageId = 42;
     doc.m_bReload = 1;
 
-    fixture.frame->Command(cmd::kPreviousPage);
-    fixture.frame->Command(cmd::kFirstPage);
-    EXPECT_EQ(views.updates, 0) << "上页 on page 1 does nothing";
-    EXPECT_EQ(doc.m_nCurMessageId, 42);
-
-    fixture.frame->Command(cmd::kNextPage);
-    EXPECT_EQ(doc.m_nCurPage, 2);
-    EXPECT_EQ(views.updates, 1);
+    // Each command, the page after it and the updates so far: none where there is no page to go to.
+    const std::tuple<int, long, int> steps[] = {
+        {cmd::kPreviousPage, 1, 0}, {cmd::kFirstPage, 1, 0}, {cmd::kNextPage, 2, 1},     {cmd::kLastPage, 3, 2},
+        {cmd::kNextPage, 3, 2},     {cmd::kLastPage, 3, 2},  {cmd::kPreviousPage, 2, 3}, {cmd::kFirstPage, 1, 4}};
+    for (const auto& [command, page, updates] : steps) {
+        fixture.frame->Command(command);
+        EXPECT_EQ(std::pair(doc.m_nCurPage, views.updates), std::pair(page, updates)) << command;
+        EXPECT_EQ(doc.m_nCurMessageId, updates == 0 ? 42 : 0) << "a move leaves the message shown";
+    }
     EXPECT_EQ(views.sender, fixture.frame->GetTreeView());
-    EXPECT_EQ(doc.m_nCurMessageId, 0);
     EXPECT_EQ(doc.m_bReload, 0);
-
-    fixture.frame->Command(cmd::kLastPage);
-    EXPECT_EQ(doc.m_nCurPage, 3);
-    fixture.frame->Command(cmd::kNextPage);
-    fixture.frame->Command(cmd::kLastPage);
-    EXPECT_EQ(views.updates, 2) << "下页 on the last page does nothing";
-    fixture.frame->Command(cmd::kPreviousPage);
-    EXPECT_EQ(doc.m_nCurPage, 2);
-    fixture.frame->Command(cmd::kFirstPage);
-    EXPECT_EQ(doc.m_nCurPage, 1);
-    EXPECT_EQ(views.updates, 4);
     // The page links of the bar are the same commands; a screen reader presses them as links.
     QAccessibleInterface* link =
         QAccessible::queryAccessibleInterface(fixture.frame->PagingBar()->Link(cmd::kNextPage));
