@@ -59,36 +59,18 @@ void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<voi
     QApplication::sendEvent(tree.viewport(), &event);
 }
 
-// Pixels of the failure mark's red in the text part of a node's row, as the tree draws it.
-int RedPixels(CLeftView& tree, QTreeWidgetItem* node)
+// How many pixels of a part of the tree, as drawn, pass counts(pixel, the background at the right end).
+int Pixels(CLeftView& tree, const QRect& part, const std::function<bool(QColor, QColor)>& counts)
 {
-    const QImage image = tree.viewport()->grab(tree.PartRect(node, CLeftView::HitPart::Other)).toImage();
-    int red = 0;
+    const QImage image = tree.viewport()->grab(part).toImage();
+    const QColor background = image.pixelColor(image.width() - 1, image.height() / 2);
+    int n = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            red += c.red() > 170 && c.green() < 90 && c.blue() < 90 ? 1 : 0;
+            n += counts(image.pixelColor(x, y), background) ? 1 : 0;
         }
     }
-    return red;
-}
-
-// The right end of what is drawn in a node's row (the last column unlike the row's background).
-int InkRight(CLeftView& tree, QTreeWidgetItem* node)
-{
-    const QImage image = tree.viewport()->grab(tree.visualItemRect(node)).toImage();
-    const QColor background = image.pixelColor(image.width() - 1, image.height() / 2);
-    for (int x = image.width() - 1; x >= 0; --x) {
-        for (int y = 0; y < image.height(); ++y) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
-                    std::abs(c.blue() - background.blue()) >
-                120) {
-                return x;
-            }
-        }
-    }
-    return -1;
+    return n;
 }
 
 class TreeTest : public ::testing::Test
@@ -447,10 +429,21 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
         home.AddMessage(a, {});
     }
     doc.RecountUnread();
-    const int bareRight = InkRight(*tree, Node(a));
+    // Ink on a node's row, and the failure mark's red in its text part.
+    const auto ink = [&](int id) {
+        return Pixels(*tree, tree->visualItemRect(Node(id)), [](QColor c, QColor bg) {
+            return std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) + std::abs(c.blue() - bg.blue()) >
+                   120;
+        });
+    };
+    const auto red = [&](int id) {
+        return Pixels(*tree, tree->PartRect(Node(id), CLeftView::HitPart::Other),
+                      [](QColor c, QColor) { return c.red() > 170 && c.green() < 90 && c.blue() < 90; });
+    };
+    const int bareInk = ink(a);
     tree->OnAnimationTimer();
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A")) << "the stored name stays as it is";
-    EXPECT_GT(InkRight(*tree, Node(a)), bareRight + 20) << "\" (12)\" is drawn after the name";
+    EXPECT_GT(ink(a), bareInk + 20) << "\" (12)\" is drawn after the name";
     EXPECT_EQ(AccessibleCell(*tree, Node(a))->text(QAccessible::Name), QStringLiteral("A (12)"));
 
     // Three failed checks of B: the mark, the tooltip, the description, the summary and the tray tip
@@ -463,13 +456,13 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     tree->OnEnableItem();
     tree->setCurrentItem(tree->RootNode());
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(RedPixels(*tree, Node(b)), 0);
+        EXPECT_EQ(red(b), 0);
         doc.CheckOne(doc.FindItem(b));
         doc.WaitForChecks();
         tree->OnAnimationTimer();
     }
-    EXPECT_GT(RedPixels(*tree, Node(b)), 20) << "the failure mark is drawn";
-    EXPECT_EQ(RedPixels(*tree, Node(a)), 0);
+    EXPECT_GT(red(b), 20) << "the failure mark is drawn";
+    EXPECT_EQ(red(a), 0);
     const QString tip = Node(b)->toolTip(0);
     EXPECT_TRUE(tip.contains(QStringLiteral("最后检查："))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("最后成功：从未"))) << tip.toStdString();
