@@ -43,21 +43,13 @@ TEST(MainFrameMenus, ItemsWithoutHandlerAreDisabledAndTheRestEnabled)
 {
     FrameFixture fixture;
     const std::set<int> disabled = {cmd::kEvery15Minutes, cmd::kEvery30Minutes};
-    std::vector<QAction*> all;
+    QList<QAction*> all = fixture.frame->TrayMenu()->actions();
     for (QAction* popup : fixture.frame->menuBar()->actions()) {
-        for (QAction* action : popup->menu()->actions()) {
-            all.push_back(action);
-        }
-    }
-    for (QAction* action : fixture.frame->TrayMenu()->actions()) {
-        all.push_back(action);
+        all += popup->menu()->actions();
     }
     for (QAction* action : all) {
-        if (action->isSeparator()) {
-            continue;
-        }
-        const int id = action->data().toInt();
-        EXPECT_EQ(action->isEnabled(), !disabled.contains(id)) << action->text().toStdString();
+        const bool enabled = action->isSeparator() || !disabled.contains(action->data().toInt());
+        EXPECT_EQ(action->isEnabled(), enabled) << action->text().toStdString();
     }
     // The 15/30-minute tray items change nothing.
     const int interval = fixture.app.m_settings.AutoCheckInterval;

@@ -176,11 +176,7 @@ TEST(MainFrameTray, TipTextsFollowTheUnreadSummaryAndAreCutOnACharacter)
     fixture.frame->Tick().OnSecond();
     EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
 
-    std::string longTip = "a";
-    for (int i = 0; i < 30; ++i) {
-        longTip += "检";
-    }
-    tray.SetToolTip(longTip);
+    tray.SetToolTip("a" + QString(30, QChar(0x68C0)).toStdString()); // 30 x "检"
     EXPECT_EQ(tray.Tip().toUtf8().size(), 61); // 1 + 20 x 3: the 21st character would pass 63 bytes
     EXPECT_TRUE(QString::fromUtf8(tray.Tip().toUtf8()).endsWith(QStringLiteral("检")));
 
