@@ -1,6 +1,6 @@
 // The check item tree, offscreen, on a real message.dat: filling, switching by the state image,
 // the command target, the commands with their message boxes, and edits while a check runs.
-#include "GuiHome.h"
+#include "PaneWorld.h"
 #include "app/AppConnections.h"
 #include "gui/dialogs/CCheckLogDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
@@ -24,8 +24,10 @@
 
 namespace {
 
-void Click(CLeftView& tree, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton)
+// Clicks the middle of a part of a node's row.
+void Click(CLeftView& tree, QTreeWidgetItem* node, CLeftView::HitPart part, Qt::MouseButton button = Qt::LeftButton)
 {
+    const QPoint pos = tree.PartRect(node, part).center();
     const QPoint global = tree.viewport()->mapToGlobal(pos);
     QMouseEvent press(QEvent::MouseButtonPress, pos, global, button, button, Qt::NoModifier);
     QApplication::sendEvent(tree.viewport(), &press);
@@ -33,105 +35,42 @@ void Click(CLeftView& tree, const QPoint& pos, Qt::MouseButton button = Qt::Left
     QApplication::sendEvent(tree.viewport(), &release);
 }
 
-QPoint PartCenter(CLeftView& tree, QTreeWidgetItem* node, CLeftView::HitPart part)
-{
-    return tree.PartRect(node, part).center();
-}
-
-// Right-clicks a node and, in its context menu, runs answer (which must close the menu).
-// The state a screen reader hears for the node's cell.
-QAccessible::State AccessibleState(CLeftView& tree, QTreeWidgetItem* node)
+// The cell a screen reader reads for a node (its name starts with the text drawn).
+QAccessibleInterface* AccessibleCell(CLeftView& tree, QTreeWidgetItem* node)
 {
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&tree);
     for (int i = 0; view && i < view->childCount(); ++i) {
         QAccessibleInterface* cell = view->child(i);
-        if (cell && cell->text(QAccessible::Name) == node->text(0)) {
-            return cell->state();
+        if (cell && cell->text(QAccessible::Name).startsWith(node->text(0))) {
+            return cell;
         }
     }
     ADD_FAILURE() << "no accessible cell " << node->text(0).toStdString();
-    return {};
+    return nullptr;
 }
 
+// Right-clicks a node and, in its context menu, runs answer (which must close the menu).
 void ContextMenu(CLeftView& tree, QTreeWidgetItem* node, const std::function<void(QMenu&)>& answer)
 {
-    const QPoint pos = PartCenter(tree, node, CLeftView::HitPart::Other);
-    Click(tree, pos, Qt::RightButton);
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    int* tries = new int(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, answer]() {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu || ++*tries > 6000) {
-            timer->stop();
-            timer->deleteLater();
-            delete tries;
-            if (menu) {
-                answer(*menu);
-            } else {
-                ADD_FAILURE() << "no context menu came up";
-            }
-        }
-    });
-    timer->start();
+    const QPoint pos = tree.PartRect(node, CLeftView::HitPart::Other).center();
+    Click(tree, node, CLeftView::HitPart::Other, Qt::RightButton);
+    WhenShown<QMenu>([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }, answer);
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree.viewport()->mapToGlobal(pos));
     QApplication::sendEvent(tree.viewport(), &event);
 }
 
-QAction* ActionWithId(QMenu& menu, int id)
+// How many pixels of a part of the tree, as drawn, pass counts(pixel, the background at the right end).
+int Pixels(CLeftView& tree, const QRect& part, const std::function<bool(QColor, QColor)>& counts)
 {
-    for (QAction* action : menu.actions()) {
-        if (action->data().toInt() == id) {
-            return action;
-        }
-    }
-    return nullptr;
-}
-
-// The name and description an assistive tool reads for a node's cell.
-std::pair<QString, QString> ReadOut(CLeftView& tree, QTreeWidgetItem* node)
-{
-    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&tree);
-    const QString drawn = node->text(0);
-    for (int i = 0; view && i < view->childCount(); ++i) {
-        QAccessibleInterface* cell = view->child(i);
-        if (cell && cell->text(QAccessible::Name).startsWith(drawn)) {
-            return {cell->text(QAccessible::Name), cell->text(QAccessible::Description)};
-        }
-    }
-    return {};
-}
-
-// Pixels of the failure mark's red in the text part of a node's row, as the tree draws it.
-int RedPixels(CLeftView& tree, QTreeWidgetItem* node)
-{
-    const QImage image = tree.viewport()->grab(tree.PartRect(node, CLeftView::HitPart::Other)).toImage();
-    int red = 0;
+    const QImage image = tree.viewport()->grab(part).toImage();
+    const QColor background = image.pixelColor(image.width() - 1, image.height() / 2);
+    int n = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            red += c.red() > 170 && c.green() < 90 && c.blue() < 90 ? 1 : 0;
+            n += counts(image.pixelColor(x, y), background) ? 1 : 0;
         }
     }
-    return red;
-}
-
-// The right end of what is drawn in a node's row (the last column unlike the row's background).
-int InkRight(CLeftView& tree, QTreeWidgetItem* node)
-{
-    const QImage image = tree.viewport()->grab(tree.visualItemRect(node)).toImage();
-    const QColor background = image.pixelColor(image.width() - 1, image.height() / 2);
-    for (int x = image.width() - 1; x >= 0; --x) {
-        for (int y = 0; y < image.height(); ++y) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
-                    std::abs(c.blue() - background.blue()) >
-                120) {
-                return x;
-            }
-        }
-    }
-    return -1;
+    return n;
 }
 
 class TreeTest : public ::testing::Test
@@ -139,27 +78,26 @@ class TreeTest : public ::testing::Test
 protected:
     TreeTest()
     {
-        a = home.AddItem("A", kCategoryWebPage, 1);
-        b = home.AddItem("B", kCategoryWebPage, 0);
-        broadcast = home.AddItem("广播", kCategoryBroadcast, 1);
-        home.doc->AddView(&spy);
         tree = std::make_unique<CLeftView>(home.context(), &frame);
         frame.resize(320, 400);
         tree->resize(320, 400);
         frame.show();
         QApplication::processEvents();
     }
-    ~TreeTest() override { home.doc->RemoveView(&spy); }
 
-    QTreeWidgetItem* Node(const MessageTypeInfo& item) { return tree->NodeOf(item.messagetypeid); }
+    QTreeWidgetItem* Node(int id) { return tree->NodeOf(id); }
     int StoredState(int id)
     {
         return home.Number("select state as n from usermessagetype where messagetypeid=" + std::to_string(id));
     }
 
-    GuiHome home;
-    MessageTypeInfo a, b, broadcast;
-    SpyView spy;
+    PaneWorld home;
+    CTarvoDoc& doc = *home.doc;
+    // The items' keys: A switched on, B off, and a system broadcast item.
+    int a = home.StoreItem("A", kCategoryWebPage, 1);
+    int b = home.StoreItem("B", kCategoryWebPage, 0);
+    int broadcast = home.StoreItem("广播", kCategoryBroadcast, 1);
+    UpdateCounter spy{doc};
     QWidget frame;
     std::unique_ptr<CLeftView> tree;
 };
@@ -179,46 +117,46 @@ TEST_F(TreeTest, FirstDisplayFillsTheTreeUnderTheRootAndSetsTheTitle)
         EXPECT_EQ(root->child(i)->data(0, kStateImageRole).toInt(), states[i]);
     }
     EXPECT_EQ(tree->currentItem(), root);
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
 }
 
 TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
 {
     tree->setCurrentItem(Node(b));
-    auto old = home.doc->m_pCurItem;
+    auto old = doc.m_pCurItem;
     ASSERT_NE(old, nullptr);
-    home.AddItem("C");
+    home.StoreItem("C");
     ASSERT_TRUE(tree->Refill());
-    ASSERT_NE(home.doc->m_pCurItem, nullptr);
-    EXPECT_NE(home.doc->m_pCurItem, old);
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(b.messagetypeid));
+    ASSERT_NE(doc.m_pCurItem, nullptr);
+    EXPECT_NE(doc.m_pCurItem, old);
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(b));
     EXPECT_EQ(tree->currentItem(), Node(b));
     EXPECT_EQ(tree->RootNode()->childCount(), 4);
 }
 
 TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
 {
-    Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
-    EXPECT_EQ(StoredState(b.messagetypeid), 1);
-    EXPECT_EQ(home.doc->FindItem(b.messagetypeid)->state, 1);
+    Click(*tree, Node(b), CLeftView::HitPart::StateImage);
+    EXPECT_EQ(StoredState(b), 1);
+    EXPECT_EQ(doc.FindItem(b)->state, 1);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
     EXPECT_EQ(tree->currentItem(), tree->RootNode()) << "a state image click does not select";
-    EXPECT_TRUE(AccessibleState(*tree, Node(b)).checkable);
-    EXPECT_TRUE(AccessibleState(*tree, Node(b)).checked) << "on is heard as checked";
+    EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checkable);
+    EXPECT_TRUE(AccessibleCell(*tree, Node(b))->state().checked) << "on is heard as checked";
 
-    Click(*tree, PartCenter(*tree, Node(b), CLeftView::HitPart::StateImage));
-    EXPECT_EQ(StoredState(b.messagetypeid), 0);
+    Click(*tree, Node(b), CLeftView::HitPart::StateImage);
+    EXPECT_EQ(StoredState(b), 0);
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOff);
-    EXPECT_FALSE(AccessibleState(*tree, Node(b)).checked);
+    EXPECT_FALSE(AccessibleCell(*tree, Node(b))->state().checked);
 
     // The root ignores it; a system broadcast item refuses it.
-    Click(*tree, PartCenter(*tree, tree->RootNode(), CLeftView::HitPart::StateImage));
+    Click(*tree, tree->RootNode(), CLeftView::HitPart::StateImage);
     EXPECT_TRUE(home.boxes.shown.empty());
-    Click(*tree, PartCenter(*tree, Node(broadcast), CLeftView::HitPart::StateImage));
+    Click(*tree, Node(broadcast), CLeftView::HitPart::StateImage);
     ASSERT_EQ(home.boxes.shown.size(), 1u);
     EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("系统广播状态不能修改！"));
     EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("确认"));
-    EXPECT_EQ(StoredState(broadcast.messagetypeid), 1);
+    EXPECT_EQ(StoredState(broadcast), 1);
     EXPECT_EQ(Node(broadcast)->data(0, kStateImageRole).toInt(), kStateImageOn);
 }
 
@@ -235,16 +173,16 @@ TEST_F(TreeTest, RightClickTargetsANodeWhileTheSelectionStays)
         menu.hide();
         enable->trigger();
     });
-    EXPECT_EQ(StoredState(b.messagetypeid), 1) << "the command went to the right-clicked node";
-    EXPECT_EQ(StoredState(a.messagetypeid), 1);
+    EXPECT_EQ(StoredState(b), 1) << "the command went to the right-clicked node";
+    EXPECT_EQ(StoredState(a), 1);
     EXPECT_EQ(tree->currentItem(), Node(a));
     EXPECT_TRUE(Node(a)->data(0, kDropHighlightRole).toBool()) << "the highlight goes back to the selection";
     EXPECT_FALSE(Node(b)->data(0, kDropHighlightRole).toBool());
 
     // A plain click ends the target; a click on the image of the selected node makes it the target.
-    Click(*tree, PartCenter(*tree, Node(a), CLeftView::HitPart::Other));
+    Click(*tree, Node(a), CLeftView::HitPart::Other);
     EXPECT_EQ(tree->CommandTarget(false), Node(a));
-    Click(*tree, PartCenter(*tree, Node(a), CLeftView::HitPart::Image));
+    Click(*tree, Node(a), CLeftView::HitPart::Image);
     EXPECT_EQ(tree->CommandTarget(false), Node(a));
 }
 
@@ -262,7 +200,7 @@ TEST_F(TreeTest, TheRootDisablesItemCommandsAndIsPassedOverOnlyByModifyEnableDis
     });
     // The root stays the command target: enable passes it over in favour of the selection...
     tree->OnEnableItem();
-    EXPECT_EQ(StoredState(b.messagetypeid), 1);
+    EXPECT_EQ(StoredState(b), 1);
     // ...delete does not, so it has no target.
     tree->OnDeleteItem();
     EXPECT_EQ(home.Shown(), QStringList{QStringLiteral("请首先选择选择相应的自动检查的项目，才能进行删除操作！")});
@@ -295,7 +233,7 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
 {
     tree->setCurrentItem(Node(a));
     const int before = spy.updates;
-    home.doc->m_bReload = 0;
+    doc.m_bReload = 0;
     home.boxes.answers = {QMessageBox::No};
     tree->OnDeleteItem();
     ASSERT_EQ(home.boxes.shown.size(), 1u);
@@ -304,19 +242,17 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
     EXPECT_EQ(home.boxes.shown[0].defaultButton, QMessageBox::No) << "Enter must not delete";
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 3);
     EXPECT_EQ(spy.updates, before + 1);
-    EXPECT_EQ(home.doc->m_bReload, 1);
+    EXPECT_EQ(doc.m_bReload, 1);
 
-    home.doc->m_bReload = 0;
+    doc.m_bReload = 0;
     home.boxes.answers = {QMessageBox::Yes};
     tree->OnDeleteItem();
-    EXPECT_EQ(
-        home.Number("select count(*) as n from usermessagetype where messagetypeid=" + std::to_string(a.messagetypeid)),
-        0);
-    EXPECT_EQ(tree->NodeOf(a.messagetypeid), nullptr);
+    EXPECT_EQ(home.Number("select count(*) as n from usermessagetype where messagetypeid=" + std::to_string(a)), 0);
+    EXPECT_EQ(Node(a), nullptr);
     EXPECT_EQ(tree->RootNode()->childCount(), 2);
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
     EXPECT_EQ(spy.updates, before + 2);
-    EXPECT_EQ(home.doc->m_bReload, 1);
+    EXPECT_EQ(doc.m_bReload, 1);
 }
 
 TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
@@ -324,7 +260,7 @@ TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
     std::mutex lock;
     std::vector<std::string> checked;
     for (int category : {kCategoryWebPage, kCategoryBroadcast}) {
-        home.doc->SetMonitor(category, [&](CheckContext&, MessageTypeInfo& item) {
+        doc.SetMonitor(category, [&](CheckContext&, MessageTypeInfo& item) {
             std::lock_guard guard(lock);
             checked.push_back(item.MessageTypeName);
             return 0;
@@ -332,28 +268,27 @@ TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
     }
     tree->setCurrentItem(tree->RootNode());
     tree->OnCheckItem();
-    home.doc->WaitForChecks();
+    doc.WaitForChecks();
     std::sort(checked.begin(), checked.end()); // items are checked side by side, in any order
     EXPECT_EQ(checked, (std::vector<std::string>{"A", "广播"})) << "B is switched off";
 
     checked.clear();
     tree->setCurrentItem(Node(a));
     tree->OnCheckItem();
-    home.doc->WaitForChecks();
+    doc.WaitForChecks();
     EXPECT_EQ(checked, std::vector<std::string>{"A"});
 }
 
 TEST_F(TreeTest, MarkAllActsOnTheTargetItemOrOnAllMessages)
 {
-    home.AddMessage(a.messagetypeid, {});
-    home.AddMessage(a.messagetypeid, {});
-    home.AddMessage(b.messagetypeid, {});
+    home.AddMessage(a, {});
+    home.AddMessage(a, {});
+    home.AddMessage(b, {});
     tree->setCurrentItem(Node(a));
     const int before = spy.updates;
     tree->OnMarkAllRead();
     EXPECT_EQ(home.Number("select count(*) as n from userdata where status=1"), 2);
-    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=0 and messagetypeid=" +
-                          std::to_string(b.messagetypeid)),
+    EXPECT_EQ(home.Number("select count(*) as n from userdata where status=0 and messagetypeid=" + std::to_string(b)),
               1);
     EXPECT_EQ(spy.updates, before + 1);
 
@@ -367,29 +302,29 @@ TEST_F(TreeTest, MarkAllActsOnTheTargetItemOrOnAllMessages)
 TEST_F(TreeTest, SelectionSetsTheCurrentItemAndReloadsTheListOnlyOnChange)
 {
     tree->setCurrentItem(Node(b));
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(b.messagetypeid));
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(b));
     EXPECT_EQ(home.app.m_run.GetStatusText(), "当前类别:B(禁止) -()");
     // Choosing the node of the item that is current already does not reload the list.
     tree->setCurrentItem(Node(a));
-    home.doc->m_pCurItem = home.doc->FindItem(b.messagetypeid);
+    doc.m_pCurItem = doc.FindItem(b);
     const int before = spy.updates;
     tree->setCurrentItem(Node(b));
     EXPECT_EQ(spy.updates, before);
     tree->setCurrentItem(tree->RootNode());
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
     EXPECT_EQ(home.app.m_run.GetStatusText(), "当前类别: 所有 ()");
-    EXPECT_EQ(home.doc->m_nCurMessageId, 0);
+    EXPECT_EQ(doc.m_nCurMessageId, 0);
 }
 
 TEST_F(TreeTest, ItemsWithUnreadMessagesAnimateThroughEightFrames)
 {
-    home.doc->FindItem(a.messagetypeid)->m_nUnreadCount = 2;
+    doc.FindItem(a)->m_nUnreadCount = 2;
     for (int step = 0; step < 9; ++step) {
         tree->OnAnimationTimer();
         EXPECT_EQ(Node(a)->data(0, kAnimFrameRole).toInt(), step % kAnimationFrames);
         EXPECT_EQ(Node(b)->data(0, kAnimFrameRole).toInt(), -1);
     }
-    home.doc->FindItem(a.messagetypeid)->m_nUnreadCount = 0;
+    doc.FindItem(a)->m_nUnreadCount = 0;
     tree->OnAnimationTimer();
     EXPECT_EQ(Node(a)->data(0, kAnimFrameRole).toInt(), -1);
 }
@@ -399,31 +334,28 @@ TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
     tree->setCurrentItem(Node(a));
     // Another program renamed A, switched B on and deleted the broadcast item; a run reads them again.
     auto& connection = home.app.Db().main;
-    ASSERT_TRUE(connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" +
-                                   std::to_string(a.messagetypeid)));
-    ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" +
-                                   std::to_string(b.messagetypeid)));
-    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" +
-                                   std::to_string(broadcast.messagetypeid)));
-    const MessageTypeInfo c = home.AddItem("C");
-    ASSERT_TRUE(home.doc->LoadItems());
+    ASSERT_TRUE(
+        connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" + std::to_string(a)));
+    ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" + std::to_string(b)));
+    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(broadcast)));
+    const int c = home.StoreItem("C");
+    ASSERT_TRUE(doc.LoadItems());
     tree->OnAnimationTimer();
     ASSERT_EQ(tree->RootNode()->childCount(), 3);
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
-    EXPECT_EQ(tree->NodeOf(broadcast.messagetypeid), nullptr);
+    EXPECT_EQ(Node(broadcast), nullptr);
     EXPECT_EQ(tree->RootNode()->child(2)->text(0), QStringLiteral("C"));
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(a.messagetypeid)) << "the current item is found again";
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(a)) << "the current item is found again";
     EXPECT_EQ(tree->currentItem(), Node(a));
 
     // The current item deleted elsewhere: all items are shown.
     const int before = spy.updates;
     tree->setCurrentItem(Node(c));
-    ASSERT_TRUE(
-        connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(c.messagetypeid)));
-    ASSERT_TRUE(home.doc->LoadItems());
+    ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(c)));
+    ASSERT_TRUE(doc.LoadItems());
     tree->OnAnimationTimer();
-    EXPECT_EQ(home.doc->m_pCurItem, nullptr);
+    EXPECT_EQ(doc.m_pCurItem, nullptr);
     EXPECT_EQ(tree->currentItem(), tree->RootNode());
     EXPECT_EQ(tree->RootNode()->childCount(), 2);
     EXPECT_GT(spy.updates, before + 1) << "the list shows all items again";
@@ -432,23 +364,22 @@ TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
 TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
 {
     WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("新项目"));
-        dialog.findChild<QPlainTextEdit*>(QStringLiteral("connAddress"))->setPlainText(QStringLiteral("Driver=x"));
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(dialog, "MessageTypeName")->setText(QStringLiteral("新项目"));
+        Child<QPlainTextEdit>(dialog, "connAddress")->setPlainText(QStringLiteral("Driver=x"));
+        Child<QPushButton>(dialog, "ok")->click();
     });
     tree->OnAddItem();
     EXPECT_TRUE(home.boxes.shown.empty());
     ASSERT_EQ(tree->RootNode()->childCount(), 4);
     EXPECT_EQ(tree->RootNode()->child(3)->text(0), QStringLiteral("新项目"));
-    const auto items = home.doc->Items();
+    const auto items = doc.Items();
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items.back()->MessageTypeName, "新项目");
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype where MessageTypeName='新项目'"), 1);
 
-    WhenModal<CMessageTypeDlg>(
-        [](CMessageTypeDlg& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
+    WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "cancel")->click(); });
     tree->OnAddItem();
-    EXPECT_EQ(home.doc->Items().size(), 4u) << "a cancelled new item is dropped";
+    EXPECT_EQ(doc.Items().size(), 4u) << "a cancelled new item is dropped";
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 4);
 }
 
@@ -459,7 +390,7 @@ TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
     bool entered = false;
     bool release = false;
     std::string seen;
-    home.doc->SetMonitor(kCategoryWebPage, [&](CheckContext&, MessageTypeInfo& item) {
+    doc.SetMonitor(kCategoryWebPage, [&](CheckContext&, MessageTypeInfo& item) {
         std::unique_lock guard(lock);
         entered = true;
         changed.notify_all();
@@ -474,40 +405,50 @@ TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
         ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(5), [&] { return entered; }));
     }
     WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
-        dialog.findChild<QLineEdit*>(QStringLiteral("MessageTypeName"))->setText(QStringLiteral("A2"));
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(dialog, "MessageTypeName")->setText(QStringLiteral("A2"));
+        Child<QPushButton>(dialog, "ok")->click();
     });
     tree->OnModifyItem();
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
-    EXPECT_EQ(home.doc->FindItem(a.messagetypeid)->MessageTypeName, "A2");
-    EXPECT_EQ(home.doc->m_pCurItem, home.doc->FindItem(a.messagetypeid));
-    EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" +
-                        std::to_string(a.messagetypeid)),
+    EXPECT_EQ(doc.FindItem(a)->MessageTypeName, "A2");
+    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(a));
+    EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" + std::to_string(a)),
               "A2");
     {
         std::lock_guard guard(lock);
         release = true;
     }
     changed.notify_all();
-    home.doc->WaitForChecks();
+    doc.WaitForChecks();
     EXPECT_EQ(seen, "A");
 }
 
 TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
 {
     for (int i = 0; i < 12; ++i) {
-        home.AddMessage(a.messagetypeid, {});
+        home.AddMessage(a, {});
     }
-    home.doc->RecountUnread();
-    const int bareRight = InkRight(*tree, Node(a));
+    doc.RecountUnread();
+    // Ink on a node's row, and the failure mark's red in its text part.
+    const auto ink = [&](int id) {
+        return Pixels(*tree, tree->visualItemRect(Node(id)), [](QColor c, QColor bg) {
+            return std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) + std::abs(c.blue() - bg.blue()) >
+                   120;
+        });
+    };
+    const auto red = [&](int id) {
+        return Pixels(*tree, tree->PartRect(Node(id), CLeftView::HitPart::Other),
+                      [](QColor c, QColor) { return c.red() > 170 && c.green() < 90 && c.blue() < 90; });
+    };
+    const int bareInk = ink(a);
     tree->OnAnimationTimer();
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A")) << "the stored name stays as it is";
-    EXPECT_GT(InkRight(*tree, Node(a)), bareRight + 20) << "\" (12)\" is drawn after the name";
-    EXPECT_EQ(ReadOut(*tree, Node(a)).first, QStringLiteral("A (12)"));
+    EXPECT_GT(ink(a), bareInk + 20) << "\" (12)\" is drawn after the name";
+    EXPECT_EQ(AccessibleCell(*tree, Node(a))->text(QAccessible::Name), QStringLiteral("A (12)"));
 
     // Three failed checks of B: the mark, the tooltip, the description, the summary and the tray tip
     // follow the runs at the next animation step.
-    home.doc->SetMonitor(kCategoryWebPage, [](CheckContext& context, MessageTypeInfo&) {
+    doc.SetMonitor(kCategoryWebPage, [](CheckContext& context, MessageTypeInfo&) {
         context.run.SetErrorText("无法连接到服务器");
         return 0;
     });
@@ -515,23 +456,23 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     tree->OnEnableItem();
     tree->setCurrentItem(tree->RootNode());
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(RedPixels(*tree, Node(b)), 0);
-        home.doc->CheckOne(home.doc->FindItem(b.messagetypeid));
-        home.doc->WaitForChecks();
+        EXPECT_EQ(red(b), 0);
+        doc.CheckOne(doc.FindItem(b));
+        doc.WaitForChecks();
         tree->OnAnimationTimer();
     }
-    EXPECT_GT(RedPixels(*tree, Node(b)), 20) << "the failure mark is drawn";
-    EXPECT_EQ(RedPixels(*tree, Node(a)), 0);
+    EXPECT_GT(red(b), 20) << "the failure mark is drawn";
+    EXPECT_EQ(red(a), 0);
     const QString tip = Node(b)->toolTip(0);
     EXPECT_TRUE(tip.contains(QStringLiteral("最后检查："))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("最后成功：从未"))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("最后错误：无法连接到服务器"))) << tip.toStdString();
-    const auto [name, description] = ReadOut(*tree, Node(b));
-    EXPECT_EQ(name, QStringLiteral("B"));
+    EXPECT_EQ(AccessibleCell(*tree, Node(b))->text(QAccessible::Name), QStringLiteral("B"));
+    const QString description = AccessibleCell(*tree, Node(b))->text(QAccessible::Description);
     EXPECT_TRUE(description.contains(QStringLiteral("失败（连续 3 次检查失败）"))) << description.toStdString();
     EXPECT_TRUE(description.contains(QStringLiteral("无法连接到服务器")));
     EXPECT_NE(home.app.m_run.GetStatusText().find("1 个项目检查失败"), std::string::npos);
-    EXPECT_NE(home.doc->TrayTipText().find("\n1 个项目检查失败"), std::string::npos);
+    EXPECT_NE(doc.TrayTipText().find("\n1 个项目检查失败"), std::string::npos);
 
     // "检查记录…" lists the three checks.
     ContextMenu(*tree, Node(b), [&](QMenu& menu) {
@@ -554,11 +495,11 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     // Marks and deletions: the count follows without a reload.
     tree->setCurrentItem(Node(a));
     tree->OnMarkAllRead();
-    EXPECT_EQ(ReadOut(*tree, Node(a)).first, QStringLiteral("A"));
+    EXPECT_EQ(AccessibleCell(*tree, Node(a))->text(QAccessible::Name), QStringLiteral("A"));
     tree->setCurrentItem(Node(b));
     tree->OnDeleteItem();
     EXPECT_EQ(home.app.m_run.GetStatusText().find("个项目检查失败"), std::string::npos) << "B is gone";
-    EXPECT_EQ(home.doc->TrayTipText(), "没有未读的消息");
+    EXPECT_EQ(doc.TrayTipText(), "没有未读的消息");
 }
 
 } // namespace

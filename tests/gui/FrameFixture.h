@@ -1,41 +1,11 @@
 #pragma once
 // A real main window on a fresh application directory (its own profile and autostart folder),
 // offscreen, with recording message boxes, opener and notifier.
-#include "GuiFakes.h"
-#include "app/AppConnections.h"
-#include "app/CTarvoApp.h"
-#include "app/CTarvoDoc.h"
-#include "app/IDocView.h"
+#include "PaneWorld.h"
 #include "gui/frame/CMainFrame.h"
 #include "gui/frame/CQueuedMainWindow.h"
 #include "gui/frame/IDesktopNotifier.h"
 #include "gui/tree/CLeftView.h"
-#include "store/MessageTypeInfo.h"
-#include "support/TestStore.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QSettings>
-#include <QThread>
-#include <cstdlib>
-#include <functional>
-#include <gtest/gtest.h>
-#include <memory>
-
-// Runs the event loop until the condition holds or the time is up; the condition's last value.
-inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 60000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 class RecordingNotifier final : public IDesktopNotifier
 {
@@ -50,59 +20,35 @@ public:
     std::vector<std::pair<QString, QString>> shown;
 };
 
-// Counts the updates the document sends and who sent them.
-class UpdateCounter final : public IDocView
-{
-public:
-    explicit UpdateCounter(CTarvoDoc& doc) : m_doc(doc) { m_doc.AddView(this); }
-    ~UpdateCounter() override { m_doc.RemoveView(this); }
-    void OnUpdate(CTarvoDoc&, IDocView* from, int) override
-    {
-        ++updates;
-        sender = from;
-    }
-    int updates = 0;
-    IDocView* sender = nullptr;
-
-private:
-    CTarvoDoc& m_doc;
-};
-
-struct FrameFixture
+struct FrameFixture : PaneWorld
 {
     // adjust: changes the settings after they are loaded and before the window is built.
     explicit FrameFixture(bool trayAvailable = false, const std::function<void(Settings&)>& adjust = {})
     {
-        setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
-        // QSettings reads XDG_CONFIG_HOME once per process; every fixture gets its own profile.
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(home.path() + "config"));
-        std::string error;
-        EXPECT_TRUE(app.InitInstance(home.path(), home.path() + "wendar", error)) << error;
         if (adjust) {
             adjust(app.m_settings);
+            doc->ApplySettings(app.m_settings);
         }
-        doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
-        doc->ApplySettings(app.m_settings);
         doc->SetMainWindow(&relay);
-        context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, nullptr});
         options.isTrayAvailable = [trayAvailable] { return trayAvailable; };
         options.executablePath = home.path() + "bin/wendar";
         options.autostartDirectory = AutostartDirectory();
         options.notifier = &notifier;
         options.relay = &relay;
-        frame = std::make_unique<CMainFrame>(*context, options);
+        frame = std::make_unique<CMainFrame>(context(), options);
     }
-    ~FrameFixture()
+    ~FrameFixture() override
     {
         frame.reset();
-        doc.reset();
+        doc.reset(); // before the relay it reports to
     }
     std::string AutostartDirectory() const { return home.path() + "autostart"; }
+    std::string AutostartFile() const { return AutostartDirectory() + "/wendar.desktop"; }
     // The next start: a new window on the same profile and store.
     void Restart()
     {
         frame.reset();
-        frame = std::make_unique<CMainFrame>(*context, options);
+        frame = std::make_unique<CMainFrame>(context(), options);
     }
     // Stores count unread messages ("m1" ... newest last) of a new item, and lets the panes show
     // them; the item's key.
@@ -123,16 +69,18 @@ struct FrameFixture
         doc->UpdateAllViews(nullptr);
         return item.messagetypeid;
     }
-    std::string AutostartFile() const { return AutostartDirectory() + "/wendar.desktop"; }
+    // A web item "新闻" on a closed port, stored switched on and known to the document.
+    std::shared_ptr<MessageTypeInfo> AddWebItem()
+    {
+        MessageTypeInfo item = NewItem("新闻", kCategoryWebPage, "http://127.0.0.1:1/");
+        EXPECT_NE(item.Save(app.Db().main, 1), 0); // a run checks the items as stored
+        auto shared = std::make_shared<MessageTypeInfo>(item);
+        doc->AddItem(shared);
+        return shared;
+    }
 
-    TempDir home;
-    CTarvoApp app;
     CQueuedMainWindow relay;
-    std::unique_ptr<CTarvoDoc> doc;
-    RecordingMessageBoxes boxes;
-    RecordingOpener opener;
     RecordingNotifier notifier;
-    std::unique_ptr<GuiContext> context;
     FrameOptions options;
     std::unique_ptr<CMainFrame> frame;
 };

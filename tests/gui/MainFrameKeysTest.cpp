@@ -8,7 +8,6 @@
 #include "gui/list/CPagingBar.h"
 #include "gui/list/CTarvoView.h"
 #include "gui/tree/CLeftView.h"
-#include "store/CAdoRecordset.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,21 +23,10 @@
 
 namespace {
 
-int Number(FrameFixture& fixture, const std::string& sql)
-{
-    CAdoRecordset rs(fixture.app.Db().main);
-    std::string text;
-    if (!rs.Open(sql) || rs.IsEOF() || !rs.GetFieldValue("n", text)) {
-        ADD_FAILURE() << sql;
-        return -1;
-    }
-    return std::stoi(text);
-}
-
 int MessageId(FrameFixture& fixture, int item, const std::string& info)
 {
-    return Number(fixture, "select ID as n from userdata where MessageTypeID=" + std::to_string(item) +
-                               " and SourceInfo='" + info + "'");
+    return static_cast<int>(fixture.Number("select ID as n from userdata where MessageTypeID=" + std::to_string(item) +
+                                           " and SourceInfo='" + info + "'"));
 }
 
 } // namespace
@@ -50,10 +38,13 @@ TEST(MainFrameKeys, ShortcutsAreShownAndTabGoesRoundThePanes)
     for (QAction* popup : frame.menuBar()->actions()) {
         EXPECT_TRUE(popup->text().contains(QStringLiteral("(&"))) << popup->text().toStdString();
     }
-    const std::pair<int, QKeySequence> keys[] = {
-        {cmd::kCheckItem, QKeySequence(Qt::Key_F5)},         {cmd::kCheckAll, QKeySequence(Qt::SHIFT | Qt::Key_F5)},
-        {cmd::kAddItem, QKeySequence(Qt::CTRL | Qt::Key_N)}, {cmd::kModifyItem, QKeySequence(Qt::ALT | Qt::Key_Return)},
-        {cmd::kNextUnread, QKeySequence(Qt::Key_N)},         {cmd::kUndoDelete, QKeySequence(Qt::CTRL | Qt::Key_Z)}};
+    const std::pair<int, QKeySequence> keys[] = {{cmd::kCheckItem, QKeySequence(Qt::Key_F5)},
+                                                 {cmd::kCheckAll, QKeySequence(Qt::SHIFT | Qt::Key_F5)},
+                                                 {cmd::kAddItem, QKeySequence(Qt::CTRL | Qt::Key_N)},
+                                                 {cmd::kModifyItem, QKeySequence(Qt::ALT | Qt::Key_Return)},
+                                                 {cmd::kNextUnread, QKeySequence(Qt::Key_N)},
+                                                 {cmd::kUndoDelete, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+                                                 {cmd::kEnableItem, QKeySequence(Qt::CTRL | Qt::Key_E)}};
     for (const auto& [id, key] : keys) {
         EXPECT_EQ(frame.Action(id)->shortcut(), key) << id;
     }
@@ -149,7 +140,7 @@ TEST(MainFrameKeys, AFirstStartWithoutItemsShowsTheHintAndItsButtonAsksForTheAdd
     EXPECT_FALSE(detail.FirstStartHint()->isVisible());
 }
 
-TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsComeBackAfterARestart)
+TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBackAfterARestart)
 {
     FrameFixture fixture;
     fixture.StoreMessages(3);
@@ -168,7 +159,13 @@ TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsComeBackAfterARestart)
     header->resizeSection(3, 211);
     frame->GetListView()->SortByHeader(2);
     frame->GetListView()->SortByHeader(2); // descending
+    QAction* toolbar = frame->Action(cmd::kViewToolbar);
+    toolbar->trigger();
     frame->Action(cmd::kViewStatusBar)->trigger();
+    frame->UpdateCommandUi(); // the one-second refresh leaves the bars as the user chose
+    EXPECT_FALSE(toolbar->isChecked());
+    EXPECT_FALSE(frame->ToolBar()->isVisible());
+    toolbar->trigger();
     QApplication::processEvents(); // the layout takes the bar's room
     const QRect geometry = frame->geometry();
     const QList<int> outerSizes = outer->sizes();

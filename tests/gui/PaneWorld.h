@@ -1,20 +1,49 @@
 #pragma once
 // The program's core on a temporary home (settings under XDG_CONFIG_HOME inside it), a document on
-// it, recording message boxes and opener, and helpers that store check items and message records.
+// it, recording message boxes, opener and sound player, and helpers that store and read check items,
+// their ranges, presets and message records.
 #include "GuiFakes.h"
+#include "WidgetHelpers.h"
 #include "app/AppConnections.h"
+#include "app/AppPaths.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
+#include "app/IDocView.h"
 #include "app/ITickActions.h"
 #include "gui/list/CTarvoView.h"
 #include "store/CAdoRecordset.h"
+#include "store/ExcludeTable.h"
+#include "store/LocalDatabase.h"
 #include "store/MessageTypeInfo.h"
+#include "store/SqlText.h"
+#include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
+#include <QSettings>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <string>
+
+// The whole content of a file, empty when there is none.
+inline std::string WholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A check item as the add dialog makes it, not stored yet.
+inline MessageTypeInfo NewItem(const std::string& name, int category, const std::string& address = "")
+{
+    MessageTypeInfo item;
+    item.MessageTypeName = name;
+    item.MessageCategory = category;
+    item.connAddress = address;
+    return item;
+}
 
 struct StoredMessage
 {
@@ -32,54 +61,87 @@ struct StoredMessage
     int category = kCategoryDatabase;
 };
 
+// Records the updates the document sends to its panes: how many, the last sender, and the current
+// message at each.
+class UpdateCounter final : public IDocView
+{
+public:
+    explicit UpdateCounter(CTarvoDoc& doc) : m_doc(doc) { m_doc.AddView(this); }
+    ~UpdateCounter() override { m_doc.RemoveView(this); }
+    void OnUpdate(CTarvoDoc& doc, IDocView* from, int) override
+    {
+        ++updates;
+        sender = from;
+        messageIds.push_back(doc.m_nCurMessageId);
+    }
+    int updates = 0;
+    IDocView* sender = nullptr;
+    std::vector<int> messageIds;
+
+private:
+    CTarvoDoc& m_doc;
+};
+
 class PaneWorld
 {
 public:
-    explicit PaneWorld(std::shared_ptr<ISoundPlayer> player = nullptr)
+    PaneWorld()
     {
         setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
+        // QSettings reads XDG_CONFIG_HOME once per process; every world gets its own profile.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(home.path() + "config"));
         std::string error;
         EXPECT_TRUE(app.InitInstance(home.path(), home.path() + "wendar", error)) << error;
         doc = std::make_unique<CTarvoDoc>(app.Db().main, app.m_run, app.m_strAppDir, nullptr);
         doc->ApplySettings(app.m_settings);
-        m_context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, std::move(player)});
+        m_context = std::make_unique<GuiContext>(GuiContext{app, *doc, boxes, opener, player});
     }
     virtual ~PaneWorld()
     {
+        if (doc) {
+            doc->WaitForChecks();
+        }
         m_context.reset();
         doc.reset();
     }
 
     GuiContext& context() { return *m_context; }
+    const std::string& dir() const { return home.path(); }
+    // The texts of the message boxes shown so far.
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const auto& box : boxes.shown) {
+            texts << box.text;
+        }
+        return texts;
+    }
 
     // Stores a check item and reloads the document's items.
     int AddItem(const std::string& name, int category = kCategoryDatabase, int displayType = 0,
                 const std::string& address = "")
     {
-        MessageTypeInfo item;
-        item.MessageTypeName = name;
-        item.MessageCategory = category;
+        MessageTypeInfo item = NewItem(name, category, address);
         item.DisplayType = displayType;
-        item.connAddress = address;
         item.Save(app.Db().main);
         EXPECT_NE(item.messagetypeid, 0);
         doc->LoadItems();
         return item.messagetypeid;
     }
 
+    // Stores a check item (on or off) without telling the document; its key.
+    int StoreItem(const std::string& name, int category = kCategoryWebPage, int state = 1)
+    {
+        MessageTypeInfo item = NewItem(name, category, "http://127.0.0.1/");
+        item.state = state;
+        EXPECT_NE(item.Save(app.Db().main), 0);
+        return item.messagetypeid;
+    }
+
     // Stores one message record of an item; returns its ID.
     int AddMessage(int itemId, const StoredMessage& m)
     {
-        const auto q = [](const std::string& text) {
-            std::string out = "'";
-            for (char c : text) {
-                out += c;
-                if (c == '\'') {
-                    out += '\'';
-                }
-            }
-            return out + "'";
-        };
+        const auto q = &SqlQuoted;
         const std::string sql =
             "insert into userdata (status,UserID,UserName,MessageTypeID,MessageCategory,bCanChangeState,"
             "MessageTypeName,SourceDate,SourceFromID,SourceFromName,SourceInfo,SourceToName,SourceContent,SourceLink,"
@@ -90,6 +152,12 @@ public:
             q(m.receiveDate) + ")";
         EXPECT_TRUE(app.Db().main.Execute(sql)) << sql;
         return static_cast<int>(Number("select max(ID) as n from userdata"));
+    }
+
+    // The read state of a stored message.
+    long long Status(int messageId)
+    {
+        return Number("select status as n from userdata where ID=" + std::to_string(messageId));
     }
 
     // A single whole number from a query that names it n.
@@ -105,8 +173,46 @@ public:
         return text.empty() ? 0 : std::stoll(text);
     }
 
+    // A single text from a query that names it t.
+    std::string Text(const std::string& sql)
+    {
+        CAdoRecordset rs(app.Db().main);
+        std::string value;
+        if (rs.Open(sql) && !rs.IsEOF()) {
+            rs.GetFieldValue("t", value);
+        }
+        return value;
+    }
+
+    // The stored ranges of an item as "from|to" in the order the table returns them.
+    std::vector<std::string> Ranges(int messagetypeid)
+    {
+        std::vector<std::string> texts;
+        for (const auto& range : LoadExcludeRanges(app.Db().main, messagetypeid).value_or(ExcludeRanges{})) {
+            texts.push_back(range.excludeFrom + "|" + range.excludeTo);
+        }
+        return texts;
+    }
+
+    // A preset file messagetype.dat beside message.dat with these items and their ranges, in use.
+    void WritePresets(const std::vector<std::pair<MessageTypeInfo, ExcludeRanges>>& presets)
+    {
+        std::string error;
+        ASSERT_TRUE(EnsureLocalDatabase(app.m_strAppDir + "messagetype.dat", error)) << error;
+        CAdoConnection connection;
+        ASSERT_TRUE(connection.Open(PresetConnectionString(app.m_strAppDir), true));
+        for (auto [item, ranges] : presets) {
+            item.messagetypeid = 0;
+            ASSERT_NE(item.Save(connection), 0);
+            ASSERT_TRUE(SaveExcludeRanges(connection, item.messagetypeid, ranges));
+        }
+        // Start-up takes the data directory's own preset file when it is there; it came later here.
+        app.m_strPresetConnection = PresetConnectionString(app.m_strAppDir);
+    }
+
     TempDir home;
     CTarvoApp app;
+    std::shared_ptr<RecordingPlayer> player = std::make_shared<RecordingPlayer>();
     std::unique_ptr<CTarvoDoc> doc;
     RecordingMessageBoxes boxes;
     RecordingOpener opener;

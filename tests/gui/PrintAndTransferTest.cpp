@@ -66,7 +66,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     QApplication::setActiveWindow(&frame);
 
     frame.GetListView()->List()->setFocus();
-    ASSERT_TRUE(WaitUntil([&] { return !frame.IsDetailActive(); }));
+    ASSERT_TRUE(WaitFor([&] { return !frame.IsDetailActive(); }));
     const QString page = PrintToPdf(frame, fixture.home.path() + "page.pdf");
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(page.contains(QStringLiteral("打印主题%1").arg(first - i))) << page.toStdString();
@@ -75,7 +75,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     EXPECT_FALSE(page.contains(QStringLiteral("正文内容")));
 
     frame.GetDetailView()->Browser()->View()->setFocus();
-    ASSERT_TRUE(WaitUntil([&] { return frame.IsDetailActive(); }));
+    ASSERT_TRUE(WaitFor([&] { return frame.IsDetailActive(); }));
     const QString message = PrintToPdf(frame, fixture.home.path() + "message.pdf");
     EXPECT_TRUE(message.contains(QStringLiteral("打印主题%1").arg(first))) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("正文内容%1").arg(first)));
@@ -91,14 +91,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     EXPECT_TRUE(frame.Action(cmd::kMessageDetail)->isChecked());
 
     // The list's context menu switches the shown message between its stored and remote content.
-    const auto contextItem = [&](int id) {
-        for (QAction* action : frame.GetListView()->ContextMenu()->actions()) {
-            if (action->data().toInt() == id) {
-                return action;
-            }
-        }
-        return static_cast<QAction*>(nullptr);
-    };
+    const auto contextItem = [&](int id) { return ActionWithId(*frame.GetListView()->ContextMenu(), id); };
     CWebBrowser2& browser = *frame.GetDetailView()->Browser();
     ASSERT_TRUE(contextItem(cmd::kShowRemoteContent)->isEnabled());
     contextItem(cmd::kShowRemoteContent)->trigger();
@@ -111,10 +104,7 @@ TEST(FrameItemFiles, ExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedA
 {
     FrameFixture fixture;
     CMainFrame& frame = *fixture.frame;
-    MessageTypeInfo web;
-    web.MessageTypeName = "网页";
-    web.MessageCategory = kCategoryWebPage;
-    web.connAddress = "http://127.0.0.1:9/";
+    MessageTypeInfo web = NewItem("网页", kCategoryWebPage, "http://127.0.0.1:9/");
     web.Password = "secret";
     std::string error;
     ASSERT_TRUE(fixture.app.Items().Save(web, ExcludeRanges{{0, "a", "b"}}, error)) << error;
@@ -131,14 +121,10 @@ TEST(FrameItemFiles, ExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedA
     const std::string one = fixture.home.path() + "one.json";
     frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(web.messagetypeid));
     ASSERT_TRUE(frame.ExportItemsFile(QString::fromStdString(one), true));
-    const auto read = [](const std::string& path) {
-        std::ifstream in(path);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    EXPECT_NE(read(all).find("另一个"), std::string::npos);
-    EXPECT_EQ(read(all).find("secret"), std::string::npos);
-    EXPECT_EQ(read(one).find("另一个"), std::string::npos);
-    EXPECT_NE(read(one).find("secret"), std::string::npos);
+    EXPECT_NE(WholeFile(all).find("另一个"), std::string::npos);
+    EXPECT_EQ(WholeFile(all).find("secret"), std::string::npos);
+    EXPECT_EQ(WholeFile(one).find("另一个"), std::string::npos);
+    EXPECT_NE(WholeFile(one).find("secret"), std::string::npos);
 
     // Importing the file adds the items under new names, and the tree shows them.
     frame.ImportItemsFile(QString::fromStdString(all));

@@ -1,11 +1,12 @@
 // The check item property dialog, offscreen, on a real message.dat and preset file: the form's
 // rules, OK's checks, the sound controls, presets and exclusion ranges.
-#include "GuiHome.h"
+#include "PaneWorld.h"
 #include "app/AppConnections.h"
 #include "gui/dialogs/CAdvancedOptionsDlg.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
+#include "support/CountingHttpServer.h"
 #include "support/HttpStallServer.h"
 
 #include <QAbstractItemView>
@@ -24,7 +25,6 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <filesystem>
-#include <httplib.h>
 
 namespace {
 
@@ -149,12 +149,6 @@ protected:
         QApplication::processEvents();
         return dialog;
     }
-    template <typename Widget> static Widget* Child(CMessageTypeDlg& dialog, const char* name)
-    {
-        auto* widget = dialog.findChild<Widget*>(QString::fromUtf8(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
     static QLineEdit* Edit(CMessageTypeDlg& dialog, const char* name) { return Child<QLineEdit>(dialog, name); }
     static void Ok(CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "ok")->click(); }
     static QStringList ListRows(CMessageTypeDlg& dialog)
@@ -173,16 +167,13 @@ protected:
     }
     MessageTypeInfo Stored(const char* name, int category, const char* address, ExcludeRanges ranges = {})
     {
-        MessageTypeInfo item;
-        item.MessageTypeName = name;
-        item.MessageCategory = category;
-        item.connAddress = address;
+        MessageTypeInfo item = NewItem(name, category, address);
         std::string error;
         EXPECT_TRUE(home.app.Items().Save(item, ranges, error)) << error;
         return item;
     }
 
-    GuiHome home;
+    PaneWorld home;
 };
 
 TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
@@ -192,24 +183,18 @@ TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
     EXPECT_TRUE(Child<QToolButton>(*dialog, "preset")->menu()->actions().isEmpty()) << "there is no preset file";
     auto* category = Child<QComboBox>(*dialog, "MessageCategory");
     ASSERT_EQ(category->count(), 5);
-    // viewName, checkNumber, identity, include markers, exclusion list
-    const bool expected[5][5] = {
-        {true, true, true, false, false},   {false, false, false, true, true},  {true, false, false, false, false},
-        {true, false, false, false, false}, {true, false, false, false, false},
-    };
+    // Of the controls that follow the category, the ones each category enables.
+    const char* enabled[] = {"ViewName CheckNumber MessageTypeUser",
+                             "IncludeFrom IncludeTo addExclude modifyExclude deleteExclude excludeList", "ViewName",
+                             "ViewName", "ViewName"};
     for (int index = 0; index < 5; ++index) {
         category->setCurrentIndex(index);
         Q_EMIT category->activated(index);
-        const bool* on = expected[index];
-        EXPECT_EQ(Edit(*dialog, "ViewName")->isEnabled(), on[0]) << index;
-        EXPECT_EQ(Edit(*dialog, "CheckNumber")->isEnabled(), on[1]) << index;
-        EXPECT_EQ(Edit(*dialog, "MessageTypeUser")->isEnabled(), on[2]) << index;
-        EXPECT_EQ(Edit(*dialog, "IncludeFrom")->isEnabled(), on[3]) << index;
-        EXPECT_EQ(Edit(*dialog, "IncludeTo")->isEnabled(), on[3]) << index;
-        for (const char* name : {"addExclude", "modifyExclude", "deleteExclude"}) {
-            EXPECT_EQ(Child<QPushButton>(*dialog, name)->isEnabled(), on[4]) << index << name;
+        for (const char* name : {"ViewName", "CheckNumber", "MessageTypeUser", "IncludeFrom", "IncludeTo", "addExclude",
+                                 "modifyExclude", "deleteExclude", "excludeList"}) {
+            const bool on = QString::fromUtf8(enabled[index]).split(QLatin1Char(' ')).contains(QString::fromUtf8(name));
+            EXPECT_EQ(Child<QWidget>(*dialog, name)->isEnabled(), on) << index << " " << name;
         }
-        EXPECT_EQ(Child<QTableWidget>(*dialog, "excludeList")->isEnabled(), on[4]) << index;
     }
     for (const char* name : {"advanced", "test"}) {
         EXPECT_TRUE(Child<QPushButton>(*dialog, name)->isEnabled()) << name;
@@ -232,10 +217,7 @@ TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
 
 TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFieldsAndStaysOpenWhenTheStoreRefuses)
 {
-    MessageTypeInfo item;
-    item.MessageTypeName = "网页";
-    item.MessageCategory = kCategoryWebPage;
-    item.connAddress = "http://127.0.0.1/";
+    MessageTypeInfo item = NewItem("网页", kCategoryWebPage, "http://127.0.0.1/");
     item.CheckInterval = 90;
     item.DisplayType = 1;
     item.bNotify = 10;
@@ -385,9 +367,9 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
     // A new range goes to the top.
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
         EXPECT_EQ(exclude.windowTitle(), QStringLiteral("排除内容设定"));
-        exclude.findChild<QLineEdit*>(QStringLiteral("excludeFrom"))->setText(QStringLiteral("C"));
-        exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"))->setText(QStringLiteral("c"));
-        exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QLineEdit>(exclude, "excludeFrom")->setText(QStringLiteral("C"));
+        Child<QLineEdit>(exclude, "excludeTo")->setText(QStringLiteral("c"));
+        Child<QPushButton>(exclude, "ok")->click();
     });
     Child<QPushButton>(*dialog, "addExclude")->click();
     EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("A|a"), QStringLiteral("B|b'")}));
@@ -396,10 +378,10 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
     auto* list = Child<QTableWidget>(*dialog, "excludeList");
     list->selectRow(2);
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
-        auto* to = exclude.findChild<QLineEdit*>(QStringLiteral("excludeTo"));
+        auto* to = Child<QLineEdit>(exclude, "excludeTo");
         EXPECT_EQ(to->text(), QStringLiteral("b'"));
         to->setText(QStringLiteral("bb"));
-        exclude.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        Child<QPushButton>(exclude, "ok")->click();
     });
     Child<QPushButton>(*dialog, "modifyExclude")->click();
     list->selectRow(1);
@@ -416,18 +398,12 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
 
 TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMustHaveId)
 {
-    MessageTypeInfo database;
-    database.MessageTypeName = "预制库";
-    database.MessageCategory = kCategoryDatabase;
-    database.connAddress = "Driver=SQLite3;Database=/x";
-    MessageTypeInfo web;
-    web.MessageTypeName = "预制网页";
-    web.MessageCategory = kCategoryWebPage;
-    web.connAddress = "https://127.0.0.1/news";
+    MessageTypeInfo web = NewItem("预制网页", kCategoryWebPage, "https://127.0.0.1/news");
     web.CheckInterval = 1800;
     web.bNotify = 60;
     web.MustHaveID = 1;
-    home.WritePresets({{database, {}}, {web, {{0, "P1", "p1"}, {0, "P2", "p2"}}}});
+    home.WritePresets({{NewItem("预制库", kCategoryDatabase, "Driver=SQLite3;Database=/x"), {}},
+                       {web, {{0, "P1", "p1"}, {0, "P2", "p2"}}}});
 
     MessageTypeInfo item = Stored("mine", kCategoryWebPage, "http://x/", {{0, "old", "old"}});
     const int id = item.messagetypeid;
@@ -533,11 +509,9 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
     check.messagetypeid = item.messagetypeid;
     check.startMs = home.app.Health().Now();
     check.result = CheckResult::Failed;
-    std::string colons;
-    for (size_t i = 0; i < offered.size(); i += 2) {
-        colons += (i ? ":" : "") + QString::fromStdString(offered.substr(i, 2)).toUpper().toStdString();
-    }
-    check.text = "服务器的证书不可信 (SHA-256 指纹 " + colons + ")";
+    check.text =
+        "服务器的证书不可信 (SHA-256 指纹 00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:"
+        "77:88:99:AA:BB:CC:DD:EE:FF)";
     std::optional<HealthChange> change;
     std::string error;
     ASSERT_TRUE(home.app.Health().Record(check, change, error)) << error;
@@ -547,15 +521,12 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
         WhenModal<CAdvancedOptionsDlg>(answer);
         Child<QPushButton>(*dialog, "advanced")->click();
     };
-    auto child = [](CAdvancedOptionsDlg& d, const char* name) {
-        return d.findChild<QWidget*>(QString::fromUtf8(name));
-    };
     advanced([&](CAdvancedOptionsDlg& d) {
-        auto* own = qobject_cast<QCheckBox*>(child(d, "ownSchedule"));
-        auto* interval = qobject_cast<QSpinBox*>(child(d, "intervalMinutes"));
-        auto* expect = qobject_cast<QCheckBox*>(child(d, "expect"));
-        auto* fingerprint = qobject_cast<QLineEdit*>(child(d, "fingerprint"));
-        auto* preview = qobject_cast<QCheckBox*>(child(d, "mailPreview"));
+        auto* own = Child<QCheckBox>(d, "ownSchedule");
+        auto* interval = Child<QSpinBox>(d, "intervalMinutes");
+        auto* expect = Child<QCheckBox>(d, "expect");
+        auto* fingerprint = Child<QLineEdit>(d, "fingerprint");
+        auto* preview = Child<QCheckBox>(d, "mailPreview");
         ASSERT_TRUE(own && interval && expect && fingerprint && preview);
         EXPECT_FALSE(own->isChecked());
         EXPECT_EQ(interval->value(), 20) << "CheckInterval 1200 s";
@@ -566,13 +537,13 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
         own->click();
         interval->setValue(45);
         expect->click();
-        qobject_cast<QSpinBox*>(child(d, "expectMinutes"))->setValue(90);
+        Child<QSpinBox>(d, "expectMinutes")->setValue(90);
         fingerprint->setText(QStringLiteral("not a fingerprint"));
-        qobject_cast<QPushButton*>(child(d, "ok"))->click();
+        Child<QPushButton>(d, "ok")->click();
         EXPECT_TRUE(d.isVisible()) << "a broken fingerprint is refused";
         fingerprint->setText(QString::fromStdString(offered).toUpper());
         preview->click();
-        qobject_cast<QPushButton*>(child(d, "ok"))->click();
+        Child<QPushButton>(d, "ok")->click();
     });
     ASSERT_EQ(home.Shown().size(), 1);
     EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("45"));
@@ -591,32 +562,25 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
     // Reopened, the stored values show; a plain web item has no certificate and no preview.
     dialog = Open(item);
     advanced([&](CAdvancedOptionsDlg& d) {
-        EXPECT_TRUE(qobject_cast<QCheckBox*>(child(d, "ownSchedule"))->isChecked());
-        EXPECT_EQ(qobject_cast<QSpinBox*>(child(d, "expectMinutes"))->value(), 90);
-        EXPECT_FALSE(qobject_cast<QCheckBox*>(child(d, "mailPreview"))->isChecked());
+        EXPECT_TRUE(Child<QCheckBox>(d, "ownSchedule")->isChecked());
+        EXPECT_EQ(Child<QSpinBox>(d, "expectMinutes")->value(), 90);
+        EXPECT_FALSE(Child<QCheckBox>(d, "mailPreview")->isChecked());
         d.reject();
     });
     Child<QComboBox>(*dialog, "MessageCategory")->setCurrentIndex(kIndexWebPage);
     Child<QPlainTextEdit>(*dialog, "connAddress")->setPlainText(QStringLiteral("http://127.0.0.1/"));
     advanced([&](CAdvancedOptionsDlg& d) {
-        EXPECT_EQ(child(d, "fingerprint"), nullptr);
-        EXPECT_EQ(child(d, "mailPreview"), nullptr);
+        EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("fingerprint")), nullptr);
+        EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("mailPreview")), nullptr);
         d.reject();
     });
 }
 
-// 测试 against a real page server, a server that never answers, and a closed port.
+// 测试 against a page server, a server that never answers, and a closed port.
 TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
 {
-    httplib::Server http;
-    http.Get("/news", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content("<html><head><title>公司新闻</title></head><body><p>今天的新闻</p></body></html>",
-                             "text/html; charset=utf-8");
-    });
-    const int port = http.bind_to_any_port("127.0.0.1");
-    ASSERT_GT(port, 0);
-    std::thread serving([&http] { http.listen_after_bind(); });
-    ASSERT_TRUE(WaitFor([&] { return http.is_running(); }));
+    CountingHttpServer http;
+    http.Release();
     HttpStallServer stall;
 
     MessageTypeInfo item;
@@ -634,7 +598,7 @@ TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
     };
     auto ended = [&] { return !dialog->IsTestRunning(); };
 
-    tryIt("http://127.0.0.1:" + std::to_string(port) + "/news");
+    tryIt(http.Url("/news"));
     ASSERT_TRUE(WaitFor(ended));
     EXPECT_TRUE(result->text().startsWith(QStringLiteral("测试成功：现在检查会保存 1 条新消息：")))
         << result->text().toStdString();
@@ -656,9 +620,6 @@ TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
     test->click();
     EXPECT_FALSE(dialog->IsTestRunning()) << "an address of the wrong kind is not tried";
     EXPECT_TRUE(result->text().contains(QStringLiteral("HTTP://"))) << result->text().toStdString();
-
-    http.stop();
-    serving.join();
 }
 
 } // namespace

@@ -36,7 +36,7 @@ TEST(BoxReporter, FromAWorkerPostsTheBoxAndNeverWaitsForTheUiThread)
     EXPECT_TRUE(boxes.shown.empty());
 
     QMessageBox* posted = nullptr;
-    EXPECT_TRUE(WaitUntil([&] {
+    EXPECT_TRUE(WaitFor([&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(widget);
             if (box && box->isVisible() && box->text() == QStringLiteral("数据库错误")) {
@@ -64,7 +64,7 @@ TEST(SingleInstance, ASecondStartOnTheSameDirectoryAsksTheFirstToShowItself)
     CSingleInstance second("/srv/wendar/", runtimeDir);
     EXPECT_FALSE(second.TryBecomePrimary());
     EXPECT_TRUE(second.AskPrimaryToShow());
-    EXPECT_TRUE(WaitUntil([&] { return showRequests == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return showRequests == 1; }));
 
     CSingleInstance elsewhere("/srv/other/", runtimeDir);
     EXPECT_TRUE(elsewhere.TryBecomePrimary()) << "another directory is another program";

@@ -57,14 +57,14 @@ TEST(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWrite
         }
     }
     EXPECT_GE(named, 15);
-    EXPECT_EQ(dialog.IntervalEdit()->text(), QStringLiteral("15"));
-    EXPECT_EQ(dialog.PageSizeEdit()->text(), QStringLiteral("100"));
-    EXPECT_EQ(dialog.MarkReadEdit()->text(), QStringLiteral("2"));
-    EXPECT_TRUE(dialog.AutoCheckBox()->isChecked());
-    EXPECT_TRUE(dialog.SoundBox()->isChecked());
-    EXPECT_TRUE(dialog.DesktopNotifyBox()->isChecked());
-    EXPECT_TRUE(dialog.TopTwoBottomOne()->isChecked());
-    EXPECT_TRUE(dialog.AutoRunBox()->isChecked());
+    EXPECT_EQ(
+        QStringList({dialog.IntervalEdit()->text(), dialog.PageSizeEdit()->text(), dialog.MarkReadEdit()->text()}),
+        Split("15|100|2"));
+    for (QAbstractButton* on :
+         std::initializer_list<QAbstractButton*>{dialog.AutoCheckBox(), dialog.SoundBox(), dialog.DesktopNotifyBox(),
+                                                 dialog.TopTwoBottomOne(), dialog.AutoRunBox()}) {
+        EXPECT_TRUE(on->isChecked()) << on->text().toStdString();
+    }
 
     bool applied = false;
     dialog.SetApplyHandler([&applied] { applied = true; });
@@ -81,12 +81,9 @@ TEST(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWrite
 
     const Settings stored = StoredProfile();
     for (const Settings* s : {static_cast<const Settings*>(&settings), &stored}) {
-        EXPECT_EQ(s->SplitterWindowType, 1);
-        EXPECT_EQ(s->enableAutoCheck, 0);
-        EXPECT_EQ(s->EnableDesktopNotify, 0);
-        EXPECT_EQ(s->AutoCheckInterval, 1440);
-        EXPECT_EQ(s->pagesize, 10);
-        EXPECT_EQ(s->AutoMarkRead, 0);
+        EXPECT_EQ(std::tuple(s->SplitterWindowType, s->enableAutoCheck, s->EnableDesktopNotify, s->AutoCheckInterval,
+                             s->pagesize, s->AutoMarkRead),
+                  std::tuple(1, 0, 0, 1440, 10, 0));
     }
 }
 
@@ -141,17 +138,13 @@ TEST(SettingsDialog, FromTheMenuReArmsOrStopsTheAutoCheckTimer)
 {
     FrameFixture fixture;
     auto runDialog = [&](const std::function<void(CSystemSettingsDlg&)>& edit) {
-        bool seen = false;
-        QTimer::singleShot(0, fixture.frame.get(), [&] {
-            auto* dialog = qobject_cast<CSystemSettingsDlg*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            seen = true;
-            edit(*dialog);
-            ButtonNamed(*dialog, QStringLiteral("确认"))->click();
+        WhenModal<CSystemSettingsDlg>([&](CSystemSettingsDlg& dialog) {
+            edit(dialog);
+            ButtonNamed(dialog, QStringLiteral("确认"))->click();
         });
         fixture.frame->Command(cmd::kSystemSettings);
-        EXPECT_TRUE(seen);
     };
+    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 900000) << "15 minutes at the start";
     runDialog([](CSystemSettingsDlg& dialog) { dialog.IntervalEdit()->setText(QStringLiteral("30")); });
     EXPECT_TRUE(fixture.frame->AutoCheckTimer().isActive());
     EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 1800000);
