@@ -1,11 +1,10 @@
 // The yardstick of the start-up benchmark: a bare Qt main window of the same size, started the
-// same way as wendar (shared GL contexts, one QApplication), with nothing in it.
+// same way as wendar (one QApplication, no OpenGL), with nothing in it.
 #include <QApplication>
 #include <QMainWindow>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("BareWindow"));

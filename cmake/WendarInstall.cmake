@@ -36,6 +36,7 @@ configure_file(${WENDAR_LINUX_DIR}/${WENDAR_APP_ID}.metainfo.xml.in ${CMAKE_BINA
 # The desktop program and what only it needs.
 if(TARGET wendar)
     install(TARGETS wendar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS wendar_webengine LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/wendar)
     install(FILES ${WENDAR_LINUX_DIR}/${WENDAR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${CMAKE_BINARY_DIR}/install/${WENDAR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     install(FILES ${WENDAR_LINUX_DIR}/wendar.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -1415,6 +1415,10 @@ Do you really want to delete this item?</translation>
         <translation>This address cannot be shown here: </translation>
     </message>
     <message>
+        <source>网页显示组件不能加载：</source>
+        <translation>The web view could not be loaded: </translation>
+    </message>
+    <message>
         <source>消息内容</source>
         <translation>Message content</translation>
     </message>

@@ -119,8 +119,6 @@ int main(int argc, char** argv)
     curl_global_init(CURL_GLOBAL_ALL);
     const CommandLine commandLine = ParseCommandLine(argc, argv);
 
-    // The detail pane's web view shares its GL context with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wendar"));
     // No display name: Qt would append it to every caption (" — Wendar").

@@ -25,8 +25,10 @@ files=(bin/wendar-cli share/wendar/messagetype.dat share/wendar/ring01.wav share
     share/wendar/sound/Cuckoo01.wav share/wendar/help/help.htm share/man/man1/wendar-cli.1
     share/bash-completion/completions/wendar-cli lib/systemd/user/wendar-watch.service)
 if [ "$desktop" = 1 ]; then
-    files+=(bin/wendar share/applications/org.wendar.Wendar.desktop share/metainfo/org.wendar.Wendar.metainfo.xml
-        share/man/man1/wendar.1 share/icons/hicolor/scalable/apps/wendar.svg)
+    # The web engine is loaded by the program from the library folder when it first shows a page.
+    libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
+    files+=(bin/wendar "$libdir/wendar/libwendar-webengine.so" share/applications/org.wendar.Wendar.desktop
+        share/metainfo/org.wendar.Wendar.metainfo.xml share/man/man1/wendar.1 share/icons/hicolor/scalable/apps/wendar.svg)
     for size in 16 24 32 48 64 128 256; do
         files+=("share/icons/hicolor/${size}x${size}/apps/wendar.png")
     done

@@ -3,7 +3,7 @@
 #include "app/CMessageOperations.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
-#include "gui/detail/CBrowserPage.h"
+#include "gui/detail/BrowserLinks.h"
 #include "gui/detail/CWebBrowser2.h"
 #include "gui/detail/ContentFile.h"
 #include "gui/detail/MessageDetailText.h"

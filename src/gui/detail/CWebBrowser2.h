@@ -4,17 +4,15 @@
 // clicked link opens in the desktop's browser. Remote addresses (http and https) load as in any
 // browser, with scripts on, except that clicked links also go to the desktop's browser. The
 // profile is off the record and refuses downloads, so nothing a page does is written to disk.
-// The web engine starts with the first page that needs it: until then the start page is a plain
-// label, so that the window comes up without the engine's memory and start-up time.
+// The web engine is loaded with the first page that needs it: until then the start page is a plain
+// label, so that the window comes up without the engine's libraries, memory and start-up time.
 #include <QUrl>
 #include <QWidget>
 #include <memory>
 
-class CBrowserPage;
-class CBrowserRequestGuard;
 class IDesktopOpener;
+class IWebEngine;
 class QLabel;
-class QWebEngineProfile;
 class QWebEngineView;
 
 class CWebBrowser2 final : public QWidget
@@ -37,10 +35,11 @@ public:
     void SetSilent(bool silent);
     bool IsSilent() const;
 
-    // The engine's view, started now when no page needed it yet.
+    // The engine's view, started now when no page needed it yet; null when the engine cannot be
+    // loaded (the label then shows why).
     QWebEngineView* View();
     // Whether the web engine has been started.
-    bool HasEngine() const { return m_view != nullptr; }
+    bool HasEngine() const { return m_engine != nullptr; }
     // The address last asked for (the file for a stored page); empty for our own pages.
     QUrl Address() const { return m_address; }
 
@@ -52,13 +51,11 @@ private:
     void ShowOwnPage(const QString& html);
     void StartEngine();
 
-    std::unique_ptr<CBrowserRequestGuard> m_guard; // outlives the profile that calls it
-    std::unique_ptr<QWebEngineProfile> m_profile;  // outlives the page
-    QWebEngineView* m_view = nullptr;
-    CBrowserPage* m_page = nullptr;
+    std::unique_ptr<IWebEngine> m_engine;
     QUrl m_address;
     QUrl m_pageFile;
     IDesktopOpener& m_opener;
     QLabel* m_placeholder = nullptr; // the start page while there is no engine
+    QString m_engineError;           // why the engine could not be loaded
     bool m_bSilent = false;
 };

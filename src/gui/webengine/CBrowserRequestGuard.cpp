@@ -1,4 +1,4 @@
-#include "gui/detail/CBrowserRequestGuard.h"
+#include "gui/webengine/CBrowserRequestGuard.h"
 
 #include <QWebEngineUrlRequestInfo>
 

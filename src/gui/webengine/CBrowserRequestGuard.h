@@ -1,7 +1,7 @@
 #pragma once
 // Every request the browser's profile makes passes here: our own pages may load nothing, a stored
 // page only its own file, a remote address only http and https.
-#include "gui/detail/CBrowserPage.h"
+#include "gui/webengine/CBrowserPage.h"
 
 #include <QUrl>
 #include <QWebEngineUrlRequestInterceptor>

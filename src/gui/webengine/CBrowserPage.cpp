@@ -1,8 +1,7 @@
-#include "gui/detail/CBrowserPage.h"
+#include "gui/webengine/CBrowserPage.h"
 
 #include "gui/frame/GuiContext.h"
 
-#include <QRegularExpression>
 #include <QWebEngineSettings>
 
 namespace {
@@ -18,25 +17,6 @@ QUrl WithoutFragment(const QUrl& url)
 }
 
 } // namespace
-
-bool IsOpenableLink(const QUrl& url)
-{
-    const QString scheme = url.scheme();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-                             scheme == QLatin1String("ftp") || scheme == QLatin1String("mailto"));
-}
-
-QUrl LinkUrl(const QString& text)
-{
-    const QString link = text.trimmed();
-    // A host of letters, digits, dots and dashes with a dot in it, then a port, path, query or nothing.
-    static const QRegularExpression bareHost(
-        QStringLiteral(R"(^[A-Za-z0-9-]+(\.[A-Za-z0-9-]+)+(:[0-9]{1,5})?([/?#].*)?$)"));
-    if (bareHost.match(link).hasMatch()) {
-        return QUrl(QStringLiteral("http://") + link);
-    }
-    return QUrl(link);
-}
 
 CBrowserPage::CBrowserPage(QWebEngineProfile* profile, IDesktopOpener& opener, QObject* parent)
     : QWebEnginePage(profile, parent), m_opener(opener)
