@@ -54,7 +54,7 @@ void CWebBrowser2::StartEngine()
     m_engine->SetSilent(m_bSilent);
     QWidget* view = m_engine->Widget();
     view->setAccessibleName(tr("消息内容"));
-    layout()->replaceWidget(m_placeholder, view);
+    delete layout()->replaceWidget(m_placeholder, view); // the placeholder's layout item
     delete m_placeholder;
     m_placeholder = nullptr;
     // By name: this library sees the engine's view only as a widget.
