@@ -1,5 +1,6 @@
 #include "store/DbBackend.h"
 #include "store/ListTextOrder.h"
+#include "store/WalCheckpointer.h"
 #include "util/UiText.h"
 
 #include <algorithm>
@@ -183,7 +184,15 @@ private:
 class SqliteBackend final : public IDbBackend
 {
 public:
-    explicit SqliteBackend(sqlite3* db) : m_db(db) { sqlite3_busy_handler(m_db.get(), &SqliteBackend::OnBusy, this); }
+    explicit SqliteBackend(sqlite3* db) : m_db(db)
+    {
+        sqlite3_busy_handler(m_db.get(), &SqliteBackend::OnBusy, this);
+        const char* path = sqlite3_db_filename(db, "main");
+        if (path && *path && sqlite3_db_readonly(db, "main") == 0) {
+            m_checkpointer = std::make_unique<WalCheckpointer>(path);
+            m_checkpointer->Watch(db);
+        }
+    }
 
     void SetBusyTimeout(std::chrono::milliseconds wait) override { m_busyTimeout = m_limit = wait; }
     bool LastFailureBusy() const override { return IsBusyCode(sqlite3_extended_errcode(m_db.get())); }
@@ -329,6 +338,7 @@ private:
     std::chrono::milliseconds m_busyTimeout = kBusyTimeout;
     std::chrono::milliseconds m_limit{kBusyTimeout}; // of the statement under way
     std::chrono::steady_clock::time_point m_busySince;
+    std::unique_ptr<WalCheckpointer> m_checkpointer; // ends before the connection closes
 };
 
 int CompareListTextCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
