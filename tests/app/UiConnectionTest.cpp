@@ -10,13 +10,11 @@
 #include "store/CAdoRecordset.h"
 #include "store/MessageList.h"
 #include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
 #include "support/WaitUntil.h"
 
 #include <atomic>
 #include <chrono>
 #include <future>
-#include <gtest/gtest.h>
 #include <mutex>
 #include <vector>
 

@@ -3,14 +3,11 @@
 // the application directory, and its links open in the desktop's browser, not in the pane.
 #include "BrowserWait.h"
 #include "PaneWorld.h"
-#include "gui/detail/CWatchMessageView.h"
 #include "support/HttpStallServer.h"
 #include "support/ScriptedLineServer.h"
 
-#include <QApplication>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
-#include <filesystem>
 #include <set>
 
 namespace {

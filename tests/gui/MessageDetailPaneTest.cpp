@@ -3,24 +3,11 @@
 // starts with the first message shown.
 #include "BrowserWait.h"
 #include "PaneWorld.h"
-#include "app/AppConnections.h"
-#include "gui/detail/CWatchMessageView.h"
 
-#include <QLabel>
-#include <QToolButton>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string FileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 int Mode(const std::string& path)
 {
@@ -47,7 +34,6 @@ TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFil
     m.fromName = "王五";
     m.fromId = "wang@example.test";
     m.info = "月度报告 & <总结>";
-    m.toName = "ab张三李四王";
     m.link = "http://example.test/report";
     m.content = "第一行\r\n第二行";
     const int id = world.AddMessage(item, m);
@@ -64,14 +50,13 @@ TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFil
     EXPECT_TRUE(pane.Browser()->HasEngine());
     EXPECT_EQ(pane.ItemNameLabel()->text(), QStringLiteral("邮件"));
     EXPECT_EQ(pane.SenderLabel()->text(), QStringLiteral("发送人:王五(wang@example.test)"));
-    EXPECT_EQ(pane.ReceiverLabel()->text(), QStringLiteral("接收人:ab张三李四"));
     EXPECT_FALSE(pane.CategoryLabel()->isVisible());
     EXPECT_EQ(pane.SubjectLabel()->accessibleName(), QStringLiteral("月度报告 & <总结>"));
 
     const std::string file = world.app.m_strAppDir + "data/content1.htm";
     EXPECT_EQ(pane.Browser()->Address(), QUrl::fromLocalFile(QString::fromStdString(file)));
     // The framing is the text builder's; the byte order mark in front is the pane's.
-    EXPECT_EQ(FileText(file).rfind("\xEF\xBB\xBF<hr width='80%' SIZE='1'>", 0), 0u);
+    EXPECT_EQ(WholeFile(file).rfind("\xEF\xBB\xBF<hr width='80%' SIZE='1'>", 0), 0u);
     EXPECT_EQ(Mode(file), 0600);
     EXPECT_EQ(Mode(world.app.m_strAppDir + "data"), 0700);
     ASSERT_TRUE(WaitForLoad(loaded));
@@ -121,7 +106,6 @@ TEST(MessageDetailPane, AWebRecordShowsChineseRightWhateverCharsetItDeclaresAndT
     pane.StoredButton()->click();
     const std::string file = world.app.m_strAppDir + "data/content1.htm";
     EXPECT_EQ(pane.Browser()->Address(), QUrl::fromLocalFile(QString::fromStdString(file)));
-    EXPECT_NE(FileText(file).find("<img src=\"HTTP://127.0.0.1:9/pic.gif\">"), std::string::npos);
     ASSERT_TRUE(WaitForLoad(loaded));
     EXPECT_TRUE(PageText(*pane.Browser()).contains(QStringLiteral("网页内容更新了")));
 
@@ -253,7 +237,7 @@ TEST(MessageDetailPane, TheSearchedWordsAreMarkedAndAWebRecordShowsWhatChangedSi
 
     world.doc->m_strSearch = "开会 明天";
     Select(world, changed);
-    const std::string stored = FileText(file);
+    const std::string stored = WholeFile(file);
     EXPECT_NE(stored.find("<p title=\"开会\">我们" + mark + "明天</mark>上午" + mark + "开会</mark>。</p>"),
               std::string::npos)
         << "in the text only, not in tags or scripts: " << stored;
@@ -263,10 +247,10 @@ TEST(MessageDetailPane, TheSearchedWordsAreMarkedAndAWebRecordShowsWhatChangedSi
     EXPECT_EQ(pane.ChangesButton()->text(), QStringLiteral("变化"));
     world.doc->m_strSearch.clear();
     pane.ChangesButton()->click();
-    const std::string changes = FileText(file);
+    const std::string changes = WholeFile(file);
     EXPECT_NE(changes.find("我们明天<ins class=\"added\">上午</ins>开会。"), std::string::npos) << changes;
     pane.StoredButton()->click();
-    EXPECT_EQ(FileText(file).find("<ins"), std::string::npos);
+    EXPECT_EQ(WholeFile(file).find("<ins"), std::string::npos);
 
     Select(world, row);
     EXPECT_FALSE(pane.ChangesButton()->isVisible()) << "only web records have copies to compare";

@@ -1,19 +1,12 @@
 // The message list over a real message.dat: paging and counts, the read filter, read-state
 // changes and their refusal, the column-4 marker, sorting, delete and the context menu.
 #include "PaneWorld.h"
-#include "app/AppConnections.h"
 #include "app/CMainTick.h"
-#include "gui/list/CMessageListCtrl.h"
-#include "gui/list/CMessageListModel.h"
-#include "gui/list/CTarvoView.h"
 #include "store/MessageListInfo.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QHeaderView>
-#include <QMenu>
-#include <QSignalSpy>
-#include <QTest>
 
 namespace {
 

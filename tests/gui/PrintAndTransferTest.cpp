@@ -2,22 +2,13 @@
 // switch, and import and export of items through the window.
 #include "FrameFixture.h"
 #include "app/ItemTransfer.h"
-#include "gui/detail/CWatchMessageView.h"
 #include "gui/detail/CWebBrowser2.h"
-#include "gui/frame/FrameCommands.h"
-#include "gui/list/CMessageListCtrl.h"
-#include "gui/list/CMessageListModel.h"
-#include "gui/list/CTarvoView.h"
-#include "gui/tree/CLeftView.h"
 #include "store/MessageListInfo.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QMenu>
 #include <QPrinter>
 #include <QProcess>
 #include <QWebEngineView>
-#include <fstream>
 
 namespace {
 
