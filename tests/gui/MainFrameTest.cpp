@@ -388,8 +388,7 @@ TEST(MainFrameRun, CallsFromTheWorkerAreDroppedOnceTheFrameIsGone)
 TEST(MainFrameStatus, ALongMultiLineTextShowsOnOneCutLineWithTheWholeTextInItsTooltip)
 {
     FrameFixture fixture;
-    fixture.frame->resize(640, 480);
-    fixture.frame->show();
+    ShowAt(*fixture.frame, 640, 480);
     fixture.frame->UpdateCommandUi();
     QStatusBar* bar = fixture.frame->statusBar();
     const int height = bar->sizeHint().height();

@@ -181,8 +181,7 @@ TEST_F(MessageList, AClickOnTheColumn4MarkerTogglesTheRowWithoutSelectingIt)
 {
     const int id = Store(1)[0];
     world.doc->FindItem(item)->m_nNewCount = 4;
-    view.resize(800, 300);
-    view.show();
+    ShowAt(view, 800, 300);
     ASSERT_TRUE(view.ShowPage(1));
     const QRect mark = view.List()->MarkImageRect(0);
     ASSERT_FALSE(mark.isEmpty());

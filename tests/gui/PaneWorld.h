@@ -198,6 +198,13 @@ public:
         return static_cast<int>(Number("select max(ID) as n from userdata"));
     }
 
+    // Makes a message the current one, as a click in the list does, and tells the panes.
+    void ShowMessage(int id)
+    {
+        doc->m_nCurMessageId = id;
+        doc->UpdateAllViews(nullptr);
+    }
+
     // The read state of a stored message.
     long long Status(int messageId)
     {

@@ -40,8 +40,7 @@ int StoreSubjects(FrameFixture& fixture)
     fixture.doc->m_bReload = true;
     fixture.doc->UpdateAllViews(nullptr);
     const int first = fixture.frame->GetListView()->Model()->RecordAt(0).ID;
-    fixture.doc->m_nCurMessageId = first;
-    fixture.doc->UpdateAllViews(nullptr);
+    fixture.ShowMessage(first);
     return first;
 }
 
@@ -52,8 +51,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     FrameFixture fixture;
     CMainFrame& frame = *fixture.frame;
     const int first = StoreSubjects(fixture);
-    frame.resize(800, 500);
-    frame.show();
+    ShowAt(frame, 800, 500);
     QApplication::setActiveWindow(&frame);
 
     frame.GetListView()->List()->setFocus();
