@@ -235,7 +235,7 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
         EXPECT_FALSE(fixture.frame->Tray().IsCreated());
         EXPECT_FALSE(fixture.app.Db().main.IsOpen());
         EXPECT_FALSE(fixture.app.Db().ui.IsOpen());
-        const std::string entry = WholeFile(fixture.AutostartFile());
+        const std::string entry = ReadFile(fixture.AutostartFile());
         EXPECT_NE(entry.find("Exec=\"" + fixture.home.path() + "bin/wendar\" /R"), std::string::npos) << entry;
     }
     {

@@ -41,7 +41,7 @@ TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFil
     const std::string file = world.app.m_strAppDir + "data/content1.htm";
     EXPECT_EQ(pane.Browser()->Address(), QUrl::fromLocalFile(QString::fromStdString(file)));
     // The framing is the text builder's; the byte order mark in front is the pane's.
-    EXPECT_EQ(WholeFile(file).rfind("\xEF\xBB\xBF<hr width='80%' SIZE='1'>", 0), 0u);
+    EXPECT_EQ(ReadFile(file).rfind("\xEF\xBB\xBF<hr width='80%' SIZE='1'>", 0), 0u);
     EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::status(world.app.m_strAppDir + "data").permissions(), fs::perms::owner_all);
     ASSERT_TRUE(WaitForLoad(loaded));
@@ -219,7 +219,7 @@ TEST(MessageDetailPane, TheSearchedWordsAreMarkedAndAWebRecordShowsWhatChangedSi
 
     world.doc->m_strSearch = "开会 明天";
     world.ShowMessage(changed);
-    const std::string stored = WholeFile(file);
+    const std::string stored = ReadFile(file);
     EXPECT_NE(stored.find("<p title=\"开会\">我们" + mark + "明天</mark>上午" + mark + "开会</mark>。</p>"),
               std::string::npos)
         << "in the text only, not in tags or scripts: " << stored;
@@ -229,10 +229,10 @@ TEST(MessageDetailPane, TheSearchedWordsAreMarkedAndAWebRecordShowsWhatChangedSi
     EXPECT_EQ(pane.ChangesButton()->text(), QStringLiteral("变化"));
     world.doc->m_strSearch.clear();
     pane.ChangesButton()->click();
-    const std::string changes = WholeFile(file);
+    const std::string changes = ReadFile(file);
     EXPECT_NE(changes.find("我们明天<ins class=\"added\">上午</ins>开会。"), std::string::npos) << changes;
     pane.StoredButton()->click();
-    EXPECT_EQ(WholeFile(file).find("<ins"), std::string::npos);
+    EXPECT_EQ(ReadFile(file).find("<ins"), std::string::npos);
 
     world.ShowMessage(row);
     EXPECT_FALSE(pane.ChangesButton()->isVisible()) << "only web records have copies to compare";

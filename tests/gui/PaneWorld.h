@@ -10,6 +10,8 @@
 #include "app/CTarvoDoc.h"
 #include "app/IDocView.h"
 #include "app/ITickActions.h"
+#include "app/ItemStore.h" // NewItem
+#include "app/TestFiles.h" // ReadFile
 #include "gui/detail/CWatchMessageView.h"
 #include "gui/list/CMessageListCtrl.h"
 #include "gui/list/CMessageListModel.h"
@@ -37,27 +39,9 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
-
-// The whole content of a file, empty when there is none.
-inline std::string WholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A check item as the add dialog makes it, not stored yet.
-inline MessageTypeInfo NewItem(const std::string& name, int category, const std::string& address = "")
-{
-    MessageTypeInfo item;
-    item.MessageTypeName = name;
-    item.MessageCategory = category;
-    item.connAddress = address;
-    return item;
-}
 
 struct StoredMessage
 {

@@ -110,10 +110,10 @@ TEST(FrameItemFiles, ExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedA
     const std::string one = fixture.home.path() + "one.json";
     frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(web.messagetypeid));
     ASSERT_TRUE(frame.ExportItemsFile(QString::fromStdString(one), true));
-    EXPECT_NE(WholeFile(all).find("另一个"), std::string::npos);
-    EXPECT_EQ(WholeFile(all).find("secret"), std::string::npos);
-    EXPECT_EQ(WholeFile(one).find("另一个"), std::string::npos);
-    EXPECT_NE(WholeFile(one).find("secret"), std::string::npos);
+    EXPECT_NE(ReadFile(all).find("另一个"), std::string::npos);
+    EXPECT_EQ(ReadFile(all).find("secret"), std::string::npos);
+    EXPECT_EQ(ReadFile(one).find("另一个"), std::string::npos);
+    EXPECT_NE(ReadFile(one).find("secret"), std::string::npos);
 
     // Importing the file adds the items under new names, and the tree shows them.
     frame.ImportItemsFile(QString::fromStdString(all));
