@@ -1,5 +1,4 @@
 #include "DocTest.h"
-#include "support/WaitUntil.h"
 
 using CheckRun = DocTest;
 

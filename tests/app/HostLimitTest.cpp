@@ -6,10 +6,8 @@
 #include "monitors/StandardMonitors.h"
 #include "support/CountingHttpServer.h"
 #include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
 #include "support/WaitUntil.h"
 
-#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 

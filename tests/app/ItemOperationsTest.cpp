@@ -1,7 +1,6 @@
 // The check item operations both front ends use, on a real message.dat and preset file.
 #include "ItemStore.h"
 #include "app/ItemRules.h"
-#include "store/CAdoRecordset.h"
 #include "store/LocalDatabase.h"
 
 namespace {
@@ -22,11 +21,9 @@ protected:
     }
     std::vector<std::string> MessageNames(int id)
     {
-        CAdoRecordset rs(store.connection());
         std::vector<std::string> names;
-        EXPECT_TRUE(rs.Open("select MessageTypeName from userdata where MessageTypeID=" + std::to_string(id)));
-        for (; rs.IsOpen() && !rs.IsEOF(); rs.MoveNext()) {
-            rs.GetFieldValue("MessageTypeName", names.emplace_back());
+        for (const MessageInfo& message : store.Messages(id)) {
+            names.push_back(message.MessageTypeName);
         }
         return names;
     }

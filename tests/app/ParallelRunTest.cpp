@@ -5,14 +5,12 @@
 #include "monitors/CheckContext.h"
 #include "store/SourceRowInfo.h"
 #include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
 #include "support/WaitUntil.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <gtest/gtest.h>
 #include <mutex>
 #include <set>
 #include <thread>

@@ -6,14 +6,12 @@
 #include "monitors/StandardMonitors.h"
 #include "store/MessageReporter.h"
 #include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
 #include "support/WaitUntil.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <future>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <mutex>
 #include <sqlite3.h>
 #include <thread>

@@ -10,13 +10,11 @@
 #include "store/CAdoRecordset.h"
 #include "store/MessageList.h"
 #include "support/RecordingPlayer.h"
-#include "support/TestStore.h"
 #include "support/WaitUntil.h"
 
 #include <atomic>
 #include <chrono>
 #include <future>
-#include <gtest/gtest.h>
 #include <mutex>
 #include <vector>
 
@@ -55,14 +53,12 @@ CBackgroundWrites::Write Insert(const std::string& info)
     };
 }
 
+// The subjects of item 1's records, oldest first, as one text.
 std::string Infos(TestStore& store)
 {
     std::string infos;
-    CAdoRecordset rs(store.connection());
-    rs.Open("select SourceInfo from userdata order by ID");
-    for (std::string info; !rs.IsEOF(); rs.MoveNext()) {
-        rs.GetFieldValue("SourceInfo", info);
-        infos += info;
+    for (const MessageInfo& message : store.Messages(1)) {
+        infos += message.SourceInfo;
     }
     return infos;
 }

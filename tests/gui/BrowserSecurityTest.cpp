@@ -3,14 +3,11 @@
 // the application directory, and its links open in the desktop's browser, not in the pane.
 #include "BrowserWait.h"
 #include "PaneWorld.h"
-#include "gui/detail/CWatchMessageView.h"
 #include "support/HttpStallServer.h"
 #include "support/ScriptedLineServer.h"
 
-#include <QApplication>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
-#include <filesystem>
 #include <set>
 
 namespace {
@@ -58,14 +55,12 @@ TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothi
     m.content = HostilePage(server);
     const int id = world.AddMessage(item, m);
     CWatchMessageView pane(world.context());
-    pane.resize(700, 500);
-    pane.show();
+    ShowAt(pane, 700, 500);
     const std::set<std::string> before = FilesUnder(world.app.m_strAppDir);
     EXPECT_TRUE(pane.Browser()->View()->page()->profile()->isOffTheRecord());
 
     QSignalSpy loaded(pane.Browser()->View(), &QWebEngineView::loadFinished);
-    world.doc->m_nCurMessageId = id;
-    world.doc->UpdateAllViews(nullptr);
+    world.ShowMessage(id);
     ASSERT_TRUE(WaitForLoad(loaded));
     const QUrl file = pane.Browser()->Address();
     ASSERT_TRUE(file.isLocalFile());
@@ -116,12 +111,10 @@ TEST(BrowserSecurity, ARemotePageRunsItsScriptsSilentlyAndItsLinksOpenOutside)
     m.link = "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm";
     const int id = world.AddMessage(item, m);
     CWatchMessageView pane(world.context());
-    pane.resize(700, 500);
-    pane.show();
+    ShowAt(pane, 700, 500);
     EXPECT_TRUE(pane.Browser()->IsSilent());
 
-    world.doc->m_nCurMessageId = id;
-    world.doc->UpdateAllViews(nullptr);
+    world.ShowMessage(id);
     QWebEngineView* view = pane.Browser()->View();
     // The script went past its dialogs without one being shown.
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->title() == QStringLiteral("ran"); }, kLoadTimeoutMs));

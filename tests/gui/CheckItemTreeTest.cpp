@@ -1,26 +1,17 @@
 // The check item tree, offscreen, on a real message.dat: filling, switching by the state image,
 // the command target, the commands with their message boxes, and edits while a check runs.
 #include "PaneWorld.h"
-#include "app/AppConnections.h"
 #include "gui/dialogs/CCheckLogDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
-#include "gui/tree/CLeftView.h"
 #include "gui/tree/CTreeNodeDelegate.h"
 #include "gui/tree/TreeImages.h"
 #include "monitors/CRunState.h"
-#include "monitors/CheckContext.h"
 
-#include <QAccessible>
 #include <QContextMenuEvent>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTableWidget>
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 
 namespace {
 
@@ -153,9 +144,7 @@ TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
     Click(*tree, tree->RootNode(), CLeftView::HitPart::StateImage);
     EXPECT_TRUE(home.boxes.shown.empty());
     Click(*tree, Node(broadcast), CLeftView::HitPart::StateImage);
-    ASSERT_EQ(home.boxes.shown.size(), 1u);
-    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("系统广播状态不能修改！"));
-    EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("确认"));
+    EXPECT_EQ(home.Shown(), QStringList{QStringLiteral("系统广播状态不能修改！")});
     EXPECT_EQ(StoredState(broadcast), 1);
     EXPECT_EQ(Node(broadcast)->data(0, kStateImageRole).toInt(), kStateImageOn);
 }
@@ -236,13 +225,13 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
     doc.m_bReload = 0;
     home.boxes.answers = {QMessageBox::No};
     tree->OnDeleteItem();
-    ASSERT_EQ(home.boxes.shown.size(), 1u);
-    EXPECT_EQ(home.boxes.shown[0].text, QStringLiteral("项目:(A)\n您确认要删除这个项目吗?"));
-    EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("请确认"));
-    EXPECT_EQ(home.boxes.shown[0].defaultButton, QMessageBox::No) << "Enter must not delete";
+    const ShownBox& box = home.boxes.shown.at(0);
+    EXPECT_EQ(
+        std::tuple(box.text, box.caption, box.defaultButton),
+        std::tuple(QStringLiteral("项目:(A)\n您确认要删除这个项目吗?"), QStringLiteral("请确认"), QMessageBox::No))
+        << "Enter must not delete";
     EXPECT_EQ(home.Number("select count(*) as n from usermessagetype"), 3);
-    EXPECT_EQ(spy.updates, before + 1);
-    EXPECT_EQ(doc.m_bReload, 1);
+    EXPECT_EQ(std::pair(spy.updates, doc.m_bReload.load()), std::pair(before + 1, true));
 
     doc.m_bReload = 0;
     home.boxes.answers = {QMessageBox::Yes};
@@ -251,8 +240,7 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
     EXPECT_EQ(Node(a), nullptr);
     EXPECT_EQ(tree->RootNode()->childCount(), 2);
     EXPECT_EQ(doc.m_pCurItem, nullptr);
-    EXPECT_EQ(spy.updates, before + 2);
-    EXPECT_EQ(doc.m_bReload, 1);
+    EXPECT_EQ(std::pair(spy.updates, doc.m_bReload.load()), std::pair(before + 2, true));
 }
 
 TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
@@ -385,25 +373,16 @@ TEST_F(TreeTest, AnItemAddedThroughTheDialogGetsANode)
 
 TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
 {
-    std::mutex lock;
-    std::condition_variable changed;
-    bool entered = false;
-    bool release = false;
+    Gate gate;
     std::string seen;
     doc.SetMonitor(kCategoryWebPage, [&](CheckContext&, MessageTypeInfo& item) {
-        std::unique_lock guard(lock);
-        entered = true;
-        changed.notify_all();
-        changed.wait_for(guard, std::chrono::seconds(10), [&] { return release; });
+        gate.Pass();
         seen = item.MessageTypeName;
         return 0;
     });
     tree->setCurrentItem(Node(a));
     tree->OnCheckItem();
-    {
-        std::unique_lock guard(lock);
-        ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(5), [&] { return entered; }));
-    }
+    ASSERT_TRUE(WaitFor([&] { return gate.Arrived(); }));
     WhenModal<CMessageTypeDlg>([](CMessageTypeDlg& dialog) {
         Child<QLineEdit>(dialog, "MessageTypeName")->setText(QStringLiteral("A2"));
         Child<QPushButton>(dialog, "ok")->click();
@@ -414,11 +393,7 @@ TEST_F(TreeTest, AnItemEditedWhileItsCheckRunsKeepsTheRunsCopyAndShowsTheEdit)
     EXPECT_EQ(doc.m_pCurItem, doc.FindItem(a));
     EXPECT_EQ(home.Text("select MessageTypeName as t from usermessagetype where messagetypeid=" + std::to_string(a)),
               "A2");
-    {
-        std::lock_guard guard(lock);
-        release = true;
-    }
-    changed.notify_all();
+    gate.Open();
     doc.WaitForChecks();
     EXPECT_EQ(seen, "A");
 }
@@ -463,10 +438,9 @@ TEST_F(TreeTest, CountsAndFailureMarksAreDrawnReadOutAndFollowChanges)
     }
     EXPECT_GT(red(b), 20) << "the failure mark is drawn";
     EXPECT_EQ(red(a), 0);
-    const QString tip = Node(b)->toolTip(0);
-    EXPECT_TRUE(tip.contains(QStringLiteral("最后检查："))) << tip.toStdString();
-    EXPECT_TRUE(tip.contains(QStringLiteral("最后成功：从未"))) << tip.toStdString();
-    EXPECT_TRUE(tip.contains(QStringLiteral("最后错误：无法连接到服务器"))) << tip.toStdString();
+    for (const char* part : {"最后检查：", "最后成功：从未", "最后错误：无法连接到服务器"}) {
+        EXPECT_TRUE(Node(b)->toolTip(0).contains(QString::fromUtf8(part))) << part;
+    }
     EXPECT_EQ(AccessibleCell(*tree, Node(b))->text(QAccessible::Name), QStringLiteral("B"));
     const QString description = AccessibleCell(*tree, Node(b))->text(QAccessible::Description);
     EXPECT_TRUE(description.contains(QStringLiteral("失败（连续 3 次检查失败）"))) << description.toStdString();

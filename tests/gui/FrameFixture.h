@@ -2,10 +2,20 @@
 // A real main window on a fresh application directory (its own profile and autostart folder),
 // offscreen, with recording message boxes, opener and notifier.
 #include "PaneWorld.h"
+#include "app/CMainTick.h"
 #include "gui/frame/CMainFrame.h"
 #include "gui/frame/CQueuedMainWindow.h"
+#include "gui/frame/CTrayObject.h"
+#include "gui/frame/FrameCommands.h"
 #include "gui/frame/IDesktopNotifier.h"
-#include "gui/tree/CLeftView.h"
+#include "gui/list/CPagingBar.h"
+#include "gui/widgets/CElidedLabel.h"
+#include "gui/widgets/CHyperlinkLabel.h"
+
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
 
 class RecordingNotifier final : public IDesktopNotifier
 {

@@ -1,18 +1,11 @@
 // The window in English, and Qt's own texts (buttons, dialogs) in Chinese.
 #include "FrameFixture.h"
 #include "app/UiLanguage.h"
-#include "gui/frame/FrameCommands.h"
-#include "gui/list/CPagingBar.h"
-#include "gui/widgets/CElidedLabel.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
-#include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QToolBar>
 
 namespace {
 

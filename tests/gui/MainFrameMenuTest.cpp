@@ -1,19 +1,7 @@
 // The menus, the toolbar and the tray menu: texts in order, separators, enabled states, check
 // marks and keys; every control can be found by its accessible name.
 #include "FrameFixture.h"
-#include "gui/frame/CTrayObject.h"
-#include "gui/frame/FrameCommands.h"
-#include "gui/list/CPagingBar.h"
-#include "gui/widgets/CElidedLabel.h"
 
-#include <QAccessible>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QStatusBar>
-#include <QToolBar>
-#include <QToolButton>
 #include <set>
 
 TEST(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
@@ -114,27 +102,7 @@ TEST(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
     EXPECT_EQ(frame.Tray().IconResource(), 198);
 }
 
-TEST(MainFrameMenus, AScreenReaderHearsTheShownValues)
-{
-    FrameFixture fixture;
-    fixture.frame->ShowAtStart(false);
-    fixture.StoreMessages(250);
-    fixture.frame->UpdateCommandUi();
-    const auto text = [](QWidget* widget, QAccessible::Text kind) {
-        return QAccessible::queryAccessibleInterface(widget)->text(kind);
-    };
-    CPagingBar* bar = fixture.frame->PagingBar();
-    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Name), QStringLiteral("1/3页"));
-    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Description), QStringLiteral("页次"));
-    EXPECT_EQ(text(bar->CountLabel(), QAccessible::Name), QStringLiteral("每页:100/共:250条"));
-    QWidget* status = fixture.frame->StatusTextPane();
-    fixture.app.m_run.SetStatusText("全部检查完毕！\n第二行");
-    fixture.frame->UpdateCommandUi();
-    EXPECT_EQ(text(status, QAccessible::Name), QStringLiteral("全部检查完毕！ 第二行"));
-    EXPECT_EQ(text(status, QAccessible::Description), QStringLiteral("当前状态"));
-}
-
-TEST(MainFrameMenus, EveryControlHasAnAccessibleName)
+TEST(MainFrameMenus, EveryControlHasAnAccessibleNameAndAScreenReaderHearsTheShownValues)
 {
     FrameFixture fixture;
     fixture.frame->ShowAtStart(false);
@@ -160,4 +128,19 @@ TEST(MainFrameMenus, EveryControlHasAnAccessibleName)
     EXPECT_GT(checked, 15);
     // The image-only delete button is found by its tooltip text.
     EXPECT_EQ(fixture.frame->PagingBar()->DeleteButton()->accessibleName(), QStringLiteral("删除选定的消息"));
+
+    fixture.StoreMessages(250);
+    fixture.frame->UpdateCommandUi();
+    const auto text = [](QWidget* widget, QAccessible::Text kind) {
+        return QAccessible::queryAccessibleInterface(widget)->text(kind);
+    };
+    CPagingBar* bar = fixture.frame->PagingBar();
+    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Name), QStringLiteral("1/3页"));
+    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Description), QStringLiteral("页次"));
+    EXPECT_EQ(text(bar->CountLabel(), QAccessible::Name), QStringLiteral("每页:100/共:250条"));
+    QWidget* status = fixture.frame->StatusTextPane();
+    fixture.app.m_run.SetStatusText("全部检查完毕！\n第二行");
+    fixture.frame->UpdateCommandUi();
+    EXPECT_EQ(text(status, QAccessible::Name), QStringLiteral("全部检查完毕！ 第二行"));
+    EXPECT_EQ(text(status, QAccessible::Description), QStringLiteral("当前状态"));
 }

@@ -1,19 +1,12 @@
 // The message list over a real message.dat: paging and counts, the read filter, read-state
 // changes and their refusal, the column-4 marker, sorting, delete and the context menu.
 #include "PaneWorld.h"
-#include "app/AppConnections.h"
 #include "app/CMainTick.h"
-#include "gui/list/CMessageListCtrl.h"
-#include "gui/list/CMessageListModel.h"
-#include "gui/list/CTarvoView.h"
 #include "store/MessageListInfo.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QHeaderView>
-#include <QMenu>
-#include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -188,8 +181,7 @@ TEST_F(MessageList, AClickOnTheColumn4MarkerTogglesTheRowWithoutSelectingIt)
 {
     const int id = Store(1)[0];
     world.doc->FindItem(item)->m_nNewCount = 4;
-    view.resize(800, 300);
-    view.show();
+    ShowAt(view, 800, 300);
     ASSERT_TRUE(view.ShowPage(1));
     const QRect mark = view.List()->MarkImageRect(0);
     ASSERT_FALSE(mark.isEmpty());

@@ -1,7 +1,7 @@
 #pragma once
 // The program's core on a temporary home (settings under XDG_CONFIG_HOME inside it), a document on
 // it, recording message boxes, opener and sound player, and helpers that store and read check items,
-// their ranges, presets and message records.
+// their ranges, presets and message records. It brings the panes and widgets the tests drive.
 #include "GuiFakes.h"
 #include "WidgetHelpers.h"
 #include "app/AppConnections.h"
@@ -10,7 +10,14 @@
 #include "app/CTarvoDoc.h"
 #include "app/IDocView.h"
 #include "app/ITickActions.h"
+#include "app/ItemStore.h" // NewItem
+#include "app/TestFiles.h" // ReadFile
+#include "gui/detail/CWatchMessageView.h"
+#include "gui/list/CMessageListCtrl.h"
+#include "gui/list/CMessageListModel.h"
 #include "gui/list/CTarvoView.h"
+#include "gui/tree/CLeftView.h"
+#include "monitors/CheckContext.h"
 #include "store/CAdoRecordset.h"
 #include "store/ExcludeTable.h"
 #include "store/LocalDatabase.h"
@@ -19,31 +26,22 @@
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <condition_variable>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
-
-// The whole content of a file, empty when there is none.
-inline std::string WholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A check item as the add dialog makes it, not stored yet.
-inline MessageTypeInfo NewItem(const std::string& name, int category, const std::string& address = "")
-{
-    MessageTypeInfo item;
-    item.MessageTypeName = name;
-    item.MessageCategory = category;
-    item.connAddress = address;
-    return item;
-}
 
 struct StoredMessage
 {
@@ -80,6 +78,36 @@ public:
 
 private:
     CTarvoDoc& m_doc;
+};
+
+// A gate a check's monitor waits at (ten seconds at the most) until the test opens it; open, it
+// lets every later check through.
+class Gate
+{
+public:
+    void Pass()
+    {
+        std::unique_lock guard(m_lock);
+        m_arrived = true;
+        m_changed.wait_for(guard, std::chrono::seconds(10), [this] { return m_open; });
+    }
+    bool Arrived()
+    {
+        std::lock_guard guard(m_lock);
+        return m_arrived;
+    }
+    void Open()
+    {
+        std::lock_guard guard(m_lock);
+        m_open = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_arrived = false;
+    bool m_open = false;
 };
 
 class PaneWorld
@@ -152,6 +180,13 @@ public:
             q(m.receiveDate) + ")";
         EXPECT_TRUE(app.Db().main.Execute(sql)) << sql;
         return static_cast<int>(Number("select max(ID) as n from userdata"));
+    }
+
+    // Makes a message the current one, as a click in the list does, and tells the panes.
+    void ShowMessage(int id)
+    {
+        doc->m_nCurMessageId = id;
+        doc->UpdateAllViews(nullptr);
     }
 
     // The read state of a stored message.

@@ -2,22 +2,13 @@
 // switch, and import and export of items through the window.
 #include "FrameFixture.h"
 #include "app/ItemTransfer.h"
-#include "gui/detail/CWatchMessageView.h"
 #include "gui/detail/CWebBrowser2.h"
-#include "gui/frame/FrameCommands.h"
-#include "gui/list/CMessageListCtrl.h"
-#include "gui/list/CMessageListModel.h"
-#include "gui/list/CTarvoView.h"
-#include "gui/tree/CLeftView.h"
 #include "store/MessageListInfo.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QMenu>
 #include <QPrinter>
 #include <QProcess>
 #include <QWebEngineView>
-#include <fstream>
 
 namespace {
 
@@ -49,8 +40,7 @@ int StoreSubjects(FrameFixture& fixture)
     fixture.doc->m_bReload = true;
     fixture.doc->UpdateAllViews(nullptr);
     const int first = fixture.frame->GetListView()->Model()->RecordAt(0).ID;
-    fixture.doc->m_nCurMessageId = first;
-    fixture.doc->UpdateAllViews(nullptr);
+    fixture.ShowMessage(first);
     return first;
 }
 
@@ -61,8 +51,7 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     FrameFixture fixture;
     CMainFrame& frame = *fixture.frame;
     const int first = StoreSubjects(fixture);
-    frame.resize(800, 500);
-    frame.show();
+    ShowAt(frame, 800, 500);
     QApplication::setActiveWindow(&frame);
 
     frame.GetListView()->List()->setFocus();
@@ -121,10 +110,10 @@ TEST(FrameItemFiles, ExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedA
     const std::string one = fixture.home.path() + "one.json";
     frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(web.messagetypeid));
     ASSERT_TRUE(frame.ExportItemsFile(QString::fromStdString(one), true));
-    EXPECT_NE(WholeFile(all).find("另一个"), std::string::npos);
-    EXPECT_EQ(WholeFile(all).find("secret"), std::string::npos);
-    EXPECT_EQ(WholeFile(one).find("另一个"), std::string::npos);
-    EXPECT_NE(WholeFile(one).find("secret"), std::string::npos);
+    EXPECT_NE(ReadFile(all).find("另一个"), std::string::npos);
+    EXPECT_EQ(ReadFile(all).find("secret"), std::string::npos);
+    EXPECT_EQ(ReadFile(one).find("另一个"), std::string::npos);
+    EXPECT_NE(ReadFile(one).find("secret"), std::string::npos);
 
     // Importing the file adds the items under new names, and the tree shows them.
     frame.ImportItemsFile(QString::fromStdString(all));

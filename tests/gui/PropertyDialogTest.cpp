@@ -1,7 +1,6 @@
 // The check item property dialog, offscreen, on a real message.dat and preset file: the form's
 // rules, OK's checks, the sound controls, presets and exclusion ranges.
 #include "PaneWorld.h"
-#include "app/AppConnections.h"
 #include "gui/dialogs/CAdvancedOptionsDlg.h"
 #include "gui/dialogs/CExcludeDlg.h"
 #include "gui/dialogs/CMessageTypeDlg.h"
@@ -15,16 +14,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QToolButton>
-#include <filesystem>
 
 namespace {
 
@@ -56,13 +49,8 @@ void Choose(QFileDialog& files, const QString& path)
 
 TEST(PropertyForm, AddressChecksByCategoryWithTheIdentityFirst)
 {
-    struct Case
-    {
-        int index;
-        const char* address;
-        QString refusal; // empty: accepted
-    };
-    const Case cases[] = {
+    const std::tuple<int, const char*, QString> cases[] = {
+        // category index, address, refusal (none: accepted)
         {0, "driver=x", {}},
         {0, "DSN=x", kDatabaseRefusal},
         {1, "http://127.0.0.1/", {}},
@@ -76,15 +64,11 @@ TEST(PropertyForm, AddressChecksByCategoryWithTheIdentityFirst)
         {4, "", {}},
         {65, "anything", {}},
     };
-    for (const Case& c : cases) {
-        const auto refusal = CheckMessageTypeForm(c.index, QString::fromUtf8(c.address), 0, QString());
-        if (c.refusal.isEmpty()) {
-            EXPECT_FALSE(refusal) << c.address;
-        } else {
-            ASSERT_TRUE(refusal) << c.address;
-            EXPECT_EQ(refusal->text, c.refusal);
-            EXPECT_EQ(refusal->caption, QStringLiteral("属性信息错误"));
-        }
+    for (const auto& [index, address, text] : cases) {
+        const auto refusal = CheckMessageTypeForm(index, QString::fromUtf8(address), 0, QString());
+        EXPECT_EQ(refusal ? refusal->text + QLatin1Char('|') + refusal->caption : QString(),
+                  text.isEmpty() ? QString() : text + QStringLiteral("|属性信息错误"))
+            << address;
     }
     const auto identity = CheckMessageTypeForm(0, QStringLiteral("DSN=x"), 1, QString());
     ASSERT_TRUE(identity);
@@ -114,15 +98,8 @@ TEST(PropertyForm, IntegersAndStoredSoundPaths)
 
 TEST(PropertyForm, AdvancedOptionsOfferWhatTheItemUses)
 {
-    struct Case
-    {
-        int category;
-        const char* address;
-        const char* viewName;
-        bool certificate;
-        bool mailPreview;
-    };
-    const Case cases[] = {
+    const std::tuple<int, const char*, const char*, bool, bool> cases[] = {
+        // ..., certificate, mail preview
         {kCategoryMail, "mail.example.com", "", false, true},
         {kCategoryMail, "pop3s://mail.example.com", "", true, true},
         {kCategoryWebPage, "http://a/", "", false, false},
@@ -130,10 +107,9 @@ TEST(PropertyForm, AdvancedOptionsOfferWhatTheItemUses)
         {kCategoryFtp, "ftp://a/", "", false, false},
         {kCategoryDatabase, "driver=x", "v", false, false},
     };
-    for (const Case& c : cases) {
-        const AdvancedKind kind = AdvancedKindOf(c.category, c.address, c.viewName);
-        EXPECT_EQ(kind.certificate, c.certificate) << c.address;
-        EXPECT_EQ(kind.mailPreview, c.mailPreview) << c.address;
+    for (const auto& [category, address, viewName, certificate, mailPreview] : cases) {
+        const AdvancedKind kind = AdvancedKindOf(category, address, viewName);
+        EXPECT_EQ(std::pair(kind.certificate, kind.mailPreview), std::pair(certificate, mailPreview)) << address;
     }
 }
 
@@ -294,15 +270,8 @@ TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepTh
     QApplication::setActiveWindow(dialog.get());
     auto* category = Child<QComboBox>(*dialog, "MessageCategory");
     auto* address = Child<QPlainTextEdit>(*dialog, "connAddress");
-    struct Case
-    {
-        int index;
-        const char* address;
-        const char* field;
-        const char* value;
-        QString rule;
-    };
-    const Case cases[] = {
+    const std::tuple<int, const char*, const char*, const char*, QString> cases[] = {
+        // ..., field, value, rule
         {2, "ftp://x/", "MessageTypeName", "", QStringLiteral("名称不能为空")},
         {2, "ftp://x/", "ViewName", "65536",
          QStringLiteral("端口号必须是 1 到 65535 之间的整数，或者不填（默认端口）")},
@@ -310,19 +279,18 @@ TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepTh
          QStringLiteral("检查最新消息条数必须是 0 到 10000 之间的整数 (0 = 全部)")},
         {1, "http://x/", "bNotify", "-", QStringLiteral("声音提示间隔必须是 -1（不提示）、0（只提示一次）或秒数")},
     };
-    for (const Case& c : cases) {
+    for (const auto& [index, typed, field, value, rule] : cases) {
         home.boxes.shown.clear();
-        category->setCurrentIndex(c.index);
-        Q_EMIT category->activated(c.index);
-        address->setPlainText(QString::fromUtf8(c.address));
-        QLineEdit* edit = Edit(*dialog, c.field);
+        category->setCurrentIndex(index);
+        Q_EMIT category->activated(index);
+        address->setPlainText(QString::fromUtf8(typed));
+        QLineEdit* edit = Edit(*dialog, field);
         const QString before = edit->text();
-        edit->setText(QString::fromUtf8(c.value));
+        edit->setText(QString::fromUtf8(value));
         Ok(*dialog);
-        ASSERT_EQ(home.boxes.shown.size(), 1u) << c.field << " " << c.value;
-        EXPECT_EQ(home.boxes.shown[0].text, c.rule);
+        ASSERT_EQ(home.Shown(), QStringList{rule}) << field;
         EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("属性信息错误"));
-        EXPECT_EQ(QApplication::focusWidget(), edit) << c.field;
+        EXPECT_EQ(QApplication::focusWidget(), edit) << field;
         edit->setText(before);
     }
     // The address is one line; the ranges of a web item need both markers.
@@ -358,11 +326,8 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
     // Modify and delete need a selected row.
     Child<QPushButton>(*dialog, "modifyExclude")->click();
     Child<QPushButton>(*dialog, "deleteExclude")->click();
-    ASSERT_EQ(home.boxes.shown.size(), 2u);
-    for (const auto& box : home.boxes.shown) {
-        EXPECT_EQ(box.text, QStringLiteral("请首先选择需要修改的条目"));
-        EXPECT_EQ(box.caption, QStringLiteral("确认"));
-    }
+    EXPECT_EQ(home.Shown(), QStringList(2, QStringLiteral("请首先选择需要修改的条目")));
+    EXPECT_EQ(home.boxes.shown.back().caption, QStringLiteral("确认"));
 
     // A new range goes to the top.
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
@@ -419,8 +384,7 @@ TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMu
     EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("P1|p1"), QStringLiteral("P2|p2")}));
     // The preset asks for the identity.
     Ok(*dialog);
-    ASSERT_EQ(home.boxes.shown.size(), 1u);
-    EXPECT_EQ(home.boxes.shown[0].text, kIdentityRefusal);
+    EXPECT_EQ(home.Shown(), QStringList{kIdentityRefusal});
     Edit(*dialog, "MessageTypeUser")->setText(QStringLiteral("me"));
     Ok(*dialog);
     EXPECT_EQ(item.messagetypeid, id);
@@ -505,13 +469,15 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
     MessageTypeInfo item = Stored("邮箱", kCategoryMail, "pop3s://127.0.0.1:1");
     // The last failed check met a certificate the system does not trust: it is offered.
     const std::string offered = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
-    CheckRecord check;
-    check.messagetypeid = item.messagetypeid;
-    check.startMs = home.app.Health().Now();
-    check.result = CheckResult::Failed;
-    check.text =
-        "服务器的证书不可信 (SHA-256 指纹 00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:"
-        "77:88:99:AA:BB:CC:DD:EE:FF)";
+    const CheckRecord check{item.messagetypeid,
+                            "邮箱",
+                            home.app.Health().Now(),
+                            0,
+                            CheckTrigger::Hand,
+                            CheckResult::Failed,
+                            0,
+                            "服务器的证书不可信 (SHA-256 指纹 00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:"
+                            "22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF)"};
     std::optional<HealthChange> change;
     std::string error;
     ASSERT_TRUE(home.app.Health().Record(check, change, error)) << error;

@@ -5,7 +5,6 @@
 #include "gui/frame/CSingleInstance.h"
 #include "gui/frame/RunFindings.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <future>
 

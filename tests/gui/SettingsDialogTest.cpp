@@ -1,17 +1,10 @@
 // The settings dialog: what it shows, what OK stores and writes, and the timer it re-arms.
 #include "FrameFixture.h"
 #include "gui/dialogs/CSystemSettingsDlg.h"
-#include "gui/frame/FrameCommands.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QSplitter>
-#include <QTimer>
 
 namespace {
 
@@ -145,18 +138,16 @@ TEST(SettingsDialog, FromTheMenuReArmsOrStopsTheAutoCheckTimer)
         fixture.frame->Command(cmd::kSystemSettings);
     };
     EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 900000) << "15 minutes at the start";
-    runDialog([](CSystemSettingsDlg& dialog) { dialog.IntervalEdit()->setText(QStringLiteral("30")); });
-    EXPECT_TRUE(fixture.frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 1800000);
-
-    runDialog([](CSystemSettingsDlg& dialog) { dialog.AutoCheckBox()->setChecked(false); });
-    EXPECT_FALSE(fixture.frame->AutoCheckTimer().isActive());
-
-    // The sound switch reaches the document at once; the layout waits for the next start.
+    // The timer and the sound switch follow at once; the layout waits for the next start.
     runDialog([](CSystemSettingsDlg& dialog) {
+        dialog.IntervalEdit()->setText(QStringLiteral("30"));
         dialog.SoundBox()->setChecked(false);
         dialog.LeftOneRightTwo()->setChecked(true);
     });
+    EXPECT_TRUE(fixture.frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 1800000);
+    runDialog([](CSystemSettingsDlg& dialog) { dialog.AutoCheckBox()->setChecked(false); });
+    EXPECT_FALSE(fixture.frame->AutoCheckTimer().isActive());
     EXPECT_EQ(fixture.app.m_settings.EnableSoundNotify, 0);
     EXPECT_EQ(StoredProfile().SplitterWindowType, 1);
     EXPECT_EQ(fixture.frame->OuterSplitter()->orientation(), Qt::Vertical);

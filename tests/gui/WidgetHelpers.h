@@ -17,6 +17,13 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 60000)
     return QTest::qWaitFor(done, timeoutMs);
 }
 
+// Shows a widget at a size.
+inline void ShowAt(QWidget& widget, int width, int height)
+{
+    widget.resize(width, height);
+    widget.show();
+}
+
 // Once find() returns a widget (a modal dialog, a popup menu), runs answer on it, which must close
 // it. Gives up after a generous minute, closing whatever is open on top, so a test never hangs.
 template <typename Shown> void WhenShown(std::function<Shown*()> find, std::function<void(Shown&)> answer)
