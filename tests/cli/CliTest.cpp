@@ -191,10 +191,10 @@ TEST_F(Cli, CheckTellsTheRunsResultAndTheFindingOfAChangedPage)
     AddItemWithFindings(2, "5");
     EXPECT_THAT(Ok({"check", "--all"}), HasSubstr("全部检查完毕！\n检查结果:0\n新消息:0条\n"));
     EXPECT_THAT(Run({"--json", "check", "1"}).out, HasSubstr(R"({"result":0,"stored":0,)"));
-    AddItem("站", "2", LocalServers::SetPage("/cli-check.htm", "<p>news</p>"));
+    AddItem("站", "2", SetPage("/cli-check.htm", "<p>news</p>"));
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:1条\n"));
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:0条\n"));
-    LocalServers::SetPage("/cli-check.htm", "<p>more news</p>");
+    SetPage("/cli-check.htm", "<p>more news</p>");
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:1条\n"));
 }
 

@@ -4,7 +4,7 @@
 #include "BrowserWait.h"
 #include "PaneWorld.h"
 #include "gui/detail/CWatchMessageView.h"
-#include "support/HttpStallServer.h"
+#include "support/CountingHttpServer.h"
 #include "support/ScriptedLineServer.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ std::set<std::string> FilesUnder(const std::string& dir)
     return files;
 }
 
-std::string HostilePage(const HttpStallServer& server)
+std::string HostilePage(const CountingHttpServer& server)
 {
     const std::string base = server.Url("/");
     return "<html><head><link rel=\"stylesheet\" href=\"" + base +
@@ -50,7 +50,7 @@ std::string HostilePage(const HttpStallServer& server)
 
 TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothing)
 {
-    HttpStallServer server;
+    CountingHttpServer server; // never released: nothing is answered
     PaneWorld world;
     const int item = world.AddItem("邮件", kCategoryMail);
     StoredMessage m;

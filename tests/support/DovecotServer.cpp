@@ -1,14 +1,16 @@
 #include "support/DovecotServer.h"
 
 #include "monitors/net/CClientSocket.h"
+#include "support/CertificateFile.h"
 #include "support/ChildProcess.h"
-#include "support/ScriptedLineServer.h"
+#include "support/LoopbackListener.h"
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -63,11 +65,7 @@ bool DovecotServer::Start(std::string& error)
     const bool owned = RunChild({"/bin/chown", "-R", "65534:65534", m_dir + "home"}).status == 0;
     const std::string users = std::string(kUser) + ":{PLAIN}" + kPassword + ":65534:65534::" + m_dir + "home/tester\n";
     if (ec || !owned || !WriteFile(m_dir + "users", users) ||
-        RunChild({"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                  "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", "-keyout", m_dir + "key.pem", "-out",
-                  m_dir + "cert.pem"},
-                 {}, std::chrono::seconds(30))
-                .status != 0) {
+        !MakeSelfSignedCertificate(m_dir + "cert.pem", m_dir + "key.pem", "DNS:localhost")) {
         error = "cannot make the Dovecot directories, user file or certificate (is openssl installed?)";
         return false;
     }
@@ -75,11 +73,22 @@ bool DovecotServer::Start(std::string& error)
     return Launch(error) || Launch(error) || Launch(error);
 }
 
+DovecotServer* DovecotServer::Shared(std::string& error)
+{
+    static std::string s_error;
+    static const std::unique_ptr<DovecotServer> s_server = [] {
+        auto server = std::make_unique<DovecotServer>();
+        return server->Start(s_error) ? std::move(server) : nullptr;
+    }();
+    error = s_error;
+    return s_server.get();
+}
+
 bool DovecotServer::Launch(std::string& error)
 {
     {
         // Two ports free now: taken at once, so that they differ, and let go.
-        const ScriptedLineServer plain({}), tls({});
+        const LoopbackListener plain, tls;
         m_plainPort = plain.port();
         m_tlsPort = tls.port();
     }

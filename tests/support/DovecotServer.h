@@ -18,6 +18,8 @@ public:
 
     // Starts the server; false with error saying why (missing binary, no root, no port ...).
     bool Start(std::string& error);
+    // The server shared by the whole test program, started on first use; null with the reason.
+    static DovecotServer* Shared(std::string& error);
 
     std::uint16_t plainPort() const { return m_plainPort; }
     std::uint16_t tlsPort() const { return m_tlsPort; }

@@ -8,7 +8,7 @@
 #include "store/MessageTable.h"
 #include "store/OdbcBackend.h"
 #include "store/SqlText.h"
-#include "support/HttpStallServer.h"
+#include "support/CountingHttpServer.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
@@ -251,8 +251,8 @@ TEST_F(DatabaseCheckTest, ConnectFailuresEndWithTheConnectStatusAndStoreNothing)
     EXPECT_EQ(Check(item), 0);
     EXPECT_EQ(m_run.GetStatusText(), kPrefix + "错误：不能链接到远程自动检查数据库内的数据表 --- v_notice");
 
-    const int closedPort = HttpStallServer().port(); // nothing listens there once it is gone
-    HttpStallServer silent;                          // accepts and never answers: the login time-out ends the wait
+    const int closedPort = LoopbackListener().port(); // nothing listens there once it is gone
+    CountingHttpServer silent;                        // accepts and never answers: the login time-out ends the wait
     const auto at = [](int port) {
         return "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(port) +
                ";Database=testdb;Uid=tester;Pwd=secret;";

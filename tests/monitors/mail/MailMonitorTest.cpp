@@ -266,31 +266,24 @@ MessageInfo Find(const std::vector<MessageInfo>& messages, const std::string& fi
 class MailMonitorDovecot : public MailCheck
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_server = std::make_unique<DovecotServer>();
-        if (!s_server->Start(s_startError))
-            s_server.reset();
-    }
-    static void TearDownTestSuite() { s_server.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_server) << "the test POP3 server did not start: " << s_startError;
-        s_server->RemoveMessage("");
+        std::string error;
+        m_server = DovecotServer::Shared(error);
+        ASSERT_TRUE(m_server) << "the test POP3 server did not start: " << error;
+        m_server->RemoveMessage("");
         for (const auto& [file, text] : kMailbox)
-            ASSERT_TRUE(s_server->AddMessage(file, text));
+            ASSERT_TRUE(m_server->AddMessage(file, text));
     }
     void TearDown() override { unsetenv("SSL_CERT_FILE"); }
 
-    static inline std::unique_ptr<DovecotServer> s_server;
-    static inline std::string s_startError;
+    DovecotServer* m_server = nullptr;
 };
 
 TEST_F(MailMonitorDovecot, FirstCheckStoresEveryMessageTheSecondNone)
 {
     Listen();
-    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
+    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(m_server->plainPort()));
     ASSERT_EQ(Check(item), 1) << m_run.GetStatusText();
     Strings expected = {"正在检查公司邮箱->连接服务器", "正在检查公司邮箱->正在连接电子邮件服务器",
                         "正在检查公司邮箱->正在使用您的用户名登录电子邮件服务器"};
@@ -324,8 +317,8 @@ TEST_F(MailMonitorDovecot, FirstCheckStoresEveryMessageTheSecondNone)
 
     // Nothing new: nothing stored. A deleted mail keeps its record; a new one is stored once.
     EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
-    ASSERT_TRUE(s_server->RemoveMessage(kMailbox[1].first));
-    ASSERT_TRUE(s_server->AddMessage("1700000007.M7P1.wendar", "From: a@example.com\r\nSubject: seven\r\n\r\nx\r\n"));
+    ASSERT_TRUE(m_server->RemoveMessage(kMailbox[1].first));
+    ASSERT_TRUE(m_server->AddMessage("1700000007.M7P1.wendar", "From: a@example.com\r\nSubject: seven\r\n\r\nx\r\n"));
     EXPECT_EQ(Check(item), 1) << m_run.GetStatusText();
     const auto after = m_store.Messages(item.messagetypeid);
     EXPECT_EQ(after.size(), 6u);
@@ -342,8 +335,8 @@ TEST_F(MailMonitorDovecot, FirstCheckStoresEveryMessageTheSecondNone)
 
 TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPassword)
 {
-    const std::string port = std::to_string(s_server->tlsPort());
-    setenv("SSL_CERT_FILE", s_server->certificateFile().c_str(), 1);
+    const std::string port = std::to_string(m_server->tlsPort());
+    setenv("SSL_CERT_FILE", m_server->certificateFile().c_str(), 1);
     MessageTypeInfo item = AddItem("pop3s://localhost", port);
     ASSERT_EQ(Check(item), 1) << m_run.GetStatusText();
     EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 5u);
@@ -353,8 +346,8 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     const std::string unverified =
         kError + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
     // The failure names the certificate, so the user can choose to trust exactly it.
-    const std::string named = ") " + FingerprintNote(CertificateFileFingerprint(s_server->certificateFile())) + "）";
-    const std::string closed = std::to_string(Server(Server::Dialogue({})).port());
+    const std::string named = ") " + FingerprintNote(CertificateFileFingerprint(m_server->certificateFile())) + "）";
+    const std::string closed = std::to_string(LoopbackListener().port());
     // A trusted certificate for another name (it names localhost, not the address dialled), then
     // the system's trust store, which does not know the test certificate; last a wrong password.
     const struct
@@ -365,7 +358,7 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
         {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate" + named},
         {"pop3://127.0.0.1:" + closed, DovecotServer::kPassword,
          kError + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
-        {"pop3://127.0.0.1:" + std::to_string(s_server->plainPort()), "wrong",
+        {"pop3://127.0.0.1:" + std::to_string(m_server->plainPort()), "wrong",
          kError + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
     for (const auto& c : cases) {
         MessageTypeInfo other = AddItem(c.address, "", c.password);
@@ -377,7 +370,7 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
 
     // Pinned by its fingerprint, the certificate the system does not know is trusted for the name it
     // gives, and for no other.
-    const std::string fingerprint = CertificateFileFingerprint(s_server->certificateFile());
+    const std::string fingerprint = CertificateFileFingerprint(m_server->certificateFile());
     MessageTypeInfo pinned = AddItem("pop3s://localhost:" + port);
     EXPECT_EQ(Check(pinned, {}, fingerprint), 1) << m_run.GetStatusText();
     MessageTypeInfo otherName = AddItem("pop3s://127.0.0.1:" + port);
@@ -387,7 +380,7 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
 
 TEST_F(MailMonitorDovecot, KeepsTheFirstLinesOfTheBodyAsTextUnderTheNotice)
 {
-    s_server->RemoveMessage("");
+    m_server->RemoveMessage("");
     std::string longMail = "From: a@example.com\r\nTo: b@example.com\r\nSubject: long\r\n\r\n";
     for (int n = 1; n <= 30; ++n)
         longMail += "line " + std::to_string(n) + "\r\n";
@@ -413,9 +406,9 @@ TEST_F(MailMonitorDovecot, KeepsTheFirstLinesOfTheBodyAsTextUnderTheNotice)
     for (int n = 1; n <= 20; ++n)
         expectedLong += (n > 1 ? "<br>line " : "line ") + std::to_string(n);
     for (std::size_t i = 0; i < std::size(mails); ++i)
-        ASSERT_TRUE(s_server->AddMessage("170000010" + std::to_string(i) + ".M1P1.wendar", mails[i].first));
+        ASSERT_TRUE(m_server->AddMessage("170000010" + std::to_string(i) + ".M1P1.wendar", mails[i].first));
 
-    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
+    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(m_server->plainPort()));
     ASSERT_EQ(Check(item), 1) << m_run.GetStatusText();
     const auto messages = m_store.Messages(item.messagetypeid);
     for (std::size_t i = 0; i < std::size(mails); ++i) {
@@ -424,7 +417,7 @@ TEST_F(MailMonitorDovecot, KeepsTheFirstLinesOfTheBodyAsTextUnderTheNotice)
                                                 i == 3 ? expectedLong : mails[i].second));
     }
     // An item whose preview is switched off keeps the notice alone.
-    MessageTypeInfo quiet = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
+    MessageTypeInfo quiet = AddItem("pop3://127.0.0.1:" + std::to_string(m_server->plainPort()));
     ASSERT_EQ(Check(quiet, {}, {}, false), 1) << m_run.GetStatusText();
     const MessageInfo first = Find(m_store.Messages(quiet.messagetypeid), "1700000100.M1P1.wendar");
     EXPECT_EQ(first.SourceContent, Notice("gbk", "b@example.com", "a@example.com", ""));

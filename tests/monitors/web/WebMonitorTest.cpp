@@ -1,25 +1,22 @@
 // The web page monitor end to end: a real HTTP server on 127.0.0.1, a real local store.
 #include "monitors/web/WebMonitor.h"
 
+#include "app/TestFiles.h"
 #include "monitors/CheckContext.h"
 #include "monitors/StopLatency.h"
 #include "store/CAdoConnection.h"
 #include "store/ExcludeTable.h"
 #include "store/MessageTable.h"
 #include "store/SourceRowInfo.h"
+#include "support/CountingHttpServer.h"
 #include "support/FullBacklogServer.h"
-#include "support/HttpStallServer.h"
+#include "support/PageServer.h"
 #include "support/ScriptedLineServer.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <httplib.h>
-#include <map>
-#include <mutex>
-#include <sstream>
 #include <thread>
 
 namespace {
@@ -36,57 +33,21 @@ const std::string kStartGoneInfo =
 const std::string kEndGoneInfo =
     "网页有重大变化,您先前所设置的自动检查的结束点在新网页中已经不存在,请重新设置自动检查的起始和结束范围";
 
-// A real HTTP server (Debian's compiled cpp-httplib) serves the pages a test sets and records the
-// requests; unknown paths get a 404, "/to/x" a redirect to "/x". Pages are declared GB2312 unless a
-// test says otherwise, as the sites this program watches mostly are.
+// Pages are declared GB2312 unless a test says otherwise, as the sites this program watches mostly are.
 class WebMonitorTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         m_run.SetStatusListener([this](const std::string& text) { m_statuses += text + "\n"; });
-        m_http.Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
-            std::lock_guard<std::mutex> guard(m_lock);
-            m_requests.push_back({.path = request.path, .headers = request.headers});
-            if (request.path.starts_with("/to/")) {
-                response.set_redirect(request.path.substr(3));
-                return;
-            }
-            const auto page = m_pages.find(request.path);
-            if (page == m_pages.end()) {
-                response.status = 404;
-                response.set_content("not found", "text/plain");
-                return;
-            }
-            response.set_content(page->second.first, page->second.second);
-        });
-        m_port = m_http.bind_to_any_port("127.0.0.1");
-        ASSERT_GT(m_port, 0) << "cannot listen on 127.0.0.1";
-        m_thread = std::thread([this] { m_http.listen_after_bind(); });
-        ASSERT_TRUE(WaitUntil([this] { return m_http.is_running(); }));
     }
-
-    void TearDown() override
-    {
-        m_http.stop();
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-    }
-
     void SetPage(const std::string& path, const std::string& body,
                  const std::string& type = "text/html; charset=gb2312")
     {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_pages[path] = {body, type};
+        m_http.SetPage(path, body, type);
     }
-
-    std::vector<httplib::Request> Requests()
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_requests;
-    }
-    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+    std::vector<httplib::Request> Requests() { return m_http.Requests(); }
+    std::string Url(const std::string& path) const { return m_http.Url(path); }
     MessageTypeInfo AddWebItem(const std::string& url, const std::string& from = {}, const std::string& to = {})
     {
         MessageTypeInfo item;
@@ -104,24 +65,14 @@ protected:
         return CheckWebPage(m_ctx, item, true, m_options);
     }
     std::vector<MessageInfo> Messages(const MessageTypeInfo& item) { return m_store.Messages(item.messagetypeid); }
-    std::string ReadDataFile(const std::string& name) const
-    {
-        std::ostringstream text;
-        text << std::ifstream(m_store.appDir() + "data/" + name, std::ios::binary).rdbuf();
-        return text.str();
-    }
+    std::string ReadDataFile(const std::string& name) const { return ReadFile(m_store.appDir() + "data/" + name); }
 
     TestStore m_store;
     CRunState m_run;
     CheckContext m_ctx{m_store.connection(), m_run, m_store.appDir()};
     WebCheckOptions m_options{{.connectTimeoutSeconds = 5, .stallTimeoutSeconds = 5}};
     std::string m_statuses; // one line each
-    httplib::Server m_http;
-    std::thread m_thread;
-    int m_port = 0;
-    std::mutex m_lock;
-    std::map<std::string, std::pair<std::string, std::string>> m_pages; // body and type
-    std::vector<httplib::Request> m_requests;
+    PageServer m_http;
 };
 
 TEST_F(WebMonitorTest, FirstCheckStoresThePageOfOneGetWithTheHeaderBlockAndADisabledItemSendsNothing)
@@ -297,11 +248,11 @@ TEST_F(WebMonitorTest, ABrokenFrameIsPassedOverAndANestedFramesetsLeafIsTheFindi
 // A failed check stores nothing and keeps no copy: the real page, once there, is the first copy.
 TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReasonAndStoreNothing)
 {
-    HttpStallServer silent;
+    CountingHttpServer silent;
     SetPage("/big.htm", std::string(5000, 'x'));
     SetPage("/empty.htm", " \r\n\t");
     m_options.http.maxBodyBytes = 4096;
-    const int closedPort = HttpStallServer().port();
+    const int closedPort = LoopbackListener().port();
     // A sentence the user can act on, libcurl's words after it.
     const std::pair<std::string, std::string> cases[] = {
         {"http://", ""},
@@ -413,7 +364,7 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
 {
     m_options.http.connectTimeoutSeconds = 30;
     m_options.http.stallTimeoutSeconds = 60;
-    HttpStallServer silent;
+    CountingHttpServer silent;
     FullBacklogServer full;
     ASSERT_TRUE(full.IsFull()) << "the backlog never filled";
     const std::string body(20000, 'x');
