@@ -32,29 +32,21 @@ inline size_t Count(const std::string& text, const std::string& part)
 class CliRunner : public testing::Test
 {
 protected:
-    std::vector<std::string> Command(std::vector<std::string> args, const std::string& homePath = {}) const
-    {
-        args.insert(args.begin(), {WENDAR_CLI_PATH, "--home", homePath.empty() ? home.path() : homePath});
-        return args;
-    }
     std::map<std::string, std::string> Environment() const
     {
         return {{"XDG_CONFIG_HOME", config.path()}, {"WENDAR_HOME", ""}, {"PULSE_SERVER", "unix:/nonexistent"}};
     }
-    ChildResult Run(std::vector<std::string> args, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const
+    // In the test's application directory or in another; killed (status 137) once the time-out is
+    // reached, ended (SIGTERM) once options.enough holds for the output so far.
+    ChildResult Run(std::vector<std::string> args, const ChildOptions& options = {}) const
     {
-        return RunChild(Command(std::move(args)), Environment(), timeout);
+        return RunIn(home.path(), std::move(args), options);
     }
-    // In another application directory; killed (status 137) once the time-out is reached.
     ChildResult RunIn(const std::string& homePath, std::vector<std::string> args,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(60)) const
+                      const ChildOptions& options = {}) const
     {
-        return RunChild(Command(std::move(args), homePath), Environment(), timeout);
-    }
-    // A long-running command, ended (SIGTERM) once its output so far satisfies `enough`.
-    ChildResult RunUntil(std::vector<std::string> args, const std::function<bool(const std::string&)>& enough) const
-    {
-        return RunChildUntil(Command(std::move(args)), Environment(), enough);
+        args.insert(args.begin(), {WENDAR_CLI_PATH, "--home", homePath});
+        return RunChild(args, Environment(), options);
     }
     std::string Ok(std::vector<std::string> args) const
     {
@@ -82,7 +74,7 @@ protected:
     static DovecotServer& Dovecot()
     {
         std::string error;
-        DovecotServer* server = DovecotServer::Shared(error);
+        DovecotServer* server = SharedServer<DovecotServer>(error);
         return server ? *server : throw std::runtime_error("dovecot: " + error);
     }
     // Delivers one message under a unique file name (also its UIDL).

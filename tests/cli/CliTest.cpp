@@ -89,7 +89,9 @@ TEST_F(Cli, SpeaksEnglishInAnEnglishLocaleUnlessTheSettingSaysChinese)
 {
     auto english = Environment();
     english["LC_ALL"] = "en_US.UTF-8";
-    const auto unknownCommand = [&] { return RunChild(Command({"frobnicate"}), english); };
+    const auto unknownCommand = [&] {
+        return RunChild({WENDAR_CLI_PATH, "--home", home.path(), "frobnicate"}, english);
+    };
     const ChildResult unknown = unknownCommand();
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "wendar-cli: Unknown command: frobnicate\n");

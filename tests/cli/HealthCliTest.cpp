@@ -76,7 +76,8 @@ TEST_F(HealthCli, WatchHonoursOwnSchedulesAndBacksOffAFailingItem)
     AddItem("每小时", "2", page, {"--own-schedule", "1", "--interval-minutes", "60"});
     AddItem("坏库", "1", kBrokenDatabase);
     const auto failingTold = [](const std::string& out) { return Count(out, "状态变化\t坏库\t失败\t") > 0; };
-    const ChildResult watch = RunUntil({"watch", "--interval-seconds", "1"}, failingTold);
+    const ChildResult watch =
+        Run({"watch", "--interval-seconds", "1"}, {.timeout = std::chrono::minutes(2), .enough = failingTold});
     EXPECT_EQ(watch.status, 0) << watch.err;
     EXPECT_TRUE(failingTold(watch.out)) << watch.out;
     EXPECT_EQ(Count(watch.out, "状态变化"), 1u) << watch.out;

@@ -65,8 +65,7 @@ TEST_F(OutputSafety, OptionValuesAreNeverTakenForOptionsAndAPasswordCanComeFromS
                 AllOf(HasSubstr(R"("MessageTypeName":"-h")"), HasSubstr(R"("Password":"-h")"),
                       HasSubstr(R"("About":"--json")")));
 
-    const ChildResult piped =
-        RunChildWithInput(Command({"items", "set", "1", "--password", "-"}), Environment(), "s3cret word\r\nrest\n");
+    const ChildResult piped = Run({"items", "set", "1", "--password", "-"}, {.input = "s3cret word\r\nrest\n"});
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_THAT(Ok({"--json", "--show-password", "items", "show", "1"}), HasSubstr(R"("Password":"s3cret word")"));
     EXPECT_THAT(Ok({"--help"}), HasSubstr("--password -"));

@@ -11,7 +11,7 @@ bool MakeSelfSignedCertificate(const std::string& certFile, const std::string& k
     return RunChild({"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
                      "/CN=" + name.substr(name.find(':') + 1), "-addext", "subjectAltName=" + name, "-keyout", keyFile,
                      "-out", certFile},
-                    {}, std::chrono::seconds(30))
+                    {}, {.timeout = std::chrono::seconds(30)})
                .status == 0;
 }
 

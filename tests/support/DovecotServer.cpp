@@ -73,17 +73,6 @@ bool DovecotServer::Start(std::string& error)
     return Launch(error) || Launch(error) || Launch(error);
 }
 
-DovecotServer* DovecotServer::Shared(std::string& error)
-{
-    static std::string s_error;
-    static const std::unique_ptr<DovecotServer> s_server = [] {
-        auto server = std::make_unique<DovecotServer>();
-        return server->Start(s_error) ? std::move(server) : nullptr;
-    }();
-    error = s_error;
-    return s_server.get();
-}
-
 bool DovecotServer::Launch(std::string& error)
 {
     {

@@ -4,6 +4,8 @@
 // listener on 127.0.0.1. Runs in the foreground as a child of the test process and dies with it.
 // Needs root (Dovecot drops to its own users) and the packages dovecot-core, dovecot-pop3d and
 // openssl.
+#include "support/SharedServer.h"
+
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -18,8 +20,6 @@ public:
 
     // Starts the server; false with error saying why (missing binary, no root, no port ...).
     bool Start(std::string& error);
-    // The server shared by the whole test program, started on first use; null with the reason.
-    static DovecotServer* Shared(std::string& error);
 
     std::uint16_t plainPort() const { return m_plainPort; }
     std::uint16_t tlsPort() const { return m_tlsPort; }

@@ -114,14 +114,3 @@ bool PostgresServer::RunSql(const std::string& sql, std::string& error) const
     std::filesystem::remove(script);
     return ok;
 }
-
-PostgresServer* PostgresServer::Shared(std::string& error)
-{
-    static std::string s_error;
-    static const std::unique_ptr<PostgresServer> s_server = [] {
-        auto server = std::make_unique<PostgresServer>();
-        return server->Start(s_error) ? std::move(server) : nullptr;
-    }();
-    error = s_error;
-    return s_server.get();
-}

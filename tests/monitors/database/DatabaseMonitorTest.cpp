@@ -241,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(Drivers, DatabaseMonitorTest, ::testing::Values("SQLite
 TEST_F(DatabaseCheckTest, ConnectFailuresEndWithTheConnectStatusAndStoreNothing)
 {
     std::string error;
-    PostgresServer* server = PostgresServer::Shared(error);
+    PostgresServer* server = SharedServer<PostgresServer>(error);
     ASSERT_TRUE(server) << error;
     std::string sqlite = "Driver=SQLite3;Database=" + m_store.appDir() + "remote.db;NoCreat=0;";
     sqlite += "Description=" + std::string(511 - sqlite.size() - 12, 'x');

@@ -1,25 +1,5 @@
 #include "FtpTestEnvironment.h"
 
-#include <curl/curl.h>
-#include <gtest/gtest.h>
-
-namespace {
-
-class Environment final : public ::testing::Environment
-{
-    void SetUp() override
-    {
-        ::setenv("TZ", "Asia/Shanghai", 1);
-        ::tzset();
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-    }
-    void TearDown() override { curl_global_cleanup(); }
-};
-
-[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
-
-} // namespace
-
 std::vector<ScriptedLineServer::Step> FtpControlScript(int dataPort, const std::vector<std::string>& then,
                                                        std::size_t login)
 {

@@ -1,6 +1,6 @@
 #pragma once
-// What every FTP test shares: libcurl initialised once, the time zone fixed to Asia/Shanghai, the
-// shared pyftpdlib server (support/FtpServer.h), and the control script of scripted FTP servers.
+// What every FTP test shares: the pyftpdlib server (support/FtpServer.h), and the control script of
+// scripted FTP servers.
 #include "support/FtpServer.h"
 #include "support/ScriptedLineServer.h"
 

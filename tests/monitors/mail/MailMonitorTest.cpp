@@ -292,7 +292,7 @@ protected:
     void SetUp() override
     {
         std::string error;
-        m_server = DovecotServer::Shared(error);
+        m_server = SharedServer<DovecotServer>(error);
         ASSERT_TRUE(m_server) << "the test POP3 server did not start: " << error;
         m_server->RemoveMessage("");
         for (const Mail& mail : kMailbox)
