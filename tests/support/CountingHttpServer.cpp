@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <map>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -30,22 +28,13 @@ std::string Page(const std::string& path)
 
 CountingHttpServer::CountingHttpServer(const std::string& address) : m_strAddress(address), m_listener(address, 128)
 {
-    if (::pipe2(m_wakeFds, O_CLOEXEC) != 0) {
-        throw std::runtime_error("CountingHttpServer: no wake pipe");
-    }
     m_thread = std::thread([this] { Serve(); });
 }
 
 CountingHttpServer::~CountingHttpServer()
 {
-    {
-        std::lock_guard guard(m_lock);
-        m_bEnding = true;
-    }
-    Wake();
+    m_bEnding = true;
     m_thread.join();
-    ::close(m_wakeFds[0]);
-    ::close(m_wakeFds[1]);
 }
 
 std::string CountingHttpServer::Url(const std::string& path) const
@@ -53,45 +42,20 @@ std::string CountingHttpServer::Url(const std::string& path) const
     return "http://" + m_strAddress + ":" + std::to_string(port()) + path;
 }
 
-void CountingHttpServer::Release()
-{
-    {
-        std::lock_guard guard(m_lock);
-        m_bReleased = true;
-    }
-    Wake();
-}
-
-void CountingHttpServer::Wake()
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(m_wakeFds[1], &byte, 1);
-}
-
-// One thread polls the listener, the wake pipe and every client; bounded by the test's lifetime.
+// One thread polls the listener and every client in short slices, so that a release or the end is
+// seen at once; bounded by the test's lifetime.
 void CountingHttpServer::Serve()
 {
     std::map<int, Client> clients;
-    for (;;) {
-        std::vector<pollfd> fds{{m_listener.fd(), POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
+    while (!m_bEnding) {
+        std::vector<pollfd> fds{{m_listener.fd(), POLLIN, 0}};
         for (const auto& [fd, client] : clients) {
             fds.push_back({fd, POLLIN, 0});
         }
-        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
+        if (::poll(fds.data(), fds.size(), 20) < 0 && errno != EINTR) {
             break;
         }
-        bool released = false;
-        {
-            std::lock_guard guard(m_lock);
-            if (m_bEnding) {
-                break;
-            }
-            released = m_bReleased;
-        }
-        if (fds[1].revents & POLLIN) {
-            char drain[64];
-            [[maybe_unused]] const auto read = ::read(m_wakeFds[0], drain, sizeof(drain));
-        }
+        const bool released = m_bReleased;
         if (fds[0].revents & POLLIN) {
             const int fd = ::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) {
@@ -101,7 +65,7 @@ void CountingHttpServer::Serve()
                 m_nPeak = std::max(m_nPeak, ++m_nOpen);
             }
         }
-        for (std::size_t i = 2; i < fds.size(); ++i) {
+        for (std::size_t i = 1; i < fds.size(); ++i) {
             if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
                 continue;
             }

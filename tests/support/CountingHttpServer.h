@@ -5,6 +5,7 @@
 // released, it is a server that accepts and stalls.
 #include "support/LoopbackListener.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,7 +20,7 @@ public:
 
     int port() const { return m_listener.port(); }
     std::string Url(const std::string& path) const;
-    void Release();
+    void Release() { m_bReleased = true; }
 
     int AcceptedCount() const { return Locked(m_nAccepted); }
     int OpenConnections() const { return Locked(m_nOpen); }
@@ -30,7 +31,6 @@ public:
 
 private:
     void Serve();
-    void Wake();
     int Locked(const int& count) const
     {
         std::lock_guard guard(m_lock);
@@ -39,10 +39,9 @@ private:
 
     std::string m_strAddress;
     LoopbackListener m_listener;
-    int m_wakeFds[2] = {-1, -1};
+    std::atomic<bool> m_bReleased = false;
+    std::atomic<bool> m_bEnding = false;
     mutable std::mutex m_lock;
-    bool m_bReleased = false;
-    bool m_bEnding = false;
     int m_nAccepted = 0;
     int m_nOpen = 0;
     int m_nPeak = 0;
