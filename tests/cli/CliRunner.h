@@ -3,12 +3,12 @@
 // processes (several at once where a test wants two programs on one directory), against real
 // servers on 127.0.0.1 shared by the whole test program: Dovecot (POP3), pyftpdlib and a page server.
 #include "app/TestFiles.h"
-#include "monitors/database/RemoteDatabase.h"
 #include "store/CAdoConnection.h"
 #include "support/ChildProcess.h"
 #include "support/DovecotServer.h"
 #include "support/FtpServer.h"
 #include "support/PageServer.h"
+#include "support/RemoteDatabase.h"
 #include "support/TestStore.h"
 
 #include <filesystem>

@@ -2,13 +2,13 @@
 // through its ODBC driver, storing into a real local message.dat.
 #include "monitors/database/DatabaseMonitor.h"
 
-#include "RemoteDatabase.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "store/MessageTable.h"
 #include "store/OdbcBackend.h"
 #include "store/SqlText.h"
 #include "support/CountingHttpServer.h"
+#include "support/RemoteDatabase.h"
 #include "support/TestStore.h"
 
 #include <algorithm>

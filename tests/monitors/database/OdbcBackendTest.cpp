@@ -2,7 +2,7 @@
 // never answers (the hanging-driver case) is met through the database monitor's tests.
 #include "store/OdbcBackend.h"
 
-#include "RemoteDatabase.h"
+#include "support/RemoteDatabase.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
