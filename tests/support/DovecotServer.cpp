@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -38,22 +37,16 @@ bool WriteFile(const std::string& path, const std::string& text)
 DovecotServer::~DovecotServer()
 {
     Stop();
-    std::error_code ec;
-    fs::remove_all(m_dir, ec); // nothing when Start made no directory
 }
 
 bool DovecotServer::Start(std::string& error)
 {
-    std::string pattern = (fs::temp_directory_path() / "wendar-dovecot-XXXXXX").string();
     if (access(kDovecot, X_OK) != 0)
         error = std::string(kDovecot) + " is missing: install dovecot-core and dovecot-pop3d";
     else if (geteuid() != 0)
         error = "the test Dovecot must be started as root";
-    else if (!mkdtemp(pattern.data()))
-        error = "cannot make a temporary directory";
     if (!error.empty())
         return false;
-    m_dir = pattern + "/";
     m_maildir = m_dir + "home/tester/Maildir/";
     // Dovecot's own users must reach the configuration and the mailbox.
     fs::permissions(m_dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |

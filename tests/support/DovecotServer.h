@@ -5,6 +5,7 @@
 // Needs root (Dovecot drops to its own users) and the packages dovecot-core, dovecot-pop3d and
 // openssl.
 #include "support/SharedServer.h"
+#include "support/TestStore.h"
 
 #include <cstdint>
 #include <string>
@@ -38,7 +39,8 @@ private:
     bool Launch(std::string& error);
     void Stop();
 
-    std::string m_dir; // ends with '/'
+    TempDir m_temp;
+    const std::string m_dir = m_temp.path(); // ends with '/'
     std::string m_maildir;
     std::uint16_t m_plainPort = 0;
     std::uint16_t m_tlsPort = 0;
