@@ -1,15 +1,19 @@
 #pragma once
 // wendar-cli as a user runs it: on a home directory and a profile of the test's own, as child
-// processes (several at once where a test wants two programs on one directory).
-#include "LocalServers.h"
+// processes (several at once where a test wants two programs on one directory), against real
+// servers on 127.0.0.1 shared by the whole test program: Dovecot (POP3), pyftpdlib and a page server.
 #include "app/TestFiles.h"
 #include "store/CAdoConnection.h"
 #include "support/ChildProcess.h"
+#include "support/DovecotServer.h"
+#include "support/FtpServer.h"
+#include "support/PageServer.h"
+#include "support/RemoteDatabase.h"
 #include "support/TestStore.h"
 
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 using testing::AllOf;
 using testing::HasSubstr;
@@ -28,29 +32,21 @@ inline size_t Count(const std::string& text, const std::string& part)
 class CliRunner : public testing::Test
 {
 protected:
-    std::vector<std::string> Command(std::vector<std::string> args, const std::string& homePath = {}) const
-    {
-        args.insert(args.begin(), {WENDAR_CLI_PATH, "--home", homePath.empty() ? home.path() : homePath});
-        return args;
-    }
     std::map<std::string, std::string> Environment() const
     {
         return {{"XDG_CONFIG_HOME", config.path()}, {"WENDAR_HOME", ""}, {"PULSE_SERVER", "unix:/nonexistent"}};
     }
-    ChildResult Run(std::vector<std::string> args, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const
+    // In the test's application directory or in another; killed (status 137) once the time-out is
+    // reached, ended (SIGTERM) once options.enough holds for the output so far.
+    ChildResult Run(std::vector<std::string> args, const ChildOptions& options = {}) const
     {
-        return RunChild(Command(std::move(args)), Environment(), timeout);
+        return RunIn(home.path(), std::move(args), options);
     }
-    // In another application directory; killed (status 137) once the time-out is reached.
     ChildResult RunIn(const std::string& homePath, std::vector<std::string> args,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(60)) const
+                      const ChildOptions& options = {}) const
     {
-        return RunChild(Command(std::move(args), homePath), Environment(), timeout);
-    }
-    // A long-running command, ended (SIGTERM) once its output so far satisfies `enough`.
-    ChildResult RunUntil(std::vector<std::string> args, const std::function<bool(const std::string&)>& enough) const
-    {
-        return RunChildUntil(Command(std::move(args)), Environment(), enough);
+        args.insert(args.begin(), {WENDAR_CLI_PATH, "--home", homePath});
+        return RunChild(args, Environment(), options);
     }
     std::string Ok(std::vector<std::string> args) const
     {
@@ -73,7 +69,34 @@ protected:
     void AddMailItem() const
     {
         AddItem("邮件", "4", "127.0.0.1",
-                {"--view", std::to_string(LocalServers::Pop3Port()), "--user", "tester", "--password", "secret"});
+                {"--view", std::to_string(Dovecot().plainPort()), "--user", "tester", "--password", "secret"});
+    }
+    static DovecotServer& Dovecot()
+    {
+        std::string error;
+        DovecotServer* server = SharedServer<DovecotServer>(error);
+        return server ? *server : throw std::runtime_error("dovecot: " + error);
+    }
+    // Delivers one message under a unique file name (also its UIDL).
+    static void DeliverMail(const std::string& fileName, const std::string& text)
+    {
+        ASSERT_TRUE(Dovecot().AddMessage(fileName, text)) << fileName;
+    }
+    // The URL of a fresh FTP directory (anonymous), and a file written into it.
+    static std::string NewFtpDirectory(const std::string& name)
+    {
+        std::filesystem::create_directories(FtpServer::Shared().root() + name);
+        return "ftp://127.0.0.1:" + std::to_string(FtpServer::Shared().port()) + "/" + name + "/";
+    }
+    static void WriteFtpFile(const std::string& directory, const std::string& name)
+    {
+        WriteFile(FtpServer::Shared().root() + directory + "/" + name, name);
+    }
+    // A page, answered after `delay`; its URL.
+    static std::string SetPage(const std::string& path, const std::string& body, std::chrono::milliseconds delay = {})
+    {
+        static PageServer s_pages;
+        return s_pages.SetPage(path, body, "text/html; charset=utf-8", delay);
     }
     // The address of a database item that cannot be checked.
     static constexpr const char* kBrokenDatabase = "Driver=SQLite3;Database=/nonexistent/x.db";
@@ -108,20 +131,9 @@ protected:
     // A remote SQLite file of notices 1..count with the view v_notice a database item reads; its address.
     std::string NoticeDatabase(int count) const
     {
-        const std::string path = home.path() + "remote.db";
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        const std::string sql =
-            "create table if not exists notices(id integer primary key, info text, content text);"
-            "create view if not exists v_notice as select id as ID, 'n' as SourceType, '2002-05-01 08:30' as "
-            "FromDate, 'u' as FromID, '张三' as FromName, info as Info, 'u2' as ToID, '李四' as ToName, content as "
-            "Content, 'http://127.0.0.1/n/' || id as Link from notices;"
-            "with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
-            std::to_string(count) +
-            ") insert or ignore into notices select i, '通知 ' || i, '<p>' || i || '</p>' from n;";
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
-        return "Driver=SQLite3;Database=" + path;
+        const RemoteDatabase remote = MakeRemote("SQLite", home.path());
+        remote.Run(kCreateNotices + InsertRows(1, count));
+        return remote.connection;
     }
 
     TempDir home;

@@ -10,9 +10,9 @@ class Cli : public CliRunner
 {
 protected:
     // Adds item 1 with the CLI, then stores findings 0..count-1 for it behind the CLI's back.
-    void AddItemWithFindings(int count, const std::string& category = "2")
+    void AddItemWithFindings(int count)
     {
-        ASSERT_EQ(Ok({"items", "add", "--name", "a", "--category", category}), "1\n");
+        ASSERT_EQ(Ok({"items", "add", "--name", "a", "--category", "2"}), "1\n");
         Sql("with recursive n(i) as (select 0 union all select i + 1 from n where i + 1 < " + std::to_string(count) +
             ") insert into userdata (MessageTypeID, MessageCategory, SourceID, SourceInfo) select 1, 2, i, 'title ' "
             "|| i from n where " +
@@ -89,7 +89,9 @@ TEST_F(Cli, SpeaksEnglishInAnEnglishLocaleUnlessTheSettingSaysChinese)
 {
     auto english = Environment();
     english["LC_ALL"] = "en_US.UTF-8";
-    const auto unknownCommand = [&] { return RunChild(Command({"frobnicate"}), english); };
+    const auto unknownCommand = [&] {
+        return RunChild({WENDAR_CLI_PATH, "--home", home.path(), "frobnicate"}, english);
+    };
     const ChildResult unknown = unknownCommand();
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "wendar-cli: Unknown command: frobnicate\n");
@@ -186,16 +188,25 @@ TEST_F(Cli, SettingsAndPresetsAreShownAndSettingsWritten)
 }
 
 // The watch's runs are the HealthCli tests'.
-TEST_F(Cli, CheckTellsTheRunsResultAndTheFindingOfAChangedPage)
+TEST_F(Cli, CheckTellsTheRunsResultAndFindingsAndAFailedItemInItsExitStatus)
 {
-    AddItemWithFindings(2, "5");
+    AddItem("无事", "5");
     EXPECT_THAT(Ok({"check", "--all"}), HasSubstr("全部检查完毕！\n检查结果:0\n新消息:0条\n"));
-    EXPECT_THAT(Run({"--json", "check", "1"}).out, HasSubstr(R"({"result":0,"stored":0,)"));
-    AddItem("站", "2", LocalServers::SetPage("/cli-check.htm", "<p>news</p>"));
+    EXPECT_THAT(Ok({"--json", "check", "1"}), HasSubstr(R"({"result":0,"stored":0,)"));
+    AddItem("站", "2", SetPage("/cli-check.htm", "<p>news</p>"));
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:1条\n"));
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:0条\n"));
-    LocalServers::SetPage("/cli-check.htm", "<p>more news</p>");
+    SetPage("/cli-check.htm", "<p>more news</p>");
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:1条\n"));
+
+    // A database item without a view cannot be checked: the run ends with status 1 and says so.
+    AddItem("坏库", "1", kBrokenDatabase);
+    const ChildResult failed = Run({"check", "--all"});
+    EXPECT_EQ(failed.status, 1) << failed.out;
+    EXPECT_THAT(failed.out, HasSubstr("检查出错:1项"));
+    const ChildResult json = Run({"--json", "check", "3"});
+    EXPECT_EQ(json.status, 1);
+    EXPECT_THAT(json.out, HasSubstr(R"("errors":1)"));
 }
 
 TEST_F(Cli, PasswordsAreMaskedInEveryOutputUnlessAskedFor)
@@ -233,7 +244,7 @@ TEST_F(Cli, PasswordsAreMaskedInEveryOutputUnlessAskedFor)
     }
 }
 
-TEST_F(Cli, VersionHelpAndTheExitStatusOfARunWithAFailedItem)
+TEST_F(Cli, VersionAndHelpOfBothProgramsAndTheDesktopProgramWithoutADisplay)
 {
     const ChildResult version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -255,18 +266,6 @@ TEST_F(Cli, VersionHelpAndTheExitStatusOfARunWithAFailedItem)
     EXPECT_EQ(std::count(started.err.begin(), started.err.end(), '\n'), 1) << started.err;
     EXPECT_THAT(started.err, HasSubstr("DISPLAY"));
 #endif
-
-    AddItem("无事", "5");
-    EXPECT_EQ(Run({"check", "--all"}).status, 0);
-    // A database item without a view cannot be checked: the run ends with status 1 and says so.
-    AddItem("坏库", "1", kBrokenDatabase);
-    const ChildResult failed = Run({"check", "--all"});
-    EXPECT_EQ(failed.status, 1) << failed.out;
-    EXPECT_THAT(failed.out, HasSubstr("检查出错:1项"));
-    const ChildResult json = Run({"--json", "check", "2"});
-    EXPECT_EQ(json.status, 1);
-    EXPECT_THAT(json.out, HasSubstr(R"("errors":1)"));
-    EXPECT_EQ(Run({"check", "1"}).status, 0);
 }
 
 TEST_F(Cli, AnEarlierBuildsStoreBesideTheProgramIsMovedOnceWithANotice)

@@ -54,7 +54,7 @@ TEST_F(CrashSafety, AnEditKilledAnywhereLeavesTheOldItemOrTheNewOneWhole)
     int killed = 0;
     constexpr int kTrials = 12;
     for (int generation = 1; generation <= kTrials; ++generation) {
-        killed += Run(EditOfGeneration(generation), KillPoint(usual)).status == 128 + SIGKILL ? 1 : 0;
+        killed += Run(EditOfGeneration(generation), {.timeout = KillPoint(usual)}).status == 128 + SIGKILL ? 1 : 0;
         // The name and every range belong to one and the same generation.
         EXPECT_EQ(Number("select count(*) from userHttpExclude where messagetypeid=1"), 1000) << generation;
         EXPECT_EQ(Number("select count(*) from userHttpExclude, usermessagetype where userHttpExclude.messagetypeid=1 "
@@ -82,7 +82,7 @@ TEST_F(CrashSafety, AFirstStartKilledAnywhereLeavesADirectoryTheNextStartUses)
     constexpr int kTrials = 15;
     for (int trial = 0; trial < kTrials; ++trial) {
         TempDir fresh;
-        killed += RunIn(fresh.path(), {"items"}, KillPoint(usual)).status == 128 + SIGKILL ? 1 : 0;
+        killed += RunIn(fresh.path(), {"items"}, {.timeout = KillPoint(usual)}).status == 128 + SIGKILL ? 1 : 0;
         const ChildResult next = RunIn(fresh.path(), {"items", "add", "--name", "after"});
         EXPECT_EQ(next.status, 0) << trial << ": " << next.err;
         EXPECT_EQ(next.out, "1\n") << trial;
@@ -124,7 +124,7 @@ TEST_F(CrashSafety, ADatabaseCheckKilledMidWayLosesNothingAndStoresNothingTwiceW
     for (int trial = 0; trial < kTrials; ++trial) {
         Sql("delete from userdata");
         const long killedAt = KillPoint(usual).count();
-        Run({"check", "1"}, std::chrono::milliseconds(killedAt));
+        Run({"check", "1"}, {.timeout = std::chrono::milliseconds(killedAt)});
         const long long kept = Number("select count(*) from userdata");
         Ok({"check", "1"});
         EXPECT_EQ(Number("select count(*) from userdata"), kRows) << "killed at " << killedAt << " ms";

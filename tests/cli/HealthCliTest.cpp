@@ -18,16 +18,16 @@ TEST_F(HealthCli, ADryRunOfEveryKindTellsWhatWouldBeStoredAndLeavesMessageDatAsI
     AddItem("库", "1", NoticeDatabase(2), {"--view", "v_notice"});
     Ok({"check", "1"});
     NoticeDatabase(3); // one more than stored: the trial compares with the item's records
-    AddItem("页", "2", LocalServers::SetPage("/trial.htm", "<p>试验页</p>"));
-    const std::string ftp = LocalServers::NewFtpDirectory("trial");
-    LocalServers::WriteFtpFile("trial", "a.txt");
+    AddItem("页", "2", SetPage("/trial.htm", "<p>试验页</p>"));
+    const std::string ftp = NewFtpDirectory("trial");
+    WriteFtpFile("trial", "a.txt");
     AddItem("文件", "3", ftp);
-    LocalServers::DeliverMail("1700009101.M1P1.trial",
-                              "From: a@example.com\r\nSubject: 试验主题\r\nTo: tester@example.com\r\n\r\nbody\r\n");
+    DeliverMail("1700009101.M1P1.trial",
+                "From: a@example.com\r\nSubject: 试验主题\r\nTo: tester@example.com\r\n\r\nbody\r\n");
     AddMailItem();
     const std::string before = Dump();
 
-    EXPECT_EQ(Ok({"check", "1", "--dry-run"}), "试验检查: 新消息1条 (没有保存)\n主题\t通知 3\n");
+    EXPECT_EQ(Ok({"check", "1", "--dry-run"}), "试验检查: 新消息1条 (没有保存)\n主题\tnotice 3\n");
     EXPECT_THAT(Ok({"--json", "check", "2", "--dry-run"}), HasSubstr(R"("ok":true,"newFindings":1,)"));
     EXPECT_THAT(Ok({"check", "3", "--dry-run"}), HasSubstr("新消息1条")) << ftp;
     const std::string mail = Ok({"check", "4", "--dry-run"});
@@ -71,12 +71,13 @@ TEST_F(HealthCli, ItemsTellHealthScheduleAndTheLastTwentyChecks)
 // failure once.
 TEST_F(HealthCli, WatchHonoursOwnSchedulesAndBacksOffAFailingItem)
 {
-    const std::string page = LocalServers::SetPage("/watch-health.htm", "<p>页</p>");
+    const std::string page = SetPage("/watch-health.htm", "<p>页</p>");
     AddItem("每次", "2", page);
     AddItem("每小时", "2", page, {"--own-schedule", "1", "--interval-minutes", "60"});
     AddItem("坏库", "1", kBrokenDatabase);
     const auto failingTold = [](const std::string& out) { return Count(out, "状态变化\t坏库\t失败\t") > 0; };
-    const ChildResult watch = RunUntil({"watch", "--interval-seconds", "1"}, failingTold);
+    const ChildResult watch =
+        Run({"watch", "--interval-seconds", "1"}, {.timeout = std::chrono::minutes(2), .enough = failingTold});
     EXPECT_EQ(watch.status, 0) << watch.err;
     EXPECT_TRUE(failingTold(watch.out)) << watch.out;
     EXPECT_EQ(Count(watch.out, "状态变化"), 1u) << watch.out;

@@ -11,8 +11,8 @@ TEST_F(OutputSafety, EscapeSequencesInAMailSubjectAreShownNotObeyed)
 {
     const std::string hostile = "\x1b]0;owned\x07\x1b[2J\x1b[31mred\xc2\x9b"
                                 "1m";
-    LocalServers::DeliverMail("1700009001.M1P1.escape", "From: \"\x1b[5mEve\" <eve@example.com>\r\nSubject: " +
-                                                            hostile + "\r\nTo: tester@example.com\r\n\r\nbody\r\n");
+    DeliverMail("1700009001.M1P1.escape", "From: \"\x1b[5mEve\" <eve@example.com>\r\nSubject: " + hostile +
+                                              "\r\nTo: tester@example.com\r\n\r\nbody\r\n");
     AddMailItem();
     const std::string check = Ok({"check", "1"});
     const std::string list = Ok({"messages"});
@@ -28,7 +28,7 @@ TEST_F(OutputSafety, EscapeSequencesInAMailSubjectAreShownNotObeyed)
 
 TEST_F(OutputSafety, PageCopiesAreTheUsersAloneAndAPlantedSymlinkIsReplacedNotFollowed)
 {
-    AddItem("网页", "2", LocalServers::SetPage("/copies.htm", "<p>secret page</p>"));
+    AddItem("网页", "2", SetPage("/copies.htm", "<p>secret page</p>"));
     const std::string data = home.path() + "data/";
     std::filesystem::create_directory(data);
     ::chmod(data.c_str(), 0755);
@@ -49,7 +49,7 @@ TEST_F(OutputSafety, PageCopiesAreTheUsersAloneAndAPlantedSymlinkIsReplacedNotFo
     TempDir elsewhere;
     std::filesystem::remove_all(data);
     std::filesystem::create_directory_symlink(elsewhere.path(), home.path() + "data");
-    LocalServers::SetPage("/copies.htm", "<p>changed</p>");
+    SetPage("/copies.htm", "<p>changed</p>");
     Ok({"check", "1"});
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
 }
@@ -65,8 +65,7 @@ TEST_F(OutputSafety, OptionValuesAreNeverTakenForOptionsAndAPasswordCanComeFromS
                 AllOf(HasSubstr(R"("MessageTypeName":"-h")"), HasSubstr(R"("Password":"-h")"),
                       HasSubstr(R"("About":"--json")")));
 
-    const ChildResult piped =
-        RunChildWithInput(Command({"items", "set", "1", "--password", "-"}), Environment(), "s3cret word\r\nrest\n");
+    const ChildResult piped = Run({"items", "set", "1", "--password", "-"}, {.input = "s3cret word\r\nrest\n"});
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_THAT(Ok({"--json", "--show-password", "items", "show", "1"}), HasSubstr(R"("Password":"s3cret word")"));
     EXPECT_THAT(Ok({"--help"}), HasSubstr("--password -"));

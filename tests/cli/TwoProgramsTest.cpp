@@ -36,21 +36,21 @@ std::string Mail(int n)
 
 TEST_F(TwoPrograms, CheckingTheSamePop3FtpAndWebItemsAtOnceStoresEachFindingOnce)
 {
-    const std::string ftp = LocalServers::NewFtpDirectory("two-programs");
+    const std::string ftp = NewFtpDirectory("two-programs");
     const std::string page = "/two-programs.htm";
     // A slow page keeps the two checks of it side by side.
     AddMailItem();
     AddItem("FTP", "3", ftp);
-    AddItem("网页", "2", LocalServers::SetPage(page, "", 300ms));
+    AddItem("网页", "2", SetPage(page, "", 300ms));
 
     constexpr int kRounds = 3, kPerRound = 15;
     for (int round = 0; round < kRounds; ++round) {
         for (int i = 0; i < kPerRound; ++i) {
             const int n = round * kPerRound + i;
-            LocalServers::DeliverMail("17000" + std::to_string(100 + n) + ".M1P1.two", Mail(n));
-            LocalServers::WriteFtpFile("two-programs", "file-" + std::to_string(n) + ".txt");
+            DeliverMail("17000" + std::to_string(100 + n) + ".M1P1.two", Mail(n));
+            WriteFtpFile("two-programs", "file-" + std::to_string(n) + ".txt");
         }
-        LocalServers::SetPage(page, "<p>version " + std::to_string(round) + "</p>", 300ms);
+        SetPage(page, "<p>version " + std::to_string(round) + "</p>", 300ms);
         CheckTwiceAtOnce();
     }
     EXPECT_EQ(Duplicates(), 0) << outputs;

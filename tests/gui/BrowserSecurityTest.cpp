@@ -3,7 +3,7 @@
 // the application directory, and its links open in the desktop's browser, not in the pane.
 #include "BrowserWait.h"
 #include "PaneWorld.h"
-#include "support/HttpStallServer.h"
+#include "support/CountingHttpServer.h"
 #include "support/ScriptedLineServer.h"
 
 #include <QWebEngineProfile>
@@ -21,7 +21,7 @@ std::set<std::string> FilesUnder(const std::string& dir)
     return files;
 }
 
-std::string HostilePage(const HttpStallServer& server)
+std::string HostilePage(const CountingHttpServer& server)
 {
     const std::string base = server.Url("/");
     return "<html><head><link rel=\"stylesheet\" href=\"" + base +
@@ -47,7 +47,7 @@ std::string HostilePage(const HttpStallServer& server)
 
 TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothing)
 {
-    HttpStallServer server;
+    CountingHttpServer server; // never released: nothing is answered
     PaneWorld world;
     const int item = world.AddItem("邮件", kCategoryMail);
     StoredMessage m;

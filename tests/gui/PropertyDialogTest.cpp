@@ -6,7 +6,6 @@
 #include "gui/dialogs/CMessageTypeDlg.h"
 #include "gui/dialogs/MessageTypeForm.h"
 #include "support/CountingHttpServer.h"
-#include "support/HttpStallServer.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -547,7 +546,7 @@ TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
 {
     CountingHttpServer http;
     http.Release();
-    HttpStallServer stall;
+    CountingHttpServer stall; // never released
 
     MessageTypeInfo item;
     item.MessageCategory = kCategoryWebPage;

@@ -2,23 +2,15 @@
 #include "platform/AutostartEntry.h"
 
 #include "ScopedEnv.h"
+#include "app/TestFiles.h"
 #include "support/TestStore.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <utility>
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
 
 TEST(AutostartEntryTest, WritesAQuotedExecLineRewritesInPlaceAndRemovesIdempotently)
 {
@@ -66,7 +58,7 @@ TEST(AutostartEntryTest, RefusesPathsThatCannotStandInAnEntryAndFoldersThatCanno
     EXPECT_FALSE(entry.Write("/usr/bin/wendar", "/a\nExec=/bin/evil", error));
     EXPECT_FALSE(entry.Exists());
 
-    std::ofstream(dir.path() + "blocker") << "a file where the folder should be";
+    WriteFile(dir.path() + "blocker", "a file where the folder should be");
     EXPECT_FALSE(AutostartEntry(dir.path() + "blocker/autostart").Write("/usr/bin/wendar", error));
     EXPECT_NE(error.find("blocker"), std::string::npos) << error;
 }

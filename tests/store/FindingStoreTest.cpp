@@ -67,18 +67,7 @@ TEST_F(FindingStoreTest, StoresEachFindingOnceInSlicesAndCountsOnlyWhatWasCommit
     EXPECT_EQ(again.StoreIfNew(changed), CFindingStore::Outcome::Stored);
 }
 
-TEST_F(FindingStoreTest, NothingIsStoredForAnItemAnotherProgramDeleted)
-{
-    CAdoConnection other;
-    ASSERT_TRUE(other.Open(store.connection().GetConnectionString()));
-    ASSERT_TRUE(other.Execute("delete from usermessagetype"));
-    CFindingStore findings(store.connection(), m_item);
-    EXPECT_EQ(findings.StoreIfNew(Row(1)), CFindingStore::Outcome::ItemGone);
-    EXPECT_TRUE(findings.Flush());
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 0);
-}
-
-TEST_F(FindingStoreTest, AnotherProgramsWriteLockIsWaitedForInBoundedRoundsThatAStopEnds)
+TEST_F(FindingStoreTest, AnotherProgramsWriteLockIsWaitedForInBoundedRoundsAndItsDeletionOfTheItemHonoured)
 {
     CAdoConnection other;
     ASSERT_TRUE(other.Open(store.connection().GetConnectionString()));
@@ -97,6 +86,13 @@ TEST_F(FindingStoreTest, AnotherProgramsWriteLockIsWaitedForInBoundedRoundsThatA
     ASSERT_TRUE(other.Execute("commit"));
     EXPECT_EQ(findings.StoreIfNew(Row(1)), CFindingStore::Outcome::Stored);
     EXPECT_TRUE(findings.Flush());
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 1);
+
+    // Nothing is stored for an item the other program deleted.
+    ASSERT_TRUE(other.Execute("delete from usermessagetype"));
+    CFindingStore after(store.connection(), m_item);
+    EXPECT_EQ(after.StoreIfNew(Row(2)), CFindingStore::Outcome::ItemGone);
+    EXPECT_TRUE(after.Flush());
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 1);
 }
 

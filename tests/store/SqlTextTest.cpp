@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-TEST(SqlText, EscapeDoublesEverySingleQuoteAndOnlyEnginesThatKnowTopKeepIt)
+// Quotes are doubled; only engines that know TOP keep it, and keys are negated only where they are SQL.
+TEST(SqlText, EscapesQuotesAndRewritesTopAndNegatedKeysOnlyWhereTheyAreSql)
 {
     EXPECT_EQ(SqlEscape("it's ''x'"), "it''s ''''x''");
     EXPECT_EQ((std::vector{DialectForDbms("SQLite"), DialectForDbms("PostgreSQL"), DialectForDbms("MySQL"),
                            DialectForDbms("Microsoft SQL Server"), DialectForDbms("ACCESS")}),
               (std::vector{SqlDialect::Limit, SqlDialect::Limit, SqlDialect::Limit, SqlDialect::Top, SqlDialect::Top}));
-}
-
-TEST(SqlText, RewritesTopAndNegatedKeysOnlyWhereTheyAreSql)
-{
     const struct
     {
         const char* in;

@@ -38,11 +38,12 @@ std::string ReadAndClose(int fd)
     return text;
 }
 
-using Enough = std::function<bool(const std::string&)>;
+} // namespace
 
-ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                const Enough& enough, std::chrono::milliseconds timeout, const std::string* input = nullptr)
+ChildResult RunChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                     const ChildOptions& options)
 {
+    const std::string* input = options.input ? &*options.input : nullptr;
     std::vector<std::string> strings = argv; // the arguments, then the environment
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
@@ -96,10 +97,10 @@ ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string
             break;
         }
         const auto elapsed = std::chrono::steady_clock::now() - start;
-        if (!terminated && enough && enough(ReadAll(out))) {
+        if (!terminated && options.enough && options.enough(ReadAll(out))) {
             terminated = kill(pid, SIGTERM) == 0;
         }
-        if (!killed && elapsed >= timeout) {
+        if (!killed && elapsed >= options.timeout) {
             killed = kill(pid, SIGKILL) == 0;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -110,24 +111,4 @@ ChildResult Run(const std::vector<std::string>& argv, const std::map<std::string
     result.out = ReadAndClose(out);
     result.err = started ? ReadAndClose(err) : (close(err), "cannot start " + argv[0]);
     return result;
-}
-
-} // namespace
-
-ChildResult RunChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                     std::chrono::milliseconds timeout)
-{
-    return Run(argv, env, nullptr, timeout);
-}
-
-ChildResult RunChildWithInput(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                              const std::string& input, std::chrono::milliseconds timeout)
-{
-    return Run(argv, env, nullptr, timeout, &input);
-}
-
-ChildResult RunChildUntil(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                          const Enough& enough, std::chrono::milliseconds timeout)
-{
-    return Run(argv, env, enough, timeout);
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,15 +14,12 @@ struct ChildResult
     std::string err;
 };
 
-// Runs to the end, or is killed after the time-out (then status is 128 + SIGKILL).
+struct ChildOptions
+{
+    std::chrono::milliseconds timeout = std::chrono::seconds(60); // then killed: status 128 + SIGKILL
+    std::optional<std::string> input;                             // the child's standard input
+    std::function<bool(const std::string& out)> enough;           // SIGTERM once it holds for the output so far
+};
+
 ChildResult RunChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
-                     std::chrono::milliseconds timeout = std::chrono::seconds(60));
-
-// Like RunChild, with `input` as the child's standard input.
-ChildResult RunChildWithInput(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                              const std::string& input, std::chrono::milliseconds timeout = std::chrono::seconds(60));
-
-// Like RunChild, but sends SIGTERM once `enough` holds for the output so far, then waits for the end.
-ChildResult RunChildUntil(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                          const std::function<bool(const std::string& out)>& enough,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(120));
+                     const ChildOptions& options = {});

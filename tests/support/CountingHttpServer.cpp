@@ -1,13 +1,9 @@
 #include "support/CountingHttpServer.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
-#include <fcntl.h>
 #include <map>
-#include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -30,115 +26,46 @@ std::string Page(const std::string& path)
 
 } // namespace
 
-CountingHttpServer::CountingHttpServer(const std::string& address) : m_strAddress(address)
+CountingHttpServer::CountingHttpServer(const std::string& address) : m_strAddress(address), m_listener(address, 128)
 {
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in bound{};
-    bound.sin_family = AF_INET;
-    socklen_t length = sizeof(bound);
-    if (m_listenFd < 0 || ::inet_pton(AF_INET, address.c_str(), &bound.sin_addr) != 1 ||
-        ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&bound), sizeof(bound)) != 0 || ::listen(m_listenFd, 128) != 0 ||
-        ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
-        ::pipe2(m_wakeFds, O_CLOEXEC) != 0) {
-        if (m_listenFd >= 0) {
-            ::close(m_listenFd);
-        }
-        throw std::runtime_error("CountingHttpServer: cannot listen on " + address);
-    }
-    m_nPort = ntohs(bound.sin_port);
     m_thread = std::thread([this] { Serve(); });
 }
 
 CountingHttpServer::~CountingHttpServer()
 {
-    {
-        std::lock_guard guard(m_lock);
-        m_bEnding = true;
-    }
-    Wake();
+    m_bEnding = true;
     m_thread.join();
-    ::close(m_listenFd);
-    ::close(m_wakeFds[0]);
-    ::close(m_wakeFds[1]);
 }
 
 std::string CountingHttpServer::Url(const std::string& path) const
 {
-    return "http://" + m_strAddress + ":" + std::to_string(m_nPort) + path;
+    return "http://" + m_strAddress + ":" + std::to_string(port()) + path;
 }
 
-void CountingHttpServer::Release()
-{
-    {
-        std::lock_guard guard(m_lock);
-        m_bReleased = true;
-    }
-    Wake();
-}
-
-void CountingHttpServer::Wake()
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(m_wakeFds[1], &byte, 1);
-}
-
-int CountingHttpServer::OpenConnections() const
-{
-    std::lock_guard guard(m_lock);
-    return m_nOpen;
-}
-
-int CountingHttpServer::PeakConnections() const
-{
-    std::lock_guard guard(m_lock);
-    return m_nPeak;
-}
-
-int CountingHttpServer::Requests() const
-{
-    std::lock_guard guard(m_lock);
-    return m_nRequests;
-}
-
-int CountingHttpServer::Held() const
-{
-    std::lock_guard guard(m_lock);
-    return m_nHeld;
-}
-
-// One thread polls the listener, the wake pipe and every client; bounded by the test's lifetime.
+// One thread polls the listener and every client in short slices, so that a release or the end is
+// seen at once; bounded by the test's lifetime.
 void CountingHttpServer::Serve()
 {
     std::map<int, Client> clients;
-    for (;;) {
-        std::vector<pollfd> fds{{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
+    while (!m_bEnding) {
+        std::vector<pollfd> fds{{m_listener.fd(), POLLIN, 0}};
         for (const auto& [fd, client] : clients) {
             fds.push_back({fd, POLLIN, 0});
         }
-        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
+        if (::poll(fds.data(), fds.size(), 20) < 0 && errno != EINTR) {
             break;
         }
-        bool released = false;
-        {
-            std::lock_guard guard(m_lock);
-            if (m_bEnding) {
-                break;
-            }
-            released = m_bReleased;
-        }
-        if (fds[1].revents & POLLIN) {
-            char drain[64];
-            [[maybe_unused]] const auto read = ::read(m_wakeFds[0], drain, sizeof(drain));
-        }
+        const bool released = m_bReleased;
         if (fds[0].revents & POLLIN) {
-            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            const int fd = ::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) {
                 clients[fd];
                 std::lock_guard guard(m_lock);
+                ++m_nAccepted;
                 m_nPeak = std::max(m_nPeak, ++m_nOpen);
             }
         }
-        for (std::size_t i = 2; i < fds.size(); ++i) {
+        for (std::size_t i = 1; i < fds.size(); ++i) {
             if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
                 continue;
             }

@@ -1,7 +1,11 @@
 #pragma once
 // A small HTTP/1.1 server on one loopback address that counts the connections its clients hold
 // open at once. Requests are held unanswered until Release(); from then on every request (held or
-// new) gets a short page naming its path, on a connection kept open for the next one.
+// new) gets a short page naming its path, on a connection kept open for the next one. Never
+// released, it is a server that accepts and stalls.
+#include "support/LoopbackListener.h"
+
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,26 +18,31 @@ public:
     CountingHttpServer(const CountingHttpServer&) = delete;
     CountingHttpServer& operator=(const CountingHttpServer&) = delete;
 
+    int port() const { return m_listener.port(); }
     std::string Url(const std::string& path) const;
-    void Release();
+    void Release() { m_bReleased = true; }
 
-    int OpenConnections() const;
-    int PeakConnections() const;
-    int Requests() const;
+    int AcceptedCount() const { return Locked(m_nAccepted); }
+    int OpenConnections() const { return Locked(m_nOpen); }
+    int PeakConnections() const { return Locked(m_nPeak); }
+    int Requests() const { return Locked(m_nRequests); }
     // Requests received and not yet answered.
-    int Held() const;
+    int Held() const { return Locked(m_nHeld); }
 
 private:
     void Serve();
-    void Wake();
+    int Locked(const int& count) const
+    {
+        std::lock_guard guard(m_lock);
+        return count;
+    }
 
     std::string m_strAddress;
-    int m_listenFd = -1;
-    int m_wakeFds[2] = {-1, -1};
-    int m_nPort = 0;
+    LoopbackListener m_listener;
+    std::atomic<bool> m_bReleased = false;
+    std::atomic<bool> m_bEnding = false;
     mutable std::mutex m_lock;
-    bool m_bReleased = false;
-    bool m_bEnding = false;
+    int m_nAccepted = 0;
     int m_nOpen = 0;
     int m_nPeak = 0;
     int m_nRequests = 0;

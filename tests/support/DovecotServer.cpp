@@ -1,8 +1,9 @@
 #include "support/DovecotServer.h"
 
 #include "monitors/net/CClientSocket.h"
+#include "support/CertificateFile.h"
 #include "support/ChildProcess.h"
-#include "support/ScriptedLineServer.h"
+#include "support/LoopbackListener.h"
 
 #include <chrono>
 #include <csignal>
@@ -36,22 +37,16 @@ bool WriteFile(const std::string& path, const std::string& text)
 DovecotServer::~DovecotServer()
 {
     Stop();
-    std::error_code ec;
-    fs::remove_all(m_dir, ec); // nothing when Start made no directory
 }
 
 bool DovecotServer::Start(std::string& error)
 {
-    std::string pattern = (fs::temp_directory_path() / "wendar-dovecot-XXXXXX").string();
     if (access(kDovecot, X_OK) != 0)
         error = std::string(kDovecot) + " is missing: install dovecot-core and dovecot-pop3d";
     else if (geteuid() != 0)
         error = "the test Dovecot must be started as root";
-    else if (!mkdtemp(pattern.data()))
-        error = "cannot make a temporary directory";
     if (!error.empty())
         return false;
-    m_dir = pattern + "/";
     m_maildir = m_dir + "home/tester/Maildir/";
     // Dovecot's own users must reach the configuration and the mailbox.
     fs::permissions(m_dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
@@ -63,11 +58,7 @@ bool DovecotServer::Start(std::string& error)
     const bool owned = RunChild({"/bin/chown", "-R", "65534:65534", m_dir + "home"}).status == 0;
     const std::string users = std::string(kUser) + ":{PLAIN}" + kPassword + ":65534:65534::" + m_dir + "home/tester\n";
     if (ec || !owned || !WriteFile(m_dir + "users", users) ||
-        RunChild({"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                  "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", "-keyout", m_dir + "key.pem", "-out",
-                  m_dir + "cert.pem"},
-                 {}, std::chrono::seconds(30))
-                .status != 0) {
+        !MakeSelfSignedCertificate(m_dir + "cert.pem", m_dir + "key.pem", "DNS:localhost")) {
         error = "cannot make the Dovecot directories, user file or certificate (is openssl installed?)";
         return false;
     }
@@ -79,7 +70,7 @@ bool DovecotServer::Launch(std::string& error)
 {
     {
         // Two ports free now: taken at once, so that they differ, and let go.
-        const ScriptedLineServer plain({}), tls({});
+        const LoopbackListener plain, tls;
         m_plainPort = plain.port();
         m_tlsPort = tls.port();
     }

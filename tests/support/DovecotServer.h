@@ -4,6 +4,9 @@
 // listener on 127.0.0.1. Runs in the foreground as a child of the test process and dies with it.
 // Needs root (Dovecot drops to its own users) and the packages dovecot-core, dovecot-pop3d and
 // openssl.
+#include "support/SharedServer.h"
+#include "support/TestStore.h"
+
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -36,7 +39,8 @@ private:
     bool Launch(std::string& error);
     void Stop();
 
-    std::string m_dir; // ends with '/'
+    TempDir m_temp;
+    const std::string m_dir = m_temp.path(); // ends with '/'
     std::string m_maildir;
     std::uint16_t m_plainPort = 0;
     std::uint16_t m_tlsPort = 0;

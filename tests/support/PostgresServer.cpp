@@ -1,7 +1,7 @@
 #include "support/PostgresServer.h"
 
 #include "support/ChildProcess.h"
-#include "support/HttpStallServer.h"
+#include "support/LoopbackListener.h"
 
 #include <filesystem>
 #include <fstream>
@@ -70,11 +70,11 @@ bool PostgresServer::Start(std::string& error)
                  error)) {
         return fail("initdb failed: ");
     }
-    // A port nothing listens on once the stall server is gone; another process may take it
+    // A port nothing listens on once the listener is gone; another process may take it
     // before the server does, so try a few.
     bool started = false;
     for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-        m_port = HttpStallServer().port();
+        m_port = LoopbackListener().port();
         started = RunTool(m_binDir, "pg_ctl",
                           {"-D", m_dir + "/data", "-l", m_dir + "/log", "-w", "-t", "30", "-o",
                            "-p " + std::to_string(m_port) + " -k " + m_dir +
@@ -113,15 +113,4 @@ bool PostgresServer::RunSql(const std::string& sql, std::string& error) const
                             error);
     std::filesystem::remove(script);
     return ok;
-}
-
-PostgresServer* PostgresServer::Shared(std::string& error)
-{
-    static std::string s_error;
-    static const std::unique_ptr<PostgresServer> s_server = [] {
-        auto server = std::make_unique<PostgresServer>();
-        return server->Start(s_error) ? std::move(server) : nullptr;
-    }();
-    error = s_error;
-    return s_server.get();
 }

@@ -5,6 +5,8 @@
 // Clean-up does not depend on this process ending well: a guard process in its own session waits
 // for a pipe from us to close (also when we crash or are killed), then stops the server and
 // removes the directory.
+#include "support/SharedServer.h"
+
 #include <cstdio>
 #include <string>
 
@@ -23,9 +25,6 @@ public:
                                  const std::string& password = "secret") const;
     // Runs SQL with psql as the test user (stops at the first error); false with psql's output.
     bool RunSql(const std::string& sql, std::string& error) const;
-
-    // The cluster shared by the whole test program, started on first use; null with the reason.
-    static PostgresServer* Shared(std::string& error);
 
 private:
     std::string m_binDir;

@@ -1,10 +1,7 @@
 #include "support/ScriptedLineServer.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -25,23 +22,9 @@ std::vector<Step> ScriptedLineServer::Dialogue(const std::vector<std::string>& r
 }
 
 ScriptedLineServer::ScriptedLineServer(std::vector<Step> script, Milliseconds lifetime, Loopback loopback)
-    : m_script(std::move(script)), m_end(Clock::now() + lifetime)
+    : m_script(std::move(script)), m_end(Clock::now() + lifetime),
+      m_listener(loopback == Loopback::Ipv6 ? "::1" : "127.0.0.1")
 {
-    const bool v6 = loopback == Loopback::Ipv6;
-    m_listen = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
-    sockaddr_in6 address6{};
-    address6.sin6_family = AF_INET6;
-    address6.sin6_addr = in6addr_loopback;
-    auto* bound = v6 ? reinterpret_cast<sockaddr*>(&address6) : reinterpret_cast<sockaddr*>(&address);
-    socklen_t length = v6 ? sizeof address6 : sizeof address;
-    if (m_listen == -1 || bind(m_listen, bound, length) != 0 || listen(m_listen, 16) != 0 ||
-        getsockname(m_listen, bound, &length) != 0) {
-        close(m_listen);
-        throw std::runtime_error(v6 ? "ScriptedLineServer: cannot listen on ::1"
-                                    : "ScriptedLineServer: cannot listen on 127.0.0.1");
-    }
-    m_port = ntohs(v6 ? address6.sin6_port : address.sin_port);
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -49,7 +32,6 @@ ScriptedLineServer::~ScriptedLineServer()
 {
     m_stop = true;
     m_thread.join();
-    close(m_listen);
 }
 
 std::vector<std::string> ScriptedLineServer::Lines() const
@@ -67,8 +49,8 @@ bool ScriptedLineServer::WaitForConnectionsEnded(int count, Milliseconds timeout
 void ScriptedLineServer::Run()
 {
     while (!Stopping()) {
-        pollfd listener{m_listen, POLLIN, 0};
-        const int fd = poll(&listener, 1, kSliceMs) > 0 ? accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+        pollfd listener{m_listener.fd(), POLLIN, 0};
+        const int fd = poll(&listener, 1, kSliceMs) > 0 ? accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC) : -1;
         if (fd == -1)
             continue;
         ++m_accepted;

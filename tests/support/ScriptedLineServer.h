@@ -3,6 +3,8 @@
 // same script to every client connection, one connection at a time, and records every line the
 // clients send (terminators included). After the last step it keeps reading and recording until
 // the client closes. Every wait is bounded, and the server ends by itself after its lifetime.
+#include "support/LoopbackListener.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -61,7 +63,7 @@ public:
     ScriptedLineServer(const ScriptedLineServer&) = delete;
     ScriptedLineServer& operator=(const ScriptedLineServer&) = delete;
 
-    std::uint16_t port() const { return m_port; }
+    std::uint16_t port() const { return m_listener.port(); }
     // Every line received so far, over all connections, in order. A last piece without a line
     // end is added when its connection ends.
     std::vector<std::string> Lines() const;
@@ -80,8 +82,7 @@ private:
 
     std::vector<Step> m_script;
     Clock::time_point m_end;
-    int m_listen = -1;
-    std::uint16_t m_port = 0;
+    LoopbackListener m_listener;
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
     std::vector<std::string> m_lines;

@@ -2,13 +2,13 @@
 // through its ODBC driver, storing into a real local message.dat.
 #include "monitors/database/DatabaseMonitor.h"
 
-#include "RemoteDatabase.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "store/MessageTable.h"
 #include "store/OdbcBackend.h"
 #include "store/SqlText.h"
-#include "support/HttpStallServer.h"
+#include "support/CountingHttpServer.h"
+#include "support/RemoteDatabase.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
@@ -241,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(Drivers, DatabaseMonitorTest, ::testing::Values("SQLite
 TEST_F(DatabaseCheckTest, ConnectFailuresEndWithTheConnectStatusAndStoreNothing)
 {
     std::string error;
-    PostgresServer* server = PostgresServer::Shared(error);
+    PostgresServer* server = SharedServer<PostgresServer>(error);
     ASSERT_TRUE(server) << error;
     std::string sqlite = "Driver=SQLite3;Database=" + m_store.appDir() + "remote.db;NoCreat=0;";
     sqlite += "Description=" + std::string(511 - sqlite.size() - 12, 'x');
@@ -251,8 +251,8 @@ TEST_F(DatabaseCheckTest, ConnectFailuresEndWithTheConnectStatusAndStoreNothing)
     EXPECT_EQ(Check(item), 0);
     EXPECT_EQ(m_run.GetStatusText(), kPrefix + "错误：不能链接到远程自动检查数据库内的数据表 --- v_notice");
 
-    const int closedPort = HttpStallServer().port(); // nothing listens there once it is gone
-    HttpStallServer silent;                          // accepts and never answers: the login time-out ends the wait
+    const int closedPort = LoopbackListener().port(); // nothing listens there once it is gone
+    CountingHttpServer silent;                        // accepts and never answers: the login time-out ends the wait
     const auto at = [](int port) {
         return "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(port) +
                ";Database=testdb;Uid=tester;Pwd=secret;";

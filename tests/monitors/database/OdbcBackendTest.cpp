@@ -2,7 +2,7 @@
 // never answers (the hanging-driver case) is met through the database monitor's tests.
 #include "store/OdbcBackend.h"
 
-#include "RemoteDatabase.h"
+#include "support/RemoteDatabase.h"
 #include "support/TestStore.h"
 
 #include <algorithm>
@@ -129,7 +129,7 @@ TEST(OdbcBackendTest, FailuresCarryTheDriversWordsAndAQueryTimeOutEndsTheWait)
     EXPECT_NE(Joined(errors).find("No Such Driver"), std::string::npos) << Joined(errors);
 
     std::string error;
-    PostgresServer* server = PostgresServer::Shared(error);
+    PostgresServer* server = SharedServer<PostgresServer>(error);
     ASSERT_TRUE(server) << error;
     errors.clear();
     EXPECT_FALSE(OpenOdbcBackend(server->ConnectionString("PostgreSQL Unicode", "wrong"), errors));

@@ -36,8 +36,8 @@ protected:
     {
         static int counter = 0;
         const std::string dir = "d" + std::to_string(++counter) + "/";
-        m_base = "ftp://127.0.0.1:" + std::to_string(FtpTestServer::Port()) + "/" + dir;
-        m_local = FtpTestServer::Root() + dir;
+        m_base = "ftp://127.0.0.1:" + std::to_string(FtpServer::Shared().port()) + "/" + dir;
+        m_local = FtpServer::Shared().root() + dir;
         std::filesystem::create_directory(m_local);
         m_run.SetStatusListener([this](const std::string& text) {
             m_statuses.push_back(text);
@@ -127,7 +127,7 @@ TEST_F(FtpMonitorTest, FirstCheckStoresEveryEntryAndASecondCheckNothing)
     EXPECT_EQ(one.SourceInfo, "one.txt");
     EXPECT_EQ(one.SourceFromName, "检查软件");
     EXPECT_EQ(one.SourceLink, m_base + "one.txt"); // anonymous: no credentials
-    EXPECT_THAT(FtpTestServer::Log(), HasSubstr("USER 'anonymous' logged in"));
+    EXPECT_THAT(FtpServer::Shared().Log(), HasSubstr("USER 'anonymous' logged in"));
     EXPECT_EQ(one.SourceContent, "FTP<a href=" + m_base + "  target='_blank'>(" + kName +
                                      ")</a>中下面的文件或者文件夹发生了变化<br>文件名称：<a href=" + m_base +
                                      "one.txt  target='_blank'>one.txt</a><br>修改日期：2024年03月05日-22:07<br>"
@@ -189,9 +189,9 @@ TEST_F(FtpMonitorTest, OnlyANewModificationMinuteIsAChange)
 TEST_F(FtpMonitorTest, UserLinksCarryTheCredentialsTheViewNamePortWinsAndFailuresTakeTheErrorExit)
 {
     Write("f.txt", "x");
-    MessageTypeInfo user = AddItem(FtpTestServer::kUser, FtpTestServer::kPassword,
-                                   "ftp://127.0.0.1:1" + m_base.substr(m_base.find('/', 6)));
-    user.ViewName = std::to_string(FtpTestServer::Port());
+    MessageTypeInfo user =
+        AddItem(FtpServer::kUser, FtpServer::kPassword, "ftp://127.0.0.1:1" + m_base.substr(m_base.find('/', 6)));
+    user.ViewName = std::to_string(FtpServer::Shared().port());
     ASSERT_EQ(Check(user), 1) << m_run.GetStatusText();
     const std::string expected = "ftp://tester:p%40ss%20word@" + m_base.substr(6) + "f.txt";
     const MessageInfo stored = m_store.Messages(user.messagetypeid).at(0);
@@ -199,7 +199,7 @@ TEST_F(FtpMonitorTest, UserLinksCarryTheCredentialsTheViewNamePortWinsAndFailure
     EXPECT_THAT(stored.SourceContent, HasSubstr("<a href=" + expected + "  target='_blank'>f.txt</a>"));
 
     // A refused login, a missing directory or no server ends through the error exit.
-    MessageTypeInfo refused = AddItem(FtpTestServer::kUser, "wrong");
+    MessageTypeInfo refused = AddItem(FtpServer::kUser, "wrong");
     EXPECT_EQ(Check(refused), 0);
     // A sentence the user can act on, then libcurl's and the server's words.
     EXPECT_THAT(m_run.GetStatusText(), AllOf(StartsWith(kErrorExit + "用户名或口令错误（"), HasSubstr("530")));

@@ -138,61 +138,45 @@ TEST_F(MailMonitorScripted, DoesNothingWhenSwitchedOffAndAStopEndsTheCheckAtOnce
     }
 }
 
+// Dovecot delays a login from an address after a failed one by about 2 s: a login answered after
+// 3 s is no failure, and one never answered ends on the reply time-out. The address may be IPv6.
 TEST_F(MailMonitorScripted, EndsWithQuitAndAnnouncesWhatWasStoredAfterAStopOrAFailure)
 {
     const struct
     {
         const char* stat;
         int answered;
-        const char *last, *stopAt, *status;
+        const char *last, *stopAt;
+        std::string status;
         std::size_t stored;
-    } cases[] = {{"+OK 3 900\r\n", 3, "", "正在检查公司邮箱->正在读取 2/3信件", "公司邮箱->检查完毕", 2},
-                 {"+OK 3 900\r\n", 1, "-ERR mailbox locked\r\n", "",
-                  "检查 公司邮箱 时发生错误:->服务器拒绝了命令（can't get uidl command:-ERR mailbox locked）", 1},
-                 // An empty or unreadable mailbox ends quietly; without the size STAT is asked again.
-                 {"+OK 0 0\r\n", 0, "+OK 0 0\r\n", "", "公司邮箱->检查完毕", 0},
-                 {"+OK 5\r\n", 0, "+OK 5\r\n", "", "公司邮箱->检查完毕", 0},
-                 {"+OK many\r\n", 0, "+OK many\r\n", "", "公司邮箱->检查完毕", 0}};
+        milliseconds passDelay{0}, replyTimeout{30000};
+        Server::Loopback loopback = Server::Loopback::Ipv4;
+    } cases[] = {
+        {"+OK 3 900\r\n", 3, "", "正在检查公司邮箱->正在读取 2/3信件", kDone, 2},
+        {"+OK 3 900\r\n", 1, "-ERR mailbox locked\r\n", "",
+         kError + "服务器拒绝了命令（can't get uidl command:-ERR mailbox locked）", 1},
+        // An empty or unreadable mailbox ends quietly; without the size STAT is asked again.
+        {"+OK 0 0\r\n", 0, "+OK 0 0\r\n", "", kDone, 0},
+        {"+OK 5\r\n", 0, "+OK 5\r\n", "", kDone, 0},
+        {"+OK many\r\n", 0, "+OK many\r\n", "", kDone, 0},
+        {"+OK 1 120\r\n", 1, "", "", kDone, 1, milliseconds(3000)},
+        {"+OK 1 120\r\n", 1, "", "", kDone, 1, {}, milliseconds(30000), Server::Loopback::Ipv6},
+        {"", 0, "", "", kError + "服务器没有及时回答（time out error）", 0, milliseconds(-1), milliseconds(1000)}};
     for (const auto& c : cases) {
-        Server server = MailboxServer(c.stat, c.answered, c.last);
-        MessageTypeInfo item = AddItem("127.0.0.1", std::to_string(server.port()));
+        Server server = MailboxServer(c.stat, c.answered, c.last, c.passDelay, c.loopback);
+        MessageTypeInfo item =
+            AddItem(c.loopback == Server::Loopback::Ipv6 ? "::1" : "127.0.0.1", std::to_string(server.port()));
         Listen(c.stopAt);
-        EXPECT_EQ(Check(item), c.stored > 0 ? 1 : 0) << c.status;
+        const auto begin = std::chrono::steady_clock::now();
+        EXPECT_EQ(Check(item, {.replyTimeout = c.replyTimeout}), c.stored > 0 ? 1 : 0) << c.status;
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, milliseconds(20000)); // the time-out, not a hang
         EXPECT_EQ(m_run.GetStatusText(), c.status);
         EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), c.stored);
         EXPECT_EQ(item.m_nNewCount, static_cast<int>(c.stored));
         ASSERT_TRUE(server.WaitForConnectionsEnded(1, milliseconds(60000)));
-        EXPECT_EQ(server.Lines().back(), "QUIT\r\n");
+        EXPECT_EQ(server.Lines().back(), "QUIT\r\n") << c.status;
         m_run.EndRun();
     }
-}
-
-// Dovecot delays a login from an address after a failed one by about 2 s: no wrong password.
-TEST_F(MailMonitorScripted, ALoginTheServerDelaysSucceedsAndOneNeverAnsweredIsATimeOut)
-{
-    Server late = MailboxServer("+OK 1 120\r\n", 1, "", milliseconds(3000));
-    MessageTypeInfo item = AddItem("127.0.0.1", std::to_string(late.port()));
-    EXPECT_EQ(Check(item), 1);
-    EXPECT_EQ(m_run.GetStatusText(), kDone);
-    EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 1u);
-
-    Server silent = MailboxServer("", 0, "", milliseconds(-1));
-    MessageTypeInfo other = AddItem("127.0.0.1", std::to_string(silent.port()));
-    const auto begin = std::chrono::steady_clock::now();
-    EXPECT_EQ(Check(other, {.replyTimeout = milliseconds(1000)}), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, milliseconds(20000)); // the time-out, not a hang
-    EXPECT_EQ(m_run.GetStatusText(), kError + "服务器没有及时回答（time out error）");
-}
-
-TEST_F(MailMonitorScripted, TheAddressLookupTakesIpv6)
-{
-    Server v6 = MailboxServer("+OK 1 120\r\n", 1, "", milliseconds(0), Server::Loopback::Ipv6);
-    MessageTypeInfo item = AddItem("::1", std::to_string(v6.port()));
-    EXPECT_EQ(Check(item), 1) << m_run.GetStatusText();
-    item.connAddress = "pop3://[::1]:" + std::to_string(v6.port());
-    item.ViewName.clear();
-    EXPECT_EQ(Check(item), 0) << m_run.GetStatusText(); // known already
-    EXPECT_EQ(m_run.GetStatusText(), kDone);
 }
 
 TEST(MailServerAddress, GivesHostPortAndTls)
@@ -226,22 +210,53 @@ TEST(MailServerAddress, GivesHostPortAndTls)
 
 namespace {
 
-// What mailers send: encoded GB2312 and UTF-8 subjects (base64 and Q, one word or several over
-// folded lines), named and bare addresses, a mail without Date, a folded subject with markup.
-const std::pair<const char*, const char*> kMailbox[] = {
-    {"1700000001.M1P1.wendar", "From: =?GB2312?B?1cXI/Q==?= <zhang@example.com>\r\nTo: li@example.com\r\n"
-                               "Subject: =?GB2312?B?xOO6ww==?=\r\nDate: Sun, 1 Jun 2003 10:00:00 +0800\r\n\r\none\r\n"},
-    {"1700000002.M2P1.wendar", "From: Ann <ann@example.com>\r\nTo: \"Bob B\" <bob@example.com>\r\n"
-                               "Subject: =?gb2312?Q?=C4=E3=BA=C3_world?=\r\n"
-                               "Date: Tue, 15 Nov 1994 08:12:31 -0500\r\n\r\ntwo\r\n"},
-    {"1700000003.M3P1.wendar", "From: =?UTF-8?Q?Caf=C3=A9?= <cafe@example.com>\r\nTo: li@example.com\r\n"
-                               "Subject: =?UTF-8?B?5Lit5paH5Li76aKY?=\r\n =?UTF-8?B?5b6I6ZW/?=\r\n"
-                               "Date: Mon, 2 Jun 2003 09:05:00 +0800\r\n\r\nthree\r\n"},
-    {"1700000004.M4P1.wendar", "From: li@example.com\r\nTo: zhang@example.com\r\n"
-                               "Subject: Re: =?UTF-8?Q?Caf=C3=A9?=\r\n\r\nno date here\r\n"},
-    {"1700000005.M5P1.wendar", "From: \"<b>Boss</b>\" <evil@example.com>\r\nTo: li@example.com\r\n"
-                               "Subject: <img src=x onerror=alert(1)> & 'more'\r\n for March\r\n"
-                               "Date: Wed, 3 Mar 2004 18:00:00 +0800\r\n\r\nfive\r\n"}};
+std::string LongMail()
+{
+    std::string mail = "From: li@example.com\r\nTo: zhang@example.com\r\nSubject: Re: =?UTF-8?Q?Caf=C3=A9?=\r\n\r\n";
+    for (int n = 1; n <= 30; ++n)
+        mail += "line " + std::to_string(n) + "\r\n";
+    return mail;
+}
+
+// What mailers send, as the record shows it: encoded GB2312 and UTF-8 subjects (base64 and Q, one
+// word or several over folded lines), named and bare addresses, a mail without Date, a folded
+// subject with markup; bodies in quoted-printable GBK with a soft line break, base64 UTF-8 beside
+// an HTML alternative, HTML only, and more lines than the preview asks for.
+const struct Mail
+{
+    std::string file, text, subject, fromName, toName, date, from, to, preview;
+} kMailbox[] = {
+    {"1700000001.M1P1.wendar",
+     "From: =?GB2312?B?1cXI/Q==?= <zhang@example.com>\r\nTo: li@example.com\r\nSubject: =?GB2312?B?xOO6ww==?=\r\n"
+     "Date: Sun, 1 Jun 2003 10:00:00 +0800\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=GBK\r\n"
+     "Content-Transfer-Encoding: quoted-printable\r\n\r\n=C4=E3=BA=C3=A3=AC=CA=C0=\r\n=BD=E7 <ok>\r\nsecond line\r\n",
+     "你好", "张三", "li@example.com", "2003年06月01日-10:00", "zhang@example.com", "li@example.com",
+     "你好，世界 &lt;ok&gt;<br>second line"},
+    {"1700000002.M2P1.wendar",
+     "From: Ann <ann@example.com>\r\nTo: \"Bob B\" <bob@example.com>\r\nSubject: =?gb2312?Q?=C4=E3=BA=C3_world?=\r\n"
+     "Date: Tue, 15 Nov 1994 08:12:31 -0500\r\nMIME-Version: 1.0\r\n"
+     "Content-Type: multipart/alternative; boundary=\"=_b\"\r\n\r\nThis is a multi-part message.\r\n\r\n"
+     "--=_b\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+     "5ZCI5ZCM5bey562+572y44CCCuivt+afpeaUtumZhOS7tuOAggo=\r\n--=_b\r\nContent-Type: text/html\r\n\r\n"
+     "<p>html</p>\r\n--=_b--\r\n",
+     "你好 world", "Ann", "Bob B", "1994年11月15日-08:12", "ann@example.com", "bob@example.com",
+     "合同已签署。<br>请查收附件。"},
+    {"1700000003.M3P1.wendar",
+     "From: =?UTF-8?Q?Caf=C3=A9?= <cafe@example.com>\r\nTo: li@example.com\r\n"
+     "Subject: =?UTF-8?B?5Lit5paH5Li76aKY?=\r\n =?UTF-8?B?5b6I6ZW/?=\r\nDate: Mon, 2 Jun 2003 09:05:00 +0800\r\n"
+     "MIME-Version: 1.0\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+     "<html><head><style>p {color: red}</style></head>\r\n"
+     "<body><p>会议通知</p><p>时间：明天 &amp; 地点<br>三楼</p>\r\n.starts with a dot</body></html>\r\n",
+     "中文主题很长", "Café", "li@example.com", "2003年06月02日-09:05", "cafe@example.com", "li@example.com",
+     "会议通知<br>时间：明天 &amp; 地点<br>三楼<br>.starts with a dot"},
+    {"1700000004.M4P1.wendar", LongMail(), "Re: Café", "li@example.com", "zhang@example.com", "", "li@example.com",
+     "zhang@example.com", ""},
+    {"1700000005.M5P1.wendar",
+     "From: \"<b>Boss</b>\" <evil@example.com>\r\nTo: li@example.com\r\n"
+     "Subject: <img src=x onerror=alert(1)> & 'more'\r\n for March\r\nDate: Wed, 3 Mar 2004 18:00:00 +0800\r\n\r\n"
+     "five\r\n",
+     "<img src=x onerror=alert(1)> & 'more'\r\n for March", "<b>Boss</b>", "li@example.com", "2004年03月03日-18:00",
+     "evil@example.com", "li@example.com", "five"}};
 
 // The notice of a mail, the first lines of its body (HTML) under it.
 std::string Notice(const std::string& subject, const std::string& to, const std::string& from,
@@ -266,31 +281,24 @@ MessageInfo Find(const std::vector<MessageInfo>& messages, const std::string& fi
 class MailMonitorDovecot : public MailCheck
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_server = std::make_unique<DovecotServer>();
-        if (!s_server->Start(s_startError))
-            s_server.reset();
-    }
-    static void TearDownTestSuite() { s_server.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_server) << "the test POP3 server did not start: " << s_startError;
-        s_server->RemoveMessage("");
-        for (const auto& [file, text] : kMailbox)
-            ASSERT_TRUE(s_server->AddMessage(file, text));
+        std::string error;
+        m_server = SharedServer<DovecotServer>(error);
+        ASSERT_TRUE(m_server) << "the test POP3 server did not start: " << error;
+        m_server->RemoveMessage("");
+        for (const Mail& mail : kMailbox)
+            ASSERT_TRUE(m_server->AddMessage(mail.file, mail.text));
     }
     void TearDown() override { unsetenv("SSL_CERT_FILE"); }
 
-    static inline std::unique_ptr<DovecotServer> s_server;
-    static inline std::string s_startError;
+    DovecotServer* m_server = nullptr;
 };
 
 TEST_F(MailMonitorDovecot, FirstCheckStoresEveryMessageTheSecondNone)
 {
     Listen();
-    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
+    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(m_server->plainPort()));
     ASSERT_EQ(Check(item), 1) << m_run.GetStatusText();
     Strings expected = {"正在检查公司邮箱->连接服务器", "正在检查公司邮箱->正在连接电子邮件服务器",
                         "正在检查公司邮箱->正在使用您的用户名登录电子邮件服务器"};
@@ -302,48 +310,51 @@ TEST_F(MailMonitorDovecot, FirstCheckStoresEveryMessageTheSecondNone)
 
     const auto messages = m_store.Messages(item.messagetypeid);
     ASSERT_EQ(messages.size(), 5u);
-    // Subject, sender name, recipient name and date of each mail.
-    const Strings fields[] = {{"你好", "张三", "li@example.com", "2003年06月01日-10:00"},
-                              {"你好 world", "Ann", "Bob B", "1994年11月15日-08:12"},
-                              {"中文主题很长", "Café", "li@example.com", "2003年06月02日-09:05"},
-                              {"Re: Café", "li@example.com", "zhang@example.com", ""},
-                              {"<img src=x onerror=alert(1)> & 'more'\r\n for March", "<b>Boss</b>", "li@example.com",
-                               "2004年03月03日-18:00"}};
-    for (std::size_t i = 0; i < 5; ++i) {
-        const MessageInfo message = Find(messages, kMailbox[i].first);
+    std::string twentyLines = "line 1";
+    for (int n = 2; n <= 20; ++n)
+        twentyLines += "<br>line " + std::to_string(n);
+    for (const Mail& mail : kMailbox) {
+        const MessageInfo message = Find(messages, mail.file);
         EXPECT_EQ((Strings{message.SourceInfo, message.SourceFromName, message.SourceToName, message.SourceDate}),
-                  fields[i]);
+                  (Strings{mail.subject, mail.fromName, mail.toName, mail.date}));
         EXPECT_EQ(message.MessageCategory, kCategoryMail);
         EXPECT_EQ(message.status, 0);
+        if (&mail != &kMailbox[4]) {
+            EXPECT_EQ(message.SourceContent,
+                      Notice(mail.subject, mail.to, mail.from, &mail == &kMailbox[3] ? twentyLines : mail.preview));
+        }
     }
-    EXPECT_EQ(Find(messages, kMailbox[0].first).SourceContent,
-              Notice("你好", "li@example.com", "zhang@example.com", "one"));
-    EXPECT_EQ(Find(messages, kMailbox[4].first).SourceContent,
+    EXPECT_EQ(Find(messages, kMailbox[4].file).SourceContent,
               Notice("&lt;img src=x onerror=alert(1)&gt; &amp; &#39;more&#39;\r\n for March", "li@example.com",
                      "evil@example.com", "five"));
+    // An item whose preview is switched off keeps the notice alone.
+    MessageTypeInfo quiet = AddItem("pop3://127.0.0.1:" + std::to_string(m_server->plainPort()));
+    ASSERT_EQ(Check(quiet, {}, {}, false), 1) << m_run.GetStatusText();
+    EXPECT_EQ(Find(m_store.Messages(quiet.messagetypeid), kMailbox[0].file).SourceContent,
+              Notice("你好", "li@example.com", "zhang@example.com", ""));
 
     // Nothing new: nothing stored. A deleted mail keeps its record; a new one is stored once.
     EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
-    ASSERT_TRUE(s_server->RemoveMessage(kMailbox[1].first));
-    ASSERT_TRUE(s_server->AddMessage("1700000007.M7P1.wendar", "From: a@example.com\r\nSubject: seven\r\n\r\nx\r\n"));
+    ASSERT_TRUE(m_server->RemoveMessage(kMailbox[1].file));
+    ASSERT_TRUE(m_server->AddMessage("1700000007.M7P1.wendar", "From: a@example.com\r\nSubject: seven\r\n\r\nx\r\n"));
     EXPECT_EQ(Check(item), 1) << m_run.GetStatusText();
     const auto after = m_store.Messages(item.messagetypeid);
     EXPECT_EQ(after.size(), 6u);
-    EXPECT_EQ(Find(after, kMailbox[1].first).SourceInfo, "你好 world");
+    EXPECT_EQ(Find(after, kMailbox[1].file).SourceInfo, "你好 world");
     EXPECT_EQ(Find(after, "1700000007.M7P1.wendar").SourceInfo, "seven");
     EXPECT_EQ(item.m_nNewCount, 6);
 
     // A deleted record's mail, still on the server, is not new again.
     std::string error;
-    ASSERT_TRUE(DeleteMessages(m_store.connection(), {Find(after, kMailbox[0].first).ID}, error)) << error;
+    ASSERT_TRUE(DeleteMessages(m_store.connection(), {Find(after, kMailbox[0].file).ID}, error)) << error;
     EXPECT_EQ(Check(item), 0) << m_run.GetStatusText();
     EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 5u);
 }
 
 TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPassword)
 {
-    const std::string port = std::to_string(s_server->tlsPort());
-    setenv("SSL_CERT_FILE", s_server->certificateFile().c_str(), 1);
+    const std::string port = std::to_string(m_server->tlsPort());
+    setenv("SSL_CERT_FILE", m_server->certificateFile().c_str(), 1);
     MessageTypeInfo item = AddItem("pop3s://localhost", port);
     ASSERT_EQ(Check(item), 1) << m_run.GetStatusText();
     EXPECT_EQ(m_store.Messages(item.messagetypeid).size(), 5u);
@@ -353,8 +364,8 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     const std::string unverified =
         kError + "证书不可信（TLS handshake with the POP3 server failed: certificate verify failed (";
     // The failure names the certificate, so the user can choose to trust exactly it.
-    const std::string named = ") " + FingerprintNote(CertificateFileFingerprint(s_server->certificateFile())) + "）";
-    const std::string closed = std::to_string(Server(Server::Dialogue({})).port());
+    const std::string named = ") " + FingerprintNote(CertificateFileFingerprint(m_server->certificateFile())) + "）";
+    const std::string closed = std::to_string(LoopbackListener().port());
     // A trusted certificate for another name (it names localhost, not the address dialled), then
     // the system's trust store, which does not know the test certificate; last a wrong password.
     const struct
@@ -365,7 +376,7 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
         {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate" + named},
         {"pop3://127.0.0.1:" + closed, DovecotServer::kPassword,
          kError + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
-        {"pop3://127.0.0.1:" + std::to_string(s_server->plainPort()), "wrong",
+        {"pop3://127.0.0.1:" + std::to_string(m_server->plainPort()), "wrong",
          kError + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
     for (const auto& c : cases) {
         MessageTypeInfo other = AddItem(c.address, "", c.password);
@@ -377,55 +388,10 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
 
     // Pinned by its fingerprint, the certificate the system does not know is trusted for the name it
     // gives, and for no other.
-    const std::string fingerprint = CertificateFileFingerprint(s_server->certificateFile());
+    const std::string fingerprint = CertificateFileFingerprint(m_server->certificateFile());
     MessageTypeInfo pinned = AddItem("pop3s://localhost:" + port);
     EXPECT_EQ(Check(pinned, {}, fingerprint), 1) << m_run.GetStatusText();
     MessageTypeInfo otherName = AddItem("pop3s://127.0.0.1:" + port);
     EXPECT_EQ(Check(otherName, {}, fingerprint), 0);
     EXPECT_EQ(m_run.GetStatusText(), unverified + "self-signed certificate" + named);
-}
-
-TEST_F(MailMonitorDovecot, KeepsTheFirstLinesOfTheBodyAsTextUnderTheNotice)
-{
-    s_server->RemoveMessage("");
-    std::string longMail = "From: a@example.com\r\nTo: b@example.com\r\nSubject: long\r\n\r\n";
-    for (int n = 1; n <= 30; ++n)
-        longMail += "line " + std::to_string(n) + "\r\n";
-    // GBK in quoted-printable with a soft line break; UTF-8 in base64 beside an HTML alternative;
-    // HTML only; more lines than the preview asks for.
-    const std::pair<std::string, std::string> mails[] = {
-        {"From: a@example.com\r\nTo: b@example.com\r\nSubject: gbk\r\nMIME-Version: 1.0\r\n"
-         "Content-Type: text/plain; charset=GBK\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
-         "=C4=E3=BA=C3=A3=AC=CA=C0=\r\n=BD=E7 <ok>\r\nsecond line\r\n",
-         "你好，世界 &lt;ok&gt;<br>second line"},
-        {"From: a@example.com\r\nTo: b@example.com\r\nSubject: utf8\r\nMIME-Version: 1.0\r\n"
-         "Content-Type: multipart/alternative; boundary=\"=_b\"\r\n\r\nThis is a multi-part message.\r\n\r\n"
-         "--=_b\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n"
-         "5ZCI5ZCM5bey562+572y44CCCuivt+afpeaUtumZhOS7tuOAggo=\r\n--=_b\r\nContent-Type: text/html\r\n\r\n"
-         "<p>html</p>\r\n--=_b--\r\n",
-         "合同已签署。<br>请查收附件。"},
-        {"From: a@example.com\r\nTo: b@example.com\r\nSubject: html\r\nMIME-Version: 1.0\r\n"
-         "Content-Type: text/html; charset=utf-8\r\n\r\n<html><head><style>p {color: red}</style></head>\r\n"
-         "<body><p>会议通知</p><p>时间：明天 &amp; 地点<br>三楼</p>\r\n.starts with a dot</body></html>\r\n",
-         "会议通知<br>时间：明天 &amp; 地点<br>三楼<br>.starts with a dot"},
-        {longMail, "line 1<br>"}};
-    std::string expectedLong;
-    for (int n = 1; n <= 20; ++n)
-        expectedLong += (n > 1 ? "<br>line " : "line ") + std::to_string(n);
-    for (std::size_t i = 0; i < std::size(mails); ++i)
-        ASSERT_TRUE(s_server->AddMessage("170000010" + std::to_string(i) + ".M1P1.wendar", mails[i].first));
-
-    MessageTypeInfo item = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
-    ASSERT_EQ(Check(item), 1) << m_run.GetStatusText();
-    const auto messages = m_store.Messages(item.messagetypeid);
-    for (std::size_t i = 0; i < std::size(mails); ++i) {
-        const MessageInfo message = Find(messages, "170000010" + std::to_string(i) + ".M1P1.wendar");
-        EXPECT_EQ(message.SourceContent, Notice(message.SourceInfo, "b@example.com", "a@example.com",
-                                                i == 3 ? expectedLong : mails[i].second));
-    }
-    // An item whose preview is switched off keeps the notice alone.
-    MessageTypeInfo quiet = AddItem("pop3://127.0.0.1:" + std::to_string(s_server->plainPort()));
-    ASSERT_EQ(Check(quiet, {}, {}, false), 1) << m_run.GetStatusText();
-    const MessageInfo first = Find(m_store.Messages(quiet.messagetypeid), "1700000100.M1P1.wendar");
-    EXPECT_EQ(first.SourceContent, Notice("gbk", "b@example.com", "a@example.com", ""));
 }

@@ -40,7 +40,7 @@ inline RemoteDatabase MakeRemote(const std::string& kind, const std::string& dir
                 }};
     }
     std::string startError;
-    PostgresServer* server = PostgresServer::Shared(startError);
+    PostgresServer* server = SharedServer<PostgresServer>(startError);
     return {server ? server->ConnectionString() : "", [server, startError](const std::string& sql, std::string& error) {
                 error = startError;
                 return server && server->RunSql(sql, error);
