@@ -1,0 +1,123 @@
+// The stand-ins wendar links for libcurl, libsndfile and libpulse-simple: this executable links
+// them and not the libraries, as wendar does.
+#include "gui/ondemand/OnDemandLibrary.h"
+
+#include <cstdio>
+#include <curl/curl.h>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <string>
+
+namespace {
+
+bool IsLoaded(const char* soname)
+{
+    void* handle = dlopen(soname, RTLD_NOW | RTLD_NOLOAD);
+    if (handle != nullptr) {
+        dlclose(handle);
+    }
+    return handle != nullptr;
+}
+
+std::size_t Collect(char* data, std::size_t size, std::size_t count, void* into)
+{
+    static_cast<std::string*>(into)->append(data, size * count);
+    return size * count;
+}
+
+TEST(OnDemandLibraryTest, LibcurlOpensOnTheFirstCallAndEveryKindOfValueGoesThrough)
+{
+    ASSERT_FALSE(IsLoaded("libcurl.so.4"));
+    CURLU* url = curl_url();
+    ASSERT_NE(url, nullptr);
+    EXPECT_TRUE(IsLoaded("libcurl.so.4"));
+    ASSERT_EQ(curl_url_set(url, CURLUPART_URL, "HTTP://example.org:8080/a?b=1", 0), CURLUE_OK);
+    char* host = nullptr;
+    ASSERT_EQ(curl_url_get(url, CURLUPART_HOST, &host, 0), CURLUE_OK);
+    EXPECT_STREQ(host, "example.org");
+    curl_free(host);
+    curl_url_cleanup(url);
+    EXPECT_STREQ(curl_url_strerror(CURLUE_BAD_PORT_NUMBER), "Port number was not a decimal number between 0 and 65535");
+
+    // A local file read through a multi handle: long, text, callback and off_t options, and
+    // long and off_t information.
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "wendar-ondemand-test.txt";
+    std::ofstream(file) << "0123456789";
+    CURL* easy = curl_easy_init();
+    ASSERT_NE(easy, nullptr);
+    std::string body;
+    const std::string address = "file://" + file.string();
+    EXPECT_EQ(curl_easy_setopt(easy, CURLOPT_URL, address.c_str()), CURLE_OK);
+    EXPECT_EQ(curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L), CURLE_OK);
+    EXPECT_EQ(curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Collect), CURLE_OK);
+    EXPECT_EQ(curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body), CURLE_OK);
+    EXPECT_EQ(curl_easy_setopt(easy, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(4)), CURLE_OK);
+    CURLM* multi = curl_multi_init();
+    ASSERT_NE(multi, nullptr);
+    ASSERT_EQ(curl_multi_add_handle(multi, easy), CURLM_OK);
+    CURLcode result = CURLE_FAILED_INIT;
+    for (int turn = 0; turn < 1000 && result == CURLE_FAILED_INIT; ++turn) {
+        int running = 0;
+        ASSERT_EQ(curl_multi_perform(multi, &running), CURLM_OK);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+            }
+        }
+        if (result == CURLE_FAILED_INIT) {
+            curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+        }
+    }
+    EXPECT_EQ(result, CURLE_OK) << curl_easy_strerror(result);
+    EXPECT_EQ(body, "456789");
+    curl_off_t size = 0;
+    EXPECT_EQ(curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &size), CURLE_OK);
+    EXPECT_EQ(size, 6);
+    long code = -1;
+    EXPECT_EQ(curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code), CURLE_OK);
+    EXPECT_EQ(code, 0);
+    curl_multi_remove_handle(multi, easy);
+    curl_multi_cleanup(multi);
+    curl_easy_cleanup(easy);
+    std::filesystem::remove(file);
+}
+
+TEST(OnDemandLibraryTest, SoundFilesOpenTheLibraryOnlyWhenASoundIsRead)
+{
+    ASSERT_FALSE(IsLoaded("libsndfile.so.1"));
+    ASSERT_FALSE(IsLoaded("libpulse-simple.so.0"));
+    SF_INFO info{};
+    EXPECT_EQ(sf_open("/nonexistent/ring.wav", SFM_READ, &info), nullptr);
+    EXPECT_TRUE(IsLoaded("libsndfile.so.1"));
+    EXPECT_THAT(sf_strerror(nullptr), testing::HasSubstr("No such file"));
+    EXPECT_FALSE(IsLoaded("libpulse-simple.so.0"));
+}
+
+TEST(OnDemandLibraryTest, ALibraryThatCannotBeOpenedFailsEveryCallAndSaysWhy)
+{
+    OnDemandLibrary missing("libwendar-no-such-library.so.0");
+    EXPECT_STREQ(missing.Error(), "");
+    EXPECT_EQ(missing.Find<int()>("anything"), nullptr);
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_THAT(missing.Error(), testing::StartsWith("libwendar-no-such-library.so.0 could not be loaded: "));
+    EXPECT_EQ(missing.Find<int()>("anything"), nullptr); // tried once only: still closed
+
+    OnDemandLibrary refused("libm.so.6", [](void*) { return false; });
+    EXPECT_EQ(refused.Find<double(double)>("cos"), nullptr);
+    EXPECT_STREQ(refused.Error(), "libm.so.6 could not be set up");
+
+    OnDemandLibrary math("libm.so.6", [](void* handle) { return dlsym(handle, "cos") != nullptr; });
+    EXPECT_FALSE(math.IsOpen());
+    auto* cosine = math.Find<double(double)>("cos");
+    ASSERT_NE(cosine, nullptr);
+    EXPECT_EQ(cosine(0.0), 1.0);
+    EXPECT_TRUE(math.IsOpen());
+    EXPECT_STREQ(math.Error(), "");
+}
+
+} // namespace
