@@ -3,6 +3,7 @@
 #include "gui/ondemand/OnDemandLibrary.h"
 
 #include <cstdio>
+#include <cstring>
 #include <curl/curl.h>
 #include <dlfcn.h>
 #include <filesystem>
@@ -10,6 +11,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sql.h>
+#include <sqlext.h>
 #include <string>
 
 namespace {
@@ -96,6 +99,32 @@ TEST(OnDemandLibraryTest, SoundFilesOpenTheLibraryOnlyWhenASoundIsRead)
     EXPECT_TRUE(IsLoaded("libsndfile.so.1"));
     EXPECT_THAT(sf_strerror(nullptr), testing::HasSubstr("No such file"));
     EXPECT_FALSE(IsLoaded("libpulse-simple.so.0"));
+}
+
+TEST(OnDemandLibraryTest, UnixOdbcOpensForTheFirstEnvironmentAndItsDiagnosticsComeThrough)
+{
+    ASSERT_FALSE(IsLoaded("libodbc.so.2"));
+    SQLHANDLE environment = SQL_NULL_HANDLE;
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment), SQL_SUCCESS);
+    EXPECT_TRUE(IsLoaded("libodbc.so.2"));
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLHANDLE connection = SQL_NULL_HANDLE;
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection), SQL_SUCCESS);
+    // A driver name nobody registered: the driver manager's diagnostic comes through.
+    std::string text = "Driver={Wendar No Such Driver};Database=/nonexistent";
+    EXPECT_FALSE(SQL_SUCCEEDED(SQLDriverConnect(connection, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                                static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
+                                                SQL_DRIVER_NOPROMPT)));
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR message[512] = {};
+    SQLSMALLINT length = 0;
+    ASSERT_TRUE(
+        SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_DBC, connection, 1, state, &native, message, sizeof message, &length)));
+    EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(state)), 5U);
+    EXPECT_GT(length, 0);
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_DBC, connection), SQL_SUCCESS);
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_ENV, environment), SQL_SUCCESS);
 }
 
 TEST(OnDemandLibraryTest, ALibraryThatCannotBeOpenedFailsEveryCallAndSaysWhy)
