@@ -1,5 +1,5 @@
-// The stand-ins wendar links for libcurl, libsndfile and libpulse-simple: this executable links
-// them and not the libraries, as wendar does.
+// The stand-ins wendar links for libcurl, libsndfile, libpulse-simple, unixODBC and OpenSSL: this
+// executable links them and not the libraries, as wendar does.
 #include "gui/ondemand/OnDemandLibrary.h"
 
 #include <cstdio>
@@ -10,10 +10,15 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 #include <sndfile.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +35,37 @@ std::size_t Collect(char* data, std::size_t size, std::size_t count, void* into)
 {
     static_cast<std::string*>(into)->append(data, size * count);
     return size * count;
+}
+
+// First: libcurl brings libssl along.
+TEST(OnDemandLibraryTest, OpenSslOpensForTheFirstTlsConnectionAndItsControlsGoThrough)
+{
+    ASSERT_FALSE(IsLoaded("libssl.so.3"));
+    ERR_clear_error();
+    EXPECT_TRUE(IsLoaded("libssl.so.3"));
+    SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION), 1); // SSL_CTX_ctrl
+    EXPECT_EQ(SSL_CTX_get_min_proto_version(context), TLS1_2_VERSION);
+    SSL* ssl = SSL_new(context);
+    ASSERT_NE(ssl, nullptr);
+    EXPECT_EQ(SSL_set_tlsext_host_name(ssl, "example.org"), 1); // SSL_ctrl
+    EXPECT_EQ(SSL_set1_host(ssl, "example.org"), 1);
+    // A peer that has not answered yet: the handshake waits for it.
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, ends), 0);
+    EXPECT_EQ(SSL_set_fd(ssl, ends[0]), 1);
+    const int result = SSL_connect(ssl);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(SSL_get_error(ssl, result), SSL_ERROR_WANT_READ);
+    EXPECT_EQ(SSL_has_pending(ssl), 0);
+    EXPECT_STREQ(X509_verify_cert_error_string(X509_V_ERR_CERT_HAS_EXPIRED), "certificate has expired");
+    ERR_clear_error();
+    EXPECT_EQ(ERR_get_error(), 0UL);
+    SSL_free(ssl);
+    SSL_CTX_free(context);
+    close(ends[0]);
+    close(ends[1]);
 }
 
 TEST(OnDemandLibraryTest, LibcurlOpensOnTheFirstCallAndEveryKindOfValueGoesThrough)

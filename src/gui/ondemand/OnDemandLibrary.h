@@ -1,7 +1,7 @@
 #pragma once
 // A shared library that the desktop program opens the first time one of its functions is called,
-// not at start: libcurl for checks, libpulse and libsndfile for sounds, unixODBC for remote
-// databases. The files beside this one define those libraries' functions under their own names and
+// not at start: libcurl and OpenSSL for checks, libpulse and libsndfile for sounds, unixODBC for
+// remote databases. The files beside this one define those libraries' functions under their own names and
 // forward each call; wendar links them instead of the libraries (wendar-cli and the tests link the
 // libraries themselves). Opening is thread-safe and happens once: a library that could not be
 // opened stays closed, and every forwarded call then fails the way the library reports a failure,
