@@ -18,10 +18,12 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${WENDAR_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The page view runs QtWebEngineProcess (named here: libqt6webenginecore6 alone does not pull it in);
 # Qt's own texts (buttons, file dialogs) in Chinese come from Qt's translations;
+# wendar opens libcurl, libsndfile, libpulse-simple, libodbc and libssl when first needed, so they
+# are not among the libraries the package's dependencies are read from (wendar-cli links them today);
 # remote databases need their ODBC drivers; the Chinese texts need a CJK font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
 if(TARGET wendar)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, qt6-translations-l10n")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, qt6-translations-l10n, libcurl4, libsndfile1, libpulse0, libodbc2, libssl3")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc, odbc-postgresql, fonts-wqy-microhei | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "odbc-mariadb")

@@ -116,7 +116,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "wendar: %s\n", reason.c_str());
         return 1;
     }
-    curl_global_init(CURL_GLOBAL_ALL);
+    // libcurl opens and sets itself up on its first call (a check or a link), not here.
     const CommandLine commandLine = ParseCommandLine(argc, argv);
 
     QApplication application(argc, argv);
@@ -213,6 +213,6 @@ int main(int argc, char** argv)
     frame.reset();
     doc.reset();
     tarvo.SetReporter(std::make_shared<StderrMessageReporter>()); // no box once the windows are gone
-    curl_global_cleanup();
+    curl_global_cleanup();                                        // only when libcurl was opened
     return 0;
 }

@@ -36,11 +36,20 @@ ScrollLockLight::ScrollLockLight()
     if (IsWaylandSession()) {
         return;
     }
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        return;
+    if (const char* display = std::getenv("DISPLAY")) {
+        m_displayName = display;
     }
-    m_display = XOpenDisplay(display);
+}
+
+Display* ScrollLockLight::Connection() const
+{
+    if (!m_bOpenTried) {
+        m_bOpenTried = true;
+        if (!m_displayName.empty()) {
+            m_display = XOpenDisplay(m_displayName.c_str());
+        }
+    }
+    return m_display;
 }
 
 ScrollLockLight::~ScrollLockLight()
@@ -52,7 +61,8 @@ ScrollLockLight::~ScrollLockLight()
 
 bool ScrollLockLight::Set(bool on)
 {
-    if (m_display == nullptr) {
+    Display* display = Connection();
+    if (display == nullptr) {
         return false;
     }
     XKeyboardControl control{};
@@ -60,18 +70,19 @@ bool ScrollLockLight::Set(bool on)
     control.led_mode = on ? LedModeOn : LedModeOff;
     g_requestFailed = false;
     XErrorHandler previous = XSetErrorHandler(NoteXError);
-    XChangeKeyboardControl(m_display, KBLed | KBLedMode, &control);
-    XSync(m_display, False);
+    XChangeKeyboardControl(display, KBLed | KBLedMode, &control);
+    XSync(display, False);
     XSetErrorHandler(previous);
     return !g_requestFailed;
 }
 
 bool ScrollLockLight::IsOn() const
 {
-    if (m_display == nullptr) {
+    Display* display = Connection();
+    if (display == nullptr) {
         return false;
     }
     XKeyboardState state{};
-    XGetKeyboardControl(m_display, &state);
+    XGetKeyboardControl(display, &state);
     return (state.led_mask & (1UL << (kScrollLockLed - 1))) != 0;
 }

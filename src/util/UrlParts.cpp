@@ -43,7 +43,7 @@ bool SplitUrl(const std::string& url, UrlParts& parts, std::string& error)
     }
     std::unique_ptr<CURLU, CurlUrlDeleter> handle(curl_url());
     if (!handle) {
-        error = "out of memory";
+        error = curl_url_strerror(CURLUE_OUT_OF_MEMORY); // names the library when it could not be loaded
         return false;
     }
     const CURLUcode rc = curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), CURLU_GUESS_SCHEME);

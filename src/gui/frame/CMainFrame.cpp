@@ -34,6 +34,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <ctime>
+#include <memory>
+#include <utility>
 
 namespace {
 constexpr const char* kWindowTitle = "Wendar";
@@ -96,6 +98,27 @@ QString PlainText(const QString& text)
     plain.remove(QLatin1Char('&'));
     return plain;
 }
+// The icons of a menu's commands. Each is an SVG file read when it is set, so the menus of the
+// window get theirs when they first open rather than before the window shows.
+void GiveCommandIcons(QMenu* menu)
+{
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            action->setIcon(CommandIcon(action->data().toInt()));
+        }
+    }
+}
+
+void GiveCommandIconsWhenShown(QMenu* menu)
+{
+    auto given = std::make_shared<bool>(false);
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, given] {
+        if (!std::exchange(*given, true)) {
+            GiveCommandIcons(menu);
+        }
+    });
+}
+
 // The overflow button a toolbar shows when the window is too narrow for it has no name of its own.
 void NameOverflowButton(QToolBar* bar)
 {
@@ -174,6 +197,7 @@ void CMainFrame::BuildMenus()
             AddCommandAction(menu, item.id, item.text, m_menuActions);
         }
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+        GiveCommandIconsWhenShown(menu);
     }
     Action(cmd::kToggleAutoCheck)->setCheckable(true);
     // The bar toggles hold the bars' state themselves: on at start, changed only by the user.
@@ -187,6 +211,8 @@ void CMainFrame::BuildMenus()
     for (const MenuItemText& item : TrayMenuTable()) {
         AddCommandAction(m_trayMenu, item.id, item.text, m_trayActions);
     }
+    // A tray host may read the menu without opening it.
+    GiveCommandIcons(m_trayMenu);
     for (int id : {cmd::kTrayEnableAutoCheck, cmd::kTrayDisableAutoCheck, cmd::kToggleSound}) {
         TrayAction(id)->setCheckable(true);
     }
@@ -198,6 +224,7 @@ void CMainFrame::BuildMenus()
         AddCommandAction(m_filterMenu, item.id, item.text, m_menuActions)->setCheckable(true);
     }
     connect(m_filterMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+    GiveCommandIconsWhenShown(m_filterMenu);
 }
 
 QAction* CMainFrame::AddCommandAction(QMenu* menu, int id, const char* text, std::multimap<int, QAction*>& into)
@@ -206,7 +233,7 @@ QAction* CMainFrame::AddCommandAction(QMenu* menu, int id, const char* text, std
         menu->addSeparator();
         return nullptr;
     }
-    QAction* action = menu->addAction(CommandIcon(id), QCoreApplication::translate("FrameMenus", text));
+    QAction* action = menu->addAction(QCoreApplication::translate("FrameMenus", text));
     action->setData(id);
     // The text carries its own shortcut column; the key sequence makes the key work.
     action->setShortcut(ShortcutOf(id));

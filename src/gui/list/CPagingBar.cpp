@@ -86,7 +86,9 @@ CPagingBar::CPagingBar(QMenu* filterMenu, QWidget* parent) : QWidget(parent)
     layout->addStretch(1);
 
     m_search = new QLineEdit(this);
-    m_search->setClearButtonEnabled(true);
+    // The clear button shows only over text, and its icon, the style's, costs the start a search
+    // of the icon theme and the image plugins: it comes with the event loop's first turn.
+    QTimer::singleShot(0, m_search, [search = m_search] { search->setClearButtonEnabled(true); });
     m_search->setPlaceholderText(tr("搜索 (Ctrl+F)"));
     m_search->setAccessibleName(tr("搜索"));
     m_search->setToolTip(tr("只显示主题、发送人、接受人或内容含有每个词的消息"));

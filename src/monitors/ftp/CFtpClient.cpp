@@ -15,7 +15,6 @@ namespace {
 constexpr std::size_t kMaxReplyLength = 300;
 
 // Failures of our own making (libcurl's go through CurlFailureText).
-constexpr const char* kNoClient = WENDAR_TR_NOOP("CFtpClient", "内存不足");
 constexpr const char* kBadAddress = WENDAR_TR_NOOP("CFtpClient", "地址格式不正确");
 constexpr const char* kUnfinished = WENDAR_TR_NOOP("CFtpClient", "服务器在 ");
 constexpr const char* kUnfinishedEnd = WENDAR_TR_NOOP("CFtpClient", " 秒内没有完成");
@@ -41,6 +40,12 @@ int ReplyCode(std::string_view line)
     }
     const auto code = ParseFtpDecimal(line.substr(0, 3), 3);
     return code ? static_cast<int>(*code) : 0;
+}
+
+// No easy handle: libcurl's words name the library when it could not be loaded.
+std::string NoClientText(const std::string& host, int port)
+{
+    return CurlFailureText(CURLE_FAILED_INIT, host, port, curl_easy_strerror(CURLE_FAILED_INIT));
 }
 
 } // namespace
@@ -93,7 +98,7 @@ CFtpClient::~CFtpClient() = default;
 bool CFtpClient::Connect(const std::string& host, int port, const std::string& user, const std::string& password)
 {
     if (!m_curl) {
-        m_strError = UiText("CFtpClient", kNoClient);
+        m_strError = NoClientText(host, port);
         return false;
     }
     CURL* curl = m_curl.get();
@@ -160,7 +165,7 @@ bool CFtpClient::Perform(const char* command, bool withBody)
 {
     CURL* curl = m_curl.get();
     if (curl == nullptr) {
-        m_strError = UiText("CFtpClient", kNoClient);
+        m_strError = NoClientText(m_strHost, m_nPort);
         return false;
     }
     const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());

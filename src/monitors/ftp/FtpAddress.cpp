@@ -60,7 +60,7 @@ bool ParseFtpAddress(const std::string& url, const std::string& portOverride, Ft
 {
     const std::unique_ptr<CURLU, UrlDeleter> handle(curl_url());
     if (!handle) {
-        error = "out of memory";
+        error = curl_url_strerror(CURLUE_OUT_OF_MEMORY); // names the library when it could not be loaded
         return false;
     }
     CURLUcode code = curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), CURLU_ALLOW_SPACE);

@@ -147,7 +147,8 @@ CHttpRequest::Outcome CHttpRequest::Get(const UrlParts& url, std::string& body, 
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
     auto headers = PageHeaders();
     if (!handle || !headers) {
-        m_strError = CurlFailureText(CURLE_OUT_OF_MEMORY, url.server, url.port, {});
+        // libcurl's words name the library when it could not be loaded.
+        m_strError = CurlFailureText(CURLE_FAILED_INIT, url.server, url.port, curl_easy_strerror(CURLE_FAILED_INIT));
         return Outcome::Failed;
     }
     char errorBuffer[CURL_ERROR_SIZE] = {};
