@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,8 +23,8 @@ CWebBrowser2::CWebBrowser2(IDesktopOpener& opener, QWidget* parent) : QWidget(pa
     m_placeholder->setTextFormat(Qt::RichText);
     m_placeholder->setAutoFillBackground(true);
     m_placeholder->setMargin(8);
-    m_placeholder->setAccessibleName(tr("消息内容"));
-    m_placeholder->setText(QString::fromStdString(HomePageHtml()));
+    m_placeholder->setAccessibleDescription(tr("消息内容"));
+    ShowOnPlaceholder(QString::fromStdString(HomePageHtml()));
     QPalette palette = m_placeholder->palette();
     palette.setColor(QPalette::Window, Qt::white);
     palette.setColor(QPalette::WindowText, Qt::black);
@@ -68,7 +69,7 @@ void CWebBrowser2::GoHome()
 {
     if (m_engine == nullptr) {
         m_address = QUrl();
-        m_placeholder->setText(QString::fromStdString(HomePageHtml()));
+        ShowOnPlaceholder(QString::fromStdString(HomePageHtml()));
         return;
     }
     ShowOwnPage(QString::fromStdString(HomePageHtml()));
@@ -84,11 +85,18 @@ void CWebBrowser2::ShowOwnPage(const QString& html)
     StartEngine();
     m_address = QUrl();
     if (m_engine == nullptr) {
-        m_placeholder->setText(html); // our own pages are simple enough for a label
+        ShowOnPlaceholder(html); // our own pages are simple enough for a label
         return;
     }
     m_engine->Expect(BrowserMode::Own, {});
     m_engine->ShowHtml(html);
+}
+
+void CWebBrowser2::ShowOnPlaceholder(const QString& html)
+{
+    m_placeholder->setText(html);
+    // Named by what it shows, as the other labels that show a value: a screen reader reads the page.
+    m_placeholder->setAccessibleName(QTextDocumentFragment::fromHtml(html).toPlainText().simplified());
 }
 
 void CWebBrowser2::Navigate2(const QUrl& url)

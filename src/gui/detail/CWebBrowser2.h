@@ -49,6 +49,7 @@ Q_SIGNALS:
 
 private:
     void ShowOwnPage(const QString& html);
+    void ShowOnPlaceholder(const QString& html);
     void StartEngine();
 
     std::unique_ptr<IWebEngine> m_engine;
