@@ -28,13 +28,6 @@ using AnyFunction = void (*)();
 
 } // namespace
 
-CURLcode curl_global_init(long)
-{
-    // The set-up ran when the library opened.
-    static auto* const open = Curl().Find<decltype(curl_version)>("curl_version");
-    return open != nullptr ? CURLE_OK : CURLE_FAILED_INIT;
-}
-
 void curl_global_cleanup()
 {
     // Only a library that was opened has anything to clean up.
@@ -46,30 +39,22 @@ void curl_global_cleanup()
 
 void curl_free(void* p)
 {
-    static auto* const real = Curl().Find<decltype(curl_free)>("curl_free");
-    if (real != nullptr) {
-        real(p);
-    }
+    FORWARD(Curl(), curl_free, p);
 }
 
 const char* curl_easy_strerror(CURLcode code)
 {
-    static auto* const real = Curl().Find<decltype(curl_easy_strerror)>("curl_easy_strerror");
-    return real != nullptr ? real(code) : Curl().Error();
+    FORWARD_OR(Curl(), curl_easy_strerror, Curl().Error(), code);
 }
 
 CURL* curl_easy_init()
 {
-    static auto* const real = Curl().Find<decltype(curl_easy_init)>("curl_easy_init");
-    return real != nullptr ? real() : nullptr;
+    FORWARD_OR(Curl(), curl_easy_init, nullptr);
 }
 
 void curl_easy_cleanup(CURL* handle)
 {
-    static auto* const real = Curl().Find<decltype(curl_easy_cleanup)>("curl_easy_cleanup");
-    if (real != nullptr) {
-        real(handle);
-    }
+    FORWARD(Curl(), curl_easy_cleanup, handle);
 }
 
 CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...)
@@ -113,94 +98,75 @@ CURLcode curl_easy_getinfo(CURL* handle, CURLINFO info, ...)
 
 CURLcode curl_easy_perform(CURL* handle)
 {
-    static auto* const real = Curl().Find<decltype(curl_easy_perform)>("curl_easy_perform");
-    return real != nullptr ? real(handle) : CURLE_FAILED_INIT;
+    FORWARD_OR(Curl(), curl_easy_perform, CURLE_FAILED_INIT, handle);
 }
 
 curl_slist* curl_slist_append(curl_slist* list, const char* text)
 {
-    static auto* const real = Curl().Find<decltype(curl_slist_append)>("curl_slist_append");
-    return real != nullptr ? real(list, text) : nullptr;
+    FORWARD_OR(Curl(), curl_slist_append, nullptr, list, text);
 }
 
 void curl_slist_free_all(curl_slist* list)
 {
-    static auto* const real = Curl().Find<decltype(curl_slist_free_all)>("curl_slist_free_all");
-    if (real != nullptr) {
-        real(list);
-    }
+    FORWARD(Curl(), curl_slist_free_all, list);
 }
 
 CURLM* curl_multi_init()
 {
-    static auto* const real = Curl().Find<decltype(curl_multi_init)>("curl_multi_init");
-    return real != nullptr ? real() : nullptr;
+    FORWARD_OR(Curl(), curl_multi_init, nullptr);
 }
 
 CURLMcode curl_multi_cleanup(CURLM* multi)
 {
-    static auto* const real = Curl().Find<decltype(curl_multi_cleanup)>("curl_multi_cleanup");
-    return real != nullptr ? real(multi) : CURLM_BAD_HANDLE;
+    FORWARD_OR(Curl(), curl_multi_cleanup, CURLM_BAD_HANDLE, multi);
 }
 
 CURLMcode curl_multi_add_handle(CURLM* multi, CURL* handle)
 {
-    static auto* const real = Curl().Find<decltype(curl_multi_add_handle)>("curl_multi_add_handle");
-    return real != nullptr ? real(multi, handle) : CURLM_BAD_HANDLE;
+    FORWARD_OR(Curl(), curl_multi_add_handle, CURLM_BAD_HANDLE, multi, handle);
 }
 
 CURLMcode curl_multi_remove_handle(CURLM* multi, CURL* handle)
 {
-    static auto* const real = Curl().Find<decltype(curl_multi_remove_handle)>("curl_multi_remove_handle");
-    return real != nullptr ? real(multi, handle) : CURLM_BAD_HANDLE;
+    FORWARD_OR(Curl(), curl_multi_remove_handle, CURLM_BAD_HANDLE, multi, handle);
 }
 
 CURLMcode curl_multi_perform(CURLM* multi, int* running)
 {
-    static auto* const real = Curl().Find<decltype(curl_multi_perform)>("curl_multi_perform");
-    return real != nullptr ? real(multi, running) : CURLM_BAD_HANDLE;
+    FORWARD_OR(Curl(), curl_multi_perform, CURLM_BAD_HANDLE, multi, running);
 }
 
 CURLMcode curl_multi_poll(CURLM* multi, curl_waitfd extra[], unsigned int extraCount, int timeoutMs, int* ready)
 {
-    static auto* const real = Curl().Find<decltype(curl_multi_poll)>("curl_multi_poll");
-    return real != nullptr ? real(multi, extra, extraCount, timeoutMs, ready) : CURLM_BAD_HANDLE;
+    FORWARD_OR(Curl(), curl_multi_poll, CURLM_BAD_HANDLE, multi, extra, extraCount, timeoutMs, ready);
 }
 
 CURLMsg* curl_multi_info_read(CURLM* multi, int* queued)
 {
-    static auto* const real = Curl().Find<decltype(curl_multi_info_read)>("curl_multi_info_read");
-    return real != nullptr ? real(multi, queued) : nullptr;
+    FORWARD_OR(Curl(), curl_multi_info_read, nullptr, multi, queued);
 }
 
 CURLU* curl_url()
 {
-    static auto* const real = Curl().Find<decltype(curl_url)>("curl_url");
-    return real != nullptr ? real() : nullptr;
+    FORWARD_OR(Curl(), curl_url, nullptr);
 }
 
 void curl_url_cleanup(CURLU* url)
 {
-    static auto* const real = Curl().Find<decltype(curl_url_cleanup)>("curl_url_cleanup");
-    if (real != nullptr) {
-        real(url);
-    }
+    FORWARD(Curl(), curl_url_cleanup, url);
 }
 
 CURLUcode curl_url_set(CURLU* url, CURLUPart part, const char* text, unsigned int flags)
 {
-    static auto* const real = Curl().Find<decltype(curl_url_set)>("curl_url_set");
-    return real != nullptr ? real(url, part, text, flags) : CURLUE_BAD_HANDLE;
+    FORWARD_OR(Curl(), curl_url_set, CURLUE_BAD_HANDLE, url, part, text, flags);
 }
 
 CURLUcode curl_url_get(CURLU* url, CURLUPart part, char** text, unsigned int flags)
 {
-    static auto* const real = Curl().Find<decltype(curl_url_get)>("curl_url_get");
-    return real != nullptr ? real(url, part, text, flags) : CURLUE_BAD_HANDLE;
+    FORWARD_OR(Curl(), curl_url_get, CURLUE_BAD_HANDLE, url, part, text, flags);
 }
 
 const char* curl_url_strerror(CURLUcode code)
 {
-    static auto* const real = Curl().Find<decltype(curl_url_strerror)>("curl_url_strerror");
-    return real != nullptr ? real(code) : Curl().Error();
+    FORWARD_OR(Curl(), curl_url_strerror, Curl().Error(), code);
 }

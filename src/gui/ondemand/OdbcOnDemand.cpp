@@ -82,20 +82,17 @@ SQLRETURN SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, 
 
 SQLRETURN SQLSetEnvAttr(SQLHENV environment, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length)
 {
-    static auto* const real = Odbc().Find<decltype(SQLSetEnvAttr)>("SQLSetEnvAttr");
-    return real != nullptr ? real(environment, attribute, value, length) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLSetEnvAttr, SQL_ERROR, environment, attribute, value, length);
 }
 
 SQLRETURN SQLSetConnectAttr(SQLHDBC connection, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length)
 {
-    static auto* const real = Odbc().Find<decltype(SQLSetConnectAttr)>("SQLSetConnectAttr");
-    return real != nullptr ? real(connection, attribute, value, length) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLSetConnectAttr, SQL_ERROR, connection, attribute, value, length);
 }
 
 SQLRETURN SQLSetStmtAttr(SQLHSTMT statement, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length)
 {
-    static auto* const real = Odbc().Find<decltype(SQLSetStmtAttr)>("SQLSetStmtAttr");
-    return real != nullptr ? real(statement, attribute, value, length) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLSetStmtAttr, SQL_ERROR, statement, attribute, value, length);
 }
 
 SQLRETURN SQLDriverConnect(SQLHDBC connection, SQLHWND window, SQLCHAR* in, SQLSMALLINT inLength, SQLCHAR* out,
@@ -108,26 +105,22 @@ SQLRETURN SQLDriverConnect(SQLHDBC connection, SQLHWND window, SQLCHAR* in, SQLS
 
 SQLRETURN SQLDisconnect(SQLHDBC connection)
 {
-    static auto* const real = Odbc().Find<decltype(SQLDisconnect)>("SQLDisconnect");
-    return real != nullptr ? real(connection) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLDisconnect, SQL_ERROR, connection);
 }
 
 SQLRETURN SQLGetInfo(SQLHDBC connection, SQLUSMALLINT kind, SQLPOINTER value, SQLSMALLINT capacity, SQLSMALLINT* length)
 {
-    static auto* const real = Odbc().Find<decltype(SQLGetInfo)>("SQLGetInfo");
-    return real != nullptr ? real(connection, kind, value, capacity, length) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLGetInfo, SQL_ERROR, connection, kind, value, capacity, length);
 }
 
 SQLRETURN SQLExecDirect(SQLHSTMT statement, SQLCHAR* text, SQLINTEGER length)
 {
-    static auto* const real = Odbc().Find<decltype(SQLExecDirect)>("SQLExecDirect");
-    return real != nullptr ? real(statement, text, length) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLExecDirect, SQL_ERROR, statement, text, length);
 }
 
 SQLRETURN SQLNumResultCols(SQLHSTMT statement, SQLSMALLINT* count)
 {
-    static auto* const real = Odbc().Find<decltype(SQLNumResultCols)>("SQLNumResultCols");
-    return real != nullptr ? real(statement, count) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLNumResultCols, SQL_ERROR, statement, count);
 }
 
 SQLRETURN SQLDescribeCol(SQLHSTMT statement, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT capacity,
@@ -141,13 +134,11 @@ SQLRETURN SQLDescribeCol(SQLHSTMT statement, SQLUSMALLINT column, SQLCHAR* name,
 
 SQLRETURN SQLFetch(SQLHSTMT statement)
 {
-    static auto* const real = Odbc().Find<decltype(SQLFetch)>("SQLFetch");
-    return real != nullptr ? real(statement) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLFetch, SQL_ERROR, statement);
 }
 
 SQLRETURN SQLGetData(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER value, SQLLEN capacity,
                      SQLLEN* length)
 {
-    static auto* const real = Odbc().Find<decltype(SQLGetData)>("SQLGetData");
-    return real != nullptr ? real(statement, column, type, value, capacity, length) : SQL_ERROR;
+    FORWARD_OR(Odbc(), SQLGetData, SQL_ERROR, statement, column, type, value, capacity, length);
 }

@@ -42,3 +42,14 @@ private:
     void* m_handle = nullptr;
     std::string m_error;
 };
+
+// The body of a stand-in named as the library's function: finds that function once and calls it
+// with the arguments; without the library, returns `failed` (FORWARD: does nothing).
+#define FORWARD_OR(library, function, failed, ...)                                                                     \
+    static auto* const real = (library).Find<decltype(function)>(#function);                                           \
+    return real != nullptr ? real(__VA_ARGS__) : failed
+#define FORWARD(library, function, ...)                                                                                \
+    static auto* const real = (library).Find<decltype(function)>(#function);                                           \
+    if (real != nullptr) {                                                                                             \
+        real(__VA_ARGS__);                                                                                             \
+    }

@@ -26,26 +26,22 @@ OnDemandLibrary& Pulse()
 
 SNDFILE* sf_open(const char* path, int mode, SF_INFO* info)
 {
-    static auto* const real = SoundFiles().Find<decltype(sf_open)>("sf_open");
-    return real != nullptr ? real(path, mode, info) : nullptr;
+    FORWARD_OR(SoundFiles(), sf_open, nullptr, path, mode, info);
 }
 
 int sf_close(SNDFILE* file)
 {
-    static auto* const real = SoundFiles().Find<decltype(sf_close)>("sf_close");
-    return real != nullptr ? real(file) : SF_ERR_UNRECOGNISED_FORMAT;
+    FORWARD_OR(SoundFiles(), sf_close, SF_ERR_UNRECOGNISED_FORMAT, file);
 }
 
 sf_count_t sf_readf_short(SNDFILE* file, short* frames, sf_count_t count)
 {
-    static auto* const real = SoundFiles().Find<decltype(sf_readf_short)>("sf_readf_short");
-    return real != nullptr ? real(file, frames, count) : 0;
+    FORWARD_OR(SoundFiles(), sf_readf_short, 0, file, frames, count);
 }
 
 const char* sf_strerror(SNDFILE* file)
 {
-    static auto* const real = SoundFiles().Find<decltype(sf_strerror)>("sf_strerror");
-    return real != nullptr ? real(file) : SoundFiles().Error();
+    FORWARD_OR(SoundFiles(), sf_strerror, SoundFiles().Error(), file);
 }
 
 pa_simple* pa_simple_new(const char* server, const char* name, pa_stream_direction_t direction, const char* device,
@@ -64,32 +60,25 @@ pa_simple* pa_simple_new(const char* server, const char* name, pa_stream_directi
 
 void pa_simple_free(pa_simple* stream)
 {
-    static auto* const real = Pulse().Find<decltype(pa_simple_free)>("pa_simple_free");
-    if (real != nullptr) {
-        real(stream);
-    }
+    FORWARD(Pulse(), pa_simple_free, stream);
 }
 
 int pa_simple_write(pa_simple* stream, const void* data, size_t bytes, int* error)
 {
-    static auto* const real = Pulse().Find<decltype(pa_simple_write)>("pa_simple_write");
-    return real != nullptr ? real(stream, data, bytes, error) : -1;
+    FORWARD_OR(Pulse(), pa_simple_write, -1, stream, data, bytes, error);
 }
 
 int pa_simple_drain(pa_simple* stream, int* error)
 {
-    static auto* const real = Pulse().Find<decltype(pa_simple_drain)>("pa_simple_drain");
-    return real != nullptr ? real(stream, error) : -1;
+    FORWARD_OR(Pulse(), pa_simple_drain, -1, stream, error);
 }
 
 int pa_simple_flush(pa_simple* stream, int* error)
 {
-    static auto* const real = Pulse().Find<decltype(pa_simple_flush)>("pa_simple_flush");
-    return real != nullptr ? real(stream, error) : -1;
+    FORWARD_OR(Pulse(), pa_simple_flush, -1, stream, error);
 }
 
 size_t pa_usec_to_bytes(pa_usec_t time, const pa_sample_spec* format)
 {
-    static auto* const real = Pulse().Find<decltype(pa_usec_to_bytes)>("pa_usec_to_bytes");
-    return real != nullptr ? real(time, format) : 0;
+    FORWARD_OR(Pulse(), pa_usec_to_bytes, 0, time, format);
 }

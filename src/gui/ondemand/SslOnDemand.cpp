@@ -26,22 +26,17 @@ constexpr unsigned long kNotLoaded = 1;
 
 unsigned long ERR_get_error()
 {
-    static auto* const real = Ssl().Find<decltype(ERR_get_error)>("ERR_get_error");
-    return real != nullptr ? real() : kNotLoaded;
+    FORWARD_OR(Ssl(), ERR_get_error, kNotLoaded);
 }
 
 void ERR_clear_error()
 {
-    static auto* const real = Ssl().Find<decltype(ERR_clear_error)>("ERR_clear_error");
-    if (real != nullptr) {
-        real();
-    }
+    FORWARD(Ssl(), ERR_clear_error);
 }
 
 const char* ERR_reason_error_string(unsigned long code)
 {
-    static auto* const real = Ssl().Find<decltype(ERR_reason_error_string)>("ERR_reason_error_string");
-    return real != nullptr ? real(code) : Ssl().Error();
+    FORWARD_OR(Ssl(), ERR_reason_error_string, Ssl().Error(), code);
 }
 
 void ERR_error_string_n(unsigned long code, char* text, size_t capacity)
@@ -56,194 +51,150 @@ void ERR_error_string_n(unsigned long code, char* text, size_t capacity)
 
 const char* X509_verify_cert_error_string(long code)
 {
-    static auto* const real = Ssl().Find<decltype(X509_verify_cert_error_string)>("X509_verify_cert_error_string");
-    return real != nullptr ? real(code) : Ssl().Error();
+    FORWARD_OR(Ssl(), X509_verify_cert_error_string, Ssl().Error(), code);
 }
 
 const EVP_MD* EVP_sha256()
 {
-    static auto* const real = Ssl().Find<decltype(EVP_sha256)>("EVP_sha256");
-    return real != nullptr ? real() : nullptr;
+    FORWARD_OR(Ssl(), EVP_sha256, nullptr);
 }
 
 const SSL_METHOD* TLS_client_method()
 {
-    static auto* const real = Ssl().Find<decltype(TLS_client_method)>("TLS_client_method");
-    return real != nullptr ? real() : nullptr;
+    FORWARD_OR(Ssl(), TLS_client_method, nullptr);
 }
 
 SSL_CTX* SSL_CTX_new(const SSL_METHOD* method)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_CTX_new)>("SSL_CTX_new");
-    return real != nullptr ? real(method) : nullptr;
+    FORWARD_OR(Ssl(), SSL_CTX_new, nullptr, method);
 }
 
 void SSL_CTX_free(SSL_CTX* context)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_CTX_free)>("SSL_CTX_free");
-    if (real != nullptr) {
-        real(context);
-    }
+    FORWARD(Ssl(), SSL_CTX_free, context);
 }
 
 long SSL_CTX_ctrl(SSL_CTX* context, int command, long number, void* pointer)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_CTX_ctrl)>("SSL_CTX_ctrl");
-    return real != nullptr ? real(context, command, number, pointer) : 0;
+    FORWARD_OR(Ssl(), SSL_CTX_ctrl, 0, context, command, number, pointer);
 }
 
 void SSL_CTX_set_cert_verify_callback(SSL_CTX* context, int (*verify)(X509_STORE_CTX*, void*), void* argument)
 {
-    static auto* const real =
-        Ssl().Find<decltype(SSL_CTX_set_cert_verify_callback)>("SSL_CTX_set_cert_verify_callback");
-    if (real != nullptr) {
-        real(context, verify, argument);
-    }
+    FORWARD(Ssl(), SSL_CTX_set_cert_verify_callback, context, verify, argument);
 }
 
 int SSL_CTX_set_default_verify_paths(SSL_CTX* context)
 {
-    static auto* const real =
-        Ssl().Find<decltype(SSL_CTX_set_default_verify_paths)>("SSL_CTX_set_default_verify_paths");
-    return real != nullptr ? real(context) : 0;
+    FORWARD_OR(Ssl(), SSL_CTX_set_default_verify_paths, 0, context);
 }
 
 void SSL_CTX_set_verify(SSL_CTX* context, int mode, SSL_verify_cb verify)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_CTX_set_verify)>("SSL_CTX_set_verify");
-    if (real != nullptr) {
-        real(context, mode, verify);
-    }
+    FORWARD(Ssl(), SSL_CTX_set_verify, context, mode, verify);
 }
 
 SSL* SSL_new(SSL_CTX* context)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_new)>("SSL_new");
-    return real != nullptr ? real(context) : nullptr;
+    FORWARD_OR(Ssl(), SSL_new, nullptr, context);
 }
 
 void SSL_free(SSL* ssl)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_free)>("SSL_free");
-    if (real != nullptr) {
-        real(ssl);
-    }
+    FORWARD(Ssl(), SSL_free, ssl);
 }
 
 long SSL_ctrl(SSL* ssl, int command, long number, void* pointer)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_ctrl)>("SSL_ctrl");
-    return real != nullptr ? real(ssl, command, number, pointer) : 0;
+    FORWARD_OR(Ssl(), SSL_ctrl, 0, ssl, command, number, pointer);
 }
 
 int SSL_set_fd(SSL* ssl, int fd)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_set_fd)>("SSL_set_fd");
-    return real != nullptr ? real(ssl, fd) : 0;
+    FORWARD_OR(Ssl(), SSL_set_fd, 0, ssl, fd);
 }
 
 X509_VERIFY_PARAM* SSL_get0_param(SSL* ssl)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_get0_param)>("SSL_get0_param");
-    return real != nullptr ? real(ssl) : nullptr;
+    FORWARD_OR(Ssl(), SSL_get0_param, nullptr, ssl);
 }
 
 void SSL_set_hostflags(SSL* ssl, unsigned int flags)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_set_hostflags)>("SSL_set_hostflags");
-    if (real != nullptr) {
-        real(ssl, flags);
-    }
+    FORWARD(Ssl(), SSL_set_hostflags, ssl, flags);
 }
 
 int SSL_set1_host(SSL* ssl, const char* host)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_set1_host)>("SSL_set1_host");
-    return real != nullptr ? real(ssl, host) : 0;
+    FORWARD_OR(Ssl(), SSL_set1_host, 0, ssl, host);
 }
 
 int SSL_connect(SSL* ssl)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_connect)>("SSL_connect");
-    return real != nullptr ? real(ssl) : -1;
+    FORWARD_OR(Ssl(), SSL_connect, -1, ssl);
 }
 
 int SSL_get_error(const SSL* ssl, int result)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_get_error)>("SSL_get_error");
-    return real != nullptr ? real(ssl, result) : SSL_ERROR_SSL;
+    FORWARD_OR(Ssl(), SSL_get_error, SSL_ERROR_SSL, ssl, result);
 }
 
 long SSL_get_verify_result(const SSL* ssl)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_get_verify_result)>("SSL_get_verify_result");
-    return real != nullptr ? real(ssl) : X509_V_ERR_UNSPECIFIED;
+    FORWARD_OR(Ssl(), SSL_get_verify_result, X509_V_ERR_UNSPECIFIED, ssl);
 }
 
 int SSL_read_ex(SSL* ssl, void* buffer, size_t capacity, size_t* got)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_read_ex)>("SSL_read_ex");
-    return real != nullptr ? real(ssl, buffer, capacity, got) : 0;
+    FORWARD_OR(Ssl(), SSL_read_ex, 0, ssl, buffer, capacity, got);
 }
 
 int SSL_write_ex(SSL* ssl, const void* data, size_t length, size_t* written)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_write_ex)>("SSL_write_ex");
-    return real != nullptr ? real(ssl, data, length, written) : 0;
+    FORWARD_OR(Ssl(), SSL_write_ex, 0, ssl, data, length, written);
 }
 
 int SSL_has_pending(const SSL* ssl)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_has_pending)>("SSL_has_pending");
-    return real != nullptr ? real(ssl) : 0;
+    FORWARD_OR(Ssl(), SSL_has_pending, 0, ssl);
 }
 
 int SSL_shutdown(SSL* ssl)
 {
-    static auto* const real = Ssl().Find<decltype(SSL_shutdown)>("SSL_shutdown");
-    return real != nullptr ? real(ssl) : -1;
+    FORWARD_OR(Ssl(), SSL_shutdown, -1, ssl);
 }
 
 X509* X509_STORE_CTX_get0_cert(const X509_STORE_CTX* store)
 {
-    static auto* const real = Ssl().Find<decltype(X509_STORE_CTX_get0_cert)>("X509_STORE_CTX_get0_cert");
-    return real != nullptr ? real(store) : nullptr;
+    FORWARD_OR(Ssl(), X509_STORE_CTX_get0_cert, nullptr, store);
 }
 
 void X509_STORE_CTX_set_error(X509_STORE_CTX* store, int error)
 {
-    static auto* const real = Ssl().Find<decltype(X509_STORE_CTX_set_error)>("X509_STORE_CTX_set_error");
-    if (real != nullptr) {
-        real(store, error);
-    }
+    FORWARD(Ssl(), X509_STORE_CTX_set_error, store, error);
 }
 
 int X509_verify_cert(X509_STORE_CTX* store)
 {
-    static auto* const real = Ssl().Find<decltype(X509_verify_cert)>("X509_verify_cert");
-    return real != nullptr ? real(store) : -1;
+    FORWARD_OR(Ssl(), X509_verify_cert, -1, store);
 }
 
 int X509_VERIFY_PARAM_set1_ip_asc(X509_VERIFY_PARAM* parameters, const char* address)
 {
-    static auto* const real = Ssl().Find<decltype(X509_VERIFY_PARAM_set1_ip_asc)>("X509_VERIFY_PARAM_set1_ip_asc");
-    return real != nullptr ? real(parameters, address) : 0;
+    FORWARD_OR(Ssl(), X509_VERIFY_PARAM_set1_ip_asc, 0, parameters, address);
 }
 
 int X509_check_host(X509* certificate, const char* host, size_t length, unsigned int flags, char** matched)
 {
-    static auto* const real = Ssl().Find<decltype(X509_check_host)>("X509_check_host");
-    return real != nullptr ? real(certificate, host, length, flags, matched) : 0;
+    FORWARD_OR(Ssl(), X509_check_host, 0, certificate, host, length, flags, matched);
 }
 
 int X509_check_ip_asc(X509* certificate, const char* address, unsigned int flags)
 {
-    static auto* const real = Ssl().Find<decltype(X509_check_ip_asc)>("X509_check_ip_asc");
-    return real != nullptr ? real(certificate, address, flags) : 0;
+    FORWARD_OR(Ssl(), X509_check_ip_asc, 0, certificate, address, flags);
 }
 
 int X509_digest(const X509* certificate, const EVP_MD* type, unsigned char* digest, unsigned int* length)
 {
-    static auto* const real = Ssl().Find<decltype(X509_digest)>("X509_digest");
-    return real != nullptr ? real(certificate, type, digest, length) : 0;
+    FORWARD_OR(Ssl(), X509_digest, 0, certificate, type, digest, length);
 }
