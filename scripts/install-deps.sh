@@ -12,7 +12,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-svg-dev fonts-wqy-microhei
     qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libsqlite3-dev libcurl4-openssl-dev libssl-dev unixodbc-dev libsqliteodbc odbc-postgresql
-    libpulse-dev libsndfile1-dev libx11-dev libxtst-dev libyaml-dev
+    libpulse-dev libsndfile1-dev libx11-dev libxtst-dev libyaml-dev libicu-dev
 )
 test_packages=(
     clang clang-format git googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -41,6 +41,20 @@ bool CMessageOperations::Write(CBackgroundWrites::Write write, std::string& erro
 std::optional<MessagePage> CMessageOperations::Page(const MessageQuery& query, std::string& error)
 {
     CAdoConnection::QuietOnThisThread quiet(m_connection);
+    if (SortsByTextKeys(query.order) && query.search.empty()) {
+        // A failure here only means the page is sorted by the texts themselves.
+        SortKeysState keys;
+        std::string ignored;
+        if (ReadSortKeysState(m_connection, keys, ignored) && !keys.Ready() && keys.Continues() &&
+            keys.waiting <= kSortKeysAtOnce) {
+            Write(
+                [](CAdoConnection& connection, std::string& words) {
+                    SortKeysState state;
+                    return MakeNextSortKeys(connection, kSortKeysAtOnce, state, words);
+                },
+                ignored);
+        }
+    }
     MessagePage page;
     if (!LoadMessagePage(m_connection, query.readFilter, query.itemId, query.page, query.pageSize, query.order,
                          query.search, page)) {
@@ -72,6 +86,26 @@ std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(long long 
     }
     // A step that met another program's lock goes on later: the stored state says how far it is.
     return SearchIndexState(error);
+}
+
+std::optional<SortKeysState> CMessageOperations::MakeSortKeys(long long stepRows, std::string& error)
+{
+    const bool written = Write(
+        [stepRows](CAdoConnection& connection, std::string& words) {
+            SortKeysState state;
+            return MakeNextSortKeys(connection, stepRows, state, words);
+        },
+        error);
+    if (!written) {
+        return std::nullopt;
+    }
+    // A step that met another program's lock goes on later: the stored state says how far it is.
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
+    SortKeysState state;
+    if (!ReadSortKeysState(m_connection, state, error)) {
+        return std::nullopt;
+    }
+    return state;
 }
 
 std::optional<MessageInfo> CMessageOperations::Message(int id, std::string& error)

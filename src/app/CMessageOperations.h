@@ -11,6 +11,7 @@
 #include "store/MessageList.h"
 #include "store/MessageTable.h"
 #include "store/SearchIndex.h"
+#include "store/SortKeys.h"
 
 #include <functional>
 #include <map>
@@ -57,6 +58,9 @@ public:
     // writes (the operation then returns true at once) and done tells its end, on that thread.
     void SendLockedWritesTo(CBackgroundWrites* writes, CBackgroundWrites::Done done);
 
+    // Sorted by a text column, the page first makes the sort keys of up to kSortKeysAtOnce records
+    // that wait for them (new records); with more waiting it sorts without keys.
+    static constexpr long long kSortKeysAtOnce = 20000;
     std::optional<MessagePage> Page(const MessageQuery& query, std::string& error);
 
     // How far the search index is with the records an older file held before it had one.
@@ -64,6 +68,9 @@ public:
     // Indexes the next of those records, about stepKeys keys (the window takes short steps, a web
     // record may hold megabytes).
     std::optional<SearchIndexProgress> IndexForSearch(long long stepKeys, std::string& error);
+    // The keys that sort the list by a text column: those of the next stepRows records that wait
+    // for them (all records of an older file, or all after the text order changed).
+    std::optional<SortKeysState> MakeSortKeys(long long stepRows, std::string& error);
     // The full record joined with its item; empty when there is no such record.
     std::optional<MessageInfo> Message(int id, std::string& error);
     // What the record says changed (see ChangeView.h); empty when there is no such record.

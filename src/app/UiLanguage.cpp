@@ -1,9 +1,9 @@
 #include "app/UiLanguage.h"
 
+#include "app/PinyinKey.h"
 #include "store/ListTextOrder.h"
 #include "util/UiText.h"
 
-#include <QCollator>
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -30,15 +30,6 @@ QTranslator& QtTranslator()
 std::string TranslateOwn(const char* context, const char* source)
 {
     return OwnTranslator().translate(context, source).toStdString();
-}
-
-// Pinyin order for Chinese characters; each thread keeps its own collator.
-int CompareChinese(char32_t a, char32_t b)
-{
-    thread_local const QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
-    const char32_t left[] = {a};
-    const char32_t right[] = {b};
-    return collator.compare(QString::fromUcs4(left, 1), QString::fromUcs4(right, 1));
 }
 
 } // namespace
@@ -69,7 +60,7 @@ std::string MessagesLocale()
 
 ShownLanguage SetUpLanguage(int setting)
 {
-    SetCharacterOrder(&CompareChinese);
+    SetCharacterKey(&AppendPinyinKey, PinyinOrderName());
     // A second call (the tests') replaces what the first installed.
     SetTextTranslator(nullptr);
     if (QCoreApplication::instance()) {

@@ -53,8 +53,9 @@ bool RunSchema(const std::string& path, std::string& error)
 constexpr const char* kAdditionsMarker = "-- Added after the first release";
 constexpr const char* kHasAdditionsSql =
     "select count(*) from sqlite_master where name in ('userdata_deleted','userdata_undo','userdata_itemoptions',"
-    "'userdata_checklog','userdata_checkstate','userdata_search_state','userdata_keys','userdata_sort_date')";
-constexpr int kAdditionTables = 8;
+    "'userdata_checklog','userdata_checkstate','userdata_search_state','userdata_keys','userdata_sort_date',"
+    "'userdata_sortkeys_delete')";
+constexpr int kAdditionTables = 9;
 constexpr int kBusyWaitMs = 10000;
 
 // An older file gets WAL and the tables added since.

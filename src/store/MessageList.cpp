@@ -4,6 +4,7 @@
 #include "store/CAdoRecordset.h"
 #include "store/MessageTypeInfo.h"
 #include "store/SearchIndex.h"
+#include "store/SortKeys.h"
 #include "store/UserIdentity.h"
 
 #include <algorithm>
@@ -66,6 +67,30 @@ constexpr const char* kFromNameKey = "SourceFromName collate listtext";
 constexpr const char* kInfoKey = "SourceInfo collate listtext";
 constexpr const char* kToNameKey = "SourceToName collate listtext";
 
+// Sorted by a text column, the list reads the column's stored keys in the order of their index
+// (userdata_sortkeys, SortKeys.h) instead of sorting every record by the text.
+constexpr const char* kKeyedFrom = " from userdata_sortkeys cross join userdata on ID = RecordID where ";
+constexpr const char* kKeyedIdKey = "RecordID";
+// A filter that leaves fewer than one record in this many is sorted by its texts: the keys' index
+// would be read far past the page for the few matches.
+constexpr long kKeyedSortMaxSparseness = 64;
+
+const char* SortKeyColumn(int column)
+{
+    switch (column) {
+    case 1:
+        return "TypeKey";
+    case 3:
+        return "FromKey";
+    case 5:
+        return "InfoKey";
+    case 7:
+        return "ToKey";
+    default:
+        return nullptr;
+    }
+}
+
 std::vector<OrderTerm> OrderTerms(const ListOrder& order)
 {
     const bool d = order.descending;
@@ -105,6 +130,15 @@ std::vector<OrderTerm> OrderTerms(const ListOrder& order)
             term.descending = !term.descending;
         }
     }
+    return terms;
+}
+
+// The same order by the text column's key and the record's key in userdata_sortkeys.
+std::vector<OrderTerm> KeyedOrderTerms(const ListOrder& order)
+{
+    std::vector<OrderTerm> terms = OrderTerms(order);
+    terms.front().key = SortKeyColumn(order.column);
+    terms.back().key = kKeyedIdKey;
     return terms;
 }
 
@@ -188,12 +222,37 @@ std::string ListQueryText(int readFilter, int itemId)
     return WhereText(readFilter) + ItemCondition(itemId) + " order by status,-id ";
 }
 
+// Whether the page is read through the stored sort keys: a text column, no search, a filter that
+// leaves enough records, and keys for every record in the list's order.
+bool SortsByKeys(CAdoConnection& connection, int readFilter, int itemId, const ListOrder& order,
+                 const SearchSql& search, long matching)
+{
+    if (!SortKeyColumn(order.column) || !search.condition.empty()) {
+        return false;
+    }
+    if (readFilter != kFilterAll || itemId != 0) {
+        CAdoRecordset all(connection);
+        all.SetShowErrors(false);
+        long total = 0;
+        if (!all.Open("select ifnull(sum(n), 0) as total from userdata_counts") || all.IsEOF() ||
+            !ReadTotal(all, total) || matching * kKeyedSortMaxSparseness < total) {
+            return false;
+        }
+    }
+    return SortKeysReady(connection);
+}
+
 bool IsListsOwnOrder(const ListOrder& order)
 {
     return order.column == 0 ? !order.descending : OrderTerms(order).size() == 2;
 }
 
 } // namespace
+
+bool SortsByTextKeys(const ListOrder& order)
+{
+    return SortKeyColumn(order.column) != nullptr;
+}
 
 std::string ListQueryText(int readFilter, const MessageTypeInfo* item)
 {
@@ -274,13 +333,17 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, lon
     std::string sql = WhereText(readFilter) + ItemCondition(itemId) + search.condition;
     sql.replace(0, std::string("select *").size(), std::string("select ") + kListColumns);
     const bool searchKeysFirst = !search.condition.empty() && IsListsOwnOrder(order);
+    const bool byKeys = SortsByKeys(connection, readFilter, itemId, order, search, result.totalCount);
+    if (byKeys) {
+        sql.replace(sql.find(" from userdata where "), std::string_view(" from userdata where ").size(), kKeyedFrom);
+    }
     if (searchKeysFirst) {
         const std::string orderBy = OrderByText(OrderTerms(order), false);
         sql = std::string("select ") + kListColumns + kPageOfKeysSql + kSearchKeysSql +
               ReadFilterCondition(readFilter) + ItemCondition(itemId) + search.condition + orderBy + " limit " +
               std::to_string(result.pageSize) + " offset " + std::to_string(offset) + ")" + orderBy;
     } else {
-        sql += OrderByText(OrderTerms(order), fromEnd);
+        sql += OrderByText(byKeys ? KeyedOrderTerms(order) : OrderTerms(order), fromEnd);
     }
     if (searchKeysFirst) {
         // The keys of the page are chosen already.

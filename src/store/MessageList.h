@@ -34,6 +34,9 @@ struct ListOrder
     bool descending = false;
 };
 
+// Whether the order is by a text column, which the stored sort keys serve (SortKeys.h).
+bool SortsByTextKeys(const ListOrder& order);
+
 // The list's query text, e.g. "select * from userdata where status=0  and  messagetypeid=7 order by status,-id ".
 std::string ListQueryText(int readFilter, const MessageTypeInfo* item);
 

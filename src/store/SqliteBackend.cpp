@@ -347,6 +347,19 @@ int CompareListTextCollation(void*, int lengthA, const void* a, int lengthB, con
                            std::string_view(static_cast<const char*>(b), static_cast<size_t>(lengthB)));
 }
 
+// listtextkey(text): the blob that sorts, byte by byte, as the text does in the list's order.
+void ListTextKeyFunction(sqlite3_context* context, int, sqlite3_value** values)
+{
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+    const std::string key =
+        ListTextKey(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(values[0]))));
+    sqlite3_result_blob64(context, key.data(), key.size(), SQLITE_TRANSIENT);
+}
+
 } // namespace
 
 std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vector<std::string>& errors)
@@ -368,6 +381,10 @@ std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vect
     }
     sqlite3_busy_timeout(db.get(), static_cast<int>(kBusyTimeout.count()));
     sqlite3_create_collation_v2(db.get(), kListTextCollation, SQLITE_UTF8, nullptr, &CompareListTextCollation, nullptr);
+    // Direct calls only: a trigger or view that used it would fail in every other program.
+    sqlite3_create_function_v2(db.get(), kListTextKeyFunction, 1,
+                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr, &ListTextKeyFunction,
+                               nullptr, nullptr, nullptr);
     // Reading the schema proves the file is a database before anybody relies on it.
     char* message = nullptr;
     if (sqlite3_exec(db.get(), "select 1 from sqlite_master limit 1", nullptr, nullptr, &message) != SQLITE_OK) {

@@ -1,7 +1,9 @@
 #include "MessageStore.h"
 #include "app/UiLanguage.h"
+#include "store/SortKeys.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace {
 
@@ -99,6 +101,60 @@ TEST_F(MessageOperations, ChineseSortsInPinyinOrderAfterLatinTextWhichKeepsItsCa
         senders.push_back(row.SourceFromName);
     }
     EXPECT_EQ(senders, (std::vector<std::string>{"A", "b", "李四", "王五", "张三", "张三丰", "赵六"}));
+}
+
+// A text sort reads the stored keys once every record has its keys in the list's order; the pages
+// are those of the sort by the texts themselves, whichever filter, direction and column, and stay
+// so while another program (without the application's functions) writes records.
+TEST_F(MessageOperations, TextSortsByStoredKeysGiveThePagesOfTheTextOrderWhileOtherProgramsWrite)
+{
+    SetUpLanguage(kUiLanguageChinese);
+    for (const char* text : {"张三", "b", "李四", "A", "张三丰", "", "a", "Ab", "é", "E", "\xff\xfe stray", "重庆",
+                             "zhang", "\xf0\xa0\x80\x80 ext", "张", "10", "9", "中文 and 汉字", "Ａ"}) {
+        Add(itemA, text, {}, text);
+        Add(itemB, std::string(text) + "!", {}, text);
+    }
+    store.connection().Execute("update userdata set SourceFromName=null, SourceInfo=null where id in (3, 260)");
+    auto everyOrder = [&](const char* what) {
+        std::vector<std::vector<int>> pages;
+        for (int column : {1, 3, 5, 7}) {
+            for (bool descending : {false, true}) {
+                for (auto [filter, item] : {std::pair(kFilterAll, 0), std::pair(kFilterUnread, 0),
+                                            std::pair(kFilterAll, itemB.messagetypeid)}) {
+                    MessageQuery query;
+                    query.order = {column, descending};
+                    query.readFilter = filter;
+                    query.itemId = item;
+                    pages.push_back(Ids(AllPages(query)));
+                    EXPECT_EQ(SortKeysReady(store.connection()), std::string(what) == "by keys") << column;
+                }
+            }
+        }
+        return pages;
+    };
+    const auto byKeys = everyOrder("by keys");
+    // Keys of another order are never read; the pages are sorted by the texts.
+    store.connection().Execute("update userdata_sortkeys_state set KeyOrder='another order'");
+    EXPECT_EQ(everyOrder("by texts"), byKeys);
+    const auto keys = messages.MakeSortKeys(1000000, error);
+    ASSERT_TRUE(keys && keys->Ready()) << error << " the keys are made again in the list's order";
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((store.appDir() + "message.dat").c_str(), &other), SQLITE_OK);
+    for (const char* sql :
+         {"insert into userdata (MessageTypeID, SourceFromName, SourceInfo) select MessageTypeID, "
+          "'李', '李' from userdata where id=5",
+          "update userdata set SourceFromName='Zz', SourceInfo='Zz' where id=7",
+          "update userdata set MessageTypeName='品' where id=9", "delete from userdata where id=11"}) {
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, &message), SQLITE_OK) << (message ? message : sql);
+        sqlite3_free(message);
+    }
+    sqlite3_close(other);
+    const auto afterOthers = everyOrder("by keys");
+    store.connection().Execute("update userdata_sortkeys_state set KeyOrder='another order'");
+    EXPECT_EQ(everyOrder("by texts"), afterOthers);
+    EXPECT_EQ(afterOthers.front().size(), 250u + 38 + 1 - 1);
 }
 
 TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes)

@@ -1,7 +1,7 @@
 #pragma once
 // Indexes the records of an older message.dat for the search, a short step at a time on the
 // window's thread (a step that meets another program's lock goes on in the background writes),
-// and tells how far it is.
+// and tells how far it is; then, silently, makes the keys that sort the list by a text column.
 #include <QObject>
 
 class CTarvoApp;
@@ -20,7 +20,9 @@ Q_SIGNALS:
 
 private:
     void Step();
+    void SortKeysStep();
 
     CTarvoApp& m_app;
     QTimer* m_timer = nullptr;
+    bool m_searchDone = false;
 };

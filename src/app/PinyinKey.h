@@ -1,0 +1,8 @@
+#pragma once
+// The keys of the list's Chinese text order (ListTextOrder.h): ICU's Chinese collation (pinyin),
+// its primary strength, then the code point, so that no two characters are equal.
+#include <string>
+
+void AppendPinyinKey(char32_t c, std::string& key);
+// The order's name, with the collation's version: keys stored under another name are made again.
+std::string PinyinOrderName();
