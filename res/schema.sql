@@ -205,42 +205,59 @@ END;
 -- index rather than from the records themselves.
 CREATE INDEX IF NOT EXISTS userdata_keys ON userdata (ID, status, MessageTypeID);
 -- The list sorted by a text column (type, sender, subject, receiver): the keys of the texts in the
--- application's order (ListTextOrder.h), as blobs that compare byte by byte as the texts do, so
--- that plain indexes hold the order and other programs can still write the records. Only the
--- application can make a key: the triggers name the records whose keys are to be made (again),
--- and the list sorts by the keys only when none is waiting and they were made in its order.
-CREATE TABLE IF NOT EXISTS userdata_sortkeys (
-    RecordID INTEGER PRIMARY KEY,
-    TypeKey BLOB,
-    FromKey BLOB,
-    InfoKey BLOB,
-    ToKey BLOB
-);
-CREATE INDEX IF NOT EXISTS userdata_sortkeys_type ON userdata_sortkeys (TypeKey, RecordID DESC);
-CREATE INDEX IF NOT EXISTS userdata_sortkeys_from ON userdata_sortkeys (FromKey, RecordID DESC);
-CREATE INDEX IF NOT EXISTS userdata_sortkeys_info ON userdata_sortkeys (InfoKey, RecordID DESC);
-CREATE INDEX IF NOT EXISTS userdata_sortkeys_to ON userdata_sortkeys (ToKey, RecordID DESC);
+-- application's order (ListTextOrder.h), blobs that compare byte by byte as the texts do, one
+-- table per column ordered by key (newest first among equal keys), so that plain indexes hold
+-- the order and other programs can still write the records. Only the application can make a key:
+-- the triggers name the records whose keys are to be made, with the texts of the keys to be taken
+-- out (Keyed), and the list sorts by the keys only when none waits and they were made in its order.
+CREATE TABLE IF NOT EXISTS userdata_sort_type (
+    SortKey BLOB NOT NULL,
+    RecordID INTEGER NOT NULL,
+    PRIMARY KEY (SortKey, RecordID DESC)
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS userdata_sort_from (
+    SortKey BLOB NOT NULL,
+    RecordID INTEGER NOT NULL,
+    PRIMARY KEY (SortKey, RecordID DESC)
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS userdata_sort_info (
+    SortKey BLOB NOT NULL,
+    RecordID INTEGER NOT NULL,
+    PRIMARY KEY (SortKey, RecordID DESC)
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS userdata_sort_to (
+    SortKey BLOB NOT NULL,
+    RecordID INTEGER NOT NULL,
+    PRIMARY KEY (SortKey, RecordID DESC)
+) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS userdata_sortkeys_waiting (
-    RecordID INTEGER PRIMARY KEY
+    RecordID INTEGER PRIMARY KEY,
+    Keyed INTEGER NOT NULL DEFAULT 0,
+    OldType TEXT,
+    OldFrom TEXT,
+    OldInfo TEXT,
+    OldTo TEXT
 );
 -- The order the keys were made in ('' until the first keys are made); the records of an older
 -- file wait for theirs.
 CREATE TABLE IF NOT EXISTS userdata_sortkeys_state (
     KeyOrder TEXT NOT NULL
 );
-INSERT INTO userdata_sortkeys_waiting SELECT ID FROM userdata
+INSERT INTO userdata_sortkeys_waiting (RecordID) SELECT ID FROM userdata
     WHERE NOT EXISTS (SELECT 1 FROM userdata_sortkeys_state);
 INSERT INTO userdata_sortkeys_state SELECT '' WHERE NOT EXISTS (SELECT 1 FROM userdata_sortkeys_state);
+-- A record not waiting has its keys: a first change of it names the texts they were made of.
 CREATE TRIGGER IF NOT EXISTS userdata_sortkeys_insert AFTER INSERT ON userdata BEGIN
-    INSERT OR IGNORE INTO userdata_sortkeys_waiting VALUES (new.ID);
+    INSERT OR IGNORE INTO userdata_sortkeys_waiting (RecordID) VALUES (new.ID);
 END;
 CREATE TRIGGER IF NOT EXISTS userdata_sortkeys_update
     AFTER UPDATE OF ID, MessageTypeName, SourceFromName, SourceInfo, SourceToName ON userdata
 BEGIN
-    DELETE FROM userdata_sortkeys WHERE RecordID = old.ID;
-    INSERT OR IGNORE INTO userdata_sortkeys_waiting VALUES (new.ID);
+    INSERT OR IGNORE INTO userdata_sortkeys_waiting VALUES (old.ID, 1, old.MessageTypeName, old.SourceFromName,
+        old.SourceInfo, old.SourceToName);
+    INSERT OR IGNORE INTO userdata_sortkeys_waiting (RecordID) VALUES (new.ID);
 END;
 CREATE TRIGGER IF NOT EXISTS userdata_sortkeys_delete AFTER DELETE ON userdata BEGIN
-    DELETE FROM userdata_sortkeys WHERE RecordID = old.ID;
-    DELETE FROM userdata_sortkeys_waiting WHERE RecordID = old.ID;
+    INSERT OR IGNORE INTO userdata_sortkeys_waiting VALUES (old.ID, 1, old.MessageTypeName, old.SourceFromName,
+        old.SourceInfo, old.SourceToName);
 END;

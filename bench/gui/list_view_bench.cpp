@@ -118,6 +118,7 @@ public:
     void MakeSortKeys()
     {
         const auto start = std::chrono::steady_clock::now();
+        const double pagesBefore = Number("pragma page_count");
         std::string error;
         for (bool ready = false; !ready;) {
             const auto keys = m_app.Messages().MakeSortKeys(kSortKeysStep, error);
@@ -126,8 +127,17 @@ public:
             }
             ready = keys->Ready();
         }
-        std::printf("sort keys of %ld records made in %.0f ms\n", kRows,
-                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        std::printf("sort keys of %ld records made in %.0f ms, %.0f MiB\n", kRows,
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+                    (Number("pragma page_count") - pagesBefore) * Number("pragma page_size") / (1 << 20));
+    }
+    double Number(const char* sql)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(m_raw, sql, -1, &stmt, nullptr);
+        const double value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_double(stmt, 0) : 0;
+        sqlite3_finalize(stmt);
+        return value;
     }
 
     CTarvoApp& app() { return m_app; }

@@ -58,14 +58,11 @@ void AppendPinyinKey(char32_t c, std::string& key)
         key += static_cast<char>(weights[i]);
     }
     key += kWeightsEnd;
-    key += static_cast<char>((c >> 16) & 0xFF);
-    key += static_cast<char>((c >> 8) & 0xFF);
-    key += static_cast<char>(c & 0xFF);
 }
 
 std::string PinyinOrderName()
 {
-    std::string name = "pinyin";
+    std::string name = "pinyin primary";
     if (UCollator* collator = Collator()) {
         UVersionInfo version;
         ucol_getVersion(collator, version);

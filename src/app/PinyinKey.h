@@ -1,6 +1,6 @@
 #pragma once
-// The keys of the list's Chinese text order (ListTextOrder.h): ICU's Chinese collation (pinyin),
-// its primary strength, then the code point, so that no two characters are equal.
+// The keys of the list's Chinese text order (ListTextOrder.h): ICU's Chinese collation (pinyin)
+// at primary strength, so that a letter with an accent is the letter.
 #include <string>
 
 void AppendPinyinKey(char32_t c, std::string& key);

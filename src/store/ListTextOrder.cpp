@@ -104,8 +104,15 @@ int CompareListText(std::string_view a, std::string_view b)
     while (i < a.size() && j < b.size()) {
         const char32_t x = FoldAscii(NextCharacter(a, i));
         const char32_t y = FoldAscii(NextCharacter(b, j));
-        if (x != y) {
-            return x < 0x80 || y < 0x80 ? (x < y ? -1 : 1) : CompareKeys(CharacterKeyOf(x), CharacterKeyOf(y));
+        if (x == y) {
+            continue;
+        }
+        if (x < 0x80 || y < 0x80) {
+            return x < y ? -1 : 1;
+        }
+        // Two characters may share a key (the same letter with another accent): the texts go on.
+        if (const int order = CompareKeys(CharacterKeyOf(x), CharacterKeyOf(y)); order != 0) {
+            return order;
         }
     }
     return (i < a.size()) - (j < b.size());

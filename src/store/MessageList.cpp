@@ -67,25 +67,26 @@ constexpr const char* kFromNameKey = "SourceFromName collate listtext";
 constexpr const char* kInfoKey = "SourceInfo collate listtext";
 constexpr const char* kToNameKey = "SourceToName collate listtext";
 
-// Sorted by a text column, the list reads the column's stored keys in the order of their index
-// (userdata_sortkeys, SortKeys.h) instead of sorting every record by the text.
-constexpr const char* kKeyedFrom = " from userdata_sortkeys cross join userdata on ID = RecordID where ";
+// Sorted by a text column, the list reads the column's stored keys in their order (SortKeys.h)
+// instead of sorting every record by the text.
+constexpr const char* kKeyedFrom = " from %table cross join userdata on ID = RecordID where ";
+constexpr const char* kKeyKey = "SortKey";
 constexpr const char* kKeyedIdKey = "RecordID";
-// A filter that leaves fewer than one record in this many is sorted by its texts: the keys' index
-// would be read far past the page for the few matches.
+// A filter that leaves fewer than one record in this many is sorted by its texts: the keys would
+// be read far past the page for the few matches.
 constexpr long kKeyedSortMaxSparseness = 64;
 
-const char* SortKeyColumn(int column)
+const char* SortKeyTable(int column)
 {
     switch (column) {
     case 1:
-        return "TypeKey";
+        return "userdata_sort_type";
     case 3:
-        return "FromKey";
+        return "userdata_sort_from";
     case 5:
-        return "InfoKey";
+        return "userdata_sort_info";
     case 7:
-        return "ToKey";
+        return "userdata_sort_to";
     default:
         return nullptr;
     }
@@ -137,7 +138,7 @@ std::vector<OrderTerm> OrderTerms(const ListOrder& order)
 std::vector<OrderTerm> KeyedOrderTerms(const ListOrder& order)
 {
     std::vector<OrderTerm> terms = OrderTerms(order);
-    terms.front().key = SortKeyColumn(order.column);
+    terms.front().key = kKeyKey;
     terms.back().key = kKeyedIdKey;
     return terms;
 }
@@ -227,7 +228,7 @@ std::string ListQueryText(int readFilter, int itemId)
 bool SortsByKeys(CAdoConnection& connection, int readFilter, int itemId, const ListOrder& order,
                  const SearchSql& search, long matching)
 {
-    if (!SortKeyColumn(order.column) || !search.condition.empty()) {
+    if (!SortKeyTable(order.column) || !search.condition.empty()) {
         return false;
     }
     if (readFilter != kFilterAll || itemId != 0) {
@@ -251,7 +252,7 @@ bool IsListsOwnOrder(const ListOrder& order)
 
 bool SortsByTextKeys(const ListOrder& order)
 {
-    return SortKeyColumn(order.column) != nullptr;
+    return SortKeyTable(order.column) != nullptr;
 }
 
 std::string ListQueryText(int readFilter, const MessageTypeInfo* item)
@@ -335,7 +336,9 @@ bool LoadMessagePage(CAdoConnection& connection, int readFilter, int itemId, lon
     const bool searchKeysFirst = !search.condition.empty() && IsListsOwnOrder(order);
     const bool byKeys = SortsByKeys(connection, readFilter, itemId, order, search, result.totalCount);
     if (byKeys) {
-        sql.replace(sql.find(" from userdata where "), std::string_view(" from userdata where ").size(), kKeyedFrom);
+        std::string from = kKeyedFrom;
+        from.replace(from.find("%table"), std::string_view("%table").size(), SortKeyTable(order.column));
+        sql.replace(sql.find(" from userdata where "), std::string_view(" from userdata where ").size(), from);
     }
     if (searchKeysFirst) {
         const std::string orderBy = OrderByText(OrderTerms(order), false);

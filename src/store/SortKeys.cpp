@@ -15,18 +15,45 @@ constexpr const char* kStateSql =
     "select KeyOrder, (select count(*) from userdata_sortkeys_waiting) from userdata_sortkeys_state";
 constexpr const char* kReadySql = "select 1 from userdata_sortkeys_state where KeyOrder = %order and not exists "
                                   "(select 1 from userdata_sortkeys_waiting)";
-// Keys made in another order are all made again.
-constexpr const char* kForgetKeysSql = "delete from userdata_sortkeys";
-constexpr const char* kAllWaitSql = "insert or ignore into userdata_sortkeys_waiting select ID from userdata";
 constexpr const char* kSetOrderSql = "update userdata_sortkeys_state set KeyOrder = %order";
+// Keys made in another order are all made again.
+constexpr const char* kForgetWaitingSql = "delete from userdata_sortkeys_waiting";
+constexpr const char* kAllWaitSql = "insert into userdata_sortkeys_waiting (RecordID) select ID from userdata";
 // One step: the waiting records up to the step's last key.
 constexpr const char* kStepEndSql =
     "select RecordID from userdata_sortkeys_waiting order by RecordID limit 1 offset %offset";
-constexpr const char* kMakeKeysSql =
-    "insert or replace into userdata_sortkeys (RecordID, TypeKey, FromKey, InfoKey, ToKey) select ID, "
-    "listtextkey(MessageTypeName), listtextkey(SourceFromName), listtextkey(SourceInfo), listtextkey(SourceToName) "
-    "from userdata_sortkeys_waiting cross join userdata on ID = RecordID where RecordID <= %end";
 constexpr const char* kDoneSql = "delete from userdata_sortkeys_waiting where RecordID <= %end";
+
+// A text column's keys: its table, the record's column and the waiting row's copy of the old text.
+struct KeyTable
+{
+    const char* table;
+    const char* column;
+    const char* oldColumn;
+};
+constexpr KeyTable kKeyTables[] = {{"userdata_sort_type", "MessageTypeName", "OldType"},
+                                   {"userdata_sort_from", "SourceFromName", "OldFrom"},
+                                   {"userdata_sort_info", "SourceInfo", "OldInfo"},
+                                   {"userdata_sort_to", "SourceToName", "OldTo"}};
+constexpr const char* kForgetKeysSql = "delete from %table";
+// The keys made of the old texts go, those of the present texts come.
+constexpr const char* kTakeOutSql = "delete from %table where (SortKey, RecordID) in (select listtextkey(%old), "
+                                    "RecordID from userdata_sortkeys_waiting where Keyed and RecordID <= %end)";
+constexpr const char* kPutInSql = "insert or ignore into %table (SortKey, RecordID) select listtextkey(%column), ID "
+                                  "from userdata_sortkeys_waiting cross join userdata on ID = RecordID where RecordID "
+                                  "<= %end";
+
+std::string ForTable(const char* sql, const KeyTable& keys)
+{
+    std::string text = sql;
+    for (auto [name, value] :
+         {std::pair{"%table", keys.table}, std::pair{"%column", keys.column}, std::pair{"%old", keys.oldColumn}}) {
+        if (const size_t at = text.find(name); at != std::string::npos) {
+            text.replace(at, std::string_view(name).size(), value);
+        }
+    }
+    return text;
+}
 
 std::string WithOrder(const char* sql)
 {
@@ -35,9 +62,8 @@ std::string WithOrder(const char* sql)
     return text;
 }
 
-std::string With(const char* sql, std::string_view name, long long value)
+std::string With(std::string text, std::string_view name, long long value)
 {
-    std::string text = sql;
     text.replace(text.find(name), name.size(), std::to_string(value));
     return text;
 }
@@ -88,8 +114,15 @@ bool MakeNextSortKeys(CAdoConnection& connection, long long stepRows, SortKeysSt
     if (!ReadSortKeysState(connection, state, error)) {
         return false;
     }
-    if (!state.Continues() && (!connection.Execute(kForgetKeysSql, error) || !connection.Execute(kAllWaitSql, error))) {
-        return false;
+    if (!state.Continues()) {
+        for (const KeyTable& keys : kKeyTables) {
+            if (!connection.Execute(ForTable(kForgetKeysSql, keys), error)) {
+                return false;
+            }
+        }
+        if (!connection.Execute(kForgetWaitingSql, error) || !connection.Execute(kAllWaitSql, error)) {
+            return false;
+        }
     }
     if (state.order != ListTextOrderName() && !connection.Execute(WithOrder(kSetOrderSql), error)) {
         return false;
@@ -99,8 +132,13 @@ bool MakeNextSortKeys(CAdoConnection& connection, long long stepRows, SortKeysSt
         return false;
     }
     const long long last = end.rows.empty() ? std::numeric_limits<long long>::max() : end.rows.front()[0].integer;
-    if (!connection.Execute(With(kMakeKeysSql, "%end", last), error) ||
-        !connection.Execute(With(kDoneSql, "%end", last), error) || !transaction.Commit()) {
+    for (const KeyTable& keys : kKeyTables) {
+        if (!connection.Execute(With(ForTable(kTakeOutSql, keys), "%end", last), error) ||
+            !connection.Execute(With(ForTable(kPutInSql, keys), "%end", last), error)) {
+            return false;
+        }
+    }
+    if (!connection.Execute(With(kDoneSql, "%end", last), error) || !transaction.Commit()) {
         if (error.empty() && !transaction.Errors().empty()) {
             error = transaction.Errors().front();
         }

@@ -351,12 +351,12 @@ int CompareListTextCollation(void*, int lengthA, const void* a, int lengthB, con
 void ListTextKeyFunction(sqlite3_context* context, int, sqlite3_value** values)
 {
     if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
+        sqlite3_result_blob(context, "", 0, SQLITE_STATIC);
         return;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
     const std::string key =
-        ListTextKey(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(values[0]))));
+        '\x01' + ListTextKey(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(values[0]))));
     sqlite3_result_blob64(context, key.data(), key.size(), SQLITE_TRANSIENT);
 }
 
