@@ -109,8 +109,27 @@ TEST_F(MessageOperations, ChineseSortsInPinyinOrderAfterLatinTextWhichKeepsItsCa
 TEST_F(MessageOperations, TextSortsByStoredKeysGiveThePagesOfTheTextOrderWhileOtherProgramsWrite)
 {
     SetUpLanguage(kUiLanguageChinese);
-    for (const char* text : {"张三", "b", "李四", "A", "张三丰", "", "a", "Ab", "é", "E", "\xff\xfe stray", "重庆",
-                             "zhang", "\xf0\xa0\x80\x80 ext", "张", "10", "9", "中文 and 汉字", "Ａ", "è", "e\xcc\x81"}) {
+    for (const char* text : {"张三",
+                             "b",
+                             "李四",
+                             "A",
+                             "张三丰",
+                             "",
+                             "a",
+                             "Ab",
+                             "é",
+                             "E",
+                             "\xff\xfe stray",
+                             "重庆",
+                             "zhang",
+                             "\xf0\xa0\x80\x80 ext",
+                             "张",
+                             "10",
+                             "9",
+                             "中文 and 汉字",
+                             "Ａ",
+                             "è",
+                             "e\xcc\x81"}) {
         Add(itemA, text, {}, text);
         Add(itemB, std::string(text) + "!", {}, text);
     }
