@@ -62,13 +62,10 @@ void AppendPinyinKey(char32_t c, std::string& key)
 
 std::string PinyinOrderName()
 {
-    std::string name = "pinyin primary";
-    if (UCollator* collator = Collator()) {
-        UVersionInfo version;
-        ucol_getVersion(collator, version);
-        char text[U_MAX_VERSION_STRING_LENGTH];
-        u_versionToString(version, text);
-        name += std::string(" ") + text;
-    }
-    return name;
+    // ICU's version stands for its collation's: asking the collation itself would load it at start.
+    UVersionInfo version;
+    u_getVersion(version);
+    char text[U_MAX_VERSION_STRING_LENGTH];
+    u_versionToString(version, text);
+    return std::string("pinyin primary icu ") + text;
 }

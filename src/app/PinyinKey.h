@@ -4,5 +4,5 @@
 #include <string>
 
 void AppendPinyinKey(char32_t c, std::string& key);
-// The order's name, with the collation's version: keys stored under another name are made again.
+// The order's name, with ICU's version: keys stored under another name are made again.
 std::string PinyinOrderName();
