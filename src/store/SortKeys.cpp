@@ -43,6 +43,10 @@ constexpr const char* kPutInSql = "insert or ignore into %table (SortKey, Record
                                   "from userdata_sortkeys_waiting cross join userdata on ID = RecordID where RecordID "
                                   "<= %end";
 
+constexpr const char* kCacheSizeSql = "pragma cache_size";
+constexpr const char* kSetCacheSizeSql = "pragma cache_size=";
+constexpr const char* kKeyingCacheSizeSql = "pragma cache_size=-4096";
+
 std::string ForTable(const char* sql, const KeyTable& keys)
 {
     std::string text = sql;
@@ -78,6 +82,35 @@ bool Query(CAdoConnection& connection, const std::string& sql, DbResult& result,
     return false;
 }
 
+// A step reads every record it keys once: through a small cache, so that the connection's own
+// (the list's pages, up to 32 MiB) is not filled with them and the program stays small at rest.
+class SmallCacheWhileKeying final
+{
+public:
+    explicit SmallCacheWhileKeying(CAdoConnection& connection) : m_connection(connection)
+    {
+        DbResult result;
+        std::string error;
+        if (Query(connection, kCacheSizeSql, result, error) && !result.rows.empty()) {
+            m_size = std::to_string(result.rows.front().front().integer);
+            connection.Execute(kKeyingCacheSizeSql, error);
+        }
+    }
+    ~SmallCacheWhileKeying()
+    {
+        std::string error;
+        if (!m_size.empty()) {
+            m_connection.Execute(std::string(kSetCacheSizeSql) + m_size, error);
+        }
+    }
+    SmallCacheWhileKeying(const SmallCacheWhileKeying&) = delete;
+    SmallCacheWhileKeying& operator=(const SmallCacheWhileKeying&) = delete;
+
+private:
+    CAdoConnection& m_connection;
+    std::string m_size;
+};
+
 } // namespace
 
 bool SortKeysState::Ready() const
@@ -106,6 +139,7 @@ bool ReadSortKeysState(CAdoConnection& connection, SortKeysState& state, std::st
 
 bool MakeNextSortKeys(CAdoConnection& connection, long long stepRows, SortKeysState& state, std::string& error)
 {
+    const SmallCacheWhileKeying smallCache(connection);
     CAdoTransaction transaction(connection);
     if (!transaction.Begin()) {
         error = transaction.Errors().empty() ? UiText("SearchIndex", "数据库正忙") : transaction.Errors().front();
