@@ -41,12 +41,11 @@ bool CMessageOperations::Write(CBackgroundWrites::Write write, std::string& erro
 std::optional<MessagePage> CMessageOperations::Page(const MessageQuery& query, std::string& error)
 {
     CAdoConnection::QuietOnThisThread quiet(m_connection);
-    if (SortsByTextKeys(query.order) && query.search.empty()) {
+    if (SortsByTextKeys(query.order) && query.search.empty() && !SortKeysReady(m_connection)) {
         // A failure here only means the page is sorted by the texts themselves.
         SortKeysState keys;
         std::string ignored;
-        if (ReadSortKeysState(m_connection, keys, ignored) && !keys.Ready() && keys.Continues() &&
-            keys.waiting <= kSortKeysAtOnce) {
+        if (ReadSortKeysState(m_connection, keys, ignored) && keys.Continues() && keys.waiting <= kSortKeysAtOnce) {
             Write(
                 [](CAdoConnection& connection, std::string& words) {
                     SortKeysState state;

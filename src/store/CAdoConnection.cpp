@@ -350,6 +350,16 @@ bool CAdoConnection::Execute(const std::string& sql, std::string& error)
     return false;
 }
 
+bool CAdoConnection::Query(const std::string& sql, DbResult& result, std::string& error)
+{
+    std::vector<std::string> errors;
+    if (RunQuery(sql, result, errors)) {
+        return true;
+    }
+    error = errors.empty() ? sql : errors.front();
+    return false;
+}
+
 bool CAdoConnection::ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
                                       std::string& error)
 {

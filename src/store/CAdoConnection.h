@@ -49,6 +49,8 @@ public:
     bool Execute(const std::string& sql);
     // Reports nothing: on failure error holds the database's own words.
     bool Execute(const std::string& sql, std::string& error);
+    // The rows of a query. Reports nothing: on failure error holds the database's own words.
+    bool Query(const std::string& sql, DbResult& result, std::string& error);
     // For page copies of many megabytes, which must not be copied into statement texts: the
     // statement's "?" placeholders take the texts in order. Reports nothing: on failure error
     // holds the database's own words.

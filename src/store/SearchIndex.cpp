@@ -33,20 +33,10 @@ constexpr const char* kIndexCountSql =
 // Single characters are looked for in the texts themselves.
 constexpr const char* kLikeColumns[] = {"SourceInfo", "SourceFromName", "SourceToName", "SourceContent"};
 
-std::string Replace(std::string text, std::string_view name, const std::string& value)
-{
-    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size())) {
-        text.replace(at, name.size(), value);
-    }
-    return text;
-}
-
 bool ReadInts(CAdoConnection& connection, const std::string& sql, long long& a, long long& b, std::string& error)
 {
     DbResult result;
-    std::vector<std::string> errors;
-    if (!connection.RunQuery(sql, result, errors)) {
-        error = errors.empty() ? sql : errors.front();
+    if (!connection.Query(sql, result, error)) {
         return false;
     }
     if (result.rows.empty() || result.rows.front().size() < 2) {
@@ -84,12 +74,9 @@ std::string AsciiLower(std::string_view word)
 bool ShortWordGroup(CAdoConnection& connection, std::string_view word, std::string& group, bool& none,
                     std::string& error)
 {
-    std::string sql = Replace(kTermsSql, "%word", SqlQuoted(AsciiLower(word)));
-    sql = Replace(sql, "%limit", std::to_string(kMaxTerms + 1));
+    const std::string sql = SqlWith(SqlWith(kTermsSql, "%word", SqlQuoted(AsciiLower(word))), "%limit", kMaxTerms + 1);
     DbResult result;
-    std::vector<std::string> errors;
-    if (!connection.RunQuery(sql, result, errors)) {
-        error = errors.empty() ? sql : errors.front();
+    if (!connection.Query(sql, result, error)) {
         return false;
     }
     group.clear();
@@ -148,9 +135,8 @@ bool IndexNextSearchStep(CAdoConnection& connection, long long stepKeys, SearchI
         return true;
     }
     const long long to = std::min(progress.total, progress.done + std::max(1LL, stepKeys));
-    const std::string from = std::to_string(progress.done);
-    if (!connection.Execute(Replace(Replace(kIndexRowsSql, "%from", from), "%to", std::to_string(to)), error) ||
-        !connection.Execute(Replace(kMoveStateSql, "%to", std::to_string(to)), error) || !transaction.Commit()) {
+    if (!connection.Execute(SqlWith(SqlWith(kIndexRowsSql, "%from", progress.done), "%to", to), error) ||
+        !connection.Execute(SqlWith(kMoveStateSql, "%to", to), error) || !transaction.Commit()) {
         if (error.empty() && !transaction.Errors().empty()) {
             error = transaction.Errors().front();
         }
@@ -202,9 +188,9 @@ bool SearchStatements(CAdoConnection& connection, std::string_view text, SearchS
     }
     if (!match.empty()) {
         if (condition.empty()) {
-            sql.indexCount = Replace(kIndexCountSql, "%match", SqlQuoted(match));
+            sql.indexCount = SqlWith(kIndexCountSql, "%match", SqlQuoted(match));
         }
-        condition = Replace(kMatchSql, "%match", SqlQuoted(match)) + condition;
+        condition = SqlWith(kMatchSql, "%match", SqlQuoted(match)) + condition;
     }
     return true;
 }

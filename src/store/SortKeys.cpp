@@ -49,37 +49,12 @@ constexpr const char* kKeyingCacheSizeSql = "pragma cache_size=-4096";
 
 std::string ForTable(const char* sql, const KeyTable& keys)
 {
-    std::string text = sql;
-    for (auto [name, value] :
-         {std::pair{"%table", keys.table}, std::pair{"%column", keys.column}, std::pair{"%old", keys.oldColumn}}) {
-        if (const size_t at = text.find(name); at != std::string::npos) {
-            text.replace(at, std::string_view(name).size(), value);
-        }
-    }
-    return text;
+    return SqlWith(SqlWith(SqlWith(sql, "%table", keys.table), "%column", keys.column), "%old", keys.oldColumn);
 }
 
 std::string WithOrder(const char* sql)
 {
-    std::string text = sql;
-    text.replace(text.find("%order"), std::string_view("%order").size(), SqlQuoted(ListTextOrderName()));
-    return text;
-}
-
-std::string With(std::string text, std::string_view name, long long value)
-{
-    text.replace(text.find(name), name.size(), std::to_string(value));
-    return text;
-}
-
-bool Query(CAdoConnection& connection, const std::string& sql, DbResult& result, std::string& error)
-{
-    std::vector<std::string> errors;
-    if (connection.RunQuery(sql, result, errors)) {
-        return true;
-    }
-    error = errors.empty() ? sql : errors.front();
-    return false;
+    return SqlWith(sql, "%order", SqlQuoted(ListTextOrderName()));
 }
 
 // A step reads every record it keys once: through a small cache, so that the connection's own
@@ -91,7 +66,7 @@ public:
     {
         DbResult result;
         std::string error;
-        if (Query(connection, kCacheSizeSql, result, error) && !result.rows.empty()) {
+        if (connection.Query(kCacheSizeSql, result, error) && !result.rows.empty()) {
             m_size = std::to_string(result.rows.front().front().integer);
             connection.Execute(kKeyingCacheSizeSql, error);
         }
@@ -126,7 +101,7 @@ bool SortKeysState::Continues() const
 bool ReadSortKeysState(CAdoConnection& connection, SortKeysState& state, std::string& error)
 {
     DbResult result;
-    if (!Query(connection, kStateSql, result, error)) {
+    if (!connection.Query(kStateSql, result, error)) {
         return false;
     }
     state = SortKeysState();
@@ -139,6 +114,11 @@ bool ReadSortKeysState(CAdoConnection& connection, SortKeysState& state, std::st
 
 bool MakeNextSortKeys(CAdoConnection& connection, long long stepRows, SortKeysState& state, std::string& error)
 {
+    // Nothing to write at all, as at most starts: no write transaction either.
+    if (SortKeysReady(connection)) {
+        state = SortKeysState{ListTextOrderName(), 0};
+        return true;
+    }
     const SmallCacheWhileKeying smallCache(connection);
     CAdoTransaction transaction(connection);
     if (!transaction.Begin()) {
@@ -162,17 +142,17 @@ bool MakeNextSortKeys(CAdoConnection& connection, long long stepRows, SortKeysSt
         return false;
     }
     DbResult end;
-    if (!Query(connection, With(kStepEndSql, "%offset", std::max(1LL, stepRows) - 1), end, error)) {
+    if (!connection.Query(SqlWith(kStepEndSql, "%offset", std::max(1LL, stepRows) - 1), end, error)) {
         return false;
     }
     const long long last = end.rows.empty() ? std::numeric_limits<long long>::max() : end.rows.front()[0].integer;
     for (const KeyTable& keys : kKeyTables) {
-        if (!connection.Execute(With(ForTable(kTakeOutSql, keys), "%end", last), error) ||
-            !connection.Execute(With(ForTable(kPutInSql, keys), "%end", last), error)) {
+        if (!connection.Execute(SqlWith(ForTable(kTakeOutSql, keys), "%end", last), error) ||
+            !connection.Execute(SqlWith(ForTable(kPutInSql, keys), "%end", last), error)) {
             return false;
         }
     }
-    if (!connection.Execute(With(kDoneSql, "%end", last), error) || !transaction.Commit()) {
+    if (!connection.Execute(SqlWith(kDoneSql, "%end", last), error) || !transaction.Commit()) {
         if (error.empty() && !transaction.Errors().empty()) {
             error = transaction.Errors().front();
         }
@@ -185,5 +165,5 @@ bool SortKeysReady(CAdoConnection& connection)
 {
     DbResult result;
     std::string error;
-    return Query(connection, WithOrder(kReadySql), result, error) && !result.rows.empty();
+    return connection.Query(WithOrder(kReadySql), result, error) && !result.rows.empty();
 }

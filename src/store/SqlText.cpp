@@ -20,6 +20,19 @@ std::string SqlEscape(std::string_view text)
     return out;
 }
 
+std::string SqlWith(std::string sql, std::string_view placeholder, std::string_view value)
+{
+    for (size_t at = sql.find(placeholder); at != std::string::npos; at = sql.find(placeholder, at + value.size())) {
+        sql.replace(at, placeholder.size(), value);
+    }
+    return sql;
+}
+
+std::string SqlWith(std::string sql, std::string_view placeholder, long long value)
+{
+    return SqlWith(std::move(sql), placeholder, std::to_string(value));
+}
+
 std::string SqlQuoted(std::string_view text)
 {
     return "'" + SqlEscape(text) + "'";

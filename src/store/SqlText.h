@@ -8,6 +8,10 @@
 std::string SqlEscape(std::string_view text);
 // The value between single quotes, escaped: 'it''s'.
 std::string SqlQuoted(std::string_view text);
+// The statement with every occurrence of a placeholder ("%end") replaced by value: a number, a
+// name, or a text already quoted with SqlQuoted.
+std::string SqlWith(std::string sql, std::string_view placeholder, std::string_view value);
+std::string SqlWith(std::string sql, std::string_view placeholder, long long value);
 
 enum class SqlDialect
 {
