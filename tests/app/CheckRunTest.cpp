@@ -21,18 +21,6 @@ TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
     EXPECT_FALSE(run.IsRunActive());
 }
 
-// The timer's run says so to the monitors (their texts say "自动检查"); a run by hand does not.
-TEST_F(CheckRun, OnlyTheTimersRunIsAnAutomaticCheck)
-{
-    auto item = AddItem();
-    RunAllAndWait(true);
-    RunAllAndWait();
-    doc.CheckOne(item);
-    doc.WaitForChecks();
-    std::lock_guard lock(m_lock);
-    EXPECT_EQ(m_byTimer, (std::vector<bool>{true, false, false}));
-}
-
 TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNext)
 {
     auto items = AddItems(5);

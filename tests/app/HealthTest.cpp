@@ -77,6 +77,8 @@ TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
     EXPECT_EQ(CallsOf(id), 7);
     EXPECT_EQ(HealthOf(id).state, HealthState::Ok);
     EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Failing, HealthState::Recovered}));
+    // Only the timer's checks are automatic to the monitors (their texts say "自动检查").
+    EXPECT_EQ(m_byTimer, (std::vector<bool>{true, true, true, true, false, true, true}));
 
     // The log tells each check: newest first, how it was started and what came of it.
     const auto log = health.Log(id, 20, error);
@@ -99,8 +101,9 @@ TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTime
     EXPECT_EQ(CallsOf(other->messagetypeid), 5);
     TimerAt(60);
     EXPECT_EQ(CallsOf(own->messagetypeid), 2);
-    RunAllAndWait(); // a run by hand checks every item
+    RunAllAndWait(); // a run by hand checks every item, and is no automatic check
     EXPECT_EQ(CallsOf(own->messagetypeid), 3);
+    EXPECT_FALSE(m_byTimer.back());
 }
 
 TEST_F(Health, AnItemThatBringsNothingForLongerThanExpectedFallsSilentOnceAndWakesWithNews)

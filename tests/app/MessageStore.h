@@ -18,7 +18,7 @@ protected:
         item.MessageTypeName = "B";
         itemB = store.AddItem(item);
     }
-    // Stores a finding of the item; its record's key.
+    // Stores a finding of the item, linked to the item's address; its record's key.
     int Add(const MessageTypeInfo& item, const std::string& info, const std::string& content = {},
             const std::string& from = "张三")
     {
@@ -28,6 +28,7 @@ protected:
         row.FromName = from;
         row.ToName = "李四";
         row.Content = content;
+        row.Link = item.connAddress;
         EXPECT_TRUE(row.Insert(store.connection(), item));
         return static_cast<int>(store.QueryNumber("select max(id) from userdata"));
     }

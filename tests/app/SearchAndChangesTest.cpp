@@ -142,13 +142,7 @@ protected:
 
     int AddCopy(const std::string& content, const MessageTypeInfo& item)
     {
-        SourceRowInfo row;
-        row.ID = std::to_string(++serial);
-        row.Info = "网页内容更新了!";
-        row.Link = item.connAddress;
-        row.Content = content;
-        EXPECT_TRUE(row.Insert(store.connection(), item));
-        return static_cast<int>(store.QueryNumber("select max(id) from userdata"));
+        return Add(item, "网页内容更新了!", content);
     }
 
     ChangeView View(int id)

@@ -6,6 +6,7 @@
 #include "monitors/StandardMonitors.h"
 #include "store/MessageReporter.h"
 #include "support/RecordingPlayer.h"
+#include "support/RemoteDatabase.h"
 #include "support/WaitUntil.h"
 
 #include <chrono>
@@ -13,7 +14,6 @@
 #include <future>
 #include <gmock/gmock.h>
 #include <mutex>
-#include <sqlite3.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -69,18 +69,9 @@ TEST(StoreFailure, EndsTheItemsCheckWithTheDatabaseErrorAndTheDocumentClosesWhil
 
     // A remote view of three notices, read through the SQLite ODBC driver by a real database check.
     TempDir remoteDir;
-    const std::string remotePath = remoteDir.path() + "remote.db";
-    sqlite3* remote = nullptr;
-    ASSERT_EQ(sqlite3_open(remotePath.c_str(), &remote), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(remote,
-                     "create table v_notice as with n(ID) as (values (1), (2), (3)) select ID, 't' as SourceType, "
-                     "'2026-12-01' as FromDate, 'f' as FromID, 'from' as FromName, 'notice' as Info, 'to' as "
-                     "ToID, 'to' as ToName, 'body' as Content, 'http://127.0.0.1/' as Link from n",
-                     nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(remote);
-    MessageTypeInfo item = NewItem("通知", kCategoryDatabase, "Driver=SQLite3;Database=" + remotePath);
+    const RemoteDatabase remote = MakeRemote("SQLite", remoteDir.path());
+    remote.Run(kCreateNotices + InsertRows(1, 3));
+    MessageTypeInfo item = NewItem("通知", kCategoryDatabase, remote.connection);
     item.ViewName = "v_notice";
     item.CheckNumber = 0;
     item.bNotify = -1;
