@@ -1,24 +1,21 @@
 // A check-all run of real web items against loopback servers that count the connections they see
 // at once: the per-host limit holds, idle connections included, while other servers' items go on;
 // a stop ends a long run by ending its transfers.
+#include "DocTest.h"
 #include "ItemStore.h"
-#include "app/CTarvoDoc.h"
 #include "monitors/StandardMonitors.h"
 #include "support/CountingHttpServer.h"
-#include "support/RecordingPlayer.h"
-#include "support/WaitUntil.h"
-
-#include <memory>
-#include <vector>
 
 namespace {
 
-class HostLimit : public testing::Test
+class HostLimit : public DocTest
 {
 protected:
-    HostLimit() : doc(store.connection(), run, store.appDir(), std::make_shared<RecordingPlayer>())
+    HostLimit() { doc.SetMonitors(StandardMonitors()); }
+    ~HostLimit() override
     {
-        doc.SetMonitors(StandardMonitors());
+        doc.RequestStop(); // the servers go before the document: no transfer may be left
+        doc.WaitForChecks();
     }
 
     // count items, handed out to the servers in turn or in blocks of `block`.
@@ -40,10 +37,7 @@ protected:
         return held;
     }
 
-    TestStore store;
-    CRunState run;
     std::vector<std::unique_ptr<CountingHttpServer>> servers;
-    CTarvoDoc doc; // last: its workers end before the servers go
 };
 
 } // namespace

@@ -1,17 +1,9 @@
 // A check-all run with several items read at once: monitors that end when the test lets them, a
 // real local store, the document's run as the user starts it.
+#include "DocTest.h"
 #include "ItemStore.h"
-#include "app/CTarvoDoc.h"
-#include "monitors/CheckContext.h"
-#include "store/SourceRowInfo.h"
-#include "support/RecordingPlayer.h"
-#include "support/WaitUntil.h"
 
-#include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <set>
 #include <thread>
 
@@ -22,16 +14,16 @@ namespace {
 
 // Each item's monitor says it started, waits until the test lets it end (or a stop is requested),
 // then stores three findings for the item, each once. The test waits on these events, never on time.
-class ParallelRun : public testing::Test
+class ParallelRun : public DocTest
 {
 protected:
-    ParallelRun() : doc(store.connection(), run, store.appDir(), std::make_shared<RecordingPlayer>())
+    ParallelRun()
     {
         doc.SetMonitor(kCategoryWebPage, [this](CheckContext& context, MessageTypeInfo& item) {
             context.run.SetStatusText("正在检查" + item.MessageTypeName + "->连接服务器");
             {
                 std::unique_lock lock(m_lock);
-                m_started.push_back(item.messagetypeid);
+                m_calls.push_back(item.messagetypeid);
                 m_connections.insert({std::this_thread::get_id(), &context.mainConnection});
                 m_maxRunning = std::max(m_maxRunning, ++m_running);
                 m_changed.notify_all();
@@ -62,6 +54,12 @@ protected:
             std::lock_guard guard(m_lock);
             m_announced.push_back(item.messagetypeid);
         });
+    }
+    ~ParallelRun() override
+    {
+        // The monitors' state below goes before the document: no check may be left at work.
+        doc.RequestStop();
+        doc.WaitForChecks();
     }
 
     std::vector<ItemPtr> AddItems(const std::vector<int>& delays)
@@ -95,20 +93,14 @@ protected:
     {
         std::unique_lock lock(m_lock);
         return m_changed.wait_for(lock, kGenerousWait,
-                                  [&] { return m_started.size() >= started && m_running == running; });
+                                  [&] { return m_calls.size() >= started && m_running == running; });
     }
 
-    TestStore store;
-    CRunState run;
-    std::mutex m_lock;
-    std::condition_variable m_changed;
     std::function<bool(const MessageTypeInfo&)> m_mayEnd = [](const MessageTypeInfo&) { return true; };
     int m_running = 0;
     int m_maxRunning = 0;
-    std::vector<int> m_started;
     std::vector<int> m_announced;
     std::set<std::pair<std::thread::id, CAdoConnection*>> m_connections; // of the checks' threads
-    CTarvoDoc doc; // last: its workers end before the monitor's state goes
 };
 
 } // namespace
@@ -170,7 +162,7 @@ TEST_F(ParallelRun, StopEndsTheRunAtOnceAndPassesOverTheRest)
     doc.WaitForChecks();
     // Far below the monitors' own limit: the stop reached every one of them.
     EXPECT_LT(Clock::now() - stopAt, 20s);
-    EXPECT_EQ(m_started.size(), 9u);
+    EXPECT_EQ(Calls().size(), 9u);
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 3);
     EXPECT_FALSE(run.IsStopRequested());
 }
@@ -187,7 +179,7 @@ TEST_F(ParallelRun, AnItemIsNeverCheckedTwiceAtOnceAlsoWhenTheListIsReloadedMidR
     ASSERT_TRUE(doc.LoadItems());
     LetEnd([](const MessageTypeInfo&) { return true; });
     doc.WaitForChecks();
-    auto started = m_started;
+    auto started = Calls();
     std::sort(started.begin(), started.end());
     EXPECT_EQ(started, Ids(items));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 18);
