@@ -81,8 +81,7 @@ TEST_F(ItemTransfer, ARoundTripReproducesItemsAndRangesInOrderAndPasswordsOnlyWh
     report = Import(to, text);
     EXPECT_EQ(report.added, (std::vector<std::string>{"邮件 (2)", "新闻 \"头条\" (2)"}));
     const auto mailCopy = to.All().at(3).item;
-    EXPECT_EQ(mailCopy.UserName, "tester");
-    EXPECT_EQ(mailCopy.Password, "");
+    EXPECT_EQ(std::pair(mailCopy.UserName, mailCopy.Password), std::pair(std::string("tester"), std::string()));
     EXPECT_EQ(to.All().at(4).excludes.size(), 3U);
     EXPECT_FALSE(ExportItems(from.ops, {999}, false, without, error));
     EXPECT_EQ(ReadFile(without), text) << "a failed export leaves the old file";
@@ -113,8 +112,7 @@ TEST_F(ItemTransfer, AUrlwatchFileGivesWebItemsOfItsUrlJobsAndSaysWhyOthersAreSk
     ASSERT_TRUE(report) << error;
     EXPECT_EQ(report->added, (std::vector<std::string>{"Example: news", "http://example.org/a?x='1'", "新闻"}));
     ASSERT_EQ(report->skipped.size(), 1U);
-    EXPECT_EQ(report->skipped[0].number, 3);
-    EXPECT_EQ(report->skipped[0].name, "dates");
+    EXPECT_EQ(std::pair(report->skipped[0].number, report->skipped[0].name), std::pair(3, std::string("dates")));
     EXPECT_NE(report->skipped[0].reason.find("shell"), std::string::npos) << report->skipped[0].reason;
     const auto items = to.All();
     ASSERT_EQ(items.size(), 3U);
