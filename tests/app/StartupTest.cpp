@@ -15,7 +15,6 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -26,12 +25,6 @@ namespace {
 const TempDir g_config;
 const bool g_configSet = ::setenv("XDG_CONFIG_HOME", g_config.path().c_str(), 1) == 0;
 const std::string g_profile = g_config.path() + "Local AppWizard-Generated Applications/Tarvo.ini";
-
-void Touch(const std::string& path, const std::string& text = "x")
-{
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A store with one check item called name, as an earlier build left it.
 void MakeStore(const std::string& dir, const std::string& name)
@@ -60,8 +53,8 @@ class Installed : public testing::Test
 protected:
     void SetUp() override
     {
-        Touch(prefix + "bin/wendar");
-        Touch(prefix + "share/wendar/sound/Cuckoo01.wav");
+        WriteFile(prefix + "bin/wendar", "x");
+        WriteFile(prefix + "share/wendar/sound/Cuckoo01.wav", "x");
         fs::copy_file(std::string(WENDAR_RUNTIME_DIR) + "messagetype.dat", prefix + "share/wendar/messagetype.dat");
     }
     bool Start(CTarvoApp& app, const std::string& home = "")
@@ -124,8 +117,8 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
     }
 
     TempDir root;
-    Touch(root.path() + "build/bin/messagetype.dat");
-    Touch(root.path() + "usr/share/wendar/help/help.htm");
+    WriteFile(root.path() + "build/bin/messagetype.dat", "x");
+    WriteFile(root.path() + "usr/share/wendar/help/help.htm", "x");
     EXPECT_EQ(ResourceDirectoryFor(root.path() + "build/bin/wendar-cli"), root.path() + "build/bin/");
     EXPECT_EQ(ResourceDirectoryFor(root.path() + "usr/bin/wendar-cli"), root.path() + "usr/share/wendar/");
     EXPECT_FALSE(ResourceDirectoryFor(root.path() + "elsewhere/wendar-cli").starts_with(root.path()));
@@ -133,9 +126,9 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
     // A relative program file: the data directory's own first, then the resource directory's.
     const std::string data = root.path() + "data/";
     const std::string res = root.path() + "usr/share/wendar/";
-    Touch(res + "sound/a.wav");
-    Touch(res + "sound/b.wav");
-    Touch(data + "sound/b.wav");
+    WriteFile(res + "sound/a.wav", "x");
+    WriteFile(res + "sound/b.wav", "x");
+    WriteFile(data + "sound/b.wav", "x");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound\\a.wav"), res + "sound/a.wav");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound/b.wav"), data + "sound/b.wav");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound/none.wav"), data + "sound/none.wav");
@@ -163,7 +156,7 @@ TEST_F(Installed, FirstStartMakesAPrivateStoreReadsTheInstalledResourcesAndRefus
         EXPECT_FALSE(fs::exists(prefix + "bin/message.dat"));
         EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(prefix + "share/wendar/"));
         EXPECT_EQ(app.ProgramFile("sound\\Cuckoo01.wav"), prefix + "share/wendar/sound/Cuckoo01.wav");
-        Touch(data + "sound/Cuckoo01.wav"); // the user's own file of the same name wins
+        WriteFile(data + "sound/Cuckoo01.wav", "x"); // the user's own file of the same name wins
         EXPECT_EQ(app.ProgramFile("sound\\Cuckoo01.wav"), data + "sound/Cuckoo01.wav");
         ASSERT_TRUE(app.Db().main.Execute("insert into usermessagetype (MessageTypeName) values ('kept')"));
     }
@@ -191,7 +184,7 @@ TEST_F(Installed, AHomeDirectoryKeepsItsOwnFilesAndTakesTheMissingOnesFromTheRes
         EXPECT_EQ(app.ProgramFile("help/help.htm"), home.path() + "help/help.htm"); // missing everywhere
         EXPECT_FALSE(fs::exists(data)); // the default data directory is not touched
     }
-    Touch(home.path() + "messagetype.dat");
+    WriteFile(home.path() + "messagetype.dat", "x");
     CTarvoApp app;
     ASSERT_TRUE(Start(app, home.path()));
     EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(home.path()));
@@ -205,7 +198,7 @@ TEST_F(Installed, AHomeDirectoryKeepsItsOwnFilesAndTakesTheMissingOnesFromTheRes
 TEST_F(Installed, AnOldStoreBesideTheExecutableIsMovedWholeOnceOrUsedWhereItIsButNeverLeftBehindSilently)
 {
     MakeStore(prefix + "bin/", "旧项目");
-    Touch(prefix + "bin/message.dat-wal", "");        // travels with its database
+    WriteFile(prefix + "bin/message.dat-wal", "");    // travels with its database
     fs::create_directories(data + "message.dat-wal"); // the log's move fails after the file's
     {
         CTarvoApp app;

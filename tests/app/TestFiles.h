@@ -1,5 +1,6 @@
 #pragma once
 // Whole files read and written as bytes, and a file's permission bits, for tests.
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -11,8 +12,10 @@ inline std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Makes the file's folders as needed.
 inline void WriteFile(const std::string& path, const std::string& text)
 {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
