@@ -15,6 +15,7 @@
 #include "support/ScriptedLineServer.h"
 #include "support/TestStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -186,20 +187,18 @@ TEST(MailServerAddress, GivesHostPortAndTls)
         const char *connAddress, *viewName, *host;
         std::uint16_t port;
         bool tls;
-    } cases[] = {{"mail.example.com", "", "mail.example.com", 110, false},
-                 {" 10.0.0.5 ", "0", "10.0.0.5", 110, false},
-                 // A port in ViewName is used as it stands: 995 alone does not mean TLS.
-                 {"mail.example.com", "995", "mail.example.com", 995, false},
-                 {"mail.example.com", "pop", "mail.example.com", 110, false},
-                 {"mail.example.com", "70000", "mail.example.com", 110, false},
-                 {"pop3://mail.example.com:1110", "", "mail.example.com", 1110, false},
-                 {"pop3s://mail.example.com", "", "mail.example.com", 995, true},
-                 {"POP3S://mail.example.com:1995/", "", "mail.example.com", 1995, true},
-                 {"pop3s://mail.example.com:1995", "2995", "mail.example.com", 2995, true},
-                 // IPv6: bare (no port), or in brackets with a port.
-                 {"::1", "", "::1", 110, false},
-                 {"fd00::2", "1110", "fd00::2", 1110, false},
-                 {"pop3s://[::1]:1995", "", "::1", 1995, true}};
+        // clang-format off
+    } cases[] = {
+        {"m.example", "", "m.example", 110, false}, {" 10.0.0.5 ", "0", "10.0.0.5", 110, false},
+        // A port in ViewName is used as it stands: 995 alone does not mean TLS.
+        {"m.example", "995", "m.example", 995, false}, {"m.example", "pop", "m.example", 110, false},
+        {"m.example", "70000", "m.example", 110, false}, {"pop3://m.example:1110", "", "m.example", 1110, false},
+        {"pop3s://m.example", "", "m.example", 995, true}, {"POP3S://m.example:1995/", "", "m.example", 1995, true},
+        {"pop3s://m.example:1995", "2995", "m.example", 2995, true},
+        // IPv6: bare (no port), or in brackets with a port.
+        {"::1", "", "::1", 110, false}, {"fd00::2", "1110", "fd00::2", 1110, false},
+        {"pop3s://[::1]:1995", "", "::1", 1995, true}};
+    // clang-format on
     for (const auto& c : cases) {
         const MailServerAddress address = MailServerAddress::Parse(c.connAddress, c.viewName);
         EXPECT_EQ(address.host, c.host) << c.connAddress;
@@ -269,11 +268,8 @@ std::string Notice(const std::string& subject, const std::string& to, const std:
 // The record of the mail with the given file name (its UIDL); a blank record when there is none.
 MessageInfo Find(const std::vector<MessageInfo>& messages, const std::string& file)
 {
-    for (const MessageInfo& message : messages) {
-        if (message.SourceID == file)
-            return message;
-    }
-    return {};
+    const auto found = std::ranges::find(messages, file, &MessageInfo::SourceID);
+    return found == messages.end() ? MessageInfo() : *found;
 }
 
 } // namespace
