@@ -2,6 +2,7 @@
 // through its ODBC driver, storing into a real local message.dat.
 #include "monitors/database/DatabaseMonitor.h"
 
+#include "app/ItemStore.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "store/MessageTable.h"
@@ -48,10 +49,7 @@ protected:
 
     MessageTypeInfo NewItem(const std::string& connection)
     {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryDatabase;
-        item.MessageTypeName = "通知";
-        item.connAddress = connection;
+        MessageTypeInfo item = ::NewItem("通知", kCategoryDatabase, connection);
         item.ViewName = "v_notice";
         item.CheckNumber = 0; // the whole view
         return m_store.AddItem(item);

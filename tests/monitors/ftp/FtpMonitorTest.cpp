@@ -1,6 +1,7 @@
 #include "monitors/ftp/FtpMonitor.h"
 
 #include "FtpTestEnvironment.h"
+#include "app/ItemStore.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "monitors/ftp/CFtpClient.h"
@@ -48,10 +49,7 @@ protected:
 
     MessageTypeInfo AddItem(const std::string& user = "", const std::string& password = "", std::string url = "")
     {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryFtp;
-        item.MessageTypeName = kName;
-        item.connAddress = url.empty() ? m_base : url;
+        MessageTypeInfo item = NewItem(kName, kCategoryFtp, url.empty() ? m_base : url);
         item.UserName = user;
         item.Password = password;
         return m_store.AddItem(item);

@@ -3,6 +3,7 @@
 // on 127.0.0.1), plain and over TLS.
 #include "monitors/mail/MailMonitor.h"
 
+#include "app/ItemStore.h"
 #include "monitors/CheckContext.h"
 #include "monitors/StopLatency.h"
 #include "monitors/mail/MailServerAddress.h"
@@ -32,10 +33,7 @@ protected:
     MessageTypeInfo AddItem(const std::string& address, const std::string& port = "",
                             const std::string& password = DovecotServer::kPassword)
     {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryMail;
-        item.MessageTypeName = "公司邮箱";
-        item.connAddress = address;
+        MessageTypeInfo item = NewItem("公司邮箱", kCategoryMail, address);
         item.ViewName = port;
         item.UserName = DovecotServer::kUser;
         item.Password = password;

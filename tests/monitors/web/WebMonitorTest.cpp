@@ -1,6 +1,7 @@
 // The web page monitor end to end: a real HTTP server on 127.0.0.1, a real local store.
 #include "monitors/web/WebMonitor.h"
 
+#include "app/ItemStore.h"
 #include "app/TestFiles.h"
 #include "monitors/CheckContext.h"
 #include "monitors/StopLatency.h"
@@ -53,10 +54,7 @@ protected:
     long RequestsOf(const std::string& path) { return std::ranges::count(Requests(), path, &httplib::Request::path); }
     MessageTypeInfo AddWebItem(const std::string& url, const std::string& from = {}, const std::string& to = {})
     {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryWebPage;
-        item.MessageTypeName = kName;
-        item.connAddress = url;
+        MessageTypeInfo item = NewItem(kName, kCategoryWebPage, url);
         item.IncludeFrom = from;
         item.IncludeTo = to;
         return m_store.AddItem(item);
