@@ -283,19 +283,18 @@ TEST_F(WebMonitorTest, PageCopiesAreBestEffortButTheDatabaseIsNot)
     EXPECT_EQ(Messages(item).size(), 1u);
 
     // As on the check thread: no message, the database's own words in the status text.
+    // A store that refuses the finding, then one that cannot read the exclusions.
     CAdoConnection::QuietOnThisThread quiet(m_store.connection());
-    ASSERT_TRUE(m_store.connection().Execute("drop table userHttpExclude"));
-    EXPECT_EQ(Check(item), 0);
-    EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: no such table: userHttpExclude");
-    EXPECT_EQ(item.m_nNewCount, 1);
-    ASSERT_TRUE(m_store.connection().Execute("create table userHttpExclude (ID integer primary key, messagetypeid "
-                                             "integer, excludeFrom text, excludeTo text)"));
-    ASSERT_TRUE(m_store.connection().Execute("create trigger refuse before insert on userdata begin "
-                                             "select raise(abort, 'disk full'); end"));
     MessageTypeInfo fresh = AddWebItem(Url("/p.htm"));
-    EXPECT_EQ(Check(fresh), 0);
-    EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: disk full");
-    EXPECT_EQ(fresh.m_nNewCount, 0);
+    for (const auto& [sql, words] :
+         {std::pair{"create trigger refuse before insert on userdata begin select raise(abort, 'disk full'); end",
+                    "disk full"},
+          std::pair{"drop table userHttpExclude", "no such table: userHttpExclude"}}) {
+        ASSERT_TRUE(m_store.connection().Execute(sql));
+        EXPECT_EQ(Check(fresh), 0);
+        EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: " + words);
+        EXPECT_EQ(fresh.m_nNewCount, 0);
+    }
     EXPECT_TRUE(m_store.reporter().Texts().empty());
 }
 
