@@ -8,6 +8,7 @@
 #include "store/MessageTable.h"
 #include "support/TestStore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -93,7 +94,7 @@ protected:
     std::string m_local;
 };
 
-// Awkward names among the entries: a quote must be found by the duplicate test, markup escaped.
+// Awkward names among the entries: a quote must be found by the duplicate test.
 TEST_F(FtpMonitorTest, FirstCheckStoresEveryEntryAndASecondCheckNothing)
 {
     MessageTypeInfo item = AddItem();
@@ -109,19 +110,14 @@ TEST_F(FtpMonitorTest, FirstCheckStoresEveryEntryAndASecondCheckNothing)
     EXPECT_EQ(item.m_nNewCount, 5);
     EXPECT_THAT(m_statuses, ElementsAre(kPrefix + "->连接服务器", kPrefix + "->正在连接ＦＴＰ服务器",
                                         kPrefix + "->正在读取目录", kPrefix + "->正在检索文件", kName + "->检查完毕"));
+    // (How names are encoded in links and escaped in the notice is the link tests' business.)
     const auto messages = SortedMessages(item);
-    ASSERT_EQ(messages.size(), 5u);
-    EXPECT_EQ(messages[0].SourceInfo, "a <b> & \"c\".txt");
-    EXPECT_EQ(messages[0].SourceLink, m_base + "a%20%3Cb%3E%20%26%20%22c%22.txt");
-    EXPECT_THAT(messages[0].SourceContent, HasSubstr(">a &lt;b&gt; &amp; &quot;c&quot;.txt</a>"));
-    const MessageInfo& folder = messages[1];
-    EXPECT_EQ(folder.SourceInfo, "folder");
+    std::vector<std::string> names;
+    std::ranges::transform(messages, std::back_inserter(names), &MessageInfo::SourceInfo);
+    ASSERT_THAT(names, ElementsAre("a <b> & \"c\".txt", "folder", "it's.txt", "one.txt", "中文 名.txt"));
+    const MessageInfo &folder = messages[1], &one = messages[3];
     EXPECT_EQ(folder.SourceDate, "2024年01月01日-04:00"); // UTC+8
     EXPECT_THAT(folder.SourceContent, HasSubstr("文件属性：目录"));
-    EXPECT_EQ(messages[2].SourceInfo, "it's.txt");
-    EXPECT_EQ(messages[4].SourceInfo, "中文 名.txt");
-    const MessageInfo& one = messages[3];
-    EXPECT_EQ(one.SourceInfo, "one.txt");
     EXPECT_EQ(one.SourceFromName, "检查软件");
     EXPECT_EQ(one.SourceLink, m_base + "one.txt"); // anonymous: no credentials
     EXPECT_THAT(FtpServer::Shared().Log(), HasSubstr("USER 'anonymous' logged in"));
