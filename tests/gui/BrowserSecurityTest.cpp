@@ -50,10 +50,7 @@ TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothi
     CountingHttpServer server; // never released: nothing is answered
     PaneWorld world;
     const int item = world.AddItem("邮件", kCategoryMail);
-    StoredMessage m;
-    m.category = kCategoryMail;
-    m.content = HostilePage(server);
-    const int id = world.AddMessage(item, m);
+    const int id = world.AddMessage(item, {.content = HostilePage(server), .category = kCategoryMail});
     CWatchMessageView pane(world.context());
     ShowAt(pane, 700, 500);
     const std::set<std::string> before = FilesUnder(world.app.m_strAppDir);
@@ -106,10 +103,8 @@ TEST(BrowserSecurity, ARemotePageRunsItsScriptsSilentlyAndItsLinksOpenOutside)
          ScriptedLineServer::Pause(std::chrono::milliseconds(500)), ScriptedLineServer::Close()});
     PaneWorld world;
     const int item = world.AddItem("网页", kCategoryWebPage, 1);
-    StoredMessage m;
-    m.category = kCategoryWebPage;
-    m.link = "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm";
-    const int id = world.AddMessage(item, m);
+    const std::string link = "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm";
+    const int id = world.AddMessage(item, {.link = link, .category = kCategoryWebPage});
     CWatchMessageView pane(world.context());
     ShowAt(pane, 700, 500);
     EXPECT_TRUE(pane.Browser()->IsSilent());
@@ -126,5 +121,5 @@ TEST(BrowserSecurity, ARemotePageRunsItsScriptsSilentlyAndItsLinksOpenOutside)
     ASSERT_NE(surface, nullptr);
     ASSERT_TRUE(ClickUntil(surface, QPoint(100, 100), [&] { return !world.opener.opened.empty(); }));
     EXPECT_EQ(world.opener.opened[0], QUrl(QStringLiteral("https://example.test/remote-link")));
-    EXPECT_EQ(view->url(), QUrl(QString::fromStdString(m.link)));
+    EXPECT_EQ(view->url(), QUrl(QString::fromStdString(link)));
 }
