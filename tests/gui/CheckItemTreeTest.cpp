@@ -108,20 +108,6 @@ TEST_F(TreeTest, FirstDisplayFillsTheTreeUnderTheRootAndSetsTheTitle)
     EXPECT_EQ(doc.m_pCurItem, nullptr);
 }
 
-TEST_F(TreeTest, RefillKeepsTheCurrentItemAsTheNewRecordOfTheSameId)
-{
-    tree->setCurrentItem(Node(b));
-    auto old = doc.m_pCurItem;
-    ASSERT_NE(old, nullptr);
-    home.StoreItem("C");
-    ASSERT_TRUE(tree->Refill());
-    ASSERT_NE(doc.m_pCurItem, nullptr);
-    EXPECT_NE(doc.m_pCurItem, old);
-    EXPECT_EQ(doc.m_pCurItem, doc.FindItem(b));
-    EXPECT_EQ(tree->currentItem(), Node(b));
-    EXPECT_EQ(tree->RootNode()->childCount(), 4);
-}
-
 TEST_F(TreeTest, StateImageClickSwitchesTheItemAndStoresIt)
 {
     Click(*tree, Node(b), CLeftView::HitPart::StateImage);
