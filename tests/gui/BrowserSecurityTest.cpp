@@ -21,26 +21,22 @@ std::set<std::string> FilesUnder(const std::string& dir)
     return files;
 }
 
+// Every address under BASE/ is the loopback server's.
 std::string HostilePage(const CountingHttpServer& server)
 {
-    const std::string base = server.Url("/");
-    return "<html><head><link rel=\"stylesheet\" href=\"" + base +
-           "style.css\"><meta http-equiv=\"refresh\" content=\"1;url=file:///etc/passwd\"></head><body>"
-           "<p id=\"t\">hostile page</p>"
-           "<img src=\"" +
-           base + "img.gif\"><iframe src=\"file:///etc/passwd\"></iframe><iframe src=\"" + base +
-           "frame\"></iframe><object data=\"file:///etc/hosts\"></object>"
-           "<script>document.getElementById('t').textContent = 'script ran';"
-           "var x = new XMLHttpRequest(); try { x.open('GET', 'file:///etc/passwd', false); x.send();"
-           " document.body.appendChild(document.createTextNode(x.responseText)); } catch (e) {}"
-           "fetch('" +
-           base +
-           "fetch').then(function (r) { return r.text(); });"
-           "window.open('" +
-           base +
-           "popup'); alert('boo'); location.href = 'file:///etc/passwd';</script>"
-           "<a id=\"out\" href=\"https://example.test/more\" style=\"display:block;width:100%;height:600px\">"
-           "more</a></body></html>";
+    std::string page = R"(<html><head><link rel="stylesheet" href="BASE/style.css">
+<meta http-equiv="refresh" content="1;url=file:///etc/passwd"></head><body><p id="t">hostile page</p>
+<img src="BASE/img.gif"><iframe src="file:///etc/passwd"></iframe><iframe src="BASE/frame"></iframe>
+<object data="file:///etc/hosts"></object><script>document.getElementById('t').textContent = 'script ran';
+var x = new XMLHttpRequest(); try { x.open('GET', 'file:///etc/passwd', false); x.send();
+document.body.appendChild(document.createTextNode(x.responseText)); } catch (e) {}
+fetch('BASE/fetch').then(function (r) { return r.text(); });
+window.open('BASE/popup'); alert('boo'); location.href = 'file:///etc/passwd';</script>
+<a id="out" href="https://example.test/more" style="display:block;width:100%;height:600px">more</a></body></html>)";
+    for (std::size_t at = page.find("BASE/"); at != std::string::npos; at = page.find("BASE/", at)) {
+        page.replace(at, 5, server.Url("/"));
+    }
+    return page;
 }
 
 } // namespace

@@ -14,23 +14,18 @@ using FrameFiles = FrameTest;
 
 namespace {
 
-// The text of a PDF file as pdftotext (poppler-utils) reads it.
-QString PdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
-    EXPECT_TRUE(process.waitForFinished(60000)) << "pdftotext (poppler-utils) is needed";
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
+// Prints what the window shows to a PDF file; its text as pdftotext (poppler-utils) reads it.
 QString PrintToPdf(CMainFrame& frame, const std::string& path)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(path));
     frame.PrintShown(printer);
-    return PdfText(QString::fromStdString(path));
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QString::fromStdString(path), QStringLiteral("-")});
+    EXPECT_TRUE(process.waitForFinished(60000)) << "pdftotext (poppler-utils) is needed";
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // Three stored messages with subjects of their own; the first is selected.
@@ -123,7 +118,6 @@ TEST_F(FrameFiles, ItemFilesExportTakesTheSelectedItemOrAllAndImportReportsWhatI
     std::ofstream(home.path() + "bad.json") << "{\"format\": \"wendar-items\", \"items\": [";
     frame->ImportItemsFile(QString::fromStdString(home.path() + "bad.json"));
     ASSERT_EQ(boxes.shown.size(), 2U);
-    EXPECT_TRUE(boxes.shown.back().text.contains(QStringLiteral("JSON")));
     EXPECT_TRUE(boxes.shown.back().text.contains(QStringLiteral("没有增加任何检查项目")));
     EXPECT_EQ(frame->GetTreeView()->RootNode()->childCount(), 4);
 }
