@@ -372,7 +372,6 @@ TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMu
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("预制库"));
-    EXPECT_EQ(menu->actions()[1]->data().toInt(), CMessageTypeDlg::kFirstPresetId + 1);
     menu->actions()[1]->trigger();
     EXPECT_EQ(Edit(*dialog, "MessageTypeName")->text(), QStringLiteral("预制网页"));
     EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("30"));
@@ -395,7 +394,6 @@ TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)
     MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
     auto dialog = Open(item);
     auto* play = Child<QToolButton>(*dialog, "playSound");
-    EXPECT_FALSE(play->accessibleName().isEmpty());
     play->click();
     ASSERT_TRUE(WaitFor([&] { return home.player->Played().size() == 1; }));
     EXPECT_EQ(home.player->Played()[0], home.dir() + "sound/Cuckoo01.wav");
