@@ -30,15 +30,12 @@ MessageInfo Record()
 TEST(MessageDetailText, HeaderOfARecordAndOfNone)
 {
     const MessageInfo record = Record();
-    const MessageHeaderTexts texts = BuildHeaderTexts(&record, 0);
-    EXPECT_EQ(texts.link, "http://example.test/order/1");
-    EXPECT_EQ(texts.itemName, "库存通知");
-    EXPECT_EQ(texts.receiveDate, "检测日期:2002年05月01日-08:30");
-    EXPECT_EQ(texts.category, "类型:数据库监视");
-    EXPECT_EQ(texts.sourceDate, "消息日期:2002/04/30-17:00");
-    EXPECT_EQ(texts.sender, "发送人:王五");
-    EXPECT_EQ(texts.subject, "新的订单");
-    EXPECT_EQ(texts.receiver, "接收人:ab张三李四"); // cut before the character that does not fit
+    const MessageHeaderTexts t = BuildHeaderTexts(&record, 0);
+    // The receiver is cut before the character that does not fit.
+    EXPECT_EQ(t.link + "|" + t.itemName + "|" + t.receiveDate + "|" + t.category + "|" + t.sourceDate + "|" + t.sender +
+                  "|" + t.subject + "|" + t.receiver,
+              "http://example.test/order/1|库存通知|检测日期:2002年05月01日-08:30|类型:数据库监视|"
+              "消息日期:2002/04/30-17:00|发送人:王五|新的订单|接收人:ab张三李四");
     EXPECT_EQ(BuildHeaderTexts(&record, kUserTypeShowsSenderId).sender, "发送人:王五(u42)");
 
     const MessageHeaderTexts none = BuildHeaderTexts(nullptr, kUserTypeShowsSenderId);
