@@ -21,26 +21,22 @@ std::set<std::string> FilesUnder(const std::string& dir)
     return files;
 }
 
+// Every address under BASE/ is the loopback server's.
 std::string HostilePage(const CountingHttpServer& server)
 {
-    const std::string base = server.Url("/");
-    return "<html><head><link rel=\"stylesheet\" href=\"" + base +
-           "style.css\"><meta http-equiv=\"refresh\" content=\"1;url=file:///etc/passwd\"></head><body>"
-           "<p id=\"t\">hostile page</p>"
-           "<img src=\"" +
-           base + "img.gif\"><iframe src=\"file:///etc/passwd\"></iframe><iframe src=\"" + base +
-           "frame\"></iframe><object data=\"file:///etc/hosts\"></object>"
-           "<script>document.getElementById('t').textContent = 'script ran';"
-           "var x = new XMLHttpRequest(); try { x.open('GET', 'file:///etc/passwd', false); x.send();"
-           " document.body.appendChild(document.createTextNode(x.responseText)); } catch (e) {}"
-           "fetch('" +
-           base +
-           "fetch').then(function (r) { return r.text(); });"
-           "window.open('" +
-           base +
-           "popup'); alert('boo'); location.href = 'file:///etc/passwd';</script>"
-           "<a id=\"out\" href=\"https://example.test/more\" style=\"display:block;width:100%;height:600px\">"
-           "more</a></body></html>";
+    std::string page = R"(<html><head><link rel="stylesheet" href="BASE/style.css">
+<meta http-equiv="refresh" content="1;url=file:///etc/passwd"></head><body><p id="t">hostile page</p>
+<img src="BASE/img.gif"><iframe src="file:///etc/passwd"></iframe><iframe src="BASE/frame"></iframe>
+<object data="file:///etc/hosts"></object><script>document.getElementById('t').textContent = 'script ran';
+var x = new XMLHttpRequest(); try { x.open('GET', 'file:///etc/passwd', false); x.send();
+document.body.appendChild(document.createTextNode(x.responseText)); } catch (e) {}
+fetch('BASE/fetch').then(function (r) { return r.text(); });
+window.open('BASE/popup'); alert('boo'); location.href = 'file:///etc/passwd';</script>
+<a id="out" href="https://example.test/more" style="display:block;width:100%;height:600px">more</a></body></html>)";
+    for (std::size_t at = page.find("BASE/"); at != std::string::npos; at = page.find("BASE/", at)) {
+        page.replace(at, 5, server.Url("/"));
+    }
+    return page;
 }
 
 } // namespace
@@ -50,10 +46,7 @@ TEST(BrowserSecurity, AHostileStoredPageReadsNoFileReachesNoServerAndWritesNothi
     CountingHttpServer server; // never released: nothing is answered
     PaneWorld world;
     const int item = world.AddItem("邮件", kCategoryMail);
-    StoredMessage m;
-    m.category = kCategoryMail;
-    m.content = HostilePage(server);
-    const int id = world.AddMessage(item, m);
+    const int id = world.AddMessage(item, {.content = HostilePage(server), .category = kCategoryMail});
     CWatchMessageView pane(world.context());
     ShowAt(pane, 700, 500);
     const std::set<std::string> before = FilesUnder(world.app.m_strAppDir);
@@ -106,10 +99,8 @@ TEST(BrowserSecurity, ARemotePageRunsItsScriptsSilentlyAndItsLinksOpenOutside)
          ScriptedLineServer::Pause(std::chrono::milliseconds(500)), ScriptedLineServer::Close()});
     PaneWorld world;
     const int item = world.AddItem("网页", kCategoryWebPage, 1);
-    StoredMessage m;
-    m.category = kCategoryWebPage;
-    m.link = "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm";
-    const int id = world.AddMessage(item, m);
+    const std::string link = "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm";
+    const int id = world.AddMessage(item, {.link = link, .category = kCategoryWebPage});
     CWatchMessageView pane(world.context());
     ShowAt(pane, 700, 500);
     EXPECT_TRUE(pane.Browser()->IsSilent());
@@ -126,5 +117,5 @@ TEST(BrowserSecurity, ARemotePageRunsItsScriptsSilentlyAndItsLinksOpenOutside)
     ASSERT_NE(surface, nullptr);
     ASSERT_TRUE(ClickUntil(surface, QPoint(100, 100), [&] { return !world.opener.opened.empty(); }));
     EXPECT_EQ(world.opener.opened[0], QUrl(QStringLiteral("https://example.test/remote-link")));
-    EXPECT_EQ(view->url(), QUrl(QString::fromStdString(m.link)));
+    EXPECT_EQ(view->url(), QUrl(QString::fromStdString(link)));
 }

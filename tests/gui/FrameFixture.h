@@ -94,3 +94,8 @@ struct FrameFixture : PaneWorld
     FrameOptions options;
     std::unique_ptr<CMainFrame> frame;
 };
+
+// The window with the default settings, for TEST_F.
+class FrameTest : public ::testing::Test, public FrameFixture
+{
+};

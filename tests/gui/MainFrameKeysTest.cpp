@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QHeaderView>
 
+using MainFrameKeys = FrameTest;
+
 namespace {
 
 int MessageId(FrameFixture& fixture, int item, const std::string& info)
@@ -15,10 +17,8 @@ int MessageId(FrameFixture& fixture, int item, const std::string& info)
 
 } // namespace
 
-TEST(MainFrameKeys, ShortcutsAreShownAndTabGoesRoundThePanes)
+TEST_F(MainFrameKeys, ShortcutsAreShownAndTabGoesRoundThePanes)
 {
-    FrameFixture fixture;
-    CMainFrame& frame = *fixture.frame;
     const std::pair<int, QKeySequence> keys[] = {{cmd::kCheckItem, QKeySequence(Qt::Key_F5)},
                                                  {cmd::kCheckAll, QKeySequence(Qt::SHIFT | Qt::Key_F5)},
                                                  {cmd::kAddItem, QKeySequence(Qt::CTRL | Qt::Key_N)},
@@ -27,32 +27,32 @@ TEST(MainFrameKeys, ShortcutsAreShownAndTabGoesRoundThePanes)
                                                  {cmd::kUndoDelete, QKeySequence(Qt::CTRL | Qt::Key_Z)},
                                                  {cmd::kEnableItem, QKeySequence(Qt::CTRL | Qt::Key_E)}};
     for (const auto& [id, key] : keys) {
-        EXPECT_EQ(frame.Action(id)->shortcut(), key) << id;
+        EXPECT_EQ(frame->Action(id)->shortcut(), key) << id;
     }
     // Delete only shows in the menu: the pane with the focus decides what it deletes.
-    EXPECT_EQ(frame.Action(cmd::kDeleteSelected)->shortcutContext(), Qt::WidgetShortcut);
+    EXPECT_EQ(frame->Action(cmd::kDeleteSelected)->shortcutContext(), Qt::WidgetShortcut);
 
-    frame.ShowAtStart(false);
-    frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
-    frame.GetTreeView()->setFocus();
+    frame->ShowAtStart(false);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    frame->GetTreeView()->setFocus();
     std::vector<QWidget*> visited;
-    for (int i = 0; i < 40 && (visited.empty() || QApplication::focusWidget() != frame.GetTreeView()); ++i) {
+    for (int i = 0; i < 40 && (visited.empty() || QApplication::focusWidget() != frame->GetTreeView()); ++i) {
         visited.push_back(QApplication::focusWidget());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    ASSERT_EQ(QApplication::focusWidget(), frame.GetTreeView()) << "Tab comes back to the tree";
+    ASSERT_EQ(QApplication::focusWidget(), frame->GetTreeView()) << "Tab comes back to the tree";
     const auto inside = [&](QWidget* pane) {
         return std::ranges::find_if(visited, [pane](QWidget* w) { return pane->isAncestorOf(w); }) - visited.begin();
     };
     ASSERT_GE(visited.size(), 4u);
-    EXPECT_EQ(visited[1], frame.GetListView()->List());
-    EXPECT_EQ(inside(frame.GetDetailView()), 2);
-    EXPECT_GT(inside(frame.PagingBar()), inside(frame.GetDetailView()));
-    EXPECT_LT(inside(frame.PagingBar()), static_cast<std::ptrdiff_t>(visited.size()));
+    EXPECT_EQ(visited[1], frame->GetListView()->List());
+    EXPECT_EQ(inside(frame->GetDetailView()), 2);
+    EXPECT_GT(inside(frame->PagingBar()), inside(frame->GetDetailView()));
+    EXPECT_LT(inside(frame->PagingBar()), static_cast<std::ptrdiff_t>(visited.size()));
 }
 
-TEST(MainFrameKeys, SpaceWorksThroughTheUnreadMessagesAcrossPagesAndItems)
+TEST(MainFrameReading, SpaceWorksThroughTheUnreadMessagesAcrossPagesAndItems)
 {
     FrameFixture fixture(false, [](Settings& s) { s.pagesize = 2; });
     const int first = fixture.StoreMessages(3, "甲");
@@ -82,50 +82,45 @@ TEST(MainFrameKeys, SpaceWorksThroughTheUnreadMessagesAcrossPagesAndItems)
     EXPECT_EQ(fixture.app.m_run.GetStatusText(), "没有未读消息");
 }
 
-TEST(MainFrameKeys, EnterOpensTheLinkOrElseTheStoredContentInTheDesktopBrowser)
+TEST_F(MainFrameKeys, EnterOpensTheLinkOrElseTheStoredContentInTheDesktopBrowser)
 {
-    FrameFixture fixture;
-    const int item = fixture.StoreMessages(2, "甲");
-    ASSERT_TRUE(fixture.app.Db().main.Execute("update userdata set SourceLink='https://example.com/a', "
-                                              "SourceContent='stored' where SourceInfo='m2'"));
-    ASSERT_TRUE(fixture.app.Db().main.Execute("update userdata set SourceContent='只在本机' where SourceInfo='m1'"));
-    CMainFrame& frame = *fixture.frame;
-    frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(item));
-    CTarvoView& view = *frame.GetListView();
-    ASSERT_TRUE(view.SelectMessage(MessageId(fixture, item, "m2")));
+    const int item = StoreMessages(2, "甲");
+    ASSERT_TRUE(app.Db().main.Execute("update userdata set SourceLink='https://example.com/a', "
+                                      "SourceContent='stored' where SourceInfo='m2'"));
+    ASSERT_TRUE(app.Db().main.Execute("update userdata set SourceContent='只在本机' where SourceInfo='m1'"));
+    frame->GetTreeView()->setCurrentItem(frame->GetTreeView()->NodeOf(item));
+    CTarvoView& view = *frame->GetListView();
+    ASSERT_TRUE(view.SelectMessage(MessageId(*this, item, "m2")));
     QTest::keyClick(view.List(), Qt::Key_Return);
-    ASSERT_EQ(fixture.opener.opened.size(), 1u);
-    EXPECT_EQ(fixture.opener.opened.back(), QUrl(QStringLiteral("https://example.com/a")));
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened.back(), QUrl(QStringLiteral("https://example.com/a")));
 
-    ASSERT_TRUE(view.SelectMessage(MessageId(fixture, item, "m1")));
+    ASSERT_TRUE(view.SelectMessage(MessageId(*this, item, "m1")));
     QTest::keyClick(view.List(), Qt::Key_Enter, Qt::KeypadModifier);
-    ASSERT_EQ(fixture.opener.opened.size(), 2u);
-    QFile page(fixture.opener.opened.back().toLocalFile());
+    ASSERT_EQ(opener.opened.size(), 2u);
+    QFile page(opener.opened.back().toLocalFile());
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(page.readAll()).contains(QStringLiteral("只在本机")));
 }
 
-TEST(MainFrameKeys, AFirstStartWithoutItemsShowsTheHintAndItsButtonAsksForTheAddDialog)
+TEST_F(MainFrameKeys, AFirstStartWithoutItemsShowsTheHintAndItsButtonAsksForTheAddDialog)
 {
-    FrameFixture fixture;
-    fixture.frame->ShowAtStart(false);
-    CWatchMessageView& detail = *fixture.frame->GetDetailView();
+    frame->ShowAtStart(false);
+    CWatchMessageView& detail = *frame->GetDetailView();
     ASSERT_TRUE(detail.FirstStartHint()->isVisible());
-    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("0/0页"));
+    EXPECT_EQ(frame->PagingBar()->PageLabel()->text(), QStringLiteral("0/0页"));
     // The frame would run the modal dialog: here only the request is seen.
-    QObject::disconnect(&detail, &CWatchMessageView::AddItemWanted, fixture.frame.get(), nullptr);
+    QObject::disconnect(&detail, &CWatchMessageView::AddItemWanted, frame.get(), nullptr);
     QSignalSpy wanted(&detail, &CWatchMessageView::AddItemWanted);
     detail.FirstStartHint()->findChild<QPushButton*>()->click();
     EXPECT_EQ(wanted.count(), 1);
-    fixture.StoreMessages(1);
+    StoreMessages(1);
     EXPECT_FALSE(detail.FirstStartHint()->isVisible());
 }
 
-TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBackAfterARestart)
+TEST_F(MainFrameKeys, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBackAfterARestart)
 {
-    FrameFixture fixture;
-    fixture.StoreMessages(3);
-    CMainFrame* frame = fixture.frame.get();
+    StoreMessages(3);
     frame->ShowAtStart(false);
     // At the first start the list has at least half the height and its last column reaches the edge.
     QSplitter* outer = frame->OuterSplitter();
@@ -153,8 +148,7 @@ TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBackA
     const QList<int> innerSizes = inner->sizes();
     frame->SaveWindowState();
 
-    fixture.Restart();
-    frame = fixture.frame.get();
+    Restart();
     frame->ShowAtStart(false);
     EXPECT_EQ(frame->geometry(), geometry);
     EXPECT_EQ(frame->OuterSplitter()->sizes(), outerSizes);
@@ -162,7 +156,7 @@ TEST(MainFrameState, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBackA
     CTarvoView* list = frame->GetListView();
     EXPECT_EQ(list->List()->horizontalHeader()->sectionSize(3), 211);
     EXPECT_EQ(std::pair(list->SortColumn(), list->IsSortDescending()), std::pair(2, true));
-    EXPECT_EQ(fixture.doc->m_sortOrder.column, 2);
+    EXPECT_EQ(doc->m_sortOrder.column, 2);
     EXPECT_FALSE(frame->statusBar()->isVisible());
     EXPECT_FALSE(frame->Action(cmd::kViewStatusBar)->isChecked());
     EXPECT_TRUE(frame->ToolBar()->isVisible());

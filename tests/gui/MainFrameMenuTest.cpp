@@ -4,20 +4,19 @@
 
 #include <set>
 
-TEST(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
+using MainFrameMenus = FrameTest;
+
+TEST_F(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
 {
-    FrameFixture fixture;
-    const QList<QAction*> popups = fixture.frame->menuBar()->actions();
+    const QList<QAction*> popups = frame->menuBar()->actions();
     EXPECT_EQ(ActionTexts(popups), Split("系统(&F)|检查项目(&C)|消息(&M)|查看(&V)|帮助(&H)"));
     const char* items[] = {
         "导入新的检查项目\tCtrl+O|导出选定的检查项目\tCtrl+S|-|打印(&P)...\tCtrl+P|打印预览(&V)|打印设置(&R)...|-|"
         "允许自动检查|-|系统设置|-|退出(&X)",
-        "增加一个项目|修改这个项目|删除这个项目|-|允许这个项目 \t "
-        "CTRL+E|禁止这个项目|-|开始检查此项目|启动所有的检查项目|-|"
-        "停止当前检查",
-        "移动到首页|移动到前一页|移动到后一页|移动到尾页|-|删除已选消息      |撤销删除\tCtrl+Z|下一条未读消息"
-        "|-|标记选中为已读|标记选中为未读|标记所有为已读|"
-        "标记所有为未读",
+        "增加一个项目|修改这个项目|删除这个项目|-|允许这个项目 \t CTRL+E|禁止这个项目|-|开始检查此项目|"
+        "启动所有的检查项目|-|停止当前检查",
+        "移动到首页|移动到前一页|移动到后一页|移动到尾页|-|删除已选消息      |撤销删除\tCtrl+Z|下一条未读消息|-|"
+        "标记选中为已读|标记选中为未读|标记所有为已读|标记所有为未读",
         "工具栏(&T)|状态栏(&S)|消息细节(&D)",
         "关于 Wendar(&A)...|帮助信息(&H)...",
     };
@@ -27,12 +26,11 @@ TEST(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
     }
 }
 
-TEST(MainFrameMenus, ItemsWithoutHandlerAreDisabledAndTheRestEnabled)
+TEST_F(MainFrameMenus, ItemsWithoutHandlerAreDisabledAndTheRestEnabled)
 {
-    FrameFixture fixture;
     const std::set<int> disabled = {cmd::kEvery15Minutes, cmd::kEvery30Minutes};
-    QList<QAction*> all = fixture.frame->TrayMenu()->actions();
-    for (QAction* popup : fixture.frame->menuBar()->actions()) {
+    QList<QAction*> all = frame->TrayMenu()->actions();
+    for (QAction* popup : frame->menuBar()->actions()) {
         all += popup->menu()->actions();
     }
     for (QAction* action : all) {
@@ -40,107 +38,86 @@ TEST(MainFrameMenus, ItemsWithoutHandlerAreDisabledAndTheRestEnabled)
         EXPECT_EQ(action->isEnabled(), enabled) << action->text().toStdString();
     }
     // The 15/30-minute tray items change nothing.
-    const int interval = fixture.app.m_settings.AutoCheckInterval;
-    fixture.frame->Command(cmd::kEvery30Minutes);
-    EXPECT_EQ(fixture.app.m_settings.AutoCheckInterval, interval);
+    const int interval = app.m_settings.AutoCheckInterval;
+    frame->Command(cmd::kEvery30Minutes);
+    EXPECT_EQ(app.m_settings.AutoCheckInterval, interval);
 }
 
-TEST(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
+TEST_F(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
 {
-    FrameFixture fixture;
-    QMenu* tray = fixture.frame->TrayMenu();
+    QMenu* tray = frame->TrayMenu();
     EXPECT_EQ(tray->title(), QStringLiteral("任务栏图标区菜单"));
     EXPECT_EQ(ActionTexts(tray->actions()),
               Split("打开主窗口|-|允许自动检查|禁止自动检查|-|新消息声音提示|-|现在开始检查...|-|"
                     "每隔15分钟自动检查|每隔30分钟自动检查|-|退出"));
-    auto* enable = fixture.frame->TrayAction(cmd::kTrayEnableAutoCheck);
-    auto* disable = fixture.frame->TrayAction(cmd::kTrayDisableAutoCheck);
-    auto* sound = fixture.frame->TrayAction(cmd::kToggleSound);
+    auto* enable = frame->TrayAction(cmd::kTrayEnableAutoCheck);
+    auto* disable = frame->TrayAction(cmd::kTrayDisableAutoCheck);
+    auto* sound = frame->TrayAction(cmd::kToggleSound);
     EXPECT_TRUE(enable->isChecked());
     EXPECT_FALSE(disable->isChecked());
     EXPECT_TRUE(sound->isChecked());
 
     disable->trigger();
-    EXPECT_EQ(fixture.app.m_settings.enableAutoCheck, 0);
+    EXPECT_EQ(app.m_settings.enableAutoCheck, 0);
     EXPECT_FALSE(enable->isChecked());
     EXPECT_TRUE(disable->isChecked());
     sound->trigger();
-    EXPECT_EQ(fixture.app.m_settings.EnableSoundNotify, 0);
+    EXPECT_EQ(app.m_settings.EnableSoundNotify, 0);
     EXPECT_FALSE(sound->isChecked());
     sound->trigger();
-    EXPECT_EQ(fixture.app.m_settings.EnableSoundNotify, 1);
+    EXPECT_EQ(app.m_settings.EnableSoundNotify, 1);
 }
 
 // The checkable 自动 button switches auto-check, also as a screen reader's toggle; the menu item follows.
-TEST(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
+TEST_F(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
 {
-    FrameFixture fixture;
-    CMainFrame& frame = *fixture.frame;
-    frame.ShowAtStart(false);
-    EXPECT_EQ(ActionTexts(frame.ToolBar()->actions()), Split("增加|属性|检查|自动|退出"));
-    QAction* autoButton = frame.ToolbarAction(cmd::kToggleAutoCheck);
-    QAction* autoItem = frame.Action(cmd::kToggleAutoCheck);
+    frame->ShowAtStart(false);
+    EXPECT_EQ(ActionTexts(frame->ToolBar()->actions()), Split("增加|属性|检查|自动|退出"));
+    QAction* autoButton = frame->ToolbarAction(cmd::kToggleAutoCheck);
+    QAction* autoItem = frame->Action(cmd::kToggleAutoCheck);
     EXPECT_TRUE(autoButton->isChecked());
     EXPECT_TRUE(autoItem->isChecked());
 
-    QWidget* button = frame.ToolBar()->widgetForAction(autoButton);
+    QWidget* button = frame->ToolBar()->widgetForAction(autoButton);
     QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
     ASSERT_NE(actions, nullptr);
     ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     actions->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(fixture.app.m_settings.enableAutoCheck, 0);
+    EXPECT_EQ(app.m_settings.enableAutoCheck, 0);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), QStringLiteral("手动"));
     EXPECT_FALSE(autoItem->isChecked());
-    EXPECT_FALSE(frame.AutoCheckTimer().isActive());
-    EXPECT_EQ(frame.Tray().IconResource(), 183);
+    EXPECT_FALSE(frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(frame->Tray().IconResource(), 183);
 
     autoItem->trigger();
-    EXPECT_EQ(fixture.app.m_settings.enableAutoCheck, 1);
+    EXPECT_EQ(app.m_settings.enableAutoCheck, 1);
     EXPECT_EQ(autoButton->text(), QStringLiteral("自动"));
     EXPECT_TRUE(autoButton->isChecked());
-    EXPECT_TRUE(frame.AutoCheckTimer().isActive());
-    EXPECT_EQ(frame.Tray().IconResource(), 198);
+    EXPECT_TRUE(frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(frame->Tray().IconResource(), 198);
 }
 
-TEST(MainFrameMenus, EveryControlHasAnAccessibleNameAndAScreenReaderHearsTheShownValues)
+TEST_F(MainFrameMenus, EveryControlHasAnAccessibleNameAndAScreenReaderHearsTheShownValues)
 {
-    FrameFixture fixture;
-    fixture.frame->ShowAtStart(false);
-    int checked = 0;
-    for (QWidget* widget : fixture.frame->findChildren<QWidget*>()) {
-        // Whatever sits on a toolbar counts too (the paging bar, the busy animation), shown or not:
-        // the overflow button shows only in a narrow window.
-        const bool onToolbar = qobject_cast<QToolBar*>(widget->parentWidget()) != nullptr;
-        const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget) ||
-                             qobject_cast<QLineEdit*>(widget) || qobject_cast<QMenu*>(widget) || onToolbar;
-        const auto* label = qobject_cast<QLabel*>(widget);
-        // An empty label (a header field with no message shown) shows nothing to find.
-        if (!control || (!onToolbar && !widget->isVisibleTo(fixture.frame.get())) ||
-            (label && label->text().isEmpty())) {
-            continue;
-        }
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-        ASSERT_NE(accessible, nullptr);
-        EXPECT_FALSE(accessible->text(QAccessible::Name).trimmed().isEmpty())
-            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
-        ++checked;
-    }
-    EXPECT_GT(checked, 15);
+    frame->ShowAtStart(false);
+    int controls = 0;
+    EXPECT_EQ(Unnamed(*frame, &controls), QStringList());
+    EXPECT_GT(controls, 15);
     // The image-only delete button is found by its tooltip text.
-    EXPECT_EQ(fixture.frame->PagingBar()->DeleteButton()->accessibleName(), QStringLiteral("删除选定的消息"));
+    EXPECT_EQ(frame->PagingBar()->DeleteButton()->accessibleName(), QStringLiteral("删除选定的消息"));
 
-    fixture.StoreMessages(250);
-    fixture.frame->UpdateCommandUi();
+    StoreMessages(250);
+    frame->UpdateCommandUi();
     const auto text = [](QWidget* widget, QAccessible::Text kind) {
         return QAccessible::queryAccessibleInterface(widget)->text(kind);
     };
-    CPagingBar* bar = fixture.frame->PagingBar();
+    CPagingBar* bar = frame->PagingBar();
     EXPECT_EQ(text(bar->PageLabel(), QAccessible::Name), QStringLiteral("1/3页"));
     EXPECT_EQ(text(bar->PageLabel(), QAccessible::Description), QStringLiteral("页次"));
     EXPECT_EQ(text(bar->CountLabel(), QAccessible::Name), QStringLiteral("每页:100/共:250条"));
-    QWidget* status = fixture.frame->StatusTextPane();
-    fixture.app.m_run.SetStatusText("全部检查完毕！\n第二行");
-    fixture.frame->UpdateCommandUi();
+    QWidget* status = frame->StatusTextPane();
+    app.m_run.SetStatusText("全部检查完毕！\n第二行");
+    frame->UpdateCommandUi();
     EXPECT_EQ(text(status, QAccessible::Name), QStringLiteral("全部检查完毕！ 第二行"));
     EXPECT_EQ(text(status, QAccessible::Description), QStringLiteral("当前状态"));
 }

@@ -7,124 +7,117 @@
 
 #include <thread>
 
-TEST(MainFramePaging, MovesOnlyWhereThereIsAPageAndRefreshesAllButTheTree)
+using MainFrame = FrameTest;
+
+TEST_F(MainFrame, PagingMovesOnlyWhereThereIsAPageAndRefreshesAllButTheTree)
 {
-    FrameFixture fixture;
-    CTarvoDoc& doc = *fixture.doc;
-    fixture.StoreMessages(250); // three pages of 100
-    ASSERT_EQ(doc.m_nCurPage, 1);
-    ASSERT_EQ(doc.m_nPageCount, 3);
-    UpdateCounter views(doc);
-    doc.m_nCurMessageId = 42;
-    doc.m_bReload = 1;
+    StoreMessages(250); // three pages of 100
+    ASSERT_EQ(doc->m_nCurPage, 1);
+    ASSERT_EQ(doc->m_nPageCount, 3);
+    UpdateCounter views(*doc);
+    doc->m_nCurMessageId = 42;
+    doc->m_bReload = 1;
 
     // Each command, the page after it and the updates so far: none where there is no page to go to.
     const std::tuple<int, long, int> steps[] = {
         {cmd::kPreviousPage, 1, 0}, {cmd::kFirstPage, 1, 0}, {cmd::kNextPage, 2, 1},     {cmd::kLastPage, 3, 2},
         {cmd::kNextPage, 3, 2},     {cmd::kLastPage, 3, 2},  {cmd::kPreviousPage, 2, 3}, {cmd::kFirstPage, 1, 4}};
     for (const auto& [command, page, updates] : steps) {
-        fixture.frame->Command(command);
-        EXPECT_EQ(std::pair(doc.m_nCurPage, views.updates), std::pair(page, updates)) << command;
-        EXPECT_EQ(doc.m_nCurMessageId, updates == 0 ? 42 : 0) << "a move leaves the message shown";
+        frame->Command(command);
+        EXPECT_EQ(std::pair(doc->m_nCurPage, views.updates), std::pair(page, updates)) << command;
+        EXPECT_EQ(doc->m_nCurMessageId, updates == 0 ? 42 : 0) << "a move leaves the message shown";
     }
-    EXPECT_EQ(views.sender, fixture.frame->GetTreeView());
-    EXPECT_EQ(doc.m_bReload, 0);
+    EXPECT_EQ(views.sender, frame->GetTreeView());
+    EXPECT_EQ(doc->m_bReload, 0);
     // The page links of the bar are the same commands; a screen reader presses them as links.
-    QAccessibleInterface* link =
-        QAccessible::queryAccessibleInterface(fixture.frame->PagingBar()->Link(cmd::kNextPage));
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(frame->PagingBar()->Link(cmd::kNextPage));
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->role(), QAccessible::Link);
     EXPECT_EQ(link->text(QAccessible::Name), QStringLiteral("下页"));
     ASSERT_NE(link->actionInterface(), nullptr);
     link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(doc.m_nCurPage, 2);
-    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("2/3页"));
+    EXPECT_EQ(doc->m_nCurPage, 2);
+    EXPECT_EQ(frame->PagingBar()->PageLabel()->text(), QStringLiteral("2/3页"));
 
-    doc.m_nCurPage = -1; // before the first listing
-    doc.m_nPageCount = 0;
-    fixture.frame->Command(cmd::kNextPage);
-    fixture.frame->Command(cmd::kPreviousPage);
-    EXPECT_EQ(doc.m_nCurPage, -1);
+    doc->m_nCurPage = -1; // before the first listing
+    doc->m_nPageCount = 0;
+    frame->Command(cmd::kNextPage);
+    frame->Command(cmd::kPreviousPage);
+    EXPECT_EQ(doc->m_nCurPage, -1);
 }
 
-TEST(MainFrameSearch, CtrlFFocusesTheFieldTypingFiltersTheListWithTheReadFilterAndEscapeClears)
+TEST_F(MainFrame, SearchCtrlFFocusesTheFieldTypingFiltersTheListWithTheReadFilterAndEscapeClears)
 {
-    FrameFixture fixture;
-    CTarvoDoc& doc = *fixture.doc;
-    fixture.StoreMessages(250);
-    ASSERT_TRUE(fixture.app.Db().main.Execute(
+    StoreMessages(250);
+    ASSERT_TRUE(app.Db().main.Execute(
         "update userdata set SourceInfo='关于签订合同的通知', status=(id % 2) where id in (7, 8, 150)"));
-    fixture.frame->show();
-    fixture.frame->activateWindow();
-    QLineEdit* field = fixture.frame->PagingBar()->SearchField();
-    ASSERT_TRUE(WaitFor([&] { return fixture.frame->isActiveWindow(); }));
-    QTest::keyClick(fixture.frame.get(), Qt::Key_F, Qt::ControlModifier);
+    frame->show();
+    frame->activateWindow();
+    QLineEdit* field = frame->PagingBar()->SearchField();
+    ASSERT_TRUE(WaitFor([&] { return frame->isActiveWindow(); }));
+    QTest::keyClick(frame.get(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(field->hasFocus());
 
     field->insert(QStringLiteral("合同")); // as an input method commits it
-    ASSERT_TRUE(WaitFor([&] { return doc.m_nTotalCount == 3; })) << doc.m_nTotalCount;
-    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("1/1页"));
-    EXPECT_EQ(fixture.frame->PagingBar()->CountLabel()->text(), QStringLiteral("每页:100/共:3条"));
-    fixture.frame->Command(cmd::kShowUnread);
-    EXPECT_EQ(doc.m_nTotalCount, 2);
-    fixture.frame->Command(cmd::kShowAll);
+    ASSERT_TRUE(WaitFor([&] { return doc->m_nTotalCount == 3; })) << doc->m_nTotalCount;
+    EXPECT_EQ(frame->PagingBar()->PageLabel()->text(), QStringLiteral("1/1页"));
+    EXPECT_EQ(frame->PagingBar()->CountLabel()->text(), QStringLiteral("每页:100/共:3条"));
+    frame->Command(cmd::kShowUnread);
+    EXPECT_EQ(doc->m_nTotalCount, 2);
+    frame->Command(cmd::kShowAll);
 
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_TRUE(field->text().isEmpty());
-    ASSERT_TRUE(WaitFor([&] { return doc.m_nTotalCount == 250; })) << doc.m_nTotalCount;
-    EXPECT_EQ(fixture.frame->PagingBar()->PageLabel()->text(), QStringLiteral("1/3页"));
+    ASSERT_TRUE(WaitFor([&] { return doc->m_nTotalCount == 250; })) << doc->m_nTotalCount;
+    EXPECT_EQ(frame->PagingBar()->PageLabel()->text(), QStringLiteral("1/3页"));
 }
 
-TEST(MainFrameFilter, ButtonCyclesAllUnreadReadAndTheMenuMarksFollow)
+TEST_F(MainFrame, FilterButtonCyclesAllUnreadReadAndTheMenuMarksFollow)
 {
-    FrameFixture fixture;
-    CTarvoDoc& doc = *fixture.doc;
-    UpdateCounter views(doc);
-    QToolButton* button = fixture.frame->PagingBar()->FilterButton();
+    UpdateCounter views(*doc);
+    QToolButton* button = frame->PagingBar()->FilterButton();
     EXPECT_EQ(button->text(), QStringLiteral("所有"));
     const char* labels[] = {"未读", "已读", "所有"};
     for (int step = 0; step < 3; ++step) {
-        doc.m_bReload = 0;
+        doc->m_bReload = 0;
         button->click();
-        EXPECT_EQ(doc.m_nReadFilter, (step + 1) % 3);
+        EXPECT_EQ(doc->m_nReadFilter, (step + 1) % 3);
         EXPECT_EQ(button->text(), QString::fromUtf8(labels[step]));
         EXPECT_EQ(views.updates, step + 1) << "the list follows the button";
-        EXPECT_EQ(fixture.frame->Action(cmd::kShowAll + (step + 1) % 3)->isChecked(), true);
+        EXPECT_EQ(frame->Action(cmd::kShowAll + (step + 1) % 3)->isChecked(), true);
     }
     EXPECT_EQ(views.updates, 3);
 
-    doc.m_nCurMessageId = 7;
-    fixture.frame->Action(cmd::kShowRead)->trigger();
-    EXPECT_EQ(doc.m_nReadFilter, 2);
-    EXPECT_EQ(doc.m_nCurMessageId, 0);
-    EXPECT_EQ(views.sender, fixture.frame->GetTreeView());
-    EXPECT_TRUE(fixture.frame->Action(cmd::kShowRead)->isChecked());
-    EXPECT_FALSE(fixture.frame->Action(cmd::kShowAll)->isChecked());
+    doc->m_nCurMessageId = 7;
+    frame->Action(cmd::kShowRead)->trigger();
+    EXPECT_EQ(doc->m_nReadFilter, 2);
+    EXPECT_EQ(doc->m_nCurMessageId, 0);
+    EXPECT_EQ(views.sender, frame->GetTreeView());
+    EXPECT_TRUE(frame->Action(cmd::kShowRead)->isChecked());
+    EXPECT_FALSE(frame->Action(cmd::kShowAll)->isChecked());
     EXPECT_EQ(button->text(), QStringLiteral("已读"));
 }
 
-TEST(MainFrameTray, IconBlinksWhileUnreadAndTheTipFollowsTheSummaryCutOnACharacter)
+TEST_F(MainFrame, TrayIconBlinksWhileUnreadAndTheTipFollowsTheSummaryCutOnACharacter)
 {
-    FrameFixture fixture;
-    CTarvoDoc& doc = *fixture.doc;
-    CTrayObject& tray = fixture.frame->Tray();
+    CTrayObject& tray = frame->Tray();
     EXPECT_EQ(std::pair(tray.IconResource(), tray.Tip()), std::pair(198, QStringLiteral("自动检查软件")));
-    fixture.frame->Command(cmd::kCheckAll); // no items: the run ends at once
+    frame->Command(cmd::kCheckAll); // no items: the run ends at once
     EXPECT_EQ(tray.Tip(), QStringLiteral("没有未读的消息"));
-    doc.WaitForChecks();
+    doc->WaitForChecks();
 
-    fixture.StoreMessages(3);
-    doc.m_bReload = true;
+    StoreMessages(3);
+    doc->m_bReload = true;
     std::vector<int> icons;
     for (int i = 0; i < 3; ++i) {
-        fixture.frame->Tick().OnSecond();
+        frame->Tick().OnSecond();
         icons.push_back(tray.IconResource());
     }
     EXPECT_EQ(icons, (std::vector<int>{181, 198, 181}));
     EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
-    fixture.frame->Command(cmd::kTrayDisableAutoCheck);
-    doc.m_nUnreadCount = 0;
-    fixture.frame->Tick().OnSecond();
+    frame->Command(cmd::kTrayDisableAutoCheck);
+    doc->m_nUnreadCount = 0;
+    frame->Tick().OnSecond();
     EXPECT_EQ(tray.IconResource(), 183) << "at rest with auto-check off";
 
     tray.SetToolTip("a" + QString(30, QChar(0x68C0)).toStdString()); // 30 x "检"
@@ -135,36 +128,34 @@ TEST(MainFrameTray, IconBlinksWhileUnreadAndTheTipFollowsTheSummaryCutOnACharact
     EXPECT_TRUE(WaitFor([&] { return tray.Tip() == QStringLiteral("没有未读的消息"); }));
 }
 
-TEST(MainFrameStoreChange, DeleteUndoMarkAllAndAnotherProgramsWriteShowInEveryPaneAtOnce)
+TEST_F(MainFrame, StoreChangeDeleteUndoMarkAllAndAnotherProgramsWriteShowInEveryPaneAtOnce)
 {
-    FrameFixture fixture;
-    CTarvoDoc& doc = *fixture.doc;
-    CTrayObject& tray = fixture.frame->Tray();
-    CWatchMessageView& detail = *fixture.frame->GetDetailView();
-    CTarvoView& list = *fixture.frame->GetListView();
-    const auto status = [&] { return QString::fromStdString(fixture.app.m_run.GetStatusText()); };
-    fixture.StoreMessages(3);
+    CTrayObject& tray = frame->Tray();
+    CWatchMessageView& detail = *frame->GetDetailView();
+    CTarvoView& list = *frame->GetListView();
+    const auto status = [&] { return QString::fromStdString(app.m_run.GetStatusText()); };
+    StoreMessages(3);
     list.List()->selectRow(0);
     ASSERT_EQ(detail.SubjectLabel()->text(), QStringLiteral("m3"));
 
-    fixture.frame->Command(cmd::kDeleteSelected);
+    frame->Command(cmd::kDeleteSelected);
     EXPECT_EQ(detail.SubjectLabel()->text(), QString()) << "a deleted message leaves the detail pane";
     EXPECT_EQ(list.Model()->rowCount(), 2);
-    EXPECT_EQ(doc.m_nUnreadCount, 2);
+    EXPECT_EQ(doc->m_nUnreadCount, 2);
     EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:2条消息未读"));
     EXPECT_EQ(status(), QStringLiteral("已删除 1 条消息  当前类别: 所有 ( 未读消息合计:2)"));
-    fixture.frame->Command(cmd::kUndoDelete);
+    frame->Command(cmd::kUndoDelete);
     EXPECT_EQ(list.Model()->rowCount(), 3);
     EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
 
-    fixture.frame->Command(cmd::kMarkAllRead);
+    frame->Command(cmd::kMarkAllRead);
     EXPECT_EQ(status(), QStringLiteral("当前类别: 所有 ()"));
     EXPECT_EQ(tray.Tip(), QStringLiteral("没有未读的消息"));
 
     // Another program marks them unread again: the one-second tick shows it.
-    fixture.frame->NoticeOutsideWrites();
+    frame->NoticeOutsideWrites();
     CAdoConnection other;
-    ASSERT_TRUE(other.Open("DBQ=" + fixture.app.m_strAppDir + "message.dat;DRIVER={SQLite3}"));
+    ASSERT_TRUE(other.Open("DBQ=" + app.m_strAppDir + "message.dat;DRIVER={SQLite3}"));
     ASSERT_TRUE(other.Execute("update userdata set status=0"));
     EXPECT_TRUE(WaitFor([&] { return status() == QStringLiteral("当前类别: 所有 ( 未读消息合计:3)"); }))
         << status().toStdString();
@@ -249,158 +240,150 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
     }
 }
 
-TEST(MainFrameClose, WaitsForACheckThatIgnoresTheStopWhileTheEventLoopGoesOn)
+TEST_F(MainFrame, CloseWaitsForACheckThatIgnoresTheStopWhileTheEventLoopGoesOn)
 {
-    FrameFixture fixture;
     Gate gate;
     std::atomic<bool> stopSeen{false};
-    fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
+    doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
         gate.Pass(); // deaf to the stop: only the gate ends it
         stopSeen = context.run.IsStopRequested();
         return 0;
     });
-    auto shared = fixture.AddWebItem();
-    fixture.frame->show();
-    fixture.doc->CheckOne(shared);
+    auto shared = AddWebItem();
+    frame->show();
+    doc->CheckOne(shared);
     ASSERT_TRUE(WaitFor([&] { return gate.Arrived(); }));
 
     bool closed = false;
-    QObject::connect(fixture.frame.get(), &CMainFrame::Closed, [&closed] { closed = true; });
-    fixture.frame->close();
-    EXPECT_FALSE(fixture.frame->isVisible()) << "the window goes at once";
+    QObject::connect(frame.get(), &CMainFrame::Closed, [&closed] { closed = true; });
+    frame->close();
+    EXPECT_FALSE(frame->isVisible()) << "the window goes at once";
     EXPECT_FALSE(closed);
-    EXPECT_TRUE(fixture.app.Db().ui.IsOpen()) << "closed only once the check has ended";
+    EXPECT_TRUE(app.Db().ui.IsOpen()) << "closed only once the check has ended";
     // Only a running event loop lets the monitor go.
-    QTimer::singleShot(0, fixture.frame.get(), [&] { gate.Open(); });
+    QTimer::singleShot(0, frame.get(), [&] { gate.Open(); });
     ASSERT_TRUE(WaitFor([&] { return closed; }, 30000));
     EXPECT_TRUE(stopSeen);
-    EXPECT_FALSE(fixture.doc->HasRunningChecks());
-    EXPECT_FALSE(fixture.app.Db().ui.IsOpen());
-    EXPECT_FALSE(fixture.app.Db().main.IsOpen());
+    EXPECT_FALSE(doc->HasRunningChecks());
+    EXPECT_FALSE(app.Db().ui.IsOpen());
+    EXPECT_FALSE(app.Db().main.IsOpen());
 }
 
-TEST(MainFrameCommands, HelpOpensThePageOfTheApplicationDirectory)
+TEST_F(MainFrame, HelpOpensThePageOfTheApplicationDirectory)
 {
-    FrameFixture fixture;
-    fixture.frame->Command(cmd::kHelp);
-    ASSERT_EQ(fixture.opener.opened.size(), 1U);
-    EXPECT_EQ(fixture.opener.opened[0],
-              QUrl::fromLocalFile(QString::fromStdString(fixture.home.path() + "help/help.htm")));
+    frame->Command(cmd::kHelp);
+    ASSERT_EQ(opener.opened.size(), 1U);
+    EXPECT_EQ(opener.opened[0], QUrl::fromLocalFile(QString::fromStdString(home.path() + "help/help.htm")));
 }
 
-TEST(MainFrameRun, BusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
+TEST_F(MainFrame, RunBusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
 {
-    FrameFixture fixture;
-    auto shared = fixture.AddWebItem();
+    auto shared = AddWebItem();
     const MessageTypeInfo& item = *shared;
     // Stored after the window's last report (here by another program): told with the run's findings.
-    ASSERT_TRUE(fixture.app.Db().main.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
-                                              std::to_string(item.messagetypeid) + ", 'old')"));
+    ASSERT_TRUE(app.Db().main.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
+                                      std::to_string(item.messagetypeid) + ", 'old')"));
     Gate gate;
-    fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
+    doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
         gate.Pass();
         context.mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
                                        std::to_string(checked.messagetypeid) + ", 'a'), (0, " +
                                        std::to_string(checked.messagetypeid) + ", 'b')");
         return 1;
     });
-    fixture.frame->Command(cmd::kCheckItem);
-    fixture.doc->m_pCurItem = shared;
-    fixture.frame->Command(cmd::kCheckItem);
-    EXPECT_TRUE(WaitFor([&] { return fixture.frame->BusyAnimation()->IsPlaying(); }));
+    frame->Command(cmd::kCheckItem);
+    doc->m_pCurItem = shared;
+    frame->Command(cmd::kCheckItem);
+    EXPECT_TRUE(WaitFor([&] { return frame->BusyAnimation()->IsPlaying(); }));
     gate.Open();
-    EXPECT_TRUE(WaitFor([&] { return !fixture.frame->BusyAnimation()->IsPlaying(); }));
-    EXPECT_EQ(fixture.frame->BusyAnimation()->Frame(), 0);
-    ASSERT_TRUE(WaitFor([&] { return !fixture.notifier.shown.empty(); }));
-    EXPECT_EQ(fixture.notifier.shown[0].first, QStringLiteral("Wendar: 3 条新消息"));
-    EXPECT_EQ(fixture.notifier.shown[0].second, QStringLiteral("新闻: 3 条"));
+    EXPECT_TRUE(WaitFor([&] { return !frame->BusyAnimation()->IsPlaying(); }));
+    EXPECT_EQ(frame->BusyAnimation()->Frame(), 0);
+    ASSERT_TRUE(WaitFor([&] { return !notifier.shown.empty(); }));
+    EXPECT_EQ(notifier.shown[0].first, QStringLiteral("Wendar: 3 条新消息"));
+    EXPECT_EQ(notifier.shown[0].second, QStringLiteral("新闻: 3 条"));
 
-    fixture.frame->hide();
-    fixture.notifier.Click();
-    EXPECT_TRUE(fixture.frame->isVisible()) << "a click on the notification opens the window";
+    frame->hide();
+    notifier.Click();
+    EXPECT_TRUE(frame->isVisible()) << "a click on the notification opens the window";
 
     // Switched off in the settings: nothing is shown.
-    fixture.app.m_settings.EnableDesktopNotify = 0;
-    fixture.frame->Command(cmd::kCheckItem);
-    fixture.doc->WaitForChecks();
+    app.m_settings.EnableDesktopNotify = 0;
+    frame->Command(cmd::kCheckItem);
+    doc->WaitForChecks();
     QCoreApplication::processEvents();
-    EXPECT_EQ(fixture.notifier.shown.size(), 1U);
+    EXPECT_EQ(notifier.shown.size(), 1U);
 
     // The next run tells only what was stored after the last report.
-    fixture.app.m_settings.EnableDesktopNotify = 1;
-    fixture.frame->Command(cmd::kCheckItem);
-    fixture.doc->WaitForChecks();
-    ASSERT_TRUE(WaitFor([&] { return fixture.notifier.shown.size() == 2; }));
-    EXPECT_EQ(fixture.notifier.shown[1].first, QStringLiteral("Wendar: 2 条新消息"));
+    app.m_settings.EnableDesktopNotify = 1;
+    frame->Command(cmd::kCheckItem);
+    doc->WaitForChecks();
+    ASSERT_TRUE(WaitFor([&] { return notifier.shown.size() == 2; }));
+    EXPECT_EQ(notifier.shown[1].first, QStringLiteral("Wendar: 2 条新消息"));
 }
 
 // Real runs: an item that fails four times in a row is told once as it falls and once as it
 // recovers (from the worker's thread to the window's), and the tree's mark follows the notification.
-TEST(MainFrameRun, AChangeOfAnItemsHealthIsToldOnce)
+TEST_F(MainFrame, RunAChangeOfAnItemsHealthIsToldOnce)
 {
-    FrameFixture fixture;
-    auto shared = fixture.AddWebItem();
+    auto shared = AddWebItem();
     // As the program wires it: the worker's word goes to the window through the relay.
-    fixture.doc->SetHealthChangedListener([&](const HealthChange& change) { fixture.relay.HealthChanged(change); });
+    doc->SetHealthChangedListener([&](const HealthChange& change) { relay.HealthChanged(change); });
     std::atomic<bool> failing{true};
-    fixture.doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
+    doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo&) {
         if (failing) {
             context.run.SetErrorText("无法连接到服务器");
         }
         return 0;
     });
     for (int i = 0; i < 4; ++i) {
-        fixture.doc->CheckOne(shared);
-        fixture.doc->WaitForChecks();
+        doc->CheckOne(shared);
+        doc->WaitForChecks();
     }
-    ASSERT_TRUE(WaitFor([&] { return !fixture.notifier.shown.empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !notifier.shown.empty(); }));
     failing = false;
-    fixture.doc->CheckOne(shared);
-    fixture.doc->WaitForChecks();
-    ASSERT_TRUE(WaitFor([&] { return fixture.notifier.shown.size() >= 2; }));
+    doc->CheckOne(shared);
+    doc->WaitForChecks();
+    ASSERT_TRUE(WaitFor([&] { return notifier.shown.size() >= 2; }));
     QCoreApplication::processEvents();
-    ASSERT_EQ(fixture.notifier.shown.size(), 2U) << "not one per failed check";
-    EXPECT_EQ(fixture.frame->GetTreeView()->HealthOf(shared->messagetypeid).state, HealthState::Recovered)
+    ASSERT_EQ(notifier.shown.size(), 2U) << "not one per failed check";
+    EXPECT_EQ(frame->GetTreeView()->HealthOf(shared->messagetypeid).state, HealthState::Recovered)
         << "the mark follows the notification";
-    EXPECT_EQ(fixture.notifier.shown[0].first, QStringLiteral("新闻"));
-    EXPECT_TRUE(fixture.notifier.shown[0].second.startsWith(QStringLiteral("新闻 连续 "))) << "the change in words";
+    EXPECT_EQ(notifier.shown[0].first, QStringLiteral("新闻"));
+    EXPECT_TRUE(notifier.shown[0].second.startsWith(QStringLiteral("新闻 连续 "))) << "the change in words";
 
     // With desktop notifications off, a change is told to nobody.
-    fixture.app.m_settings.EnableDesktopNotify = 0;
-    fixture.relay.HealthChanged(
-        HealthChange{shared->messagetypeid, "新闻", HealthState::Ok, HealthState::Failing, "x"});
+    app.m_settings.EnableDesktopNotify = 0;
+    relay.HealthChanged(HealthChange{shared->messagetypeid, "新闻", HealthState::Ok, HealthState::Failing, "x"});
     QCoreApplication::processEvents();
-    EXPECT_EQ(fixture.notifier.shown.size(), 2U);
+    EXPECT_EQ(notifier.shown.size(), 2U);
 }
 
-TEST(MainFrameRun, CallsFromTheWorkerAreDroppedOnceTheFrameIsGone)
+TEST_F(MainFrame, RunCallsFromTheWorkerAreDroppedOnceTheFrameIsGone)
 {
-    FrameFixture fixture;
-    fixture.relay.SetBusyAnimation(true); // queued, not yet run
-    fixture.frame.reset();                // the frame goes first, its panes leave the document
-    std::thread([&] { fixture.relay.SetBusyAnimation(false); }).join();
+    relay.SetBusyAnimation(true); // queued, not yet run
+    frame.reset();                // the frame goes first, its panes leave the document
+    std::thread([&] { relay.SetBusyAnimation(false); }).join();
     QCoreApplication::processEvents(); // nothing left to call
-    fixture.doc->UpdateAllViews(nullptr);
+    doc->UpdateAllViews(nullptr);
 }
 
 // A long failure of several lines: one line cut at the window's edge, the whole text in the tooltip;
 // the status bar neither grows nor widens the window.
-TEST(MainFrameStatus, ALongMultiLineTextShowsOnOneCutLineWithTheWholeTextInItsTooltip)
+TEST_F(MainFrame, StatusALongMultiLineTextShowsOnOneCutLineWithTheWholeTextInItsTooltip)
 {
-    FrameFixture fixture;
-    ShowAt(*fixture.frame, 640, 480);
-    fixture.frame->UpdateCommandUi();
-    QStatusBar* bar = fixture.frame->statusBar();
+    ShowAt(*frame, 640, 480);
+    frame->UpdateCommandUi();
+    QStatusBar* bar = frame->statusBar();
     const int height = bar->sizeHint().height();
     const std::string text = "检查新闻 时发生意外错误：" + std::string(400, 'x') + "\nsecond line\nthird";
-    fixture.app.m_run.SetStatusText(text);
-    fixture.frame->UpdateCommandUi();
+    app.m_run.SetStatusText(text);
+    frame->UpdateCommandUi();
     QCoreApplication::processEvents();
-    const CElidedLabel* pane = fixture.frame->StatusTextPane();
+    const CElidedLabel* pane = frame->StatusTextPane();
     EXPECT_EQ(pane->toolTip(), QString::fromStdString(text));
     EXPECT_FALSE(pane->text().contains(QLatin1Char('\n'))) << pane->text().toStdString();
     EXPECT_TRUE(pane->text().endsWith(QChar(0x2026))) << pane->text().toStdString();
     EXPECT_EQ(bar->sizeHint().height(), height);
-    EXPECT_LE(fixture.frame->minimumSizeHint().width(), 640);
-    EXPECT_EQ(fixture.frame->width(), 640);
+    EXPECT_LE(frame->minimumSizeHint().width(), 640);
+    EXPECT_EQ(frame->width(), 640);
 }

@@ -14,15 +14,13 @@ TEST(MessageDetailPane, ShowsTheHeaderAndTheStoredContentOfAMailAsAFramedPageFil
     PaneWorld world;
     world.app.m_settings.UserType = 1102;
     const int item = world.AddItem("邮件", kCategoryMail);
-    StoredMessage m;
-    m.category = kCategoryMail;
-    m.typeName = "邮件";
-    m.fromName = "王五";
-    m.fromId = "wang@example.test";
-    m.info = "月度报告 & <总结>";
-    m.link = "http://example.test/report";
-    m.content = "第一行\r\n第二行";
-    const int id = world.AddMessage(item, m);
+    const int id = world.AddMessage(item, {.typeName = "邮件",
+                                           .fromName = "王五",
+                                           .fromId = "wang@example.test",
+                                           .info = "月度报告 & <总结>",
+                                           .link = "http://example.test/report",
+                                           .content = "第一行\r\n第二行",
+                                           .category = kCategoryMail});
     CWatchMessageView pane(world.context());
     ShowAt(pane, 700, 400);
     // Until a message is shown the start page is a placeholder: the web engine has not started.
@@ -73,12 +71,11 @@ TEST(MessageDetailPane, AWebRecordShowsChineseRightWhateverCharsetItDeclaresAndT
 {
     PaneWorld world;
     const int web = world.AddItem("网页", kCategoryWebPage, 1, "http://127.0.0.1:9/item.htm");
-    StoredMessage m;
-    m.category = kCategoryWebPage;
-    m.link = "http://127.0.0.1:9/page.htm";
-    m.content = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
-                "<meta charset=\"big5\"></head><body><p>网页内容更新了</p><img src=\"pic.gif\"></body></html>";
-    const int id = world.AddMessage(web, m);
+    const int id = world.AddMessage(
+        web, {.link = "http://127.0.0.1:9/page.htm",
+              .content = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+                         "<meta charset=\"big5\"></head><body><p>网页内容更新了</p><img src=\"pic.gif\"></body></html>",
+              .category = kCategoryWebPage});
     CWatchMessageView pane(world.context());
     ShowAt(pane, 700, 400);
 
@@ -204,10 +201,9 @@ TEST(MessageDetailPane, TheSearchedWordsAreMarkedAndAWebRecordShowsWhatChangedSi
 {
     PaneWorld world;
     const int web = world.AddItem("网页", kCategoryWebPage, 0, "http://127.0.0.1:9/item.htm");
-    StoredMessage m;
-    m.category = kCategoryWebPage;
-    m.link = "http://127.0.0.1:9/item.htm";
-    m.content = "<p title=\"开会\">我们明天开会。</p><script>var s = '开会';</script>";
+    StoredMessage m{.link = "http://127.0.0.1:9/item.htm",
+                    .content = "<p title=\"开会\">我们明天开会。</p><script>var s = '开会';</script>",
+                    .category = kCategoryWebPage};
     world.AddMessage(web, m);
     m.content = "<p title=\"开会\">我们明天上午开会。</p><script>var s = '开会';</script>";
     const int changed = world.AddMessage(web, m);

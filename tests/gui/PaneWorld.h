@@ -33,14 +33,13 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QToolButton>
-#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
 #include <string>
 
 struct StoredMessage
@@ -87,27 +86,16 @@ class Gate
 public:
     void Pass()
     {
-        std::unique_lock guard(m_lock);
         m_arrived = true;
-        m_changed.wait_for(guard, std::chrono::seconds(10), [this] { return m_open; });
+        m_open.wait_for(std::chrono::seconds(10));
     }
-    bool Arrived()
-    {
-        std::lock_guard guard(m_lock);
-        return m_arrived;
-    }
-    void Open()
-    {
-        std::lock_guard guard(m_lock);
-        m_open = true;
-        m_changed.notify_all();
-    }
+    bool Arrived() const { return m_arrived; }
+    void Open() { m_opener.set_value(); }
 
 private:
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    bool m_arrived = false;
-    bool m_open = false;
+    std::atomic<bool> m_arrived{false};
+    std::promise<void> m_opener;
+    std::shared_future<void> m_open = m_opener.get_future().share();
 };
 
 class PaneWorld
@@ -195,29 +183,30 @@ public:
         return Number("select status as n from userdata where ID=" + std::to_string(messageId));
     }
 
-    // A single whole number from a query that names it n.
-    long long Number(const std::string& sql)
-    {
-        CAdoRecordset rs(app.Db().main);
-        if (!rs.Open(sql) || rs.IsEOF()) {
-            ADD_FAILURE() << sql;
-            return -1;
-        }
-        std::string text;
-        rs.GetFieldValue("n", text);
-        return text.empty() ? 0 : std::stoll(text);
-    }
-
-    // A single text from a query that names it t.
-    std::string Text(const std::string& sql)
+    // The first row's value of the column t (Text) or n (Number) of a query; a failure when there is none.
+    std::string Text(const std::string& sql, std::string_view column = "t")
     {
         CAdoRecordset rs(app.Db().main);
         std::string value;
-        if (rs.Open(sql) && !rs.IsEOF()) {
-            rs.GetFieldValue("t", value);
+        const bool found = rs.Open(sql) && !rs.IsEOF();
+        EXPECT_TRUE(found) << sql;
+        if (found) {
+            rs.GetFieldValue(column, value);
         }
         return value;
     }
+    long long Number(const std::string& sql)
+    {
+        const std::string text = Text(sql, "n");
+        return text.empty() ? 0 : std::stoll(text);
+    }
+    // A field of a stored check item as text.
+    std::string ItemField(int id, const std::string& column)
+    {
+        return Text("select " + column + " as t from usermessagetype where messagetypeid=" + std::to_string(id));
+    }
+    // How many rows a table has (where ... may follow its name).
+    long long Count(const std::string& from) { return Number("select count(*) as n from " + from); }
 
     // The stored ranges of an item as "from|to" in the order the table returns them.
     std::vector<std::string> Ranges(int messagetypeid)

@@ -10,25 +10,22 @@
 #include <QProcess>
 #include <QWebEngineView>
 
+using FrameFiles = FrameTest;
+
 namespace {
 
-// The text of a PDF file as pdftotext (poppler-utils) reads it.
-QString PdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
-    EXPECT_TRUE(process.waitForFinished(60000)) << "pdftotext (poppler-utils) is needed";
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
+// Prints what the window shows to a PDF file; its text as pdftotext (poppler-utils) reads it.
 QString PrintToPdf(CMainFrame& frame, const std::string& path)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(path));
     frame.PrintShown(printer);
-    return PdfText(QString::fromStdString(path));
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QString::fromStdString(path), QStringLiteral("-")});
+    EXPECT_TRUE(process.waitForFinished(60000)) << "pdftotext (poppler-utils) is needed";
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // Three stored messages with subjects of their own; the first is selected.
@@ -46,42 +43,40 @@ int StoreSubjects(FrameFixture& fixture)
 
 } // namespace
 
-TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
+TEST_F(FrameFiles, PrintingTheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
 {
-    FrameFixture fixture;
-    CMainFrame& frame = *fixture.frame;
-    const int first = StoreSubjects(fixture);
-    ShowAt(frame, 800, 500);
-    QApplication::setActiveWindow(&frame);
+    const int first = StoreSubjects(*this);
+    ShowAt(*frame, 800, 500);
+    QApplication::setActiveWindow(frame.get());
 
-    frame.GetListView()->List()->setFocus();
-    ASSERT_TRUE(WaitFor([&] { return !frame.IsDetailActive(); }));
-    const QString page = PrintToPdf(frame, fixture.home.path() + "page.pdf");
+    frame->GetListView()->List()->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return !frame->IsDetailActive(); }));
+    const QString page = PrintToPdf(*frame, home.path() + "page.pdf");
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(page.contains(QStringLiteral("打印主题%1").arg(first - i))) << page.toStdString();
     }
     EXPECT_TRUE(page.contains(QStringLiteral("paging"))) << "the item name column";
     EXPECT_FALSE(page.contains(QStringLiteral("正文内容")));
 
-    frame.GetDetailView()->Browser()->View()->setFocus();
-    ASSERT_TRUE(WaitFor([&] { return frame.IsDetailActive(); }));
-    const QString message = PrintToPdf(frame, fixture.home.path() + "message.pdf");
+    frame->GetDetailView()->Browser()->View()->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return frame->IsDetailActive(); }));
+    const QString message = PrintToPdf(*frame, home.path() + "message.pdf");
     EXPECT_TRUE(message.contains(QStringLiteral("打印主题%1").arg(first))) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("正文内容%1").arg(first)));
     EXPECT_FALSE(message.contains(QStringLiteral("打印主题%1").arg(first - 1)));
 
     // 消息细节 hides the pane, and printing falls back to the list; again shows it.
-    frame.Action(cmd::kMessageDetail)->trigger();
-    EXPECT_TRUE(frame.GetDetailView()->isHidden());
-    EXPECT_FALSE(frame.Action(cmd::kMessageDetail)->isChecked());
-    EXPECT_FALSE(frame.IsDetailActive());
-    frame.Command(cmd::kMessageDetail);
-    EXPECT_FALSE(frame.GetDetailView()->isHidden());
-    EXPECT_TRUE(frame.Action(cmd::kMessageDetail)->isChecked());
+    frame->Action(cmd::kMessageDetail)->trigger();
+    EXPECT_TRUE(frame->GetDetailView()->isHidden());
+    EXPECT_FALSE(frame->Action(cmd::kMessageDetail)->isChecked());
+    EXPECT_FALSE(frame->IsDetailActive());
+    frame->Command(cmd::kMessageDetail);
+    EXPECT_FALSE(frame->GetDetailView()->isHidden());
+    EXPECT_TRUE(frame->Action(cmd::kMessageDetail)->isChecked());
 
     // The list's context menu switches the shown message between its stored and remote content.
-    const auto contextItem = [&](int id) { return ActionWithId(*frame.GetListView()->ContextMenu(), id); };
-    CWebBrowser2& browser = *frame.GetDetailView()->Browser();
+    const auto contextItem = [&](int id) { return ActionWithId(*frame->GetListView()->ContextMenu(), id); };
+    CWebBrowser2& browser = *frame->GetDetailView()->Browser();
     ASSERT_TRUE(contextItem(cmd::kShowRemoteContent)->isEnabled());
     contextItem(cmd::kShowRemoteContent)->trigger();
     EXPECT_EQ(browser.Address(), QUrl(QStringLiteral("http://127.0.0.1:9/m%1").arg(first)));
@@ -89,43 +84,40 @@ TEST(FramePrinting, TheListPrintsItsPageAndTheDetailPaneItsMessageToAPdfFile)
     EXPECT_TRUE(browser.Address().isLocalFile());
 }
 
-TEST(FrameItemFiles, ExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedAndSkipped)
+TEST_F(FrameFiles, ItemFilesExportTakesTheSelectedItemOrAllAndImportReportsWhatItAddedAndSkipped)
 {
-    FrameFixture fixture;
-    CMainFrame& frame = *fixture.frame;
     MessageTypeInfo web = NewItem("网页", kCategoryWebPage, "http://127.0.0.1:9/");
     web.Password = "secret";
     std::string error;
-    ASSERT_TRUE(fixture.app.Items().Save(web, ExcludeRanges{{0, "a", "b"}}, error)) << error;
+    ASSERT_TRUE(app.Items().Save(web, ExcludeRanges{{0, "a", "b"}}, error)) << error;
     MessageTypeInfo other = web;
     other.messagetypeid = 0;
     other.MessageTypeName = "另一个";
-    ASSERT_TRUE(fixture.app.Items().Save(other, std::nullopt, error)) << error;
-    ASSERT_TRUE(frame.GetTreeView()->Refill());
+    ASSERT_TRUE(app.Items().Save(other, std::nullopt, error)) << error;
+    ASSERT_TRUE(frame->GetTreeView()->Refill());
 
     // The root selected: every item; one item selected: that one, its password only when asked.
-    const std::string all = fixture.home.path() + "all.json";
-    frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->RootNode());
-    ASSERT_TRUE(frame.ExportItemsFile(QString::fromStdString(all), false));
-    const std::string one = fixture.home.path() + "one.json";
-    frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->NodeOf(web.messagetypeid));
-    ASSERT_TRUE(frame.ExportItemsFile(QString::fromStdString(one), true));
+    const std::string all = home.path() + "all.json";
+    frame->GetTreeView()->setCurrentItem(frame->GetTreeView()->RootNode());
+    ASSERT_TRUE(frame->ExportItemsFile(QString::fromStdString(all), false));
+    const std::string one = home.path() + "one.json";
+    frame->GetTreeView()->setCurrentItem(frame->GetTreeView()->NodeOf(web.messagetypeid));
+    ASSERT_TRUE(frame->ExportItemsFile(QString::fromStdString(one), true));
     EXPECT_NE(ReadFile(all).find("另一个"), std::string::npos);
     EXPECT_EQ(ReadFile(all).find("secret"), std::string::npos);
     EXPECT_EQ(ReadFile(one).find("另一个"), std::string::npos);
     EXPECT_NE(ReadFile(one).find("secret"), std::string::npos);
 
     // Importing the file adds the items under new names, and the tree shows them.
-    frame.ImportItemsFile(QString::fromStdString(all));
-    ASSERT_EQ(fixture.boxes.shown.size(), 1U);
-    EXPECT_TRUE(fixture.boxes.shown.back().text.contains(QStringLiteral("增加了 2 个检查项目")));
-    EXPECT_EQ(frame.GetTreeView()->RootNode()->childCount(), 4);
+    frame->ImportItemsFile(QString::fromStdString(all));
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_TRUE(boxes.shown.back().text.contains(QStringLiteral("增加了 2 个检查项目")));
+    EXPECT_EQ(frame->GetTreeView()->RootNode()->childCount(), 4);
 
     // A broken file: its reason, and nothing added.
-    std::ofstream(fixture.home.path() + "bad.json") << "{\"format\": \"wendar-items\", \"items\": [";
-    frame.ImportItemsFile(QString::fromStdString(fixture.home.path() + "bad.json"));
-    ASSERT_EQ(fixture.boxes.shown.size(), 2U);
-    EXPECT_TRUE(fixture.boxes.shown.back().text.contains(QStringLiteral("JSON")));
-    EXPECT_TRUE(fixture.boxes.shown.back().text.contains(QStringLiteral("没有增加任何检查项目")));
-    EXPECT_EQ(frame.GetTreeView()->RootNode()->childCount(), 4);
+    std::ofstream(home.path() + "bad.json") << "{\"format\": \"wendar-items\", \"items\": [";
+    frame->ImportItemsFile(QString::fromStdString(home.path() + "bad.json"));
+    ASSERT_EQ(boxes.shown.size(), 2U);
+    EXPECT_TRUE(boxes.shown.back().text.contains(QStringLiteral("没有增加任何检查项目")));
+    EXPECT_EQ(frame->GetTreeView()->RootNode()->childCount(), 4);
 }

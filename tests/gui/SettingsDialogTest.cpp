@@ -6,6 +6,8 @@
 #include <QDialogButtonBox>
 #include <QRadioButton>
 
+using SettingsDialog = FrameTest;
+
 namespace {
 
 Settings StoredProfile()
@@ -27,12 +29,11 @@ QPushButton* ButtonNamed(QDialog& dialog, const QString& text)
 
 } // namespace
 
-TEST(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWritesThem)
+TEST_F(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWritesThem)
 {
-    FrameFixture fixture;
-    Settings& settings = fixture.app.m_settings;
+    Settings& settings = app.m_settings;
     {
-        CSystemSettingsDlg cancelled(settings, fixture.boxes);
+        CSystemSettingsDlg cancelled(settings, boxes);
         cancelled.IntervalEdit()->setText(QStringLiteral("99"));
         cancelled.AutoCheckBox()->setChecked(false);
         ButtonNamed(cancelled, QStringLiteral("放弃"))->click();
@@ -40,16 +41,10 @@ TEST(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWrite
     EXPECT_EQ(StoredProfile().AutoCheckInterval, 15); // nothing written: the default
     // The desktop notification switch is kept apart from the eight keys of the shared profile.
     EXPECT_EQ(settings.Field("EnableDesktopNotify"), nullptr);
-    CSystemSettingsDlg dialog(settings, fixture.boxes);
-    int named = 0;
-    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
-        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLineEdit*>(widget) ||
-            qobject_cast<QLabel*>(widget)) {
-            EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->metaObject()->className();
-            ++named;
-        }
-    }
-    EXPECT_GE(named, 15);
+    CSystemSettingsDlg dialog(settings, boxes);
+    int controls = 0;
+    EXPECT_EQ(Unnamed(dialog, &controls), QStringList());
+    EXPECT_GE(controls, 15);
     EXPECT_EQ(
         QStringList({dialog.IntervalEdit()->text(), dialog.PageSizeEdit()->text(), dialog.MarkReadEdit()->text()}),
         Split("15|100|2"));
@@ -70,7 +65,7 @@ TEST(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWrite
     ButtonNamed(dialog, QStringLiteral("确认"))->click();
     EXPECT_TRUE(applied);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(fixture.boxes.shown.empty());
+    EXPECT_TRUE(boxes.shown.empty());
 
     const Settings stored = StoredProfile();
     for (const Settings* s : {static_cast<const Settings*>(&settings), &stored}) {
@@ -82,11 +77,10 @@ TEST(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWrite
 
 // A number that is no integer or out of bounds stays on screen with one message naming the field
 // and its bounds, the focus in it; nothing is stored until every number is right.
-TEST(SettingsDialog, AWrongNumberKeepsTheDialogOpenAndStoresNothing)
+TEST_F(SettingsDialog, AWrongNumberKeepsTheDialogOpenAndStoresNothing)
 {
-    FrameFixture fixture;
-    Settings& settings = fixture.app.m_settings;
-    CSystemSettingsDlg dialog(settings, fixture.boxes);
+    Settings& settings = app.m_settings;
+    CSystemSettingsDlg dialog(settings, boxes);
     dialog.show();
     dialog.AutoCheckBox()->setChecked(false);
     const QString interval = QStringLiteral("自动检查的间隔分钟数须是 1 到 1440 之间的整数。");
@@ -106,10 +100,10 @@ TEST(SettingsDialog, AWrongNumberKeepsTheDialogOpenAndStoresNothing)
         SCOPED_TRACE(c.text);
         const QString kept = c.edit->text();
         c.edit->setText(QString::fromUtf8(c.text));
-        fixture.boxes.shown.clear();
+        boxes.shown.clear();
         ButtonNamed(dialog, QStringLiteral("确认"))->click();
-        ASSERT_EQ(fixture.boxes.shown.size(), 1U);
-        EXPECT_EQ(fixture.boxes.shown[0].text, c.message);
+        ASSERT_EQ(boxes.shown.size(), 1U);
+        EXPECT_EQ(boxes.shown[0].text, c.message);
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(dialog.focusWidget(), c.edit);
         EXPECT_EQ(c.edit->text(), QString::fromUtf8(c.text));
@@ -127,28 +121,27 @@ TEST(SettingsDialog, AWrongNumberKeepsTheDialogOpenAndStoresNothing)
     EXPECT_TRUE(atOnceSaid);
 }
 
-TEST(SettingsDialog, FromTheMenuReArmsOrStopsTheAutoCheckTimer)
+TEST_F(SettingsDialog, FromTheMenuReArmsOrStopsTheAutoCheckTimer)
 {
-    FrameFixture fixture;
     auto runDialog = [&](const std::function<void(CSystemSettingsDlg&)>& edit) {
         WhenModal<CSystemSettingsDlg>([&](CSystemSettingsDlg& dialog) {
             edit(dialog);
             ButtonNamed(dialog, QStringLiteral("确认"))->click();
         });
-        fixture.frame->Command(cmd::kSystemSettings);
+        frame->Command(cmd::kSystemSettings);
     };
-    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 900000) << "15 minutes at the start";
+    EXPECT_EQ(frame->AutoCheckTimer().interval(), 900000) << "15 minutes at the start";
     // The timer and the sound switch follow at once; the layout waits for the next start.
     runDialog([](CSystemSettingsDlg& dialog) {
         dialog.IntervalEdit()->setText(QStringLiteral("30"));
         dialog.SoundBox()->setChecked(false);
         dialog.LeftOneRightTwo()->setChecked(true);
     });
-    EXPECT_TRUE(fixture.frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(fixture.frame->AutoCheckTimer().interval(), 1800000);
+    EXPECT_TRUE(frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(frame->AutoCheckTimer().interval(), 1800000);
     runDialog([](CSystemSettingsDlg& dialog) { dialog.AutoCheckBox()->setChecked(false); });
-    EXPECT_FALSE(fixture.frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(fixture.app.m_settings.EnableSoundNotify, 0);
+    EXPECT_FALSE(frame->AutoCheckTimer().isActive());
+    EXPECT_EQ(app.m_settings.EnableSoundNotify, 0);
     EXPECT_EQ(StoredProfile().SplitterWindowType, 1);
-    EXPECT_EQ(fixture.frame->OuterSplitter()->orientation(), Qt::Vertical);
+    EXPECT_EQ(frame->OuterSplitter()->orientation(), Qt::Vertical);
 }

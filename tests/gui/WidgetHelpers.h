@@ -1,8 +1,10 @@
 #pragma once
 // Driving widgets in tests: waiting on events, answering dialogs and popup menus as they come up,
 // and finding children, actions and their texts.
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -76,6 +78,32 @@ template <typename Widget> Widget* Child(const QObject& parent, const char* name
     auto* widget = parent.findChild<Widget*>(QString::fromUtf8(name));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
+}
+
+// The controls of a window a screen reader has no name for, as "class objectName": buttons, edits,
+// combo boxes, tables, menus, labels that show a text, and whatever sits on a toolbar (shown or not:
+// the overflow button shows only in a narrow window). How many controls there were goes to *count.
+inline QStringList Unnamed(const QWidget& window, int* count = nullptr)
+{
+    QStringList unnamed;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const bool onToolbar = widget->parentWidget() && widget->parentWidget()->inherits("QToolBar");
+        const bool control = label
+                                 ? !label->text().isEmpty()
+                                 : onToolbar || widget->inherits("QAbstractButton") || widget->inherits("QLineEdit") ||
+                                       widget->inherits("QPlainTextEdit") || widget->inherits("QComboBox") ||
+                                       widget->inherits("QTableWidget") || widget->inherits("QMenu");
+        // A table's corner button is the table's own.
+        if (control && !widget->inherits("QTableCornerButton") && (onToolbar || widget->isVisibleTo(&window))) {
+            count && ++*count;
+            if (QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).trimmed().isEmpty()) {
+                unnamed << QString::fromUtf8(widget->metaObject()->className()) + QLatin1Char(' ') +
+                               widget->objectName();
+            }
+        }
+    }
+    return unnamed;
 }
 
 // The texts of actions in order, a separator as "-".
