@@ -15,6 +15,7 @@
 #include "gui/frame/CSingleInstance.h"
 #include "gui/frame/DesktopServices.h"
 #include "gui/frame/GuiContext.h"
+#include "gui/widgets/CAppStyle.h"
 #include "gui/widgets/GuiImages.h"
 #include "platform/DisplayCheck.h"
 #include "platform/PulseSoundPlayer.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv)
     const CommandLine commandLine = ParseCommandLine(argc, argv);
 
     QApplication application(argc, argv);
+    QApplication::setStyle(new CAppStyle(QApplication::style()->name()));
     QApplication::setApplicationName(QStringLiteral("wendar"));
     // No display name: Qt would append it to every caption (" — Wendar").
     QApplication::setApplicationVersion(QStringLiteral(WENDAR_VERSION));
