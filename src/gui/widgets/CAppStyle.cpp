@@ -10,29 +10,49 @@ namespace {
 // Where Qt's common style keeps its images, each in a few sizes.
 constexpr const char* kImageDirectory = ":/qt-project.org/styles/commonstyle/images/";
 
+QPixmap PngImage(const char* name)
+{
+    QImageReader reader(QLatin1String(kImageDirectory) + QLatin1String(name) + QStringLiteral(".png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 QIcon PngIcon(std::initializer_list<const char*> names)
 {
     QIcon icon;
     for (const char* name : names) {
-        QImageReader reader(QLatin1String(kImageDirectory) + QLatin1String(name) + QStringLiteral(".png"), "png");
-        reader.setAutoDetectImageFormat(false);
-        const QImage image = reader.read();
-        if (!image.isNull()) {
-            icon.addPixmap(QPixmap::fromImage(image));
+        if (const QPixmap image = PngImage(name); !image.isNull()) {
+            icon.addPixmap(image);
         }
     }
     return icon;
+}
+
+// Only Qt's own styles draw these from the common images.
+bool IsQtStyle(const QStyle* style)
+{
+    const QString name = style->name();
+    return name == QLatin1String("fusion") || name == QLatin1String("windows");
 }
 
 } // namespace
 
 CAppStyle::CAppStyle(const QString& baseKey) : QProxyStyle(baseKey) {}
 
+QPixmap CAppStyle::standardPixmap(StandardPixmap standardPixmap, const QStyleOption* option,
+                                  const QWidget* widget) const
+{
+    // The clear button's image when the icon theme has none (the style asks the theme for this name).
+    if (standardPixmap == SP_LineEditClearButton && IsQtStyle(baseStyle()) &&
+        !QIcon::hasThemeIcon(QStringLiteral("edit-clear"))) {
+        return PngImage("cleartext-16");
+    }
+    return QProxyStyle::standardPixmap(standardPixmap, option, widget);
+}
+
 QIcon CAppStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option, const QWidget* widget) const
 {
-    // Only Qt's own styles draw these from the common images; an icon theme names its own clear button.
-    const QString base = baseStyle()->name();
-    if (base != QLatin1String("fusion") && base != QLatin1String("windows")) {
+    if (!IsQtStyle(baseStyle())) {
         return QProxyStyle::standardIcon(standardIcon, option, widget);
     }
     const bool rtl = (option ? option->direction : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
@@ -42,11 +62,6 @@ QIcon CAppStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* o
                    : PngIcon({"toolbar-ext-h-8", "toolbar-ext-h-16", "toolbar-ext-h-32"});
     case SP_ToolBarVerticalExtensionButton:
         return PngIcon({"toolbar-ext-v-5", "toolbar-ext-v-10", "toolbar-ext-v-20"});
-    case SP_LineEditClearButton:
-        if (QIcon::themeName().isEmpty()) {
-            return PngIcon({"cleartext-16"});
-        }
-        break;
     default:
         break;
     }

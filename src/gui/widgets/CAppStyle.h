@@ -13,6 +13,8 @@ public:
     // baseKey: the name of the style the application would use without this one.
     explicit CAppStyle(const QString& baseKey);
 
+    QPixmap standardPixmap(StandardPixmap standardPixmap, const QStyleOption* option = nullptr,
+                           const QWidget* widget = nullptr) const override;
     QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 };
