@@ -2,6 +2,7 @@
 
 #include "app/ITickActions.h"
 #include "gui/frame/FrameCommands.h"
+#include "gui/widgets/CSvgIconEngine.h"
 
 #include <map>
 
@@ -9,7 +10,7 @@ namespace {
 
 QIcon FrameIcon(const char* name)
 {
-    return QIcon(QStringLiteral(":/frame/") + QLatin1String(name) + QStringLiteral(".svg"));
+    return QIcon(new CSvgIconEngine(QStringLiteral(":/frame/") + QLatin1String(name) + QStringLiteral(".svg")));
 }
 
 } // namespace
@@ -58,7 +59,7 @@ QString TrayIconPath(int iconId)
 
 QIcon TrayIcon(int iconId)
 {
-    return QIcon(TrayIconPath(iconId));
+    return QIcon(new CSvgIconEngine(TrayIconPath(iconId)));
 }
 
 QIcon ReadStateIcon(int index)

@@ -1,5 +1,6 @@
 #pragma once
-// The program's images: SVG resources under :/frame/, drawn crisp at any device pixel ratio.
+// The program's images: SVG resources under :/frame/, drawn crisp at any device pixel ratio, each
+// read when it is first drawn.
 #include <QIcon>
 
 // The image of a command in menus and on the toolbar; a null icon for commands without one.
