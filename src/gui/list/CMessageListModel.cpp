@@ -29,6 +29,18 @@ constexpr int kRowImageWidth = 16;
 constexpr int kRowImageHeight = 14;
 constexpr int kHeaderImageSize = 14;
 
+// The images, drawn when first shown: most headers' images show only once the list is sorted.
+constexpr std::array<const char*, 4> kRowImageFiles = {":/list/row-unread.svg", ":/list/row-read.svg",
+                                                       ":/list/mark-unread.svg", ":/list/mark-read.svg"};
+constexpr std::array<const char*, 8> kHeaderImageFiles = {":/list/header-ascending.svg",
+                                                          ":/list/header-descending.svg",
+                                                          ":/list/header-status.svg",
+                                                          ":/list/header-status-ascending.svg",
+                                                          ":/list/header-status-descending.svg",
+                                                          ":/list/header-mark-ascending.svg",
+                                                          ":/list/header-mark-descending.svg",
+                                                          ":/list/header-mark.svg"};
+
 QString Text(const std::string& text)
 {
     return QString::fromStdString(DisplayText(text));
@@ -42,22 +54,6 @@ CMessageListModel::CMessageListModel(std::vector<MessageListInfo>& records, QObj
     m_headerImages.fill(kNoImage);
     m_headerImages[kStatusColumn] = kStatusUnsorted;
     m_headerImages[kMarkColumn] = kMarkUnsorted;
-    const std::array<const char*, 4> rows = {":/list/row-unread.svg", ":/list/row-read.svg", ":/list/mark-unread.svg",
-                                             ":/list/mark-read.svg"};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        m_rowPixmaps[i] = RenderImage(QString::fromLatin1(rows[i]), kRowImageWidth, kRowImageHeight);
-    }
-    const std::array<const char*, 8> headers = {":/list/header-ascending.svg",
-                                                ":/list/header-descending.svg",
-                                                ":/list/header-status.svg",
-                                                ":/list/header-status-ascending.svg",
-                                                ":/list/header-status-descending.svg",
-                                                ":/list/header-mark-ascending.svg",
-                                                ":/list/header-mark-descending.svg",
-                                                ":/list/header-mark.svg"};
-    for (size_t i = 0; i < headers.size(); ++i) {
-        m_headerPixmaps[i] = RenderImage(QString::fromLatin1(headers[i]), kHeaderImageSize, kHeaderImageSize);
-    }
     m_order.resize(m_records.size());
     std::iota(m_order.begin(), m_order.end(), 0);
 }
@@ -98,10 +94,10 @@ QVariant CMessageListModel::data(const QModelIndex& index, int role) const
         }
     case Qt::DecorationRole:
         if (column == kStatusColumn) {
-            return m_rowPixmaps[unread ? 0 : 1];
+            return RowPixmap(unread ? 0 : 1);
         }
         if (column == kMarkColumn) {
-            return m_rowPixmaps[unread ? 2 : 3];
+            return RowPixmap(unread ? 2 : 3);
         }
         return {};
     case kImageRole:
@@ -136,7 +132,7 @@ QVariant CMessageListModel::headerData(int section, Qt::Orientation orientation,
     case Qt::DisplayRole:
         return tr(kHeaders[static_cast<size_t>(section)]);
     case Qt::DecorationRole:
-        return image == kNoImage ? QVariant() : QVariant(m_headerPixmaps[static_cast<size_t>(image)]);
+        return image == kNoImage ? QVariant() : QVariant(HeaderPixmap(image));
     case kImageRole:
         return image;
     case Qt::AccessibleTextRole:
@@ -175,6 +171,26 @@ MessageListInfo& CMessageListModel::RecordAt(int row)
 void CMessageListModel::RowChanged(int row)
 {
     Q_EMIT dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DecorationRole, kImageRole});
+}
+
+const QPixmap& CMessageListModel::RowPixmap(int index) const
+{
+    QPixmap& pixmap = m_rowPixmaps[static_cast<size_t>(index)];
+    if (pixmap.isNull()) {
+        pixmap = RenderImage(QString::fromLatin1(kRowImageFiles[static_cast<size_t>(index)]), kRowImageWidth,
+                             kRowImageHeight);
+    }
+    return pixmap;
+}
+
+const QPixmap& CMessageListModel::HeaderPixmap(int image) const
+{
+    QPixmap& pixmap = m_headerPixmaps[static_cast<size_t>(image)];
+    if (pixmap.isNull()) {
+        pixmap = RenderImage(QString::fromLatin1(kHeaderImageFiles[static_cast<size_t>(image)]), kHeaderImageSize,
+                             kHeaderImageSize);
+    }
+    return pixmap;
 }
 
 void CMessageListModel::SetHeaderImage(int section, int image)

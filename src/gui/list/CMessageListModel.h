@@ -56,9 +56,13 @@ public:
     int HeaderImageOf(int section) const { return m_headerImages[static_cast<size_t>(section)]; }
 
 private:
+    const QPixmap& RowPixmap(int index) const;
+    const QPixmap& HeaderPixmap(int image) const;
+
     std::vector<MessageListInfo>& m_records;
     std::vector<int> m_order;
     std::array<int, kColumnCount> m_headerImages;
-    std::array<QPixmap, 4> m_rowPixmaps;    // unread row, read row, unread mark, read mark
-    std::array<QPixmap, 8> m_headerPixmaps; // by HeaderImage
+    // Drawn on first use (the model lives on the UI thread only).
+    mutable std::array<QPixmap, 4> m_rowPixmaps;    // unread row, read row, unread mark, read mark
+    mutable std::array<QPixmap, 8> m_headerPixmaps; // by HeaderImage
 };
