@@ -1,8 +1,8 @@
 #include "platform/DisplayCheck.h"
 
+#include "platform/SessionDisplay.h"
 #include "util/UiText.h"
 
-#include <X11/Xlib.h>
 #include <cstdlib>
 
 namespace {
@@ -27,10 +27,8 @@ std::string MissingDisplayReason()
     if (!IsSet("DISPLAY")) {
         return UiText("DisplayCheck", kNoDisplayText);
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
+    if (SessionDisplay() == nullptr) {
         return UiText("DisplayCheck", kUnreachableText) + std::string(std::getenv("DISPLAY"));
     }
-    XCloseDisplay(display);
     return {};
 }

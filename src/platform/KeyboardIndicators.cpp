@@ -1,5 +1,7 @@
 #include "platform/KeyboardIndicators.h"
 
+#include "platform/SessionDisplay.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <cstdlib>
@@ -17,17 +19,8 @@ bool IsWaylandSession()
 
 KeyboardIndicators::KeyboardIndicators()
 {
-    const char* display = std::getenv("DISPLAY");
-    if (IsWaylandSession() || display == nullptr || *display == '\0') {
-        return;
-    }
-    m_display = XOpenDisplay(display);
-}
-
-KeyboardIndicators::~KeyboardIndicators()
-{
-    if (m_display != nullptr) {
-        XCloseDisplay(m_display);
+    if (!IsWaylandSession()) {
+        m_display = SessionDisplay();
     }
 }
 

@@ -7,7 +7,6 @@ class KeyboardIndicators final
 {
 public:
     KeyboardIndicators();
-    ~KeyboardIndicators();
     KeyboardIndicators(const KeyboardIndicators&) = delete;
     KeyboardIndicators& operator=(const KeyboardIndicators&) = delete;
 
@@ -20,5 +19,5 @@ public:
     State Read() const;
 
 private:
-    _XDisplay* m_display = nullptr;
+    _XDisplay* m_display = nullptr; // the process's shared connection, not owned
 };
