@@ -7,17 +7,9 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QThread>
+#include <QTimer>
 
-CTrayObject::CTrayObject(QObject* parent) : QObject(parent), m_icon(new QSystemTrayIcon(this))
-{
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // The context menu opens by itself on a right click; a double click is two left clicks.
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-            Q_EMIT LeftClicked();
-        }
-    });
-    connect(m_icon, &QSystemTrayIcon::messageClicked, this, &CTrayObject::MessageClicked);
-}
+CTrayObject::CTrayObject(QObject* parent) : QObject(parent) {}
 
 CTrayObject::~CTrayObject()
 {
@@ -26,21 +18,53 @@ CTrayObject::~CTrayObject()
 
 void CTrayObject::TrayCreate(QMenu* menu, const std::string& tip, int iconResource)
 {
-    m_icon->setContextMenu(menu);
+    m_menu = menu;
     TraySetTip(tip);
     if (iconResource != 0) {
         TraySetIcon(iconResource);
     }
     m_bCreated = true;
-    m_icon->show();
+    if (m_icon != nullptr) {
+        m_icon->show();
+        return;
+    }
+    // The first icon and its session-bus or X tray set-up come with the event loop's first turn,
+    // after the window was shown: the window does not wait for them.
+    QTimer::singleShot(0, this, [this] {
+        if (m_bCreated) {
+            Icon()->show();
+        }
+    });
 }
 
 void CTrayObject::TrayDelete()
 {
     if (m_bCreated) {
-        m_icon->hide();
+        if (m_icon != nullptr) {
+            m_icon->hide();
+        }
         m_bCreated = false;
     }
+}
+
+QSystemTrayIcon* CTrayObject::Icon()
+{
+    if (m_icon == nullptr) {
+        m_icon = new QSystemTrayIcon(this);
+        connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            // The context menu opens by itself on a right click; a double click is two left clicks.
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+                Q_EMIT LeftClicked();
+            }
+        });
+        connect(m_icon, &QSystemTrayIcon::messageClicked, this, &CTrayObject::MessageClicked);
+        m_icon->setContextMenu(m_menu);
+        m_icon->setToolTip(m_strTip);
+        if (m_nIconResource != 0) {
+            m_icon->setIcon(TrayIcon(m_nIconResource));
+        }
+    }
+    return m_icon;
 }
 
 void CTrayObject::TraySetIcon(int iconResource)
@@ -49,13 +73,17 @@ void CTrayObject::TraySetIcon(int iconResource)
         return;
     }
     m_nIconResource = iconResource;
-    m_icon->setIcon(TrayIcon(iconResource));
+    if (m_icon != nullptr) {
+        m_icon->setIcon(TrayIcon(iconResource));
+    }
 }
 
 void CTrayObject::TraySetTip(const std::string& tip)
 {
     m_strTip = QString::fromStdString(CutUtf8(tip, kTipBytes));
-    m_icon->setToolTip(m_strTip);
+    if (m_icon != nullptr) {
+        m_icon->setToolTip(m_strTip);
+    }
 }
 
 void CTrayObject::SetToolTip(const std::string& text)
@@ -73,6 +101,10 @@ bool CTrayObject::ShowMessage(const QString& title, const QString& text)
     if (!m_bCreated || !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages()) {
         return false;
     }
-    m_icon->showMessage(title, text, m_icon->icon());
+    QSystemTrayIcon* icon = Icon();
+    if (!icon->isVisible()) {
+        icon->show(); // asked for before the event loop's first turn
+    }
+    icon->showMessage(title, text, icon->icon());
     return true;
 }

@@ -39,7 +39,11 @@ Q_SIGNALS:
     void MessageClicked();
 
 private:
+    // Made when first needed, with the state set so far.
+    QSystemTrayIcon* Icon();
+
     QSystemTrayIcon* m_icon = nullptr; // owned through the QObject tree
+    QMenu* m_menu = nullptr;
     int m_nIconResource = 0;
     QString m_strTip;
     bool m_bCreated = false;
