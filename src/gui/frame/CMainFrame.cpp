@@ -98,8 +98,8 @@ QString PlainText(const QString& text)
     plain.remove(QLatin1Char('&'));
     return plain;
 }
-// The icons of a menu's commands. Each is an SVG file read when it is set, so the menus of the
-// window get theirs when they first open rather than before the window shows.
+// The icons of a menu's commands: the menus of the window get theirs when they first open rather
+// than before the window shows (each icon reads its SVG file only when drawn).
 void GiveCommandIcons(QMenu* menu)
 {
     for (QAction* action : menu->actions()) {
