@@ -7,7 +7,9 @@ timed from the start of the process until its window is mapped (first painted) o
 times (the median is printed, with the ratio to the bare window: goal <= 1.3). Prints wendar's
 resident memory at rest a few seconds after the window showed (goal <= 80 MiB), and again after the
 first message is shown (a click on the first row of the list), with that of the
-QtWebEngineProcess helpers separately; the web engine starts only for that first message.
+QtWebEngineProcess helpers separately; the web engine starts only for that first message. For
+reference it also times the bare window with a menu bar and a Chinese label (bare_text_window),
+the floor of any window with text.
 
 With --items-compare, the start with 10 check items in the tree is timed beside the start with
 10,000 (no messages; goal: within 1.5x).
@@ -191,13 +193,17 @@ def main():
         home = os.path.join(tmp, "home") + "/"
         os.makedirs(home)
         prepare(build, home, env, args.messages)
-        wendar_times, bare_times, engine_times, rss, bare_rss, helpers, anon, mapped = [], [], [], 0, 0, 0, 0, 0
+        wendar_times, bare_times, engine_times, text_times = [], [], [], []
+        rss, bare_rss, helpers, anon, mapped = 0, 0, 0, 0, 0
         rest, shown, rest_helpers, shown_ok = 0, 0, 0, True
         for _ in range(args.runs):
             seconds, process = time_to_window([os.path.join(build, "bin", "bare_qt_window")], env, "BareWindow")
             bare_times.append(seconds)
             time.sleep(0.5)
             bare_rss = max(bare_rss, peak_rss_kib(process.pid))
+            stop(process)
+            seconds, process = time_to_window([os.path.join(build, "bin", "bare_text_window")], env, "BareWindow")
+            text_times.append(seconds)
             stop(process)
             seconds, process = time_to_window([os.path.join(build, "bin", "bare_qt_window_webengine")], env,
                                               "BareWindow")
@@ -225,6 +231,9 @@ def main():
         print("bare Qt window shown after:  %.0f ms (median of %d)" % (bare * 1000, args.runs))
         print("wendar window shown after:   %.0f ms (median of %d)" % (wendar * 1000, args.runs))
         print("ratio:                       %.2f (goal <= 1.3)" % (wendar / bare))
+        text = statistics.median(text_times)
+        print("bare window + menu bar + Chinese label (the floor of a window with text): %.0f ms;"
+              " wendar / that: %.2f" % (text * 1000, wendar / text))
         engine = statistics.median(engine_times)
         print("bare window + web engine libraries shown after: %.0f ms; wendar / that: %.2f"
               % (engine * 1000, wendar / engine))
