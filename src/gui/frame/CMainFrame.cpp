@@ -94,7 +94,9 @@ QKeySequence ShortcutOf(int id)
 QString PlainText(const QString& text)
 {
     QString plain = text.section(QLatin1Char('\t'), 0, 0).trimmed();
-    plain.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    // Compiled once: the menus name some sixty items as the window is built.
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
+    plain.remove(mnemonic);
     plain.remove(QLatin1Char('&'));
     return plain;
 }
