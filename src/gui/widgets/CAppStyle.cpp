@@ -56,12 +56,25 @@ QIcon CAppStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* o
         return QProxyStyle::standardIcon(standardIcon, option, widget);
     }
     const bool rtl = (option ? option->direction : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
+    // Read once: the menu bar and every toolbar ask for their overflow button's icon.
     switch (standardIcon) {
     case SP_ToolBarHorizontalExtensionButton:
-        return rtl ? PngIcon({"toolbar-ext-h-rtl-8", "toolbar-ext-h-rtl-16", "toolbar-ext-h-rtl-32"})
-                   : PngIcon({"toolbar-ext-h-8", "toolbar-ext-h-16", "toolbar-ext-h-32"});
+        if (rtl) {
+            if (m_horizontalExtensionRtl.isNull()) {
+                m_horizontalExtensionRtl =
+                    PngIcon({"toolbar-ext-h-rtl-8", "toolbar-ext-h-rtl-16", "toolbar-ext-h-rtl-32"});
+            }
+            return m_horizontalExtensionRtl;
+        }
+        if (m_horizontalExtension.isNull()) {
+            m_horizontalExtension = PngIcon({"toolbar-ext-h-8", "toolbar-ext-h-16", "toolbar-ext-h-32"});
+        }
+        return m_horizontalExtension;
     case SP_ToolBarVerticalExtensionButton:
-        return PngIcon({"toolbar-ext-v-5", "toolbar-ext-v-10", "toolbar-ext-v-20"});
+        if (m_verticalExtension.isNull()) {
+            m_verticalExtension = PngIcon({"toolbar-ext-v-5", "toolbar-ext-v-10", "toolbar-ext-v-20"});
+        }
+        return m_verticalExtension;
     default:
         break;
     }

@@ -4,6 +4,7 @@
 // styles read those PNG resources with format detection on, and detection loads every image format
 // plugin (SVG, JPEG, GIF, ICO) with its libraries before the window can show; here they are read as
 // the PNGs they are. The images and sizes are the style's own, so nothing looks different.
+#include <QIcon>
 #include <QProxyStyle>
 
 class CAppStyle final : public QProxyStyle
@@ -17,4 +18,9 @@ public:
                            const QWidget* widget = nullptr) const override;
     QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
+
+private:
+    mutable QIcon m_horizontalExtension;
+    mutable QIcon m_horizontalExtensionRtl;
+    mutable QIcon m_verticalExtension;
 };
