@@ -314,7 +314,9 @@ void CMainFrame::BuildPagingBar()
     });
     auto* indexer = new CSearchIndexer(m_context.app, this);
     connect(indexer, &CSearchIndexer::Progress, m_pagingBar, &CPagingBar::ShowIndexing);
-    indexer->Start();
+    // Its first look at the store comes after the window is shown; until then the field shows
+    // the search hint, as it does once the index is complete.
+    QTimer::singleShot(0, indexer, &CSearchIndexer::Start);
     m_busy = new CBusyAnimation(m_pagingToolbar);
     m_pagingToolbar->addWidget(m_busy);
     NameOverflowButton(m_pagingToolbar);
