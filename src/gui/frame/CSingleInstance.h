@@ -1,14 +1,16 @@
 #pragma once
 // One running program per user and application directory: the first start holds a lock file and
 // listens on a local socket beside it; a second start finds the lock taken, asks the first one
-// over the socket to bring its window forward, and ends.
+// over the socket to bring its window forward, and ends. The socket is a plain Unix socket under a
+// QSocketNotifier: Qt's local sockets would bring the network module and its libraries (Kerberos,
+// proxy discovery) into every start.
 #include <QObject>
 #include <QString>
 #include <memory>
 #include <string>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
 class CSingleInstance final : public QObject
 {
@@ -30,8 +32,11 @@ Q_SIGNALS:
     void ShowRequested();
 
 private:
+    void AcceptClients();
+
     QString m_lockPath;
     QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer* m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier* m_listening = nullptr;
 };
