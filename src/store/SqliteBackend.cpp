@@ -196,6 +196,10 @@ public:
     }
 
     void SetBusyTimeout(std::chrono::milliseconds wait) override { m_busyTimeout = m_limit = wait; }
+    bool SetTriggers(bool on) override
+    {
+        return sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, on ? 1 : 0, nullptr) == SQLITE_OK;
+    }
     bool LastFailureBusy() const override { return IsBusyCode(sqlite3_extended_errcode(m_db.get())); }
 
     bool Execute(const std::string& sql, std::vector<std::string>& errors) override
