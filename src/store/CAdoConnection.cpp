@@ -393,6 +393,12 @@ bool CAdoConnection::ReadLongText(const std::string& table, const std::string& c
     return m_backend && m_backend->ReadLongText(table, column, rowid, out, errors);
 }
 
+bool CAdoConnection::SetTriggers(bool on)
+{
+    std::lock_guard guard(m_lock);
+    return m_backend && m_backend->SetTriggers(on);
+}
+
 bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors)
 {
     bool done = false;

@@ -58,6 +58,8 @@ public:
     // One long text value of one row, read in one piece; false (never reported) when the engine
     // cannot, so the caller may fall back to a query.
     bool ReadLongText(const std::string& table, const std::string& column, long long rowid, std::string& out);
+    // Turns the connection's triggers off or on again; false when the engine cannot.
+    bool SetTriggers(bool on);
     bool IsOpen() const;
 
     void SetShowErrors(bool show) { m_bShowErrors = show; }

@@ -77,6 +77,13 @@ public:
         (void)errors;
         return true;
     }
+    // Turns this connection's triggers off or on again (statements prepared afterwards); false when
+    // the engine cannot.
+    virtual bool SetTriggers(bool on)
+    {
+        (void)on;
+        return false;
+    }
     // How long a statement waits for a writer of another connection before it fails as busy.
     virtual void SetBusyTimeout(std::chrono::milliseconds wait) { (void)wait; }
     // Whether the last failure was another connection's lock (asked right after a failure).

@@ -17,6 +17,19 @@ constexpr const char* kWhereItemSql = " where messagetypeid=";
 constexpr const char* kWhereStatusSql = " where status=";
 constexpr const char* kAndItemSql = " and messagetypeid=";
 constexpr const char* kWhereIdSql = " where id=";
+// The counts of one read state (of all items or one) added to the other's, then emptied.
+constexpr const char* kMoveCountsSql = "insert into userdata_counts (MessageTypeID, status, n) select MessageTypeID, ";
+constexpr const char* kMoveCountsFromSql = ", n from userdata_counts where status=";
+constexpr const char* kMoveCountsTailSql =
+    " and n<>0 on conflict (MessageTypeID, status) do update set n = n + excluded.n";
+constexpr const char* kEmptyCountsSql = "update userdata_counts set n=0 where status=";
+// Triggers on the records or their counts other than the file's own: with any, the triggers stay on.
+constexpr const char* kOtherTriggersSql =
+    "select count(*) as n from (select name, tbl_name from sqlite_master where type='trigger' union all select name, "
+    "tbl_name from sqlite_temp_master where type='trigger') where tbl_name in ('userdata', 'userdata_counts') and "
+    "name not in ('userdata_counts_insert', 'userdata_counts_delete', 'userdata_counts_update', "
+    "'userdata_search_insert', 'userdata_search_delete', 'userdata_search_update', 'userdata_sortkeys_insert', "
+    "'userdata_sortkeys_update', 'userdata_sortkeys_delete')";
 constexpr const char* kListRecordSql = "select * from userdata where id=";
 constexpr const char* kUnreadCountsSql =
     "select messagetypeid, sum(n) as unread from userdata_counts where status=0 group by messagetypeid";
@@ -61,6 +74,36 @@ bool ExecuteForEach(CAdoConnection& connection, const std::vector<int>& ids, con
     return true;
 }
 
+// The connection's triggers off for the scope, when the engine can.
+class TriggersOff final
+{
+public:
+    explicit TriggersOff(CAdoConnection& connection)
+        : m_connection(connection), m_done(OnlyOwnTriggers(connection) && connection.SetTriggers(false))
+    {}
+    ~TriggersOff()
+    {
+        if (m_done) {
+            m_connection.SetTriggers(true);
+        }
+    }
+    TriggersOff(const TriggersOff&) = delete;
+    TriggersOff& operator=(const TriggersOff&) = delete;
+    bool Done() const { return m_done; }
+
+private:
+    static bool OnlyOwnTriggers(CAdoConnection& connection)
+    {
+        DbResult others;
+        std::string ignored;
+        return connection.Query(kOtherTriggersSql, others, ignored) && others.rows.size() == 1 &&
+               others.rows[0].at(0).integer == 0;
+    }
+
+    CAdoConnection& m_connection;
+    const bool m_done;
+};
+
 // Opens a quiet recordset; the engine's words go to error.
 bool OpenQuiet(CAdoRecordset& rs, const std::string& sql, std::string& error)
 {
@@ -85,13 +128,36 @@ bool SetAllRead(CAdoConnection& connection, const MessageTypeInfo* item, bool re
 
 bool SetAllRead(CAdoConnection& connection, int itemId, bool read, std::string& error)
 {
-    // Only the records that change are written: the read-state indexes find them, and the others
-    // (most of a large store) are not rewritten.
-    std::string sql = std::string(kSetStatusSql) + (read ? "1" : "0") + kWhereStatusSql + (read ? "0" : "1");
-    if (itemId != 0) {
-        sql += kAndItemSql + std::to_string(itemId);
+    const std::string from = read ? "0" : "1";
+    const std::string to = read ? "1" : "0";
+    const std::string ofItem = itemId != 0 ? kAndItemSql + std::to_string(itemId) : std::string();
+    CAdoTransaction transaction(connection);
+    if (!transaction.Begin()) {
+        error = FirstError(transaction.Errors(), UiText("MessageTable", "数据库正忙"));
+        return false;
     }
-    return connection.Execute(sql, error);
+    // Only the records that change are written: the read-state indexes find them, and the others
+    // (most of a large store) are not rewritten. The counts trigger, the only one of the file's own
+    // that a change of the read state fires, would run once a record: unless the file has triggers
+    // of others, the counts move here in two statements instead.
+    bool moved = true;
+    {
+        TriggersOff off(connection);
+        if (off.Done()) {
+            moved = connection.Execute(kMoveCountsSql + to + kMoveCountsFromSql + from + ofItem + kMoveCountsTailSql,
+                                       error) &&
+                    connection.Execute(kEmptyCountsSql + from + ofItem, error);
+        }
+        moved = moved && connection.Execute(kSetStatusSql + to + kWhereStatusSql + from + ofItem, error);
+    }
+    if (!moved) {
+        return false; // the transaction rolls back as it ends
+    }
+    if (!transaction.Commit()) {
+        error = FirstError(transaction.Errors(), UiText("MessageTable", "不能提交"));
+        return false;
+    }
+    return true;
 }
 
 bool SetMessageStatus(CAdoConnection& connection, int id, int status)

@@ -1,4 +1,5 @@
 #include "store/DbBackend.h"
+#include "store/GatheredLogWrites.h"
 #include "store/ListTextOrder.h"
 #include "store/WalCheckpointer.h"
 #include "util/UiText.h"
@@ -195,6 +196,10 @@ public:
     }
 
     void SetBusyTimeout(std::chrono::milliseconds wait) override { m_busyTimeout = m_limit = wait; }
+    bool SetTriggers(bool on) override
+    {
+        return sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, on ? 1 : 0, nullptr) == SQLITE_OK;
+    }
     bool LastFailureBusy() const override { return IsBusyCode(sqlite3_extended_errcode(m_db.get())); }
 
     bool Execute(const std::string& sql, std::vector<std::string>& errors) override
@@ -365,13 +370,15 @@ void ListTextKeyFunction(sqlite3_context* context, int, sqlite3_value** values)
 std::unique_ptr<IDbBackend> OpenSqliteBackend(const std::string& path, std::vector<std::string>& errors)
 {
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // The log's pages are written in large pieces (GatheredLogWrites.h).
+    const char* vfs = GatheredLogWritesVfs();
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, vfs);
     std::unique_ptr<sqlite3, SqliteCloser> db(raw);
     if (rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN || rc == SQLITE_PERM) {
         // A file we may only read (an installed preset file) is still readable.
         db.reset();
         raw = nullptr;
-        rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, vfs);
         db.reset(raw);
     }
     if (rc != SQLITE_OK) {

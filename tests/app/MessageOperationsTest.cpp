@@ -198,11 +198,31 @@ TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata where status=1 and id in (250, 3)"), 1);
     EXPECT_EQ(store.QueryNumber("select status from userdata where id=248"), 0);
 
+    // Marking all moves the kept counts itself (with the triggers off): they stay those of the
+    // records, and the triggers keep them again afterwards.
+    const auto countsOff = [this] {
+        return store.QueryNumber("select count(*) from (select MessageTypeID, status, n from userdata_counts where "
+                                 "n<>0 except select ifnull(MessageTypeID, 0), status, count(*) from userdata group by "
+                                 "1, 2)") +
+               store.QueryNumber("select count(*) from (select ifnull(MessageTypeID, 0), status, count(*) from "
+                                 "userdata group by 1, 2 except select MessageTypeID, status, n from userdata_counts)");
+    };
+    store.connection().Execute("update userdata set MessageTypeID=null where id=1");
     ASSERT_TRUE(messages.SetAllRead(itemB.messagetypeid, true, error)) << error;
     EXPECT_EQ(Unread(itemB.messagetypeid), 0);
     EXPECT_GT(Unread(itemA.messagetypeid), 0);
+    EXPECT_EQ(countsOff(), 0);
     ASSERT_TRUE(messages.SetAllRead(0, false, error));
     EXPECT_EQ(Unread(0), 250);
+    ASSERT_TRUE(messages.SetAllRead(0, true, error));
+    EXPECT_EQ(Unread(0), 0);
+    EXPECT_EQ(countsOff(), 0);
+    store.connection().Execute("update userdata set status=0 where id in (1, 2)");
+    store.connection().Execute("insert into userdata (MessageTypeID, status) values (" +
+                               std::to_string(itemA.messagetypeid) + ", 0)");
+    EXPECT_EQ(std::tuple(Unread(0), countsOff()), std::tuple(3, 0));
+    ASSERT_TRUE(messages.SetAllRead(0, false, error));
+    EXPECT_EQ(countsOff(), 0);
 
     // A write the database refuses changes nothing and says why.
     store.connection().Execute("create trigger refuse before update on userdata when new.id=250 begin "

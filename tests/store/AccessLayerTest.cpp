@@ -5,10 +5,13 @@
 #include "support/WaitUntil.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
 #include <thread>
 
 TEST(AccessLayer, FieldsConvertAsTheRecordsExpectAndRowsWalkBothWays)
@@ -191,4 +194,78 @@ TEST(AccessLayer, ALargeCommitReachesTheFileWithoutAnotherCommitAndTheLogDoesNot
     std::vector<std::string> errors;
     ASSERT_TRUE(store.connection().RunQuery("select count(*) from big", rows, errors));
     EXPECT_EQ(rows.rows.at(0).at(0).integer, 15000);
+}
+
+// The log's pages are written in large pieces (GatheredLogWrites.h): a transaction larger than the
+// page cache, which writes pages to the log before its commit, reads some back and writes some
+// again, is whole for another program at once, is whole after a crash that closed nothing, and
+// fails when the disk refuses a write, leaving the file as it was.
+TEST(AccessLayer, ACommitLargerThanThePageCacheIsWholeForOthersAtOnceAndAfterACrashAndFailsWhenAWriteFails)
+{
+    TestStore store;
+    const std::string path = store.appDir() + "message.dat";
+    const std::string connectionString = "DBQ=" + path + ";DRIVER={SQLite3}";
+    // 20,000 rows of 2 KB (past the 32 MiB cache), then a seventh of them written again.
+    const auto fill = [](CAdoConnection& connection, int rows) {
+        CAdoTransaction transaction(connection);
+        return transaction.Begin() &&
+               connection.Execute("insert into big select randomblob(2000) from (with recursive n(i) as (select 1 "
+                                  "union all select i + 1 from n where i < " +
+                                  std::to_string(rows) + ") select i from n)") &&
+               connection.Execute("update big set b = randomblob(2000) where rowid % 7 = 0") && transaction.Commit();
+    };
+    // Another program: SQLite's own file layer, nothing of ours.
+    const auto otherProgramReads = [&path](const std::string& sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        std::string value = "(fails)";
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return value;
+    };
+    // The writers that crash or fail are children forked while this process has no thread but its own.
+    ASSERT_TRUE(store.connection().Execute("create table big (b blob)"));
+    const auto crashAfterFilling = [&] {
+        CAdoConnection writer;
+        const bool filled = writer.Open(connectionString) && fill(writer, 20000);
+        std::_Exit(filled ? 0 : 1); // closes nothing
+    };
+    EXPECT_EXIT(crashAfterFilling(), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(otherProgramReads("select count(*) || ' ' || sum(length(b)) from big"), "20000 40000000");
+    EXPECT_EQ(otherProgramReads("pragma integrity_check"), "ok");
+
+    const auto fillPastTheDisksEnd = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1 << 20, 1 << 20}; // no file may grow past 1 MiB: the log must
+        setrlimit(RLIMIT_FSIZE, &limit);
+        CAdoConnection writer;
+        writer.SetShowErrors(false);
+        const bool filled = writer.Open(connectionString) && fill(writer, 20000);
+        std::_Exit(filled ? 1 : 0);
+    };
+    EXPECT_EXIT(fillPastTheDisksEnd(), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(otherProgramReads("select count(*) from big"), "20000");
+
+    ASSERT_TRUE(fill(store.connection(), 20000));
+    EXPECT_EQ(otherProgramReads("select count(*) || ' ' || sum(length(b)) from big"), "40000 80000000");
+    EXPECT_EQ(otherProgramReads("pragma integrity_check"), "ok");
+
+    // A cache of 10 pages cycled through 50: every page is read back moments after it was written.
+    CAdoConnection cycler;
+    ASSERT_TRUE(cycler.Open(connectionString));
+    ASSERT_TRUE(cycler.Execute("pragma cache_size=10"));
+    CAdoTransaction transaction(cycler);
+    ASSERT_TRUE(transaction.Begin());
+    ASSERT_TRUE(cycler.Execute("create table cycled (n integer, b blob)"));
+    ASSERT_TRUE(cycler.Execute("insert into cycled select 0, zeroblob(2000) from big limit 100"));
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_TRUE(cycler.Execute("update cycled set n = n + 1"));
+    }
+    ASSERT_TRUE(transaction.Commit());
+    EXPECT_EQ(otherProgramReads("select count(*) || ' ' || sum(n) from cycled"), "100 2000");
 }
