@@ -30,6 +30,9 @@ struct GatheringFile
     std::string gathered;
     sqlite3_int64 gatheredAt = 0;
     sqlite3_int64 commitPageAt = -1; // where the page of the commit frame just begun goes
+    // The last piece read from the file, until the next write.
+    std::string lastRead;
+    sqlite3_int64 lastReadAt = -1;
 };
 
 GatheringFile* Self(sqlite3_file* file)
@@ -88,7 +91,16 @@ int Gather(GatheringFile* self, const void* data, int amount, sqlite3_int64 offs
     if (commitPage) {
         const int rc = WriteThrough(self, data, amount, offset);
         std::string().swap(self->gathered); // a connection at rest holds no buffer
+        std::string().swap(self->lastRead);
         return rc;
+    }
+    // SQLite writes the headers of a transaction's frames again (new checksums) when it wrote a page
+    // twice, reading each frame just before: with the page read, the whole frame is gathered.
+    bool frameStart = amount == kFrameHeaderBytes;
+    if (frameStart && offset == self->lastReadAt && self->lastRead.size() > kFrameHeaderBytes) {
+        std::memcpy(self->lastRead.data(), data, kFrameHeaderBytes);
+        data = self->lastRead.data();
+        amount = static_cast<int>(self->lastRead.size());
     }
     const auto end = self->gatheredAt + static_cast<sqlite3_int64>(self->gathered.size());
     if (!self->gathered.empty() && offset >= self->gatheredAt && offset + amount <= end) {
@@ -99,7 +111,7 @@ int Gather(GatheringFile* self, const void* data, int amount, sqlite3_int64 offs
     if (self->gathered.empty() || offset != end) {
         // Frames are appended header first; anything else elsewhere (a page rewritten in place,
         // the log's own header) is written as it comes.
-        if (amount != kFrameHeaderBytes) {
+        if (!frameStart) {
             return WriteThrough(self, data, amount, offset);
         }
         if (const int rc = WriteGathered(self); rc != SQLITE_OK) {
@@ -134,14 +146,21 @@ int Read(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset)
             return rc;
         }
     }
-    return Platform(self)->xRead(self->platform, data, amount, offset);
+    const int rc = Platform(self)->xRead(self->platform, data, amount, offset);
+    if (self->isLog) {
+        self->lastRead.assign(static_cast<const char*>(data), rc == SQLITE_OK ? static_cast<size_t>(amount) : 0);
+        self->lastReadAt = offset;
+    }
+    return rc;
 }
 
 int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset)
 {
     GatheringFile* self = Self(file);
     if (self->isLog) {
-        return Gather(self, data, amount, offset);
+        const int rc = Gather(self, data, amount, offset);
+        self->lastReadAt = -1; // the file changed
+        return rc;
     }
     return Platform(self)->xWrite(self->platform, data, amount, offset);
 }

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr const char* kSetStatusSql = "update userdata set status=";
+constexpr const char* kSetStatusOrFailSql = "update or fail userdata set status=";
 constexpr const char* kWhereItemSql = " where messagetypeid=";
 constexpr const char* kWhereStatusSql = " where status=";
 constexpr const char* kAndItemSql = " and messagetypeid=";
@@ -131,26 +132,24 @@ bool SetAllRead(CAdoConnection& connection, int itemId, bool read, std::string& 
     const std::string from = read ? "0" : "1";
     const std::string to = read ? "1" : "0";
     const std::string ofItem = itemId != 0 ? kAndItemSql + std::to_string(itemId) : std::string();
+    // Only the records that change are written: the read-state indexes find them, and the others
+    // (most of a large store) are not rewritten. The counts trigger, the only one of the file's own
+    // that a change of the read state fires, would run once a record: unless the file has triggers
+    // of others, the counts move in two statements instead, in one transaction with the records.
+    TriggersOff off(connection);
+    if (!off.Done()) {
+        return connection.Execute(kSetStatusSql + to + kWhereStatusSql + from + ofItem, error);
+    }
     CAdoTransaction transaction(connection);
     if (!transaction.Begin()) {
         error = FirstError(transaction.Errors(), UiText("MessageTable", "数据库正忙"));
         return false;
     }
-    // Only the records that change are written: the read-state indexes find them, and the others
-    // (most of a large store) are not rewritten. The counts trigger, the only one of the file's own
-    // that a change of the read state fires, would run once a record: unless the file has triggers
-    // of others, the counts move here in two statements instead.
-    bool moved = true;
-    {
-        TriggersOff off(connection);
-        if (off.Done()) {
-            moved = connection.Execute(kMoveCountsSql + to + kMoveCountsFromSql + from + ofItem + kMoveCountsTailSql,
-                                       error) &&
-                    connection.Execute(kEmptyCountsSql + from + ofItem, error);
-        }
-        moved = moved && connection.Execute(kSetStatusSql + to + kWhereStatusSql + from + ofItem, error);
-    }
-    if (!moved) {
+    // "or fail": a statement that cannot be undone alone needs no copy of the pages it changes
+    // (hundreds of megabytes here); were it to fail, the whole transaction is undone.
+    if (!connection.Execute(kMoveCountsSql + to + kMoveCountsFromSql + from + ofItem + kMoveCountsTailSql, error) ||
+        !connection.Execute(kEmptyCountsSql + from + ofItem, error) ||
+        !connection.Execute(kSetStatusOrFailSql + to + kWhereStatusSql + from + ofItem, error)) {
         return false; // the transaction rolls back as it ends
     }
     if (!transaction.Commit()) {
