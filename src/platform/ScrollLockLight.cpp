@@ -55,16 +55,27 @@ Display* ScrollLockLight::Connection() const
 ScrollLockLight::~ScrollLockLight()
 {
     if (m_display != nullptr) {
+        if (m_nFound >= 0) {
+            Switch(m_nFound == 1);
+        }
         XCloseDisplay(m_display);
     }
 }
 
 bool ScrollLockLight::Set(bool on)
 {
-    Display* display = Connection();
-    if (display == nullptr) {
+    if (Connection() == nullptr) {
         return false;
     }
+    if (m_nFound < 0) {
+        m_nFound = IsOn() ? 1 : 0;
+    }
+    return Switch(on);
+}
+
+bool ScrollLockLight::Switch(bool on)
+{
+    Display* display = Connection();
     XKeyboardControl control{};
     control.led = kScrollLockLed;
     control.led_mode = on ? LedModeOn : LedModeOff;

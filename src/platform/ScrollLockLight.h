@@ -2,6 +2,8 @@
 // The keyboard's Scroll Lock light, switched through the X server (the light is not tied to a
 // modifier, so faking the key would change nothing). Without an X display, or in a Wayland
 // session, every call does nothing and returns false. Errors are swallowed: the light is a hint.
+// The light the program found is put back as it ends: blinking must not leave the keyboard's light
+// turned over.
 #include <string>
 
 struct _XDisplay;
@@ -24,8 +26,10 @@ public:
 
 private:
     _XDisplay* Connection() const;
+    bool Switch(bool on);
 
     std::string m_displayName;
     mutable bool m_bOpenTried = false;
     mutable _XDisplay* m_display = nullptr;
+    int m_nFound = -1; // the light before the first change: -1 until then, else 0 or 1
 };

@@ -50,7 +50,7 @@ struct XvfbServer final
     std::string display;
 };
 
-TEST(ScrollLockLightTest, SwitchesTheLightOfARealXServerAndDoesNothingWithoutOne)
+TEST(ScrollLockLightTest, SwitchesTheLightOfARealXServerPutsItBackAtTheEndAndDoesNothingWithoutOne)
 {
     XvfbServer server;
     ASSERT_NE(server.display, "") << "Xvfb did not start";
@@ -64,6 +64,18 @@ TEST(ScrollLockLightTest, SwitchesTheLightOfARealXServerAndDoesNothingWithoutOne
         EXPECT_TRUE(light.Set(true));
         EXPECT_TRUE(light.IsOn());
         EXPECT_TRUE(light.Set(false));
+        EXPECT_FALSE(light.IsOn());
+        // The light each found is put back as it ends: on here, left off by the first.
+        {
+            ScrollLockLight blinking;
+            EXPECT_TRUE(blinking.Set(true));
+            {
+                ScrollLockLight another;
+                EXPECT_TRUE(another.Set(false));
+                EXPECT_FALSE(light.IsOn());
+            }
+            EXPECT_TRUE(light.IsOn());
+        }
         EXPECT_FALSE(light.IsOn());
     }
     // A Wayland session (XWayland offers a DISPLAY too, but its lights are not the keyboard's), no
