@@ -173,24 +173,27 @@ void CMessageListModel::RowChanged(int row)
     Q_EMIT dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DecorationRole, kImageRole});
 }
 
-const QPixmap& CMessageListModel::RowPixmap(int index) const
+namespace {
+// An image drawn the first time it is asked for.
+const QPixmap& Drawn(QPixmap& pixmap, const char* file, int width, int height)
 {
-    QPixmap& pixmap = m_rowPixmaps[static_cast<size_t>(index)];
     if (pixmap.isNull()) {
-        pixmap = RenderImage(QString::fromLatin1(kRowImageFiles[static_cast<size_t>(index)]), kRowImageWidth,
-                             kRowImageHeight);
+        pixmap = RenderImage(QString::fromLatin1(file), width, height);
     }
     return pixmap;
+}
+} // namespace
+
+const QPixmap& CMessageListModel::RowPixmap(int index) const
+{
+    const auto at = static_cast<size_t>(index);
+    return Drawn(m_rowPixmaps[at], kRowImageFiles[at], kRowImageWidth, kRowImageHeight);
 }
 
 const QPixmap& CMessageListModel::HeaderPixmap(int image) const
 {
-    QPixmap& pixmap = m_headerPixmaps[static_cast<size_t>(image)];
-    if (pixmap.isNull()) {
-        pixmap = RenderImage(QString::fromLatin1(kHeaderImageFiles[static_cast<size_t>(image)]), kHeaderImageSize,
-                             kHeaderImageSize);
-    }
-    return pixmap;
+    const auto at = static_cast<size_t>(image);
+    return Drawn(m_headerPixmaps[at], kHeaderImageFiles[at], kHeaderImageSize, kHeaderImageSize);
 }
 
 void CMessageListModel::SetHeaderImage(int section, int image)
