@@ -70,6 +70,13 @@ bool IsCommitFrameHeader(const void* data, int amount)
     return (pages[0] | pages[1] | pages[2] | pages[3]) != 0;
 }
 
+// A frame's header and a page (a power of two) in one piece.
+bool IsWholeFrame(int amount)
+{
+    const int page = amount - kFrameHeaderBytes;
+    return page > 0 && (page & (page - 1)) == 0;
+}
+
 int WriteThrough(GatheringFile* self, const void* data, int amount, sqlite3_int64 offset)
 {
     if (const int rc = WriteGathered(self); rc != SQLITE_OK) {
@@ -97,7 +104,7 @@ int Gather(GatheringFile* self, const void* data, int amount, sqlite3_int64 offs
     // SQLite writes the headers of a transaction's frames again (new checksums) when it wrote a page
     // twice, reading each frame just before: with the page read, the whole frame is gathered.
     bool frameStart = amount == kFrameHeaderBytes;
-    if (frameStart && offset == self->lastReadAt && self->lastRead.size() > kFrameHeaderBytes) {
+    if (frameStart && offset == self->lastReadAt) {
         std::memcpy(self->lastRead.data(), data, kFrameHeaderBytes);
         data = self->lastRead.data();
         amount = static_cast<int>(self->lastRead.size());
@@ -147,8 +154,10 @@ int Read(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset)
         }
     }
     const int rc = Platform(self)->xRead(self->platform, data, amount, offset);
-    if (self->isLog) {
-        self->lastRead.assign(static_cast<const char*>(data), rc == SQLITE_OK ? static_cast<size_t>(amount) : 0);
+    // Only whole frames (header and page) are kept: every connection reads pages from the log, but
+    // only a rewrite of checksums reads frames.
+    if (self->isLog && rc == SQLITE_OK && IsWholeFrame(amount)) {
+        self->lastRead.assign(static_cast<const char*>(data), static_cast<size_t>(amount));
         self->lastReadAt = offset;
     }
     return rc;
