@@ -44,10 +44,16 @@ bool RunScript(sqlite3* db, const std::string& script, std::string& error)
     return true;
 }
 
+// 8 KiB pages: a store grows to a million records, and a change that touches every tenth of them
+// (marking an item's records read) costs a fifth less than with SQLite's 4 KiB default, in page
+// reads, log frames and B-tree steps; larger pages make each small commit dearer. A page size holds
+// only before the first table: older files keep theirs.
+constexpr const char* kNewFileSql = "pragma page_size=8192;pragma journal_mode=wal;begin;";
+
 bool RunSchema(const std::string& path, std::string& error)
 {
     const auto db = OpenForWriting(path, error);
-    return db && RunScript(db.get(), "pragma journal_mode=wal;begin;" + LocalSchemaSql() + ";commit;", error);
+    return db && RunScript(db.get(), kNewFileSql + LocalSchemaSql() + ";commit;", error);
 }
 
 constexpr const char* kAdditionsMarker = "-- Added after the first release";
