@@ -399,6 +399,12 @@ bool CAdoConnection::SetTriggers(bool on)
     return m_backend && m_backend->SetTriggers(on);
 }
 
+bool CAdoConnection::InTransaction()
+{
+    std::lock_guard guard(m_lock);
+    return m_backend && m_backend->InTransaction();
+}
+
 bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors)
 {
     bool done = false;

@@ -60,6 +60,8 @@ public:
     bool ReadLongText(const std::string& table, const std::string& column, long long rowid, std::string& out);
     // Turns the connection's triggers off or on again; false when the engine cannot.
     bool SetTriggers(bool on);
+    // Whether the engine still holds a transaction open (a full disk ends it with the statement).
+    bool InTransaction();
     bool IsOpen() const;
 
     void SetShowErrors(bool show) { m_bShowErrors = show; }

@@ -84,6 +84,8 @@ public:
         (void)on;
         return false;
     }
+    // Whether a transaction is open: some failures (a full disk) end it with the statement.
+    virtual bool InTransaction() const { return true; }
     // How long a statement waits for a writer of another connection before it fails as busy.
     virtual void SetBusyTimeout(std::chrono::milliseconds wait) { (void)wait; }
     // Whether the last failure was another connection's lock (asked right after a failure).

@@ -16,21 +16,22 @@ constexpr const char* kKnownByInfoSql =
     "select ID,SourceDate from userdata_deleted where MessageTypeID=?1 and SourceKey=?2) order by ID desc limit 1";
 constexpr const char* kInsertSql =
     "insert into userdata (userid,username,MessageCategory,MessageTypeName,MessageTypeID,sourcedate,sourcefromid,"
-    "sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,sourcelink,sourcecontent,sourceinfo) "
-    "values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15)";
+    "sourcefromname,sourceid,sourcetoid,sourcetoname,sourcetype,sourcelink,sourcecontent,sourceinfo) values";
+constexpr int kInsertColumns = 15;
 // Asked once per slice: while the slice holds the write lock, no program can delete the item.
 constexpr const char* kItemExistsSql = "select 1 from usermessagetype where messagetypeid=?1";
 
 // Stored dates are compared as a recordset reads them: trimmed, NULL as empty.
-std::string_view StoredText(const DbValue& value)
+std::string_view Trimmed(std::string_view text)
 {
-    if (value.kind == DbValue::Kind::Null) {
-        return {};
-    }
-    const std::string_view text = value.text;
     const char* space = " \t\r\n\v\f";
     const size_t a = text.find_first_not_of(space);
     return a == std::string_view::npos ? std::string_view() : text.substr(a, text.find_last_not_of(space) - a + 1);
+}
+
+std::string_view StoredText(const DbValue& value)
+{
+    return value.kind == DbValue::Kind::Null ? std::string_view() : Trimmed(value.text);
 }
 
 } // namespace
@@ -53,7 +54,7 @@ CFindingStore::~CFindingStore()
     Flush();
     // The statements end before the transaction's hold on the connection does.
     m_known.reset();
-    m_insert.reset();
+    m_inserts.clear();
 }
 
 bool CFindingStore::Failed(const std::vector<std::string>& errors)
@@ -64,14 +65,36 @@ bool CFindingStore::Failed(const std::vector<std::string>& errors)
 
 bool CFindingStore::Prepare()
 {
-    if (!m_insert) {
+    if (!m_known) {
         m_known = std::make_unique<CAdoCommand>(m_connection, KnownFindingSql(m_item.MessageCategory));
-        m_insert = std::make_unique<CAdoCommand>(m_connection, kInsertSql);
     }
-    if (!m_known->IsValid()) {
-        return Failed(m_known->Errors());
+    return m_known->IsValid() || Failed(m_known->Errors());
+}
+
+CAdoCommand* CFindingStore::InsertCommand(int rows)
+{
+    auto& command = m_inserts[rows];
+    if (!command) {
+        std::string sql = kInsertSql;
+        for (int row = 0; row < rows; ++row) {
+            sql += row == 0 ? "(" : ",(";
+            for (int column = 1; column <= kInsertColumns; ++column) {
+                sql += (column == 1 ? "?" : ",?") + std::to_string(row * kInsertColumns + column);
+            }
+            sql += ')';
+        }
+        command = std::make_unique<CAdoCommand>(m_connection, sql);
     }
-    return m_insert->IsValid() || Failed(m_insert->Errors());
+    if (!command->IsValid()) {
+        Failed(command->Errors());
+        return nullptr;
+    }
+    return command.get();
+}
+
+const std::string& CFindingStore::Identity(const SourceRowInfo& row) const
+{
+    return m_item.MessageCategory == kCategoryFtp ? row.Info : row.ID;
 }
 
 bool CFindingStore::CheckItemExists()
@@ -109,11 +132,64 @@ bool CFindingStore::EndSliceIfDue()
     return Flush();
 }
 
+bool CFindingStore::WriteQueued()
+{
+    size_t written = 0;
+    bool oneByOne = false;
+    while (written < m_queued.size()) {
+        int rows = oneByOne ? 1 : kRowsPerStatement;
+        while (static_cast<size_t>(rows) > m_queued.size() - written) {
+            rows /= 2;
+        }
+        CAdoCommand* insert = InsertCommand(rows);
+        for (int row = 0; insert && row < rows; ++row) {
+            const QueuedRow& queued = m_queued[written + row];
+            const int at = row * kInsertColumns;
+            insert->Bind(at + 1, static_cast<long long>(kUserId))
+                .Bind(at + 2, kUserName)
+                .Bind(at + 3, static_cast<long long>(m_item.MessageCategory))
+                .Bind(at + 4, m_item.MessageTypeName)
+                .Bind(at + 5, static_cast<long long>(m_item.messagetypeid))
+                .Bind(at + 6, queued.fromDate)
+                .Bind(at + 7, queued.fromId)
+                .Bind(at + 8, queued.fromName)
+                .Bind(at + 9, queued.id)
+                .Bind(at + 10, queued.toId)
+                .Bind(at + 11, queued.toName)
+                .Bind(at + 12, queued.sourceType)
+                .Bind(at + 13, queued.link)
+                .Bind(at + 14, queued.largeContent ? *queued.largeContent : queued.content)
+                .Bind(at + 15, queued.info);
+        }
+        const bool ran = insert && insert->Run();
+        if (!ran && insert && rows > 1 && m_connection.InTransaction()) {
+            // A refused statement is undone whole: its rows go again one by one, so that the
+            // rows before the refused one are stored as they would have been alone.
+            oneByOne = true;
+            continue;
+        }
+        if (!ran) {
+            if (insert) {
+                Failed(insert->Errors());
+            }
+            // The failed statement is undone whole: its rows and those after it are not stored.
+            m_nPending -= static_cast<int>(m_queued.size() - written);
+            break;
+        }
+        written += rows;
+    }
+    const bool all = written == m_queued.size();
+    m_queued.clear();
+    m_queuedDates.clear();
+    return all;
+}
+
 bool CFindingStore::Flush()
 {
     if (!m_transaction || !m_transaction->IsActive()) {
         return true;
     }
+    const bool written = WriteQueued();
     const bool committed = m_transaction->Commit();
     if (committed) {
         m_nCommitted += m_nPending;
@@ -122,7 +198,7 @@ bool CFindingStore::Flush()
         Failed(m_transaction->Errors());
     }
     m_nPending = 0;
-    return committed;
+    return written && committed;
 }
 
 CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
@@ -133,14 +209,20 @@ CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
     if (m_bItemGone) {
         return Outcome::ItemGone;
     }
-    DbResult known;
-    m_known->Bind(1, static_cast<long long>(m_item.messagetypeid))
-        .Bind(2, m_item.MessageCategory == kCategoryFtp ? row.Info : row.ID);
-    if (!m_known->Run(&known)) {
-        Failed(m_known->Errors());
-        return Outcome::Failed;
+    // A queued row is newer than any the database holds.
+    bool same = false;
+    if (const auto queued = m_queuedDates.find(Identity(row)); queued != m_queuedDates.end()) {
+        same = Trimmed(queued->second) == row.FromDate;
+    } else {
+        DbResult known;
+        m_known->Bind(1, static_cast<long long>(m_item.messagetypeid)).Bind(2, Identity(row));
+        if (!m_known->Run(&known)) {
+            Failed(m_known->Errors());
+            return Outcome::Failed;
+        }
+        same = !known.rows.empty() && IsSameStoredDate(known.rows.front().front(), row.FromDate);
     }
-    if (!known.rows.empty() && IsSameStoredDate(known.rows.front().front(), row.FromDate)) {
+    if (same) {
         return EndSliceIfDue() ? Outcome::Known : Outcome::Failed;
     }
     return Store(row);
@@ -159,10 +241,11 @@ CFindingStore::Outcome CFindingStore::StoreLarge(SourceRowInfo& row)
     row.Content.reserve(row.Content.size() + 2);
     row.Content.insert(row.Content.begin(), ' ');
     row.Content.push_back(' ');
-    return Insert(row, row.Content);
+    return Insert(row, std::string(), &row.Content);
 }
 
-CFindingStore::Outcome CFindingStore::Insert(const SourceRowInfo& row, std::string_view content)
+CFindingStore::Outcome CFindingStore::Insert(const SourceRowInfo& row, std::string content,
+                                             const std::string* largeContent)
 {
     if (!Begin()) {
         return Outcome::Failed;
@@ -170,25 +253,13 @@ CFindingStore::Outcome CFindingStore::Insert(const SourceRowInfo& row, std::stri
     if (m_bItemGone) {
         return Outcome::ItemGone;
     }
-    m_insert->Bind(1, static_cast<long long>(kUserId))
-        .Bind(2, kUserName)
-        .Bind(3, static_cast<long long>(m_item.MessageCategory))
-        .Bind(4, m_item.MessageTypeName)
-        .Bind(5, static_cast<long long>(m_item.messagetypeid))
-        .Bind(6, row.FromDate)
-        .Bind(7, row.FromID)
-        .Bind(8, row.FromName)
-        .Bind(9, row.ID)
-        .Bind(10, row.ToID)
-        .Bind(11, row.ToName)
-        .Bind(12, row.SourceType)
-        .Bind(13, row.Link)
-        .Bind(14, content)
-        .Bind(15, row.Info);
-    if (!m_insert->Run()) {
-        Failed(m_insert->Errors());
+    m_queued.push_back(QueuedRow{row.FromDate, row.FromID, row.FromName, row.ID, row.ToID, row.ToName, row.SourceType,
+                                 row.Link, row.Info, std::move(content), largeContent});
+    m_queuedDates[Identity(row)] = row.FromDate;
+    ++m_nPending;
+    // A large content is the caller's until this returns.
+    if ((largeContent || m_queued.size() >= kRowsPerStatement) && !WriteQueued()) {
         return Outcome::Failed;
     }
-    ++m_nPending;
     return EndSliceIfDue() ? Outcome::Stored : Outcome::Failed;
 }

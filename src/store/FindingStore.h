@@ -5,14 +5,17 @@
 // lock for long, and a process killed in the middle loses only the rows of the open slice, which
 // the next check finds new and stores once. A slice ends only after a whole row, so what the
 // caller reads after Begin and the row it then stores stay one transaction. A row is stored only while its item
-// still exists, so a check that outlives the deletion of its item leaves nothing behind.
+// still exists, so a check that outlives the deletion of its item leaves nothing behind. Rows are
+// queued and written kRowsPerStatement to a statement, all of them before their slice commits.
 #include "store/CAdoConnection.h"
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class MessageTypeInfo;
@@ -67,8 +70,24 @@ public:
     // The database's own words for the last failure.
     const std::string& LastError() const { return m_strLastError; }
 
+    // Rows written by one statement: each statement that fires the search index's trigger makes
+    // the index write its pending terms out, so a row a statement would cost three times as much.
+    static constexpr int kRowsPerStatement = 256; // a power of two
+
 private:
-    Outcome Insert(const SourceRowInfo& row, std::string_view content);
+    // A row waiting for its statement, with the values the insert binds.
+    struct QueuedRow
+    {
+        std::string fromDate, fromId, fromName, id, toId, toName, sourceType, link, info;
+        std::string content;
+        const std::string* largeContent = nullptr; // bound in place of content, never copied
+    };
+
+    Outcome Insert(const SourceRowInfo& row, std::string content, const std::string* largeContent = nullptr);
+    // Writes the queued rows into the open slice; false when the database refused (they are not stored).
+    bool WriteQueued();
+    CAdoCommand* InsertCommand(int rows);
+    const std::string& Identity(const SourceRowInfo& row) const;
     bool Prepare();
     bool CheckItemExists();
     // Commits the slice when it is full, has run for kSliceTime, or the window waits to write.
@@ -80,7 +99,10 @@ private:
     std::function<bool()> m_keepWaiting;
     std::unique_ptr<CAdoTransaction> m_transaction;
     std::unique_ptr<CAdoCommand> m_known;
-    std::unique_ptr<CAdoCommand> m_insert;
+    std::map<int, std::unique_ptr<CAdoCommand>> m_inserts; // by rows a statement
+    std::vector<QueuedRow> m_queued;
+    // The date of the newest queued row of each identity: the duplicate test asks it first.
+    std::unordered_map<std::string, std::string> m_queuedDates;
     std::chrono::steady_clock::time_point m_sliceStart;
     int m_nPending = 0;
     int m_nCommitted = 0;

@@ -201,6 +201,7 @@ public:
         return sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, on ? 1 : 0, nullptr) == SQLITE_OK;
     }
     bool LastFailureBusy() const override { return IsBusyCode(sqlite3_extended_errcode(m_db.get())); }
+    bool InTransaction() const override { return sqlite3_get_autocommit(m_db.get()) == 0; }
 
     bool Execute(const std::string& sql, std::vector<std::string>& errors) override
     {

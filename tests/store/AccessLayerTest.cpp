@@ -175,16 +175,18 @@ TEST(AccessLayer, ALargeCommitReachesTheFileWithoutAnotherCommitAndTheLogDoesNot
 {
     TestStore store;
     const std::string path = store.appDir() + "message.dat";
-    // 3,000 rows of 2 KB: about 1,500 pages of the default 4 KB, past the 1,000 that start a copy.
-    constexpr const char* kFill = "insert into big select randomblob(2000) from (with recursive n(i) as (select 1 "
-                                  "union all select i + 1 from n where i < 3000) select i from n)";
+    // 6,000 rows of 2 KB: about 1,500 pages of the store's 8 KB, past the 1,000 that start a copy.
+    constexpr unsigned kRows = 6000;
+    const std::string kFill = "insert into big select randomblob(2000) from (with recursive n(i) as (select 1 "
+                              "union all select i + 1 from n where i < " +
+                              std::to_string(kRows) + ") select i from n)";
     ASSERT_TRUE(store.connection().Execute("create table big (b blob)"));
     for (int round = 1; round <= 4; ++round) {
         ASSERT_TRUE(store.connection().Execute(kFill));
         EXPECT_TRUE(WaitUntil([&] { return LogCopiedToFile(path); })) << "round " << round;
     }
-    EXPECT_GE(std::filesystem::file_size(path), 4 * 3000u * 2000u);
-    EXPECT_LT(std::filesystem::file_size(path + "-wal"), 2 * 3000u * 2000u);
+    EXPECT_GE(std::filesystem::file_size(path), 4 * kRows * 2000u);
+    EXPECT_LT(std::filesystem::file_size(path + "-wal"), 2 * kRows * 2000u);
     {
         CAdoConnection writer;
         ASSERT_TRUE(writer.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
@@ -193,7 +195,7 @@ TEST(AccessLayer, ALargeCommitReachesTheFileWithoutAnotherCommitAndTheLogDoesNot
     DbResult rows;
     std::vector<std::string> errors;
     ASSERT_TRUE(store.connection().RunQuery("select count(*) from big", rows, errors));
-    EXPECT_EQ(rows.rows.at(0).at(0).integer, 15000);
+    EXPECT_EQ(rows.rows.at(0).at(0).integer, 5 * kRows);
 }
 
 // The log's pages are written in large pieces (GatheredLogWrites.h): a transaction larger than the

@@ -49,13 +49,19 @@ TEST_F(FindingStoreTest, StoresEachFindingOnceInSlicesAndCountsOnlyWhatWasCommit
             // A duplicate inside the open slice is found as well.
             ASSERT_EQ(findings.StoreIfNew(Row(i)), CFindingStore::Outcome::Known);
         }
+        // A finding still waiting for its statement is compared by its own date: a later one is new.
+        SourceRowInfo later = Row(kRows - 1);
+        later.FromDate = " 2024年01月03日-10:00";
+        EXPECT_EQ(findings.StoreIfNew(later), CFindingStore::Outcome::Stored);
+        later.FromDate = "2024年01月03日-10:00";
+        EXPECT_EQ(findings.StoreIfNew(later), CFindingStore::Outcome::Known) << "compared trimmed, as stored";
         // Slices are committed as they fill or run out of time; the open one waits for the end.
         EXPECT_GT(findings.Committed(), kRows - CFindingStore::kBatchRows);
         EXPECT_TRUE(findings.Flush());
-        EXPECT_EQ(findings.Committed(), kRows);
+        EXPECT_EQ(findings.Committed(), kRows + 1);
     }
-    EXPECT_EQ(m_item.m_nNewCount, kRows);
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), kRows);
+    EXPECT_EQ(m_item.m_nNewCount, kRows + 1);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), kRows + 1);
     EXPECT_EQ(store.Messages(m_item.messagetypeid).back().SourceContent,
               "it's <b>" + std::to_string(kRows - 1) + "</b>");
 
