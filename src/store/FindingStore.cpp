@@ -75,13 +75,15 @@ CAdoCommand* CFindingStore::InsertCommand(int rows)
 {
     auto& command = m_inserts[rows];
     if (!command) {
+        // Plain "?" count from 1 in order; numbered ones would be looked up by name one by one.
         std::string sql = kInsertSql;
+        std::string values = "(?";
+        for (int column = 2; column <= kInsertColumns; ++column) {
+            values += ",?";
+        }
+        values += ')';
         for (int row = 0; row < rows; ++row) {
-            sql += row == 0 ? "(" : ",(";
-            for (int column = 1; column <= kInsertColumns; ++column) {
-                sql += (column == 1 ? "?" : ",?") + std::to_string(row * kInsertColumns + column);
-            }
-            sql += ')';
+            sql += (row == 0 ? "" : ",") + values;
         }
         command = std::make_unique<CAdoCommand>(m_connection, sql);
     }
