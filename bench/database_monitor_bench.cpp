@@ -2,6 +2,7 @@
 // a first check that stores every row, a second that stores none, and beside them a plain ODBC read
 // of the same rows, and the checks' ratios to that read. Set WENDAR_BENCH_ROWS to change the row count.
 #include "BenchSupport.h"
+#include "TimesReporter.h"
 #include "monitors/CRunState.h"
 #include "monitors/CheckContext.h"
 #include "monitors/database/DatabaseMonitor.h"
@@ -124,45 +125,30 @@ BENCHMARK(BM_FirstCheckStoresAll)->Unit(benchmark::kMillisecond)->UseRealTime()-
 BENCHMARK(BM_SecondCheckStoresNone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // The checks' times against the plain read of the same rows, measured in the same run.
-class RatioReporter final : public benchmark::ConsoleReporter
+void PrintRatios(const std::map<std::string, double>& times)
 {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs) {
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
+    const auto plain = times.find("BM_PlainOdbcRead/iterations:3/real_time");
+    if (plain == times.end() || plain->second <= 0) {
+        return;
     }
-    void PrintRatios() const
-    {
-        const auto plain = m_times.find("BM_PlainOdbcRead/iterations:3/real_time");
-        if (plain == m_times.end() || plain->second <= 0) {
-            return;
-        }
-        for (const auto& [name, label] :
-             {std::pair{"BM_FirstCheckStoresAll/iterations:1/real_time", "first check"},
-              std::pair{"BM_SecondCheckStoresNone/iterations:1/real_time", "second check"}}) {
-            if (const auto found = m_times.find(name); found != m_times.end()) {
-                std::printf("%-13s %9.0f ms = %.2fx the plain read (%.0f ms)%s\n", label, found->second,
-                            found->second / plain->second, plain->second,
-                            std::string_view(label) == "first check" ? " (goal <= 3)" : "");
-            }
+    for (const auto& [name, label] : {std::pair{"BM_FirstCheckStoresAll/iterations:1/real_time", "first check"},
+                                      std::pair{"BM_SecondCheckStoresNone/iterations:1/real_time", "second check"}}) {
+        if (const auto found = times.find(name); found != times.end()) {
+            std::printf("%-13s %9.0f ms = %.2fx the plain read (%.0f ms)%s\n", label, found->second,
+                        found->second / plain->second, plain->second,
+                        std::string_view(label) == "first check" ? " (goal <= 3)" : "");
         }
     }
-
-private:
-    std::map<std::string, double> m_times;
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter.Real());
     benchmark::Shutdown();
     return 0;
 }

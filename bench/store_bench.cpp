@@ -2,6 +2,7 @@
 // same work done with raw SQLite calls in this process. Prints the ratio ours/raw at the end.
 // Targets: list pages within 1.5x of raw SQLite, about the same time at 1M as at 10k rows; the
 // duplicate test flat in the table's size.
+#include "TimesReporter.h"
 #include "store/CAdoConnection.h"
 #include "store/LocalDatabase.h"
 #include "store/MessageList.h"
@@ -227,44 +228,29 @@ BENCHMARK(BM_RawListPage)->Apply(PageArgs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DuplicateTestAndInsert)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RawDuplicateTestAndInsert)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Collects every result so the ratios can be printed after the run.
-class RatioReporter final : public benchmark::ConsoleReporter
+// Each case beside its raw SQLite twin (BM_Raw...), measured in the same run.
+void PrintRatios(const std::map<std::string, double>& times)
 {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs) {
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    std::printf("\n%-60s %12s %12s %8s\n", "case", "ours (ms)", "raw (ms)", "ratio");
+    for (const auto& [name, ours] : times) {
+        if (name.rfind("BM_Raw", 0) == 0) {
+            continue;
         }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios() const
-    {
-        std::printf("\n%-60s %12s %12s %8s\n", "case", "ours (ms)", "raw (ms)", "ratio");
-        for (const auto& [name, ours] : m_times) {
-            if (name.rfind("BM_Raw", 0) == 0) {
-                continue;
-            }
-            const std::string rawName = "BM_Raw" + name.substr(3);
-            auto raw = m_times.find(rawName);
-            if (raw != m_times.end() && raw->second > 0) {
-                std::printf("%-60s %12.3f %12.3f %8.2f\n", name.c_str(), ours, raw->second, ours / raw->second);
-            }
+        const auto raw = times.find("BM_Raw" + name.substr(3));
+        if (raw != times.end() && raw->second > 0) {
+            std::printf("%-60s %12.3f %12.3f %8.2f\n", name.c_str(), ours, raw->second, ours / raw->second);
         }
     }
-
-private:
-    std::map<std::string, double> m_times;
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter.Real());
     benchmark::Shutdown();
     return 0;
 }

@@ -4,6 +4,7 @@
 // statements for the same page in the same run. Prints the ratio list/raw at the end (goal <= 1.5
 // for the refill) and the times against their goals: each refill <= 50 ms; marking all 100,000
 // records of one item read <= 1 s; the unread recount after a run <= 20 ms.
+#include "TimesReporter.h"
 #include "app/AppConnections.h"
 #include "app/CTarvoApp.h"
 #include "app/CTarvoDoc.h"
@@ -343,50 +344,35 @@ BENCHMARK(BM_RawSort)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkAllRead)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecountUnread)->Unit(benchmark::kMillisecond);
 
-class RatioReporter final : public benchmark::ConsoleReporter
+// Each case beside its raw SQLite twin measured in the same run, then the goals.
+void PrintRatios(const TimesReporter& reporter)
 {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const auto& run : runs) {
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-            m_cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios() const
-    {
-        // CPU time as well: on a shared machine the wall time also counts the waits for a core.
-        std::printf("\n%-24s %12s %12s %8s %14s %14s %8s\n", "case", "list (ms)", "raw (ms)", "ratio", "list cpu (ms)",
-                    "raw cpu (ms)", "ratio");
-        for (const char* name : {"NextPage", "FilterChange", "Sort"}) {
-            const auto raw = m_times.find(std::string("BM_Raw") + name);
-            for (const char* painted : {"/painted:0", "/painted:1"}) {
-                const auto list = m_times.find(std::string("BM_List") + name + painted);
-                if (list != m_times.end() && raw != m_times.end() && raw->second > 0) {
-                    const double listCpu = m_cpu.at(list->first);
-                    const double rawCpu = m_cpu.at(raw->first);
-                    std::printf("%-24s %12.3f %12.3f %8.2f %14.3f %14.3f %8.2f\n",
-                                (std::string(name) + painted).c_str(), list->second, raw->second,
-                                list->second / raw->second, listCpu, rawCpu, listCpu / rawCpu);
-                }
-            }
-        }
-        std::printf("\n");
-        for (const auto& [name, goal] :
-             {std::pair{"BM_ListNextPage/painted:1", 50.0}, std::pair{"BM_ListFilterChange/painted:1", 50.0},
-              std::pair{"BM_ListSort/painted:1", 50.0}, std::pair{"BM_MarkAllRead/iterations:3", 1000.0},
-              std::pair{"BM_RecountUnread", 20.0}}) {
-            if (const auto found = m_times.find(name); found != m_times.end()) {
-                std::printf("%-32s %10.3f ms (goal <= %.0f ms)\n", name, found->second, goal);
+    const auto& times = reporter.Real();
+    // CPU time as well: on a shared machine the wall time also counts the waits for a core.
+    std::printf("\n%-24s %12s %12s %8s %14s %14s %8s\n", "case", "list (ms)", "raw (ms)", "ratio", "list cpu (ms)",
+                "raw cpu (ms)", "ratio");
+    for (const char* name : {"NextPage", "FilterChange", "Sort"}) {
+        const auto raw = times.find(std::string("BM_Raw") + name);
+        for (const char* painted : {"/painted:0", "/painted:1"}) {
+            const auto list = times.find(std::string("BM_List") + name + painted);
+            if (list != times.end() && raw != times.end() && raw->second > 0) {
+                const double listCpu = reporter.Cpu().at(list->first);
+                const double rawCpu = reporter.Cpu().at(raw->first);
+                std::printf("%-24s %12.3f %12.3f %8.2f %14.3f %14.3f %8.2f\n", (std::string(name) + painted).c_str(),
+                            list->second, raw->second, list->second / raw->second, listCpu, rawCpu, listCpu / rawCpu);
             }
         }
     }
-
-private:
-    std::map<std::string, double> m_times;
-    std::map<std::string, double> m_cpu;
-};
+    std::printf("\n");
+    for (const auto& [name, goal] :
+         {std::pair{"BM_ListNextPage/painted:1", 50.0}, std::pair{"BM_ListFilterChange/painted:1", 50.0},
+          std::pair{"BM_ListSort/painted:1", 50.0}, std::pair{"BM_MarkAllRead/iterations:3", 1000.0},
+          std::pair{"BM_RecountUnread", 20.0}}) {
+        if (const auto found = times.find(name); found != times.end()) {
+            std::printf("%-32s %10.3f ms (goal <= %.0f ms)\n", name, found->second, goal);
+        }
+    }
+}
 
 } // namespace
 
@@ -395,9 +381,9 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     std::fflush(stdout);
     g_world.reset();
     benchmark::Shutdown();
