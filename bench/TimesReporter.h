@@ -25,3 +25,14 @@ private:
     std::map<std::string, double> m_real;
     std::map<std::string, double> m_cpu;
 };
+
+// The whole main of a benchmark that prints its ratios after the run.
+inline int RunThenPrint(int argc, char** argv, void (*print)(const std::map<std::string, double>& realTimes))
+{
+    benchmark::Initialize(&argc, argv);
+    TimesReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    print(reporter.Real());
+    benchmark::Shutdown();
+    return 0;
+}

@@ -145,10 +145,5 @@ void PrintRatios(const std::map<std::string, double>& times)
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    TimesReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatios(reporter.Real());
-    benchmark::Shutdown();
-    return 0;
+    return RunThenPrint(argc, argv, PrintRatios);
 }
