@@ -62,7 +62,8 @@ public:
     Outcome StoreLarge(SourceRowInfo& row);
     // Opens a slice now, so that what the caller reads next and what it stores are one transaction.
     bool Begin();
-    // Commits the open slice; false when that failed (its rows are not stored).
+    // Writes the queued rows and commits the open slice; false when the commit failed (its rows are
+    // not stored) or a queued row was refused (it and the rows queued after it are not stored).
     bool Flush();
 
     int Committed() const { return m_nCommitted; }
