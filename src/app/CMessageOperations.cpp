@@ -87,6 +87,26 @@ std::optional<SearchIndexProgress> CMessageOperations::IndexForSearch(long long 
     return SearchIndexState(error);
 }
 
+bool CMessageOperations::CompleteSearchIndex(long long stepKeys,
+                                             const std::function<void(const SearchIndexProgress&)>& beforeStep,
+                                             std::string& error)
+{
+    auto progress = SearchIndexState(error);
+    while (progress && !progress->Complete()) {
+        if (beforeStep) {
+            beforeStep(*progress);
+        }
+        const long long done = progress->done;
+        progress = IndexForSearch(stepKeys, error);
+        if (progress && progress->done <= done) {
+            // The step met another program's lock: the same words as a step that failed on it.
+            error = UiText("SearchIndex", "数据库正忙");
+            return false;
+        }
+    }
+    return progress.has_value();
+}
+
 std::optional<SortKeysState> CMessageOperations::MakeSortKeys(long long stepRows, std::string& error)
 {
     const bool written = Write(

@@ -63,11 +63,16 @@ public:
     static constexpr long long kSortKeysAtOnce = 20000;
     std::optional<MessagePage> Page(const MessageQuery& query, std::string& error);
 
-    // How far the search index is with the records an older file held before it had one.
+    // How far the search index is with the records waiting for it: those an older file held before
+    // it had one, and those the last checks stored.
     std::optional<SearchIndexProgress> SearchIndexState(std::string& error);
     // Indexes the next of those records, about stepKeys keys (the window takes short steps, a web
     // record may hold megabytes).
     std::optional<SearchIndexProgress> IndexForSearch(long long stepKeys, std::string& error);
+    // All of them, step by step; beforeStep (may be empty) hears how far it is. False when a step
+    // failed or met another program's lock: the rest waits for the next time.
+    bool CompleteSearchIndex(long long stepKeys, const std::function<void(const SearchIndexProgress&)>& beforeStep,
+                             std::string& error);
     // The keys that sort the list by a text column: those of the next stepRows records that wait
     // for them (all records of an older file, or all after the text order changed).
     std::optional<SortKeysState> MakeSortKeys(long long stepRows, std::string& error);

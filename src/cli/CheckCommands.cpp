@@ -112,6 +112,15 @@ private:
     long long m_lastId = 0;
 };
 
+// The checks leave the search index of what they stored to steps after the run. A step that meets
+// another program's lock leaves the rest to the next run or search.
+void IndexStoredFindings(CMessageOperations& messages)
+{
+    constexpr long long kStepKeys = 5000;
+    std::string ignored;
+    messages.CompleteSearchIndex(kStepKeys, nullptr, ignored);
+}
+
 // Runs one check run to its end; a signal asks it to stop. True when a signal arrived. The wait
 // wakes on a signal or on the worker's end, whichever comes first (no polling).
 bool RunChecks(CTarvoDoc& doc, const ItemPtr& item)
@@ -263,6 +272,7 @@ int RunCheckCommand(CliContext& context, CliArgs& args)
             context.out << UiText("CheckCommands", "检查出错:") << errors << UiText("CheckCommands", "项\n");
         }
     }
+    IndexStoredFindings(messages);
     // Sounds queued by the run play once it has ended; give them a moment before leaving.
     doc.Sounds().WaitUntilIdle(std::chrono::seconds(15));
     // A run in which an item could not be checked is no success, even when others found something.
@@ -302,6 +312,7 @@ int RunWatchCommand(CliContext& context, CliArgs& args)
         stop = WaitForSignal(std::clamp(untilSecond, std::chrono::milliseconds(1), std::chrono::milliseconds(200)));
         if (running && !doc.HasRunningChecks()) {
             running = false;
+            IndexStoredFindings(messages);
             doc.RecountUnread();
             printer.Status(doc.TrayTipText());
         }

@@ -19,21 +19,22 @@ constexpr const char* kNothingToUndoText = WENDAR_TR_NOOP("MessageCommands", "�
 constexpr const char* kIndexingText = WENDAR_TR_NOOP("MessageCommands", "正在建立搜索索引: ");
 constexpr long long kIndexStepKeys = 5000;
 
-// Records of a file made before the search index existed are indexed once, before the first search.
+// Records still waiting for the search index (of an older file, or of checks) are indexed before a search.
 bool CompleteSearchIndex(CliContext& context)
 {
     std::string error;
-    auto progress = context.app.Messages().SearchIndexState(error);
     int shown = -1;
-    while (progress && !progress->Complete()) {
-        const int percent = static_cast<int>(progress->done * 100 / std::max(1LL, progress->total));
-        if (percent != shown) {
-            context.err << UiText("MessageCommands", kIndexingText) << percent << "%\n";
-            shown = percent;
-        }
-        progress = context.app.Messages().IndexForSearch(kIndexStepKeys, error);
-    }
-    if (!progress) {
+    const bool complete = context.app.Messages().CompleteSearchIndex(
+        kIndexStepKeys,
+        [&](const SearchIndexProgress& progress) {
+            const int percent = static_cast<int>(progress.done * 100 / std::max(1LL, progress.total));
+            if (percent != shown) {
+                context.err << UiText("MessageCommands", kIndexingText) << percent << "%\n";
+                shown = percent;
+            }
+        },
+        error);
+    if (!complete) {
         context.err << error << '\n';
         return false;
     }

@@ -1,6 +1,7 @@
 #include "store/FindingStore.h"
 
 #include "store/MessageTypeInfo.h"
+#include "store/SearchIndex.h"
 #include "store/SourceRowInfo.h"
 #include "store/UserIdentity.h"
 
@@ -54,6 +55,7 @@ CFindingStore::~CFindingStore()
     Flush();
     // The statements end before the transaction's hold on the connection does.
     m_known.reset();
+    m_deferIndexing.reset();
     m_inserts.clear();
 }
 
@@ -134,8 +136,20 @@ bool CFindingStore::EndSliceIfDue()
     return Flush();
 }
 
+void CFindingStore::DeferSearchIndexing()
+{
+    if (!m_deferIndexing) {
+        m_deferIndexing = std::make_unique<CAdoCommand>(m_connection, DeferSearchIndexingSql());
+    }
+    // Where the rows cannot wait (or the file has no such index), the triggers index them.
+    m_deferIndexing->Bind(1, static_cast<long long>(m_queued.size())).Run();
+}
+
 bool CFindingStore::WriteQueued()
 {
+    if (!m_queued.empty()) {
+        DeferSearchIndexing();
+    }
     size_t written = 0;
     bool oneByOne = false;
     while (written < m_queued.size()) {

@@ -6,7 +6,8 @@
 // the next check finds new and stores once. A slice ends only after a whole row, so what the
 // caller reads after Begin and the row it then stores stay one transaction. A row is stored only while its item
 // still exists, so a check that outlives the deletion of its item leaves nothing behind. Rows are
-// queued and written kRowsPerStatement to a statement, all of them before their slice commits.
+// queued and written kRowsPerStatement to a statement, all of them before their slice commits. The
+// search index of the rows is left to the indexing steps that follow a check (SearchIndex.h).
 #include "store/CAdoConnection.h"
 
 #include <chrono>
@@ -71,8 +72,8 @@ public:
     // The database's own words for the last failure.
     const std::string& LastError() const { return m_strLastError; }
 
-    // Rows written by one statement: each statement that fires the search index's trigger makes
-    // the index write its pending terms out, so a row a statement would cost three times as much.
+    // Rows written by one statement: each statement that fires the search index's trigger (when the
+    // rows cannot wait for the indexing steps) makes the index write its pending terms out.
     static constexpr int kRowsPerStatement = 256; // a power of two
 
 private:
@@ -87,6 +88,7 @@ private:
     Outcome Insert(const SourceRowInfo& row, std::string content, const std::string* largeContent = nullptr);
     // Writes the queued rows into the open slice; false when the database refused (they are not stored).
     bool WriteQueued();
+    void DeferSearchIndexing();
     CAdoCommand* InsertCommand(int rows);
     const std::string& Identity(const SourceRowInfo& row) const;
     bool Prepare();
@@ -100,6 +102,7 @@ private:
     std::function<bool()> m_keepWaiting;
     std::unique_ptr<CAdoTransaction> m_transaction;
     std::unique_ptr<CAdoCommand> m_known;
+    std::unique_ptr<CAdoCommand> m_deferIndexing;
     std::map<int, std::unique_ptr<CAdoCommand>> m_inserts; // by rows a statement
     std::vector<QueuedRow> m_queued;
     // The date of the newest queued row of each identity: the duplicate test asks it first.

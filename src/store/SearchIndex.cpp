@@ -19,6 +19,16 @@ constexpr const char* kIndexRowsSql =
     "ifnull(SourceFromName, '') || char(10) || ifnull(SourceToName, '') || char(10) || "
     "ifnull(SourceContent, '') || char(10) from userdata where ID > %from and ID <= %to";
 constexpr const char* kMoveStateSql = "update userdata_search_state set indexedTo = %to";
+// The next key is one above the highest ever used (AUTOINCREMENT) or stored. Every key up to it is
+// indexed when nothing waits (the triggers indexed those above indexTo); and the waiting keys can
+// grow only while no indexed key lies above them.
+constexpr const char* kDeferSql =
+    "update userdata_search_state set indexedTo = iif(indexedTo >= indexTo, used.maxKey, indexedTo), "
+    "indexTo = max(indexTo, used.maxKey + ?1) from (select max(ifnull((select seq from sqlite_sequence where "
+    "name = 'userdata'), 0), ifnull((select max(ID) from userdata), 0)) as maxKey) as used "
+    "where indexedTo >= indexTo or indexTo >= used.maxKey";
+// The records still waiting for the index, matched by their texts.
+constexpr const char* kWaitingSql = "ID > %from and ID <= %to";
 
 // The index's terms are three characters long: a shorter word is any term that begins with it.
 constexpr const char* kTermsSql = "select term from userdata_search_terms where term >= %word and term < %word || "
@@ -27,7 +37,7 @@ constexpr const char* kTermsSql = "select term from userdata_search_terms where 
 constexpr int kMaxTerms = 4000;
 constexpr size_t kTrigram = 3;
 constexpr const char* kNoRowsSql = " and 0";
-constexpr const char* kMatchSql = " and ID in (select rowid from userdata_search where userdata_search match %match)";
+constexpr const char* kMatchSql = "ID in (select rowid from userdata_search where userdata_search match %match)";
 constexpr const char* kIndexCountSql =
     "select count(*) as total from userdata_search where userdata_search match %match";
 // Single characters are looked for in the texts themselves.
@@ -115,6 +125,11 @@ std::string LikeCondition(std::string_view word)
 
 } // namespace
 
+const char* DeferSearchIndexingSql()
+{
+    return kDeferSql;
+}
+
 bool ReadSearchIndexProgress(CAdoConnection& connection, SearchIndexProgress& progress, std::string& error)
 {
     return ReadInts(connection, kProgressSql, progress.done, progress.total, error);
@@ -159,8 +174,14 @@ bool SearchCondition(CAdoConnection& connection, std::string_view text, std::str
 bool SearchStatements(CAdoConnection& connection, std::string_view text, SearchSql& sql, std::string& error)
 {
     sql = SearchSql();
+    SearchIndexProgress progress;
+    if (!ReadSearchIndexProgress(connection, progress, error)) {
+        return false;
+    }
     std::string& condition = sql.condition;
-    std::string match;
+    std::string match;   // the words the index answers, as its match expression
+    std::string waiting; // the same words as text conditions, for the records not in the index yet
+    bool notInIndex = false;
     for (const std::string& word : SearchWords(text)) {
         const size_t length = Utf8Length(word);
         std::string part;
@@ -171,26 +192,36 @@ bool SearchStatements(CAdoConnection& connection, std::string_view text, SearchS
             if (!ShortWordGroup(connection, word, part, none, error)) {
                 return false;
             }
-            if (none) {
-                condition = kNoRowsSql;
-                sql.indexCount.clear();
-                return true;
-            }
-            if (part.empty()) {
+            if (part.empty() && !none) {
                 condition += LikeCondition(word); // too common for the terms: read the rows
                 continue;
             }
+            notInIndex = notInIndex || none;
         } else {
             condition += LikeCondition(word);
             continue;
         }
-        match += (match.empty() ? "" : " AND ") + part;
+        waiting += LikeCondition(word);
+        if (!part.empty()) {
+            match += (match.empty() ? "" : " AND ") + part;
+        }
     }
-    if (!match.empty()) {
+    if (waiting.empty()) {
+        return true; // only words the texts themselves answer
+    }
+    const std::string indexed = notInIndex ? "0" : SqlWith(kMatchSql, "%match", SqlQuoted(match));
+    if (progress.Complete()) {
+        if (notInIndex) {
+            condition = kNoRowsSql;
+            return true;
+        }
         if (condition.empty()) {
             sql.indexCount = SqlWith(kIndexCountSql, "%match", SqlQuoted(match));
         }
-        condition = SqlWith(kMatchSql, "%match", SqlQuoted(match)) + condition;
+        condition = " and " + indexed + condition;
+        return true;
     }
+    const std::string range = SqlWith(SqlWith(kWaitingSql, "%from", progress.done), "%to", progress.total);
+    condition = " and (" + indexed + " or (" + range + waiting + "))" + condition;
     return true;
 }

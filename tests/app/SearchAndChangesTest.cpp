@@ -1,6 +1,7 @@
 #include "ItemStore.h"
 #include "MessageStore.h"
 #include "store/ExcludeTable.h"
+#include "store/FindingStore.h"
 #include "store/LocalDatabase.h"
 
 #include <algorithm>
@@ -22,6 +23,27 @@ protected:
         std::sort(ids.begin(), ids.end());
         return ids;
     }
+    // Stores the findings as a check does; their keys.
+    std::vector<int> Check(MessageTypeInfo& item, const std::vector<std::string>& infos)
+    {
+        const long long before = store.QueryNumber("select ifnull(max(id), 0) from userdata");
+        {
+            CFindingStore findings(store.connection(), item);
+            for (const std::string& info : infos) {
+                SourceRowInfo row;
+                row.ID = std::to_string(++checked);
+                row.Info = info;
+                EXPECT_EQ(findings.StoreIfNew(row), CFindingStore::Outcome::Stored);
+            }
+            EXPECT_TRUE(findings.Flush());
+        }
+        std::vector<int> ids;
+        for (size_t i = 1; i <= infos.size(); ++i) {
+            ids.push_back(static_cast<int>(before + i));
+        }
+        return ids;
+    }
+    int checked = 1000;
 };
 
 } // namespace
@@ -86,6 +108,42 @@ TEST_F(Search, TheIndexFollowsNewFindingsDeletionsUndoAndChangedTexts)
     EXPECT_EQ(Found("停机", 0, kFilterRead), (std::vector<int>{first, second}));
 }
 
+TEST_F(Search, ACheckLeavesItsFindingsToTheIndexingStepsAndTheSearchFindsThemMeanwhile)
+{
+    const int before = Add(itemA, "服务器维护通知", "今晚停机");
+    const std::vector<int> found = Check(itemA, {"再次停机 Server", "数据库维护", "停机"});
+    auto progress = messages.SearchIndexState(error);
+    ASSERT_TRUE(progress) << error;
+    EXPECT_EQ(progress->done, before);
+    EXPECT_EQ(progress->total, found.back());
+    const struct
+    {
+        const char* text;
+        std::vector<int> ids;
+    } cases[] = {
+        {"停机", {before, found[0], found[2]}},
+        {"server", {found[0]}}, // case folded
+        {"数据库", {found[1]}}, // a two-character word the index has no term for
+        {"数据", {found[1]}},
+        {"维护 停机", {before}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Found(c.text), c.ids) << c.text << " while waiting";
+    }
+
+    ASSERT_TRUE(messages.CompleteSearchIndex(1, nullptr, error)) << error;
+    EXPECT_TRUE(messages.SearchIndexState(error)->Complete());
+    for (const auto& c : cases) {
+        EXPECT_EQ(Found(c.text), c.ids) << c.text << " once indexed";
+    }
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata_search"), 4);
+    // A record of another program comes between: the next check's findings wait after it.
+    const int other = Add(itemB, "停机", "");
+    const std::vector<int> next = Check(itemA, {"停机"});
+    EXPECT_EQ(Found("停机"), (std::vector<int>{before, found[0], found[2], other, next[0]}));
+    EXPECT_EQ(messages.SearchIndexState(error)->done, other);
+}
+
 TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemToIt)
 {
     // A file of an older version: records, but no index.
@@ -111,6 +169,11 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
     std::vector<int> restored;
     ASSERT_TRUE(messages.Undo(restored, error)) << error;
     EXPECT_EQ(Found("新的消息"), (std::vector<int>{fresh}));
+    // A check after it cannot join the waiting keys (an indexed one lies between): the triggers
+    // index its findings.
+    const std::vector<int> afterFresh = Check(itemA, {"新的消息"});
+    EXPECT_EQ(Found("新的消息"), (std::vector<int>{fresh, afterFresh[0]}));
+    EXPECT_EQ(Found("第四千条"), (std::vector<int>{4000})) << "found before it is indexed";
 
     std::vector<long long> steps;
     for (int round = 0; round < 100 && !progress->Complete(); ++round) {
@@ -123,7 +186,7 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
     query.search = "旧的消息";
     EXPECT_EQ(messages.Page(query, error)->totalCount, 4500);
     EXPECT_EQ(Found("第四千条"), (std::vector<int>{4000}));
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata_search"), 4501);
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata_search"), 4502);
     ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
     EXPECT_TRUE(messages.SearchIndexState(error)->Complete());
 }

@@ -194,6 +194,9 @@ TEST_F(Cli, CheckTellsTheRunsResultAndFindingsAndAFailedItemInItsExitStatus)
     EXPECT_THAT(Ok({"--json", "check", "1"}), HasSubstr(R"({"result":0,"stored":0,)"));
     AddItem("站", "2", SetPage("/cli-check.htm", "<p>news</p>"));
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:1条\n"));
+    // The finding waited for the search index only until the run had ended.
+    EXPECT_EQ(Number("select count(*) from userdata_search_state where indexedTo = indexTo"), 1);
+    EXPECT_EQ(Number("select count(*) from userdata_search"), 1);
     EXPECT_THAT(Ok({"check", "2"}), HasSubstr("新消息:0条\n")); // a run's own findings, not the item's
 
     // A database item without a view cannot be checked: the run ends with status 1 and says so.

@@ -4,6 +4,8 @@
 #include "FrameFixture.h"
 #include "gui/widgets/CBusyAnimation.h"
 #include "store/CAdoConnection.h"
+#include "store/FindingStore.h"
+#include "store/SourceRowInfo.h"
 
 #include <thread>
 
@@ -284,13 +286,25 @@ TEST_F(MainFrame, RunBusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     ASSERT_TRUE(app.Db().main.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
                                       std::to_string(item.messagetypeid) + ", 'old')"));
     Gate gate;
+    int serial = 0;
     doc->SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
         gate.Pass();
-        context.mainConnection.Execute("insert into userdata (status, MessageTypeID, SourceInfo) values (0, " +
-                                       std::to_string(checked.messagetypeid) + ", 'a'), (0, " +
-                                       std::to_string(checked.messagetypeid) + ", 'b')");
+        // As the monitors store: the search index of the findings is left to the window's steps.
+        CFindingStore findings(context.mainConnection, checked);
+        for (const char* info : {"a", "b"}) {
+            SourceRowInfo row;
+            row.ID = std::to_string(++serial);
+            row.Info = info;
+            findings.StoreIfNew(row);
+        }
+        findings.Flush();
         return 1;
     });
+    const auto indexed = [&] {
+        std::string error;
+        const auto progress = app.Messages().SearchIndexState(error);
+        return progress && progress->Complete();
+    };
     frame->Command(cmd::kCheckItem);
     doc->m_pCurItem = shared;
     frame->Command(cmd::kCheckItem);
@@ -301,6 +315,7 @@ TEST_F(MainFrame, RunBusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     ASSERT_TRUE(WaitFor([&] { return !notifier.shown.empty(); }));
     EXPECT_EQ(notifier.shown[0].first, QStringLiteral("Wendar: 3 条新消息"));
     EXPECT_EQ(notifier.shown[0].second, QStringLiteral("新闻: 3 条"));
+    EXPECT_TRUE(WaitFor(indexed));
 
     frame->hide();
     notifier.Click();
@@ -310,7 +325,7 @@ TEST_F(MainFrame, RunBusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     app.m_settings.EnableDesktopNotify = 0;
     frame->Command(cmd::kCheckItem);
     doc->WaitForChecks();
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(WaitFor(indexed)) << "indexed all the same";
     EXPECT_EQ(notifier.shown.size(), 1U);
 
     // The next run tells only what was stored after the last report.

@@ -312,11 +312,11 @@ void CMainFrame::BuildPagingBar()
         doc.UpdateAllViews(m_tree);
         UpdateCommandUi();
     });
-    auto* indexer = new CSearchIndexer(m_context.app, this);
-    connect(indexer, &CSearchIndexer::Progress, m_pagingBar, &CPagingBar::ShowIndexing);
+    m_indexer = new CSearchIndexer(m_context.app, this);
+    connect(m_indexer, &CSearchIndexer::Progress, m_pagingBar, &CPagingBar::ShowIndexing);
     // Its first look at the store comes after the window is shown; until then the field shows
     // the search hint, as it does once the index is complete.
-    QTimer::singleShot(0, indexer, &CSearchIndexer::Start);
+    QTimer::singleShot(0, m_indexer, &CSearchIndexer::Start);
     m_busy = new CBusyAnimation(m_pagingToolbar);
     m_pagingToolbar->addWidget(m_busy);
     NameOverflowButton(m_pagingToolbar);
@@ -473,6 +473,7 @@ void CMainFrame::SetBusyAnimation(bool on)
 
 void CMainFrame::OnRunFindings(const std::vector<RunFinding>& findings)
 {
+    m_indexer->Start(); // the run left the search index of its findings to the indexing steps
     if (m_context.app.m_settings.EnableDesktopNotify == 0 || !m_options.notifier) {
         return;
     }

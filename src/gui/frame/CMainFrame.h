@@ -20,6 +20,7 @@ class CBusyAnimation;
 class CLeftView;
 class CMainTick;
 class CPagingBar;
+class CSearchIndexer;
 class CQueuedMainWindow;
 class CTarvoView;
 class CElidedLabel;
@@ -197,6 +198,7 @@ private:
     QToolBar* m_pagingToolbar = nullptr;
     CPagingBar* m_pagingBar = nullptr;
     CBusyAnimation* m_busy = nullptr;
+    CSearchIndexer* m_indexer = nullptr;
     CElidedLabel* m_statusText = nullptr;
     QLabel* m_keyIndicators[3] = {};
     QLabel* m_date = nullptr;

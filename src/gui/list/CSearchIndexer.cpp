@@ -31,9 +31,9 @@ void CSearchIndexer::Start()
 {
     std::string error;
     const auto progress = m_app.Messages().SearchIndexState(error);
-    if (progress && progress->Complete()) {
+    m_searchDone = progress && progress->Complete();
+    if (m_searchDone) {
         Q_EMIT Progress(kDone);
-        m_searchDone = true;
     }
     m_timer->start(m_searchDone ? kSortKeysStartMs : 0);
 }
