@@ -128,3 +128,23 @@ TEST_F(FindingStoreTest, AWaitingWindowWriteLandsBetweenTheSlicesOfALongStore)
     EXPECT_EQ(storedMeanwhile, 2) << "the write came between the slices, not after the store";
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 3);
 }
+
+TEST_F(FindingStoreTest, AFullDiskEndsTheStoreAndWhatWasCommittedIsWhatIsCounted)
+{
+    // The file may grow by a few pages only: a statement of many rows meets the limit.
+    const long long pages = store.QueryNumber("pragma page_count");
+    ASSERT_TRUE(store.connection().Execute("pragma max_page_count=" + std::to_string(pages + 40)));
+    CFindingStore findings(store.connection(), m_item);
+    CFindingStore::Outcome outcome = CFindingStore::Outcome::Stored;
+    for (int i = 0; i < CFindingStore::kBatchRows * 4 && outcome == CFindingStore::Outcome::Stored; ++i) {
+        SourceRowInfo row = Row(i);
+        row.Content.append(500, 'x');
+        outcome = findings.StoreIfNew(row);
+    }
+    EXPECT_EQ(outcome, CFindingStore::Outcome::Failed);
+    EXPECT_FALSE(findings.LastError().empty());
+    findings.Flush(); // keeps what the slice held before the refused statement, as a check does
+    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), findings.Committed());
+    EXPECT_EQ(m_item.m_nNewCount, findings.Committed());
+    EXPECT_EQ(store.QueryNumber("select sum(n) from userdata_counts"), findings.Committed());
+}
