@@ -17,8 +17,6 @@ constexpr int kFtpCategory = 3;
 constexpr const char* kSubjectLabel = WENDAR_TR_NOOP("CMessageOperations", "标题: ");
 constexpr const char* kSenderLabel = WENDAR_TR_NOOP("CMessageOperations", "发送者: ");
 constexpr const char* kReceiverLabel = WENDAR_TR_NOOP("CMessageOperations", "接收者: ");
-// Keys per indexing step: a few tens of milliseconds for notices of usual length.
-constexpr long long kIndexStepKeys = 2000;
 
 } // namespace
 

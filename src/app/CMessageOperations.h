@@ -69,8 +69,10 @@ public:
     // Indexes the next of those records, about stepKeys keys (the window takes short steps, a web
     // record may hold megabytes).
     std::optional<SearchIndexProgress> IndexForSearch(long long stepKeys, std::string& error);
-    // All of them, step by step; beforeStep (may be empty) hears how far it is. False when a step
-    // failed or met another program's lock: the rest waits for the next time.
+    // All of them, step by step (a program that waits for the whole index takes long steps);
+    // beforeStep (may be empty) hears how far it is. False when a step failed or met another
+    // program's lock: the rest waits for the next time.
+    static constexpr long long kLongIndexStepKeys = 5000;
     bool CompleteSearchIndex(long long stepKeys, const std::function<void(const SearchIndexProgress&)>& beforeStep,
                              std::string& error);
     // The keys that sort the list by a text column: those of the next stepRows records that wait

@@ -116,9 +116,8 @@ private:
 // another program's lock leaves the rest to the next run or search.
 void IndexStoredFindings(CMessageOperations& messages)
 {
-    constexpr long long kStepKeys = 5000;
     std::string ignored;
-    messages.CompleteSearchIndex(kStepKeys, nullptr, ignored);
+    messages.CompleteSearchIndex(CMessageOperations::kLongIndexStepKeys, nullptr, ignored);
 }
 
 // Runs one check run to its end; a signal asks it to stop. True when a signal arrived. The wait

@@ -17,7 +17,6 @@ constexpr const char* kDeletedText = WENDAR_TR_NOOP("MessageCommands", "已删�
 constexpr const char* kRestoredText = WENDAR_TR_NOOP("MessageCommands", "已恢复");
 constexpr const char* kNothingToUndoText = WENDAR_TR_NOOP("MessageCommands", "没有可以撤销的删除");
 constexpr const char* kIndexingText = WENDAR_TR_NOOP("MessageCommands", "正在建立搜索索引: ");
-constexpr long long kIndexStepKeys = 5000;
 
 // Records still waiting for the search index (of an older file, or of checks) are indexed before a search.
 bool CompleteSearchIndex(CliContext& context)
@@ -25,7 +24,7 @@ bool CompleteSearchIndex(CliContext& context)
     std::string error;
     int shown = -1;
     const bool complete = context.app.Messages().CompleteSearchIndex(
-        kIndexStepKeys,
+        CMessageOperations::kLongIndexStepKeys,
         [&](const SearchIndexProgress& progress) {
             const int percent = static_cast<int>(progress.done * 100 / std::max(1LL, progress.total));
             if (percent != shown) {
