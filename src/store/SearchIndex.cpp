@@ -174,10 +174,6 @@ bool SearchCondition(CAdoConnection& connection, std::string_view text, std::str
 bool SearchStatements(CAdoConnection& connection, std::string_view text, SearchSql& sql, std::string& error)
 {
     sql = SearchSql();
-    SearchIndexProgress progress;
-    if (!ReadSearchIndexProgress(connection, progress, error)) {
-        return false;
-    }
     std::string& condition = sql.condition;
     std::string match;   // the words the index answers, as its match expression
     std::string waiting; // the same words as text conditions, for the records not in the index yet
@@ -208,6 +204,10 @@ bool SearchStatements(CAdoConnection& connection, std::string_view text, SearchS
     }
     if (waiting.empty()) {
         return true; // only words the texts themselves answer
+    }
+    SearchIndexProgress progress;
+    if (!ReadSearchIndexProgress(connection, progress, error)) {
+        return false;
     }
     const std::string indexed = notInIndex ? "0" : SqlWith(kMatchSql, "%match", SqlQuoted(match));
     if (progress.Complete()) {
