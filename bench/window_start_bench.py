@@ -3,7 +3,7 @@
 
 Prepares an application directory with one web item and N stored messages (100,000 by default),
 then starts `wendar` on it and, in the same run and the same way, a bare Qt main window; each is
-timed from the start of the process until its window is mapped (first painted) on the X server, R
+timed from the start of the process until the X server maps its window (build/bin/map_watcher), R
 times (the median is printed, with the ratio to the bare window: goal <= 1.3). Prints wendar's
 resident memory at rest a few seconds after the window showed (goal <= 80 MiB), and again after the
 first message is shown (a click on the first row of the list), with that of the
@@ -18,6 +18,7 @@ usage: bench/window_start_bench.py BUILD_DIR [--messages N] [--runs R] [--items-
 """
 import argparse
 import os
+import queue
 import shutil
 import signal
 import sqlite3
@@ -25,6 +26,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 
@@ -45,22 +47,51 @@ def start_xvfb(env):
     return xvfb
 
 
-def window_shown(env, title):
-    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=env,
-                            capture_output=True, text=True)
-    return result.returncode == 0 and result.stdout.strip() != ""
+WATCHER = None  # the MapWatcher of the run
+
+
+class MapWatcher:
+    """The X server's MapNotify events, as build/bin/map_watcher prints them: (monotonic time, title)."""
+
+    def __init__(self, build, env):
+        self.process = subprocess.Popen([os.path.join(build, "bin", "map_watcher")], env=env, stdout=subprocess.PIPE,
+                                        text=True)
+        if self.process.stdout.readline().strip() != "ready":
+            raise SystemExit("map_watcher did not start")
+        self.maps = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            stamp, _, title = line.rstrip("\n").partition(" ")
+            self.maps.put((float(stamp), title))
+
+    def next_map(self, title, after, process, timeout):
+        """Time of the first map after `after` of a window whose title contains `title`."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline and process.poll() is None:
+            try:
+                stamp, shown = self.maps.get(timeout=0.5)
+            except queue.Empty:
+                continue
+            if stamp >= after and title in shown:
+                return stamp
+        return None
+
+    def stop(self):
+        self.process.kill()
+        self.process.wait(5)
 
 
 def time_to_window(argv, env, title, timeout=60):
-    """Seconds from the start of the process to its mapped window; the process still runs."""
+    """Seconds from the start of the process until the X server maps its window; the process still runs."""
     start = time.monotonic()
     process = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    while not window_shown(env, title):
-        if time.monotonic() - start > timeout or process.poll() is not None:
-            process.kill()
-            raise SystemExit("%s did not show its window" % argv[0])
-        time.sleep(0.005)
-    return time.monotonic() - start, process
+    mapped = WATCHER.next_map(title, start, process, timeout)
+    if mapped is None:
+        process.kill()
+        raise SystemExit("%s did not show its window" % argv[0])
+    return mapped - start, process
 
 
 def status_kib(pid, field):
@@ -187,6 +218,8 @@ def main():
     for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "WENDAR_HOME", "QT_ACCESSIBILITY"):
         env.pop(key, None)
     xvfb = start_xvfb(env)
+    global WATCHER
+    WATCHER = MapWatcher(build, env)
     try:
         if args.items_compare:
             return items_compare(build, tmp, env, args.runs)
@@ -246,6 +279,7 @@ def main():
         print("wendar now: %.1f MiB own (anonymous), %.1f MiB mapped files (shared libraries, fonts)"
               % (anon / 1024, mapped / 1024))
     finally:
+        WATCHER.stop()
         xvfb.terminate()
         xvfb.wait(5)
         shutil.rmtree(tmp, ignore_errors=True)

@@ -71,14 +71,14 @@ struct HealthInputs
 {
     std::map<int, ItemCheckState> states;
     std::map<int, ItemOptions> options;
-    std::vector<MessageTypeInfo> items;
+    std::vector<ItemKeyAndName> items;
 };
 
 std::optional<HealthInputs> ReadHealthInputs(CAdoConnection& connection, std::string& error)
 {
     auto states = ReadCheckStates(connection, error);
     auto options = states ? LoadAllItemOptions(connection, error) : std::nullopt;
-    auto items = options ? LoadAllItems(connection) : std::nullopt;
+    auto items = options ? LoadAllItemNames(connection) : std::nullopt;
     if (!items) {
         if (error.empty()) {
             error = connection.QuietError();
@@ -137,14 +137,15 @@ std::optional<std::map<int, ItemHealth>> CHealthOperations::AllHealth(std::strin
     }
     const auto& [states, options, items] = *read;
     std::map<int, ItemHealth> all;
-    for (const MessageTypeInfo& item : items) {
-        ItemHealth& health = all[item.messagetypeid];
-        health.messagetypeid = item.messagetypeid;
-        const auto state = states.find(item.messagetypeid);
+    for (const ItemKeyAndName& item : items) {
+        const int messagetypeid = item.messagetypeid;
+        ItemHealth& health = all[messagetypeid];
+        health.messagetypeid = messagetypeid;
+        const auto state = states.find(messagetypeid);
         if (state == states.end()) {
             continue;
         }
-        const auto option = options.find(item.messagetypeid);
+        const auto option = options.find(messagetypeid);
         health.state = StateOf(state->second, option == options.end() ? ItemOptions{} : option->second);
         health.consecutiveFailures = state->second.consecutiveFailures;
         health.lastCheckMs = state->second.lastCheckMs;
@@ -317,7 +318,7 @@ std::optional<std::vector<HealthChange>> CHealthOperations::TakeTimeChanges(std:
     }
     const auto& [states, options, items] = *read;
     std::vector<HealthChange> changes;
-    for (const MessageTypeInfo& item : items) {
+    for (const ItemKeyAndName& item : items) {
         const auto state = states.find(item.messagetypeid);
         if (state == states.end()) {
             continue;
@@ -341,8 +342,8 @@ std::optional<std::vector<HealthChange>> CHealthOperations::TakeTimeChanges(std:
             return std::nullopt;
         }
         if (changed && now == HealthState::Silent) {
-            changes.push_back({item.messagetypeid, item.MessageTypeName, stored, now,
-                               AnnouncementText(item.MessageTypeName, stored, now, state->second, itemOptions)});
+            changes.push_back({item.messagetypeid, item.name, stored, now,
+                               AnnouncementText(item.name, stored, now, state->second, itemOptions)});
         }
     }
     return changes;

@@ -47,6 +47,8 @@ struct ItemHealth
     std::int64_t lastSuccessMs = 0; // 0: never
     std::int64_t lastNewMs = 0;     // 0: nothing found yet
     std::string lastError;          // of the last failed check, kept after a success
+
+    bool operator==(const ItemHealth&) const = default;
 };
 
 // A change of an item's health that is to be announced (once).

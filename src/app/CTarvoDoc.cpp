@@ -169,17 +169,25 @@ void CTarvoDoc::ApplySettings(const Settings& settings)
 
 bool CTarvoDoc::LoadItems()
 {
-    const auto rows = LoadAllItems(m_connection);
-    if (!rows) {
-        return false;
-    }
     std::vector<ItemPtr> items;
-    for (const MessageTypeInfo& row : *rows) {
-        items.push_back(std::make_shared<MessageTypeInfo>(row));
+    if (!ForEachStoredItem(m_connection, [&items](MessageTypeInfo& item) {
+            items.push_back(std::make_shared<MessageTypeInfo>(std::move(item)));
+        })) {
+        return false;
     }
     std::lock_guard guard(m_itemsLock);
     m_items = std::move(items);
+    IndexItems();
     return true;
+}
+
+void CTarvoDoc::IndexItems()
+{
+    m_itemIndex.clear();
+    m_itemIndex.reserve(m_items.size());
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        m_itemIndex.emplace(m_items[i]->messagetypeid, i);
+    }
 }
 
 bool CTarvoDoc::RefreshItems()
@@ -199,8 +207,8 @@ bool CTarvoDoc::RefreshItems(CAdoConnection& connection)
     std::vector<ItemPtr> items;
     items.reserve(rows.size());
     for (const MessageTypeInfo& row : rows) {
-        auto old = std::find_if(m_items.begin(), m_items.end(),
-                                [&](const ItemPtr& item) { return item->messagetypeid == row.messagetypeid; });
+        auto known = m_itemIndex.find(row.messagetypeid);
+        auto old = known == m_itemIndex.end() ? m_items.end() : m_items.begin() + static_cast<long>(known->second);
         if (old == m_items.end()) {
             items.push_back(std::make_shared<MessageTypeInfo>(row));
             changed = true;
@@ -219,6 +227,7 @@ bool CTarvoDoc::RefreshItems(CAdoConnection& connection)
     }
     if (changed) {
         m_items = std::move(items);
+        IndexItems();
         ++m_nItemsVersion;
     }
     return true;
@@ -239,12 +248,8 @@ std::vector<ItemPtr> CTarvoDoc::Items() const
 ItemPtr CTarvoDoc::FindItem(int messagetypeid) const
 {
     std::lock_guard guard(m_itemsLock);
-    for (const auto& item : m_items) {
-        if (item->messagetypeid == messagetypeid) {
-            return item;
-        }
-    }
-    return nullptr;
+    auto known = m_itemIndex.find(messagetypeid);
+    return known == m_itemIndex.end() ? nullptr : m_items[known->second];
 }
 
 ItemPtr CTarvoDoc::ItemAt(size_t index) const
@@ -256,33 +261,35 @@ ItemPtr CTarvoDoc::ItemAt(size_t index) const
 void CTarvoDoc::AddItem(ItemPtr item)
 {
     std::lock_guard guard(m_itemsLock);
+    m_itemIndex[item->messagetypeid] = m_items.size();
     m_items.push_back(std::move(item));
 }
 
 void CTarvoDoc::ReplaceItem(int messagetypeid, const MessageTypeInfo& edited)
 {
     std::lock_guard guard(m_itemsLock);
-    for (auto& item : m_items) {
-        if (item->messagetypeid == messagetypeid) {
-            auto copy = std::make_shared<MessageTypeInfo>(edited);
-            // What the run counted for the item survives the edit.
-            copy->m_nUnreadCount = item->m_nUnreadCount.load();
-            copy->m_nNewCount = item->m_nNewCount.load();
-            // A copy taken while the run checked the item carries its busy flag; the run holds the old record.
-            copy->m_bBusy = false;
-            if (m_pCurItem == item) {
-                m_pCurItem = copy;
-            }
-            item = std::move(copy);
-            return;
-        }
+    auto known = m_itemIndex.find(messagetypeid);
+    if (known == m_itemIndex.end()) {
+        return;
     }
+    ItemPtr& item = m_items[known->second];
+    auto copy = std::make_shared<MessageTypeInfo>(edited);
+    // What the run counted for the item survives the edit.
+    copy->m_nUnreadCount = item->m_nUnreadCount.load();
+    copy->m_nNewCount = item->m_nNewCount.load();
+    // A copy taken while the run checked the item carries its busy flag; the run holds the old record.
+    copy->m_bBusy = false;
+    if (m_pCurItem == item) {
+        m_pCurItem = copy;
+    }
+    item = std::move(copy);
 }
 
 void CTarvoDoc::RemoveItem(int messagetypeid)
 {
     std::lock_guard guard(m_itemsLock);
     std::erase_if(m_items, [&](const ItemPtr& item) { return item->messagetypeid == messagetypeid; });
+    IndexItems();
     if (m_pCurItem && m_pCurItem->messagetypeid == messagetypeid) {
         m_pCurItem.reset();
     }

@@ -31,6 +31,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 class CAdoConnection;
@@ -223,8 +224,11 @@ private:
     std::atomic<int> m_nPerHostChecks{kDefaultPerHostChecks};
     int m_nReannounceTick = 0;
 
+    // Under m_itemsLock: the items in key order, and where each id stands in them.
+    void IndexItems();
     mutable std::mutex m_itemsLock;
     std::vector<ItemPtr> m_items;
+    std::unordered_map<int, size_t> m_itemIndex;
     std::map<int, Monitor> m_monitors;
     ItemCheckedListener m_itemChecked;
     HealthChangedListener m_healthChanged;

@@ -423,6 +423,25 @@ bool CAdoConnection::RunQuery(const std::string& sql, DbResult& result, std::vec
     return done;
 }
 
+bool CAdoConnection::RunQueryEach(const std::string& sql, DbResult& current, const std::function<void()>& onRow,
+                                  std::vector<std::string>& errors)
+{
+    bool done = false;
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_backend) {
+            errors.push_back(UiText("CAdoConnection", kNotOpenError));
+        } else {
+            done = m_backend->QueryEach(RewriteFor(*m_backend, sql), current, onRow, errors);
+            NoteOutcome(done);
+        }
+    }
+    if (!done) {
+        NoteFailure(errors);
+    }
+    return done;
+}
+
 void CAdoConnection::ShowErrors(const std::vector<std::string>& errors, int mode) const
 {
     if (errors.empty()) {

@@ -109,6 +109,10 @@ public:
 
     // Used by CAdoRecordset: runs a query under the lock; the dialect rewrite happens here.
     bool RunQuery(const std::string& sql, DbResult& result, std::vector<std::string>& errors);
+    // The same, a row at a time (see IDbBackend::QueryEach); onRow runs under the lock and must not
+    // use the connection.
+    bool RunQueryEach(const std::string& sql, DbResult& current, const std::function<void()>& onRow,
+                      std::vector<std::string>& errors);
     // Shows one message per engine error (the "ShowErrors" of the access layer).
     void ShowErrors(const std::vector<std::string>& errors, int mode) const;
 

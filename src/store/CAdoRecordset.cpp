@@ -73,6 +73,12 @@ bool CAdoRecordset::Open(const std::string& sql)
         Report(UiText("CAdoRecordset", kFieldErrorText), UiText("CAdoRecordset", kFieldErrorCaption));
         return false;
     }
+    NoteColumns();
+    return true;
+}
+
+void CAdoRecordset::NoteColumns()
+{
     m_bOpen = true;
     m_nPos = 0;
     // A name that stands twice (a join) reads the first column of that name.
@@ -87,7 +93,32 @@ bool CAdoRecordset::Open(const std::string& sql)
             }
         }
     }
-    return true;
+}
+
+bool CAdoRecordset::ForEachRow(const std::string& sql, const std::function<void(CAdoRecordset&)>& onRow)
+{
+    Close();
+    if (!m_pConnection || !m_pConnection->IsOpen()) {
+        Report(UiText("CAdoRecordset", kNotOpenText), "");
+        return false;
+    }
+    m_openErrors.clear();
+    bool first = true;
+    const bool done = m_pConnection->RunQueryEach(
+        sql, m_result,
+        [&] {
+            if (first) {
+                NoteColumns();
+                first = false;
+            }
+            onRow(*this);
+        },
+        m_openErrors);
+    Close();
+    if (!done) {
+        Report(UiText("CAdoRecordset", kFieldErrorText), UiText("CAdoRecordset", kFieldErrorCaption));
+    }
+    return done;
 }
 
 void CAdoRecordset::Close()

@@ -3,6 +3,7 @@
 // first column of that name wins) and convert values the way the stored records expect.
 #include "store/DbValue.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ public:
     // Every recordset is a static, read-only snapshot of the whole result, so there is no cursor
     // or lock type to choose.
     bool Open(const std::string& sql);
+    // The rows one at a time, without a snapshot of them all: for each, the recordset stands on it
+    // and onRow reads its fields (and must not use the connection). Closed afterwards; false as Open.
+    bool ForEachRow(const std::string& sql, const std::function<void(CAdoRecordset&)>& onRow);
     // The database's own words for the last Open that failed.
     const std::vector<std::string>& OpenErrors() const { return m_openErrors; }
     void Close();
@@ -52,6 +56,8 @@ public:
     bool HasColumn(std::string_view column) const;
 
 private:
+    // After the columns of m_result were read: the first column of each name, and the state of open.
+    void NoteColumns();
     static bool SameName(std::string_view a, std::string_view b);
     long ColumnIndex(std::string_view column) const;
     const DbValue* Field(std::string_view column);

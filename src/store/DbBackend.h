@@ -5,6 +5,7 @@
 #include "util/UiText.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,23 @@ public:
     virtual ~IDbBackend() = default;
     virtual bool Execute(const std::string& sql, std::vector<std::string>& errors) = 0;
     virtual bool Query(const std::string& sql, DbResult& result, std::vector<std::string>& errors) = 0;
+    // The rows one at a time: each in current.rows[0] (current.columns set), then onRow. Engines
+    // that read the whole result first hand its rows on the same way.
+    virtual bool QueryEach(const std::string& sql, DbResult& current, const std::function<void()>& onRow,
+                           std::vector<std::string>& errors)
+    {
+        DbResult all;
+        if (!Query(sql, all, errors)) {
+            return false;
+        }
+        current.columns = std::move(all.columns);
+        current.rows.resize(1);
+        for (auto& row : all.rows) {
+            current.rows[0] = std::move(row);
+            onRow();
+        }
+        return true;
+    }
     virtual bool IsOpen() const = 0;
     // A statement whose "?" placeholders take texts that may be megabytes: the engine reads them
     // where they are, no statement text holds them. Engines that cannot say so in errors.

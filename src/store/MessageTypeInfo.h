@@ -5,6 +5,7 @@
 #include "store/SharedInt.h"
 #include "store/UserIdentity.h"
 
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -28,6 +29,11 @@ enum MessageCategoryValue : int
 class MessageTypeInfo
 {
 public:
+    MessageTypeInfo() = default;
+    MessageTypeInfo(const MessageTypeInfo&) = default;
+    MessageTypeInfo(MessageTypeInfo&&) noexcept = default; // loading thousands of items moves, not copies
+    MessageTypeInfo& operator=(const MessageTypeInfo&) = default;
+    MessageTypeInfo& operator=(MessageTypeInfo&&) noexcept = default;
     virtual ~MessageTypeInfo() = default;
 
     bool LoadFromRecordset(CAdoRecordset& rs);
@@ -74,6 +80,16 @@ void CopyColumns(MessageTypeInfo& to, const MessageTypeInfo& from);
 // Every stored item in key order (the tree's order); nullopt when the table cannot be read. Shows
 // nothing: the caller decides what a failure means.
 std::optional<std::vector<MessageTypeInfo>> LoadAllItems(CAdoConnection& connection);
+// The same items handed over one at a time (onItem may move from it); false when the table cannot
+// be read.
+bool ForEachStoredItem(CAdoConnection& connection, const std::function<void(MessageTypeInfo&)>& onItem);
+struct ItemKeyAndName
+{
+    int messagetypeid = 0;
+    std::string name;
+};
+// The key and name of every stored item, in the same order: what the health of all items needs.
+std::optional<std::vector<ItemKeyAndName>> LoadAllItemNames(CAdoConnection& connection);
 
 // The stored row of one item; nullopt when there is none or it cannot be read.
 std::optional<MessageTypeInfo> LoadItem(CAdoConnection& connection, int messagetypeid);

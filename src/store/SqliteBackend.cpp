@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <limits>
 #include <sqlite3.h>
 #include <thread>
@@ -74,16 +75,19 @@ bool ParseSqliteDate(const std::string& text, DbDateTime& out)
     return true;
 }
 
-// Reads every row of a prepared statement into result; the statement is left done or failed.
-bool ReadRows(sqlite3* db, sqlite3_stmt* stmt, DbResult& result, std::vector<std::string>& errors)
+// Reads the rows of a prepared statement one at a time into current.rows[0] (current.columns set
+// once), calling onRow after each; the statement is left done or failed. The row's values are
+// overwritten in place, so that reading many rows reuses their memory.
+bool EachRow(sqlite3* db, sqlite3_stmt* stmt, DbResult& current, const std::function<void()>& onRow,
+             std::vector<std::string>& errors)
 {
     const int columns = sqlite3_column_count(stmt);
     std::vector<bool> dateColumns(columns);
-    result.columns.clear();
-    result.rows.clear();
+    current.columns.clear();
+    current.rows.resize(1);
     for (int i = 0; i < columns; ++i) {
         dateColumns[i] = IsDateType(sqlite3_column_decltype(stmt, i));
-        result.columns.push_back({sqlite3_column_name(stmt, i), false});
+        current.columns.push_back({sqlite3_column_name(stmt, i), false});
     }
     for (;;) {
         const int rc = sqlite3_step(stmt);
@@ -94,9 +98,14 @@ bool ReadRows(sqlite3* db, sqlite3_stmt* stmt, DbResult& result, std::vector<std
             errors.push_back(sqlite3_errmsg(db));
             return false;
         }
-        std::vector<DbValue> row(columns);
+        std::vector<DbValue>& row = current.rows[0];
+        row.resize(static_cast<size_t>(columns));
         for (int i = 0; i < columns; ++i) {
             DbValue& v = row[i];
+            v.integer = 0;
+            v.real = 0;
+            v.text.clear();
+            v.date = {};
             switch (sqlite3_column_type(stmt, i)) {
             case SQLITE_INTEGER: {
                 sqlite3_int64 n = sqlite3_column_int64(stmt, i);
@@ -125,8 +134,19 @@ bool ReadRows(sqlite3* db, sqlite3_stmt* stmt, DbResult& result, std::vector<std
                 break;
             }
         }
-        result.rows.push_back(std::move(row));
+        onRow();
     }
+}
+
+// Reads every row of a prepared statement into result; the statement is left done or failed.
+bool ReadRows(sqlite3* db, sqlite3_stmt* stmt, DbResult& result, std::vector<std::string>& errors)
+{
+    DbResult current;
+    result.rows.clear();
+    const bool ok = EachRow(
+        db, stmt, current, [&] { result.rows.push_back(std::move(current.rows[0])); }, errors);
+    result.columns = std::move(current.columns);
+    return ok;
 }
 
 constexpr std::chrono::milliseconds kBusyTimeout{5000};
@@ -227,6 +247,22 @@ public:
             return false;
         }
         return ReadRows(m_db.get(), stmt.get(), result, errors);
+    }
+
+    bool QueryEach(const std::string& sql, DbResult& current, const std::function<void()>& onRow,
+                   std::vector<std::string>& errors) override
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+            return false;
+        }
+        StatementPtr stmt(raw);
+        if (!stmt) {
+            errors.push_back("not a query");
+            return false;
+        }
+        return EachRow(m_db.get(), stmt.get(), current, onRow, errors);
     }
 
     bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,

@@ -313,6 +313,7 @@ TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
     tree->OnAnimationTimer();
     ASSERT_EQ(tree->RootNode()->childCount(), 3);
     EXPECT_EQ(Node(a)->text(0), QStringLiteral("A2"));
+    EXPECT_EQ(Node(a)->data(0, Qt::AccessibleTextRole).toString(), QStringLiteral("A2")) << "read out renamed";
     EXPECT_EQ(Node(b)->data(0, kStateImageRole).toInt(), kStateImageOn);
     EXPECT_EQ(Node(broadcast), nullptr);
     EXPECT_EQ(tree->RootNode()->child(2)->text(0), QStringLiteral("C"));

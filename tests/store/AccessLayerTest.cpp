@@ -49,6 +49,20 @@ TEST(AccessLayer, FieldsConvertAsTheRecordsExpectAndRowsWalkBothWays)
     EXPECT_TRUE(store.reporter().Texts().empty());
     EXPECT_FALSE(rs.GetFieldValue("nosuchcolumn", number));
     EXPECT_EQ(store.reporter().Texts(), std::vector<std::string>{"字段访问发生错误，请确认数据库结构没有改动。"});
+
+    // Row by row, the same values; a row's nulls are not what the row before held there.
+    std::vector<std::string> rows;
+    EXPECT_TRUE(rs.ForEachRow("select * from t order by id", [&rows](CAdoRecordset& row) {
+        std::string name = "null", n = "null", big = "null";
+        int id = 0;
+        row.GetFieldValue("id", id);
+        row.GetFieldValue("name", name);
+        row.GetFieldValue("N", n);
+        row.GetFieldValue("big", big);
+        rows.push_back(std::to_string(id) + " " + name + " " + n + " " + big);
+    }));
+    EXPECT_EQ(rows, (std::vector<std::string>{"1 abc 7 5000000000", "2 null null null"}));
+    EXPECT_FALSE(rs.IsOpen());
 }
 
 TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnectionRefusesWork)
@@ -57,6 +71,7 @@ TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnecti
     CAdoRecordset quiet(store.connection());
     quiet.SetShowErrors(false);
     EXPECT_FALSE(quiet.Open("select * from nosuchtable"));
+    EXPECT_FALSE(quiet.ForEachRow("select * from nosuchtable", [](CAdoRecordset&) { ADD_FAILURE(); }));
     EXPECT_TRUE(store.reporter().Texts().empty());
     EXPECT_FALSE(store.connection().Execute("insert into nosuchtable values (1)"));
     ASSERT_EQ(store.reporter().Texts().size(), 1u);

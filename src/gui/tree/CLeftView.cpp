@@ -18,6 +18,80 @@
 
 namespace {
 
+// A node of an item, made ten thousand times at start, so kept lean. Its drawing state lives in
+// plain fields rather than in a list of values per role. What assistive tools read (name and
+// unread count, health) and its tooltip are made when asked for, from the node and the view's
+// health: made for every node at start, they took longer than the nodes themselves.
+class CItemNode final : public QTreeWidgetItem
+{
+public:
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            if (const int* field = const_cast<CItemNode*>(this)->Field(role)) {
+                return *field;
+            }
+            if (role == Qt::AccessibleTextRole) {
+                return TreeNodeLabel(text(0), m_unread);
+            }
+            if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) {
+                if (const auto* tree = qobject_cast<const CLeftView*>(treeWidget())) {
+                    return tree->HealthText(this, role);
+                }
+            }
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant& value) override
+    {
+        int* field = column == 0 ? Field(role) : nullptr;
+        if (!field) {
+            QTreeWidgetItem::setData(column, role, value);
+            return;
+        }
+        if (*field != value.toInt()) {
+            *field = value.toInt();
+            emitDataChanged();
+        }
+    }
+
+    // The health its texts tell of changed.
+    void HealthTextsChanged() { emitDataChanged(); }
+
+private:
+    int* Field(int role)
+    {
+        switch (role) {
+        case kNodeKeyRole:
+            return &m_key;
+        case kStateImageRole:
+            return &m_stateImage;
+        case kAnimFrameRole:
+            return &m_animFrame;
+        case kDropHighlightRole:
+            return &m_dropHighlight;
+        case kUnreadCountRole:
+            return &m_unread;
+        case kHealthMarkRole:
+            return &m_healthMark;
+        default:
+            return nullptr;
+        }
+    }
+
+    int m_key = 0;
+    int m_stateImage = kStateImageOn;
+    int m_animFrame = -1;
+    int m_dropHighlight = 0;
+    int m_unread = 0;
+    int m_healthMark = kHealthMarkNone;
+};
+
+} // namespace
+
+namespace {
+
 constexpr const char* kMainTitle = "Wendar V1.03";
 constexpr const char* kRootText = QT_TRANSLATE_NOOP("CLeftView", "所有");
 constexpr const char* kConfirmCaption = QT_TRANSLATE_NOOP("CLeftView", "确认");
@@ -191,13 +265,16 @@ bool CLeftView::Refill()
     m_beforeRightPressKey.reset();
     m_dropKey.reset();
     EnsureRoot();
+    ReadHealth(); // before the nodes, which show it as they are made
     std::map<int, int> frames;
+    QList<QTreeWidgetItem*> nodes;
     for (const auto& item : doc.Items()) {
-        ShowItem(item->messagetypeid);
+        nodes << MakeNode(*item);
         if (auto it = m_frames.find(item->messagetypeid); it != m_frames.end()) {
             frames.insert(*it);
         }
     }
+    m_pRoot->addChildren(nodes); // at once: made in the tree, every value of every node was announced
     m_frames = std::move(frames);
     expandItem(m_pRoot);
     // The old records are gone: the current item becomes the new record of the same id.
@@ -207,7 +284,7 @@ bool CLeftView::Refill()
     SetDropHighlight(current);
     m_bFilling = false;
     m_bFilled = true;
-    RefreshHealth();
+    ShowFailingCount();
     doc.UpdateStatusSummary();
     return true;
 }
@@ -218,15 +295,21 @@ void CLeftView::ShowItem(int messagetypeid)
     if (!record) {
         return;
     }
-    QTreeWidgetItem* node = NodeOf(messagetypeid);
-    if (!node) {
-        EnsureRoot();
-        node = new QTreeWidgetItem(m_pRoot);
-        node->setData(0, kNodeKeyRole, messagetypeid);
-        node->setData(0, kAnimFrameRole, -1);
-        m_nodes[messagetypeid] = node;
+    if (QTreeWidgetItem* node = NodeOf(messagetypeid)) {
+        ApplyNodeState(node, *record);
+        return;
     }
-    ApplyNodeState(node, *record);
+    EnsureRoot();
+    m_pRoot->addChild(MakeNode(*record));
+}
+
+QTreeWidgetItem* CLeftView::MakeNode(const MessageTypeInfo& record)
+{
+    auto* node = new CItemNode();
+    node->setData(0, kNodeKeyRole, record.messagetypeid);
+    m_nodes[record.messagetypeid] = node;
+    ApplyNodeState(node, record);
+    return node;
 }
 
 void CLeftView::ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& record)
@@ -244,35 +327,43 @@ void CLeftView::ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& rec
 
 void CLeftView::ApplyNodeCount(QTreeWidgetItem* node, int unread)
 {
-    if (node->data(0, kUnreadCountRole).toInt() == unread && node->data(0, Qt::AccessibleTextRole).isValid()) {
-        return;
-    }
-    node->setData(0, kUnreadCountRole, unread);
-    node->setData(0, Qt::AccessibleTextRole, TreeNodeLabel(node->text(0), unread));
+    node->setData(0, kUnreadCountRole, unread); // what assistive tools read follows (CItemNode)
 }
 
 void CLeftView::ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& record)
 {
-    const ItemHealth health = HealthOf(record.messagetypeid);
+    const HealthState state = HealthOf(record.messagetypeid).state;
     int mark = kHealthMarkNone;
+    if (state == HealthState::Failing) {
+        mark = kHealthMarkFailing;
+    } else if (state == HealthState::Silent) {
+        mark = kHealthMarkSilent;
+    }
+    node->setData(0, kHealthMarkRole, mark);
+    if (auto* itemNode = dynamic_cast<CItemNode*>(node)) {
+        itemNode->HealthTextsChanged(); // views and assistive tools hear of it
+    }
+}
+
+QString CLeftView::HealthText(const QTreeWidgetItem* node, int role) const
+{
+    const ItemHealth health = HealthOf(KeyOf(node));
     QString state;
     switch (health.state) {
     case HealthState::Ok:
         state = tr("正常");
         break;
     case HealthState::Failing:
-        mark = kHealthMarkFailing;
         state = tr("失败（连续 %1 次检查失败）").arg(health.consecutiveFailures);
         break;
     case HealthState::Recovered:
         state = tr("恢复");
         break;
     case HealthState::Silent:
-        mark = kHealthMarkSilent;
         state = tr("沉寂（很久没有新消息）");
         break;
     }
-    auto time = [this](std::int64_t ms) { return ms == 0 ? tr("从未") : QString::fromStdString(CheckTimeText(ms)); };
+    auto time = [](std::int64_t ms) { return ms == 0 ? tr("从未") : QString::fromStdString(CheckTimeText(ms)); };
     QStringList lines{tr("状态：%1").arg(state)};
     if (health.lastCheckMs == 0) {
         lines << tr("还没有检查过");
@@ -282,16 +373,15 @@ void CLeftView::ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& re
     if (!health.lastError.empty()) {
         lines << tr("最后错误：%1").arg(QString::fromStdString(health.lastError));
     }
-    node->setData(0, kHealthMarkRole, mark);
+    if (role == Qt::AccessibleDescriptionRole) {
+        return lines.join(tr("；"));
+    }
     // As rich text, which Qt wraps: a failure's words can be long.
     QStringList tipLines;
     for (const QString& line : lines) {
         tipLines << line.toHtmlEscaped();
     }
-    node->setToolTip(0, QStringLiteral("<b>%1</b><br>%2")
-                            .arg(QString::fromStdString(record.MessageTypeName).toHtmlEscaped(),
-                                 tipLines.join(QStringLiteral("<br>"))));
-    node->setData(0, Qt::AccessibleDescriptionRole, lines.join(tr("；")));
+    return QStringLiteral("<b>%1</b><br>%2").arg(node->text(0).toHtmlEscaped(), tipLines.join(QStringLiteral("<br>")));
 }
 
 ItemHealth CLeftView::HealthOf(int messagetypeid) const
@@ -305,22 +395,53 @@ ItemHealth CLeftView::HealthOf(int messagetypeid) const
     return none;
 }
 
-void CLeftView::RefreshHealth()
+namespace {
+
+bool SameHealth(const std::map<int, ItemHealth>& before, const std::map<int, ItemHealth>& now, int messagetypeid)
+{
+    auto was = before.find(messagetypeid);
+    auto is = now.find(messagetypeid);
+    if (was == before.end() || is == now.end()) {
+        return (was == before.end()) == (is == now.end());
+    }
+    return was->second == is->second;
+}
+
+} // namespace
+
+std::optional<std::map<int, ItemHealth>> CLeftView::ReadHealth()
 {
     std::string error;
     auto health = m_context.app.Health().AllHealth(error);
     if (!health) {
+        return std::nullopt;
+    }
+    return std::exchange(m_health, std::move(*health));
+}
+
+void CLeftView::RefreshHealth()
+{
+    const auto previous = ReadHealth();
+    if (!previous) {
         return; // the marks stay as they were; the next end of a check reads them again
     }
-    m_health = std::move(*health);
+    // Only the nodes whose health changed are shown again: the timer reads it for every item.
+    for (const auto& item : m_context.doc.Items()) {
+        QTreeWidgetItem* node = NodeOf(item->messagetypeid);
+        if (node && !SameHealth(*previous, m_health, item->messagetypeid)) {
+            ApplyNodeHealth(node, *item);
+        }
+    }
+    ShowFailingCount();
+}
+
+void CLeftView::ShowFailingCount()
+{
     CTarvoDoc& doc = m_context.doc;
     int failing = 0;
     for (const auto& item : doc.Items()) {
         if (HealthOf(item->messagetypeid).state == HealthState::Failing) {
             ++failing;
-        }
-        if (QTreeWidgetItem* node = NodeOf(item->messagetypeid)) {
-            ApplyNodeHealth(node, *item);
         }
     }
     if (doc.m_nFailingCount != failing) {

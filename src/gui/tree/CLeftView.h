@@ -67,6 +67,9 @@ public:
     void RefreshHealth();
     // The item's health as last read (ok when it has none).
     ItemHealth HealthOf(int messagetypeid) const;
+    // What a node's tooltip (Qt::ToolTipRole, rich text) or its description for assistive tools
+    // (Qt::AccessibleDescriptionRole) says of the item's health.
+    QString HealthText(const QTreeWidgetItem* node, int role) const;
     // "检查记录…" for the command target.
     void OnShowCheckLog();
 
@@ -100,11 +103,18 @@ private:
     void EnsureRoot();
     QTreeWidgetItem* NodeForKey(std::optional<int> key) const;
     void SetDropHighlight(QTreeWidgetItem* node);
+    // A node for the record, not yet in the tree, known by its key.
+    QTreeWidgetItem* MakeNode(const MessageTypeInfo& record);
     void ApplyNodeState(QTreeWidgetItem* node, const MessageTypeInfo& record);
     // The unread count after the name and the health, drawn and read out.
     void ApplyNodeCount(QTreeWidgetItem* node, int unread);
     void ApplyCounts();
     void ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& record);
+    // Reads every item's health into m_health; the reading before, or nullopt when it could not
+    // be read (m_health stays).
+    std::optional<std::map<int, ItemHealth>> ReadHealth();
+    // The number of failing items, in the status summary and the tray tip.
+    void ShowFailingCount();
     // A check of an item was logged since the last step.
     bool ChecksEndedSinceLastStep();
     void ShowMessage(const char* text);
