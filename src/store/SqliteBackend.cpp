@@ -236,33 +236,15 @@ public:
 
     bool Query(const std::string& sql, DbResult& result, std::vector<std::string>& errors) override
     {
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
-            errors.push_back(sqlite3_errmsg(m_db.get()));
-            return false;
-        }
-        StatementPtr stmt(raw);
-        if (!stmt) {
-            errors.push_back("not a query");
-            return false;
-        }
-        return ReadRows(m_db.get(), stmt.get(), result, errors);
+        StatementPtr stmt = PrepareQuery(sql, errors);
+        return stmt && ReadRows(m_db.get(), stmt.get(), result, errors);
     }
 
     bool QueryEach(const std::string& sql, DbResult& current, const std::function<void()>& onRow,
                    std::vector<std::string>& errors) override
     {
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
-            errors.push_back(sqlite3_errmsg(m_db.get()));
-            return false;
-        }
-        StatementPtr stmt(raw);
-        if (!stmt) {
-            errors.push_back("not a query");
-            return false;
-        }
-        return EachRow(m_db.get(), stmt.get(), current, onRow, errors);
+        StatementPtr stmt = PrepareQuery(sql, errors);
+        return stmt && EachRow(m_db.get(), stmt.get(), current, onRow, errors);
     }
 
     bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
@@ -360,6 +342,21 @@ public:
     }
 
 private:
+    // A statement of one query; null (with the reason in errors) when it does not compile or is empty.
+    StatementPtr PrepareQuery(const std::string& sql, std::vector<std::string>& errors)
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+            errors.push_back(sqlite3_errmsg(m_db.get()));
+            return nullptr;
+        }
+        StatementPtr stmt(raw);
+        if (!stmt) {
+            errors.push_back("not a query");
+        }
+        return stmt;
+    }
+
     static int OnBusy(void* self, int count)
     {
         auto& backend = *static_cast<SqliteBackend*>(self);
