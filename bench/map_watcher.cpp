@@ -2,13 +2,12 @@
 // "<CLOCK_MONOTONIC seconds> <title>", the moment the server tells of it. Unlike polling from
 // outside, this sees the map as the server performs it, to the millisecond. "ready" comes first,
 // once the watch is in place.
-#include <xcb/xcb.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -26,8 +25,8 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
 
 std::string Title(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
 {
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, name, type, 0, 256), nullptr);
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, name, type, 0, 256), nullptr);
     std::string title;
     if (reply != nullptr) {
         title.assign(static_cast<const char*>(xcb_get_property_value(reply)),
