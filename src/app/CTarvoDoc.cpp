@@ -178,6 +178,7 @@ bool CTarvoDoc::LoadItems()
     std::lock_guard guard(m_itemsLock);
     m_items = std::move(items);
     IndexItems();
+    ++m_nItemsVersion;
     return true;
 }
 
@@ -263,6 +264,7 @@ void CTarvoDoc::AddItem(ItemPtr item)
     std::lock_guard guard(m_itemsLock);
     m_itemIndex[item->messagetypeid] = m_items.size();
     m_items.push_back(std::move(item));
+    ++m_nItemsVersion;
 }
 
 void CTarvoDoc::ReplaceItem(int messagetypeid, const MessageTypeInfo& edited)
@@ -283,6 +285,7 @@ void CTarvoDoc::ReplaceItem(int messagetypeid, const MessageTypeInfo& edited)
         m_pCurItem = copy;
     }
     item = std::move(copy);
+    ++m_nItemsVersion;
 }
 
 void CTarvoDoc::RemoveItem(int messagetypeid)
@@ -290,6 +293,7 @@ void CTarvoDoc::RemoveItem(int messagetypeid)
     std::lock_guard guard(m_itemsLock);
     std::erase_if(m_items, [&](const ItemPtr& item) { return item->messagetypeid == messagetypeid; });
     IndexItems();
+    ++m_nItemsVersion;
     if (m_pCurItem && m_pCurItem->messagetypeid == messagetypeid) {
         m_pCurItem.reset();
     }

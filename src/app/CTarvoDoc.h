@@ -179,7 +179,7 @@ public:
     long m_nPageCount = 0;
     long m_nTotalCount = 0;
     SharedFlag m_bReload = true;
-    SharedInt m_nItemsVersion = 0; // rises whenever a run's RefreshItems found the list changed
+    SharedInt m_nItemsVersion = 0; // rises whenever the list or a record in it changed (views follow it)
     SharedInt m_nUnreadCount = 0;
     SharedInt m_nFailingCount = 0; // items whose checks fail; the window counts them from their health
     int m_nReadFilter = 0;

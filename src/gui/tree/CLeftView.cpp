@@ -257,6 +257,7 @@ bool CLeftView::Refill()
     if (!doc.LoadItems()) {
         return false;
     }
+    m_nSyncedVersion = doc.m_nItemsVersion; // before the items are read: a later change is followed
     m_bFilling = true;
     clear();
     m_pRoot = nullptr;
@@ -477,6 +478,13 @@ void CLeftView::SyncWithDocument()
     if (!m_pRoot) {
         return; // not filled yet
     }
+    // Only once the list or a record in it changed: with thousands of items, comparing every node
+    // on every animation step kept the program busy while idle.
+    const int version = doc.m_nItemsVersion;
+    if (version == m_nSyncedVersion) {
+        return;
+    }
+    m_nSyncedVersion = version;
     const auto items = doc.Items();
     std::set<int> ids;
     for (const auto& item : items) {

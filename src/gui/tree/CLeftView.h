@@ -136,6 +136,7 @@ private:
     QTimer m_animationTimer;
     // The health read last, and what tells that it may have changed.
     std::map<int, ItemHealth> m_health;
+    int m_nSyncedVersion = -1; // the document's items version the nodes show
     std::shared_ptr<std::atomic<int>> m_checksEnded = std::make_shared<std::atomic<int>>(0);
     int m_nChecksSeen = 0;
     QTimer m_healthTimer;
