@@ -74,11 +74,14 @@ struct HealthInputs
     std::vector<ItemKeyAndName> items;
 };
 
-std::optional<HealthInputs> ReadHealthInputs(CAdoConnection& connection, std::string& error)
+// withItems false: the caller knows the items; only the states and options are read.
+std::optional<HealthInputs> ReadHealthInputs(CAdoConnection& connection, std::string& error, bool withItems = true)
 {
     auto states = ReadCheckStates(connection, error);
     auto options = states ? LoadAllItemOptions(connection, error) : std::nullopt;
-    auto items = options ? LoadAllItemNames(connection) : std::nullopt;
+    auto items = !options    ? std::nullopt
+                 : withItems ? LoadAllItemNames(connection)
+                             : std::optional<std::vector<ItemKeyAndName>>(std::in_place);
     if (!items) {
         if (error.empty()) {
             error = connection.QuietError();
@@ -135,10 +138,30 @@ std::optional<std::map<int, ItemHealth>> CHealthOperations::AllHealth(std::strin
     if (!read) {
         return std::nullopt;
     }
-    const auto& [states, options, items] = *read;
+    std::vector<int> ids;
+    for (const ItemKeyAndName& item : read->items) {
+        ids.push_back(item.messagetypeid);
+    }
+    return HealthOfItems(read->states, read->options, ids);
+}
+
+std::optional<std::map<int, ItemHealth>> CHealthOperations::AllHealth(const std::vector<int>& messagetypeids,
+                                                                      std::string& error)
+{
+    CAdoConnection::QuietOnThisThread quiet(m_connection);
+    const auto read = ReadHealthInputs(m_connection, error, false);
+    if (!read) {
+        return std::nullopt;
+    }
+    return HealthOfItems(read->states, read->options, messagetypeids);
+}
+
+std::map<int, ItemHealth> CHealthOperations::HealthOfItems(const std::map<int, ItemCheckState>& states,
+                                                           const std::map<int, ItemOptions>& options,
+                                                           const std::vector<int>& messagetypeids) const
+{
     std::map<int, ItemHealth> all;
-    for (const ItemKeyAndName& item : items) {
-        const int messagetypeid = item.messagetypeid;
+    for (const int messagetypeid : messagetypeids) {
         ItemHealth& health = all[messagetypeid];
         health.messagetypeid = messagetypeid;
         const auto state = states.find(messagetypeid);

@@ -412,8 +412,12 @@ bool SameHealth(const std::map<int, ItemHealth>& before, const std::map<int, Ite
 
 std::optional<std::map<int, ItemHealth>> CLeftView::ReadHealth()
 {
+    std::vector<int> shown;
+    for (const auto& item : m_context.doc.Items()) {
+        shown.push_back(item->messagetypeid);
+    }
     std::string error;
-    auto health = m_context.app.Health().AllHealth(error);
+    auto health = m_context.app.Health().AllHealth(shown, error);
     if (!health) {
         return std::nullopt;
     }
