@@ -142,7 +142,7 @@ std::optional<std::map<int, ItemHealth>> CHealthOperations::AllHealth(std::strin
     for (const ItemKeyAndName& item : read->items) {
         ids.push_back(item.messagetypeid);
     }
-    return HealthOfItems(read->states, read->options, ids);
+    return HealthOfItems(read->states, read->options, ids, true);
 }
 
 std::optional<std::map<int, ItemHealth>> CHealthOperations::AllHealth(const std::vector<int>& messagetypeids,
@@ -153,18 +153,22 @@ std::optional<std::map<int, ItemHealth>> CHealthOperations::AllHealth(const std:
     if (!read) {
         return std::nullopt;
     }
-    return HealthOfItems(read->states, read->options, messagetypeids);
+    return HealthOfItems(read->states, read->options, messagetypeids, false);
 }
 
 std::map<int, ItemHealth> CHealthOperations::HealthOfItems(const std::map<int, ItemCheckState>& states,
                                                            const std::map<int, ItemOptions>& options,
-                                                           const std::vector<int>& messagetypeids) const
+                                                           const std::vector<int>& messagetypeids,
+                                                           bool withUnchecked) const
 {
     std::map<int, ItemHealth> all;
     for (const int messagetypeid : messagetypeids) {
+        const auto state = states.find(messagetypeid);
+        if (state == states.end() && !withUnchecked) {
+            continue;
+        }
         ItemHealth& health = all[messagetypeid];
         health.messagetypeid = messagetypeid;
-        const auto state = states.find(messagetypeid);
         if (state == states.end()) {
             continue;
         }

@@ -84,7 +84,8 @@ public:
 
     // Every stored item's health, by key (an item never checked is ok).
     std::optional<std::map<int, ItemHealth>> AllHealth(std::string& error);
-    // The same for the items the caller holds (their keys), without reading the items again.
+    // The same for the items the caller holds (their keys), without reading the items again; an
+    // item never checked has no entry (its health is the default: ok, never checked).
     std::optional<std::map<int, ItemHealth>> AllHealth(const std::vector<int>& messagetypeids, std::string& error);
     std::optional<ItemHealth> Health(int messagetypeid, std::string& error);
     // Newest first, at most limit entries.
@@ -114,10 +115,11 @@ public:
 private:
     int FailuresBeforeFailing() const;
     HealthState StateOf(const ItemCheckState& state, const ItemOptions& options) const;
-    // The health of each of the items by the states and options read (an item never checked is ok).
+    // The health of each of the items by the states and options read (an item never checked is ok
+    // and has an entry only withUnchecked).
     std::map<int, ItemHealth> HealthOfItems(const std::map<int, ItemCheckState>& states,
                                             const std::map<int, ItemOptions>& options,
-                                            const std::vector<int>& messagetypeids) const;
+                                            const std::vector<int>& messagetypeids, bool withUnchecked) const;
 
     CAdoConnection& m_connection;
     const Settings* m_pSettings = nullptr;

@@ -268,8 +268,11 @@ bool CLeftView::Refill()
     EnsureRoot();
     ReadHealth(); // before the nodes, which show it as they are made
     std::map<int, int> frames;
+    const auto items = doc.Items();
+    m_nodes.reserve(items.size());
     QList<QTreeWidgetItem*> nodes;
-    for (const auto& item : doc.Items()) {
+    nodes.reserve(static_cast<qsizetype>(items.size()));
+    for (const auto& item : items) {
         nodes << MakeNode(*item);
         if (auto it = m_frames.find(item->messagetypeid); it != m_frames.end()) {
             frames.insert(*it);

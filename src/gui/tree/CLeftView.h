@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 class QMenu;
 struct GuiContext;
@@ -123,7 +124,7 @@ private:
 
     GuiContext& m_context;
     QTreeWidgetItem* m_pRoot = nullptr;
-    std::map<int, QTreeWidgetItem*> m_nodes;
+    std::unordered_map<int, QTreeWidgetItem*> m_nodes;
     // Animation frame per item id; -1 before the first step.
     std::map<int, int> m_frames;
     // The node last right-clicked or clicked on its image; the node selected before the last right press.
