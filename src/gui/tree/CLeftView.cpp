@@ -88,10 +88,6 @@ private:
     int m_healthMark = kHealthMarkNone;
 };
 
-} // namespace
-
-namespace {
-
 constexpr const char* kMainTitle = "Wendar V1.03";
 constexpr const char* kRootText = QT_TRANSLATE_NOOP("CLeftView", "所有");
 constexpr const char* kConfirmCaption = QT_TRANSLATE_NOOP("CLeftView", "确认");
@@ -447,8 +443,8 @@ void CLeftView::ShowFailingCount()
 {
     CTarvoDoc& doc = m_context.doc;
     int failing = 0;
-    for (const auto& item : doc.Items()) {
-        if (HealthOf(item->messagetypeid).state == HealthState::Failing) {
+    for (const auto& [messagetypeid, health] : m_health) { // the shown items that were checked
+        if (health.state == HealthState::Failing) {
             ++failing;
         }
     }
