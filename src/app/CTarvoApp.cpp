@@ -97,6 +97,11 @@ std::unique_ptr<CTarvoDoc> CTarvoApp::MakeDocument(std::shared_ptr<ISoundPlayer>
     return doc;
 }
 
+void CTarvoApp::PrefetchItems(CTarvoDoc& doc)
+{
+    doc.PrefetchItems(m_connections->main);
+}
+
 DryRunResult CTarvoApp::DryRun(const StoredItem& typed, const std::atomic<bool>& cancel,
                                const std::string& pinnedCertificate) const
 {

@@ -58,6 +58,9 @@ public:
     void UseBackgroundWrites(std::function<void(bool written, const std::string& error)> done);
     // The document on the UI thread's connection, with the settings and the standard monitors.
     std::unique_ptr<CTarvoDoc> MakeDocument(std::shared_ptr<ISoundPlayer> player);
+    // The document's items are read on a thread while the window is built (CTarvoDoc::PrefetchItems),
+    // on the main connection, which has nothing else to do after start-up.
+    void PrefetchItems(CTarvoDoc& doc);
     struct Connections;
     Connections& Db() { return *m_connections; }
 

@@ -25,6 +25,18 @@ constexpr const char* kCheckedElsewhereText = WENDAR_TR_NOOP("CTarvoDoc", " æ­£å
 
 // Between a note and the status summary.
 constexpr const char* kStatusNoteGap = "  ";
+
+std::optional<std::vector<ItemPtr>> ReadStoredItems(CAdoConnection& connection)
+{
+    std::vector<ItemPtr> items;
+    if (!ForEachStoredItem(connection, [&items](MessageTypeInfo& item) {
+            items.push_back(std::make_shared<MessageTypeInfo>(std::move(item)));
+        })) {
+        return std::nullopt;
+    }
+    return items;
+}
+
 } // namespace
 
 CTarvoDoc::CTarvoDoc(CAdoConnection& connection, CRunState& run, std::string appDir,
@@ -167,16 +179,23 @@ void CTarvoDoc::ApplySettings(const Settings& settings)
     SetPerHostChecks(settings.PerHostChecks);
 }
 
+void CTarvoDoc::PrefetchItems(CAdoConnection& idle)
+{
+    m_prefetched = std::async(std::launch::async, [&idle] { return ReadStoredItems(idle); });
+}
+
 bool CTarvoDoc::LoadItems()
 {
-    std::vector<ItemPtr> items;
-    if (!ForEachStoredItem(m_connection, [&items](MessageTypeInfo& item) {
-            items.push_back(std::make_shared<MessageTypeInfo>(std::move(item)));
-        })) {
+    // The wait for a prefetch is never longer than reading here would be.
+    auto items = m_prefetched.valid() ? m_prefetched.get() : std::nullopt;
+    if (!items) {
+        items = ReadStoredItems(m_connection);
+    }
+    if (!items) {
         return false;
     }
     std::lock_guard guard(m_itemsLock);
-    m_items = std::move(items);
+    m_items = std::move(*items);
     IndexItems();
     ++m_nItemsVersion;
     return true;

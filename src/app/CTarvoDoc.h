@@ -24,6 +24,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <list>
 #include <map>
 #include <memory>
@@ -106,6 +107,10 @@ public:
 
     // Check items.
     bool LoadItems();
+    // Starts reading the stored items on a thread of its own, on a connection no other thread uses
+    // meanwhile; the next LoadItems takes them (and reads them itself when that read failed). The
+    // window builds its frame in the meantime: with 10,000 items the read is a third of the start.
+    void PrefetchItems(CAdoConnection& idle);
     // Reads the items afresh (another program may have added, changed or deleted some): an
     // unchanged item keeps its record, a changed one gets a new record that carries the run-time
     // values over. m_nItemsVersion rises when the list changed; m_pCurItem is left to the UI
@@ -226,6 +231,7 @@ private:
 
     // Under m_itemsLock: the items in key order, and where each id stands in them.
     void IndexItems();
+    std::future<std::optional<std::vector<ItemPtr>>> m_prefetched;
     mutable std::mutex m_itemsLock;
     std::vector<ItemPtr> m_items;
     std::unordered_map<int, size_t> m_itemIndex;

@@ -166,6 +166,7 @@ int main(int argc, char** argv)
     CQueuedMainWindow relay; // outlives the document and its worker
     auto player = std::make_shared<PulseSoundPlayer>();
     std::unique_ptr<CTarvoDoc> doc = tarvo.MakeDocument(player);
+    tarvo.PrefetchItems(*doc); // the tree takes them once the frame is built
     doc->SetMainWindow(&relay);
     doc->SetHealthChangedListener([&relay](const HealthChange& change) { relay.HealthChanged(change); });
 

@@ -78,3 +78,29 @@ TEST_F(TwoProgramRun, EveryRunReadsTheItemsAsAnotherProgramLeftThem)
     doc.WaitForChecks();
     EXPECT_EQ(Calls().size(), 2u);
 }
+
+TEST_F(TwoProgramRun, ItemsReadAheadOnASecondConnectionAreLoadedOnceAndAFailedReadIsDoneAgain)
+{
+    const int first = Add("first");
+    const int second = Add("second");
+    CAdoConnection idle;
+    ASSERT_TRUE(idle.Open(store.connection().GetConnectionString()));
+    doc.PrefetchItems(idle);
+    ASSERT_TRUE(doc.LoadItems());
+    ASSERT_EQ(doc.Items().size(), 2u);
+    EXPECT_EQ(doc.Items()[0]->messagetypeid, first);
+    EXPECT_EQ(doc.Items()[1]->MessageTypeName, "second");
+    EXPECT_NE(doc.FindItem(second), nullptr);
+
+    // Later loads read afresh.
+    const int third = Add("third");
+    ASSERT_TRUE(doc.LoadItems());
+    EXPECT_NE(doc.FindItem(third), nullptr);
+
+    // A read ahead that fails (its connection is not open) is done on the document's own.
+    CAdoConnection closed;
+    doc.PrefetchItems(closed);
+    Add("fourth");
+    ASSERT_TRUE(doc.LoadItems());
+    EXPECT_EQ(doc.Items().size(), 4u);
+}

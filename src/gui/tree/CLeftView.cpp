@@ -18,10 +18,10 @@
 
 namespace {
 
-// A node of an item, made ten thousand times at start, so kept lean. Its drawing state lives in
-// plain fields rather than in a list of values per role. What assistive tools read (name and
-// unread count, health) and its tooltip are made when asked for, from the node and the view's
-// health: made for every node at start, they took longer than the nodes themselves.
+// A node of an item, made ten thousand times at start, so kept lean. Its name, check state and
+// drawing state live in plain fields rather than in a list of values per role. What assistive
+// tools read (name and unread count, health) and its tooltip are made when asked for, from the
+// node and the view's health: made for every node at start, they took longer than the nodes.
 class CItemNode final : public QTreeWidgetItem
 {
 public:
@@ -30,6 +30,9 @@ public:
         if (column == 0) {
             if (const int* field = const_cast<CItemNode*>(this)->Field(role)) {
                 return *field;
+            }
+            if (role == Qt::DisplayRole || role == Qt::EditRole) {
+                return m_name;
             }
             if (role == Qt::AccessibleTextRole) {
                 return TreeNodeLabel(text(0), m_unread);
@@ -45,6 +48,13 @@ public:
 
     void setData(int column, int role, const QVariant& value) override
     {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            if (m_name != value.toString()) {
+                m_name = value.toString();
+                emitDataChanged();
+            }
+            return;
+        }
         int* field = column == 0 ? Field(role) : nullptr;
         if (!field) {
             QTreeWidgetItem::setData(column, role, value);
@@ -75,6 +85,8 @@ private:
             return &m_unread;
         case kHealthMarkRole:
             return &m_healthMark;
+        case Qt::CheckStateRole:
+            return &m_checkState;
         default:
             return nullptr;
         }
@@ -86,6 +98,8 @@ private:
     int m_dropHighlight = 0;
     int m_unread = 0;
     int m_healthMark = kHealthMarkNone;
+    int m_checkState = Qt::Unchecked;
+    QString m_name;
 };
 
 constexpr const char* kMainTitle = "Wendar V1.03";
