@@ -21,6 +21,12 @@ constexpr const char* kInsertSql =
 constexpr int kInsertColumns = 15;
 // Asked once per slice: while the slice holds the write lock, no program can delete the item.
 constexpr const char* kItemExistsSql = "select 1 from usermessagetype where messagetypeid=?1";
+// A row when the item has any finding stored or remembered as deleted (asked once, by the first test).
+constexpr const char* kItemHasFindingsSql = "select 1 where exists(select 1 from userdata where MessageTypeID=?1) or "
+                                            "exists(select 1 from userdata_deleted where MessageTypeID=?1)";
+// An item's first check keeps the dates of what it stored for its duplicate test up to this many
+// identities (some 150 bytes each), then asks the database like any other check.
+constexpr size_t kFirstCheckIdentities = 250000;
 
 // Stored dates are compared as a recordset reads them: trimmed, NULL as empty.
 std::string_view Trimmed(std::string_view text)
@@ -112,6 +118,24 @@ bool CFindingStore::CheckItemExists()
     return true;
 }
 
+bool CFindingStore::TestFirstCheck()
+{
+    CAdoCommand has(m_connection, kItemHasFindingsSql);
+    DbResult result;
+    if (!has.Bind(1, static_cast<long long>(m_item.messagetypeid)).Run(&result)) {
+        return Failed(has.Errors());
+    }
+    m_bFirstCheck = result.rows.empty();
+    m_bFirstCheckTested = true;
+    return true;
+}
+
+void CFindingStore::ForgetStoredDates()
+{
+    m_queuedDates.clear();
+    m_bFirstCheck = false;
+}
+
 bool CFindingStore::Begin()
 {
     if (m_transaction && m_transaction->IsActive()) {
@@ -196,7 +220,10 @@ bool CFindingStore::WriteQueued()
     }
     const bool all = written == m_queued.size();
     m_queued.clear();
-    m_queuedDates.clear();
+    // A first check's written rows are the item's only ones: their dates answer its duplicate test.
+    if (!all || !m_bFirstCheck || m_queuedDates.size() > kFirstCheckIdentities) {
+        ForgetStoredDates();
+    }
     return all;
 }
 
@@ -212,6 +239,7 @@ bool CFindingStore::Flush()
         m_item.m_nNewCount += m_nPending;
     } else {
         Failed(m_transaction->Errors());
+        ForgetStoredDates(); // the slice's rows are gone
     }
     m_nPending = 0;
     return written && committed;
@@ -225,11 +253,14 @@ CFindingStore::Outcome CFindingStore::StoreIfNew(const SourceRowInfo& row)
     if (m_bItemGone) {
         return Outcome::ItemGone;
     }
+    if (!m_bFirstCheckTested && !TestFirstCheck()) {
+        return Outcome::Failed;
+    }
     // A queued row is newer than any the database holds.
     bool same = false;
     if (const auto queued = m_queuedDates.find(Identity(row)); queued != m_queuedDates.end()) {
         same = Trimmed(queued->second) == row.FromDate;
-    } else {
+    } else if (!m_bFirstCheck) {
         DbResult known;
         m_known->Bind(1, static_cast<long long>(m_item.messagetypeid)).Bind(2, Identity(row));
         if (!m_known->Run(&known)) {

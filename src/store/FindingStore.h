@@ -8,6 +8,10 @@
 // still exists, so a check that outlives the deletion of its item leaves nothing behind. Rows are
 // queued and written kRowsPerStatement to a statement, all of them before their slice commits. The
 // search index of the rows is left to the indexing steps that follow a check (SearchIndex.h).
+//
+// The first check of an item (nothing stored or remembered as deleted for it) answers its duplicate
+// test from the dates of the rows it stored itself instead of asking the database per row: no other
+// program stores findings of an item while it is being checked (the items' check lock).
 #include "store/CAdoConnection.h"
 
 #include <chrono>
@@ -93,6 +97,8 @@ private:
     const std::string& Identity(const SourceRowInfo& row) const;
     bool Prepare();
     bool CheckItemExists();
+    bool TestFirstCheck();
+    void ForgetStoredDates();
     // Commits the slice when it is full, has run for kSliceTime, or the window waits to write.
     bool EndSliceIfDue();
     bool Failed(const std::vector<std::string>& errors);
@@ -105,8 +111,11 @@ private:
     std::unique_ptr<CAdoCommand> m_deferIndexing;
     std::map<int, std::unique_ptr<CAdoCommand>> m_inserts; // by rows a statement
     std::vector<QueuedRow> m_queued;
-    // The date of the newest queued row of each identity: the duplicate test asks it first.
+    // The date of the newest queued row of each identity: the duplicate test asks it first. In a
+    // first check, also of every row written so far.
     std::unordered_map<std::string, std::string> m_queuedDates;
+    bool m_bFirstCheckTested = false;
+    bool m_bFirstCheck = false;
     std::chrono::steady_clock::time_point m_sliceStart;
     int m_nPending = 0;
     int m_nCommitted = 0;

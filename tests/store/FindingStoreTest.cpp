@@ -3,6 +3,7 @@
 // write lock.
 #include "store/FindingStore.h"
 
+#include "store/DeletedFindings.h"
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 #include "support/WaitUntil.h"
@@ -55,6 +56,7 @@ TEST_F(FindingStoreTest, StoresEachFindingOnceInSlicesAndCountsOnlyWhatWasCommit
         EXPECT_EQ(findings.StoreIfNew(later), CFindingStore::Outcome::Stored);
         later.FromDate = "2024年01月03日-10:00";
         EXPECT_EQ(findings.StoreIfNew(later), CFindingStore::Outcome::Known) << "compared trimmed, as stored";
+        EXPECT_EQ(findings.StoreIfNew(Row(0)), CFindingStore::Outcome::Known) << "written slices ago";
         // Slices are committed as they fill or run out of time; the open one waits for the end.
         EXPECT_GT(findings.Committed(), kRows - CFindingStore::kBatchRows);
         EXPECT_TRUE(findings.Flush());
@@ -71,6 +73,18 @@ TEST_F(FindingStoreTest, StoresEachFindingOnceInSlicesAndCountsOnlyWhatWasCommit
     changed.FromDate = "2024年01月02日-10:00";
     EXPECT_EQ(again.StoreIfNew(Row(8)), CFindingStore::Outcome::Known);
     EXPECT_EQ(again.StoreIfNew(changed), CFindingStore::Outcome::Stored);
+    ASSERT_TRUE(again.Flush());
+
+    // Findings remembered as deleted are known although the item has none stored.
+    std::vector<int> ids;
+    for (const auto& message : store.Messages(m_item.messagetypeid)) {
+        ids.push_back(message.ID);
+    }
+    std::string error;
+    ASSERT_TRUE(DeleteRemembering(store.connection(), ids, error)) << error;
+    CFindingStore afterDeletion(store.connection(), m_item);
+    EXPECT_EQ(afterDeletion.StoreIfNew(Row(9)), CFindingStore::Outcome::Known);
+    EXPECT_EQ(afterDeletion.StoreIfNew(changed), CFindingStore::Outcome::Known);
 }
 
 TEST_F(FindingStoreTest, AnotherProgramsWriteLockIsWaitedForInBoundedRoundsAndItsDeletionOfTheItemHonoured)
