@@ -31,7 +31,10 @@ TEST(Images, TheStylesStartIconsAreTheBaseStylesOwn)
             const QIcon expected = base->standardIcon(which), actual = style.standardIcon(which);
             EXPECT_EQ(actual.availableSizes(), expected.availableSizes()) << key.toStdString() << " " << which;
             for (const int size : {8, 16, 32}) {
-                EXPECT_TRUE(SamePixels(expected, actual, QSize(size, size), QIcon::Disabled)) << which << " " << size;
+                for (const qreal ratio : {1.0, 2.0}) {
+                    EXPECT_TRUE(SamePixels(expected, actual, QSize(size, size), QIcon::Disabled, ratio))
+                        << which << " " << size << " " << ratio;
+                }
             }
             EXPECT_EQ(style.standardPixmap(which).toImage(), base->standardPixmap(which).toImage()) << which;
         }

@@ -23,4 +23,5 @@ private:
     mutable QIcon m_horizontalExtension;
     mutable QIcon m_horizontalExtensionRtl;
     mutable QIcon m_verticalExtension;
+    mutable QIcon m_clearButton;
 };
