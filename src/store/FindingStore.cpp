@@ -107,27 +107,26 @@ const std::string& CFindingStore::Identity(const SourceRowInfo& row) const
     return m_item.MessageCategory == kCategoryFtp ? row.Info : row.ID;
 }
 
+bool CFindingStore::ItemQueryFindsNothing(const char* sql, bool& nothing)
+{
+    CAdoCommand query(m_connection, sql);
+    DbResult result;
+    if (!query.Bind(1, static_cast<long long>(m_item.messagetypeid)).Run(&result)) {
+        return Failed(query.Errors());
+    }
+    nothing = result.rows.empty();
+    return true;
+}
+
 bool CFindingStore::CheckItemExists()
 {
-    CAdoCommand exists(m_connection, kItemExistsSql);
-    DbResult result;
-    if (!exists.Bind(1, static_cast<long long>(m_item.messagetypeid)).Run(&result)) {
-        return Failed(exists.Errors());
-    }
-    m_bItemGone = result.rows.empty();
-    return true;
+    return ItemQueryFindsNothing(kItemExistsSql, m_bItemGone);
 }
 
 bool CFindingStore::TestFirstCheck()
 {
-    CAdoCommand has(m_connection, kItemHasFindingsSql);
-    DbResult result;
-    if (!has.Bind(1, static_cast<long long>(m_item.messagetypeid)).Run(&result)) {
-        return Failed(has.Errors());
-    }
-    m_bFirstCheck = result.rows.empty();
-    m_bFirstCheckTested = true;
-    return true;
+    m_bFirstCheckTested = ItemQueryFindsNothing(kItemHasFindingsSql, m_bFirstCheck);
+    return m_bFirstCheckTested;
 }
 
 void CFindingStore::ForgetStoredDates()

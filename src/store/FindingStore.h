@@ -96,6 +96,8 @@ private:
     CAdoCommand* InsertCommand(int rows);
     const std::string& Identity(const SourceRowInfo& row) const;
     bool Prepare();
+    // Runs the query with the item's key as ?1; nothing tells whether it gave no row.
+    bool ItemQueryFindsNothing(const char* sql, bool& nothing);
     bool CheckItemExists();
     bool TestFirstCheck();
     void ForgetStoredDates();
