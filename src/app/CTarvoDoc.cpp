@@ -16,6 +16,7 @@
 #include "util/UiText.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace {
 
@@ -181,7 +182,11 @@ void CTarvoDoc::ApplySettings(const Settings& settings)
 
 void CTarvoDoc::PrefetchItems(CAdoConnection& idle)
 {
-    m_prefetched = std::async(std::launch::async, [&idle] { return ReadStoredItems(idle); });
+    try {
+        m_prefetched = std::async(std::launch::async, [&idle] { return ReadStoredItems(idle); });
+    } catch (const std::system_error&) {
+        // No thread to be had: LoadItems reads them itself.
+    }
 }
 
 bool CTarvoDoc::LoadItems()

@@ -229,9 +229,9 @@ private:
     std::atomic<int> m_nPerHostChecks{kDefaultPerHostChecks};
     int m_nReannounceTick = 0;
 
+    std::future<std::optional<std::vector<ItemPtr>>> m_prefetched; // the calling thread's (PrefetchItems)
     // Under m_itemsLock: the items in key order, and where each id stands in them.
     void IndexItems();
-    std::future<std::optional<std::vector<ItemPtr>>> m_prefetched;
     mutable std::mutex m_itemsLock;
     std::vector<ItemPtr> m_items;
     std::unordered_map<int, size_t> m_itemIndex;
