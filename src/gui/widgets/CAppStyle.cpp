@@ -32,7 +32,8 @@ QIcon PngIcon(const std::vector<const char*>& names)
 
 // An icon of Qt's common images read when first drawn. The menu bar and every toolbar ask for their
 // overflow button's icon as they are made, and the first image read loads the list of Qt's image
-// plugins, some 6 ms of the start, for buttons that show only in a window too narrow for its bars.
+// plugins, a few milliseconds of the start, for buttons that show only in a window too narrow for
+// its bars.
 class CLazyPngIconEngine final : public QIconEngine
 {
 public:
@@ -102,7 +103,8 @@ QPixmap CAppStyle::standardPixmap(StandardPixmap standardPixmap, const QStyleOpt
                                   const QWidget* widget) const
 {
     // The clear button's image when the icon theme has none (the style asks the theme for this name).
-    if (standardPixmap == SP_LineEditClearButton && IsQtStyle(baseStyle()) && !HasClearTheme()) {
+    if (standardPixmap == SP_LineEditClearButton && IsQtStyle(baseStyle()) &&
+        !QIcon::hasThemeIcon(QStringLiteral("edit-clear"))) {
         return PngImage("cleartext-16");
     }
     return QProxyStyle::standardPixmap(standardPixmap, option, widget);
