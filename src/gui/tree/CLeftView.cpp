@@ -276,9 +276,9 @@ bool CLeftView::Refill()
     m_beforeRightPressKey.reset();
     m_dropKey.reset();
     EnsureRoot();
-    ReadHealth(); // before the nodes, which show it as they are made
-    std::map<int, int> frames;
     const auto items = doc.Items();
+    ReadHealth(items); // before the nodes, which show it as they are made
+    std::map<int, int> frames;
     m_nodes.reserve(items.size());
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(static_cast<qsizetype>(items.size()));
@@ -423,10 +423,12 @@ bool SameHealth(const std::map<int, ItemHealth>& before, const std::map<int, Ite
 
 } // namespace
 
-std::optional<std::map<int, ItemHealth>> CLeftView::ReadHealth()
+std::optional<std::map<int, ItemHealth>>
+CLeftView::ReadHealth(const std::vector<std::shared_ptr<MessageTypeInfo>>& items)
 {
     std::vector<int> shown;
-    for (const auto& item : m_context.doc.Items()) {
+    shown.reserve(items.size());
+    for (const auto& item : items) {
         shown.push_back(item->messagetypeid);
     }
     std::string error;
@@ -439,12 +441,13 @@ std::optional<std::map<int, ItemHealth>> CLeftView::ReadHealth()
 
 void CLeftView::RefreshHealth()
 {
-    const auto previous = ReadHealth();
+    const auto items = m_context.doc.Items();
+    const auto previous = ReadHealth(items);
     if (!previous) {
         return; // the marks stay as they were; the next end of a check reads them again
     }
     // Only the nodes whose health changed are shown again: the timer reads it for every item.
-    for (const auto& item : m_context.doc.Items()) {
+    for (const auto& item : items) {
         QTreeWidgetItem* node = NodeOf(item->messagetypeid);
         if (node && !SameHealth(*previous, m_health, item->messagetypeid)) {
             ApplyNodeHealth(node, *item);

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 class QMenu;
 struct GuiContext;
@@ -111,9 +112,9 @@ private:
     void ApplyNodeCount(QTreeWidgetItem* node, int unread);
     void ApplyCounts();
     void ApplyNodeHealth(QTreeWidgetItem* node, const MessageTypeInfo& record);
-    // Reads every item's health into m_health; the reading before, or nullopt when it could not
-    // be read (m_health stays).
-    std::optional<std::map<int, ItemHealth>> ReadHealth();
+    // Reads the health of the document's items (as the caller took them) into m_health; the
+    // reading before, or nullopt when it could not be read (m_health stays).
+    std::optional<std::map<int, ItemHealth>> ReadHealth(const std::vector<std::shared_ptr<MessageTypeInfo>>& items);
     // The number of failing items, in the status summary and the tray tip.
     void ShowFailingCount();
     // A check of an item was logged since the last step.
