@@ -14,7 +14,11 @@ the floor of any window with text.
 With --items-compare, the start with 10 check items in the tree is timed beside the start with
 10,000 (no messages; goal: within 1.5x).
 
-usage: bench/window_start_bench.py BUILD_DIR [--messages N] [--runs R] [--items-compare]
+Every program runs on a session bus of the run's own, as on any desktop (the caller's when it has
+one): without a bus, Qt's menu bar and accessibility make libdbus start dbus-launch before the
+window maps, a cost only a session without a desktop pays. --no-session-bus measures that case.
+
+usage: bench/window_start_bench.py BUILD_DIR [--messages N] [--runs R] [--items-compare] [--no-session-bus]
 """
 import argparse
 import os
@@ -28,6 +32,16 @@ import sys
 import tempfile
 import threading
 import time
+
+
+def start_session_bus(env):
+    """A private session bus, its address in env; None when the caller's bus is to be used."""
+    if env.get("DBUS_SESSION_BUS_ADDRESS") or not shutil.which("dbus-daemon"):
+        return None
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], env=env,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+    return bus
 
 
 def start_xvfb(env):
@@ -205,6 +219,7 @@ def main():
     parser.add_argument("--messages", type=int, default=100000)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--items-compare", action="store_true")
+    parser.add_argument("--no-session-bus", action="store_true")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     for tool in ("Xvfb", "xdotool"):
@@ -217,6 +232,13 @@ def main():
         env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")  # the web engine refuses root otherwise
     for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "WENDAR_HOME", "QT_ACCESSIBILITY"):
         env.pop(key, None)
+    if args.no_session_bus:
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        bus = None
+    else:
+        bus = start_session_bus(env)
+    print("session bus:                 %s" % ("the run's own" if bus else "the caller's"
+                                                if env.get("DBUS_SESSION_BUS_ADDRESS") else "none"))
     xvfb = start_xvfb(env)
     global WATCHER
     WATCHER = MapWatcher(build, env)
@@ -282,6 +304,9 @@ def main():
         WATCHER.stop()
         xvfb.terminate()
         xvfb.wait(5)
+        if bus:
+            bus.terminate()
+            bus.wait(5)
         shutil.rmtree(tmp, ignore_errors=True)
 
 
