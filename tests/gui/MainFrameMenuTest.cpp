@@ -53,17 +53,12 @@ TEST_F(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
     auto* enable = frame->TrayAction(cmd::kTrayEnableAutoCheck);
     auto* disable = frame->TrayAction(cmd::kTrayDisableAutoCheck);
     auto* sound = frame->TrayAction(cmd::kToggleSound);
-    EXPECT_TRUE(enable->isChecked());
-    EXPECT_FALSE(disable->isChecked());
-    EXPECT_TRUE(sound->isChecked());
-
+    const auto marks = [&] { return std::tuple(enable->isChecked(), disable->isChecked(), sound->isChecked()); };
+    EXPECT_EQ(marks(), std::tuple(true, false, true));
     disable->trigger();
-    EXPECT_EQ(app.m_settings.enableAutoCheck, 0);
-    EXPECT_FALSE(enable->isChecked());
-    EXPECT_TRUE(disable->isChecked());
     sound->trigger();
-    EXPECT_EQ(app.m_settings.EnableSoundNotify, 0);
-    EXPECT_FALSE(sound->isChecked());
+    EXPECT_EQ(marks(), std::tuple(false, true, false));
+    EXPECT_EQ(std::tuple(app.m_settings.enableAutoCheck, app.m_settings.EnableSoundNotify), std::tuple(0, 0));
     sound->trigger();
     EXPECT_EQ(app.m_settings.EnableSoundNotify, 1);
 }
@@ -75,26 +70,22 @@ TEST_F(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
     EXPECT_EQ(ActionTexts(frame->ToolBar()->actions()), Split("增加|属性|检查|自动|退出"));
     QAction* autoButton = frame->ToolbarAction(cmd::kToggleAutoCheck);
     QAction* autoItem = frame->Action(cmd::kToggleAutoCheck);
-    EXPECT_TRUE(autoButton->isChecked());
-    EXPECT_TRUE(autoItem->isChecked());
+    EXPECT_EQ(std::tuple(autoButton->isChecked(), autoItem->isChecked()), std::tuple(true, true));
 
     QWidget* button = frame->ToolBar()->widgetForAction(autoButton);
     QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
     ASSERT_NE(actions, nullptr);
     ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     actions->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(app.m_settings.enableAutoCheck, 0);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), QStringLiteral("手动"));
-    EXPECT_FALSE(autoItem->isChecked());
-    EXPECT_FALSE(frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(frame->Tray().IconResource(), 183);
+    EXPECT_EQ(std::tuple(app.m_settings.enableAutoCheck,
+                         QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), autoItem->isChecked(),
+                         frame->AutoCheckTimer().isActive(), frame->Tray().IconResource()),
+              std::tuple(0, QStringLiteral("手动"), false, false, 183));
 
     autoItem->trigger();
-    EXPECT_EQ(app.m_settings.enableAutoCheck, 1);
-    EXPECT_EQ(autoButton->text(), QStringLiteral("自动"));
-    EXPECT_TRUE(autoButton->isChecked());
-    EXPECT_TRUE(frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(frame->Tray().IconResource(), 198);
+    EXPECT_EQ(std::tuple(app.m_settings.enableAutoCheck, autoButton->text(), autoButton->isChecked(),
+                         frame->AutoCheckTimer().isActive(), frame->Tray().IconResource()),
+              std::tuple(1, QStringLiteral("自动"), true, true, 198));
 }
 
 TEST_F(MainFrameMenus, EveryControlHasAnAccessibleNameAndAScreenReaderHearsTheShownValues)
@@ -112,12 +103,11 @@ TEST_F(MainFrameMenus, EveryControlHasAnAccessibleNameAndAScreenReaderHearsTheSh
         return QAccessible::queryAccessibleInterface(widget)->text(kind);
     };
     CPagingBar* bar = frame->PagingBar();
-    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Name), QStringLiteral("1/3页"));
-    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Description), QStringLiteral("页次"));
-    EXPECT_EQ(text(bar->CountLabel(), QAccessible::Name), QStringLiteral("每页:100/共:250条"));
-    QWidget* status = frame->StatusTextPane();
     app.m_run.SetStatusText("全部检查完毕！\n第二行");
     frame->UpdateCommandUi();
-    EXPECT_EQ(text(status, QAccessible::Name), QStringLiteral("全部检查完毕！ 第二行"));
-    EXPECT_EQ(text(status, QAccessible::Description), QStringLiteral("当前状态"));
+    QWidget* status = frame->StatusTextPane();
+    EXPECT_EQ(QStringList({text(bar->PageLabel(), QAccessible::Name), text(bar->PageLabel(), QAccessible::Description),
+                           text(bar->CountLabel(), QAccessible::Name), text(status, QAccessible::Name),
+                           text(status, QAccessible::Description)}),
+              Split("1/3页|页次|每页:100/共:250条|全部检查完毕！ 第二行|当前状态"));
 }
