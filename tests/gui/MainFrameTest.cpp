@@ -261,8 +261,7 @@ TEST_F(MainFrame, CloseWaitsForACheckThatIgnoresTheStopWhileTheEventLoopGoesOn)
 TEST_F(MainFrame, HelpOpensThePageOfTheApplicationDirectory)
 {
     frame->Command(cmd::kHelp);
-    ASSERT_EQ(opener.opened.size(), 1U);
-    EXPECT_EQ(opener.opened[0], QUrl::fromLocalFile(QString::fromStdString(home.path() + "help/help.htm")));
+    EXPECT_EQ(opener.opened, std::vector{QUrl::fromLocalFile(QString::fromStdString(home.path() + "help/help.htm"))});
 }
 
 TEST_F(MainFrame, RunBusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)

@@ -8,7 +8,7 @@
 #include <QMessageBox>
 #include <future>
 
-TEST(BoxReporter, OnTheUiThreadShowsAModalBoxWithItsCaption)
+TEST(BoxReporter, OnTheUiThreadShowsAModalBoxAndFromAWorkerPostsOneWithoutWaitingForTheUiThread)
 {
     RecordingMessageBoxes boxes;
     CBoxReporter reporter(boxes, qApp);
@@ -18,12 +18,8 @@ TEST(BoxReporter, OnTheUiThreadShowsAModalBoxWithItsCaption)
     EXPECT_EQ(
         std::tuple(boxes.shown[0].caption, boxes.shown[0].icon, boxes.shown[1].caption, boxes.shown[1].icon),
         std::tuple(QStringLiteral("注意"), QMessageBox::Warning, QStringLiteral("Wendar"), QMessageBox::Critical));
-}
+    boxes.shown.clear();
 
-TEST(BoxReporter, FromAWorkerPostsTheBoxAndNeverWaitsForTheUiThread)
-{
-    RecordingMessageBoxes boxes;
-    CBoxReporter reporter(boxes, qApp);
     // The UI thread is blocked in this wait and handles no events while the worker reports.
     auto worker = std::async(std::launch::async, [&reporter] {
         reporter.ShowMessage("数据库错误", "确认", MessageIcon::Information);
