@@ -26,8 +26,6 @@
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
-#include <QAccessible>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -36,10 +34,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <future>
-#include <gtest/gtest.h>
-#include <memory>
 #include <string>
 
 struct StoredMessage
