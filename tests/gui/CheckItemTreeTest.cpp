@@ -92,9 +92,9 @@ protected:
     PaneWorld home;
     CTarvoDoc& doc = *home.doc;
     // The items' keys: A switched on, B off, and a system broadcast item.
-    int a = home.StoreItem("A", kCategoryWebPage, 1);
-    int b = home.StoreItem("B", kCategoryWebPage, 0);
-    int broadcast = home.StoreItem("广播", kCategoryBroadcast, 1);
+    int a = home.AddItem("A", kCategoryWebPage, 0, "http://127.0.0.1/");
+    int b = home.AddItem("B", kCategoryWebPage, 0, "http://127.0.0.1/", 0);
+    int broadcast = home.AddItem("广播", kCategoryBroadcast, 0, "http://127.0.0.1/");
     UpdateCounter spy{doc};
     QWidget frame;
     std::unique_ptr<CLeftView> tree;
@@ -224,7 +224,7 @@ TEST_F(TreeTest, DeleteAsksAndRefreshesTheListForYesAndNo)
               std::tuple(Split("B|广播"), nullptr, before + 2, true));
 }
 
-TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
+TEST_F(TreeTest, CheckAndMarkAllActOnTheTargetItemOrOnTheRootOnAll)
 {
     std::mutex lock;
     std::vector<std::string> checked;
@@ -246,10 +246,7 @@ TEST_F(TreeTest, CheckItemOnTheRootChecksAllAndOnAnItemOnlyThatOne)
     tree->OnCheckItem();
     doc.WaitForChecks();
     EXPECT_EQ(checked, std::vector<std::string>{"A"});
-}
 
-TEST_F(TreeTest, MarkAllActsOnTheTargetItemOrOnAllMessages)
-{
     home.AddMessage(a, {});
     home.AddMessage(a, {});
     home.AddMessage(b, {});
@@ -305,7 +302,7 @@ TEST_F(TreeTest, ItemsReadAfreshByARunShowUpInTheTree)
         connection.Execute("update usermessagetype set MessageTypeName='A2' where messagetypeid=" + std::to_string(a)));
     ASSERT_TRUE(connection.Execute("update usermessagetype set state=1 where messagetypeid=" + std::to_string(b)));
     ASSERT_TRUE(connection.Execute("delete from usermessagetype where messagetypeid=" + std::to_string(broadcast)));
-    const int c = home.StoreItem("C");
+    const int c = home.AddItem("C", kCategoryWebPage, 0, "http://127.0.0.1/");
     ASSERT_TRUE(doc.LoadItems());
     tree->OnAnimationTimer();
     ASSERT_EQ(Names(), Split("A2|B|C"));
