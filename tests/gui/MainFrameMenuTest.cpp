@@ -4,7 +4,7 @@
 
 using MainFrameMenus = FrameTest;
 
-TEST_F(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrderAndOnlyItemsWithoutHandlerAreDisabled)
+TEST_F(MainFrameMenus, MainAndTrayMenuHaveTheirItemsInOrderAndCheckMarksAndOnlyItemsWithoutHandlerAreDisabled)
 {
     const QList<QAction*> popups = frame->menuBar()->actions();
     EXPECT_EQ(ActionTexts(popups), Split("系统(&F)|检查项目(&C)|消息(&M)|查看(&V)|帮助(&H)"));
@@ -33,10 +33,8 @@ TEST_F(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrderAndOnlyItemsWithoutHan
     const int interval = app.m_settings.AutoCheckInterval;
     frame->Command(cmd::kEvery30Minutes);
     EXPECT_EQ(app.m_settings.AutoCheckInterval, interval);
-}
 
-TEST_F(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
-{
+    // The tray menu in order, with its check marks.
     QMenu* tray = frame->TrayMenu();
     EXPECT_EQ(tray->title(), QStringLiteral("任务栏图标区菜单"));
     EXPECT_EQ(ActionTexts(tray->actions()),

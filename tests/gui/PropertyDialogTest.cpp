@@ -367,7 +367,7 @@ TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMu
     EXPECT_EQ(home.Ranges(id), (std::vector<std::string>{"P1|p1", "P2|p2"}));
 }
 
-TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)
+TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallbackAndAChosenSoundIsStoredRelative)
 {
     OpenStored("s", kCategoryWebPage, "http://x/");
     auto* play = At<QToolButton>("playSound");
@@ -398,14 +398,12 @@ TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)
     dialog.reset();
     EXPECT_TRUE(home.player->Stopped());
     EXPECT_TRUE(endless()) << "no fallback after a stop";
-}
 
-TEST_F(DialogTest, AChosenSoundBelowTheProgramFolderIsStoredRelative)
-{
+    // A sound chosen below the program folder is stored relative to it.
     std::filesystem::create_directories(home.dir() + "sound");
     QFile file(QString::fromStdString(home.dir() + "sound/a.wav"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    OpenStored("s", kCategoryWebPage, "http://x/");
+    Open();
     WhenModal<QFileDialog>([&](QFileDialog& files) {
         EXPECT_EQ(files.directory().absolutePath() + QLatin1Char('/'), QString::fromStdString(home.dir() + "sound/"));
         Choose(files, QString::fromStdString(home.dir() + "sound/a.wav"));
