@@ -17,7 +17,7 @@ struct ChineseAfterwards
 
 } // namespace
 
-TEST(Language, AnEnglishStartShowsNoChineseInMenusToolbarPagingBarOrLabels)
+TEST(Language, AnEnglishStartShowsNoChineseInMenusToolbarPagingBarOrLabelsAndAChineseOneHasQtsButtonsInChinese)
 {
     ChineseAfterwards restore;
     ASSERT_EQ(SetUpLanguage(kUiLanguageEnglish), ShownLanguage::English);
@@ -52,11 +52,7 @@ TEST(Language, AnEnglishStartShowsNoChineseInMenusToolbarPagingBarOrLabels)
     EXPECT_EQ(ActionTexts(fixture.frame->ToolBar()->actions()), Split("Add|Properties|Check|Auto|Exit"));
     EXPECT_EQ(bar->PageLabel()->text(), QStringLiteral("1 of 3"));
     EXPECT_EQ(bar->CountLabel()->text(), QStringLiteral("Per page: 100 / total: 250"));
-}
 
-TEST(Language, QtsOwnButtonsReadChineseInAChineseStart)
-{
-    ChineseAfterwards restore;
     ASSERT_EQ(SetUpLanguage(kUiLanguageChinese), ShownLanguage::Chinese);
     QMessageBox box(QMessageBox::Question, QStringLiteral("确认"), QStringLiteral("?"),
                     QMessageBox::Yes | QMessageBox::No);

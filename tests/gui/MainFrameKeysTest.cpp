@@ -69,17 +69,16 @@ TEST(MainFrameReading, SpaceWorksThroughTheUnreadMessagesAcrossPagesAndItems)
                                             {second, MessageId(fixture, second, "m1")}};
     for (const auto& [item, id] : expected) {
         QTest::keyClick(list, Qt::Key_Space);
-        EXPECT_EQ(doc.m_nCurMessageId, id);
         ASSERT_NE(doc.m_pCurItem, nullptr);
-        EXPECT_EQ(doc.m_pCurItem->messagetypeid, item);
-        EXPECT_EQ(frame.GetTreeView()->currentItem(), frame.GetTreeView()->NodeOf(item));
-        EXPECT_EQ(frame.GetDetailView()->Record().ID, id);
+        EXPECT_EQ(std::tuple(doc.m_nCurMessageId, doc.m_pCurItem->messagetypeid, frame.GetTreeView()->currentItem(),
+                             frame.GetDetailView()->Record().ID),
+                  std::tuple(id, item, frame.GetTreeView()->NodeOf(item), id));
     }
     // The messages left behind were read; the last one too once nothing else is unread.
     EXPECT_EQ(doc.m_nUnreadCount, 1);
     frame.Command(cmd::kNextUnread);
-    EXPECT_EQ(doc.m_nUnreadCount, 0);
-    EXPECT_EQ(fixture.app.m_run.GetStatusText(), "没有未读消息");
+    EXPECT_EQ(std::tuple(doc.m_nUnreadCount, fixture.app.m_run.GetStatusText()),
+              std::tuple(0, std::string("没有未读消息")));
 }
 
 TEST_F(MainFrameKeys, EnterOpensTheLinkOrElseTheStoredContentInTheDesktopBrowser)
@@ -92,8 +91,7 @@ TEST_F(MainFrameKeys, EnterOpensTheLinkOrElseTheStoredContentInTheDesktopBrowser
     CTarvoView& view = *frame->GetListView();
     ASSERT_TRUE(view.SelectMessage(MessageId(*this, item, "m2")));
     QTest::keyClick(view.List(), Qt::Key_Return);
-    ASSERT_EQ(opener.opened.size(), 1u);
-    EXPECT_EQ(opener.opened.back(), QUrl(QStringLiteral("https://example.com/a")));
+    EXPECT_EQ(opener.opened, std::vector{QUrl(QStringLiteral("https://example.com/a"))});
 
     ASSERT_TRUE(view.SelectMessage(MessageId(*this, item, "m1")));
     QTest::keyClick(view.List(), Qt::Key_Enter, Qt::KeypadModifier);
@@ -107,8 +105,8 @@ TEST_F(MainFrameKeys, AFirstStartWithoutItemsShowsTheHintAndItsButtonAsksForTheA
 {
     frame->ShowAtStart(false);
     CWatchMessageView& detail = *frame->GetDetailView();
-    ASSERT_TRUE(detail.FirstStartHint()->isVisible());
-    EXPECT_EQ(frame->PagingBar()->PageLabel()->text(), QStringLiteral("0/0页"));
+    ASSERT_EQ(std::tuple(detail.FirstStartHint()->isVisible(), frame->PagingBar()->PageLabel()->text()),
+              std::tuple(true, QStringLiteral("0/0页")));
     // The frame would run the modal dialog: here only the request is seen.
     QObject::disconnect(&detail, &CWatchMessageView::AddItemWanted, frame.get(), nullptr);
     QSignalSpy wanted(&detail, &CWatchMessageView::AddItemWanted);
@@ -139,8 +137,7 @@ TEST_F(MainFrameKeys, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBack
     toolbar->trigger();
     frame->Action(cmd::kViewStatusBar)->trigger();
     frame->UpdateCommandUi(); // the one-second refresh leaves the bars as the user chose
-    EXPECT_FALSE(toolbar->isChecked());
-    EXPECT_FALSE(frame->ToolBar()->isVisible());
+    EXPECT_EQ(std::tuple(toolbar->isChecked(), frame->ToolBar()->isVisible()), std::tuple(false, false));
     toolbar->trigger();
     QApplication::processEvents(); // the layout takes the bar's room
     const QRect geometry = frame->geometry();
@@ -150,14 +147,14 @@ TEST_F(MainFrameKeys, GeometrySplittersColumnsSortAndBarsStayAsChosenAndComeBack
 
     Restart();
     frame->ShowAtStart(false);
-    EXPECT_EQ(frame->geometry(), geometry);
-    EXPECT_EQ(frame->OuterSplitter()->sizes(), outerSizes);
-    EXPECT_EQ(qobject_cast<QSplitter*>(frame->OuterSplitter()->widget(0))->sizes(), innerSizes);
+    EXPECT_EQ(std::tuple(frame->geometry(), frame->OuterSplitter()->sizes(),
+                         qobject_cast<QSplitter*>(frame->OuterSplitter()->widget(0))->sizes()),
+              std::tuple(geometry, outerSizes, innerSizes));
     CTarvoView* list = frame->GetListView();
-    EXPECT_EQ(list->List()->horizontalHeader()->sectionSize(3), 211);
-    EXPECT_EQ(std::pair(list->SortColumn(), list->IsSortDescending()), std::pair(2, true));
-    EXPECT_EQ(doc->m_sortOrder.column, 2);
-    EXPECT_FALSE(frame->statusBar()->isVisible());
-    EXPECT_FALSE(frame->Action(cmd::kViewStatusBar)->isChecked());
-    EXPECT_TRUE(frame->ToolBar()->isVisible());
+    EXPECT_EQ(std::tuple(list->List()->horizontalHeader()->sectionSize(3), list->SortColumn(), list->IsSortDescending(),
+                         doc->m_sortOrder.column),
+              std::tuple(211, 2, true, 2));
+    EXPECT_EQ(std::tuple(frame->statusBar()->isVisible(), frame->Action(cmd::kViewStatusBar)->isChecked(),
+                         frame->ToolBar()->isVisible()),
+              std::tuple(false, false, true));
 }

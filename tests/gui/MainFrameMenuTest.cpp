@@ -2,11 +2,9 @@
 // marks and keys; every control can be found by its accessible name.
 #include "FrameFixture.h"
 
-#include <set>
-
 using MainFrameMenus = FrameTest;
 
-TEST_F(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
+TEST_F(MainFrameMenus, MainAndTrayMenuHaveTheirItemsInOrderAndCheckMarksAndOnlyItemsWithoutHandlerAreDisabled)
 {
     const QList<QAction*> popups = frame->menuBar()->actions();
     EXPECT_EQ(ActionTexts(popups), Split("系统(&F)|检查项目(&C)|消息(&M)|查看(&V)|帮助(&H)"));
@@ -21,30 +19,22 @@ TEST_F(MainFrameMenus, MainMenuHasEveryPopupAndItemInOrder)
         "关于 Wendar(&A)...|帮助信息(&H)...",
     };
     ASSERT_EQ(popups.size(), 5);
+    QList<QAction*> all = frame->TrayMenu()->actions();
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ActionTexts(popups[i]->menu()->actions()), Split(items[i])) << i;
-    }
-}
-
-TEST_F(MainFrameMenus, ItemsWithoutHandlerAreDisabledAndTheRestEnabled)
-{
-    const std::set<int> disabled = {cmd::kEvery15Minutes, cmd::kEvery30Minutes};
-    QList<QAction*> all = frame->TrayMenu()->actions();
-    for (QAction* popup : frame->menuBar()->actions()) {
-        all += popup->menu()->actions();
+        all += popups[i]->menu()->actions();
     }
     for (QAction* action : all) {
-        const bool enabled = action->isSeparator() || !disabled.contains(action->data().toInt());
+        const int id = action->data().toInt();
+        const bool enabled = action->isSeparator() || (id != cmd::kEvery15Minutes && id != cmd::kEvery30Minutes);
         EXPECT_EQ(action->isEnabled(), enabled) << action->text().toStdString();
     }
     // The 15/30-minute tray items change nothing.
     const int interval = app.m_settings.AutoCheckInterval;
     frame->Command(cmd::kEvery30Minutes);
     EXPECT_EQ(app.m_settings.AutoCheckInterval, interval);
-}
 
-TEST_F(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
-{
+    // The tray menu in order, with its check marks.
     QMenu* tray = frame->TrayMenu();
     EXPECT_EQ(tray->title(), QStringLiteral("任务栏图标区菜单"));
     EXPECT_EQ(ActionTexts(tray->actions()),
@@ -53,17 +43,12 @@ TEST_F(MainFrameMenus, TrayMenuInOrderWithItsCheckMarks)
     auto* enable = frame->TrayAction(cmd::kTrayEnableAutoCheck);
     auto* disable = frame->TrayAction(cmd::kTrayDisableAutoCheck);
     auto* sound = frame->TrayAction(cmd::kToggleSound);
-    EXPECT_TRUE(enable->isChecked());
-    EXPECT_FALSE(disable->isChecked());
-    EXPECT_TRUE(sound->isChecked());
-
+    const auto marks = [&] { return std::tuple(enable->isChecked(), disable->isChecked(), sound->isChecked()); };
+    EXPECT_EQ(marks(), std::tuple(true, false, true));
     disable->trigger();
-    EXPECT_EQ(app.m_settings.enableAutoCheck, 0);
-    EXPECT_FALSE(enable->isChecked());
-    EXPECT_TRUE(disable->isChecked());
     sound->trigger();
-    EXPECT_EQ(app.m_settings.EnableSoundNotify, 0);
-    EXPECT_FALSE(sound->isChecked());
+    EXPECT_EQ(marks(), std::tuple(false, true, false));
+    EXPECT_EQ(std::tuple(app.m_settings.enableAutoCheck, app.m_settings.EnableSoundNotify), std::tuple(0, 0));
     sound->trigger();
     EXPECT_EQ(app.m_settings.EnableSoundNotify, 1);
 }
@@ -75,26 +60,22 @@ TEST_F(MainFrameMenus, ToolbarHasFiveButtonsAndTheAutoButtonFollowsAutoCheck)
     EXPECT_EQ(ActionTexts(frame->ToolBar()->actions()), Split("增加|属性|检查|自动|退出"));
     QAction* autoButton = frame->ToolbarAction(cmd::kToggleAutoCheck);
     QAction* autoItem = frame->Action(cmd::kToggleAutoCheck);
-    EXPECT_TRUE(autoButton->isChecked());
-    EXPECT_TRUE(autoItem->isChecked());
+    EXPECT_EQ(std::tuple(autoButton->isChecked(), autoItem->isChecked()), std::tuple(true, true));
 
     QWidget* button = frame->ToolBar()->widgetForAction(autoButton);
     QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(button)->actionInterface();
     ASSERT_NE(actions, nullptr);
     ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     actions->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(app.m_settings.enableAutoCheck, 0);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), QStringLiteral("手动"));
-    EXPECT_FALSE(autoItem->isChecked());
-    EXPECT_FALSE(frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(frame->Tray().IconResource(), 183);
+    EXPECT_EQ(std::tuple(app.m_settings.enableAutoCheck,
+                         QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), autoItem->isChecked(),
+                         frame->AutoCheckTimer().isActive(), frame->Tray().IconResource()),
+              std::tuple(0, QStringLiteral("手动"), false, false, 183));
 
     autoItem->trigger();
-    EXPECT_EQ(app.m_settings.enableAutoCheck, 1);
-    EXPECT_EQ(autoButton->text(), QStringLiteral("自动"));
-    EXPECT_TRUE(autoButton->isChecked());
-    EXPECT_TRUE(frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(frame->Tray().IconResource(), 198);
+    EXPECT_EQ(std::tuple(app.m_settings.enableAutoCheck, autoButton->text(), autoButton->isChecked(),
+                         frame->AutoCheckTimer().isActive(), frame->Tray().IconResource()),
+              std::tuple(1, QStringLiteral("自动"), true, true, 198));
 }
 
 TEST_F(MainFrameMenus, EveryControlHasAnAccessibleNameAndAScreenReaderHearsTheShownValues)
@@ -112,12 +93,11 @@ TEST_F(MainFrameMenus, EveryControlHasAnAccessibleNameAndAScreenReaderHearsTheSh
         return QAccessible::queryAccessibleInterface(widget)->text(kind);
     };
     CPagingBar* bar = frame->PagingBar();
-    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Name), QStringLiteral("1/3页"));
-    EXPECT_EQ(text(bar->PageLabel(), QAccessible::Description), QStringLiteral("页次"));
-    EXPECT_EQ(text(bar->CountLabel(), QAccessible::Name), QStringLiteral("每页:100/共:250条"));
-    QWidget* status = frame->StatusTextPane();
     app.m_run.SetStatusText("全部检查完毕！\n第二行");
     frame->UpdateCommandUi();
-    EXPECT_EQ(text(status, QAccessible::Name), QStringLiteral("全部检查完毕！ 第二行"));
-    EXPECT_EQ(text(status, QAccessible::Description), QStringLiteral("当前状态"));
+    QWidget* status = frame->StatusTextPane();
+    EXPECT_EQ(QStringList({text(bar->PageLabel(), QAccessible::Name), text(bar->PageLabel(), QAccessible::Description),
+                           text(bar->CountLabel(), QAccessible::Name), text(status, QAccessible::Name),
+                           text(status, QAccessible::Description)}),
+              Split("1/3页|页次|每页:100/共:250条|全部检查完毕！ 第二行|当前状态"));
 }

@@ -29,17 +29,15 @@ TEST_F(MainFrame, PagingMovesOnlyWhereThereIsAPageAndRefreshesAllButTheTree)
         EXPECT_EQ(std::pair(doc->m_nCurPage, views.updates), std::pair(page, updates)) << command;
         EXPECT_EQ(doc->m_nCurMessageId, updates == 0 ? 42 : 0) << "a move leaves the message shown";
     }
-    EXPECT_EQ(views.sender, frame->GetTreeView());
-    EXPECT_EQ(doc->m_bReload, 0);
+    EXPECT_EQ(std::tuple(views.sender, doc->m_bReload.load()), std::tuple(frame->GetTreeView(), false));
     // The page links of the bar are the same commands; a screen reader presses them as links.
     QAccessibleInterface* link = QAccessible::queryAccessibleInterface(frame->PagingBar()->Link(cmd::kNextPage));
-    ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->role(), QAccessible::Link);
-    EXPECT_EQ(link->text(QAccessible::Name), QStringLiteral("下页"));
-    ASSERT_NE(link->actionInterface(), nullptr);
+    ASSERT_TRUE(link && link->actionInterface());
+    EXPECT_EQ(std::pair(link->role(), link->text(QAccessible::Name)),
+              std::pair(QAccessible::Link, QStringLiteral("下页")));
     link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(doc->m_nCurPage, 2);
-    EXPECT_EQ(frame->PagingBar()->PageLabel()->text(), QStringLiteral("2/3页"));
+    EXPECT_EQ(std::pair(doc->m_nCurPage, frame->PagingBar()->PageLabel()->text()),
+              std::pair(2L, QStringLiteral("2/3页")));
 
     doc->m_nCurPage = -1; // before the first listing
     doc->m_nPageCount = 0;
@@ -62,8 +60,8 @@ TEST_F(MainFrame, SearchCtrlFFocusesTheFieldTypingFiltersTheListWithTheReadFilte
 
     field->insert(QStringLiteral("合同")); // as an input method commits it
     ASSERT_TRUE(WaitFor([&] { return doc->m_nTotalCount == 3; })) << doc->m_nTotalCount;
-    EXPECT_EQ(frame->PagingBar()->PageLabel()->text(), QStringLiteral("1/1页"));
-    EXPECT_EQ(frame->PagingBar()->CountLabel()->text(), QStringLiteral("每页:100/共:3条"));
+    EXPECT_EQ(std::pair(frame->PagingBar()->PageLabel()->text(), frame->PagingBar()->CountLabel()->text()),
+              std::pair(QStringLiteral("1/1页"), QStringLiteral("每页:100/共:3条")));
     frame->Command(cmd::kShowUnread);
     EXPECT_EQ(doc->m_nTotalCount, 2);
     frame->Command(cmd::kShowAll);
@@ -83,21 +81,18 @@ TEST_F(MainFrame, FilterButtonCyclesAllUnreadReadAndTheMenuMarksFollow)
     for (int step = 0; step < 3; ++step) {
         doc->m_bReload = 0;
         button->click();
-        EXPECT_EQ(doc->m_nReadFilter, (step + 1) % 3);
-        EXPECT_EQ(button->text(), QString::fromUtf8(labels[step]));
-        EXPECT_EQ(views.updates, step + 1) << "the list follows the button";
-        EXPECT_EQ(frame->Action(cmd::kShowAll + (step + 1) % 3)->isChecked(), true);
+        // The list and the menu's marks follow the button.
+        EXPECT_EQ(std::tuple(doc->m_nReadFilter, button->text(), views.updates,
+                             frame->Action(cmd::kShowAll + (step + 1) % 3)->isChecked()),
+                  std::tuple((step + 1) % 3, QString::fromUtf8(labels[step]), step + 1, true));
     }
-    EXPECT_EQ(views.updates, 3);
 
     doc->m_nCurMessageId = 7;
     frame->Action(cmd::kShowRead)->trigger();
-    EXPECT_EQ(doc->m_nReadFilter, 2);
-    EXPECT_EQ(doc->m_nCurMessageId, 0);
-    EXPECT_EQ(views.sender, frame->GetTreeView());
-    EXPECT_TRUE(frame->Action(cmd::kShowRead)->isChecked());
-    EXPECT_FALSE(frame->Action(cmd::kShowAll)->isChecked());
-    EXPECT_EQ(button->text(), QStringLiteral("已读"));
+    EXPECT_EQ(std::tuple(doc->m_nReadFilter, doc->m_nCurMessageId, views.sender, button->text()),
+              std::tuple(2, 0, static_cast<IDocView*>(frame->GetTreeView()), QStringLiteral("已读")));
+    EXPECT_EQ(std::pair(frame->Action(cmd::kShowRead)->isChecked(), frame->Action(cmd::kShowAll)->isChecked()),
+              std::pair(true, false));
 }
 
 TEST_F(MainFrame, TrayIconBlinksWhileUnreadAndTheTipFollowsTheSummaryCutOnACharacter)
@@ -142,17 +137,15 @@ TEST_F(MainFrame, StoreChangeDeleteUndoMarkAllAndAnotherProgramsWriteShowInEvery
 
     frame->Command(cmd::kDeleteSelected);
     EXPECT_EQ(detail.SubjectLabel()->text(), QString()) << "a deleted message leaves the detail pane";
-    EXPECT_EQ(list.Model()->rowCount(), 2);
-    EXPECT_EQ(doc->m_nUnreadCount, 2);
-    EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:2条消息未读"));
-    EXPECT_EQ(status(), QStringLiteral("已删除 1 条消息  当前类别: 所有 ( 未读消息合计:2)"));
+    EXPECT_EQ(std::tuple(list.Model()->rowCount(), doc->m_nUnreadCount, tray.Tip(), status()),
+              std::tuple(2, 2, QStringLiteral("您还有:2条消息未读"),
+                         QStringLiteral("已删除 1 条消息  当前类别: 所有 ( 未读消息合计:2)")));
     frame->Command(cmd::kUndoDelete);
-    EXPECT_EQ(list.Model()->rowCount(), 3);
-    EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
+    EXPECT_EQ(std::pair(list.Model()->rowCount(), tray.Tip()), std::pair(3, QStringLiteral("您还有:3条消息未读")));
 
     frame->Command(cmd::kMarkAllRead);
-    EXPECT_EQ(status(), QStringLiteral("当前类别: 所有 ()"));
-    EXPECT_EQ(tray.Tip(), QStringLiteral("没有未读的消息"));
+    EXPECT_EQ(std::pair(status(), tray.Tip()),
+              std::pair(QStringLiteral("当前类别: 所有 ()"), QStringLiteral("没有未读的消息")));
 
     // Another program marks them unread again: the one-second tick shows it.
     frame->NoticeOutsideWrites();
@@ -161,8 +154,8 @@ TEST_F(MainFrame, StoreChangeDeleteUndoMarkAllAndAnotherProgramsWriteShowInEvery
     ASSERT_TRUE(other.Execute("update userdata set status=0"));
     EXPECT_TRUE(WaitFor([&] { return status() == QStringLiteral("当前类别: 所有 ( 未读消息合计:3)"); }))
         << status().toStdString();
-    EXPECT_EQ(tray.Tip(), QStringLiteral("您还有:3条消息未读"));
-    EXPECT_EQ(list.Model()->RecordAt(0).status, 0);
+    EXPECT_EQ(std::pair(tray.Tip(), list.Model()->RecordAt(0).status),
+              std::pair(QStringLiteral("您还有:3条消息未读"), 0));
 }
 
 TEST(MainFrameLayout, LeftOneRightTwoAndEveryOtherValueTopTwoBottomOne)
@@ -172,10 +165,10 @@ TEST(MainFrameLayout, LeftOneRightTwoAndEveryOtherValueTopTwoBottomOne)
         CMainFrame& frame = *fixture.frame;
         QSplitter* outer = frame.OuterSplitter();
         const bool leftOne = type == 1;
-        EXPECT_EQ(outer->orientation(), leftOne ? Qt::Horizontal : Qt::Vertical) << type;
         auto* inner = qobject_cast<QSplitter*>(outer->widget(leftOne ? 1 : 0));
-        ASSERT_NE(inner, nullptr);
-        EXPECT_EQ(inner->orientation(), leftOne ? Qt::Vertical : Qt::Horizontal);
+        ASSERT_NE(inner, nullptr) << type;
+        EXPECT_EQ(std::pair(outer->orientation(), inner->orientation()),
+                  leftOne ? std::pair(Qt::Horizontal, Qt::Vertical) : std::pair(Qt::Vertical, Qt::Horizontal));
         const QList<QWidget*> panes{outer->widget(0), inner->widget(0), inner->widget(1), outer->widget(1)};
         const QList<QWidget*> expected =
             leftOne ? QList<QWidget*>{frame.GetTreeView(), frame.GetListView(), frame.GetDetailView(), inner}
@@ -186,33 +179,31 @@ TEST(MainFrameLayout, LeftOneRightTwoAndEveryOtherValueTopTwoBottomOne)
 
 TEST(MainFrameStart, AutoStartHidesInTheTrayOrMinimisesWithoutOneAndAutoCheckStoredOffStaysOff)
 {
+    const auto shown = [](CMainFrame& frame) { return std::pair(frame.isVisible(), frame.isMinimized()); };
     {
         FrameFixture fixture(true);
         fixture.frame->ShowAtStart(true);
         EXPECT_FALSE(fixture.frame->isVisible());
         fixture.frame->Tray().LeftClicked(); // a left click is "打开主窗口"
-        EXPECT_TRUE(fixture.frame->isVisible());
-        EXPECT_FALSE(fixture.frame->isMinimized());
+        EXPECT_EQ(shown(*fixture.frame), std::pair(true, false));
         fixture.frame->showMinimized();
         EXPECT_TRUE(WaitFor([&] { return !fixture.frame->isVisible(); })) << "minimised into the tray";
     }
     {
         FrameFixture fixture(false);
         fixture.frame->ShowAtStart(true);
-        EXPECT_TRUE(fixture.frame->isVisible()) << "without a tray it must stay reachable";
-        EXPECT_TRUE(fixture.frame->isMinimized());
+        EXPECT_EQ(shown(*fixture.frame), std::pair(true, true)) << "without a tray it must stay reachable";
         QCoreApplication::processEvents();
         EXPECT_TRUE(fixture.frame->isVisible());
     }
     {
         FrameFixture fixture(false, [](Settings& s) { s.enableAutoCheck = 0; });
-        fixture.frame->ShowAtStart(false);
-        EXPECT_TRUE(fixture.frame->isVisible());
-        EXPECT_FALSE(fixture.frame->isMinimized());
-        EXPECT_EQ(fixture.frame->size(), QSize(800, 500));
-        EXPECT_FALSE(fixture.frame->AutoCheckTimer().isActive());
-        EXPECT_EQ(fixture.frame->Tray().IconResource(), 183);
-        EXPECT_EQ(fixture.frame->ToolbarAction(cmd::kToggleAutoCheck)->text(), QStringLiteral("手动"));
+        CMainFrame& frame = *fixture.frame;
+        frame.ShowAtStart(false);
+        EXPECT_EQ(shown(frame), std::pair(true, false));
+        EXPECT_EQ(std::tuple(frame.size(), frame.AutoCheckTimer().isActive(), frame.Tray().IconResource(),
+                             frame.ToolbarAction(cmd::kToggleAutoCheck)->text()),
+                  std::tuple(QSize(800, 500), false, 183, QStringLiteral("手动")));
     }
 }
 
@@ -224,10 +215,9 @@ TEST(MainFrameClose, WritesOrRemovesTheAutostartEntryAndClosesTheConnections)
         QObject::connect(fixture.frame.get(), &CMainFrame::Closed, [&closed] { closed = true; });
         fixture.frame->show();
         fixture.frame->Command(cmd::kExit);
-        EXPECT_TRUE(closed);
-        EXPECT_FALSE(fixture.frame->Tray().IsCreated());
-        EXPECT_FALSE(fixture.app.Db().main.IsOpen());
-        EXPECT_FALSE(fixture.app.Db().ui.IsOpen());
+        EXPECT_EQ(std::tuple(closed, fixture.frame->Tray().IsCreated(), fixture.app.Db().main.IsOpen(),
+                             fixture.app.Db().ui.IsOpen()),
+                  std::tuple(true, false, false, false));
         const std::string entry = ReadFile(fixture.AutostartFile());
         EXPECT_NE(entry.find("Exec=\"" + fixture.home.path() + "bin/wendar\" /R"), std::string::npos) << entry;
     }
@@ -259,23 +249,19 @@ TEST_F(MainFrame, CloseWaitsForACheckThatIgnoresTheStopWhileTheEventLoopGoesOn)
     bool closed = false;
     QObject::connect(frame.get(), &CMainFrame::Closed, [&closed] { closed = true; });
     frame->close();
-    EXPECT_FALSE(frame->isVisible()) << "the window goes at once";
-    EXPECT_FALSE(closed);
-    EXPECT_TRUE(app.Db().ui.IsOpen()) << "closed only once the check has ended";
+    // The window goes at once; the connections are closed only once the check has ended.
+    EXPECT_EQ(std::tuple(frame->isVisible(), closed, app.Db().ui.IsOpen()), std::tuple(false, false, true));
     // Only a running event loop lets the monitor go.
     QTimer::singleShot(0, frame.get(), [&] { gate.Open(); });
     ASSERT_TRUE(WaitFor([&] { return closed; }, 30000));
-    EXPECT_TRUE(stopSeen);
-    EXPECT_FALSE(doc->HasRunningChecks());
-    EXPECT_FALSE(app.Db().ui.IsOpen());
-    EXPECT_FALSE(app.Db().main.IsOpen());
+    EXPECT_EQ(std::tuple(stopSeen.load(), doc->HasRunningChecks(), app.Db().ui.IsOpen(), app.Db().main.IsOpen()),
+              std::tuple(true, false, false, false));
 }
 
 TEST_F(MainFrame, HelpOpensThePageOfTheApplicationDirectory)
 {
     frame->Command(cmd::kHelp);
-    ASSERT_EQ(opener.opened.size(), 1U);
-    EXPECT_EQ(opener.opened[0], QUrl::fromLocalFile(QString::fromStdString(home.path() + "help/help.htm")));
+    EXPECT_EQ(opener.opened, std::vector{QUrl::fromLocalFile(QString::fromStdString(home.path() + "help/help.htm"))});
 }
 
 TEST_F(MainFrame, RunBusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
@@ -313,8 +299,7 @@ TEST_F(MainFrame, RunBusyAnimationFromTheWorkerAndANotificationOfWhatWasStored)
     EXPECT_TRUE(WaitFor([&] { return !frame->BusyAnimation()->IsPlaying(); }));
     EXPECT_EQ(frame->BusyAnimation()->Frame(), 0);
     ASSERT_TRUE(WaitFor([&] { return !notifier.shown.empty(); }));
-    EXPECT_EQ(notifier.shown[0].first, QStringLiteral("Wendar: 3 条新消息"));
-    EXPECT_EQ(notifier.shown[0].second, QStringLiteral("新闻: 3 条"));
+    EXPECT_EQ(notifier.shown[0], std::pair(QStringLiteral("Wendar: 3 条新消息"), QStringLiteral("新闻: 3 条")));
     EXPECT_TRUE(WaitFor(indexed));
 
     frame->hide();
@@ -396,9 +381,8 @@ TEST_F(MainFrame, StatusALongMultiLineTextShowsOnOneCutLineWithTheWholeTextInIts
     QCoreApplication::processEvents();
     const CElidedLabel* pane = frame->StatusTextPane();
     EXPECT_EQ(pane->toolTip(), QString::fromStdString(text));
-    EXPECT_FALSE(pane->text().contains(QLatin1Char('\n'))) << pane->text().toStdString();
-    EXPECT_TRUE(pane->text().endsWith(QChar(0x2026))) << pane->text().toStdString();
-    EXPECT_EQ(bar->sizeHint().height(), height);
+    EXPECT_TRUE(!pane->text().contains(QLatin1Char('\n')) && pane->text().endsWith(QChar(0x2026)))
+        << pane->text().toStdString();
+    EXPECT_EQ(std::pair(bar->sizeHint().height(), frame->width()), std::pair(height, 640));
     EXPECT_LE(frame->minimumSizeHint().width(), 640);
-    EXPECT_EQ(frame->width(), 640);
 }

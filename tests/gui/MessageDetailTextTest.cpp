@@ -42,7 +42,7 @@ TEST(MessageDetailText, HeaderOfARecordAndOfNone)
     EXPECT_EQ(none.itemName + none.sender + none.receiver + none.subject + none.link, "还未选择发送人:接收人:");
 }
 
-TEST(MessageDetailText, AWebRecordKeepsItsMarkupAndGetsAbsoluteLinks)
+TEST(MessageDetailText, AWebRecordKeepsItsMarkupWithAbsoluteLinksAndOthersGetLineBreaksAndTheFramingTable)
 {
     MessageInfo record = Record();
     record.MessageCategory = kCategoryWebPage;
@@ -58,11 +58,7 @@ TEST(MessageDetailText, AWebRecordKeepsItsMarkupAndGetsAbsoluteLinks)
     record.connAddress = "http://other.test/d/page.htm";
     record.SourceContent = "<img src=\"y.gif\">";
     EXPECT_EQ(BuildStoredContentHtml(record), "<img src=\"HTTP://other.test:80/d/y.gif\">");
-}
 
-TEST(MessageDetailText, OtherRecordsGetLineBreaksAndTheFramingTable)
-{
-    MessageInfo record = Record();
     record.MessageCategory = kCategoryMail;
     record.SourceContent = "第一行\r\n第二行\r<b>粗</b>";
     EXPECT_EQ(BuildStoredContentHtml(record),

@@ -20,6 +20,14 @@ int Image(CTarvoView& view, int row, int column)
     return view.Model()->index(row, column).data(CMessageListModel::kImageRole).toInt();
 }
 
+// A row's read-state images: the row's and the column-4 marker's.
+std::tuple<int, int> Marks(CTarvoView& view, int row)
+{
+    return {Image(view, row, 0), Image(view, row, 4)};
+}
+const std::tuple<int, int> kUnread{CMessageListModel::kRowUnread, CMessageListModel::kMarkUnread};
+const std::tuple<int, int> kRead{CMessageListModel::kRowRead, CMessageListModel::kMarkRead};
+
 int HeaderImage(CTarvoView& view, int column)
 {
     return view.Model()->headerData(column, Qt::Horizontal, CMessageListModel::kImageRole).toInt();
@@ -73,17 +81,12 @@ TEST_F(MessageList, APageOfTheOperationFillsTheRowsAndTheDocumentsPageValues)
     }
 
     ASSERT_TRUE(view.ShowPage(1));
-    EXPECT_EQ(Cell(view, 0, 5), QStringLiteral("title 4"));
-    EXPECT_EQ(Image(view, 0, 0), CMessageListModel::kRowUnread);
-    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkUnread);
+    EXPECT_EQ(std::tuple(Cell(view, 0, 5), Marks(view, 0)), std::tuple(QStringLiteral("title 4"), kUnread));
     ASSERT_TRUE(view.ShowPage(9)); // beyond the last: the last
     EXPECT_EQ(std::tuple(view.Model()->rowCount(), doc.m_nCurPage, doc.m_nPageCount, doc.m_nTotalCount),
               std::tuple(1, 3L, 3L, 5L));
-    EXPECT_FALSE(doc.m_bReload);
-    EXPECT_EQ(doc.m_nUnreadCount, 4); // recounted at the fill
-    EXPECT_EQ(Cell(view, 0, 5), QStringLiteral("title 0"));
-    EXPECT_EQ(Image(view, 0, 0), CMessageListModel::kRowRead);
-    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkRead);
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount), std::tuple(false, 4)); // recounted at the fill
+    EXPECT_EQ(std::tuple(Cell(view, 0, 5), Marks(view, 0)), std::tuple(QStringLiteral("title 0"), kRead));
 }
 
 TEST_F(MessageList, ColumnsHaveTheirHeadersAndImagesAndTheDateIsWholeOnScreen)
@@ -95,9 +98,9 @@ TEST_F(MessageList, ColumnsHaveTheirHeadersAndImagesAndTheDateIsWholeOnScreen)
         // Every header can be told apart by a screen reader, the image-only ones too.
         EXPECT_FALSE(view.Model()->headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString().isEmpty());
     }
-    EXPECT_EQ(HeaderImage(view, 0), CMessageListModel::kStatusUnsorted);
-    EXPECT_EQ(HeaderImage(view, 4), CMessageListModel::kMarkUnsorted);
-    EXPECT_EQ(HeaderImage(view, 1), CMessageListModel::kNoImage);
+    EXPECT_EQ(
+        std::tuple(HeaderImage(view, 0), HeaderImage(view, 4), HeaderImage(view, 1)),
+        std::tuple(CMessageListModel::kStatusUnsorted, CMessageListModel::kMarkUnsorted, CMessageListModel::kNoImage));
     EXPECT_EQ(view.List()->accessibleName(), QStringLiteral("消息列表"));
 }
 
@@ -106,17 +109,12 @@ TEST_F(MessageList, UnreadFilterKeepsARecordMarkedReadUntilTheNextFill)
     Store(3);
     doc.m_nReadFilter = kFilterUnread;
     ASSERT_TRUE(view.ShowPage(1));
-    ASSERT_EQ(view.Model()->rowCount(), 3);
-    EXPECT_EQ(doc.m_nUnreadCount, 3);
+    ASSERT_EQ(std::tuple(view.Model()->rowCount(), doc.m_nUnreadCount), std::tuple(3, 3));
     const int id = view.Model()->index(0, 0).data(CMessageListModel::kIdRole).toInt();
 
     view.SetReadState(0, 1);
-    EXPECT_EQ(view.Model()->rowCount(), 3);
-    EXPECT_EQ(Image(view, 0, 0), CMessageListModel::kRowRead);
-    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkRead);
-    EXPECT_EQ(doc.m_nUnreadCount, 2);
-    EXPECT_EQ(doc.FindItem(item)->m_nUnreadCount, 2);
-    EXPECT_EQ(world.Status(id), 1);
+    EXPECT_EQ(std::tuple(view.Model()->rowCount(), Marks(view, 0), world.Status(id)), std::tuple(3, kRead, 1LL));
+    EXPECT_EQ(std::tuple(doc.m_nUnreadCount, doc.FindItem(item)->m_nUnreadCount), std::tuple(2, 2));
     EXPECT_TRUE(world.boxes.shown.empty());
 
     view.OnUpdate(doc, nullptr, 0);
@@ -132,10 +130,9 @@ TEST_F(MessageList, RecordsThatMayNotChangeHereAreRefusedAndTheAutoMarkTimerRepe
         view.SetReadState(0, mode);
     }
     ASSERT_EQ(world.boxes.shown.size(), 3u);
-    EXPECT_EQ(world.boxes.shown[0].text.toStdString(), kCannotChangeStateText);
-    EXPECT_EQ(world.boxes.shown[0].caption, QStringLiteral("注意"));
-    EXPECT_EQ(world.Status(id), 0);
-    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkUnread);
+    EXPECT_EQ(std::tuple(world.boxes.shown[0].text.toStdString(), world.boxes.shown[0].caption),
+              std::tuple(std::string(kCannotChangeStateText), QStringLiteral("注意")));
+    EXPECT_EQ(std::tuple(world.Status(id), Marks(view, 0)), std::tuple(0LL, kUnread));
 
     // Selected in the foreground window: refused again at the end of every countdown.
     CMainTick& tick = StartTick(2);
@@ -144,8 +141,7 @@ TEST_F(MessageList, RecordsThatMayNotChangeHereAreRefusedAndTheAutoMarkTimerRepe
     for (int second = 0; second < 6; ++second) {
         tick.OnSecond();
     }
-    EXPECT_EQ(world.boxes.shown.size(), 2u); // on the 3rd and the 6th tick
-    EXPECT_EQ(world.Status(id), 0);
+    EXPECT_EQ(std::tuple(world.boxes.shown.size(), world.Status(id)), std::tuple(size_t{2}, 0LL)); // the 3rd, 6th tick
 }
 
 TEST_F(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTellsTheOtherPanes)
@@ -160,8 +156,7 @@ TEST_F(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTel
     tick.OnSecond();
     ASSERT_EQ(tick.AutoMarkCountdown(), 2);
     SelectRow(view, 0);
-    EXPECT_EQ(doc.m_nCurMessageId, newer);
-    EXPECT_EQ(tick.AutoMarkCountdown(), 3);
+    EXPECT_EQ(std::tuple(doc.m_nCurMessageId, tick.AutoMarkCountdown()), std::tuple(newer, 3));
     view.List()->selectionModel()->clearSelection();
     SelectRow(view, 1);
     EXPECT_EQ(doc.m_nCurMessageId, older);
@@ -171,8 +166,7 @@ TEST_F(MessageList, SelectingARowSetsTheCurrentMessageRestartsTheCountdownAndTel
     for (int second = 0; second < 4; ++second) {
         tick.OnSecond();
     }
-    EXPECT_EQ(world.Status(older), 1);
-    EXPECT_EQ(world.Status(newer), 0);
+    EXPECT_EQ(std::tuple(world.Status(older), world.Status(newer)), std::tuple(1LL, 0LL));
 }
 
 TEST_F(MessageList, AClickOnTheColumn4MarkerTogglesTheRowWithoutSelectingIt)
@@ -184,24 +178,19 @@ TEST_F(MessageList, AClickOnTheColumn4MarkerTogglesTheRowWithoutSelectingIt)
     const QRect mark = view.List()->MarkImageRect(0);
     ASSERT_FALSE(mark.isEmpty());
 
-    QTest::mouseClick(view.List()->viewport(), Qt::LeftButton, {}, mark.center());
-    EXPECT_EQ(world.Status(id), 1);
-    EXPECT_EQ(Image(view, 0, 4), CMessageListModel::kMarkRead);
-    EXPECT_TRUE(view.SelectedRows().empty());
-    EXPECT_EQ(doc.m_nCurMessageId, 0);
-    EXPECT_EQ(doc.FindItem(item)->m_nNewCount, 0); // any click ends the reminders
-
-    QTest::mouseClick(view.List()->viewport(), Qt::LeftButton, {}, mark.center());
-    EXPECT_EQ(world.Status(id), 0);
-    EXPECT_EQ(Image(view, 0, 0), CMessageListModel::kRowUnread);
-    EXPECT_TRUE(view.SelectedRows().empty());
+    // Any click ends the reminders.
+    for (const int status : {1, 0}) {
+        QTest::mouseClick(view.List()->viewport(), Qt::LeftButton, {}, mark.center());
+        EXPECT_EQ(std::tuple(world.Status(id), Marks(view, 0), view.SelectedRows().empty(), doc.m_nCurMessageId,
+                             doc.FindItem(item)->m_nNewCount),
+                  std::tuple(status, status ? kRead : kUnread, true, 0, 0));
+    }
 
     // A click elsewhere in the row selects it.
     const QRect subject = view.List()->visualRect(view.Model()->index(0, 5));
     QTest::mouseClick(view.List()->viewport(), Qt::LeftButton, {}, subject.center());
-    EXPECT_EQ(view.SelectedRows(), std::vector<int>{0});
-    EXPECT_EQ(doc.m_nCurMessageId, id);
-    EXPECT_EQ(world.Status(id), 0);
+    EXPECT_EQ(std::tuple(view.SelectedRows(), doc.m_nCurMessageId, world.Status(id)),
+              std::tuple(std::vector<int>{0}, id, 0LL));
 }
 
 TEST_F(MessageList, AHeaderClickSortsTheWholeListAndTheSortHoldsThroughPagingAndRefills)
@@ -225,27 +214,23 @@ TEST_F(MessageList, AHeaderClickSortsTheWholeListAndTheSortHoldsThroughPagingAnd
     // A real click on header 2: the latest date of all three first, from the first page.
     QHeaderView* header = view.List()->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
-    EXPECT_EQ(column(5), Split("Apple|banana"));
-    EXPECT_EQ(HeaderImage(view, 2), CMessageListModel::kAscending);
+    using M = CMessageListModel;
+    EXPECT_EQ(std::tuple(column(5), HeaderImage(view, 2)), std::tuple(Split("Apple|banana"), M::kAscending));
     view.SortByHeader(2);
-    EXPECT_EQ(column(5), Split("cherry|banana"));
-    EXPECT_EQ(HeaderImage(view, 2), CMessageListModel::kDescending);
+    EXPECT_EQ(std::tuple(column(5), HeaderImage(view, 2)), std::tuple(Split("cherry|banana"), M::kDescending));
 
     view.SortByHeader(5); // letter case does not count
-    EXPECT_EQ(HeaderImage(view, 2), CMessageListModel::kNoImage);
-    EXPECT_EQ(column(5), Split("Apple|banana"));
+    EXPECT_EQ(std::tuple(column(5), HeaderImage(view, 2)), std::tuple(Split("Apple|banana"), M::kNoImage));
     doc.m_nCurPage = 2;
     view.OnUpdate(doc, nullptr, 0); // paging and refills keep the order and its image
-    EXPECT_EQ(column(5), Split("cherry"));
-    EXPECT_EQ(HeaderImage(view, 5), CMessageListModel::kAscending);
+    EXPECT_EQ(std::tuple(column(5), HeaderImage(view, 5)), std::tuple(Split("cherry"), M::kAscending));
 
     view.SortByHeader(4);
-    EXPECT_EQ(HeaderImage(view, 4), CMessageListModel::kMarkAscending);
-    EXPECT_EQ(HeaderImage(view, 5), CMessageListModel::kNoImage);
+    EXPECT_EQ(std::tuple(HeaderImage(view, 4), HeaderImage(view, 5)), std::tuple(M::kMarkAscending, M::kNoImage));
     view.SortByHeader(0);
-    EXPECT_EQ(HeaderImage(view, 4), CMessageListModel::kMarkUnsorted);
-    EXPECT_EQ(HeaderImage(view, 0), CMessageListModel::kStatusAscending);
-    EXPECT_EQ(column(5), Split("cherry|Apple")); // unread first, newest first
+    // Unread first, newest first.
+    EXPECT_EQ(std::tuple(HeaderImage(view, 4), HeaderImage(view, 0), column(5)),
+              std::tuple(M::kMarkUnsorted, M::kStatusAscending, Split("cherry|Apple")));
 }
 
 TEST_F(MessageList, DeleteAndMarkNeedASelectionAndDeleteAsksNothing)
@@ -271,16 +256,13 @@ TEST_F(MessageList, DeleteAndMarkNeedASelectionAndDeleteAsksNothing)
     EXPECT_EQ(world.Count("userdata where status=1"), 0);
     view.OnDeleteSelected();
     EXPECT_TRUE(world.boxes.shown.empty());
-    EXPECT_EQ(world.Count("userdata"), 2);
-    EXPECT_EQ(view.Model()->rowCount(), 2);
-    EXPECT_EQ(doc.m_nCurMessageId, 0);
-    EXPECT_EQ(doc.m_nTotalCount, 2);
+    EXPECT_EQ(std::tuple(world.Count("userdata"), view.Model()->rowCount(), doc.m_nCurMessageId, doc.m_nTotalCount),
+              std::tuple(2LL, 2, 0, 2L));
 
     SelectRow(view, 0);
     view.List()->setFocus();
     QTest::keyClick(view.List(), Qt::Key_Delete);
-    EXPECT_EQ(world.Count("userdata"), 1);
-    EXPECT_TRUE(world.boxes.shown.empty());
+    EXPECT_EQ(std::tuple(world.Count("userdata"), world.boxes.shown.empty()), std::tuple(1LL, true));
 }
 
 TEST_F(MessageList, AFailedQueryOrWriteShowsItsMessageAndKeepsTheRowsAndPageValues)
@@ -292,13 +274,10 @@ TEST_F(MessageList, AFailedQueryOrWriteShowsItsMessageAndKeepsTheRowsAndPageValu
     ASSERT_TRUE(world.app.Db().main.Execute("alter table userdata rename to userdata_away"));
 
     EXPECT_FALSE(view.ShowPage(1));
-    ASSERT_EQ(world.boxes.shown.size(), 1u);
-    EXPECT_EQ(world.boxes.shown[0].text, QStringLiteral("error!cuowu"));
-    EXPECT_EQ(world.boxes.shown[0].caption, QStringLiteral("dd"));
-    EXPECT_EQ(view.Model()->rowCount(), 3);
-    EXPECT_EQ(doc.m_nTotalCount, 3);
-    EXPECT_EQ(doc.m_nCurPage, 1);
-    EXPECT_TRUE(doc.m_bReload);
+    EXPECT_EQ(world.Shown(), QStringList{QStringLiteral("error!cuowu")});
+    EXPECT_EQ(world.boxes.shown.at(0).caption, QStringLiteral("dd"));
+    EXPECT_EQ(std::tuple(view.Model()->rowCount(), doc.m_nTotalCount, doc.m_nCurPage, doc.m_bReload.load()),
+              std::tuple(3, 3L, 1L, true));
 
     // A write the database refuses shows the database's own words and leaves the row as it was.
     world.boxes.shown.clear();

@@ -26,8 +26,6 @@
 #include "support/RecordingPlayer.h"
 #include "support/TestStore.h"
 
-#include <QAccessible>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -36,10 +34,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <future>
-#include <gtest/gtest.h>
-#include <memory>
 #include <string>
 
 struct StoredMessage
@@ -133,24 +128,15 @@ public:
         return texts;
     }
 
-    // Stores a check item and reloads the document's items.
+    // Stores a check item (on or off) and reloads the document's items; its key.
     int AddItem(const std::string& name, int category = kCategoryDatabase, int displayType = 0,
-                const std::string& address = "")
+                const std::string& address = "", int state = 1)
     {
         MessageTypeInfo item = NewItem(name, category, address);
         item.DisplayType = displayType;
-        item.Save(app.Db().main);
-        EXPECT_NE(item.messagetypeid, 0);
-        doc->LoadItems();
-        return item.messagetypeid;
-    }
-
-    // Stores a check item (on or off) without telling the document; its key.
-    int StoreItem(const std::string& name, int category = kCategoryWebPage, int state = 1)
-    {
-        MessageTypeInfo item = NewItem(name, category, "http://127.0.0.1/");
         item.state = state;
         EXPECT_NE(item.Save(app.Db().main), 0);
+        doc->LoadItems();
         return item.messagetypeid;
     }
 

@@ -48,41 +48,41 @@ void Choose(QFileDialog& files, const QString& path)
 
 TEST(PropertyForm, AddressChecksByCategoryWithTheIdentityFirst)
 {
-    const std::tuple<int, const char*, QString> cases[] = {
-        // category index, address, refusal (none: accepted)
-        {0, "driver=x", {}},
-        {0, "DSN=x", kDatabaseRefusal},
-        {1, "http://127.0.0.1/", {}},
-        {1, "https://127.0.0.1/", {}},
-        {1, "HtTpS://A/", {}},
-        {1, " http://x/", kWebRefusal},
-        {2, "ftp://127.0.0.1/", {}},
-        {2, "Ftp://a/", {}},
-        {2, "http://a/", kFtpRefusal},
-        {3, "", {}},
-        {4, "", {}},
-        {65, "anything", {}},
+    const std::tuple<int, const char*, int, const char*, QString> cases[] = {
+        // category index, address, must have an identity, identity, refusal (none: accepted)
+        {0, "driver=x", 0, "", {}},
+        {0, "DSN=x", 0, "", kDatabaseRefusal},
+        {1, "http://127.0.0.1/", 0, "", {}},
+        {1, "https://127.0.0.1/", 0, "", {}},
+        {1, "HtTpS://A/", 0, "", {}},
+        {1, " http://x/", 0, "", kWebRefusal},
+        {2, "ftp://127.0.0.1/", 0, "", {}},
+        {2, "Ftp://a/", 0, "", {}},
+        {2, "http://a/", 0, "", kFtpRefusal},
+        {3, "", 0, "", {}},
+        {4, "", 0, "", {}},
+        {65, "anything", 0, "", {}},
+        {0, "DSN=x", 1, "", kIdentityRefusal},
+        {0, "driver=x", 1, "me", {}},
     };
-    for (const auto& [index, address, text] : cases) {
-        const auto refusal = CheckMessageTypeForm(index, QString::fromUtf8(address), 0, QString());
+    for (const auto& [index, address, mustHaveId, identity, text] : cases) {
+        const auto refusal =
+            CheckMessageTypeForm(index, QString::fromUtf8(address), mustHaveId, QString::fromUtf8(identity));
+        // The identity's refusal has the application's own caption.
+        const QString caption = text == kIdentityRefusal ? QString() : QStringLiteral("属性信息错误");
         EXPECT_EQ(refusal ? refusal->text + QLatin1Char('|') + refusal->caption : QString(),
-                  text.isEmpty() ? QString() : text + QStringLiteral("|属性信息错误"))
+                  text.isEmpty() ? QString() : text + QLatin1Char('|') + caption)
             << address;
     }
-    const auto identity = CheckMessageTypeForm(0, QStringLiteral("DSN=x"), 1, QString());
-    ASSERT_TRUE(identity);
-    EXPECT_EQ(identity->text, kIdentityRefusal);
-    EXPECT_TRUE(identity->caption.isEmpty()) << "the application's own caption";
-    EXPECT_FALSE(CheckMessageTypeForm(0, QStringLiteral("driver=x"), 1, QStringLiteral("me")));
 }
 
 TEST(PropertyForm, IntegersAndStoredSoundPaths)
 {
-    EXPECT_EQ(ParseFormInteger(QStringLiteral("42")), 42);
-    EXPECT_EQ(ParseFormInteger(QStringLiteral(" -1 ")), -1);
-    EXPECT_EQ(ParseFormInteger(QStringLiteral("+7")), 7);
-    for (const char* bad : {"", "-", "1.5", "12abc", "99999999999", " "}) {
-        EXPECT_FALSE(ParseFormInteger(QString::fromUtf8(bad))) << bad;
+    const std::pair<const char*, std::optional<int>> integers[] = {{"42", 42},    {" -1 ", -1},        {"+7", 7},
+                                                                   {"", {}},      {"-", {}},           {"1.5", {}},
+                                                                   {"12abc", {}}, {"99999999999", {}}, {" ", {}}};
+    for (const auto& [text, value] : integers) {
+        EXPECT_EQ(ParseFormInteger(QString::fromUtf8(text)), value) << text;
     }
     // Below the data folder (chosen through the dialog) or the resources: relative; elsewhere kept.
     for (const auto& [chosen, stored] : {std::pair{"/usr/share/wendar/sound/b.wav", "sound/b.wav"},
@@ -111,50 +111,50 @@ TEST(PropertyForm, AdvancedOptionsOfferWhatTheItemUses)
     }
 }
 
+// The dialog on item, which the tests store and change.
 class DialogTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<CMessageTypeDlg> Open(MessageTypeInfo& item)
+    void Open()
     {
-        auto dialog = std::make_unique<CMessageTypeDlg>(home.context());
+        dialog = std::make_unique<CMessageTypeDlg>(home.context());
         dialog->SetMessageType(&item);
         dialog->LoadFromItem(&item);
         dialog->show();
         QApplication::processEvents();
-        return dialog;
     }
-    static QLineEdit* Edit(CMessageTypeDlg& dialog, const char* name) { return Child<QLineEdit>(dialog, name); }
-    static void Ok(CMessageTypeDlg& dialog) { Child<QPushButton>(dialog, "ok")->click(); }
-    static QStringList ListRows(CMessageTypeDlg& dialog)
+    // Stores a new item with these ranges and opens the dialog on it.
+    void OpenStored(const char* name, int category, const char* address, ExcludeRanges ranges = {})
     {
-        auto* list = Child<QTableWidget>(dialog, "excludeList");
+        item = NewItem(name, category, address);
+        std::string error;
+        EXPECT_TRUE(home.app.Items().Save(item, ranges, error)) << error;
+        Open();
+    }
+    template <typename Widget> Widget* At(const char* name) { return Child<Widget>(*dialog, name); }
+    QLineEdit* Edit(const char* name) { return At<QLineEdit>(name); }
+    void Ok() { At<QPushButton>("ok")->click(); }
+    QStringList ListRows()
+    {
+        auto* list = At<QTableWidget>("excludeList");
         QStringList rows;
         for (int row = 0; row < list->rowCount(); ++row) {
             rows << list->item(row, 0)->text() + QLatin1Char('|') + list->item(row, 1)->text();
         }
         return rows;
     }
-    long long Column(const MessageTypeInfo& item, const std::string& column)
-    {
-        return std::stoll(home.ItemField(item.messagetypeid, column));
-    }
-    MessageTypeInfo Stored(const char* name, int category, const char* address, ExcludeRanges ranges = {})
-    {
-        MessageTypeInfo item = NewItem(name, category, address);
-        std::string error;
-        EXPECT_TRUE(home.app.Items().Save(item, ranges, error)) << error;
-        return item;
-    }
+    long long Column(const std::string& column) { return std::stoll(home.ItemField(item.messagetypeid, column)); }
 
     PaneWorld home;
+    MessageTypeInfo item;
+    std::unique_ptr<CMessageTypeDlg> dialog;
 };
 
 TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
 {
-    MessageTypeInfo item = Stored("x", kCategoryDatabase, "driver=x");
-    auto dialog = Open(item);
-    EXPECT_TRUE(Child<QToolButton>(*dialog, "preset")->menu()->actions().isEmpty()) << "there is no preset file";
-    auto* category = Child<QComboBox>(*dialog, "MessageCategory");
+    OpenStored("x", kCategoryDatabase, "driver=x");
+    EXPECT_TRUE(At<QToolButton>("preset")->menu()->actions().isEmpty()) << "there is no preset file";
+    auto* category = At<QComboBox>("MessageCategory");
     ASSERT_EQ(category->count(), 5);
     // Of the controls that follow the category, the ones each category enables.
     const char* enabled[] = {"ViewName CheckNumber MessageTypeUser",
@@ -166,21 +166,19 @@ TEST_F(DialogTest, EveryCategoryEnablesItsControlsAndEveryControlHasAName)
         for (const char* name : {"ViewName", "CheckNumber", "MessageTypeUser", "IncludeFrom", "IncludeTo", "addExclude",
                                  "modifyExclude", "deleteExclude", "excludeList"}) {
             const bool on = QString::fromUtf8(enabled[index]).split(QLatin1Char(' ')).contains(QString::fromUtf8(name));
-            EXPECT_EQ(Child<QWidget>(*dialog, name)->isEnabled(), on) << index << " " << name;
+            EXPECT_EQ(At<QWidget>(name)->isEnabled(), on) << index << " " << name;
         }
     }
-    for (const char* name : {"advanced", "test"}) {
-        EXPECT_TRUE(Child<QPushButton>(*dialog, name)->isEnabled()) << name;
-    }
-    EXPECT_FALSE(Child<QCheckBox>(*dialog, "bCanChangeState")->isEnabled());
-    EXPECT_FALSE(Edit(*dialog, "IncludeFrom2")->isEnabled());
-    EXPECT_FALSE(Edit(*dialog, "CheckInterval")->isVisible());
+    EXPECT_EQ(std::tuple(At<QPushButton>("advanced")->isEnabled(), At<QPushButton>("test")->isEnabled(),
+                         At<QCheckBox>("bCanChangeState")->isEnabled(), Edit("IncludeFrom2")->isEnabled(),
+                         Edit("CheckInterval")->isVisible()),
+              std::tuple(true, true, false, false, false));
     EXPECT_EQ(Unnamed(*dialog), QStringList());
 }
 
 TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFieldsAndStaysOpenWhenTheStoreRefuses)
 {
-    MessageTypeInfo item = NewItem("网页", kCategoryWebPage, "http://127.0.0.1/");
+    item = NewItem("网页", kCategoryWebPage, "http://127.0.0.1/");
     item.CheckInterval = 90;
     item.DisplayType = 1;
     item.bNotify = 10;
@@ -188,52 +186,48 @@ TEST_F(DialogTest, TheFormShowsAndStoresTheItemsFieldsAndStaysOpenWhenTheStoreRe
     item.IncludeFrom = "<a href='x'>";
     std::string error;
     ASSERT_TRUE(home.app.Items().Save(item, std::nullopt, error));
-    auto dialog = Open(item);
-    EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("1"));
-    EXPECT_FALSE(Edit(*dialog, "CheckInterval")->isEnabled()) << "auto check is off";
-    EXPECT_FALSE(Child<QCheckBox>(*dialog, "state")->isChecked());
-    EXPECT_TRUE(Child<QRadioButton>(*dialog, "showLink")->isChecked());
-    EXPECT_EQ(Edit(*dialog, "IncludeFrom")->text(), QStringLiteral("<a href='x'>"));
-    Child<QRadioButton>(*dialog, "showContent")->setChecked(true);
-    Edit(*dialog, "Password")->setText(QStringLiteral("it's"));
+    Open();
+    // Auto check is off: the interval is shown disabled.
+    EXPECT_EQ(std::tuple(Edit("CheckInterval")->text(), Edit("CheckInterval")->isEnabled(),
+                         At<QCheckBox>("state")->isChecked(), At<QRadioButton>("showLink")->isChecked(),
+                         Edit("IncludeFrom")->text()),
+              std::tuple(QStringLiteral("1"), false, false, true, QStringLiteral("<a href='x'>")));
+    At<QRadioButton>("showContent")->setChecked(true);
+    Edit("Password")->setText(QStringLiteral("it's"));
 
     ASSERT_TRUE(home.app.Db().main.Execute(
         "create trigger refuse before update on usermessagetype begin select raise(abort, 'refused'); end"));
-    Ok(*dialog);
+    Ok();
     ASSERT_EQ(home.boxes.shown.size(), 1u);
     EXPECT_TRUE(home.boxes.shown[0].text.contains(QStringLiteral("refused")));
-    EXPECT_TRUE(dialog->isVisible()) << "nothing typed is lost";
-    EXPECT_EQ(Edit(*dialog, "Password")->text(), QStringLiteral("it's"));
+    EXPECT_EQ(std::pair(dialog->isVisible(), Edit("Password")->text()), std::pair(true, QStringLiteral("it's")))
+        << "nothing typed is lost";
     ASSERT_TRUE(home.app.Db().main.Execute("drop trigger refuse"));
 
-    Ok(*dialog);
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(item.CheckInterval, 60);
+    Ok();
+    EXPECT_EQ(std::pair(dialog->result(), item.CheckInterval), std::pair(int(QDialog::Accepted), 60));
     const auto stored = home.app.Items().Load(item.messagetypeid, error);
     ASSERT_TRUE(stored);
     EXPECT_TRUE(SameColumns(stored->item, item));
-    EXPECT_EQ(stored->item.DisplayType, 0);
-    EXPECT_EQ(stored->item.Password, "it's");
+    EXPECT_EQ(std::pair(stored->item.DisplayType, stored->item.Password), std::pair(0, std::string("it's")));
 }
 
 TEST_F(DialogTest, SoundControlsFollowTheInterval)
 {
-    MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
+    OpenStored("s", kCategoryWebPage, "http://x/");
     item.bNotify = -1;
-    auto dialog = Open(item);
-    auto* sound = Child<QCheckBox>(*dialog, "sound");
-    auto* once = Child<QCheckBox>(*dialog, "warnOnce");
-    auto* interval = Edit(*dialog, "bNotify");
-    auto* file = Edit(*dialog, "notifysound");
-    EXPECT_FALSE(sound->isChecked());
-    EXPECT_FALSE(interval->isEnabled());
-    EXPECT_FALSE(file->isEnabled());
-    EXPECT_FALSE(once->isEnabled());
+    Open();
+    auto* sound = At<QCheckBox>("sound");
+    auto* once = At<QCheckBox>("warnOnce");
+    auto* interval = Edit("bNotify");
+    auto* file = Edit("notifysound");
+    EXPECT_EQ(std::tuple(sound->isChecked(), interval->isEnabled(), file->isEnabled(), once->isEnabled()),
+              std::tuple(false, false, false, false));
 
     sound->click();
     EXPECT_EQ(interval->text(), QStringLiteral("0"));
-    EXPECT_TRUE(once->isChecked());
-    EXPECT_TRUE(interval->isEnabled() && file->isEnabled() && once->isEnabled());
+    EXPECT_EQ(std::tuple(once->isChecked(), interval->isEnabled(), file->isEnabled(), once->isEnabled()),
+              std::tuple(true, true, true, true));
     once->click();
     EXPECT_TRUE(once->isChecked()) << "只警告一次 follows the interval only";
 
@@ -244,17 +238,15 @@ TEST_F(DialogTest, SoundControlsFollowTheInterval)
     interval->selectAll();
     QTest::keyClick(interval, '5');
     EXPECT_TRUE(home.boxes.shown.empty());
-    EXPECT_FALSE(once->isChecked());
-    EXPECT_TRUE(sound->isChecked());
+    EXPECT_EQ(std::pair(once->isChecked(), sound->isChecked()), std::pair(false, true));
 }
 
 TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepThem)
 {
-    MessageTypeInfo item = Stored("n", kCategoryFtp, "ftp://127.0.0.1/", {{0, "A", ""}});
-    auto dialog = Open(item);
+    OpenStored("n", kCategoryFtp, "ftp://127.0.0.1/", {{0, "A", ""}});
     QApplication::setActiveWindow(dialog.get());
-    auto* category = Child<QComboBox>(*dialog, "MessageCategory");
-    auto* address = Child<QPlainTextEdit>(*dialog, "connAddress");
+    auto* category = At<QComboBox>("MessageCategory");
+    auto* address = At<QPlainTextEdit>("connAddress");
     const std::tuple<int, const char*, const char*, const char*, QString> cases[] = {
         // ..., field, value, rule
         {2, "ftp://x/", "MessageTypeName", "", QStringLiteral("名称不能为空")},
@@ -269,10 +261,10 @@ TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepTh
         category->setCurrentIndex(index);
         Q_EMIT category->activated(index);
         address->setPlainText(QString::fromUtf8(typed));
-        QLineEdit* edit = Edit(*dialog, field);
+        QLineEdit* edit = Edit(field);
         const QString before = edit->text();
         edit->setText(QString::fromUtf8(value));
-        Ok(*dialog);
+        Ok();
         ASSERT_EQ(home.Shown(), QStringList{rule}) << field;
         EXPECT_EQ(home.boxes.shown[0].caption, QStringLiteral("属性信息错误"));
         EXPECT_EQ(QApplication::focusWidget(), edit) << field;
@@ -282,35 +274,34 @@ TEST_F(DialogTest, OkNamesTheFirstFieldOutOfBoundsAndStoresNothingUntilAllKeepTh
     home.boxes.shown.clear();
     for (const char* text : {"ftp://x/", "http://x/\nmore", "http://x/"}) {
         address->setPlainText(QString::fromUtf8(text));
-        Ok(*dialog);
+        Ok();
     }
     EXPECT_EQ(home.Shown(), (QStringList{kWebRefusal, QStringLiteral("链接地址只能有一行"),
                                          QStringLiteral("排除开始处和排除结束处都不能为空")}));
-    auto* list = Child<QTableWidget>(*dialog, "excludeList");
+    auto* list = At<QTableWidget>("excludeList");
     EXPECT_EQ(QApplication::focusWidget(), list);
     ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryFtp) << "nothing stored yet";
+    EXPECT_EQ(Column("MessageCategory"), kCategoryFtp) << "nothing stored yet";
 
     // Enter in the address is OK.
-    Child<QPushButton>(*dialog, "deleteExclude")->click();
+    At<QPushButton>("deleteExclude")->click();
     address->setFocus();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(address, &enter);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryWebPage);
+    EXPECT_EQ(Column("MessageCategory"), kCategoryWebPage);
     EXPECT_TRUE(home.Ranges(item.messagetypeid).empty());
 }
 
 TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
 {
-    MessageTypeInfo item = Stored("w", kCategoryWebPage, "http://x/", {{0, "A", "a"}, {0, "B", "b'"}});
-    auto dialog = Open(item);
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("A|a"), QStringLiteral("B|b'")}));
+    OpenStored("w", kCategoryWebPage, "http://x/", {{0, "A", "a"}, {0, "B", "b'"}});
+    EXPECT_EQ(ListRows(), (QStringList{QStringLiteral("A|a"), QStringLiteral("B|b'")}));
 
     // Modify and delete need a selected row.
-    Child<QPushButton>(*dialog, "modifyExclude")->click();
-    Child<QPushButton>(*dialog, "deleteExclude")->click();
+    At<QPushButton>("modifyExclude")->click();
+    At<QPushButton>("deleteExclude")->click();
     EXPECT_EQ(home.Shown(), QStringList(2, QStringLiteral("请首先选择需要修改的条目")));
     EXPECT_EQ(home.boxes.shown.back().caption, QStringLiteral("确认"));
 
@@ -321,11 +312,11 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
         Child<QLineEdit>(exclude, "excludeTo")->setText(QStringLiteral("c"));
         Child<QPushButton>(exclude, "ok")->click();
     });
-    Child<QPushButton>(*dialog, "addExclude")->click();
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("A|a"), QStringLiteral("B|b'")}));
+    At<QPushButton>("addExclude")->click();
+    EXPECT_EQ(ListRows(), (QStringList{QStringLiteral("C|c"), QStringLiteral("A|a"), QStringLiteral("B|b'")}));
 
     // Modify the selected row, prefilled with its texts; delete another without asking.
-    auto* list = Child<QTableWidget>(*dialog, "excludeList");
+    auto* list = At<QTableWidget>("excludeList");
     list->selectRow(2);
     WhenModal<CExcludeDlg>([](CExcludeDlg& exclude) {
         auto* to = Child<QLineEdit>(exclude, "excludeTo");
@@ -333,16 +324,16 @@ TEST_F(DialogTest, ExclusionRangesAreListedAndStoredInTheirOrder)
         to->setText(QStringLiteral("bb"));
         Child<QPushButton>(exclude, "ok")->click();
     });
-    Child<QPushButton>(*dialog, "modifyExclude")->click();
+    At<QPushButton>("modifyExclude")->click();
     list->selectRow(1);
-    Child<QPushButton>(*dialog, "deleteExclude")->click();
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("C|c"), QStringLiteral("B|bb")}));
-    Ok(*dialog);
+    At<QPushButton>("deleteExclude")->click();
+    EXPECT_EQ(ListRows(), (QStringList{QStringLiteral("C|c"), QStringLiteral("B|bb")}));
+    Ok();
     EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|c", "B|bb"}));
 
     // Saved unchanged, the order stays.
-    auto again = Open(item);
-    Ok(*again);
+    Open();
+    Ok();
     EXPECT_EQ(home.Ranges(item.messagetypeid), (std::vector<std::string>{"C|c", "B|bb"}));
 }
 
@@ -355,102 +346,91 @@ TEST_F(DialogTest, APresetOnAStoredItemKeepsItsIdAndReplacesItsFieldsRangesAndMu
     home.WritePresets({{NewItem("预制库", kCategoryDatabase, "Driver=SQLite3;Database=/x"), {}},
                        {web, {{0, "P1", "p1"}, {0, "P2", "p2"}}}});
 
-    MessageTypeInfo item = Stored("mine", kCategoryWebPage, "http://x/", {{0, "old", "old"}});
+    OpenStored("mine", kCategoryWebPage, "http://x/", {{0, "old", "old"}});
     const int id = item.messagetypeid;
-    auto dialog = Open(item);
-    QMenu* menu = Child<QToolButton>(*dialog, "preset")->menu();
+    QMenu* menu = At<QToolButton>("preset")->menu();
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("预制库"));
     menu->actions()[1]->trigger();
-    EXPECT_EQ(Edit(*dialog, "MessageTypeName")->text(), QStringLiteral("预制网页"));
-    EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("30"));
-    EXPECT_EQ(ListRows(*dialog), (QStringList{QStringLiteral("P1|p1"), QStringLiteral("P2|p2")}));
+    EXPECT_EQ(std::pair(Edit("MessageTypeName")->text(), Edit("CheckInterval")->text()),
+              std::pair(QStringLiteral("预制网页"), QStringLiteral("30")));
+    EXPECT_EQ(ListRows(), (QStringList{QStringLiteral("P1|p1"), QStringLiteral("P2|p2")}));
     // The preset asks for the identity.
-    Ok(*dialog);
+    Ok();
     EXPECT_EQ(home.Shown(), QStringList{kIdentityRefusal});
-    Edit(*dialog, "MessageTypeUser")->setText(QStringLiteral("me"));
-    Ok(*dialog);
-    EXPECT_EQ(item.messagetypeid, id);
-    EXPECT_EQ(home.Count("usermessagetype"), 1);
+    Edit("MessageTypeUser")->setText(QStringLiteral("me"));
+    Ok();
+    EXPECT_EQ(std::pair(item.messagetypeid, home.Count("usermessagetype")), std::pair(id, 1LL));
     EXPECT_EQ(home.ItemField(id, "MessageTypeName"), "预制网页");
-    EXPECT_EQ(Column(item, "bNotify"), 60);
-    EXPECT_EQ(Column(item, "MustHaveID"), 1);
+    EXPECT_EQ(std::pair(Column("bNotify"), Column("MustHaveID")), std::pair(60LL, 1LL));
     EXPECT_EQ(home.Ranges(id), (std::vector<std::string>{"P1|p1", "P2|p2"}));
 }
 
-TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallback)
+TEST_F(DialogTest, TheSoundTestPlaysOffTheUiThreadWithTheDefaultAsFallbackAndAChosenSoundIsStoredRelative)
 {
-    MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
-    auto dialog = Open(item);
-    auto* play = Child<QToolButton>(*dialog, "playSound");
+    OpenStored("s", kCategoryWebPage, "http://x/");
+    auto* play = At<QToolButton>("playSound");
     play->click();
     ASSERT_TRUE(WaitFor([&] { return home.player->Played().size() == 1; }));
     EXPECT_EQ(home.player->Played()[0], home.dir() + "sound/Cuckoo01.wav");
 
     // The value as last exchanged with the controls.
-    Edit(*dialog, "notifysound")->setText(QStringLiteral("missing.wav"));
-    dialog->UpdateSoundControls();
-    ASSERT_TRUE(WaitFor([&] {
-        play->click();
-        return home.player->Played().size() >= 3;
-    }));
+    const auto playUntil = [&](const char* file, const std::function<bool()>& done) {
+        Edit("notifysound")->setText(QString::fromUtf8(file));
+        dialog->UpdateSoundControls();
+        return WaitFor([&] {
+            play->click();
+            return done();
+        });
+    };
+    ASSERT_TRUE(playUntil("missing.wav", [&] { return home.player->Played().size() >= 3; }));
     const auto played = home.player->Played();
-    EXPECT_EQ(played[1], home.dir() + "missing.wav");
-    EXPECT_EQ(played[2], home.dir() + "ring01.wav");
+    EXPECT_EQ(std::pair(played[1], played[2]), std::pair(home.dir() + "missing.wav", home.dir() + "ring01.wav"));
 
     // Closing the dialog stops a sound that is still playing instead of waiting for its end.
-    Edit(*dialog, "notifysound")->setText(QStringLiteral("endless.wav"));
-    dialog->UpdateSoundControls();
     const auto endless = [&] {
         const auto all = home.player->Played();
         return !all.empty() && all.back() == home.dir() + "endless.wav";
     };
-    ASSERT_TRUE(WaitFor([&] {
-        play->click();
-        return endless();
-    }));
+    ASSERT_TRUE(playUntil("endless.wav", endless));
     dialog->reject();
     dialog.reset();
     EXPECT_TRUE(home.player->Stopped());
     EXPECT_TRUE(endless()) << "no fallback after a stop";
-}
 
-TEST_F(DialogTest, AChosenSoundBelowTheProgramFolderIsStoredRelative)
-{
+    // A sound chosen below the program folder is stored relative to it.
     std::filesystem::create_directories(home.dir() + "sound");
     QFile file(QString::fromStdString(home.dir() + "sound/a.wav"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    MessageTypeInfo item = Stored("s", kCategoryWebPage, "http://x/");
-    auto dialog = Open(item);
+    Open();
     WhenModal<QFileDialog>([&](QFileDialog& files) {
         EXPECT_EQ(files.directory().absolutePath() + QLatin1Char('/'), QString::fromStdString(home.dir() + "sound/"));
         Choose(files, QString::fromStdString(home.dir() + "sound/a.wav"));
     });
-    Child<QPushButton>(*dialog, "chooseSound")->click();
-    EXPECT_EQ(Edit(*dialog, "notifysound")->text(), QStringLiteral("sound/a.wav"));
-
-    Ok(*dialog);
+    At<QPushButton>("chooseSound")->click();
+    EXPECT_EQ(Edit("notifysound")->text(), QStringLiteral("sound/a.wav"));
+    Ok();
     EXPECT_EQ(home.ItemField(item.messagetypeid, "notifysound"), "sound/a.wav");
 }
 
 TEST_F(DialogTest, AnItemOfACategoryTheListDoesNotHoldKeepsItsCategory)
 {
-    MessageTypeInfo item = Stored("广播", kCategoryBroadcast, "driver=x");
-    auto dialog = Open(item);
-    EXPECT_EQ(Child<QComboBox>(*dialog, "MessageCategory")->currentIndex(), -1);
-    Ok(*dialog);
+    OpenStored("广播", kCategoryBroadcast, "driver=x");
+    EXPECT_EQ(At<QComboBox>("MessageCategory")->currentIndex(), -1);
+    Ok();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(Column(item, "MessageCategory"), kCategoryBroadcast);
+    EXPECT_EQ(Column("MessageCategory"), kCategoryBroadcast);
 }
 
 TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
 {
-    MessageTypeInfo item = Stored("邮箱", kCategoryMail, "pop3s://127.0.0.1:1");
+    OpenStored("邮箱", kCategoryMail, "pop3s://127.0.0.1:1");
+    const int id = item.messagetypeid;
     // The last failed check met a certificate the system does not trust: it is offered.
     const std::string offered = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
     const std::string pair = "00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF";
-    const CheckRecord check{.messagetypeid = item.messagetypeid,
+    const CheckRecord check{.messagetypeid = id,
                             .startMs = home.app.Health().Now(),
                             .result = CheckResult::Failed,
                             .text = "服务器的证书不可信 (SHA-256 指纹 " + pair + ":" + pair + ")"};
@@ -458,10 +438,10 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
     std::string error;
     ASSERT_TRUE(home.app.Health().Record(check, change, error)) << error;
 
-    auto dialog = Open(item);
+    Open();
     auto advanced = [&](const std::function<void(CAdvancedOptionsDlg&)>& answer) {
         WhenModal<CAdvancedOptionsDlg>(answer);
-        Child<QPushButton>(*dialog, "advanced")->click();
+        At<QPushButton>("advanced")->click();
     };
     advanced([&](CAdvancedOptionsDlg& d) {
         auto* own = Child<QCheckBox>(d, "ownSchedule");
@@ -470,12 +450,10 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
         auto* fingerprint = Child<QLineEdit>(d, "fingerprint");
         auto* preview = Child<QCheckBox>(d, "mailPreview");
         ASSERT_TRUE(own && interval && expect && fingerprint && preview);
-        EXPECT_FALSE(own->isChecked());
-        EXPECT_EQ(interval->value(), 20) << "CheckInterval 1200 s";
-        EXPECT_FALSE(interval->isEnabled());
-        EXPECT_FALSE(expect->isChecked()) << "the silent alarm is off by default";
-        EXPECT_EQ(fingerprint->text().toStdString(), offered);
-        EXPECT_TRUE(preview->isChecked());
+        // CheckInterval 1200 s; the silent alarm is off by default.
+        EXPECT_EQ(std::tuple(own->isChecked(), interval->value(), interval->isEnabled(), expect->isChecked(),
+                             fingerprint->text().toStdString(), preview->isChecked()),
+                  std::tuple(false, 20, false, false, offered, true));
         own->click();
         interval->setValue(45);
         expect->click();
@@ -488,29 +466,24 @@ TEST_F(DialogTest, AdvancedOptionsAreKeptUntilOkAndStoredWithTheItem)
         Child<QPushButton>(d, "ok")->click();
     });
     ASSERT_EQ(home.Shown().size(), 1);
-    EXPECT_EQ(Edit(*dialog, "CheckInterval")->text(), QStringLiteral("45"));
-    EXPECT_EQ(home.app.Health().Options(item.messagetypeid, error), ItemOptions{.messagetypeid = item.messagetypeid})
-        << "nothing is stored before OK";
+    EXPECT_EQ(Edit("CheckInterval")->text(), QStringLiteral("45"));
+    EXPECT_EQ(home.app.Health().Options(id, error), ItemOptions{.messagetypeid = id}) << "nothing is stored before OK";
 
-    Ok(*dialog);
-    const auto stored = home.app.Health().Options(item.messagetypeid, error);
-    ASSERT_TRUE(stored) << error;
-    EXPECT_TRUE(stored->ownSchedule);
-    EXPECT_EQ(stored->expectMinutes, 90);
-    EXPECT_EQ(stored->pinnedCertificate, offered);
-    EXPECT_FALSE(stored->mailPreview);
-    EXPECT_EQ(Column(item, "CheckInterval"), 45 * 60);
+    Ok();
+    EXPECT_EQ(home.app.Health().Options(id, error), (ItemOptions{id, true, 90, offered, false})) << error;
+    EXPECT_EQ(Column("CheckInterval"), 45 * 60);
 
     // Reopened, the stored values show; a plain web item has no certificate and no preview.
-    dialog = Open(item);
+    Open();
     advanced([&](CAdvancedOptionsDlg& d) {
-        EXPECT_TRUE(Child<QCheckBox>(d, "ownSchedule")->isChecked());
-        EXPECT_EQ(Child<QSpinBox>(d, "expectMinutes")->value(), 90);
-        EXPECT_FALSE(Child<QCheckBox>(d, "mailPreview")->isChecked());
+        EXPECT_EQ(std::tuple(Child<QCheckBox>(d, "ownSchedule")->isChecked(),
+                             Child<QSpinBox>(d, "expectMinutes")->value(),
+                             Child<QCheckBox>(d, "mailPreview")->isChecked()),
+                  std::tuple(true, 90, false));
         d.reject();
     });
-    Child<QComboBox>(*dialog, "MessageCategory")->setCurrentIndex(kIndexWebPage);
-    Child<QPlainTextEdit>(*dialog, "connAddress")->setPlainText(QStringLiteral("http://127.0.0.1/"));
+    At<QComboBox>("MessageCategory")->setCurrentIndex(kIndexWebPage);
+    At<QPlainTextEdit>("connAddress")->setPlainText(QStringLiteral("http://127.0.0.1/"));
     advanced([&](CAdvancedOptionsDlg& d) {
         EXPECT_FALSE(d.findChild<QWidget*>(QStringLiteral("fingerprint")) ||
                      d.findChild<QWidget*>(QStringLiteral("mailPreview")));
@@ -525,13 +498,12 @@ TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
     http.Release();
     CountingHttpServer stall; // never released
 
-    MessageTypeInfo item;
     item.MessageCategory = kCategoryWebPage;
-    auto dialog = Open(item);
-    auto* test = Child<QPushButton>(*dialog, "test");
-    auto* result = Child<QLabel>(*dialog, "testResult");
-    auto* address = Child<QPlainTextEdit>(*dialog, "connAddress");
-    Edit(*dialog, "MessageTypeName")->setText(QStringLiteral("新闻"));
+    Open();
+    auto* test = At<QPushButton>("test");
+    auto* result = At<QLabel>("testResult");
+    auto* address = At<QPlainTextEdit>("connAddress");
+    Edit("MessageTypeName")->setText(QStringLiteral("新闻"));
     auto tryIt = [&](const std::string& url) {
         address->setPlainText(QString::fromStdString(url));
         test->click();
@@ -545,8 +517,8 @@ TEST_F(DialogTest, TheTestButtonTriesTheItemAsTypedOffTheUiThread)
     EXPECT_TRUE(result->text().startsWith(QStringLiteral("测试成功：现在检查会保存 1 条新消息：")))
         << result->text().toStdString();
     EXPECT_EQ(test->text(), QStringLiteral("测试"));
-    EXPECT_EQ(home.Count("userdata"), 0) << "a trial stores nothing";
-    EXPECT_EQ(home.Count("usermessagetype"), 0);
+    // A trial stores nothing.
+    EXPECT_EQ(std::pair(home.Count("userdata"), home.Count("usermessagetype")), std::pair(0LL, 0LL));
 
     tryIt(stall.Url("/news"));
     test->click();

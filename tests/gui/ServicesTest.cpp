@@ -8,31 +8,25 @@
 #include <QMessageBox>
 #include <future>
 
-TEST(BoxReporter, OnTheUiThreadShowsAModalBoxWithItsCaption)
+TEST(BoxReporter, OnTheUiThreadShowsAModalBoxAndFromAWorkerPostsOneWithoutWaitingForTheUiThread)
 {
     RecordingMessageBoxes boxes;
     CBoxReporter reporter(boxes, qApp);
     reporter.ShowMessage("连接数据失败，请检查网络和数据库设置是否正确", "注意", MessageIcon::Warning);
     reporter.ShowMessage("x", "", MessageIcon::Error);
     ASSERT_EQ(boxes.shown.size(), 2U);
-    EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("注意"));
-    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(boxes.shown[1].caption, QStringLiteral("Wendar"));
-    EXPECT_EQ(boxes.shown[1].icon, QMessageBox::Critical);
-}
+    EXPECT_EQ(
+        std::tuple(boxes.shown[0].caption, boxes.shown[0].icon, boxes.shown[1].caption, boxes.shown[1].icon),
+        std::tuple(QStringLiteral("注意"), QMessageBox::Warning, QStringLiteral("Wendar"), QMessageBox::Critical));
+    boxes.shown.clear();
 
-TEST(BoxReporter, FromAWorkerPostsTheBoxAndNeverWaitsForTheUiThread)
-{
-    RecordingMessageBoxes boxes;
-    CBoxReporter reporter(boxes, qApp);
     // The UI thread is blocked in this wait and handles no events while the worker reports.
     auto worker = std::async(std::launch::async, [&reporter] {
         reporter.ShowMessage("数据库错误", "确认", MessageIcon::Information);
         return true;
     });
     ASSERT_EQ(worker.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    EXPECT_TRUE(worker.get());
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(std::tuple(worker.get(), boxes.shown.empty()), std::tuple(true, true));
 
     QMessageBox* posted = nullptr;
     EXPECT_TRUE(WaitFor([&] {
@@ -45,8 +39,7 @@ TEST(BoxReporter, FromAWorkerPostsTheBoxAndNeverWaitsForTheUiThread)
         return posted != nullptr;
     }));
     ASSERT_NE(posted, nullptr);
-    EXPECT_EQ(posted->windowTitle(), QStringLiteral("确认"));
-    EXPECT_FALSE(posted->isModal());
+    EXPECT_EQ(std::tuple(posted->windowTitle(), posted->isModal()), std::tuple(QStringLiteral("确认"), false));
     posted->close(); // deletes itself
 }
 
@@ -66,16 +59,16 @@ TEST(SingleInstance, ASecondStartOnTheSameDirectoryAsksTheFirstToShowItself)
     EXPECT_TRUE(WaitFor([&] { return showRequests == 1; }));
 
     CSingleInstance elsewhere("/srv/other/", runtimeDir);
-    EXPECT_TRUE(elsewhere.TryBecomePrimary()) << "another directory is another program";
-    EXPECT_NE(elsewhere.LockPath(), first.LockPath());
+    EXPECT_TRUE(elsewhere.TryBecomePrimary() && elsewhere.LockPath() != first.LockPath())
+        << "another directory is another program";
 }
 
 TEST(RunFindingsText, NamesTheItemsWithTheirCounts)
 {
     EXPECT_TRUE(FindingsTitle({}).isEmpty());
     const std::vector<RunFinding> findings = {{"新闻", 2}, {"邮件", 1}};
-    EXPECT_EQ(FindingsTitle(findings), QStringLiteral("Wendar: 3 条新消息"));
-    EXPECT_EQ(FindingsBody(findings), QStringLiteral("新闻: 2 条\n邮件: 1 条"));
+    EXPECT_EQ(std::tuple(FindingsTitle(findings), FindingsBody(findings)),
+              std::tuple(QStringLiteral("Wendar: 3 条新消息"), QStringLiteral("新闻: 2 条\n邮件: 1 条")));
     std::vector<RunFinding> many(12, RunFinding{"x", 1});
     EXPECT_EQ(FindingsBody(many).split(QLatin1Char('\n')).size(), 9);
 }

@@ -63,9 +63,8 @@ TEST_F(SettingsDialog, OpensWithTheCurrentValuesCancelKeepsThemAndOkStoresAndWri
     dialog.PageSizeEdit()->setText(QStringLiteral("10"));
     dialog.MarkReadEdit()->setText(QStringLiteral(" 0 "));
     ButtonNamed(dialog, QStringLiteral("确认"))->click();
-    EXPECT_TRUE(applied);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(std::tuple(applied, dialog.result(), boxes.shown.empty()),
+              std::tuple(true, int(QDialog::Accepted), true));
 
     const Settings stored = StoredProfile();
     for (const Settings* s : {static_cast<const Settings*>(&settings), &stored}) {
@@ -86,31 +85,25 @@ TEST_F(SettingsDialog, AWrongNumberKeepsTheDialogOpenAndStoresNothing)
     const QString interval = QStringLiteral("自动检查的间隔分钟数须是 1 到 1440 之间的整数。");
     const QString pageSize = QStringLiteral("消息列表窗口每页消息数须是 10 到 1000 之间的整数。");
     const QString markRead = QStringLiteral("自动标记为已读的秒数须是 0 到 3600 之间的整数。");
-    const struct
-    {
-        QLineEdit* edit;
-        const char* text;
-        QString message;
-    } cases[] = {{dialog.IntervalEdit(), "0", interval},          {dialog.IntervalEdit(), "1441", interval},
-                 {dialog.IntervalEdit(), "x", interval},          {dialog.PageSizeEdit(), "-1", pageSize},
-                 {dialog.PageSizeEdit(), "abc", pageSize},        {dialog.PageSizeEdit(), "1001", pageSize},
-                 {dialog.MarkReadEdit(), "-1", markRead},         {dialog.MarkReadEdit(), "3601", markRead},
-                 {dialog.MarkReadEdit(), "99999999999", markRead}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const QString kept = c.edit->text();
-        c.edit->setText(QString::fromUtf8(c.text));
+    const std::tuple<QLineEdit*, const char*, QString> cases[] = {
+        {dialog.IntervalEdit(), "0", interval},          {dialog.IntervalEdit(), "1441", interval},
+        {dialog.IntervalEdit(), "x", interval},          {dialog.PageSizeEdit(), "-1", pageSize},
+        {dialog.PageSizeEdit(), "abc", pageSize},        {dialog.PageSizeEdit(), "1001", pageSize},
+        {dialog.MarkReadEdit(), "-1", markRead},         {dialog.MarkReadEdit(), "3601", markRead},
+        {dialog.MarkReadEdit(), "99999999999", markRead}};
+    for (const auto& [edit, text, message] : cases) {
+        SCOPED_TRACE(text);
+        const QString kept = edit->text();
+        edit->setText(QString::fromUtf8(text));
         boxes.shown.clear();
         ButtonNamed(dialog, QStringLiteral("确认"))->click();
-        ASSERT_EQ(boxes.shown.size(), 1U);
-        EXPECT_EQ(boxes.shown[0].text, c.message);
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(dialog.focusWidget(), c.edit);
-        EXPECT_EQ(c.edit->text(), QString::fromUtf8(c.text));
-        c.edit->setText(kept);
+        EXPECT_EQ(Shown(), QStringList{message});
+        EXPECT_EQ(std::tuple(dialog.isVisible(), dialog.focusWidget(), edit->text()),
+                  std::tuple(true, edit, QString::fromUtf8(text)));
+        edit->setText(kept);
     }
-    EXPECT_EQ(settings.enableAutoCheck, 1);
-    EXPECT_EQ(StoredProfile().enableAutoCheck, 1); // nothing written: the default
+    // Nothing written: the default.
+    EXPECT_EQ(std::tuple(settings.enableAutoCheck, StoredProfile().enableAutoCheck), std::tuple(1, 1));
     ButtonNamed(dialog, QStringLiteral("确认"))->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(StoredProfile().enableAutoCheck, 0);
@@ -137,11 +130,10 @@ TEST_F(SettingsDialog, FromTheMenuReArmsOrStopsTheAutoCheckTimer)
         dialog.SoundBox()->setChecked(false);
         dialog.LeftOneRightTwo()->setChecked(true);
     });
-    EXPECT_TRUE(frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(frame->AutoCheckTimer().interval(), 1800000);
+    EXPECT_EQ(std::tuple(frame->AutoCheckTimer().isActive(), frame->AutoCheckTimer().interval()),
+              std::tuple(true, 1800000));
     runDialog([](CSystemSettingsDlg& dialog) { dialog.AutoCheckBox()->setChecked(false); });
-    EXPECT_FALSE(frame->AutoCheckTimer().isActive());
-    EXPECT_EQ(app.m_settings.EnableSoundNotify, 0);
-    EXPECT_EQ(StoredProfile().SplitterWindowType, 1);
-    EXPECT_EQ(frame->OuterSplitter()->orientation(), Qt::Vertical);
+    EXPECT_EQ(std::tuple(frame->AutoCheckTimer().isActive(), app.m_settings.EnableSoundNotify,
+                         StoredProfile().SplitterWindowType, frame->OuterSplitter()->orientation()),
+              std::tuple(false, 0, 1, Qt::Vertical));
 }
