@@ -49,6 +49,12 @@ protected:
                 << query.search;
         }
     }
+    // What an operation that must work gave; its failure fails the test with the operation's error.
+    template <class T> T Ok(std::optional<T> result)
+    {
+        EXPECT_TRUE(result) << error;
+        return std::move(result).value();
+    }
     static std::vector<int> Ids(const std::vector<MessageListInfo>& rows)
     {
         std::vector<int> ids;
