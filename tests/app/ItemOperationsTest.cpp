@@ -104,8 +104,7 @@ TEST_F(ItemOperations, SwitchAndDeleteTouchOnlyTheirItem)
     AddMessage(a.messagetypeid, "a");
     AddMessage(b.messagetypeid, "b");
     ASSERT_TRUE(ops.SetState(a.messagetypeid, 0, error)) << error;
-    EXPECT_EQ(Stored(a.messagetypeid).item.state, 0);
-    EXPECT_EQ(Stored(b.messagetypeid).item.state, 1);
+    EXPECT_EQ(std::pair(Stored(a.messagetypeid).item.state, Stored(b.messagetypeid).item.state), std::pair(0, 1));
 
     ASSERT_TRUE(ops.Delete(a.messagetypeid, error)) << error;
     EXPECT_FALSE(ops.Load(a.messagetypeid, error));

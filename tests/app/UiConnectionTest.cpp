@@ -109,16 +109,14 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
 
     EXPECT_EQ(outcomes.WaitFor(1), std::vector<std::string>{"mark all written"});
     doc.WaitForChecks();
-    EXPECT_TRUE(ownConnection);
-    EXPECT_TRUE(committed);
+    EXPECT_EQ(std::pair(ownConnection.load(), committed.load()), std::pair(true, true));
     CAdoRecordset rs(app.Db().ui);
     ASSERT_TRUE(rs.Open("select status from userdata"));
     int status = 0;
     rs.GetFieldValue("status", status);
     EXPECT_EQ(status, 1) << "the mark landed after the check's row";
     app.CloseConnections();
-    EXPECT_FALSE(app.Db().ui.IsOpen());
-    EXPECT_FALSE(app.Db().main.IsOpen());
+    EXPECT_EQ(std::pair(app.Db().ui.IsOpen(), app.Db().main.IsOpen()), std::pair(false, false));
 }
 
 TEST(BackgroundWrites, LockedWritesReturnAtOnceAndLandInOrderOnceTheLockGoes)
