@@ -203,14 +203,11 @@ TEST_F(MainTick, WithoutWindowsTheRepeatsPlayEveryNthSecondAndTheTimerStartsRuns
     EXPECT_EQ(player->Played().size(), 3u);
 
     // The timer fires once a period has passed, once however late it is asked.
-    moment += 899999ms;
-    EXPECT_FALSE(actions.TakeDueTimer());
-    moment += 1ms;
-    EXPECT_TRUE(actions.TakeDueTimer());
-    EXPECT_FALSE(actions.TakeDueTimer());
-    moment += 3 * 900000ms;
-    EXPECT_TRUE(actions.TakeDueTimer());
-    EXPECT_FALSE(actions.TakeDueTimer());
+    for (auto [step, due] : {std::pair(899999ms, false), std::pair(1ms, true), std::pair(0ms, false),
+                             std::pair(3 * 900000ms, true), std::pair(0ms, false)}) {
+        moment += step;
+        EXPECT_EQ(actions.TakeDueTimer(), due) << step.count();
+    }
     tick.OnAutoCheckTimer();
     doc.WaitForChecks();
     EXPECT_EQ(run.GetStatusText(), kAllCheckedStatusText);
