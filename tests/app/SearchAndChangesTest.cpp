@@ -189,9 +189,10 @@ protected:
 
     ChangeView View(int id) { return Ok(messages.Changes(id, error)); }
 
-    static std::vector<std::pair<DiffPiece::Kind, std::string>> Pieces(const ChangeView& view)
+    using Pieces = std::vector<std::pair<DiffPiece::Kind, std::string>>;
+    static Pieces PiecesOf(const ChangeView& view)
     {
-        std::vector<std::pair<DiffPiece::Kind, std::string>> pieces;
+        Pieces pieces;
         for (const DiffPiece& piece : view.pieces) {
             pieces.emplace_back(piece.kind, piece.text);
         }
@@ -210,8 +211,7 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
     const int first = AddCopy("<p>我们明天开会。</p>\n<!--a-->时间 12:00<!--b--> price 100 USD", web);
     const ChangeView firstView = View(first);
     EXPECT_FALSE(firstView.hasPrevious);
-    EXPECT_EQ(Pieces(firstView),
-              (std::vector<std::pair<Kind, std::string>>{{Kind::Added, "\n我们明天开会。\n\n   price 100 USD"}}));
+    EXPECT_EQ(PiecesOf(firstView), (Pieces{{Kind::Added, "\n我们明天开会。\n\n   price 100 USD"}}));
 
     // Only the excluded range and white space differ.
     const int same = AddCopy("<p>我们明天开会。</p>\n\n<!--a-->时间 12:05<!--b-->   price\t100  USD  ", web);
@@ -224,12 +224,12 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
     ASSERT_TRUE(messages.Delete({same}, error)) << error;
     const int changed = AddCopy("<p>我们明天上午开会。</p><!--a-->x<!--b--> price 120 USD", web);
     const ChangeView view = View(changed);
-    EXPECT_EQ(Pieces(view), (std::vector<std::pair<Kind, std::string>>{{Kind::Same, "\n我们明天"},
-                                                                       {Kind::Added, "上午"},
-                                                                       {Kind::Same, "开会。\n   price"},
-                                                                       {Kind::Removed, "\t100"},
-                                                                       {Kind::Added, " 120"},
-                                                                       {Kind::Same, " USD"}}));
+    EXPECT_EQ(PiecesOf(view), (Pieces{{Kind::Same, "\n我们明天"},
+                                      {Kind::Added, "上午"},
+                                      {Kind::Same, "开会。\n   price"},
+                                      {Kind::Removed, "\t100"},
+                                      {Kind::Added, " 120"},
+                                      {Kind::Same, " USD"}}));
     EXPECT_EQ(ChangeViewLines(view), (std::vector<std::string>{"+ 上午", "- 100", "+ 120"}));
     const std::string html = ChangeViewHtml(view);
     EXPECT_NE(html.find("<ins class=\"added\">上午</ins>"), std::string::npos);
