@@ -11,10 +11,7 @@
 #include "store/LocalDatabase.h"
 #include "support/TestStore.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -125,8 +122,10 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
     }
 
     TempDir root;
-    WriteFile(root.path() + "build/bin/messagetype.dat", "x");
-    WriteFile(root.path() + "usr/share/wendar/help/help.htm", "x");
+    for (const char* file : {"build/bin/messagetype.dat", "usr/share/wendar/help/help.htm",
+                             "usr/share/wendar/sound/a.wav", "usr/share/wendar/sound/b.wav", "data/sound/b.wav"}) {
+        WriteFile(root.path() + file, "x");
+    }
     EXPECT_EQ(ResourceDirectoryFor(root.path() + "build/bin/wendar-cli"), root.path() + "build/bin/");
     EXPECT_EQ(ResourceDirectoryFor(root.path() + "usr/bin/wendar-cli"), root.path() + "usr/share/wendar/");
     EXPECT_FALSE(ResourceDirectoryFor(root.path() + "elsewhere/wendar-cli").starts_with(root.path()));
@@ -134,9 +133,6 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
     // A relative program file: the data directory's own first, then the resource directory's.
     const std::string data = root.path() + "data/";
     const std::string res = root.path() + "usr/share/wendar/";
-    WriteFile(res + "sound/a.wav", "x");
-    WriteFile(res + "sound/b.wav", "x");
-    WriteFile(data + "sound/b.wav", "x");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound\\a.wav"), res + "sound/a.wav");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound/b.wav"), data + "sound/b.wav");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound/none.wav"), data + "sound/none.wav");
@@ -144,9 +140,9 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
 
     EXPECT_EQ(LocalDatabasePath(MainConnectionString("/opt/监视;x/")), "/opt/监视;x/message.dat");
     EXPECT_EQ(LocalDatabasePath("Driver=SQLite3;Database=/tmp/x.db"), "");
-    EXPECT_TRUE(IsAutoStartCommandLine("/Rest of it"));
-    EXPECT_FALSE(IsAutoStartCommandLine("/r"));
-    EXPECT_FALSE(IsAutoStartCommandLine(" /R"));
+    EXPECT_EQ(
+        std::tuple(IsAutoStartCommandLine("/Rest of it"), IsAutoStartCommandLine("/r"), IsAutoStartCommandLine(" /R")),
+        std::tuple(true, false, false));
 }
 
 TEST_F(Installed, FirstStartMakesAPrivateStoreReadsTheInstalledResourcesAndRefusesAFileThatIsNoDatabase)
