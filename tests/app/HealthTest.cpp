@@ -147,8 +147,7 @@ TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
     EXPECT_EQ(options.pinnedCertificate, std::string(32, 'a') + std::string(32, 'b'));
     EXPECT_EQ(NormalizeFingerprint("ab:cd"), "");
 
-    CItemOperations items(store.connection(), {});
-    ASSERT_TRUE(items.Delete(id, error)) << error;
+    ASSERT_TRUE(CItemOperations(store.connection(), {}).Delete(id, error)) << error;
     EXPECT_EQ(health.Log(id, 1000, error).value().size(), 0u);
     EXPECT_EQ(health.Options(id, error).value(), (ItemOptions{id, false, 0, {}, true}));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_checkstate"), 0);

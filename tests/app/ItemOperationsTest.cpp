@@ -3,6 +3,8 @@
 #include "app/ItemRules.h"
 #include "store/LocalDatabase.h"
 
+#include <algorithm>
+
 namespace {
 
 class ItemOperations : public testing::Test, protected ItemStore
@@ -22,9 +24,7 @@ protected:
     std::vector<std::string> MessageNames(int id)
     {
         std::vector<std::string> names;
-        for (const MessageInfo& message : store.Messages(id)) {
-            names.push_back(message.MessageTypeName);
-        }
+        std::ranges::transform(store.Messages(id), std::back_inserter(names), &MessageInfo::MessageTypeName);
         return names;
     }
 

@@ -56,17 +56,12 @@ protected:
     // Ticks count times; returns the numbers (from 1) of the ticks that marked the selection read.
     std::vector<int> MarkingTicks(int count)
     {
+        frame.Take();
         std::vector<int> marking;
         for (int i = 1; i <= count; ++i) {
-            frame.Take();
             Tick().OnSecond();
-            for (const auto& entry : frame.log) {
-                if (entry == "mark") {
-                    marking.push_back(i);
-                }
-            }
+            marking.insert(marking.end(), static_cast<size_t>(std::ranges::count(frame.Take(), "mark")), i);
         }
-        frame.Take();
         return marking;
     }
     // An item whose sound repeats every `every` ticks while it has new findings.

@@ -2,7 +2,6 @@
 #include "app/UiLanguage.h"
 #include "store/SortKeys.h"
 
-#include <algorithm>
 #include <sqlite3.h>
 #include <sstream>
 

@@ -4,6 +4,7 @@
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 class MessageStore : public testing::Test
@@ -58,9 +59,7 @@ protected:
     static std::vector<int> Ids(const std::vector<MessageListInfo>& rows)
     {
         std::vector<int> ids;
-        for (const auto& row : rows) {
-            ids.push_back(row.ID);
-        }
+        std::ranges::transform(rows, std::back_inserter(ids), &MessageListInfo::ID);
         return ids;
     }
 

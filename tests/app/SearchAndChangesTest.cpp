@@ -4,8 +4,6 @@
 #include "store/FindingStore.h"
 #include "store/LocalDatabase.h"
 
-#include <algorithm>
-
 namespace {
 
 class Search : public MessageStore

@@ -77,11 +77,9 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     MessageTypeInfo item = NewItem("慢");
     ASSERT_NE(item.Save(app.Db().ui, 1), 0);
 
-    std::promise<void> inside;
-    std::promise<void> windowDone;
+    std::promise<void> inside, windowDone;
     auto windowDoneLater = windowDone.get_future().share();
-    std::atomic<bool> ownConnection{false};
-    std::atomic<bool> committed{false};
+    std::atomic<bool> ownConnection{false}, committed{false};
     doc.SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
         ownConnection = &context.mainConnection != &app.Db().ui && &context.mainConnection != &app.Db().main;
         CAdoTransaction write(context.mainConnection);
