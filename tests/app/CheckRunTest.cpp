@@ -15,10 +15,8 @@ TEST_F(CheckRun, TwoQuickStartsMakeOneRunThatSurvivesARemovedItem)
     Hold(-1);
     doc.WaitForChecks();
     // The list shrank under the run: position three is past its end now.
-    EXPECT_EQ(Calls().size(), 2u);
-    EXPECT_EQ(doc.Items().size(), 2u);
-    EXPECT_EQ(run.GetStatusText(), kAllCheckedStatusText);
-    EXPECT_FALSE(run.IsRunActive());
+    EXPECT_EQ(std::tuple(Calls().size(), doc.Items().size(), run.GetStatusText(), run.IsRunActive()),
+              std::tuple(2u, 2u, kAllCheckedStatusText, false));
 }
 
 TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNext)
@@ -28,8 +26,7 @@ TEST_F(CheckRun, StopPassesOverTheRestOfOneRunOnlyAndAStopWhileIdleEmptiesTheNex
     doc.RequestStop();
     doc.WaitForChecks();
     EXPECT_EQ(Calls(), (std::vector<int>{items[0]->messagetypeid, items[1]->messagetypeid}));
-    EXPECT_EQ(run.GetStatusText(), kRunStoppedStatusText);
-    EXPECT_FALSE(run.IsStopRequested());
+    EXPECT_EQ(std::tuple(run.GetStatusText(), run.IsStopRequested()), std::tuple(kRunStoppedStatusText, false));
     Hold(-1);
     RunAllAndWait();
     EXPECT_EQ(Calls().size(), 2u + 5u);
@@ -80,8 +77,7 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
     doc.m_bReload = false;
     store.connection().Execute("delete from userdata");
     RunAllAndWait();
-    EXPECT_FALSE(doc.m_bReload.load());
-    EXPECT_EQ(doc.m_nUnreadCount, 3);
+    EXPECT_EQ(std::tuple(doc.m_bReload.load(), doc.m_nUnreadCount.load()), std::tuple(false, 3));
     findings = true;
     doc.CheckOne(web);
     doc.WaitForChecks();
@@ -104,13 +100,10 @@ TEST_F(CheckRun, RecountReloadAndNewCountsFollowFindingsAndTheReadState)
 TEST_F(CheckRun, FindingsQueueTheItemSoundByItsNotifyModeAndRepeatItWhileNew)
 {
     auto items = AddItems(3);
-    items[0]->bNotify = -1;
-    items[1]->bNotify = 0;
-    items[1]->notifysound = "sound\\one.wav";
-    items[2]->bNotify = 5;
-    items[2]->notifysound = "";
-    for (const auto& item : items) {
-        item->Save(store.connection()); // a run reads the items as stored
+    const std::pair<int, std::string> notify[] = {{-1, items[0]->notifysound}, {0, "sound\\one.wav"}, {5, ""}};
+    for (size_t i = 0; i < items.size(); ++i) {
+        std::tie(items[i]->bNotify, items[i]->notifysound) = notify[i];
+        items[i]->Save(store.connection()); // a run reads the items as stored
     }
     findings = true;
     RunAllAndWait();

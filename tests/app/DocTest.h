@@ -60,10 +60,8 @@ protected:
     }
     std::vector<ItemPtr> AddItems(int count, int category = kCategoryWebPage)
     {
-        std::vector<ItemPtr> items;
-        while (static_cast<int>(items.size()) < count) {
-            items.push_back(AddItem(category));
-        }
+        std::vector<ItemPtr> items(static_cast<size_t>(count));
+        std::ranges::generate(items, [&] { return AddItem(category); });
         return items;
     }
     void Hold(int itemId)
@@ -78,7 +76,7 @@ protected:
         Hold(itemId);
         doc.CheckAll();
         std::unique_lock lock(m_lock);
-        ASSERT_TRUE(m_changed.wait_for(lock, kGenerousWait, [&] { return CallsOf(itemId, lock) > 0; }));
+        ASSERT_TRUE(m_changed.wait_for(lock, kGenerousWait, [&] { return std::ranges::count(m_calls, itemId) > 0; }));
     }
     std::vector<int> Calls()
     {
@@ -87,8 +85,8 @@ protected:
     }
     int CallsOf(int itemId)
     {
-        std::unique_lock lock(m_lock);
-        return CallsOf(itemId, lock);
+        std::lock_guard guard(m_lock);
+        return static_cast<int>(std::ranges::count(m_calls, itemId));
     }
     std::vector<HealthState> Changes()
     {
@@ -119,10 +117,4 @@ protected:
     std::vector<HealthChange> m_changes;
     int m_hold = -1;
     CTarvoDoc doc; // last: its workers end before the monitor's state goes
-
-private:
-    int CallsOf(int itemId, std::unique_lock<std::mutex>&)
-    {
-        return static_cast<int>(std::count(m_calls.begin(), m_calls.end(), itemId));
-    }
 };

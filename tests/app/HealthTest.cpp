@@ -74,8 +74,7 @@ TEST_F(Health, FailuresBackOffTurnFailingOnceAndAHandCheckRecovers)
               std::tuple(HealthState::Recovered, 0, std::string("连接失败"), kStart + 15 * kMinute));
     TimerAt(16);
     TimerAt(17);
-    EXPECT_EQ(CallsOf(id), 7);
-    EXPECT_EQ(HealthOf(id).state, HealthState::Ok);
+    EXPECT_EQ(std::pair(CallsOf(id), HealthOf(id).state), std::pair(7, HealthState::Ok));
     EXPECT_EQ(Changes(), (std::vector<HealthState>{HealthState::Failing, HealthState::Recovered}));
     // Only the timer's checks are automatic to the monitors (their texts say "自动检查").
     EXPECT_EQ(m_byTimer, (std::vector<bool>{true, true, true, true, false, true, true}));
@@ -97,13 +96,11 @@ TEST_F(Health, AnItemWithItsOwnHourIsCheckedOnceWhileTheMinuteTimerFiresFiveTime
     for (std::int64_t minute = 0; minute < 5; ++minute) {
         TimerAt(minute);
     }
-    EXPECT_EQ(CallsOf(own->messagetypeid), 1);
-    EXPECT_EQ(CallsOf(other->messagetypeid), 5);
+    EXPECT_EQ(std::pair(CallsOf(own->messagetypeid), CallsOf(other->messagetypeid)), std::pair(1, 5));
     TimerAt(60);
     EXPECT_EQ(CallsOf(own->messagetypeid), 2);
     RunAllAndWait(); // a run by hand checks every item, and is no automatic check
-    EXPECT_EQ(CallsOf(own->messagetypeid), 3);
-    EXPECT_FALSE(m_byTimer.back());
+    EXPECT_EQ(std::pair(CallsOf(own->messagetypeid), bool(m_byTimer.back())), std::pair(3, false));
 }
 
 TEST_F(Health, AnItemThatBringsNothingForLongerThanExpectedFallsSilentOnceAndWakesWithNews)
@@ -150,8 +147,7 @@ TEST_F(Health, TheLogKeepsTheNewest200AndGoesWithItsItemAsDoTheOptions)
     EXPECT_EQ(options.pinnedCertificate, std::string(32, 'a') + std::string(32, 'b'));
     EXPECT_EQ(NormalizeFingerprint("ab:cd"), "");
 
-    CItemOperations items(store.connection(), {});
-    ASSERT_TRUE(items.Delete(id, error)) << error;
+    ASSERT_TRUE(CItemOperations(store.connection(), {}).Delete(id, error)) << error;
     EXPECT_EQ(health.Log(id, 1000, error).value().size(), 0u);
     EXPECT_EQ(health.Options(id, error).value(), (ItemOptions{id, false, 0, {}, true}));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_checkstate"), 0);
@@ -203,6 +199,5 @@ TEST(DryRun, SeesTheItemsRecordsStoresNothingAndStopsWhenCancelled)
 
     cancel = true;
     const DryRunResult stopped = RunDryCheck(connection, typed, cancel, {}, monitors);
-    EXPECT_FALSE(stopped.ok);
-    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(std::pair(stopped.ok, stopped.cancelled), std::pair(false, true));
 }

@@ -18,15 +18,22 @@ protected:
         doc.WaitForChecks();
     }
 
-    // count items, handed out to the servers in turn or in blocks of `block`.
-    void AddItems(int count, int block)
+    // A run with `parallel` checks at once, four a host, of `count` items on servers at 127.0.0.1, .2, ...,
+    // handed out to them in turn or in blocks of `block`.
+    void StartRun(int serverCount, int count, int block, int parallel)
     {
+        for (int i = 1; i <= serverCount; ++i) {
+            servers.push_back(std::make_unique<CountingHttpServer>("127.0.0." + std::to_string(i)));
+        }
         for (int i = 0; i < count; ++i) {
             const auto& server = servers[static_cast<size_t>(i / block) % servers.size()];
             const auto item =
                 NewItem("网页" + std::to_string(i), kCategoryWebPage, server->Url("/p" + std::to_string(i)));
             doc.AddItem(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
         }
+        doc.SetParallelChecks(parallel);
+        doc.SetPerHostChecks(4);
+        doc.CheckAll();
     }
     int HeldTogether() const
     {
@@ -44,12 +51,7 @@ protected:
 
 TEST_F(HostLimit, AServerNeverSeesMoreConnectionsThanTheLimitAndOthersGoOnMeanwhile)
 {
-    servers.push_back(std::make_unique<CountingHttpServer>("127.0.0.1"));
-    servers.push_back(std::make_unique<CountingHttpServer>("127.0.0.2"));
-    AddItems(24, 12); // all of the first server's items come first in the list
-    doc.SetParallelChecks(16);
-    doc.SetPerHostChecks(4);
-    doc.CheckAll();
+    StartRun(2, 24, 12, 16); // all of the first server's items come first in the list
     // The second server's items started although the first's waited in front of them.
     ASSERT_TRUE(WaitUntil([&] { return servers[0]->Held() == 4 && servers[1]->Held() == 4; }));
     for (const auto& server : servers) {
@@ -61,19 +63,12 @@ TEST_F(HostLimit, AServerNeverSeesMoreConnectionsThanTheLimitAndOthersGoOnMeanwh
         // Kept connections were reused, not opened beside the ones in use.
         EXPECT_EQ(server->PeakConnections(), 4);
     }
-    EXPECT_EQ(run.ErrorCount(), 0);
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 24);
+    EXPECT_EQ(std::tuple(run.ErrorCount(), store.QueryNumber("select count(*) from userdata")), std::tuple(0, 24));
 }
 
 TEST_F(HostLimit, AStopEndsARunOfFiveHundredItemsByEndingItsTransfers)
 {
-    for (int i = 0; i < 10; ++i) {
-        servers.push_back(std::make_unique<CountingHttpServer>("127.0.0." + std::to_string(i + 1)));
-    }
-    AddItems(500, 1);
-    doc.SetParallelChecks(32);
-    doc.SetPerHostChecks(4);
-    doc.CheckAll();
+    StartRun(10, 500, 1, 32);
     ASSERT_TRUE(WaitUntil([&] { return HeldTogether() == 32; }));
     doc.RequestStop();
     doc.WaitForChecks();

@@ -3,6 +3,8 @@
 #include "app/ItemRules.h"
 #include "store/LocalDatabase.h"
 
+#include <algorithm>
+
 namespace {
 
 class ItemOperations : public testing::Test, protected ItemStore
@@ -22,9 +24,7 @@ protected:
     std::vector<std::string> MessageNames(int id)
     {
         std::vector<std::string> names;
-        for (const MessageInfo& message : store.Messages(id)) {
-            names.push_back(message.MessageTypeName);
-        }
+        std::ranges::transform(store.Messages(id), std::back_inserter(names), &MessageInfo::MessageTypeName);
         return names;
     }
 
@@ -104,8 +104,7 @@ TEST_F(ItemOperations, SwitchAndDeleteTouchOnlyTheirItem)
     AddMessage(a.messagetypeid, "a");
     AddMessage(b.messagetypeid, "b");
     ASSERT_TRUE(ops.SetState(a.messagetypeid, 0, error)) << error;
-    EXPECT_EQ(Stored(a.messagetypeid).item.state, 0);
-    EXPECT_EQ(Stored(b.messagetypeid).item.state, 1);
+    EXPECT_EQ(std::pair(Stored(a.messagetypeid).item.state, Stored(b.messagetypeid).item.state), std::pair(0, 1));
 
     ASSERT_TRUE(ops.Delete(a.messagetypeid, error)) << error;
     EXPECT_FALSE(ops.Load(a.messagetypeid, error));
@@ -143,8 +142,7 @@ TEST_F(ItemOperations, PresetsComeWithTheirRangesAndWithoutAKey)
     EXPECT_EQ((*read)[0].item.messagetypeid, 0) << "saving a preset inserts a new item";
     EXPECT_NE((*read)[0].item.m_nLoadedId, 0);
     EXPECT_EQ(Texts((*read)[0].excludes), (std::vector<std::string>{"P1|p1", "P2|p2"}));
-    EXPECT_EQ((*read)[1].item.MustHaveID, 1);
-    EXPECT_TRUE((*read)[1].excludes.empty());
+    EXPECT_EQ(std::pair((*read)[1].item.MustHaveID, (*read)[1].excludes.size()), std::pair(1, size_t{0}));
 }
 
 TEST(ItemRules, AFieldCountsOnlyWhereTheCategoryUsesIt)

@@ -89,25 +89,13 @@ TEST_F(ItemTransfer, ARoundTripReproducesItemsAndRangesInOrderAndPasswordsOnlyWh
 
 TEST_F(ItemTransfer, AUrlwatchFileGivesWebItemsOfItsUrlJobsAndSaysWhyOthersAreSkipped)
 {
-    const std::string yaml = "# urlwatch jobs\n"
-                             "name: \"Example: news\"\n"
-                             "url: https://example.com/news\n"
-                             "filter:\n"
-                             "  - html2text\n"
-                             "  - strip\n"
-                             "---\n"
-                             "url: 'http://example.org/a?x=''1'''\n"
-                             "max_tries: 3\n"
-                             "---\n"
-                             "name: dates\n"
-                             "command: date\n"
-                             "---\n"
-                             "name: 新闻\n"
-                             "kind: url\n"
-                             "url: http://example.net/\n"
-                             "headers: {Accept: text/html}\n";
+    // One job a line: a url job with filters, a quoted url, a shell command, a url job of that kind.
     const std::string path = files.path() + "urls.yaml";
-    WriteFile(path, yaml);
+    WriteFile(path, "# urlwatch jobs\n"
+                    "name: \"Example: news\"\nurl: https://example.com/news\nfilter:\n  - html2text\n  - strip\n"
+                    "---\nurl: 'http://example.org/a?x=''1'''\nmax_tries: 3\n"
+                    "---\nname: dates\ncommand: date\n"
+                    "---\nname: 新闻\nkind: url\nurl: http://example.net/\nheaders: {Accept: text/html}\n");
     const auto report = ImportItems(to.ops, path, error);
     ASSERT_TRUE(report) << error;
     EXPECT_EQ(report->added, (std::vector<std::string>{"Example: news", "http://example.org/a?x='1'", "新闻"}));

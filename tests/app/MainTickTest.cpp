@@ -56,17 +56,12 @@ protected:
     // Ticks count times; returns the numbers (from 1) of the ticks that marked the selection read.
     std::vector<int> MarkingTicks(int count)
     {
+        frame.Take();
         std::vector<int> marking;
         for (int i = 1; i <= count; ++i) {
-            frame.Take();
             Tick().OnSecond();
-            for (const auto& entry : frame.log) {
-                if (entry == "mark") {
-                    marking.push_back(i);
-                }
-            }
+            marking.insert(marking.end(), static_cast<size_t>(std::ranges::count(frame.Take(), "mark")), i);
         }
-        frame.Take();
         return marking;
     }
     // An item whose sound repeats every `every` ticks while it has new findings.
@@ -203,14 +198,11 @@ TEST_F(MainTick, WithoutWindowsTheRepeatsPlayEveryNthSecondAndTheTimerStartsRuns
     EXPECT_EQ(player->Played().size(), 3u);
 
     // The timer fires once a period has passed, once however late it is asked.
-    moment += 899999ms;
-    EXPECT_FALSE(actions.TakeDueTimer());
-    moment += 1ms;
-    EXPECT_TRUE(actions.TakeDueTimer());
-    EXPECT_FALSE(actions.TakeDueTimer());
-    moment += 3 * 900000ms;
-    EXPECT_TRUE(actions.TakeDueTimer());
-    EXPECT_FALSE(actions.TakeDueTimer());
+    for (auto [step, due] : {std::pair(899999ms, false), std::pair(1ms, true), std::pair(0ms, false),
+                             std::pair(3 * 900000ms, true), std::pair(0ms, false)}) {
+        moment += step;
+        EXPECT_EQ(actions.TakeDueTimer(), due) << step.count();
+    }
     tick.OnAutoCheckTimer();
     doc.WaitForChecks();
     EXPECT_EQ(run.GetStatusText(), kAllCheckedStatusText);

@@ -2,8 +2,8 @@
 #include "app/UiLanguage.h"
 #include "store/SortKeys.h"
 
-#include <algorithm>
 #include <sqlite3.h>
+#include <sstream>
 
 namespace {
 
@@ -24,12 +24,8 @@ protected:
     }
     int Unread(int itemId)
     {
-        const auto counts = messages.CountUnread(error);
-        EXPECT_TRUE(counts) << error;
-        if (!counts) {
-            return -1;
-        }
-        return itemId == 0 ? counts->total : (counts->byItem.contains(itemId) ? counts->byItem.at(itemId) : 0);
+        const UnreadCounts counts = Ok(messages.CountUnread(error));
+        return itemId == 0 ? counts.total : (counts.byItem.contains(itemId) ? counts.byItem.at(itemId) : 0);
     }
 };
 
@@ -37,19 +33,14 @@ protected:
 
 TEST_F(MessageOperations, PagesFilterByItemAndReadStateAndASortOrdersTheWholeListAcrossPages)
 {
-    MessageQuery query;
-    query.readFilter = kFilterUnread;
-    query.itemId = itemB.messagetypeid;
-    query.page = 9;
-    const auto page = messages.Page(query, error);
-    ASSERT_TRUE(page) << error;
+    MessageQuery query{.readFilter = kFilterUnread, .itemId = itemB.messagetypeid, .page = 9};
+    const MessagePage page = Ok(messages.Page(query, error));
     // Item B holds the 83 multiples of 3; those of 12 are read.
-    EXPECT_EQ(std::tuple(page->page, page->pageCount, page->totalCount), std::tuple(1, 1, 83 - 20));
-    EXPECT_TRUE(std::ranges::all_of(page->rows, [&](const auto& r) { return r.status == 0 && r.ID % 3 == 0; }));
+    EXPECT_EQ(std::tuple(page.page, page.pageCount, page.totalCount), std::tuple(1, 1, 83 - 20));
+    EXPECT_TRUE(std::ranges::all_of(page.rows, [&](const auto& r) { return r.status == 0 && r.ID % 3 == 0; }));
     store.connection().Execute("delete from userdata where messagetypeid=" + std::to_string(itemB.messagetypeid));
-    const auto none = messages.Page(query, error);
-    ASSERT_TRUE(none) << error;
-    EXPECT_EQ(std::tuple(none->page, none->pageCount, none->rows.size()), std::tuple(1, 0, 0u)); // page one of none
+    const MessagePage none = Ok(messages.Page(query, error));
+    EXPECT_EQ(std::tuple(none.page, none.pageCount, none.rows.size()), std::tuple(1, 0, 0u)); // page one of none
 
     // The list's own order: unread first, newest first.
     const std::vector<MessageListInfo> own = AllPages({});
@@ -59,8 +50,7 @@ TEST_F(MessageOperations, PagesFilterByItemAndReadStateAndASortOrdersTheWholeLis
 
     // The subject sorts the whole list: page 1 begins with the smallest subject of all 250, and
     // the pages joined (the last ones read from the other end) are in order.
-    query = {};
-    query.order = {5, false};
+    query = {.order = {5, false}};
     const std::vector<MessageListInfo> bySubject = AllPages(query);
     ASSERT_EQ(bySubject.size(), own.size());
     EXPECT_EQ(bySubject.front().SourceInfo, "it's 750");
@@ -94,10 +84,8 @@ TEST_F(MessageOperations, ChineseSortsInPinyinOrderAfterLatinTextWhichKeepsItsCa
     for (const char* sender : {"张三", "b", "李四", "王五", "A", "赵六", "张三丰"}) {
         Add(itemA, "", {}, sender);
     }
-    MessageQuery query;
-    query.order = {3, false};
     std::vector<std::string> senders;
-    for (const auto& row : AllPages(query)) {
+    for (const auto& row : AllPages({.order = {3, false}})) {
         senders.push_back(row.SourceFromName);
     }
     EXPECT_EQ(senders, (std::vector<std::string>{"A", "b", "李四", "王五", "张三", "张三丰", "赵六"}));
@@ -109,29 +97,12 @@ TEST_F(MessageOperations, ChineseSortsInPinyinOrderAfterLatinTextWhichKeepsItsCa
 TEST_F(MessageOperations, TextSortsByStoredKeysGiveThePagesOfTheTextOrderWhileOtherProgramsWrite)
 {
     SetUpLanguage(kUiLanguageChinese);
-    for (const char* text : {"张三",
-                             "b",
-                             "李四",
-                             "A",
-                             "张三丰",
-                             "",
-                             "a",
-                             "Ab",
-                             "é",
-                             "E",
-                             "\xff\xfe stray",
-                             "重庆",
-                             "zhang",
-                             "\xf0\xa0\x80\x80 ext",
-                             "张",
-                             "10",
-                             "9",
-                             "中文 and 汉字",
-                             "Ａ",
-                             "è",
-                             "e\xcc\x81"}) {
+    // The texts between the '|': an empty one, stray bytes, a character beyond 16 bits, a combining accent.
+    std::istringstream texts("张三|b|李四|A|张三丰||a|Ab|é|E|\xff\xfe stray|重庆|zhang|\xf0\xa0\x80\x80 "
+                             "ext|张|10|9|中文 and 汉字|Ａ|è|e\xcc\x81");
+    for (std::string text; std::getline(texts, text, '|');) {
         Add(itemA, text, {}, text);
-        Add(itemB, std::string(text) + "!", {}, text);
+        Add(itemB, text + "!", {}, text);
     }
     store.connection().Execute("update userdata set SourceFromName=null, SourceInfo=null where id in (3, 260)");
     auto everyOrder = [&](const char* what) {
@@ -140,11 +111,8 @@ TEST_F(MessageOperations, TextSortsByStoredKeysGiveThePagesOfTheTextOrderWhileOt
             for (bool descending : {false, true}) {
                 for (auto [filter, item] : {std::pair(kFilterAll, 0), std::pair(kFilterUnread, 0),
                                             std::pair(kFilterAll, itemB.messagetypeid)}) {
-                    MessageQuery query;
-                    query.order = {column, descending};
-                    query.readFilter = filter;
-                    query.itemId = item;
-                    pages.push_back(Ids(AllPages(query)));
+                    pages.push_back(
+                        Ids(AllPages({.readFilter = filter, .itemId = item, .order = {column, descending}})));
                     EXPECT_EQ(SortKeysReady(store.connection()), std::string(what) == "by keys") << column;
                 }
             }
@@ -155,8 +123,7 @@ TEST_F(MessageOperations, TextSortsByStoredKeysGiveThePagesOfTheTextOrderWhileOt
     // Keys of another order are never read; the pages are sorted by the texts.
     store.connection().Execute("update userdata_sortkeys_state set KeyOrder='another order'");
     EXPECT_EQ(everyOrder("by texts"), byKeys);
-    const auto keys = messages.MakeSortKeys(1000000, error);
-    ASSERT_TRUE(keys && keys->Ready()) << error << " the keys are made again in the list's order";
+    ASSERT_TRUE(Ok(messages.MakeSortKeys(1000000, error)).Ready()) << "the keys are made again in the list's order";
 
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open((store.appDir() + "message.dat").c_str(), &other), SQLITE_OK);
@@ -190,10 +157,9 @@ TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes
         ASSERT_TRUE(messages.ListRecord(id, *record, found, error)) << error;
         EXPECT_EQ(found, id != 999);
     }
-    const auto toggled = messages.SetReadState({&selected[0], &selected[1], &selected[2]}, -1, error);
-    ASSERT_TRUE(toggled) << error;
-    EXPECT_EQ(toggled->changed, (std::vector<MessageListInfo*>{&selected[0], &selected[1]}));
-    EXPECT_EQ(toggled->refused, std::vector<int>{3});
+    const ReadStateChange toggled = Ok(messages.SetReadState({&selected[0], &selected[1], &selected[2]}, -1, error));
+    EXPECT_EQ(toggled.changed, (std::vector<MessageListInfo*>{&selected[0], &selected[1]}));
+    EXPECT_EQ(toggled.refused, std::vector<int>{3});
     EXPECT_EQ(std::tuple(selected[0].status, selected[1].status, selected[2].status), std::tuple(1, 0, 0));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata where status=1 and id in (250, 3)"), 1);
     EXPECT_EQ(store.QueryNumber("select status from userdata where id=248"), 0);
@@ -230,8 +196,7 @@ TEST_F(MessageOperations, MarksSelectedRecordsAnItemOrAllAndRefusesProtectedOnes
     std::vector<MessageListInfo> two(2);
     two[0].ID = 249;
     two[1].ID = 250;
-    const auto failed = messages.SetReadState({&two[0], &two[1]}, 1, error);
-    EXPECT_FALSE(failed);
+    EXPECT_FALSE(messages.SetReadState({&two[0], &two[1]}, 1, error));
     EXPECT_NE(error.find("refused here"), std::string::npos) << error;
     EXPECT_EQ(store.QueryNumber("select status from userdata where id=249"), 0) << "all or nothing";
 }
@@ -256,11 +221,10 @@ TEST_F(MessageOperations, DeletedFindingsStayDeletedAndTheLastDeletionComesBackW
     ASSERT_TRUE(messages.Undo(restored, error)) << error;
     EXPECT_EQ(restored, (std::vector<int>{1, 2, 4}));
     EXPECT_EQ(Unread(itemA.messagetypeid), unread);
-    const auto message = messages.Message(4, error);
-    ASSERT_TRUE(message) << error;
-    EXPECT_EQ(std::tuple(message->status, message->SourceInfo, message->SourceContent, message->connAddress),
+    const MessageInfo message = Ok(messages.Message(4, error));
+    EXPECT_EQ(std::tuple(message.status, message.SourceInfo, message.SourceContent, message.connAddress),
               std::tuple(1, std::string("it's 996"), std::string("body"), std::string("http://a.example/")));
-    EXPECT_EQ(message->RecieveDate.find("年"), 4u) << message->RecieveDate;
+    EXPECT_EQ(message.RecieveDate.find("年"), 4u) << message.RecieveDate;
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_deleted"), 0) << "restored keys are forgotten";
     ASSERT_TRUE(messages.Undo(restored, error)) << error;
     EXPECT_TRUE(restored.empty()) << "one undo per deletion";
@@ -275,24 +239,22 @@ TEST_F(MessageOperations, DeletedFindingsStayDeletedAndTheLastDeletionComesBackW
 
 TEST_F(MessageOperations, WhatARunStoredRecordByRecordAndPerItem)
 {
-    const auto newest = messages.NewestMessageId(error);
-    ASSERT_EQ(newest, std::optional<long long>(250)) << error;
+    const long long newest = Ok(messages.NewestMessageId(error));
+    ASSERT_EQ(newest, 250);
     for (const MessageTypeInfo* item : {&itemB, &itemA, &itemB}) {
         Add(*item, "new of " + item->MessageTypeName);
     }
-    const auto records = messages.StoredSince(*newest, error);
-    ASSERT_TRUE(records) << error;
-    ASSERT_EQ(records->size(), 3u);
-    EXPECT_EQ(std::tuple(records->front().id, records->front().itemName, records->front().info),
+    const auto records = Ok(messages.StoredSince(newest, error));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(std::tuple(records.front().id, records.front().itemName, records.front().info),
               std::tuple(251, std::string("B"), std::string("new of B")));
 
     // Per item, in the order of each item's first new record, under the item's present name.
     store.connection().Execute("update usermessagetype set MessageTypeName='B2' where messagetypeid=" +
                                std::to_string(itemB.messagetypeid));
-    const auto counts = messages.StoredCountsSince(*newest, error);
-    ASSERT_TRUE(counts) << error;
-    ASSERT_EQ(counts->size(), 2u);
-    EXPECT_EQ(std::tuple((*counts)[0].itemName, (*counts)[0].count, (*counts)[1].itemName, (*counts)[1].count),
+    const auto counts = Ok(messages.StoredCountsSince(newest, error));
+    ASSERT_EQ(counts.size(), 2u);
+    EXPECT_EQ(std::tuple(counts[0].itemName, counts[0].count, counts[1].itemName, counts[1].count),
               std::tuple(std::string("B2"), 2, std::string("A"), 1));
     EXPECT_TRUE(messages.StoredCountsSince(253, error)->empty());
 }

@@ -4,6 +4,7 @@
 #include "store/SourceRowInfo.h"
 #include "support/TestStore.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 class MessageStore : public testing::Test
@@ -49,12 +50,16 @@ protected:
                 << query.search;
         }
     }
+    // What an operation that must work gave; its failure fails the test with the operation's error.
+    template <class T> T Ok(std::optional<T> result)
+    {
+        EXPECT_TRUE(result) << error;
+        return std::move(result).value();
+    }
     static std::vector<int> Ids(const std::vector<MessageListInfo>& rows)
     {
         std::vector<int> ids;
-        for (const auto& row : rows) {
-            ids.push_back(row.ID);
-        }
+        std::ranges::transform(rows, std::back_inserter(ids), &MessageListInfo::ID);
         return ids;
     }
 

@@ -62,22 +62,15 @@ protected:
         doc.WaitForChecks();
     }
 
-    std::vector<ItemPtr> AddItems(const std::vector<int>& delays)
-    {
-        std::vector<ItemPtr> items;
-        for (int delay : delays) {
-            MessageTypeInfo item = NewItem("项目" + std::to_string(items.size()));
-            item.CheckNumber = delay;
-            items.push_back(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
-            doc.AddItem(items.back());
-        }
-        return items;
-    }
-    static std::vector<int> Ids(const std::vector<ItemPtr>& items)
+    // Items named 项目0, 项目1, ... whose monitors wait the given milliseconds before they store; their keys.
+    std::vector<int> AddItems(const std::vector<int>& delays)
     {
         std::vector<int> ids;
-        for (const auto& item : items) {
-            ids.push_back(item->messagetypeid);
+        for (int delay : delays) {
+            MessageTypeInfo item = NewItem("项目" + std::to_string(ids.size()));
+            item.CheckNumber = delay;
+            doc.AddItem(std::make_shared<MessageTypeInfo>(store.AddItem(item)));
+            ids.push_back(doc.Items().back()->messagetypeid);
         }
         return ids;
     }
@@ -108,7 +101,7 @@ protected:
 TEST_F(ParallelRun, ItemsAreReadAtOnceUpToTheLimitAndTheirFindingsKeepTheirMeaning)
 {
     // One item at a time is every other run test's; four at once here.
-    auto items = AddItems({40, 5, 30, 2, 20, 10, 25, 1, 15, 35});
+    const std::vector<int> ids = AddItems({40, 5, 30, 2, 20, 10, 25, 1, 15, 35});
     constexpr int kWidth = 4;
     // No monitor ends before four of them run at once: a run narrower than that never ends.
     LetEnd([this](const MessageTypeInfo&) { return m_maxRunning >= kWidth; });
@@ -127,17 +120,16 @@ TEST_F(ParallelRun, ItemsAreReadAtOnceUpToTheLimitAndTheirFindingsKeepTheirMeani
     EXPECT_EQ(connections.size(), threads.size());
     EXPECT_EQ(connections.count(&store.connection()), 0u);
     // Announced (sound, listener) in list order, as one item after the other would be.
-    EXPECT_EQ(m_announced, Ids(items));
-    for (const auto& item : items) {
-        EXPECT_EQ(item->m_nNewCount, 3);
-        const auto messages = store.Messages(item->messagetypeid);
+    EXPECT_EQ(m_announced, ids);
+    for (const int id : ids) {
+        EXPECT_EQ(doc.FindItem(id)->m_nNewCount, 3);
+        const auto messages = store.Messages(id);
         ASSERT_EQ(messages.size(), 3u);
         for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(messages[i].SourceID, std::to_string(item->messagetypeid) + "-" + std::to_string(i));
+            EXPECT_EQ(messages[i].SourceID, std::to_string(id) + "-" + std::to_string(i));
         }
     }
-    EXPECT_EQ(doc.m_nUnreadCount, 30);
-    EXPECT_EQ(run.GetStatusText(), kAllCheckedStatusText);
+    EXPECT_EQ(std::tuple(doc.m_nUnreadCount.load(), run.GetStatusText()), std::tuple(30, kAllCheckedStatusText));
     // A second run finds what is stored already.
     doc.SetParallelChecks(8);
     doc.CheckAll();
@@ -147,8 +139,7 @@ TEST_F(ParallelRun, ItemsAreReadAtOnceUpToTheLimitAndTheirFindingsKeepTheirMeani
 
 TEST_F(ParallelRun, StopEndsTheRunAtOnceAndPassesOverTheRest)
 {
-    auto items = AddItems(std::vector<int>(20, 0));
-    const int quick = items[3]->messagetypeid;
+    const int quick = AddItems(std::vector<int>(20, 0))[3];
     LetEnd([quick](const MessageTypeInfo& item) { return item.messagetypeid == quick; });
     doc.SetParallelChecks(8);
     doc.CheckAll();
@@ -162,15 +153,14 @@ TEST_F(ParallelRun, StopEndsTheRunAtOnceAndPassesOverTheRest)
     doc.WaitForChecks();
     // Far below the monitors' own limit: the stop reached every one of them.
     EXPECT_LT(Clock::now() - stopAt, 20s);
-    EXPECT_EQ(Calls().size(), 9u);
-    EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 3);
-    EXPECT_FALSE(run.IsStopRequested());
+    EXPECT_EQ(std::tuple(Calls().size(), store.QueryNumber("select count(*) from userdata"), run.IsStopRequested()),
+              std::tuple(9u, 3, false));
 }
 
 TEST_F(ParallelRun, AnItemIsNeverCheckedTwiceAtOnceAlsoWhenTheListIsReloadedMidRun)
 {
-    auto items = AddItems({0, 0, 0, 0, 0, 0});
-    const int first = items[0]->messagetypeid, second = items[1]->messagetypeid;
+    const std::vector<int> ids = AddItems({0, 0, 0, 0, 0, 0});
+    const int first = ids[0], second = ids[1];
     LetEnd([=](const MessageTypeInfo& item) { return item.messagetypeid != first && item.messagetypeid != second; });
     doc.SetParallelChecks(2);
     doc.CheckAll();
@@ -181,6 +171,6 @@ TEST_F(ParallelRun, AnItemIsNeverCheckedTwiceAtOnceAlsoWhenTheListIsReloadedMidR
     doc.WaitForChecks();
     auto started = Calls();
     std::sort(started.begin(), started.end());
-    EXPECT_EQ(started, Ids(items));
+    EXPECT_EQ(started, ids);
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata"), 18);
 }

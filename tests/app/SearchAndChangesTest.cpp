@@ -4,8 +4,6 @@
 #include "store/FindingStore.h"
 #include "store/LocalDatabase.h"
 
-#include <algorithm>
-
 namespace {
 
 class Search : public MessageStore
@@ -14,14 +12,16 @@ protected:
     // The keys of the records a search finds, read page by page two at a time.
     std::vector<int> Found(const std::string& text, int itemId = 0, int filter = kFilterAll)
     {
-        MessageQuery query;
-        query.search = text;
-        query.itemId = itemId;
-        query.readFilter = filter;
-        query.pageSize = 2;
-        std::vector<int> ids = Ids(AllPages(query));
+        std::vector<int> ids = Ids(AllPages({.readFilter = filter, .itemId = itemId, .pageSize = 2, .search = text}));
         std::sort(ids.begin(), ids.end());
         return ids;
+    }
+    // Each text finds the records with the keys beside it.
+    void ExpectFound(const std::vector<std::pair<std::string, std::vector<int>>>& cases, const char* when = "")
+    {
+        for (const auto& [text, ids] : cases) {
+            EXPECT_EQ(Found(text), ids) << text << when;
+        }
     }
     // Stores the findings as a check does; their keys.
     std::vector<int> Check(MessageTypeInfo& item, const std::vector<std::string>& infos)
@@ -56,11 +56,7 @@ TEST_F(Search, FindsChineseWordsInsideLongerTextLatinAndSpecialCharactersWithinA
     const int ending = Add(itemB, "提醒", "下周签合同");
     store.connection().Execute("update userdata set status=1 where id=" + std::to_string(mixed));
 
-    const struct
-    {
-        const char* text;
-        std::vector<int> ids;
-    } cases[] = {
+    ExpectFound({
         {"合同", {contract, mixed, ending}}, // a two-character word inside, alone and at the end of a text
         {"采购合同", {contract}},
         {"购合", {contract}},
@@ -77,10 +73,7 @@ TEST_F(Search, FindsChineseWordsInsideLongerTextLatinAndSpecialCharactersWithinA
         {"AND OR NOT ( ) * ^ : NEAR", {}}, // query syntax is only text
         {"\"", {cpp}},
         {"   ", {contract, cpp, mixed, ending}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Found(c.text), c.ids) << c.text;
-    }
+    });
     EXPECT_EQ(Found("合同", itemB.messagetypeid), (std::vector<int>{mixed, ending}));
     EXPECT_EQ(Found("合同", 0, kFilterUnread), (std::vector<int>{contract, ending}));
     EXPECT_EQ(Found("合同", itemB.messagetypeid, kFilterRead), (std::vector<int>{mixed}));
@@ -112,36 +105,25 @@ TEST_F(Search, ACheckLeavesItsFindingsToTheIndexingStepsAndTheSearchFindsThemMea
 {
     const int before = Add(itemA, "服务器维护通知", "今晚停机");
     const std::vector<int> found = Check(itemA, {"再次停机 Server", "数据库维护", "停机"});
-    auto progress = messages.SearchIndexState(error);
-    ASSERT_TRUE(progress) << error;
-    EXPECT_EQ(progress->done, before);
-    EXPECT_EQ(progress->total, found.back());
-    const struct
-    {
-        const char* text;
-        std::vector<int> ids;
-    } cases[] = {
+    const SearchIndexProgress progress = Ok(messages.SearchIndexState(error));
+    EXPECT_EQ(std::tuple(progress.done, progress.total), std::tuple(before, found.back()));
+    const std::vector<std::pair<std::string, std::vector<int>>> cases = {
         {"停机", {before, found[0], found[2]}},
         {"server", {found[0]}}, // case folded
         {"数据库", {found[1]}}, // a two-character word the index has no term for
         {"数据", {found[1]}},
         {"维护 停机", {before}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Found(c.text), c.ids) << c.text << " while waiting";
-    }
-
+    ExpectFound(cases, " while waiting");
     ASSERT_TRUE(messages.CompleteSearchIndex(1, nullptr, error)) << error;
-    EXPECT_TRUE(messages.SearchIndexState(error)->Complete());
-    for (const auto& c : cases) {
-        EXPECT_EQ(Found(c.text), c.ids) << c.text << " once indexed";
-    }
+    EXPECT_TRUE(Ok(messages.SearchIndexState(error)).Complete());
+    ExpectFound(cases, " once indexed");
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_search"), 4);
     // A record of another program comes between: the next check's findings wait after it.
     const int other = Add(itemB, "停机", "");
     const std::vector<int> next = Check(itemA, {"停机"});
     EXPECT_EQ(Found("停机"), (std::vector<int>{before, found[0], found[2], other, next[0]}));
-    EXPECT_EQ(messages.SearchIndexState(error)->done, other);
+    EXPECT_EQ(Ok(messages.SearchIndexState(error)).done, other);
 }
 
 TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemToIt)
@@ -158,10 +140,8 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
     }
     ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
 
-    auto progress = messages.SearchIndexState(error);
-    ASSERT_TRUE(progress) << error;
-    EXPECT_EQ(progress->done, 0);
-    EXPECT_EQ(progress->total, 4500);
+    SearchIndexProgress progress = Ok(messages.SearchIndexState(error));
+    EXPECT_EQ(std::pair(progress.done, progress.total), std::pair(0LL, 4500LL));
     // New records and changes meanwhile: the triggers index the new ones, and leave the waiting
     // keys (an undo brings one back) to the indexing.
     const int fresh = Add(itemA, "新的消息", "");
@@ -176,19 +156,16 @@ TEST_F(Search, AnOlderFilesRecordsAreIndexedInStepsOnceAndTheTriggersLeaveThemTo
     EXPECT_EQ(Found("第四千条"), (std::vector<int>{4000})) << "found before it is indexed";
 
     std::vector<long long> steps;
-    for (int round = 0; round < 100 && !progress->Complete(); ++round) {
-        progress = messages.IndexForSearch(2000, error);
-        ASSERT_TRUE(progress) << error;
-        steps.push_back(progress->done);
+    for (int round = 0; round < 100 && !progress.Complete(); ++round) {
+        progress = Ok(messages.IndexForSearch(2000, error));
+        steps.push_back(progress.done);
     }
     EXPECT_EQ(steps, (std::vector<long long>{2000, 4000, 4500}));
-    MessageQuery query;
-    query.search = "旧的消息";
-    EXPECT_EQ(messages.Page(query, error)->totalCount, 4500);
+    EXPECT_EQ(Ok(messages.Page({.search = "旧的消息"}, error)).totalCount, 4500);
     EXPECT_EQ(Found("第四千条"), (std::vector<int>{4000}));
     EXPECT_EQ(store.QueryNumber("select count(*) from userdata_search"), 4502);
     ASSERT_TRUE(EnsureLocalDatabase(store.appDir() + "message.dat", error)) << error;
-    EXPECT_TRUE(messages.SearchIndexState(error)->Complete());
+    EXPECT_TRUE(Ok(messages.SearchIndexState(error)).Complete());
 }
 
 namespace {
@@ -208,16 +185,12 @@ protected:
         return Add(item, "网页内容更新了!", content);
     }
 
-    ChangeView View(int id)
-    {
-        auto view = messages.Changes(id, error);
-        EXPECT_TRUE(view) << error;
-        return view.value_or(ChangeView());
-    }
+    ChangeView View(int id) { return Ok(messages.Changes(id, error)); }
 
-    static std::vector<std::pair<DiffPiece::Kind, std::string>> Pieces(const ChangeView& view)
+    using Pieces = std::vector<std::pair<DiffPiece::Kind, std::string>>;
+    static Pieces PiecesOf(const ChangeView& view)
     {
-        std::vector<std::pair<DiffPiece::Kind, std::string>> pieces;
+        Pieces pieces;
         for (const DiffPiece& piece : view.pieces) {
             pieces.emplace_back(piece.kind, piece.text);
         }
@@ -236,8 +209,7 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
     const int first = AddCopy("<p>我们明天开会。</p>\n<!--a-->时间 12:00<!--b--> price 100 USD", web);
     const ChangeView firstView = View(first);
     EXPECT_FALSE(firstView.hasPrevious);
-    EXPECT_EQ(Pieces(firstView),
-              (std::vector<std::pair<Kind, std::string>>{{Kind::Added, "\n我们明天开会。\n\n   price 100 USD"}}));
+    EXPECT_EQ(PiecesOf(firstView), (Pieces{{Kind::Added, "\n我们明天开会。\n\n   price 100 USD"}}));
 
     // Only the excluded range and white space differ.
     const int same = AddCopy("<p>我们明天开会。</p>\n\n<!--a-->时间 12:05<!--b-->   price\t100  USD  ", web);
@@ -250,12 +222,12 @@ TEST_F(Changes, AWebPageComparesWithItsPreviousCopyWordByWordLeavingOutExclusion
     ASSERT_TRUE(messages.Delete({same}, error)) << error;
     const int changed = AddCopy("<p>我们明天上午开会。</p><!--a-->x<!--b--> price 120 USD", web);
     const ChangeView view = View(changed);
-    EXPECT_EQ(Pieces(view), (std::vector<std::pair<Kind, std::string>>{{Kind::Same, "\n我们明天"},
-                                                                       {Kind::Added, "上午"},
-                                                                       {Kind::Same, "开会。\n   price"},
-                                                                       {Kind::Removed, "\t100"},
-                                                                       {Kind::Added, " 120"},
-                                                                       {Kind::Same, " USD"}}));
+    EXPECT_EQ(PiecesOf(view), (Pieces{{Kind::Same, "\n我们明天"},
+                                      {Kind::Added, "上午"},
+                                      {Kind::Same, "开会。\n   price"},
+                                      {Kind::Removed, "\t100"},
+                                      {Kind::Added, " 120"},
+                                      {Kind::Same, " USD"}}));
     EXPECT_EQ(ChangeViewLines(view), (std::vector<std::string>{"+ 上午", "- 100", "+ 120"}));
     const std::string html = ChangeViewHtml(view);
     EXPECT_NE(html.find("<ins class=\"added\">上午</ins>"), std::string::npos);

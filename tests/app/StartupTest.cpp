@@ -11,10 +11,7 @@
 #include "store/LocalDatabase.h"
 #include "support/TestStore.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -63,6 +60,14 @@ protected:
         const bool ok = app.InitInstance(home, exe, error);
         EXPECT_TRUE(ok) << error;
         return ok;
+    }
+    // A start that tells one notice, holding `notice`; the directory and the item of the store it uses.
+    std::pair<std::string, std::string> StartTelling(const std::string& notice)
+    {
+        CTarvoApp app;
+        EXPECT_TRUE(Start(app));
+        EXPECT_THAT(app.m_notices, testing::ElementsAre(HasSubstr(notice)));
+        return {app.m_strAppDir, ItemName(app)};
     }
 
     TempDir root;
@@ -117,8 +122,10 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
     }
 
     TempDir root;
-    WriteFile(root.path() + "build/bin/messagetype.dat", "x");
-    WriteFile(root.path() + "usr/share/wendar/help/help.htm", "x");
+    for (const char* file : {"build/bin/messagetype.dat", "usr/share/wendar/help/help.htm",
+                             "usr/share/wendar/sound/a.wav", "usr/share/wendar/sound/b.wav", "data/sound/b.wav"}) {
+        WriteFile(root.path() + file, "x");
+    }
     EXPECT_EQ(ResourceDirectoryFor(root.path() + "build/bin/wendar-cli"), root.path() + "build/bin/");
     EXPECT_EQ(ResourceDirectoryFor(root.path() + "usr/bin/wendar-cli"), root.path() + "usr/share/wendar/");
     EXPECT_FALSE(ResourceDirectoryFor(root.path() + "elsewhere/wendar-cli").starts_with(root.path()));
@@ -126,9 +133,6 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
     // A relative program file: the data directory's own first, then the resource directory's.
     const std::string data = root.path() + "data/";
     const std::string res = root.path() + "usr/share/wendar/";
-    WriteFile(res + "sound/a.wav", "x");
-    WriteFile(res + "sound/b.wav", "x");
-    WriteFile(data + "sound/b.wav", "x");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound\\a.wav"), res + "sound/a.wav");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound/b.wav"), data + "sound/b.wav");
     EXPECT_EQ(ResolveProgramFile(data, res, "sound/none.wav"), data + "sound/none.wav");
@@ -136,9 +140,9 @@ TEST(AppPaths, DataDirectoryFollowsXdgAndResourcesFollowTheExecutable)
 
     EXPECT_EQ(LocalDatabasePath(MainConnectionString("/opt/监视;x/")), "/opt/监视;x/message.dat");
     EXPECT_EQ(LocalDatabasePath("Driver=SQLite3;Database=/tmp/x.db"), "");
-    EXPECT_TRUE(IsAutoStartCommandLine("/Rest of it"));
-    EXPECT_FALSE(IsAutoStartCommandLine("/r"));
-    EXPECT_FALSE(IsAutoStartCommandLine(" /R"));
+    EXPECT_EQ(
+        std::tuple(IsAutoStartCommandLine("/Rest of it"), IsAutoStartCommandLine("/r"), IsAutoStartCommandLine(" /R")),
+        std::tuple(true, false, false));
 }
 
 TEST_F(Installed, FirstStartMakesAPrivateStoreReadsTheInstalledResourcesAndRefusesAFileThatIsNoDatabase)
@@ -149,10 +153,9 @@ TEST_F(Installed, FirstStartMakesAPrivateStoreReadsTheInstalledResourcesAndRefus
         EXPECT_EQ(std::tuple(app.m_strAppDir, app.m_strResourceDir, app.m_strMainConnection),
                   std::tuple(data, prefix + "share/wendar/", MainConnectionString(data)));
         EXPECT_TRUE(app.m_notices.empty());
-        EXPECT_EQ(app.m_run.GetStatusText(), "当前状态：空闲");
-        EXPECT_EQ(std::pair(app.m_strUserName, app.m_nUserId), std::pair(std::string("morvaten"), 88));
-        EXPECT_EQ(FileMode(data), 0700u);
-        EXPECT_EQ(FileMode(data + "message.dat"), 0600u);
+        EXPECT_EQ(std::tuple(app.m_run.GetStatusText(), app.m_strUserName, app.m_nUserId),
+                  std::tuple("当前状态：空闲", "morvaten", 88));
+        EXPECT_EQ(std::pair(FileMode(data), FileMode(data + "message.dat")), std::pair(0700u, 0600u));
         EXPECT_FALSE(fs::exists(prefix + "bin/message.dat"));
         EXPECT_EQ(app.m_strPresetConnection, PresetConnectionString(prefix + "share/wendar/"));
         EXPECT_EQ(app.ProgramFile("sound\\Cuckoo01.wav"), prefix + "share/wendar/sound/Cuckoo01.wav");
@@ -200,33 +203,17 @@ TEST_F(Installed, AnOldStoreBesideTheExecutableIsMovedWholeOnceOrUsedWhereItIsBu
     MakeStore(prefix + "bin/", "旧项目");
     WriteFile(prefix + "bin/message.dat-wal", "");    // travels with its database
     fs::create_directories(data + "message.dat-wal"); // the log's move fails after the file's
-    {
-        CTarvoApp app;
-        ASSERT_TRUE(Start(app));
-        ASSERT_EQ(app.m_notices.size(), 1u);
-        EXPECT_THAT(app.m_notices[0], HasSubstr("继续使用原处的数据库"));
-        EXPECT_EQ(std::pair(app.m_strAppDir, ItemName(app)), std::pair(prefix + "bin/", std::string("旧项目")));
-        EXPECT_FALSE(fs::exists(data + "message.dat")); // the half move was undone
-    }
+    EXPECT_EQ(StartTelling("继续使用原处的数据库"), std::pair(prefix + "bin/", std::string("旧项目")));
+    EXPECT_FALSE(fs::exists(data + "message.dat")); // the half move was undone
     fs::remove(data + "message.dat-wal");
-    {
-        CTarvoApp app;
-        ASSERT_TRUE(Start(app));
-        ASSERT_EQ(app.m_notices.size(), 1u);
-        EXPECT_THAT(app.m_notices[0], HasSubstr("已把旧的数据库 " + prefix + "bin/message.dat 移到 " + data));
-        EXPECT_EQ(ItemName(app), "旧项目");
-    }
-    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat"));
-    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat-wal"));
+    EXPECT_EQ(StartTelling("已把旧的数据库 " + prefix + "bin/message.dat 移到 " + data),
+              std::pair(data, std::string("旧项目")));
+    EXPECT_FALSE(fs::exists(prefix + "bin/message.dat") || fs::exists(prefix + "bin/message.dat-wal"));
     // (The next start is quiet: the CLI's test.) Another old store while the data directory has one: kept, and said so
     // at every start.
     MakeStore(prefix + "bin/", "另一个");
     for (int start = 0; start < 2; ++start) {
-        CTarvoApp app;
-        ASSERT_TRUE(Start(app));
-        ASSERT_EQ(app.m_notices.size(), 1u);
-        EXPECT_THAT(app.m_notices[0], HasSubstr("没有使用"));
-        EXPECT_EQ(ItemName(app), "旧项目");
+        EXPECT_EQ(StartTelling("没有使用"), std::pair(data, std::string("旧项目")));
     }
     EXPECT_TRUE(fs::exists(prefix + "bin/message.dat"));
 }

@@ -46,9 +46,8 @@ TEST_F(TwoProgramRun, AnItemAnotherProgramChecksIsPassedOverWithAStatusTextNotAF
     const auto log = CHealthOperations(store.connection(), nullptr).Log(id, 10, error);
     ASSERT_TRUE(log) << error;
     ASSERT_EQ(log->size(), 2u);
-    EXPECT_EQ(log->back().result, CheckResult::Skipped);
-    EXPECT_EQ(log->back().text, "公告 正在由另一个程序检查，这次跳过");
-    EXPECT_EQ(log->front().result, CheckResult::NothingNew);
+    EXPECT_EQ(std::tuple(log->front().result, log->back().result, log->back().text),
+              std::tuple(CheckResult::NothingNew, CheckResult::Skipped, "公告 正在由另一个程序检查，这次跳过"));
     EXPECT_EQ(CHealthOperations(store.connection(), nullptr).Health(id, error)->consecutiveFailures, 0);
 }
 
@@ -88,9 +87,8 @@ TEST_F(TwoProgramRun, ItemsReadAheadOnASecondConnectionAreLoadedOnceAndAFailedRe
     doc.PrefetchItems(idle);
     ASSERT_TRUE(doc.LoadItems());
     ASSERT_EQ(doc.Items().size(), 2u);
-    EXPECT_EQ(doc.Items()[0]->messagetypeid, first);
-    EXPECT_EQ(doc.Items()[1]->MessageTypeName, "second");
-    EXPECT_NE(doc.FindItem(second), nullptr);
+    EXPECT_EQ(std::tuple(doc.Items()[0]->messagetypeid, doc.Items()[1]->MessageTypeName, doc.FindItem(second)),
+              std::tuple(first, "second", doc.Items()[1]));
 
     // Later loads read afresh.
     const int third = Add("third");

@@ -77,11 +77,9 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
     MessageTypeInfo item = NewItem("慢");
     ASSERT_NE(item.Save(app.Db().ui, 1), 0);
 
-    std::promise<void> inside;
-    std::promise<void> windowDone;
+    std::promise<void> inside, windowDone;
     auto windowDoneLater = windowDone.get_future().share();
-    std::atomic<bool> ownConnection{false};
-    std::atomic<bool> committed{false};
+    std::atomic<bool> ownConnection{false}, committed{false};
     doc.SetMonitor(kCategoryWebPage, [&](CheckContext& context, MessageTypeInfo& checked) {
         ownConnection = &context.mainConnection != &app.Db().ui && &context.mainConnection != &app.Db().main;
         CAdoTransaction write(context.mainConnection);
@@ -109,16 +107,14 @@ TEST(UiConnection, ReadsWhileTheCheckHoldsItsWriteTransactionAndALockedWriteLand
 
     EXPECT_EQ(outcomes.WaitFor(1), std::vector<std::string>{"mark all written"});
     doc.WaitForChecks();
-    EXPECT_TRUE(ownConnection);
-    EXPECT_TRUE(committed);
+    EXPECT_EQ(std::pair(ownConnection.load(), committed.load()), std::pair(true, true));
     CAdoRecordset rs(app.Db().ui);
     ASSERT_TRUE(rs.Open("select status from userdata"));
     int status = 0;
     rs.GetFieldValue("status", status);
     EXPECT_EQ(status, 1) << "the mark landed after the check's row";
     app.CloseConnections();
-    EXPECT_FALSE(app.Db().ui.IsOpen());
-    EXPECT_FALSE(app.Db().main.IsOpen());
+    EXPECT_EQ(std::pair(app.Db().ui.IsOpen(), app.Db().main.IsOpen()), std::pair(false, false));
 }
 
 TEST(BackgroundWrites, LockedWritesReturnAtOnceAndLandInOrderOnceTheLockGoes)

@@ -9,10 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <set>
-#include <string>
 #include <strings.h>
 #include <vector>
 
