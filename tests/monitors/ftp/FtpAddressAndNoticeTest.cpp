@@ -14,18 +14,24 @@ FtpAddress Parse(const std::string& url, const std::string& portOverride = {})
     return address;
 }
 
-TEST(FtpAddress, SplitsServerPortAndDirectoryAndRejectsWhatIsNoFtpAddress)
+// The view name's port, when it has one, replaces the address's: its low 16 bits, 0 giving 21.
+TEST(FtpAddress, SplitsServerPortAndDirectoryTakesTheViewNamesPortAndRejectsWhatIsNoFtpAddress)
 {
-    const FtpAddress plain = Parse("ftp://files.example.com/pub/docs/");
-    EXPECT_EQ(plain.host, "files.example.com");
-    EXPECT_EQ(plain.port, 21);
-    EXPECT_EQ(plain.path, "/pub/docs/");
-    const FtpAddress withPort = Parse("ftp://127.0.0.1:2100/pub%20lic/%E4%B8%AD");
-    EXPECT_EQ(withPort.port, 2100);
-    EXPECT_EQ(withPort.path, "/pub lic/中/"); // decoded, and always a directory
+    using Parts = std::tuple<std::string, int, std::string>;
+    const auto parts = [](const FtpAddress& address) { return Parts{address.host, address.port, address.path}; };
+    EXPECT_EQ(parts(Parse("ftp://files.example.com/pub/docs/")), Parts("files.example.com", 21, "/pub/docs/"));
+    // Decoded, and always a directory.
+    EXPECT_EQ(parts(Parse("ftp://127.0.0.1:2100/pub%20lic/%E4%B8%AD")), Parts("127.0.0.1", 2100, "/pub lic/中/"));
     EXPECT_EQ(Parse("ftp://host").path, "/");
     EXPECT_EQ(Parse("ftp://[::1]:21/x/").host, "[::1]");
     EXPECT_EQ(Parse("ftp://host/my dir/").path, "/my dir/"); // typed by hand: a blank is taken as it is
+    const std::pair<const char*, int> ports[] = {
+        {"2121", 2121},       {"0", 21},      {"65536", 21}, // low 16 bits are 0
+        {" 2121 port", 2121}, {"none", 2100}, {"", 2100},    {"7766279631452241919", 7766279631452241919ull % 65536},
+    };
+    for (const auto& [viewName, port] : ports) {
+        EXPECT_EQ(Parse("ftp://host:2100/", viewName).port, port) << '"' << viewName << '"';
+    }
 
     FtpAddress address;
     std::string error;
@@ -33,17 +39,6 @@ TEST(FtpAddress, SplitsServerPortAndDirectoryAndRejectsWhatIsNoFtpAddress)
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(ParseFtpAddress("not a url", "", address, error));
     EXPECT_FALSE(ParseFtpAddress("ftp://host/a%00b/", "", address, error));
-}
-
-TEST(FtpAddress, PortOverrideFollowsTheItemsViewName)
-{
-    const std::pair<const char*, int> cases[] = {
-        {"2121", 2121},       {"0", 21},      {"65536", 21}, // low 16 bits are 0
-        {" 2121 port", 2121}, {"none", 2100}, {"", 2100},    {"7766279631452241919", 7766279631452241919ull % 65536},
-    };
-    for (const auto& [viewName, port] : cases) {
-        EXPECT_EQ(Parse("ftp://host:2100/", viewName).port, port) << '"' << viewName << '"';
-    }
 }
 
 // Links and the notice: credentials and names encoded so unquoted hrefs stay whole, names escaped.

@@ -57,22 +57,20 @@ TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
 
 TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryingList)
 {
-    const struct
-    {
-        std::vector<Server::Step> data; // a stall: the rest of the line never comes
-        const char *reply, *error;
-    } cases[] = {{{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "服务器 2 秒没有回应"},
-                 {{Server::Send(Listing(100)), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
-    for (const auto& c : cases) {
-        Server data(c.data);
-        Server control(FtpControlScript(data.port(), {c.reply}));
+    // The data connection's script (a stall: the rest of the line never comes), the reply to MLSD, the error.
+    const std::tuple<std::vector<Server::Step>, const char*, const char*> cases[] = {
+        {{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "服务器 2 秒没有回应"},
+        {{Server::Send(Listing(100)), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
+    for (const auto& [script, reply, error] : cases) {
+        Server data(script);
+        Server control(FtpControlScript(data.port(), {reply}));
         CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2, .maxListingBytes = 1000});
         std::vector<FtpEntry> entries;
         ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(client.List(entries));
         EXPECT_TRUE(entries.empty());
-        EXPECT_THAT(client.GetLastError(), HasSubstr(c.error));
+        EXPECT_THAT(client.GetLastError(), HasSubstr(error));
         EXPECT_FALSE(client.WasAborted());
         EXPECT_LT(SecondsSince(start), 20.0); // the stall time-out, not a hang
         EXPECT_THAT(control.Lines(), Not(Contains("LIST\r\n")));
@@ -109,25 +107,20 @@ TEST(FtpClientScripted, AStopEndsEveryStepAtOnceAndATricklingListingEndsAtTheOve
     const auto trickle = [&] {
         return std::vector<Server::Step>{Server::Send(Listing(50), 1, std::chrono::milliseconds(100))};
     };
-    const struct
-    {
-        const char* what;
-        std::vector<Server::Step> data;
-        std::size_t login; // replies of the control script before it falls silent
-    } cases[] = {
+    // The step, the data connection's script, the replies of the control script before it falls silent.
+    const std::tuple<const char*, std::vector<Server::Step>, std::size_t> cases[] = {
         {"stalled PASV", {}, 4}, {"silent data connection", {Server::Hold()}, 7}, {"trickling listing", trickle(), 7}};
-    for (const auto& c : cases) {
-        Server data(c.data);
-        Server control(FtpControlScript(data.port(), {"150 Here"}, c.login));
+    for (const auto& [what, script, login] : cases) {
+        Server data(script);
+        Server control(FtpControlScript(data.port(), {"150 Here"}, login));
         CFtpClient client({.connectTimeoutSeconds = 30, .stallTimeoutSeconds = 30});
         ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
-        std::chrono::steady_clock::time_point stopAt =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+        const auto stopAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
         client.SetAbortCheck([&] { return std::chrono::steady_clock::now() >= stopAt; });
         std::vector<FtpEntry> entries;
-        EXPECT_FALSE(client.List(entries)) << c.what;
-        EXPECT_TRUE(client.WasAborted()) << c.what << ": " << client.GetLastError();
-        EXPECT_LT(SecondsSince(stopAt), 5.0) << c.what; // the stall time-out is 30 s
+        EXPECT_FALSE(client.List(entries)) << what;
+        EXPECT_TRUE(client.WasAborted()) << what << ": " << client.GetLastError();
+        EXPECT_LT(SecondsSince(stopAt), 5.0) << what; // the stall time-out is 30 s
     }
 
     Server data(trickle());
