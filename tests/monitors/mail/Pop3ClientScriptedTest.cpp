@@ -53,12 +53,10 @@ TEST(Pop3ClientScripted, WalksTheMailboxWithTheExactCommandsAndQuitsOnDestructio
         EXPECT_EQ(client.GetLastErrorText(), "have logged,cannot login again");
         EXPECT_EQ(client.GetMessageCount(), 10001);
         std::string id;
-        ASSERT_TRUE(client.GetUniqueId(10001, id));
-        EXPECT_EQ(id, "abc"); // cut at a colon
-        ASSERT_TRUE(client.GetUniqueId(3, id));
-        EXPECT_EQ(id, "whqtswO00WBw418f9t5JxYwZ\r\n"); // kept with its line end, as stored
-        EXPECT_FALSE(client.GetUniqueId(2, id));
-        EXPECT_EQ(id, "");
+        // Cut at a colon; kept with its line end, as stored; none.
+        EXPECT_TRUE(client.GetUniqueId(10001, id) && id == "abc") << id;
+        EXPECT_TRUE(client.GetUniqueId(3, id) && id == "whqtswO00WBw418f9t5JxYwZ\r\n") << id;
+        EXPECT_FALSE(client.GetUniqueId(2, id) || !id.empty()) << id;
         EXPECT_EQ(client.GetLastErrorText(), "can't get uidl command:-ERR no such\r\n");
         EXPECT_FALSE(client.RetrieveHeader(10002));
         EXPECT_EQ(client.GetLastErrorText(), "item greated than Count or item<=0");
@@ -72,22 +70,19 @@ TEST(Pop3ClientScripted, WalksTheMailboxWithTheExactCommandsAndQuitsOnDestructio
 
 TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
 {
-    const struct
-    {
-        Strings replies;
-        const char *password, *error;
-    } cases[] = {{{"+OK\r\n", "-ERR no such user\r\n"}, "pw", "Not has the user:-ERR no such user\r\n"},
-                 // Line breaks would smuggle commands: nothing but QUIT is sent.
-                 {{"+OK\r\n"}, "pw\r\ndele 1", "the user name or password contains a line break"}};
-    for (const auto& c : cases) {
-        Server server(Server::Dialogue(c.replies));
+    const std::tuple<Strings, const char*, const char*> cases[] = {
+        {{"+OK\r\n", "-ERR no such user\r\n"}, "pw", "Not has the user:-ERR no such user\r\n"},
+        // Line breaks would smuggle commands: nothing but QUIT is sent.
+        {{"+OK\r\n"}, "pw\r\ndele 1", "the user name or password contains a line break"}};
+    for (const auto& [replies, password, error] : cases) {
+        Server server(Server::Dialogue(replies));
         {
             CPop3Client client;
             ASSERT_TRUE(client.Connect("127.0.0.1", server.port()));
-            EXPECT_FALSE(client.Login("bob", c.password));
-            EXPECT_EQ(client.GetLastErrorText(), c.error);
+            EXPECT_FALSE(client.Login("bob", password));
+            EXPECT_EQ(client.GetLastErrorText(), error);
         }
-        if (c.replies.size() == 1) {
+        if (replies.size() == 1) {
             EXPECT_EQ(LinesAfterClose(server), Strings{"QUIT\r\n"});
         }
     }
@@ -102,29 +97,26 @@ TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
 TEST(Pop3ClientScripted, ReadsATopReplyWithinItsTimeOutInAll)
 {
     const std::string reply = "+OK\r\n" + kHeader;
-    const struct
-    {
-        Server::Step step;
-        bool ok;
-        std::string text; // the header read, or the start of the error text
-        long long atLeast, below;
-    } cases[] = {{Server::Send(reply, 7, milliseconds(10)), true, kHeader, 0, 2000},
-                 // Each piece comes in time, but not the whole reply.
-                 {Server::Send(reply, reply.size() / 6, milliseconds(450)), false, "time out error", 2000, 10000},
-                 // A refusal does not wait for the end of a list; a close mid-reply ends the wait.
-                 {Server::Send("-ERR no top here\r\n"), false, "can't get top command:-ERR no top here\r\n", 0, 2000},
-                 {Server::Send("+OK\r\nSubject: cut"), false, "the POP3 server closed the connection", 0, 2000}};
-    for (const auto& c : cases) {
-        Server server(LoginScript("+OK 2 320\r\n", {}, {Server::ReadLine(), c.step, Server::Close()}));
+    // The step after TOP, whether the header is read, the header or the start of the error text, and
+    // the time that takes, in milliseconds.
+    const std::tuple<Server::Step, bool, std::string, long long, long long> cases[] = {
+        {Server::Send(reply, 7, milliseconds(10)), true, kHeader, 0, 2000},
+        // Each piece comes in time, but not the whole reply.
+        {Server::Send(reply, reply.size() / 6, milliseconds(450)), false, "time out error", 2000, 10000},
+        // A refusal does not wait for the end of a list; a close mid-reply ends the wait.
+        {Server::Send("-ERR no top here\r\n"), false, "can't get top command:-ERR no top here\r\n", 0, 2000},
+        {Server::Send("+OK\r\nSubject: cut"), false, "the POP3 server closed the connection", 0, 2000}};
+    for (const auto& [step, ok, expected, atLeast, below] : cases) {
+        Server server(LoginScript("+OK 2 320\r\n", {}, {Server::ReadLine(), step, Server::Close()}));
         CPop3Client client;
         client.SetReplyTimeout(milliseconds(2000));
         ASSERT_TRUE(client.Connect("127.0.0.1", server.port()) && client.Login("bob", "pw"));
         const auto start = Clock::now();
-        EXPECT_EQ(client.RetrieveHeader(2), c.ok) << c.text;
-        EXPECT_GE(MillisecondsSince(start), c.atLeast) << c.text;
-        EXPECT_LT(MillisecondsSince(start), c.below) << c.text; // a 2000: never waited for the time-out
-        const std::string text = c.ok ? client.Message().GetText() : client.GetLastErrorText();
-        EXPECT_EQ(c.atLeast > 0 ? text.substr(0, c.text.size()) : text, c.text); // what came in time varies
+        EXPECT_EQ(client.RetrieveHeader(2), ok) << expected;
+        EXPECT_GE(MillisecondsSince(start), atLeast) << expected;
+        EXPECT_LT(MillisecondsSince(start), below) << expected; // a 2000: never waited for the time-out
+        const std::string text = ok ? client.Message().GetText() : client.GetLastErrorText();
+        EXPECT_EQ(atLeast > 0 ? text.substr(0, expected.size()) : text, expected); // what came in time varies
     }
 }
 
