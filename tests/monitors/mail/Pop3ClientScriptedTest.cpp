@@ -128,41 +128,34 @@ TEST(Pop3ClientScripted, ExplainsWhyItCouldNotConnect)
     const std::string local = "127.0.0.1", pop3 = "the POP3 server ", tcp = "Could not connect to the POP3 mailbox, ";
     const std::string tls = "TLS handshake with the POP3 server failed: ";
     const std::string notTls = tls + "the server does not speak TLS on this port (wrong version number)";
-    const struct
-    {
-        std::vector<Server::Step> script;
-        std::string host;
-        bool tls;
-        std::string error;
-        long long atLeast;
-        int quits;              // 1: QUIT is sent; 0: nothing in clear; -1: not looked at
-        std::uint16_t port = 0; // 0: the scripted server's
-    } cases[] = {
-        {{Server::Close()}, local, false, pop3 + "closed the connection", 0, -1},
-        {{Server::Send("-ERR go away\r\n")}, local, false, pop3 + "refused the connection:-ERR go away\r\n", 0, -1},
-        {{}, "", false, tcp + "GetLastError:22\n", 0, -1, unused},
-        // A connect without answer ends at its bound, not the system's minutes.
-        {{}, local, false, tcp + "GetLastError:110\n", 290, -1, full.port()},
-        // Never answers: the greeting is given up after 2 s, and QUIT still goes out.
-        {{Server::Hold()}, local, false, "time out error", 2000, 1},
-        // TLS: the handshake is bounded by the connect time-out, and nothing goes out in clear.
-        {{Server::Hold()}, local, true, tls + "no answer from the server", 0, 0},
-        {{Server::Send("+OK\r\n")}, local, true, notTls, 0, 0}};
-    for (const auto& c : cases) {
-        Server peer(c.script);
+    // The peer's script, the host, TLS or not, the error and the time it takes at least; quits: 1 when
+    // QUIT is sent, 0 when nothing is sent in clear, -1 not looked at; a port other than the peer's.
+    const std::tuple<std::vector<Server::Step>, std::string, bool, std::string, long long, int, std::uint16_t> cases[] =
+        {{{Server::Close()}, local, false, pop3 + "closed the connection", 0, -1, 0},
+         {{Server::Send("-ERR go away\r\n")}, local, false, pop3 + "refused the connection:-ERR go away\r\n", 0, -1, 0},
+         {{}, "", false, tcp + "GetLastError:22\n", 0, -1, unused},
+         // A connect without answer ends at its bound, not the system's minutes.
+         {{}, local, false, tcp + "GetLastError:110\n", 290, -1, full.port()},
+         // Never answers: the greeting is given up after 2 s, and QUIT still goes out.
+         {{Server::Hold()}, local, false, "time out error", 2000, 1, 0},
+         // TLS: the handshake is bounded by the connect time-out, and nothing goes out in clear.
+         {{Server::Hold()}, local, true, tls + "no answer from the server", 0, 0, 0},
+         {{Server::Send("+OK\r\n")}, local, true, notTls, 0, 0, 0}};
+    for (const auto& [script, host, useTls, error, atLeast, quits, port] : cases) {
+        Server peer(script);
         {
             CPop3Client client;
             client.SetConnectTimeout(milliseconds(300));
             client.SetReplyTimeout(milliseconds(2000));
             const auto start = Clock::now();
-            EXPECT_FALSE(client.Connect(c.host, c.port != 0 ? c.port : peer.port(), c.tls));
-            EXPECT_EQ(client.GetLastErrorText(), c.error);
-            EXPECT_GE(MillisecondsSince(start), c.atLeast) << c.error;
-            EXPECT_LT(MillisecondsSince(start), c.atLeast + 600) << c.error;
+            EXPECT_FALSE(client.Connect(host, port != 0 ? port : peer.port(), useTls));
+            EXPECT_EQ(client.GetLastErrorText(), error);
+            EXPECT_GE(MillisecondsSince(start), atLeast) << error;
+            EXPECT_LT(MillisecondsSince(start), atLeast + 600) << error;
         }
         std::string sent; // all the client sent, in clear
-        for (const std::string& line : c.quits >= 0 ? LinesAfterClose(peer) : Strings{})
+        for (const std::string& line : quits >= 0 ? LinesAfterClose(peer) : Strings{})
             sent += line;
-        EXPECT_EQ(sent.find("QUIT") != std::string::npos, c.quits == 1) << c.error;
+        EXPECT_EQ(sent.find("QUIT") != std::string::npos, quits == 1) << error;
     }
 }
