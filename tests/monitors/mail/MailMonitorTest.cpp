@@ -79,15 +79,12 @@ Server MailboxServer(const std::string& stat, int answered, const std::string& l
         replies.push_back("+OK\r\nSubject: mail " + std::to_string(n) + "\r\nFrom: a@b.c\r\n\r\n.\r\n");
     }
     replies.push_back(last);
+    // After a Hold nothing more is played.
     auto script = Server::Dialogue({"+OK ready\r\n", "+OK\r\n"});
-    script.push_back(Server::ReadLine());
-    if (passDelay < milliseconds(0)) {
-        script.push_back(Server::Hold());
-    } else {
-        const auto rest = Server::Dialogue(replies);
-        script.push_back(Server::Pause(passDelay));
-        script.insert(script.end(), rest.begin(), rest.end());
-    }
+    script.insert(script.end(),
+                  {Server::ReadLine(), passDelay < milliseconds(0) ? Server::Hold() : Server::Pause(passDelay)});
+    const auto rest = Server::Dialogue(replies);
+    script.insert(script.end(), rest.begin(), rest.end());
     return Server(script, milliseconds(60000), loopback);
 }
 
