@@ -20,12 +20,13 @@
 
 namespace {
 
+using Strings = std::vector<std::string>;
 const std::string kPrefix = "正在进行自动检查：通知 >>";
 const std::string kDone = kPrefix + "->检查完毕!";
 const std::string kStopped = kPrefix + "意外停止！";
 const std::string kConnectFailed = kPrefix + "错误：不能链接到远程自动检查数据库－";
 
-std::vector<std::string> Ids(int first, int last)
+Strings Ids(int first, int last)
 {
     auto ids = std::views::iota(first, last + 1) | std::views::transform([](int id) { return std::to_string(id); });
     return {ids.begin(), ids.end()};
@@ -60,9 +61,9 @@ protected:
         CheckContext context{m_store.connection(), m_run, m_store.appDir(), nullptr, true};
         return CheckDatabase(context, item);
     }
-    std::vector<std::string> StoredIds(const MessageTypeInfo& item)
+    Strings StoredIds(const MessageTypeInfo& item)
     {
-        std::vector<std::string> ids;
+        Strings ids;
         std::ranges::transform(m_store.Messages(item.messagetypeid), std::back_inserter(ids), &MessageInfo::SourceID);
         return ids;
     }
@@ -104,10 +105,9 @@ TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateCha
     EXPECT_EQ(item.m_nNewCount, 30);
     ASSERT_EQ(StoredIds(item).size(), 30u);
     const MessageInfo first = m_store.Messages(item.messagetypeid)[0];
-    EXPECT_EQ((std::vector<std::string>{first.SourceDate, first.SourceInfo, first.SourceContent, first.SourceFromName,
-                                        first.SourceToName, first.SourceLink}),
-              (std::vector<std::string>{"2002年05月01日-08:30", "notice 11", "content of 11", "张三", "李四",
-                                        "http://127.0.0.1/n"}));
+    EXPECT_EQ((Strings{first.SourceDate, first.SourceInfo, first.SourceContent, first.SourceFromName,
+                       first.SourceToName, first.SourceLink}),
+              (Strings{"2002年05月01日-08:30", "notice 11", "content of 11", "张三", "李四", "http://127.0.0.1/n"}));
     EXPECT_EQ(first.MessageCategory, kCategoryDatabase);
     EXPECT_EQ(first.status, 0);
 
@@ -130,7 +130,7 @@ TEST_P(DatabaseMonitorTest, StoresNewRowsOldestFirstOnceAndAgainWhenTheirDateCha
     MessageTypeInfo mine = NewItem(m_remote.connection);
     mine.MessageTypeUser = "o'neil";
     EXPECT_EQ(Check(mine), 1);
-    ASSERT_EQ(StoredIds(mine), (std::vector<std::string>{"1", "3"}));
+    ASSERT_EQ(StoredIds(mine), (Strings{"1", "3"}));
     EXPECT_EQ(m_store.Messages(mine.messagetypeid)[0].SourceType, "o'neil");
 }
 
@@ -141,8 +141,8 @@ TEST_P(DatabaseMonitorTest, HostileValuesAreStoredExactly)
         big += "<p>'中文' & \"x\"</p>\n";
     }
     // fromid, fromname, info, toname, link; row 2 is all NULLs: empty fields, not those of row 1.
-    const std::vector<std::string> hostile = {"'; drop table userdata; --", "O'Brien \"q\" 中文",
-                                              "<script>alert('x')</script>", "a\\b%_'", "javascript:alert('x')"};
+    const Strings hostile = {"'; drop table userdata; --", "O'Brien \"q\" 中文", "<script>alert('x')</script>",
+                             "a\\b%_'", "javascript:alert('x')"};
     std::string values;
     for (const auto& value : hostile) {
         values += "'" + SqlEscape(value) + "',";
@@ -154,12 +154,11 @@ TEST_P(DatabaseMonitorTest, HostileValuesAreStoredExactly)
     const auto messages = m_store.Messages(item.messagetypeid);
     ASSERT_EQ(messages.size(), 2u);
     const MessageInfo& m = messages[0];
-    EXPECT_EQ((std::vector<std::string>{m.SourceFromID, m.SourceFromName, m.SourceInfo, m.SourceToName, m.SourceLink}),
-              hostile);
+    EXPECT_EQ((Strings{m.SourceFromID, m.SourceFromName, m.SourceInfo, m.SourceToName, m.SourceLink}), hostile);
     EXPECT_TRUE(m.SourceContent == big.substr(0, big.size() - 1)) << "only the trailing newline is trimmed";
-    EXPECT_EQ((std::vector<std::string>{messages[1].SourceID, messages[1].SourceFromName, messages[1].SourceContent,
-                                        messages[1].SourceDate}),
-              (std::vector<std::string>{"2", "", "", ""}));
+    EXPECT_EQ(
+        (Strings{messages[1].SourceID, messages[1].SourceFromName, messages[1].SourceContent, messages[1].SourceDate}),
+        (Strings{"2", "", "", ""}));
     EXPECT_EQ(Check(item), 0);
 }
 

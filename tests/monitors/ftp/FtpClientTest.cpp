@@ -28,6 +28,9 @@ std::string Listing(int count)
     return listing;
 }
 
+// A listing of 50 files that trickles, a byte every 100 ms.
+const Server::Step kTrickle = Server::Send(Listing(50), 1, std::chrono::milliseconds(100));
+
 // Logs in to a scripted server and changes to "/pub/".
 bool Enter(CFtpClient& client, const Server& server)
 {
@@ -55,26 +58,29 @@ TEST(FtpClientScripted, FallsBackToListWhenMlsdIsUnknownAndReadsDosLines)
                                              "EPSV\r\n", "TYPE A\r\n", "MLSD\r\n", "EPSV\r\n", "LIST\r\n", "QUIT\r\n"));
 }
 
-TEST(FtpClientScripted, AListingThatStallsMidwayOrGrowsTooLargeFailsWithoutTryingList)
+// A stall (the rest of the line never comes), a listing too large to hold and one that trickles past
+// the overall limit (counted from the connect) each end the listing with their reason.
+TEST(FtpClientScripted, AListingThatStallsGrowsTooLargeOrTricklesPastTheOverallLimitFailsWithoutTryingList)
 {
-    const struct
-    {
-        std::vector<Server::Step> data; // a stall: the rest of the line never comes
-        const char *reply, *error;
-    } cases[] = {{{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", "服务器 2 秒没有回应"},
-                 {{Server::Send(Listing(100)), Server::Close()}, "150 Here\r\n226 Done", "目录列表超过 1000 字节"}};
-    for (const auto& c : cases) {
-        Server data(c.data);
-        Server control(FtpControlScript(data.port(), {c.reply}));
-        CFtpClient client({.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2, .maxListingBytes = 1000});
+    const FtpClientOptions limits{.connectTimeoutSeconds = 2, .stallTimeoutSeconds = 2, .maxListingBytes = 1000};
+    const FtpClientOptions overall{.connectTimeoutSeconds = 30, .stallTimeoutSeconds = 30, .totalTimeoutSeconds = 2};
+    // The data connection's script, the reply to MLSD, the client's limits, the error, the most it takes in seconds.
+    const std::tuple<std::vector<Server::Step>, const char*, FtpClientOptions, const char*, double> cases[] = {
+        {{Server::Send("type=file;mod"), Server::Hold()}, "150 Here", limits, "服务器 2 秒没有回应", 20.0},
+        {{Server::Send(Listing(100)), Server::Close()}, "150 Here\r\n226 Done", limits, "目录列表超过 1000 字节", 20.0},
+        {{kTrickle}, "150 Here", overall, "服务器在 2 秒内没有完成", 3.0}};
+    for (const auto& [script, reply, options, error, seconds] : cases) {
+        Server data(script);
+        Server control(FtpControlScript(data.port(), {reply}));
+        CFtpClient client(options);
         std::vector<FtpEntry> entries;
-        ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
         const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
         EXPECT_FALSE(client.List(entries));
         EXPECT_TRUE(entries.empty());
-        EXPECT_THAT(client.GetLastError(), HasSubstr(c.error));
+        EXPECT_THAT(client.GetLastError(), HasSubstr(error));
         EXPECT_FALSE(client.WasAborted());
-        EXPECT_LT(SecondsSince(start), 20.0); // the stall time-out, not a hang
+        EXPECT_LT(SecondsSince(start), seconds) << error; // the time-out, not a hang
         EXPECT_THAT(control.Lines(), Not(Contains("LIST\r\n")));
     }
 }
@@ -103,43 +109,24 @@ TEST(FtpClientScripted, ASlowButAnsweringLoginIsNoStallAndTheAbortCheckEndsAHang
 }
 
 // Stop latency per step, with the stall time-out far away: a PASV that is never answered, a data
-// connection that never sends, a listing that trickles; and the overall limit of a trickle.
-TEST(FtpClientScripted, AStopEndsEveryStepAtOnceAndATricklingListingEndsAtTheOverallLimit)
+// connection that never sends, a listing that trickles.
+TEST(FtpClientScripted, AStopEndsEveryStepAtOnce)
 {
-    const auto trickle = [&] {
-        return std::vector<Server::Step>{Server::Send(Listing(50), 1, std::chrono::milliseconds(100))};
-    };
-    const struct
-    {
-        const char* what;
-        std::vector<Server::Step> data;
-        std::size_t login; // replies of the control script before it falls silent
-    } cases[] = {
-        {"stalled PASV", {}, 4}, {"silent data connection", {Server::Hold()}, 7}, {"trickling listing", trickle(), 7}};
-    for (const auto& c : cases) {
-        Server data(c.data);
-        Server control(FtpControlScript(data.port(), {"150 Here"}, c.login));
+    // The step, the data connection's script, the replies of the control script before it falls silent.
+    const std::tuple<const char*, std::vector<Server::Step>, std::size_t> cases[] = {
+        {"stalled PASV", {}, 4}, {"silent data connection", {Server::Hold()}, 7}, {"trickling listing", {kTrickle}, 7}};
+    for (const auto& [what, script, login] : cases) {
+        Server data(script);
+        Server control(FtpControlScript(data.port(), {"150 Here"}, login));
         CFtpClient client({.connectTimeoutSeconds = 30, .stallTimeoutSeconds = 30});
         ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
-        std::chrono::steady_clock::time_point stopAt =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+        const auto stopAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
         client.SetAbortCheck([&] { return std::chrono::steady_clock::now() >= stopAt; });
         std::vector<FtpEntry> entries;
-        EXPECT_FALSE(client.List(entries)) << c.what;
-        EXPECT_TRUE(client.WasAborted()) << c.what << ": " << client.GetLastError();
-        EXPECT_LT(SecondsSince(stopAt), 5.0) << c.what; // the stall time-out is 30 s
+        EXPECT_FALSE(client.List(entries)) << what;
+        EXPECT_TRUE(client.WasAborted()) << what << ": " << client.GetLastError();
+        EXPECT_LT(SecondsSince(stopAt), 5.0) << what; // the stall time-out is 30 s
     }
-
-    Server data(trickle());
-    Server control(FtpControlScript(data.port(), {"150 Here"}, 7));
-    CFtpClient client({.connectTimeoutSeconds = 30, .stallTimeoutSeconds = 30, .totalTimeoutSeconds = 2});
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(Enter(client, control)) << client.GetLastError();
-    std::vector<FtpEntry> entries;
-    EXPECT_FALSE(client.List(entries));
-    EXPECT_THAT(client.GetLastError(), HasSubstr("服务器在 2 秒内没有完成"));
-    EXPECT_FALSE(client.WasAborted());
-    EXPECT_LT(SecondsSince(start), 3.0);
 }
 
 } // namespace

@@ -22,6 +22,7 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Server = ScriptedLineServer;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -79,13 +80,6 @@ protected:
                                        {.connectTimeoutSeconds = 30, .stallTimeoutSeconds = stallSeconds});
     }
 
-    std::vector<MessageInfo> SortedMessages(const MessageTypeInfo& item)
-    {
-        auto messages = m_store.Messages(item.messagetypeid);
-        std::sort(messages.begin(), messages.end(), [](auto& a, auto& b) { return a.SourceInfo < b.SourceInfo; });
-        return messages;
-    }
-
     TestStore m_store;
     CRunState m_run;
     std::vector<std::string> m_statuses;
@@ -111,15 +105,16 @@ TEST_F(FtpMonitorTest, FirstCheckStoresEveryEntryAndASecondCheckNothing)
     EXPECT_THAT(m_statuses, ElementsAre(kPrefix + "->连接服务器", kPrefix + "->正在连接ＦＴＰ服务器",
                                         kPrefix + "->正在读取目录", kPrefix + "->正在检索文件", kName + "->检查完毕"));
     // (How names are encoded in links and escaped in the notice is the link tests' business.)
-    const auto messages = SortedMessages(item);
+    auto messages = m_store.Messages(item.messagetypeid);
+    std::ranges::sort(messages, {}, &MessageInfo::SourceInfo);
     std::vector<std::string> names;
     std::ranges::transform(messages, std::back_inserter(names), &MessageInfo::SourceInfo);
     ASSERT_THAT(names, ElementsAre("a <b> & \"c\".txt", "folder", "it's.txt", "one.txt", "中文 名.txt"));
     const MessageInfo &folder = messages[1], &one = messages[3];
-    EXPECT_EQ(folder.SourceDate, "2024年01月01日-04:00"); // UTC+8
+    // The folder's date in UTC+8; the file's link without credentials (anonymous).
+    EXPECT_EQ((Strings{folder.SourceDate, one.SourceFromName, one.SourceLink}),
+              (Strings{"2024年01月01日-04:00", "检查软件", m_base + "one.txt"}));
     EXPECT_THAT(folder.SourceContent, HasSubstr("文件属性：目录"));
-    EXPECT_EQ(one.SourceFromName, "检查软件");
-    EXPECT_EQ(one.SourceLink, m_base + "one.txt"); // anonymous: no credentials
     EXPECT_THAT(FtpServer::Shared().Log(), HasSubstr("USER 'anonymous' logged in"));
     EXPECT_EQ(one.SourceContent, "FTP<a href=" + m_base + "  target='_blank'>(" + kName +
                                      ")</a>中下面的文件或者文件夹发生了变化<br>文件名称：<a href=" + m_base +
@@ -153,8 +148,7 @@ TEST_F(FtpMonitorTest, OnlyANewModificationMinuteIsAChange)
     EXPECT_EQ(Check(item), 1);
     const auto messages = m_store.Messages(item.messagetypeid);
     ASSERT_EQ(messages.size(), 4u);
-    EXPECT_EQ(messages[3].SourceInfo, "a.txt");
-    EXPECT_EQ(messages[3].SourceDate, "2024年03月05日-22:08");
+    EXPECT_EQ(messages[3].SourceInfo + " " + messages[3].SourceDate, "a.txt 2024年03月05日-22:08");
 
     // A stop request during the listing ends it, a stopped run checks nothing; the next run finds the change.
     Write("a.txt", "a", "2024-03-05 14:07:10");

@@ -71,8 +71,7 @@ TEST(MailHeaderText, DecodesEveryEncodedWordToUtf8InLinearTime)
         EXPECT_EQ(CMailMessage::DecodeHeaderText(raw), decoded) << raw;
 
     // A hostile value of many unclosed words is read in linear time.
-    std::string unclosed;
-    std::string brokenByLines;
+    std::string unclosed, brokenByLines;
     for (int i = 0; i < 40000; ++i) {
         unclosed += "=?a?B?x";
         brokenByLines += "=?a?B?x\r\n";

@@ -20,7 +20,6 @@
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
 using Server = ScriptedLineServer;
 using Strings = std::vector<std::string>;
@@ -80,15 +79,12 @@ Server MailboxServer(const std::string& stat, int answered, const std::string& l
         replies.push_back("+OK\r\nSubject: mail " + std::to_string(n) + "\r\nFrom: a@b.c\r\n\r\n.\r\n");
     }
     replies.push_back(last);
+    // After a Hold nothing more is played.
     auto script = Server::Dialogue({"+OK ready\r\n", "+OK\r\n"});
-    script.push_back(Server::ReadLine());
-    if (passDelay < milliseconds(0)) {
-        script.push_back(Server::Hold());
-    } else {
-        const auto rest = Server::Dialogue(replies);
-        script.push_back(Server::Pause(passDelay));
-        script.insert(script.end(), rest.begin(), rest.end());
-    }
+    script.insert(script.end(),
+                  {Server::ReadLine(), passDelay < milliseconds(0) ? Server::Hold() : Server::Pause(passDelay)});
+    const auto rest = Server::Dialogue(replies);
+    script.insert(script.end(), rest.begin(), rest.end());
     return Server(script, milliseconds(60000), loopback);
 }
 
@@ -120,15 +116,11 @@ TEST_F(MailMonitorScripted, DoesNothingWhenSwitchedOffAndAStopEndsTheCheckAtOnce
     Server holding({Server::Hold()});
     FullBacklogServer full;
     ASSERT_TRUE(full.IsFull()) << "the backlog never filled";
-    const struct
-    {
-        std::string address;
-        std::uint16_t port;
-        std::function<bool()> reached;
-    } phases[] = {{"127.0.0.1", silent.port(), [&] { return silent.Lines().size() >= 2; }}, // USER and PASS read
-                  {"pop3s://127.0.0.1", holding.port(), [&] { return holding.ConnectionsAccepted() > 0; }},
-                  {"127.0.0.1", full.port(),
-                   [this] { return m_run.GetStatusText() == "正在检查公司邮箱->正在连接电子邮件服务器"; }}};
+    const std::tuple<std::string, std::uint16_t, std::function<bool()>> phases[] = {
+        {"127.0.0.1", silent.port(), [&] { return silent.Lines().size() >= 2; }}, // USER and PASS read
+        {"pop3s://127.0.0.1", holding.port(), [&] { return holding.ConnectionsAccepted() > 0; }},
+        {"127.0.0.1", full.port(),
+         [this] { return m_run.GetStatusText() == "正在检查公司邮箱->正在连接电子邮件服务器"; }}};
     for (const auto& [address, port, reached] : phases) {
         MessageTypeInfo stopped = AddItem(address, std::to_string(port));
         EXPECT_LT(StopLatency(m_run, reached, [&] { EXPECT_EQ(Check(stopped), 0); }), kStopLatency) << address;
@@ -181,12 +173,8 @@ TEST_F(MailMonitorScripted, EndsWithQuitAndAnnouncesWhatWasStoredAfterAStopOrAFa
 TEST(MailServerAddress, GivesHostPortAndTls)
 {
     // clang-format off
-    const struct
-    {
-        const char *connAddress, *viewName, *host;
-        std::uint16_t port;
-        bool tls;
-    } cases[] = {
+    // The address and the view name; the host, port and TLS they give.
+    const std::tuple<const char*, const char*, const char*, std::uint16_t, bool> cases[] = {
         {"m.example", "", "m.example", 110, false}, {" 10.0.0.5 ", "0", "10.0.0.5", 110, false},
         // A port in ViewName is used as it stands: 995 alone does not mean TLS.
         {"m.example", "995", "m.example", 995, false}, {"m.example", "pop", "m.example", 110, false},
@@ -197,11 +185,10 @@ TEST(MailServerAddress, GivesHostPortAndTls)
         {"::1", "", "::1", 110, false}, {"fd00::2", "1110", "fd00::2", 1110, false},
         {"pop3s://[::1]:1995", "", "::1", 1995, true}};
     // clang-format on
-    for (const auto& c : cases) {
-        const MailServerAddress address = MailServerAddress::Parse(c.connAddress, c.viewName);
-        EXPECT_EQ(address.host, c.host) << c.connAddress;
-        EXPECT_EQ(address.port, c.port) << c.connAddress << " " << c.viewName;
-        EXPECT_EQ(address.tls, c.tls) << c.connAddress;
+    for (const auto& [connAddress, viewName, host, port, tls] : cases) {
+        const MailServerAddress address = MailServerAddress::Parse(connAddress, viewName);
+        EXPECT_EQ(std::tuple(address.host, address.port, address.tls), std::tuple(host, port, tls))
+            << connAddress << " " << viewName;
     }
 }
 
@@ -357,20 +344,17 @@ TEST_F(MailMonitorDovecot, SpeaksTlsOnlyToAServerItCanVerifyAndReportsAWrongPass
     const std::string closed = std::to_string(LoopbackListener().port());
     // A trusted certificate for another name (it names localhost, not the address dialled), then
     // the system's trust store, which does not know the test certificate; last a wrong password.
-    const struct
-    {
-        std::string address, password, status;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"pop3s://127.0.0.1:" + port, DovecotServer::kPassword, unverified + "IP address mismatch" + named},
         {"pop3s://localhost:" + port, DovecotServer::kPassword, unverified + "self-signed certificate" + named},
         {"pop3://127.0.0.1:" + closed, DovecotServer::kPassword,
          kError + "无法连接服务器 127.0.0.1:" + closed + "（Could not connect to the POP3 mailbox, GetLastError:111）"},
         {"pop3://127.0.0.1:" + std::to_string(m_server->plainPort()), "wrong",
          kError + "用户名或者口令不正确-user or password is error:-ERR [AUTH] Authentication failed."}};
-    for (const auto& c : cases) {
-        MessageTypeInfo other = AddItem(c.address, "", c.password);
+    for (const auto& [address, password, status] : cases) {
+        MessageTypeInfo other = AddItem(address, "", password);
         EXPECT_EQ(Check(other), 0);
-        EXPECT_EQ(m_run.GetStatusText(), c.status);
+        EXPECT_EQ(m_run.GetStatusText(), status);
         EXPECT_TRUE(m_store.Messages(other.messagetypeid).empty());
         unsetenv("SSL_CERT_FILE");
     }

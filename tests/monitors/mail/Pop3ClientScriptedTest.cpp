@@ -53,12 +53,10 @@ TEST(Pop3ClientScripted, WalksTheMailboxWithTheExactCommandsAndQuitsOnDestructio
         EXPECT_EQ(client.GetLastErrorText(), "have logged,cannot login again");
         EXPECT_EQ(client.GetMessageCount(), 10001);
         std::string id;
-        ASSERT_TRUE(client.GetUniqueId(10001, id));
-        EXPECT_EQ(id, "abc"); // cut at a colon
-        ASSERT_TRUE(client.GetUniqueId(3, id));
-        EXPECT_EQ(id, "whqtswO00WBw418f9t5JxYwZ\r\n"); // kept with its line end, as stored
-        EXPECT_FALSE(client.GetUniqueId(2, id));
-        EXPECT_EQ(id, "");
+        // Cut at a colon; kept with its line end, as stored; none.
+        EXPECT_TRUE(client.GetUniqueId(10001, id) && id == "abc") << id;
+        EXPECT_TRUE(client.GetUniqueId(3, id) && id == "whqtswO00WBw418f9t5JxYwZ\r\n") << id;
+        EXPECT_FALSE(client.GetUniqueId(2, id) || !id.empty()) << id;
         EXPECT_EQ(client.GetLastErrorText(), "can't get uidl command:-ERR no such\r\n");
         EXPECT_FALSE(client.RetrieveHeader(10002));
         EXPECT_EQ(client.GetLastErrorText(), "item greated than Count or item<=0");
@@ -72,22 +70,19 @@ TEST(Pop3ClientScripted, WalksTheMailboxWithTheExactCommandsAndQuitsOnDestructio
 
 TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
 {
-    const struct
-    {
-        Strings replies;
-        const char *password, *error;
-    } cases[] = {{{"+OK\r\n", "-ERR no such user\r\n"}, "pw", "Not has the user:-ERR no such user\r\n"},
-                 // Line breaks would smuggle commands: nothing but QUIT is sent.
-                 {{"+OK\r\n"}, "pw\r\ndele 1", "the user name or password contains a line break"}};
-    for (const auto& c : cases) {
-        Server server(Server::Dialogue(c.replies));
+    const std::tuple<Strings, const char*, const char*> cases[] = {
+        {{"+OK\r\n", "-ERR no such user\r\n"}, "pw", "Not has the user:-ERR no such user\r\n"},
+        // Line breaks would smuggle commands: nothing but QUIT is sent.
+        {{"+OK\r\n"}, "pw\r\ndele 1", "the user name or password contains a line break"}};
+    for (const auto& [replies, password, error] : cases) {
+        Server server(Server::Dialogue(replies));
         {
             CPop3Client client;
             ASSERT_TRUE(client.Connect("127.0.0.1", server.port()));
-            EXPECT_FALSE(client.Login("bob", c.password));
-            EXPECT_EQ(client.GetLastErrorText(), c.error);
+            EXPECT_FALSE(client.Login("bob", password));
+            EXPECT_EQ(client.GetLastErrorText(), error);
         }
-        if (c.replies.size() == 1) {
+        if (replies.size() == 1) {
             EXPECT_EQ(LinesAfterClose(server), Strings{"QUIT\r\n"});
         }
     }
@@ -102,29 +97,26 @@ TEST(Pop3ClientScripted, ReportsRefusedLoginsWithTheServersReply)
 TEST(Pop3ClientScripted, ReadsATopReplyWithinItsTimeOutInAll)
 {
     const std::string reply = "+OK\r\n" + kHeader;
-    const struct
-    {
-        Server::Step step;
-        bool ok;
-        std::string text; // the header read, or the start of the error text
-        long long atLeast, below;
-    } cases[] = {{Server::Send(reply, 7, milliseconds(10)), true, kHeader, 0, 2000},
-                 // Each piece comes in time, but not the whole reply.
-                 {Server::Send(reply, reply.size() / 6, milliseconds(450)), false, "time out error", 2000, 10000},
-                 // A refusal does not wait for the end of a list; a close mid-reply ends the wait.
-                 {Server::Send("-ERR no top here\r\n"), false, "can't get top command:-ERR no top here\r\n", 0, 2000},
-                 {Server::Send("+OK\r\nSubject: cut"), false, "the POP3 server closed the connection", 0, 2000}};
-    for (const auto& c : cases) {
-        Server server(LoginScript("+OK 2 320\r\n", {}, {Server::ReadLine(), c.step, Server::Close()}));
+    // The step after TOP, whether the header is read, the header or the start of the error text, and
+    // the time that takes, in milliseconds.
+    const std::tuple<Server::Step, bool, std::string, long long, long long> cases[] = {
+        {Server::Send(reply, 7, milliseconds(10)), true, kHeader, 0, 2000},
+        // Each piece comes in time, but not the whole reply.
+        {Server::Send(reply, reply.size() / 6, milliseconds(450)), false, "time out error", 2000, 10000},
+        // A refusal does not wait for the end of a list; a close mid-reply ends the wait.
+        {Server::Send("-ERR no top here\r\n"), false, "can't get top command:-ERR no top here\r\n", 0, 2000},
+        {Server::Send("+OK\r\nSubject: cut"), false, "the POP3 server closed the connection", 0, 2000}};
+    for (const auto& [step, ok, expected, atLeast, below] : cases) {
+        Server server(LoginScript("+OK 2 320\r\n", {}, {Server::ReadLine(), step, Server::Close()}));
         CPop3Client client;
         client.SetReplyTimeout(milliseconds(2000));
         ASSERT_TRUE(client.Connect("127.0.0.1", server.port()) && client.Login("bob", "pw"));
         const auto start = Clock::now();
-        EXPECT_EQ(client.RetrieveHeader(2), c.ok) << c.text;
-        EXPECT_GE(MillisecondsSince(start), c.atLeast) << c.text;
-        EXPECT_LT(MillisecondsSince(start), c.below) << c.text; // a 2000: never waited for the time-out
-        const std::string text = c.ok ? client.Message().GetText() : client.GetLastErrorText();
-        EXPECT_EQ(c.atLeast > 0 ? text.substr(0, c.text.size()) : text, c.text); // what came in time varies
+        EXPECT_EQ(client.RetrieveHeader(2), ok) << expected;
+        EXPECT_GE(MillisecondsSince(start), atLeast) << expected;
+        EXPECT_LT(MillisecondsSince(start), below) << expected; // a 2000: never waited for the time-out
+        const std::string text = ok ? client.Message().GetText() : client.GetLastErrorText();
+        EXPECT_EQ(atLeast > 0 ? text.substr(0, expected.size()) : text, expected); // what came in time varies
     }
 }
 
@@ -136,41 +128,34 @@ TEST(Pop3ClientScripted, ExplainsWhyItCouldNotConnect)
     const std::string local = "127.0.0.1", pop3 = "the POP3 server ", tcp = "Could not connect to the POP3 mailbox, ";
     const std::string tls = "TLS handshake with the POP3 server failed: ";
     const std::string notTls = tls + "the server does not speak TLS on this port (wrong version number)";
-    const struct
-    {
-        std::vector<Server::Step> script;
-        std::string host;
-        bool tls;
-        std::string error;
-        long long atLeast;
-        int quits;              // 1: QUIT is sent; 0: nothing in clear; -1: not looked at
-        std::uint16_t port = 0; // 0: the scripted server's
-    } cases[] = {
-        {{Server::Close()}, local, false, pop3 + "closed the connection", 0, -1},
-        {{Server::Send("-ERR go away\r\n")}, local, false, pop3 + "refused the connection:-ERR go away\r\n", 0, -1},
-        {{}, "", false, tcp + "GetLastError:22\n", 0, -1, unused},
-        // A connect without answer ends at its bound, not the system's minutes.
-        {{}, local, false, tcp + "GetLastError:110\n", 290, -1, full.port()},
-        // Never answers: the greeting is given up after 2 s, and QUIT still goes out.
-        {{Server::Hold()}, local, false, "time out error", 2000, 1},
-        // TLS: the handshake is bounded by the connect time-out, and nothing goes out in clear.
-        {{Server::Hold()}, local, true, tls + "no answer from the server", 0, 0},
-        {{Server::Send("+OK\r\n")}, local, true, notTls, 0, 0}};
-    for (const auto& c : cases) {
-        Server peer(c.script);
+    // The peer's script, the host, TLS or not, the error and the time it takes at least; quits: 1 when
+    // QUIT is sent, 0 when nothing is sent in clear, -1 not looked at; a port other than the peer's.
+    const std::tuple<std::vector<Server::Step>, std::string, bool, std::string, long long, int, std::uint16_t> cases[] =
+        {{{Server::Close()}, local, false, pop3 + "closed the connection", 0, -1, 0},
+         {{Server::Send("-ERR go away\r\n")}, local, false, pop3 + "refused the connection:-ERR go away\r\n", 0, -1, 0},
+         {{}, "", false, tcp + "GetLastError:22\n", 0, -1, unused},
+         // A connect without answer ends at its bound, not the system's minutes.
+         {{}, local, false, tcp + "GetLastError:110\n", 290, -1, full.port()},
+         // Never answers: the greeting is given up after 2 s, and QUIT still goes out.
+         {{Server::Hold()}, local, false, "time out error", 2000, 1, 0},
+         // TLS: the handshake is bounded by the connect time-out, and nothing goes out in clear.
+         {{Server::Hold()}, local, true, tls + "no answer from the server", 0, 0, 0},
+         {{Server::Send("+OK\r\n")}, local, true, notTls, 0, 0, 0}};
+    for (const auto& [script, host, useTls, error, atLeast, quits, port] : cases) {
+        Server peer(script);
         {
             CPop3Client client;
             client.SetConnectTimeout(milliseconds(300));
             client.SetReplyTimeout(milliseconds(2000));
             const auto start = Clock::now();
-            EXPECT_FALSE(client.Connect(c.host, c.port != 0 ? c.port : peer.port(), c.tls));
-            EXPECT_EQ(client.GetLastErrorText(), c.error);
-            EXPECT_GE(MillisecondsSince(start), c.atLeast) << c.error;
-            EXPECT_LT(MillisecondsSince(start), c.atLeast + 600) << c.error;
+            EXPECT_FALSE(client.Connect(host, port != 0 ? port : peer.port(), useTls));
+            EXPECT_EQ(client.GetLastErrorText(), error);
+            EXPECT_GE(MillisecondsSince(start), atLeast) << error;
+            EXPECT_LT(MillisecondsSince(start), atLeast + 600) << error;
         }
         std::string sent; // all the client sent, in clear
-        for (const std::string& line : c.quits >= 0 ? LinesAfterClose(peer) : Strings{})
+        for (const std::string& line : quits >= 0 ? LinesAfterClose(peer) : Strings{})
             sent += line;
-        EXPECT_EQ(sent.find("QUIT") != std::string::npos, c.quits == 1) << c.error;
+        EXPECT_EQ(sent.find("QUIT") != std::string::npos, quits == 1) << error;
     }
 }

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -333,10 +332,7 @@ TEST_F(WebMonitorTest, AGbkPageIsComparedAndStoredAsUtf8AndAnOldCopyInItsBytesIs
     const std::string gbkPage = "<meta charset=gb2312><p>\xD7\xEE\xD0\xC2\xB9\xAB\xB8\xE6</p>";
     MessageTypeInfo old = AddWebItem(Url("/old.htm"));
     SourceRowInfo row;
-    row.FromDate = "未知";
-    row.Info = kFirstInfo;
-    row.Content = gbkPage;
-    row.Link = Url("/old.htm");
+    std::tie(row.FromDate, row.Info, row.Content, row.Link) = std::tuple("未知", kFirstInfo, gbkPage, Url("/old.htm"));
     ASSERT_EQ(row.Insert(m_store.connection(), old), 1);
     SetPage("/old.htm", gbkPage);
     EXPECT_EQ(Check(old), 0) << m_statuses;
@@ -361,16 +357,12 @@ TEST_F(WebMonitorTest, AStopEndsACheckAtOnceInEveryPhaseAndATrickleEndsAtTheChec
     const auto connecting = [this] { return m_run.GetStatusText().find("正在从服务器下载") != std::string::npos; };
     int silentBefore = 0;
     const auto silentAccepted = [&] { return silent.AcceptedCount() > silentBefore; };
-    const struct
-    {
-        const char* phase;
-        std::string url;
-        std::function<bool()> reached;
-    } phases[] = {{"connect", "http://127.0.0.1:" + std::to_string(full.port()) + "/", connecting},
-                  {"TLS handshake", "https" + silent.Url("/p.htm").substr(4), silentAccepted},
-                  {"response", silent.Url("/p.htm"), silentAccepted},
-                  {"trickling body", "http://127.0.0.1:" + std::to_string(trickle.port()) + "/p.htm",
-                   [&] { return trickle.ConnectionsAccepted() > 0; }}};
+    const std::tuple<const char*, std::string, std::function<bool()>> phases[] = {
+        {"connect", "http://127.0.0.1:" + std::to_string(full.port()) + "/", connecting},
+        {"TLS handshake", "https" + silent.Url("/p.htm").substr(4), silentAccepted},
+        {"response", silent.Url("/p.htm"), silentAccepted},
+        {"trickling body", "http://127.0.0.1:" + std::to_string(trickle.port()) + "/p.htm",
+         [&] { return trickle.ConnectionsAccepted() > 0; }}};
     MessageTypeInfo item = AddWebItem("");
     for (const auto& [phase, url, reached] : phases) {
         item.connAddress = url;
