@@ -48,11 +48,16 @@ protected:
         args.insert(args.begin(), {WENDAR_CLI_PATH, "--home", homePath});
         return RunChild(args, Environment(), options);
     }
-    std::string Ok(std::vector<std::string> args) const
+    // The output of a run that must end with the given exit status.
+    std::string Out(int status, std::vector<std::string> args, const ChildOptions& options = {}) const
     {
-        const ChildResult result = Run(std::move(args));
-        EXPECT_EQ(result.status, 0) << result.err;
+        const ChildResult result = Run(std::move(args), options);
+        EXPECT_EQ(result.status, status) << result.err << result.out;
         return result.out;
+    }
+    std::string Ok(std::vector<std::string> args, const ChildOptions& options = {}) const
+    {
+        return Out(0, std::move(args), options);
     }
     // Adds an item with the CLI (its number, from 1, is printed); more options after the address.
     void AddItem(const std::string& name, const std::string& category, const std::string& address = {},
@@ -121,12 +126,6 @@ protected:
         CAdoConnection connection;
         ASSERT_TRUE(connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}"));
         ASSERT_TRUE(connection.Execute(sql)) << sql;
-    }
-    // Rows stored more than once: the same item, identity, name and date.
-    long long Duplicates() const
-    {
-        return Number("select count(*) - (select count(*) from (select distinct MessageTypeID, SourceID, SourceInfo, "
-                      "SourceDate, SourceContent from userdata)) from userdata");
     }
     // A remote SQLite file of notices 1..count with the view v_notice a database item reads; its address.
     std::string NoticeDatabase(int count) const
