@@ -127,6 +127,17 @@ protected:
         ASSERT_TRUE(connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}"));
         ASSERT_TRUE(connection.Execute(sql)) << sql;
     }
+    // Every row of every table of the CLI's message.dat, as the sqlite3 shell dumps them.
+    std::string Dump() const { return RunChild({"sqlite3", DatabasePath(), ".dump"}).out; }
+    // Adds item 1 with the CLI, then stores findings 0..count-1 for it behind the CLI's back.
+    void AddItemWithFindings(int count) const
+    {
+        ASSERT_EQ(Ok({"items", "add", "--name", "a", "--category", "2"}), "1\n");
+        Sql("with recursive n(i) as (select 0 union all select i + 1 from n where i + 1 < " + std::to_string(count) +
+            ") insert into userdata (MessageTypeID, MessageCategory, SourceID, SourceInfo) select 1, 2, i, 'title ' "
+            "|| i from n where " +
+            std::to_string(count) + " > 0");
+    }
     // A remote SQLite file of notices 1..count with the view v_notice a database item reads; its address.
     std::string NoticeDatabase(int count) const
     {

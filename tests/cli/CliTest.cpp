@@ -4,23 +4,7 @@
 #include <iterator>
 #include <sstream>
 
-namespace {
-
-class Cli : public CliRunner
-{
-protected:
-    // Adds item 1 with the CLI, then stores findings 0..count-1 for it behind the CLI's back.
-    void AddItemWithFindings(int count)
-    {
-        ASSERT_EQ(Ok({"items", "add", "--name", "a", "--category", "2"}), "1\n");
-        Sql("with recursive n(i) as (select 0 union all select i + 1 from n where i + 1 < " + std::to_string(count) +
-            ") insert into userdata (MessageTypeID, MessageCategory, SourceID, SourceInfo) select 1, 2, i, 'title ' "
-            "|| i from n where " +
-            std::to_string(count) + " > 0");
-    }
-};
-
-} // namespace
+using Cli = CliRunner;
 
 TEST_F(Cli, ItemsAreAddedShownChangedExportedImportedAndDeletedWithQuotesIntact)
 {
@@ -54,10 +38,9 @@ TEST_F(Cli, MessagesArePagedMarkedAndDeletedThroughTheMessageOperationsExceptPro
     const std::string last = Ok({"messages", "--page", "9"});
     EXPECT_THAT(last, AllOf(HasSubstr("3\t未读\t\t"), HasSubstr("\ttitle 2\t"), HasSubstr("1/1页  每页:100/共:3条")));
     EXPECT_EQ(std::ranges::count(last, '\n'), 5); // header, 3 rows, paging bar
-    auto json = Run({"--json", "messages", "--item", "1", "--filter", "unread"});
-    EXPECT_EQ(json.out.rfind(R"({"page":1,"pageCount":1,"totalCount":3,"pageSize":100,"unread":3,)", 0), 0u)
-        << json.out;
-    EXPECT_THAT(json.out, HasSubstr(R"("ID":3,"status":0)"));
+    const std::string json = Ok({"--json", "messages", "--item", "1", "--filter", "unread"});
+    EXPECT_EQ(json.rfind(R"({"page":1,"pageCount":1,"totalCount":3,"pageSize":100,"unread":3,)", 0), 0u) << json;
+    EXPECT_THAT(json, HasSubstr(R"("ID":3,"status":0)"));
 
     Ok({"mark", "read", "3", "2"});
     EXPECT_THAT(Run({"--json", "messages", "--filter", "read"}).out, HasSubstr(R"("totalCount":2,)"));

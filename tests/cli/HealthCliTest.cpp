@@ -1,15 +1,6 @@
 #include "CliRunner.h"
 
-namespace {
-
-class HealthCli : public CliRunner
-{
-protected:
-    // Every row of every table, as the sqlite3 shell dumps them.
-    std::string Dump() const { return RunChild({"sqlite3", DatabasePath(), ".dump"}).out; }
-};
-
-} // namespace
+using HealthCli = CliRunner;
 
 // Each kind is tried against its real server: what a check would store is told, and message.dat
 // (records, items, log, state) is exactly as before.
