@@ -247,30 +247,26 @@ TEST_F(AccessLayer, ACommitLargerThanThePageCacheIsWholeForOthersAtOnceAndAfterA
     };
     // The writers that crash or fail are children forked while this process has no thread but its own.
     ASSERT_TRUE(store.connection().Execute("create table big (b blob)"));
-    const auto crashAfterFilling = [&] {
+    const auto fillAndExit = [&](bool pastTheDisksEnd) {
+        if (pastTheDisksEnd) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{1 << 20, 1 << 20}; // no file may grow past 1 MiB: the log must
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         CAdoConnection writer;
-        const bool filled = writer.Open(connectionString) && fill(writer, 20000);
-        std::_Exit(filled ? 0 : 1); // closes nothing
+        writer.SetShowErrors(false);
+        std::_Exit(writer.Open(connectionString) && fill(writer, 20000) ? 0 : 1); // closes nothing
     };
     // The crashed writer is the only one: without the log's index (as after a reboot) the next
     // reader reads the log again frame by frame, each checked against the checksums written.
     store.connection().Close();
-    EXPECT_EXIT(crashAfterFilling(), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(fillAndExit(false), testing::ExitedWithCode(0), "");
     std::filesystem::remove(path + "-shm");
     EXPECT_EQ(otherProgramReads("select count(*) || ' ' || sum(length(b)) from big"), "20000 40000000");
     EXPECT_EQ(otherProgramReads("pragma integrity_check"), "ok");
     ASSERT_TRUE(store.connection().Open(connectionString));
 
-    const auto fillPastTheDisksEnd = [&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1 << 20, 1 << 20}; // no file may grow past 1 MiB: the log must
-        setrlimit(RLIMIT_FSIZE, &limit);
-        CAdoConnection writer;
-        writer.SetShowErrors(false);
-        const bool filled = writer.Open(connectionString) && fill(writer, 20000);
-        std::_Exit(filled ? 1 : 0);
-    };
-    EXPECT_EXIT(fillPastTheDisksEnd(), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(fillAndExit(true), testing::ExitedWithCode(1), "");
     EXPECT_EQ(otherProgramReads("select count(*) from big"), "20000");
 
     ASSERT_TRUE(fill(store.connection(), 20000));
