@@ -114,12 +114,10 @@ protected:
         connection.SetShowErrors(false);
         DbResult result;
         std::vector<std::string> errors;
-        if (!connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}") ||
-            !connection.RunQuery(sql, result, errors) || result.rows.empty()) {
-            ADD_FAILURE() << sql << ": " << (errors.empty() ? "no row" : errors.front());
-            return -1;
-        }
-        return result.rows.front().front().integer;
+        EXPECT_TRUE(connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}") &&
+                    connection.RunQuery(sql, result, errors) && !result.rows.empty())
+            << sql << ": " << (errors.empty() ? "no row" : errors.front());
+        return result.rows.empty() ? -1 : result.rows.front().front().integer;
     }
     void Sql(const std::string& sql) const
     {
