@@ -48,11 +48,16 @@ protected:
         args.insert(args.begin(), {WENDAR_CLI_PATH, "--home", homePath});
         return RunChild(args, Environment(), options);
     }
-    std::string Ok(std::vector<std::string> args) const
+    // The output of a run that must end with the given exit status.
+    std::string Out(int status, std::vector<std::string> args, const ChildOptions& options = {}) const
     {
-        const ChildResult result = Run(std::move(args));
-        EXPECT_EQ(result.status, 0) << result.err;
+        const ChildResult result = Run(std::move(args), options);
+        EXPECT_EQ(result.status, status) << result.err << result.out;
         return result.out;
+    }
+    std::string Ok(std::vector<std::string> args, const ChildOptions& options = {}) const
+    {
+        return Out(0, std::move(args), options);
     }
     // Adds an item with the CLI (its number, from 1, is printed); more options after the address.
     void AddItem(const std::string& name, const std::string& category, const std::string& address = {},
@@ -109,12 +114,10 @@ protected:
         connection.SetShowErrors(false);
         DbResult result;
         std::vector<std::string> errors;
-        if (!connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}") ||
-            !connection.RunQuery(sql, result, errors) || result.rows.empty()) {
-            ADD_FAILURE() << sql << ": " << (errors.empty() ? "no row" : errors.front());
-            return -1;
-        }
-        return result.rows.front().front().integer;
+        EXPECT_TRUE(connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}") &&
+                    connection.RunQuery(sql, result, errors) && !result.rows.empty())
+            << sql << ": " << (errors.empty() ? "no row" : errors.front());
+        return result.rows.empty() ? -1 : result.rows.front().front().integer;
     }
     void Sql(const std::string& sql) const
     {
@@ -122,11 +125,16 @@ protected:
         ASSERT_TRUE(connection.Open("DBQ=" + DatabasePath() + ";DRIVER={SQLite3}"));
         ASSERT_TRUE(connection.Execute(sql)) << sql;
     }
-    // Rows stored more than once: the same item, identity, name and date.
-    long long Duplicates() const
+    // Every row of every table of the CLI's message.dat, as the sqlite3 shell dumps them.
+    std::string Dump() const { return RunChild({"sqlite3", DatabasePath(), ".dump"}).out; }
+    // Adds item 1 with the CLI, then stores findings 0..count-1 for it behind the CLI's back.
+    void AddItemWithFindings(int count) const
     {
-        return Number("select count(*) - (select count(*) from (select distinct MessageTypeID, SourceID, SourceInfo, "
-                      "SourceDate, SourceContent from userdata)) from userdata");
+        ASSERT_EQ(Ok({"items", "add", "--name", "a", "--category", "2"}), "1\n");
+        Sql("with recursive n(i) as (select 0 union all select i + 1 from n where i + 1 < " + std::to_string(count) +
+            ") insert into userdata (MessageTypeID, MessageCategory, SourceID, SourceInfo) select 1, 2, i, 'title ' "
+            "|| i from n where " +
+            std::to_string(count) + " > 0");
     }
     // A remote SQLite file of notices 1..count with the view v_notice a database item reads; its address.
     std::string NoticeDatabase(int count) const

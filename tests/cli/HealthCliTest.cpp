@@ -1,15 +1,6 @@
 #include "CliRunner.h"
 
-namespace {
-
-class HealthCli : public CliRunner
-{
-protected:
-    // Every row of every table, as the sqlite3 shell dumps them.
-    std::string Dump() const { return RunChild({"sqlite3", DatabasePath(), ".dump"}).out; }
-};
-
-} // namespace
+using HealthCli = CliRunner;
 
 // Each kind is tried against its real server: what a check would store is told, and message.dat
 // (records, items, log, state) is exactly as before.
@@ -37,9 +28,7 @@ TEST_F(HealthCli, ADryRunOfEveryKindTellsWhatWouldBeStoredAndLeavesMessageDatAsI
     // A failure is told in words, with exit status 1; still nothing written.
     Ok({"items", "set", "4", "--password", "wrong"});
     const std::string changed = Dump();
-    const ChildResult refused = Run({"check", "4", "--dry-run"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_THAT(refused.out, HasSubstr("试验检查失败: "));
+    EXPECT_THAT(Out(1, {"check", "4", "--dry-run"}), HasSubstr("试验检查失败: "));
     EXPECT_EQ(Dump(), changed);
 }
 
@@ -76,13 +65,12 @@ TEST_F(HealthCli, WatchHonoursOwnSchedulesAndBacksOffAFailingItem)
     AddItem("每小时", "2", page, {"--own-schedule", "1", "--interval-minutes", "60"});
     AddItem("坏库", "1", kBrokenDatabase);
     const auto failingTold = [](const std::string& out) { return Count(out, "状态变化\t坏库\t失败\t") > 0; };
-    const ChildResult watch =
-        Run({"watch", "--interval-seconds", "1"}, {.timeout = std::chrono::minutes(2), .enough = failingTold});
-    EXPECT_EQ(watch.status, 0) << watch.err;
-    EXPECT_TRUE(failingTold(watch.out)) << watch.out;
-    EXPECT_EQ(Count(watch.out, "状态变化"), 1u) << watch.out;
-    EXPECT_EQ(Count(watch.out, "新消息\t每次\t"), 1u) << watch.out;
-    EXPECT_GE(Count(watch.out, "您还有:2条消息未读"), 3u) << "a line per run";
+    const std::string watch =
+        Ok({"watch", "--interval-seconds", "1"}, {.timeout = std::chrono::minutes(2), .enough = failingTold});
+    EXPECT_TRUE(failingTold(watch)) << watch;
+    EXPECT_EQ(Count(watch, "状态变化"), 1u) << watch;
+    EXPECT_EQ(Count(watch, "新消息\t每次\t"), 1u) << watch;
+    EXPECT_GE(Count(watch, "您还有:2条消息未读"), 3u) << "a line per run";
     const auto checks = [this](int id) {
         return Number("select count(*) from userdata_checklog where MessageTypeID=" + std::to_string(id));
     };

@@ -99,14 +99,10 @@ TEST(OnDemandLibraryTest, LibcurlOpensOnTheFirstCallAndEveryKindOfValueGoesThrou
     ASSERT_NE(multi, nullptr);
     ASSERT_EQ(curl_multi_add_handle(multi, easy), CURLM_OK);
     CURLcode result = CURLE_FAILED_INIT;
-    for (int turn = 0; turn < 1000 && result == CURLE_FAILED_INIT; ++turn) {
-        int running = 0;
+    for (int turn = 0, running = 0, queued = 0; turn < 1000 && result == CURLE_FAILED_INIT; ++turn) {
         ASSERT_EQ(curl_multi_perform(multi, &running), CURLM_OK);
-        int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-            if (message->msg == CURLMSG_DONE) {
-                result = message->data.result;
-            }
+            result = message->msg == CURLMSG_DONE ? message->data.result : result;
         }
         if (result == CURLE_FAILED_INIT) {
             curl_multi_poll(multi, nullptr, 0, 100, nullptr);
@@ -151,9 +147,8 @@ TEST(OnDemandLibraryTest, UnixOdbcOpensForTheFirstEnvironmentAndItsDiagnosticsCo
     EXPECT_FALSE(SQL_SUCCEEDED(SQLDriverConnect(connection, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
                                                 static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
                                                 SQL_DRIVER_NOPROMPT)));
-    SQLCHAR state[6] = {};
+    SQLCHAR state[6] = {}, message[512] = {};
     SQLINTEGER native = 0;
-    SQLCHAR message[512] = {};
     SQLSMALLINT length = 0;
     ASSERT_TRUE(
         SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_DBC, connection, 1, state, &native, message, sizeof message, &length)));

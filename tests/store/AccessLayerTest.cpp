@@ -14,9 +14,21 @@
 #include <sys/resource.h>
 #include <thread>
 
-TEST(AccessLayer, FieldsConvertAsTheRecordsExpectAndRowsWalkBothWays)
+namespace {
+
+// A fresh store; its file, and the connection string of its file for further connections.
+class AccessLayer : public testing::Test
 {
+protected:
     TestStore store;
+    const std::string path = store.appDir() + "message.dat";
+    const std::string connectionString = "DBQ=" + path + ";DRIVER={SQLite3}";
+};
+
+} // namespace
+
+TEST_F(AccessLayer, FieldsConvertAsTheRecordsExpectAndRowsWalkBothWays)
+{
     ASSERT_TRUE(store.connection().Execute("create table t (id integer, name text, n integer, d datetime, e text, "
                                            "big integer); insert into t values (1, '  abc ', 7, "
                                            "'2002-05-01 08:30:00', null, 5000000000); insert into t (id) values (2)"));
@@ -65,9 +77,8 @@ TEST(AccessLayer, FieldsConvertAsTheRecordsExpectAndRowsWalkBothWays)
     EXPECT_FALSE(rs.IsOpen());
 }
 
-TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnectionRefusesWork)
+TEST_F(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnectionRefusesWork)
 {
-    TestStore store;
     CAdoRecordset quiet(store.connection());
     quiet.SetShowErrors(false);
     EXPECT_FALSE(quiet.Open("select * from nosuchtable"));
@@ -97,9 +108,8 @@ TEST(AccessLayer, ErrorsAreShownInTheEnginesWordsOnlyWhenAskedAndAClosedConnecti
     EXPECT_FALSE(other.Execute("select 1"));
 }
 
-TEST(AccessLayer, AQuietThreadShowsNothingAndKeepsTheEnginesWordsWhileOtherThreadsShowTheirs)
+TEST_F(AccessLayer, AQuietThreadShowsNothingAndKeepsTheEnginesWordsWhileOtherThreadsShowTheirs)
 {
-    TestStore store;
     CAdoConnection& connection = store.connection();
     {
         CAdoConnection::QuietOnThisThread quiet(connection);
@@ -126,13 +136,10 @@ TEST(AccessLayer, AQuietThreadShowsNothingAndKeepsTheEnginesWordsWhileOtherThrea
     EXPECT_EQ(store.reporter().Texts().size(), 2u);
 }
 
-TEST(AccessLayer, AnOldJournalFileOpensInWalModeAndAShortBusyTimeoutFailsAsBusy)
+TEST_F(AccessLayer, AnOldJournalFileOpensInWalModeAndAShortBusyTimeoutFailsAsBusy)
 {
-    TempDir dir;
-    const std::string path = dir.path() + "message.dat";
+    store.connection().Close();
     std::string error;
-    ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error;
-    const std::string connectionString = "DBQ=" + path + ";DRIVER={SQLite3}";
     {
         CAdoConnection older; // as an older version left the file
         ASSERT_TRUE(older.Open(connectionString));
@@ -186,10 +193,8 @@ bool LogCopiedToFile(const std::string& path)
 // The pages of a large commit are copied back into the file by a thread of the connection's own,
 // without another commit, so the next commit writes the log from its start again instead of making
 // it grow; a connection closed while its copy may be under way loses nothing.
-TEST(AccessLayer, ALargeCommitReachesTheFileWithoutAnotherCommitAndTheLogDoesNotGrow)
+TEST_F(AccessLayer, ALargeCommitReachesTheFileWithoutAnotherCommitAndTheLogDoesNotGrow)
 {
-    TestStore store;
-    const std::string path = store.appDir() + "message.dat";
     // 6,000 rows of 2 KB: about 1,500 pages of the store's 8 KB, past the 1,000 that start a copy.
     constexpr unsigned kRows = 6000;
     const std::string kFill = "insert into big select randomblob(2000) from (with recursive n(i) as (select 1 "
@@ -204,24 +209,18 @@ TEST(AccessLayer, ALargeCommitReachesTheFileWithoutAnotherCommitAndTheLogDoesNot
     EXPECT_LT(std::filesystem::file_size(path + "-wal"), 2 * kRows * 2000u);
     {
         CAdoConnection writer;
-        ASSERT_TRUE(writer.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
+        ASSERT_TRUE(writer.Open(connectionString));
         ASSERT_TRUE(writer.Execute(kFill));
     } // closed at once, its copy perhaps under way
-    DbResult rows;
-    std::vector<std::string> errors;
-    ASSERT_TRUE(store.connection().RunQuery("select count(*) from big", rows, errors));
-    EXPECT_EQ(rows.rows.at(0).at(0).integer, 5 * kRows);
+    EXPECT_EQ(store.QueryNumber("select count(*) from big"), 5 * kRows);
 }
 
 // The log's pages are written in large pieces (GatheredLogWrites.h): a transaction larger than the
 // page cache, which writes pages to the log before its commit, reads some back and writes some
 // again (and then every frame's checksum), is whole after a crash that closed nothing, fails when
 // the disk refuses a write, leaving the file as it was, and is whole for another program at once.
-TEST(AccessLayer, ACommitLargerThanThePageCacheIsWholeForOthersAtOnceAndAfterACrashAndFailsWhenAWriteFails)
+TEST_F(AccessLayer, ACommitLargerThanThePageCacheIsWholeForOthersAtOnceAndAfterACrashAndFailsWhenAWriteFails)
 {
-    TestStore store;
-    const std::string path = store.appDir() + "message.dat";
-    const std::string connectionString = "DBQ=" + path + ";DRIVER={SQLite3}";
     // 20,000 rows of 2 KB (past the 32 MiB cache), then a seventh of them written again.
     const auto fill = [](CAdoConnection& connection, int rows) {
         CAdoTransaction transaction(connection);
@@ -232,7 +231,7 @@ TEST(AccessLayer, ACommitLargerThanThePageCacheIsWholeForOthersAtOnceAndAfterACr
                connection.Execute("update big set b = randomblob(2000) where rowid % 7 = 0") && transaction.Commit();
     };
     // Another program: SQLite's own file layer, nothing of ours.
-    const auto otherProgramReads = [&path](const std::string& sql) {
+    const auto otherProgramReads = [this](const std::string& sql) {
         sqlite3* db = nullptr;
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_stmt* statement = nullptr;
@@ -248,30 +247,26 @@ TEST(AccessLayer, ACommitLargerThanThePageCacheIsWholeForOthersAtOnceAndAfterACr
     };
     // The writers that crash or fail are children forked while this process has no thread but its own.
     ASSERT_TRUE(store.connection().Execute("create table big (b blob)"));
-    const auto crashAfterFilling = [&] {
+    const auto fillAndExit = [&](bool pastTheDisksEnd) {
+        if (pastTheDisksEnd) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{1 << 20, 1 << 20}; // no file may grow past 1 MiB: the log must
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         CAdoConnection writer;
-        const bool filled = writer.Open(connectionString) && fill(writer, 20000);
-        std::_Exit(filled ? 0 : 1); // closes nothing
+        writer.SetShowErrors(false);
+        std::_Exit(writer.Open(connectionString) && fill(writer, 20000) ? 0 : 1); // closes nothing
     };
     // The crashed writer is the only one: without the log's index (as after a reboot) the next
     // reader reads the log again frame by frame, each checked against the checksums written.
     store.connection().Close();
-    EXPECT_EXIT(crashAfterFilling(), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(fillAndExit(false), testing::ExitedWithCode(0), "");
     std::filesystem::remove(path + "-shm");
     EXPECT_EQ(otherProgramReads("select count(*) || ' ' || sum(length(b)) from big"), "20000 40000000");
     EXPECT_EQ(otherProgramReads("pragma integrity_check"), "ok");
     ASSERT_TRUE(store.connection().Open(connectionString));
 
-    const auto fillPastTheDisksEnd = [&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1 << 20, 1 << 20}; // no file may grow past 1 MiB: the log must
-        setrlimit(RLIMIT_FSIZE, &limit);
-        CAdoConnection writer;
-        writer.SetShowErrors(false);
-        const bool filled = writer.Open(connectionString) && fill(writer, 20000);
-        std::_Exit(filled ? 1 : 0);
-    };
-    EXPECT_EXIT(fillPastTheDisksEnd(), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(fillAndExit(true), testing::ExitedWithCode(1), "");
     EXPECT_EQ(otherProgramReads("select count(*) from big"), "20000");
 
     ASSERT_TRUE(fill(store.connection(), 20000));

@@ -163,18 +163,16 @@ TEST(LocalDatabase, AFileOfAnOlderVersionGainsTheAddedTablesAndKeepsItsRows)
 {
     TempDir dir;
     const std::string path = dir.path() + "message.dat";
-    {
-        const std::string& schema = LocalSchemaSql();
-        const std::string older = schema.substr(0, schema.size() - LocalSchemaAdditionsSql().size());
-        std::ofstream(path).close();
-        CAdoConnection connection;
-        ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
-        ASSERT_TRUE(connection.Execute("begin;" + older + ";insert into userdata (SourceID) values ('kept');commit"));
-    }
+    const std::string& schema = LocalSchemaSql();
+    const std::string older = schema.substr(0, schema.size() - LocalSchemaAdditionsSql().size());
+    std::ofstream(path).close();
+    CAdoConnection connection;
+    ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
+    ASSERT_TRUE(connection.Execute("begin;" + older + ";insert into userdata (SourceID) values ('kept');commit"));
+    connection.Close();
     std::string error;
     ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error;
     ASSERT_TRUE(EnsureLocalDatabase(path, error)) << error; // a second start finds them
-    CAdoConnection connection;
     ASSERT_TRUE(connection.Open("DBQ=" + path + ";DRIVER={SQLite3}"));
     // The older rows wait for the keys of the text sorts, made once, then kept by the triggers.
     SortKeysState keys;
