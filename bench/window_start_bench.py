@@ -40,7 +40,12 @@ def start_session_bus(env):
         return None
     bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], env=env,
                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+    address = bus.stdout.readline().strip()
+    if not address:  # the daemon did not start: the run goes without a bus, and says so
+        bus.kill()
+        bus.wait(5)
+        return None
+    env["DBUS_SESSION_BUS_ADDRESS"] = address
     return bus
 
 
