@@ -123,9 +123,16 @@ void CAdoConnection::WaitForTurn()
         lastEnd = m_lastWriteEnd;
     }
     const auto since = std::chrono::steady_clock::now() - lastEnd;
-    if (since < kWriteGap) {
+    // Nobody to take the lock in the gap: a long check would only idle (a tenth of its time).
+    if (since < kWriteGap && IsOtherWriterWaiting()) {
         std::this_thread::sleep_for(kWriteGap - since);
     }
+}
+
+bool CAdoConnection::IsOtherWriterWaiting() const
+{
+    std::lock_guard guard(m_lock);
+    return !m_backend || m_backend->OtherWriterWaiting();
 }
 
 void CAdoConnection::SetBusyTimeout(std::chrono::milliseconds wait)

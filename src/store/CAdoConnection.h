@@ -77,6 +77,9 @@ public:
     std::chrono::milliseconds BusyTimeout() const;
     // Whether the last statement or Begin on this connection failed on another connection's lock.
     bool LastFailureWasBusy() const;
+    // Whether a statement of another connection, in any program, waits for the write lock now (yes
+    // when that cannot be told): only then does a writer that just committed pause before its next.
+    bool IsOtherWriterWaiting() const;
     // The window's connection: while one of its writes waits or runs, the other connections of
     // this process begin no write transaction (bounded) and a long store ends its slice early.
     void SetWritePriority(bool priority) { m_bWritePriority = priority; }

@@ -108,6 +108,9 @@ public:
     virtual void SetBusyTimeout(std::chrono::milliseconds wait) { (void)wait; }
     // Whether the last failure was another connection's lock (asked right after a failure).
     virtual bool LastFailureBusy() const { return false; }
+    // Whether a statement of another connection waits for the write lock now; engines that cannot
+    // tell say yes.
+    virtual bool OtherWriterWaiting() const { return true; }
 };
 
 // SQLite for "DBQ=<file>;DRIVER={SQLite3}" strings, ODBC (the string passed unchanged) for all

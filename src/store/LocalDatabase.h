@@ -19,7 +19,8 @@ std::string LocalSchemaAdditionsSql();
 bool EnsureLocalDatabase(const std::string& path, std::string& error);
 
 // The lock file beside a local database file ("<path>.lock"): the first start holds it whole
-// (flock) while it makes the file; checks lock single bytes of it (CItemCheckLock).
+// (flock) while it makes the file; checks lock single bytes of it (CItemCheckLock), and a writer
+// waiting for the write lock one byte far above those (WriteWaitMark).
 std::string LocalLockFilePath(const std::string& databasePath);
 
 // Whether the connection's file holds the three tables; when not, missing names the first absent

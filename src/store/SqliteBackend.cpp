@@ -2,6 +2,7 @@
 #include "store/GatheredLogWrites.h"
 #include "store/ListTextOrder.h"
 #include "store/WalCheckpointer.h"
+#include "store/WriteWaitMark.h"
 #include "util/UiText.h"
 
 #include <algorithm>
@@ -161,10 +162,31 @@ bool IsBusyCode(int rc)
     return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
 }
 
+// Ends the connection's waiting mark (WriteWaitMark) when the call that may have waited returns.
+class WaitEnd final
+{
+public:
+    explicit WaitEnd(WriteWaitMark& mark) : m_mark(mark) {}
+    ~WaitEnd() { m_mark.Unmark(); }
+    WaitEnd(const WaitEnd&) = delete;
+    WaitEnd& operator=(const WaitEnd&) = delete;
+
+private:
+    WriteWaitMark& m_mark;
+};
+
+std::string DatabasePath(sqlite3* db)
+{
+    const char* path = sqlite3_db_filename(db, "main");
+    return path ? path : "";
+}
+
 class SqliteStatement final : public IDbStatement
 {
 public:
-    SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {}
+    SqliteStatement(sqlite3* db, sqlite3_stmt* stmt, WriteWaitMark& waitMark)
+        : m_db(db), m_stmt(stmt), m_waitMark(waitMark)
+    {}
 
     void Bind(int index, std::string_view text) override
     {
@@ -187,6 +209,7 @@ public:
 
     bool Run(DbResult* result, std::vector<std::string>& errors) override
     {
+        const WaitEnd waitEnd(m_waitMark);
         DbResult ignored;
         const bool ok = ReadRows(m_db, m_stmt.get(), result ? *result : ignored, errors);
         m_nChanges = ok ? sqlite3_changes(m_db) : 0;
@@ -199,13 +222,14 @@ public:
 private:
     sqlite3* m_db;
     StatementPtr m_stmt;
+    WriteWaitMark& m_waitMark; // the connection's, which outlives its statements
     int m_nChanges = 0;
 };
 
 class SqliteBackend final : public IDbBackend
 {
 public:
-    explicit SqliteBackend(sqlite3* db) : m_db(db)
+    explicit SqliteBackend(sqlite3* db) : m_db(db), m_waitMark(DatabasePath(db))
     {
         sqlite3_busy_handler(m_db.get(), &SqliteBackend::OnBusy, this);
         const char* path = sqlite3_db_filename(db, "main");
@@ -222,9 +246,11 @@ public:
     }
     bool LastFailureBusy() const override { return IsBusyCode(sqlite3_extended_errcode(m_db.get())); }
     bool InTransaction() const override { return sqlite3_get_autocommit(m_db.get()) == 0; }
+    bool OtherWriterWaiting() const override { return m_waitMark.OthersWaiting(); }
 
     bool Execute(const std::string& sql, std::vector<std::string>& errors) override
     {
+        const WaitEnd waitEnd(m_waitMark);
         char* message = nullptr;
         if (sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
             errors.push_back(message ? message : sqlite3_errmsg(m_db.get()));
@@ -236,6 +262,7 @@ public:
 
     bool Query(const std::string& sql, DbResult& result, std::vector<std::string>& errors) override
     {
+        const WaitEnd waitEnd(m_waitMark);
         StatementPtr stmt = PrepareQuery(sql, errors);
         return stmt && ReadRows(m_db.get(), stmt.get(), result, errors);
     }
@@ -243,6 +270,7 @@ public:
     bool QueryEach(const std::string& sql, DbResult& current, const std::function<void()>& onRow,
                    std::vector<std::string>& errors) override
     {
+        const WaitEnd waitEnd(m_waitMark);
         StatementPtr stmt = PrepareQuery(sql, errors);
         return stmt && EachRow(m_db.get(), stmt.get(), current, onRow, errors);
     }
@@ -250,6 +278,7 @@ public:
     bool ExecuteWithTexts(const std::string& sql, const std::vector<std::string_view>& texts,
                           std::vector<std::string>& errors) override
     {
+        const WaitEnd waitEnd(m_waitMark);
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
             errors.push_back(sqlite3_errmsg(m_db.get()));
@@ -310,11 +339,12 @@ public:
             sqlite3_finalize(raw);
             return nullptr;
         }
-        return std::make_unique<SqliteStatement>(m_db.get(), raw);
+        return std::make_unique<SqliteStatement>(m_db.get(), raw, m_waitMark);
     }
 
     bool BeginWrite(std::chrono::milliseconds wait, std::vector<std::string>& errors, bool& busy) override
     {
+        const WaitEnd waitEnd(m_waitMark);
         m_limit = wait;
         const int rc = sqlite3_exec(m_db.get(), "begin immediate", nullptr, nullptr, nullptr);
         m_limit = m_busyTimeout;
@@ -328,6 +358,7 @@ public:
 
     bool EndWrite(bool commit, std::vector<std::string>& errors) override
     {
+        const WaitEnd waitEnd(m_waitMark);
         if (commit && sqlite3_exec(m_db.get(), "commit", nullptr, nullptr, nullptr) == SQLITE_OK) {
             return true;
         }
@@ -363,6 +394,7 @@ private:
         const auto now = std::chrono::steady_clock::now();
         if (count == 0) {
             backend.m_busySince = now;
+            backend.m_waitMark.Mark(); // a writer that just committed leaves the lock free for a moment
         }
         const auto waited = now - backend.m_busySince;
         if (waited >= backend.m_limit) {
@@ -377,6 +409,7 @@ private:
     std::chrono::milliseconds m_busyTimeout = kBusyTimeout;
     std::chrono::milliseconds m_limit{kBusyTimeout}; // of the statement under way
     std::chrono::steady_clock::time_point m_busySince;
+    WriteWaitMark m_waitMark;                        // held while a statement waits for another connection's lock
     std::unique_ptr<WalCheckpointer> m_checkpointer; // ends before the connection closes
 };
 

@@ -178,6 +178,40 @@ TEST_F(AccessLayer, AnOldJournalFileOpensInWalModeAndAShortBusyTimeoutFailsAsBus
     EXPECT_TRUE(window.Execute("delete from userdata", error)) << error;
 }
 
+// A writer pauses after its commit only for a writer that waits: the wait is seen from every other
+// connection, whichever kind of statement waits, and ends with the statement.
+TEST_F(AccessLayer, AWriterWaitingForTheLockIsSeenByOtherConnectionsWhileItWaits)
+{
+    CAdoConnection check;
+    CAdoConnection cli;
+    ASSERT_TRUE(check.Open(connectionString));
+    ASSERT_TRUE(cli.Open(connectionString));
+    EXPECT_FALSE(check.IsOtherWriterWaiting());
+    for (bool inTransaction : {false, true}) {
+        ASSERT_TRUE(check.Execute("begin immediate"));
+        std::thread waiter([&] {
+            if (inTransaction) {
+                CAdoTransaction write(cli);
+                EXPECT_TRUE(write.Begin());
+                EXPECT_TRUE(write.Commit());
+            } else {
+                EXPECT_TRUE(cli.Execute("update userdata set status=1"));
+            }
+        });
+        EXPECT_TRUE(WaitUntil([&] { return check.IsOtherWriterWaiting(); }));
+        ASSERT_TRUE(check.Execute("commit"));
+        waiter.join();
+        EXPECT_FALSE(check.IsOtherWriterWaiting()) << "the wait ended with its statement";
+    }
+
+    // A file without the lock file beside it (an installed preset file) cannot tell: the pause stays.
+    const std::string bare = store.appDir() + "bare.db";
+    std::filesystem::copy_file(path, bare);
+    CAdoConnection reader;
+    ASSERT_TRUE(reader.Open("DBQ=" + bare + ";DRIVER={SQLite3}"));
+    EXPECT_TRUE(reader.IsOtherWriterWaiting());
+}
+
 // True once every page of the log is in the file: the log's index (the -shm file, in the layout
 // SQLite documents) holds the log's last frame at byte 16 and the last one copied back at byte 96.
 bool LogCopiedToFile(const std::string& path)
