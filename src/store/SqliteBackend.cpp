@@ -232,8 +232,8 @@ public:
     explicit SqliteBackend(sqlite3* db) : m_db(db), m_waitMark(DatabasePath(db))
     {
         sqlite3_busy_handler(m_db.get(), &SqliteBackend::OnBusy, this);
-        const char* path = sqlite3_db_filename(db, "main");
-        if (path && *path && sqlite3_db_readonly(db, "main") == 0) {
+        const std::string path = DatabasePath(db);
+        if (!path.empty() && sqlite3_db_readonly(db, "main") == 0) {
             m_checkpointer = std::make_unique<WalCheckpointer>(path);
             m_checkpointer->Watch(db);
         }
