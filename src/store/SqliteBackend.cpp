@@ -394,8 +394,10 @@ private:
         const auto now = std::chrono::steady_clock::now();
         if (count == 0) {
             backend.m_busySince = now;
-            backend.m_waitMark.Mark(); // a writer that just committed leaves the lock free for a moment
         }
+        // Taken again if the first try failed: a writer that just committed leaves the lock free for
+        // a moment only when it sees somebody waiting.
+        backend.m_waitMark.Mark();
         const auto waited = now - backend.m_busySince;
         if (waited >= backend.m_limit) {
             return 0;
